@@ -1,0 +1,62 @@
+// The program's shared state and the small routines that work on it: the
+// image handles, both sides of the conversion, the view reference point, the
+// file names and the view switches. Windows read and write these directly.
+#pragma once
+
+#include "projection_model.h"
+#include "rix.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace karwen {
+
+extern int32_t hSrc;   // source image handle; 1 or more names an image
+extern int32_t hDst;   // destination image handle, same rule
+extern int32_t Interp; // 0 nearest, 1 bilinear, 2 cubic convolution
+extern int32_t SrcW, SrcH;
+extern int32_t DstW, DstH;
+extern RixRect SrcBound;
+extern ProjectionRecord SrcPrm;
+extern ProjectionRecord DstPrm;
+extern float RefX, RefY; // view reference point, source pixels
+extern std::string SrcFile, DstFile, AreaFile;
+extern bool AreaOn;
+extern bool GridOn;
+extern int16_t GridR, GridTheta; // grid list indices
+extern int16_t AreaFileTag;
+
+// A handle names an image only when it is 1 or more.
+inline bool isImage(int32_t handle) { return handle >= 1; }
+
+// Start-up: every global to its start value and the projection tables
+// filled. The windows are the caller's.
+void init_globals();
+
+// Closes both image windows, destroys both images, and puts the menus and
+// tool windows into the no-image state. Safe to re-enter.
+void close_image();
+
+// Resamples hSrc into hDst with the current parameters when both exist.
+void convert();
+// Refresh requests to the image views (no-ops without windows).
+void area_update();
+void dst_update();
+void dst_reset_sc();
+void src_update();
+
+// SrcPrm.Alpha/Beta from RefX/RefY, and back.
+void ref2angle();
+void angle2ref();
+// With detect: finds the circle on hSrc and resets the source side; in every
+// case the parameters dialog is refreshed from the globals.
+void reset_src_param(bool detect);
+
+// The name part of a path, after its last '\' or '/'.
+std::string get_fname(const std::string& path);
+// The path without its extension (before its last '.'); nullopt when the
+// path has no '.' at all.
+std::optional<std::string> cut_ext(const std::string& path);
+
+} // namespace karwen

@@ -1,0 +1,14 @@
+#include "window_hooks.h"
+
+namespace karwen {
+
+namespace {
+WindowHooks noWindows;
+WindowHooks* current = &noWindows;
+}
+
+void setWindowHooks(WindowHooks* hooks) { current = hooks ? hooks : &noWindows; }
+
+WindowHooks& windowHooks() { return *current; }
+
+} // namespace karwen

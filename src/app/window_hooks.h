@@ -1,0 +1,30 @@
+// What the shared state routines ask of the windows. The GUI installs its
+// own implementation; without one (tests, runs without windows) every
+// request does nothing, as a call on a window that is not loaded does.
+#pragma once
+
+namespace karwen {
+
+class WindowHooks {
+public:
+    virtual ~WindowHooks() = default;
+
+    virtual void unloadSrcView() {}
+    virtual void unloadDstView() {}
+    // The parameters dialog, then the area panel, become unavailable.
+    virtual void disableToolWindows() {}
+    // "Close", "Save", "Load Area Data" and "Save Area Data", in this order.
+    virtual void disableImageCommands() {}
+    // The parameters dialog reloads its fields from the globals.
+    virtual void refreshParameterFields() {}
+    virtual void redrawSrcView() {}
+    virtual void redrawDstView() {}
+    virtual void resetDstScale() {}
+    virtual void placeAreaDots() {}
+};
+
+// nullptr restores the do-nothing hooks. The caller keeps ownership.
+void setWindowHooks(WindowHooks* hooks);
+WindowHooks& windowHooks();
+
+} // namespace karwen

@@ -1,0 +1,46 @@
+// An image held by the library: 32-bit pixels 0xffRRGGBB, rows stored
+// bottom-up so that row(y) is image row y counted from the bottom edge,
+// the same convention as every coordinate the library receives.
+#pragma once
+
+#include "pixel_buffer.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace rix {
+
+// Largest width or height the library accepts; the views cannot show more.
+inline constexpr int32_t kMaxSide = 32767;
+
+class Image {
+public:
+    // Throws std::invalid_argument for sides outside 1..kMaxSide and
+    // std::bad_alloc when memory runs out. Pixel contents start undefined.
+    Image(int32_t width, int32_t height);
+
+    int32_t width() const { return width_; }
+    int32_t height() const { return height_; }
+    // Distance between rows, in pixels.
+    std::ptrdiff_t stride() const { return width_; }
+
+    uint32_t* data() { return pixels_.data(); }
+    const uint32_t* data() const { return pixels_.data(); }
+    uint32_t* row(int32_t y) { return data() + y * stride(); }
+    const uint32_t* row(int32_t y) const { return data() + y * stride(); }
+
+private:
+    int32_t width_;
+    int32_t height_;
+    PixelBuffer pixels_;
+};
+
+inline uint32_t packRgb(uint8_t r, uint8_t g, uint8_t b)
+{
+    return 0xff000000u | (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
+}
+inline uint8_t redOf(uint32_t p) { return uint8_t(p >> 16); }
+inline uint8_t greenOf(uint32_t p) { return uint8_t(p >> 8); }
+inline uint8_t blueOf(uint32_t p) { return uint8_t(p); }
+
+} // namespace rix

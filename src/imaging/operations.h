@@ -1,0 +1,22 @@
+// The pixel operations behind the C interface.
+#pragma once
+
+#include "image.h"
+#include "rix.h"
+
+namespace rix {
+
+// Resamples src into every pixel of dst (see deform.cpp for the geometry).
+void deform(const Image& src, Image& dst, const ProjectionRecord& srcPrm,
+            const ProjectionRecord& dstPrm, int interp);
+
+// Nearest-neighbour scaling of the image rectangle (sx, sy, sw, sh; sy rows
+// above the bottom edge) into the canvas rectangle (dx, dy, dw, dh); only the
+// part that lies inside the image is drawn.
+void stretchBlt(const Image& image, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
+                RixCanvas& canvas, int32_t dx, int32_t dy, int32_t dw, int32_t dh);
+
+// Bounding box of the picture content against a dark surround.
+RixRect findBound(const Image& image);
+
+} // namespace rix

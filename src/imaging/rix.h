@@ -1,0 +1,71 @@
+// RIX: the imaging library. It keeps images in memory behind integer handles
+// and does all pixel work: BMP and JPEG files, resampling between fisheye
+// projections, drawing into a caller's canvas and finding the image circle.
+//
+// Coordinates: x counts columns from the left edge, y counts rows upward from
+// the bottom edge. Pixel (i, j) covers [i, i+1) x [j, j+1); its centre is
+// (i + 0.5, j + 0.5).
+//
+// Failure contract, the same for every function: the result is 1 (or a
+// handle of 1 or more) if successful, 0 if an error occurred; RixLastError()
+// then tells why. Handles 0 and -1 mean "no image"; RixDestroy ignores them.
+// File names are UTF-8 paths.
+#ifndef KARWEN_IMAGING_RIX_H
+#define KARWEN_IMAGING_RIX_H
+
+#include <stdint.h>
+
+#pragma pack(push, 1)
+// One side of a conversion: circle centre and radius in pixels, view
+// direction and tilt in degrees, projection code 0..4. Crosses the interface
+// as stored: six doubles then one int32, no gaps.
+struct ProjectionRecord {
+    double Cx, Cy, R, Alpha, Beta, Rot;
+    int32_t Proj;
+};
+#pragma pack(pop)
+
+#ifdef __cplusplus
+static_assert(sizeof(ProjectionRecord) == 52, "ProjectionRecord must be 52 bytes");
+#endif
+
+// Left/Top: first content column/row; Right/Bottom: one past the last.
+// Rows are counted from the bottom edge.
+struct RixRect {
+    int32_t Left, Top, Right, Bottom;
+};
+
+// A caller-owned 32-bit pixel buffer in QImage::Format_RGB32 layout
+// (0xffRRGGBB per pixel, rows top-down, bytesPerLine apart).
+struct RixCanvas {
+    uint8_t* bits;
+    int32_t width, height, bytesPerLine;
+};
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+int32_t RixCreate(int32_t width, int32_t height);
+int32_t RixDestroy(int32_t handle);
+int32_t RixWidth(int32_t handle);
+int32_t RixHeight(int32_t handle);
+int32_t RixLoadBMP(const char* fileName);
+int32_t RixLoadJPG(const char* fileName);
+int32_t RixSaveBMP(int32_t handle, const char* fileName);
+int32_t RixSaveJPG(int32_t handle, const char* fileName, int32_t* quality);
+int32_t RixSDeform(int32_t src, int32_t dst, const ProjectionRecord* srcPrm,
+                   const ProjectionRecord* dstPrm, int32_t interp);
+int32_t RixStretchBlt(int32_t handle, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
+                      RixCanvas* dc, int32_t dx, int32_t dy, int32_t dw, int32_t dh);
+int32_t RixBound(int32_t handle, RixRect* rect);
+
+// Why the last failing call on this thread failed, prefixed with the
+// function's name; "" when nothing has failed yet. Valid until the next call.
+const char* RixLastError(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,127 @@
+// The C boundary of the library: argument checks, handle lookup, and the
+// translation of exceptions into the result 0 with a last-error message.
+#include "rix.h"
+
+#include "codecs.h"
+#include "errors.h"
+#include "image_store.h"
+#include "operations.h"
+
+#include <string>
+
+using namespace rix;
+
+namespace {
+
+Image& imageOf(int32_t handle)
+{
+    Image* image = findImage(handle);
+    if (!image)
+        throw Error("invalid handle " + std::to_string(handle));
+    return *image;
+}
+
+const char* checkedName(const char* fileName)
+{
+    if (!fileName || !*fileName)
+        throw Error("no file name");
+    return fileName;
+}
+
+} // namespace
+
+extern "C" {
+
+int32_t RixCreate(int32_t width, int32_t height)
+{
+    return guarded("RixCreate", [&] { return adoptImage(std::make_unique<Image>(width, height)); });
+}
+
+int32_t RixDestroy(int32_t handle)
+{
+    return guarded("RixDestroy", [&] {
+        if (handle == 0 || handle == -1)
+            return 1;
+        if (!destroyImage(handle))
+            throw Error("invalid handle " + std::to_string(handle));
+        return 1;
+    });
+}
+
+int32_t RixWidth(int32_t handle)
+{
+    return guarded("RixWidth", [&] { return imageOf(handle).width(); });
+}
+
+int32_t RixHeight(int32_t handle)
+{
+    return guarded("RixHeight", [&] { return imageOf(handle).height(); });
+}
+
+int32_t RixLoadBMP(const char* fileName)
+{
+    return guarded("RixLoadBMP", [&] { return adoptImage(loadBmp(checkedName(fileName))); });
+}
+
+int32_t RixLoadJPG(const char* fileName)
+{
+    return guarded("RixLoadJPG", [&] { return adoptImage(loadJpeg(checkedName(fileName))); });
+}
+
+int32_t RixSaveBMP(int32_t handle, const char* fileName)
+{
+    return guarded("RixSaveBMP", [&] {
+        saveBmp(imageOf(handle), checkedName(fileName));
+        return 1;
+    });
+}
+
+int32_t RixSaveJPG(int32_t handle, const char* fileName, int32_t* quality)
+{
+    return guarded("RixSaveJPG", [&] {
+        if (!quality)
+            throw Error("no quality given");
+        saveJpeg(imageOf(handle), checkedName(fileName), *quality);
+        return 1;
+    });
+}
+
+int32_t RixSDeform(int32_t src, int32_t dst, const ProjectionRecord* srcPrm,
+                   const ProjectionRecord* dstPrm, int32_t interp)
+{
+    return guarded("RixSDeform", [&] {
+        if (!srcPrm || !dstPrm)
+            throw Error("no projection record");
+        if (interp < 0 || interp > 2)
+            throw Error("interpolation must be 0, 1 or 2");
+        if (src == dst)
+            throw Error("source and destination must differ");
+        deform(imageOf(src), imageOf(dst), *srcPrm, *dstPrm, interp);
+        return 1;
+    });
+}
+
+int32_t RixStretchBlt(int32_t handle, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
+                      RixCanvas* dc, int32_t dx, int32_t dy, int32_t dw, int32_t dh)
+{
+    return guarded("RixStretchBlt", [&] {
+        if (!dc || !dc->bits || dc->width < 0 || dc->height < 0 || dc->bytesPerLine < dc->width * 4)
+            throw Error("invalid canvas");
+        stretchBlt(imageOf(handle), sx, sy, sw, sh, *dc, dx, dy, dw, dh);
+        return 1;
+    });
+}
+
+int32_t RixBound(int32_t handle, RixRect* rect)
+{
+    return guarded("RixBound", [&] {
+        if (!rect)
+            throw Error("no rectangle");
+        *rect = findBound(imageOf(handle));
+        return 1;
+    });
+}
+
+const char* RixLastError(void) { return lastError(); }
+
+} // extern "C"
