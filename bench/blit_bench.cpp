@@ -1,0 +1,3 @@
+#include "rix.h"
+
+#include <benchmark/benchmark.h>

@@ -1,0 +1,3 @@
+#include "rix.h"
+
+#include <gtest/gtest.h>
