@@ -1,7 +1,9 @@
+// The shared state and its start-up values.
 #include "mdl_karwen.h"
 
 namespace karwen {
 
+// Module data starts zeroed; init_globals sets what start-up sets.
 int32_t hSrc = 0;
 int32_t hDst = 0;
 int32_t Interp = 0;
@@ -17,17 +19,41 @@ bool GridOn = false;
 int16_t GridR = 0, GridTheta = 0;
 int16_t AreaFileTag = 0;
 
-void init_globals() {}
-void close_image() {}
-void convert() {}
-void area_update() {}
-void dst_update() {}
-void dst_reset_sc() {}
-void src_update() {}
-void ref2angle() {}
-void angle2ref() {}
-void reset_src_param(bool) {}
-std::string get_fname(const std::string& path) { return path; }
-std::optional<std::string> cut_ext(const std::string&) { return std::nullopt; }
+void init_globals()
+{
+    // Start from the zeroed state, so that a second call (tests) gives the
+    // same result as the first one at start-up.
+    SrcW = SrcH = 0;
+    SrcBound = {};
+    SrcPrm = {};
+    DstPrm = {};
+    RefX = RefY = 0.0f;
+
+    SrcFile.clear();
+    DstFile.clear();
+    AreaFile.clear();
+
+    Interp = 0;
+    AreaOn = false;
+    GridOn = true;
+    AreaFileTag = 0;
+
+    init_projection_names();
+    init_coef_tables();
+    init_grid_tables(); // derived from CoefB, so after the coefficients
+
+    DstW = 512;
+    DstH = 512;
+    GridR = 3;
+    GridTheta = 3;
+    DstPrm.Cx = 256.0;
+    DstPrm.Cy = 256.0;
+    hSrc = 0;
+    hDst = 0;
+    DstPrm.R = 256.0;
+
+    // The area tables (sample dots, classes, colours) are filled here, after
+    // the destination geometry, once the area model exists.
+}
 
 } // namespace karwen

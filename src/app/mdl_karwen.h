@@ -28,9 +28,10 @@ extern int16_t GridR, GridTheta; // grid list indices
 extern int16_t AreaFileTag;
 
 // A handle names an image only when it is 1 or more.
-inline bool isImage(int32_t handle) { return handle >= 1; }
+[[nodiscard]] inline bool isImage(int32_t handle) { return handle >= 1; }
 
-// Start-up: every global to its start value and the projection tables
+// Start-up: every global to its start value (the zeroed module state, then
+// the defaults), and the projection names, coefficient and grid tables
 // filled. The windows are the caller's.
 void init_globals();
 
@@ -38,25 +39,31 @@ void init_globals();
 // tool windows into the no-image state. Safe to re-enter.
 void close_image();
 
-// Resamples hSrc into hDst with the current parameters when both exist.
+// Resamples hSrc into hDst with the current parameters when both exist;
+// otherwise does nothing. The library's result is not read.
 void convert();
 // Refresh requests to the image views (no-ops without windows).
+// area_update places the area dots only while AreaOn is set.
 void area_update();
 void dst_update();
 void dst_reset_sc();
 void src_update();
 
-// SrcPrm.Alpha/Beta from RefX/RefY, and back.
+// SrcPrm.Alpha/Beta from RefX/RefY, and back. When the source record cannot
+// place a point (radius not above 0, projection code out of range) the
+// outputs keep their values rather than becoming NaN.
 void ref2angle();
 void angle2ref();
-// With detect: finds the circle on hSrc and resets the source side; in every
-// case the parameters dialog is refreshed from the globals.
+// With detect: finds the circle on hSrc and resets the source side (centre
+// of the box, 0.47 of its larger side, no tilt, equidistant, reference point
+// at the centre); in every case the parameters dialog is refreshed from the
+// globals.
 void reset_src_param(bool detect);
 
 // The name part of a path, after its last '\' or '/'.
-std::string get_fname(const std::string& path);
+[[nodiscard]] std::string get_fname(const std::string& path);
 // The path without its extension (before its last '.'); nullopt when the
 // path has no '.' at all.
-std::optional<std::string> cut_ext(const std::string& path);
+[[nodiscard]] std::optional<std::string> cut_ext(const std::string& path);
 
 } // namespace karwen

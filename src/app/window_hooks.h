@@ -9,6 +9,9 @@ class WindowHooks {
 public:
     virtual ~WindowHooks() = default;
 
+    // Unloading an image view runs its unload handler, which calls
+    // close_image again; a view that is not loaded, or is already being
+    // unloaded, must be left alone so that the nesting ends.
     virtual void unloadSrcView() {}
     virtual void unloadDstView() {}
     // The parameters dialog, then the area panel, become unavailable.
@@ -17,9 +20,12 @@ public:
     virtual void disableImageCommands() {}
     // The parameters dialog reloads its fields from the globals.
     virtual void refreshParameterFields() {}
+    // Refresh requests; a view that is not loaded ignores them.
     virtual void redrawSrcView() {}
     virtual void redrawDstView() {}
+    // The destination view back to scale 1.0.
     virtual void resetDstScale() {}
+    // Sample-dot positions for the current destination geometry.
     virtual void placeAreaDots() {}
 };
 

@@ -105,7 +105,7 @@ int32_t RixStretchBlt(int32_t handle, int32_t sx, int32_t sy, int32_t sw, int32_
                       RixCanvas* dc, int32_t dx, int32_t dy, int32_t dw, int32_t dh)
 {
     return guarded("RixStretchBlt", [&] {
-        if (!dc || !dc->bits || dc->width < 0 || dc->height < 0 || dc->bytesPerLine < dc->width * 4)
+        if (!dc || !dc->bits || dc->width < 0 || dc->height < 0 || dc->bytesPerLine < int64_t{dc->width} * 4)
             throw Error("invalid canvas");
         stretchBlt(imageOf(handle), sx, sy, sw, sh, *dc, dx, dy, dw, dh);
         return 1;

@@ -1,20 +1,118 @@
 #include "projection_model.h"
 
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <iterator>
+#include <stdexcept>
+
 namespace karwen {
 
 std::array<std::string, kProjectionCount> ProjName;
-float CoefA[5][kProjectionCount];
-float CoefB[5][kProjectionCount];
-int16_t GridStep[7];
-float GridCos[19];
-float GridSin[19];
-float GridRadius[19][kProjectionCount];
+float CoefA[kCoefCount][kProjectionCount];
+float CoefB[kCoefCount][kProjectionCount];
+int16_t GridStep[kGridStepCount];
+float GridCos[kGridRows];
+float GridSin[kGridRows];
+float GridRadius[kGridRows][kProjectionCount];
 
-void init_projection_names() {}
-void init_coef_tables() {}
-void init_grid_tables() {}
-double r_over_sin(double, int32_t) { return 1.0; }
-double sin_over_r(double, int32_t) { return 1.0; }
-double atn2(double, double) { return 0.0; }
+namespace {
+
+float bits(uint32_t pattern) { return std::bit_cast<float>(pattern); }
+
+// Rows are projections, columns K0..K4; stored transposed as [k][p].
+void setRow(float (&table)[kCoefCount][kProjectionCount], int p, const std::array<float, kCoefCount>& k)
+{
+    for (int i = 0; i < kCoefCount; ++i)
+        table[i][p] = k[i];
+}
+
+} // namespace
+
+void init_projection_names()
+{
+    ProjName = {"Orthographic", "Equisolidangle", "Equidistant", "Stereographic", "Perspective"};
+}
+
+void init_coef_tables()
+{
+    // The fitted coefficients are given as exact single-precision bit
+    // patterns; three of them are double constants rounded on storing.
+    setRow(CoefA, 0, {1.0f, 0.0f, 0.0f, 0.0f, 0.0f});
+    setRow(CoefA, 1, {1.0f, bits(0x3E0149C0u), bits(0x3E0170C2u), bits(0x3DFE6443u), bits(0x3F25B1DAu)});
+    setRow(CoefA, 2,
+           {1.0f, static_cast<float>(-0.040302246), static_cast<float>(-0.095601717),
+            static_cast<float>(-0.039436648), bits(0x3ECB26F5u)});
+    setRow(CoefA, 3, {1.0f, 0.0f, -0.5f, 0.0f, 0.0f});
+    setRow(CoefA, 4, {0.0f, 1.0f, 0.0f, 0.0f, 0.0f});
+
+    setRow(CoefB, 0, {1.0f, 0.0f, 0.0f, 0.0f, 0.0f});
+    setRow(CoefB, 1, {1.0f, bits(0x3F92CAECu), bits(0x3E74B500u), bits(0x3F2597ABu), bits(0x3D2482B6u)});
+    setRow(CoefB, 2, {1.0f, bits(0x3F9BE6DDu), bits(0x3E95E3D5u), bits(0x3F14D5D8u), bits(0x3C8B3F2Eu)});
+    setRow(CoefB, 3, {1.0f, 1.0f, 0.0f, 0.0f, 0.0f});
+    setRow(CoefB, 4, {0.0f, 1.0f, 0.0f, 0.0f, 0.0f});
+}
+
+void init_grid_tables()
+{
+    constexpr int16_t steps[kGridStepCount] = {0, 1, 2, 3, 6, 9, 18};
+    std::copy(std::begin(steps), std::end(steps), GridStep);
+
+    for (int i = 0; i < kGridRows; ++i) {
+        // The angle is a single-precision product, so 90 degrees lands just
+        // past pi/2 and row 18 holds tiny negative cosines, not 0.
+        const float a = static_cast<float>(5 * i) * 0.017453292f;
+        GridCos[i] = static_cast<float>(std::cos(static_cast<double>(a)));
+        GridSin[i] = static_cast<float>(std::sin(static_cast<double>(a)));
+    }
+
+    for (int p = 0; p < kProjectionCount; ++p) {
+        int first = 0;
+        if (p == kPerspective) {
+            GridRadius[0][p] = 0.0f; // the horizon of a perspective view is at infinity
+            first = 1;
+        }
+        const double k0 = CoefB[0][p], k1 = CoefB[1][p], k2 = CoefB[2][p];
+        const double k3 = CoefB[3][p], k4 = CoefB[4][p];
+        for (int i = first; i < kGridRows; ++i) {
+            const double s = GridSin[i];
+            const double c = GridCos[i];
+            GridRadius[i][p] = static_cast<float>(c * (1.0 + k3 * s + k4 * s * s) / (k0 + k1 * s + k2 * s * s));
+        }
+    }
+}
+
+double rational(const float (&table)[kCoefCount][kProjectionCount], double x, int32_t p)
+{
+    if (!isProjection(p))
+        throw std::out_of_range("projection code " + std::to_string(p) + " outside 0..4");
+    const double k0 = table[0][p], k1 = table[1][p], k2 = table[2][p];
+    const double k3 = table[3][p], k4 = table[4][p];
+    const double numerator = (k4 * x + k3) * x + 1.0;
+    const double denominator = (k2 * x + k1) * x + k0;
+    return numerator / denominator;
+}
+
+double r_over_sin(double z, int32_t p) { return rational(CoefB, z, p); }
+
+double sin_over_r(double w, int32_t p) { return rational(CoefA, w, p); }
+
+double atn2(double y, double x)
+{
+    if (!std::isfinite(y) || !std::isfinite(x))
+        return 0.0;
+    if (std::fabs(x) < 1e-10) {
+        const double sign = (y > 0.0) - (y < 0.0);
+        return sign * 0.5 * kSinglePi;
+    }
+    const double q = y / x;
+    if (!std::isfinite(q))
+        return 0.0; // the quotient overflowed
+    if (x > 0.0)
+        return std::atan(q);
+    if (y > 0.0)
+        return std::atan(q) + kSinglePi;
+    return std::atan(q) - kSinglePi;
+}
 
 } // namespace karwen

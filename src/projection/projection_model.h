@@ -20,30 +20,42 @@ inline constexpr int32_t kEquidistant = 2;
 inline constexpr int32_t kStereographic = 3;
 inline constexpr int32_t kPerspective = 4;
 inline constexpr int kProjectionCount = 5;
+inline constexpr int kCoefCount = 5;
+inline constexpr int kGridRows = 19; // elevations 0, 5, ... 90 degrees
+inline constexpr int kGridStepCount = 7;
+
+[[nodiscard]] inline constexpr bool isProjection(int32_t p) { return p >= 0 && p < kProjectionCount; }
 
 extern std::array<std::string, kProjectionCount> ProjName;
 // Indexed [k][p]: coefficient k of projection p.
-extern float CoefA[5][kProjectionCount];
-extern float CoefB[5][kProjectionCount];
+extern float CoefA[kCoefCount][kProjectionCount];
+extern float CoefB[kCoefCount][kProjectionCount];
 
 // Grid spacing in 5-degree units per grid list index (none, 5 ... 90 deg).
-extern int16_t GridStep[7];
+extern int16_t GridStep[kGridStepCount];
 // cos and sin of 5*i degrees, i = 0..18.
-extern float GridCos[19];
-extern float GridSin[19];
+extern float GridCos[kGridRows];
+extern float GridSin[kGridRows];
 // Normalised radius of the circle of elevation 5*i degrees, [i][p].
-extern float GridRadius[19][kProjectionCount];
+extern float GridRadius[kGridRows][kProjectionCount];
 
 void init_projection_names();
 void init_coef_tables();
 // Needs the coefficient tables.
 void init_grid_tables();
 
-// With z = cos(theta): rho_p(theta) / sin(theta).
-double r_over_sin(double z, int32_t p);
-// With w = sqrt(1 - rho^2): sin(theta) / rho.
-double sin_over_r(double w, int32_t p);
-// Angle of the vector (x, y) in radians; 0 instead of an arithmetic error.
-double atn2(double y, double x);
+// The rational function (1 + K3 x + K4 x^2) / (K0 + K1 x + K2 x^2) with
+// Kk = table[k][p]. Both radial functions below are this with their table.
+// Throws std::out_of_range for p outside 0..4. A zero denominator (only
+// projection 4 at x = 0) gives what the IEEE division gives: +inf.
+[[nodiscard]] double rational(const float (&table)[kCoefCount][kProjectionCount], double x, int32_t p);
+
+// With z = cos(theta): rho_p(theta) / sin(theta). Table CoefB.
+[[nodiscard]] double r_over_sin(double z, int32_t p);
+// With w = sqrt(1 - rho^2): sin(theta) / rho. Table CoefA.
+[[nodiscard]] double sin_over_r(double w, int32_t p);
+// Angle of the vector (x, y) in radians, pi being the single-precision pi.
+// Never fails: non-finite arguments or an overflowing quotient give 0.
+[[nodiscard]] double atn2(double y, double x);
 
 } // namespace karwen

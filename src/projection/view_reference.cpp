@@ -1,8 +1,85 @@
 #include "view_reference.h"
 
+#include "projection_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 namespace karwen {
 
-void ref2angle(ProjectionRecord&, float, float) {}
-void angle2ref(const ProjectionRecord&, float&, float&) {}
+namespace {
+
+bool fitsFloat(double v) { return std::isfinite(v) && std::fabs(v) <= std::numeric_limits<float>::max(); }
+
+} // namespace
+
+bool ref2angle(ProjectionRecord& src, float refX, float refY)
+{
+    if (!isProjection(src.Proj) || !std::isfinite(src.R) || !(src.R > 0.0))
+        return false;
+    const int32_t p = src.Proj;
+
+    // The point in units of the circle radius.
+    double x = (static_cast<double>(refX) - src.Cx) / src.R;
+    double y = (static_cast<double>(refY) - src.Cy) / src.R;
+    const double q = x * x + y * y;
+    if (q <= 1.0) {
+        // Inside or on the rim: scale to the sideways part of the direction.
+        const double f = sin_over_r(std::sqrt(1.0 - q), p);
+        x = x * f;
+        y = y * f;
+    } else {
+        // Outside: pulled onto the rim, so the direction lies on the horizon.
+        const double r = std::sqrt(q);
+        x = x / r;
+        y = y / r;
+    }
+
+    const double g = src.Rot * kDegToRad;
+    const double cg = std::cos(g);
+    const double sg = std::sin(g);
+    const double yr = -sg * x + cg * y;
+    const double xr = cg * x + sg * y;
+
+    // The absolute value and the clamp absorb rounding: near the rim the
+    // rational model can push |yr| a few ulps past 1.
+    const double z = std::sqrt(std::fabs(1.0 - yr * yr - xr * xr));
+    const double u = std::sqrt(std::max(0.0, 1.0 - yr * yr));
+    const double alpha = atn2(xr, z) / kDegToRad;
+    const double beta = atn2(yr, u) / kDegToRad;
+    if (!std::isfinite(alpha) || !std::isfinite(beta) || !std::isfinite(xr) || !std::isfinite(yr))
+        return false;
+    src.Alpha = alpha;
+    src.Beta = beta;
+    return true;
+}
+
+bool angle2ref(const ProjectionRecord& src, float& refX, float& refY)
+{
+    if (!isProjection(src.Proj))
+        return false;
+
+    const double a = src.Alpha * kDegToRad;
+    const double b = src.Beta * kDegToRad;
+    const double dz = std::cos(a) * std::cos(b);
+    const double dx = std::sin(a) * std::cos(b);
+    const double dy = std::sin(b);
+
+    const double g = src.Rot * kDegToRad;
+    const double cg = std::cos(g);
+    const double sg = std::sin(g);
+    const double X = cg * dx - sg * dy;
+    const double Y = sg * dx + cg * dy;
+
+    const double f = r_over_sin(std::fabs(dz), src.Proj);
+    const double x = src.R * f * X + src.Cx;
+    const double y = src.R * f * Y + src.Cy;
+    if (!fitsFloat(x) || !fitsFloat(y))
+        return false;
+    refX = static_cast<float>(x);
+    refY = static_cast<float>(y);
+    return true;
+}
 
 } // namespace karwen

@@ -1,14 +1,27 @@
 // Conversions between the view reference point on the source image and the
 // view direction angles of the source record.
+//
+// A direction is a unit vector (dx, dy, dz), dz along the optical axis, with
+// dx = sin(Alpha) cos(Beta), dy = sin(Beta), dz = cos(Alpha) cos(Beta).
+// Its image point is (Cx, Cy) + R * r_over_sin(dz) * (X, Y), (X, Y) being
+// (dx, dy) turned by the tilt Rot. Angles are in degrees, points in image
+// coordinates (y counted upward from the bottom edge).
 #pragma once
 
 #include "rix.h"
 
 namespace karwen {
 
-// Sets src.Alpha and src.Beta (degrees) from the reference point.
-void ref2angle(ProjectionRecord& src, float refX, float refY);
-// The reference point that looks along src.Alpha, src.Beta.
-void angle2ref(const ProjectionRecord& src, float& refX, float& refY);
+// Sets src.Alpha and src.Beta from the reference point; a point outside the
+// circle looks at the horizon in its own azimuth. Returns false and leaves
+// the record unchanged when the record cannot place a point: a radius that
+// is not a positive finite number, a projection code outside 0..4, or any
+// other input that would make the angles NaN or infinite.
+[[nodiscard]] bool ref2angle(ProjectionRecord& src, float refX, float refY);
+
+// The reference point that looks along src.Alpha, src.Beta. Returns false
+// and leaves refX/refY unchanged when the point is not a finite
+// single-precision value (or the projection code lies outside 0..4).
+[[nodiscard]] bool angle2ref(const ProjectionRecord& src, float& refX, float& refY);
 
 } // namespace karwen

@@ -1,3 +1,551 @@
+// BMP files built byte by byte here, loaded through the C interface and
+// compared pixel by pixel (row 0 is the bottom row of the picture).
+#include "codec_test_support.h"
 #include "rix.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
+#include <bit>
+#include <cmath>
+#include <functional>
+
+using codec_test::pixelAt;
+using codec_test::readBytes;
+using codec_test::TempFolder;
+using codec_test::writeBytes;
+
+namespace {
+
+enum : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6 };
+
+void put16(std::vector<uint8_t>& b, uint32_t v)
+{
+    b.push_back(uint8_t(v));
+    b.push_back(uint8_t(v >> 8));
+}
+void put32(std::vector<uint8_t>& b, uint32_t v)
+{
+    put16(b, v & 0xffff);
+    put16(b, v >> 16);
+}
+
+struct BmpLayout {
+    uint32_t headerSize = 40;
+    int32_t width = 13;
+    int32_t height = 5; // negative: rows stored top-down
+    uint16_t bitCount = 24;
+    uint32_t compression = kRgb;
+    std::vector<uint32_t> palette; // 0xRRGGBB
+    std::array<uint32_t, 4> masks{};
+    uint32_t colorsUsed = 0;
+};
+
+std::vector<uint8_t> makeBmp(const BmpLayout& s, const std::vector<uint8_t>& pixels)
+{
+    std::vector<uint8_t> info;
+    put32(info, s.headerSize);
+    if (s.headerSize == 12) {
+        put16(info, uint32_t(s.width));
+        put16(info, uint32_t(s.height));
+        put16(info, 1);
+        put16(info, s.bitCount);
+    } else {
+        put32(info, uint32_t(s.width));
+        put32(info, uint32_t(s.height));
+        put16(info, 1);
+        put16(info, s.bitCount);
+        put32(info, s.compression);
+        put32(info, uint32_t(pixels.size()));
+        put32(info, 2835);
+        put32(info, 2835);
+        put32(info, s.colorsUsed);
+        put32(info, 0);
+        const bool fields = s.compression == kBitFields || s.compression == kAlphaBitFields;
+        const int maskCount = s.headerSize > 40 ? (s.headerSize >= 56 ? 4 : 3)
+                                                : (fields ? (s.compression == kAlphaBitFields ? 4 : 3) : 0);
+        for (int i = 0; i < maskCount; ++i)
+            put32(info, s.masks[i]);
+        while (info.size() < s.headerSize + (s.headerSize == 40 ? 4u * maskCount : 0u))
+            info.push_back(0);
+    }
+    for (uint32_t c : s.palette) {
+        info.push_back(uint8_t(c));
+        info.push_back(uint8_t(c >> 8));
+        info.push_back(uint8_t(c >> 16));
+        if (s.headerSize != 12)
+            info.push_back(0);
+    }
+    std::vector<uint8_t> file = {'B', 'M'};
+    put32(file, uint32_t(14 + info.size() + pixels.size()));
+    put32(file, 0);
+    put32(file, uint32_t(14 + info.size()));
+    file.insert(file.end(), info.begin(), info.end());
+    file.insert(file.end(), pixels.begin(), pixels.end());
+    return file;
+}
+
+// The raw value stored for picture pixel (x, y from the bottom): a palette
+// index or a packed pixel, different enough between neighbours to catch
+// swapped rows, columns and bit orders.
+uint32_t rawValue(int x, int y, int bits)
+{
+    const uint32_t h = uint32_t(x) * 2654435761u ^ uint32_t(y) * 40503u ^ uint32_t(x * y) * 97u;
+    const uint32_t mixed = h ^ (h >> 13) ^ (h >> 7);
+    return bits >= 32 ? mixed : mixed & ((1u << bits) - 1);
+}
+
+uint32_t opaque(uint32_t rgb) { return 0xff000000u | rgb; }
+
+uint32_t scaled(uint32_t value, uint32_t mask)
+{
+    if (mask == 0)
+        return 0;
+    const int shift = std::countr_zero(mask);
+    const double max = double(mask >> shift);
+    return uint32_t(std::lround(double((value & mask) >> shift) * 255.0 / max));
+}
+
+uint32_t fromMasks(uint32_t v, const std::array<uint32_t, 4>& m)
+{
+    return opaque(scaled(v, m[0]) << 16 | scaled(v, m[1]) << 8 | scaled(v, m[2]));
+}
+
+std::vector<uint32_t> testPalette(int count)
+{
+    std::vector<uint32_t> p;
+    for (int i = 0; i < count; ++i)
+        p.push_back(uint32_t(i * 37 % 256) << 16 | uint32_t(i * 91 % 256) << 8 | uint32_t((i * 53) ^ 0x5a) % 256);
+    return p;
+}
+
+// Stores raw values row after row in file order, each row padded to 4 bytes.
+std::vector<uint8_t> packRows(const BmpLayout& s)
+{
+    const int h = std::abs(s.height);
+    std::vector<uint8_t> out;
+    for (int r = 0; r < h; ++r) {
+        const int y = s.height < 0 ? h - 1 - r : r;
+        std::vector<uint8_t> row;
+        uint32_t bitBuffer = 0;
+        int bitsHeld = 0;
+        for (int x = 0; x < s.width; ++x) {
+            const uint32_t v = rawValue(x, y, s.bitCount);
+            if (s.bitCount < 8) {
+                bitBuffer = bitBuffer << s.bitCount | v;
+                bitsHeld += s.bitCount;
+                if (bitsHeld == 8) {
+                    row.push_back(uint8_t(bitBuffer));
+                    bitBuffer = 0;
+                    bitsHeld = 0;
+                }
+            } else {
+                for (int byte = 0; byte < s.bitCount / 8; ++byte)
+                    row.push_back(uint8_t(v >> (8 * byte)));
+            }
+        }
+        if (bitsHeld > 0)
+            row.push_back(uint8_t(bitBuffer << (8 - bitsHeld)));
+        while (row.size() % 4)
+            row.push_back(0);
+        out.insert(out.end(), row.begin(), row.end());
+    }
+    return out;
+}
+
+uint32_t expectedPixel(const BmpLayout& s, uint32_t raw)
+{
+    if (s.bitCount <= 8)
+        return raw < s.palette.size() ? opaque(s.palette[raw]) : 0xff000000u;
+    if (s.bitCount == 24)
+        return opaque(raw & 0xffffff);
+    std::array<uint32_t, 4> masks = s.masks;
+    if (s.compression == kRgb)
+        masks = s.bitCount == 16 ? std::array<uint32_t, 4>{0x7c00, 0x03e0, 0x001f, 0}
+                                 : std::array<uint32_t, 4>{0xff0000, 0xff00, 0xff, 0};
+    return fromMasks(raw, masks);
+}
+
+void expectPicture(int32_t handle, const BmpLayout& s)
+{
+    ASSERT_GE(handle, 1) << RixLastError();
+    ASSERT_EQ(RixWidth(handle), s.width);
+    ASSERT_EQ(RixHeight(handle), std::abs(s.height));
+    for (int y = 0; y < std::abs(s.height); ++y)
+        for (int x = 0; x < s.width; ++x)
+            ASSERT_EQ(pixelAt(handle, x, y), expectedPixel(s, rawValue(x, y, s.bitCount)))
+                << "pixel " << x << ", " << y << " (from the bottom)";
+}
+
+struct FormatCase {
+    const char* name;
+    BmpLayout layout;
+};
+
+BmpLayout layout(uint32_t header, int bits, uint32_t compression = kRgb, int height = 5, int palette = -1)
+{
+    BmpLayout s;
+    s.headerSize = header;
+    s.bitCount = uint16_t(bits);
+    s.compression = compression;
+    s.height = height;
+    if (bits <= 8)
+        s.palette = testPalette(palette < 0 ? 1 << bits : palette);
+    if (palette >= 0 && header != 12)
+        s.colorsUsed = uint32_t(palette);
+    return s;
+}
+
+BmpLayout withMasks(BmpLayout s, uint32_t r, uint32_t g, uint32_t b)
+{
+    s.masks = {r, g, b, 0};
+    return s;
+}
+
+BmpLayout wide(BmpLayout s, int width)
+{
+    s.width = width;
+    return s;
+}
+
+const FormatCase kFormats[] = {
+    {"Info1", layout(40, 1)},
+    {"Info1TopDownWide", wide(layout(40, 1, kRgb, -4), 35)},
+    {"Info4", layout(40, 4)},
+    {"Info4TopDown", layout(40, 4, kRgb, -6)},
+    {"Info8", layout(40, 8)},
+    {"Info8ShortPalette", layout(40, 8, kRgb, 5, 200)},
+    {"Info4PaletteOfThree", layout(40, 4, kRgb, 5, 3)},
+    {"Core1", layout(12, 1)},
+    {"Core4", layout(12, 4)},
+    {"Core8", layout(12, 8)},
+    {"Core24", layout(12, 24)},
+    {"Info16Default555", layout(40, 16)},
+    {"Info16BitFields565", withMasks(layout(40, 16, kBitFields), 0xf800, 0x07e0, 0x001f)},
+    {"Info24", layout(40, 24)},
+    {"Info24TopDown", layout(40, 24, kRgb, -5)},
+    {"Info32", layout(40, 32)},
+    {"Info32BitFields101010", withMasks(layout(40, 32, kBitFields), 0x3ff00000, 0x000ffc00, 0x000003ff)},
+    {"Info32AlphaBitFields", withMasks(layout(40, 32, kAlphaBitFields), 0x00ff0000, 0x0000ff00, 0x000000ff)},
+    {"V3Info16BitFields444", withMasks(layout(56, 16, kBitFields), 0x0f00, 0x00f0, 0x000f)},
+    {"V4BitFields565", withMasks(layout(108, 16, kBitFields), 0xf800, 0x07e0, 0x001f)},
+    {"V4Rgb32TopDown", withMasks(layout(108, 32, kRgb, -3), 0x1f, 0x3e0, 0x7c00)},
+    {"V5BitFieldsByteSwapped", withMasks(layout(124, 32, kBitFields), 0x0000ff00, 0x00ff0000, 0xff000000)},
+    {"V5Rgb24TopDown", layout(124, 24, kRgb, -7)},
+    {"V5Palette8", layout(124, 8, kRgb, 4, 256)},
+};
+
+class BmpFormats : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(BmpFormats, LoadsEveryPixelInPlace)
+{
+    TempFolder folder("bmp");
+    const BmpLayout& s = GetParam().layout;
+    const std::string path = folder.file(std::string(GetParam().name) + ".bmp");
+    writeBytes(path, makeBmp(s, packRows(s)));
+    const int32_t h = RixLoadBMP(path.c_str());
+    expectPicture(h, s);
+    RixDestroy(h);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bmp, BmpFormats, ::testing::ValuesIn(kFormats),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// --- RLE ------------------------------------------------------------------
+
+// Picture for the RLE files: a varied stretch (absolute mode), then runs.
+uint32_t rleIndex(int x, int y) { return x < 6 ? uint32_t(x * 5 + y * 3) % 16 : uint32_t(x / 4 + y) % 16; }
+
+// Encodes every row with runs of three or more as encoded runs, varied
+// stretches of three or more as absolute runs, and the rest as short runs.
+std::vector<uint8_t> encodeRle(int width, int height, bool fourBit)
+{
+    std::vector<uint8_t> out;
+    for (int y = 0; y < height; ++y) {
+        int x = 0;
+        auto runAt = [&](int from) {
+            int n = 1;
+            while (from + n < width && n < 255 && rleIndex(from + n, y) == rleIndex(from, y))
+                ++n;
+            return n;
+        };
+        while (x < width) {
+            int run = runAt(x);
+            if (run >= 3 || width - x < 3) {
+                const uint32_t v = rleIndex(x, y);
+                out.insert(out.end(), {uint8_t(run), uint8_t(fourBit ? v << 4 | v : v)});
+                x += run;
+                continue;
+            }
+            int stretch = 0;
+            while (x + stretch < width && runAt(x + stretch) < 3 && stretch < 255)
+                ++stretch;
+            if (stretch < 3) {
+                const uint32_t v = rleIndex(x, y);
+                out.insert(out.end(), {1, uint8_t(fourBit ? v << 4 : v)});
+                ++x;
+                continue;
+            }
+            out.insert(out.end(), {0, uint8_t(stretch)});
+            std::vector<uint8_t> bytes;
+            for (int k = 0; k < stretch; ++k) {
+                const uint32_t v = rleIndex(x + k, y);
+                if (!fourBit)
+                    bytes.push_back(uint8_t(v));
+                else if (k % 2 == 0)
+                    bytes.push_back(uint8_t(v << 4));
+                else
+                    bytes.back() |= uint8_t(v);
+            }
+            if (bytes.size() % 2)
+                bytes.push_back(0);
+            out.insert(out.end(), bytes.begin(), bytes.end());
+            x += stretch;
+        }
+        out.insert(out.end(), {0, 0});
+    }
+    out.insert(out.end(), {0, 1});
+    return out;
+}
+
+class BmpRle : public ::testing::TestWithParam<bool> {};
+
+TEST_P(BmpRle, RoundTripsEncodedAndAbsoluteRuns)
+{
+    const bool fourBit = GetParam();
+    TempFolder folder("bmp");
+    BmpLayout s = layout(40, fourBit ? 4 : 8, fourBit ? kRle4 : kRle8, 6);
+    s.width = 23;
+    const std::string path = folder.file(fourBit ? "rle4.bmp" : "rle8.bmp");
+    writeBytes(path, makeBmp(s, encodeRle(s.width, s.height, fourBit)));
+    const int32_t h = RixLoadBMP(path.c_str());
+    ASSERT_GE(h, 1) << RixLastError();
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x)
+            ASSERT_EQ(pixelAt(h, x, y), opaque(s.palette[rleIndex(x, y)])) << x << ", " << y;
+    RixDestroy(h);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bmp, BmpRle, ::testing::Values(false, true),
+                         [](const auto& info) { return std::string(info.param ? "Rle4" : "Rle8"); });
+
+struct RleCase {
+    const char* name;
+    bool fourBit;
+    int width, height;
+    std::vector<uint8_t> data;
+    std::vector<std::vector<int>> rows; // palette index per pixel from the bottom row, -1 black
+};
+
+const uint32_t kBlack = 0xff000000u;
+
+class BmpRleEscapes : public ::testing::TestWithParam<RleCase> {};
+
+TEST_P(BmpRleEscapes, UnwrittenPixelsAreBlack)
+{
+    const RleCase& c = GetParam();
+    TempFolder folder("bmp");
+    BmpLayout s = layout(40, c.fourBit ? 4 : 8, c.fourBit ? kRle4 : kRle8, c.height);
+    s.width = c.width;
+    const std::string path = folder.file("escape.bmp");
+    writeBytes(path, makeBmp(s, c.data));
+    const int32_t h = RixLoadBMP(path.c_str());
+    ASSERT_GE(h, 1) << RixLastError();
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const int index = c.rows[y][x];
+            EXPECT_EQ(pixelAt(h, x, y), index < 0 ? kBlack : opaque(s.palette[index])) << x << ", " << y;
+        }
+    RixDestroy(h);
+}
+
+const RleCase kEscapes[] = {
+    {"DeltaEndOfLineEndOfBitmap", false, 4, 3,
+     {2, 1, 0, 2, 1, 1, 1, 2, 0, 0, 0, 1},
+     {{1, 1, -1, -1}, {-1, -1, -1, 2}, {-1, -1, -1, -1}}},
+    {"Rle4AlternatingNibblesAndOddAbsolute", true, 6, 2,
+     {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 1},
+     {{1, 2, 1, 2, 1, -1}, {3, 4, 5, -1, -1, -1}}},
+    {"RunPastRightEdgeIsClipped", false, 3, 2,
+     {5, 7, 0, 0, 1, 8, 0, 1},
+     {{7, 7, 7}, {8, -1, -1}}},
+    {"MissingEndOfBitmapAfterLastRow", false, 2, 1, {2, 4, 0, 0}, {{4, 4}}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Bmp, BmpRleEscapes, ::testing::ValuesIn(kEscapes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// --- Bad files --------------------------------------------------------------
+
+struct BadCase {
+    const char* name;
+    std::function<std::vector<uint8_t>()> bytes;
+};
+
+std::vector<uint8_t> good24() { return makeBmp(layout(40, 24), packRows(layout(40, 24))); }
+
+std::vector<uint8_t> patched(std::vector<uint8_t> b, std::size_t at, uint32_t v, int size = 4)
+{
+    for (int i = 0; i < size; ++i)
+        b[at + i] = uint8_t(v >> (8 * i));
+    return b;
+}
+
+std::vector<uint8_t> withSize(int32_t width, int32_t height, int bits = 24, uint32_t compression = kRgb)
+{
+    BmpLayout s = layout(40, bits, compression);
+    s.width = width;
+    s.height = height;
+    return makeBmp(s, std::vector<uint8_t>(64, 0));
+}
+
+const BadCase kBadFiles[] = {
+    {"Empty", [] { return std::vector<uint8_t>{}; }},
+    {"SignatureOnly", [] { return std::vector<uint8_t>{'B', 'M'}; }},
+    {"WrongMagic", [] { return patched(good24(), 0, 'M' | 'B' << 8, 2); }},
+    {"JpegBytes", [] { return std::vector<uint8_t>{0xff, 0xd8, 0xff, 0xe0, 0, 16, 'J', 'F', 'I', 'F'}; }},
+    {"HeaderSize64", [] { return patched(good24(), 14, 64); }},
+    {"HeaderSizeHuge", [] { return patched(good24(), 14, 0xfffffff0u); }},
+    {"WidthZero", [] { return withSize(0, 5); }},
+    {"WidthNegative", [] { return withSize(-13, 5); }},
+    {"HeightZero", [] { return withSize(13, 0); }},
+    {"Width32768", [] { return withSize(32768, 1); }},
+    {"Height32768TopDown", [] { return withSize(1, -32768); }},
+    {"HeightMinInt", [] { return withSize(1, INT32_MIN); }},
+    {"MaximalSizeTinyFile", [] { return withSize(32767, 32767, 32); }},
+    {"BitCount7", [] { return patched(good24(), 28, 7, 2); }},
+    {"BitCount0", [] { return patched(good24(), 28, 0, 2); }},
+    {"Rle8With24Bits", [] { return patched(good24(), 30, kRle8); }},
+    {"EmbeddedJpeg", [] { return patched(good24(), 30, 4); }},
+    {"UnknownCompression", [] { return patched(good24(), 30, 99); }},
+    {"BitFieldsOn24Bits", [] { return patched(good24(), 30, kBitFields); }},
+    {"NonContiguousMask", [] { auto s = withMasks(layout(40, 16, kBitFields), 0xf00f, 0x00f0, 0x0f00); return makeBmp(s, packRows(s)); }},
+    {"Mask16TooWide", [] { auto s = withMasks(layout(40, 16, kBitFields), 0xff0000, 0xff00, 0xff); return makeBmp(s, packRows(s)); }},
+    {"OffsetPastEnd", [] { return patched(good24(), 10, 100000); }},
+    {"OffsetIntoHeader", [] { return patched(good24(), 10, 20); }},
+    {"TopDownRle", [] { return withSize(13, -5, 8, kRle8); }},
+    {"RleTooShortForSize", [] { return withSize(32767, 32767, 8, kRle8); }},
+    {"RleRunPastTop", [] {
+        BmpLayout s = layout(40, 8, kRle8, 1);
+        s.width = 2;
+        return makeBmp(s, {2, 1, 0, 0, 2, 1, 0, 1});
+    }},
+    {"RleDeltaPastTopThenRun", [] {
+        BmpLayout s = layout(40, 8, kRle8, 2);
+        s.width = 2;
+        return makeBmp(s, {0, 2, 0, 9, 1, 1, 0, 1});
+    }},
+    {"RleTruncatedAbsoluteRun", [] {
+        BmpLayout s = layout(40, 8, kRle8, 2);
+        s.width = 8;
+        return makeBmp(s, {0, 8, 1, 2, 3});
+    }},
+    {"RleEndsBeforeLastRow", [] {
+        BmpLayout s = layout(40, 4, kRle4, 3);
+        s.width = 2;
+        return makeBmp(s, {2, 0x11, 0, 0});
+    }},
+};
+
+class BmpBadFiles : public ::testing::TestWithParam<BadCase> {};
+
+TEST_P(BmpBadFiles, LoadFailsWithMessage)
+{
+    TempFolder folder("bmp");
+    const std::string path = folder.file("bad.bmp");
+    writeBytes(path, GetParam().bytes());
+    EXPECT_EQ(RixLoadBMP(path.c_str()), 0);
+    EXPECT_NE(std::string(RixLastError()).find("RixLoadBMP: "), std::string::npos) << RixLastError();
+}
+
+INSTANTIATE_TEST_SUITE_P(Bmp, BmpBadFiles, ::testing::ValuesIn(kBadFiles),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BmpBadFiles, EveryTruncationFailsAndLeaksNoHandle)
+{
+    TempFolder folder("bmp");
+    const std::string path = folder.file("cut.bmp");
+    const std::vector<uint8_t> full = good24();
+    writeBytes(path, full);
+    const int32_t before = RixLoadBMP(path.c_str());
+    ASSERT_GE(before, 1);
+    RixDestroy(before);
+    // The last row may lack its padding; one byte less than that must fail.
+    const std::size_t lastPadding = 40 - 13 * 3;
+    for (std::size_t n = 0; n < full.size() - lastPadding; ++n) {
+        writeBytes(path, std::vector<uint8_t>(full.begin(), full.begin() + std::ptrdiff_t(n)));
+        EXPECT_EQ(RixLoadBMP(path.c_str()), 0) << "file cut to " << n << " bytes";
+    }
+    EXPECT_EQ(RixLoadBMP((path + ".missing").c_str()), 0);
+    EXPECT_EQ(RixLoadBMP(folder.path().c_str()), 0) << "a folder is not a file";
+    EXPECT_EQ(RixLoadBMP(nullptr), 0);
+    writeBytes(path, full);
+    const int32_t after = RixLoadBMP(path.c_str());
+    EXPECT_EQ(after, before + 1) << "failed loads must not consume handles";
+    RixDestroy(after);
+}
+
+// --- Saving -----------------------------------------------------------------
+
+int32_t makeTestImage(int32_t width, int32_t height)
+{
+    const int32_t h = RixCreate(width, height);
+    rix::Image* image = rix::findImage(h);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image->row(y)[x] = opaque(rawValue(x, y, 24));
+    return h;
+}
+
+TEST(BmpSave, RoundTripIs24BitBottomUpAndExact)
+{
+    TempFolder folder("bmp");
+    const std::string path = folder.file("Bild_äöü_日本.bmp");
+    const int32_t src = makeTestImage(13, 7);
+    ASSERT_EQ(RixSaveBMP(src, path.c_str()), 1) << RixLastError();
+    const std::vector<uint8_t> file = readBytes(path);
+    ASSERT_EQ(file.size(), 54u + 40u * 7u);
+    EXPECT_EQ(file[28], 24);                 // bits per pixel
+    EXPECT_EQ(file[22] | file[23] << 8, 7);  // positive height: bottom-up
+    EXPECT_EQ(file[54], uint8_t(rawValue(0, 0, 24)));        // first stored byte: blue of the bottom-left pixel
+    const int32_t back = RixLoadBMP(path.c_str());
+    ASSERT_GE(back, 1) << RixLastError();
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 13; ++x)
+            ASSERT_EQ(pixelAt(back, x, y), pixelAt(src, x, y));
+    RixDestroy(src);
+    RixDestroy(back);
+}
+
+TEST(BmpSave, ReplacesOldFileAndLeavesNoTemporaries)
+{
+    TempFolder folder("bmp");
+    const std::string path = folder.file("out.bmp");
+    writeBytes(path, {'o', 'l', 'd'});
+    const int32_t src = makeTestImage(5, 3);
+    ASSERT_EQ(RixSaveBMP(src, path.c_str()), 1) << RixLastError();
+    EXPECT_EQ(readBytes(path).size(), 54u + 16u * 3u);
+    EXPECT_EQ(folder.entryCount(), 1u);
+    RixDestroy(src);
+}
+
+TEST(BmpSave, FailuresReturnZeroAndLeaveTargetsAlone)
+{
+    TempFolder folder("bmp");
+    const int32_t src = makeTestImage(5, 3);
+    EXPECT_EQ(RixSaveBMP(src, folder.file("no/such/folder/x.bmp").c_str()), 0);
+    EXPECT_NE(std::string(RixLastError()).find("RixSaveBMP"), std::string::npos);
+    // A folder stands where the file should go: the rename fails, the folder
+    // and its content survive and the temporary file is gone.
+    const std::string blocked = folder.file("taken.bmp");
+    std::filesystem::create_directory(blocked);
+    writeBytes(blocked + "/keep", {'k'});
+    EXPECT_EQ(RixSaveBMP(src, blocked.c_str()), 0);
+    EXPECT_TRUE(std::filesystem::exists(blocked + "/keep"));
+    EXPECT_EQ(folder.entryCount(), 1u);
+    EXPECT_EQ(RixSaveBMP(src, ""), 0);
+    EXPECT_EQ(RixSaveBMP(987654, folder.file("y.bmp").c_str()), 0);
+    RixDestroy(src);
+}
+
+} // namespace

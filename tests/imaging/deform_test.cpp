@@ -1,3 +1,456 @@
+// RixSDeform against a plain double-precision reference of the geometry,
+// plus the properties the resampler promises: centre on the view point,
+// round trips, thread-count and instruction-set independence, black where
+// nothing is seen, exact constants, and accurate radial fits.
+#include "deform_geometry.h"
+#include "deform_kernels.h"
+#include "image.h"
+#include "image_store.h"
+#include "radial_fit.h"
 #include "rix.h"
+#include "thread_pool.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <numbers>
+#include <random>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr double kDeg = 0.01745329238474369;
+constexpr uint32_t kBlack = 0xff000000u;
+
+class Handle {
+public:
+    Handle(int32_t w, int32_t h)
+        : h_(RixCreate(w, h))
+    {
+    }
+    ~Handle() { RixDestroy(h_); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    int32_t id() const { return h_; }
+    rix::Image& image() const { return *rix::findImage(h_); }
+    uint32_t& at(int x, int y) const { return image().row(y)[x]; }
+
+private:
+    int32_t h_;
+};
+
+template <class F>
+void fill(const Handle& h, F f)
+{
+    rix::Image& im = h.image();
+    for (int y = 0; y < im.height(); ++y)
+        for (int x = 0; x < im.width(); ++x)
+            im.row(y)[x] = f(x, y);
+}
+
+void fillRandom(const Handle& h, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    fill(h, [&](int, int) { return kBlack | (rng() & 0xffffffu); });
+}
+
+std::vector<uint32_t> pixelsOf(const Handle& h)
+{
+    const rix::Image& im = h.image();
+    return { im.data(), im.data() + std::size_t(im.width()) * im.height() };
+}
+
+ProjectionRecord record(double cx, double cy, double r, int proj, double alpha = 0, double beta = 0,
+                        double rot = 0)
+{
+    return { cx, cy, r, alpha, beta, rot, proj };
+}
+
+// The geometry written out plainly: where destination pixel (x, y) looks on
+// the source. margin tells how close the decision came to a boundary (in
+// normalised radius, dz or source pixels) so that float rounding there can
+// be forgiven.
+struct Traced {
+    bool visible = false;
+    double sx = 0, sy = 0;
+    double margin = 1;
+};
+
+Traced trace(const ProjectionRecord& s, const ProjectionRecord& d, double x, double y)
+{
+    Traced t;
+    const double u0 = (x - d.Cx) / d.R, v0 = (y - d.Cy) / d.R;
+    const double g = d.Rot * kDeg;
+    const double u = std::cos(g) * u0 + std::sin(g) * v0;
+    const double v = -std::sin(g) * u0 + std::cos(g) * v0;
+    const double rho = std::hypot(u, v);
+    if (d.Proj < 4) {
+        t.margin = std::fabs(rho - 1.0);
+        if (rho > 1.0)
+            return t;
+    }
+    const double theta = rix::exactTheta(d.Proj, rho);
+    double dx = 0, dy = 0, dz = 1;
+    if (rho > 0) {
+        dx = std::sin(theta) * u / rho;
+        dy = std::sin(theta) * v / rho;
+        dz = std::cos(theta);
+    }
+    const double a = s.Alpha * kDeg, b = s.Beta * kDeg;
+    const double y1 = std::cos(b) * dy + std::sin(b) * dz;
+    const double z1 = -std::sin(b) * dy + std::cos(b) * dz;
+    const double x2 = std::cos(a) * dx + std::sin(a) * z1;
+    const double z2 = -std::sin(a) * dx + std::cos(a) * z1;
+    t.margin = std::fmin(t.margin, std::fabs(z2));
+    if (z2 < 0)
+        return t;
+    const double f = s.R * rix::exactRhoOverSin(s.Proj, std::fmin(z2, 1.0));
+    const double r = s.Rot * kDeg;
+    t.sx = s.Cx + f * (std::cos(r) * x2 - std::sin(r) * y1);
+    t.sy = s.Cy + f * (std::sin(r) * x2 + std::cos(r) * y1);
+    t.visible = true;
+    return t;
+}
+
+// Nearest sampling of the traced point: black off the image.
+uint32_t referencePixel(const Handle& src, const Traced& t, double& margin)
+{
+    const rix::Image& im = src.image();
+    margin = t.margin;
+    if (!t.visible)
+        return kBlack;
+    const double fx = t.sx - std::floor(t.sx), fy = t.sy - std::floor(t.sy);
+    margin = std::fmin(margin, std::fmin(std::fmin(fx, 1 - fx), std::fmin(fy, 1 - fy)));
+    if (t.sx < 0 || t.sy < 0 || t.sx >= im.width() || t.sy >= im.height())
+        return kBlack;
+    return im.row(int(std::floor(t.sy)))[int(std::floor(t.sx))];
+}
+
+struct View {
+    double alpha, beta, rot, dstRot;
+};
+const View kViews[] = { { 0, 0, 0, 0 }, { 30, -20, 15, 0 }, { -60, 45, -100, 0 }, { 85, 10, 200, 25 } };
+
+class DeformPairs : public ::testing::TestWithParam<std::tuple<int, int>> {};
+
+// Every pixel equals the plain reference, except where the reference point
+// lies within a hair of a pixel edge, the circle or the horizon.
+TEST_P(DeformPairs, MatchesPlainReference)
+{
+    const auto [srcProj, dstProj] = GetParam();
+    Handle src(97, 83), dst(64, 48);
+    fillRandom(src, 7);
+    int boundary = 0, total = 0;
+    for (const View& view : kViews) {
+        // Odd centres and radii, so that no point lands exactly on a pixel edge.
+        const ProjectionRecord s = record(48.5, 41.2, 40.1, srcProj, view.alpha, view.beta, view.rot);
+        const ProjectionRecord d = record(32.3, 23.9, dstProj == 4 ? 15.3 : 22.3, dstProj, 0, 0, view.dstRot);
+        ASSERT_EQ(RixSDeform(src.id(), dst.id(), &s, &d, 0), 1);
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x) {
+                double margin = 0;
+                const uint32_t want = referencePixel(src, trace(s, d, x + 0.5, y + 0.5), margin);
+                ++total;
+                if (dst.at(x, y) == want)
+                    continue;
+                ++boundary;
+                EXPECT_LT(margin, 1e-3) << "pixel " << x << "," << y << " alpha " << view.alpha;
+            }
+    }
+    // Float rounding may flip the odd pixel whose point sits on an edge.
+    EXPECT_LE(boundary, total / 1000) << boundary << " of " << total;
+}
+
+INSTANTIATE_TEST_SUITE_P(DeformAllProjections, DeformPairs,
+                         ::testing::Combine(::testing::Range(0, 4), ::testing::Range(0, 5)));
+
+// The destination centre looks along the view direction, onto the point
+// angle2ref gives for the source's angles.
+TEST(DeformGeometry, CentreSamplesViewPoint)
+{
+    for (int proj = 0; proj < 4; ++proj)
+        for (const View& view : kViews) {
+            const ProjectionRecord s = record(2000.0, 1900.0, 1800.0, proj, view.alpha * 0.9, view.beta, view.rot);
+            const ProjectionRecord d = record(512.5, 300.5, 400.0, (proj + 1) % 5);
+            const rix::DeformGeometry geometry(s, d);
+            const rix::RowStart at = geometry.start(512, 300);
+            float sx = 0, sy = 0;
+            rix::deformKernels(rix::KernelIsa::Reference).mapRow(geometry.constants(), at.u0, at.du, at.v0, at.dv, 1,
+                                                                  &sx, &sy);
+            // angle2ref in double with the closed form of rho/sin.
+            const double a = s.Alpha * kDeg, b = s.Beta * kDeg, g = s.Rot * kDeg;
+            const double dx = std::sin(a) * std::cos(b), dy = std::sin(b), dz = std::cos(a) * std::cos(b);
+            const double f = s.R * rix::exactRhoOverSin(proj, dz);
+            EXPECT_NEAR(sx, s.Cx + f * (std::cos(g) * dx - std::sin(g) * dy), 2e-3);
+            EXPECT_NEAR(sy, s.Cy + f * (std::sin(g) * dx + std::cos(g) * dy), 2e-3);
+        }
+}
+
+// The fitted radial functions and the whole float mapping stay within
+// 0.01 pixel of the closed forms for a 4000-pixel source.
+TEST(DeformGeometry, FastMappingWithinHundredthPixel)
+{
+    const rix::RadialFit& fit = rix::RadialFit::instance();
+    double worst = 0;
+    for (int i = 0; i <= 4000; ++i) {
+        const double t = i / 4000.0, rho = std::sqrt(t), theta = rho * std::numbers::pi / 2;
+        worst = std::fmax(worst, std::fabs(rix::evaluate(fit.sinOverRho, t) - (rho > 0 ? std::sin(theta) / rho : theta / rho)));
+        worst = std::fmax(worst, std::fabs(rix::evaluate(fit.cosTheta, t) - std::cos(theta)));
+        worst = std::fmax(worst, std::fabs(rix::evaluate(fit.rhoOverSin, t) - rix::exactRhoOverSin(2, 1 - t)));
+    }
+    EXPECT_LT(worst * 2000, 0.002);
+
+    std::vector<float> sx(257), sy(257);
+    double worstPx = 0;
+    for (int srcProj = 0; srcProj < 4; ++srcProj)
+        for (int dstProj = 0; dstProj < 5; ++dstProj) {
+            const ProjectionRecord s = record(2000, 2000, 1880, srcProj, 20, -10, 30);
+            const ProjectionRecord d = record(1024, 1024, 1000, dstProj, 0, 0, 10);
+            const rix::DeformGeometry geometry(s, d);
+            for (int y = 0; y < 2048; y += 97)
+                for (int x0 : { 0, 700, 1400, 1791 }) {
+                    const rix::RowStart at = geometry.start(x0, y);
+                    rix::deformKernels(rix::KernelIsa::Reference)
+                        .mapRow(geometry.constants(), at.u0, at.du, at.v0, at.dv, 257, sx.data(), sy.data());
+                    for (int i = 0; i < 257; ++i) {
+                        const Traced t = trace(s, d, x0 + i + 0.5, y + 0.5);
+                        if (!t.visible || t.margin < 1e-4)
+                            continue;
+                        ASSERT_GE(sx[i], 0.0f);
+                        worstPx = std::fmax(worstPx, std::hypot(sx[i] - t.sx, sy[i] - t.sy));
+                    }
+                }
+        }
+    EXPECT_LT(worstPx, 0.01);
+}
+
+// Converting A to B and back restores a smooth picture inside the circle.
+TEST(DeformRoundTrip, RestoresSmoothImage)
+{
+    Handle a(161, 161), b(161, 161), back(161, 161);
+    fill(a, [](int x, int y) {
+        const auto c = uint32_t(127.5 + 100 * std::sin(x * 0.07) * std::cos(y * 0.05));
+        return kBlack | c << 16 | (255 - c) << 8 | uint32_t(x + y) / 2;
+    });
+    for (int viaProj = 0; viaProj < 4; ++viaProj) {
+        const ProjectionRecord s = record(80.5, 80.5, 78, 2, 20);
+        const ProjectionRecord d = record(80.5, 80.5, 78, viaProj);
+        ASSERT_EQ(RixSDeform(a.id(), b.id(), &s, &d, 2), 1);
+        const ProjectionRecord s2 = record(80.5, 80.5, 78, viaProj, -20);
+        const ProjectionRecord d2 = record(80.5, 80.5, 78, 2);
+        ASSERT_EQ(RixSDeform(b.id(), back.id(), &s2, &d2, 2), 1);
+        double error = 0;
+        int count = 0;
+        for (int y = 0; y < 161; ++y)
+            for (int x = 0; x < 161; ++x) {
+                // Inside 0.6 R both images still see the area (20 deg turn).
+                if (std::hypot(x + 0.5 - 80.5, y + 0.5 - 80.5) > 0.6 * 78)
+                    continue;
+                const uint32_t p = a.at(x, y), q = back.at(x, y);
+                error += std::abs(int(p >> 16 & 255) - int(q >> 16 & 255)) + std::abs(int(p >> 8 & 255) - int(q >> 8 & 255));
+                count += 2;
+            }
+        EXPECT_LT(error / count, 1.5) << "via projection " << viaProj;
+    }
+}
+
+class ThreadCountGuard {
+public:
+    ~ThreadCountGuard() { rix::ThreadPool::instance().setThreadCount(int(std::thread::hardware_concurrency())); }
+};
+
+// Same bits for any number of threads and for every instruction-set build.
+TEST(DeformDeterminism, SameForThreadCountsAndKernelBuilds)
+{
+    Handle src(300, 260), dst(211, 173);
+    fillRandom(src, 11);
+    const ProjectionRecord s = record(150, 131, 125, 2, 25, -15, 40);
+    ThreadCountGuard guard;
+    for (int interp = 0; interp < 3; ++interp)
+        for (int dstProj = 0; dstProj < 5; dstProj += 2) {
+            const ProjectionRecord d = record(105, 86, dstProj == 4 ? 60 : 85, dstProj);
+            std::vector<uint32_t> first;
+            for (int threads : { 1, 2, 3, 8 })
+                for (rix::KernelIsa isa : { rix::KernelIsa::Reference, rix::KernelIsa::Avx2, rix::KernelIsa::Avx512 }) {
+                    if (!rix::kernelIsaSupported(isa))
+                        continue;
+                    rix::ThreadPool::instance().setThreadCount(threads);
+                    rix::setActiveKernelIsa(isa);
+                    ASSERT_EQ(RixSDeform(src.id(), dst.id(), &s, &d, interp), 1);
+                    rix::setActiveKernelIsa(rix::bestKernelIsa());
+                    if (first.empty())
+                        first = pixelsOf(dst);
+                    else
+                        EXPECT_EQ(pixelsOf(dst), first) << "threads " << threads << " isa " << int(isa);
+                }
+        }
+}
+
+// The sampling kernels of every build agree bit for bit on arbitrary points,
+// including edges, points just off the image, NaN and huge values.
+TEST(DeformDeterminism, SamplingKernelsMatchReference)
+{
+    Handle src(37, 29);
+    fillRandom(src, 3);
+    const rix::SourcePixels pixels { src.image().data(), 37, 29 };
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> coord(-2.0f, 40.0f);
+    constexpr int n = 1000;
+    std::vector<float> sx(n), sy(n);
+    for (int i = 0; i < n; ++i) {
+        sx[i] = coord(rng);
+        sy[i] = coord(rng);
+    }
+    const float odd[] = { 0.0f, 36.999998f, 37.0f, -0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(),
+                          1e30f, -1e30f, std::numeric_limits<float>::infinity(), 28.5f };
+    for (int i = 0; i < 10; ++i)
+        for (int j = 0; j < 10; ++j) {
+            sx[10 * i + j] = odd[i];
+            sy[10 * i + j] = odd[j];
+        }
+    for (int interp = 0; interp < 3; ++interp) {
+        std::vector<uint32_t> want(n), got(n);
+        rix::deformKernels(rix::KernelIsa::Reference).sample[interp](pixels, sx.data(), sy.data(), n, want.data());
+        for (rix::KernelIsa isa : { rix::KernelIsa::Avx2, rix::KernelIsa::Avx512 }) {
+            if (!rix::kernelIsaSupported(isa))
+                continue;
+            rix::deformKernels(isa).sample[interp](pixels, sx.data(), sy.data(), n, got.data());
+            EXPECT_EQ(got, want) << "interp " << interp << " isa " << int(isa);
+        }
+        for (int i = 0; i < 100; ++i)
+            if (!(sx[i] >= 0 && sx[i] < 37 && sy[i] >= 0 && sy[i] < 29)) {
+                EXPECT_EQ(want[i], kBlack) << sx[i] << "," << sy[i];
+            }
+    }
+}
+
+// Plain bilinear and Keys cubic in double on clamped taps: the kernels stay
+// within one level (bilinear) and two levels (cubic, 11-bit weights) of
+// them, edges included, on images as narrow as one pixel.
+double keys(double t)
+{
+    t = std::fabs(t);
+    return t <= 1 ? (1.5 * t - 2.5) * t * t + 1 : (t < 2 ? ((-0.5 * t + 2.5) * t - 4) * t + 2 : 0);
+}
+
+int plainChannel(const rix::Image& im, double x, double y, int interp, int shift)
+{
+    const double fx = x - 0.5, fy = y - 0.5, bx = std::floor(fx), by = std::floor(fy);
+    const int first = interp == 1 ? 0 : -1, last = interp == 1 ? 1 : 2;
+    double sum = 0;
+    for (int j = first; j <= last; ++j)
+        for (int i = first; i <= last; ++i) {
+            const double wx = interp == 1 ? 1 - std::fabs(fx - (bx + i)) : keys(fx - (bx + i));
+            const double wy = interp == 1 ? 1 - std::fabs(fy - (by + j)) : keys(fy - (by + j));
+            const int px = std::clamp(int(bx) + i, 0, im.width() - 1), py = std::clamp(int(by) + j, 0, im.height() - 1);
+            sum += wx * wy * double(im.row(py)[px] >> shift & 255);
+        }
+    return int(std::lround(std::clamp(sum, 0.0, 255.0)));
+}
+
+TEST(DeformSampling, KernelsMatchPlainInterpolation)
+{
+    std::mt19937 rng(9);
+    for (const auto& [w, h] : { std::pair{ 1, 5 }, std::pair{ 2, 3 }, std::pair{ 37, 29 } }) {
+        Handle src(w, h);
+        fillRandom(src, unsigned(w));
+        const rix::SourcePixels pixels { src.image().data(), w, h };
+        std::uniform_real_distribution<float> ux(0.0f, float(w)), uy(0.0f, float(h));
+        constexpr int n = 600;
+        std::vector<float> sx(n), sy(n);
+        for (int i = 0; i < n; ++i) {
+            sx[i] = i < 20 ? (i % 2 ? 0.0f : std::nextafter(float(w), 0.0f)) : ux(rng);
+            sy[i] = i < 40 && i >= 20 ? (i % 2 ? 0.0f : std::nextafter(float(h), 0.0f)) : uy(rng);
+        }
+        for (int interp = 1; interp < 3; ++interp) {
+            std::vector<uint32_t> got(n);
+            rix::deformKernels(rix::activeKernelIsa()).sample[interp](pixels, sx.data(), sy.data(), n, got.data());
+            for (int i = 0; i < n; ++i)
+                for (int shift : { 0, 8, 16 }) {
+                    const int want = plainChannel(src.image(), sx[i], sy[i], interp, shift);
+                    EXPECT_NEAR(int(got[i] >> shift & 255), want, interp) << w << "x" << h << " at " << sx[i] << "," << sy[i];
+                }
+        }
+    }
+}
+
+// A destroyed large image leaves its warm buffer for the next one of a
+// similar size.
+TEST(DeformMemory, FreedLargeBufferIsReused)
+{
+    const uint32_t* first = nullptr;
+    {
+        Handle a(1500, 1000);
+        first = a.image().data();
+    }
+    Handle b(1500, 990);
+    EXPECT_EQ(b.image().data(), first);
+    Handle c(1500, 1000);
+    EXPECT_NE(c.image().data(), first);
+    c.at(1499, 999) = 1;
+    b.at(1499, 989) = 2;
+}
+
+// A constant picture stays that constant under every kernel, and everything
+// outside the destination circle or behind the source hemisphere is black.
+TEST(DeformSampling, ConstantStaysConstantAndUnseenIsBlack)
+{
+    Handle src(120, 100), dst(90, 90);
+    fill(src, [](int, int) { return 0xff7f3a99u; });
+    // Looking 70 degrees sideways: part of the orthographic view lies behind.
+    const ProjectionRecord s = record(60, 50, 45, 1, 70, 0);
+    const ProjectionRecord d = record(45, 45, 40, 0);
+    for (int interp = 0; interp < 3; ++interp) {
+        ASSERT_EQ(RixSDeform(src.id(), dst.id(), &s, &d, interp), 1);
+        int behind = 0;
+        for (int y = 0; y < 90; ++y)
+            for (int x = 0; x < 90; ++x) {
+                const Traced t = trace(s, d, x + 0.5, y + 0.5);
+                if (t.margin < 1e-3)
+                    continue;
+                if (!t.visible) {
+                    behind += std::hypot(x + 0.5 - 45, y + 0.5 - 45) < 40;
+                    EXPECT_EQ(dst.at(x, y), kBlack) << x << "," << y;
+                } else {
+                    EXPECT_EQ(dst.at(x, y), 0xff7f3a99u) << x << "," << y << " interp " << interp;
+                }
+            }
+        EXPECT_GT(behind, 100);
+    }
+}
+
+// Records that describe no circle give black, never a crash; bad codes fail.
+TEST(DeformSampling, DegenerateRecords)
+{
+    Handle src(40, 40), dst(30, 20);
+    fill(src, [](int, int) { return 0xffffffffu; });
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    const ProjectionRecord good = record(20, 20, 18, 2);
+    const ProjectionRecord bad[] = { record(20, 20, 0, 2), record(20, 20, -5, 2), record(nan, 20, 18, 2),
+                                     record(20, 20, inf, 2), record(20, 20, 18, 2, nan), record(1e300, 20, 18, 2),
+                                     record(20, 20, 1e-300, 2), record(20, 20, 1e300, 2, 1e300, -1e300, 1e300) };
+    for (const ProjectionRecord& b : bad)
+        for (int interp = 0; interp < 3; ++interp) {
+            EXPECT_EQ(RixSDeform(src.id(), dst.id(), &b, &good, interp), 1);
+            EXPECT_EQ(RixSDeform(src.id(), dst.id(), &good, &b, interp), 1);
+        }
+    // Fully degenerate: nothing can be seen.
+    const ProjectionRecord zero = record(20, 20, 0, 2);
+    ASSERT_EQ(RixSDeform(src.id(), dst.id(), &zero, &good, 1), 1);
+    for (uint32_t p : pixelsOf(dst))
+        EXPECT_EQ(p, kBlack);
+    ProjectionRecord code = good;
+    code.Proj = 4;
+    EXPECT_EQ(RixSDeform(src.id(), dst.id(), &code, &good, 0), 0);
+    code.Proj = 5;
+    EXPECT_EQ(RixSDeform(src.id(), dst.id(), &good, &code, 0), 0);
+    EXPECT_EQ(RixSDeform(src.id(), dst.id(), &good, &good, 3), 0);
+    EXPECT_EQ(RixSDeform(src.id(), src.id(), &good, &good, 0), 0);
+}
+
+} // namespace

@@ -2,4 +2,174 @@
 
 #include <gtest/gtest.h>
 
-TEST(ProjectionModel, Placeholder) { SUCCEED(); }
+#include <bit>
+#include <cmath>
+#include <numbers>
+#include <stdexcept>
+
+using namespace karwen;
+
+namespace {
+
+class ProjectionModel : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        init_projection_names();
+        init_coef_tables();
+        init_grid_tables();
+    }
+};
+
+uint32_t bitsOf(float f) { return std::bit_cast<uint32_t>(f); }
+
+} // namespace
+
+TEST_F(ProjectionModel, NamesByCode)
+{
+    EXPECT_EQ(ProjName[kOrthographic], "Orthographic");
+    EXPECT_EQ(ProjName[kEquisolidangle], "Equisolidangle");
+    EXPECT_EQ(ProjName[kEquidistant], "Equidistant");
+    EXPECT_EQ(ProjName[kStereographic], "Stereographic");
+    EXPECT_EQ(ProjName[kPerspective], "Perspective");
+}
+
+TEST_F(ProjectionModel, CoefficientBitPatterns)
+{
+    struct Entry {
+        const float (*table)[kProjectionCount];
+        int k, p;
+        uint32_t bits;
+    };
+    const Entry entries[] = {
+        {CoefA, 1, 1, 0x3E0149C0u}, {CoefA, 2, 1, 0x3E0170C2u}, {CoefA, 3, 1, 0x3DFE6443u},
+        {CoefA, 4, 1, 0x3F25B1DAu}, {CoefA, 1, 2, 0xBD2513F8u}, {CoefA, 2, 2, 0xBDC3CAD5u},
+        {CoefA, 3, 2, 0xBD218853u}, {CoefA, 4, 2, 0x3ECB26F5u}, {CoefB, 1, 1, 0x3F92CAECu},
+        {CoefB, 2, 1, 0x3E74B500u}, {CoefB, 3, 1, 0x3F2597ABu}, {CoefB, 4, 1, 0x3D2482B6u},
+        {CoefB, 1, 2, 0x3F9BE6DDu}, {CoefB, 2, 2, 0x3E95E3D5u}, {CoefB, 3, 2, 0x3F14D5D8u},
+        {CoefB, 4, 2, 0x3C8B3F2Eu},
+    };
+    for (const Entry& e : entries)
+        EXPECT_EQ(bitsOf(e.table[e.k][e.p]), e.bits) << "k=" << e.k << " p=" << e.p;
+
+    // The exact rows, as [k][p] = K0..K4 of projection p.
+    const float exactA[3][5] = {{1, 0, 0, 0, 0}, {1, 0, -0.5f, 0, 0}, {0, 1, 0, 0, 0}};
+    const float exactB[3][5] = {{1, 0, 0, 0, 0}, {1, 1, 0, 0, 0}, {0, 1, 0, 0, 0}};
+    const int rows[3] = {0, 3, 4};
+    for (int r = 0; r < 3; ++r)
+        for (int k = 0; k < kCoefCount; ++k) {
+            EXPECT_EQ(CoefA[k][rows[r]], exactA[r][k]) << "A k=" << k << " p=" << rows[r];
+            EXPECT_EQ(CoefB[k][rows[r]], exactB[r][k]) << "B k=" << k << " p=" << rows[r];
+        }
+    EXPECT_EQ(CoefA[0][1], 1.0f);
+    EXPECT_EQ(CoefA[0][2], 1.0f);
+    EXPECT_EQ(CoefB[0][1], 1.0f);
+    EXPECT_EQ(CoefB[0][2], 1.0f);
+}
+
+TEST_F(ProjectionModel, GridStepsAndAngles)
+{
+    const int16_t steps[] = {0, 1, 2, 3, 6, 9, 18};
+    for (int i = 0; i < kGridStepCount; ++i)
+        EXPECT_EQ(GridStep[i], steps[i]);
+    EXPECT_EQ(GridCos[0], 1.0f);
+    EXPECT_EQ(GridSin[0], 0.0f);
+    EXPECT_NEAR(GridCos[9], 0.70710677f, 1e-7);
+    EXPECT_NEAR(GridSin[6], 0.5f, 1e-7);
+    EXPECT_EQ(GridSin[18], 1.0f);
+}
+
+TEST_F(ProjectionModel, GridRadiusTellingRows)
+{
+    struct Row {
+        int i;
+        float radius[kProjectionCount];
+    };
+    const Row rows[] = {
+        {0, {1, 1, 1, 1, 0}},
+        {1, {0.9961947f, 0.9554293f, 0.9444448f, 0.9163312f, 11.43005f}},
+        {9, {0.7071068f, 0.5411961f, 0.5f, 0.4142136f, 1}},
+        {12, {0.5f, 0.3660251f, 0.333333f, 0.2679492f, 0.5773502f}},
+    };
+    for (const Row& row : rows)
+        for (int p = 0; p < kProjectionCount; ++p)
+            EXPECT_NEAR(GridRadius[row.i][p], row.radius[p], 1.5e-6 * std::max(1.0f, row.radius[p]))
+                << "i=" << row.i << " p=" << p;
+    for (int p = 0; p < 4; ++p)
+        EXPECT_EQ(GridRadius[0][p], 1.0f) << "p=" << p;
+    EXPECT_EQ(GridRadius[0][kPerspective], 0.0f);
+
+    // Row 18 (the zenith) lies a hair past the centre, not on it.
+    const double row18[kProjectionCount] = {-4.4e-8, -3.1e-8, -2.8e-8, -2.2e-8, -4.4e-8};
+    for (int p = 0; p < kProjectionCount; ++p) {
+        EXPECT_LT(GridRadius[18][p], 0.0f) << "p=" << p;
+        EXPECT_NEAR(GridRadius[18][p], row18[p], 0.1e-8) << "p=" << p;
+    }
+}
+
+TEST_F(ProjectionModel, RadialFunctionsMatchClosedForms)
+{
+    constexpr double pi = std::numbers::pi;
+    for (int n = 0; n <= 1000; ++n) {
+        const double t = n / 1000.0; // z for r_over_sin, w for sin_over_r
+        const double theta = std::acos(t);
+        const double eqdRos = t == 1.0 ? 2.0 / pi : (2.0 * theta / pi) / std::sin(theta);
+        EXPECT_EQ(r_over_sin(t, kOrthographic), 1.0);
+        EXPECT_NEAR(r_over_sin(t, kEquisolidangle), 1.0 / std::sqrt(1.0 + t), 6e-7) << t;
+        EXPECT_NEAR(r_over_sin(t, kEquidistant), eqdRos, 6e-7) << t;
+        EXPECT_DOUBLE_EQ(r_over_sin(t, kStereographic), 1.0 / (1.0 + t));
+        if (t > 0.0) {
+            EXPECT_EQ(r_over_sin(t, kPerspective), 1.0 / t);
+        }
+
+        const double rho = std::sqrt(1.0 - t * t);
+        const double eqdSor = rho == 0.0 ? pi / 2.0 : std::sin(rho * pi / 2.0) / rho;
+        EXPECT_EQ(sin_over_r(t, kOrthographic), 1.0);
+        // The fit's worst deviation is 6.05e-5 (near w = 0.068).
+        EXPECT_NEAR(sin_over_r(t, kEquisolidangle), std::sqrt(1.0 + t * t), 6.1e-5) << t;
+        EXPECT_NEAR(sin_over_r(t, kEquidistant), eqdSor, 6e-5) << t;
+        EXPECT_DOUBLE_EQ(sin_over_r(t, kStereographic), 1.0 / (1.0 - t * t / 2.0));
+    }
+}
+
+TEST_F(ProjectionModel, RadialFunctionEdges)
+{
+    for (int p = 0; p < 4; ++p) {
+        EXPECT_EQ(r_over_sin(0.0, p), 1.0) << p;
+        EXPECT_EQ(sin_over_r(0.0, p), 1.0) << p;
+    }
+    EXPECT_NEAR(r_over_sin(1.0, kEquidistant), 0.63662, 1e-5);
+    EXPECT_NEAR(sin_over_r(1.0, kEquidistant), 1.57083, 1e-5);
+    // Perspective at the horizon: the plain IEEE quotient 1/0.
+    EXPECT_EQ(r_over_sin(0.0, kPerspective), std::numeric_limits<double>::infinity());
+    // A code outside the tables is refused, never read.
+    for (int32_t p : {-1, 5, 1000, INT32_MIN}) {
+        EXPECT_THROW((void)r_over_sin(0.5, p), std::out_of_range) << p;
+        EXPECT_THROW((void)sin_over_r(0.5, p), std::out_of_range) << p;
+    }
+}
+
+TEST_F(ProjectionModel, Atn2Cases)
+{
+    struct Case {
+        double y, x, expected;
+    };
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Case cases[] = {
+        {0, -1, -3.1415927410125732},   // x < 0, y = 0: minus pi
+        {1, 0, 1.5707963705062866},     // vertical: single-precision pi/2
+        {0, 0, 0},
+        {-2, 5e-11, -1.5707963705062866}, // the threshold decides, not the sign of x
+        {-2, -5e-11, -1.5707963705062866},
+        {1, 1, std::atan(1.0)},
+        {1, -1, std::atan(-1.0) + 3.1415927410125732},
+        {-1, -1, std::atan(1.0) - 3.1415927410125732},
+        {1e300, 1e-9, 0},                // overflowing quotient
+        {inf, 1, 0},
+        {nan, 1, 0},
+        {1, nan, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(atn2(c.y, c.x), c.expected) << "atn2(" << c.y << ", " << c.x << ")";
+}

@@ -1,0 +1,318 @@
+// The bodies of the row kernels, included by each kernels_*.cpp build.
+//
+// Everything here has internal linkage (an unnamed namespace), so every
+// translation unit keeps its own copy compiled for its own instruction set;
+// the loops are written plainly for the compiler to vectorise: float lanes,
+// selects instead of branches, and only builtins, never out-of-line library
+// templates, that a linker could share between the builds.
+#pragma once
+
+#include "deform_kernels.h"
+
+#include <cstdint>
+
+namespace rix {
+namespace {
+
+constexpr uint32_t kBlack = 0xff000000u;
+
+inline float sqrtOf(float x) { return __builtin_sqrtf(x); }
+inline float floorOf(float x) { return __builtin_floorf(x); }
+inline int clampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+// Horner's rule in x = 2t - 1 with coefficients copied to the caller's frame.
+inline float horner(const float* c, float t)
+{
+    const float x = 2.0f * t - 1.0f;
+    float r = c[kRadialDegree];
+    for (int k = kRadialDegree - 1; k >= 0; --k)
+        r = r * x + c[k];
+    return r;
+}
+
+// Destination radius squared -> s = sin(theta) / rho and c = cos(theta).
+template <int D>
+inline void destinationRadial(const float* sinFit, const float* cosFit, float t, float& s, float& c)
+{
+    if constexpr (D == 0) { // rho = sin(theta)
+        const float q = 1.0f - t;
+        s = 1.0f;
+        c = sqrtOf(q > 0.0f ? q : 0.0f);
+    } else if constexpr (D == 1) { // rho = sqrt(2) sin(theta / 2)
+        const float q = 2.0f - t;
+        s = sqrtOf(q > 0.0f ? q : 0.0f);
+        c = 1.0f - t;
+    } else if constexpr (D == 2) { // rho = theta / (pi / 2)
+        const float tc = t < 1.0f ? t : 1.0f;
+        s = horner(sinFit, tc);
+        c = horner(cosFit, tc);
+    } else if constexpr (D == 3) { // rho = tan(theta / 2)
+        const float q = 1.0f / (1.0f + t);
+        s = 2.0f * q;
+        c = (1.0f - t) * q;
+    } else { // rho = tan(theta)
+        s = 1.0f / sqrtOf(1.0f + t);
+        c = s;
+    }
+}
+
+// z = cos(theta) in 0..1 -> rho(theta) / sin(theta) of the source projection.
+template <int S>
+inline float sourceRadial(const float* fit, float z)
+{
+    const float zc = z > 0.0f ? z : 0.0f;
+    if constexpr (S == 0)
+        return 1.0f;
+    else if constexpr (S == 1)
+        return 1.0f / sqrtOf(1.0f + zc);
+    else if constexpr (S == 2)
+        return horner(fit, 1.0f - zc);
+    else
+        return 1.0f / (1.0f + zc);
+}
+
+template <int D, int S>
+void mapRowT(const MapConstants& k, float u0, float du, float v0, float dv, int n,
+             float* __restrict sx, float* __restrict sy)
+{
+    float sinFit[kRadialDegree + 1], cosFit[kRadialDegree + 1], srcFit[kRadialDegree + 1];
+    for (int i = 0; i <= kRadialDegree; ++i) {
+        sinFit[i] = k.fit->sinOverRho.coef[i];
+        cosFit[i] = k.fit->cosTheta.coef[i];
+        srcFit[i] = k.fit->rhoOverSin.coef[i];
+    }
+    const float m00 = k.m[0][0], m01 = k.m[0][1], m02 = k.m[0][2];
+    const float m10 = k.m[1][0], m11 = k.m[1][1], m12 = k.m[1][2];
+    const float m20 = k.m[2][0], m21 = k.m[2][1], m22 = k.m[2][2];
+    const float cx = k.srcCx, cy = k.srcCy;
+    for (int i = 0; i < n; ++i) {
+        const float fi = float(i);
+        const float u = u0 + fi * du;
+        const float v = v0 + fi * dv;
+        const float t = u * u + v * v;
+        float s, c;
+        destinationRadial<D>(sinFit, cosFit, t, s, c);
+        const float px = s * (m00 * u + m01 * v) + m02 * c;
+        const float py = s * (m10 * u + m11 * v) + m12 * c;
+        const float dz = s * (m20 * u + m21 * v) + m22 * c;
+        const float f = sourceRadial<S>(srcFit, dz < 1.0f ? dz : 1.0f);
+        const bool valid = (D == 4 || t <= 1.0f) & (dz >= 0.0f);
+        sx[i] = valid ? cx + f * px : -1.0f;
+        sy[i] = valid ? cy + f * py : -1.0f;
+    }
+}
+
+template <int D>
+MapRowFn mapRowFor(int srcProj)
+{
+    switch (srcProj) {
+    case 0: return &mapRowT<D, 0>;
+    case 1: return &mapRowT<D, 1>;
+    case 2: return &mapRowT<D, 2>;
+    default: return &mapRowT<D, 3>;
+    }
+}
+
+void mapRow(const MapConstants& k, float u0, float du, float v0, float dv, int n, float* sx, float* sy)
+{
+    MapRowFn fn;
+    switch (k.dstProj) {
+    case 0: fn = mapRowFor<0>(k.srcProj); break;
+    case 1: fn = mapRowFor<1>(k.srcProj); break;
+    case 2: fn = mapRowFor<2>(k.srcProj); break;
+    case 3: fn = mapRowFor<3>(k.srcProj); break;
+    default: fn = mapRowFor<4>(k.srcProj); break;
+    }
+    fn(k, u0, du, v0, dv, n, sx, sy);
+}
+
+// The point lies on the source image, [0, W) x [0, H).
+inline bool onImage(float x, float y, float w, float h)
+{
+    return (x >= 0.0f) & (x < w) & (y >= 0.0f) & (y < h);
+}
+
+// The sampling kernels work on blocks of a row in three passes: a
+// vectorised pass computes source indices and weights, a scalar pass reads
+// the source pixels (hardware gathers are slow on the processors we target;
+// plain loads are not), and a vectorised pass blends.
+constexpr int kBlock = 256;
+
+// The pixel that contains the point.
+void nearestRow(const SourcePixels& src, const float* __restrict sx, const float* __restrict sy, int n,
+                uint32_t* __restrict out)
+{
+    const float w = float(src.width), h = float(src.height);
+    const uint32_t* __restrict p = src.pixels;
+    const int stride = src.width;
+    alignas(64) int32_t index[kBlock];
+    alignas(64) uint32_t keep[kBlock];
+    for (int base = 0; base < n; base += kBlock) {
+        const int m = n - base < kBlock ? n - base : kBlock;
+        const float* __restrict bx = sx + base;
+        const float* __restrict by = sy + base;
+        uint32_t* __restrict o = out + base;
+        for (int i = 0; i < m; ++i) {
+            const bool in = onImage(bx[i], by[i], w, h);
+            index[i] = int(in ? by[i] : 0.0f) * stride + int(in ? bx[i] : 0.0f);
+            keep[i] = in ? 0xffffffffu : 0u;
+        }
+        for (int i = 0; i < m; ++i)
+            o[i] = p[index[i]];
+        for (int i = 0; i < m; ++i)
+            o[i] = (o[i] & keep[i]) | (kBlack & ~keep[i]);
+    }
+}
+
+// Bilinear on pixel centres with 8-bit weights. Red and blue share one 32-bit
+// lane, green and alpha another (each channel times a weight of at most 256
+// stays within 16 bits); both passes round to nearest.
+inline uint32_t lerpPacked(uint32_t a, uint32_t b, uint32_t w)
+{
+    const uint32_t rbA = a & 0x00ff00ffu, gA = (a >> 8) & 0x00ff00ffu;
+    const uint32_t rbB = b & 0x00ff00ffu, gB = (b >> 8) & 0x00ff00ffu;
+    const uint32_t rb = ((rbA * (256u - w) + rbB * w + 0x00800080u) >> 8) & 0x00ff00ffu;
+    const uint32_t g = (gA * (256u - w) + gB * w + 0x00800080u) & 0xff00ff00u;
+    return rb | g;
+}
+
+// Each row's two taps are read as one 8-byte pair starting at x0. At the
+// edges the pair is moved inside the image and the weight set to 0 or 256,
+// which blends to exactly the repeated edge pixel.
+void bilinearRow(const SourcePixels& src, const float* __restrict sx, const float* __restrict sy, int n,
+                 uint32_t* __restrict out)
+{
+    const float w = float(src.width), h = float(src.height);
+    const uint32_t* __restrict p = src.pixels;
+    const int stride = src.width, lastPair = src.width - 2, maxY = src.height - 1;
+    const bool narrow = src.width < 2;
+    alignas(64) int32_t index0[kBlock], index1[kBlock];
+    alignas(64) uint32_t weightX[kBlock], weightY[kBlock], keep[kBlock];
+    alignas(64) uint64_t pair0[kBlock], pair1[kBlock];
+    for (int base = 0; base < n; base += kBlock) {
+        const int m = n - base < kBlock ? n - base : kBlock;
+        const float* __restrict bx = sx + base;
+        const float* __restrict by = sy + base;
+        for (int i = 0; i < m; ++i) {
+            const bool in = onImage(bx[i], by[i], w, h);
+            // Fixed point with 8 fraction bits, relative to pixel centres.
+            const int fx = int(floorOf((in ? bx[i] : 0.0f) * 256.0f - 127.5f));
+            const int fy = int(floorOf((in ? by[i] : 0.0f) * 256.0f - 127.5f));
+            const int x = fx >> 8, y = fy >> 8;
+            const int x0 = x < 0 || narrow ? 0 : (x > lastPair ? lastPair : x);
+            weightX[i] = x < 0 ? 0u : (x > lastPair ? 256u : uint32_t(fx & 255));
+            weightY[i] = uint32_t(fy & 255);
+            index0[i] = clampInt(y, 0, maxY) * stride + x0;
+            index1[i] = clampInt(y + 1, 0, maxY) * stride + x0;
+            keep[i] = in ? 0xffffffffu : 0u;
+        }
+        if (narrow) {
+            for (int i = 0; i < m; ++i) {
+                pair0[i] = p[index0[i]] * 0x100000001ull;
+                pair1[i] = p[index1[i]] * 0x100000001ull;
+            }
+        } else {
+            for (int i = 0; i < m; ++i) {
+                __builtin_memcpy(&pair0[i], p + index0[i], 8);
+                __builtin_memcpy(&pair1[i], p + index1[i], 8);
+            }
+        }
+        uint32_t* __restrict o = out + base;
+        for (int i = 0; i < m; ++i) {
+            const uint32_t bottom = lerpPacked(uint32_t(pair0[i]), uint32_t(pair0[i] >> 32), weightX[i]);
+            const uint32_t top = lerpPacked(uint32_t(pair1[i]), uint32_t(pair1[i] >> 32), weightX[i]);
+            o[i] = ((lerpPacked(bottom, top, weightY[i]) | kBlack) & keep[i]) | (kBlack & ~keep[i]);
+        }
+    }
+}
+
+// Keys cubic convolution (a = -0.5) weights for the taps at -1, 0, 1, 2,
+// in 11-bit fixed point summing to exactly 2048.
+constexpr int kCubicBits = 11;
+inline void cubicWeights(float t, int* w)
+{
+    const float w0 = ((-0.5f * t + 1.0f) * t - 0.5f) * t;
+    const float w2 = ((-1.5f * t + 2.0f) * t + 0.5f) * t;
+    const float w3 = (0.5f * t - 0.5f) * t * t;
+    constexpr float one = float(1 << kCubicBits);
+    w[0] = int(floorOf(w0 * one + 0.5f));
+    w[2] = int(floorOf(w2 * one + 0.5f));
+    w[3] = int(floorOf(w3 * one + 0.5f));
+    w[1] = (1 << kCubicBits) - w[0] - w[2] - w[3];
+}
+
+inline int clampByte(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+
+// The 4 x 4 taps of each point are copied into one array per tap (a plain
+// block copy away from the edges), then weighted in lanes: per row of taps
+// the horizontal sum, then the vertical one, all in exact integers.
+void cubicRow(const SourcePixels& src, const float* __restrict sx, const float* __restrict sy, int n,
+              uint32_t* __restrict out)
+{
+    const float w = float(src.width), h = float(src.height);
+    const uint32_t* __restrict p = src.pixels;
+    const int stride = src.width, maxX = src.width - 1, maxY = src.height - 1;
+    alignas(64) int32_t wx[4][kBlock], wy[4][kBlock];
+    alignas(64) int32_t left[kBlock], bottom[kBlock];
+    alignas(64) uint32_t keep[kBlock];
+    alignas(64) uint32_t tap[16][kBlock + 16]; // padded against 4K aliasing
+    for (int base = 0; base < n; base += kBlock) {
+        const int m = n - base < kBlock ? n - base : kBlock;
+        const float* __restrict bx = sx + base;
+        const float* __restrict by = sy + base;
+        for (int i = 0; i < m; ++i) {
+            const bool in = onImage(bx[i], by[i], w, h);
+            const float fx = (in ? bx[i] : 0.0f) - 0.5f, fy = (in ? by[i] : 0.0f) - 0.5f;
+            const float x0 = floorOf(fx), y0 = floorOf(fy);
+            int k[4];
+            cubicWeights(fx - x0, k);
+            wx[0][i] = k[0], wx[1][i] = k[1], wx[2][i] = k[2], wx[3][i] = k[3];
+            cubicWeights(fy - y0, k);
+            wy[0][i] = k[0], wy[1][i] = k[1], wy[2][i] = k[2], wy[3][i] = k[3];
+            left[i] = int(x0) - 1;
+            bottom[i] = int(y0) - 1;
+            keep[i] = in ? 0xffffffffu : 0u;
+        }
+        for (int i = 0; i < m; ++i) {
+            const int l = left[i], b = bottom[i];
+            if (l >= 0 && l + 3 <= maxX && b >= 0 && b + 3 <= maxY) {
+                const uint32_t* q = p + b * stride + l;
+                for (int r = 0; r < 4; ++r, q += stride)
+                    for (int c = 0; c < 4; ++c)
+                        tap[4 * r + c][i] = q[c];
+            } else {
+                for (int r = 0; r < 4; ++r) {
+                    const uint32_t* line = p + clampInt(b + r, 0, maxY) * stride;
+                    for (int c = 0; c < 4; ++c)
+                        tap[4 * r + c][i] = line[clampInt(l + c, 0, maxX)];
+                }
+            }
+        }
+        uint32_t* __restrict o = out + base;
+        for (int i = 0; i < m; ++i) {
+            int red = 0, green = 0, blue = 0;
+            for (int r = 0; r < 4; ++r) {
+                int hr = 0, hg = 0, hb = 0;
+                for (int c = 0; c < 4; ++c) {
+                    const uint32_t q = tap[4 * r + c][i];
+                    hr += wx[c][i] * int((q >> 16) & 255);
+                    hg += wx[c][i] * int((q >> 8) & 255);
+                    hb += wx[c][i] * int(q & 255);
+                }
+                red += wy[r][i] * hr;
+                green += wy[r][i] * hg;
+                blue += wy[r][i] * hb;
+            }
+            constexpr int shift = 2 * kCubicBits;
+            constexpr int half = 1 << (shift - 1);
+            const uint32_t rgb = kBlack | uint32_t(clampByte((red + half) >> shift)) << 16
+                | uint32_t(clampByte((green + half) >> shift)) << 8 | uint32_t(clampByte((blue + half) >> shift));
+            o[i] = (rgb & keep[i]) | (kBlack & ~keep[i]);
+        }
+    }
+}
+
+constexpr DeformKernels kKernels = { &mapRow, { &nearestRow, &bilinearRow, &cubicRow } };
+
+} // namespace
+} // namespace rix

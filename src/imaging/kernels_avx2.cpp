@@ -1,0 +1,8 @@
+// The row kernels built for one instruction set (flags set in CMakeLists.txt).
+#include "deform_kernels_impl.h"
+
+namespace rix {
+
+const DeformKernels& avx2Kernels() { return kKernels; }
+
+} // namespace rix

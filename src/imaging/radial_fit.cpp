@@ -1,0 +1,109 @@
+#include "radial_fit.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace rix {
+
+namespace {
+
+constexpr double kHalfPi = std::numbers::pi / 2;
+constexpr int kNodes = kRadialDegree + 1;
+
+// Chebyshev interpolation of g on [0, 1] at kNodes points, expanded into
+// powers of x = 2t - 1. The three functions are analytic well beyond [0, 1],
+// so the expansion converges fast and its coefficients stay of order 1.
+template <class F>
+RadialPoly fit(F g)
+{
+    std::array<double, kNodes> cheb{};
+    for (int j = 0; j < kNodes; ++j) {
+        const double angle = std::numbers::pi * (j + 0.5) / kNodes;
+        const double value = g(0.5 * (std::cos(angle) + 1.0));
+        for (int k = 0; k < kNodes; ++k)
+            cheb[k] += 2.0 / kNodes * value * std::cos(k * angle);
+    }
+    cheb[0] *= 0.5;
+
+    // T0 = 1, T1 = x, T(k+1) = 2x T(k) - T(k-1), each as power coefficients.
+    std::array<double, kNodes> power{};
+    std::array<double, kNodes> prev{}, cur{}, next{};
+    prev[0] = 1.0;
+    cur[1] = 1.0;
+    power[0] += cheb[0];
+    power[1] += cheb[1];
+    for (int k = 2; k < kNodes; ++k) {
+        next.fill(0.0);
+        for (int i = 0; i + 1 < kNodes; ++i)
+            next[i + 1] += 2.0 * cur[i];
+        for (int i = 0; i < kNodes; ++i)
+            next[i] -= prev[i];
+        for (int i = 0; i < kNodes; ++i)
+            power[i] += cheb[k] * next[i];
+        prev = cur;
+        cur = next;
+    }
+    RadialPoly poly;
+    for (int i = 0; i < kNodes; ++i)
+        poly.coef[i] = float(power[i]);
+    return poly;
+}
+
+RadialFit makeFit()
+{
+    RadialFit f;
+    f.sinOverRho = fit([](double t) {
+        const double rho = std::sqrt(t);
+        return rho == 0.0 ? kHalfPi : std::sin(kHalfPi * rho) / rho;
+    });
+    f.cosTheta = fit([](double t) { return std::cos(kHalfPi * std::sqrt(t)); });
+    f.rhoOverSin = fit([](double t) { return exactRhoOverSin(2, 1.0 - t); });
+    return f;
+}
+
+} // namespace
+
+const RadialFit& RadialFit::instance()
+{
+    static const RadialFit fit = makeFit();
+    return fit;
+}
+
+double exactTheta(int proj, double rho)
+{
+    switch (proj) {
+    case 0: return std::asin(std::fmin(rho, 1.0));
+    case 1: return 2.0 * std::asin(std::fmin(rho / std::numbers::sqrt2, 1.0));
+    case 2: return rho * kHalfPi;
+    case 3: return 2.0 * std::atan(rho);
+    default: return std::atan(rho);
+    }
+}
+
+double exactRhoOverSin(int proj, double z)
+{
+    switch (proj) {
+    case 0: return 1.0;
+    case 1: return 1.0 / std::sqrt(1.0 + z);
+    case 2: {
+        // theta from the half-angle form stays accurate near the axis.
+        const double y = 1.0 - z;
+        if (y <= 0.0)
+            return 1.0 / kHalfPi;
+        const double theta = 2.0 * std::asin(std::sqrt(0.5 * y));
+        return theta / kHalfPi / std::sqrt(y * (1.0 + z));
+    }
+    default: return 1.0 / (1.0 + z);
+    }
+}
+
+double evaluate(const RadialPoly& poly, double t)
+{
+    const double x = 2.0 * t - 1.0;
+    double r = poly.coef[kRadialDegree];
+    for (int k = kRadialDegree - 1; k >= 0; --k)
+        r = r * x + poly.coef[k];
+    return r;
+}
+
+} // namespace rix

@@ -1,0 +1,114 @@
+#include "recording_hooks.h"
+
+#include "image.h"
+#include "image_store.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+using namespace karwen;
+using karwen::test::AppState;
+using Events = std::vector<std::string>;
+
+using SourceParams = AppState;
+
+TEST_F(SourceParams, ResetFromTheDetectedBox)
+{
+    // A bright image with no dark surround: the box is the whole image,
+    // whichever way the library finds it.
+    hSrc = RixCreate(1000, 800);
+    ASSERT_GE(hSrc, 1);
+    rix::Image* image = rix::findImage(hSrc);
+    ASSERT_NE(image, nullptr);
+    std::fill_n(image->data(), std::size_t(1000) * 800, rix::packRgb(230, 230, 230));
+
+    SrcPrm = {1, 2, 3, 10, 20, 30, kStereographic};
+    RefX = RefY = -1.0f;
+    reset_src_param(true);
+
+    EXPECT_EQ(SrcBound.Left, 0);
+    EXPECT_EQ(SrcBound.Top, 0);
+    EXPECT_EQ(SrcBound.Right, 1000);
+    EXPECT_EQ(SrcBound.Bottom, 800);
+    EXPECT_EQ(SrcPrm.Cx, 500.0);
+    EXPECT_EQ(SrcPrm.Cy, 400.0);
+    EXPECT_DOUBLE_EQ(SrcPrm.R, 470.0);
+    EXPECT_EQ(SrcPrm.Alpha, 0.0);
+    EXPECT_EQ(SrcPrm.Beta, 0.0);
+    EXPECT_EQ(SrcPrm.Rot, 0.0);
+    EXPECT_EQ(SrcPrm.Proj, kEquidistant);
+    EXPECT_EQ(RefX, 500.0f);
+    EXPECT_EQ(RefY, 400.0f);
+    EXPECT_EQ(hooks.events, Events{"refreshFields"});
+}
+
+TEST_F(SourceParams, OddBoxAndTallerSide)
+{
+    // Without an image RixBound fails and the box stays as it is.
+    hSrc = 0;
+    SrcBound = {3, 10, 104, 311};
+    reset_src_param(true);
+    EXPECT_EQ(SrcPrm.Cx, 53.5);
+    EXPECT_EQ(SrcPrm.Cy, 160.5);
+    EXPECT_DOUBLE_EQ(SrcPrm.R, 0.47 * 301);
+    EXPECT_EQ(RefX, 53.5f);
+    EXPECT_EQ(RefY, 160.5f);
+}
+
+TEST_F(SourceParams, WithoutDetectOnlyRefreshes)
+{
+    SrcPrm = {600, 600, 500, 10, 20, 30, kEquisolidangle};
+    SrcBound = {1, 2, 3, 4};
+    RefX = 7.0f;
+    RefY = 8.0f;
+    reset_src_param(false);
+    EXPECT_EQ(SrcPrm.Alpha, 10.0);
+    EXPECT_EQ(SrcPrm.Proj, kEquisolidangle);
+    EXPECT_EQ(SrcBound.Right, 3);
+    EXPECT_EQ(RefX, 7.0f);
+    EXPECT_EQ(RefY, 8.0f);
+    EXPECT_EQ(hooks.events, Events{"refreshFields"});
+}
+
+TEST_F(SourceParams, GlobalsFollowTheReferencePoint)
+{
+    SrcPrm = {600, 600, 500, 0, 0, 0, kEquidistant};
+    RefX = 850.0f;
+    RefY = 600.0f;
+    ref2angle();
+    EXPECT_NEAR(SrcPrm.Alpha, 44.99911, 5e-6);
+    EXPECT_NEAR(SrcPrm.Beta, 0.0, 1e-12);
+
+    SrcPrm.Alpha = 45.0;
+    angle2ref();
+    EXPECT_NEAR(RefX, 850.0f, 1e-3);
+    EXPECT_NEAR(RefY, 600.0f, 1e-3);
+}
+
+TEST_F(SourceParams, EmptyBoxLeavesNoNaN)
+{
+    // An empty box gives a radius of 0; the view angles keep their values.
+    hSrc = 0;
+    SrcBound = {0, 0, 0, 0};
+    reset_src_param(true);
+    EXPECT_EQ(SrcPrm.R, 0.0);
+    EXPECT_EQ(RefX, 0.0f);
+    EXPECT_EQ(RefY, 0.0f);
+
+    RefX = 40.0f;
+    RefY = -3.0f;
+    ref2angle();
+    EXPECT_EQ(SrcPrm.Alpha, 0.0);
+    EXPECT_EQ(SrcPrm.Beta, 0.0);
+
+    SrcPrm.R = std::numeric_limits<double>::quiet_NaN();
+    SrcPrm.Alpha = 5.0;
+    ref2angle();
+    angle2ref();
+    EXPECT_EQ(SrcPrm.Alpha, 5.0);
+    EXPECT_FALSE(std::isnan(RefX));
+    EXPECT_FALSE(std::isnan(RefY));
+}
