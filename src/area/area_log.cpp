@@ -1,0 +1,75 @@
+#include "area_log.h"
+
+#include "mdl_karwen.h"
+
+#include <ctime>
+#include <fstream>
+
+namespace karwen {
+
+std::string LogDateTimeText(std::chrono::system_clock::time_point when)
+{
+    const std::time_t t = std::chrono::system_clock::to_time_t(when);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &t);
+#else
+    localtime_r(&t, &local);
+#endif
+    char text[32];
+    const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return std::string(text, length);
+}
+
+std::string FormatAreaLogEntry(const AreaLogEntry& entry)
+{
+    constexpr const char* kLineEnd = "\r\n";
+    std::string text;
+    text += entry.when + kLineEnd;
+    text += (entry.dstFile.empty() ? "(" + entry.srcFile + ")" : entry.dstFile) + kLineEnd;
+    text += entry.projName + kLineEnd;
+    for (int k = 0; k < kAreaClassCount; ++k) {
+        const char digits[3] = {static_cast<char>('0' + k / 10), static_cast<char>('0' + k % 10), '\0'};
+        text += digits + ShareColumn(entry.counts[static_cast<std::size_t>(k)], 6) + '%' + kLineEnd;
+    }
+    return text;
+}
+
+AreaLogEntry CurrentAreaLogEntry()
+{
+    AreaLogEntry entry;
+    entry.when = LogDateTimeText(std::chrono::system_clock::now());
+    entry.dstFile = DstFile;
+    entry.srcFile = SrcFile;
+    if (isProjection(DstPrm.Proj))
+        entry.projName = ProjName[static_cast<std::size_t>(DstPrm.Proj)];
+    entry.counts = ClassCount;
+    return entry;
+}
+
+std::filesystem::path AreaLogPath(const std::filesystem::path& folder)
+{
+    return folder / kAreaLogName;
+}
+
+bool AppendAreaLog(const std::filesystem::path& logFile, const AreaLogEntry& entry)
+{
+    std::ofstream out(logFile, std::ios::binary | std::ios::app);
+    if (!out)
+        return false;
+    const std::string text = FormatAreaLogEntry(entry);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    return !out.fail();
+}
+
+bool ClearAreaLog(const std::filesystem::path& logFile)
+{
+    std::ofstream out(logFile, std::ios::binary | std::ios::trunc);
+    if (!out)
+        return false;
+    out.close();
+    return !out.fail();
+}
+
+} // namespace karwen

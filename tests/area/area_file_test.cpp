@@ -1,0 +1,246 @@
+#include "area_file.h"
+
+#include "area_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+
+#ifdef __unix__
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+using namespace karwen;
+using karwen::test::AreaTest;
+using karwen::test::countsFromDots;
+using karwen::test::MeasurementSnapshot;
+using karwen::test::readBytes;
+using karwen::test::ScratchFolder;
+using karwen::test::writeBytes;
+
+namespace {
+
+std::string freshFile(const std::string& firstLine = "0,1000")
+{
+    std::string text = firstLine + "\r\n";
+    for (int n = 0; n < kDotCount; ++n)
+        text += "0\r\n";
+    return text;
+}
+
+// Some measurement worth keeping: random classes with matching counts.
+void paintRandomly(unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> cls(0, 15);
+    for (int n = 1; n <= kDotCount; ++n)
+        DotClass[static_cast<std::size_t>(n)] = static_cast<int16_t>(cls(random));
+    ClassCount = countsFromDots();
+}
+
+} // namespace
+
+class AreaFile : public AreaTest {
+protected:
+    ScratchFolder folder_;
+};
+
+TEST_F(AreaFile, SaveAfterStartUpWritesTheFreshMeasurement)
+{
+    const auto file = folder_ / "fresh.area";
+    ASSERT_TRUE(SaveAreaData(file));
+    const std::string bytes = readBytes(file);
+    EXPECT_EQ(bytes, freshFile());
+    EXPECT_EQ(bytes.size(), 8u + 3u * 1000u); // 1001 lines, CRLF each
+    EXPECT_EQ(folder_.entries(), std::vector<std::string>{"fresh.area"});
+}
+
+TEST_F(AreaFile, RoundTripKeepsClassesCountsTagAndBytes)
+{
+    const auto file = folder_ / "round.area";
+    paintRandomly(7);
+    AreaFileTag = -123;
+    const MeasurementSnapshot saved;
+    ASSERT_TRUE(SaveAreaData(file));
+    const std::string bytes = readBytes(file);
+
+    ResetAreaCounts();
+    AreaFileTag = 0;
+    LastLbl = 4;
+    ASSERT_TRUE(LoadAreaData(file));
+    EXPECT_EQ(MeasurementSnapshot{}, saved); // LastLbl is -1 again as well
+    for (int k = 0; k < kAreaClassCount; ++k)
+        EXPECT_EQ(ClassPercentText(ClassCount[static_cast<std::size_t>(k)]),
+                  ClassPercentText(saved.classCount[static_cast<std::size_t>(k)]));
+
+    const auto again = folder_ / "again.area";
+    ASSERT_TRUE(SaveAreaData(again));
+    EXPECT_EQ(readBytes(again), bytes);
+}
+
+TEST_F(AreaFile, TagIsCarriedThroughToTheNextSave)
+{
+    const auto in = folder_ / "tagged.area";
+    writeBytes(in, freshFile("7,1000"));
+    ASSERT_TRUE(LoadAreaData(in));
+    EXPECT_EQ(AreaFileTag, 7);
+    const auto out = folder_ / "out.area";
+    ASSERT_TRUE(SaveAreaData(out));
+    EXPECT_EQ(readBytes(out), freshFile("7,1000"));
+}
+
+TEST_F(AreaFile, SaveReplacesAnOlderFile)
+{
+    const auto file = folder_ / "old.area";
+    writeBytes(file, "something else entirely");
+    ASSERT_TRUE(SaveAreaData(file));
+    EXPECT_EQ(readBytes(file), freshFile());
+    EXPECT_EQ(folder_.entries(), std::vector<std::string>{"old.area"});
+}
+
+// Separators the reader accepts besides the program's own layout.
+TEST_F(AreaFile, ReaderAcceptsCommasLineEndsAndBlanks)
+{
+    std::string lines = "3\n1000\n";
+    std::string commas = " 3 , 1000";
+    std::string mixed = "+3,1000\r";
+    for (int n = 1; n <= kDotCount; ++n) {
+        const std::string c = std::to_string(n % 16);
+        lines += c + "\n";
+        commas += ", " + c + "\t";
+        mixed += c + (n % 3 == 0 ? "," : n % 3 == 1 ? "\r" : "\r\n");
+    }
+    for (const std::string& text : {lines, commas, mixed, "\xEF\xBB\xBF" + lines}) {
+        std::istringstream in(text);
+        const auto data = ParseAreaData(in);
+        ASSERT_TRUE(data.has_value()) << text.substr(0, 20);
+        EXPECT_EQ(data->tag, 3);
+        EXPECT_EQ(data->count, 1000);
+        EXPECT_EQ(data->dotClass[17], 1);
+        EXPECT_EQ(data->dotClass[1000], 1000 % 16);
+    }
+}
+
+TEST_F(AreaFile, ShortFileSetsOnlyItsDotsAndCountsThem)
+{
+    paintRandomly(11);
+    const auto before = DotClass;
+    const auto file = folder_ / "short.area";
+    writeBytes(file, "0,3\r\n5\r\n0\r\n15\r\n");
+    ASSERT_TRUE(LoadAreaData(file));
+    EXPECT_EQ(DotClass[1], 5);
+    EXPECT_EQ(DotClass[2], 0);
+    EXPECT_EQ(DotClass[3], 15);
+    for (std::size_t n = 4; n <= kDotCount; ++n)
+        ASSERT_EQ(DotClass[n], before[n]) << n;
+    EXPECT_EQ(ClassCount[0], 1);
+    EXPECT_EQ(ClassCount[5], 1);
+    EXPECT_EQ(ClassCount[15], 1);
+    EXPECT_EQ(ClassCountSum(), 3);
+}
+
+// Every broken file is refused and leaves the measurement exactly as it was.
+struct BrokenFile {
+    const char* name;
+    std::string bytes;
+};
+
+class AreaFileBroken : public AreaFile, public ::testing::WithParamInterface<BrokenFile> {};
+
+TEST_P(AreaFileBroken, LoadFailsAndKeepsTheMeasurement)
+{
+    paintRandomly(3);
+    AreaFileTag = 9;
+    LastLbl = 2;
+    const MeasurementSnapshot before;
+    const auto file = folder_ / "broken.area";
+    writeBytes(file, GetParam().bytes);
+    EXPECT_FALSE(LoadAreaData(file));
+    EXPECT_EQ(MeasurementSnapshot{}, before);
+}
+
+std::string withLine(int dot, const std::string& text)
+{
+    std::string bytes = "0,1000\r\n";
+    for (int n = 1; n <= kDotCount; ++n)
+        bytes += (n == dot ? text : "1") + "\r\n";
+    return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Malformed, AreaFileBroken,
+    ::testing::Values(BrokenFile{"class16", withLine(500, "16")}, BrokenFile{"classMinus1", withLine(1, "-1")},
+                      BrokenFile{"text", withLine(1000, "abc")}, BrokenFile{"fraction", withLine(2, "1.5")},
+                      BrokenFile{"twoOnALine", withLine(3, "1 2")}, BrokenFile{"emptyLine", withLine(4, "")},
+                      BrokenFile{"hugeClass", withLine(5, "99999999999999999999")},
+                      BrokenFile{"short", freshFile().substr(0, 8 + 3 * 600)},
+                      BrokenFile{"countAbove1000", "0,1001\r\n" + freshFile().substr(8) + "0\r\n"},
+                      BrokenFile{"negativeCount", "0,-1\r\n"}, BrokenFile{"tagBeyond16Bits", freshFile("32768,1000")},
+                      BrokenFile{"noCount", "0\r\n"}, BrokenFile{"empty", ""},
+                      BrokenFile{"textHeader", "area,1000\r\n"}, BrokenFile{"binary", std::string("\0\1\2\3", 4)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(AreaFile, MissingFileOrFolderIsRefused)
+{
+    paintRandomly(5);
+    const MeasurementSnapshot before;
+    EXPECT_FALSE(LoadAreaData(folder_ / "missing.area"));
+    EXPECT_FALSE(LoadAreaData(folder_.path()));
+    EXPECT_FALSE(LoadAreaData(""));
+    EXPECT_EQ(MeasurementSnapshot{}, before);
+}
+
+TEST_F(AreaFile, FailedSaveLeavesNoFileBehind)
+{
+    EXPECT_FALSE(SaveAreaData(folder_ / "no" / "such" / "folder.area"));
+    std::filesystem::create_directory(folder_ / "taken.area");
+    EXPECT_FALSE(SaveAreaData(folder_ / "taken.area"));
+    EXPECT_TRUE(std::filesystem::is_directory(folder_ / "taken.area"));
+    EXPECT_FALSE(SaveAreaData(""));
+    EXPECT_EQ(folder_.entries(), std::vector<std::string>{"taken.area"});
+}
+
+#ifdef __unix__
+// A write that runs out of room half-way (here: a file size limit, which
+// holds for every user) must leave the old file intact.
+TEST_F(AreaFile, FailedWriteKeepsTheOldFile)
+{
+    const auto file = folder_ / "keep.area";
+    writeBytes(file, freshFile("5,1000"));
+    paintRandomly(13);
+
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 1024;
+    auto* const oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool ok = SaveAreaData(file);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(readBytes(file), freshFile("5,1000"));
+    EXPECT_EQ(folder_.entries(), std::vector<std::string>{"keep.area"});
+}
+#endif
+
+TEST(ProposedAreaFileName, LastAreaFileThenDestinationThenSource)
+{
+    struct Case {
+        std::string area, dst, src, proposal;
+    };
+    const Case cases[] = {
+        {"/m/last.area", "/m/out.bmp", "/m/in.jpg", "/m/last.area"},
+        {"", "/m/out.bmp", "/m/in.jpg", "/m/out.area"},
+        {"", "", "/m/in.jpg", "/m/in.area"},
+        {"", "", R"(C:\Bilder\wald ä.JPG)", R"(C:\Bilder\wald ä.area)"},
+        {"", "", "/m/noext", "/m/noext.area"},
+        {"", "", "", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ProposedAreaFileName(c.area, c.dst, c.src), c.proposal) << c.src;
+}

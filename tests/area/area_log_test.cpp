@@ -1,0 +1,170 @@
+#include "area_log.h"
+
+#include "area_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+using namespace karwen;
+using karwen::test::AreaTest;
+using karwen::test::readBytes;
+using karwen::test::ScratchFolder;
+using karwen::test::writeBytes;
+
+namespace {
+
+// Lines 2 to 19 of the entry for the counts used below.
+const char* const kEntryBody = "(/photos/forest.jpg)\r\n"
+                               "Equidistant\r\n"
+                               "00  85.0%\r\n"
+                               "01  12.5%\r\n"
+                               "02   0.0%\r\n"
+                               "03   0.0%\r\n"
+                               "04   0.0%\r\n"
+                               "05   0.0%\r\n"
+                               "06   0.0%\r\n"
+                               "07   0.0%\r\n"
+                               "08   0.0%\r\n"
+                               "09   0.0%\r\n"
+                               "10   0.0%\r\n"
+                               "11   0.0%\r\n"
+                               "12   0.0%\r\n"
+                               "13   0.0%\r\n"
+                               "14   2.4%\r\n"
+                               "15   0.1%\r\n";
+
+std::size_t lineCount(const std::string& text)
+{
+    std::size_t lines = 0;
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
+        ++lines;
+    return lines;
+}
+
+// The text after the first line of each 19-line entry.
+std::string withoutFirstLine(const std::string& entry)
+{
+    return entry.substr(entry.find("\r\n") + 2);
+}
+
+// "YYYY-MM-DD HH:MM:SS"
+bool isDateTime(const std::string& text)
+{
+    const std::string shape = "dddd-dd-dd dd:dd:dd";
+    if (text.size() != shape.size())
+        return false;
+    for (std::size_t i = 0; i < shape.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (shape[i] == 'd' ? !digit : text[i] != shape[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+class AreaLog : public AreaTest {
+protected:
+    void SetUp() override
+    {
+        AreaTest::SetUp();
+        SrcFile = "/photos/forest.jpg";
+        DstPrm.Proj = kEquidistant;
+        ClassCount.fill(0);
+        ClassCount[0] = 850;
+        ClassCount[1] = 125;
+        ClassCount[14] = 24;
+        ClassCount[15] = 1;
+    }
+    ScratchFolder folder_;
+};
+
+TEST_F(AreaLog, EntryIsNineteenExactLines)
+{
+    AreaLogEntry entry = CurrentAreaLogEntry();
+    entry.when = "2026-12-06 13:05:09";
+    const std::string text = FormatAreaLogEntry(entry);
+    EXPECT_EQ(text, std::string("2026-12-06 13:05:09\r\n") + kEntryBody);
+    EXPECT_EQ(lineCount(text), 19u);
+}
+
+TEST_F(AreaLog, DestinationPathAndFullClassZero)
+{
+    DstFile = "/out/converted.bmp";
+    DstPrm.Proj = kPerspective;
+    ResetAreaCounts();
+    const std::string text = FormatAreaLogEntry(CurrentAreaLogEntry());
+    EXPECT_NE(text.find("\r\n/out/converted.bmp\r\nPerspective\r\n00 100.0%\r\n01   0.0%\r\n"), std::string::npos);
+}
+
+TEST_F(AreaLog, DateAndTimeAreIsoLikeLocalTime)
+{
+    const char* oldTz = std::getenv("TZ");
+    const std::string saved = oldTz ? oldTz : "";
+    setenv("TZ", "UTC0", 1);
+    tzset();
+    // 2026-12-06 13:05:09 UTC.
+    const auto when = std::chrono::system_clock::from_time_t(1796562309);
+    const std::string text = LogDateTimeText(when);
+    if (oldTz)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+    EXPECT_EQ(text, "2026-12-06 13:05:09");
+    EXPECT_TRUE(isDateTime(LogDateTimeText(std::chrono::system_clock::now())));
+}
+
+TEST_F(AreaLog, TwoLogsDifferOnlyInTheirFirstLines)
+{
+    const auto log = AreaLogPath(folder_.path());
+    EXPECT_EQ(log.filename(), "KARWEN.LOG");
+    ASSERT_TRUE(AppendAreaLog(log, CurrentAreaLogEntry()));
+    ASSERT_TRUE(AppendAreaLog(log, CurrentAreaLogEntry()));
+    const std::string text = readBytes(log);
+    ASSERT_EQ(lineCount(text), 38u);
+    const std::size_t half = text.size() / 2;
+    EXPECT_EQ(withoutFirstLine(text.substr(0, half)), kEntryBody);
+    EXPECT_EQ(withoutFirstLine(text.substr(half)), kEntryBody);
+    EXPECT_TRUE(isDateTime(text.substr(0, text.find("\r\n"))));
+}
+
+TEST_F(AreaLog, ClearThenLogLeavesOneEntry)
+{
+    const auto log = AreaLogPath(folder_.path());
+    writeBytes(log, "old entries\r\nmore\r\n");
+    ASSERT_TRUE(ClearAreaLog(log));
+    EXPECT_EQ(readBytes(log), "");
+    ASSERT_TRUE(AppendAreaLog(log, CurrentAreaLogEntry()));
+    const std::string text = readBytes(log);
+    EXPECT_EQ(lineCount(text), 19u);
+    EXPECT_EQ(withoutFirstLine(text), kEntryBody);
+}
+
+TEST_F(AreaLog, ClearCreatesAMissingLog)
+{
+    const auto log = AreaLogPath(folder_.path());
+    ASSERT_TRUE(ClearAreaLog(log));
+    EXPECT_TRUE(std::filesystem::exists(log));
+    EXPECT_EQ(std::filesystem::file_size(log), 0u);
+}
+
+TEST_F(AreaLog, UnwritableLogIsReported)
+{
+    const auto missingFolder = AreaLogPath(folder_ / "missing");
+    EXPECT_FALSE(AppendAreaLog(missingFolder, CurrentAreaLogEntry()));
+    EXPECT_FALSE(ClearAreaLog(missingFolder));
+    // A folder where the log should be.
+    std::filesystem::create_directory(folder_ / "KARWEN.LOG");
+    EXPECT_FALSE(AppendAreaLog(AreaLogPath(folder_.path()), CurrentAreaLogEntry()));
+    EXPECT_FALSE(ClearAreaLog(AreaLogPath(folder_.path())));
+}
+
+TEST_F(AreaLog, UnknownProjectionCodeGivesAnEmptyName)
+{
+    DstPrm.Proj = 9;
+    EXPECT_EQ(CurrentAreaLogEntry().projName, "");
+}

@@ -1,0 +1,157 @@
+#include "area_model.h"
+
+#include "area_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <numeric>
+#include <string>
+#include <utility>
+
+using namespace karwen;
+using karwen::test::AreaTest;
+
+using AreaTables = AreaTest;
+
+TEST_F(AreaTables, StartValues)
+{
+    EXPECT_EQ(ClassCount[0], 1000);
+    for (int k = 1; k < kAreaClassCount; ++k)
+        EXPECT_EQ(ClassCount[static_cast<std::size_t>(k)], 0) << k;
+    for (int16_t cls : DotClass)
+        EXPECT_EQ(cls, 0);
+    EXPECT_EQ(LastLbl, -1);
+    EXPECT_EQ(CurRgn, 1);
+    EXPECT_EQ(CurRgnColor, 0x0000FFu);
+    EXPECT_EQ(DotIdx, 1);
+    EXPECT_EQ(BrushIdx, 1);
+    EXPECT_EQ(DotSize, 1);
+    EXPECT_EQ(DotHit2, 4);
+    EXPECT_EQ(BrushR2, 75);
+    EXPECT_EQ(DotClass.size(), 1001u);
+    EXPECT_EQ(DotX.size(), 1001u);
+    EXPECT_EQ(DotY.size(), 1001u);
+}
+
+TEST_F(AreaTables, RingsHoldAllDotsWithTheLastRingShort)
+{
+    EXPECT_EQ(std::accumulate(RingDots.begin(), RingDots.end(), 0), kDotCount);
+    EXPECT_EQ(RingDots[0], 1);
+    EXPECT_EQ(RingDots[16], 107);
+}
+
+// Every dot stands for an equal share of the circle: ring i sits where
+// r^2 = (dots inside + half its own) / 1000, written with nine decimals
+// (nine significant digits from ring 3 on; 0.054772256 for ring 1).
+TEST_F(AreaTables, RingRadiusFollowsTheEqualAreaRule)
+{
+    EXPECT_EQ(RingRadius[0], 0.0);
+    int inside = RingDots[0];
+    for (int i = 1; i < kRingCount; ++i) {
+        const double exact = std::sqrt((inside + RingDots[static_cast<std::size_t>(i)] / 2.0) / 1000.0);
+        char nineDecimals[32];
+        std::snprintf(nineDecimals, sizeof nineDecimals, "%.9f", exact);
+        EXPECT_EQ(RingRadius[static_cast<std::size_t>(i)], std::stod(nineDecimals)) << "ring " << i;
+        inside += RingDots[static_cast<std::size_t>(i)];
+    }
+    EXPECT_EQ(RingRadius[1], 0.054772256);
+    EXPECT_EQ(RingRadius[16], 0.972882316);
+}
+
+TEST_F(AreaTables, ClassColoursAreBlueGreenRed)
+{
+    // Given as red, green, blue; stored with red in the lowest byte.
+    const int rgb[kAreaClassCount][3] = {
+        {0xFF, 0xFF, 0xFF}, {0x20, 0xFF, 0x20}, {0xFF, 0xFF, 0x20}, {0x20, 0x20, 0xFF},
+        {0xFF, 0x20, 0xFF}, {0x20, 0xFF, 0xFF}, {0x80, 0xAA, 0x80}, {0xAA, 0xAA, 0x80},
+        {0x80, 0x80, 0xAA}, {0xAA, 0x80, 0xAA}, {0x80, 0xAA, 0xAA}, {0x40, 0xAA, 0x40},
+        {0xAA, 0xAA, 0x40}, {0x40, 0x40, 0xAA}, {0xAA, 0x40, 0xAA}, {0x40, 0xAA, 0xAA}};
+    for (int k = 0; k < kAreaClassCount; ++k) {
+        const uint32_t c = ClassColor[static_cast<std::size_t>(k)];
+        EXPECT_EQ(static_cast<int>(c & 0xFF), rgb[k][0]) << k;
+        EXPECT_EQ(static_cast<int>((c >> 8) & 0xFF), rgb[k][1]) << k;
+        EXPECT_EQ(static_cast<int>((c >> 16) & 0xFF), rgb[k][2]) << k;
+        EXPECT_EQ(c >> 24, 0u) << k;
+    }
+}
+
+TEST_F(AreaTables, ToolSizes)
+{
+    const int hit2[] = {0, 4, 16, 64};
+    const int size[] = {0, 1, 2, 4};
+    const int brush[] = {6, 75, 275, 1500};
+    for (int i = 0; i < kToolSizeCount; ++i) {
+        ASSERT_TRUE(SelectDotStyle(i));
+        EXPECT_EQ(DotIdx, i);
+        EXPECT_EQ(DotSize, size[i]);
+        EXPECT_EQ(DotHit2, hit2[i]);
+        ASSERT_TRUE(SelectBrush(i));
+        EXPECT_EQ(BrushIdx, i);
+        EXPECT_EQ(BrushR2, brush[i]);
+    }
+    for (int bad : {-1, 4, 100}) {
+        EXPECT_FALSE(SelectDotStyle(bad));
+        EXPECT_FALSE(SelectBrush(bad));
+    }
+    EXPECT_EQ(DotIdx, 3);
+    EXPECT_EQ(BrushR2, 1500);
+}
+
+TEST_F(AreaTables, SelectClassTakesOnlyUserClasses)
+{
+    EXPECT_TRUE(SelectClass(15));
+    EXPECT_EQ(CurRgn, 15);
+    EXPECT_FALSE(SelectClass(0));
+    EXPECT_FALSE(SelectClass(16));
+    EXPECT_EQ(CurRgn, 15);
+}
+
+TEST_F(AreaTables, ResetKeepsToolsAndClearsTheMeasurement)
+{
+    ASSERT_TRUE(SelectDotStyle(3));
+    ASSERT_TRUE(SelectBrush(0));
+    ASSERT_TRUE(SelectClass(7));
+    DotClass[5] = 7;
+    ClassCount[0] = 999;
+    ClassCount[7] = 1;
+    LastLbl = 7;
+    ResetAreaCounts();
+    EXPECT_EQ(DotClass[5], 0);
+    EXPECT_EQ(ClassCount[0], 1000);
+    EXPECT_EQ(ClassCount[7], 0);
+    EXPECT_EQ(LastLbl, -1);
+    EXPECT_EQ(DotIdx, 3);
+    EXPECT_EQ(BrushIdx, 0);
+    EXPECT_EQ(CurRgn, 7);
+}
+
+TEST_F(AreaTables, DotColourMarksTheSelectedClass)
+{
+    ASSERT_TRUE(SelectClass(2));
+    DotClass[1] = 2;
+    DotClass[2] = 3;
+    EXPECT_EQ(DotColor(1), CurRgnColor);
+    EXPECT_EQ(DotColor(2), ClassColor[3]);
+    EXPECT_EQ(DotColor(3), ClassColor[0]);
+}
+
+TEST(ClassPercentText, FiveColumnsAndPercent)
+{
+    const std::pair<int16_t, std::string> cases[] = {
+        {1000, "100.0%"}, {999, " 99.9%"}, {125, " 12.5%"}, {100, " 10.0%"},
+        {10, "  1.0%"},   {1, "  0.1%"},   {0, "  0.0%"},   {-1, " -0.1%"},
+    };
+    for (const auto& [count, text] : cases)
+        EXPECT_EQ(ClassPercentText(count), text) << count;
+}
+
+TEST(ClassPercentText, LogColumnIsSixWide)
+{
+    EXPECT_EQ(ShareColumn(1000, 6), " 100.0");
+    EXPECT_EQ(ShareColumn(125, 6), "  12.5");
+    EXPECT_EQ(ShareColumn(0, 6), "   0.0");
+    // Wider shares than the column lose their leading digits.
+    EXPECT_EQ(ShareColumn(12345, 5), "234.5");
+}
