@@ -1,10 +1,11 @@
-#include "mdl_karwen.h"
+#include "karwen_app.h"
 
-#include <cstdio>
+#include <QApplication>
 
-int main()
+int main(int argc, char* argv[])
 {
-    karwen::init_globals();
-    std::puts("KARWEN: the windows are not built yet.");
-    return 0;
+    QApplication application(argc, argv);
+    karwen::ui::KarwenApp karwen;
+    karwen.Main();
+    return application.exec();
 }

@@ -1,0 +1,64 @@
+#include "area_file_commands.h"
+
+#include "area_file.h"
+#include "area_panel.h"
+#include "dialog_seam.h"
+#include "main_window.h"
+#include "mdl_karwen.h"
+#include "window_registry.h"
+
+#include <filesystem>
+
+namespace karwen::ui {
+
+namespace {
+
+std::filesystem::path pathOf(const QString& name) { return std::filesystem::path(name.toStdU16String()); }
+
+} // namespace
+
+AreaFileCommands::AreaFileCommands(WindowRegistry& windows, MainWindow& main)
+    : windows_(windows), main_(main)
+{
+}
+
+void AreaFileCommands::error(const char* text)
+{
+    dialogs().message(&main_, QString::fromLatin1(text), QMessageBox::Critical);
+}
+
+void AreaFileCommands::mnuFileLoadArea_Click()
+{
+    CommonDialog& cdl = main_.cdl();
+    cdl.Filter = QStringLiteral("面積計測ファイル (*.area)|*.area");
+    cdl.Flags = CommonDialog::kFileMustExist | CommonDialog::kHideReadOnly;
+    if (!cdl.ShowOpen())
+        return;
+    AreaFile = cdl.FileName.toStdString();
+    // The file is read whole before anything changes: a failed load keeps
+    // the measurement and the labels as they were.
+    if (LoadAreaData(pathOf(cdl.FileName))) {
+        if (AreaPanel* panel = windows_.areaIfLoaded())
+            panel->showAllClassTexts();
+    } else {
+        error(kAreaLoadError);
+    }
+    dst_update();
+}
+
+void AreaFileCommands::mnuFileSaveArea_Click()
+{
+    CommonDialog& cdl = main_.cdl();
+    cdl.FileName = QString::fromStdString(ProposedAreaFileName(AreaFile, DstFile, SrcFile));
+    cdl.DefaultExt = QStringLiteral(".area");
+    cdl.Filter = QStringLiteral("面積計量(*.area)|*.area");
+    cdl.FilterIndex = 1;
+    cdl.Flags = CommonDialog::kOverwritePrompt;
+    if (!cdl.ShowSave())
+        return;
+    AreaFile = cdl.FileName.toStdString();
+    if (!SaveAreaData(pathOf(cdl.FileName)))
+        error(kAreaSaveError);
+}
+
+} // namespace karwen::ui

@@ -1,0 +1,31 @@
+// The shared routines of area measurement that reach into the windows:
+// resetting the measurement, the destination picture's pointer, and what a
+// freshly created destination view needs to take part in the measurement.
+// Windows that are not loaded are left alone.
+#pragma once
+
+namespace karwen::views {
+class AreaTool;
+class DstView;
+} // namespace karwen::views
+
+namespace karwen::ui {
+
+class WindowRegistry;
+
+// Every dot back to class 0, all 16 labels show their texts, no label is
+// highlighted (their colours stay), and the destination view is redrawn.
+void ResetArea();
+// The destination picture's pointer: the brush while AreaOn, else default.
+void SetAreaCursor();
+// The brush pointer follows the selected brush size.
+void SetBrushCursor();
+
+// The area tool of the loaded destination view, or nullptr.
+[[nodiscard]] views::AreaTool* dstAreaTool();
+
+// Gives a new destination view its dot placement, its area tool (whose
+// label changes go to the area panel) and its area load work.
+void installAreaMeasurement(views::DstView& view, WindowRegistry& windows);
+
+} // namespace karwen::ui

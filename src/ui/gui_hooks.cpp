@@ -1,0 +1,61 @@
+#include "gui_hooks.h"
+
+#include "area_panel.h"
+#include "dst_view.h"
+#include "format_window.h"
+#include "main_window.h"
+#include "src_view.h"
+#include "window_registry.h"
+
+namespace karwen::ui {
+
+void GuiHooks::unloadSrcView() { windows_.unloadSrc(); }
+
+void GuiHooks::unloadDstView() { windows_.unloadDst(); }
+
+void GuiHooks::disableToolWindows()
+{
+    // While the frame closes, nothing is loaded again just to be disabled.
+    if (!windows_.mainIfLoaded())
+        return;
+    windows_.frmFormat().parentWidget()->setEnabled(false);
+    windows_.frmArea().parentWidget()->setEnabled(false);
+}
+
+void GuiHooks::disableImageCommands()
+{
+    if (MainWindow* main = windows_.mainIfLoaded())
+        main->disableImageCommands();
+}
+
+void GuiHooks::refreshParameterFields()
+{
+    if (windows_.mainIfLoaded())
+        windows_.frmFormat().set_param();
+}
+
+void GuiHooks::redrawSrcView()
+{
+    if (views::SrcView* src = windows_.srcIfLoaded())
+        src->pct_update();
+}
+
+void GuiHooks::redrawDstView()
+{
+    if (views::DstView* dst = windows_.dstIfLoaded())
+        dst->pct_update();
+}
+
+void GuiHooks::resetDstScale()
+{
+    if (views::DstView* dst = windows_.dstIfLoaded())
+        dst->set_sc(1.0f);
+}
+
+void GuiHooks::placeAreaDots()
+{
+    if (views::DstView* dst = windows_.dstIfLoaded())
+        dst->set_AreaParamXYD();
+}
+
+} // namespace karwen::ui

@@ -1,0 +1,127 @@
+#include "image_file_commands.h"
+
+#include "area_panel.h"
+#include "dialog_seam.h"
+#include "dst_view.h"
+#include "format_window.h"
+#include "main_window.h"
+#include "mdl_karwen.h"
+#include "window_registry.h"
+
+#include <QMenu>
+
+namespace karwen::ui {
+
+ImageFileCommands::ImageFileCommands(WindowRegistry& windows, MainWindow& main)
+    : windows_(windows), main_(main)
+{
+}
+
+ImageFileCommands::Format ImageFileCommands::formatOf(const QString& path)
+{
+    const QString ext = path.right(3).toUpper();
+    if (ext == QLatin1String("BMP"))
+        return Format::Bmp;
+    if (ext == QLatin1String("JPG"))
+        return Format::Jpg;
+    return Format::Other;
+}
+
+void ImageFileCommands::mnuFileOpen_Click()
+{
+    CommonDialog& cdl = main_.cdl();
+    cdl.Filter = QStringLiteral("画像ファイル (*.bmp;*.jpg)|*.bmp;*.jpg");
+    cdl.FilterIndex = 1;
+    cdl.Flags = CommonDialog::kFileMustExist | CommonDialog::kHideReadOnly;
+    if (!cdl.ShowOpen())
+        return; // cancelled: the open image stays
+    // The file is read before the open image is closed, so that a file that
+    // cannot be read leaves the user's image and unsaved result as they were.
+    const int32_t loaded = loadImage(cdl.FileName);
+    if (!isImage(loaded)) {
+        dialogs().message(&main_, QStringLiteral("Cannot open \"%1\".\n%2").arg(cdl.FileName, lastFailure(cdl.FileName)),
+                          QMessageBox::Warning);
+        return;
+    }
+    SrcFile = cdl.FileName.toStdString();
+    close_image();
+    hSrc = loaded;
+    if (QMenu* zoom = main_.findChild<QMenu*>(QStringLiteral("mnuViewMag")))
+        zoom->menuAction()->setEnabled(true);
+    const int32_t width = RixWidth(hSrc);
+    const int32_t height = RixHeight(hSrc);
+    if (width != SrcW || height != SrcH) {
+        SrcW = width;
+        SrcH = height;
+        reset_src_param(true);
+    }
+    windows_.showSrc();
+    hDst = RixCreate(DstW, DstH);
+    convert();
+    DstFile.clear();
+    windows_.showDst();
+    main_.enableImageCommands();
+    windows_.frmFormat().parentWidget()->setEnabled(true);
+    windows_.frmArea().parentWidget()->setEnabled(true);
+}
+
+void ImageFileCommands::mnuFileSave_Click()
+{
+    CommonDialog& cdl = main_.cdl();
+    cdl.FileName = QString::fromStdString(DstFile.empty() ? SrcFile : DstFile);
+    cdl.DefaultExt = QStringLiteral(".jpg");
+    cdl.Filter = QStringLiteral("*.bmp|*.bmp|*.jpg|*.jpg");
+    cdl.FilterIndex = 2;
+    cdl.Flags = CommonDialog::kOverwritePrompt;
+    if (!cdl.ShowSave())
+        return;
+    // A result that was not written keeps the name it had, so the caption
+    // never claims a file that does not exist.
+    if (!saveImage(cdl.FileName)) {
+        dialogs().message(&main_, QStringLiteral("Cannot save \"%1\".\n%2").arg(cdl.FileName, lastFailure(cdl.FileName)),
+                          QMessageBox::Warning);
+        return;
+    }
+    DstFile = cdl.FileName.toStdString();
+    if (views::DstView* dst = windows_.dstIfLoaded())
+        dst->setWindowTitle(cdl.FileName + QStringLiteral(" - Destination"));
+}
+
+int32_t ImageFileCommands::loadImage(const QString& path)
+{
+    const QByteArray name = path.toUtf8();
+    switch (formatOf(path)) {
+    case Format::Bmp:
+        return RixLoadBMP(name.constData());
+    case Format::Jpg:
+        return RixLoadJPG(name.constData());
+    case Format::Other:
+        break;
+    }
+    return -1;
+}
+
+bool ImageFileCommands::saveImage(const QString& path)
+{
+    const QByteArray name = path.toUtf8();
+    switch (formatOf(path)) {
+    case Format::Bmp:
+        return RixSaveBMP(hDst, name.constData()) == 1;
+    case Format::Jpg: {
+        int32_t quality = 75;
+        return RixSaveJPG(hDst, name.constData(), &quality) == 1;
+    }
+    case Format::Other:
+        break;
+    }
+    return false;
+}
+
+QString ImageFileCommands::lastFailure(const QString& path)
+{
+    if (formatOf(path) == Format::Other)
+        return QStringLiteral("Only BMP and JPG files (*.bmp, *.jpg) are supported.");
+    return QString::fromUtf8(RixLastError());
+}
+
+} // namespace karwen::ui

@@ -1,0 +1,32 @@
+// The running program's windows and start-up: `Main` fills the shared state
+// with its defaults, connects the shared routines to the windows and shows
+// frmMain, whose load brings up the parameters dialog and the area panel.
+#pragma once
+
+#include "gui_hooks.h"
+#include "window_registry.h"
+
+namespace karwen::ui {
+
+class MainWindow;
+class AreaFileCommands;
+
+class KarwenApp {
+public:
+    KarwenApp();
+    ~KarwenApp();
+    KarwenApp(const KarwenApp&) = delete;
+    KarwenApp& operator=(const KarwenApp&) = delete;
+
+    void Main();
+
+    [[nodiscard]] WindowRegistry& windows() { return windows_; }
+    [[nodiscard]] MainWindow& frmMain() { return windows_.frmMain(); }
+
+private:
+    WindowRegistry windows_;
+    GuiHooks hooks_;
+    std::unique_ptr<AreaFileCommands> areaFiles_;
+};
+
+} // namespace karwen::ui

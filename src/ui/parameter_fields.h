@@ -1,0 +1,56 @@
+// The parameters dialog's field rules without any widget: how a field's text
+// is read as a number, how a value is shown, and which values each editable
+// field accepts. The dialog (and the batch dialog's twin fields) build on it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace karwen::ui {
+
+// A number as the C locale writes it: optional sign, digits with an optional
+// '.' fraction, optional exponent; blanks (space, tab) around it allowed,
+// nothing else. Infinities, NaN, hex and digit grouping are not numbers.
+[[nodiscard]] std::optional<double> parseNumber(std::string_view text);
+
+// The nearest integer, a half going to the even neighbour (7.5 -> 8,
+// 6.5 -> 6); nothing when the result does not fit a 16-bit integer.
+[[nodiscard]] std::optional<int16_t> roundHalfEven16(double value);
+
+// "###0.00": two decimals rounded half away from zero on the value's
+// shortest decimal digits (so 12.345 shows 12.35), at least one digit before
+// the point, no grouping, '-' only for values that stay negative.
+[[nodiscard]] std::string formatFixed2(double value);
+
+// The eleven editable fields in the order they are validated and stored.
+enum class Field {
+    SrcCx, SrcCy, SrcR, SrcRot, RefX, RefY,
+    DstW, DstH, DstCx, DstCy, DstR,
+};
+inline constexpr int kEditableFields = 11;
+
+struct FieldRule {
+    Field field;
+    bool integer;        // nearest integer (halves to even) instead of Double
+    double low;
+    bool lowInclusive;
+    double high;         // always inclusive
+};
+
+// The validation table; the source centre and the reference point are
+// bounded by the source image size.
+[[nodiscard]] std::array<FieldRule, kEditableFields> fieldRules(int32_t srcW, int32_t srcH);
+
+// The value the field stands for (a Double, or the rounded integer widened),
+// or nothing when the text is not numeric or the value is out of range.
+[[nodiscard]] std::optional<double> fieldValue(const FieldRule& rule, std::string_view text);
+
+// The first field, in table order, whose text does not pass; texts are
+// indexed like Field.
+[[nodiscard]] std::optional<Field> firstInvalid(const std::array<std::string, kEditableFields>& texts,
+                                                int32_t srcW, int32_t srcH);
+
+} // namespace karwen::ui

@@ -1,0 +1,158 @@
+#include "window_registry.h"
+
+#include "area_panel.h"
+#include "dst_view.h"
+#include "format_window.h"
+#include "main_window.h"
+#include "src_view.h"
+#include "view_geometry.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+namespace karwen::ui {
+
+namespace {
+WindowRegistry* running = nullptr;
+// frmDst opens 360 twips below and right of frmSrc.
+constexpr int kDstOffset = views::twipsToPixels(360);
+} // namespace
+
+WindowRegistry::WindowRegistry() { running = this; }
+
+WindowRegistry::~WindowRegistry()
+{
+    mainClosing_ = true;
+    main_.reset();
+    if (running == this)
+        running = nullptr;
+}
+
+WindowRegistry* WindowRegistry::current() { return running; }
+
+MainWindow& WindowRegistry::frmMain()
+{
+    if (!main_) {
+        main_ = std::make_unique<MainWindow>(*this);
+        mainClosing_ = false;
+        main_->MDIForm_Load();
+    }
+    return *main_;
+}
+
+MainWindow* WindowRegistry::mainIfLoaded() const { return mainClosing_ ? nullptr : main_.get(); }
+
+FormatWindow* WindowRegistry::formatIfLoaded() const { return format_; }
+
+AreaPanel* WindowRegistry::areaIfLoaded() const { return area_; }
+
+QMdiSubWindow* WindowRegistry::addChild(QWidget* widget)
+{
+    QMdiSubWindow* sub = frmMain().mdiArea()->addSubWindow(widget);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    return sub;
+}
+
+QWidget* WindowRegistry::outerOf(QWidget* child)
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(child->parentWidget()))
+        return sub;
+    return child;
+}
+
+FormatWindow& WindowRegistry::frmFormat()
+{
+    if (!format_) {
+        auto* window = new FormatWindow;
+        format_ = window;
+        (void)addChild(window);
+        window->Form_Load();
+    }
+    return *format_;
+}
+
+AreaPanel& WindowRegistry::frmArea()
+{
+    if (!area_) {
+        auto* panel = new AreaPanel;
+        area_ = panel;
+        QMdiSubWindow* sub = addChild(panel);
+        // Directly below the parameters dialog, at the left edge.
+        const QWidget* format = outerOf(&frmFormat());
+        sub->move(0, format->y() + format->height());
+        panel->Form_Load();
+    }
+    return *area_;
+}
+
+void WindowRegistry::showFormat() { outerOf(&frmFormat())->show(); }
+
+void WindowRegistry::showArea() { outerOf(&frmArea())->show(); }
+
+views::SrcView* WindowRegistry::srcIfLoaded() const
+{
+    return src_.unloading ? nullptr : qobject_cast<views::SrcView*>(src_.view.data());
+}
+
+views::DstView* WindowRegistry::dstIfLoaded() const
+{
+    return dst_.unloading ? nullptr : qobject_cast<views::DstView*>(dst_.view.data());
+}
+
+void WindowRegistry::showView(ViewSlot& slot, views::ImageView* fresh)
+{
+    slot.view = fresh;
+    slot.unloading = false;
+    connect(fresh, &views::ImageView::unloading, this, [&slot] { slot.unloading = true; });
+    connect(fresh, &views::ImageView::unloaded, this, [&slot] {
+        slot.view = nullptr;
+        slot.unloading = false;
+    });
+    QMdiSubWindow* sub = addChild(fresh);
+    sub->show();
+    if (fresh->load())
+        sub->setFocus();
+}
+
+void WindowRegistry::showSrc()
+{
+    if (srcIfLoaded()) {
+        outerOf(src_.view)->show();
+        return;
+    }
+    auto* view = new views::SrcView;
+    view->setLoadPosition([this] {
+        const QWidget* format = outerOf(&frmFormat());
+        return QPoint(format->x() + format->width(), 0);
+    });
+    showView(src_, view);
+}
+
+void WindowRegistry::showDst()
+{
+    if (dstIfLoaded()) {
+        outerOf(dst_.view)->show();
+        return;
+    }
+    auto* view = new views::DstView;
+    if (dstSetup_)
+        dstSetup_(*view);
+    view->setLoadPosition([this] {
+        const int left = src_.view ? outerOf(src_.view)->x() : 0;
+        return QPoint(left + kDstOffset, kDstOffset);
+    });
+    showView(dst_, view);
+}
+
+void WindowRegistry::unloadView(ViewSlot& slot)
+{
+    if (!slot.view || slot.unloading)
+        return;
+    outerOf(slot.view)->close();
+}
+
+void WindowRegistry::unloadSrc() { unloadView(src_); }
+
+void WindowRegistry::unloadDst() { unloadView(dst_); }
+
+} // namespace karwen::ui

@@ -1,0 +1,87 @@
+// The program's windows, each a single instance reached by its name:
+// created and loaded on first use, and unloading a window that is not loaded
+// (or is being unloaded) does nothing. The MDI children live in frmMain's
+// area; the registry only keeps track of them.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QMdiSubWindow;
+class QWidget;
+
+namespace karwen::views {
+class SrcView;
+class DstView;
+class ImageView;
+} // namespace karwen::views
+
+namespace karwen::ui {
+
+class MainWindow;
+class FormatWindow;
+class AreaPanel;
+
+class WindowRegistry : public QObject {
+    Q_OBJECT
+public:
+    WindowRegistry();
+    ~WindowRegistry() override;
+    WindowRegistry(const WindowRegistry&) = delete;
+    WindowRegistry& operator=(const WindowRegistry&) = delete;
+
+    // The registry of the running program (the last one constructed).
+    [[nodiscard]] static WindowRegistry* current();
+
+    // Loading accessors: the window is created and loaded when missing.
+    MainWindow& frmMain();
+    FormatWindow& frmFormat();
+    AreaPanel& frmArea();
+
+    // The window when it is loaded and not being unloaded, else nullptr.
+    [[nodiscard]] MainWindow* mainIfLoaded() const;
+    [[nodiscard]] FormatWindow* formatIfLoaded() const;
+    [[nodiscard]] AreaPanel* areaIfLoaded() const;
+    [[nodiscard]] views::SrcView* srcIfLoaded() const;
+    [[nodiscard]] views::DstView* dstIfLoaded() const;
+
+    // Shows a view modeless, loading it first (the load closes it again when
+    // there is no image). The child windows are shown the same way.
+    void showSrc();
+    void showDst();
+    void showFormat();
+    void showArea();
+
+    void unloadSrc();
+    void unloadDst();
+
+    // The frame started closing: child windows are no longer loaded on use.
+    void mainUnloading() { mainClosing_ = true; }
+
+    // Runs on every new destination view before it loads (area measurement
+    // plugs its tool and load work in there).
+    void setDstSetup(std::function<void(views::DstView&)> setup) { dstSetup_ = std::move(setup); }
+
+private:
+    struct ViewSlot {
+        QPointer<views::ImageView> view;
+        bool unloading = false;
+    };
+    [[nodiscard]] QMdiSubWindow* addChild(QWidget* widget);
+    void showView(ViewSlot& slot, views::ImageView* fresh);
+    void unloadView(ViewSlot& slot);
+    [[nodiscard]] static QWidget* outerOf(QWidget* child);
+
+    std::unique_ptr<MainWindow> main_;
+    bool mainClosing_ = false;
+    QPointer<FormatWindow> format_;
+    QPointer<AreaPanel> area_;
+    std::function<void(views::DstView&)> dstSetup_;
+    ViewSlot src_;
+    ViewSlot dst_;
+};
+
+} // namespace karwen::ui

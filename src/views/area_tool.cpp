@@ -1,0 +1,139 @@
+#include "area_tool.h"
+
+#include "brush_cursors.h"
+#include "colour_value.h"
+#include "dot_placement.h"
+#include "dst_view.h"
+#include "mdl_karwen.h"
+#include "picture_area.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace karwen::views {
+
+namespace {
+
+// Qt's button flags carry the same bits as the program's Button values.
+int buttonBits(Qt::MouseButtons buttons)
+{
+    return int(buttons & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton));
+}
+
+// Far-off dots (a circle centre scrolled away, absurd parameters) only
+// need to stay outside the picture.
+int pixel(float v)
+{
+    constexpr float kFar = 1.0e6f;
+    return int(std::lround(std::isfinite(v) ? std::clamp(v, -kFar, kFar) : -kFar));
+}
+
+} // namespace
+
+AreaTool::AreaTool(DstView& view)
+    : view_(view)
+{
+}
+
+QPoint AreaTool::dotPixel(int n)
+{
+    const auto i = static_cast<std::size_t>(n);
+    return {pixel(DotX[i]), pixel(DotY[i])};
+}
+
+QRect AreaTool::dotRect(int n)
+{
+    const QPoint p = dotPixel(n);
+    const int r = DotIdx == 0 ? 0 : DotSize;
+    return {p.x() - r, p.y() - r, 2 * r + 1, 2 * r + 1};
+}
+
+void AreaTool::drawDot(QPainter& painter, int n, QColor colour)
+{
+    const QPoint p = dotPixel(n);
+    painter.setPen(colour);
+    if (DotIdx == 0) {
+        painter.drawPoint(p);
+        return;
+    }
+    painter.setBrush(colour);
+    painter.drawEllipse(QRect(p.x() - DotSize, p.y() - DotSize, 2 * DotSize, 2 * DotSize));
+}
+
+void AreaTool::paint(QImage& canvas)
+{
+    const GridTool& grid = view_.gridTool();
+    QPainter painter(&canvas);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(Qt::white, 0));
+    painter.setBrush(Qt::NoBrush);
+    const double r = grid.circleRadius();
+    painter.drawEllipse(grid.circleCentre(), r, r);
+    QColor last;
+    for (int n = 1; n <= kDotCount; ++n) {
+        last = colourOf(DotColor(n));
+        drawDot(painter, n, last);
+    }
+    // Filled dots leave the picture's foreground at the last dot's colour,
+    // which a grid drawn later inherits.
+    if (DotIdx != 0)
+        view_.gridTool().setForeground(last);
+}
+
+void AreaTool::mousePress(QMouseEvent* event)
+{
+    // A click acts at once, with the button that went down.
+    (void)mouseAt(buttonBits(event->button()), event->position());
+}
+
+void AreaTool::mouseMove(QMouseEvent* event)
+{
+    (void)mouseAt(buttonBits(event->buttons()), event->position());
+}
+
+AreaMouseResult AreaTool::mouseAt(int button, QPointF position)
+{
+    AreaMouseResult result = AreaMouseMove(button, position.x(), position.y());
+    if (result.action == AreaMouseAction::None)
+        return result;
+    if (!result.changedDots.empty()) {
+        QPainter painter(&view_.canvas());
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        QRect dirty;
+        for (const int16_t n : result.changedDots) {
+            drawDot(painter, n, colourOf(DotColor(n)));
+            dirty |= dotRect(n);
+        }
+        painter.end();
+        view_.picture()->update(dirty);
+    }
+    if (labels_)
+        labels_(result);
+    return result;
+}
+
+void AreaTool::placeDots(DstView& view)
+{
+    const ViewMapping m = view.mapping();
+    (void)PlaceAreaDots({DstPrm.Cx, DstPrm.Cy, DstPrm.R}, {m.scale, m.x0, m.y0, m.pictureH});
+}
+
+void AreaTool::setAreaCursor()
+{
+    brushPointer_ = AreaOn;
+    if (brushPointer_)
+        view_.picture()->setCursor(brushCursor(BrushIdx));
+    else
+        view_.picture()->unsetCursor();
+}
+
+void AreaTool::setBrushCursor()
+{
+    if (brushPointer_)
+        view_.picture()->setCursor(brushCursor(BrushIdx));
+}
+
+} // namespace karwen::views

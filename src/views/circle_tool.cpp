@@ -1,0 +1,214 @@
+#include "circle_tool.h"
+
+#include "image_view.h"
+#include "mdl_karwen.h"
+#include "picture_area.h"
+#include "xor_pen.h"
+
+#include <QMouseEvent>
+
+#include <cmath>
+
+namespace karwen::views {
+
+namespace {
+constexpr float kSingleDegToRad = static_cast<float>(kDegToRad);
+}
+
+CircleTool::CircleTool(ImageView& view)
+    : view_(view)
+{
+}
+
+void CircleTool::paint(QImage&)
+{
+    const ViewMapping m = view_.mapping();
+    const QPointF centre = mapToView(m, {SrcPrm.Cx, SrcPrm.Cy});
+    circX_ = static_cast<float>(centre.x());
+    circY_ = static_cast<float>(centre.y());
+    circR_ = static_cast<float>(double(m.scale) * SrcPrm.R);
+    rotCos_ = static_cast<float>(std::cos(SrcPrm.Rot * kDegToRad));
+    rotSin_ = static_cast<float>(std::sin(SrcPrm.Rot * kDegToRad));
+    const QPointF ref = mapToView(m, {RefX, RefY});
+    refVX_ = static_cast<float>(ref.x());
+    refVY_ = static_cast<float>(ref.y());
+    draw_marks();
+}
+
+void CircleTool::draw_marks()
+{
+    XorPen pen(view_.canvas());
+    const QPointF ref(refVX_, refVY_);
+    pen.circle(ref, 5);
+    pen.circle(ref, 3);
+    const QPointF c(circX_, circY_);
+    const double l = double(circR_) + kCrossOverhang;
+    pen.dotted();
+    pen.circle(c, circR_);
+    pen.line({c.x() + l * rotSin_, c.y() + l * rotCos_}, {c.x() - l * rotSin_, c.y() - l * rotCos_});
+    pen.line({c.x() - l * rotCos_, c.y() + l * rotSin_}, {c.x() + l * rotCos_, c.y() - l * rotSin_});
+}
+
+CircleTool::Distances CircleTool::distancesTo(QPointF p) const
+{
+    const double d = std::hypot(p.x() - circX_, p.y() - circY_);
+    const float e = static_cast<float>(std::abs(d - circR_));
+    const double q = std::hypot(p.x() - refVX_, p.y() - refVY_);
+    return {d, e, q};
+}
+
+QRectF CircleTool::marksBounds() const
+{
+    const double l = double(circR_) + kCrossOverhang;
+    const QRectF circle(circX_ - l, circY_ - l, 2 * l, 2 * l);
+    const QRectF ref(refVX_ - 5, refVY_ - 5, 10, 10);
+    return circle.united(ref).adjusted(-2, -2, 2, 2);
+}
+
+template <typename Change>
+void CircleTool::redrawMarks(Change change)
+{
+    const QRectF before = marksBounds();
+    draw_marks();
+    change();
+    draw_marks();
+    view_.picture()->update(before.united(marksBounds()).toAlignedRect());
+}
+
+void CircleTool::setPointer(bool sizeAll)
+{
+    if (sizeAll)
+        view_.picture()->setCursor(Qt::SizeAllCursor);
+    else
+        view_.picture()->unsetCursor();
+}
+
+void CircleTool::mousePress(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QPointF p = event->position();
+    const Distances r = distancesTo(p);
+    if (!(event->modifiers() & Qt::ShiftModifier)) {
+        dragMode_ = r.d < kHandle ? Centre : r.e < kHandle ? Radius : None;
+    } else if (r.q < kHandle) {
+        dragMode_ = Reference;
+    } else if (r.e < kHandle) {
+        dragMode_ = Tilt;
+        dragA0_ = static_cast<float>(atn2(p.x() - circX_, p.y() - circY_));
+    } else {
+        dragMode_ = None;
+    }
+    setPointer(dragMode_ != None);
+}
+
+void CircleTool::mouseMove(QMouseEvent* event)
+{
+    const QPointF p = event->position();
+    if (event->buttons() == Qt::NoButton) {
+        const Distances r = distancesTo(p);
+        setPointer(!(r.q >= kHandle && r.d >= kHandle && r.e >= kHandle));
+        return;
+    }
+    if (event->buttons() != Qt::LeftButton)
+        return;
+    const QSize picture = view_.pictureSize();
+    const auto inside = [](double v, int limit) { return 0 < v && v < limit; };
+    switch (dragMode_) {
+    case Centre:
+        redrawMarks([&] {
+            if (inside(p.x(), picture.width()))
+                circX_ = static_cast<float>(p.x());
+            if (inside(p.y(), picture.height()))
+                circY_ = static_cast<float>(p.y());
+        });
+        break;
+    case Radius: {
+        const double d = distancesTo(p).d;
+        if (d > kMinRadius)
+            redrawMarks([&] { circR_ = static_cast<float>(d); });
+        break;
+    }
+    case Tilt:
+        dragDA_ = static_cast<float>(atn2(p.x() - circX_, p.y() - circY_) - dragA0_);
+        redrawMarks([&] {
+            rotCos_ = static_cast<float>(std::cos(SrcPrm.Rot * kDegToRad + dragDA_));
+            rotSin_ = static_cast<float>(std::sin(SrcPrm.Rot * kDegToRad + dragDA_));
+        });
+        break;
+    case Reference:
+        redrawMarks([&] {
+            if (inside(p.x(), picture.width()))
+                refVX_ = static_cast<float>(p.x());
+            if (inside(p.y(), picture.height()))
+                refVY_ = static_cast<float>(p.y());
+        });
+        break;
+    default:
+        break;
+    }
+}
+
+bool CircleTool::commit(int16_t mode)
+{
+    const ViewMapping m = view_.mapping();
+    const double h = m.pictureH;
+    switch (mode) {
+    case Centre: {
+        const double x = hund(circX_ / m.scale + m.x0);
+        const double y = hund(m.y0 - (circY_ - h) / m.scale);
+        if (x == SrcPrm.Cx && y == SrcPrm.Cy)
+            return false;
+        SrcPrm.Cx = x;
+        SrcPrm.Cy = y;
+        return true;
+    }
+    case Radius: {
+        const double r = hund(circR_ / m.scale);
+        if (r == SrcPrm.R)
+            return false;
+        SrcPrm.R = r;
+        return true;
+    }
+    case Tilt: {
+        const double t = roundHalfEven(dragDA_ * 100.0f / kSingleDegToRad) * 0.01;
+        dragDA_ = 0;
+        if (t == 0)
+            return false;
+        SrcPrm.Rot += t;
+        if (SrcPrm.Rot > 180)
+            SrcPrm.Rot -= 360;
+        if (SrcPrm.Rot < -180)
+            SrcPrm.Rot += 360;
+        return true;
+    }
+    case Reference: {
+        const auto x = static_cast<float>(hund(refVX_ / m.scale + m.x0));
+        const auto y = static_cast<float>(hund(m.y0 - (refVY_ - h) / m.scale));
+        if (x == RefX && y == RefY)
+            return false;
+        RefX = x;
+        RefY = y;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void CircleTool::mouseRelease(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || dragMode_ == None)
+        return;
+    const int16_t mode = dragMode_;
+    dragMode_ = None;
+    if (!commit(mode))
+        return;
+    ref2angle();
+    reset_src_param(false);
+    view_.pct_update();
+    convert();
+    dst_update();
+}
+
+} // namespace karwen::views

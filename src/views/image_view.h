@@ -1,0 +1,104 @@
+// The zoomable, scrolling image window shared by the source and the
+// destination view: a picture (`pct`) showing one rectangle of the image
+// stretched by the zoom factor, two scroll bars that choose the rectangle,
+// and the grip picture in the corner between them. The subclasses name the
+// image, the caption, the placement and the overlay tool.
+#pragma once
+
+#include "view_geometry.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+class QLabel;
+class QScrollBar;
+
+namespace karwen::views {
+
+class PictureArea;
+class ViewTool;
+
+class ImageView : public QWidget {
+    Q_OBJECT
+public:
+    // Scroll bars and the grip are this many pixels thick.
+    static constexpr int kBarExtent = 17;
+
+    ImageView(const QString& tag, QWidget* parent = nullptr);
+    ~ImageView() override;
+
+    // Form_Load: places the window, measures its frame and chooses the
+    // zoom. Run once the view sits in its outer window. False when there is
+    // no image: the window has closed itself then.
+    bool load();
+    // Where the outer window goes at load (its top-left corner).
+    void setLoadPosition(std::function<QPoint()> where) { loadPosition_ = std::move(where); }
+
+    void set_sc(float scale);
+    void fit();
+    void pct_update();
+    void sb_set();
+
+    [[nodiscard]] float viewScale() const { return viewScale_; }
+    [[nodiscard]] ViewMapping mapping() const;
+    [[nodiscard]] QSize pictureSize() const;
+    [[nodiscard]] int viewX0() const { return viewX0_; }
+    [[nodiscard]] int viewY0() const { return viewY0_; }
+    [[nodiscard]] bool ready() const { return ready_; }
+    [[nodiscard]] int frameExtraW() const { return frameExtraW_; }
+    [[nodiscard]] int frameExtraH() const { return frameExtraH_; }
+    [[nodiscard]] PictureArea* picture() const { return pct_; }
+    [[nodiscard]] QScrollBar* hsb() const { return hsb_; }
+    [[nodiscard]] QScrollBar* vsb() const { return vsb_; }
+    [[nodiscard]] QImage& canvas();
+    // The window that is moved and sized: the MDI sub-window when there is
+    // one, else the view itself.
+    [[nodiscard]] QWidget* outerWindow();
+
+signals:
+    // Form_Unload starts; the view is no longer drawn nor reloaded.
+    void unloading();
+    // Form_Unload has run.
+    void unloaded();
+
+protected:
+    [[nodiscard]] virtual int32_t imageHandle() const = 0;
+    [[nodiscard]] virtual QSize imageSize() const = 0;
+    [[nodiscard]] virtual QString caption(const QString& percent) const = 0;
+    [[nodiscard]] virtual float loadScale() const = 0;
+    virtual ViewTool* currentTool() = 0;
+    // Load work before placing and after the first set_sc.
+    virtual void beforePlace() {}
+    virtual void afterLoadScale() {}
+    // The scroll offsets or the layout changed (dot positions follow).
+    virtual void offsetsChanged() {}
+
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void layoutChildren();
+    void hsbChange(int value);
+    void vsbChange(int value);
+    void clearMargins(QImage& canvas, QSize picture, QSize image);
+
+    PictureArea* pct_;
+    QScrollBar* hsb_;
+    QScrollBar* vsb_;
+    QLabel* imgResize_;
+
+    float viewScale_ = 1.0f;
+    float scaledW_ = 0.0f;
+    float scaledH_ = 0.0f;
+    int16_t frameExtraW_ = 0;
+    int16_t frameExtraH_ = 0;
+    int32_t viewX0_ = 0;
+    int32_t viewY0_ = 0;
+    bool ready_ = false;
+    bool unloading_ = false;
+    std::function<QPoint()> loadPosition_;
+};
+
+} // namespace karwen::views

@@ -1,0 +1,34 @@
+#include "src_view.h"
+
+#include "mdl_karwen.h"
+
+namespace karwen::views {
+
+SrcView::SrcView(QWidget* parent)
+    : ImageView(QStringLiteral("Src"), parent)
+    , tool_(*this)
+{
+    setObjectName(QStringLiteral("frmSrc"));
+}
+
+float SrcView::zoomForSize(int width, int height)
+{
+    if (width > 1024 || height > 1024)
+        return 0.25f;
+    if (width > 512 || height > 512)
+        return 0.5f;
+    return 1.0f;
+}
+
+int32_t SrcView::imageHandle() const { return hSrc; }
+
+QSize SrcView::imageSize() const { return {SrcW, SrcH}; }
+
+QString SrcView::caption(const QString& percent) const
+{
+    return QString::fromStdString(get_fname(SrcFile)) + QStringLiteral(" - Source(") + percent + QStringLiteral("%)");
+}
+
+float SrcView::loadScale() const { return zoomForSize(SrcW, SrcH); }
+
+} // namespace karwen::views

@@ -1,0 +1,72 @@
+// The running program with an image open, for the area suites: a generated
+// fisheye-like disc (or a given photo) opened through the scripted open
+// dialog, and the area panel and destination view at hand.
+#pragma once
+
+#include "area_panel.h"
+#include "area_tool.h"
+#include "dst_view.h"
+#include "karwen_app.h"
+#include "main_window.h"
+#include "mdl_karwen.h"
+#include "picture_area.h"
+#include "scripted_dialogs.h"
+
+#include <QAction>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <cmath>
+
+namespace karwen::test {
+
+// A sky-blue disc on black: the circle finder and the conversion see an
+// ordinary fisheye picture.
+inline QString writeDiscImage(const QTemporaryDir& dir, const QString& name, QSize size = {640, 480})
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    painter.setBrush(QColor(120, 160, 230));
+    painter.setPen(Qt::NoPen);
+    const int r = std::min(size.width(), size.height()) / 2 - 10;
+    painter.drawEllipse(QPoint(size.width() / 2, size.height() / 2), r, r);
+    painter.end();
+    const QString path = dir.filePath(name);
+    return image.save(path, "BMP") ? path : QString();
+}
+
+class AreaApp {
+public:
+    AreaApp() { app.Main(); }
+    ~AreaApp() { close_image(); }
+    AreaApp(const AreaApp&) = delete;
+    AreaApp& operator=(const AreaApp&) = delete;
+
+    // Opens `path`; true when both views came up.
+    [[nodiscard]] bool open(const QString& path)
+    {
+        dialogs.files = {path};
+        menu("mnuFileOpen");
+        return isImage(hDst) && dst() != nullptr;
+    }
+    void menu(const char* name) { app.frmMain().item(QLatin1String(name))->trigger(); }
+
+    [[nodiscard]] ui::AreaPanel& panel() { return app.windows().frmArea(); }
+    [[nodiscard]] views::DstView* dst() { return app.windows().dstIfLoaded(); }
+    [[nodiscard]] views::PictureArea* pct() { return dst()->picture(); }
+    [[nodiscard]] QString labelText(int k) { return panel().lblcs(k)->text(); }
+
+    // The picture point nearest dot n.
+    [[nodiscard]] static QPoint at(int n)
+    {
+        return {int(std::lround(DotX[std::size_t(n)])), int(std::lround(DotY[std::size_t(n)]))};
+    }
+
+    ScriptedDialogs dialogs; // before the app: its seam is in place first
+    ui::KarwenApp app;
+};
+
+} // namespace karwen::test

@@ -1,0 +1,600 @@
+// The parameters dialog on its own, with a uniform grey source image and a
+// destination image the tests paint with a marker colour: a conversion shows
+// as the marker being overwritten, the redraw requests are recorded.
+#include "dst_view.h"
+#include "format_window.h"
+#include "image.h"
+#include "image_store.h"
+#include "mdl_karwen.h"
+#include "karwen_app.h"
+#include "main_window.h"
+#include "scripted_dialogs.h"
+#include "window_hooks.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPainter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <algorithm>
+#include <memory>
+
+using namespace karwen;
+using karwen::ui::Field;
+using karwen::ui::FormatWindow;
+
+Q_DECLARE_METATYPE(karwen::ui::Field)
+
+namespace {
+
+const uint32_t kSourceColour = rix::packRgb(230, 230, 230);
+const uint32_t kMarker = rix::packRgb(255, 0, 255);
+
+class Hooks : public WindowHooks {
+public:
+    QStringList events;
+    FormatWindow* window = nullptr;
+
+    void refreshParameterFields() override
+    {
+        events << "refresh";
+        if (window)
+            window->set_param();
+    }
+    void redrawSrcView() override { events << "redrawSrc"; }
+    void redrawDstView() override { events << "redrawDst"; }
+    void resetDstScale() override { events << "resetDstScale"; }
+    void placeAreaDots() override { events << "placeDots"; }
+};
+
+class Dialogs : public test::ScriptedDialogs {
+public:
+    QList<QMessageBox::Icon> icons;
+    void message(QWidget* parent, const QString& text, QMessageBox::Icon icon) override
+    {
+        ScriptedDialogs::message(parent, text, icon);
+        icons << icon;
+    }
+};
+
+// Every global the dialog can store, for "nothing changed" checks.
+struct Stored {
+    ProjectionRecord src, dst;
+    float refX, refY;
+    int32_t dstW, dstH;
+
+    static Stored now() { return {SrcPrm, DstPrm, RefX, RefY, DstW, DstH}; }
+    bool operator==(const Stored& o) const
+    {
+        const auto same = [](const ProjectionRecord& a, const ProjectionRecord& b) {
+            return a.Cx == b.Cx && a.Cy == b.Cy && a.R == b.R && a.Alpha == b.Alpha
+                && a.Beta == b.Beta && a.Rot == b.Rot && a.Proj == b.Proj;
+        };
+        return same(src, o.src) && same(dst, o.dst) && refX == o.refX && refY == o.refY
+            && dstW == o.dstW && dstH == o.dstH;
+    }
+};
+
+double globalOf(Field field)
+{
+    switch (field) {
+    case Field::SrcCx: return SrcPrm.Cx;
+    case Field::SrcCy: return SrcPrm.Cy;
+    case Field::SrcR: return SrcPrm.R;
+    case Field::SrcRot: return SrcPrm.Rot;
+    case Field::RefX: return RefX;
+    case Field::RefY: return RefY;
+    case Field::DstW: return DstW;
+    case Field::DstH: return DstH;
+    case Field::DstCx: return DstPrm.Cx;
+    case Field::DstCy: return DstPrm.Cy;
+    case Field::DstR: return DstPrm.R;
+    }
+    return 0.0;
+}
+
+void fill(int32_t handle, uint32_t colour)
+{
+    rix::Image* image = rix::findImage(handle);
+    QVERIFY(image);
+    std::fill_n(image->data(), std::size_t(image->width()) * std::size_t(image->height()), colour);
+}
+
+} // namespace
+
+class FormatWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    Hooks hooks_;
+    std::unique_ptr<Dialogs> dialogs_;
+    std::unique_ptr<FormatWindow> window_;
+
+    QLineEdit* edit(const char* name) const { return window_->findChild<QLineEdit*>(name); }
+    QComboBox* list(const char* name) const { return window_->findChild<QComboBox*>(name); }
+    QStringList& events() { return hooks_.events; }
+    QStringList& messages() { return dialogs_->messages; }
+
+    void markDestination() { fill(hDst, kMarker); }
+    // The destination pixel at (128, 128) looks at the source inside its
+    // circle for every destination size the tests use.
+    bool converted() const
+    {
+        rix::Image* image = rix::findImage(hDst);
+        return image && image->row(128)[128] == kSourceColour;
+    }
+    void type(Field field, const QString& text) { window_->field(field)->setText(text); }
+    void showActive()
+    {
+        window_->show();
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    }
+
+private slots:
+    void init()
+    {
+        init_globals();
+        SrcW = 400;
+        SrcH = 300;
+        SrcPrm = {200.0, 150.0, 140.0, 0.0, 0.0, 0.0, kEquidistant};
+        RefX = 200.0f;
+        RefY = 150.0f;
+        hSrc = RixCreate(SrcW, SrcH);
+        hDst = RixCreate(DstW, DstH);
+        fill(hSrc, kSourceColour);
+
+        setWindowHooks(&hooks_);
+        dialogs_ = std::make_unique<Dialogs>();
+        window_ = std::make_unique<FormatWindow>();
+        hooks_.window = window_.get();
+        // The load's list selections already convert once.
+        window_->Form_Load();
+        markDestination();
+        events().clear();
+    }
+
+    void cleanup()
+    {
+        window_.reset();
+        dialogs_.reset();
+        setWindowHooks(nullptr);
+        hooks_ = Hooks{};
+        (void)RixDestroy(hSrc);
+        (void)RixDestroy(hDst);
+        init_globals();
+    }
+
+    void controlsAsDesigned()
+    {
+        QCOMPARE(window_->windowTitle(), QStringLiteral("Format"));
+        const struct {
+            const char* field;
+            const char* tip;
+        } tips[] = {
+            {"txtWidth(0)", "width"}, {"txtHeight(0)", "height"},
+            {"txtCx(0)", "x coordinates of viewpoint"}, {"txtCy(0)", "y coordinates of viewpoint"},
+            {"txtR(0)", "radius"}, {"txtRot(0)", "tilt angle [deg]"},
+            {"txtRot(1)", "x coordinates of view reference point"},
+            {"txtRot(2)", "y coordinates of view reference point"},
+            {"txtWidth(1)", "width"}, {"txtHeight(1)", "height"},
+            {"txtCx(1)", "x coordinates of viewpoint"}, {"txtCy(1)", "y coordinates of viewpoint"},
+            {"txtR(1)", "radius"},
+        };
+        const QList<QLabel*> labels = window_->findChildren<QLabel*>();
+        for (const auto& t : tips) {
+            QLineEdit* field = edit(t.field);
+            QVERIFY2(field, t.field);
+            QCOMPARE(field->toolTip(), QString::fromUtf8(t.tip));
+            const bool labelled = std::any_of(labels.begin(), labels.end(), [&](QLabel* l) {
+                return l->toolTip() == field->toolTip() && l->parentWidget() == field->parentWidget();
+            });
+            QVERIFY2(labelled, t.field);
+        }
+        QVERIFY(edit("txtWidth(0)")->isReadOnly());
+        QVERIFY(edit("txtHeight(0)")->isReadOnly());
+        QVERIFY(!edit("txtWidth(1)")->isReadOnly());
+        QCOMPARE(edit("txtWidth(0)")->text(), QStringLiteral("400"));
+        QCOMPARE(edit("txtWidth(1)")->text(), QStringLiteral("512"));
+        QCOMPARE(edit("txtR(1)")->text(), QStringLiteral("256.00"));
+
+        const auto items = [this](const char* name) {
+            QStringList all;
+            for (int i = 0; i < list(name)->count(); ++i)
+                all << list(name)->itemText(i);
+            if (list(name)->isEditable())
+                all << "editable";
+            return all;
+        };
+        QCOMPARE(items("cmbS"), (QStringList{"Orthographic", "Equisolidangle", "Equidistant", "Stereographic"}));
+        QCOMPARE(items("cmbD"), (QStringList{"Orthographic", "Equisolidangle", "Equidistant", "Stereographic",
+                                             "Perspective"}));
+        QCOMPARE(items("cmbI"), (QStringList{"Nerest", "Bi-Linear", "Cubic Conv"}));
+        const QStringList spacings{" -", " 5", "10", "15", "30", "45", "90"};
+        QCOMPARE(items("cmbG(0)"), spacings);
+        QCOMPARE(items("cmbG(1)"), spacings);
+        QCOMPARE(list("cmbG(0)")->currentIndex(), 3);
+        QVERIFY(window_->findChild<QCheckBox*>("chkGrid")->isChecked());
+        for (const QString& greek : {QStringLiteral("\u03B3"), QStringLiteral("\u03B8")})
+            QVERIFY(std::any_of(labels.begin(), labels.end(), [&](QLabel* l) { return l->text() == greek; }));
+    }
+
+    void fitsItsMdiFrame()
+    {
+        QMdiArea area;
+        area.resize(1017, 693);
+        auto* dialog = new FormatWindow;
+        QMdiSubWindow* frame = area.addSubWindow(dialog);
+        area.show();
+        frame->move(40, 30);
+        dialog->Form_Load();
+        QCOMPARE(frame->pos(), QPoint(0, 0));
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        QCOMPARE(dialog->size(), dialog->sizeHint());
+        QVERIFY(frame->contentsRect().contains(dialog->geometry()));
+        // Narrow and short enough to leave room for the views and the area
+        // panel below it.
+        QVERIFY(frame->width() < 300);
+        QVERIFY(frame->height() < 480);
+        for (QWidget* child : dialog->findChildren<QWidget*>()) {
+            if (!child->isVisible())
+                continue;
+            QVERIFY2(child->parentWidget()->rect().contains(child->geometry()), qPrintable(child->objectName()));
+            QVERIFY2(child->width() >= child->minimumSizeHint().width(), qPrintable(child->objectName()));
+        }
+        const int number = dialog->fontMetrics().horizontalAdvance(QStringLiteral("-1024.00"));
+        for (QLineEdit* field : dialog->findChildren<QLineEdit*>())
+            QVERIFY(field->width() > number);
+        const QString shots = qEnvironmentVariable("KARWEN_SCREENSHOT_DIR");
+        if (!shots.isEmpty())
+            QVERIFY(area.grab().save(QDir(shots).filePath(QStringLiteral("format_in_mdi.png"))));
+    }
+
+    void invalidFieldStopsApply_data()
+    {
+        QTest::addColumn<Field>("field");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("source x beyond width") << Field::SrcCx << "400.5";
+        QTest::newRow("source y not numeric") << Field::SrcCy << "abc";
+        QTest::newRow("source radius 10") << Field::SrcR << "10";
+        QTest::newRow("tilt 180.5") << Field::SrcRot << "180.5";
+        QTest::newRow("reference x negative") << Field::RefX << "-1";
+        QTest::newRow("reference y comma") << Field::RefY << "1,5";
+        QTest::newRow("width 6.5") << Field::DstW << "6.5";
+        QTest::newRow("height beyond 16 bits") << Field::DstH << "99999";
+        QTest::newRow("destination x 0") << Field::DstCx << "0";
+        QTest::newRow("destination y empty") << Field::DstCy << "  ";
+        QTest::newRow("destination radius 1024.01") << Field::DstR << "1024.01";
+    }
+
+    void invalidFieldStopsApply()
+    {
+        QFETCH(Field, field);
+        QFETCH(QString, text);
+        // A valid change ahead of the bad field and one after it: neither
+        // may be stored.
+        type(Field::SrcCx, "123");
+        type(Field::DstR, "200");
+        type(field, text);
+        const Stored before = Stored::now();
+
+        window_->Apply();
+
+        QCOMPARE(messages(), QStringList{"Illegal Value"});
+        QCOMPARE(dialogs_->icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
+        QCOMPARE(window_->focusWidget(), window_->field(field));
+        QVERIFY(Stored::now() == before);
+        QCOMPARE(window_->field(field)->text(), text); // not refilled
+        QVERIFY(events().isEmpty());
+        QVERIFY(!converted());
+    }
+
+    void edgeValues_data()
+    {
+        QTest::addColumn<Field>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<double>("stored");
+        QTest::newRow("R 1024") << Field::DstR << "1024" << true << 1024.0;
+        QTest::newRow("tilt -180") << Field::SrcRot << "-180" << true << -180.0;
+        QTest::newRow("width 7.5") << Field::DstW << "7.5" << true << 8.0;
+        QTest::newRow("width 6.5") << Field::DstW << "6.5" << false << 0.0;
+        QTest::newRow("height 2048.5") << Field::DstH << "2048.5" << true << 2048.0;
+        QTest::newRow("source x 12.3456") << Field::SrcCx << "12.3456" << true << 12.3456;
+    }
+
+    void edgeValues()
+    {
+        QFETCH(Field, field);
+        QFETCH(QString, text);
+        QFETCH(bool, accepted);
+        QFETCH(double, stored);
+        const double before = globalOf(field);
+        type(field, text);
+        window_->Apply();
+        QCOMPARE(messages().size(), accepted ? 0 : 1);
+        QCOMPARE(globalOf(field), accepted ? stored : before);
+    }
+
+    void displayedRoundingCountsAsChangeNextTime()
+    {
+        type(Field::SrcCx, "12.3456");
+        window_->Apply();
+        QCOMPARE(SrcPrm.Cx, 12.3456);
+        QCOMPARE(edit("txtCx(0)")->text(), QStringLiteral("12.35"));
+        QVERIFY(converted());
+
+        markDestination();
+        events().clear();
+        window_->Apply();
+        QCOMPARE(SrcPrm.Cx, 12.35);
+        QCOMPARE(events(), (QStringList{"redrawSrc", "redrawDst"}));
+        QVERIFY(converted());
+    }
+
+    void unchangedApplyOnlyReformats()
+    {
+        type(Field::SrcCx, " 200 ");
+        type(Field::DstW, "512.4");
+        // 150.000001 is the same single-precision value as 150.
+        type(Field::RefY, "150.000001");
+        window_->Apply();
+        QVERIFY(messages().isEmpty());
+        QCOMPARE(edit("txtCx(0)")->text(), QStringLiteral("200.00"));
+        QCOMPARE(edit("txtWidth(1)")->text(), QStringLiteral("512"));
+        QCOMPARE(edit("txtRot(2)")->text(), QStringLiteral("150.00"));
+        QVERIFY(events().isEmpty());
+        QVERIFY(!converted());
+    }
+
+    void destinationSizeRecreatesImage()
+    {
+        AreaOn = true;
+        const int32_t before = hDst;
+        type(Field::DstW, "300");
+        window_->Apply();
+        QVERIFY(hDst != before);
+        QVERIFY(isImage(hDst));
+        QCOMPARE(RixWidth(hDst), 300);
+        QCOMPARE(RixHeight(hDst), 512);
+        QCOMPARE(events(), (QStringList{"redrawSrc", "resetDstScale", "placeDots", "redrawDst"}));
+        QVERIFY(converted());
+        QCOMPARE(RixWidth(before), 0); // the old image is gone
+    }
+
+    void radiusChangeConvertsInPlace()
+    {
+        const int32_t before = hDst;
+        type(Field::DstR, "200");
+        type(Field::RefX, "270");
+        window_->Apply();
+        QCOMPARE(hDst, before);
+        QCOMPARE(DstPrm.R, 200.0);
+        QCOMPARE(events(), (QStringList{"redrawSrc", "redrawDst"}));
+        QVERIFY(converted());
+        QVERIFY(SrcPrm.Alpha > 20.0); // the view angles follow the reference point
+    }
+
+    void withoutDestinationStopsAfterSourceRedraw()
+    {
+        (void)RixDestroy(hDst);
+        hDst = -1;
+        type(Field::DstW, "300");
+        window_->Apply();
+        QCOMPARE(DstW, 300);
+        QCOMPARE(hDst, -1);
+        QCOMPARE(events(), QStringList{"redrawSrc"});
+    }
+
+    void disabledDialogDoesNothing()
+    {
+        window_->setEnabled(false);
+        type(Field::DstR, "200");
+        type(Field::SrcR, "5");
+        const Stored before = Stored::now();
+        window_->Apply();
+        QVERIFY(messages().isEmpty());
+        QVERIFY(Stored::now() == before);
+        QVERIFY(events().isEmpty());
+        QVERIFY(!converted());
+        QCOMPARE(edit("txtR(0)")->text(), QStringLiteral("5"));
+    }
+
+    void listChoicesConvert_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("index");
+        QTest::newRow("source projection") << "cmbS" << 3;
+        QTest::newRow("destination projection") << "cmbD" << 4;
+        QTest::newRow("interpolation") << "cmbI" << 2;
+    }
+
+    void listChoicesConvert()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, index);
+        SrcPrm.Alpha = 12.0;
+        list(qPrintable(name))->setCurrentIndex(index);
+        const int stored = name == "cmbS" ? SrcPrm.Proj : name == "cmbD" ? DstPrm.Proj : Interp;
+        QCOMPARE(stored, index);
+        QCOMPARE(events(), QStringList{"redrawDst"});
+        QVERIFY(converted());
+        QCOMPARE(SrcPrm.Alpha, 12.0); // no ref2angle on a list choice
+    }
+
+    void gridChoicesOnlyRedraw()
+    {
+        showActive();
+        list("cmbG(0)")->setCurrentIndex(6);
+        list("cmbG(1)")->setCurrentIndex(0);
+        QCOMPARE(GridR, int16_t{6});
+        QCOMPARE(GridTheta, int16_t{0});
+        auto* grid = window_->findChild<QCheckBox*>("chkGrid");
+        QTest::mouseClick(grid, Qt::LeftButton, {}, QPoint(6, grid->height() / 2)); // on the box
+        QCOMPARE(GridOn, false);
+        QCOMPARE(events(), (QStringList{"redrawDst", "redrawDst", "redrawDst"}));
+        QVERIFY(!converted());
+    }
+
+    void setParamRaisesListHandlersOnChangeOnly()
+    {
+        DstPrm.Proj = kPerspective;
+        Interp = 1;
+        window_->set_param();
+        QCOMPARE(list("cmbD")->currentIndex(), 4);
+        QCOMPARE(events(), (QStringList{"redrawDst", "redrawDst"}));
+        QVERIFY(converted());
+
+        markDestination();
+        events().clear();
+        window_->set_param();
+        QVERIFY(events().isEmpty());
+        QVERIFY(!converted());
+    }
+
+    void resetDetectsTheCircle()
+    {
+        SrcPrm = {10.0, 20.0, 30.0, 5.0, 6.0, 7.0, kStereographic};
+        window_->set_param();
+        markDestination();
+        events().clear();
+        QTest::mouseClick(window_->findChild<QPushButton*>("cmdReset"), Qt::LeftButton);
+        QCOMPARE(SrcPrm.Cx, 200.0);
+        QCOMPARE(SrcPrm.Proj, kEquidistant);
+        QCOMPARE(edit("txtR(0)")->text(), QStringLiteral("188.00"));
+        QCOMPARE(list("cmbS")->currentIndex(), 2);
+        // The refresh raises the source list's handler before the redraws.
+        QCOMPARE(events(), (QStringList{"refresh", "redrawDst", "redrawSrc", "redrawDst"}));
+        QVERIFY(converted());
+    }
+
+    void leavingABadFieldGivesOneMessageEachTime()
+    {
+        showActive();
+        QLineEdit* radius = edit("txtR(0)");
+        radius->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(QApplication::focusWidget(), radius);
+        radius->setText("5");
+
+        for (int left = 1; left <= 2; ++left) {
+            QTest::keyClick(radius, Qt::Key_Tab);
+            QTRY_COMPARE(messages().size(), left);
+            QCoreApplication::processEvents();
+            QCOMPARE(messages().size(), left);
+            QCOMPARE(QApplication::focusWidget(), radius);
+        }
+
+        // Focus taken by another window or a popup does not apply.
+        QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(radius, &away);
+        QCoreApplication::processEvents();
+        QCOMPARE(messages().size(), 2);
+
+        radius->setText("150");
+        QTest::keyClick(radius, Qt::Key_Tab);
+        QTRY_COMPARE(SrcPrm.R, 150.0);
+        QCOMPARE(messages().size(), 2);
+        QCOMPARE(QApplication::focusWidget(), edit("txtRot(0)"));
+        QVERIFY(converted());
+    }
+
+    void realMessageBoxGivesOneMessage()
+    {
+        dialogs_.reset(); // Qt's own message box, closed by a timer
+        showActive();
+        int shown = 0;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                if (box->text() == "Illegal Value" && box->windowTitle() == "KARWEN"
+                    && box->icon() == QMessageBox::Warning)
+                    ++shown;
+                box->done(QMessageBox::Ok);
+            }
+        });
+        closer.start(10);
+        QLineEdit* radius = edit("txtR(0)");
+        radius->setFocus(Qt::MouseFocusReason);
+        radius->setText("5");
+        QTest::keyClick(radius, Qt::Key_Tab);
+        QTRY_COMPARE(shown, 1);
+        // The window's focus widget: the offscreen platform does not
+        // activate the window again when the box closes.
+        QTRY_COMPARE(window_->focusWidget(), radius);
+        QTest::qWait(100); // no second box follows
+        QCOMPARE(shown, 1);
+        QCOMPARE(window_->focusWidget(), radius);
+    }
+
+    void applyButtonAfterBadFieldGivesOneMessage()
+    {
+        showActive();
+        QLineEdit* height = edit("txtHeight(1)");
+        height->setFocus(Qt::MouseFocusReason);
+        height->setText("6.5");
+        QTest::mouseClick(window_->findChild<QPushButton*>("cmdApply"), Qt::LeftButton);
+        QTRY_COMPARE(messages().size(), 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(messages().size(), 1);
+        QCOMPARE(QApplication::focusWidget(), height);
+    }
+
+    void doubleClickApplies()
+    {
+        showActive();
+        QLineEdit* size = edit("txtWidth(0)"); // read-only, still applies
+        type(Field::DstCx, "300");
+        QTest::mouseDClick(size, Qt::LeftButton);
+        QCOMPARE(DstPrm.Cx, 300.0);
+        QVERIFY(converted());
+    }
+
+    void applyThroughTheProgramsWindows()
+    {
+        window_.reset();
+        hooks_.window = nullptr;
+        QTemporaryDir dir;
+        QImage disc(400, 300, QImage::Format_RGB32);
+        disc.fill(Qt::black);
+        QPainter painter(&disc);
+        painter.setBrush(Qt::white);
+        painter.drawEllipse(QPoint(200, 150), 140, 140);
+        painter.end();
+        QVERIFY(disc.save(dir.filePath("disc.bmp"), "BMP"));
+
+        ui::KarwenApp app;
+        app.Main();
+        dialogs_->files = {dir.filePath("disc.bmp")};
+        app.frmMain().item(QStringLiteral("mnuFileOpen"))->trigger();
+        FormatWindow& format = app.windows().frmFormat();
+        views::DstView* dst = app.windows().dstIfLoaded();
+        QVERIFY(dst && format.isEnabled());
+        QCOMPARE(format.field(Field::SrcCx)->text(), QString::fromStdString(ui::formatFixed2(SrcPrm.Cx)));
+
+        // A new radius keeps the image and its zoom ...
+        dst->set_sc(2.0f);
+        const int32_t image = hDst;
+        format.field(Field::DstR)->setText("200");
+        format.Apply();
+        QCOMPARE(hDst, image);
+        QCOMPARE(dst->viewScale(), 2.0f);
+        // ... a new width makes a new image shown at 100 %.
+        format.field(Field::DstW)->setText("300");
+        format.Apply();
+        QCOMPARE(RixWidth(hDst), 300);
+        QCOMPARE(dst->viewScale(), 1.0f);
+        QVERIFY(messages().isEmpty());
+    }
+};
+
+QTEST_MAIN(FormatWindowTest)
+#include "format_window_test.moc"

@@ -1,0 +1,124 @@
+#include "parameter_fields.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+using namespace karwen::ui;
+
+struct NumberCase {
+    const char* text;
+    std::optional<double> value;
+};
+
+class ParseNumber : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(ParseNumber, CLocaleSyntaxOnly)
+{
+    const NumberCase& c = GetParam();
+    const std::optional<double> got = parseNumber(c.text);
+    ASSERT_EQ(got.has_value(), c.value.has_value()) << '"' << c.text << '"';
+    if (got) {
+        EXPECT_DOUBLE_EQ(*got, *c.value) << '"' << c.text << '"';
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ParseNumber, ::testing::Values(
+    NumberCase{"12", 12.0}, NumberCase{" 12.5 ", 12.5}, NumberCase{"\t-3\t", -3.0},
+    NumberCase{"+4", 4.0}, NumberCase{".5", 0.5}, NumberCase{"5.", 5.0},
+    NumberCase{"1e3", 1000.0}, NumberCase{"1.5E-2", 0.015}, NumberCase{"-0", 0.0},
+    NumberCase{"", std::nullopt}, NumberCase{"   ", std::nullopt}, NumberCase{"abc", std::nullopt},
+    NumberCase{"1,5", std::nullopt}, NumberCase{"1.2.3", std::nullopt}, NumberCase{"inf", std::nullopt},
+    NumberCase{"nan", std::nullopt}, NumberCase{"0x10", std::nullopt}, NumberCase{"1e", std::nullopt},
+    NumberCase{"--1", std::nullopt}, NumberCase{"1 2", std::nullopt}, NumberCase{"12a", std::nullopt},
+    NumberCase{".", std::nullopt}, NumberCase{"1e400", std::nullopt},
+    NumberCase{"\xef\xbc\x91\xef\xbc\x92", std::nullopt})); // full-width digits
+
+TEST(RoundHalfEven16, HalvesGoToEvenAndSixteenBitsBound)
+{
+    EXPECT_EQ(roundHalfEven16(7.5), int16_t{8});
+    EXPECT_EQ(roundHalfEven16(6.5), int16_t{6});
+    EXPECT_EQ(roundHalfEven16(2048.5), int16_t{2048});
+    EXPECT_EQ(roundHalfEven16(2049.5), int16_t{2050});
+    EXPECT_EQ(roundHalfEven16(-0.5), int16_t{0});
+    EXPECT_EQ(roundHalfEven16(-1.5), int16_t{-2});
+    EXPECT_EQ(roundHalfEven16(7.4999), int16_t{7});
+    EXPECT_EQ(roundHalfEven16(32767.4), int16_t{32767});
+    EXPECT_EQ(roundHalfEven16(-32768.5), int16_t{-32768});
+    EXPECT_EQ(roundHalfEven16(32767.5), std::nullopt);
+    EXPECT_EQ(roundHalfEven16(-32769.0), std::nullopt);
+    EXPECT_EQ(roundHalfEven16(99999.0), std::nullopt);
+    EXPECT_EQ(roundHalfEven16(1e300), std::nullopt);
+}
+
+struct FormatCase {
+    double value;
+    const char* text;
+};
+
+class FormatFixed2 : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(FormatFixed2, TwoDecimals)
+{
+    EXPECT_EQ(formatFixed2(GetParam().value), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, FormatFixed2, ::testing::Values(
+    FormatCase{256.0, "256.00"}, FormatCase{0.0, "0.00"}, FormatCase{-12.3, "-12.30"},
+    FormatCase{1234.5, "1234.50"}, FormatCase{12.3456, "12.35"}, FormatCase{12.345, "12.35"},
+    FormatCase{2.675, "2.68"}, FormatCase{1.005, "1.01"}, FormatCase{0.005, "0.01"},
+    FormatCase{0.004, "0.00"}, FormatCase{-0.001, "0.00"}, FormatCase{-0.005, "-0.01"},
+    FormatCase{99999.999, "100000.00"}, FormatCase{0.1, "0.10"}, FormatCase{188.0, "188.00"},
+    FormatCase{1e20, "100000000000000000000.00"}, FormatCase{1e-20, "0.00"},
+    FormatCase{double(500.5f), "500.50"}));
+
+struct RuleCase {
+    Field field;
+    const char* text;
+    std::optional<double> value;
+};
+
+class FieldRules : public ::testing::TestWithParam<RuleCase> {};
+
+TEST_P(FieldRules, EdgesOfTheValidationTable)
+{
+    const RuleCase& c = GetParam();
+    const auto rules = fieldRules(640, 480);
+    const std::optional<double> got = fieldValue(rules[static_cast<std::size_t>(c.field)], c.text);
+    ASSERT_EQ(got.has_value(), c.value.has_value()) << '"' << c.text << '"';
+    if (got) {
+        EXPECT_EQ(*got, *c.value) << '"' << c.text << '"';
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, FieldRules, ::testing::Values(
+    RuleCase{Field::SrcR, "10", std::nullopt}, RuleCase{Field::SrcR, "10.01", 10.01},
+    RuleCase{Field::SrcR, "1024", 1024.0}, RuleCase{Field::SrcR, "1024.01", std::nullopt},
+    RuleCase{Field::SrcRot, "-180", -180.0}, RuleCase{Field::SrcRot, "180", 180.0},
+    RuleCase{Field::SrcRot, "180.5", std::nullopt}, RuleCase{Field::SrcRot, "-180.01", std::nullopt},
+    RuleCase{Field::DstW, "7.5", 8.0}, RuleCase{Field::DstW, "6.5", std::nullopt},
+    RuleCase{Field::DstH, "2048.5", 2048.0}, RuleCase{Field::DstH, "2049.5", std::nullopt},
+    RuleCase{Field::DstW, "99999", std::nullopt}, RuleCase{Field::DstW, " 512 ", 512.0},
+    RuleCase{Field::SrcCx, "0", 0.0}, RuleCase{Field::SrcCx, "640", 640.0},
+    RuleCase{Field::SrcCx, "640.01", std::nullopt}, RuleCase{Field::SrcCx, "-0.01", std::nullopt},
+    RuleCase{Field::SrcCy, "480", 480.0}, RuleCase{Field::SrcCy, "481", std::nullopt},
+    RuleCase{Field::RefX, "12.3456", 12.3456}, RuleCase{Field::RefY, "480.5", std::nullopt},
+    RuleCase{Field::DstCx, "0", std::nullopt}, RuleCase{Field::DstCx, "0.01", 0.01},
+    RuleCase{Field::DstCy, "2048", 2048.0}, RuleCase{Field::DstCy, "2048.01", std::nullopt},
+    RuleCase{Field::DstCx, "x", std::nullopt}));
+
+TEST(FirstInvalid, TableOrderDecides)
+{
+    std::array<std::string, kEditableFields> texts{
+        "320", "240", "200", "0", "320", "240", "512", "512", "256", "256", "256"};
+    EXPECT_EQ(firstInvalid(texts, 640, 480), std::nullopt);
+
+    texts[static_cast<std::size_t>(Field::DstR)] = "5";
+    EXPECT_EQ(firstInvalid(texts, 640, 480), Field::DstR);
+    texts[static_cast<std::size_t>(Field::SrcCy)] = "";
+    EXPECT_EQ(firstInvalid(texts, 640, 480), Field::SrcCy);
+    // The source bounds move with the image size.
+    texts[static_cast<std::size_t>(Field::SrcCy)] = "240";
+    EXPECT_EQ(firstInvalid(texts, 300, 480), Field::SrcCx);
+}

@@ -1,0 +1,50 @@
+// Answers the program's modal questions from a script instead of a person,
+// and remembers what was asked.
+#pragma once
+
+#include "dialog_seam.h"
+
+#include <deque>
+
+namespace karwen::test {
+
+class ScriptedDialogs : public ui::DialogSeam {
+public:
+    ScriptedDialogs() { ui::setDialogSeam(this); }
+    ~ScriptedDialogs() override { ui::setDialogSeam(nullptr); }
+    ScriptedDialogs(const ScriptedDialogs&) = delete;
+    ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
+
+    std::deque<std::optional<QString>> files; // nullopt: Cancel
+    std::deque<bool> answers;                 // Yes / No
+    QStringList messages;
+    QStringList questions;
+    std::vector<ui::FileDialogRequest> requests;
+
+    void message(QWidget*, const QString& text, QMessageBox::Icon) override { messages << text; }
+    bool question(QWidget*, const QString& text) override
+    {
+        questions << text;
+        if (answers.empty())
+            return false;
+        const bool yes = answers.front();
+        answers.pop_front();
+        return yes;
+    }
+    std::optional<QString> fileDialog(QWidget*, const ui::FileDialogRequest& request) override
+    {
+        requests.push_back(request);
+        if (files.empty())
+            return std::nullopt;
+        // Cancel unless a name was scripted; taken apart so that the
+        // optional's storage is never copied half-initialised.
+        const bool cancelled = !files.front().has_value();
+        const QString name = files.front().value_or(QString());
+        files.pop_front();
+        if (cancelled)
+            return std::nullopt;
+        return name;
+    }
+};
+
+} // namespace karwen::test

@@ -1,0 +1,335 @@
+// The area data file and the measurement log through the menus and the
+// panel's buttons, with scripted dialogs; and a walk through a whole
+// measurement on a real fisheye photo, which also writes screenshots when
+// KARWEN_AREA_SHOTS names a folder.
+#include "area_app_fixture.h"
+#include "area_file.h"
+#include "area_log.h"
+#include "colour_value.h"
+#include "format_window.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QTest>
+
+using namespace karwen;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeText(const QString& path, const QByteArray& text)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+QStringList allLabels(ui::AreaPanel& panel)
+{
+    QStringList texts;
+    for (int k = 0; k < kAreaClassCount; ++k)
+        texts << panel.lblcs(k)->text();
+    return texts;
+}
+
+// Paints with the left button from dot `from` along a line of `steps` moves.
+void paintStroke(test::AreaApp& app, QPoint from, QPoint step, int steps, Qt::MouseButton button = Qt::LeftButton)
+{
+    QTest::mousePress(app.pct(), button, {}, from);
+    for (int i = 1; i <= steps; ++i)
+        QTest::mouseMove(app.pct(), from + i * step);
+    QTest::mouseRelease(app.pct(), button, {}, from + steps * step);
+}
+
+// Restores the current folder when a log test ends.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const QString& path) : old_(QDir::currentPath()) { QDir::setCurrent(path); }
+    ~CurrentFolder() { QDir::setCurrent(old_); }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+private:
+    QString old_;
+};
+
+} // namespace
+
+class TestAreaFiles : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void firstSaveProposesImageName();
+    void roundTripRestoresMeasurement();
+    void failedLoadKeepsScreen_data();
+    void failedLoadKeepsScreen();
+    void cancelChangesNothing();
+    void unwritableSaveReports();
+    void logAndClear();
+    void logErrors();
+    void realPhotoWalkthrough();
+
+private:
+    [[nodiscard]] test::AreaApp* openApp();
+
+    QTemporaryDir dir_;
+    QString disc_;
+    std::unique_ptr<test::AreaApp> app_;
+};
+
+void TestAreaFiles::init()
+{
+    app_.reset();
+    QVERIFY(dir_.isValid());
+    disc_ = test::writeDiscImage(dir_, QStringLiteral("disc.bmp"));
+    QVERIFY(!disc_.isEmpty());
+}
+
+test::AreaApp* TestAreaFiles::openApp()
+{
+    app_ = std::make_unique<test::AreaApp>();
+    if (!app_->open(disc_))
+        return nullptr;
+    app_->panel().chkAreaMeasure()->click();
+    app_->panel().optBrush(3)->click();
+    return app_.get();
+}
+
+void TestAreaFiles::firstSaveProposesImageName()
+{
+    test::AreaApp* app = openApp();
+    QVERIFY(app);
+    const QString target = dir_.filePath(QStringLiteral("first.area"));
+    app->dialogs.files = {target};
+    app->menu("mnuFileSaveArea");
+    const ui::FileDialogRequest& request = app->dialogs.requests.back();
+    QCOMPARE(request.mode, ui::FileDialogRequest::Mode::Save);
+    // The destination was never saved: the source's name with ".area".
+    QCOMPARE(request.fileName, dir_.filePath(QStringLiteral("disc.area")));
+    QCOMPARE(request.filters, QStringList{QStringLiteral("面積計量 (*.area)")});
+    QCOMPARE(request.defaultSuffix, QStringLiteral("area"));
+    QByteArray expected = "0,1000\r\n";
+    for (int n = 0; n < kDotCount; ++n)
+        expected += "0\r\n";
+    QCOMPARE(readAll(target), expected);
+    QCOMPARE(QString::fromStdString(AreaFile), target);
+    // The next save proposes the last area file.
+    app->dialogs.files = {std::nullopt};
+    app->menu("mnuFileSaveArea");
+    QCOMPARE(app->dialogs.requests.back().fileName, target);
+    QVERIFY(app->dialogs.messages.isEmpty());
+}
+
+void TestAreaFiles::roundTripRestoresMeasurement()
+{
+    test::AreaApp* app = openApp();
+    QVERIFY(app);
+    paintStroke(*app, test::AreaApp::at(1), {6, 2}, 12);
+    app->panel().optRgn(2)->click();
+    paintStroke(*app, test::AreaApp::at(700), {-4, 5}, 10);
+    QVERIFY(ClassCount[1] > 0 && ClassCount[2] > 0);
+    const auto classes = DotClass;
+    const auto counts = ClassCount;
+    const QStringList labels = allLabels(app->panel());
+    const QString file = dir_.filePath(QStringLiteral("trip.area"));
+    app->dialogs.files = {file};
+    app->menu("mnuFileSaveArea");
+
+    app->panel().findChild<QPushButton*>(QStringLiteral("cmdReset"))->click();
+    QCOMPARE(ClassCount[0], int16_t(kDotCount));
+    app->dialogs.files = {file};
+    app->menu("mnuFileLoadArea");
+    const ui::FileDialogRequest& request = app->dialogs.requests.back();
+    QCOMPARE(request.mode, ui::FileDialogRequest::Mode::Open);
+    QCOMPARE(request.filters, QStringList{QStringLiteral("面積計測ファイル (*.area)")});
+    QCOMPARE(DotClass, classes);
+    QCOMPARE(ClassCount, counts);
+    QCOMPARE(allLabels(app->panel()), labels);
+    QVERIFY(app->dialogs.messages.isEmpty());
+    // The view shows the loaded classes: a class 1 dot in its colour.
+    for (int n = 1; n <= kDotCount; ++n)
+        if (DotClass[std::size_t(n)] == 1) {
+            QCOMPARE(app->dst()->canvas().pixel(test::AreaApp::at(n)), views::colourOf(ClassColor[1]).rgb());
+            break;
+        }
+}
+
+void TestAreaFiles::failedLoadKeepsScreen_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QByteArray good = "0,1000\r\n";
+    for (int n = 0; n < kDotCount; ++n)
+        good += "3\r\n";
+    QByteArray class16 = good;
+    class16.replace(class16.size() - 3, 1, "16");
+    QTest::newRow("class 16 in the last line") << class16;
+    QTest::newRow("class -1") << QByteArray("0,2\r\n-1\r\n0\r\n");
+    QTest::newRow("text") << QByteArray("0,1000\r\nsky\r\n");
+    QTest::newRow("short file") << good.left(good.size() / 2);
+    QTest::newRow("n above 1000") << QByteArray("0,1001\r\n") + good.mid(8) + "0\r\n";
+    QTest::newRow("missing file") << QByteArray();
+}
+
+void TestAreaFiles::failedLoadKeepsScreen()
+{
+    QFETCH(QByteArray, content);
+    test::AreaApp* app = openApp();
+    QVERIFY(app);
+    paintStroke(*app, test::AreaApp::at(1), {5, 5}, 8);
+    const auto classes = DotClass;
+    const QStringList labels = allLabels(app->panel());
+    const QImage screen = app->dst()->canvas().copy();
+    const QString file = dir_.filePath(QStringLiteral("bad.area"));
+    QFile::remove(file);
+    if (!content.isEmpty())
+        writeText(file, content);
+    app->dialogs.files = {file};
+    app->menu("mnuFileLoadArea");
+    if (content.isEmpty()) {
+        // The open dialog itself refuses a missing file: nothing happens.
+        QVERIFY(app->dialogs.messages.isEmpty());
+        QVERIFY(!LoadAreaData(file.toStdString()));
+    } else {
+        QCOMPARE(app->dialogs.messages, QStringList{QStringLiteral("ERROR: Cannot load area data.")});
+    }
+    QCOMPARE(DotClass, classes);
+    QCOMPARE(allLabels(app->panel()), labels);
+    QCOMPARE(app->dst()->canvas(), screen);
+}
+
+void TestAreaFiles::cancelChangesNothing()
+{
+    test::AreaApp* app = openApp();
+    QVERIFY(app);
+    AreaFile = "/kept/before.area";
+    app->dialogs.files = {std::nullopt, std::nullopt};
+    app->menu("mnuFileLoadArea");
+    app->menu("mnuFileSaveArea");
+    QCOMPARE(AreaFile, std::string("/kept/before.area"));
+    QVERIFY(app->dialogs.messages.isEmpty());
+}
+
+void TestAreaFiles::unwritableSaveReports()
+{
+    test::AreaApp* app = openApp();
+    QVERIFY(app);
+    app->dialogs.files = {dir_.filePath(QStringLiteral("no/such/folder/x.area"))};
+    app->menu("mnuFileSaveArea");
+    QCOMPARE(app->dialogs.messages, QStringList{QStringLiteral("ERROR: Cannot write area data.")});
+}
+
+void TestAreaFiles::logAndClear()
+{
+    test::AreaApp* app = openApp();
+    QVERIFY(app);
+    QTemporaryDir folder;
+    const CurrentFolder here(folder.path());
+    const QString log = folder.filePath(QStringLiteral("KARWEN.LOG"));
+    auto* cmdLog = app->panel().findChild<QPushButton*>(QStringLiteral("cmdLog"));
+    auto* cmdClear = app->panel().findChild<QPushButton*>(QStringLiteral("cmdClear"));
+
+    cmdClear->click(); // on a missing log: creates it empty
+    QVERIFY(QFile::exists(log));
+    QCOMPARE(readAll(log).size(), 0);
+    paintStroke(*app, test::AreaApp::at(1), {5, 0}, 6);
+    cmdLog->click();
+    cmdLog->click();
+    const QList<QByteArray> lines = readAll(log).split('\n');
+    QCOMPARE(lines.size(), 2 * 19 + 1); // the last CRLF leaves an empty tail
+    QCOMPARE(lines.at(1), ("(" + disc_.toUtf8() + ")\r"));
+    QCOMPARE(lines.at(2), QByteArray::fromStdString(ProjName[std::size_t(DstPrm.Proj)]) + "\r");
+    QCOMPARE(lines.at(3), ("00 " + QByteArray::fromStdString(ShareColumn(ClassCount[0], 6)).mid(1) + "%\r"));
+    QCOMPARE(lines.at(4), ("01" + QByteArray::fromStdString(ShareColumn(ClassCount[1], 6)) + "%\r"));
+    QCOMPARE(lines.at(18), QByteArray("15   0.0%\r"));
+    for (int i = 1; i < 19; ++i)
+        QCOMPARE(lines.at(19 + i), lines.at(i));
+    cmdClear->click();
+    cmdLog->click();
+    QCOMPARE(readAll(log).count('\n'), 19);
+    QVERIFY(app->dialogs.messages.isEmpty());
+}
+
+void TestAreaFiles::logErrors()
+{
+    test::AreaApp* app = openApp();
+    QVERIFY(app);
+    QTemporaryDir folder;
+    const CurrentFolder here(folder.path());
+    // A folder by the log's name can be neither appended to nor truncated.
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("KARWEN.LOG")));
+    app->panel().findChild<QPushButton*>(QStringLiteral("cmdLog"))->click();
+    app->panel().findChild<QPushButton*>(QStringLiteral("cmdClear"))->click();
+    QCOMPARE(app->dialogs.messages,
+             QStringList({QStringLiteral("ERROR: Cannot write log."), QStringLiteral("ERROR: Cannot clear log file.")}));
+}
+
+void TestAreaFiles::realPhotoWalkthrough()
+{
+    const QString photo = QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg");
+    if (!QFile::exists(photo))
+        QSKIP("sample photo not present");
+    const QString shots = qEnvironmentVariable("KARWEN_AREA_SHOTS");
+    const auto shoot = [&shots](QWidget* widget, const QString& name) {
+        if (!shots.isEmpty())
+            QVERIFY(widget->grab().save(QDir(shots).filePath(name + QStringLiteral(".png"))));
+    };
+    test::AreaApp app;
+    app.app.frmMain().show();
+    QVERIFY(app.open(photo));
+    // An equidistant destination, chosen in the parameters dialog.
+    auto* cmbD = app.app.windows().frmFormat().findChild<QComboBox*>(QStringLiteral("cmbD"));
+    QVERIFY(cmbD);
+    cmbD->setCurrentIndex(kEquidistant);
+    QCOMPARE(DstPrm.Proj, kEquidistant);
+    ui::AreaPanel& panel = app.panel();
+    shoot(&panel, QStringLiteral("area_panel_start"));
+    panel.chkAreaMeasure()->click();
+    // Sky near the zenith into class 1, the rim (trees, buildings) into
+    // class 2, with every brush and dot style in turn.
+    int previous1 = 0, previous2 = 0;
+    for (int style = 0; style < kToolSizeCount; ++style) {
+        panel.optDot(style)->click();
+        panel.optBrush(style)->click();
+        panel.optRgn(1)->click();
+        paintStroke(app, test::AreaApp::at(1) + QPoint(-30 + 20 * style, -20), {3, 2}, 15);
+        QVERIFY(ClassCount[1] > previous1);
+        panel.optRgn(2)->click();
+        const QPoint rim = test::AreaApp::at(893 + 1 + 25 * style);
+        paintStroke(app, rim, {2, -2}, 10);
+        QVERIFY(ClassCount[2] > previous2);
+        previous1 = ClassCount[1];
+        previous2 = ClassCount[2];
+        QCOMPARE(ClassCount[0] + ClassCount[1] + ClassCount[2], int16_t(kDotCount));
+        QCOMPARE(panel.lblcs(1)->text(), QString::fromStdString(ClassPercentText(ClassCount[1])));
+        shoot(app.dst(), QStringLiteral("area_dots_style%1").arg(style));
+    }
+    QTest::mouseMove(app.pct(), test::AreaApp::at(1));
+    shoot(&panel, QStringLiteral("area_panel"));
+    shoot(&app.app.frmMain(), QStringLiteral("area_main"));
+
+    QTemporaryDir folder;
+    const CurrentFolder here(folder.path());
+    const QString file = folder.filePath(QStringLiteral("allsky.area"));
+    const auto classes = DotClass;
+    app.dialogs.files = {file};
+    app.menu("mnuFileSaveArea");
+    panel.findChild<QPushButton*>(QStringLiteral("cmdReset"))->click();
+    app.dialogs.files = {file};
+    app.menu("mnuFileLoadArea");
+    QCOMPARE(DotClass, classes);
+    panel.findChild<QPushButton*>(QStringLiteral("cmdLog"))->click();
+    QCOMPARE(readAll(folder.filePath(QStringLiteral("KARWEN.LOG"))).count('\n'), 19);
+    QVERIFY(app.dialogs.messages.isEmpty());
+}
+
+QTEST_MAIN(TestAreaFiles)
+#include "tst_area_files.moc"

@@ -1,0 +1,658 @@
+// frmBatch driven like a person would: the load, the file lists, the
+// parameter fields with the batch's bounds, and runs over folders of good,
+// corrupt and non-image files, with the main window's views open.
+#include "batch_dialog.h"
+#include "batch_run.h"
+#include "dst_view.h"
+#include "karwen_app.h"
+#include "main_window.h"
+#include "mdl_karwen.h"
+#include "scripted_dialogs.h"
+#include "src_view.h"
+#include "window_registry.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstring>
+#include <memory>
+
+using namespace karwen;
+using karwen::ui::BatchDialog;
+using karwen::ui::Field;
+
+Q_DECLARE_METATYPE(karwen::ui::Field)
+
+namespace {
+
+// The scripted seam with a folder picker and the icons of the messages.
+class Dialogs : public test::ScriptedDialogs {
+public:
+    std::deque<std::optional<QString>> folders; // nullopt: Cancel
+    QStringList folderTitles;
+    QList<QMessageBox::Icon> icons;
+
+    void message(QWidget* parent, const QString& text, QMessageBox::Icon icon) override
+    {
+        ScriptedDialogs::message(parent, text, icon);
+        icons << icon;
+    }
+    std::optional<QString> folderDialog(QWidget*, const QString& title) override
+    {
+        folderTitles << title;
+        if (folders.empty())
+            return std::nullopt;
+        std::optional<QString> chosen = folders.front();
+        folders.pop_front();
+        return chosen;
+    }
+};
+
+// Runs in another current folder for as long as it lives.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const QString& path) : old_(QDir::currentPath()) { QDir::setCurrent(path); }
+    ~CurrentFolder() { QDir::setCurrent(old_); }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+private:
+    QString old_;
+};
+
+void writeImage(const QString& path, int w, int h)
+{
+    const int32_t handle = RixCreate(w, h);
+    int32_t quality = 90;
+    const QByteArray name = path.toUtf8();
+    const bool jpeg = path.endsWith(QStringLiteral("jpg"), Qt::CaseInsensitive);
+    QVERIFY(jpeg ? RixSaveJPG(handle, name.constData(), &quality) : RixSaveBMP(handle, name.constData()));
+    (void)RixDestroy(handle);
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+template <typename T>
+T* child(const QWidget& window, const QString& name)
+{
+    T* widget = window.findChild<T*>(name);
+    if (!widget)
+        qFatal("no control %s", qPrintable(name));
+    return widget;
+}
+
+QStringList texts(const QListWidget* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+void selectRows(QListWidget* list, const QList<int>& rows)
+{
+    list->clearSelection();
+    for (int row : rows)
+        list->item(row)->setSelected(true);
+}
+
+// The images the library holds among the handles given out so far (the
+// store never reuses a handle).
+int liveImages()
+{
+    const int32_t probe = RixCreate(8, 8);
+    int live = 0;
+    for (int32_t h = 1; h < probe; ++h)
+        live += RixWidth(h) > 0 ? 1 : 0;
+    (void)RixDestroy(probe);
+    return live;
+}
+
+} // namespace
+
+class TestBatchDialog : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void loadResetsSourceAndListsCurrentFolder();
+    void loadInMissingFolderReportsAndListsNothing();
+    void listMovesKeepOrder();
+    void addAllRemoveAllAndBrowse();
+    void folderTextNamingNoFolder();
+    void fieldBounds_data();
+    void fieldBounds();
+    void onlyFocusMovesInsideApply();
+    void startWithoutFilesAsksForFiles();
+    void runConvertsGoodFilesAndSkipsOthers();
+    void runWritesBmpAndEmptyPostfix();
+    void failedSavesAreReportedOnce();
+    void viewsSurviveABatch();
+
+private:
+    // A fresh dialog over dir_/in, destination dir_/out.
+    std::unique_ptr<BatchDialog> dialogOverInput();
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<Dialogs> dialogs_;
+};
+
+void TestBatchDialog::init()
+{
+    init_globals();
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("in")));
+    QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("out")));
+    dialogs_ = std::make_unique<Dialogs>();
+}
+
+void TestBatchDialog::cleanup()
+{
+    (void)RixDestroy(hSrc);
+    (void)RixDestroy(hDst);
+    hSrc = hDst = 0;
+    dialogs_.reset();
+    dir_.reset();
+}
+
+std::unique_ptr<BatchDialog> TestBatchDialog::dialogOverInput()
+{
+    const CurrentFolder here(dir_->filePath(QStringLiteral("in")));
+    auto dialog = std::make_unique<BatchDialog>();
+    child<QLineEdit>(*dialog, QStringLiteral("txtFolderD"))->setText(dir_->filePath(QStringLiteral("out")));
+    return dialog;
+}
+
+// ---- Load -----------------------------------------------------------------
+
+void TestBatchDialog::loadResetsSourceAndListsCurrentFolder()
+{
+    const QString in = dir_->filePath(QStringLiteral("in"));
+    writeImage(in + QStringLiteral("/p1.BMP"), 16, 16);
+    writeImage(in + QStringLiteral("/p2.jpg"), 16, 16);
+    writeBytes(in + QStringLiteral("/p3.jpeg"), "x");
+    writeBytes(in + QStringLiteral("/notes.txt"), "x");
+    SrcPrm = {100, 120, 90, 10, 20, 30, 0};
+    RefX = RefY = 5;
+    DstW = 300;
+    DstPrm.Proj = 4;
+
+    const std::unique_ptr<BatchDialog> dialog = dialogOverInput();
+
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Batch Conversion"));
+    QCOMPARE(SrcPrm.Cx, 256.0);
+    QCOMPARE(SrcPrm.Cy, 256.0);
+    QCOMPARE(SrcPrm.R, 256.0);
+    QCOMPARE(SrcPrm.Alpha, 0.0);
+    QCOMPARE(SrcPrm.Beta, 0.0);
+    QCOMPARE(SrcPrm.Rot, 0.0);
+    QCOMPARE(SrcPrm.Proj, 2);
+    // Looking straight up: the reference point is the centre.
+    QCOMPARE(RefX, 256.0f);
+    QCOMPARE(RefY, 256.0f);
+    QCOMPARE(dialog->field(Field::SrcCx)->text(), QStringLiteral("256.00"));
+    QCOMPARE(dialog->field(Field::RefY)->text(), QStringLiteral("256.00"));
+    QCOMPARE(dialog->field(Field::DstW)->text(), QStringLiteral("300"));
+    QCOMPARE(child<QComboBox>(*dialog, QStringLiteral("cmbS"))->currentText(), QStringLiteral("Equidistant"));
+    QCOMPARE(child<QComboBox>(*dialog, QStringLiteral("cmbD"))->currentText(), QStringLiteral("Perspective"));
+    QCOMPARE(DstW, 300);
+
+    QCOMPARE(dialog->OutExt(), QStringLiteral("jpg"));
+    QCOMPARE(child<QComboBox>(*dialog, QStringLiteral("cmbF"))->currentIndex(), 1);
+    QCOMPARE(child<QLineEdit>(*dialog, QStringLiteral("txtpostfix"))->text(), QStringLiteral("-kw"));
+    QCOMPARE(child<QLineEdit>(*dialog, QStringLiteral("txtFolderS"))->text(), QDir::toNativeSeparators(in));
+    QCOMPARE(texts(child<QListWidget>(*dialog, QStringLiteral("lstS"))),
+             (QStringList{QStringLiteral("p1.BMP"), QStringLiteral("p2.jpg")}));
+    QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblAll"))->text(), QStringLiteral("2"));
+    QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblSelected"))->text(), QStringLiteral("0"));
+    QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblProcess"))->text(), QStringLiteral("Select Files."));
+    QVERIFY(dialogs_->messages.isEmpty());
+
+    child<QComboBox>(*dialog, QStringLiteral("cmbF"))->setCurrentIndex(0);
+    QCOMPARE(dialog->OutExt(), QStringLiteral("bmp"));
+}
+
+void TestBatchDialog::loadInMissingFolderReportsAndListsNothing()
+{
+    const QString gone = dir_->filePath(QStringLiteral("gone"));
+    QVERIFY(QDir().mkpath(gone));
+    const CurrentFolder here(gone);
+    QVERIFY(QDir(gone).removeRecursively());
+
+    BatchDialog dialog;
+    QCOMPARE(dialogs_->messages.size(), 1);
+    QVERIFY(dialogs_->messages.front().startsWith(QStringLiteral("Cannot list the folder")));
+    QCOMPARE(child<QListWidget>(dialog, QStringLiteral("lstS"))->count(), 0);
+    QCOMPARE(child<QLabel>(dialog, QStringLiteral("lblAll"))->text(), QStringLiteral("0"));
+}
+
+// ---- File lists -----------------------------------------------------------
+
+void TestBatchDialog::listMovesKeepOrder()
+{
+    const QString in = dir_->filePath(QStringLiteral("in"));
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"})
+        writeBytes(in + QLatin1Char('/') + QLatin1String(name), "x");
+    const std::unique_ptr<BatchDialog> dialog = dialogOverInput();
+    auto* lstS = child<QListWidget>(*dialog, QStringLiteral("lstS"));
+    auto* lstD = child<QListWidget>(*dialog, QStringLiteral("lstD"));
+    auto* selected = child<QLabel>(*dialog, QStringLiteral("lblSelected"));
+
+    selectRows(lstS, {1, 3, 4});
+    child<QPushButton>(*dialog, QStringLiteral("cmdAdd"))->click();
+    QCOMPARE(texts(lstD), (QStringList{"b.jpg", "d.jpg", "e.jpg"}));
+    QCOMPARE(texts(lstS), (QStringList{"a.jpg", "c.jpg", "f.jpg"}));
+    QCOMPARE(selected->text(), QStringLiteral("3"));
+
+    selectRows(lstS, {0, 2});
+    dialog->cmdAdd_Click();
+    QCOMPARE(texts(lstD), (QStringList{"b.jpg", "d.jpg", "e.jpg", "a.jpg", "f.jpg"}));
+    QCOMPARE(selected->text(), QStringLiteral("5"));
+
+    selectRows(lstD, {0, 2, 4});
+    child<QPushButton>(*dialog, QStringLiteral("cmdRemove"))->click();
+    QCOMPARE(texts(lstS), (QStringList{"c.jpg", "b.jpg", "e.jpg", "f.jpg"}));
+    QCOMPARE(texts(lstD), (QStringList{"d.jpg", "a.jpg"}));
+    QCOMPARE(selected->text(), QStringLiteral("2"));
+    // Moving files never changes the folder's count.
+    QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblAll"))->text(), QStringLiteral("6"));
+
+    // Nothing selected: nothing moves.
+    lstS->clearSelection();
+    dialog->cmdAdd_Click();
+    QCOMPARE(lstS->count(), 4);
+}
+
+void TestBatchDialog::addAllRemoveAllAndBrowse()
+{
+    const QString in = dir_->filePath(QStringLiteral("in"));
+    for (const char* name : {"b.JPG", "a.bmp", "c.jpg"})
+        writeBytes(in + QLatin1Char('/') + QLatin1String(name), "x");
+    const std::unique_ptr<BatchDialog> dialog = dialogOverInput();
+    auto* lstS = child<QListWidget>(*dialog, QStringLiteral("lstS"));
+    auto* lstD = child<QListWidget>(*dialog, QStringLiteral("lstD"));
+    auto* all = child<QLabel>(*dialog, QStringLiteral("lblAll"));
+    auto* selected = child<QLabel>(*dialog, QStringLiteral("lblSelected"));
+    const QStringList sorted{"a.bmp", "b.JPG", "c.jpg"};
+
+    selectRows(lstS, {2});
+    dialog->cmdAdd_Click();
+    child<QPushButton>(*dialog, QStringLiteral("cmdAddAll"))->click();
+    QCOMPARE(lstS->count(), 0);
+    QCOMPARE(texts(lstD), sorted);
+    QCOMPARE(selected->text(), QStringLiteral("3"));
+
+    child<QPushButton>(*dialog, QStringLiteral("cmdRemoveAll"))->click();
+    QCOMPARE(texts(lstS), sorted);
+    QCOMPARE(lstD->count(), 0);
+    QCOMPARE(selected->text(), QStringLiteral("0"));
+    QCOMPARE(all->text(), QStringLiteral("3"));
+
+    // Browse: cancel changes nothing, a folder replaces the source list.
+    const QString other = dir_->filePath(QStringLiteral("other"));
+    QVERIFY(QDir().mkpath(other));
+    writeBytes(other + QStringLiteral("/z.jpg"), "x");
+    dialog->cmdAddAll_Click();
+    dialogs_->folders = {std::nullopt, other};
+    child<QPushButton>(*dialog, QStringLiteral("cmdBrowseS"))->click();
+    QCOMPARE(texts(lstD), sorted);
+    dialog->cmdBrowseS_Click();
+    QCOMPARE(dialogs_->folderTitles, (QStringList{"Select Folder", "Select Folder"}));
+    QCOMPARE(child<QLineEdit>(*dialog, QStringLiteral("txtFolderS"))->text(), other);
+    QCOMPARE(texts(lstS), QStringList{"z.jpg"});
+    QCOMPARE(all->text(), QStringLiteral("1"));
+    QCOMPARE(lstD->count(), 0);
+    QCOMPARE(selected->text(), QStringLiteral("0"));
+
+    auto* folderD = child<QLineEdit>(*dialog, QStringLiteral("txtFolderD"));
+    const QString before = folderD->text();
+    dialogs_->folders = {std::nullopt, other};
+    child<QPushButton>(*dialog, QStringLiteral("cmdBrowseD"))->click();
+    QCOMPARE(folderD->text(), before);
+    dialog->cmdBrowseD_Click();
+    QCOMPARE(folderD->text(), other);
+    QVERIFY(dialogs_->messages.isEmpty());
+}
+
+void TestBatchDialog::folderTextNamingNoFolder()
+{
+    writeBytes(dir_->filePath(QStringLiteral("in/a.jpg")), "x");
+    const std::unique_ptr<BatchDialog> dialog = dialogOverInput();
+    auto* folderS = child<QLineEdit>(*dialog, QStringLiteral("txtFolderS"));
+    auto* lstS = child<QListWidget>(*dialog, QStringLiteral("lstS"));
+
+    // Typing a folder lists nothing until a list is filled again.
+    folderS->setText(dir_->filePath(QStringLiteral("nowhere")));
+    QCOMPARE(lstS->count(), 1);
+    dialog->cmdAddAll_Click();
+    QCOMPARE(dialogs_->messages.size(), 1);
+    QVERIFY(dialogs_->messages.front().contains(QStringLiteral("nowhere")));
+    QCOMPARE(dialogs_->icons.front(), QMessageBox::Warning);
+    QCOMPARE(lstS->count(), 0);
+    QCOMPARE(child<QListWidget>(*dialog, QStringLiteral("lstD"))->count(), 0);
+    QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblSelected"))->text(), QStringLiteral("0"));
+
+    // A file is not a folder either.
+    folderS->setText(dir_->filePath(QStringLiteral("in/a.jpg")));
+    dialog->cmdRemoveAll_Click();
+    QCOMPARE(dialogs_->messages.size(), 2);
+    QCOMPARE(lstS->count(), 0);
+}
+
+// ---- Parameter fields -----------------------------------------------------
+
+void TestBatchDialog::fieldBounds_data()
+{
+    QTest::addColumn<Field>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    // The source centre and the reference point are bounded by 2048
+    // whatever the images' size; the rest as in the parameters dialog.
+    QTest::newRow("centre x 2000") << Field::SrcCx << "2000" << true;
+    QTest::newRow("centre x 2048.5") << Field::SrcCx << "2048.5" << false;
+    QTest::newRow("centre y 2048") << Field::SrcCy << " 2048 " << true;
+    QTest::newRow("centre y -0.01") << Field::SrcCy << "-0.01" << false;
+    QTest::newRow("reference x 0") << Field::RefX << "0" << true;
+    QTest::newRow("reference x 2048.01") << Field::RefX << "2048.01" << false;
+    QTest::newRow("reference y 2049") << Field::RefY << "2049" << false;
+    QTest::newRow("radius 10") << Field::SrcR << "10" << false;
+    QTest::newRow("radius 1024") << Field::SrcR << "1024" << true;
+    QTest::newRow("tilt 180.5") << Field::SrcRot << "180.5" << false;
+    QTest::newRow("width 2048.5 to even") << Field::DstW << "2048.5" << true;
+    QTest::newRow("width 2049.5") << Field::DstW << "2049.5" << false;
+    QTest::newRow("height 7") << Field::DstH << "7" << false;
+    QTest::newRow("destination x 0") << Field::DstCx << "0" << false;
+    QTest::newRow("destination r 1024.01") << Field::DstR << "1024.01" << false;
+    QTest::newRow("not a number") << Field::SrcCx << "12a" << false;
+}
+
+void TestBatchDialog::fieldBounds()
+{
+    QFETCH(Field, field);
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    const std::unique_ptr<BatchDialog> dialog = dialogOverInput();
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    const ProjectionRecord src = SrcPrm;
+    const ProjectionRecord dst = DstPrm;
+    const float refX = RefX;
+    const int32_t dstW = DstW;
+
+    QLineEdit* box = dialog->field(field);
+    box->setText(text);
+    child<QLineEdit>(*dialog, QStringLiteral("txtpostfix"))->setFocus();
+    dialog->Apply();
+
+    if (accepted) {
+        QVERIFY(dialogs_->messages.isEmpty());
+        if (field == Field::SrcCx)
+            QCOMPARE(SrcPrm.Cx, text.toDouble());
+        if (field == Field::RefX) {
+            // The view angles follow the new reference point.
+            QCOMPARE(RefX, 0.0f);
+            QVERIFY(SrcPrm.Alpha != src.Alpha || SrcPrm.Beta != src.Beta);
+        }
+        if (field == Field::DstW) {
+            QCOMPARE(DstW, 2048);
+            QCOMPARE(box->text(), QStringLiteral("2048"));
+        }
+        // No conversion: the batch dialog only stores.
+        QCOMPARE(hDst, 0);
+    } else {
+        QCOMPARE(dialogs_->messages, QStringList{"Illegal Value"});
+        QCOMPARE(dialogs_->icons.front(), QMessageBox::Warning);
+        QCOMPARE(QApplication::focusWidget(), box);
+        QCOMPARE(box->text(), text);
+        QCOMPARE(std::memcmp(&SrcPrm, &src, sizeof src), 0);
+        QCOMPARE(std::memcmp(&DstPrm, &dst, sizeof dst), 0);
+        QCOMPARE(RefX, refX);
+        QCOMPARE(DstW, dstW);
+    }
+}
+
+void TestBatchDialog::onlyFocusMovesInsideApply()
+{
+    const std::unique_ptr<BatchDialog> dialog = dialogOverInput();
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    QLineEdit* box = dialog->field(Field::SrcCx);
+    box->setText(QStringLiteral("3000"));
+
+    // The focus taken by another window applies nothing...
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(box, &away);
+    QTest::qWait(20);
+    QVERIFY(dialogs_->messages.isEmpty());
+
+    // ...a move to another control does, once the focus has settled.
+    QFocusEvent tab(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(box, &tab);
+    QVERIFY(dialogs_->messages.isEmpty());
+    QTRY_COMPARE(dialogs_->messages, QStringList{"Illegal Value"});
+
+    // A double click applies at once; a valid value is then stored.
+    box->setText(QStringLiteral("1500"));
+    QTest::mouseDClick(box, Qt::LeftButton);
+    QCOMPARE(SrcPrm.Cx, 1500.0);
+    QCOMPARE(dialogs_->messages.size(), 1);
+
+    // Start with a refused field pending runs nothing.
+    child<QPushButton>(*dialog, QStringLiteral("cmdAddAll"))->click();
+    box->setText(QStringLiteral("-1"));
+    QFocusEvent toStart(QEvent::FocusOut, Qt::MouseFocusReason);
+    QApplication::sendEvent(box, &toStart);
+    dialog->cmdStart_Click();
+    QCOMPARE(dialogs_->messages, (QStringList{"Illegal Value", "Illegal Value"}));
+    QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblProcess"))->text(), QStringLiteral("Select Files."));
+}
+
+// ---- Runs -----------------------------------------------------------------
+
+void TestBatchDialog::startWithoutFilesAsksForFiles()
+{
+    writeImage(dir_->filePath(QStringLiteral("in/a.jpg")), 32, 32);
+    const std::unique_ptr<BatchDialog> dialog = dialogOverInput();
+    QSignalSpy progress(dialog.get(), &BatchDialog::progressShown);
+    child<QPushButton>(*dialog, QStringLiteral("cmdStart"))->click();
+    QCOMPARE(dialogs_->messages, QStringList{"Select Files"});
+    QCOMPARE(dialogs_->icons.front(), QMessageBox::NoIcon);
+    QCOMPARE(progress.count(), 0);
+    QCOMPARE(hSrc, 0);
+    QVERIFY(QDir(dir_->filePath(QStringLiteral("out"))).isEmpty());
+}
+
+void TestBatchDialog::runConvertsGoodFilesAndSkipsOthers()
+{
+    const QString in = dir_->filePath(QStringLiteral("in"));
+    const QString longName = QStringLiteral("a_photograph_with_a_name_over_thirty.jpg");
+    writeImage(in + QStringLiteral("/a.jpg"), 96, 64);
+    writeImage(in + QLatin1Char('/') + longName, 80, 80);
+    writeImage(in + QStringLiteral("/b.BMP"), 120, 90);
+    writeBytes(in + QStringLiteral("/c.jpg"), QByteArray("\xFF\xD8\xFF\xE0 not really a jpeg"));
+    writeBytes(in + QStringLiteral("/notes.txt"), "no image");
+    DstW = 40;
+    DstH = 30;
+    DstPrm = {20, 15, 14, 0, 0, 0, 2};
+
+    const std::unique_ptr<BatchDialog> dialog = dialogOverInput();
+    dialog->show();
+    dialog->cmdAddAll_Click();
+    const QStringList names{"a.jpg", longName, "b.BMP", "c.jpg"};
+    QCOMPARE(texts(child<QListWidget>(*dialog, QStringLiteral("lstD"))), names);
+
+    // What the person sees while each file is done.
+    auto* start = child<QPushButton>(*dialog, QStringLiteral("cmdStart"));
+    auto* label = child<QLabel>(*dialog, QStringLiteral("lblProcess"));
+    QStringList shown;
+    QList<bool> startEnabled;
+    QList<int> cursors;
+    connect(dialog.get(), &BatchDialog::progressShown, this, [&](const QString& text) {
+        shown << label->text();
+        QCOMPARE(text, label->text());
+        startEnabled << start->isEnabled();
+        const QCursor* cursor = QApplication::overrideCursor();
+        cursors << (cursor ? int(cursor->shape()) : -1);
+        // A person clicking Start and pressing Escape meanwhile: the input
+        // waits in the queue and must come to nothing.
+        if (shown.size() == 1) {
+            const QPointF at = QRectF(start->rect()).center();
+            const QPointF global = start->mapToGlobal(at);
+            for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                QCoreApplication::postEvent(start, new QMouseEvent(type, at, global, Qt::LeftButton,
+                                                                   Qt::LeftButton, Qt::NoModifier));
+            QCoreApplication::postEvent(dialog.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape,
+                                                                    Qt::NoModifier));
+        }
+    });
+    QTest::mouseClick(start, Qt::LeftButton);
+
+    QStringList expected;
+    for (int i = 0; i < names.size(); ++i)
+        expected << QString::fromStdString(batch_progress_text(names[i].toStdString(), i + 1, 4))
+                        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    expected << QStringLiteral("Completed.");
+    QCoreApplication::processEvents();
+    QCOMPARE(shown, expected);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(shown[1], QStringLiteral("a_photograph_with_a_name_over_\n (2/4)"));
+    QCOMPARE(startEnabled, QList<bool>(5, false));
+    QCOMPARE(cursors, QList<int>(5, int(Qt::WaitCursor)));
+    QVERIFY(start->isEnabled());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QCOMPARE(label->text(), QStringLiteral("Completed."));
+    QVERIFY(dialogs_->messages.isEmpty());
+
+    const QDir out(dir_->filePath(QStringLiteral("out")));
+    QCOMPARE(out.entryList(QDir::Files, QDir::Name),
+             (QStringList{"a-kw.jpg", "a_photograph_with_a_name_over_thirty-kw.jpg", "b-kw.jpg"}));
+    const int32_t written = RixLoadJPG(out.filePath(QStringLiteral("b-kw.jpg")).toUtf8().constData());
+    QCOMPARE(RixWidth(written), 40);
+    QCOMPARE(RixHeight(written), 30);
+    (void)RixDestroy(written);
+
+    // The globals describe the last file read: the corrupt one, so no
+    // source image; the conversion of b.BMP is the one image held.
+    QCOMPARE(SrcFile, std::string("c.jpg"));
+    QVERIFY(!isImage(hSrc));
+    QVERIFY(isImage(hDst));
+    QCOMPARE(SrcW, 120);
+    QCOMPARE(liveImages(), 1);
+    QCOMPARE(QString::fromStdString(DstFile), out.filePath(QStringLiteral("b-kw.jpg")));
+}
+
+void TestBatchDialog::runWritesBmpAndEmptyPostfix()
+{
+    writeImage(dir_->filePath(QStringLiteral("in/a.JPG")), 64, 64);
+    DstW = 24;
+    DstH = 24;
+    const std::unique_ptr<BatchDialog> dialog = dialogOverInput();
+    dialog->cmdAddAll_Click();
+    child<QComboBox>(*dialog, QStringLiteral("cmbF"))->setCurrentIndex(0);
+    dialog->cmdStart_Click();
+    child<QLineEdit>(*dialog, QStringLiteral("txtpostfix"))->clear();
+    dialog->cmdStart_Click();
+
+    const QDir out(dir_->filePath(QStringLiteral("out")));
+    QCOMPARE(out.entryList(QDir::Files, QDir::Name), (QStringList{"a-kw.bmp", "a.bmp"}));
+    QFile bmp(out.filePath(QStringLiteral("a-kw.bmp")));
+    QVERIFY(bmp.open(QIODevice::ReadOnly));
+    QCOMPARE(bmp.read(2), QByteArray("BM"));
+    // Both sources again in the globals: one source, one destination.
+    QCOMPARE(liveImages(), 2);
+}
+
+void TestBatchDialog::failedSavesAreReportedOnce()
+{
+    const QString in = dir_->filePath(QStringLiteral("in"));
+    writeImage(in + QStringLiteral("/a.jpg"), 32, 32);
+    writeImage(in + QStringLiteral("/b.jpg"), 32, 32);
+    writeBytes(in + QStringLiteral("/c.jpg"), "corrupt");
+    const std::unique_ptr<BatchDialog> dialog = dialogOverInput();
+    dialog->cmdAddAll_Click();
+    QVERIFY(QDir(dir_->filePath(QStringLiteral("out"))).removeRecursively());
+
+    dialog->cmdStart_Click();
+    QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblProcess"))->text(), QStringLiteral("Completed."));
+    QCOMPARE(dialogs_->messages.size(), 1);
+    const QString& text = dialogs_->messages.front();
+    QVERIFY(text.startsWith(QStringLiteral("These outputs could not be written:")));
+    QVERIFY(text.contains(QStringLiteral("a-kw.jpg")));
+    QVERIFY(text.contains(QStringLiteral("b-kw.jpg")));
+    // The unreadable input stays silent.
+    QVERIFY(!text.contains(QStringLiteral("c-kw.jpg")));
+    QCOMPARE(dialogs_->icons.front(), QMessageBox::Warning);
+    QVERIFY(child<QPushButton>(*dialog, QStringLiteral("cmdStart"))->isEnabled());
+}
+
+// ---- With the main window -------------------------------------------------
+
+void TestBatchDialog::viewsSurviveABatch()
+{
+    ui::KarwenApp app;
+    app.Main();
+    const QString photo = dir_->filePath(QStringLiteral("open.bmp"));
+    writeImage(photo, 200, 150);
+    dialogs_->files.push_back(photo);
+    app.frmMain().item(QStringLiteral("mnuFileOpen"))->trigger();
+    QVERIFY(isImage(hSrc));
+    QVERIFY(app.windows().srcIfLoaded());
+    QVERIFY(app.windows().dstIfLoaded());
+
+    writeImage(dir_->filePath(QStringLiteral("in/big.jpg")), 400, 300);
+    writeImage(dir_->filePath(QStringLiteral("in/small.bmp")), 50, 40);
+    {
+        const CurrentFolder here(dir_->filePath(QStringLiteral("in")));
+        BatchDialog dialog(&app.frmMain());
+        child<QLineEdit>(dialog, QStringLiteral("txtFolderD"))->setText(dir_->filePath(QStringLiteral("out")));
+        dialog.cmdAddAll_Click();
+        dialog.cmdStart_Click();
+        dialog.cmdCancel_Click();
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    }
+    QCOMPARE(SrcW, 50);
+
+    // The views draw the batch's images on their next repaint and still
+    // zoom, fit and close.
+    views::SrcView* src = app.windows().srcIfLoaded();
+    views::DstView* dst = app.windows().dstIfLoaded();
+    QVERIFY(src && dst);
+    src->pct_update();
+    dst->pct_update();
+    QVERIFY(!app.frmMain().grab().isNull());
+    for (int zoom = 0; zoom < 8; ++zoom) {
+        src->set_sc(ui::MainWindow::MagTbl[std::size_t(zoom)]);
+        dst->set_sc(ui::MainWindow::MagTbl[std::size_t(zoom)]);
+        QVERIFY(!src->grab().isNull());
+        QVERIFY(!dst->grab().isNull());
+    }
+    src->fit();
+    dst->fit();
+    app.frmMain().item(QStringLiteral("mnuFileClose"))->trigger();
+    QVERIFY(!isImage(hSrc));
+    QVERIFY(!isImage(hDst));
+    QCOMPARE(liveImages(), 0);
+    app.frmMain().close();
+}
+
+QTEST_MAIN(TestBatchDialog)
+#include "tst_batch_dialog.moc"

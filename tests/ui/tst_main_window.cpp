@@ -1,0 +1,191 @@
+// Start-up state, the menus, the Zoom rule and the closing of both views.
+#include "common_dialog.h"
+#include "dst_view.h"
+#include "format_window.h"
+#include "area_panel.h"
+#include "karwen_app.h"
+#include "main_window.h"
+#include "mdl_karwen.h"
+#include "scripted_dialogs.h"
+#include "src_view.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+using namespace karwen;
+
+namespace {
+
+QStringList captionsOf(QMenu* menu)
+{
+    QStringList list;
+    for (QAction* a : menu->actions())
+        list << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return list;
+}
+
+// The four commands that need an image.
+const QStringList kImageCommands{"mnuFileSave", "mnuFileLoadArea", "mnuFileSaveArea", "mnuFileClose"};
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void menuTree();
+    void startUpState();
+    void zoomWithoutViewDoesNothing();
+    void closeWithNoImageChangesNothingVisible();
+    void viewCloseBoxClosesBoth();
+    void zoomActsOnActiveViewOnly();
+    void filterTranslation();
+};
+
+void TestMainWindow::menuTree()
+{
+    ui::KarwenApp app;
+    app.Main();
+    QMenuBar* bar = app.frmMain().menuBar();
+    QStringList top;
+    for (QAction* a : bar->actions())
+        top << a->text();
+    QCOMPARE(top, QStringList({"File(&F)", "View(&V)", "Zoom(&Z)", "Help(&H)"}));
+    const auto menu = [&](const char* name) { return app.frmMain().findChild<QMenu*>(QLatin1String(name)); };
+    QCOMPARE(captionsOf(menu("mnuFile")),
+             QStringList({"Open(&O)...", "Save(&S)...", "Load Area Data(&L)...", "Save Area Data(&A)...",
+                          "Batch(&B)...", "Close(&C)", "Exit(&X)"}));
+    QCOMPARE(captionsOf(menu("mnuView")), QStringList({"Format(&F)", "Area(&A)"}));
+    QCOMPARE(captionsOf(menu("mnuViewMag")),
+             QStringList({"25%", "50%", "75%", "100%", "150%", "200%", "400%", "800%", "-", "fit"}));
+    QCOMPARE(captionsOf(menu("mnuHelp")), QStringList({"About(&A)..."}));
+    for (QMenu* m : bar->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
+        for (QAction* a : m->actions())
+            QVERIFY2(a->shortcut().isEmpty() && !a->isCheckable(), qPrintable(a->text()));
+}
+
+void TestMainWindow::startUpState()
+{
+    ui::KarwenApp app;
+    app.Main();
+    ui::MainWindow& main = app.frmMain();
+    QCOMPARE(main.windowTitle(), QStringLiteral("KARWEN"));
+    QCOMPARE(hSrc, 0);
+    QCOMPARE(hDst, 0);
+    for (const QString& name : kImageCommands)
+        QVERIFY2(!main.item(name)->isEnabled(), qPrintable(name));
+    for (const char* name : {"mnuFileOpen", "mnuFileBatch", "mnuFileExit", "mnufit", "mag3", "mnuHelpAbout"})
+        QVERIFY2(main.item(QLatin1String(name))->isEnabled(), name);
+    QVERIFY(!main.findChild<QMenu*>(QStringLiteral("mnuView"))->menuAction()->isEnabled());
+    QVERIFY(main.findChild<QMenu*>(QStringLiteral("mnuViewMag"))->menuAction()->isEnabled());
+    // The tool windows are shown, greyed; no image window is loaded.
+    ui::FormatWindow* format = app.windows().formatIfLoaded();
+    ui::AreaPanel* area = app.windows().areaIfLoaded();
+    QVERIFY(format && area);
+    QVERIFY(format->isVisible() && !format->isEnabled());
+    QVERIFY(area->isVisible() && !area->isEnabled());
+    QCOMPARE(format->parentWidget()->pos(), QPoint(0, 0));
+    QCOMPARE(area->parentWidget()->pos(), QPoint(0, format->parentWidget()->geometry().bottom() + 1));
+    QVERIFY(!app.windows().srcIfLoaded());
+    QVERIFY(!app.windows().dstIfLoaded());
+    QCOMPARE(main.mdiArea()->subWindowList().size(), 2);
+    QCOMPARE(DstW, 512);
+    QVERIFY(GridOn);
+}
+
+void TestMainWindow::zoomWithoutViewDoesNothing()
+{
+    ui::KarwenApp app;
+    app.Main();
+    app.frmMain().mdiArea()->setActiveSubWindow(
+        qobject_cast<QMdiSubWindow*>(app.windows().formatIfLoaded()->parentWidget()));
+    app.frmMain().item(QStringLiteral("mag6"))->trigger();
+    app.frmMain().item(QStringLiteral("mnufit"))->trigger();
+    QVERIFY(!app.windows().srcIfLoaded());
+}
+
+void TestMainWindow::closeWithNoImageChangesNothingVisible()
+{
+    ui::KarwenApp app;
+    app.Main();
+    close_image();
+    QCOMPARE(hSrc, -1);
+    QCOMPARE(hDst, -1);
+    QCOMPARE(app.frmMain().mdiArea()->subWindowList().size(), 2);
+    QVERIFY(!app.frmMain().item(QStringLiteral("mnuFileClose"))->isEnabled());
+}
+
+namespace {
+
+// Both images as an open command leaves them, without reading a file.
+void openSynthetic(ui::KarwenApp& app, int w, int h)
+{
+    SrcW = w;
+    SrcH = h;
+    SrcFile = "/photos/sky.jpg";
+    hSrc = RixCreate(w, h);
+    app.windows().showSrc();
+    hDst = RixCreate(DstW, DstH);
+    convert();
+    app.windows().showDst();
+    app.frmMain().enableImageCommands();
+    app.windows().formatIfLoaded()->parentWidget()->setEnabled(true);
+}
+
+} // namespace
+
+void TestMainWindow::viewCloseBoxClosesBoth()
+{
+    for (bool closeSource : {true, false}) {
+        ui::KarwenApp app;
+        app.Main();
+        openSynthetic(app, 600, 400);
+        views::SrcView* src = app.windows().srcIfLoaded();
+        views::DstView* dst = app.windows().dstIfLoaded();
+        QVERIFY(src && dst);
+        QVERIFY(app.frmMain().item(QStringLiteral("mnuFileClose"))->isEnabled());
+        (closeSource ? src : static_cast<QWidget*>(dst))->parentWidget()->close();
+        QVERIFY(!app.windows().srcIfLoaded());
+        QVERIFY(!app.windows().dstIfLoaded());
+        QCOMPARE(hSrc, -1);
+        QCOMPARE(hDst, -1);
+        for (const QString& name : kImageCommands)
+            QVERIFY2(!app.frmMain().item(name)->isEnabled(), qPrintable(name));
+        QVERIFY(!app.windows().formatIfLoaded()->isEnabled());
+    }
+}
+
+void TestMainWindow::zoomActsOnActiveViewOnly()
+{
+    ui::KarwenApp app;
+    app.Main();
+    openSynthetic(app, 600, 400);
+    views::SrcView* src = app.windows().srcIfLoaded();
+    views::DstView* dst = app.windows().dstIfLoaded();
+    QMdiArea* area = app.frmMain().mdiArea();
+    area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(dst->parentWidget()));
+    app.frmMain().item(QStringLiteral("mag6"))->trigger(); // 400%
+    QCOMPARE(dst->viewScale(), 4.0f);
+    QCOMPARE(src->viewScale(), 0.5f);
+    QCOMPARE(dst->windowTitle(), QStringLiteral("New - Destination(400%)"));
+    // The parameters window active: the Zoom items do nothing.
+    area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(app.windows().formatIfLoaded()->parentWidget()));
+    app.frmMain().item(QStringLiteral("mag0"))->trigger();
+    QCOMPARE(dst->viewScale(), 4.0f);
+    QCOMPARE(src->viewScale(), 0.5f);
+    close_image();
+}
+
+void TestMainWindow::filterTranslation()
+{
+    QCOMPARE(ui::CommonDialog::qtFilters(QStringLiteral("画像ファイル (*.bmp;*.jpg)|*.bmp;*.jpg")),
+             QStringList({QStringLiteral("画像ファイル (*.bmp *.jpg)")}));
+    QCOMPARE(ui::CommonDialog::qtFilters(QStringLiteral("*.bmp|*.bmp|*.jpg|*.jpg")),
+             QStringList({"*.bmp (*.bmp)", "*.jpg (*.jpg)"}));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"
