@@ -265,7 +265,7 @@ const BadJpeg kBadJpegs[] = {
     {"BaselineCutAtQuarter", [] { return cut(baseline(), 0.25); }},
     {"BaselineCutAtHalf", [] { return cut(baseline(), 0.5); }},
     {"BaselineCutAtNinetyPercent", [] { return cut(baseline(), 0.9); }},
-    {"BaselineWithoutEndMarker", [] { auto b = baseline(); b.resize(b.size() - 2); return b; }},
+    {"BaselineWithoutEndMarker", [] { auto b = baseline(); b.erase(b.end() - 2, b.end()); return b; }},
     {"ProgressiveCutAtHalf", [] { return cut(progressive(), 0.5); }},
     {"ProgressiveCutAtNinetyPercent", [] { return cut(progressive(), 0.9); }},
     {"Width40000", [] { return withFrameSize(baseline(), 40000, kHeight); }},
