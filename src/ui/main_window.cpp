@@ -9,9 +9,11 @@
 #include "window_registry.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 
 namespace karwen::ui {
 
@@ -26,8 +28,13 @@ MainWindow::MainWindow(WindowRegistry& windows)
     mdiArea_->setObjectName(QStringLiteral("mdiArea"));
     setCentralWidget(mdiArea_);
     createMenus();
-    // Client area 15255 x 10395 twips at first display.
-    resize(views::twipsToPixels(15255), views::twipsToPixels(10395) + menuBar()->sizeHint().height());
+    // Client area 15255 x 10395 twips at first display, or most of a larger
+    // screen, so that the parameters, the source and the result can stand
+    // side by side.
+    QSize size(views::twipsToPixels(15255), views::twipsToPixels(10395) + menuBar()->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.expandedTo(screen->availableGeometry().size() * 0.9);
+    resize(size);
 }
 
 MainWindow::~MainWindow() = default;

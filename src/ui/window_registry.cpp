@@ -4,11 +4,14 @@
 #include "dst_view.h"
 #include "format_window.h"
 #include "main_window.h"
+#include "mdl_karwen.h"
 #include "src_view.h"
 #include "view_geometry.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+
+#include <algorithm>
 
 namespace karwen::ui {
 
@@ -16,6 +19,8 @@ namespace {
 WindowRegistry* running = nullptr;
 // frmDst opens 360 twips below and right of frmSrc.
 constexpr int kDstOffset = views::twipsToPixels(360);
+// Borders and the vertical scroll bar around a view's picture, generously.
+constexpr int kDstFrameAllowance = 40;
 } // namespace
 
 WindowRegistry::WindowRegistry() { running = this; }
@@ -138,8 +143,16 @@ void WindowRegistry::showDst()
     if (dstSetup_)
         dstSetup_(*view);
     view->setLoadPosition([this] {
-        const int left = src_.view ? outerOf(src_.view)->x() : 0;
-        return QPoint(left + kDstOffset, kDstOffset);
+        if (!src_.view)
+            return QPoint(kDstOffset, kDstOffset);
+        // Beside the source when the frame has room for a picture of the
+        // destination's width, so that a click on the source never hides
+        // the result; otherwise a little below and right of the source.
+        const QWidget* source = outerOf(src_.view);
+        const int besideWidth = std::min(DstW, views::kMaxPicture) + kDstFrameAllowance;
+        if (source->geometry().right() + 1 + besideWidth <= frmMain().mdiArea()->viewport()->width())
+            return QPoint(source->geometry().right() + 1, 0);
+        return QPoint(source->x() + kDstOffset, kDstOffset);
     });
     showView(dst_, view);
 }

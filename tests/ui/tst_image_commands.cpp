@@ -67,6 +67,7 @@ private slots:
     void openBmpThenJpegOfSameSize();
     void cancelChangesNothing();
     void unreadableFileKeepsTheOpenImage();
+    void resultStandsBesideTheSourceWhenThereIsRoom();
     void saveAsBmpAndJpg();
     void overwriteQuestion();
     void openDialogListsAnyCase();
@@ -177,6 +178,30 @@ void TestImageCommands::unreadableFileKeepsTheOpenImage()
     }
     QCOMPARE(dialogs.messages.size(), 2);
     close_image();
+}
+
+void TestImageCommands::resultStandsBesideTheSourceWhenThereIsRoom()
+{
+    const QString bmp = writeDisc(dir_, QStringLiteral("a.bmp"), {256, 256});
+    test::ScriptedDialogs dialogs;
+    ui::KarwenApp app;
+    app.Main();
+    const int mdiWidth = app.frmMain().mdiArea()->viewport()->width();
+    for (const int32_t width : {256, 2048}) {
+        DstW = width;
+        DstH = 256;
+        dialogs.files = {bmp};
+        open(app);
+        const QRect source = app.windows().srcIfLoaded()->outerWindow()->geometry();
+        const QRect result = app.windows().dstIfLoaded()->outerWindow()->geometry();
+        if (source.right() + 1 + width + 40 <= mdiWidth) {
+            QCOMPARE(result.topLeft(), QPoint(source.right() + 1, 0));
+        } else {
+            QVERIFY(width == 2048);
+            QCOMPARE(result.topLeft(), source.topLeft() + QPoint(24, 24));
+        }
+        close_image();
+    }
 }
 
 void TestImageCommands::saveAsBmpAndJpg()
