@@ -51,7 +51,7 @@ AboutBox::AboutBox(QWidget* parent)
     auto* lblDescription = textLine(QStringLiteral("lblDescription"),
                                     QStringLiteral("Fisheye conversion and sky area measurement"), 9);
     auto* label1 = textLine(QStringLiteral("Label1"),
-                            QStringLiteral("Release 0.7, 2025 - the KARWEN developers"), 8);
+                            QStringLiteral("Release 0.7, December 2026 - the KARWEN developers"), 8);
     auto* cmdOK = new QPushButton(QStringLiteral("OK"));
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
