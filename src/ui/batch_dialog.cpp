@@ -4,23 +4,18 @@
 #include "busy_guard.h"
 #include "dialog_seam.h"
 #include "file_list_moves.h"
-#include "format_window.h"
 #include "mdl_karwen.h"
 #include "screen_centre.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QEvent>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScopedValueRollback>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -28,11 +23,6 @@ namespace karwen::ui {
 
 namespace {
 
-const QStringList kSourceProjections{
-    QStringLiteral("Orthographic"), QStringLiteral("Equisolidangle"),
-    QStringLiteral("Equidistant"), QStringLiteral("Stereographic")};
-const QStringList kInterpolations{
-    QStringLiteral("Nerest"), QStringLiteral("Bi-Linear"), QStringLiteral("Cubic Conv")};
 
 // The design's positions are twips at 96 dpi (15 twips a pixel) for an
 // 8-point system font 13 pixels high; a larger font grows the whole dialog.
@@ -47,22 +37,6 @@ constexpr int kFrameWidth = 2160;
 constexpr int kFrameHeight = 4800;
 // More failed outputs than this are counted, not listed.
 constexpr std::size_t kListedFailures = 12;
-
-QString fixed2(double value) { return QString::fromStdString(formatFixed2(value)); }
-
-void select(QComboBox* list, int index)
-{
-    list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
-}
-
-QComboBox* makeList(const QString& objectName, const QStringList& items)
-{
-    auto* list = new QComboBox;
-    list->setObjectName(objectName);
-    list->setEditable(false);
-    list->addItems(items);
-    return list;
-}
 
 QString failureMessage(const std::vector<BatchFailure>& failures)
 {
@@ -83,7 +57,9 @@ BatchDialog::BatchDialog(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmBatch"));
     setWindowTitle(QStringLiteral("Batch Conversion"));
-    fieldWidth_ = fontMetrics().horizontalAdvance(QStringLiteral("0000.00")) + 8;
+    form_ = new ParameterForm(this, ParameterForm::Sizing::Stretching,
+                              fontMetrics().horizontalAdvance(QStringLiteral("0000.00")) + 8, 0,
+                              [this] { Apply(); });
     createColumns();
     setFixedSize(px(kClientWidth), px(kClientHeight));
     Form_Load();
@@ -171,70 +147,30 @@ void BatchDialog::createColumns()
     connect(cmdCancel, &QPushButton::clicked, this, &BatchDialog::cmdCancel_Click);
 }
 
-QLabel* BatchDialog::addLabel(QGridLayout* grid, int row, int column, const QString& text)
+ParameterForm::Frame BatchDialog::newFolderFrame(const QString& title, const QString& frameName,
+                                                 const QString& side, QLineEdit*& folder,
+                                                 void (BatchDialog::*browse)())
 {
-    auto* label = new QLabel(text);
-    label->setObjectName(QStringLiteral("lbl(%1)").arg(labelCount_++));
-    grid->addWidget(label, row, column);
-    return label;
-}
-
-QLineEdit* BatchDialog::addField(QGridLayout* grid, int row, int column, const QString& objectName,
-                                 const QString& label, const QString& toolTip)
-{
-    addLabel(grid, row, column, label)->setToolTip(toolTip);
-    auto* field = new QLineEdit;
-    field->setObjectName(objectName);
-    field->setToolTip(toolTip);
-    field->setMinimumWidth(fieldWidth_);
-    field->installEventFilter(this);
-    grid->addWidget(field, row, column + 1);
-    return field;
-}
-
-void BatchDialog::addListRow(QGridLayout* grid, int row, const QString& label, QWidget* control)
-{
-    // The columns are narrow: the caption above, the control across.
-    auto* caption = new QLabel(label);
-    caption->setObjectName(QStringLiteral("lbl(%1)").arg(labelCount_++));
-    grid->addWidget(caption, row, 0, 1, 4);
-    grid->addWidget(control, row + 1, 0, 1, 4);
+    const ParameterForm::Frame frame = form_->newFrame(title, frameName);
+    folder = new QLineEdit;
+    folder->setObjectName(QStringLiteral("txtFolder") + side);
+    form_->addListRow(frame.grid, 0, QStringLiteral("Folder"), folder);
+    auto* cmdBrowse = addButton(QStringLiteral("cmdBrowse") + side, QStringLiteral("Browse"));
+    frame.grid->addWidget(cmdBrowse, 2, 2, 1, 2);
+    connect(cmdBrowse, &QPushButton::clicked, this, browse);
+    return frame;
 }
 
 QGroupBox* BatchDialog::createSourceFrame()
 {
-    auto* frame = new QGroupBox(QStringLiteral("Source Image"));
-    frame->setObjectName(QStringLiteral("frmSrc"));
-    auto* grid = new QGridLayout(frame);
-    grid->setHorizontalSpacing(4);
-    grid->setVerticalSpacing(3);
-    grid->setContentsMargins(6, 4, 6, 6);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
-
-    txtFolderS_ = new QLineEdit;
-    txtFolderS_->setObjectName(QStringLiteral("txtFolderS"));
-    addListRow(grid, 0, QStringLiteral("Folder"), txtFolderS_);
-    auto* cmdBrowseS = addButton(QStringLiteral("cmdBrowseS"), QStringLiteral("Browse"));
-    grid->addWidget(cmdBrowseS, 2, 2, 1, 2);
-
-    txtCx_[0] = addField(grid, 3, 0, QStringLiteral("txtCx(0)"), QStringLiteral("X"),
-                         QStringLiteral("x coordinates of viewpoint"));
-    txtCy_[0] = addField(grid, 3, 2, QStringLiteral("txtCy(0)"), QStringLiteral("Y"),
-                         QStringLiteral("y coordinates of viewpoint"));
-    txtR_[0] = addField(grid, 4, 0, QStringLiteral("txtR(0)"), QStringLiteral("R"), QStringLiteral("radius"));
-    txtRot_[0] = addField(grid, 4, 2, QStringLiteral("txtRot(0)"), QStringLiteral("\u03B3"),
-                          QStringLiteral("tilt angle [deg]"));
-    txtRot_[1] = addField(grid, 5, 0, QStringLiteral("txtRot(1)"), QStringLiteral("Xr"),
-                          QStringLiteral("x coordinates of view reference point"));
-    txtRot_[2] = addField(grid, 5, 2, QStringLiteral("txtRot(2)"), QStringLiteral("Yr"),
-                          QStringLiteral("y coordinates of view reference point"));
-
-    cmbS_ = makeList(QStringLiteral("cmbS"), kSourceProjections);
-    addListRow(grid, 6, QStringLiteral("Projection"), cmbS_);
+    const auto [frame, grid] = newFolderFrame(QStringLiteral("Source Image"), QStringLiteral("frmSrc"),
+                                              QStringLiteral("S"), txtFolderS_,
+                                              &BatchDialog::cmdBrowseS_Click);
+    form_->addSourceFields(grid, 3);
+    cmbS_ = form_->newList(QStringLiteral("cmbS"), ParameterForm::sourceProjections());
+    form_->addListRow(grid, 6, QStringLiteral("Projection"), cmbS_);
     grid->setRowStretch(8, 1);
 
-    connect(cmdBrowseS, &QPushButton::clicked, this, &BatchDialog::cmdBrowseS_Click);
     connect(cmbS_, &QComboBox::currentIndexChanged, this, [](int index) {
         if (index >= 0)
             SrcPrm.Proj = index;
@@ -244,51 +180,26 @@ QGroupBox* BatchDialog::createSourceFrame()
 
 QGroupBox* BatchDialog::createDestinationFrame()
 {
-    auto* frame = new QGroupBox(QStringLiteral("Destination Image"));
-    frame->setObjectName(QStringLiteral("frmDst"));
-    auto* grid = new QGridLayout(frame);
-    grid->setHorizontalSpacing(4);
-    grid->setVerticalSpacing(3);
-    grid->setContentsMargins(6, 4, 6, 6);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
-
-    txtFolderD_ = new QLineEdit;
-    txtFolderD_->setObjectName(QStringLiteral("txtFolderD"));
-    addListRow(grid, 0, QStringLiteral("Folder"), txtFolderD_);
-    auto* cmdBrowseD = addButton(QStringLiteral("cmdBrowseD"), QStringLiteral("Browse"));
-    grid->addWidget(cmdBrowseD, 2, 2, 1, 2);
+    const auto [frame, grid] = newFolderFrame(QStringLiteral("Destination Image"), QStringLiteral("frmDst"),
+                                              QStringLiteral("D"), txtFolderD_,
+                                              &BatchDialog::cmdBrowseD_Click);
 
     // Format and postfix share a row each with their caption.
-    auto* formatCaption = new QLabel(QStringLiteral("File Format"));
-    formatCaption->setObjectName(QStringLiteral("lbl(%1)").arg(labelCount_++));
-    grid->addWidget(formatCaption, 3, 0, 1, 2);
-    cmbF_ = makeList(QStringLiteral("cmbF"), {QStringLiteral("bmp"), QStringLiteral("jpg")});
+    grid->addWidget(form_->newLabel(QStringLiteral("File Format")), 3, 0, 1, 2);
+    cmbF_ = form_->newList(QStringLiteral("cmbF"), {QStringLiteral("bmp"), QStringLiteral("jpg")});
     grid->addWidget(cmbF_, 3, 2, 1, 2);
-    auto* postfixCaption = new QLabel(QStringLiteral("Postfix"));
-    postfixCaption->setObjectName(QStringLiteral("lbl(%1)").arg(labelCount_++));
-    grid->addWidget(postfixCaption, 4, 0, 1, 2);
+    grid->addWidget(form_->newLabel(QStringLiteral("Postfix")), 4, 0, 1, 2);
     txtpostfix_ = new QLineEdit(QStringLiteral("-kw"));
     txtpostfix_->setObjectName(QStringLiteral("txtpostfix"));
     grid->addWidget(txtpostfix_, 4, 2, 1, 2);
 
-    txtWidth1_ = addField(grid, 5, 0, QStringLiteral("txtWidth(1)"), QStringLiteral("W"), QStringLiteral("width"));
-    txtHeight1_ = addField(grid, 5, 2, QStringLiteral("txtHeight(1)"), QStringLiteral("H"), QStringLiteral("height"));
-    txtCx_[1] = addField(grid, 6, 0, QStringLiteral("txtCx(1)"), QStringLiteral("X"),
-                         QStringLiteral("x coordinates of viewpoint"));
-    txtCy_[1] = addField(grid, 6, 2, QStringLiteral("txtCy(1)"), QStringLiteral("Y"),
-                         QStringLiteral("y coordinates of viewpoint"));
-    txtR_[1] = addField(grid, 7, 0, QStringLiteral("txtR(1)"), QStringLiteral("R"), QStringLiteral("radius"));
-
-    QStringList destinationProjections = kSourceProjections;
-    destinationProjections << QStringLiteral("Perspective");
-    cmbD_ = makeList(QStringLiteral("cmbD"), destinationProjections);
-    addListRow(grid, 8, QStringLiteral("Projection"), cmbD_);
-    cmbI_ = makeList(QStringLiteral("cmbI"), kInterpolations);
-    addListRow(grid, 10, QStringLiteral("Interpolation"), cmbI_);
+    form_->addDestinationFields(grid, 5);
+    cmbD_ = form_->newList(QStringLiteral("cmbD"), ParameterForm::destinationProjections());
+    form_->addListRow(grid, 8, QStringLiteral("Projection"), cmbD_);
+    cmbI_ = form_->newList(QStringLiteral("cmbI"), ParameterForm::interpolations());
+    form_->addListRow(grid, 10, QStringLiteral("Interpolation"), cmbI_);
     grid->setRowStretch(12, 1);
 
-    connect(cmdBrowseD, &QPushButton::clicked, this, &BatchDialog::cmdBrowseD_Click);
     connect(cmbD_, &QComboBox::currentIndexChanged, this, [](int index) {
         if (index >= 0)
             DstPrm.Proj = index;
@@ -299,24 +210,6 @@ QGroupBox* BatchDialog::createDestinationFrame()
     });
     connect(cmbF_, &QComboBox::currentIndexChanged, this, [this] { OutExt_ = cmbF_->currentText(); });
     return frame;
-}
-
-QLineEdit* BatchDialog::field(Field which) const
-{
-    switch (which) {
-    case Field::SrcCx: return txtCx_[0];
-    case Field::SrcCy: return txtCy_[0];
-    case Field::SrcR: return txtR_[0];
-    case Field::SrcRot: return txtRot_[0];
-    case Field::RefX: return txtRot_[1];
-    case Field::RefY: return txtRot_[2];
-    case Field::DstW: return txtWidth1_;
-    case Field::DstH: return txtHeight1_;
-    case Field::DstCx: return txtCx_[1];
-    case Field::DstCy: return txtCy_[1];
-    case Field::DstR: return txtR_[1];
-    }
-    return nullptr;
 }
 
 void BatchDialog::Form_Load()
@@ -342,30 +235,20 @@ void BatchDialog::Form_Load()
 
 void BatchDialog::set_param()
 {
-    txtCx_[0]->setText(fixed2(SrcPrm.Cx));
-    txtCy_[0]->setText(fixed2(SrcPrm.Cy));
-    txtR_[0]->setText(fixed2(SrcPrm.R));
-    txtRot_[0]->setText(fixed2(SrcPrm.Rot));
-    txtRot_[1]->setText(fixed2(RefX));
-    txtRot_[2]->setText(fixed2(RefY));
-    select(cmbS_, SrcPrm.Proj);
-    txtWidth1_->setText(QString::number(DstW));
-    txtHeight1_->setText(QString::number(DstH));
-    txtCx_[1]->setText(fixed2(DstPrm.Cx));
-    txtCy_[1]->setText(fixed2(DstPrm.Cy));
-    txtR_[1]->setText(fixed2(DstPrm.R));
-    select(cmbD_, DstPrm.Proj);
-    select(cmbI_, Interp);
+    form_->showGlobals();
+    ParameterForm::select(cmbS_, SrcPrm.Proj);
+    ParameterForm::select(cmbD_, DstPrm.Proj);
+    ParameterForm::select(cmbI_, Interp);
 }
 
 void BatchDialog::Apply() { (void)applyFields(); }
 
 bool BatchDialog::applyFields()
 {
-    applyPending_ = false;
+    form_->settlePendingApply();
     if (!isEnabled())
         return true;
-    const QScopedValueRollback<bool> guard(applying_, true);
+    const auto guard = form_->applyingGuard();
 
     std::array<std::string, kEditableFields> texts;
     for (int i = 0; i < kEditableFields; ++i)
@@ -406,31 +289,6 @@ bool BatchDialog::applyFields()
     if (changed)
         ref2angle();
     return true;
-}
-
-bool BatchDialog::eventFilter(QObject* watched, QEvent* event)
-{
-    if (qobject_cast<QLineEdit*>(watched) && !applying_) {
-        if (event->type() == QEvent::MouseButtonDblClick)
-            Apply();
-        else if (event->type() == QEvent::FocusOut
-                 && FormatWindow::appliesOnFocusOut(static_cast<QFocusEvent*>(event)->reason()))
-            applyAfterFocusMove();
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void BatchDialog::applyAfterFocusMove()
-{
-    // Run once the focus has settled, outside Qt's focus change, as in
-    // frmFormat.
-    if (applyPending_)
-        return;
-    applyPending_ = true;
-    QTimer::singleShot(0, this, [this] {
-        if (applyPending_)
-            Apply();
-    });
 }
 
 void BatchDialog::ListImageFiles(QListWidget* list, const QString& folder)
@@ -511,7 +369,7 @@ void BatchDialog::cmdStart_Click()
 {
     // A field left for the Start button is applied first; a refused value
     // keeps the run from starting with it.
-    if (applyPending_ && !applyFields())
+    if (form_->applyPending() && !applyFields())
         return;
     if (lstD_->count() == 0) {
         dialogs().message(this, QStringLiteral("Select Files"), QMessageBox::NoIcon);

@@ -7,15 +7,13 @@
 #pragma once
 
 #include "parameter_fields.h"
+#include "parameter_form.h"
 
 #include <QDialog>
 #include <QString>
 
-#include <array>
-
 class QComboBox;
 class QGroupBox;
-class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -32,7 +30,7 @@ public:
     void Apply();
 
     // The text box of an editable field.
-    [[nodiscard]] QLineEdit* field(Field which) const;
+    [[nodiscard]] QLineEdit* field(Field which) const { return form_->field(which); }
     [[nodiscard]] const QString& OutExt() const { return OutExt_; }
 
     // Handlers, public so that the dialog can be driven without a mouse.
@@ -53,18 +51,16 @@ signals:
     // The progress label has just been repainted with this text.
     void progressShown(const QString& text);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void Form_Load();
     void createColumns();
+    // A parameters frame headed by its folder box and Browse button, named
+    // txtFolder<side> and cmdBrowse<side>.
+    ParameterForm::Frame newFolderFrame(const QString& title, const QString& frameName,
+                                        const QString& side, QLineEdit*& folder,
+                                        void (BatchDialog::*browse)());
     QGroupBox* createSourceFrame();
     QGroupBox* createDestinationFrame();
-    QLineEdit* addField(QGridLayout* grid, int row, int column, const QString& objectName,
-                        const QString& label, const QString& toolTip);
-    QLabel* addLabel(QGridLayout* grid, int row, int column, const QString& text);
-    void addListRow(QGridLayout* grid, int row, const QString& label, QWidget* control);
     QPushButton* addButton(const QString& objectName, const QString& caption);
     // Places a control by its design position in twips.
     void place(QWidget* widget, int left, int top, int width, int height);
@@ -72,20 +68,12 @@ private:
 
     // Validates and stores the fields; false when a field was refused.
     bool applyFields();
-    void applyAfterFocusMove();
     void ListImageFiles(QListWidget* list, const QString& folder);
     [[nodiscard]] QString BrowseFolder();
     void showSelectedCount();
     void showProgress(const QString& text);
 
-    // txtWidth(1), txtHeight(1), txtCx(0/1), txtCy(0/1), txtR(0/1),
-    // txtRot(0..2) as the design names them.
-    QLineEdit* txtWidth1_ = nullptr;
-    QLineEdit* txtHeight1_ = nullptr;
-    std::array<QLineEdit*, 2> txtCx_{};
-    std::array<QLineEdit*, 2> txtCy_{};
-    std::array<QLineEdit*, 2> txtR_{};
-    std::array<QLineEdit*, 3> txtRot_{};
+    ParameterForm* form_ = nullptr; // the editable fields
     QComboBox* cmbS_ = nullptr;
     QComboBox* cmbD_ = nullptr;
     QComboBox* cmbI_ = nullptr;
@@ -102,10 +90,6 @@ private:
 
     QString OutExt_;
     double scale_ = 1.0; // pixels per 15 twips, grown with the font
-    int labelCount_ = 0;
-    int fieldWidth_ = 0;
-    bool applying_ = false;
-    bool applyPending_ = false;
 };
 
 } // namespace karwen::ui
