@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(Table, FieldRules, ::testing::Values(
     RuleCase{Field::RefX, "12.3456", 12.3456}, RuleCase{Field::RefY, "480.5", std::nullopt},
     RuleCase{Field::DstCx, "0", std::nullopt}, RuleCase{Field::DstCx, "0.01", 0.01},
     RuleCase{Field::DstCy, "2048", 2048.0}, RuleCase{Field::DstCy, "2048.01", std::nullopt},
-    RuleCase{Field::DstCx, "x", std::nullopt}));
+    RuleCase{Field::DstR, "1024", 1024.0}, RuleCase{Field::DstCx, "x", std::nullopt}));
 
 TEST(FirstInvalid, TableOrderDecides)
 {

@@ -1,8 +1,12 @@
 // Answers the program's modal questions from a script instead of a person,
-// and remembers what was asked.
+// and remembers what was asked; plus the small file helpers the UI suites
+// share.
 #pragma once
 
 #include "dialog_seam.h"
+
+#include <QDir>
+#include <QFile>
 
 #include <deque>
 
@@ -18,10 +22,15 @@ public:
     std::deque<std::optional<QString>> files; // nullopt: Cancel
     std::deque<bool> answers;                 // Yes / No
     QStringList messages;
+    QList<QMessageBox::Icon> icons; // one per message
     QStringList questions;
     std::vector<ui::FileDialogRequest> requests;
 
-    void message(QWidget*, const QString& text, QMessageBox::Icon) override { messages << text; }
+    void message(QWidget*, const QString& text, QMessageBox::Icon icon) override
+    {
+        messages << text;
+        icons << icon;
+    }
     bool question(QWidget*, const QString& text) override
     {
         questions << text;
@@ -46,5 +55,29 @@ public:
         return name;
     }
 };
+
+// Runs in another current folder for as long as it lives.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const QString& path) : old_(QDir::currentPath()) { QDir::setCurrent(path); }
+    ~CurrentFolder() { QDir::setCurrent(old_); }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+private:
+    QString old_;
+};
+
+[[nodiscard]] inline bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+[[nodiscard]] inline QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 } // namespace karwen::test

@@ -36,10 +36,8 @@ private slots:
     void disabledUntilAnImageOpens();
     void areaSwitchPlacesAndHidesDots();
     void dotAndBrushChoices();
-    void paintingUpdatesLabels();
-    void hoverHighlightsLabel();
-    void classChoiceRedraws();
-    void resetRewritesLabels();
+    void paintEraseAndResetRewriteLabels();
+    void hoverHighlightsLabelAndClassChoiceRedraws();
     void enterAppliesParameters();
 
 private:
@@ -174,15 +172,14 @@ void TestAreaPanel::dotAndBrushChoices()
     QVERIFY(app.pct()->cursor().pixmap().width() > before);
 }
 
-void TestAreaPanel::paintingUpdatesLabels()
+void TestAreaPanel::paintEraseAndResetRewriteLabels()
 {
     test::AreaApp app;
     QVERIFY(app.open(disc_));
     app.panel().chkAreaMeasure()->click();
     app.panel().optBrush(3)->click();
     QTest::mouseClick(app.pct(), Qt::LeftButton, {}, test::AreaApp::at(1));
-    const int painted = ClassCount[1];
-    QVERIFY(painted > 10);
+    QVERIFY(ClassCount[1] > 10);
     QCOMPARE(ClassCount[0] + ClassCount[1], int16_t(kDotCount));
     QCOMPARE(app.labelText(1), QString::fromStdString(ClassPercentText(ClassCount[1])));
     QCOMPARE(app.labelText(0), QString::fromStdString(ClassPercentText(ClassCount[0])));
@@ -190,19 +187,31 @@ void TestAreaPanel::paintingUpdatesLabels()
     QCOMPARE(ClassCount[0], int16_t(kDotCount));
     QCOMPARE(app.labelText(1), QStringLiteral("  0.0%"));
     QCOMPARE(app.labelText(0), QStringLiteral("100.0%"));
+
+    QTest::mouseClick(app.pct(), Qt::LeftButton, {}, test::AreaApp::at(1));
+    QVERIFY(ClassCount[1] > 0);
+    app.panel().findChild<QPushButton*>(QStringLiteral("cmdReset"))->click();
+    QCOMPARE(ClassCount[0], int16_t(kDotCount));
+    QCOMPARE(DotClass[1], int16_t(0));
+    QCOMPARE(app.labelText(0), QStringLiteral("100.0%"));
+    for (int k = 1; k < kAreaClassCount; ++k)
+        QCOMPARE(app.labelText(k), QStringLiteral("  0.0%"));
+    QCOMPARE(app.dst()->canvas().pixel(test::AreaApp::at(1)), qRgb(255, 255, 255));
 }
 
-void TestAreaPanel::hoverHighlightsLabel()
+void TestAreaPanel::hoverHighlightsLabelAndClassChoiceRedraws()
 {
     test::AreaApp app;
     QVERIFY(app.open(disc_));
     app.panel().chkAreaMeasure()->click();
     app.panel().optBrush(0)->click();
-    QTest::mouseClick(app.pct(), Qt::LeftButton, {}, test::AreaApp::at(1));
+    const QPoint p = test::AreaApp::at(1);
+    QTest::mouseClick(app.pct(), Qt::LeftButton, {}, p);
     QCOMPARE(DotClass[1], int16_t(1));
+    QCOMPARE(app.dst()->canvas().pixel(p), views::colourOf(CurRgnColor).rgb());
     const QColor face = app.panel().palette().color(QPalette::Button);
     QLabel* one = app.panel().lblcs(1);
-    QTest::mouseMove(app.pct(), test::AreaApp::at(1) + QPoint(1, 1));
+    QTest::mouseMove(app.pct(), p + QPoint(1, 1));
     QCOMPARE(LastLbl, int16_t(1));
     QCOMPARE(backColour(one), views::colourOf(ClassColor[1]));
     QCOMPARE(textColour(one), face);
@@ -216,38 +225,11 @@ void TestAreaPanel::hoverHighlightsLabel()
     QTest::mouseMove(app.pct(), QPoint(1, 1));
     QCOMPARE(LastLbl, int16_t(-1));
     QCOMPARE(textColour(app.panel().lblcs(0)), views::colourOf(ClassColor[0]));
-}
 
-void TestAreaPanel::classChoiceRedraws()
-{
-    test::AreaApp app;
-    QVERIFY(app.open(disc_));
-    app.panel().chkAreaMeasure()->click();
-    app.panel().optBrush(0)->click();
-    QTest::mouseClick(app.pct(), Qt::LeftButton, {}, test::AreaApp::at(1));
-    const QPoint p = test::AreaApp::at(1);
-    QCOMPARE(app.dst()->canvas().pixel(p), views::colourOf(CurRgnColor).rgb());
     app.panel().optRgn(2)->click();
     QCOMPARE(CurRgn, int16_t(2));
     // Dot 1 stays in class 1, now drawn in that class's colour.
     QCOMPARE(app.dst()->canvas().pixel(p), views::colourOf(ClassColor[1]).rgb());
-}
-
-void TestAreaPanel::resetRewritesLabels()
-{
-    test::AreaApp app;
-    QVERIFY(app.open(disc_));
-    app.panel().chkAreaMeasure()->click();
-    app.panel().optBrush(3)->click();
-    QTest::mouseClick(app.pct(), Qt::LeftButton, {}, test::AreaApp::at(1));
-    QVERIFY(ClassCount[1] > 0);
-    app.panel().findChild<QPushButton*>(QStringLiteral("cmdReset"))->click();
-    QCOMPARE(ClassCount[0], int16_t(kDotCount));
-    QCOMPARE(DotClass[1], int16_t(0));
-    QCOMPARE(app.labelText(0), QStringLiteral("100.0%"));
-    for (int k = 1; k < kAreaClassCount; ++k)
-        QCOMPARE(app.labelText(k), QStringLiteral("  0.0%"));
-    QCOMPARE(app.dst()->canvas().pixel(test::AreaApp::at(1)), qRgb(255, 255, 255));
 }
 
 void TestAreaPanel::enterAppliesParameters()

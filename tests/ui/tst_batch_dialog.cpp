@@ -32,23 +32,18 @@
 using namespace karwen;
 using karwen::ui::BatchDialog;
 using karwen::ui::Field;
+using karwen::test::CurrentFolder;
 
 Q_DECLARE_METATYPE(karwen::ui::Field)
 
 namespace {
 
-// The scripted seam with a folder picker and the icons of the messages.
+// The scripted seam with a folder picker.
 class Dialogs : public test::ScriptedDialogs {
 public:
     std::deque<std::optional<QString>> folders; // nullopt: Cancel
     QStringList folderTitles;
-    QList<QMessageBox::Icon> icons;
 
-    void message(QWidget* parent, const QString& text, QMessageBox::Icon icon) override
-    {
-        ScriptedDialogs::message(parent, text, icon);
-        icons << icon;
-    }
     std::optional<QString> folderDialog(QWidget*, const QString& title) override
     {
         folderTitles << title;
@@ -58,18 +53,6 @@ public:
         folders.pop_front();
         return chosen;
     }
-};
-
-// Runs in another current folder for as long as it lives.
-class CurrentFolder {
-public:
-    explicit CurrentFolder(const QString& path) : old_(QDir::currentPath()) { QDir::setCurrent(path); }
-    ~CurrentFolder() { QDir::setCurrent(old_); }
-    CurrentFolder(const CurrentFolder&) = delete;
-    CurrentFolder& operator=(const CurrentFolder&) = delete;
-
-private:
-    QString old_;
 };
 
 void writeImage(const QString& path, int w, int h)
@@ -82,12 +65,7 @@ void writeImage(const QString& path, int w, int h)
     (void)RixDestroy(handle);
 }
 
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+void writeBytes(const QString& path, const QByteArray& bytes) { QVERIFY(test::writeFile(path, bytes)); }
 
 template <typename T>
 T* child(const QWidget& window, const QString& name)
@@ -366,7 +344,9 @@ void TestBatchDialog::fieldBounds_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("accepted");
     // The source centre and the reference point are bounded by 2048
-    // whatever the images' size; the rest as in the parameters dialog.
+    // whatever the images' size; the other fields share the parameters
+    // dialog's rules (their edges are tested with those), so one refused
+    // and one rounded value show the batch takes them.
     QTest::newRow("centre x 2000") << Field::SrcCx << "2000" << true;
     QTest::newRow("centre x 2048.5") << Field::SrcCx << "2048.5" << false;
     QTest::newRow("centre y 2048") << Field::SrcCy << " 2048 " << true;
@@ -376,13 +356,7 @@ void TestBatchDialog::fieldBounds_data()
     QTest::newRow("reference y 2049") << Field::RefY << "2049" << false;
     QTest::newRow("radius 10") << Field::SrcR << "10" << false;
     QTest::newRow("radius 1024") << Field::SrcR << "1024" << true;
-    QTest::newRow("tilt 180.5") << Field::SrcRot << "180.5" << false;
     QTest::newRow("width 2048.5 to even") << Field::DstW << "2048.5" << true;
-    QTest::newRow("width 2049.5") << Field::DstW << "2049.5" << false;
-    QTest::newRow("height 7") << Field::DstH << "7" << false;
-    QTest::newRow("destination x 0") << Field::DstCx << "0" << false;
-    QTest::newRow("destination r 1024.01") << Field::DstR << "1024.01" << false;
-    QTest::newRow("not a number") << Field::SrcCx << "12a" << false;
 }
 
 void TestBatchDialog::fieldBounds()

@@ -1,49 +1,23 @@
 // "Open(&O)..." and "Save(&S)..." through scripted file dialogs, on images
 // generated for the test and on the shipped sample photo.
+#include "area_app_fixture.h"
 #include "common_dialog.h"
-#include "dst_view.h"
-#include "picture_area.h"
 #include "format_window.h"
-#include "karwen_app.h"
-#include "main_window.h"
-#include "mdl_karwen.h"
-#include "scripted_dialogs.h"
 #include "src_view.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLineEdit>
-#include <QElapsedTimer>
-#include <QFileInfo>
-#include <QMouseEvent>
-#include <QFile>
 #include <QMdiArea>
-#include <QPainter>
-#include <QTemporaryDir>
+#include <QMouseEvent>
 #include <QTest>
 
 using namespace karwen;
+using test::AreaApp;
 
 namespace {
-
-// A bright disc on black, as a fisheye picture looks to the circle finder.
-QString writeDisc(const QTemporaryDir& dir, const QString& name, QSize size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    QPainter painter(&image);
-    painter.setBrush(QColor(200, 220, 255));
-    painter.setPen(Qt::NoPen);
-    const int r = std::min(size.width(), size.height()) / 2 - 10;
-    painter.drawEllipse(QPoint(size.width() / 2, size.height() / 2), r, r);
-    painter.end();
-    const QString path = dir.filePath(name);
-    if (!image.save(path, "BMP"))
-        return {};
-    return path;
-}
 
 // The same picture as a JPEG written by the imaging library.
 QString bmpToJpeg(const QString& bmp, const QString& jpeg)
@@ -54,9 +28,6 @@ QString bmpToJpeg(const QString& bmp, const QString& jpeg)
     (void)RixDestroy(h);
     return jpeg;
 }
-
-void open(ui::KarwenApp& app) { app.frmMain().item(QStringLiteral("mnuFileOpen"))->trigger(); }
-void save(ui::KarwenApp& app) { app.frmMain().item(QStringLiteral("mnuFileSave"))->trigger(); }
 
 } // namespace
 
@@ -76,124 +47,106 @@ private slots:
 
 private:
     QTemporaryDir dir_;
+    QString disc_; // 256 x 256
 };
 
-void TestImageCommands::init() { QVERIFY(dir_.isValid()); }
+void TestImageCommands::init()
+{
+    QVERIFY(dir_.isValid());
+    disc_ = test::writeDiscImage(dir_, QStringLiteral("a.bmp"), {256, 256});
+    QVERIFY(!disc_.isEmpty());
+}
 
 void TestImageCommands::openBmpThenJpegOfSameSize()
 {
-    const QString bmp = writeDisc(dir_, QStringLiteral("disc.BMP"), {640, 480});
+    const QString bmp = test::writeDiscImage(dir_, QStringLiteral("disc.BMP"));
     const QString jpg = bmpToJpeg(bmp, dir_.filePath(QStringLiteral("disc.Jpg")));
-    const QString small = writeDisc(dir_, QStringLiteral("small.bmp"), {320, 240});
-    test::ScriptedDialogs dialogs;
-    ui::KarwenApp app;
-    app.Main();
+    const QString small = test::writeDiscImage(dir_, QStringLiteral("small.bmp"), {320, 240});
+    AreaApp app;
 
-    dialogs.files = {bmp};
-    open(app);
-    QCOMPARE(dialogs.requests.back().filters, QStringList({QStringLiteral("画像ファイル (*.bmp *.jpg)")}));
-    QVERIFY(isImage(hSrc) && isImage(hDst));
+    QVERIFY(app.open(bmp));
+    QCOMPARE(app.dialogs.requests.back().filters, QStringList({QStringLiteral("画像ファイル (*.bmp *.jpg)")}));
+    QVERIFY(isImage(hSrc));
     QCOMPARE(SrcW, 640);
     QCOMPARE(SrcH, 480);
     QCOMPARE(SrcPrm.Proj, kEquidistant);
     QVERIFY(qAbs(SrcPrm.Cx - 320) < 3 && qAbs(SrcPrm.Cy - 240) < 3);
     QVERIFY(SrcPrm.R > 150 && SrcPrm.R < 250);
-    views::SrcView* src = app.windows().srcIfLoaded();
-    views::DstView* dst = app.windows().dstIfLoaded();
-    QVERIFY(src && dst);
+    views::SrcView* src = app.app.windows().srcIfLoaded();
+    QVERIFY(src);
     QCOMPARE(src->windowTitle(), QStringLiteral("disc.BMP - Source(50%)"));
-    QCOMPARE(dst->windowTitle(), QStringLiteral("New - Destination(100%)"));
+    QCOMPARE(app.dst()->windowTitle(), QStringLiteral("New - Destination(100%)"));
     QCOMPARE(RixWidth(hDst), 512);
     for (const char* name : {"mnuFileClose", "mnuFileSave", "mnuFileLoadArea", "mnuFileSaveArea"})
-        QVERIFY2(app.frmMain().item(QLatin1String(name))->isEnabled(), name);
-    QVERIFY(app.windows().formatIfLoaded()->isEnabled());
+        QVERIFY2(app.app.frmMain().item(QLatin1String(name))->isEnabled(), name);
+    QVERIFY(app.app.windows().formatIfLoaded()->isEnabled());
     // The destination shows the converted disc: its centre is bright.
-    QVERIFY(qBlue(dst->canvas().pixel(256, 256)) > 150);
+    QVERIFY(qBlue(app.dst()->canvas().pixel(256, 256)) > 150);
 
     // Same size: the source parameters stay as they were.
     SrcPrm.Cx = 111;
     SrcPrm.Rot = 12;
-    dialogs.files = {jpg};
-    open(app);
-    QVERIFY(isImage(hSrc));
+    QVERIFY(app.open(jpg));
     QCOMPARE(SrcPrm.Cx, 111.0);
     QCOMPARE(SrcPrm.Rot, 12.0);
-    QCOMPARE(app.windows().srcIfLoaded()->windowTitle(), QStringLiteral("disc.Jpg - Source(50%)"));
+    QCOMPARE(app.app.windows().srcIfLoaded()->windowTitle(), QStringLiteral("disc.Jpg - Source(50%)"));
 
     // Another size: detected anew.
-    dialogs.files = {small};
-    open(app);
+    QVERIFY(app.open(small));
     QCOMPARE(SrcW, 320);
     QVERIFY(qAbs(SrcPrm.Cx - 160) < 3);
     QCOMPARE(SrcPrm.Rot, 0.0);
-    QCOMPARE(app.windows().srcIfLoaded()->viewScale(), 1.0f);
+    QCOMPARE(app.app.windows().srcIfLoaded()->viewScale(), 1.0f);
 }
 
 void TestImageCommands::cancelChangesNothing()
 {
-    const QString bmp = writeDisc(dir_, QStringLiteral("a.bmp"), {256, 256});
-    test::ScriptedDialogs dialogs;
-    ui::KarwenApp app;
-    app.Main();
-    dialogs.files = {bmp};
-    open(app);
+    AreaApp app;
+    QVERIFY(app.open(disc_));
     const int32_t before = hSrc;
-    views::SrcView* src = app.windows().srcIfLoaded();
-    dialogs.files = {std::nullopt};
-    open(app);
+    views::SrcView* src = app.app.windows().srcIfLoaded();
+    app.dialogs.files = {std::nullopt, std::nullopt};
+    app.menu("mnuFileOpen");
     QCOMPARE(hSrc, before);
-    QCOMPARE(app.windows().srcIfLoaded(), src);
-    dialogs.files = {std::nullopt};
-    save(app);
+    QCOMPARE(app.app.windows().srcIfLoaded(), src);
+    app.menu("mnuFileSave");
     QVERIFY(DstFile.empty());
-    QVERIFY(app.windows().dstIfLoaded()->windowTitle().startsWith(QStringLiteral("New - Destination(")));
+    QVERIFY(app.dst()->windowTitle().startsWith(QStringLiteral("New - Destination(")));
 }
 
 void TestImageCommands::unreadableFileKeepsTheOpenImage()
 {
-    const QString bmp = writeDisc(dir_, QStringLiteral("a.bmp"), {256, 256});
     const QString png = dir_.filePath(QStringLiteral("a.png"));
-    QVERIFY(QFile::copy(bmp, png));
+    QVERIFY(QFile::copy(disc_, png));
     const QString broken = dir_.filePath(QStringLiteral("broken.jpg"));
-    QFile file(broken);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("not a jpeg");
-    file.close();
-    test::ScriptedDialogs dialogs;
-    ui::KarwenApp app;
-    app.Main();
-    dialogs.files = {bmp, png, broken};
-    open(app);
+    QVERIFY(test::writeFile(broken, "not a jpeg"));
+    AreaApp app;
+    QVERIFY(app.open(disc_));
     const int32_t source = hSrc;
     const int32_t result = hDst;
-    QVERIFY(isImage(source));
     for (const QString& bad : {png, broken}) {
-        open(app);
+        app.dialogs.files = {bad};
+        app.menu("mnuFileOpen");
         QCOMPARE(hSrc, source);
         QCOMPARE(hDst, result);
-        QCOMPARE(QString::fromStdString(SrcFile), bmp);
-        QVERIFY(app.windows().srcIfLoaded());
-        QVERIFY(app.frmMain().item(QStringLiteral("mnuFileClose"))->isEnabled());
-        QVERIFY(dialogs.messages.back().contains(bad));
+        QCOMPARE(QString::fromStdString(SrcFile), disc_);
+        QVERIFY(app.app.windows().srcIfLoaded());
+        QVERIFY(app.app.frmMain().item(QStringLiteral("mnuFileClose"))->isEnabled());
+        QVERIFY(app.dialogs.messages.back().contains(bad));
     }
-    QCOMPARE(dialogs.messages.size(), 2);
-    close_image();
+    QCOMPARE(app.dialogs.messages.size(), 2);
 }
 
 void TestImageCommands::resultStandsBesideTheSourceWhenThereIsRoom()
 {
-    const QString bmp = writeDisc(dir_, QStringLiteral("a.bmp"), {256, 256});
-    test::ScriptedDialogs dialogs;
-    ui::KarwenApp app;
-    app.Main();
-    const int mdiWidth = app.frmMain().mdiArea()->viewport()->width();
+    AreaApp app;
+    const int mdiWidth = app.app.frmMain().mdiArea()->viewport()->width();
     for (const int32_t width : {256, 2048}) {
         DstW = width;
         DstH = 256;
-        dialogs.files = {bmp};
-        open(app);
-        const QRect source = app.windows().srcIfLoaded()->outerWindow()->geometry();
-        const QRect result = app.windows().dstIfLoaded()->outerWindow()->geometry();
+        QVERIFY(app.open(disc_));
+        const QRect source = app.app.windows().srcIfLoaded()->outerWindow()->geometry();
+        const QRect result = app.dst()->outerWindow()->geometry();
         if (source.right() + 1 + width + 40 <= mdiWidth) {
             QCOMPARE(result.topLeft(), QPoint(source.right() + 1, 0));
         } else {
@@ -206,28 +159,22 @@ void TestImageCommands::resultStandsBesideTheSourceWhenThereIsRoom()
 
 void TestImageCommands::saveAsBmpAndJpg()
 {
-    const QString bmp = writeDisc(dir_, QStringLiteral("a.bmp"), {256, 256});
-    test::ScriptedDialogs dialogs;
-    ui::KarwenApp app;
-    app.Main();
-    dialogs.files = {bmp};
-    open(app);
-
+    AreaApp app;
+    QVERIFY(app.open(disc_));
     const QString out = dir_.filePath(QStringLiteral("out"));
-    dialogs.files = {out};
-    save(app);
-    const ui::FileDialogRequest& request = dialogs.requests.back();
-    QCOMPARE(request.fileName, bmp); // unsaved: the source path is offered
+    app.dialogs.files = {out};
+    app.menu("mnuFileSave");
+    const ui::FileDialogRequest& request = app.dialogs.requests.back();
+    QCOMPARE(request.fileName, disc_); // unsaved: the source path is offered
     QCOMPARE(request.filterIndex, 1);
     QCOMPARE(request.defaultSuffix, QStringLiteral("jpg"));
     QVERIFY(QFile::exists(out + QStringLiteral(".jpg")));
-    QCOMPARE(app.windows().dstIfLoaded()->windowTitle(), out + QStringLiteral(".jpg - Destination"));
+    QCOMPARE(app.dst()->windowTitle(), out + QStringLiteral(".jpg - Destination"));
 
     const QString asBmp = dir_.filePath(QStringLiteral("out.BMP"));
-    dialogs.files = {asBmp};
-    save(app);
-    QCOMPARE(dialogs.requests.back().fileName, out + QStringLiteral(".jpg")); // the last saved path
-    QVERIFY(QFile::exists(asBmp));
+    app.dialogs.files = {asBmp};
+    app.menu("mnuFileSave");
+    QCOMPARE(app.dialogs.requests.back().fileName, out + QStringLiteral(".jpg")); // the last saved path
     const int32_t back = RixLoadBMP(asBmp.toUtf8().constData());
     QCOMPARE(RixWidth(back), DstW);
     (void)RixDestroy(back);
@@ -236,40 +183,32 @@ void TestImageCommands::saveAsBmpAndJpg()
     // user is told, and the result keeps its last name.
     const QString tif = dir_.filePath(QStringLiteral("out.tif"));
     const QString nowhere = dir_.filePath(QStringLiteral("missing/out.jpg"));
-    dialogs.files = {tif, nowhere};
-    save(app);
-    save(app);
+    app.dialogs.files = {tif, nowhere};
+    app.menu("mnuFileSave");
+    app.menu("mnuFileSave");
     QVERIFY(!QFile::exists(tif));
-    QCOMPARE(dialogs.messages.size(), 2);
-    QVERIFY(dialogs.messages[0].contains(tif));
-    QVERIFY(dialogs.messages[1].contains(nowhere));
+    QCOMPARE(app.dialogs.messages.size(), 2);
+    QVERIFY(app.dialogs.messages[0].contains(tif));
+    QVERIFY(app.dialogs.messages[1].contains(nowhere));
     QCOMPARE(QString::fromStdString(DstFile), asBmp);
-    QCOMPARE(app.windows().dstIfLoaded()->windowTitle(), asBmp + QStringLiteral(" - Destination"));
-    close_image();
+    QCOMPARE(app.dst()->windowTitle(), asBmp + QStringLiteral(" - Destination"));
 }
 
 void TestImageCommands::overwriteQuestion()
 {
-    const QString bmp = writeDisc(dir_, QStringLiteral("a.bmp"), {256, 256});
     const QString existing = dir_.filePath(QStringLiteral("old.bmp"));
-    QFile file(existing);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("keep");
-    file.close();
-    test::ScriptedDialogs dialogs;
-    ui::KarwenApp app;
-    app.Main();
-    dialogs.files = {bmp, existing, existing};
-    dialogs.answers = {false, true};
-    open(app);
-    save(app);
-    QCOMPARE(dialogs.questions.size(), 1);
+    QVERIFY(test::writeFile(existing, "keep"));
+    AreaApp app;
+    QVERIFY(app.open(disc_));
+    app.dialogs.files = {existing, existing};
+    app.dialogs.answers = {false, true};
+    app.menu("mnuFileSave");
+    QCOMPARE(app.dialogs.questions.size(), 1);
     QVERIFY(DstFile.empty());
     QCOMPARE(QFileInfo(existing).size(), qint64(4));
-    save(app);
+    app.menu("mnuFileSave");
     QCOMPARE(QString::fromStdString(DstFile), existing);
     QVERIFY(QFileInfo(existing).size() > 512 * 512);
-    close_image();
 }
 
 void TestImageCommands::openDialogListsAnyCase()
@@ -277,8 +216,7 @@ void TestImageCommands::openDialogListsAnyCase()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     for (const char* name : {"a.JPG", "b.Jpg", "c.BMP", "d.bmp", "e.png"}) {
-        QFile file(dir.filePath(QLatin1String(name)));
-        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(test::writeFile(dir.filePath(QLatin1String(name)), {}));
     }
     ui::FileDialogRequest request;
     request.filters = ui::CommonDialog::qtFilters(QStringLiteral("画像ファイル (*.bmp;*.jpg)|*.bmp;*.jpg"));
@@ -308,20 +246,16 @@ void TestImageCommands::samplePhotoScreenshot_data()
 
 // Opens a real photo through the whole flow, drags the radius once, and
 // leaves pictures of the frame and of the source view for a person to look
-// at, with the release-to-redrawn time printed.
+// at.
 void TestImageCommands::samplePhotoScreenshot()
 {
     QFETCH(QString, photo);
     if (!QFile::exists(photo))
         QSKIP("photo not present");
-    test::ScriptedDialogs dialogs;
-    ui::KarwenApp app;
-    app.Main();
-    app.frmMain().show();
-    dialogs.files = {photo};
-    open(app);
-    QVERIFY(isImage(hSrc));
-    views::SrcView* src = app.windows().srcIfLoaded();
+    AreaApp app;
+    app.app.frmMain().show();
+    QVERIFY(app.open(photo));
+    views::SrcView* src = app.app.windows().srcIfLoaded();
     QVERIFY(src);
     const QPointF rim = views::mapToView(src->mapping(), {SrcPrm.Cx, SrcPrm.Cy - SrcPrm.R});
     const QPoint from = rim.toPoint();
@@ -332,22 +266,15 @@ void TestImageCommands::samplePhotoScreenshot()
     QMouseEvent move(QEvent::MouseMove, QPointF(to), pct->mapToGlobal(QPointF(to)), Qt::NoButton,
                      Qt::LeftButton, {});
     QCoreApplication::sendEvent(pct, &move);
-    QElapsedTimer timer;
-    timer.start();
     QTest::mouseRelease(pct, Qt::LeftButton, {}, to);
-    qInfo("release to redrawn: %lld ms (%dx%d source)", timer.elapsed(), SrcW, SrcH);
     QVERIFY(SrcPrm.R < radiusBefore);
     // The parameters dialog shows the new radius.
-    auto* radius = app.windows().formatIfLoaded()->findChild<QLineEdit*>(QStringLiteral("txtR(0)"));
+    auto* radius = app.app.windows().formatIfLoaded()->findChild<QLineEdit*>(QStringLiteral("txtR(0)"));
     if (radius)
         QCOMPARE(radius->text(), QString::number(SrcPrm.R, 'f', 2));
     const QString name = QFileInfo(photo).completeBaseName();
-    const QString shot = QDir::temp().filePath(QStringLiteral("karwen_%1.png").arg(name));
-    QVERIFY(app.frmMain().grab().save(shot));
-    const QString srcShot = QDir::temp().filePath(QStringLiteral("karwen_%1_src.png").arg(name));
-    QVERIFY(src->grab().save(srcShot));
-    qInfo("screenshots: %s %s", qPrintable(shot), qPrintable(srcShot));
-    close_image();
+    QVERIFY(app.app.frmMain().grab().save(QDir::temp().filePath(QStringLiteral("karwen_%1.png").arg(name))));
+    QVERIFY(src->grab().save(QDir::temp().filePath(QStringLiteral("karwen_%1_src.png").arg(name))));
 }
 
 QTEST_MAIN(TestImageCommands)

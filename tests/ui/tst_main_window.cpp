@@ -37,9 +37,7 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void menuTree();
-    void startUpState();
-    void zoomWithoutViewDoesNothing();
-    void closeWithNoImageChangesNothingVisible();
+    void startUpStateAndCommandsWithoutImage();
     void viewCloseBoxClosesBoth();
     void zoomActsOnActiveViewOnly();
     void filterTranslation();
@@ -67,7 +65,7 @@ void TestMainWindow::menuTree()
             QVERIFY2(a->shortcut().isEmpty() && !a->isCheckable(), qPrintable(a->text()));
 }
 
-void TestMainWindow::startUpState()
+void TestMainWindow::startUpStateAndCommandsWithoutImage()
 {
     ui::KarwenApp app;
     app.Main();
@@ -94,28 +92,17 @@ void TestMainWindow::startUpState()
     QCOMPARE(main.mdiArea()->subWindowList().size(), 2);
     QCOMPARE(DstW, 512);
     QVERIFY(GridOn);
-}
 
-void TestMainWindow::zoomWithoutViewDoesNothing()
-{
-    ui::KarwenApp app;
-    app.Main();
-    app.frmMain().mdiArea()->setActiveSubWindow(
-        qobject_cast<QMdiSubWindow*>(app.windows().formatIfLoaded()->parentWidget()));
-    app.frmMain().item(QStringLiteral("mag6"))->trigger();
-    app.frmMain().item(QStringLiteral("mnufit"))->trigger();
+    // Zoom with the parameters window active and Close: nothing to act on.
+    main.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(format->parentWidget()));
+    main.item(QStringLiteral("mag6"))->trigger();
+    main.item(QStringLiteral("mnufit"))->trigger();
     QVERIFY(!app.windows().srcIfLoaded());
-}
-
-void TestMainWindow::closeWithNoImageChangesNothingVisible()
-{
-    ui::KarwenApp app;
-    app.Main();
     close_image();
     QCOMPARE(hSrc, -1);
     QCOMPARE(hDst, -1);
-    QCOMPARE(app.frmMain().mdiArea()->subWindowList().size(), 2);
-    QVERIFY(!app.frmMain().item(QStringLiteral("mnuFileClose"))->isEnabled());
+    QCOMPARE(main.mdiArea()->subWindowList().size(), 2);
+    QVERIFY(!main.item(QStringLiteral("mnuFileClose"))->isEnabled());
 }
 
 namespace {
