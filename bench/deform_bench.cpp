@@ -5,6 +5,7 @@
 #include "image.h"
 #include "image_store.h"
 #include "rix.h"
+#include "synthetic_photo.h"
 
 #include <benchmark/benchmark.h>
 
@@ -17,30 +18,14 @@
 
 namespace {
 
-constexpr int kSrcSide = 4000;
-constexpr int kDstSide = 2048;
-
-// A synthetic 4000 x 4000 photo, made once: smooth colours with fine detail.
-int32_t sourceImage()
-{
-    static const int32_t handle = [] {
-        const int32_t h = RixCreate(kSrcSide, kSrcSide);
-        rix::Image& image = *rix::findImage(h);
-        for (int y = 0; y < kSrcSide; ++y)
-            for (int x = 0; x < kSrcSide; ++x)
-                image.row(y)[x] = rix::packRgb(uint8_t(x * 7 + y), uint8_t(128 + 100 * std::sin(x * 0.01)),
-                                               uint8_t((x ^ y) & 255));
-        return h;
-    }();
-    return handle;
-}
+using bench::kDstSide;
 
 void deformBench(benchmark::State& state)
 {
     const int dstProj = int(state.range(0));
     const int interp = int(state.range(1));
     const bool changing = state.range(2) != 0;
-    const int32_t src = sourceImage();
+    const int32_t src = bench::syntheticPhoto();
     const int32_t dst = RixCreate(kDstSide, kDstSide);
     const ProjectionRecord dstPrm { 1024.0, 1024.0, dstProj == 4 ? 900.0 : 1000.0, 0, 0, 0, dstProj };
     int call = 0;

@@ -10,6 +10,7 @@
 #include "image.h"
 #include "image_store.h"
 #include "rix.h"
+#include "synthetic_photo.h"
 #include "thread_pool.h"
 
 #include <benchmark/benchmark.h>
@@ -23,22 +24,8 @@
 
 namespace {
 
-constexpr int kSrcSide = 4000;
-constexpr int kDstSide = 2048;
-
-int32_t sourceImage()
-{
-    static const int32_t handle = [] {
-        const int32_t h = RixCreate(kSrcSide, kSrcSide);
-        rix::Image& image = *rix::findImage(h);
-        for (int y = 0; y < kSrcSide; ++y)
-            for (int x = 0; x < kSrcSide; ++x)
-                image.row(y)[x] = rix::packRgb(uint8_t(x * 7 + y), uint8_t(128 + 100 * std::sin(x * 0.01)),
-                                               uint8_t((x ^ y) & 255));
-        return h;
-    }();
-    return handle;
-}
+using bench::kDstSide;
+using bench::kSrcSide;
 
 ProjectionRecord sourceRecord(double alpha) { return { 2000.0, 2000.0, 1880.0, alpha, 12.0, 5.0, 2 }; }
 ProjectionRecord destinationRecord(int proj) { return { 1024.0, 1024.0, proj == 4 ? 900.0 : 1000.0, 0, 0, 0, proj }; }
@@ -70,7 +57,7 @@ void cvRemap(benchmark::State& state)
     const int dstProj = int(state.range(0)), interp = int(state.range(1));
     const bool fixedPoint = state.range(2) != 0;
     cv::setNumThreads(int(state.range(3)));
-    rix::Image& image = *rix::findImage(sourceImage());
+    rix::Image& image = *rix::findImage(bench::syntheticPhoto());
     const cv::Mat src(kSrcSide, kSrcSide, CV_8UC4, image.data());
     cv::Mat mapX, mapY, dst(kDstSide, kDstSide, CV_8UC4);
     buildMaps(dstProj, mapX, mapY);
@@ -89,7 +76,7 @@ void rixDeform(benchmark::State& state)
     const int dstProj = int(state.range(0)), interp = int(state.range(1));
     const bool changing = state.range(2) != 0;
     rix::ThreadPool::instance().setThreadCount(int(state.range(3)));
-    const int32_t src = sourceImage();
+    const int32_t src = bench::syntheticPhoto();
     const int32_t dst = RixCreate(kDstSide, kDstSide);
     const ProjectionRecord dstPrm = destinationRecord(dstProj);
     int call = 0;
