@@ -38,7 +38,15 @@ constexpr int kToolY = 240;
 constexpr int kToolW = 450;
 constexpr int kToolH = 210;
 
-// A font whose glyphs fit rows of 16 pixels.
+// Each class label shows its share in the class colour on a background
+// that keeps it readable: dark behind the light colours (white, yellow,
+// cyan), light behind the dark ones (blue, purple). A highlight swaps the two.
+uint32_t classLabelBack(uint32_t colour)
+{
+    const int r = int(colour & 0xFFu), g = int((colour >> 8) & 0xFFu), b = int((colour >> 16) & 0xFFu);
+    const int luma = (299 * r + 587 * g + 114 * b) / 1000;
+    return luma >= 128 ? 0x00383838u : 0x00F0F0F0u;
+}
 
 std::filesystem::path logFile()
 {
@@ -152,6 +160,7 @@ void AreaPanel::createClassRows(QGroupBox* frame)
         label->setToolTip(k == 0 ? QStringLiteral("No.0(remained dots)") : QStringLiteral("No.%1").arg(k));
         label->setAutoFillBackground(true);
         lblcs_[std::size_t(k)] = label;
+        restoreLabel(k);
     }
 }
 
@@ -219,13 +228,13 @@ void AreaPanel::setLabelColours(int k, uint32_t text, uint32_t back)
 void AreaPanel::restoreLabel(int k)
 {
     if (k >= 0 && k < kAreaClassCount)
-        setLabelColours(k, ClassColor[std::size_t(k)], kButtonFaceColor);
+        setLabelColours(k, ClassColor[std::size_t(k)], classLabelBack(ClassColor[std::size_t(k)]));
 }
 
 void AreaPanel::highlightLabel(int k)
 {
     if (k >= 0 && k < kAreaClassCount)
-        setLabelColours(k, kButtonFaceColor, ClassColor[std::size_t(k)]);
+        setLabelColours(k, classLabelBack(ClassColor[std::size_t(k)]), ClassColor[std::size_t(k)]);
 }
 
 void AreaPanel::applyMouseResult(const AreaMouseResult& result)

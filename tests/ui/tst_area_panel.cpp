@@ -126,10 +126,9 @@ void TestAreaPanel::disabledUntilAnImageOpens()
     QVERIFY(!frame->isEnabled());
     QVERIFY(app.open(disc_));
     QVERIFY(frame->isEnabled());
-    // The destination load coloured labels 1..15 and left label 0 alone.
-    for (int k = 1; k < kAreaClassCount; ++k)
+    // Every label reads in its class colour, class 0 (white) included.
+    for (int k = 0; k < kAreaClassCount; ++k)
         QCOMPARE(textColour(app.panel().lblcs(k)), views::colourOf(ClassColor[std::size_t(k)]));
-    QCOMPARE(textColour(app.panel().lblcs(0)), app.panel().palette().color(QPalette::WindowText));
     app.menu("mnuFileClose");
     QVERIFY(!frame->isEnabled());
 }
@@ -209,16 +208,16 @@ void TestAreaPanel::hoverHighlightsLabelAndClassChoiceRedraws()
     QTest::mouseClick(app.pct(), Qt::LeftButton, {}, p);
     QCOMPARE(DotClass[1], int16_t(1));
     QCOMPARE(app.dst()->canvas().pixel(p), views::colourOf(CurRgnColor).rgb());
-    const QColor face = app.panel().palette().color(QPalette::Button);
+    const QColor strip = backColour(app.panel().lblcs(2)); // light colours share one strip
     QLabel* one = app.panel().lblcs(1);
     QTest::mouseMove(app.pct(), p + QPoint(1, 1));
     QCOMPARE(LastLbl, int16_t(1));
     QCOMPARE(backColour(one), views::colourOf(ClassColor[1]));
-    QCOMPARE(textColour(one), face);
+    QCOMPARE(textColour(one), strip);
     // Onto a class 0 dot: label 1 back, label 0 highlighted.
     QTest::mouseMove(app.pct(), test::AreaApp::at(900));
     QCOMPARE(LastLbl, int16_t(0));
-    QCOMPARE(backColour(one), face);
+    QCOMPARE(backColour(one), strip);
     QCOMPARE(textColour(one), views::colourOf(ClassColor[1]));
     QCOMPARE(backColour(app.panel().lblcs(0)), views::colourOf(ClassColor[0]));
     // Off every dot: restored, label 0 now in its class colour.
