@@ -7,7 +7,6 @@
 #include "mdl_karwen.h"
 #include "screen_centre.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QGridLayout>
@@ -250,43 +249,11 @@ bool BatchDialog::applyFields()
         return true;
     const auto guard = form_->applyingGuard();
 
-    std::array<std::string, kEditableFields> texts;
-    for (int i = 0; i < kEditableFields; ++i)
-        texts[static_cast<std::size_t>(i)] = field(static_cast<Field>(i))->text().toStdString();
-    if (const std::optional<Field> invalid = firstInvalid(texts, kSourceBound, kSourceBound)) {
-        if (QWidget* popup = QApplication::activePopupWidget())
-            popup->close();
-        dialogs().message(this, QStringLiteral("Illegal Value"), QMessageBox::Warning);
-        field(*invalid)->setFocus(Qt::OtherFocusReason);
+    const std::optional<bool> changed = form_->readIntoGlobals(this, kSourceBound, kSourceBound);
+    if (!changed.has_value()) // an invalid field, already reported
         return false;
-    }
-
-    const auto rules = fieldRules(kSourceBound, kSourceBound);
-    const auto value = [&](Field which) {
-        const auto i = static_cast<std::size_t>(which);
-        return fieldValue(rules[i], texts[i]).value_or(0.0);
-    };
-    bool changed = false;
-    const auto store = [&changed](auto& global, auto v) {
-        if (global != v) {
-            global = v;
-            changed = true;
-        }
-    };
-    store(SrcPrm.Cx, value(Field::SrcCx));
-    store(SrcPrm.Cy, value(Field::SrcCy));
-    store(SrcPrm.R, value(Field::SrcR));
-    store(SrcPrm.Rot, value(Field::SrcRot));
-    store(RefX, static_cast<float>(value(Field::RefX)));
-    store(RefY, static_cast<float>(value(Field::RefY)));
-    store(DstW, static_cast<int32_t>(value(Field::DstW)));
-    store(DstH, static_cast<int32_t>(value(Field::DstH)));
-    store(DstPrm.Cx, value(Field::DstCx));
-    store(DstPrm.Cy, value(Field::DstCy));
-    store(DstPrm.R, value(Field::DstR));
-
     set_param();
-    if (changed)
+    if (*changed)
         ref2angle();
     return true;
 }

@@ -1,10 +1,8 @@
 #include "format_window.h"
 
-#include "dialog_seam.h"
 #include "mdl_karwen.h"
 #include "tool_window_font.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -148,60 +146,11 @@ void FormatWindow::Apply()
         return;
     const auto guard = form_->applyingGuard();
 
-    std::array<std::string, kEditableFields> texts;
-    for (int i = 0; i < kEditableFields; ++i)
-        texts[static_cast<std::size_t>(i)] = field(static_cast<Field>(i))->text().toStdString();
-    if (const std::optional<Field> invalid = firstInvalid(texts, SrcW, SrcH)) {
-        // A list opened by the click that left the field stays shut.
-        if (QWidget* popup = QApplication::activePopupWidget())
-            popup->close();
-        dialogs().message(this, QStringLiteral("Illegal Value"), QMessageBox::Warning);
-        field(*invalid)->setFocus(Qt::OtherFocusReason);
+    const std::optional<bool> changed = form_->readIntoGlobals(this, SrcW, SrcH);
+    if (!changed.has_value()) // an invalid field, already reported
         return;
-    }
-
-    bool changed = false;
-    const auto rules = fieldRules(SrcW, SrcH);
-    const auto value = [&](Field which) {
-        // Validated above, so the value is there.
-        return fieldValue(rules[static_cast<std::size_t>(which)], texts[static_cast<std::size_t>(which)])
-            .value_or(0.0);
-    };
-    const auto storeDouble = [&](double& global, Field which) {
-        const double v = value(which);
-        if (global != v) {
-            global = v;
-            changed = true;
-        }
-    };
-    const auto storeSingle = [&](float& global, Field which) {
-        const auto v = static_cast<float>(value(which));
-        if (global != v) {
-            global = v;
-            changed = true;
-        }
-    };
-    const auto storeInteger = [&](int32_t& global, Field which) {
-        const auto v = static_cast<int32_t>(value(which));
-        if (global != v) {
-            global = v;
-            changed = true;
-        }
-    };
-    storeDouble(SrcPrm.Cx, Field::SrcCx);
-    storeDouble(SrcPrm.Cy, Field::SrcCy);
-    storeDouble(SrcPrm.R, Field::SrcR);
-    storeDouble(SrcPrm.Rot, Field::SrcRot);
-    storeSingle(RefX, Field::RefX);
-    storeSingle(RefY, Field::RefY);
-    storeInteger(DstW, Field::DstW);
-    storeInteger(DstH, Field::DstH);
-    storeDouble(DstPrm.Cx, Field::DstCx);
-    storeDouble(DstPrm.Cy, Field::DstCy);
-    storeDouble(DstPrm.R, Field::DstR);
-
     set_param();
-    if (!changed)
+    if (!*changed)
         return;
     ref2angle();
     src_update();

@@ -1,6 +1,9 @@
 #include "parameter_form.h"
 
+#include "dialog_seam.h"
 #include "mdl_karwen.h"
+
+#include <QApplication>
 
 #include <QComboBox>
 #include <QEvent>
@@ -217,6 +220,47 @@ void ParameterForm::applyAfterFocusMove()
         if (applyPending_)
             apply_();
     });
+}
+
+std::optional<bool> ParameterForm::readIntoGlobals(QWidget* messageParent, int32_t srcMaxX, int32_t srcMaxY) const
+{
+    std::array<std::string, kEditableFields> texts;
+    for (int i = 0; i < kEditableFields; ++i)
+        texts[static_cast<std::size_t>(i)] = field(static_cast<Field>(i))->text().toStdString();
+    if (const std::optional<Field> invalid = firstInvalid(texts, srcMaxX, srcMaxY)) {
+        // A list opened by the click that left the field stays shut.
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+        dialogs().message(messageParent, QStringLiteral("Illegal Value"), QMessageBox::Warning);
+        field(*invalid)->setFocus(Qt::OtherFocusReason);
+        return std::nullopt;
+    }
+
+    const auto rules = fieldRules(srcMaxX, srcMaxY);
+    const auto value = [&](Field which) {
+        // Validated above, so the value is there.
+        const auto i = static_cast<std::size_t>(which);
+        return fieldValue(rules[i], texts[i]).value_or(0.0);
+    };
+    bool changed = false;
+    const auto store = [&changed](auto& global, auto v) {
+        if (global != v) {
+            global = v;
+            changed = true;
+        }
+    };
+    store(SrcPrm.Cx, value(Field::SrcCx));
+    store(SrcPrm.Cy, value(Field::SrcCy));
+    store(SrcPrm.R, value(Field::SrcR));
+    store(SrcPrm.Rot, value(Field::SrcRot));
+    store(RefX, static_cast<float>(value(Field::RefX)));
+    store(RefY, static_cast<float>(value(Field::RefY)));
+    store(DstW, static_cast<int32_t>(value(Field::DstW)));
+    store(DstH, static_cast<int32_t>(value(Field::DstH)));
+    store(DstPrm.Cx, value(Field::DstCx));
+    store(DstPrm.Cy, value(Field::DstCy));
+    store(DstPrm.R, value(Field::DstR));
+    return changed;
 }
 
 } // namespace karwen::ui

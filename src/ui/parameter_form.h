@@ -10,13 +10,16 @@
 #include <QScopedValueRollback>
 
 #include <array>
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 class QComboBox;
 class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QWidget;
 
 namespace karwen::ui {
 
@@ -79,6 +82,14 @@ public:
     {
         return QScopedValueRollback<bool>(applying_, true);
     }
+    // Validates the eleven fields in table order, the source centre and
+    // reference point bounded by srcMaxX and srcMaxY. At the first invalid
+    // field: "Illegal Value" over messageParent, the focus back to that
+    // field, nothing stored, nullopt. Otherwise every field that differs
+    // from its global is stored (the reference point compared as Single)
+    // and the result tells whether any did.
+    [[nodiscard]] std::optional<bool> readIntoGlobals(QWidget* messageParent, int32_t srcMaxX, int32_t srcMaxY) const;
+
     // A focus-out asked for an Apply that has not run yet.
     [[nodiscard]] bool applyPending() const { return applyPending_; }
 
