@@ -10,6 +10,7 @@ PACKAGES="
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth imagemagick
+  fonts-ipafont-gothic
 "
 
 SUDO=""

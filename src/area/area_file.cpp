@@ -144,12 +144,16 @@ bool LoadAreaData(const std::filesystem::path& file)
     if (!data)
         return false;
     ApplyAreaData(*data);
+    MarkAreaKept();
     return true;
 }
 
 bool SaveAreaData(const std::filesystem::path& file)
 {
-    return ReplaceFileContent(file, FormatAreaData(AreaFileTag, DotClass));
+    if (!ReplaceFileContent(file, FormatAreaData(AreaFileTag, DotClass)))
+        return false;
+    MarkAreaKept();
+    return true;
 }
 
 std::string ProposedAreaFileName(const std::string& areaFile, const std::string& dstFile,

@@ -23,6 +23,10 @@ int16_t BrushIdx = 0;
 int32_t BrushR2 = 0;
 int16_t LastLbl = 0;
 
+namespace {
+std::array<int16_t, kDotCount + 1> keptDotClass{};
+} // namespace
+
 void InitAreaTables()
 {
     RingDots = {1, 4, 8, 16, 32, 32, 32, 64, 64, 64, 64, 64, 64, 128, 128, 128, 107};
@@ -53,7 +57,12 @@ void ResetAreaCounts()
     ClassCount[0] = kDotCount;
     LastLbl = -1;
     DotClass.fill(0);
+    MarkAreaKept();
 }
+
+void MarkAreaKept() { keptDotClass = DotClass; }
+
+bool AreaChangedSinceKept() { return DotClass != keptDotClass; }
 
 bool SelectDotStyle(int index)
 {

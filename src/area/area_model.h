@@ -50,6 +50,13 @@ void InitAreaTables();
 // texts (ClassPercentText) and redraws the destination view.
 void ResetAreaCounts();
 
+// The measurement as last kept: saved to or loaded from an area file,
+// written to the log, or reset. Painting since then is what the program
+// asks about before anything throws it away; painting a dot back to the
+// class it had counts as no change.
+void MarkAreaKept();
+[[nodiscard]] bool AreaChangedSinceKept();
+
 // Chooses dot style `index` (0..3): DotIdx, DotSize and DotHit2 (the
 // square of twice the dot radius). Out-of-range indices change nothing and
 // return false.

@@ -2,6 +2,7 @@
 
 #include "area_file.h"
 #include "area_panel.h"
+#include "area_routines.h"
 #include "dialog_seam.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
@@ -34,13 +35,16 @@ void AreaFileCommands::mnuFileLoadArea_Click()
     cdl.Flags = CommonDialog::kFileMustExist | CommonDialog::kHideReadOnly;
     if (!cdl.ShowOpen())
         return;
-    AreaFile = cdl.FileName.toStdString();
+    if (!mayDiscardArea(&main_))
+        return;
     // The file is read whole before anything changes: a failed load keeps
     // the measurement and the labels as they were.
     if (LoadAreaData(pathOf(cdl.FileName))) {
+        AreaFile = cdl.FileName.toStdString();
         if (AreaPanel* panel = windows_.areaIfLoaded())
             panel->showAllClassTexts();
     } else {
+        cdl.forgetChoice();
         error(kAreaLoadError);
     }
     dst_update();
@@ -56,9 +60,12 @@ void AreaFileCommands::mnuFileSaveArea_Click()
     cdl.Flags = CommonDialog::kOverwritePrompt;
     if (!cdl.ShowSave())
         return;
-    AreaFile = cdl.FileName.toStdString();
-    if (!SaveAreaData(pathOf(cdl.FileName)))
+    if (!SaveAreaData(pathOf(cdl.FileName))) {
+        cdl.forgetChoice();
         error(kAreaSaveError);
+        return;
+    }
+    AreaFile = cdl.FileName.toStdString();
 }
 
 } // namespace karwen::ui

@@ -268,7 +268,11 @@ void AreaPanel::chkAreaMeasure_Click(bool checked)
     dst_update();
 }
 
-void AreaPanel::cmdReset_Click() { ResetArea(); }
+void AreaPanel::cmdReset_Click()
+{
+    if (mayDiscardArea(this))
+        ResetArea();
+}
 
 void AreaPanel::optDot_Click(int index)
 {
@@ -297,7 +301,9 @@ void AreaPanel::optRgn_Click(int index)
 
 void AreaPanel::cmdLog_Click()
 {
-    if (!AppendAreaLog(logFile(), CurrentAreaLogEntry()))
+    if (AppendAreaLog(logFile(), CurrentAreaLogEntry()))
+        MarkAreaKept();
+    else
         dialogs().message(this, QString::fromLatin1(kLogWriteError), QMessageBox::Critical);
 }
 

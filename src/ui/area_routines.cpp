@@ -2,6 +2,7 @@
 
 #include "area_panel.h"
 #include "area_tool.h"
+#include "dialog_seam.h"
 #include "dst_view.h"
 #include "mdl_karwen.h"
 #include "window_registry.h"
@@ -31,6 +32,17 @@ void ResetArea()
     if (AreaPanel* area = panel())
         area->showAllClassTexts();
     dst_update();
+}
+
+bool mayDiscardArea(QWidget* parent)
+{
+    if (!AreaChangedSinceKept())
+        return true;
+    if (!dialogs().question(parent, QStringLiteral("The area measurement has not been saved. Discard it?")))
+        return false;
+    // Given up: the same dots are not asked about a second time.
+    MarkAreaKept();
+    return true;
 }
 
 void SetAreaCursor()

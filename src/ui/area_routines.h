@@ -4,6 +4,8 @@
 // Windows that are not loaded are left alone.
 #pragma once
 
+class QWidget;
+
 namespace karwen::views {
 class AreaTool;
 class DstView;
@@ -16,6 +18,10 @@ class WindowRegistry;
 // Every dot back to class 0, all 16 labels show their texts, no label is
 // highlighted (their colours stay), and the destination view is redrawn.
 void ResetArea();
+// True when nothing painted would be lost, or the user agreed to lose it:
+// asked only when the measurement changed since it was last kept.
+[[nodiscard]] bool mayDiscardArea(QWidget* parent);
+
 // The destination picture's pointer: the brush while AreaOn, else default.
 void SetAreaCursor();
 // The brush pointer follows the selected brush size.

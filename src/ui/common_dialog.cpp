@@ -48,6 +48,7 @@ bool CommonDialog::show(FileDialogRequest::Mode mode)
         if (!dialogs().question(parent_, text))
             return false;
     }
+    beforeChoice_ = FileName;
     FileName = name;
     return true;
 }

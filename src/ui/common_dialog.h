@@ -32,6 +32,10 @@ public:
     // False when the user cancelled; FileName then keeps its value.
     [[nodiscard]] bool ShowOpen();
     [[nodiscard]] bool ShowSave();
+    // The command could not read or write the chosen file: FileName goes
+    // back to the name it held before, so that the next dialog does not
+    // start in a folder where nothing worked.
+    void forgetChoice() { FileName = beforeChoice_; }
 
     // "desc|*.a;*.b|..." as Qt name filters "desc (*.a *.b)".
     [[nodiscard]] static QStringList qtFilters(const QString& filter);
@@ -40,6 +44,7 @@ private:
     [[nodiscard]] bool show(FileDialogRequest::Mode mode);
 
     QWidget* parent_;
+    QString beforeChoice_;
 };
 
 } // namespace karwen::ui

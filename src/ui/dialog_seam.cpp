@@ -1,5 +1,7 @@
 #include "dialog_seam.h"
 
+#include "name_only_icon_provider.h"
+
 #include <QDir>
 #include <QFileDialog>
 
@@ -8,6 +10,13 @@ namespace karwen::ui {
 namespace {
 DialogSeam qtDialogs;
 DialogSeam* current = &qtDialogs;
+
+// One provider for every dialog; it holds no state of its own.
+NameOnlyIconProvider& iconProvider()
+{
+    static NameOnlyIconProvider provider;
+    return provider;
+}
 } // namespace
 
 void setDialogSeam(DialogSeam* seam) { current = seam ? seam : &qtDialogs; }
@@ -35,6 +44,7 @@ std::unique_ptr<QFileDialog> DialogSeam::makeFileDialog(QWidget* parent, const F
     // NAME.JPG and name.Bmp are listed as well; the overwrite question is
     // asked by the caller.
     dialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    dialog->setIconProvider(&iconProvider());
     dialog->setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog->setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog->setNameFilters(request.filters);
@@ -56,12 +66,20 @@ std::optional<QString> DialogSeam::fileDialog(QWidget* parent, const FileDialogR
 
 std::optional<QString> DialogSeam::folderDialog(QWidget* parent, const QString& title)
 {
-    // Qt's own dialog, as for the files, so that it looks the same everywhere.
-    const QString folder = QFileDialog::getExistingDirectory(
-        parent, title, QString(), QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
-    if (folder.isEmpty())
+    const std::unique_ptr<QFileDialog> dialog = makeFolderDialog(parent, title);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return std::nullopt;
-    return QDir::toNativeSeparators(folder);
+    return QDir::toNativeSeparators(dialog->selectedFiles().constFirst());
+}
+
+std::unique_ptr<QFileDialog> DialogSeam::makeFolderDialog(QWidget* parent, const QString& title)
+{
+    // Qt's own dialog, as for the files, so that it looks the same everywhere.
+    auto dialog = std::make_unique<QFileDialog>(parent, title);
+    dialog->setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setIconProvider(&iconProvider());
+    return dialog;
 }
 
 } // namespace karwen::ui

@@ -42,6 +42,8 @@ public:
     // The Qt dialog that fileDialog shows, set up for the request.
     [[nodiscard]] static std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent,
                                                                      const FileDialogRequest& request);
+    // The Qt dialog that folderDialog shows.
+    [[nodiscard]] static std::unique_ptr<QFileDialog> makeFolderDialog(QWidget* parent, const QString& title);
 };
 
 // nullptr restores the Qt dialogs. The caller keeps ownership.

@@ -139,23 +139,25 @@ void FormatWindow::set_param()
     chkGrid_->setChecked(GridOn);
 }
 
-void FormatWindow::Apply()
+void FormatWindow::Apply() { (void)applyFields(); }
+
+bool FormatWindow::applyFields()
 {
     form_->settlePendingApply();
     if (!isEnabled())
-        return;
+        return true;
     const auto guard = form_->applyingGuard();
 
     const std::optional<bool> changed = form_->readIntoGlobals(this, SrcW, SrcH);
     if (!changed.has_value()) // an invalid field, already reported
-        return;
+        return false;
     set_param();
     if (!*changed)
-        return;
+        return true;
     ref2angle();
     src_update();
     if (!isImage(hDst))
-        return;
+        return true;
     if (RixWidth(hDst) != DstW || RixHeight(hDst) != DstH) {
         (void)RixDestroy(hDst);
         hDst = RixCreate(DstW, DstH);
@@ -165,12 +167,18 @@ void FormatWindow::Apply()
     if (AreaOn)
         area_update();
     dst_update();
+    return true;
 }
 
 void FormatWindow::cmdApply_Click() { Apply(); }
 
 void FormatWindow::cmdReset_Click()
 {
+    // A value typed just before a quick click has only asked for its Apply
+    // yet; it is applied first, or the reset would show the old globals
+    // over it. A refused value keeps the reset from running.
+    if (form_->applyPending() && !applyFields())
+        return;
     reset_src_param(true);
     src_update();
     convert();

@@ -35,6 +35,8 @@ public:
     [[nodiscard]] QLineEdit* field(Field which) const { return form_->field(which); }
 
 private:
+    // Apply; false when a field was refused.
+    bool applyFields();
     QGroupBox* createSourceFrame();
     QGroupBox* createDestinationFrame();
 

@@ -1,6 +1,7 @@
 #include "image_file_commands.h"
 
 #include "area_panel.h"
+#include "area_routines.h"
 #include "dialog_seam.h"
 #include "dst_view.h"
 #include "format_window.h"
@@ -35,12 +36,15 @@ void ImageFileCommands::mnuFileOpen_Click()
     cdl.Flags = CommonDialog::kFileMustExist | CommonDialog::kHideReadOnly;
     if (!cdl.ShowOpen())
         return; // cancelled: the open image stays
+    if (!mayDiscardArea(&main_))
+        return;
     // The file is read before the open image is closed, so that a file that
     // cannot be read leaves the user's image and unsaved result as they were.
     const int32_t loaded = loadImage(cdl.FileName);
     if (!isImage(loaded)) {
         dialogs().message(&main_, QStringLiteral("Cannot open \"%1\".\n%2").arg(cdl.FileName, lastFailure(cdl.FileName)),
                           QMessageBox::Warning);
+        cdl.forgetChoice();
         return;
     }
     SrcFile = cdl.FileName.toStdString();
@@ -80,6 +84,7 @@ void ImageFileCommands::mnuFileSave_Click()
     if (!saveImage(cdl.FileName)) {
         dialogs().message(&main_, QStringLiteral("Cannot save \"%1\".\n%2").arg(cdl.FileName, lastFailure(cdl.FileName)),
                           QMessageBox::Warning);
+        cdl.forgetChoice();
         return;
     }
     DstFile = cdl.FileName.toStdString();

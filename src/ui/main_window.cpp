@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "area_panel.h"
+#include "area_routines.h"
 #include "format_window.h"
 #include "image_file_commands.h"
 #include "image_view.h"
@@ -26,6 +27,10 @@ MainWindow::MainWindow(WindowRegistry& windows)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kAppTitle);
     mdiArea_->setObjectName(QStringLiteral("mdiArea"));
+    // A large result or a view at 200 % may reach past the frame; its
+    // scroll bars and close box must stay reachable.
+    mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
     createMenus();
     // Client area 15255 x 10395 twips at first display, or most of a larger
@@ -63,16 +68,20 @@ void MainWindow::createMenus()
     connect(addItem(file, QStringLiteral("mnuFileBatch"), QStringLiteral("Batch(&B)...")), &QAction::triggered,
             this, [this] { if (batch_) batch_(); });
     connect(addItem(file, QStringLiteral("mnuFileClose"), QStringLiteral("Close(&C)")), &QAction::triggered,
-            this, [] { close_image(); });
+            this, [this] {
+                if (mayDiscardArea(this))
+                    close_image();
+            });
     connect(addItem(file, QStringLiteral("mnuFileExit"), QStringLiteral("Exit(&X)")), &QAction::triggered,
             this, &QWidget::close);
 
-    // Created unavailable; nothing makes it available.
+    // The tool windows only hide when closed; these bring them back.
     QMenu* view = menuBar()->addMenu(QStringLiteral("View(&V)"));
     view->setObjectName(QStringLiteral("mnuView"));
-    addItem(view, QStringLiteral("mnuFormat"), QStringLiteral("Format(&F)"));
-    addItem(view, QStringLiteral("mnuArea"), QStringLiteral("Area(&A)"));
-    view->menuAction()->setEnabled(false);
+    connect(addItem(view, QStringLiteral("mnuFormat"), QStringLiteral("Format(&F)")), &QAction::triggered, this,
+            [this] { windows_.bringFormatForward(); });
+    connect(addItem(view, QStringLiteral("mnuArea"), QStringLiteral("Area(&A)")), &QAction::triggered, this,
+            [this] { windows_.bringAreaForward(); });
 
     QMenu* zoom = menuBar()->addMenu(QStringLiteral("Zoom(&Z)"));
     zoom->setObjectName(QStringLiteral("mnuViewMag"));
@@ -153,6 +162,10 @@ void MainWindow::mnufit_Click()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (!mayDiscardArea(this)) {
+        event->ignore();
+        return;
+    }
     close_image();
     windows_.mainUnloading();
     event->accept();

@@ -1,6 +1,7 @@
 #include "window_registry.h"
 
 #include "area_panel.h"
+#include "area_routines.h"
 #include "dst_view.h"
 #include "format_window.h"
 #include "main_window.h"
@@ -51,10 +52,10 @@ FormatWindow* WindowRegistry::formatIfLoaded() const { return format_; }
 
 AreaPanel* WindowRegistry::areaIfLoaded() const { return area_; }
 
-QMdiSubWindow* WindowRegistry::addChild(QWidget* widget)
+QMdiSubWindow* WindowRegistry::addChild(QWidget* widget, bool deleteOnClose)
 {
     QMdiSubWindow* sub = frmMain().mdiArea()->addSubWindow(widget);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setAttribute(Qt::WA_DeleteOnClose, deleteOnClose);
     return sub;
 }
 
@@ -70,7 +71,7 @@ FormatWindow& WindowRegistry::frmFormat()
     if (!format_) {
         auto* window = new FormatWindow;
         format_ = window;
-        (void)addChild(window);
+        (void)addChild(window, false);
         window->Form_Load();
     }
     return *format_;
@@ -81,7 +82,7 @@ AreaPanel& WindowRegistry::frmArea()
     if (!area_) {
         auto* panel = new AreaPanel;
         area_ = panel;
-        QMdiSubWindow* sub = addChild(panel);
+        QMdiSubWindow* sub = addChild(panel, false);
         // Directly below the parameters dialog, at the left edge.
         const QWidget* format = outerOf(&frmFormat());
         sub->move(0, format->y() + format->height());
@@ -93,6 +94,19 @@ AreaPanel& WindowRegistry::frmArea()
 void WindowRegistry::showFormat() { outerOf(&frmFormat())->show(); }
 
 void WindowRegistry::showArea() { outerOf(&frmArea())->show(); }
+
+void WindowRegistry::bringForward(QWidget* toolWindow)
+{
+    QWidget* outer = outerOf(toolWindow);
+    outer->show();
+    outer->raise();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(outer))
+        frmMain().mdiArea()->setActiveSubWindow(sub);
+}
+
+void WindowRegistry::bringFormatForward() { bringForward(&frmFormat()); }
+
+void WindowRegistry::bringAreaForward() { bringForward(&frmArea()); }
 
 views::SrcView* WindowRegistry::srcIfLoaded() const
 {
@@ -113,7 +127,9 @@ void WindowRegistry::showView(ViewSlot& slot, views::ImageView* fresh)
         slot.view = nullptr;
         slot.unloading = false;
     });
-    QMdiSubWindow* sub = addChild(fresh);
+    // Closing either view closes the image, and with it the painted dots.
+    fresh->setCloseGuard([this] { return mayDiscardArea(main_.get()); });
+    QMdiSubWindow* sub = addChild(fresh, true);
     sub->show();
     if (fresh->load())
         sub->setFocus();
@@ -161,7 +177,7 @@ void WindowRegistry::unloadView(ViewSlot& slot)
 {
     if (!slot.view || slot.unloading)
         return;
-    outerOf(slot.view)->close();
+    slot.view->unload();
 }
 
 void WindowRegistry::unloadSrc() { unloadView(src_); }

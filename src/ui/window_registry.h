@@ -54,6 +54,10 @@ public:
     void showDst();
     void showFormat();
     void showArea();
+    // A tool window shown again (closing one only hides it), raised and
+    // made the active child.
+    void bringFormatForward();
+    void bringAreaForward();
 
     void unloadSrc();
     void unloadDst();
@@ -70,7 +74,9 @@ private:
         QPointer<views::ImageView> view;
         bool unloading = false;
     };
-    [[nodiscard]] QMdiSubWindow* addChild(QWidget* widget);
+    // Image views are deleted when closed; the tool windows only hide.
+    [[nodiscard]] QMdiSubWindow* addChild(QWidget* widget, bool deleteOnClose);
+    void bringForward(QWidget* toolWindow);
     void showView(ViewSlot& slot, views::ImageView* fresh);
     void unloadView(ViewSlot& slot);
     [[nodiscard]] static QWidget* outerOf(QWidget* child);

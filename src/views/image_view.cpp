@@ -83,7 +83,7 @@ QSize ImageView::pictureSize() const
 bool ImageView::load()
 {
     if (!isImage(imageHandle())) {
-        outerWindow()->close();
+        unload();
         return false;
     }
     beforePlace();
@@ -236,8 +236,18 @@ void ImageView::pct_update()
     pct_->update();
 }
 
+void ImageView::unload()
+{
+    unloadRequested_ = true;
+    outerWindow()->close();
+}
+
 void ImageView::closeEvent(QCloseEvent* event)
 {
+    if (!unloading_ && !unloadRequested_ && mayClose_ && !mayClose_()) {
+        event->ignore();
+        return;
+    }
     if (!unloading_) {
         unloading_ = true;
         emit unloading();

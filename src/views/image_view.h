@@ -35,6 +35,11 @@ public:
     bool load();
     // Where the outer window goes at load (its top-left corner).
     void setLoadPosition(std::function<QPoint()> where) { loadPosition_ = std::move(where); }
+    // Asked when the user closes the window by its close box; false keeps
+    // it open. The program's own unload() does not ask.
+    void setCloseGuard(std::function<bool()> mayClose) { mayClose_ = std::move(mayClose); }
+    // Form_Unload by the program: the window closes without asking.
+    void unload();
 
     void set_sc(float scale);
     void fit();
@@ -98,7 +103,9 @@ private:
     int32_t viewY0_ = 0;
     bool ready_ = false;
     bool unloading_ = false;
+    bool unloadRequested_ = false;
     std::function<QPoint()> loadPosition_;
+    std::function<bool()> mayClose_;
 };
 
 } // namespace karwen::views

@@ -425,6 +425,23 @@ private slots:
         QVERIFY(converted());
     }
 
+    // The click lands before the focus-out's Apply has had its turn.
+    void quickResetKeepsATypedDestinationValue()
+    {
+        showActive();
+        QLineEdit* width = edit("txtWidth(1)");
+        width->setFocus(Qt::MouseFocusReason);
+        width->setText("300");
+        QFocusEvent leave(QEvent::FocusOut, Qt::MouseFocusReason);
+        QApplication::sendEvent(width, &leave);
+        window_->findChild<QPushButton*>("cmdReset")->click();
+        QCOMPARE(DstW, 300);
+        QCOMPARE(width->text(), QStringLiteral("300"));
+        QCOMPARE(SrcPrm.Cx, 200.0); // the circle found again, as Reset does
+        QCoreApplication::processEvents();
+        QVERIFY(messages().isEmpty());
+    }
+
     void leavingABadFieldGivesOneMessageEachTime()
     {
         showActive();

@@ -51,6 +51,9 @@ private slots:
     void cancelChangesNothingUnwritableSaveReports();
     void logAndClear();
     void logErrors();
+    void unsavedDotsAreAskedAbout_data();
+    void unsavedDotsAreAskedAbout();
+    void keptDotsAreNotAskedAbout();
     void realPhotoWalkthrough();
 
 private:
@@ -163,6 +166,7 @@ void TestAreaFiles::failedLoadKeepsScreen()
     if (!content.isEmpty())
         QVERIFY(test::writeFile(file, content));
     app->dialogs.files = {file};
+    app->dialogs.answers = {true}; // discard the painted dots for the file
     app->menu("mnuFileLoadArea");
     if (content.isEmpty()) {
         // The open dialog itself refuses a missing file: nothing happens.
@@ -231,6 +235,103 @@ void TestAreaFiles::logErrors()
     app->panel().findChild<QPushButton*>(QStringLiteral("cmdClear"))->click();
     QCOMPARE(app->dialogs.messages,
              QStringList({QStringLiteral("ERROR: Cannot write log."), QStringLiteral("ERROR: Cannot clear log file.")}));
+}
+
+namespace {
+
+const QString kDiscardQuestion = QStringLiteral("The area measurement has not been saved. Discard it?");
+
+// Runs one of the commands that throw the painted dots away.
+void runDiscardingCommand(test::AreaApp& app, const QString& command, const QString& otherImage,
+                          const QString& areaFile)
+{
+    if (command == QLatin1String("reset")) {
+        app.panel().findChild<QPushButton*>(QStringLiteral("cmdReset"))->click();
+    } else if (command == QLatin1String("close box")) {
+        app.dst()->parentWidget()->close();
+    } else if (command == QLatin1String("open")) {
+        app.dialogs.files = {otherImage};
+        app.menu("mnuFileOpen");
+    } else if (command == QLatin1String("load area data")) {
+        app.dialogs.files = {areaFile};
+        app.menu("mnuFileLoadArea");
+    } else if (command == QLatin1String("exit")) {
+        app.app.frmMain().close();
+    } else {
+        app.menu("mnuFileClose");
+    }
+}
+
+} // namespace
+
+void TestAreaFiles::unsavedDotsAreAskedAbout_data()
+{
+    QTest::addColumn<QString>("command");
+    for (const char* command : {"reset", "close", "close box", "open", "load area data", "exit"})
+        QTest::newRow(command) << QString::fromLatin1(command);
+}
+
+// No keeps the painted dots and the image; Yes lets the command go on.
+void TestAreaFiles::unsavedDotsAreAskedAbout()
+{
+    QFETCH(QString, command);
+    const QString other = test::writeDiscImage(dir_, QStringLiteral("other.bmp"));
+    const QString areaFile = dir_.filePath(QStringLiteral("empty.area"));
+    QByteArray allZero = "0,1000\r\n";
+    for (int n = 0; n < kDotCount; ++n)
+        allZero += "0\r\n";
+    QVERIFY(test::writeFile(areaFile, allZero));
+    test::AreaApp* app = openApp();
+    QVERIFY(app);
+    paintStroke(*app, test::AreaApp::at(1), {5, 5}, 8);
+    const auto painted = DotClass;
+    QVERIFY(ClassCount[1] > 0);
+    const int32_t image = hSrc;
+
+    app->dialogs.answers = {false};
+    runDiscardingCommand(*app, command, other, areaFile);
+    QCOMPARE(app->dialogs.questions, QStringList{kDiscardQuestion});
+    QCOMPARE(DotClass, painted);
+    QCOMPARE(hSrc, image);
+    QVERIFY(app->dst());
+
+    app->dialogs.answers = {true};
+    runDiscardingCommand(*app, command, other, areaFile);
+    QCOMPARE(app->dialogs.questions.size(), 2);
+    QVERIFY(app->dialogs.messages.isEmpty());
+    QVERIFY(!AreaChangedSinceKept()); // given up once, never asked about again
+    if (command.startsWith(QLatin1String("close")) || command == QLatin1String("exit"))
+        QVERIFY(!app->dst() && !isImage(hSrc));
+    else
+        QCOMPARE(ClassCount[1], int16_t(0));
+}
+
+// Saved, logged or never painted: nothing is asked.
+void TestAreaFiles::keptDotsAreNotAskedAbout()
+{
+    test::AreaApp* app = openApp();
+    QVERIFY(app);
+    app->menu("mnuFileClose");
+    QVERIFY(app->dialogs.questions.isEmpty());
+    QVERIFY(!isImage(hSrc));
+
+    QVERIFY(app->open(disc_));
+    paintStroke(*app, test::AreaApp::at(1), {5, 5}, 8);
+    app->dialogs.files = {dir_.filePath(QStringLiteral("kept.area"))};
+    app->menu("mnuFileSaveArea");
+    app->panel().findChild<QPushButton*>(QStringLiteral("cmdReset"))->click();
+    QVERIFY(app->dialogs.questions.isEmpty());
+
+    QTemporaryDir folder;
+    const CurrentFolder here(folder.path());
+    paintStroke(*app, test::AreaApp::at(1), {5, 5}, 8);
+    app->panel().findChild<QPushButton*>(QStringLiteral("cmdLog"))->click();
+    // Painted back to what was logged: no change either.
+    paintStroke(*app, test::AreaApp::at(1), {5, 5}, 8, Qt::RightButton);
+    paintStroke(*app, test::AreaApp::at(1), {5, 5}, 8);
+    app->menu("mnuFileClose");
+    QVERIFY(app->dialogs.questions.isEmpty());
+    QVERIFY(app->dialogs.messages.isEmpty());
 }
 
 void TestAreaFiles::realPhotoWalkthrough()

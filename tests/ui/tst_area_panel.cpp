@@ -189,6 +189,7 @@ void TestAreaPanel::paintEraseAndResetRewriteLabels()
 
     QTest::mouseClick(app.pct(), Qt::LeftButton, {}, test::AreaApp::at(1));
     QVERIFY(ClassCount[1] > 0);
+    app.dialogs.answers = {true}; // discard the painted dots
     app.panel().findChild<QPushButton*>(QStringLiteral("cmdReset"))->click();
     QCOMPARE(ClassCount[0], int16_t(kDotCount));
     QCOMPARE(DotClass[1], int16_t(0));

@@ -6,6 +6,7 @@
 #include "src_view.h"
 
 #include <QDir>
+#include <QAbstractFileIconProvider>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -42,6 +43,8 @@ private slots:
     void saveAsBmpAndJpg();
     void overwriteQuestion();
     void openDialogListsAnyCase();
+    void dialogsJudgeFilesByNameOnly();
+    void failedSaveIsNotTheNextStartFolder();
     void samplePhotoScreenshot_data();
     void samplePhotoScreenshot();
 
@@ -237,6 +240,42 @@ void TestImageCommands::openDialogListsAnyCase()
     QCOMPARE(shown, QStringList({"a.JPG", "b.Jpg", "c.BMP", "d.bmp"}));
 }
 
+// A file's content is never read to choose its icon or type: some files
+// never answer a read, and the dialog would hang on them.
+void TestImageCommands::dialogsJudgeFilesByNameOnly()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // Names without an extension, as /proc/kmsg: only the content could tell.
+    const QString looksLikePng = dir.filePath(QStringLiteral("capture"));
+    const QString plainText = dir.filePath(QStringLiteral("notes"));
+    QVERIFY(test::writeFile(looksLikePng, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
+    QVERIFY(test::writeFile(plainText, "just words"));
+    const std::unique_ptr<QFileDialog> dialogs[] = {
+        ui::DialogSeam::makeFileDialog(nullptr, ui::FileDialogRequest{}),
+        ui::DialogSeam::makeFolderDialog(nullptr, QStringLiteral("Select Folder")),
+    };
+    for (const auto& dialog : dialogs) {
+        const QAbstractFileIconProvider* icons = dialog->iconProvider();
+        QVERIFY(icons);
+        QCOMPARE(icons->type(QFileInfo(looksLikePng)), icons->type(QFileInfo(plainText)));
+        QVERIFY(!icons->icon(QFileInfo(looksLikePng)).isNull());
+    }
+}
+
+// A save that failed in a folder is not where the next Open starts.
+void TestImageCommands::failedSaveIsNotTheNextStartFolder()
+{
+    AreaApp app;
+    QVERIFY(app.open(disc_));
+    app.dialogs.files = {dir_.filePath(QStringLiteral("missing/out.jpg"))};
+    app.menu("mnuFileSave");
+    QCOMPARE(app.dialogs.messages.size(), 1);
+    app.dialogs.files = {std::nullopt};
+    app.menu("mnuFileOpen");
+    QCOMPARE(app.dialogs.requests.back().fileName, disc_);
+}
+
 void TestImageCommands::samplePhotoScreenshot_data()
 {
     QTest::addColumn<QString>("photo");
@@ -244,9 +283,9 @@ void TestImageCommands::samplePhotoScreenshot_data()
     QTest::newRow("mixed_sunlit") << QStringLiteral(KARWEN_REAL_DATA_DIR "/mixed_sunlit_fce9.jpg");
 }
 
-// Opens a real photo through the whole flow, drags the radius once, and
-// leaves pictures of the frame and of the source view for a person to look
-// at.
+// Opens a real photo through the whole flow and drags the radius once;
+// with KARWEN_SCREENSHOT_DIR set, leaves pictures of the frame and of the
+// source view there for a person to look at.
 void TestImageCommands::samplePhotoScreenshot()
 {
     QFETCH(QString, photo);
@@ -270,11 +309,15 @@ void TestImageCommands::samplePhotoScreenshot()
     QVERIFY(SrcPrm.R < radiusBefore);
     // The parameters dialog shows the new radius.
     auto* radius = app.app.windows().formatIfLoaded()->findChild<QLineEdit*>(QStringLiteral("txtR(0)"));
-    if (radius)
-        QCOMPARE(radius->text(), QString::number(SrcPrm.R, 'f', 2));
+    QVERIFY(radius);
+    QCOMPARE(radius->text(), QString::number(SrcPrm.R, 'f', 2));
+    // Pictures for a person to look at, only when asked for.
+    const QString shots = qEnvironmentVariable("KARWEN_SCREENSHOT_DIR");
+    if (shots.isEmpty())
+        return;
     const QString name = QFileInfo(photo).completeBaseName();
-    QVERIFY(app.app.frmMain().grab().save(QDir::temp().filePath(QStringLiteral("karwen_%1.png").arg(name))));
-    QVERIFY(src->grab().save(QDir::temp().filePath(QStringLiteral("karwen_%1_src.png").arg(name))));
+    QVERIFY(app.app.frmMain().grab().save(QDir(shots).filePath(QStringLiteral("karwen_%1.png").arg(name))));
+    QVERIFY(src->grab().save(QDir(shots).filePath(QStringLiteral("karwen_%1_src.png").arg(name))));
 }
 
 QTEST_MAIN(TestImageCommands)

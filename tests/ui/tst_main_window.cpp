@@ -14,6 +14,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace karwen;
@@ -41,6 +42,8 @@ private slots:
     void viewCloseBoxClosesBoth();
     void zoomActsOnActiveViewOnly();
     void filterTranslation();
+    void toolWindowsComeBackFromTheViewMenu();
+    void frameScrollsToReachLargeViews();
 };
 
 void TestMainWindow::menuTree()
@@ -77,7 +80,7 @@ void TestMainWindow::startUpStateAndCommandsWithoutImage()
         QVERIFY2(!main.item(name)->isEnabled(), qPrintable(name));
     for (const char* name : {"mnuFileOpen", "mnuFileBatch", "mnuFileExit", "mnufit", "mag3", "mnuHelpAbout"})
         QVERIFY2(main.item(QLatin1String(name))->isEnabled(), name);
-    QVERIFY(!main.findChild<QMenu*>(QStringLiteral("mnuView"))->menuAction()->isEnabled());
+    QVERIFY(main.findChild<QMenu*>(QStringLiteral("mnuView"))->menuAction()->isEnabled());
     QVERIFY(main.findChild<QMenu*>(QStringLiteral("mnuViewMag"))->menuAction()->isEnabled());
     // The tool windows are shown, greyed; no image window is loaded.
     ui::FormatWindow* format = app.windows().formatIfLoaded();
@@ -172,6 +175,49 @@ void TestMainWindow::filterTranslation()
              QStringList({QStringLiteral("画像ファイル (*.bmp *.jpg)")}));
     QCOMPARE(ui::CommonDialog::qtFilters(QStringLiteral("*.bmp|*.bmp|*.jpg|*.jpg")),
              QStringList({"*.bmp (*.bmp)", "*.jpg (*.jpg)"}));
+}
+
+void TestMainWindow::toolWindowsComeBackFromTheViewMenu()
+{
+    ui::KarwenApp app;
+    app.Main();
+    app.frmMain().show();
+    QMdiArea* area = app.frmMain().mdiArea();
+    const std::pair<const char*, QWidget*> tools[] = {
+        {"mnuFormat", app.windows().formatIfLoaded()},
+        {"mnuArea", app.windows().areaIfLoaded()},
+    };
+    for (const auto& [item, tool] : tools) {
+        QWidget* outer = tool->parentWidget();
+        QVERIFY(outer->close());
+        QVERIFY(!outer->isVisible());
+        app.frmMain().item(QLatin1String(item))->trigger();
+        QVERIFY2(outer->isVisible(), item);
+        QCOMPARE(area->subWindowList(QMdiArea::StackingOrder).constLast(), outer); // on top
+    }
+    // Closed and shown again, they are still the same windows.
+    QCOMPARE(app.windows().formatIfLoaded(), tools[0].second);
+    QCOMPARE(app.windows().areaIfLoaded(), tools[1].second);
+    QCOMPARE(area->subWindowList().size(), 2);
+}
+
+void TestMainWindow::frameScrollsToReachLargeViews()
+{
+    ui::KarwenApp app;
+    app.Main();
+    app.frmMain().resize(640, 480);
+    app.frmMain().show();
+    DstW = 1024;
+    DstH = 768;
+    openSynthetic(app, 600, 400);
+    app.frmMain().mdiArea()->setActiveSubWindow(
+        qobject_cast<QMdiSubWindow*>(app.windows().dstIfLoaded()->parentWidget()));
+    app.frmMain().item(QStringLiteral("mag5"))->trigger(); // 200%
+    QMdiArea* area = app.frmMain().mdiArea();
+    // The scroll bars reach the far edge of the view and its close box.
+    QTRY_VERIFY(area->horizontalScrollBar()->isVisible() && area->verticalScrollBar()->isVisible());
+    QVERIFY(area->horizontalScrollBar()->maximum() > 0);
+    close_image();
 }
 
 QTEST_MAIN(TestMainWindow)
