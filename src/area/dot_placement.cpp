@@ -6,14 +6,12 @@
 
 namespace karwen {
 
-void ComputeDotPositions(const AreaCircle& circle, const AreaViewParams& view,
+void ComputeDotPositions(const AreaCircle& circle, const ViewMapping& view,
                          std::span<float, kDotCount + 1> x, std::span<float, kDotCount + 1> y)
 {
     // The pattern is defined with the literal 3.141593, not pi; keeping it
     // places every dot exactly where saved measurements expect it.
     constexpr double kPi = 3.141593;
-    const double scale = view.scale;
-    const double h = view.pictureH;
     std::size_t n = 0;
     for (int ring = 0; ring < kRingCount; ++ring) {
         const int dots = RingDots[static_cast<std::size_t>(ring)];
@@ -21,13 +19,15 @@ void ComputeDotPositions(const AreaCircle& circle, const AreaViewParams& view,
         for (int k = 1; k <= dots && n < static_cast<std::size_t>(kDotCount); ++k) {
             ++n;
             const double theta = (k + 0.5) * 2.0 * kPi / dots;
-            x[n] = static_cast<float>(((circle.cx - view.x0) + r * std::cos(theta)) * scale);
-            y[n] = static_cast<float>(((view.y0 - circle.cy) - r * std::sin(theta)) * scale + h);
+            const PlanePoint at =
+                imageToView(view, {circle.cx + r * std::cos(theta), circle.cy + r * std::sin(theta)});
+            x[n] = static_cast<float>(at.x);
+            y[n] = static_cast<float>(at.y);
         }
     }
 }
 
-bool PlaceAreaDots(const AreaCircle& circle, const AreaViewParams& view)
+bool PlaceAreaDots(const AreaCircle& circle, const ViewMapping& view)
 {
     if (!AreaOn)
         return false;

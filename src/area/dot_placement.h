@@ -5,18 +5,11 @@
 #pragma once
 
 #include "area_model.h"
+#include "view_mapping.h"
 
 #include <span>
 
 namespace karwen {
-
-// The destination view's mapping state, as the view keeps it.
-struct AreaViewParams {
-    float scale = 1.0f;  // view pixels per image pixel
-    int32_t x0 = 0;      // image columns left of the view
-    int32_t y0 = 0;      // image rows below the view
-    int32_t pictureH = 0; // picture height in whole view pixels
-};
 
 // The destination circle in image pixels, y counted up from the bottom.
 struct AreaCircle {
@@ -27,12 +20,12 @@ struct AreaCircle {
 
 // Fills x[1..1000], y[1..1000] with the view positions of the dots; element
 // 0 is left alone. Both spans must hold 1001 elements.
-void ComputeDotPositions(const AreaCircle& circle, const AreaViewParams& view,
+void ComputeDotPositions(const AreaCircle& circle, const ViewMapping& view,
                          std::span<float, kDotCount + 1> x, std::span<float, kDotCount + 1> y);
 
 // set_AreaParamXYD of the destination view: recomputes DotX/DotY from the
 // circle and the view while AreaOn is set, and does nothing otherwise.
 // Returns whether the positions were recomputed.
-bool PlaceAreaDots(const AreaCircle& circle, const AreaViewParams& view);
+bool PlaceAreaDots(const AreaCircle& circle, const ViewMapping& view);
 
 } // namespace karwen

@@ -117,8 +117,7 @@ AreaMouseResult AreaTool::mouseAt(int button, QPointF position)
 
 void AreaTool::placeDots(DstView& view)
 {
-    const ViewMapping m = view.mapping();
-    (void)PlaceAreaDots({DstPrm.Cx, DstPrm.Cy, DstPrm.R}, {m.scale, m.x0, m.y0, m.pictureH});
+    (void)PlaceAreaDots({DstPrm.Cx, DstPrm.Cy, DstPrm.R}, view.mapping());
 }
 
 void AreaTool::setAreaCursor()

@@ -152,11 +152,11 @@ void CircleTool::mouseMove(QMouseEvent* event)
 bool CircleTool::commit(int16_t mode)
 {
     const ViewMapping m = view_.mapping();
-    const double h = m.pictureH;
     switch (mode) {
     case Centre: {
-        const double x = hund(circX_ / m.scale + m.x0);
-        const double y = hund(m.y0 - (circY_ - h) / m.scale);
+        const QPointF centre = mapToImage(m, {circX_, circY_});
+        const double x = hund(centre.x());
+        const double y = hund(centre.y());
         if (x == SrcPrm.Cx && y == SrcPrm.Cy)
             return false;
         SrcPrm.Cx = x;
@@ -183,8 +183,9 @@ bool CircleTool::commit(int16_t mode)
         return true;
     }
     case Reference: {
-        const auto x = static_cast<float>(hund(refVX_ / m.scale + m.x0));
-        const auto y = static_cast<float>(hund(m.y0 - (refVY_ - h) / m.scale));
+        const QPointF ref = mapToImage(m, {refVX_, refVY_});
+        const auto x = static_cast<float>(hund(ref.x()));
+        const auto y = static_cast<float>(hund(ref.y()));
         if (x == RefX && y == RefY)
             return false;
         RefX = x;

@@ -1,39 +1,36 @@
-// The arithmetic of a zoomable view that needs no widget: rounding, the
-// image<->view mapping and the scroll range of one axis. Image y counts rows
-// upward from the image's bottom edge, view y counts pixels downward from the
-// picture's top edge; the flip lives only in mapToView/mapToImage.
+// The arithmetic of a zoomable view that needs no widget: the image<->view
+// mapping in Qt's point type (the arithmetic itself is the core's, shared
+// with the area dots) and the scroll range of one axis.
 #pragma once
+
+#include "view_mapping.h"
 
 #include <QPointF>
 #include <QSize>
 
 namespace karwen::views {
 
-// One pixel is 15 twips at 96 dpi.
-inline constexpr int kTwipsPerPixel = 15;
+using karwen::hund;
+using karwen::roundHalfEven;
+using karwen::twipsToPixels;
+using karwen::ViewMapping;
 // A view window's outer size never goes below 2000 twips (134 pixels).
 inline constexpr int kMinOuterTwips = 2000;
 inline constexpr int kMinOuterPixels = (kMinOuterTwips + kTwipsPerPixel - 1) / kTwipsPerPixel;
 // The picture never grows beyond this many pixels in either direction.
 inline constexpr int kMaxPicture = 1024;
 
-[[nodiscard]] constexpr int twipsToPixels(int twips) { return twips / kTwipsPerPixel; }
+[[nodiscard]] inline QPointF mapToView(const ViewMapping& m, QPointF image)
+{
+    const PlanePoint p = imageToView(m, {image.x(), image.y()});
+    return {p.x, p.y};
+}
 
-// Nearest integer, halves to the even neighbour.
-[[nodiscard]] int roundHalfEven(double v);
-// v brought to hundredths: the nearest integer to v * 100 (ties to even) * 0.01.
-[[nodiscard]] double hund(double v);
-
-// Zoom and scroll state that places the image in the picture.
-struct ViewMapping {
-    float scale = 1.0f; // view pixels per image pixel
-    int x0 = 0;         // image columns left of the view
-    int y0 = 0;         // image rows below the view
-    int pictureH = 0;   // picture height in view pixels
-};
-
-[[nodiscard]] QPointF mapToView(const ViewMapping& m, QPointF image);
-[[nodiscard]] QPointF mapToImage(const ViewMapping& m, QPointF view);
+[[nodiscard]] inline QPointF mapToImage(const ViewMapping& m, QPointF view)
+{
+    const PlanePoint p = viewToImage(m, {view.x(), view.y()});
+    return {p.x, p.y};
+}
 
 // The scroll state of one axis for an image side of `imageSize` pixels shown
 // on `pictureSize` view pixels.

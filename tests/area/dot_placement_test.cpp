@@ -12,17 +12,6 @@ using karwen::test::AreaTest;
 
 namespace {
 
-struct ImagePoint {
-    double x;
-    double y;
-};
-
-// The view's inverse mapping: image y counts up from the bottom edge.
-ImagePoint toImage(const AreaViewParams& v, double viewX, double viewY)
-{
-    return {viewX / v.scale + v.x0, v.y0 - (viewY - v.pictureH) / v.scale};
-}
-
 // Ring and position within the ring of every dot, 1-based.
 std::vector<std::pair<int, int>> ringOfDots()
 {
@@ -41,7 +30,7 @@ TEST_F(DotPlacement, WorkedValuesAtZoomTwoWithScroll)
 {
     DotX[0] = -7.0f;
     const AreaCircle circle{300.0, 200.0, 100.0};
-    const AreaViewParams view{2.0f, 50, -20, 600};
+    const ViewMapping view{2.0f, 50, -20, 600};
     ASSERT_TRUE(PlaceAreaDots(circle, view));
     EXPECT_FLOAT_EQ(DotX[1], 500.0f); // (300 - 50) * 2
     EXPECT_FLOAT_EQ(DotY[1], 160.0f); // (-20 - 200) * 2 + 600
@@ -60,7 +49,7 @@ TEST_F(DotPlacement, WorkedValuesAtZoomTwoWithScroll)
 TEST_F(DotPlacement, DotsLieOnTheirRingsEvenlySpaced)
 {
     const AreaCircle circle{256.0, 256.0, 256.0};
-    const AreaViewParams view{1.0f, 0, 0, 512};
+    const ViewMapping view{1.0f, 0, 0, 512};
     ASSERT_TRUE(PlaceAreaDots(circle, view));
     const auto rings = ringOfDots();
     ASSERT_EQ(rings.size(), 1001u);
@@ -95,16 +84,16 @@ TEST_P(DotPlacementViews, SameDotUnderSameImagePixel)
 {
     const AreaCircle circle{640.5, 480.25, 470.0};
     ASSERT_TRUE(PlaceAreaDots(circle, {1.0f, 0, 0, 960}));
-    std::vector<ImagePoint> reference;
+    std::vector<PlanePoint> reference;
     for (int n = 0; n <= kDotCount; ++n)
-        reference.push_back(toImage({1.0f, 0, 0, 960}, DotX[static_cast<std::size_t>(n)],
-                                    DotY[static_cast<std::size_t>(n)]));
+        reference.push_back(viewToImage({1.0f, 0, 0, 960}, {DotX[static_cast<std::size_t>(n)],
+                                                             DotY[static_cast<std::size_t>(n)]}));
 
     const ViewCase c = GetParam();
-    const AreaViewParams view{c.scale, c.x0, c.y0, c.pictureH};
+    const ViewMapping view{c.scale, c.x0, c.y0, c.pictureH};
     ASSERT_TRUE(PlaceAreaDots(circle, view));
     for (int n = 1; n <= kDotCount; ++n) {
-        const auto p = toImage(view, DotX[static_cast<std::size_t>(n)], DotY[static_cast<std::size_t>(n)]);
+        const PlanePoint p = viewToImage(view, {DotX[static_cast<std::size_t>(n)], DotY[static_cast<std::size_t>(n)]});
         EXPECT_NEAR(p.x, reference[static_cast<std::size_t>(n)].x, 2e-3) << n;
         EXPECT_NEAR(p.y, reference[static_cast<std::size_t>(n)].y, 2e-3) << n;
     }
