@@ -154,17 +154,7 @@ void FormatWindow::Apply()
         return;
     ref2angle();
     src_update();
-    if (!isImage(hDst))
-        return;
-    if (RixWidth(hDst) != DstW || RixHeight(hDst) != DstH) {
-        (void)RixDestroy(hDst);
-        hDst = RixCreate(DstW, DstH);
-        dst_reset_sc();
-    }
-    convert();
-    if (AreaOn)
-        area_update();
-    dst_update();
+    rebuild_destination();
 }
 
 void FormatWindow::cmdApply_Click() { Apply(); }
