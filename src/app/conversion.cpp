@@ -4,12 +4,29 @@
 
 namespace karwen {
 
-void convert()
+bool convert_images(int32_t src, int32_t dst, const ProjectionRecord& srcPrm, const ProjectionRecord& dstPrm,
+                    int32_t interp)
 {
-    if (!isImage(hSrc) || !isImage(hDst))
+    if (!isImage(src) || !isImage(dst))
+        return false;
+    return RixSDeform(src, dst, &srcPrm, &dstPrm, interp) == 1;
+}
+
+// Nothing reports a failed resampling; the view shows what is there.
+void convert() { (void)convert_images(hSrc, hDst, SrcPrm, DstPrm, Interp); }
+
+void rebuild_destination()
+{
+    if (!isImage(hDst))
         return;
-    // Nothing reports a failed resampling; the view shows what is there.
-    (void)RixSDeform(hSrc, hDst, &SrcPrm, &DstPrm, Interp);
+    if (RixWidth(hDst) != DstW || RixHeight(hDst) != DstH) {
+        (void)RixDestroy(hDst);
+        hDst = RixCreate(DstW, DstH);
+        dst_reset_sc();
+    }
+    convert();
+    area_update();
+    dst_update();
 }
 
 void area_update()

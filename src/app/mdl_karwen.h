@@ -42,6 +42,15 @@ void close_image();
 // Resamples hSrc into hDst with the current parameters when both exist;
 // otherwise does nothing. The library's result is not read.
 void convert();
+// The one conversion call, also for images the windows do not show (the
+// batch): resamples src into dst when both are images; false when nothing
+// was converted.
+[[nodiscard]] bool convert_images(int32_t src, int32_t dst, const ProjectionRecord& srcPrm,
+                                  const ProjectionRecord& dstPrm, int32_t interp);
+// After the destination side changed: when hDst exists, re-creates it if its
+// size is no longer DstW x DstH (its view back to 100 %), converts, places
+// the area dots while AreaOn is set and redraws the destination view.
+void rebuild_destination();
 // Refresh requests to the image views (no-ops without windows).
 // area_update places the area dots only while AreaOn is set.
 void area_update();
@@ -59,6 +68,10 @@ void angle2ref();
 // at the centre); in every case the parameters dialog is refreshed from the
 // globals.
 void reset_src_param(bool detect);
+// The circle assumed on a picture whose content fills box: centred on the
+// box, radius 0.47 of its larger side (a little inside the rim). Sets Cx,
+// Cy and R of prm only.
+void circle_from_bound(const RixRect& box, ProjectionRecord& prm);
 
 // The name part of a path, after its last '\' or '/'.
 [[nodiscard]] std::string get_fname(const std::string& path);

@@ -14,19 +14,22 @@ void ref2angle() { (void)ref2angle(SrcPrm, RefX, RefY); }
 
 void angle2ref() { (void)angle2ref(SrcPrm, RefX, RefY); }
 
+void circle_from_bound(const RixRect& box, ProjectionRecord& prm)
+{
+    // Integer sums before halving; 64 bits so that no box can overflow.
+    prm.Cx = static_cast<double>(int64_t{box.Right} + box.Left) * 0.5;
+    prm.Cy = static_cast<double>(int64_t{box.Bottom} + box.Top) * 0.5;
+    const int64_t w = int64_t{box.Right} - box.Left;
+    const int64_t h = int64_t{box.Bottom} - box.Top;
+    prm.R = 0.47 * static_cast<double>(w > h ? w : h);
+}
+
 void reset_src_param(bool detect)
 {
     if (detect) {
         // A failed RixBound leaves the box as it was; the box is used as is.
         (void)RixBound(hSrc, &SrcBound);
-        const RixRect& b = SrcBound;
-        // Integer sums before halving; 64 bits so that no box can overflow.
-        SrcPrm.Cx = static_cast<double>(int64_t{b.Right} + b.Left) * 0.5;
-        SrcPrm.Cy = static_cast<double>(int64_t{b.Bottom} + b.Top) * 0.5;
-        const int64_t w = int64_t{b.Right} - b.Left;
-        const int64_t h = int64_t{b.Bottom} - b.Top;
-        // A little inside the detected rim.
-        SrcPrm.R = 0.47 * static_cast<double>(w > h ? w : h);
+        circle_from_bound(SrcBound, SrcPrm);
         SrcPrm.Alpha = 0.0;
         SrcPrm.Beta = 0.0;
         SrcPrm.Rot = 0.0;

@@ -1,9 +1,14 @@
-// The batch conversion: every selected file of a folder through the same
-// conversion parameters, one after the other, each result written under the
-// source's name with a postfix and the chosen format. Works through the
-// shared globals (hSrc, hDst, SrcFile, DstFile, ...) and convert(), exactly
-// as the interactive conversion does.
+// The batch conversion: every listed file of a folder through one set of
+// conversion parameters, one after the other, each result written under
+// the source's name with a postfix and the chosen format. The plan comes
+// first, so that no result replaces a photo of the run or an earlier
+// result; each file is then converted on images of the run's own, leaving
+// the program's open image and its state alone.
 #pragma once
+
+#include "batch_convert.h"
+#include "batch_plan.h"
+#include "file_messages.h"
 
 #include <functional>
 #include <string>
@@ -11,40 +16,26 @@
 
 namespace karwen {
 
-struct BatchJob {
-    std::string sourceFolder;
-    std::string destFolder;
-    std::string postfix;             // "-kw" by default
-    std::string outExt;              // "bmp" or "jpg", used as written
-    std::vector<std::string> files;  // bare file names in the source folder
-};
-
-// One output that could not be written, with the reason.
-struct BatchFailure {
-    std::string outputPath;
-    std::string reason;
-};
-
 struct BatchOutcome {
     int converted = 0;
-    int unreadable = 0; // inputs skipped because they could not be read
-    std::vector<BatchFailure> failedSaves;
+    std::vector<FileProblem> unreadable;  // photos that could not be read
+    std::vector<FileProblem> refused;     // results not written, by the plan
+    std::vector<FileProblem> failedSaves; // results that could not be written
+    std::vector<FileProblem> black;       // photos whose result was entirely black
+
+    [[nodiscard]] bool allWell() const
+    {
+        return unreadable.empty() && refused.empty() && failedSaves.empty() && black.empty();
+    }
 };
 
-// Called with the progress text before each file.
+// Called with the progress text before each listed file.
 using BatchProgress = std::function<void(const std::string& text)>;
 
 // Runs the whole batch; an empty file list does nothing.
-BatchOutcome run_batch(const BatchJob& job, const BatchProgress& progress);
+BatchOutcome run_batch(const BatchJob& job, const BatchSettings& settings, const BatchProgress& progress);
 
 // "<first 30 characters of name>\r (i/n)" with i counted from 1.
 [[nodiscard]] std::string batch_progress_text(const std::string& name, int index, int count);
-
-// destFolder/<name without its last four characters><postfix>.<outExt>
-[[nodiscard]] std::string batch_output_path(const BatchJob& job, const std::string& name);
-
-// The names in a folder that end in .BMP or .JPG (any case), sorted by
-// name; false when the folder cannot be listed.
-[[nodiscard]] bool list_image_files(const std::string& folder, std::vector<std::string>& names);
 
 } // namespace karwen

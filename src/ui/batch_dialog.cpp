@@ -1,5 +1,6 @@
 #include "batch_dialog.h"
 
+#include "batch_report.h"
 #include "batch_run.h"
 #include "busy_guard.h"
 #include "dialog_seam.h"
@@ -7,6 +8,7 @@
 #include "mdl_karwen.h"
 #include "screen_centre.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QGridLayout>
@@ -17,11 +19,11 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <cstring>
 
 namespace karwen::ui {
 
 namespace {
-
 
 // The design's positions are twips at 96 dpi (15 twips a pixel) for an
 // 8-point system font 13 pixels high; a larger font grows the whole dialog.
@@ -34,20 +36,6 @@ constexpr int kClientWidth = 11040 + 2 * kBorder;
 constexpr int kClientHeight = 5520 + kBorder;
 constexpr int kFrameWidth = 2160;
 constexpr int kFrameHeight = 4800;
-// More failed outputs than this are counted, not listed.
-constexpr std::size_t kListedFailures = 12;
-
-QString failureMessage(const std::vector<BatchFailure>& failures)
-{
-    QString text = QStringLiteral("These outputs could not be written:");
-    const std::size_t listed = std::min(failures.size(), kListedFailures);
-    for (std::size_t i = 0; i < listed; ++i)
-        text += QStringLiteral("\n%1: %2").arg(QString::fromStdString(failures[i].outputPath),
-                                               QString::fromStdString(failures[i].reason));
-    if (failures.size() > listed)
-        text += QStringLiteral("\n... and %1 more.").arg(failures.size() - listed);
-    return text;
-}
 
 } // namespace
 
@@ -61,7 +49,17 @@ BatchDialog::BatchDialog(QWidget* parent)
                               [this] { Apply(); });
     createColumns();
     setFixedSize(px(kClientWidth), px(kClientHeight));
+    mainSource_ = {SrcPrm, RefX, RefY};
+    destinationAtLoad_ = destinationSide();
     Form_Load();
+}
+
+BatchDialog::DestinationSide BatchDialog::destinationSide() { return {DstPrm, DstW, DstH, Interp}; }
+
+bool BatchDialog::DestinationSide::operator==(const DestinationSide& other) const
+{
+    return std::memcmp(&prm, &other.prm, sizeof prm) == 0 && width == other.width && height == other.height &&
+           interp == other.interp;
 }
 
 int BatchDialog::px(int twips) const { return qRound(twips * scale_ / kTwipsPerPixel); }
@@ -132,6 +130,13 @@ void BatchDialog::createColumns()
     lblProcess_->setObjectName(QStringLiteral("lblProcess"));
     lblProcess_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     place(lblProcess_, 6240, 4880, 2535, 600);
+
+    // Under the source frame and the file list: it concerns the photos.
+    chkFindCircle_ = new QCheckBox(QStringLiteral("Find the circle in each photo"));
+    chkFindCircle_->setObjectName(QStringLiteral("chkFindCircle"));
+    chkFindCircle_->setToolTip(QStringLiteral("Each photo's own centre and radius; "
+                                              "projection, tilt and view direction as set here"));
+    place(chkFindCircle_, 0, 4920, 4815, 375);
 
     // Column 5: the destination folder, format, postfix and parameters.
     place(destination, 8880, 0, kFrameWidth, kFrameHeight);
@@ -351,20 +356,40 @@ void BatchDialog::cmdStart_Click()
     for (const QString& name : itemTexts(*lstD_))
         job.files.push_back(name.toStdString());
 
+    const BatchSettings settings{SrcPrm, DstPrm, DstW, DstH, Interp, chkFindCircle_->isChecked()};
+
     BatchOutcome outcome;
     {
         const BusyGuard busy(cmdStart_);
         repaint();
-        outcome = run_batch(job, [this](const std::string& text) {
+        outcome = run_batch(job, settings, [this](const std::string& text) {
             showProgress(QString::fromStdString(text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
         });
         showProgress(QStringLiteral("Completed."));
     }
     // Not reported one by one: a single message once the run is over.
-    if (!outcome.failedSaves.empty())
-        dialogs().message(this, failureMessage(outcome.failedSaves), QMessageBox::Warning);
+    if (!outcome.allWell())
+        dialogs().message(this, QString::fromStdString(batch_report(outcome)), QMessageBox::Warning);
 }
 
 void BatchDialog::cmdCancel_Click() { reject(); }
+
+void BatchDialog::done(int result)
+{
+    // A field edit still waiting for its focus-out Apply is dropped, as
+    // Escape drops it: nothing of the dialog's may land after the handover.
+    form_->settlePendingApply();
+    if (!closed_) {
+        closed_ = true;
+        SrcPrm = mainSource_.prm;
+        RefX = mainSource_.refX;
+        RefY = mainSource_.refY;
+        if (!(destinationSide() == destinationAtLoad_))
+            rebuild_destination();
+        reset_src_param(false);
+        src_update();
+    }
+    QDialog::done(result);
+}
 
 } // namespace karwen::ui

@@ -4,14 +4,25 @@
 // edits the conversion parameters (the same globals as frmFormat, with the
 // batch's own bounds); "Start" converts the selected files one by one.
 // Shown modal with exec(); constructing it runs Form_Load.
+//
+// The destination side is the one the main window uses. The source side is
+// the dialog's own while it is open: its load starts from a fixed circle,
+// and closing it gives the main window back its source parameters, and a
+// fresh result when the destination side changed meanwhile. The run never
+// touches the main window's images or file names.
 #pragma once
 
 #include "parameter_fields.h"
 #include "parameter_form.h"
 
+#include "rix.h"
+
 #include <QDialog>
 #include <QString>
 
+#include <cstdint>
+
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -42,6 +53,10 @@ public:
     void cmdRemoveAll_Click();
     void cmdStart_Click();
     void cmdCancel_Click();
+
+    // Closing, by "Exit" or otherwise, gives the main window its source
+    // parameters back and brings its result up to date.
+    void done(int result) override;
 
     // A source size the batch bounds its centre and reference point by:
     // the sources are many files of any size.
@@ -87,6 +102,23 @@ private:
     QLabel* lblSelected_ = nullptr;
     QLabel* lblProcess_ = nullptr;
     QPushButton* cmdStart_ = nullptr;
+    QCheckBox* chkFindCircle_ = nullptr;
+
+    // The main window's source side, given back on closing.
+    struct SourceSide {
+        ProjectionRecord prm;
+        float refX, refY;
+    };
+    // The shared destination side as the dialog found it.
+    struct DestinationSide {
+        ProjectionRecord prm;
+        int32_t width, height, interp;
+        [[nodiscard]] bool operator==(const DestinationSide& other) const;
+    };
+    [[nodiscard]] static DestinationSide destinationSide();
+    SourceSide mainSource_{};
+    DestinationSide destinationAtLoad_{};
+    bool closed_ = false;
 
     QString OutExt_;
     double scale_ = 1.0; // pixels per 15 twips, grown with the font

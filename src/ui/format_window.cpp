@@ -156,17 +156,7 @@ bool FormatWindow::applyFields()
         return true;
     ref2angle();
     src_update();
-    if (!isImage(hDst))
-        return true;
-    if (RixWidth(hDst) != DstW || RixHeight(hDst) != DstH) {
-        (void)RixDestroy(hDst);
-        hDst = RixCreate(DstW, DstH);
-        dst_reset_sc();
-    }
-    convert();
-    if (AreaOn)
-        area_update();
-    dst_update();
+    rebuild_destination();
     return true;
 }
 

@@ -42,8 +42,7 @@ void ImageFileCommands::mnuFileOpen_Click()
     // cannot be read leaves the user's image and unsaved result as they were.
     const int32_t loaded = loadImage(cdl.FileName);
     if (!isImage(loaded)) {
-        dialogs().message(&main_, QStringLiteral("Cannot open \"%1\".\n%2").arg(cdl.FileName, lastFailure(cdl.FileName)),
-                          QMessageBox::Warning);
+        dialogs().message(&main_, lastFailure(FileAction::Open, cdl.FileName), QMessageBox::Warning);
         cdl.forgetChoice();
         return;
     }
@@ -82,8 +81,7 @@ void ImageFileCommands::mnuFileSave_Click()
     // A result that was not written keeps the name it had, so the caption
     // never claims a file that does not exist.
     if (!saveImage(cdl.FileName)) {
-        dialogs().message(&main_, QStringLiteral("Cannot save \"%1\".\n%2").arg(cdl.FileName, lastFailure(cdl.FileName)),
-                          QMessageBox::Warning);
+        dialogs().message(&main_, lastFailure(FileAction::Save, cdl.FileName), QMessageBox::Warning);
         cdl.forgetChoice();
         return;
     }
@@ -122,11 +120,10 @@ bool ImageFileCommands::saveImage(const QString& path)
     return false;
 }
 
-QString ImageFileCommands::lastFailure(const QString& path)
+QString ImageFileCommands::lastFailure(FileAction action, const QString& path)
 {
-    if (formatOf(path) == Format::Other)
-        return QStringLiteral("Only BMP and JPG files (*.bmp, *.jpg) are supported.");
-    return QString::fromUtf8(RixLastError());
+    const std::string name = path.toStdString();
+    return QString::fromStdString(file_problem_message(action, file_problem(action, name, RixLastError())));
 }
 
 } // namespace karwen::ui

@@ -3,6 +3,8 @@
 // chosen name alone, in any case.
 #pragma once
 
+#include "file_messages.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -28,8 +30,8 @@ private:
     [[nodiscard]] static int32_t loadImage(const QString& path);
     // Writes hDst in the format the name asks for; false when nothing was written.
     [[nodiscard]] static bool saveImage(const QString& path);
-    // Why the last load or save of path failed, for the user.
-    [[nodiscard]] static QString lastFailure(const QString& path);
+    // The message for the load or save of path that just failed.
+    [[nodiscard]] static QString lastFailure(FileAction action, const QString& path);
 
     WindowRegistry& windows_;
     MainWindow& main_;

@@ -34,11 +34,6 @@ void KarwenApp::Main()
     main.setBatchCommand([&main] {
         BatchDialog frmBatch(&main);
         frmBatch.exec();
-        // The dialog reset the source settings and may have replaced both
-        // images; the parameters window must not write its old values back.
-        reset_src_param(false);
-        src_update();
-        dst_update();
     });
     main.setAboutCommand([&main] {
         AboutBox frmAbout(&main);

@@ -59,6 +59,29 @@ TEST_F(Conversion, CallsTheLibraryWithBothImages)
     EXPECT_EQ(RixWidth(hDst), 512) << "convert must not recreate the destination";
 }
 
+TEST_F(Conversion, RebuildingTheDestinationFollowsItsSize)
+{
+    rebuild_destination();
+    EXPECT_TRUE(hooks.events.empty()) << "no destination image, nothing to rebuild";
+
+    hSrc = RixCreate(64, 64);
+    hDst = RixCreate(DstW, DstH);
+    const int32_t first = hDst;
+    AreaOn = true;
+    rebuild_destination();
+    EXPECT_EQ(hDst, first) << "the same size keeps the image and its zoom";
+    EXPECT_EQ(hooks.events, (Events{"placeDots", "redrawDst"}));
+
+    hooks.events.clear();
+    AreaOn = false;
+    DstW = 100;
+    rebuild_destination();
+    EXPECT_EQ(RixWidth(first), 0) << "the old image is gone";
+    EXPECT_EQ(RixWidth(hDst), 100);
+    EXPECT_EQ(RixHeight(hDst), DstH);
+    EXPECT_EQ(hooks.events, (Events{"resetDstScale", "redrawDst"}));
+}
+
 TEST_F(Conversion, RefreshRoutinesReachTheViews)
 {
     AreaOn = false;

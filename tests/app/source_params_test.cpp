@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 using namespace karwen;
@@ -56,6 +57,12 @@ TEST_F(SourceParams, OddBoxAndTallerSide)
     EXPECT_DOUBLE_EQ(SrcPrm.R, 0.47 * 301);
     EXPECT_EQ(RefX, 53.5f);
     EXPECT_EQ(RefY, 160.5f);
+
+    // The batch takes the circle alone; the view and projection stay.
+    ProjectionRecord batch{0, 0, 0, 10, 20, 30, kStereographic};
+    circle_from_bound({3, 10, 104, 311}, batch);
+    const ProjectionRecord expected{53.5, 160.5, 0.47 * 301, 10, 20, 30, kStereographic};
+    EXPECT_EQ(std::memcmp(&batch, &expected, sizeof batch), 0);
 }
 
 TEST_F(SourceParams, WithoutDetectOnlyRefreshes)

@@ -1,19 +1,25 @@
 #include "batch_run.h"
 
-#include "image.h"
-#include "image_store.h"
+#include "batch_report.h"
+#include "batch_test_support.h"
 #include "mdl_karwen.h"
-#include "rix.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
 namespace fs = std::filesystem;
 using namespace karwen;
+using karwen::test::Disc;
+using karwen::test::writePhoto;
 
 namespace {
+
+const uint32_t kSky = rix::packRgb(90, 140, 200);
+const uint32_t kRed = rix::packRgb(220, 30, 30);
+const uint32_t kGreen = rix::packRgb(30, 220, 30);
 
 class BatchRun : public ::testing::Test {
 protected:
@@ -25,136 +31,309 @@ protected:
         fs::remove_all(root);
         fs::create_directories(root / "in");
         fs::create_directories(root / "out");
-        SrcPrm = {256, 256, 250, 0, 0, 0, kEquidistant};
-        DstW = 64;
-        DstH = 48;
-        DstPrm = {32, 24, 24, 0, 0, 0, kEquidistant};
+        settings.srcPrm = {256, 256, 250, 0, 0, 0, kEquidistant};
+        settings.dstPrm = {32, 24, 24, 0, 0, 0, kEquidistant};
+        settings.dstW = 64;
+        settings.dstH = 48;
     }
-    void TearDown() override
-    {
-        (void)RixDestroy(hSrc);
-        (void)RixDestroy(hDst);
-        fs::remove_all(root);
-    }
+    void TearDown() override { fs::remove_all(root); }
 
-    // A 512 x 512 grey picture saved under the given name.
-    void writeImage(const std::string& name, bool asJpeg)
+    void photo(const std::string& name, uint32_t colour = kSky)
     {
-        const int32_t h = RixCreate(512, 512);
-        rix::Image* image = rix::findImage(h);
-        std::fill(image->data(), image->data() + 512 * 512, rix::packRgb(90, 140, 200));
-        const std::string path = (root / "in" / name).string();
-        int32_t quality = 90;
-        ASSERT_EQ(asJpeg ? RixSaveJPG(h, path.c_str(), &quality) : RixSaveBMP(h, path.c_str()), 1)
-            << RixLastError();
-        (void)RixDestroy(h);
+        ASSERT_TRUE(writePhoto(root / "in" / name, 512, 512, colour)) << name;
     }
-
-    void writeText(const std::string& name, const std::string& text)
+    void text(const std::string& name, const std::string& bytes)
     {
-        std::ofstream(root / "in" / name, std::ios::binary) << text;
+        std::ofstream(root / "in" / name, std::ios::binary) << bytes;
     }
+    [[nodiscard]] std::string in(const std::string& name) const { return (root / "in" / name).string(); }
+    [[nodiscard]] std::string out(const std::string& name) const { return (root / "out" / name).string(); }
 
-    BatchJob job(std::vector<std::string> files, std::string postfix = "-kw", std::string ext = "jpg")
+    [[nodiscard]] BatchJob job(std::vector<std::string> files, std::string postfix = "-kw",
+                               std::string ext = "jpg") const
     {
         return {(root / "in").string(), (root / "out").string(), postfix, ext, std::move(files)};
     }
 
     fs::path root;
+    BatchSettings settings;
 };
+
+// The handle the library gives out next (it never gives one out twice).
+int32_t nextHandle()
+{
+    const int32_t next = RixCreate(1, 1);
+    (void)RixDestroy(next);
+    return next;
+}
+
+// The images still held among the handles given out from `first` on.
+int liveImagesFrom(int32_t first)
+{
+    const int32_t next = nextHandle();
+    int live = 0;
+    for (int32_t h = first; h < next; ++h)
+        live += RixWidth(h) > 0 ? 1 : 0;
+    return live;
+}
+
+// The middle pixel of a result file.
+uint32_t middleOf(const std::string& path)
+{
+    const int32_t h = path.ends_with("bmp") ? RixLoadBMP(path.c_str()) : RixLoadJPG(path.c_str());
+    const rix::Image* image = rix::findImage(h);
+    const uint32_t pixel = image ? image->row(image->height() / 2)[image->width() / 2] : 0;
+    (void)RixDestroy(h);
+    return pixel;
+}
+
+bool near(uint32_t a, uint32_t b)
+{
+    const auto close = [](int x, int y) { return std::abs(x - y) <= 12; };
+    return close(rix::redOf(a), rix::redOf(b)) && close(rix::greenOf(a), rix::greenOf(b)) &&
+           close(rix::blueOf(a), rix::blueOf(b));
+}
 
 } // namespace
 
-TEST_F(BatchRun, ConvertsGoodFilesSkipsBadOnesAndHoldsOneResult)
+TEST_F(BatchRun, ConvertsGoodPhotosAndNamesUnreadableOnesWithoutTouchingTheOpenImage)
 {
-    writeImage("a.BMP", false);
-    writeImage("b.jpg", true);
-    writeText("broken.jpg", "not a jpeg at all");
-    writeImage("c.Jpg", true);
+    photo("a.BMP");
+    photo("b.jpg");
+    text("broken.jpg", "not a jpeg at all");
+    text("empty.bmp", "");
+    photo("c.Jpg");
+    // The open image of the window and its names, which a run must leave be.
+    hSrc = 7001;
+    hDst = 7002;
+    SrcFile = "open.jpg";
+    DstFile = "saved.jpg";
+    SrcW = 11;
+    SrcH = 12;
+    const ProjectionRecord mainSource = SrcPrm = {1, 2, 3, 4, 5, 6, kStereographic};
+    const int32_t firstHandle = nextHandle();
 
     std::vector<std::string> texts;
-    std::vector<int32_t> heldBefore; // the images held as each file starts
-    const BatchOutcome outcome = run_batch(job({"a.BMP", "broken.jpg", "b.jpg", "c.Jpg"}), [&](const std::string& t) {
-        texts.push_back(t);
-        heldBefore.push_back(hDst);
-    });
+    const BatchOutcome outcome = run_batch(job({"a.BMP", "broken.jpg", "empty.bmp", "b.jpg", "c.Jpg"}), settings,
+                                           [&](const std::string& t) { texts.push_back(t); });
 
+    EXPECT_EQ(texts, (std::vector<std::string>{"a.BMP\r (1/5)", "broken.jpg\r (2/5)", "empty.bmp\r (3/5)",
+                                               "b.jpg\r (4/5)", "c.Jpg\r (5/5)"}));
     EXPECT_EQ(outcome.converted, 3);
-    EXPECT_EQ(outcome.unreadable, 1);
-    EXPECT_TRUE(outcome.failedSaves.empty());
-    EXPECT_EQ(texts, (std::vector<std::string>{"a.BMP\r (1/4)", "broken.jpg\r (2/4)", "b.jpg\r (3/4)", "c.Jpg\r (4/4)"}));
-    for (const char* out : {"a-kw.jpg", "b-kw.jpg", "c-kw.jpg"}) {
-        const std::string path = (root / "out" / out).string();
-        const int32_t h = RixLoadJPG(path.c_str());
-        ASSERT_GE(h, 1) << out;
-        EXPECT_EQ(RixWidth(h), 64);
-        EXPECT_EQ(RixHeight(h), 48);
+    ASSERT_EQ(outcome.unreadable.size(), 2u);
+    EXPECT_EQ(outcome.unreadable[0].path, in("broken.jpg"));
+    EXPECT_EQ(outcome.unreadable[0].reason, "the file is cut short or is not a JPEG picture");
+    EXPECT_TRUE(outcome.unreadable[0].detail.starts_with("RixLoadJPG")) << outcome.unreadable[0].detail;
+    EXPECT_EQ(outcome.unreadable[1].path, in("empty.bmp"));
+    EXPECT_EQ(outcome.unreadable[1].reason, "the file is empty");
+    EXPECT_TRUE(outcome.refused.empty() && outcome.failedSaves.empty() && outcome.black.empty());
+    for (const char* name : {"a-kw.jpg", "b-kw.jpg", "c-kw.jpg"}) {
+        const int32_t h = RixLoadJPG(out(name).c_str());
+        EXPECT_EQ(RixWidth(h), 64) << name;
+        EXPECT_EQ(RixHeight(h), 48) << name;
         (void)RixDestroy(h);
     }
     EXPECT_FALSE(fs::exists(root / "out" / "broken-kw.jpg"));
 
-    // The globals describe the last file; exactly one result image is held.
-    EXPECT_EQ(SrcFile, "c.Jpg");
-    EXPECT_EQ(DstFile, (root / "out" / "c-kw.jpg").string());
-    EXPECT_EQ(SrcW, 512);
-    EXPECT_GE(hDst, 1);
-    for (int32_t earlier : heldBefore) {
-        if (earlier != hDst) {
-            EXPECT_EQ(RixWidth(earlier), 0) << "earlier results were destroyed";
+    EXPECT_EQ(liveImagesFrom(firstHandle), 0) << "the run keeps no image";
+    EXPECT_EQ(hSrc, 7001);
+    EXPECT_EQ(hDst, 7002);
+    EXPECT_EQ(SrcFile, "open.jpg");
+    EXPECT_EQ(DstFile, "saved.jpg");
+    EXPECT_EQ(SrcW, 11);
+    EXPECT_EQ(SrcH, 12);
+    EXPECT_EQ(std::memcmp(&SrcPrm, &mainSource, sizeof mainSource), 0);
+    hSrc = hDst = 0;
+}
+
+TEST_F(BatchRun, NoPhotoOrEarlierResultIsReplaced)
+{
+    // Empty postfix into the source folder: a.bmp's result is named a.jpg.
+    photo("a.bmp", kRed);
+    photo("a.jpg", kGreen);
+    const auto photoBytes = fs::file_size(root / "in" / "a.jpg");
+    const auto photoTime = fs::last_write_time(root / "in" / "a.jpg");
+    BatchJob inPlace = job({"a.bmp", "a.jpg"}, "");
+    inPlace.destFolder = inPlace.sourceFolder;
+    BatchOutcome outcome = run_batch(inPlace, settings, {});
+    EXPECT_EQ(outcome.converted, 0);
+    ASSERT_EQ(outcome.refused.size(), 2u);
+    EXPECT_EQ(outcome.refused[0].path, in("a.jpg"));
+    EXPECT_EQ(outcome.refused[0].reason, "the result of a.bmp would replace the photo a.jpg of this run");
+    EXPECT_EQ(outcome.refused[1].reason, "the result of a.jpg would replace that photo itself");
+    EXPECT_EQ(fs::file_size(root / "in" / "a.jpg"), photoBytes);
+    EXPECT_EQ(fs::last_write_time(root / "in" / "a.jpg"), photoTime);
+
+    // Two photos, one result name: the first photo's result stays.
+    photo("x.BMP", kRed);
+    photo("x.JPG", kGreen);
+    outcome = run_batch(job({"x.BMP", "x.JPG"}), settings, {});
+    EXPECT_EQ(outcome.converted, 1);
+    ASSERT_EQ(outcome.refused.size(), 1u);
+    EXPECT_EQ(outcome.refused[0].path, out("x-kw.jpg"));
+    EXPECT_EQ(outcome.refused[0].reason, "the result of x.JPG would replace that of x.BMP");
+    EXPECT_TRUE(near(middleOf(out("x-kw.jpg")), kRed));
+}
+
+TEST_F(BatchRun, PlanFindsTheSameFileUnderAnotherName)
+{
+    // Photos of one size, so that only the file system can tell them apart.
+    for (const char* name : {"a.bmp", "a.jpg", "b.jpg"})
+        text(name, std::string("photo ") + name);
+    fs::create_directory_symlink(root / "in", root / "link");
+    text("../out/b-kw.jpg", "a result of an earlier run");
+    const std::string mine = " would replace that photo itself";
+    const std::vector<std::string> inPlace{"the result of a.bmp would replace the photo a.jpg of this run",
+                                           "the result of a.jpg" + mine, "the result of b.jpg" + mine};
+    const std::vector<std::string> twice{"", "the result of a.jpg would replace that of a.bmp", ""};
+    struct Case {
+        const char* what;
+        fs::path destFolder;
+        std::string postfix;
+        std::vector<std::string> refusals; // one per listed file, "" when written
+    };
+    const Case cases[] = {
+        {"source folder spelled another way", root / "in" / ".", "", inPlace},
+        {"through a link to the source folder", root / "link", "", inPlace},
+        {"a postfix keeps the photos apart", root / "in", "-kw", twice},
+        {"results of an earlier run are replaced", root / "out", "-kw", twice},
+    };
+    for (const Case& c : cases) {
+        BatchJob j = job({"a.bmp", "a.jpg", "b.jpg"}, c.postfix);
+        j.destFolder = c.destFolder.string();
+        const std::vector<PlannedFile> plan = plan_batch(j);
+        ASSERT_EQ(plan.size(), 3u) << c.what;
+        for (std::size_t i = 0; i < plan.size(); ++i) {
+            EXPECT_EQ(plan[i].sourcePath, in(j.files[i])) << c.what;
+            EXPECT_EQ(plan[i].outputPath, (c.destFolder / (j.files[i].substr(0, 1) + c.postfix + ".jpg")).string());
+            EXPECT_EQ(plan[i].refusal, c.refusals[i]) << c.what << ", file " << i;
         }
     }
 }
 
 TEST_F(BatchRun, OutputNamesFollowPostfixAndFormat)
 {
-    EXPECT_EQ(batch_output_path(job({}), "img01.JPG"), (root / "out" / "img01-kw.jpg").string());
-    EXPECT_EQ(batch_output_path(job({}, "", "bmp"), "img01.JPG"), (root / "out" / "img01.bmp").string());
-
-    writeImage("a.JPG", true);
-    const BatchOutcome outcome = run_batch(job({"a.JPG"}, "-kw", "bmp"), {});
-    EXPECT_EQ(outcome.converted, 1);
-    const std::string path = (root / "out" / "a-kw.bmp").string();
-    const int32_t h = RixLoadBMP(path.c_str());
-    EXPECT_GE(h, 1) << "the bmp format writes a real BMP file";
-    (void)RixDestroy(h);
-}
-
-TEST_F(BatchRun, ProgressTextCutsLongNamesOnly)
-{
+    EXPECT_EQ(batch_output_path(job({}), "img01.JPG"), out("img01-kw.jpg"));
+    EXPECT_EQ(batch_output_path(job({}, "", "bmp"), "img01.JPG"), out("img01.bmp"));
     const std::string longName = "a_very_long_photograph_name_from_the_field.jpg";
+    EXPECT_EQ(batch_output_path(job({}), longName), out("a_very_long_photograph_name_from_the_field-kw.jpg"));
     EXPECT_EQ(batch_progress_text(longName, 2, 3), longName.substr(0, 30) + "\r (2/3)");
     EXPECT_EQ(batch_progress_text("Käfer_ÄÖÜ_äöü_ßßß_éèê_0123456789.jpg", 1, 1),
               "Käfer_ÄÖÜ_äöü_ßßß_éèê_01234567\r (1/1)")
         << "characters, not bytes";
-    EXPECT_EQ(batch_output_path(job({}), longName),
-              (root / "out" / "a_very_long_photograph_name_from_the_field-kw.jpg").string());
+
+    photo("a.JPG");
+    EXPECT_EQ(run_batch(job({"a.JPG"}, "-kw", "bmp"), settings, {}).converted, 1);
+    const int32_t h = RixLoadBMP(out("a-kw.bmp").c_str());
+    EXPECT_GE(h, 1) << "the bmp format writes a real BMP file";
+    (void)RixDestroy(h);
 }
 
-TEST_F(BatchRun, FailedSavesAreReportedAndSourcesNeverOverwritten)
+TEST_F(BatchRun, FailedSavesAreReported)
 {
-    writeImage("a.jpg", true);
-    writeImage("b.jpg", true);
-    const auto sourceSize = fs::file_size(root / "in" / "a.jpg");
-
-    BatchJob intoMissingFolder = job({"a.jpg"});
-    intoMissingFolder.destFolder = (root / "missing").string();
-    BatchOutcome outcome = run_batch(intoMissingFolder, {});
+    photo("a.jpg");
+    photo("b.jpg");
+    fs::create_directory(root / "out" / "b-kw.jpg");
+    BatchJob j = job({"a.jpg", "b.jpg"});
+    BatchOutcome outcome = run_batch(j, settings, {});
     ASSERT_EQ(outcome.failedSaves.size(), 1u);
-    EXPECT_EQ(outcome.failedSaves[0].outputPath, (root / "missing" / "a-kw.jpg").string());
+    EXPECT_EQ(outcome.failedSaves[0].path, out("b-kw.jpg"));
+    EXPECT_EQ(outcome.failedSaves[0].reason, "a folder of this name is in the way");
 
-    BatchJob inPlace = job({"a.jpg", "b.jpg"}, "");
-    inPlace.destFolder = inPlace.sourceFolder;
-    outcome = run_batch(inPlace, {});
-    EXPECT_EQ(outcome.failedSaves.size(), 2u);
-    EXPECT_EQ(fs::file_size(root / "in" / "a.jpg"), sourceSize) << "the photograph is kept";
+    j.destFolder = (root / "missing").string();
+    outcome = run_batch(j, settings, {});
+    ASSERT_EQ(outcome.failedSaves.size(), 2u);
+    EXPECT_EQ(outcome.failedSaves[0].reason, "the folder does not exist");
+    EXPECT_FALSE(outcome.failedSaves[0].detail.empty());
+}
+
+TEST_F(BatchRun, BlackResultsAreNamedAndTheCircleCanBeFoundInEachPhoto)
+{
+    // The start circle (256, 256, 256) lies in the black corner of this
+    // photo; its own circle is a small disc in the middle.
+    const Disc disc{600, 450, 120};
+    ASSERT_TRUE(writePhoto(root / "in" / "p.bmp", 1200, 900, kSky, &disc));
+    settings.srcPrm = {256, 256, 256, 0, 0, 0, kEquidistant};
+    BatchOutcome outcome = run_batch(job({"p.bmp"}, "-kw", "bmp"), settings, {});
+    EXPECT_EQ(outcome.converted, 0);
+    ASSERT_EQ(outcome.black.size(), 1u);
+    EXPECT_EQ(outcome.black[0].path, in("p.bmp"));
+    EXPECT_EQ(outcome.black[0].reason, "the circle does not lie on this photo");
+    EXPECT_FALSE(fs::exists(root / "out" / "p-kw.bmp")) << "a black result replaces nothing";
+
+    // Found per photo: centre and radius from the photo, the rest as set.
+    settings.findCircle = true;
+    settings.srcPrm = {256, 256, 256, 20, -10, 30, kEquisolidangle};
+    outcome = run_batch(job({"p.bmp"}, "-kw", "bmp"), settings, {});
+    EXPECT_EQ(outcome.converted, 1);
+    EXPECT_TRUE(outcome.allWell());
+
+    const int32_t source = RixLoadBMP(in("p.bmp").c_str());
+    const int32_t expected = RixCreate(settings.dstW, settings.dstH);
+    RixRect box{};
+    ASSERT_EQ(RixBound(source, &box), 1);
+    ProjectionRecord found = settings.srcPrm;
+    circle_from_bound(box, found);
+    ASSERT_EQ(RixSDeform(source, expected, &found, &settings.dstPrm, settings.interp), 1);
+    const int32_t written = RixLoadBMP(out("p-kw.bmp").c_str());
+    ASSERT_GE(written, 1);
+    EXPECT_EQ(std::memcmp(rix::findImage(written)->data(), rix::findImage(expected)->data(),
+                          std::size_t(settings.dstW) * std::size_t(settings.dstH) * 4),
+              0);
+    EXPECT_FALSE(is_all_black(written));
+    for (int32_t h : {source, expected, written})
+        (void)RixDestroy(h);
+}
+
+TEST(BatchBlackCheck, EveryPixelCounts)
+{
+    // 70 rows: a full strip of the check and a short one.
+    struct Case {
+        const char* what;
+        int x, y;
+        uint32_t pixel;
+        bool black;
+    };
+    const Case cases[] = {
+        {"all black", 0, 0, rix::packRgb(0, 0, 0), true},
+        {"first pixel", 0, 0, rix::packRgb(0, 0, 1), false},
+        {"last pixel of the short strip", 32, 69, rix::packRgb(1, 0, 0), false},
+        {"first row of the short strip", 5, 64, rix::packRgb(0, 1, 0), false},
+    };
+    for (const Case& c : cases) {
+        const int32_t h = RixCreate(33, 70);
+        rix::Image* image = rix::findImage(h);
+        std::fill_n(image->data(), 33 * 70, rix::packRgb(0, 0, 0));
+        image->row(c.y)[c.x] = c.pixel;
+        EXPECT_EQ(is_all_black(h), c.black) << c.what;
+        (void)RixDestroy(h);
+    }
+    EXPECT_FALSE(is_all_black(0)) << "no image is not a black one";
+}
+
+TEST(BatchReport, GroupsEveryProblemWithPathAndReason)
+{
+    BatchOutcome outcome;
+    EXPECT_EQ(batch_report(outcome), "");
+    outcome.black.push_back({"/in/d.jpg", "the circle does not lie on this photo", ""});
+    outcome.unreadable.push_back({"/in/c.jpg", "the file is empty", "RixLoadJPG: empty"});
+    for (int i = 0; i < 14; ++i)
+        outcome.refused.push_back({"/out/r" + std::to_string(i) + ".jpg", "the result of x would replace that of y", ""});
+    const std::string report = batch_report(outcome);
+    EXPECT_TRUE(report.starts_with("These photos could not be read:\n/in/c.jpg: the file is empty.\n    RixLoadJPG: empty\n\n"
+                                   "These results were not written, to keep other files:\n"))
+        << report;
+    EXPECT_NE(report.find("/out/r11.jpg: the result of x would replace that of y.\n... and 2 more.\n\n"), std::string::npos)
+        << report;
+    EXPECT_TRUE(report.ends_with("These photos gave an entirely black result, which was not written:\n"
+                                 "/in/d.jpg: the circle does not lie on this photo."))
+        << report;
 }
 
 TEST_F(BatchRun, ListsImageFilesSortedByName)
 {
-    writeText("p2.jpg", "x");
-    writeText("p1.BMP", "x");
-    writeText("p3.jpeg", "x");
-    writeText("notes.txt", "x");
+    for (const char* name : {"p2.jpg", "p1.BMP", "p3.jpeg", "notes.txt", "xjpg"})
+        text(name, "x");
     fs::create_directories(root / "in" / "folder.jpg");
     std::vector<std::string> names;
     ASSERT_TRUE(list_image_files((root / "in").string(), names));

@@ -1,9 +1,12 @@
 // frmBatch driven like a person would: the load, the file lists, the
-// parameter fields with the batch's bounds, and runs over folders of good,
-// corrupt and non-image files, with the main window's views open.
+// parameter fields with the batch's bounds, runs over folders of good,
+// corrupt, clashing and off-circle photos with their closing message, and
+// the main window's open image before and after.
 #include "batch_dialog.h"
 #include "batch_run.h"
+#include "batch_test_support.h"
 #include "dst_view.h"
+#include "format_window.h"
 #include "karwen_app.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
@@ -13,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -55,14 +59,20 @@ public:
     }
 };
 
-void writeImage(const QString& path, int w, int h)
+// A photo in one bright colour, or with a disc of it on black.
+void writeImage(const QString& path, int w, int h, const test::Disc* disc = nullptr)
 {
-    const int32_t handle = RixCreate(w, h);
-    int32_t quality = 90;
-    const QByteArray name = path.toUtf8();
-    const bool jpeg = path.endsWith(QStringLiteral("jpg"), Qt::CaseInsensitive);
-    QVERIFY(jpeg ? RixSaveJPG(handle, name.constData(), &quality) : RixSaveBMP(handle, name.constData()));
-    (void)RixDestroy(handle);
+    QVERIFY(test::writePhoto(path.toStdString(), w, h, rix::packRgb(90, 140, 200), disc));
+}
+
+// The pixels of an image, drawn through the library's public interface.
+QImage pixelsOf(int32_t handle)
+{
+    QImage image(RixWidth(handle), RixHeight(handle), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    RixCanvas canvas{image.bits(), int32_t(image.width()), int32_t(image.height()), int32_t(image.bytesPerLine())};
+    (void)RixStretchBlt(handle, 0, 0, image.width(), image.height(), &canvas, 0, 0, image.width(), image.height());
+    return image;
 }
 
 void writeBytes(const QString& path, const QByteArray& bytes) { QVERIFY(test::writeFile(path, bytes)); }
@@ -120,10 +130,11 @@ private slots:
     void fieldBounds();
     void onlyFocusMovesInsideApply();
     void startWithoutFilesAsksForFiles();
-    void runConvertsGoodFilesAndSkipsOthers();
+    void runConvertsGoodFilesAndNamesTheOthers();
     void runWritesBmpAndEmptyPostfix();
-    void failedSavesAreReportedOnce();
-    void viewsSurviveABatch();
+    void closingMessageListsEveryProblemOnce();
+    void findTheCircleInEachPhoto();
+    void openImageSurvivesABatch();
 
 private:
     // A fresh dialog over dir_/in, destination dir_/out.
@@ -207,6 +218,12 @@ void TestBatchDialog::loadResetsSourceAndListsCurrentFolder()
 
     child<QComboBox>(*dialog, QStringLiteral("cmbF"))->setCurrentIndex(0);
     QCOMPARE(dialog->OutExt(), QStringLiteral("bmp"));
+
+    // Closing gives the main window its own source side back.
+    dialog->reject();
+    QCOMPARE(SrcPrm.Cx, 100.0);
+    QCOMPARE(SrcPrm.Proj, 0);
+    QCOMPARE(RefX, 5.0f);
 }
 
 void TestBatchDialog::loadInMissingFolderReportsAndListsNothing()
@@ -455,13 +472,14 @@ void TestBatchDialog::startWithoutFilesAsksForFiles()
     QVERIFY(QDir(dir_->filePath(QStringLiteral("out"))).isEmpty());
 }
 
-void TestBatchDialog::runConvertsGoodFilesAndSkipsOthers()
+void TestBatchDialog::runConvertsGoodFilesAndNamesTheOthers()
 {
+    // Photos large enough for the start circle (256, 256, radius 256).
     const QString in = dir_->filePath(QStringLiteral("in"));
     const QString longName = QStringLiteral("a_photograph_with_a_name_over_thirty.jpg");
-    writeImage(in + QStringLiteral("/a.jpg"), 96, 64);
-    writeImage(in + QLatin1Char('/') + longName, 80, 80);
-    writeImage(in + QStringLiteral("/b.BMP"), 120, 90);
+    writeImage(in + QStringLiteral("/a.jpg"), 600, 520);
+    writeImage(in + QLatin1Char('/') + longName, 520, 520);
+    writeImage(in + QStringLiteral("/b.BMP"), 640, 560);
     writeBytes(in + QStringLiteral("/c.jpg"), QByteArray("\xFF\xD8\xFF\xE0 not really a jpeg"));
     writeBytes(in + QStringLiteral("/notes.txt"), "no image");
     DstW = 40;
@@ -514,7 +532,14 @@ void TestBatchDialog::runConvertsGoodFilesAndSkipsOthers()
     QVERIFY(start->isEnabled());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     QCOMPARE(label->text(), QStringLiteral("Completed."));
-    QVERIFY(dialogs_->messages.isEmpty());
+    // The corrupt photo is named, after the run, in the user's words.
+    QCOMPARE(dialogs_->messages.size(), 1);
+    const QStringList lines = dialogs_->messages.front().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0], QStringLiteral("These photos could not be read:"));
+    QCOMPARE(lines[1], QDir(in).filePath(QStringLiteral("c.jpg")) +
+                           QStringLiteral(": the file is cut short or is not a JPEG picture."));
+    QVERIFY(lines[2].startsWith(QStringLiteral("    RixLoadJPG")));
 
     const QDir out(dir_->filePath(QStringLiteral("out")));
     QCOMPARE(out.entryList(QDir::Files, QDir::Name),
@@ -524,21 +549,21 @@ void TestBatchDialog::runConvertsGoodFilesAndSkipsOthers()
     QCOMPARE(RixHeight(written), 30);
     (void)RixDestroy(written);
 
-    // The globals describe the last file read: the corrupt one, so no
-    // source image; the conversion of b.BMP is the one image held.
-    QCOMPARE(SrcFile, std::string("c.jpg"));
-    QVERIFY(!isImage(hSrc));
-    QVERIFY(isImage(hDst));
-    QCOMPARE(SrcW, 120);
-    QCOMPARE(liveImages(), 1);
-    QCOMPARE(QString::fromStdString(DstFile), out.filePath(QStringLiteral("b-kw.jpg")));
+    // The run's images are gone and the program's own are untouched.
+    QCOMPARE(SrcFile, std::string());
+    QCOMPARE(DstFile, std::string());
+    QCOMPARE(hSrc, 0);
+    QCOMPARE(hDst, 0);
+    QCOMPARE(SrcW, 0);
+    QCOMPARE(liveImages(), 0);
 }
 
 void TestBatchDialog::runWritesBmpAndEmptyPostfix()
 {
-    writeImage(dir_->filePath(QStringLiteral("in/a.JPG")), 64, 64);
+    writeImage(dir_->filePath(QStringLiteral("in/a.JPG")), 512, 512);
     DstW = 24;
     DstH = 24;
+    DstPrm = {12, 12, 12, 0, 0, 0, 0};
     const std::unique_ptr<BatchDialog> dialog = dialogOverInput();
     dialog->cmdAddAll_Click();
     child<QComboBox>(*dialog, QStringLiteral("cmbF"))->setCurrentIndex(0);
@@ -551,79 +576,178 @@ void TestBatchDialog::runWritesBmpAndEmptyPostfix()
     QFile bmp(out.filePath(QStringLiteral("a-kw.bmp")));
     QVERIFY(bmp.open(QIODevice::ReadOnly));
     QCOMPARE(bmp.read(2), QByteArray("BM"));
-    // Both sources again in the globals: one source, one destination.
-    QCOMPARE(liveImages(), 2);
+    QVERIFY(dialogs_->messages.isEmpty());
+    QCOMPARE(liveImages(), 0);
 }
 
-void TestBatchDialog::failedSavesAreReportedOnce()
+void TestBatchDialog::closingMessageListsEveryProblemOnce()
 {
     const QString in = dir_->filePath(QStringLiteral("in"));
-    writeImage(in + QStringLiteral("/a.jpg"), 32, 32);
-    writeImage(in + QStringLiteral("/b.jpg"), 32, 32);
+    const QString out = dir_->filePath(QStringLiteral("out"));
+    writeImage(in + QStringLiteral("/a.jpg"), 512, 512);
+    QVERIFY(QDir(out).mkpath(QStringLiteral("a-kw.jpg"))); // a folder where a's result goes
     writeBytes(in + QStringLiteral("/c.jpg"), "corrupt");
+    const test::Disc disc{600, 450, 120}; // far from the start circle
+    writeImage(in + QStringLiteral("/d.jpg"), 1200, 900, &disc);
+    writeImage(in + QStringLiteral("/x.BMP"), 512, 512);
+    writeImage(in + QStringLiteral("/x.JPG"), 512, 512);
     const std::unique_ptr<BatchDialog> dialog = dialogOverInput();
     dialog->cmdAddAll_Click();
-    QVERIFY(QDir(dir_->filePath(QStringLiteral("out"))).removeRecursively());
 
     dialog->cmdStart_Click();
     QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblProcess"))->text(), QStringLiteral("Completed."));
     QCOMPARE(dialogs_->messages.size(), 1);
-    const QString& text = dialogs_->messages.front();
-    QVERIFY(text.startsWith(QStringLiteral("These outputs could not be written:")));
-    QVERIFY(text.contains(QStringLiteral("a-kw.jpg")));
-    QVERIFY(text.contains(QStringLiteral("b-kw.jpg")));
-    // The unreadable input stays silent.
-    QVERIFY(!text.contains(QStringLiteral("c-kw.jpg")));
     QCOMPARE(dialogs_->icons.front(), QMessageBox::Warning);
+    const QString text = dialogs_->messages.front();
+    // Each group once, in this order, each file with its path and reason.
+    const QStringList expected{
+        QStringLiteral("These photos could not be read:\n%1/c.jpg: the file is cut short or is not a JPEG picture.")
+            .arg(in),
+        QStringLiteral("These results were not written, to keep other files:\n"
+                       "%1/x-kw.jpg: the result of x.JPG would replace that of x.BMP.")
+            .arg(out),
+        QStringLiteral("These results could not be written:\n%1/a-kw.jpg: a folder of this name is in the way.")
+            .arg(out),
+        QStringLiteral("These photos gave an entirely black result, which was not written:\n"
+                       "%1/d.jpg: the circle does not lie on this photo.")
+            .arg(in),
+    };
+    qsizetype from = 0;
+    for (const QString& group : expected) {
+        const qsizetype at = text.indexOf(group, from);
+        QVERIFY2(at >= from, qPrintable(text));
+        from = at + group.size();
+    }
+    QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{"x-kw.jpg"});
     QVERIFY(child<QPushButton>(*dialog, QStringLiteral("cmdStart"))->isEnabled());
+}
+
+void TestBatchDialog::findTheCircleInEachPhoto()
+{
+    const test::Disc disc{600, 450, 120};
+    writeImage(dir_->filePath(QStringLiteral("in/d.bmp")), 1200, 900, &disc);
+    const std::unique_ptr<BatchDialog> dialog = dialogOverInput();
+    auto* find = child<QCheckBox>(*dialog, QStringLiteral("chkFindCircle"));
+    QCOMPARE(find->text(), QStringLiteral("Find the circle in each photo"));
+    QVERIFY(!find->isChecked());
+    dialog->cmdAddAll_Click();
+
+    find->setChecked(true);
+    dialog->cmdStart_Click();
+    QVERIFY(dialogs_->messages.isEmpty());
+    const int32_t written = RixLoadJPG(dir_->filePath(QStringLiteral("out/d-kw.jpg")).toUtf8().constData());
+    QVERIFY(isImage(written));
+    (void)RixDestroy(written);
+    // Found for the run only: the dialog keeps its own circle.
+    QCOMPARE(SrcPrm.Cx, 256.0);
+    QCOMPARE(dialog->field(Field::SrcR)->text(), QStringLiteral("256.00"));
 }
 
 // ---- With the main window -------------------------------------------------
 
-void TestBatchDialog::viewsSurviveABatch()
+namespace {
+
+// What the person sees of the open image, and the state behind it.
+struct OpenImage {
+    int32_t src, dst, srcW, srcH;
+    std::string srcFile, dstFile;
+    ProjectionRecord srcPrm;
+    float refX, refY;
+    QImage srcPicture, dstPicture, dstPixels;
+    QString srcTitle, dstTitle, cxField;
+
+    explicit OpenImage(ui::KarwenApp& app)
+        : src(hSrc), dst(hDst), srcW(SrcW), srcH(SrcH), srcFile(SrcFile), dstFile(DstFile), srcPrm(SrcPrm),
+          refX(RefX), refY(RefY)
+    {
+        views::SrcView* srcView = app.windows().srcIfLoaded();
+        views::DstView* dstView = app.windows().dstIfLoaded();
+        QVERIFY(srcView && dstView);
+        srcPicture = srcView->canvas().copy();
+        dstPicture = dstView->canvas().copy();
+        dstPixels = pixelsOf(hDst);
+        srcTitle = srcView->outerWindow()->windowTitle();
+        dstTitle = dstView->outerWindow()->windowTitle();
+        cxField = app.windows().frmFormat().field(Field::SrcCx)->text();
+    }
+};
+
+} // namespace
+
+void TestBatchDialog::openImageSurvivesABatch()
 {
     ui::KarwenApp app;
     app.Main();
     const QString photo = dir_->filePath(QStringLiteral("open.bmp"));
-    writeImage(photo, 200, 150);
+    const test::Disc disc{150, 100, 90};
+    writeImage(photo, 300, 200, &disc);
     dialogs_->files.push_back(photo);
     app.frmMain().item(QStringLiteral("mnuFileOpen"))->trigger();
     QVERIFY(isImage(hSrc));
-    QVERIFY(app.windows().srcIfLoaded());
-    QVERIFY(app.windows().dstIfLoaded());
+    // A circle fitted by hand and a result saved: the user's work.
+    SrcPrm.Cx += 7.5;
+    SrcPrm.R -= 4;
+    RefX += 20;
+    ref2angle();
+    reset_src_param(false);
+    src_update();
+    convert();
+    dst_update();
+    DstFile = dir_->filePath(QStringLiteral("saved.jpg")).toStdString();
+    const OpenImage before(app);
 
-    writeImage(dir_->filePath(QStringLiteral("in/big.jpg")), 400, 300);
-    writeImage(dir_->filePath(QStringLiteral("in/small.bmp")), 50, 40);
-    {
+    writeImage(dir_->filePath(QStringLiteral("in/big.jpg")), 600, 520);
+    writeImage(dir_->filePath(QStringLiteral("in/small.bmp")), 520, 512);
+    const auto runBatch = [&](const QString& width) {
         const CurrentFolder here(dir_->filePath(QStringLiteral("in")));
         BatchDialog dialog(&app.frmMain());
+        QCOMPARE(SrcPrm.Cx, 256.0); // the dialog starts from its own circle
         child<QLineEdit>(dialog, QStringLiteral("txtFolderD"))->setText(dir_->filePath(QStringLiteral("out")));
+        dialog.field(Field::DstW)->setText(width);
+        dialog.Apply();
         dialog.cmdAddAll_Click();
         dialog.cmdStart_Click();
+        QVERIFY(dialogs_->messages.isEmpty());
         dialog.cmdCancel_Click();
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    }
-    QCOMPARE(SrcW, 50);
+    };
 
-    // The views draw the batch's images on their next repaint and still
-    // zoom, fit and close.
-    views::SrcView* src = app.windows().srcIfLoaded();
-    views::DstView* dst = app.windows().dstIfLoaded();
-    QVERIFY(src && dst);
-    src->pct_update();
-    dst->pct_update();
-    QVERIFY(!app.frmMain().grab().isNull());
-    for (int zoom = 0; zoom < 8; ++zoom) {
-        src->set_sc(ui::MainWindow::MagTbl[std::size_t(zoom)]);
-        dst->set_sc(ui::MainWindow::MagTbl[std::size_t(zoom)]);
-        QVERIFY(!src->grab().isNull());
-        QVERIFY(!dst->grab().isNull());
-    }
-    src->fit();
-    dst->fit();
+    runBatch(QStringLiteral("512"));
+    QCOMPARE(QDir(dir_->filePath(QStringLiteral("out"))).entryList(QDir::Files).size(), 2);
+    const OpenImage after(app);
+    QCOMPARE(after.src, before.src);
+    QCOMPARE(after.dst, before.dst);
+    QCOMPARE(after.srcW, before.srcW);
+    QCOMPARE(after.srcH, before.srcH);
+    QCOMPARE(after.srcFile, before.srcFile);
+    QCOMPARE(after.dstFile, before.dstFile);
+    QCOMPARE(std::memcmp(&after.srcPrm, &before.srcPrm, sizeof before.srcPrm), 0);
+    QCOMPARE(after.refX, before.refX);
+    QCOMPARE(after.refY, before.refY);
+    QCOMPARE(after.srcPicture, before.srcPicture);
+    QCOMPARE(after.dstPicture, before.dstPicture);
+    QCOMPARE(after.dstPixels, before.dstPixels);
+    QCOMPARE(after.srcTitle, before.srcTitle);
+    QCOMPARE(after.dstTitle, before.dstTitle);
+    QCOMPARE(after.cxField, before.cxField);
+    QVERIFY(app.frmMain().item(QStringLiteral("mnuFileSave"))->isEnabled());
+
+    // A new destination size from the dialog: the main window's result is
+    // made again in that size from its own source side, shown at 100 %.
+    app.windows().dstIfLoaded()->set_sc(0.5f);
+    runBatch(QStringLiteral("200"));
+    QCOMPARE(DstW, 200);
+    QCOMPARE(hSrc, before.src);
+    QCOMPARE(std::memcmp(&SrcPrm, &before.srcPrm, sizeof SrcPrm), 0);
+    QCOMPARE(RixWidth(hDst), 200);
+    const int32_t fresh = RixCreate(DstW, DstH);
+    QVERIFY(convert_images(hSrc, fresh, SrcPrm, DstPrm, Interp));
+    QCOMPARE(pixelsOf(hDst), pixelsOf(fresh));
+    (void)RixDestroy(fresh);
+    QCOMPARE(app.windows().dstIfLoaded()->viewScale(), 1.0f);
+    QCOMPARE(app.windows().frmFormat().field(Field::DstW)->text(), QStringLiteral("200"));
+    QCOMPARE(app.windows().frmFormat().field(Field::SrcCx)->text(), before.cxField);
+
     app.frmMain().item(QStringLiteral("mnuFileClose"))->trigger();
-    QVERIFY(!isImage(hSrc));
-    QVERIFY(!isImage(hDst));
     QCOMPARE(liveImages(), 0);
     app.frmMain().close();
 }

@@ -1,0 +1,98 @@
+#include "file_messages.h"
+
+#include "image_files.h"
+#include "utf8_paths.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <system_error>
+
+namespace karwen {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool mayAccess(const fs::path& path, int mode) { return ::access(path.c_str(), mode) == 0; }
+
+// The folder a name is in; the current folder for a bare name.
+fs::path folderOf(const fs::path& path)
+{
+    const fs::path folder = path.parent_path();
+    return folder.empty() ? fs::path(".") : folder;
+}
+
+// Problems of the name and its folder that opening and saving share;
+// "" when the folder is there.
+std::string folderReason(const fs::path& path)
+{
+    if (path.empty() || !path.has_filename())
+        return "no file name is given";
+    std::error_code ec;
+    if (!fs::is_directory(folderOf(path), ec))
+        return "the folder does not exist";
+    return {};
+}
+
+std::string openReason(const std::string& name, const fs::path& path)
+{
+    const ImageFormat format = image_format_of(name);
+    if (format == ImageFormat::Other)
+        return "only BMP and JPEG pictures (.bmp, .jpg) can be opened";
+    if (std::string reason = folderReason(path); !reason.empty())
+        return reason;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status))
+        return "the file does not exist";
+    if (fs::is_directory(status))
+        return "this is a folder, not a file";
+    if (!fs::is_regular_file(status))
+        return "this is not an ordinary file";
+    if (!mayAccess(path, R_OK))
+        return "you may not read this file";
+    if (fs::file_size(path, ec) == 0 && !ec)
+        return "the file is empty";
+    return format == ImageFormat::Bmp ? "the file is cut short or is not a BMP picture"
+                                      : "the file is cut short or is not a JPEG picture";
+}
+
+std::string saveReason(const std::string& name, const fs::path& path)
+{
+    if (image_format_of(name) == ImageFormat::Other)
+        return "only BMP and JPEG pictures (.bmp, .jpg) can be saved";
+    if (std::string reason = folderReason(path); !reason.empty())
+        return reason;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (fs::is_directory(status))
+        return "a folder of this name is in the way";
+    if (!mayAccess(folderOf(path), W_OK | X_OK))
+        return "you may not write into this folder";
+    if (fs::exists(status) && !mayAccess(path, W_OK))
+        return "you may not change this file";
+    return "the file could not be written";
+}
+
+} // namespace
+
+FileProblem file_problem(FileAction action, const std::string& path, const std::string& libraryError)
+{
+    const fs::path p = utf8_path(path);
+    FileProblem problem{path, action == FileAction::Open ? openReason(path, p) : saveReason(path, p), {}};
+    if (image_format_of(path) != ImageFormat::Other)
+        problem.detail = libraryError;
+    return problem;
+}
+
+std::string file_problem_message(FileAction action, const FileProblem& problem)
+{
+    std::string text = (action == FileAction::Open ? "Cannot open \"" : "Cannot save \"") + problem.path +
+                       "\": " + problem.reason + ".";
+    if (!problem.detail.empty())
+        text += "\n" + problem.detail;
+    return text;
+}
+
+} // namespace karwen

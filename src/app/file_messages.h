@@ -1,0 +1,30 @@
+// What the user is told when an image file cannot be opened or saved: the
+// path and what went wrong in plain words, found by looking at the file and
+// its folder right after the failure; the imaging library's own message may
+// follow as the technical detail.
+#pragma once
+
+#include <string>
+
+namespace karwen {
+
+enum class FileAction { Open, Save };
+
+// A file and what went wrong with it.
+struct FileProblem {
+    std::string path;
+    std::string reason; // plain words, no path, no full stop: "the file does not exist"
+    std::string detail; // the library's words; "" when the library was not asked
+};
+
+// Why opening or saving path failed. libraryError is RixLastError() of the
+// failed call; it is dropped where the library was never asked (a name that
+// is no BMP or JPG file).
+[[nodiscard]] FileProblem file_problem(FileAction action, const std::string& path,
+                                       const std::string& libraryError);
+
+// 'Cannot open "<path>": <reason>.' (or "Cannot save"), and the detail on a
+// second line when there is one.
+[[nodiscard]] std::string file_problem_message(FileAction action, const FileProblem& problem);
+
+} // namespace karwen

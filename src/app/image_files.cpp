@@ -1,0 +1,51 @@
+#include "image_files.h"
+
+#include "rix.h"
+
+#include <cctype>
+
+namespace karwen {
+
+ImageFormat image_format_of(const std::string& path)
+{
+    if (path.size() < 3)
+        return ImageFormat::Other;
+    std::string ext = path.substr(path.size() - 3);
+    for (char& c : ext)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (ext == "BMP")
+        return ImageFormat::Bmp;
+    if (ext == "JPG")
+        return ImageFormat::Jpg;
+    return ImageFormat::Other;
+}
+
+int32_t load_image_file(const std::string& path)
+{
+    switch (image_format_of(path)) {
+    case ImageFormat::Bmp:
+        return RixLoadBMP(path.c_str());
+    case ImageFormat::Jpg:
+        return RixLoadJPG(path.c_str());
+    case ImageFormat::Other:
+        break;
+    }
+    return 0;
+}
+
+bool save_image_file(int32_t handle, const std::string& path)
+{
+    switch (image_format_of(path)) {
+    case ImageFormat::Bmp:
+        return RixSaveBMP(handle, path.c_str()) == 1;
+    case ImageFormat::Jpg: {
+        int32_t quality = 75;
+        return RixSaveJPG(handle, path.c_str(), &quality) == 1;
+    }
+    case ImageFormat::Other:
+        break;
+    }
+    return false;
+}
+
+} // namespace karwen

@@ -1,0 +1,43 @@
+// One file of the batch: load the photo, optionally find its circle, create
+// the result, resample, refuse a result that came out entirely black, save.
+// Everything happens on images of its own that are gone when it returns;
+// the program's shared state is neither read nor written.
+#pragma once
+
+#include "batch_plan.h"
+#include "file_messages.h"
+#include "rix.h"
+
+#include <cstdint>
+
+namespace karwen {
+
+struct BatchSettings {
+    ProjectionRecord srcPrm{};
+    ProjectionRecord dstPrm{};
+    int32_t dstW = 0;
+    int32_t dstH = 0;
+    int32_t interp = 0;
+    // Cx, Cy and R from each photo's own circle; the angles, tilt and
+    // projection stay those of srcPrm.
+    bool findCircle = false;
+};
+
+enum class FileResult { Converted, Unreadable, Black, SaveFailed };
+
+struct FileOutcome {
+    FileResult result = FileResult::Converted;
+    FileProblem problem; // empty when converted
+};
+
+// The reason given for a result that came out entirely black.
+inline constexpr const char* kBlackResultReason = "the circle does not lie on this photo";
+
+// Converts file.sourcePath into file.outputPath (the plan's refusal is the
+// caller's to honour).
+[[nodiscard]] FileOutcome convert_file(const PlannedFile& file, const BatchSettings& settings);
+
+// Every pixel of the image is black; false also when it cannot be read.
+[[nodiscard]] bool is_all_black(int32_t handle);
+
+} // namespace karwen

@@ -1,0 +1,120 @@
+#include "batch_plan.h"
+
+#include "image_files.h"
+#include "utf8_paths.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <system_error>
+#include <unordered_map>
+
+namespace karwen {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Paths of the run, found again by the same full name or, for files that
+// exist, as the same file under another name (another spelling of the
+// folder, a link). Only files of equal size can be the same file, which
+// keeps the file system's comparison off most pairs.
+class PathIndex {
+public:
+    void add(const std::string& path, std::size_t index)
+    {
+        byName_.emplace(path, index);
+        if (const std::optional<std::uintmax_t> size = sizeOf(path))
+            bySize_[*size].push_back({path, index});
+    }
+
+    // The index under which path (or the file it names) was added.
+    [[nodiscard]] std::optional<std::size_t> find(const std::string& path) const
+    {
+        if (const auto it = byName_.find(path); it != byName_.end())
+            return it->second;
+        const std::optional<std::uintmax_t> size = sizeOf(path);
+        if (!size)
+            return std::nullopt;
+        const auto same = bySize_.find(*size);
+        if (same == bySize_.end())
+            return std::nullopt;
+        for (const auto& [other, index] : same->second) {
+            std::error_code ec;
+            if (fs::equivalent(utf8_path(path), utf8_path(other), ec) && !ec)
+                return index;
+        }
+        return std::nullopt;
+    }
+
+private:
+    static std::optional<std::uintmax_t> sizeOf(const std::string& path)
+    {
+        std::error_code ec;
+        const std::uintmax_t size = fs::file_size(utf8_path(path), ec);
+        return ec ? std::nullopt : std::optional<std::uintmax_t>(size);
+    }
+
+    std::unordered_map<std::string, std::size_t> byName_;
+    std::map<std::uintmax_t, std::vector<std::pair<std::string, std::size_t>>> bySize_;
+};
+
+} // namespace
+
+std::string batch_output_path(const BatchJob& job, const std::string& name)
+{
+    const std::string base = name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string();
+    return utf8_string(utf8_path(job.destFolder) / utf8_path(base + job.postfix + "." + job.outExt));
+}
+
+std::vector<PlannedFile> plan_batch(const BatchJob& job)
+{
+    std::vector<PlannedFile> plan;
+    plan.reserve(job.files.size());
+    PathIndex sources;
+    for (const std::string& name : job.files) {
+        PlannedFile file{name, utf8_string(utf8_path(job.sourceFolder) / utf8_path(name)),
+                         batch_output_path(job, name), {}};
+        sources.add(file.sourcePath, plan.size());
+        plan.push_back(std::move(file));
+    }
+
+    PathIndex written;
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        PlannedFile& file = plan[i];
+        if (const std::optional<std::size_t> source = sources.find(file.outputPath)) {
+            file.refusal = "the result of " + file.name +
+                           (*source == i ? " would replace that photo itself"
+                                         : " would replace the photo " + plan[*source].name + " of this run");
+        } else if (const std::optional<std::size_t> earlier = written.find(file.outputPath)) {
+            file.refusal = "the result of " + file.name + " would replace that of " + plan[*earlier].name;
+        } else {
+            written.add(file.outputPath, i);
+        }
+    }
+    return plan;
+}
+
+bool list_image_files(const std::string& folder, std::vector<std::string>& names)
+{
+    names.clear();
+    std::error_code ec;
+    fs::directory_iterator it(utf8_path(folder), ec);
+    if (ec)
+        return false;
+    for (const fs::directory_entry& entry : it) {
+        std::error_code typeError;
+        if (entry.is_directory(typeError))
+            continue;
+        std::string name = utf8_string(entry.path().filename());
+        // The name must end in ".BMP" or ".JPG": the format alone is not enough.
+        if (name.size() >= 4 && name[name.size() - 4] == '.' && image_format_of(name) != ImageFormat::Other)
+            names.push_back(std::move(name));
+    }
+    std::sort(names.begin(), names.end());
+    return true;
+}
+
+} // namespace karwen

@@ -1,0 +1,40 @@
+// The batch's plan, made before any file is touched: which files of the
+// source folder are image files, where each result goes, and which results
+// must not be written because they would replace a photo of the run or a
+// result written earlier in the run.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace karwen {
+
+struct BatchJob {
+    std::string sourceFolder;
+    std::string destFolder;
+    std::string postfix;             // "-kw" by default
+    std::string outExt;              // "bmp" or "jpg", used as written
+    std::vector<std::string> files;  // bare file names in the source folder
+};
+
+struct PlannedFile {
+    std::string name;       // as listed
+    std::string sourcePath;
+    std::string outputPath;
+    std::string refusal;    // why the result is not written; "" when it is
+};
+
+// One entry per listed file, in the list's order. A result is refused when
+// its path is that of any listed source or of an earlier result that is
+// written: the same full name byte for byte, or, where the file exists, the
+// same file under another name.
+[[nodiscard]] std::vector<PlannedFile> plan_batch(const BatchJob& job);
+
+// destFolder/<name without its last four characters><postfix>.<outExt>
+[[nodiscard]] std::string batch_output_path(const BatchJob& job, const std::string& name);
+
+// The names in a folder that end in .BMP or .JPG (any case), sorted by
+// name; false when the folder cannot be listed.
+[[nodiscard]] bool list_image_files(const std::string& folder, std::vector<std::string>& names);
+
+} // namespace karwen

@@ -1,0 +1,124 @@
+#include "file_messages.h"
+
+#include "image_files.h"
+#include "rix.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+using namespace karwen;
+
+namespace {
+
+class FileMessages : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root = fs::temp_directory_path() / ("karwen-messages-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root);
+        fs::create_directories(root / "folder.jpg");
+        write("empty.jpg", "");
+        write("text.bmp", "BM but nothing after it");
+        write("plain.txt", "x");
+        // The first half of a real JPEG.
+        const int32_t h = RixCreate(64, 64);
+        int32_t quality = 75;
+        const std::string whole = (root / "whole.jpg").string();
+        ASSERT_EQ(RixSaveJPG(h, whole.c_str(), &quality), 1);
+        (void)RixDestroy(h);
+        fs::copy_file(whole, root / "short.jpg");
+        fs::resize_file(root / "short.jpg", fs::file_size(whole) / 2);
+    }
+    void TearDown() override
+    {
+        fs::permissions(root, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(root);
+    }
+
+    void write(const std::string& name, const std::string& bytes)
+    {
+        std::ofstream(root / name, std::ios::binary) << bytes;
+    }
+
+    // The problem right after the failed load or save of root/name.
+    [[nodiscard]] FileProblem attempt(FileAction action, const std::string& name) const
+    {
+        const std::string path = (root / name).string();
+        if (action == FileAction::Open) {
+            EXPECT_LT(load_image_file(path), 1) << name;
+            return file_problem(action, path, RixLastError());
+        }
+        const int32_t h = RixCreate(8, 8);
+        EXPECT_FALSE(save_image_file(h, path)) << name;
+        FileProblem problem = file_problem(action, path, RixLastError());
+        (void)RixDestroy(h);
+        return problem;
+    }
+
+    fs::path root;
+};
+
+} // namespace
+
+TEST_F(FileMessages, SayWhatWentWrongInPlainWords)
+{
+    struct Case {
+        FileAction action;
+        const char* name;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {FileAction::Open, "missing.jpg", "the file does not exist"},
+        {FileAction::Open, "nowhere/a.jpg", "the folder does not exist"},
+        {FileAction::Open, "folder.jpg", "this is a folder, not a file"},
+        {FileAction::Open, "empty.jpg", "the file is empty"},
+        {FileAction::Open, "short.jpg", "the file is cut short or is not a JPEG picture"},
+        {FileAction::Open, "text.bmp", "the file is cut short or is not a BMP picture"},
+        {FileAction::Save, "nowhere/a.jpg", "the folder does not exist"},
+        {FileAction::Save, "plain.txt/a.bmp", "the folder does not exist"},
+        {FileAction::Save, "folder.jpg", "a folder of this name is in the way"},
+    };
+    for (const Case& c : cases) {
+        const FileProblem problem = attempt(c.action, c.name);
+        EXPECT_EQ(problem.path, (root / c.name).string());
+        EXPECT_EQ(problem.reason, c.reason) << c.name;
+        // The library's words follow for whoever needs them.
+        EXPECT_TRUE(problem.detail.starts_with(c.action == FileAction::Open ? "RixLoad" : "RixSave"))
+            << c.name << ": " << problem.detail;
+    }
+}
+
+TEST_F(FileMessages, MessageNamesThePathAndOnlyTheLibraryWordsThatApply)
+{
+    const std::string stale = "RixLoadJPG: from an earlier call";
+    const FileProblem open = file_problem(FileAction::Open, (root / "plain.txt").string(), stale);
+    EXPECT_EQ(open.reason, "only BMP and JPEG pictures (.bmp, .jpg) can be opened");
+    EXPECT_EQ(open.detail, "");
+    EXPECT_EQ(file_problem_message(FileAction::Open, open),
+              "Cannot open \"" + (root / "plain.txt").string() +
+                  "\": only BMP and JPEG pictures (.bmp, .jpg) can be opened.");
+    const FileProblem save = file_problem(FileAction::Save, (root / "out.tif").string(), stale);
+    EXPECT_EQ(save.reason, "only BMP and JPEG pictures (.bmp, .jpg) can be saved");
+
+    const FileProblem noFolder = attempt(FileAction::Save, "nowhere/b.jpg");
+    EXPECT_EQ(file_problem_message(FileAction::Save, noFolder),
+              "Cannot save \"" + noFolder.path + "\": the folder does not exist.\n" + noFolder.detail);
+}
+
+TEST_F(FileMessages, PermissionsAreNamed)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the superuser may read and write everything";
+    fs::permissions(root / "whole.jpg", fs::perms::none);
+    EXPECT_EQ(attempt(FileAction::Open, "whole.jpg").reason, "you may not read this file");
+    fs::create_directory(root / "locked");
+    fs::permissions(root / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_EQ(attempt(FileAction::Save, "locked/a.jpg").reason, "you may not write into this folder");
+    fs::permissions(root / "locked", fs::perms::owner_all);
+}
