@@ -16,8 +16,7 @@ void close_image()
     hSrc = -1;
     (void)RixDestroy(hDst);
     hDst = -1;
-    windowHooks().disableToolWindows();
-    windowHooks().disableImageCommands();
+    windowHooks().updateCommandStates();
 }
 
 } // namespace karwen

@@ -14,10 +14,9 @@ public:
     // unloaded, must be left alone so that the nesting ends.
     virtual void unloadSrcView() {}
     virtual void unloadDstView() {}
-    // The parameters dialog, then the area panel, become unavailable.
-    virtual void disableToolWindows() {}
-    // "Close", "Save", "Load Area Data" and "Save Area Data", in this order.
-    virtual void disableImageCommands() {}
+    // The commands that need an image and the two tool windows follow
+    // whether an image is open.
+    virtual void updateCommandStates() {}
     // The parameters dialog reloads its fields from the globals.
     virtual void refreshParameterFields() {}
     // Refresh requests; a view that is not loaded ignores them.

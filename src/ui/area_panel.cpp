@@ -66,8 +66,9 @@ void select(QRadioButton* button, const std::function<void()>& click)
 
 } // namespace
 
-AreaPanel::AreaPanel(QWidget* parent)
+AreaPanel::AreaPanel(WindowRegistry& windows, QWidget* parent)
     : QWidget(parent)
+    , windows_(windows)
 {
     setObjectName(QStringLiteral("frmArea"));
     setProperty("Tag", QString());
@@ -264,14 +265,14 @@ void AreaPanel::chkAreaMeasure_Click(bool checked)
     AreaOn = checked;
     if (AreaOn)
         area_update();
-    SetAreaCursor();
+    SetAreaCursor(windows_);
     dst_update();
 }
 
 void AreaPanel::cmdReset_Click()
 {
     if (mayDiscardArea(this))
-        ResetArea();
+        ResetArea(windows_);
 }
 
 void AreaPanel::optDot_Click(int index)
@@ -288,7 +289,7 @@ void AreaPanel::optBrush_Click(int index)
     if (!SelectBrush(index))
         return;
     if (!loading_ && AreaOn && isImage(hDst))
-        SetBrushCursor();
+        SetBrushCursor(windows_);
 }
 
 void AreaPanel::optRgn_Click(int index)
@@ -318,9 +319,8 @@ void AreaPanel::Form_KeyUp(int keyCode)
     constexpr int kEnter = 13;
     if (keyCode != kEnter)
         return;
-    if (WindowRegistry* windows = WindowRegistry::current())
-        if (FormatWindow* format = windows->formatIfLoaded())
-            format->Apply();
+    if (FormatWindow* format = windows_.formatIfLoaded())
+        format->Apply();
 }
 
 bool AreaPanel::eventFilter(QObject* watched, QEvent* event)

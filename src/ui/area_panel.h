@@ -19,10 +19,12 @@ class QRadioButton;
 
 namespace karwen::ui {
 
+class WindowRegistry;
+
 class AreaPanel : public QWidget {
     Q_OBJECT
 public:
-    explicit AreaPanel(QWidget* parent = nullptr);
+    explicit AreaPanel(WindowRegistry& windows, QWidget* parent = nullptr);
 
     // Loading = true; set_param; Loading = false. The registry has placed
     // the panel below the parameters dialog by then.
@@ -52,6 +54,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    WindowRegistry& windows_;
     QGroupBox* addFrame(int index, const QString& caption, QRect twips);
     void createToolRow(QGroupBox* frame, const QString& prefix, std::array<QRadioButton*, 4>& buttons);
     void createClassRows(QGroupBox* frame);

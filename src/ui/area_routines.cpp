@@ -9,31 +9,6 @@
 
 namespace karwen::ui {
 
-namespace {
-
-AreaPanel* panel()
-{
-    WindowRegistry* windows = WindowRegistry::current();
-    return windows ? windows->areaIfLoaded() : nullptr;
-}
-
-} // namespace
-
-views::AreaTool* dstAreaTool()
-{
-    WindowRegistry* windows = WindowRegistry::current();
-    views::DstView* dst = windows ? windows->dstIfLoaded() : nullptr;
-    return dst ? dynamic_cast<views::AreaTool*>(dst->gridTool().areaTool()) : nullptr;
-}
-
-void ResetArea()
-{
-    ResetAreaCounts();
-    if (AreaPanel* area = panel())
-        area->showAllClassTexts();
-    dst_update();
-}
-
 bool mayDiscardArea(QWidget* parent)
 {
     if (!AreaChangedSinceKept())
@@ -45,28 +20,33 @@ bool mayDiscardArea(QWidget* parent)
     return true;
 }
 
-void SetAreaCursor()
+void ResetArea(WindowRegistry& windows)
 {
-    if (views::AreaTool* tool = dstAreaTool())
-        tool->setAreaCursor();
+    ResetAreaCounts();
+    if (AreaPanel* area = windows.areaIfLoaded())
+        area->showAllClassTexts();
+    dst_update();
 }
 
-void SetBrushCursor()
+void SetAreaCursor(WindowRegistry& windows)
 {
-    if (views::AreaTool* tool = dstAreaTool())
-        tool->setBrushCursor();
+    if (views::DstView* dst = windows.dstIfLoaded())
+        dst->areaTool().setAreaCursor();
+}
+
+void SetBrushCursor(WindowRegistry& windows)
+{
+    if (views::DstView* dst = windows.dstIfLoaded())
+        dst->areaTool().setBrushCursor();
 }
 
 void installAreaMeasurement(views::DstView& view, WindowRegistry& windows)
 {
-    auto tool = std::make_unique<views::AreaTool>(view);
-    views::AreaTool& area = *tool;
-    tool->setLabelHandler([&windows](const AreaMouseResult& result) {
+    views::AreaTool& area = view.areaTool();
+    area.setLabelHandler([&windows](const AreaMouseResult& result) {
         if (AreaPanel* p = windows.areaIfLoaded())
             p->applyMouseResult(result);
     });
-    view.gridTool().setAreaTool(std::move(tool));
-    view.setAreaDotPlacer(&views::AreaTool::placeDots);
     view.setAreaLoadWork(
         [&windows] {
             for (int k = 1; k < kAreaClassCount; ++k)
@@ -74,8 +54,8 @@ void installAreaMeasurement(views::DstView& view, WindowRegistry& windows)
             if (AreaPanel* p = windows.areaIfLoaded())
                 p->colourClassLabels();
         },
-        [&area] {
-            ResetArea();
+        [&area, &windows] {
+            ResetArea(windows);
             // The view is not registered as loaded until its load ends, so
             // its own tool sets the pointer here.
             area.setAreaCursor();

@@ -7,7 +7,6 @@
 class QWidget;
 
 namespace karwen::views {
-class AreaTool;
 class DstView;
 } // namespace karwen::views
 
@@ -17,21 +16,18 @@ class WindowRegistry;
 
 // Every dot back to class 0, all 16 labels show their texts, no label is
 // highlighted (their colours stay), and the destination view is redrawn.
-void ResetArea();
+void ResetArea(WindowRegistry& windows);
 // True when nothing painted would be lost, or the user agreed to lose it:
 // asked only when the measurement changed since it was last kept.
 [[nodiscard]] bool mayDiscardArea(QWidget* parent);
 
 // The destination picture's pointer: the brush while AreaOn, else default.
-void SetAreaCursor();
+void SetAreaCursor(WindowRegistry& windows);
 // The brush pointer follows the selected brush size.
-void SetBrushCursor();
+void SetBrushCursor(WindowRegistry& windows);
 
-// The area tool of the loaded destination view, or nullptr.
-[[nodiscard]] views::AreaTool* dstAreaTool();
-
-// Gives a new destination view its dot placement, its area tool (whose
-// label changes go to the area panel) and its area load work.
+// Gives a new destination view's area tool its label handler (the area
+// panel's labels) and the view its area load work.
 void installAreaMeasurement(views::DstView& view, WindowRegistry& windows);
 
 } // namespace karwen::ui

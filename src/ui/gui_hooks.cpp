@@ -13,19 +13,11 @@ void GuiHooks::unloadSrcView() { windows_.unloadSrc(); }
 
 void GuiHooks::unloadDstView() { windows_.unloadDst(); }
 
-void GuiHooks::disableToolWindows()
+void GuiHooks::updateCommandStates()
 {
     // While the frame closes, nothing is loaded again just to be disabled.
-    if (!windows_.mainIfLoaded())
-        return;
-    windows_.frmFormat().parentWidget()->setEnabled(false);
-    windows_.frmArea().parentWidget()->setEnabled(false);
-}
-
-void GuiHooks::disableImageCommands()
-{
     if (MainWindow* main = windows_.mainIfLoaded())
-        main->disableImageCommands();
+        main->updateCommandStates();
 }
 
 void GuiHooks::refreshParameterFields()

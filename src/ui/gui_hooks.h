@@ -15,8 +15,7 @@ public:
 
     void unloadSrcView() override;
     void unloadDstView() override;
-    void disableToolWindows() override;
-    void disableImageCommands() override;
+    void updateCommandStates() override;
     void refreshParameterFields() override;
     void redrawSrcView() override;
     void redrawDstView() override;

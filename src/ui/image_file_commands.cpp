@@ -49,8 +49,6 @@ void ImageFileCommands::mnuFileOpen_Click()
     SrcFile = cdl.FileName.toStdString();
     close_image();
     hSrc = loaded;
-    if (QMenu* zoom = main_.findChild<QMenu*>(QStringLiteral("mnuViewMag")))
-        zoom->menuAction()->setEnabled(true);
     const int32_t width = RixWidth(hSrc);
     const int32_t height = RixHeight(hSrc);
     if (width != SrcW || height != SrcH) {
@@ -63,9 +61,7 @@ void ImageFileCommands::mnuFileOpen_Click()
     convert();
     DstFile.clear();
     windows_.showDst();
-    main_.enableImageCommands();
-    windows_.frmFormat().parentWidget()->setEnabled(true);
-    windows_.frmArea().parentWidget()->setEnabled(true);
+    main_.updateCommandStates();
 }
 
 void ImageFileCommands::mnuFileSave_Click()

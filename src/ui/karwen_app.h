@@ -9,7 +9,6 @@
 namespace karwen::ui {
 
 class MainWindow;
-class AreaFileCommands;
 
 class KarwenApp {
 public:
@@ -26,7 +25,6 @@ public:
 private:
     WindowRegistry windows_;
     GuiHooks hooks_;
-    std::unique_ptr<AreaFileCommands> areaFiles_;
 };
 
 } // namespace karwen::ui

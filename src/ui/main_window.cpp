@@ -1,7 +1,10 @@
 #include "main_window.h"
 
+#include "about_box.h"
+#include "area_file_commands.h"
 #include "area_panel.h"
 #include "area_routines.h"
+#include "batch_dialog.h"
 #include "format_window.h"
 #include "image_file_commands.h"
 #include "image_view.h"
@@ -23,6 +26,7 @@ MainWindow::MainWindow(WindowRegistry& windows)
     , mdiArea_(new QMdiArea(this))
     , cdl_(this)
     , files_(std::make_unique<ImageFileCommands>(windows, *this))
+    , areaFiles_(std::make_unique<AreaFileCommands>(windows, *this))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kAppTitle);
@@ -32,11 +36,12 @@ MainWindow::MainWindow(WindowRegistry& windows)
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
-    createMenus();
+    createFileMenu();
+    createViewMenus();
     // Client area 15255 x 10395 twips at first display, or most of a larger
     // screen, so that the parameters, the source and the result can stand
     // side by side.
-    QSize size(views::twipsToPixels(15255), views::twipsToPixels(10395) + menuBar()->sizeHint().height());
+    QSize size(twipsToPixels(15255), twipsToPixels(10395) + menuBar()->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         size = size.expandedTo(screen->availableGeometry().size() * 0.9);
     resize(size);
@@ -53,28 +58,32 @@ QAction* MainWindow::addItem(QMenu* menu, const QString& name, const QString& ca
 
 QAction* MainWindow::item(const QString& name) const { return findChild<QAction*>(name); }
 
-void MainWindow::createMenus()
+void MainWindow::createFileMenu()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File(&F)"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    connect(addItem(file, QStringLiteral("mnuFileOpen"), QStringLiteral("Open(&O)...")), &QAction::triggered,
-            this, [this] { files_->mnuFileOpen_Click(); });
-    connect(addItem(file, QStringLiteral("mnuFileSave"), QStringLiteral("Save(&S)...")), &QAction::triggered,
-            this, [this] { files_->mnuFileSave_Click(); });
-    connect(addItem(file, QStringLiteral("mnuFileLoadArea"), QStringLiteral("Load Area Data(&L)...")),
-            &QAction::triggered, this, [this] { if (loadArea_) loadArea_(); });
-    connect(addItem(file, QStringLiteral("mnuFileSaveArea"), QStringLiteral("Save Area Data(&A)...")),
-            &QAction::triggered, this, [this] { if (saveArea_) saveArea_(); });
-    connect(addItem(file, QStringLiteral("mnuFileBatch"), QStringLiteral("Batch(&B)...")), &QAction::triggered,
-            this, [this] { if (batch_) batch_(); });
-    connect(addItem(file, QStringLiteral("mnuFileClose"), QStringLiteral("Close(&C)")), &QAction::triggered,
-            this, [this] {
-                if (mayDiscardArea(this))
-                    close_image();
-            });
-    connect(addItem(file, QStringLiteral("mnuFileExit"), QStringLiteral("Exit(&X)")), &QAction::triggered,
-            this, &QWidget::close);
+    mnuFileOpen_ = addItem(file, QStringLiteral("mnuFileOpen"), QStringLiteral("Open(&O)..."));
+    mnuFileSave_ = addItem(file, QStringLiteral("mnuFileSave"), QStringLiteral("Save(&S)..."));
+    mnuFileLoadArea_ = addItem(file, QStringLiteral("mnuFileLoadArea"), QStringLiteral("Load Area Data(&L)..."));
+    mnuFileSaveArea_ = addItem(file, QStringLiteral("mnuFileSaveArea"), QStringLiteral("Save Area Data(&A)..."));
+    mnuFileBatch_ = addItem(file, QStringLiteral("mnuFileBatch"), QStringLiteral("Batch(&B)..."));
+    mnuFileClose_ = addItem(file, QStringLiteral("mnuFileClose"), QStringLiteral("Close(&C)"));
+    mnuFileExit_ = addItem(file, QStringLiteral("mnuFileExit"), QStringLiteral("Exit(&X)"));
 
+    connect(mnuFileOpen_, &QAction::triggered, this, [this] { files_->mnuFileOpen_Click(); });
+    connect(mnuFileSave_, &QAction::triggered, this, [this] { files_->mnuFileSave_Click(); });
+    connect(mnuFileLoadArea_, &QAction::triggered, this, [this] { areaFiles_->mnuFileLoadArea_Click(); });
+    connect(mnuFileSaveArea_, &QAction::triggered, this, [this] { areaFiles_->mnuFileSaveArea_Click(); });
+    connect(mnuFileBatch_, &QAction::triggered, this, &MainWindow::mnuFileBatch_Click);
+    connect(mnuFileClose_, &QAction::triggered, this, [this] {
+        if (mayDiscardArea(this))
+            close_image();
+    });
+    connect(mnuFileExit_, &QAction::triggered, this, &QWidget::close);
+}
+
+void MainWindow::createViewMenus()
+{
     // The tool windows only hide when closed; these bring them back.
     QMenu* view = menuBar()->addMenu(QStringLiteral("View(&V)"));
     view->setObjectName(QStringLiteral("mnuView"));
@@ -83,57 +92,52 @@ void MainWindow::createMenus()
     connect(addItem(view, QStringLiteral("mnuArea"), QStringLiteral("Area(&A)")), &QAction::triggered, this,
             [this] { windows_.bringAreaForward(); });
 
-    QMenu* zoom = menuBar()->addMenu(QStringLiteral("Zoom(&Z)"));
-    zoom->setObjectName(QStringLiteral("mnuViewMag"));
+    mnuViewMag_ = menuBar()->addMenu(QStringLiteral("Zoom(&Z)"));
+    mnuViewMag_->setObjectName(QStringLiteral("mnuViewMag"));
     static const char* const captions[] = {"25%", "50%", "75%", "100%", "150%", "200%", "400%", "800%"};
     for (int n = 0; n < int(MagTbl.size()); ++n) {
-        QAction* mag = addItem(zoom, QStringLiteral("mag%1").arg(n), QString::fromLatin1(captions[n]));
+        QAction* mag = addItem(mnuViewMag_, QStringLiteral("mag%1").arg(n), QString::fromLatin1(captions[n]));
         connect(mag, &QAction::triggered, this, [this, n] { mag_Click(n); });
     }
-    zoom->addSeparator()->setObjectName(QStringLiteral("mnuViewMagSep"));
-    connect(addItem(zoom, QStringLiteral("mnufit"), QStringLiteral("fit")), &QAction::triggered, this,
+    mnuViewMag_->addSeparator()->setObjectName(QStringLiteral("mnuViewMagSep"));
+    connect(addItem(mnuViewMag_, QStringLiteral("mnufit"), QStringLiteral("fit")), &QAction::triggered, this,
             &MainWindow::mnufit_Click);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help(&H)"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     connect(addItem(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("About(&A)...")), &QAction::triggered,
-            this, [this] { if (about_) about_(); });
-}
-
-void MainWindow::setAreaFileCommands(std::function<void()> load, std::function<void()> save)
-{
-    loadArea_ = std::move(load);
-    saveArea_ = std::move(save);
+            this, &MainWindow::mnuHelpAbout_Click);
 }
 
 void MainWindow::MDIForm_Load()
 {
     hSrc = 0;
     hDst = 0;
-    item(QStringLiteral("mnuFileSave"))->setEnabled(false);
-    item(QStringLiteral("mnuFileClose"))->setEnabled(false);
-    item(QStringLiteral("mnuFileLoadArea"))->setEnabled(false);
-    item(QStringLiteral("mnuFileSaveArea"))->setEnabled(false);
     windows_.showFormat();
     windows_.showArea();
-    windows_.frmFormat().parentWidget()->setEnabled(false);
-    windows_.frmArea().parentWidget()->setEnabled(false);
+    updateCommandStates();
 }
 
-void MainWindow::enableImageCommands()
+void MainWindow::updateCommandStates()
 {
-    item(QStringLiteral("mnuFileClose"))->setEnabled(true);
-    item(QStringLiteral("mnuFileSave"))->setEnabled(true);
-    item(QStringLiteral("mnuFileLoadArea"))->setEnabled(true);
-    item(QStringLiteral("mnuFileSaveArea"))->setEnabled(true);
+    const bool imageOpen = isImage(hSrc) && isImage(hDst);
+    windows_.frmFormat().parentWidget()->setEnabled(imageOpen);
+    windows_.frmArea().parentWidget()->setEnabled(imageOpen);
+    for (QAction* command : {mnuFileClose_, mnuFileSave_, mnuFileLoadArea_, mnuFileSaveArea_})
+        command->setEnabled(imageOpen);
+    mnuViewMag_->menuAction()->setEnabled(true);
 }
 
-void MainWindow::disableImageCommands()
+void MainWindow::mnuFileBatch_Click()
 {
-    item(QStringLiteral("mnuFileClose"))->setEnabled(false);
-    item(QStringLiteral("mnuFileSave"))->setEnabled(false);
-    item(QStringLiteral("mnuFileLoadArea"))->setEnabled(false);
-    item(QStringLiteral("mnuFileSaveArea"))->setEnabled(false);
+    BatchDialog frmBatch(this);
+    frmBatch.exec();
+}
+
+void MainWindow::mnuHelpAbout_Click()
+{
+    AboutBox frmAbout(this);
+    frmAbout.exec();
 }
 
 QWidget* MainWindow::activeChild() const

@@ -1,6 +1,7 @@
 // frmMain: the program's frame, an MDI main window whose menu bar carries
 // every command. The parameters dialog, the area panel and the two image
-// views are its child windows.
+// views are its child windows; the batch dialog and the about box are made
+// afresh, modal, for each showing.
 #pragma once
 
 #include "common_dialog.h"
@@ -8,7 +9,7 @@
 #include <QMainWindow>
 
 #include <array>
-#include <functional>
+#include <memory>
 
 class QAction;
 class QMdiArea;
@@ -18,6 +19,7 @@ namespace karwen::ui {
 
 class WindowRegistry;
 class ImageFileCommands;
+class AreaFileCommands;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -29,19 +31,14 @@ public:
 
     [[nodiscard]] QMdiArea* mdiArea() const { return mdiArea_; }
     [[nodiscard]] CommonDialog& cdl() { return cdl_; }
-    // A menu item by its name ("mnuFileOpen", "mag0" ... "mag7", "mnufit").
+    // A menu item by its object name ("mnuFileOpen", "mag0" ... "mag7",
+    // "mnufit"), for tests and scripts; the program uses the members.
     [[nodiscard]] QAction* item(const QString& name) const;
 
-    // The four File commands that need an image, in the order the caller's
-    // state change names.
-    void enableImageCommands();
-    void disableImageCommands();
-
-    // Later windows plug in here: the modal batch dialog and about box, and
-    // the area data file commands.
-    void setBatchCommand(std::function<void()> run) { batch_ = std::move(run); }
-    void setAboutCommand(std::function<void()> run) { about_ = std::move(run); }
-    void setAreaFileCommands(std::function<void()> load, std::function<void()> save);
+    // Every enabled state from the program state: the four File commands
+    // that need an image and the two tool windows follow whether an image
+    // is open; everything else stays usable.
+    void updateCommandStates();
 
     // Zoom and fit on the active image view (nothing for other windows).
     void mag_Click(int index);
@@ -53,18 +50,27 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void createMenus();
+    void createFileMenu();
+    void createViewMenus();
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
     [[nodiscard]] QWidget* activeChild() const;
+    void mnuFileBatch_Click();
+    void mnuHelpAbout_Click();
 
     WindowRegistry& windows_;
     QMdiArea* mdiArea_;
     CommonDialog cdl_;
     std::unique_ptr<ImageFileCommands> files_;
-    std::function<void()> batch_;
-    std::function<void()> about_;
-    std::function<void()> loadArea_;
-    std::function<void()> saveArea_;
+    std::unique_ptr<AreaFileCommands> areaFiles_;
+
+    QAction* mnuFileOpen_ = nullptr;
+    QAction* mnuFileSave_ = nullptr;
+    QAction* mnuFileLoadArea_ = nullptr;
+    QAction* mnuFileSaveArea_ = nullptr;
+    QAction* mnuFileBatch_ = nullptr;
+    QAction* mnuFileClose_ = nullptr;
+    QAction* mnuFileExit_ = nullptr;
+    QMenu* mnuViewMag_ = nullptr;
 };
 
 } // namespace karwen::ui

@@ -17,24 +17,19 @@
 namespace karwen::ui {
 
 namespace {
-WindowRegistry* running = nullptr;
 // frmDst opens 360 twips below and right of frmSrc.
 constexpr int kDstOffset = views::twipsToPixels(360);
 // Borders and the vertical scroll bar around a view's picture, generously.
 constexpr int kDstFrameAllowance = 40;
 } // namespace
 
-WindowRegistry::WindowRegistry() { running = this; }
+WindowRegistry::WindowRegistry() = default;
 
 WindowRegistry::~WindowRegistry()
 {
     mainClosing_ = true;
     main_.reset();
-    if (running == this)
-        running = nullptr;
 }
-
-WindowRegistry* WindowRegistry::current() { return running; }
 
 MainWindow& WindowRegistry::frmMain()
 {
@@ -80,7 +75,7 @@ FormatWindow& WindowRegistry::frmFormat()
 AreaPanel& WindowRegistry::frmArea()
 {
     if (!area_) {
-        auto* panel = new AreaPanel;
+        auto* panel = new AreaPanel(*this);
         area_ = panel;
         QMdiSubWindow* sub = addChild(panel, false);
         // Directly below the parameters dialog, at the left edge.
@@ -156,8 +151,7 @@ void WindowRegistry::showDst()
         return;
     }
     auto* view = new views::DstView;
-    if (dstSetup_)
-        dstSetup_(*view);
+    installAreaMeasurement(*view, *this);
     view->setLoadPosition([this] {
         if (!src_.view)
             return QPoint(kDstOffset, kDstOffset);

@@ -33,9 +33,6 @@ public:
     WindowRegistry(const WindowRegistry&) = delete;
     WindowRegistry& operator=(const WindowRegistry&) = delete;
 
-    // The registry of the running program (the last one constructed).
-    [[nodiscard]] static WindowRegistry* current();
-
     // Loading accessors: the window is created and loaded when missing.
     MainWindow& frmMain();
     FormatWindow& frmFormat();
@@ -65,9 +62,6 @@ public:
     // The frame started closing: child windows are no longer loaded on use.
     void mainUnloading() { mainClosing_ = true; }
 
-    // Runs on every new destination view before it loads (area measurement
-    // plugs its tool and load work in there).
-    void setDstSetup(std::function<void(views::DstView&)> setup) { dstSetup_ = std::move(setup); }
 
 private:
     struct ViewSlot {
@@ -85,7 +79,6 @@ private:
     bool mainClosing_ = false;
     QPointer<FormatWindow> format_;
     QPointer<AreaPanel> area_;
-    std::function<void(views::DstView&)> dstSetup_;
     ViewSlot src_;
     ViewSlot dst_;
 };

@@ -65,13 +65,12 @@ void AreaTool::drawDot(QPainter& painter, int n, QColor colour)
 
 void AreaTool::paint(QImage& canvas)
 {
-    const GridTool& grid = view_.gridTool();
+    const DstView::ViewCircle circle = view_.destinationCircle();
     QPainter painter(&canvas);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(Qt::white, 0));
     painter.setBrush(Qt::NoBrush);
-    const double r = grid.circleRadius();
-    painter.drawEllipse(grid.circleCentre(), r, r);
+    painter.drawEllipse(circle.centre, circle.radius, circle.radius);
     QColor last;
     for (int n = 1; n <= kDotCount; ++n) {
         last = colourOf(DotColor(n));
@@ -80,7 +79,7 @@ void AreaTool::paint(QImage& canvas)
     // Filled dots leave the picture's foreground at the last dot's colour,
     // which a grid drawn later inherits.
     if (DotIdx != 0)
-        view_.gridTool().setForeground(last);
+        view_.setForeground(last);
 }
 
 void AreaTool::mousePress(QMouseEvent* event)

@@ -6,15 +6,32 @@ namespace karwen::views {
 
 DstView::DstView(QWidget* parent)
     : ImageView(QStringLiteral("Dst"), parent)
-    , tool_(*this)
+    , grid_(*this)
+    , area_(*this)
 {
     setObjectName(QStringLiteral("frmDst"));
 }
 
+DstView::ViewCircle DstView::destinationCircle() const
+{
+    // Kept in single precision, as the drawing has always placed it.
+    const ViewMapping m = mapping();
+    const QPointF centre = mapToView(m, {DstPrm.Cx, DstPrm.Cy});
+    return {QPointF(static_cast<float>(centre.x()), static_cast<float>(centre.y())),
+            static_cast<float>(double(m.scale) * DstPrm.R)};
+}
+
+ViewTool* DstView::currentTool()
+{
+    if (AreaOn)
+        return &area_;
+    return &grid_;
+}
+
 void DstView::set_AreaParamXYD()
 {
-    if (placeDots_)
-        placeDots_(*this);
+    if (AreaOn)
+        AreaTool::placeDots(*this);
 }
 
 void DstView::setAreaLoadWork(std::function<void()> beforePlace, std::function<void()> afterScale)

@@ -14,16 +14,14 @@ TEST_F(CloseImage, WithoutImageOnlyDisables)
     // Right after start-up the handles are 0; closing passes them on and
     // leaves -1 behind.
     close_image();
-    EXPECT_EQ(hooks.events, (Events{"unloadSrc 0,0", "unloadDst 0,0", "disableTools -1,-1",
-                                    "disableCommands -1,-1"}));
+    EXPECT_EQ(hooks.events, (Events{"unloadSrc 0,0", "unloadDst 0,0", "commandStates -1,-1"}));
     EXPECT_EQ(hSrc, -1);
     EXPECT_EQ(hDst, -1);
     EXPECT_STREQ(RixLastError(), "") << "RixDestroy must accept 0 and -1";
 
     hooks.events.clear();
     close_image();
-    EXPECT_EQ(hooks.events, (Events{"unloadSrc -1,-1", "unloadDst -1,-1", "disableTools -1,-1",
-                                    "disableCommands -1,-1"}));
+    EXPECT_EQ(hooks.events, (Events{"unloadSrc -1,-1", "unloadDst -1,-1", "commandStates -1,-1"}));
 }
 
 TEST_F(CloseImage, ReenteredFromTheViewsUnloadHandlers)
@@ -50,13 +48,10 @@ TEST_F(CloseImage, ReenteredFromTheViewsUnloadHandlers)
         "unloadDst " + h,          //  inner: runs the destination's handler
         "unloadSrc " + h,          //   innermost
         "unloadDst " + h,          //   innermost: already unloading
-        "disableTools -1,-1",      //   innermost, after destroying both
-        "disableCommands -1,-1",
-        "disableTools -1,-1",      //  inner
-        "disableCommands -1,-1",
+        "commandStates -1,-1",     //   innermost, after destroying both
+        "commandStates -1,-1",     //  inner
         "unloadDst -1,-1",         // outer: destination already unloaded
-        "disableTools -1,-1",
-        "disableCommands -1,-1",
+        "commandStates -1,-1",
     };
     EXPECT_EQ(hooks.events, expected);
     EXPECT_EQ(hSrc, -1);

@@ -25,8 +25,7 @@ public:
 
     void unloadSrcView() override { unload(src, "unloadSrc"); }
     void unloadDstView() override { unload(dst, "unloadDst"); }
-    void disableToolWindows() override { record("disableTools"); }
-    void disableImageCommands() override { record("disableCommands"); }
+    void updateCommandStates() override { record("commandStates"); }
     void refreshParameterFields() override { events.push_back("refreshFields"); }
     void redrawSrcView() override { events.push_back("redrawSrc"); }
     void redrawDstView() override { events.push_back("redrawDst"); }

@@ -121,8 +121,7 @@ void openSynthetic(ui::KarwenApp& app, int w, int h)
     hDst = RixCreate(DstW, DstH);
     convert();
     app.windows().showDst();
-    app.frmMain().enableImageCommands();
-    app.windows().formatIfLoaded()->parentWidget()->setEnabled(true);
+    app.frmMain().updateCommandStates();
 }
 
 } // namespace

@@ -70,11 +70,8 @@ void TestAreaTool::init()
     images_->destination(512, 512);
     view_ = std::make_unique<DstView>();
     view_->setAttribute(Qt::WA_DeleteOnClose, false);
-    auto tool = std::make_unique<AreaTool>(*view_);
-    tool_ = tool.get();
+    tool_ = &view_->areaTool();
     tool_->setLabelHandler([this](const AreaMouseResult& r) { results_.push_back(r); });
-    view_->gridTool().setAreaTool(std::move(tool));
-    view_->setAreaDotPlacer(&AreaTool::placeDots);
     view_->show();
     QVERIFY(view_->load());
     AreaOn = true;
