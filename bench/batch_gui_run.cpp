@@ -77,11 +77,11 @@ int main(int argc, char** argv)
         // bottom); the radius as large as the dialog admits.
         batch->findChild<QLineEdit*>(QStringLiteral("txtFolderS"))->setText(source);
         batch->findChild<QLineEdit*>(QStringLiteral("txtFolderD"))->setText(destination);
-        batch->field(ui::Field::SrcCx)->setText(QStringLiteral("2000"));
-        batch->field(ui::Field::SrcCy)->setText(QStringLiteral("1500"));
-        batch->field(ui::Field::SrcR)->setText(QStringLiteral("1024"));
-        batch->field(ui::Field::RefX)->setText(QStringLiteral("2000"));
-        batch->field(ui::Field::RefY)->setText(QStringLiteral("1500"));
+        batch->field(Field::SrcCx)->setText(QStringLiteral("2000"));
+        batch->field(Field::SrcCy)->setText(QStringLiteral("1500"));
+        batch->field(Field::SrcR)->setText(QStringLiteral("1024"));
+        batch->field(Field::RefX)->setText(QStringLiteral("2000"));
+        batch->field(Field::RefY)->setText(QStringLiteral("1500"));
         batch->Apply();
         batch->findChild<QComboBox*>(QStringLiteral("cmbI"))->setCurrentIndex(interpolation);
         batch->cmdAddAll_Click();

@@ -29,10 +29,10 @@
 #include <memory>
 
 using namespace karwen;
-using karwen::ui::Field;
+using karwen::Field;
 using karwen::ui::FormatWindow;
 
-Q_DECLARE_METATYPE(karwen::ui::Field)
+Q_DECLARE_METATYPE(karwen::Field)
 
 namespace {
 
@@ -538,7 +538,7 @@ private slots:
         FormatWindow& format = app.windows().frmFormat();
         views::DstView* dst = app.windows().dstIfLoaded();
         QVERIFY(dst && format.isEnabled());
-        QCOMPARE(format.field(Field::SrcCx)->text(), QString::fromStdString(ui::formatFixed2(SrcPrm.Cx)));
+        QCOMPARE(format.field(Field::SrcCx)->text(), QString::fromStdString(formatFixed2(SrcPrm.Cx)));
 
         // A new radius keeps the image and its zoom ...
         dst->set_sc(2.0f);

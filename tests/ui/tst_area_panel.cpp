@@ -236,7 +236,7 @@ void TestAreaPanel::enterAppliesParameters()
 {
     test::AreaApp app;
     QVERIFY(app.open(disc_));
-    QLineEdit* cx = app.app.windows().frmFormat().field(ui::Field::DstCx);
+    QLineEdit* cx = app.app.windows().frmFormat().field(Field::DstCx);
     cx->setText(QStringLiteral("200.00"));
     QTest::keyRelease(app.panel().optDot(2), Qt::Key_A);
     QCOMPARE(DstPrm.Cx, 256.0);

@@ -35,10 +35,10 @@
 
 using namespace karwen;
 using karwen::ui::BatchDialog;
-using karwen::ui::Field;
+using karwen::Field;
 using karwen::test::CurrentFolder;
 
-Q_DECLARE_METATYPE(karwen::ui::Field)
+Q_DECLARE_METATYPE(karwen::Field)
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-using namespace karwen::ui;
+using namespace karwen;
 
 struct NumberCase {
     const char* text;

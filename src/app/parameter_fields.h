@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace karwen::ui {
+namespace karwen {
 
 // A number as the C locale writes it: optional sign, digits with an optional
 // '.' fraction, optional exponent; blanks (space, tab) around it allowed,
@@ -53,4 +53,4 @@ struct FieldRule {
 [[nodiscard]] std::optional<Field> firstInvalid(const std::array<std::string, kEditableFields>& texts,
                                                 int32_t srcW, int32_t srcH);
 
-} // namespace karwen::ui
+} // namespace karwen

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <limits>
 
-namespace karwen::ui {
+namespace karwen {
 
 namespace {
 
@@ -186,4 +186,4 @@ std::optional<Field> firstInvalid(const std::array<std::string, kEditableFields>
     return std::nullopt;
 }
 
-} // namespace karwen::ui
+} // namespace karwen
