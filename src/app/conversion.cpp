@@ -4,7 +4,7 @@
 
 namespace karwen {
 
-bool convert_images(int32_t src, int32_t dst, const ProjectionRecord& srcPrm, const ProjectionRecord& dstPrm,
+bool convertImages(int32_t src, int32_t dst, const ProjectionRecord& srcPrm, const ProjectionRecord& dstPrm,
                     int32_t interp)
 {
     if (!isImage(src) || !isImage(dst))
@@ -13,9 +13,9 @@ bool convert_images(int32_t src, int32_t dst, const ProjectionRecord& srcPrm, co
 }
 
 // Nothing reports a failed resampling; the view shows what is there.
-void convert() { (void)convert_images(hSrc, hDst, SrcPrm, DstPrm, Interp); }
+void convert() { (void)convertImages(hSrc, hDst, SrcPrm, DstPrm, Interp); }
 
-void rebuild_destination()
+void rebuildDestination()
 {
     if (!isImage(hDst))
         return;

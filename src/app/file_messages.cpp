@@ -37,7 +37,7 @@ std::string folderReason(const fs::path& path)
 
 std::string openReason(const std::string& name, const fs::path& path)
 {
-    const ImageFormat format = image_format_of(name);
+    const ImageFormat format = imageFormatOf(name);
     if (format == ImageFormat::Other)
         return "only BMP and JPEG pictures (.bmp, .jpg) can be opened";
     if (std::string reason = folderReason(path); !reason.empty())
@@ -60,7 +60,7 @@ std::string openReason(const std::string& name, const fs::path& path)
 
 std::string saveReason(const std::string& name, const fs::path& path)
 {
-    if (image_format_of(name) == ImageFormat::Other)
+    if (imageFormatOf(name) == ImageFormat::Other)
         return "only BMP and JPEG pictures (.bmp, .jpg) can be saved";
     if (std::string reason = folderReason(path); !reason.empty())
         return reason;
@@ -77,16 +77,16 @@ std::string saveReason(const std::string& name, const fs::path& path)
 
 } // namespace
 
-FileProblem file_problem(FileAction action, const std::string& path, const std::string& libraryError)
+FileProblem fileProblem(FileAction action, const std::string& path, const std::string& libraryError)
 {
-    const fs::path p = utf8_path(path);
+    const fs::path p = utf8Path(path);
     FileProblem problem{path, action == FileAction::Open ? openReason(path, p) : saveReason(path, p), {}};
-    if (image_format_of(path) != ImageFormat::Other)
+    if (imageFormatOf(path) != ImageFormat::Other)
         problem.detail = libraryError;
     return problem;
 }
 
-std::string file_problem_message(FileAction action, const FileProblem& problem)
+std::string fileProblemMessage(FileAction action, const FileProblem& problem)
 {
     std::string text = (action == FileAction::Open ? "Cannot open \"" : "Cannot save \"") + problem.path +
                        "\": " + problem.reason + ".";

@@ -20,11 +20,11 @@ struct FileProblem {
 // Why opening or saving path failed. libraryError is RixLastError() of the
 // failed call; it is dropped where the library was never asked (a name that
 // is no BMP or JPG file).
-[[nodiscard]] FileProblem file_problem(FileAction action, const std::string& path,
+[[nodiscard]] FileProblem fileProblem(FileAction action, const std::string& path,
                                        const std::string& libraryError);
 
 // 'Cannot open "<path>": <reason>.' (or "Cannot save"), and the detail on a
 // second line when there is one.
-[[nodiscard]] std::string file_problem_message(FileAction action, const FileProblem& problem);
+[[nodiscard]] std::string fileProblemMessage(FileAction action, const FileProblem& problem);
 
 } // namespace karwen

@@ -6,7 +6,7 @@
 
 namespace karwen {
 
-ImageFormat image_format_of(const std::string& path)
+ImageFormat imageFormatOf(const std::string& path)
 {
     if (path.size() < 3)
         return ImageFormat::Other;
@@ -20,9 +20,9 @@ ImageFormat image_format_of(const std::string& path)
     return ImageFormat::Other;
 }
 
-int32_t load_image_file(const std::string& path)
+int32_t loadImageFile(const std::string& path)
 {
-    switch (image_format_of(path)) {
+    switch (imageFormatOf(path)) {
     case ImageFormat::Bmp:
         return RixLoadBMP(path.c_str());
     case ImageFormat::Jpg:
@@ -33,9 +33,9 @@ int32_t load_image_file(const std::string& path)
     return 0;
 }
 
-bool save_image_file(int32_t handle, const std::string& path)
+bool saveImageFile(int32_t handle, const std::string& path)
 {
-    switch (image_format_of(path)) {
+    switch (imageFormatOf(path)) {
     case ImageFormat::Bmp:
         return RixSaveBMP(handle, path.c_str()) == 1;
     case ImageFormat::Jpg: {

@@ -10,14 +10,14 @@ namespace karwen {
 
 enum class ImageFormat { Other, Bmp, Jpg };
 
-[[nodiscard]] ImageFormat image_format_of(const std::string& path);
+[[nodiscard]] ImageFormat imageFormatOf(const std::string& path);
 
 // The handle of the image read, or 0 or less when it cannot be read (or the
 // name asks for no format); RixLastError() then tells why.
-[[nodiscard]] int32_t load_image_file(const std::string& path);
+[[nodiscard]] int32_t loadImageFile(const std::string& path);
 
 // Writes the image in the format the name asks for (JPEG at quality 75);
 // false when nothing was written.
-[[nodiscard]] bool save_image_file(int32_t handle, const std::string& path);
+[[nodiscard]] bool saveImageFile(int32_t handle, const std::string& path);
 
 } // namespace karwen

@@ -3,7 +3,7 @@
 
 namespace karwen {
 
-// Module data starts zeroed; init_globals sets what start-up sets.
+// Module data starts zeroed; initGlobals sets what start-up sets.
 int32_t hSrc = 0;
 int32_t hDst = 0;
 int32_t Interp = 0;
@@ -19,7 +19,7 @@ bool GridOn = false;
 int16_t GridR = 0, GridTheta = 0;
 int16_t AreaFileTag = 0;
 
-void init_globals()
+void initGlobals()
 {
     // Start from the zeroed state, so that a second call (tests) gives the
     // same result as the first one at start-up.
@@ -38,9 +38,9 @@ void init_globals()
     GridOn = true;
     AreaFileTag = 0;
 
-    init_projection_names();
-    init_coef_tables();
-    init_grid_tables(); // derived from CoefB, so after the coefficients
+    initProjectionNames();
+    initCoefTables();
+    initGridTables(); // derived from CoefB, so after the coefficients
 
     DstW = 512;
     DstH = 512;

@@ -33,7 +33,7 @@ extern int16_t AreaFileTag;
 // Start-up: every global to its start value (the zeroed module state, then
 // the defaults), and the projection names, coefficient and grid tables
 // filled. The windows are the caller's.
-void init_globals();
+void initGlobals();
 
 // Closes both image windows, destroys both images, and puts the menus and
 // tool windows into the no-image state. Safe to re-enter.
@@ -45,12 +45,12 @@ void convert();
 // The one conversion call, also for images the windows do not show (the
 // batch): resamples src into dst when both are images; false when nothing
 // was converted.
-[[nodiscard]] bool convert_images(int32_t src, int32_t dst, const ProjectionRecord& srcPrm,
+[[nodiscard]] bool convertImages(int32_t src, int32_t dst, const ProjectionRecord& srcPrm,
                                   const ProjectionRecord& dstPrm, int32_t interp);
 // After the destination side changed: when hDst exists, re-creates it if its
 // size is no longer DstW x DstH (its view back to 100 %), converts, places
 // the area dots while AreaOn is set and redraws the destination view.
-void rebuild_destination();
+void rebuildDestination();
 // Refresh requests to the image views (no-ops without windows).
 // area_update places the area dots only while AreaOn is set.
 void area_update();
@@ -71,7 +71,7 @@ void reset_src_param(bool detect);
 // The circle assumed on a picture whose content fills box: centred on the
 // box, radius 0.47 of its larger side (a little inside the rim). Sets Cx,
 // Cy and R of prm only.
-void circle_from_bound(const RixRect& box, ProjectionRecord& prm);
+void circleFromBound(const RixRect& box, ProjectionRecord& prm);
 
 // The name part of a path, after its last '\' or '/'.
 [[nodiscard]] std::string get_fname(const std::string& path);

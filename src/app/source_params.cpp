@@ -14,7 +14,7 @@ void ref2angle() { (void)ref2angle(SrcPrm, RefX, RefY); }
 
 void angle2ref() { (void)angle2ref(SrcPrm, RefX, RefY); }
 
-void circle_from_bound(const RixRect& box, ProjectionRecord& prm)
+void circleFromBound(const RixRect& box, ProjectionRecord& prm)
 {
     // Integer sums before halving; 64 bits so that no box can overflow.
     prm.Cx = static_cast<double>(int64_t{box.Right} + box.Left) * 0.5;
@@ -29,7 +29,7 @@ void reset_src_param(bool detect)
     if (detect) {
         // A failed RixBound leaves the box as it was; the box is used as is.
         (void)RixBound(hSrc, &SrcBound);
-        circle_from_bound(SrcBound, SrcPrm);
+        circleFromBound(SrcBound, SrcPrm);
         SrcPrm.Alpha = 0.0;
         SrcPrm.Beta = 0.0;
         SrcPrm.Rot = 0.0;

@@ -7,12 +7,12 @@
 
 namespace karwen {
 
-[[nodiscard]] inline std::filesystem::path utf8_path(const std::string& utf8)
+[[nodiscard]] inline std::filesystem::path utf8Path(const std::string& utf8)
 {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-[[nodiscard]] inline std::string utf8_string(const std::filesystem::path& path)
+[[nodiscard]] inline std::string utf8String(const std::filesystem::path& path)
 {
     const std::u8string s = path.u8string();
     return std::string(s.begin(), s.end());

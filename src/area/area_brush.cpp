@@ -23,7 +23,7 @@ void brush(int16_t from, int16_t to, double x, double y, AreaMouseResult& result
         return; // no valid class selected: nothing to paint into or erase
     for (int n = 1; n <= kDotCount; ++n) {
         auto& cls = DotClass[static_cast<std::size_t>(n)];
-        if (cls != from || !InBrush(DotDistance2(n, x, y), BrushR2))
+        if (cls != from || !inBrush(dotDistance2(n, x, y), BrushR2))
             continue;
         --ClassCount[static_cast<std::size_t>(from)];
         ++ClassCount[static_cast<std::size_t>(to)];
@@ -36,7 +36,7 @@ void hover(double x, double y, AreaMouseResult& result)
 {
     bool anyHit = false;
     for (int n = 1; n <= kDotCount; ++n) {
-        if (!InHover(DotDistance2(n, x, y), DotHit2))
+        if (!inHover(dotDistance2(n, x, y), DotHit2))
             continue;
         anyHit = true;
         const int16_t cls = DotClass[static_cast<std::size_t>(n)];
@@ -57,14 +57,14 @@ void hover(double x, double y, AreaMouseResult& result)
 
 } // namespace
 
-double DotDistance2(int n, double x, double y)
+double dotDistance2(int n, double x, double y)
 {
     const double dx = static_cast<double>(DotX[static_cast<std::size_t>(n)]) - x;
     const double dy = static_cast<double>(DotY[static_cast<std::size_t>(n)]) - y;
     return dx * dx + dy * dy;
 }
 
-AreaMouseResult AreaMouseMove(int button, double x, double y)
+AreaMouseResult areaMouseMove(int button, double x, double y)
 {
     AreaMouseResult result;
     if (!AreaOn)

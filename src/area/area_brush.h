@@ -26,7 +26,7 @@ enum class AreaMouseAction { None, Paint, Erase, Hover };
 // 3. refreshTexts: labels 0 and CurRgn, in that order, show ClassPercentText
 //    of their counts;
 // changedDots (any time): each is drawn at once as a filled circle of
-// radius DotSize in DotColor(n).
+// radius DotSize in dotColor(n).
 struct AreaMouseResult {
     AreaMouseAction action = AreaMouseAction::None; // None while AreaOn is false
     std::vector<int16_t> changedDots;
@@ -36,16 +36,16 @@ struct AreaMouseResult {
 };
 
 // Squared distance of dot n (1..1000) from the view point (x, y), in doubles.
-[[nodiscard]] double DotDistance2(int n, double x, double y);
+[[nodiscard]] double dotDistance2(int n, double x, double y);
 // The brush takes a dot strictly inside its radius; the hover radius
 // includes its boundary.
-[[nodiscard]] constexpr bool InBrush(double d2, int32_t brushR2) { return d2 < brushR2; }
-[[nodiscard]] constexpr bool InHover(double d2, int32_t hit2) { return d2 <= hit2; }
+[[nodiscard]] constexpr bool inBrush(double d2, int32_t brushR2) { return d2 < brushR2; }
+[[nodiscard]] constexpr bool inHover(double d2, int32_t hit2) { return d2 <= hit2; }
 
 // pct_MouseMove of the destination view: `button` is the set of pressed
 // buttons (1 left, 2 right, 4 middle), (x, y) the pointer in view pixels.
 // Does nothing while AreaOn is false. A mouse press calls the same function,
 // so that a click acts without a move.
-[[nodiscard]] AreaMouseResult AreaMouseMove(int button, double x, double y);
+[[nodiscard]] AreaMouseResult areaMouseMove(int button, double x, double y);
 
 } // namespace karwen

@@ -90,7 +90,7 @@ private:
 
 } // namespace
 
-std::string FormatAreaData(int16_t tag, const std::array<int16_t, kDotCount + 1>& dotClass)
+std::string formatAreaData(int16_t tag, const std::array<int16_t, kDotCount + 1>& dotClass)
 {
     std::string text;
     text.reserve(8 + kDotCount * 4);
@@ -100,7 +100,7 @@ std::string FormatAreaData(int16_t tag, const std::array<int16_t, kDotCount + 1>
     return text;
 }
 
-std::optional<AreaData> ParseAreaData(std::istream& in)
+std::optional<AreaData> parseAreaData(std::istream& in)
 {
     NumberReader reader(in);
     AreaData data;
@@ -121,13 +121,13 @@ std::optional<AreaData> ParseAreaData(std::istream& in)
     return data;
 }
 
-void ApplyAreaData(const AreaData& data)
+void applyAreaData(const AreaData& data)
 {
     ClassCount.fill(0);
     for (int n = 1; n <= data.count && n <= kDotCount; ++n) {
         const int16_t cls = data.dotClass[static_cast<std::size_t>(n)];
         if (cls < 0 || cls >= kAreaClassCount)
-            continue; // ParseAreaData never yields these
+            continue; // parseAreaData never yields these
         DotClass[static_cast<std::size_t>(n)] = cls;
         ++ClassCount[static_cast<std::size_t>(cls)];
     }
@@ -140,23 +140,23 @@ bool LoadAreaData(const std::filesystem::path& file)
     std::ifstream in(file, std::ios::binary);
     if (!in)
         return false;
-    const auto data = ParseAreaData(in);
+    const auto data = parseAreaData(in);
     if (!data)
         return false;
-    ApplyAreaData(*data);
-    MarkAreaKept();
+    applyAreaData(*data);
+    markAreaKept();
     return true;
 }
 
 bool SaveAreaData(const std::filesystem::path& file)
 {
-    if (!ReplaceFileContent(file, FormatAreaData(AreaFileTag, DotClass)))
+    if (!ReplaceFileContent(file, formatAreaData(AreaFileTag, DotClass)))
         return false;
-    MarkAreaKept();
+    markAreaKept();
     return true;
 }
 
-std::string ProposedAreaFileName(const std::string& areaFile, const std::string& dstFile,
+std::string proposedAreaFileName(const std::string& areaFile, const std::string& dstFile,
                                  const std::string& srcFile)
 {
     if (!areaFile.empty())

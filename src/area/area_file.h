@@ -23,19 +23,19 @@ struct AreaData {
 };
 
 // The file's text for the tag and the classes of dots 1..1000.
-[[nodiscard]] std::string FormatAreaData(int16_t tag, const std::array<int16_t, kDotCount + 1>& dotClass);
+[[nodiscard]] std::string formatAreaData(int16_t tag, const std::array<int16_t, kDotCount + 1>& dotClass);
 
 // Reads the tag, the dot count n and n classes. Numbers are separated by a
 // comma or a line end (CR, LF or CRLF), blanks around a number are skipped,
 // and whatever follows the n-th class is not read. nullopt for a missing
 // number, a non-numeric or empty item, a tag outside 16 bits, n outside
 // 0..1000 or a class outside 0..15.
-[[nodiscard]] std::optional<AreaData> ParseAreaData(std::istream& in);
+[[nodiscard]] std::optional<AreaData> parseAreaData(std::istream& in);
 
 // Puts a read file into the model: AreaFileTag, the classes of dots
 // 1..count (later dots keep theirs), counts rebuilt from the dots read
 // (so a short file leaves them summing to count), no highlighted label.
-void ApplyAreaData(const AreaData& data);
+void applyAreaData(const AreaData& data);
 
 // LoadAreaData: reads the whole file first and changes the model only when
 // it was read completely, so a failed load leaves the measurement as it
@@ -52,7 +52,7 @@ void ApplyAreaData(const AreaData& data);
 // else the destination image's path, else the source image's path, without
 // its extension (cut_ext) and with ".area" appended. A path without any "."
 // keeps its full text before ".area". "" when there is no path at all.
-[[nodiscard]] std::string ProposedAreaFileName(const std::string& areaFile, const std::string& dstFile,
+[[nodiscard]] std::string proposedAreaFileName(const std::string& areaFile, const std::string& dstFile,
                                                const std::string& srcFile);
 
 } // namespace karwen

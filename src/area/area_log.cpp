@@ -7,7 +7,7 @@
 
 namespace karwen {
 
-std::string LogDateTimeText(std::chrono::system_clock::time_point when)
+std::string logDateTimeText(std::chrono::system_clock::time_point when)
 {
     const std::time_t t = std::chrono::system_clock::to_time_t(when);
     std::tm local{};
@@ -21,7 +21,7 @@ std::string LogDateTimeText(std::chrono::system_clock::time_point when)
     return std::string(text, length);
 }
 
-std::string FormatAreaLogEntry(const AreaLogEntry& entry)
+std::string formatAreaLogEntry(const AreaLogEntry& entry)
 {
     constexpr const char* kLineEnd = "\r\n";
     std::string text;
@@ -30,15 +30,15 @@ std::string FormatAreaLogEntry(const AreaLogEntry& entry)
     text += entry.projName + kLineEnd;
     for (int k = 0; k < kAreaClassCount; ++k) {
         const char digits[3] = {static_cast<char>('0' + k / 10), static_cast<char>('0' + k % 10), '\0'};
-        text += digits + ShareColumn(entry.counts[static_cast<std::size_t>(k)], 6) + '%' + kLineEnd;
+        text += digits + shareColumn(entry.counts[static_cast<std::size_t>(k)], 6) + '%' + kLineEnd;
     }
     return text;
 }
 
-AreaLogEntry CurrentAreaLogEntry()
+AreaLogEntry currentAreaLogEntry()
 {
     AreaLogEntry entry;
-    entry.when = LogDateTimeText(std::chrono::system_clock::now());
+    entry.when = logDateTimeText(std::chrono::system_clock::now());
     entry.dstFile = DstFile;
     entry.srcFile = SrcFile;
     if (isProjection(DstPrm.Proj))
@@ -47,23 +47,23 @@ AreaLogEntry CurrentAreaLogEntry()
     return entry;
 }
 
-std::filesystem::path AreaLogPath(const std::filesystem::path& folder)
+std::filesystem::path areaLogPath(const std::filesystem::path& folder)
 {
     return folder / kAreaLogName;
 }
 
-bool AppendAreaLog(const std::filesystem::path& logFile, const AreaLogEntry& entry)
+bool appendAreaLog(const std::filesystem::path& logFile, const AreaLogEntry& entry)
 {
     std::ofstream out(logFile, std::ios::binary | std::ios::app);
     if (!out)
         return false;
-    const std::string text = FormatAreaLogEntry(entry);
+    const std::string text = formatAreaLogEntry(entry);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.close();
     return !out.fail();
 }
 
-bool ClearAreaLog(const std::filesystem::path& logFile)
+bool clearAreaLog(const std::filesystem::path& logFile)
 {
     std::ofstream out(logFile, std::ios::binary | std::ios::trunc);
     if (!out)

@@ -16,7 +16,7 @@ inline constexpr const char* kLogWriteError = "ERROR: Cannot write log.";
 inline constexpr const char* kLogClearError = "ERROR: Cannot clear log file.";
 
 struct AreaLogEntry {
-    std::string when;     // line 1, see LogDateTimeText
+    std::string when;     // line 1, see logDateTimeText
     std::string dstFile;  // line 2 is dstFile, or "(" + srcFile + ")" when it is ""
     std::string srcFile;
     std::string projName; // line 3
@@ -25,26 +25,26 @@ struct AreaLogEntry {
 
 // Local date and time as "YYYY-MM-DD HH:MM:SS": unambiguous in every locale
 // and sortable.
-[[nodiscard]] std::string LogDateTimeText(std::chrono::system_clock::time_point when);
+[[nodiscard]] std::string logDateTimeText(std::chrono::system_clock::time_point when);
 
 // The entry as it is written: 19 lines, each ended by CRLF. Class lines are
 // the class in two digits and its share right-aligned in six characters,
 // then "%": "00 100.0%", "01  12.5%", "15   0.0%".
-[[nodiscard]] std::string FormatAreaLogEntry(const AreaLogEntry& entry);
+[[nodiscard]] std::string formatAreaLogEntry(const AreaLogEntry& entry);
 
 // The entry for the current state: now, DstFile, SrcFile, the name of the
 // destination projection and ClassCount.
-[[nodiscard]] AreaLogEntry CurrentAreaLogEntry();
+[[nodiscard]] AreaLogEntry currentAreaLogEntry();
 
 // The log file in `folder`.
-[[nodiscard]] std::filesystem::path AreaLogPath(const std::filesystem::path& folder);
+[[nodiscard]] std::filesystem::path areaLogPath(const std::filesystem::path& folder);
 
 // Appends `entry`, creating the file when needed. False (kLogWriteError)
 // when the file cannot be opened or written.
-[[nodiscard]] bool AppendAreaLog(const std::filesystem::path& logFile, const AreaLogEntry& entry);
+[[nodiscard]] bool appendAreaLog(const std::filesystem::path& logFile, const AreaLogEntry& entry);
 
 // Truncates the log to zero length, creating it when it does not exist.
 // False (kLogClearError) when it cannot be opened for writing.
-[[nodiscard]] bool ClearAreaLog(const std::filesystem::path& logFile);
+[[nodiscard]] bool clearAreaLog(const std::filesystem::path& logFile);
 
 } // namespace karwen

@@ -39,7 +39,7 @@ void InitAreaTables()
     ClassColor = {0xFFFFFFu, 0x20FF20u, 0x20FFFFu, 0xFF2020u, 0xFF20FFu, 0xFFFF20u,
                   0x80AA80u, 0x80AAAAu, 0xAA8080u, 0xAA80AAu, 0xAAAA80u, 0x40AA40u,
                   0x40AAAAu, 0xAA4040u, 0xAA40AAu, 0xAAAA40u};
-    ResetAreaCounts();
+    resetAreaCounts();
     DotX.fill(0.0f);
     DotY.fill(0.0f);
     DotSizeTbl = {0, 1, 2, 4};
@@ -47,24 +47,24 @@ void InitAreaTables()
     CurRgn = 1;
     // The panel selects these when it loads; doing it here as well keeps the
     // derived values valid for code that runs without the panel.
-    (void)SelectDotStyle(1);
-    (void)SelectBrush(1);
+    (void)selectDotStyle(1);
+    (void)selectBrush(1);
 }
 
-void ResetAreaCounts()
+void resetAreaCounts()
 {
     ClassCount.fill(0);
     ClassCount[0] = kDotCount;
     LastLbl = -1;
     DotClass.fill(0);
-    MarkAreaKept();
+    markAreaKept();
 }
 
-void MarkAreaKept() { keptDotClass = DotClass; }
+void markAreaKept() { keptDotClass = DotClass; }
 
-bool AreaChangedSinceKept() { return DotClass != keptDotClass; }
+bool areaChangedSinceKept() { return DotClass != keptDotClass; }
 
-bool SelectDotStyle(int index)
+bool selectDotStyle(int index)
 {
     if (index < 0 || index >= kToolSizeCount)
         return false;
@@ -74,7 +74,7 @@ bool SelectDotStyle(int index)
     return true;
 }
 
-bool SelectBrush(int index)
+bool selectBrush(int index)
 {
     if (index < 0 || index >= kToolSizeCount)
         return false;
@@ -83,7 +83,7 @@ bool SelectBrush(int index)
     return true;
 }
 
-bool SelectClass(int cls)
+bool selectClass(int cls)
 {
     if (cls < 1 || cls >= kAreaClassCount)
         return false;
@@ -91,7 +91,7 @@ bool SelectClass(int cls)
     return true;
 }
 
-std::string ShareColumn(int16_t count, std::size_t width)
+std::string shareColumn(int16_t count, std::size_t width)
 {
     // count * 0.1 with one decimal is count / 10 exactly, so integer
     // arithmetic gives the rounded text without any binary fraction.
@@ -106,10 +106,10 @@ std::string ShareColumn(int16_t count, std::size_t width)
 
 std::string ClassPercentText(int16_t count)
 {
-    return ShareColumn(count, 5) + '%';
+    return shareColumn(count, 5) + '%';
 }
 
-uint32_t DotColor(int n)
+uint32_t dotColor(int n)
 {
     const int16_t cls = DotClass[static_cast<std::size_t>(n)];
     if (cls == CurRgn)
@@ -119,7 +119,7 @@ uint32_t DotColor(int n)
     return ClassColor[static_cast<std::size_t>(cls)];
 }
 
-int ClassCountSum()
+int classCountSum()
 {
     return std::accumulate(ClassCount.begin(), ClassCount.end(), 0);
 }

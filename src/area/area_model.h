@@ -48,25 +48,25 @@ void InitAreaTables();
 // The model part of the panel's reset: every dot back to class 0, counts
 // 1000, 0, ..., 0, no highlighted label. The caller then shows the 16 label
 // texts (ClassPercentText) and redraws the destination view.
-void ResetAreaCounts();
+void resetAreaCounts();
 
 // The measurement as last kept: saved to or loaded from an area file,
 // written to the log, or reset. Painting since then is what the program
 // asks about before anything throws it away; painting a dot back to the
 // class it had counts as no change.
-void MarkAreaKept();
-[[nodiscard]] bool AreaChangedSinceKept();
+void markAreaKept();
+[[nodiscard]] bool areaChangedSinceKept();
 
 // Chooses dot style `index` (0..3): DotIdx, DotSize and DotHit2 (the
 // square of twice the dot radius). Out-of-range indices change nothing and
 // return false.
-[[nodiscard]] bool SelectDotStyle(int index);
+[[nodiscard]] bool selectDotStyle(int index);
 // Chooses brush size `index` (0..3): BrushIdx and BrushR2. Out-of-range
 // indices change nothing and return false.
-[[nodiscard]] bool SelectBrush(int index);
+[[nodiscard]] bool selectBrush(int index);
 // Chooses the class that painting adds to (1..15). Returns false and
 // changes nothing for any other value.
-[[nodiscard]] bool SelectClass(int cls);
+[[nodiscard]] bool selectClass(int cls);
 
 // Text of a class label: count * 0.1 as "##0.0", right-aligned in five
 // characters, then "%". 1000 gives "100.0%", 125 " 12.5%", 0 "  0.0%".
@@ -74,13 +74,13 @@ void MarkAreaKept();
 // The share count * 0.1 as "##0.0", blank-padded on the left and cut to its
 // rightmost `width` characters (no "%"). ClassPercentText uses width 5, the
 // measurement log width 6.
-[[nodiscard]] std::string ShareColumn(int16_t count, std::size_t width);
+[[nodiscard]] std::string shareColumn(int16_t count, std::size_t width);
 
 // Colour a dot is drawn in: CurRgnColor for the selected class, else its
 // class colour. n is 1..1000.
-[[nodiscard]] uint32_t DotColor(int n);
+[[nodiscard]] uint32_t dotColor(int n);
 
 // Sum of all class counts; 1000 except after loading a short area file.
-[[nodiscard]] int ClassCountSum();
+[[nodiscard]] int classCountSum();
 
 } // namespace karwen

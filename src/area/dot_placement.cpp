@@ -6,7 +6,7 @@
 
 namespace karwen {
 
-void ComputeDotPositions(const AreaCircle& circle, const ViewMapping& view,
+void computeDotPositions(const AreaCircle& circle, const ViewMapping& view,
                          std::span<float, kDotCount + 1> x, std::span<float, kDotCount + 1> y)
 {
     // The pattern is defined with the literal 3.141593, not pi; keeping it
@@ -27,11 +27,11 @@ void ComputeDotPositions(const AreaCircle& circle, const ViewMapping& view,
     }
 }
 
-bool PlaceAreaDots(const AreaCircle& circle, const ViewMapping& view)
+bool positionAreaDots(const AreaCircle& circle, const ViewMapping& view)
 {
     if (!AreaOn)
         return false;
-    ComputeDotPositions(circle, view, DotX, DotY);
+    computeDotPositions(circle, view, DotX, DotY);
     return true;
 }
 

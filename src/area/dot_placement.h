@@ -20,12 +20,12 @@ struct AreaCircle {
 
 // Fills x[1..1000], y[1..1000] with the view positions of the dots; element
 // 0 is left alone. Both spans must hold 1001 elements.
-void ComputeDotPositions(const AreaCircle& circle, const ViewMapping& view,
+void computeDotPositions(const AreaCircle& circle, const ViewMapping& view,
                          std::span<float, kDotCount + 1> x, std::span<float, kDotCount + 1> y);
 
 // set_AreaParamXYD of the destination view: recomputes DotX/DotY from the
 // circle and the view while AreaOn is set, and does nothing otherwise.
 // Returns whether the positions were recomputed.
-bool PlaceAreaDots(const AreaCircle& circle, const ViewMapping& view);
+bool positionAreaDots(const AreaCircle& circle, const ViewMapping& view);
 
 } // namespace karwen

@@ -29,7 +29,7 @@ constexpr int32_t kRowsPerStrip = 64;
 
 } // namespace
 
-bool is_all_black(int32_t handle)
+bool isAllBlack(int32_t handle)
 {
     const int32_t width = RixWidth(handle);
     const int32_t height = RixHeight(handle);
@@ -50,26 +50,26 @@ bool is_all_black(int32_t handle)
     return true;
 }
 
-FileOutcome convert_file(const PlannedFile& file, const BatchSettings& settings)
+FileOutcome convertFile(const PlannedFile& file, const BatchSettings& settings)
 {
-    const OwnedImage source(load_image_file(file.sourcePath));
+    const OwnedImage source(loadImageFile(file.sourcePath));
     if (!isImage(source.get()))
-        return {FileResult::Unreadable, file_problem(FileAction::Open, file.sourcePath, RixLastError())};
+        return {FileResult::Unreadable, fileProblem(FileAction::Open, file.sourcePath, RixLastError())};
 
     ProjectionRecord srcPrm = settings.srcPrm;
     RixRect box{};
     if (settings.findCircle && RixBound(source.get(), &box) == 1)
-        circle_from_bound(box, srcPrm);
+        circleFromBound(box, srcPrm);
 
     const OwnedImage result(RixCreate(settings.dstW, settings.dstH));
-    if (!convert_images(source.get(), result.get(), srcPrm, settings.dstPrm, settings.interp))
+    if (!convertImages(source.get(), result.get(), srcPrm, settings.dstPrm, settings.interp))
         return {FileResult::SaveFailed, {file.outputPath, "the result could not be made", RixLastError()}};
     // A black result says nothing of the photo and would replace whatever
     // the output file held.
-    if (is_all_black(result.get()))
+    if (isAllBlack(result.get()))
         return {FileResult::Black, {file.sourcePath, kBlackResultReason, {}}};
-    if (!save_image_file(result.get(), file.outputPath))
-        return {FileResult::SaveFailed, file_problem(FileAction::Save, file.outputPath, RixLastError())};
+    if (!saveImageFile(result.get(), file.outputPath))
+        return {FileResult::SaveFailed, fileProblem(FileAction::Save, file.outputPath, RixLastError())};
     return {};
 }
 

@@ -35,9 +35,9 @@ inline constexpr const char* kBlackResultReason = "the circle does not lie on th
 
 // Converts file.sourcePath into file.outputPath (the plan's refusal is the
 // caller's to honour).
-[[nodiscard]] FileOutcome convert_file(const PlannedFile& file, const BatchSettings& settings);
+[[nodiscard]] FileOutcome convertFile(const PlannedFile& file, const BatchSettings& settings);
 
 // Every pixel of the image is black; false also when it cannot be read.
-[[nodiscard]] bool is_all_black(int32_t handle);
+[[nodiscard]] bool isAllBlack(int32_t handle);
 
 } // namespace karwen

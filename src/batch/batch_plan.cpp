@@ -43,7 +43,7 @@ public:
             return std::nullopt;
         for (const auto& [other, index] : same->second) {
             std::error_code ec;
-            if (fs::equivalent(utf8_path(path), utf8_path(other), ec) && !ec)
+            if (fs::equivalent(utf8Path(path), utf8Path(other), ec) && !ec)
                 return index;
         }
         return std::nullopt;
@@ -53,7 +53,7 @@ private:
     static std::optional<std::uintmax_t> sizeOf(const std::string& path)
     {
         std::error_code ec;
-        const std::uintmax_t size = fs::file_size(utf8_path(path), ec);
+        const std::uintmax_t size = fs::file_size(utf8Path(path), ec);
         return ec ? std::nullopt : std::optional<std::uintmax_t>(size);
     }
 
@@ -63,20 +63,20 @@ private:
 
 } // namespace
 
-std::string batch_output_path(const BatchJob& job, const std::string& name)
+std::string batchOutputPath(const BatchJob& job, const std::string& name)
 {
     const std::string base = name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string();
-    return utf8_string(utf8_path(job.destFolder) / utf8_path(base + job.postfix + "." + job.outExt));
+    return utf8String(utf8Path(job.destFolder) / utf8Path(base + job.postfix + "." + job.outExt));
 }
 
-std::vector<PlannedFile> plan_batch(const BatchJob& job)
+std::vector<PlannedFile> planBatch(const BatchJob& job)
 {
     std::vector<PlannedFile> plan;
     plan.reserve(job.files.size());
     PathIndex sources;
     for (const std::string& name : job.files) {
-        PlannedFile file{name, utf8_string(utf8_path(job.sourceFolder) / utf8_path(name)),
-                         batch_output_path(job, name), {}};
+        PlannedFile file{name, utf8String(utf8Path(job.sourceFolder) / utf8Path(name)),
+                         batchOutputPath(job, name), {}};
         sources.add(file.sourcePath, plan.size());
         plan.push_back(std::move(file));
     }
@@ -97,20 +97,20 @@ std::vector<PlannedFile> plan_batch(const BatchJob& job)
     return plan;
 }
 
-bool list_image_files(const std::string& folder, std::vector<std::string>& names)
+bool listImageFiles(const std::string& folder, std::vector<std::string>& names)
 {
     names.clear();
     std::error_code ec;
-    fs::directory_iterator it(utf8_path(folder), ec);
+    fs::directory_iterator it(utf8Path(folder), ec);
     if (ec)
         return false;
     for (const fs::directory_entry& entry : it) {
         std::error_code typeError;
         if (entry.is_directory(typeError))
             continue;
-        std::string name = utf8_string(entry.path().filename());
+        std::string name = utf8String(entry.path().filename());
         // The name must end in ".BMP" or ".JPG": the format alone is not enough.
-        if (name.size() >= 4 && name[name.size() - 4] == '.' && image_format_of(name) != ImageFormat::Other)
+        if (name.size() >= 4 && name[name.size() - 4] == '.' && imageFormatOf(name) != ImageFormat::Other)
             names.push_back(std::move(name));
     }
     std::sort(names.begin(), names.end());

@@ -28,13 +28,13 @@ struct PlannedFile {
 // its path is that of any listed source or of an earlier result that is
 // written: the same full name byte for byte, or, where the file exists, the
 // same file under another name.
-[[nodiscard]] std::vector<PlannedFile> plan_batch(const BatchJob& job);
+[[nodiscard]] std::vector<PlannedFile> planBatch(const BatchJob& job);
 
 // destFolder/<name without its last four characters><postfix>.<outExt>
-[[nodiscard]] std::string batch_output_path(const BatchJob& job, const std::string& name);
+[[nodiscard]] std::string batchOutputPath(const BatchJob& job, const std::string& name);
 
 // The names in a folder that end in .BMP or .JPG (any case), sorted by
 // name; false when the folder cannot be listed.
-[[nodiscard]] bool list_image_files(const std::string& folder, std::vector<std::string>& names);
+[[nodiscard]] bool listImageFiles(const std::string& folder, std::vector<std::string>& names);
 
 } // namespace karwen

@@ -29,7 +29,7 @@ void addGroup(std::string& text, const char* heading, const std::vector<FileProb
 
 } // namespace
 
-std::string batch_report(const BatchOutcome& outcome)
+std::string batchReport(const BatchOutcome& outcome)
 {
     std::string text;
     addGroup(text, "These photos could not be read:", outcome.unreadable);

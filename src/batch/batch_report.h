@@ -8,6 +8,6 @@
 
 namespace karwen {
 
-[[nodiscard]] std::string batch_report(const BatchOutcome& outcome);
+[[nodiscard]] std::string batchReport(const BatchOutcome& outcome);
 
 } // namespace karwen

@@ -18,26 +18,26 @@ std::size_t utf8Prefix(const std::string& text, std::size_t chars)
 
 } // namespace
 
-std::string batch_progress_text(const std::string& name, int index, int count)
+std::string batchProgressText(const std::string& name, int index, int count)
 {
     return name.substr(0, utf8Prefix(name, 30)) + "\r (" + std::to_string(index) + "/" +
            std::to_string(count) + ")";
 }
 
-BatchOutcome run_batch(const BatchJob& job, const BatchSettings& settings, const BatchProgress& progress)
+BatchOutcome runBatch(const BatchJob& job, const BatchSettings& settings, const BatchProgress& progress)
 {
     BatchOutcome outcome;
-    const std::vector<PlannedFile> plan = plan_batch(job);
+    const std::vector<PlannedFile> plan = planBatch(job);
     const int n = static_cast<int>(plan.size());
     for (int i = 0; i < n; ++i) {
         const PlannedFile& file = plan[std::size_t(i)];
         if (progress)
-            progress(batch_progress_text(file.name, i + 1, n));
+            progress(batchProgressText(file.name, i + 1, n));
         if (!file.refusal.empty()) {
             outcome.refused.push_back({file.outputPath, file.refusal, {}});
             continue;
         }
-        FileOutcome done = convert_file(file, settings);
+        FileOutcome done = convertFile(file, settings);
         switch (done.result) {
         case FileResult::Converted:
             ++outcome.converted;

@@ -33,9 +33,9 @@ struct BatchOutcome {
 using BatchProgress = std::function<void(const std::string& text)>;
 
 // Runs the whole batch; an empty file list does nothing.
-BatchOutcome run_batch(const BatchJob& job, const BatchSettings& settings, const BatchProgress& progress);
+BatchOutcome runBatch(const BatchJob& job, const BatchSettings& settings, const BatchProgress& progress);
 
 // "<first 30 characters of name>\r (i/n)" with i counted from 1.
-[[nodiscard]] std::string batch_progress_text(const std::string& name, int index, int count);
+[[nodiscard]] std::string batchProgressText(const std::string& name, int index, int count);
 
 } // namespace karwen

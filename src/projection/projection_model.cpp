@@ -29,12 +29,12 @@ void setRow(float (&table)[kCoefCount][kProjectionCount], int p, const std::arra
 
 } // namespace
 
-void init_projection_names()
+void initProjectionNames()
 {
     ProjName = {"Orthographic", "Equisolidangle", "Equidistant", "Stereographic", "Perspective"};
 }
 
-void init_coef_tables()
+void initCoefTables()
 {
     // The fitted coefficients are given as exact single-precision bit
     // patterns; three of them are double constants rounded on storing.
@@ -53,7 +53,7 @@ void init_coef_tables()
     setRow(CoefB, 4, {0.0f, 1.0f, 0.0f, 0.0f, 0.0f});
 }
 
-void init_grid_tables()
+void initGridTables()
 {
     constexpr int16_t steps[kGridStepCount] = {0, 1, 2, 3, 6, 9, 18};
     std::copy(std::begin(steps), std::end(steps), GridStep);

@@ -39,10 +39,10 @@ extern float GridSin[kGridRows];
 // Normalised radius of the circle of elevation 5*i degrees, [i][p].
 extern float GridRadius[kGridRows][kProjectionCount];
 
-void init_projection_names();
-void init_coef_tables();
+void initProjectionNames();
+void initCoefTables();
 // Needs the coefficient tables.
-void init_grid_tables();
+void initGridTables();
 
 // The rational function (1 + K3 x + K4 x^2) / (K0 + K1 x + K2 x^2) with
 // Kk = table[k][p]. Both radial functions below are this with their table.

@@ -53,7 +53,7 @@ void AreaFileCommands::mnuFileLoadArea_Click()
 void AreaFileCommands::mnuFileSaveArea_Click()
 {
     CommonDialog& cdl = main_.cdl();
-    cdl.FileName = QString::fromStdString(ProposedAreaFileName(AreaFile, DstFile, SrcFile));
+    cdl.FileName = QString::fromStdString(proposedAreaFileName(AreaFile, DstFile, SrcFile));
     cdl.DefaultExt = QStringLiteral(".area");
     cdl.Filter = QStringLiteral("面積計量(*.area)|*.area");
     cdl.FilterIndex = 1;

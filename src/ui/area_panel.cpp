@@ -51,7 +51,7 @@ uint32_t classLabelBack(uint32_t colour)
 std::filesystem::path logFile()
 {
     std::error_code error;
-    return AreaLogPath(std::filesystem::current_path(error));
+    return areaLogPath(std::filesystem::current_path(error));
 }
 
 // Selects an option button from code and runs its click handler, also when
@@ -277,7 +277,7 @@ void AreaPanel::cmdReset_Click()
 
 void AreaPanel::optDot_Click(int index)
 {
-    if (!SelectDotStyle(index))
+    if (!selectDotStyle(index))
         return;
     // A full redraw starts from the blit, which clears the old dots.
     if (!loading_ && AreaOn && isImage(hDst))
@@ -286,7 +286,7 @@ void AreaPanel::optDot_Click(int index)
 
 void AreaPanel::optBrush_Click(int index)
 {
-    if (!SelectBrush(index))
+    if (!selectBrush(index))
         return;
     if (!loading_ && AreaOn && isImage(hDst))
         SetBrushCursor(windows_);
@@ -294,7 +294,7 @@ void AreaPanel::optBrush_Click(int index)
 
 void AreaPanel::optRgn_Click(int index)
 {
-    if (!SelectClass(index))
+    if (!selectClass(index))
         return;
     if (AreaOn && isImage(hDst))
         dst_update();
@@ -302,15 +302,15 @@ void AreaPanel::optRgn_Click(int index)
 
 void AreaPanel::cmdLog_Click()
 {
-    if (AppendAreaLog(logFile(), CurrentAreaLogEntry()))
-        MarkAreaKept();
+    if (appendAreaLog(logFile(), currentAreaLogEntry()))
+        markAreaKept();
     else
         dialogs().message(this, QString::fromLatin1(kLogWriteError), QMessageBox::Critical);
 }
 
 void AreaPanel::cmdClear_Click()
 {
-    if (!ClearAreaLog(logFile()))
+    if (!clearAreaLog(logFile()))
         dialogs().message(this, QString::fromLatin1(kLogClearError), QMessageBox::Critical);
 }
 

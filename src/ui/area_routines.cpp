@@ -11,18 +11,18 @@ namespace karwen::ui {
 
 bool mayDiscardArea(QWidget* parent)
 {
-    if (!AreaChangedSinceKept())
+    if (!areaChangedSinceKept())
         return true;
     if (!dialogs().question(parent, QStringLiteral("The area measurement has not been saved. Discard it?")))
         return false;
     // Given up: the same dots are not asked about a second time.
-    MarkAreaKept();
+    markAreaKept();
     return true;
 }
 
 void ResetArea(WindowRegistry& windows)
 {
-    ResetAreaCounts();
+    resetAreaCounts();
     if (AreaPanel* area = windows.areaIfLoaded())
         area->showAllClassTexts();
     dst_update();

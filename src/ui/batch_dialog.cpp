@@ -267,7 +267,7 @@ void BatchDialog::ListImageFiles(QListWidget* list, const QString& folder)
 {
     list->clear();
     std::vector<std::string> names;
-    if (!list_image_files(folder.toStdString(), names)) {
+    if (!listImageFiles(folder.toStdString(), names)) {
         dialogs().message(this, QStringLiteral("Cannot list the folder \"%1\".").arg(folder),
                           QMessageBox::Warning);
         return;
@@ -362,14 +362,14 @@ void BatchDialog::cmdStart_Click()
     {
         const BusyGuard busy(cmdStart_);
         repaint();
-        outcome = run_batch(job, settings, [this](const std::string& text) {
+        outcome = runBatch(job, settings, [this](const std::string& text) {
             showProgress(QString::fromStdString(text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
         });
         showProgress(QStringLiteral("Completed."));
     }
     // Not reported one by one: a single message once the run is over.
     if (!outcome.allWell())
-        dialogs().message(this, QString::fromStdString(batch_report(outcome)), QMessageBox::Warning);
+        dialogs().message(this, QString::fromStdString(batchReport(outcome)), QMessageBox::Warning);
 }
 
 void BatchDialog::cmdCancel_Click() { reject(); }
@@ -385,7 +385,7 @@ void BatchDialog::done(int result)
         RefX = mainSource_.refX;
         RefY = mainSource_.refY;
         if (!(destinationSide() == destinationAtLoad_))
-            rebuild_destination();
+            rebuildDestination();
         reset_src_param(false);
         src_update();
     }

@@ -156,7 +156,7 @@ bool FormatWindow::applyFields()
         return true;
     ref2angle();
     src_update();
-    rebuild_destination();
+    rebuildDestination();
     return true;
 }
 

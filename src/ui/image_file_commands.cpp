@@ -119,7 +119,7 @@ bool ImageFileCommands::saveImage(const QString& path)
 QString ImageFileCommands::lastFailure(FileAction action, const QString& path)
 {
     const std::string name = path.toStdString();
-    return QString::fromStdString(file_problem_message(action, file_problem(action, name, RixLastError())));
+    return QString::fromStdString(fileProblemMessage(action, fileProblem(action, name, RixLastError())));
 }
 
 } // namespace karwen::ui

@@ -19,7 +19,7 @@ KarwenApp::~KarwenApp()
 
 void KarwenApp::Main()
 {
-    init_globals();
+    initGlobals();
     InitAreaTables();
     windows_.frmMain().show();
 }

@@ -73,7 +73,7 @@ void AreaTool::paint(QImage& canvas)
     painter.drawEllipse(circle.centre, circle.radius, circle.radius);
     QColor last;
     for (int n = 1; n <= kDotCount; ++n) {
-        last = colourOf(DotColor(n));
+        last = colourOf(dotColor(n));
         drawDot(painter, n, last);
     }
     // Filled dots leave the picture's foreground at the last dot's colour,
@@ -95,7 +95,7 @@ void AreaTool::mouseMove(QMouseEvent* event)
 
 AreaMouseResult AreaTool::mouseAt(int button, QPointF position)
 {
-    AreaMouseResult result = AreaMouseMove(button, position.x(), position.y());
+    AreaMouseResult result = areaMouseMove(button, position.x(), position.y());
     if (result.action == AreaMouseAction::None)
         return result;
     if (!result.changedDots.empty()) {
@@ -103,7 +103,7 @@ AreaMouseResult AreaTool::mouseAt(int button, QPointF position)
         painter.setRenderHint(QPainter::Antialiasing, false);
         QRect dirty;
         for (const int16_t n : result.changedDots) {
-            drawDot(painter, n, colourOf(DotColor(n)));
+            drawDot(painter, n, colourOf(dotColor(n)));
             dirty |= dotRect(n);
         }
         painter.end();
@@ -116,7 +116,7 @@ AreaMouseResult AreaTool::mouseAt(int button, QPointF position)
 
 void AreaTool::placeDots(DstView& view)
 {
-    (void)PlaceAreaDots({DstPrm.Cx, DstPrm.Cy, DstPrm.R}, view.mapping());
+    (void)positionAreaDots({DstPrm.Cx, DstPrm.Cy, DstPrm.R}, view.mapping());
 }
 
 void AreaTool::setAreaCursor()

@@ -61,21 +61,21 @@ TEST_F(Conversion, CallsTheLibraryWithBothImages)
 
 TEST_F(Conversion, RebuildingTheDestinationFollowsItsSize)
 {
-    rebuild_destination();
+    rebuildDestination();
     EXPECT_TRUE(hooks.events.empty()) << "no destination image, nothing to rebuild";
 
     hSrc = RixCreate(64, 64);
     hDst = RixCreate(DstW, DstH);
     const int32_t first = hDst;
     AreaOn = true;
-    rebuild_destination();
+    rebuildDestination();
     EXPECT_EQ(hDst, first) << "the same size keeps the image and its zoom";
     EXPECT_EQ(hooks.events, (Events{"placeDots", "redrawDst"}));
 
     hooks.events.clear();
     AreaOn = false;
     DstW = 100;
-    rebuild_destination();
+    rebuildDestination();
     EXPECT_EQ(RixWidth(first), 0) << "the old image is gone";
     EXPECT_EQ(RixWidth(hDst), 100);
     EXPECT_EQ(RixHeight(hDst), DstH);

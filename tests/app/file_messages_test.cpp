@@ -51,12 +51,12 @@ protected:
     {
         const std::string path = (root / name).string();
         if (action == FileAction::Open) {
-            EXPECT_LT(load_image_file(path), 1) << name;
-            return file_problem(action, path, RixLastError());
+            EXPECT_LT(loadImageFile(path), 1) << name;
+            return fileProblem(action, path, RixLastError());
         }
         const int32_t h = RixCreate(8, 8);
-        EXPECT_FALSE(save_image_file(h, path)) << name;
-        FileProblem problem = file_problem(action, path, RixLastError());
+        EXPECT_FALSE(saveImageFile(h, path)) << name;
+        FileProblem problem = fileProblem(action, path, RixLastError());
         (void)RixDestroy(h);
         return problem;
     }
@@ -97,17 +97,17 @@ TEST_F(FileMessages, SayWhatWentWrongInPlainWords)
 TEST_F(FileMessages, MessageNamesThePathAndOnlyTheLibraryWordsThatApply)
 {
     const std::string stale = "RixLoadJPG: from an earlier call";
-    const FileProblem open = file_problem(FileAction::Open, (root / "plain.txt").string(), stale);
+    const FileProblem open = fileProblem(FileAction::Open, (root / "plain.txt").string(), stale);
     EXPECT_EQ(open.reason, "only BMP and JPEG pictures (.bmp, .jpg) can be opened");
     EXPECT_EQ(open.detail, "");
-    EXPECT_EQ(file_problem_message(FileAction::Open, open),
+    EXPECT_EQ(fileProblemMessage(FileAction::Open, open),
               "Cannot open \"" + (root / "plain.txt").string() +
                   "\": only BMP and JPEG pictures (.bmp, .jpg) can be opened.");
-    const FileProblem save = file_problem(FileAction::Save, (root / "out.tif").string(), stale);
+    const FileProblem save = fileProblem(FileAction::Save, (root / "out.tif").string(), stale);
     EXPECT_EQ(save.reason, "only BMP and JPEG pictures (.bmp, .jpg) can be saved");
 
     const FileProblem noFolder = attempt(FileAction::Save, "nowhere/b.jpg");
-    EXPECT_EQ(file_problem_message(FileAction::Save, noFolder),
+    EXPECT_EQ(fileProblemMessage(FileAction::Save, noFolder),
               "Cannot save \"" + noFolder.path + "\": the folder does not exist.\n" + noFolder.detail);
 }
 

@@ -17,7 +17,7 @@ TEST(Globals, StartValues)
     SrcFile = "x.bmp";
     AreaOn = true;
     GridOn = false;
-    init_globals();
+    initGlobals();
 
     EXPECT_EQ(hSrc, 0);
     EXPECT_EQ(hDst, 0);

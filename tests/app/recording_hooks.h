@@ -57,7 +57,7 @@ protected:
 
     void SetUp() override
     {
-        init_globals();
+        initGlobals();
         setWindowHooks(&hooks);
     }
     void TearDown() override
@@ -66,7 +66,7 @@ protected:
         for (int32_t h : {hSrc, hDst})
             if (isImage(h))
                 (void)RixDestroy(h);
-        init_globals();
+        initGlobals();
     }
 };
 

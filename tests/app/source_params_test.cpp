@@ -60,7 +60,7 @@ TEST_F(SourceParams, OddBoxAndTallerSide)
 
     // The batch takes the circle alone; the view and projection stay.
     ProjectionRecord batch{0, 0, 0, 10, 20, 30, kStereographic};
-    circle_from_bound({3, 10, 104, 311}, batch);
+    circleFromBound({3, 10, 104, 311}, batch);
     const ProjectionRecord expected{53.5, 160.5, 0.47 * 301, 10, 20, 30, kStereographic};
     EXPECT_EQ(std::memcmp(&batch, &expected, sizeof batch), 0);
 }

@@ -67,7 +67,7 @@ TEST_F(AreaFile, RoundTripKeepsClassesCountsTagAndBytes)
     ASSERT_TRUE(SaveAreaData(file));
     const std::string bytes = readBytes(file);
 
-    ResetAreaCounts();
+    resetAreaCounts();
     AreaFileTag = 0;
     LastLbl = 4;
     ASSERT_TRUE(LoadAreaData(file));
@@ -115,7 +115,7 @@ TEST_F(AreaFile, ReaderAcceptsCommasLineEndsAndBlanks)
     }
     for (const std::string& text : {lines, commas, mixed, "\xEF\xBB\xBF" + lines}) {
         std::istringstream in(text);
-        const auto data = ParseAreaData(in);
+        const auto data = parseAreaData(in);
         ASSERT_TRUE(data.has_value()) << text.substr(0, 20);
         EXPECT_EQ(data->tag, 3);
         EXPECT_EQ(data->count, 1000);
@@ -139,7 +139,7 @@ TEST_F(AreaFile, ShortFileSetsOnlyItsDotsAndCountsThem)
     EXPECT_EQ(ClassCount[0], 1);
     EXPECT_EQ(ClassCount[5], 1);
     EXPECT_EQ(ClassCount[15], 1);
-    EXPECT_EQ(ClassCountSum(), 3);
+    EXPECT_EQ(classCountSum(), 3);
 }
 
 // Every broken file is refused and leaves the measurement exactly as it was.
@@ -228,7 +228,7 @@ TEST_F(AreaFile, FailedWriteKeepsTheOldFile)
 }
 #endif
 
-TEST(ProposedAreaFileName, LastAreaFileThenDestinationThenSource)
+TEST(proposedAreaFileName, LastAreaFileThenDestinationThenSource)
 {
     struct Case {
         std::string area, dst, src, proposal;
@@ -242,5 +242,5 @@ TEST(ProposedAreaFileName, LastAreaFileThenDestinationThenSource)
         {"", "", "", ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ProposedAreaFileName(c.area, c.dst, c.src), c.proposal) << c.src;
+        EXPECT_EQ(proposedAreaFileName(c.area, c.dst, c.src), c.proposal) << c.src;
 }

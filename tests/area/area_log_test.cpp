@@ -84,9 +84,9 @@ protected:
 
 TEST_F(AreaLog, EntryIsNineteenExactLines)
 {
-    AreaLogEntry entry = CurrentAreaLogEntry();
+    AreaLogEntry entry = currentAreaLogEntry();
     entry.when = "2026-12-06 13:05:09";
-    const std::string text = FormatAreaLogEntry(entry);
+    const std::string text = formatAreaLogEntry(entry);
     EXPECT_EQ(text, std::string("2026-12-06 13:05:09\r\n") + kEntryBody);
     EXPECT_EQ(lineCount(text), 19u);
 }
@@ -95,8 +95,8 @@ TEST_F(AreaLog, DestinationPathAndFullClassZero)
 {
     DstFile = "/out/converted.bmp";
     DstPrm.Proj = kPerspective;
-    ResetAreaCounts();
-    const std::string text = FormatAreaLogEntry(CurrentAreaLogEntry());
+    resetAreaCounts();
+    const std::string text = formatAreaLogEntry(currentAreaLogEntry());
     EXPECT_NE(text.find("\r\n/out/converted.bmp\r\nPerspective\r\n00 100.0%\r\n01   0.0%\r\n"), std::string::npos);
 }
 
@@ -108,22 +108,22 @@ TEST_F(AreaLog, DateAndTimeAreIsoLikeLocalTime)
     tzset();
     // 2026-12-06 13:05:09 UTC.
     const auto when = std::chrono::system_clock::from_time_t(1796562309);
-    const std::string text = LogDateTimeText(when);
+    const std::string text = logDateTimeText(when);
     if (oldTz)
         setenv("TZ", saved.c_str(), 1);
     else
         unsetenv("TZ");
     tzset();
     EXPECT_EQ(text, "2026-12-06 13:05:09");
-    EXPECT_TRUE(isDateTime(LogDateTimeText(std::chrono::system_clock::now())));
+    EXPECT_TRUE(isDateTime(logDateTimeText(std::chrono::system_clock::now())));
 }
 
 TEST_F(AreaLog, TwoLogsDifferOnlyInTheirFirstLines)
 {
-    const auto log = AreaLogPath(folder_.path());
+    const auto log = areaLogPath(folder_.path());
     EXPECT_EQ(log.filename(), "KARWEN.LOG");
-    ASSERT_TRUE(AppendAreaLog(log, CurrentAreaLogEntry()));
-    ASSERT_TRUE(AppendAreaLog(log, CurrentAreaLogEntry()));
+    ASSERT_TRUE(appendAreaLog(log, currentAreaLogEntry()));
+    ASSERT_TRUE(appendAreaLog(log, currentAreaLogEntry()));
     const std::string text = readBytes(log);
     ASSERT_EQ(lineCount(text), 38u);
     const std::size_t half = text.size() / 2;
@@ -134,11 +134,11 @@ TEST_F(AreaLog, TwoLogsDifferOnlyInTheirFirstLines)
 
 TEST_F(AreaLog, ClearThenLogLeavesOneEntry)
 {
-    const auto log = AreaLogPath(folder_.path());
+    const auto log = areaLogPath(folder_.path());
     writeBytes(log, "old entries\r\nmore\r\n");
-    ASSERT_TRUE(ClearAreaLog(log));
+    ASSERT_TRUE(clearAreaLog(log));
     EXPECT_EQ(readBytes(log), "");
-    ASSERT_TRUE(AppendAreaLog(log, CurrentAreaLogEntry()));
+    ASSERT_TRUE(appendAreaLog(log, currentAreaLogEntry()));
     const std::string text = readBytes(log);
     EXPECT_EQ(lineCount(text), 19u);
     EXPECT_EQ(withoutFirstLine(text), kEntryBody);
@@ -146,25 +146,25 @@ TEST_F(AreaLog, ClearThenLogLeavesOneEntry)
 
 TEST_F(AreaLog, ClearCreatesAMissingLog)
 {
-    const auto log = AreaLogPath(folder_.path());
-    ASSERT_TRUE(ClearAreaLog(log));
+    const auto log = areaLogPath(folder_.path());
+    ASSERT_TRUE(clearAreaLog(log));
     EXPECT_TRUE(std::filesystem::exists(log));
     EXPECT_EQ(std::filesystem::file_size(log), 0u);
 }
 
 TEST_F(AreaLog, UnwritableLogIsReported)
 {
-    const auto missingFolder = AreaLogPath(folder_ / "missing");
-    EXPECT_FALSE(AppendAreaLog(missingFolder, CurrentAreaLogEntry()));
-    EXPECT_FALSE(ClearAreaLog(missingFolder));
+    const auto missingFolder = areaLogPath(folder_ / "missing");
+    EXPECT_FALSE(appendAreaLog(missingFolder, currentAreaLogEntry()));
+    EXPECT_FALSE(clearAreaLog(missingFolder));
     // A folder where the log should be.
     std::filesystem::create_directory(folder_ / "KARWEN.LOG");
-    EXPECT_FALSE(AppendAreaLog(AreaLogPath(folder_.path()), CurrentAreaLogEntry()));
-    EXPECT_FALSE(ClearAreaLog(AreaLogPath(folder_.path())));
+    EXPECT_FALSE(appendAreaLog(areaLogPath(folder_.path()), currentAreaLogEntry()));
+    EXPECT_FALSE(clearAreaLog(areaLogPath(folder_.path())));
 }
 
 TEST_F(AreaLog, UnknownProjectionCodeGivesAnEmptyName)
 {
     DstPrm.Proj = 9;
-    EXPECT_EQ(CurrentAreaLogEntry().projName, "");
+    EXPECT_EQ(currentAreaLogEntry().projName, "");
 }

@@ -83,17 +83,17 @@ TEST_F(AreaTables, ToolSizes)
     const int size[] = {0, 1, 2, 4};
     const int brush[] = {6, 75, 275, 1500};
     for (int i = 0; i < kToolSizeCount; ++i) {
-        ASSERT_TRUE(SelectDotStyle(i));
+        ASSERT_TRUE(selectDotStyle(i));
         EXPECT_EQ(DotIdx, i);
         EXPECT_EQ(DotSize, size[i]);
         EXPECT_EQ(DotHit2, hit2[i]);
-        ASSERT_TRUE(SelectBrush(i));
+        ASSERT_TRUE(selectBrush(i));
         EXPECT_EQ(BrushIdx, i);
         EXPECT_EQ(BrushR2, brush[i]);
     }
     for (int bad : {-1, 4, 100}) {
-        EXPECT_FALSE(SelectDotStyle(bad));
-        EXPECT_FALSE(SelectBrush(bad));
+        EXPECT_FALSE(selectDotStyle(bad));
+        EXPECT_FALSE(selectBrush(bad));
     }
     EXPECT_EQ(DotIdx, 3);
     EXPECT_EQ(BrushR2, 1500);
@@ -101,23 +101,23 @@ TEST_F(AreaTables, ToolSizes)
 
 TEST_F(AreaTables, SelectClassTakesOnlyUserClasses)
 {
-    EXPECT_TRUE(SelectClass(15));
+    EXPECT_TRUE(selectClass(15));
     EXPECT_EQ(CurRgn, 15);
-    EXPECT_FALSE(SelectClass(0));
-    EXPECT_FALSE(SelectClass(16));
+    EXPECT_FALSE(selectClass(0));
+    EXPECT_FALSE(selectClass(16));
     EXPECT_EQ(CurRgn, 15);
 }
 
 TEST_F(AreaTables, ResetKeepsToolsAndClearsTheMeasurement)
 {
-    ASSERT_TRUE(SelectDotStyle(3));
-    ASSERT_TRUE(SelectBrush(0));
-    ASSERT_TRUE(SelectClass(7));
+    ASSERT_TRUE(selectDotStyle(3));
+    ASSERT_TRUE(selectBrush(0));
+    ASSERT_TRUE(selectClass(7));
     DotClass[5] = 7;
     ClassCount[0] = 999;
     ClassCount[7] = 1;
     LastLbl = 7;
-    ResetAreaCounts();
+    resetAreaCounts();
     EXPECT_EQ(DotClass[5], 0);
     EXPECT_EQ(ClassCount[0], 1000);
     EXPECT_EQ(ClassCount[7], 0);
@@ -129,12 +129,12 @@ TEST_F(AreaTables, ResetKeepsToolsAndClearsTheMeasurement)
 
 TEST_F(AreaTables, DotColourMarksTheSelectedClass)
 {
-    ASSERT_TRUE(SelectClass(2));
+    ASSERT_TRUE(selectClass(2));
     DotClass[1] = 2;
     DotClass[2] = 3;
-    EXPECT_EQ(DotColor(1), CurRgnColor);
-    EXPECT_EQ(DotColor(2), ClassColor[3]);
-    EXPECT_EQ(DotColor(3), ClassColor[0]);
+    EXPECT_EQ(dotColor(1), CurRgnColor);
+    EXPECT_EQ(dotColor(2), ClassColor[3]);
+    EXPECT_EQ(dotColor(3), ClassColor[0]);
 }
 
 TEST(ClassPercentText, FiveColumnsAndPercent)
@@ -149,9 +149,9 @@ TEST(ClassPercentText, FiveColumnsAndPercent)
 
 TEST(ClassPercentText, LogColumnIsSixWide)
 {
-    EXPECT_EQ(ShareColumn(1000, 6), " 100.0");
-    EXPECT_EQ(ShareColumn(125, 6), "  12.5");
-    EXPECT_EQ(ShareColumn(0, 6), "   0.0");
+    EXPECT_EQ(shareColumn(1000, 6), " 100.0");
+    EXPECT_EQ(shareColumn(125, 6), "  12.5");
+    EXPECT_EQ(shareColumn(0, 6), "   0.0");
     // Wider shares than the column lose their leading digits.
-    EXPECT_EQ(ShareColumn(12345, 5), "234.5");
+    EXPECT_EQ(shareColumn(12345, 5), "234.5");
 }

@@ -87,7 +87,7 @@ class AreaTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        init_globals();
+        initGlobals();
         InitAreaTables();
         AreaOn = true;
     }

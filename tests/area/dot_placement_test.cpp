@@ -31,7 +31,7 @@ TEST_F(DotPlacement, WorkedValuesAtZoomTwoWithScroll)
     DotX[0] = -7.0f;
     const AreaCircle circle{300.0, 200.0, 100.0};
     const ViewMapping view{2.0f, 50, -20, 600};
-    ASSERT_TRUE(PlaceAreaDots(circle, view));
+    ASSERT_TRUE(positionAreaDots(circle, view));
     EXPECT_FLOAT_EQ(DotX[1], 500.0f); // (300 - 50) * 2
     EXPECT_FLOAT_EQ(DotY[1], 160.0f); // (-20 - 200) * 2 + 600
     EXPECT_EQ(DotX[0], -7.0f);        // dot 0 is never placed
@@ -50,7 +50,7 @@ TEST_F(DotPlacement, DotsLieOnTheirRingsEvenlySpaced)
 {
     const AreaCircle circle{256.0, 256.0, 256.0};
     const ViewMapping view{1.0f, 0, 0, 512};
-    ASSERT_TRUE(PlaceAreaDots(circle, view));
+    ASSERT_TRUE(positionAreaDots(circle, view));
     const auto rings = ringOfDots();
     ASSERT_EQ(rings.size(), 1001u);
     for (int n = 1; n <= kDotCount; ++n) {
@@ -83,7 +83,7 @@ class DotPlacementViews : public AreaTest, public ::testing::WithParamInterface<
 TEST_P(DotPlacementViews, SameDotUnderSameImagePixel)
 {
     const AreaCircle circle{640.5, 480.25, 470.0};
-    ASSERT_TRUE(PlaceAreaDots(circle, {1.0f, 0, 0, 960}));
+    ASSERT_TRUE(positionAreaDots(circle, {1.0f, 0, 0, 960}));
     std::vector<PlanePoint> reference;
     for (int n = 0; n <= kDotCount; ++n)
         reference.push_back(viewToImage({1.0f, 0, 0, 960}, {DotX[static_cast<std::size_t>(n)],
@@ -91,7 +91,7 @@ TEST_P(DotPlacementViews, SameDotUnderSameImagePixel)
 
     const ViewCase c = GetParam();
     const ViewMapping view{c.scale, c.x0, c.y0, c.pictureH};
-    ASSERT_TRUE(PlaceAreaDots(circle, view));
+    ASSERT_TRUE(positionAreaDots(circle, view));
     for (int n = 1; n <= kDotCount; ++n) {
         const PlanePoint p = viewToImage(view, {DotX[static_cast<std::size_t>(n)], DotY[static_cast<std::size_t>(n)]});
         EXPECT_NEAR(p.x, reference[static_cast<std::size_t>(n)].x, 2e-3) << n;
@@ -110,7 +110,7 @@ TEST_F(DotPlacement, NothingMovesWhileMeasurementIsOff)
     AreaOn = false;
     DotX[1] = 12.0f;
     DotY[1] = 34.0f;
-    EXPECT_FALSE(PlaceAreaDots({256.0, 256.0, 256.0}, {1.0f, 0, 0, 512}));
+    EXPECT_FALSE(positionAreaDots({256.0, 256.0, 256.0}, {1.0f, 0, 0, 512}));
     EXPECT_EQ(DotX[1], 12.0f);
     EXPECT_EQ(DotY[1], 34.0f);
 }

@@ -25,7 +25,7 @@ class BatchRun : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        init_globals();
+        initGlobals();
         root = fs::temp_directory_path() / ("karwen-batch-" + std::to_string(::getpid()) + "-" +
                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(root);
@@ -114,7 +114,7 @@ TEST_F(BatchRun, ConvertsGoodPhotosAndNamesUnreadableOnesWithoutTouchingTheOpenI
     const int32_t firstHandle = nextHandle();
 
     std::vector<std::string> texts;
-    const BatchOutcome outcome = run_batch(job({"a.BMP", "broken.jpg", "empty.bmp", "b.jpg", "c.Jpg"}), settings,
+    const BatchOutcome outcome = runBatch(job({"a.BMP", "broken.jpg", "empty.bmp", "b.jpg", "c.Jpg"}), settings,
                                            [&](const std::string& t) { texts.push_back(t); });
 
     EXPECT_EQ(texts, (std::vector<std::string>{"a.BMP\r (1/5)", "broken.jpg\r (2/5)", "empty.bmp\r (3/5)",
@@ -155,7 +155,7 @@ TEST_F(BatchRun, NoPhotoOrEarlierResultIsReplaced)
     const auto photoTime = fs::last_write_time(root / "in" / "a.jpg");
     BatchJob inPlace = job({"a.bmp", "a.jpg"}, "");
     inPlace.destFolder = inPlace.sourceFolder;
-    BatchOutcome outcome = run_batch(inPlace, settings, {});
+    BatchOutcome outcome = runBatch(inPlace, settings, {});
     EXPECT_EQ(outcome.converted, 0);
     ASSERT_EQ(outcome.refused.size(), 2u);
     EXPECT_EQ(outcome.refused[0].path, in("a.jpg"));
@@ -167,7 +167,7 @@ TEST_F(BatchRun, NoPhotoOrEarlierResultIsReplaced)
     // Two photos, one result name: the first photo's result stays.
     photo("x.BMP", kRed);
     photo("x.JPG", kGreen);
-    outcome = run_batch(job({"x.BMP", "x.JPG"}), settings, {});
+    outcome = runBatch(job({"x.BMP", "x.JPG"}), settings, {});
     EXPECT_EQ(outcome.converted, 1);
     ASSERT_EQ(outcome.refused.size(), 1u);
     EXPECT_EQ(outcome.refused[0].path, out("x-kw.jpg"));
@@ -201,7 +201,7 @@ TEST_F(BatchRun, PlanFindsTheSameFileUnderAnotherName)
     for (const Case& c : cases) {
         BatchJob j = job({"a.bmp", "a.jpg", "b.jpg"}, c.postfix);
         j.destFolder = c.destFolder.string();
-        const std::vector<PlannedFile> plan = plan_batch(j);
+        const std::vector<PlannedFile> plan = planBatch(j);
         ASSERT_EQ(plan.size(), 3u) << c.what;
         for (std::size_t i = 0; i < plan.size(); ++i) {
             EXPECT_EQ(plan[i].sourcePath, in(j.files[i])) << c.what;
@@ -213,17 +213,17 @@ TEST_F(BatchRun, PlanFindsTheSameFileUnderAnotherName)
 
 TEST_F(BatchRun, OutputNamesFollowPostfixAndFormat)
 {
-    EXPECT_EQ(batch_output_path(job({}), "img01.JPG"), out("img01-kw.jpg"));
-    EXPECT_EQ(batch_output_path(job({}, "", "bmp"), "img01.JPG"), out("img01.bmp"));
+    EXPECT_EQ(batchOutputPath(job({}), "img01.JPG"), out("img01-kw.jpg"));
+    EXPECT_EQ(batchOutputPath(job({}, "", "bmp"), "img01.JPG"), out("img01.bmp"));
     const std::string longName = "a_very_long_photograph_name_from_the_field.jpg";
-    EXPECT_EQ(batch_output_path(job({}), longName), out("a_very_long_photograph_name_from_the_field-kw.jpg"));
-    EXPECT_EQ(batch_progress_text(longName, 2, 3), longName.substr(0, 30) + "\r (2/3)");
-    EXPECT_EQ(batch_progress_text("Käfer_ÄÖÜ_äöü_ßßß_éèê_0123456789.jpg", 1, 1),
+    EXPECT_EQ(batchOutputPath(job({}), longName), out("a_very_long_photograph_name_from_the_field-kw.jpg"));
+    EXPECT_EQ(batchProgressText(longName, 2, 3), longName.substr(0, 30) + "\r (2/3)");
+    EXPECT_EQ(batchProgressText("Käfer_ÄÖÜ_äöü_ßßß_éèê_0123456789.jpg", 1, 1),
               "Käfer_ÄÖÜ_äöü_ßßß_éèê_01234567\r (1/1)")
         << "characters, not bytes";
 
     photo("a.JPG");
-    EXPECT_EQ(run_batch(job({"a.JPG"}, "-kw", "bmp"), settings, {}).converted, 1);
+    EXPECT_EQ(runBatch(job({"a.JPG"}, "-kw", "bmp"), settings, {}).converted, 1);
     const int32_t h = RixLoadBMP(out("a-kw.bmp").c_str());
     EXPECT_GE(h, 1) << "the bmp format writes a real BMP file";
     (void)RixDestroy(h);
@@ -235,13 +235,13 @@ TEST_F(BatchRun, FailedSavesAreReported)
     photo("b.jpg");
     fs::create_directory(root / "out" / "b-kw.jpg");
     BatchJob j = job({"a.jpg", "b.jpg"});
-    BatchOutcome outcome = run_batch(j, settings, {});
+    BatchOutcome outcome = runBatch(j, settings, {});
     ASSERT_EQ(outcome.failedSaves.size(), 1u);
     EXPECT_EQ(outcome.failedSaves[0].path, out("b-kw.jpg"));
     EXPECT_EQ(outcome.failedSaves[0].reason, "a folder of this name is in the way");
 
     j.destFolder = (root / "missing").string();
-    outcome = run_batch(j, settings, {});
+    outcome = runBatch(j, settings, {});
     ASSERT_EQ(outcome.failedSaves.size(), 2u);
     EXPECT_EQ(outcome.failedSaves[0].reason, "the folder does not exist");
     EXPECT_FALSE(outcome.failedSaves[0].detail.empty());
@@ -254,7 +254,7 @@ TEST_F(BatchRun, BlackResultsAreNamedAndTheCircleCanBeFoundInEachPhoto)
     const Disc disc{600, 450, 120};
     ASSERT_TRUE(writePhoto(root / "in" / "p.bmp", 1200, 900, kSky, &disc));
     settings.srcPrm = {256, 256, 256, 0, 0, 0, kEquidistant};
-    BatchOutcome outcome = run_batch(job({"p.bmp"}, "-kw", "bmp"), settings, {});
+    BatchOutcome outcome = runBatch(job({"p.bmp"}, "-kw", "bmp"), settings, {});
     EXPECT_EQ(outcome.converted, 0);
     ASSERT_EQ(outcome.black.size(), 1u);
     EXPECT_EQ(outcome.black[0].path, in("p.bmp"));
@@ -264,7 +264,7 @@ TEST_F(BatchRun, BlackResultsAreNamedAndTheCircleCanBeFoundInEachPhoto)
     // Found per photo: centre and radius from the photo, the rest as set.
     settings.findCircle = true;
     settings.srcPrm = {256, 256, 256, 20, -10, 30, kEquisolidangle};
-    outcome = run_batch(job({"p.bmp"}, "-kw", "bmp"), settings, {});
+    outcome = runBatch(job({"p.bmp"}, "-kw", "bmp"), settings, {});
     EXPECT_EQ(outcome.converted, 1);
     EXPECT_TRUE(outcome.allWell());
 
@@ -273,14 +273,14 @@ TEST_F(BatchRun, BlackResultsAreNamedAndTheCircleCanBeFoundInEachPhoto)
     RixRect box{};
     ASSERT_EQ(RixBound(source, &box), 1);
     ProjectionRecord found = settings.srcPrm;
-    circle_from_bound(box, found);
+    circleFromBound(box, found);
     ASSERT_EQ(RixSDeform(source, expected, &found, &settings.dstPrm, settings.interp), 1);
     const int32_t written = RixLoadBMP(out("p-kw.bmp").c_str());
     ASSERT_GE(written, 1);
     EXPECT_EQ(std::memcmp(rix::findImage(written)->data(), rix::findImage(expected)->data(),
                           std::size_t(settings.dstW) * std::size_t(settings.dstH) * 4),
               0);
-    EXPECT_FALSE(is_all_black(written));
+    EXPECT_FALSE(isAllBlack(written));
     for (int32_t h : {source, expected, written})
         (void)RixDestroy(h);
 }
@@ -305,21 +305,21 @@ TEST(BatchBlackCheck, EveryPixelCounts)
         rix::Image* image = rix::findImage(h);
         std::fill_n(image->data(), 33 * 70, rix::packRgb(0, 0, 0));
         image->row(c.y)[c.x] = c.pixel;
-        EXPECT_EQ(is_all_black(h), c.black) << c.what;
+        EXPECT_EQ(isAllBlack(h), c.black) << c.what;
         (void)RixDestroy(h);
     }
-    EXPECT_FALSE(is_all_black(0)) << "no image is not a black one";
+    EXPECT_FALSE(isAllBlack(0)) << "no image is not a black one";
 }
 
 TEST(BatchReport, GroupsEveryProblemWithPathAndReason)
 {
     BatchOutcome outcome;
-    EXPECT_EQ(batch_report(outcome), "");
+    EXPECT_EQ(batchReport(outcome), "");
     outcome.black.push_back({"/in/d.jpg", "the circle does not lie on this photo", ""});
     outcome.unreadable.push_back({"/in/c.jpg", "the file is empty", "RixLoadJPG: empty"});
     for (int i = 0; i < 14; ++i)
         outcome.refused.push_back({"/out/r" + std::to_string(i) + ".jpg", "the result of x would replace that of y", ""});
-    const std::string report = batch_report(outcome);
+    const std::string report = batchReport(outcome);
     EXPECT_TRUE(report.starts_with("These photos could not be read:\n/in/c.jpg: the file is empty.\n    RixLoadJPG: empty\n\n"
                                    "These results were not written, to keep other files:\n"))
         << report;
@@ -336,9 +336,9 @@ TEST_F(BatchRun, ListsImageFilesSortedByName)
         text(name, "x");
     fs::create_directories(root / "in" / "folder.jpg");
     std::vector<std::string> names;
-    ASSERT_TRUE(list_image_files((root / "in").string(), names));
+    ASSERT_TRUE(listImageFiles((root / "in").string(), names));
     EXPECT_EQ(names, (std::vector<std::string>{"p1.BMP", "p2.jpg"}));
 
-    EXPECT_FALSE(list_image_files((root / "nowhere").string(), names));
+    EXPECT_FALSE(listImageFiles((root / "nowhere").string(), names));
     EXPECT_TRUE(names.empty());
 }

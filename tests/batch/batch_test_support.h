@@ -34,7 +34,7 @@ struct Disc {
             image->row(y)[x] = inside ? colour : rix::packRgb(0, 0, 0);
         }
     const std::string name = path.string();
-    const bool saved = save_image_file(h, name);
+    const bool saved = saveImageFile(h, name);
     (void)RixDestroy(h);
     return saved;
 }

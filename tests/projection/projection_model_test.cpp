@@ -15,9 +15,9 @@ class ProjectionModel : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        init_projection_names();
-        init_coef_tables();
-        init_grid_tables();
+        initProjectionNames();
+        initCoefTables();
+        initGridTables();
     }
 };
 

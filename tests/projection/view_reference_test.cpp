@@ -14,9 +14,9 @@ namespace {
 
 void initTables()
 {
-    init_projection_names();
-    init_coef_tables();
-    init_grid_tables();
+    initProjectionNames();
+    initCoefTables();
+    initGridTables();
 }
 
 ProjectionRecord equidistantSource(double rot = 0.0)

@@ -117,7 +117,7 @@ private:
 private slots:
     void init()
     {
-        init_globals();
+        initGlobals();
         SrcW = 400;
         SrcH = 300;
         SrcPrm = {200.0, 150.0, 140.0, 0.0, 0.0, 0.0, kEquidistant};
@@ -145,7 +145,7 @@ private slots:
         hooks_ = Hooks{};
         (void)RixDestroy(hSrc);
         (void)RixDestroy(hDst);
-        init_globals();
+        initGlobals();
     }
 
     void controlsAsDesigned()

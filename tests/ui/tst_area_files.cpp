@@ -214,7 +214,7 @@ void TestAreaFiles::logAndClear()
     QCOMPARE(lines.size(), 2 * 19 + 1); // the last CRLF leaves an empty tail
     QCOMPARE(lines.at(1), ("(" + disc_.toUtf8() + ")\r"));
     QCOMPARE(lines.at(2), QByteArray::fromStdString(ProjName[std::size_t(DstPrm.Proj)]) + "\r");
-    QCOMPARE(lines.at(4), ("01" + QByteArray::fromStdString(ShareColumn(ClassCount[1], 6)) + "%\r"));
+    QCOMPARE(lines.at(4), ("01" + QByteArray::fromStdString(shareColumn(ClassCount[1], 6)) + "%\r"));
     for (int i = 1; i < 19; ++i)
         QCOMPARE(lines.at(19 + i), lines.at(i));
     cmdClear->click();
@@ -299,7 +299,7 @@ void TestAreaFiles::unsavedDotsAreAskedAbout()
     runDiscardingCommand(*app, command, other, areaFile);
     QCOMPARE(app->dialogs.questions.size(), 2);
     QVERIFY(app->dialogs.messages.isEmpty());
-    QVERIFY(!AreaChangedSinceKept()); // given up once, never asked about again
+    QVERIFY(!areaChangedSinceKept()); // given up once, never asked about again
     if (command.startsWith(QLatin1String("close")) || command == QLatin1String("exit"))
         QVERIFY(!app->dst() && !isImage(hSrc));
     else

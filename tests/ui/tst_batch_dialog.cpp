@@ -146,7 +146,7 @@ private:
 
 void TestBatchDialog::init()
 {
-    init_globals();
+    initGlobals();
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
     QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("in")));
@@ -520,7 +520,7 @@ void TestBatchDialog::runConvertsGoodFilesAndNamesTheOthers()
 
     QStringList expected;
     for (int i = 0; i < names.size(); ++i)
-        expected << QString::fromStdString(batch_progress_text(names[i].toStdString(), i + 1, 4))
+        expected << QString::fromStdString(batchProgressText(names[i].toStdString(), i + 1, 4))
                         .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     expected << QStringLiteral("Completed.");
     QCoreApplication::processEvents();
@@ -698,7 +698,7 @@ void TestBatchDialog::openImageSurvivesABatch()
 
     writeImage(dir_->filePath(QStringLiteral("in/big.jpg")), 600, 520);
     writeImage(dir_->filePath(QStringLiteral("in/small.bmp")), 520, 512);
-    const auto runBatch = [&](const QString& width) {
+    const auto convertAll = [&](const QString& width) {
         const CurrentFolder here(dir_->filePath(QStringLiteral("in")));
         BatchDialog dialog(&app.frmMain());
         QCOMPARE(SrcPrm.Cx, 256.0); // the dialog starts from its own circle
@@ -711,7 +711,7 @@ void TestBatchDialog::openImageSurvivesABatch()
         dialog.cmdCancel_Click();
     };
 
-    runBatch(QStringLiteral("512"));
+    convertAll(QStringLiteral("512"));
     QCOMPARE(QDir(dir_->filePath(QStringLiteral("out"))).entryList(QDir::Files).size(), 2);
     const OpenImage after(app);
     QCOMPARE(after.src, before.src);
@@ -734,13 +734,13 @@ void TestBatchDialog::openImageSurvivesABatch()
     // A new destination size from the dialog: the main window's result is
     // made again in that size from its own source side, shown at 100 %.
     app.windows().dstIfLoaded()->set_sc(0.5f);
-    runBatch(QStringLiteral("200"));
+    convertAll(QStringLiteral("200"));
     QCOMPARE(DstW, 200);
     QCOMPARE(hSrc, before.src);
     QCOMPARE(std::memcmp(&SrcPrm, &before.srcPrm, sizeof SrcPrm), 0);
     QCOMPARE(RixWidth(hDst), 200);
     const int32_t fresh = RixCreate(DstW, DstH);
-    QVERIFY(convert_images(hSrc, fresh, SrcPrm, DstPrm, Interp));
+    QVERIFY(convertImages(hSrc, fresh, SrcPrm, DstPrm, Interp));
     QCOMPARE(pixelsOf(hDst), pixelsOf(fresh));
     (void)RixDestroy(fresh);
     QCOMPARE(app.windows().dstIfLoaded()->viewScale(), 1.0f);

@@ -101,7 +101,7 @@ void TestAreaTool::overlayPixelsPerStyle_data()
 void TestAreaTool::overlayPixelsPerStyle()
 {
     QFETCH(int, style);
-    QVERIFY(SelectDotStyle(style));
+    QVERIFY(selectDotStyle(style));
     CurRgn = 1;
     DotClass[1] = 1;   // selected class: drawn red
     DotClass[200] = 2; // another class: its own colour
@@ -145,10 +145,10 @@ void TestAreaTool::sameDotUnderSameImagePixel()
     QFETCH(float, scale);
     QFETCH(int, hsb);
     QFETCH(int, vsb);
-    QVERIFY(SelectBrush(0)); // radius 2.4: one dot at a time at every zoom
+    QVERIFY(selectBrush(0)); // radius 2.4: one dot at a time at every zoom
     // Image positions of the dots, from the pattern at zoom 1 without scroll.
     std::array<float, kDotCount + 1> ix{}, iy{};
-    ComputeDotPositions({DstPrm.Cx, DstPrm.Cy, DstPrm.R}, {1.0f, 0, 0, 0}, ix, iy);
+    computeDotPositions({DstPrm.Cx, DstPrm.Cy, DstPrm.R}, {1.0f, 0, 0, 0}, ix, iy);
 
     view_->set_sc(scale);
     view_->hsb()->setValue(hsb);
@@ -177,7 +177,7 @@ void TestAreaTool::sameDotUnderSameImagePixel()
         if (!QRect(QPoint(0, 0), view_->pictureSize()).contains(at))
             continue;
         ++tried;
-        ResetAreaCounts();
+        resetAreaCounts();
         QTest::mouseClick(pct(), Qt::LeftButton, {}, at);
         QVERIFY2(dotsOfClass(1) == std::set<int>{n}, qPrintable(QStringLiteral("dot %1").arg(n)));
         QCOMPARE(ClassCount[1], int16_t(1));
@@ -188,7 +188,7 @@ void TestAreaTool::sameDotUnderSameImagePixel()
 
 void TestAreaTool::dragPaintsThenRightDragErases()
 {
-    QVERIFY(SelectBrush(2));
+    QVERIFY(selectBrush(2));
     CurRgn = 3;
     DotClass[1] = 5; // another user class under the brush stays
     ClassCount[0] = 999;
@@ -219,8 +219,8 @@ void TestAreaTool::dragPaintsThenRightDragErases()
 
 void TestAreaTool::paintingRedrawsOnlyChangedDots()
 {
-    QVERIFY(SelectDotStyle(3));
-    QVERIFY(SelectBrush(1));
+    QVERIFY(selectDotStyle(3));
+    QVERIFY(selectBrush(1));
     view_->pct_update();
     const QImage before = view_->canvas().copy();
     const QPoint at = viewPointOfDot(20);
@@ -300,12 +300,12 @@ void TestAreaTool::brushCursorPictures()
 
 void TestAreaTool::pointerFollowsAreaOn()
 {
-    QVERIFY(SelectBrush(3));
+    QVERIFY(selectBrush(3));
     tool_->setAreaCursor();
     QVERIFY(pct()->testAttribute(Qt::WA_SetCursor));
     QCOMPARE(pct()->cursor().shape(), Qt::BitmapCursor);
     QCOMPARE(pct()->cursor().pixmap().width(), brushCursorImage(3).width());
-    QVERIFY(SelectBrush(0));
+    QVERIFY(selectBrush(0));
     tool_->setBrushCursor();
     QCOMPARE(pct()->cursor().pixmap().width(), brushCursorImage(0).width());
     AreaOn = false;

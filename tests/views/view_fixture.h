@@ -10,7 +10,7 @@ namespace karwen::test {
 
 class ImageFixture {
 public:
-    ImageFixture() { init_globals(); }
+    ImageFixture() { initGlobals(); }
     ~ImageFixture()
     {
         (void)RixDestroy(hSrc);
