@@ -111,7 +111,8 @@ std::unique_ptr<Image> loadJpegFromMemory(const uint8_t* data, std::size_t size)
         throw Error("unreadable JPEG header: " + messageOf(tj));
     checkSize(width, height, size);
 
-    auto image = std::make_unique<Image>(width, height);
+    // A successful decode writes every pixel.
+    auto image = std::make_unique<Image>(width, height, kForOverwrite);
     const bool cmyk = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
     const int format = cmyk ? TJPF_CMYK : TJPF_BGRA;
     const int flags = TJFLAG_BOTTOMUP | TJFLAG_ACCURATEDCT | TJFLAG_LIMITSCANS;
