@@ -18,6 +18,7 @@
 #include "codecs.h"
 #include "errors.h"
 #include "file_bytes.h"
+#include "jpeg_frame.h"
 #include "memory_codecs.h"
 
 #include <turbojpeg.h>
@@ -25,6 +26,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace rix {
@@ -107,8 +109,16 @@ std::unique_ptr<Image> loadJpegFromMemory(const uint8_t* data, std::size_t size)
         throw Error("cannot start the JPEG decoder");
     int width = 0, height = 0, subsampling = 0, colorspace = 0;
     if (tjDecompressHeader3(tj.get(), data, size, &width, &height, &subsampling, &colorspace) != 0 &&
-        !isHarmlessWarning(tj))
-        throw Error("unreadable JPEG header: " + messageOf(tj));
+        !isHarmlessWarning(tj)) {
+        // TurboJPEG also refuses sampling factors it cannot name, yet decodes
+        // them; the frame header tells enough, and the decoder judges the rest.
+        const std::optional<JpegFrame> frame = findJpegFrame(data, size);
+        if (!frame)
+            throw Error("unreadable JPEG header: " + messageOf(tj));
+        width = frame->width;
+        height = frame->height;
+        colorspace = frame->components == 4 ? TJCS_CMYK : TJCS_RGB;
+    }
     checkSize(width, height, size);
 
     // A successful decode writes every pixel.

@@ -8,8 +8,12 @@
 #include <turbojpeg.h>
 
 #include <cmath>
+#include <cstdio> // before jpeglib.h, which needs FILE
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+
+#include <jpeglib.h>
 
 using codec_test::pixelAt;
 using codec_test::readBytes;
@@ -105,6 +109,49 @@ std::vector<uint8_t> smoothInvertedCmyk()
     return p;
 }
 
+// Sampling factors that TurboJPEG has no name for, so only libjpeg itself
+// writes them. Its default error handler ends the program on failure.
+std::vector<uint8_t> compressWithFactors(int lumaH, int lumaV, int chromaH, int chromaV)
+{
+    jpeg_compress_struct c{};
+    jpeg_error_mgr errors{};
+    c.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&c);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &out, &size);
+    c.image_width = kWidth;
+    c.image_height = kHeight;
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 90, TRUE);
+    c.comp_info[0].h_samp_factor = lumaH;
+    c.comp_info[0].v_samp_factor = lumaV;
+    for (int i = 1; i < 3; ++i) {
+        c.comp_info[i].h_samp_factor = chromaH;
+        c.comp_info[i].v_samp_factor = chromaV;
+    }
+    jpeg_start_compress(&c, TRUE);
+    std::vector<uint8_t> row(std::size_t(kWidth) * 3);
+    while (c.next_scanline < c.image_height) {
+        const int y = kHeight - 1 - int(c.next_scanline); // scan lines run top-down
+        for (int x = 0; x < kWidth; ++x) {
+            const Rgb p = smooth(x, y);
+            row[3 * std::size_t(x)] = byteOf(p.r);
+            row[3 * std::size_t(x) + 1] = byteOf(p.g);
+            row[3 * std::size_t(x) + 2] = byteOf(p.b);
+        }
+        JSAMPROW line = row.data();
+        jpeg_write_scanlines(&c, &line, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    std::vector<uint8_t> bytes(out, out + size);
+    std::free(out);
+    return bytes;
+}
+
 struct KindCase {
     const char* name;
     std::function<std::vector<uint8_t>()> file;
@@ -131,6 +178,10 @@ const KindCase kKinds[] = {
     {"Greyscale", [] { return compress(smoothBgrx(), TJPF_BGRX, TJSAMP_GRAY, 0); }, grey},
     {"GreyscaleProgressive", [] { return compress(smoothBgrx(), TJPF_BGRX, TJSAMP_GRAY, TJFLAG_PROGRESSIVE); }, grey},
     {"Cmyk", [] { return compress(smoothInvertedCmyk(), TJPF_CMYK, TJSAMP_444, 0); }, cmykSeen},
+    {"LumaSampled3x1", [] { return compressWithFactors(3, 1, 1, 1); }, smooth},
+    {"LumaSampled1x3", [] { return compressWithFactors(1, 3, 1, 1); }, smooth},
+    {"LumaSampled3x2", [] { return compressWithFactors(3, 2, 1, 1); }, smooth},
+    {"ChromaSampled1x2", [] { return compressWithFactors(1, 1, 1, 2); }, smooth},
     {"CmykProgressive", [] { return compress(smoothInvertedCmyk(), TJPF_CMYK, TJSAMP_420, TJFLAG_PROGRESSIVE); }, cmykSeen},
 };
 
@@ -249,6 +300,17 @@ std::vector<uint8_t> withFrameSize(std::vector<uint8_t> b, int width, int height
     return b;
 }
 
+// Ends the file inside its start-of-frame segment, before the component count.
+std::vector<uint8_t> cutInFrameHeader(std::vector<uint8_t> b)
+{
+    for (std::size_t i = 2; i + 1 < b.size(); ++i)
+        if (b[i] == 0xff && b[i + 1] == 0xc0) {
+            b.resize(i + 8);
+            break;
+        }
+    return b;
+}
+
 struct BadJpeg {
     const char* name;
     std::function<std::vector<uint8_t>()> bytes;
@@ -270,6 +332,8 @@ const BadJpeg kBadJpegs[] = {
     {"Width40000", [] { return withFrameSize(baseline(), 40000, kHeight); }},
     {"Height32768", [] { return withFrameSize(baseline(), kWidth, 32768); }},
     {"ClaimsHugeSizeInSmallFile", [] { return withFrameSize(baseline(), 30000, 30000); }},
+    {"UnnamedSamplingCutAtHalf", [] { return cut(compressWithFactors(3, 1, 1, 1), 0.5); }},
+    {"UnnamedSamplingCutInFrameHeader", [] { return cutInFrameHeader(compressWithFactors(3, 1, 1, 1)); }},
     {"HeightZero", [] { return withFrameSize(baseline(), kWidth, 0); }},
     {"EntropyDataScrambled", [] {
         auto b = baseline();
