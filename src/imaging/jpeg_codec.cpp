@@ -14,12 +14,12 @@
 // last one of the full decode is judged.
 //
 // No EXIF orientation is applied: pixels stay as stored.
-#include "atomic_file_writer.h"
 #include "codecs.h"
 #include "errors.h"
 #include "file_bytes.h"
 #include "jpeg_frame.h"
 #include "memory_codecs.h"
+#include "save_file.h"
 
 #include <turbojpeg.h>
 
@@ -28,6 +28,7 @@
 #include <cstring>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace rix {
 
@@ -149,8 +150,8 @@ std::unique_ptr<Image> loadJpeg(const std::string& path)
     }
 }
 
-// Quality is clamped to 1..100; chroma is subsampled 4:2:0.
-void saveJpeg(const Image& image, const std::string& path, int quality)
+// Chroma is subsampled 4:2:0.
+std::vector<uint8_t> encodeJpeg(const Image& image, int quality)
 {
     quality = std::clamp(quality, 1, 100);
     TjHandle tj(tjInitCompress());
@@ -164,9 +165,13 @@ void saveJpeg(const Image& image, const std::string& path, int quality)
     std::unique_ptr<unsigned char, TjBufferDeleter> jpeg(raw);
     if (result != 0)
         throw Error("cannot encode JPEG: " + messageOf(tj));
-    AtomicFileWriter file(path);
-    file.write(jpeg.get(), bytes);
-    file.commit();
+    return std::vector<uint8_t>(jpeg.get(), jpeg.get() + bytes);
+}
+
+void saveJpeg(const Image& image, const std::string& path, int quality)
+{
+    const std::vector<uint8_t> file = encodeJpeg(image, quality);
+    saveFile(path, file.data(), file.size());
 }
 
 } // namespace rix
