@@ -314,6 +314,7 @@ std::vector<uint8_t> cutInFrameHeader(std::vector<uint8_t> b)
 struct BadJpeg {
     const char* name;
     std::function<std::vector<uint8_t>()> bytes;
+    const char* says = ""; // part of the message, after the function's name
 };
 
 const BadJpeg kBadJpegs[] = {
@@ -321,7 +322,9 @@ const BadJpeg kBadJpegs[] = {
     {"StartMarkerOnly", [] { return std::vector<uint8_t>{0xff, 0xd8}; }},
     {"Garbage", [] { std::vector<uint8_t> g(5000); for (std::size_t i = 0; i < g.size(); ++i) g[i] = uint8_t(i * 7919 >> 3); return g; }},
     {"GarbageAfterStartMarker", [] { std::vector<uint8_t> g(5000, 0x5a); g[0] = 0xff; g[1] = 0xd8; g[2] = 0xff; return g; }},
-    {"BmpBytes", [] { return std::vector<uint8_t>{'B', 'M', 0, 0, 0, 0}; }},
+    {"BmpBytes", [] { return std::vector<uint8_t>{'B', 'M', 0, 0, 0, 0}; }, "not a JPEG file"},
+    {"HeaderEndsInFirstSegment", [] { return std::vector<uint8_t>{0xff, 0xd8, 0xff, 0xe0, 0x00, 0x10}; },
+     "the JPEG header ends before the image size"},
     {"BaselineCutInHeader", [] { return cut(baseline(), 0.05); }},
     {"BaselineCutAtQuarter", [] { return cut(baseline(), 0.25); }},
     {"BaselineCutAtHalf", [] { return cut(baseline(), 0.5); }},
@@ -329,12 +332,12 @@ const BadJpeg kBadJpegs[] = {
     {"BaselineWithoutEndMarker", [] { auto b = baseline(); b.erase(b.end() - 2, b.end()); return b; }},
     {"ProgressiveCutAtHalf", [] { return cut(progressive(), 0.5); }},
     {"ProgressiveCutAtNinetyPercent", [] { return cut(progressive(), 0.9); }},
-    {"Width40000", [] { return withFrameSize(baseline(), 40000, kHeight); }},
+    {"Width40000", [] { return withFrameSize(baseline(), 40000, kHeight); }, "at most 32767 a side"},
     {"Height32768", [] { return withFrameSize(baseline(), kWidth, 32768); }},
     {"ClaimsHugeSizeInSmallFile", [] { return withFrameSize(baseline(), 30000, 30000); }},
-    {"UnnamedSamplingCutAtHalf", [] { return cut(compressWithFactors(3, 1, 1, 1), 0.5); }},
+    {"UnnamedSamplingCutAtHalf", [] { return cut(compressWithFactors(3, 1, 1, 1), 0.5); }, "damaged JPEG data"},
     {"UnnamedSamplingCutInFrameHeader", [] { return cutInFrameHeader(compressWithFactors(3, 1, 1, 1)); }},
-    {"HeightZero", [] { return withFrameSize(baseline(), kWidth, 0); }},
+    {"HeightZero", [] { return withFrameSize(baseline(), kWidth, 0); }, "holds no pixels"},
     {"EntropyDataScrambled", [] {
         auto b = baseline();
         for (std::size_t i = b.size() / 3; i < b.size() - 2; i += 7)
@@ -351,7 +354,9 @@ TEST_P(JpegBadFiles, LoadFailsWithMessage)
     const std::string path = folder.file("bad.jpg");
     writeBytes(path, GetParam().bytes());
     EXPECT_EQ(RixLoadJPG(path.c_str()), 0);
-    EXPECT_NE(std::string(RixLastError()).find("RixLoadJPG: "), std::string::npos) << RixLastError();
+    const std::string message = RixLastError();
+    EXPECT_EQ(message.rfind("RixLoadJPG: '" + path + "': ", 0), 0u) << message;
+    EXPECT_NE(message.find(GetParam().says), std::string::npos) << message;
 }
 
 INSTANTIATE_TEST_SUITE_P(Jpeg, JpegBadFiles, ::testing::ValuesIn(kBadJpegs),
