@@ -53,6 +53,8 @@ TEST(ReplaceFile, AsAnotherUserWritesInPlaceWhereTheFolderTakesNoNewFiles)
     if (const std::string why = test_support::nobodyUnavailable(); !why.empty())
         GTEST_SKIP() << why;
     const test_support::NobodyFolder folder(KARWEN_REPLACE_FILE_HELPER);
+    if (const std::string why = folder.helperUnavailable(); !why.empty())
+        GTEST_SKIP() << why;
     writeBytes(folder / "mine.area", "old");
     test_support::giveToNobody(folder / "mine.area");
     writeBytes(folder / "roots.area", "old");

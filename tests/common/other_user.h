@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <pwd.h>
 #include <spawn.h>
@@ -44,6 +45,8 @@ inline Outcome runProgram(const std::vector<std::string>& argv)
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeEnds[1]);
     Outcome outcome;
+    if (spawned != 0)
+        outcome.output = "cannot start " + argv[0] + ": " + std::strerror(spawned);
     char buffer[4096];
     for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) != 0;) {
         if (n > 0)
@@ -122,6 +125,13 @@ public:
     {
         args.insert(args.begin(), (path_ / "helper").string());
         return runAsNobody(args);
+    }
+    // Why the helper cannot run here (say, /tmp mounted noexec), or "" when
+    // it can: without arguments it only prints its usage and exits with 2.
+    [[nodiscard]] std::string helperUnavailable() const
+    {
+        const Outcome usage = runHelper({});
+        return usage.exitCode == 2 ? "" : "the helper does not run as nobody: " + usage.output;
     }
 
 private:

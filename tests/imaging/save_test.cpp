@@ -173,6 +173,8 @@ TEST_P(ImageSave, AsAnotherUser)
     if (const std::string why = test_support::nobodyUnavailable(); !why.empty())
         GTEST_SKIP() << why;
     const NobodyFolder base(KARWEN_SAVE_IMAGE_HELPER);
+    if (const std::string why = base.helperUnavailable(); !why.empty())
+        GTEST_SKIP() << why;
     for (const UserCase& c : kUserCases) {
         const fs::path folder = base / c.name;
         fs::create_directory(folder);
