@@ -6,7 +6,7 @@ set -eu
 PACKAGES="
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
-  libturbojpeg0-dev
+  libturbojpeg0-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth imagemagick

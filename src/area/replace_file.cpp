@@ -1,22 +1,20 @@
 #include "replace_file.h"
 
-#include "atomic_file_writer.h"
+#include "save_file.h"
 
 #include <exception>
 
 namespace karwen {
 
-// The image library's writer already does this for saved pictures: a
-// temporary file beside the target, flushed to disk, renamed over it.
+// The image library saves pictures the same way, so links, permissions and
+// failures behave alike for both kinds of file.
 bool ReplaceFileContent(const std::filesystem::path& target, std::string_view content)
 {
     if (target.empty() || !target.has_filename())
         return false;
     try {
         const std::u8string name = target.u8string();
-        rix::AtomicFileWriter writer(std::string(name.begin(), name.end()));
-        writer.write(content.data(), content.size());
-        writer.commit();
+        rix::saveFile(std::string(name.begin(), name.end()), content.data(), content.size());
         return true;
     } catch (const std::exception&) {
         return false;

@@ -1,34 +1,19 @@
 #include "atomic_file_writer.h"
 
 #include "errors.h"
+#include "file_path.h"
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace rix {
 
 namespace {
-
-constexpr std::size_t kBufferBytes = 256 * 1024;
-
-std::string folderOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string systemError(const std::string& what, const std::string& path)
-{
-    return what + " '" + path + "': " + std::strerror(errno);
-}
 
 // A name unlikely to collide, starting with a dot so it stays out of sight
 // in file listings if the process dies before it can clean up.
@@ -45,80 +30,88 @@ std::string temporaryName(const std::string& target, unsigned attempt)
     return folder + "." + base + suffix;
 }
 
+// Why no file could be created in folder, for the errno of the failed open.
+Error creationError(const std::string& folder)
+{
+    const int err = errno;
+    struct stat info {};
+    if (err == ENOENT && ::stat(folder.c_str(), &info) == 0)
+        return Error("the folder '" + folder + "' does not accept new files");
+    if (err == ENOENT)
+        return Error("the folder '" + folder + "' does not exist");
+    if (err == EACCES || err == EPERM)
+        return Error("no permission to create files in the folder '" + folder + "'");
+    return Error("cannot create a file in the folder '" + folder + "': " + reasonOf(err));
+}
+
 } // namespace
 
-AtomicFileWriter::AtomicFileWriter(std::string targetPath)
+AtomicFileWriter::AtomicFileWriter(std::string targetPath, const struct stat* replaced)
     : target_(std::move(targetPath))
 {
-    if (target_.empty() || target_.back() == '/')
-        throw Error("not a file name: '" + target_ + "'");
     for (unsigned attempt = 0; fd_ < 0; ++attempt) {
         temporary_ = temporaryName(target_, attempt);
-        // 0666 so that the saved file gets the permissions the umask allows.
+        // 0666 so that a new file gets the permissions the umask allows.
         fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && (errno != EEXIST || attempt >= 100))
-            throw Error(systemError("cannot create a file in", folderOf(target_)));
+            throw creationError(folderOf(target_));
     }
-    buffer_.reserve(kBufferBytes);
+    if (replaced)
+        takeAttributes(*replaced);
 }
 
 AtomicFileWriter::~AtomicFileWriter()
 {
-    if (fd_ >= 0) {
+    if (fd_ >= 0)
         ::close(fd_);
+    if (!temporary_.empty())
         ::unlink(temporary_.c_str());
+}
+
+void AtomicFileWriter::takeAttributes(const struct stat& replaced)
+{
+    // Owner and group first, since changing them clears set-ID bits. Only
+    // root may give a file away; others may still keep its group.
+    const bool sameOwner = ::fchown(fd_, replaced.st_uid, replaced.st_gid) == 0;
+    if (!sameOwner && ::fchown(fd_, uid_t(-1), replaced.st_gid) != 0) {
+        // Not in that group either: the new file is wholly the user's own.
     }
+    if (::fchmod(fd_, replaced.st_mode & 07777) != 0)
+        throw systemError("cannot set the permissions of", target_);
 }
 
 void AtomicFileWriter::write(const void* data, std::size_t size)
 {
     const auto* bytes = static_cast<const unsigned char*>(data);
-    if (buffer_.size() + size > kBufferBytes) {
-        flushBuffer();
-        if (size >= kBufferBytes) {
-            writeAll(bytes, size);
-            return;
-        }
+    while (size > 0) {
+        const ssize_t n = ::write(fd_, bytes, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw systemError("cannot write", target_);
+        bytes += n;
+        size -= std::size_t(n);
     }
-    buffer_.insert(buffer_.end(), bytes, bytes + size);
 }
 
 void AtomicFileWriter::commit()
 {
     if (fd_ < 0)
-        throw Error("file already committed: '" + target_ + "'");
-    flushBuffer();
+        throw Error("'" + target_ + "' was already written");
     if (::fsync(fd_) != 0)
-        throw Error(systemError("cannot flush", temporary_));
+        throw systemError("cannot write", target_);
+    const int fd = std::exchange(fd_, -1);
+    if (::close(fd) != 0)
+        throw systemError("cannot write", target_);
     if (::rename(temporary_.c_str(), target_.c_str()) != 0)
-        throw Error(systemError("cannot replace", target_));
-    ::close(fd_);
-    fd_ = -1;
+        throw systemError("cannot replace", target_);
+    temporary_.clear();
     // Make the rename itself durable; the data is already safe, so a folder
     // that refuses fsync is not an error.
     const int folder = ::open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         ::fsync(folder);
         ::close(folder);
-    }
-}
-
-void AtomicFileWriter::flushBuffer()
-{
-    writeAll(buffer_.data(), buffer_.size());
-    buffer_.clear();
-}
-
-void AtomicFileWriter::writeAll(const unsigned char* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd_, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw Error(systemError("cannot write", temporary_));
-        data += n;
-        size -= std::size_t(n);
     }
 }
 

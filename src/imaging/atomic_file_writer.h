@@ -1,20 +1,22 @@
-// Writes a file so that the target is either the complete new content or
-// left exactly as it was: the bytes go to a temporary file in the target's
-// folder, which is flushed to disk and then renamed over the target. A writer
-// destroyed without commit() removes its temporary file.
+// Replaces a file so that it holds either the complete new content or
+// exactly the old: the bytes go to a temporary file in the target's folder,
+// which is flushed to disk and then renamed over the target. A writer
+// destroyed without commit() removes its temporary file. The target is taken
+// as given: following links and checking permissions is saveFile's part.
 #pragma once
 
 #include <cstddef>
 #include <string>
-#include <vector>
+#include <sys/stat.h>
 
 namespace rix {
 
 class AtomicFileWriter {
 public:
-    // Creates the temporary file; throws rix::Error when the folder is not
-    // writable or does not exist.
-    explicit AtomicFileWriter(std::string targetPath);
+    // Creates the temporary file; throws rix::Error when the folder does not
+    // let it. `replaced` describes the file being replaced, if any: the new
+    // file takes its mode and, where the process may, its owner and group.
+    AtomicFileWriter(std::string targetPath, const struct stat* replaced);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -24,13 +26,11 @@ public:
     void commit();
 
 private:
-    void flushBuffer();
-    void writeAll(const unsigned char* data, std::size_t size);
+    void takeAttributes(const struct stat& replaced);
 
     std::string target_;
     std::string temporary_;
     int fd_ = -1;
-    std::vector<unsigned char> buffer_;
 };
 
 } // namespace rix

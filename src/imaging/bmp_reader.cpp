@@ -237,7 +237,8 @@ std::unique_ptr<Image> decodeUncompressed(const Layout& l, const uint8_t* pixels
     if (available < needed)
         throw Error("BMP pixel data truncated (" + std::to_string(available) + " of " +
                     std::to_string(needed) + " bytes)");
-    auto image = std::make_unique<Image>(l.width, l.height);
+    // Every row is decoded in full, so the memory needs no clearing first.
+    auto image = std::make_unique<Image>(l.width, l.height, kForOverwrite);
     for (int32_t r = 0; r < l.height; ++r)
         decodeRow(l, pixels + uint64_t(r) * stride, image->row(l.topDown ? l.height - 1 - r : r));
     return image;
@@ -248,7 +249,8 @@ std::unique_ptr<Image> decodeCompressed(const Layout& l, const uint8_t* pixels, 
     if (uint64_t(l.width) * uint64_t(l.height) > kMaxRlePixelsPerByte * available)
         throw Error("BMP RLE data too short for a " + std::to_string(l.width) + " x " +
                     std::to_string(l.height) + " image");
-    auto image = std::make_unique<Image>(l.width, l.height);
+    // decodeRle blackens what the data skips.
+    auto image = std::make_unique<Image>(l.width, l.height, kForOverwrite);
     decodeRle(pixels, available, l.compression == kRle4, l.palette, *image);
     return image;
 }

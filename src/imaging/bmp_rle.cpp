@@ -8,8 +8,6 @@ namespace rix::bmp {
 
 namespace {
 
-constexpr uint32_t kBlack = 0xff000000u;
-
 // Cursor over the image: x may run past the right edge (those pixels are
 // dropped), but pixels are only ever stored inside the image.
 class RleCanvas {
@@ -52,7 +50,7 @@ private:
 void decodeRle(const uint8_t* data, std::size_t size, bool fourBit, const Palette& palette,
                Image& image)
 {
-    std::fill_n(image.data(), std::size_t(image.width()) * std::size_t(image.height()), kBlack);
+    std::fill_n(image.data(), std::size_t(image.width()) * std::size_t(image.height()), kBlackPixel);
     RleCanvas canvas(image, palette);
     auto nibbleOrByte = [fourBit](uint8_t byte, int k) -> uint8_t {
         if (!fourBit)

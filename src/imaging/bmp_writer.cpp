@@ -1,10 +1,12 @@
 // BMP saving: 24-bit, BITMAPINFOHEADER, rows bottom-up as the image keeps
 // them, each padded to a multiple of four bytes.
-#include "atomic_file_writer.h"
 #include "bmp_format.h"
 #include "codecs.h"
 #include "errors.h"
+#include "memory_codecs.h"
+#include "save_file.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -43,23 +45,28 @@ std::array<uint8_t, kFileHeaderSize + kInfoHeaderSize> headers(const Image& imag
 
 } // namespace
 
-void saveBmp(const Image& image, const std::string& path)
+std::vector<uint8_t> encodeBmp(const Image& image)
 {
     const uint32_t stride = (uint32_t(image.width()) * 3 + 3) & ~3u;
     const auto header = headers(image, stride);
-    AtomicFileWriter file(path);
-    file.write(header.data(), header.size());
-    std::vector<uint8_t> line(stride, 0);
-    for (int32_t y = 0; y < image.height(); ++y) {
+    std::vector<uint8_t> file(header.size() + std::size_t(stride) * std::size_t(image.height()));
+    std::copy(header.begin(), header.end(), file.begin());
+    uint8_t* line = file.data() + header.size();
+    for (int32_t y = 0; y < image.height(); ++y, line += stride) {
         const uint32_t* src = image.row(y);
         for (int32_t x = 0; x < image.width(); ++x) {
             line[3 * x] = blueOf(src[x]);
             line[3 * x + 1] = greenOf(src[x]);
             line[3 * x + 2] = redOf(src[x]);
         }
-        file.write(line.data(), line.size());
     }
-    file.commit();
+    return file;
+}
+
+void saveBmp(const Image& image, const std::string& path)
+{
+    const std::vector<uint8_t> file = encodeBmp(image);
+    saveFile(path, file.data(), file.size());
 }
 
 } // namespace rix

@@ -1,6 +1,6 @@
 // BMP and JPEG files. Loaders throw rix::Error for anything they cannot read;
-// savers write to a temporary name in the target folder and rename it over
-// the target, so a failed save never leaves a half-written file behind.
+// savers encode the whole file in memory and hand it to saveFile (see
+// save_file.h for links, permissions and what a failure leaves behind).
 #pragma once
 
 #include "image.h"

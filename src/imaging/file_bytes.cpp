@@ -1,9 +1,9 @@
 #include "file_bytes.h"
 
 #include "errors.h"
+#include "file_descriptor.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,41 +16,22 @@ namespace {
 // is about 4.3 GB), so bigger files are refused before reading.
 constexpr uint64_t kMaxFileBytes = 5'000'000'000ull;
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-std::string systemError(const std::string& what, const std::string& path)
-{
-    return what + " '" + path + "': " + std::strerror(errno);
-}
-
 } // namespace
 
 FileBytes FileBytes::read(const std::string& path)
 {
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0)
-        throw Error(systemError("cannot open", path));
+        throw systemError("cannot open", path);
     struct stat info {};
     if (::fstat(file.get(), &info) != 0)
-        throw Error(systemError("cannot examine", path));
+        throw systemError("cannot read", path);
+    if (S_ISDIR(info.st_mode))
+        throw Error("'" + path + "' is a folder");
     if (!S_ISREG(info.st_mode))
-        throw Error("not a regular file: '" + path + "'");
+        throw Error("'" + path + "' is not a regular file");
     if (uint64_t(info.st_size) > kMaxFileBytes)
-        throw Error("file too large: '" + path + "'");
+        throw Error("'" + path + "' is too large for an image file");
 
     FileBytes bytes;
     bytes.size_ = std::size_t(info.st_size);
@@ -61,7 +42,7 @@ FileBytes FileBytes::read(const std::string& path)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            throw Error(systemError("cannot read", path));
+            throw systemError("cannot read", path);
         if (n == 0)
             break; // the file shrank while we read it: decode what is there
         done += std::size_t(n);

@@ -13,11 +13,21 @@ namespace rix {
 // Largest width or height the library accepts; the views cannot show more.
 inline constexpr int32_t kMaxSide = 32767;
 
+// Asks for an image whose pixels start undefined, for a caller that writes
+// every one of them before anything reads the image (the decoders).
+struct ForOverwrite {};
+inline constexpr ForOverwrite kForOverwrite{};
+
+// Black in the pixel layout below.
+inline constexpr uint32_t kBlackPixel = 0xff000000u;
+
 class Image {
 public:
-    // Throws std::invalid_argument for sides outside 1..kMaxSide and
-    // std::bad_alloc when memory runs out. Pixel contents start undefined.
+    // Both throw std::invalid_argument for sides outside 1..kMaxSide and
+    // std::bad_alloc when memory runs out. The first makes every pixel black;
+    // the memory may have held a freed image.
     Image(int32_t width, int32_t height);
+    Image(int32_t width, int32_t height, ForOverwrite);
 
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }
@@ -30,6 +40,8 @@ public:
     const uint32_t* row(int32_t y) const { return data() + y * stride(); }
 
 private:
+    std::size_t pixelCount() const { return std::size_t(width_) * std::size_t(height_); }
+
     int32_t width_;
     int32_t height_;
     PixelBuffer pixels_;

@@ -14,18 +14,21 @@
 // last one of the full decode is judged.
 //
 // No EXIF orientation is applied: pixels stay as stored.
-#include "atomic_file_writer.h"
 #include "codecs.h"
 #include "errors.h"
 #include "file_bytes.h"
+#include "jpeg_frame.h"
 #include "memory_codecs.h"
+#include "save_file.h"
 
 #include <turbojpeg.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 namespace rix {
 
@@ -54,7 +57,16 @@ struct TjBufferDeleter {
     void operator()(unsigned char* buffer) const { tjFree(buffer); }
 };
 
-std::string messageOf(const TjHandle& tj) { return tjGetErrorStr2(tj.get()); }
+// TurboJPEG's last message without the name of its own function in front
+// ("tjDecompress2(): "), which means nothing to our callers.
+std::string messageOf(const TjHandle& tj)
+{
+    std::string message = tjGetErrorStr2(tj.get());
+    const auto end = message.find("(): ");
+    if (end != std::string::npos && message.compare(0, 2, "tj") == 0)
+        message.erase(0, end + 4);
+    return message;
+}
 
 bool isHarmlessWarning(const TjHandle& tj)
 {
@@ -85,15 +97,15 @@ void cmykToRgbInPlace(Image& image)
 
 void checkSize(int width, int height, std::size_t fileBytes)
 {
+    const std::string size = std::to_string(width) + " x " + std::to_string(height);
     if (width < 1 || height < 1)
-        throw Error("JPEG size " + std::to_string(width) + " x " + std::to_string(height) + " is empty");
+        throw Error("the JPEG header gives the image size " + size + ", which holds no pixels");
     if (width > kMaxSide || height > kMaxSide)
-        throw Error("JPEG size " + std::to_string(width) + " x " + std::to_string(height) +
-                    " exceeds " + std::to_string(kMaxSide));
+        throw Error("the JPEG image is " + size + " pixels; at most " + std::to_string(kMaxSide) +
+                    " a side can be opened");
     const uint64_t pixels = uint64_t(width) * uint64_t(height);
     if (pixels > kAlwaysAllowedPixels + kMaxPixelsPerByte * fileBytes)
-        throw Error("JPEG data too short for a " + std::to_string(width) + " x " +
-                    std::to_string(height) + " image");
+        throw Error("the JPEG file is far too short for a " + size + " image");
 }
 
 } // namespace
@@ -101,17 +113,30 @@ void checkSize(int width, int height, std::size_t fileBytes)
 std::unique_ptr<Image> loadJpegFromMemory(const uint8_t* data, std::size_t size)
 {
     if (size < 3 || data[0] != 0xff || data[1] != 0xd8 || data[2] != 0xff)
-        throw Error("not a JPEG file (no start-of-image marker)");
+        throw Error("not a JPEG file");
     TjHandle tj(tjInitDecompress());
     if (!tj)
         throw Error("cannot start the JPEG decoder");
     int width = 0, height = 0, subsampling = 0, colorspace = 0;
-    if (tjDecompressHeader3(tj.get(), data, size, &width, &height, &subsampling, &colorspace) != 0 &&
-        !isHarmlessWarning(tj))
-        throw Error("unreadable JPEG header: " + messageOf(tj));
+    const bool described =
+        tjDecompressHeader3(tj.get(), data, size, &width, &height, &subsampling, &colorspace) == 0 ||
+        isHarmlessWarning(tj);
+    // TurboJPEG refuses sampling factors it cannot name, yet decodes them, and
+    // reports no size for a file that ends early. The frame header then tells
+    // enough, and the decoder judges the rest.
+    if (!described || width < 1 || height < 1) {
+        const std::optional<JpegFrame> frame = findJpegFrame(data, size);
+        if (!frame)
+            throw Error(described ? "the JPEG header ends before the image size"
+                                  : "unreadable JPEG header: " + messageOf(tj));
+        width = frame->width;
+        height = frame->height;
+        colorspace = frame->components == 4 ? TJCS_CMYK : TJCS_RGB;
+    }
     checkSize(width, height, size);
 
-    auto image = std::make_unique<Image>(width, height);
+    // A successful decode writes every pixel.
+    auto image = std::make_unique<Image>(width, height, kForOverwrite);
     const bool cmyk = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
     const int format = cmyk ? TJPF_CMYK : TJPF_BGRA;
     const int flags = TJFLAG_BOTTOMUP | TJFLAG_ACCURATEDCT | TJFLAG_LIMITSCANS;
@@ -122,7 +147,7 @@ std::unique_ptr<Image> loadJpegFromMemory(const uint8_t* data, std::size_t size)
     // Stopping at the first warning makes damaged files fail fast; a file
     // whose first warning is harmless is decoded again, to the end.
     if (!decode(TJFLAG_STOPONWARNING) && (!isHarmlessWarning(tj) || (!decode(0) && !isHarmlessWarning(tj))))
-        throw Error("corrupt JPEG data: " + messageOf(tj));
+        throw Error("damaged JPEG data: " + messageOf(tj));
     if (cmyk)
         cmykToRgbInPlace(*image);
     return image;
@@ -138,8 +163,8 @@ std::unique_ptr<Image> loadJpeg(const std::string& path)
     }
 }
 
-// Quality is clamped to 1..100; chroma is subsampled 4:2:0.
-void saveJpeg(const Image& image, const std::string& path, int quality)
+// Chroma is subsampled 4:2:0.
+std::vector<uint8_t> encodeJpeg(const Image& image, int quality)
 {
     quality = std::clamp(quality, 1, 100);
     TjHandle tj(tjInitCompress());
@@ -152,10 +177,14 @@ void saveJpeg(const Image& image, const std::string& path, int quality)
                                    &bytes, TJSAMP_420, quality, TJFLAG_BOTTOMUP | TJFLAG_ACCURATEDCT);
     std::unique_ptr<unsigned char, TjBufferDeleter> jpeg(raw);
     if (result != 0)
-        throw Error("cannot encode JPEG: " + messageOf(tj));
-    AtomicFileWriter file(path);
-    file.write(jpeg.get(), bytes);
-    file.commit();
+        throw Error("cannot encode the JPEG image: " + messageOf(tj));
+    return std::vector<uint8_t>(jpeg.get(), jpeg.get() + bytes);
+}
+
+void saveJpeg(const Image& image, const std::string& path, int quality)
+{
+    const std::vector<uint8_t> file = encodeJpeg(image, quality);
+    saveFile(path, file.data(), file.size());
 }
 
 } // namespace rix

@@ -1,6 +1,8 @@
-// The loaders on bytes already in memory; the path versions in codecs.h read
-// the file and call these. They throw rix::Error for anything they cannot read
-// and never allocate more than the data can plausibly fill.
+// The codecs on bytes in memory; the path versions in codecs.h read or write
+// the file and call these. The loaders throw rix::Error for anything they
+// cannot read and never allocate more than the data can plausibly fill. The
+// encoders return the whole file, so that saving it can only fail in the
+// write itself.
 #pragma once
 
 #include "image.h"
@@ -8,10 +10,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace rix {
 
 [[nodiscard]] std::unique_ptr<Image> loadBmpFromMemory(const uint8_t* data, std::size_t size);
 [[nodiscard]] std::unique_ptr<Image> loadJpegFromMemory(const uint8_t* data, std::size_t size);
+
+[[nodiscard]] std::vector<uint8_t> encodeBmp(const Image& image);
+// Quality is clamped to 1..100.
+[[nodiscard]] std::vector<uint8_t> encodeJpeg(const Image& image, int quality);
 
 } // namespace rix

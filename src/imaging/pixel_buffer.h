@@ -1,5 +1,6 @@
 // Memory for image pixels. Large buffers are 64-byte aligned and asked to be
-// backed by huge pages, because first-touching fresh memory is slow.
+// backed by huge pages, because first-touching fresh memory is slow. The
+// contents start undefined: a buffer may be one that a freed image used.
 #pragma once
 
 #include <cstddef>

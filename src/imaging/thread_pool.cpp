@@ -26,8 +26,11 @@ void ThreadPool::start(int threads)
     quit_ = false;
     const int workers = std::clamp(threads, 1, 256) - 1;
     workers_.reserve(std::size_t(workers));
+    // New workers must wait for the next job: taking the last one, long
+    // finished, for new work would count them out of it twice.
+    const uint64_t current = generation_;
     for (int i = 0; i < workers; ++i)
-        workers_.emplace_back([this] { workerLoop(); });
+        workers_.emplace_back([this, current] { workerLoop(current); });
 }
 
 void ThreadPool::stop()
@@ -74,9 +77,8 @@ void ThreadPool::runTasks(int tasks, void* fn, Trampoline call)
     done_.wait(lock, [this] { return busy_ == 0; });
 }
 
-void ThreadPool::workerLoop()
+void ThreadPool::workerLoop(uint64_t seen)
 {
-    uint64_t seen = 0;
     for (;;) {
         {
             std::unique_lock lock(mutex_);

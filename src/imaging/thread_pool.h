@@ -38,7 +38,8 @@ public:
 private:
     using Trampoline = void (*)(void*, int);
     void runTasks(int tasks, void* fn, Trampoline call);
-    void workerLoop();
+    // seen: the job generation the worker has already taken part in.
+    void workerLoop(uint64_t seen);
     void drain();
     void start(int threads);
     void stop();

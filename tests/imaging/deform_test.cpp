@@ -26,6 +26,8 @@ namespace {
 
 constexpr double kDeg = 0.01745329238474369;
 constexpr uint32_t kBlack = 0xff000000u;
+// Transparent, so no resampled pixel can take this value.
+constexpr uint32_t kUnwritten = 0x00c0ffeeu;
 
 class Handle {
 public:
@@ -281,12 +283,18 @@ TEST(DeformDeterminism, SameForThreadCountsAndKernelBuilds)
                         continue;
                     rix::ThreadPool::instance().setThreadCount(threads);
                     rix::setActiveKernelIsa(isa);
+                    // A slice left unwritten would otherwise still hold the
+                    // previous run's correct pixels.
+                    fill(dst, [](int, int) { return kUnwritten; });
                     ASSERT_EQ(RixSDeform(src.id(), dst.id(), &s, &d, interp), 1);
                     rix::setActiveKernelIsa(rix::bestKernelIsa());
+                    const std::vector<uint32_t> out = pixelsOf(dst);
+                    EXPECT_EQ(std::count(out.begin(), out.end(), kUnwritten), 0)
+                        << "threads " << threads << " isa " << int(isa);
                     if (first.empty())
-                        first = pixelsOf(dst);
+                        first = out;
                     else
-                        EXPECT_EQ(pixelsOf(dst), first) << "threads " << threads << " isa " << int(isa);
+                        EXPECT_EQ(out, first) << "threads " << threads << " isa " << int(isa);
                 }
         }
 }

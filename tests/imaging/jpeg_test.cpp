@@ -8,8 +8,12 @@
 #include <turbojpeg.h>
 
 #include <cmath>
+#include <cstdio> // before jpeglib.h, which needs FILE
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+
+#include <jpeglib.h>
 
 using codec_test::pixelAt;
 using codec_test::readBytes;
@@ -105,6 +109,49 @@ std::vector<uint8_t> smoothInvertedCmyk()
     return p;
 }
 
+// Sampling factors that TurboJPEG has no name for, so only libjpeg itself
+// writes them. Its default error handler ends the program on failure.
+std::vector<uint8_t> compressWithFactors(int lumaH, int lumaV, int chromaH, int chromaV)
+{
+    jpeg_compress_struct c{};
+    jpeg_error_mgr errors{};
+    c.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&c);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &out, &size);
+    c.image_width = kWidth;
+    c.image_height = kHeight;
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 90, TRUE);
+    c.comp_info[0].h_samp_factor = lumaH;
+    c.comp_info[0].v_samp_factor = lumaV;
+    for (int i = 1; i < 3; ++i) {
+        c.comp_info[i].h_samp_factor = chromaH;
+        c.comp_info[i].v_samp_factor = chromaV;
+    }
+    jpeg_start_compress(&c, TRUE);
+    std::vector<uint8_t> row(std::size_t(kWidth) * 3);
+    while (c.next_scanline < c.image_height) {
+        const int y = kHeight - 1 - int(c.next_scanline); // scan lines run top-down
+        for (int x = 0; x < kWidth; ++x) {
+            const Rgb p = smooth(x, y);
+            row[3 * std::size_t(x)] = byteOf(p.r);
+            row[3 * std::size_t(x) + 1] = byteOf(p.g);
+            row[3 * std::size_t(x) + 2] = byteOf(p.b);
+        }
+        JSAMPROW line = row.data();
+        jpeg_write_scanlines(&c, &line, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    std::vector<uint8_t> bytes(out, out + size);
+    std::free(out);
+    return bytes;
+}
+
 struct KindCase {
     const char* name;
     std::function<std::vector<uint8_t>()> file;
@@ -131,6 +178,10 @@ const KindCase kKinds[] = {
     {"Greyscale", [] { return compress(smoothBgrx(), TJPF_BGRX, TJSAMP_GRAY, 0); }, grey},
     {"GreyscaleProgressive", [] { return compress(smoothBgrx(), TJPF_BGRX, TJSAMP_GRAY, TJFLAG_PROGRESSIVE); }, grey},
     {"Cmyk", [] { return compress(smoothInvertedCmyk(), TJPF_CMYK, TJSAMP_444, 0); }, cmykSeen},
+    {"LumaSampled3x1", [] { return compressWithFactors(3, 1, 1, 1); }, smooth},
+    {"LumaSampled1x3", [] { return compressWithFactors(1, 3, 1, 1); }, smooth},
+    {"LumaSampled3x2", [] { return compressWithFactors(3, 2, 1, 1); }, smooth},
+    {"ChromaSampled1x2", [] { return compressWithFactors(1, 1, 1, 2); }, smooth},
     {"CmykProgressive", [] { return compress(smoothInvertedCmyk(), TJPF_CMYK, TJSAMP_420, TJFLAG_PROGRESSIVE); }, cmykSeen},
 };
 
@@ -249,9 +300,21 @@ std::vector<uint8_t> withFrameSize(std::vector<uint8_t> b, int width, int height
     return b;
 }
 
+// Ends the file inside its start-of-frame segment, before the component count.
+std::vector<uint8_t> cutInFrameHeader(std::vector<uint8_t> b)
+{
+    for (std::size_t i = 2; i + 1 < b.size(); ++i)
+        if (b[i] == 0xff && b[i + 1] == 0xc0) {
+            b.resize(i + 8);
+            break;
+        }
+    return b;
+}
+
 struct BadJpeg {
     const char* name;
     std::function<std::vector<uint8_t>()> bytes;
+    const char* says = ""; // part of the message, after the function's name
 };
 
 const BadJpeg kBadJpegs[] = {
@@ -259,7 +322,9 @@ const BadJpeg kBadJpegs[] = {
     {"StartMarkerOnly", [] { return std::vector<uint8_t>{0xff, 0xd8}; }},
     {"Garbage", [] { std::vector<uint8_t> g(5000); for (std::size_t i = 0; i < g.size(); ++i) g[i] = uint8_t(i * 7919 >> 3); return g; }},
     {"GarbageAfterStartMarker", [] { std::vector<uint8_t> g(5000, 0x5a); g[0] = 0xff; g[1] = 0xd8; g[2] = 0xff; return g; }},
-    {"BmpBytes", [] { return std::vector<uint8_t>{'B', 'M', 0, 0, 0, 0}; }},
+    {"BmpBytes", [] { return std::vector<uint8_t>{'B', 'M', 0, 0, 0, 0}; }, "not a JPEG file"},
+    {"HeaderEndsInFirstSegment", [] { return std::vector<uint8_t>{0xff, 0xd8, 0xff, 0xe0, 0x00, 0x10}; },
+     "the JPEG header ends before the image size"},
     {"BaselineCutInHeader", [] { return cut(baseline(), 0.05); }},
     {"BaselineCutAtQuarter", [] { return cut(baseline(), 0.25); }},
     {"BaselineCutAtHalf", [] { return cut(baseline(), 0.5); }},
@@ -267,10 +332,12 @@ const BadJpeg kBadJpegs[] = {
     {"BaselineWithoutEndMarker", [] { auto b = baseline(); b.erase(b.end() - 2, b.end()); return b; }},
     {"ProgressiveCutAtHalf", [] { return cut(progressive(), 0.5); }},
     {"ProgressiveCutAtNinetyPercent", [] { return cut(progressive(), 0.9); }},
-    {"Width40000", [] { return withFrameSize(baseline(), 40000, kHeight); }},
+    {"Width40000", [] { return withFrameSize(baseline(), 40000, kHeight); }, "at most 32767 a side"},
     {"Height32768", [] { return withFrameSize(baseline(), kWidth, 32768); }},
     {"ClaimsHugeSizeInSmallFile", [] { return withFrameSize(baseline(), 30000, 30000); }},
-    {"HeightZero", [] { return withFrameSize(baseline(), kWidth, 0); }},
+    {"UnnamedSamplingCutAtHalf", [] { return cut(compressWithFactors(3, 1, 1, 1), 0.5); }, "damaged JPEG data"},
+    {"UnnamedSamplingCutInFrameHeader", [] { return cutInFrameHeader(compressWithFactors(3, 1, 1, 1)); }},
+    {"HeightZero", [] { return withFrameSize(baseline(), kWidth, 0); }, "holds no pixels"},
     {"EntropyDataScrambled", [] {
         auto b = baseline();
         for (std::size_t i = b.size() / 3; i < b.size() - 2; i += 7)
@@ -287,7 +354,9 @@ TEST_P(JpegBadFiles, LoadFailsWithMessage)
     const std::string path = folder.file("bad.jpg");
     writeBytes(path, GetParam().bytes());
     EXPECT_EQ(RixLoadJPG(path.c_str()), 0);
-    EXPECT_NE(std::string(RixLastError()).find("RixLoadJPG: "), std::string::npos) << RixLastError();
+    const std::string message = RixLastError();
+    EXPECT_EQ(message.rfind("RixLoadJPG: '" + path + "': ", 0), 0u) << message;
+    EXPECT_NE(message.find(GetParam().says), std::string::npos) << message;
 }
 
 INSTANTIATE_TEST_SUITE_P(Jpeg, JpegBadFiles, ::testing::ValuesIn(kBadJpegs),
