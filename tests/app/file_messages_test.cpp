@@ -7,6 +7,8 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <filesystem>
 #include <fstream>
 
@@ -113,12 +115,31 @@ TEST_F(FileMessages, MessageNamesThePathAndOnlyTheLibraryWordsThatApply)
 
 TEST_F(FileMessages, PermissionsAreNamed)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "the superuser may read and write everything";
+    fs::permissions(root, fs::perms(0755));
     fs::permissions(root / "whole.jpg", fs::perms::none);
-    EXPECT_EQ(attempt(FileAction::Open, "whole.jpg").reason, "you may not read this file");
     fs::create_directory(root / "locked");
-    fs::permissions(root / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(attempt(FileAction::Save, "locked/a.jpg").reason, "you may not write into this folder");
-    fs::permissions(root / "locked", fs::perms::owner_all);
+    fs::permissions(root / "locked", fs::perms(0555));
+    // Each wrong reason gives its own exit code, so that the run as another
+    // user still tells which one failed.
+    const auto wrongReasons = [&] {
+        int wrong = 0;
+        if (attempt(FileAction::Open, "whole.jpg").reason != "you may not read this file")
+            wrong |= 1;
+        if (attempt(FileAction::Save, "locked/a.jpg").reason != "you may not write into this folder")
+            wrong |= 2;
+        return wrong;
+    };
+    if (::geteuid() != 0) {
+        EXPECT_EQ(wrongReasons(), 0);
+        return;
+    }
+    // The superuser may read and write everything: ask as the user nobody.
+    constexpr uid_t kNobody = 65534;
+    EXPECT_EXIT(
+        {
+            if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+                std::_Exit(100);
+            std::_Exit(wrongReasons());
+        },
+        ::testing::ExitedWithCode(0), "");
 }
