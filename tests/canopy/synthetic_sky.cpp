@@ -1,5 +1,6 @@
 #include "synthetic_sky.h"
 
+#include "area_model.h"
 #include "projection_model.h"
 #include "random.h"
 
@@ -22,6 +23,7 @@ public:
     void SetUp() override
     {
         init_coef_tables();
+        InitAreaTables();
     }
 };
 [[maybe_unused]] const auto* const kStartUp = ::testing::AddGlobalTestEnvironment(new StartUpTables);
