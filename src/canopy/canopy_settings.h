@@ -1,0 +1,42 @@
+// What a canopy measurement reads from a photo and how it bins the sky:
+// the colour channel, the linearising gamma, the threshold that tells sky
+// from canopy, and the zenith rings and azimuth sectors.
+#pragma once
+
+#include <cstdint>
+
+namespace karwen::canopy {
+
+enum class Channel {
+    Blue, // the blue channel: sky is brightest there against foliage
+    Luma, // 0.3 R + 0.59 G + 0.11 B
+};
+
+enum class ThresholdMethod {
+    Otsu,   // largest between-class variance (Otsu 1979)
+    Ridler, // iterated mean of the two class means (Ridler and Calvard 1978)
+    Fixed,  // CanopySettings::fixedThreshold
+};
+
+inline constexpr int kMaxRings = 18;
+inline constexpr int kMaxSectors = 36;
+inline constexpr double kMinGamma = 0.1;
+inline constexpr double kMaxGamma = 10.0;
+
+struct CanopySettings {
+    Channel channel = Channel::Blue;
+    double gamma = 2.2; // 1 keeps the values as they are
+    ThresholdMethod method = ThresholdMethod::Otsu;
+    int fixedThreshold = 127; // 0..255 on the linearised scale; gap is above it
+    int rings = 5;            // equal zenith widths from 0 to maxZenithDeg
+    double maxZenithDeg = 75.0;
+    int sectors = 8; // equal azimuth widths; sector 0 starts at azimuth 0
+};
+
+// Rings 1..kMaxRings, sectors 1..kMaxSectors, a maximum zenith angle in
+// (0, 90] degrees, a gamma in [kMinGamma, kMaxGamma] and a fixed threshold
+// in 0..255 (checked whatever the method, so a settings record stays valid
+// when the method changes).
+[[nodiscard]] bool isValid(const CanopySettings& settings);
+
+} // namespace karwen::canopy

@@ -1,0 +1,63 @@
+#include "radial_geometry.h"
+
+#include "projection_model.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace karwen::canopy {
+
+namespace {
+
+constexpr double kQuarterTurn = 1.5707963267948966;
+constexpr double kStep = 1e-6; // for the slope of r_over_sin
+
+// rho(t) = sin(t) r_over_sin(cos t) and its slope in t.
+void forward(double t, int32_t p, double& rho, double& slope)
+{
+    const double s = std::sin(t), c = std::cos(t);
+    const double g = r_over_sin(c, p);
+    const double dg = (r_over_sin(c + kStep, p) - r_over_sin(c - kStep, p)) / (2.0 * kStep);
+    rho = s * g;
+    slope = c * g - s * s * dg;
+}
+
+} // namespace
+
+ZenithAt zenithAt(double rho, int32_t p)
+{
+    const double r = std::clamp(rho, 0.0, 1.0);
+    const double f = sin_over_r(std::sqrt(1.0 - r * r), p);
+    if (p == kOrthographic || p == kStereographic) {
+        const double s = r * f;
+        return {f, std::sqrt(std::max(0.0, 1.0 - s * s))};
+    }
+    double t = std::asin(std::min(1.0, r * f));
+    for (int step = 0; step < 2; ++step) {
+        double at = 0.0, slope = 0.0;
+        forward(t, p, at, slope);
+        t = std::clamp(t - (at - r) / slope, 0.0, kQuarterTurn);
+    }
+    // rho = sin(t) r_over_sin(cos t), so sin(t) / rho needs no division by rho.
+    const double c = std::cos(t);
+    return {1.0 / r_over_sin(c, p), c};
+}
+
+RadialTable::RadialTable(int32_t p, double radius)
+{
+    const double half = 0.5 / radius;
+    const auto count = static_cast<std::size_t>(std::clamp(std::ceil(32.0 * radius), 4096.0, 1048576.0));
+    last_ = double(count);
+    entries_.resize(count + 1);
+    for (std::size_t i = 0; i <= count; ++i) {
+        const double rho = std::sqrt(double(i) / last_);
+        const ZenithAt at = zenithAt(rho, p);
+        // The exact solid angle of the annulus rho +- half, cut at the rim,
+        // over its area: 2 pi (cos t(a) - cos t(b)) / (pi (b^2 - a^2)).
+        const double a = std::max(0.0, rho - half), b = std::min(1.0, rho + half);
+        const double density = 2.0 * (zenithAt(a, p).cos - zenithAt(b, p).cos) / (b * b - a * a);
+        entries_[i] = {at.cos * at.cos, at.sinOverRho, density};
+    }
+}
+
+} // namespace karwen::canopy

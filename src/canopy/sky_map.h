@@ -1,0 +1,93 @@
+// The geometry of a source photo, pixel by pixel: which pixels see the view
+// hemisphere, the solid angle each one covers, and the zenith ring and
+// azimuth sector it falls in. It depends only on the source record, the
+// image size and the ring layout, never on the pixels, so one map serves
+// every photo taken through the same circle; sharedSkyMap keeps the last
+// one built.
+//
+// Principle of operation, per pixel (i, j) of the source, j counted upward:
+//  1. The pixel centre relative to the circle, in radii, gives (x, y) and
+//     rho = |(x, y)|; only pixels whose centre lies inside the circle and on
+//     the image count.
+//  2. The source projection's radial model gives sin(t) = rho *
+//     sin_over_r(sqrt(1 - rho^2)), t the angle from the camera axis; the
+//     camera-frame direction is (sin(t) (x, y) / rho with the tilt Rot
+//     undone, cos(t)), exactly the inverse of the resampler's step 3.
+//  3. The view angles turn it into the view frame (the inverse of the
+//     resampler's step 2): its zenith is measured from the view direction,
+//     its azimuth counter-clockwise from the view frame's x axis, which is
+//     the destination image's x axis of a conversion. Pixels more than 90
+//     degrees from the view direction get weight 0.
+//  4. The weight is the solid angle the pixel covers, sin(t) / (rho drho/dt)
+//     per unit of normalised area, averaged over the pixel's radial extent
+//     rho +- 1/(2R): the exact solid angle of that thin annulus, 2 (cos t(a)
+//     - cos t(b)) / (b^2 - a^2), divided by R^2. Averaging keeps the
+//     orthographic rim finite, where drho/dt vanishes.
+//
+// Memory: 6 bytes per pixel inside the circle (a float weight and a 16-bit
+// bin) plus 24 bytes per image row.
+#pragma once
+
+#include "ring_layout.h"
+#include "rix.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace karwen::canopy {
+
+// A source record the map can be built from: projection 0..3, finite
+// fields, a positive radius, and the coefficient tables filled.
+[[nodiscard]] bool isUsableSource(const ProjectionRecord& src);
+
+class SkyMap {
+public:
+    // Pixels of row y, columns [x0, x1), at weights()[first ...].
+    struct Row {
+        int y;
+        int x0, x1;
+        std::size_t first;
+    };
+
+    // src must be usable (isUsableSource), the sides positive.
+    SkyMap(const ProjectionRecord& src, int width, int height, const RingLayout& layout);
+
+    [[nodiscard]] bool matches(const ProjectionRecord& src, int width, int height,
+                               const RingLayout& layout) const;
+
+    [[nodiscard]] const RingLayout& layout() const { return layout_; }
+    // Ring k, sector s is bin k * sectors + s; the last bin holds the pixels
+    // between the maximum zenith angle and 90 degrees.
+    [[nodiscard]] int binCount() const { return layout_.rings() * layout_.sectors() + 1; }
+    [[nodiscard]] int beyondBin() const { return binCount() - 1; }
+
+    [[nodiscard]] std::span<const Row> rows() const { return rows_; }
+    [[nodiscard]] std::span<const float> weights() const { return weights_; }
+    [[nodiscard]] std::span<const uint16_t> bins() const { return bins_; }
+
+    // Solid angle in steradians that the photo shows of each bin.
+    [[nodiscard]] std::span<const double> binSolidAngle() const { return binSolidAngle_; }
+    // Share of the solid angle up to the maximum zenith angle that the
+    // photo shows: 1 unless the view reaches past the circle or the image.
+    [[nodiscard]] double coveredShare() const { return coveredShare_; }
+
+private:
+    ProjectionRecord src_;
+    int width_, height_;
+    RingLayout layout_;
+    std::vector<Row> rows_;
+    std::vector<float> weights_;
+    std::vector<uint16_t> bins_;
+    std::vector<double> binSolidAngle_;
+    double coveredShare_ = 0.0;
+};
+
+// The map for these arguments: the last one built when it matches, else a
+// new one, which then replaces it. Safe to call from several threads.
+[[nodiscard]] std::shared_ptr<const SkyMap> sharedSkyMap(const ProjectionRecord& src, int width, int height,
+                                                         const RingLayout& layout);
+
+} // namespace karwen::canopy

@@ -1,0 +1,134 @@
+// Dot figures: what each dot stands for in every projection, the interval
+// rules on hand-worked cases, and interval coverage over random scenes.
+#include "dot_figures.h"
+
+#include "dot_gaps.h"
+#include "dot_sky.h"
+#include "pixel_figures.h"
+#include "projection_model.h"
+#include "synthetic_sky.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+namespace karwen::canopy {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+struct ProjectionCase {
+    int32_t proj;
+    double (*zenith)(double rho); // the closed form, for reference only
+};
+
+const ProjectionCase kFisheyes[] = {
+    {kOrthographic, [](double r) { return std::asin(r); }},
+    {kEquisolidangle, [](double r) { return 2.0 * std::asin(r / std::sqrt(2.0)); }},
+    {kEquidistant, [](double r) { return r * kPi / 2.0; }},
+    {kStereographic, [](double r) { return 2.0 * std::atan(r); }},
+};
+
+class DotSkyPerProjection : public ::testing::TestWithParam<ProjectionCase> {};
+
+TEST_P(DotSkyPerProjection, DotsShareTheHemisphereByTheirAnnuli)
+{
+    const auto sky = dotSky(GetParam().proj);
+    ASSERT_TRUE(sky.has_value());
+    double sum = 0.0, squares = 0.0;
+    for (std::size_t n = 1; n <= kDotCount; ++n) {
+        sum += sky->solidAngle[n];
+        squares += sky->solidAngle[n] * sky->solidAngle[n];
+    }
+    EXPECT_NEAR(sum, 2.0 * kPi, 1e-12); // the outermost annulus ends at the rim
+    // The centre dot owns the disc of radius^2 1/1000; the last dot sits on
+    // ring 16 at radius 0.972882316.
+    EXPECT_NEAR(sky->solidAngle[1], 2.0 * kPi * (1.0 - std::cos(GetParam().zenith(std::sqrt(0.001)))), 1e-6);
+    EXPECT_NEAR(std::acos(sky->cosZenith[kDotCount]), GetParam().zenith(0.972882316), 1e-5);
+    // Equal areas are equal solid angles only in the equisolid projection.
+    const double effective = sum * sum / squares;
+    if (GetParam().proj == kEquisolidangle)
+        EXPECT_NEAR(effective, 1000.0, 0.01);
+    else
+        EXPECT_LT(effective, 990.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFisheye, DotSkyPerProjection, ::testing::ValuesIn(kFisheyes));
+
+TEST(DotFigures, WilsonIntervalsWorkedByHand)
+{
+    // 50 of 100: centre 0.5, half width 1.96 / 1.038416 * sqrt(0.0025 + 3.8416 / 40000).
+    const Estimate half = wilsonInterval(0.5, 100.0);
+    EXPECT_NEAR(half.lo, 0.403830, 1e-6);
+    EXPECT_NEAR(half.hi, 0.596170, 1e-6);
+    // None of 10: from 0 to z^2 / (n + z^2) = 3.8416 / 13.8416.
+    const Estimate none = wilsonInterval(0.0, 10.0);
+    EXPECT_NEAR(none.lo, 0.0, 1e-15);
+    EXPECT_NEAR(none.hi, 0.277540, 1e-6);
+}
+
+TEST(DotFigures, OpenClosedAndUnavailable)
+{
+    const CanopySettings settings;
+    DotGaps open{};
+    open.fill(true);
+    const DotFigures sky = measureDots(open, kEquidistant, settings);
+    ASSERT_EQ(sky.status, DotStatus::Ok);
+    EXPECT_EQ(sky.openness.value, 1.0);
+    EXPECT_EQ(sky.openness.hi, 1.0);
+    EXPECT_GT(sky.openness.lo, 0.99);
+    ASSERT_TRUE(sky.le.has_value());
+    EXPECT_EQ(sky.le->hi, 0.0);
+    const DotFigures closed = measureDots(DotGaps{}, kEquidistant, settings);
+    EXPECT_EQ(closed.openness.value, 0.0);
+    EXPECT_TRUE(closed.saturated);
+    EXPECT_EQ(closed.le->lo, closed.le->value); // every replicate at the floor too
+
+    EXPECT_EQ(measureDots(open, kPerspective, settings).status, DotStatus::Unavailable);
+    CanopySettings bad;
+    bad.sectors = 0;
+    EXPECT_EQ(measureDots(open, kEquidistant, bad).status, DotStatus::BadSettings);
+    // Rings of half a degree out to 9 degrees: the dot rings skip most.
+    CanopySettings fine;
+    fine.rings = 18;
+    fine.maxZenithDeg = 9.0;
+    EXPECT_FALSE(measureDots(open, kEquidistant, fine).le.has_value());
+}
+
+// Random skies of disjoint caps, most wider than the dot spacing (about 4.5
+// degrees), photographed into each fisheye projection in turn; the dots are
+// read from the photo with its own Otsu threshold. The 95 % intervals must
+// hold the true openness in at least 45 of 50 skies; the bootstrap interval
+// of le is the same on every call.
+TEST(DotFigures, IntervalsHoldTheTrueOpenness)
+{
+    const CanopySettings settings;
+    int held = 0, leHeld = 0;
+    for (int scene = 0; scene < 50; ++scene) {
+        const test::Scene sky = test::capScene(1000 + static_cast<uint64_t>(scene));
+        const ProjectionRecord dst = test::fisheye(scene % 4, 250.5, 249.5, 238);
+        const test::Photo photo = test::render(sky, dst, 500, 500);
+        const PixelFigures pixels = measurePixels(photo.view(), dst, settings);
+        const auto reading = classifyDots(photo.view(), dst, settings, pixels.threshold);
+        ASSERT_TRUE(reading.has_value());
+        ASSERT_EQ(reading->outside, 0);
+        const DotFigures f = measureDots(reading->gaps, dst.Proj, settings);
+        ASSERT_EQ(f.status, DotStatus::Ok);
+        const double truth = sky.openness();
+        held += f.openness.lo <= truth && truth <= f.openness.hi;
+        ASSERT_TRUE(f.le.has_value());
+        EXPECT_LE(f.le->lo, f.le->value);
+        EXPECT_GE(f.le->hi, f.le->value);
+        leHeld += f.le->lo <= pixels.le && pixels.le <= f.le->hi;
+        const DotFigures again = measureDots(reading->gaps, dst.Proj, settings);
+        EXPECT_EQ(again.le->lo, f.le->lo);
+        EXPECT_EQ(again.le->hi, f.le->hi);
+    }
+    std::printf("[dots] intervals holding the true openness: %d of 50, the pixel le: %d of 50\n", held, leHeld);
+    EXPECT_GE(held, 45);
+}
+
+} // namespace
+} // namespace karwen::canopy

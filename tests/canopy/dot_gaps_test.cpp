@@ -1,0 +1,78 @@
+// Reading the dots from a destination image: the pixel under each dot as
+// the view places it, image rows counted from the bottom.
+#include "dot_gaps.h"
+
+#include "projection_model.h"
+#include "synthetic_sky.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace karwen::canopy {
+namespace {
+
+constexpr int kSide = 600;
+
+// Sky (blue 255) where the pattern says so, canopy (blue 0) elsewhere.
+template <class Pattern>
+std::vector<uint32_t> paint(Pattern sky)
+{
+    std::vector<uint32_t> pixels(std::size_t(kSide) * kSide);
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x)
+            pixels[std::size_t(y) * kSide + std::size_t(x)] = sky(x, y) ? 0xff0000ffu : 0xff000000u;
+    return pixels;
+}
+
+CanopySettings plain()
+{
+    CanopySettings s;
+    s.gamma = 1.0;
+    return s;
+}
+
+// Dot n of ring i, k-th in its ring, lies at angle (k + 0.5) 2 pi / dots
+// counter-clockwise from the x axis (y up), radius R * RingRadius[i].
+TEST(DotGaps, ReadsThePixelUnderEveryDot)
+{
+    const ProjectionRecord dst = test::fisheye(kEquidistant, 300.25, 299.75, 280);
+    const auto scattered = [](int x, int y) { return (x * 7 + y * 13) % 5 < 2; };
+    const std::vector<uint32_t> pixels = paint(scattered);
+    const auto reading = classifyDots({pixels.data(), kSide, kSide, kSide}, dst, plain(), 127);
+    ASSERT_TRUE(reading.has_value());
+    EXPECT_EQ(reading->outside, 0);
+    std::size_t n = 0;
+    for (int i = 0; i < kRingCount; ++i) {
+        const int dots = RingDots[static_cast<std::size_t>(i)];
+        const double r = dst.R * RingRadius[static_cast<std::size_t>(i)];
+        for (int k = 1; k <= dots; ++k) {
+            ++n;
+            const double a = (k + 0.5) * 2.0 * 3.141593 / dots;
+            const int x = int(std::floor(dst.Cx + r * std::cos(a)));
+            const int y = int(std::floor(dst.Cy + r * std::sin(a)));
+            EXPECT_EQ(reading->gaps[n], scattered(x, y)) << "dot " << n;
+        }
+    }
+}
+
+TEST(DotGaps, DotsOffTheImageAndBadInput)
+{
+    // A circle centred on the left edge: the left half of the dots is off.
+    const ProjectionRecord dst = test::fisheye(kEquidistant, 0.0, 300.5, 280);
+    const std::vector<uint32_t> pixels = paint([](int, int) { return true; });
+    const PixelView view{pixels.data(), kSide, kSide, kSide};
+    const auto reading = classifyDots(view, dst, plain(), 127);
+    ASSERT_TRUE(reading.has_value());
+    int gaps = 0;
+    for (std::size_t n = 1; n <= kDotCount; ++n)
+        gaps += reading->gaps[n];
+    EXPECT_EQ(gaps + reading->outside, kDotCount);
+    EXPECT_NEAR(reading->outside, kDotCount / 2, 10);
+    EXPECT_FALSE(classifyDots(view, dst, plain(), 256).has_value());
+    EXPECT_FALSE(classifyDots({pixels.data(), kSide, kSide, kSide - 1}, dst, plain(), 127).has_value());
+}
+
+} // namespace
+} // namespace karwen::canopy

@@ -1,0 +1,155 @@
+// Pixel figures against the analytic values of synthetic scenes: every
+// fisheye projection, views along the camera axis and off it, other
+// channels, thresholds and ring layouts, and the skies at the extremes.
+#include "pixel_figures.h"
+
+#include "projection_model.h"
+#include "synthetic_sky.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <ostream>
+
+namespace karwen::canopy {
+namespace {
+
+using test::fisheye;
+
+constexpr int kSide = 1000;
+constexpr double kPi = std::numbers::pi;
+
+struct AccuracyCase {
+    const char* name;
+    ProjectionRecord record;
+    CanopySettings settings;
+};
+
+void PrintTo(const AccuracyCase& c, std::ostream* os) { *os << c.name; }
+
+CanopySettings with(Channel channel, ThresholdMethod method, int rings = 5, double maxZenith = 75.0, int sectors = 8)
+{
+    CanopySettings s;
+    s.channel = channel;
+    s.method = method;
+    s.fixedThreshold = 100;
+    s.rings = rings;
+    s.maxZenithDeg = maxZenith;
+    s.sectors = sectors;
+    return s;
+}
+
+class PixelAccuracy : public ::testing::TestWithParam<AccuracyCase> {};
+
+TEST_P(PixelAccuracy, MatchesTheAnalyticScene)
+{
+    const auto& [name, record, settings] = GetParam();
+    const test::Scene scene = test::patchScene(7);
+    const test::Truth truth = test::truthOf(scene, settings.rings, settings.maxZenithDeg, settings.sectors);
+    const PixelFigures f = measurePixels(test::render(scene, record, kSide, kSide).view(), record, settings);
+    ASSERT_EQ(f.status, PixelStatus::Ok);
+    EXPECT_FALSE(f.partial);
+    EXPECT_EQ(f.saturated, truth.saturated);
+    // A view 10 degrees off the camera axis loses a lune of 2 x 10 degrees
+    // (in steradians) beyond every patch: openness is a share of the rest.
+    const double tilt = std::acos(std::cos(record.Alpha * kDegToRad) * std::cos(record.Beta * kDegToRad));
+    const double openness = truth.openness * 2.0 * kPi / (2.0 * kPi - 2.0 * tilt);
+    EXPECT_NEAR(f.openness, openness, 0.01);
+    EXPECT_NEAR(f.difn, truth.difn, 0.01);
+    double ringError = 0.0, sectorError = 0.0;
+    for (std::size_t k = 0; k < truth.ringGap.size(); ++k)
+        ringError = std::max(ringError, std::fabs(f.ringGap[k] - truth.ringGap[k]));
+    for (std::size_t b = 0; b < truth.sectorGap.size(); ++b)
+        sectorError = std::max(sectorError, std::fabs(f.sectorGap[b] - truth.sectorGap[b]));
+    EXPECT_LT(ringError, 0.015);
+    EXPECT_LT(sectorError, 0.03);
+    EXPECT_NEAR(f.le, truth.le, 0.05 * truth.le);
+    EXPECT_NEAR(f.l, truth.l, 0.05 * truth.l);
+    EXPECT_NEAR(f.lx, truth.lx, 0.03);
+    std::printf("[accuracy] %-22s openness %+.4f difn %+.4f gf_k %.4f gf_ks %.4f le %+.2f%% l %+.2f%%\n", name,
+                f.openness - openness, f.difn - truth.difn, ringError, sectorError, 100.0 * (f.le / truth.le - 1.0),
+                100.0 * (f.l / truth.l - 1.0));
+}
+
+// R about 480 on a 1000 x 1000 photo; the off-axis cases move the circle
+// off the image centre, tilt it and look 10 degrees away from its axis.
+const CanopySettings kDefault;
+INSTANTIATE_TEST_SUITE_P(
+    Scenes, PixelAccuracy,
+    ::testing::Values(
+        AccuracyCase{"orthographic", fisheye(kOrthographic, 500, 500, 480), kDefault},
+        AccuracyCase{"equisolid", fisheye(kEquisolidangle, 500, 500, 480), kDefault},
+        AccuracyCase{"equidistant", fisheye(kEquidistant, 500, 500, 480), kDefault},
+        AccuracyCase{"stereographic", fisheye(kStereographic, 500, 500, 480), kDefault},
+        AccuracyCase{"orthographic_off_axis", fisheye(kOrthographic, 490, 505, 478, 8, -6, 30), kDefault},
+        AccuracyCase{"equisolid_off_axis", fisheye(kEquisolidangle, 490, 505, 478, 8, -6, 30), kDefault},
+        AccuracyCase{"equidistant_off_axis", fisheye(kEquidistant, 490, 505, 478, 8, -6, 30), kDefault},
+        AccuracyCase{"stereographic_off_axis", fisheye(kStereographic, 490, 505, 478, 8, -6, 30), kDefault},
+        AccuracyCase{"luma_ridler", fisheye(kEquisolidangle, 500.5, 499.5, 480),
+                     with(Channel::Luma, ThresholdMethod::Ridler)},
+        AccuracyCase{"blue_fixed", fisheye(kEquisolidangle, 500.5, 499.5, 480),
+                     with(Channel::Blue, ThresholdMethod::Fixed)},
+        AccuracyCase{"nine_rings_to_81", fisheye(kStereographic, 500.5, 499.5, 480),
+                     with(Channel::Blue, ThresholdMethod::Otsu, 9, 81.0, 12)}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+TEST(PixelFigures, RingWithoutGapSaturates)
+{
+    // No patch reaches zenith angles 28 to 47 degrees: ring 2 is closed.
+    const ProjectionRecord record = fisheye(kEquidistant, 500.5, 499.5, 480);
+    const test::Scene scene = test::patchScene(7, 28.0, 47.0);
+    const test::Truth truth = test::truthOf(scene, 5, 75.0, 8);
+    ASSERT_EQ(truth.ringGap[2], 0.0);
+    const PixelFigures f = measurePixels(test::render(scene, record, kSide, kSide).view(), record, {});
+    EXPECT_EQ(f.ringGap[2], 0.0);
+    EXPECT_TRUE(f.saturated);
+    EXPECT_NEAR(f.le, truth.le, 0.05 * truth.le);
+    EXPECT_NEAR(f.l, truth.l, 0.05 * truth.l);
+}
+
+TEST(PixelFigures, AllSkyAndAllCanopy)
+{
+    const ProjectionRecord record = fisheye(kStereographic, 400, 400, 380);
+    const PixelFigures sky = measurePixels(test::uniform(0xffb0d0ffu, record, 800, 800).view(), record, {});
+    ASSERT_EQ(sky.status, PixelStatus::Ok);
+    EXPECT_EQ(sky.threshold, 127); // one value: no split, the middle of the scale
+    EXPECT_EQ(sky.openness, 1.0);
+    EXPECT_EQ(sky.difn, 1.0);
+    EXPECT_EQ(sky.le, 0.0);
+    EXPECT_EQ(sky.lx, 1.0);
+    EXPECT_FALSE(sky.saturated);
+
+    const PixelFigures canopy = measurePixels(test::uniform(0xff204010u, record, 800, 800).view(), record, {});
+    EXPECT_EQ(canopy.openness, 0.0);
+    EXPECT_TRUE(canopy.saturated);
+    // Every ring at the floor: le = 2 * 10 * sum cos t_k sin t_k / sum sin t_k.
+    double cosSin = 0.0, sines = 0.0;
+    for (int k = 0; k < 5; ++k) {
+        const double t = (k + 0.5) * 15.0 * kDegToRad;
+        cosSin += std::cos(t) * std::sin(t);
+        sines += std::sin(t);
+    }
+    EXPECT_NEAR(canopy.le, 20.0 * cosSin / sines, 1e-12);
+}
+
+TEST(PixelFigures, RefusesWhatItCannotMeasure)
+{
+    const ProjectionRecord record = fisheye(kEquidistant, 50, 50, 40);
+    const test::Photo photo = test::uniform(0xffffffffu, record, 100, 100);
+    CanopySettings bad;
+    bad.rings = 0;
+    ProjectionRecord perspective = record, noRadius = record, beside = record;
+    perspective.Proj = kPerspective;
+    noRadius.R = 0.0;
+    beside.Cx = -500.0; // the circle lies wholly left of the photo
+    EXPECT_EQ(measurePixels(photo.view(), record, bad).status, PixelStatus::BadSettings);
+    EXPECT_EQ(measurePixels({nullptr, 100, 100, 100}, record, {}).status, PixelStatus::BadPixels);
+    EXPECT_EQ(measurePixels(photo.view(), perspective, {}).status, PixelStatus::BadRecord);
+    EXPECT_EQ(measurePixels(photo.view(), noRadius, {}).status, PixelStatus::BadRecord);
+    EXPECT_EQ(measurePixels(photo.view(), beside, {}).status, PixelStatus::NoPixels);
+}
+
+} // namespace
+} // namespace karwen::canopy

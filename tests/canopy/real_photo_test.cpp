@@ -1,0 +1,89 @@
+// The shared real photos, read through the imaging library: figures from
+// every pixel and from the dots of the program's default destination, with
+// the circles their sources give (converted to rows counted upward). Each
+// photo is skipped when the checkout has no data folder beside it.
+#include "dot_gaps.h"
+#include "dot_figures.h"
+#include "pixel_figures.h"
+
+#include "image.h"
+#include "image_store.h"
+#include "projection_model.h"
+#include "rix.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+namespace karwen::canopy {
+namespace {
+
+struct RealPhoto {
+    const char* file;
+    double x, y, r;     // circle centre (column, row from the top) and radius
+    double maxOpenness; // what the picture plainly shows, with room to spare
+    double minOpenness;
+};
+
+void PrintTo(const RealPhoto& p, std::ostream* os) { *os << p.file; }
+
+class RealPhotos : public ::testing::TestWithParam<RealPhoto> {};
+
+TEST_P(RealPhotos, FiguresOfTheFishEyeConverters)
+{
+    const RealPhoto& photo = GetParam();
+    const std::string path = std::string(KARWEN_REAL_DATA_DIR) + "/" + photo.file;
+    if (!std::filesystem::exists(path))
+        GTEST_SKIP() << "no " << path;
+    const int32_t hSrc = RixLoadJPG(path.c_str());
+    ASSERT_GT(hSrc, 0) << RixLastError();
+    const rix::Image& image = *rix::findImage(hSrc);
+    const PixelView view{image.data(), image.width(), image.height(), image.stride()};
+    const ProjectionRecord src{photo.x + 0.5, image.height() - photo.y - 0.5, photo.r, 0, 0, 0, kEquidistant};
+    const CanopySettings settings;
+    const PixelFigures f = measurePixels(view, src, settings);
+
+    // The program's start-up destination: 512 x 512, orthographic, R 256.
+    const ProjectionRecord dst{256, 256, 256, 0, 0, 0, kOrthographic};
+    const int32_t hDst = RixCreate(512, 512);
+    ASSERT_EQ(RixSDeform(hSrc, hDst, &src, &dst, 0), 1);
+    const rix::Image& converted = *rix::findImage(hDst);
+    const auto reading = classifyDots({converted.data(), 512, 512, converted.stride()}, dst, settings, f.threshold);
+    RixDestroy(hSrc);
+    RixDestroy(hDst);
+    ASSERT_TRUE(reading.has_value());
+    const DotFigures d = measureDots(reading->gaps, dst.Proj, settings);
+
+    ASSERT_EQ(f.status, PixelStatus::Ok);
+    EXPECT_FALSE(f.partial);
+    EXPECT_GT(f.openness, photo.minOpenness);
+    EXPECT_LT(f.openness, photo.maxOpenness);
+    ASSERT_EQ(d.status, DotStatus::Ok);
+    EXPECT_LE(d.openness.lo, f.openness + 0.05);
+    EXPECT_GE(d.openness.hi, f.openness - 0.05);
+    std::printf("[real] %s: threshold %d openness %.3f difn %.3f le %.2f l %.2f lx %.2f%s; gf_k", photo.file,
+                f.threshold, f.openness, f.difn, f.le, f.l, f.lx, f.saturated ? " (saturated)" : "");
+    for (const double g : f.ringGap)
+        std::printf(" %.3f", g);
+    std::printf("; dots: openness %.3f [%.3f, %.3f] n %.0f", d.openness.value, d.openness.lo, d.openness.hi,
+                d.effectiveDots);
+    if (d.le)
+        std::printf(" le %.2f [%.2f, %.2f]", d.le->value, d.le->lo, d.le->hi);
+    std::printf("\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(SharedData, RealPhotos,
+                         ::testing::Values(RealPhoto{"chestnut_fce8.jpg", 1136, 852, 754, 0.35, 0.0},
+                                           RealPhoto{"broadleaf_dusk_fce9.jpg", 1280, 960, 745, 0.8, 0.05},
+                                           RealPhoto{"mixed_sunlit_fce9.jpg", 1280, 960, 745, 0.8, 0.05},
+                                           RealPhoto{"allsky_day.jpg", 249.4, 249.4, 240.8, 1.0, 0.5}),
+                         [](const auto& test) {
+                             std::string name = test.param.file;
+                             return name.substr(0, name.find('.'));
+                         });
+
+} // namespace
+} // namespace karwen::canopy

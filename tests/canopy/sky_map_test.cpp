@@ -1,0 +1,108 @@
+// The per-pixel geometry against closed-form solid angles: every ring and
+// sector of every projection, off-axis views, and circles cut by the edge.
+#include "sky_map.h"
+
+#include "pixel_figures.h"
+#include "synthetic_sky.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+namespace karwen::canopy {
+namespace {
+
+using test::fisheye;
+
+constexpr double kPi = std::numbers::pi;
+
+class SkyMapSolidAngles : public ::testing::TestWithParam<ProjectionRecord> {};
+
+TEST_P(SkyMapSolidAngles, EveryBinCoversItsShareOfTheSphere)
+{
+    const RingLayout layout{5, 8, 75.0 * kDegToRad};
+    const SkyMap map(GetParam(), 1000, 1000, layout);
+    const auto solid = map.binSolidAngle();
+    // Rings have no straight edges and come out within a fraction of a per
+    // cent. A sector edge that runs along a pixel row, column or diagonal
+    // moves whole lines of pixel centres to one side, up to 3 % of the small
+    // sectors next to the zenith.
+    for (int k = 0; k < layout.rings(); ++k) {
+        const double a = k * 15.0 * kDegToRad, b = a + 15.0 * kDegToRad;
+        const double ring = 2.0 * kPi * (std::cos(a) - std::cos(b)), sector = ring / layout.sectors();
+        double sum = 0.0;
+        for (int s = 0; s < layout.sectors(); ++s) {
+            const double got = solid[static_cast<std::size_t>(k * layout.sectors() + s)];
+            EXPECT_NEAR(got, sector, 0.03 * sector) << "ring " << k << " sector " << s;
+            sum += got;
+        }
+        EXPECT_NEAR(sum, ring, 0.005 * ring) << "ring " << k;
+    }
+    // The view that looks off the camera axis loses a lune of twice the
+    // angle between the two beyond 75 degrees; everything else is shown.
+    const ProjectionRecord& r = GetParam();
+    const double tilt = std::acos(std::cos(r.Alpha * kDegToRad) * std::cos(r.Beta * kDegToRad));
+    double total = 0.0;
+    for (const double s : solid)
+        total += s;
+    // The pixel-centre rule leaves out up to a pixel's width of horizon,
+    // which only the orthographic projection, flattest at the rim, makes
+    // worth half a per cent.
+    const double tolerance = r.Proj == kOrthographic ? 0.007 : 0.0005;
+    EXPECT_NEAR(total, 2.0 * kPi - 2.0 * tilt, tolerance * 2.0 * kPi);
+    EXPECT_NEAR(map.coveredShare(), 1.0, 0.002);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryProjection, SkyMapSolidAngles,
+    ::testing::Values(fisheye(kOrthographic, 500.3, 499.6, 480), fisheye(kEquisolidangle, 500.3, 499.6, 480),
+                      fisheye(kEquidistant, 500.3, 499.6, 480), fisheye(kStereographic, 500.3, 499.6, 480),
+                      fisheye(kOrthographic, 490, 505, 478, -9, 7, -50),
+                      fisheye(kEquisolidangle, 490, 505, 478, -9, 7, -50),
+                      fisheye(kEquidistant, 490, 505, 478, -9, 7, -50),
+                      fisheye(kStereographic, 490, 505, 478, -9, 7, -50)));
+
+// An equisolid photo maps equal areas to equal solid angles, so the part of
+// the 75-degree cap that a straight image edge cuts off is a circular
+// segment of the cap's image disc, radius sqrt(2) sin(37.5 degrees).
+double segmentShare(double edge, double rho)
+{
+    if (edge >= rho)
+        return 0.0;
+    const double segment = rho * rho * std::acos(edge / rho) - edge * std::sqrt(rho * rho - edge * edge);
+    return segment / (kPi * rho * rho);
+}
+
+TEST(SkyMapCoverage, CircleCutByTheImageEdge)
+{
+    const double rho = std::sqrt(2.0) * std::sin(37.5 * kPi / 180.0);
+    struct Cut {
+        double edge; // distance of the bottom edge below the centre, in radii
+        bool partial;
+    };
+    for (const Cut cut : {Cut{0.95, false}, Cut{0.82, false}, Cut{0.78, true}, Cut{0.5, true}}) {
+        const ProjectionRecord record = fisheye(kEquisolidangle, 450, cut.edge * 400.0, 400);
+        const test::Photo photo = test::uniform(0xffc0e0ffu, record, 900, 900);
+        const PixelFigures f = measurePixels(photo.view(), record, CanopySettings{});
+        ASSERT_EQ(f.status, PixelStatus::Ok);
+        EXPECT_NEAR(f.coveredShare, 1.0 - segmentShare(cut.edge, rho), 0.002) << cut.edge;
+        EXPECT_EQ(f.partial, cut.partial) << cut.edge;
+    }
+}
+
+TEST(SkyMapCache, RebuildsOnlyForNewGeometry)
+{
+    const RingLayout layout{5, 8, 75.0 * kDegToRad};
+    const ProjectionRecord record = fisheye(kEquidistant, 100, 100, 90);
+    const auto first = sharedSkyMap(record, 200, 200, layout);
+    EXPECT_EQ(sharedSkyMap(record, 200, 200, layout), first);
+    ProjectionRecord turned = record;
+    turned.Rot = 1.0;
+    EXPECT_NE(sharedSkyMap(turned, 200, 200, layout), first);
+    EXPECT_NE(sharedSkyMap(record, 200, 201, layout), first);
+    EXPECT_NE(sharedSkyMap(record, 200, 200, RingLayout{5, 4, 75.0 * kDegToRad}), first);
+}
+
+} // namespace
+} // namespace karwen::canopy

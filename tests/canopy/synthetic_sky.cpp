@@ -1,0 +1,198 @@
+#include "synthetic_sky.h"
+
+#include "area_model.h"
+#include "projection_model.h"
+#include "random.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace karwen::canopy::test {
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+constexpr double kDeg = kPi / 180.0;
+
+// Start-up's tables, filled once for every canopy suite.
+class StartUpTables : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        init_coef_tables();
+        InitAreaTables();
+    }
+};
+[[maybe_unused]] const auto* const kStartUp = ::testing::AddGlobalTestEnvironment(new StartUpTables);
+
+double azimuthOf(double ex, double ey)
+{
+    const double a = std::atan2(ey, ex);
+    return a < 0.0 ? a + 2.0 * kPi : a;
+}
+
+uint32_t rgb(unsigned r, unsigned g, unsigned b) { return kBlack | (r << 16) | (g << 8) | b; }
+
+double contacts(double gap, bool& saturated)
+{
+    saturated |= gap < std::exp(-10.0);
+    return -std::log(std::max(gap, std::exp(-10.0)));
+}
+
+} // namespace
+
+bool Scene::sky(double ex, double ey, double ez) const
+{
+    for (const Cap& c : caps)
+        if (ex * c.x + ey * c.y + ez * c.z >= c.cosRadius)
+            return true;
+    if (patches.empty())
+        return false;
+    const double t = std::acos(std::clamp(ez, -1.0, 1.0));
+    const double a = azimuthOf(ex, ey);
+    for (const Patch& p : patches)
+        if (t >= p.t0 && t <= p.t1 && a >= p.a0 && a <= p.a1)
+            return true;
+    return false;
+}
+
+double Scene::gapSolidAngle(double t0, double t1, double a0, double a1) const
+{
+    double sum = 0.0;
+    for (const Patch& p : patches) {
+        const double da = std::min(a1, p.a1) - std::max(a0, p.a0);
+        const double lo = std::max(t0, p.t0), hi = std::min(t1, p.t1);
+        if (da > 0.0 && hi > lo)
+            sum += da * (std::cos(lo) - std::cos(hi));
+    }
+    return sum;
+}
+
+double Scene::openness() const
+{
+    double sum = gapSolidAngle(0.0, kPi / 2.0, 0.0, 2.0 * kPi);
+    for (const Cap& c : caps)
+        sum += 2.0 * kPi * (1.0 - std::cos(c.radius));
+    return sum / (2.0 * kPi);
+}
+
+Scene patchScene(uint64_t seed, double skipFrom, double skipTo)
+{
+    Xoshiro256 random(seed);
+    Scene scene;
+    for (int row = 0; row < 13; ++row) {
+        const double t = 6.0 * row;
+        for (int column = 0; column < 18; ++column) {
+            const double a = 20.0 * column;
+            const double draw = random.uniform(), u0 = random.uniform(), u1 = random.uniform();
+            const double v0 = random.uniform(), v1 = random.uniform();
+            const Patch p{(t + 1.8 * u0) * kDeg, (t + 3.6 + 2.4 * u1) * kDeg, (a + 6.0 * v0) * kDeg,
+                          (a + 11.0 + 9.0 * v1) * kDeg};
+            const bool skipped = p.t1 > skipFrom * kDeg && p.t0 < skipTo * kDeg;
+            if (draw < 0.75 - 0.55 * t / 78.0 && !skipped)
+                scene.patches.push_back(p);
+        }
+    }
+    return scene;
+}
+
+Scene capScene(uint64_t seed)
+{
+    Xoshiro256 random(seed);
+    Scene scene;
+    const auto wanted = static_cast<std::size_t>(8 + 20 * random.uniform());
+    for (int attempt = 0; attempt < 5000 && scene.caps.size() < wanted; ++attempt) {
+        const double radius = (3.0 + 17.0 * random.uniform()) * kDeg;
+        const double z = random.uniform(), a = 2.0 * kPi * random.uniform();
+        if (std::acos(z) + radius > kPi / 2.0)
+            continue;
+        const double s = std::sqrt(1.0 - z * z);
+        const Cap cap{s * std::cos(a), s * std::sin(a), z, radius, std::cos(radius)};
+        const bool apart = std::all_of(scene.caps.begin(), scene.caps.end(), [&](const Cap& c) {
+            const double d = std::acos(std::clamp(c.x * cap.x + c.y * cap.y + c.z * cap.z, -1.0, 1.0));
+            return d > c.radius + cap.radius + 0.5 * kDeg;
+        });
+        if (apart)
+            scene.caps.push_back(cap);
+    }
+    return scene;
+}
+
+Truth truthOf(const Scene& scene, int rings, double maxZenithDeg, int sectors)
+{
+    Truth truth{scene.openness(), {}, {}, 0.0, 0.0, 0.0, 0.0, false};
+    const double width = maxZenithDeg * kDeg / rings, sector = 2.0 * kPi / sectors;
+    double sinCos = 0.0, sinSum = 0.0;
+    for (int k = 0; k < rings; ++k) {
+        const double a = k * width, b = a + width, ring = 2.0 * kPi * (std::cos(a) - std::cos(b));
+        truth.ringGap.push_back(scene.gapSolidAngle(a, b, 0.0, 2.0 * kPi) / ring);
+        double meanContacts = 0.0;
+        for (int s = 0; s < sectors; ++s) {
+            truth.sectorGap.push_back(scene.gapSolidAngle(a, b, s * sector, (s + 1) * sector) / (ring / sectors));
+            meanContacts += contacts(truth.sectorGap.back(), truth.saturated) / sectors;
+        }
+        const double t = a + width / 2.0;
+        truth.difn += truth.ringGap.back() * std::sin(t) * std::cos(t);
+        truth.le += 2.0 * contacts(truth.ringGap.back(), truth.saturated) * std::cos(t) * std::sin(t);
+        truth.l += 2.0 * meanContacts * std::cos(t) * std::sin(t);
+        sinCos += std::sin(t) * std::cos(t);
+        sinSum += std::sin(t);
+    }
+    truth.difn /= sinCos;
+    truth.le /= sinSum;
+    truth.l /= sinSum;
+    truth.lx = truth.le / truth.l;
+    return truth;
+}
+
+Photo render(const Scene& scene, const ProjectionRecord& record, int width, int height)
+{
+    // The resampler's rotation d = M e from the view frame e to the camera
+    // frame d: about x by Beta, then about y by Alpha. Its transpose takes a
+    // camera direction back into the view frame.
+    const double ca = std::cos(record.Alpha * kDegToRad), sa = std::sin(record.Alpha * kDegToRad);
+    const double cb = std::cos(record.Beta * kDegToRad), sb = std::sin(record.Beta * kDegToRad);
+    const double m[3][3] = {{ca, -sa * sb, sa * cb}, {0.0, cb, sb}, {-sa, -ca * sb, ca * cb}};
+    const double cr = std::cos(record.Rot * kDegToRad), sr = std::sin(record.Rot * kDegToRad);
+    Photo photo{width, height, std::vector<uint32_t>(std::size_t(width) * std::size_t(height), kBlack)};
+    for (int j = 0; j < height; ++j) {
+        for (int i = 0; i < width; ++i) {
+            const double x = (i + 0.5 - record.Cx) / record.R, y = (j + 0.5 - record.Cy) / record.R;
+            const double q = x * x + y * y;
+            if (q > 1.0)
+                continue;
+            // Image point (X, Y) = tilt(dx, dy) * rho / sin(t).
+            const double f = sin_over_r(std::sqrt(1.0 - q), record.Proj);
+            const double X = x * f, Y = y * f;
+            const double d[3] = {cr * X + sr * Y, -sr * X + cr * Y, std::sqrt(std::max(0.0, 1.0 - X * X - Y * Y))};
+            double e[3];
+            for (int r = 0; r < 3; ++r)
+                e[r] = m[0][r] * d[0] + m[1][r] * d[1] + m[2][r] * d[2];
+            const unsigned n = ((unsigned(i) * 73856093u) ^ (unsigned(j) * 19349663u)) % 21u;
+            const bool sky = e[2] >= 0.0 && scene.sky(e[0], e[1], e[2]);
+            photo.pixels[std::size_t(j) * std::size_t(width) + std::size_t(i)] =
+                sky ? rgb(150 + n, 190 + n, 235 + n) : rgb(30 + n, 60 + n, 20 + n);
+        }
+    }
+    return photo;
+}
+
+Photo uniform(uint32_t colour, const ProjectionRecord& record, int width, int height)
+{
+    Photo photo{width, height, std::vector<uint32_t>(std::size_t(width) * std::size_t(height), kBlack)};
+    for (int j = 0; j < height; ++j)
+        for (int i = 0; i < width; ++i)
+            if (std::hypot(i + 0.5 - record.Cx, j + 0.5 - record.Cy) <= record.R)
+                photo.pixels[std::size_t(j) * std::size_t(width) + std::size_t(i)] = colour;
+    return photo;
+}
+
+ProjectionRecord fisheye(int32_t proj, double cx, double cy, double r, double alpha, double beta, double rot)
+{
+    return {cx, cy, r, alpha, beta, rot, proj};
+}
+
+} // namespace karwen::canopy::test

@@ -1,0 +1,98 @@
+// Thresholds and pixel values against hand-computed cases.
+#include "pixel_values.h"
+#include "threshold.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <utility>
+#include <vector>
+
+namespace karwen::canopy {
+namespace {
+
+struct HistogramCase {
+    const char* name;
+    std::vector<std::pair<int, double>> bins; // value, weight
+    int otsu;
+    int ridler;
+};
+
+Histogram histogramOf(const HistogramCase& c)
+{
+    Histogram h{};
+    for (const auto& [v, w] : c.bins)
+        h[static_cast<std::size_t>(v)] = w;
+    return h;
+}
+
+// Worked by hand, with between-class variance W0 W1 (m1 - m0)^2:
+//  two spikes 50, 200: every T in 50..199 splits alike, the lowest wins;
+//    Ridler: mean 125, class means 50 and 200, midpoint 125.
+//  0, 100, 200 once each: T = 0 gives 1 * 2 * 150^2 = 45000, T = 100 gives
+//    2 * 1 * 150^2 = 45000 as well: the tie goes to 0. Ridler: mean 100 puts
+//    100 below (means 50, 200), midpoint 125, stable.
+//  0 x3, 80, 255: T = 0: 3*2*167.5^2 = 168337.5 < T = 80: 4*1*235^2 =
+//    220900. Ridler: mean 67 -> means 0 and
+//    167.5 -> 83.75 moves 80 below -> means 20 and 255 -> 137.5, stable.
+//  10 x3, 20, 200 x2, 210 x2: T = 10: 3*5*158^2 = 374460; T = 20:
+//    4*4*192.5^2 = 592900; T = 200: 6*2*135^2 = 218700. Ridler: mean
+//    108.75, means 12.5 and 205, midpoint 108.75, stable.
+//  a single value or nothing: no split, the middle of the scale.
+const HistogramCase kHistograms[] = {
+    {"two_spikes", {{50, 1.0}, {200, 1.0}}, 50, 125},
+    {"tie_goes_low", {{0, 1.0}, {100, 1.0}, {200, 1.0}}, 0, 125},
+    {"ridler_moves", {{0, 3.0}, {80, 1.0}, {255, 1.0}}, 80, 137},
+    {"bimodal", {{10, 3.0}, {20, 1.0}, {200, 2.0}, {210, 2.0}}, 20, 108},
+    {"weights_not_counts", {{10, 0.003}, {20, 0.001}, {200, 0.002}, {210, 0.002}}, 20, 108},
+    {"single_value", {{90, 5.0}}, kMidScale, kMidScale},
+    {"empty", {}, kMidScale, kMidScale},
+};
+
+class Thresholds : public ::testing::TestWithParam<HistogramCase> {};
+
+TEST_P(Thresholds, OtsuAndRidler)
+{
+    const Histogram h = histogramOf(GetParam());
+    EXPECT_EQ(otsuThreshold(h), GetParam().otsu);
+    EXPECT_EQ(ridlerThreshold(h), GetParam().ridler);
+    CanopySettings fixed;
+    fixed.method = ThresholdMethod::Fixed;
+    fixed.fixedThreshold = 201;
+    EXPECT_EQ(chooseThreshold(h, fixed), 201);
+}
+
+INSTANTIATE_TEST_SUITE_P(HandComputed, Thresholds, ::testing::ValuesIn(kHistograms),
+                         [](const auto& test) { return std::string(test.param.name); });
+
+TEST(PixelValues, LinearisedChannels)
+{
+    const ValueTable blue(Channel::Blue, 2.2), plain(Channel::Blue, 1.0), luma(Channel::Luma, 1.0);
+    // 255 (128 / 255)^2.2 = 55.98; the ends stay where they are.
+    EXPECT_EQ(blue(0xff000080u), 56);
+    EXPECT_EQ(blue(0xffffff00u), 0);
+    EXPECT_EQ(blue(0x000000ffu), 255);
+    for (unsigned v = 0; v < 256; ++v)
+        EXPECT_EQ(plain(0xff000000u | v), v);
+    // 0.3 * 100 + 0.59 * 200 + 0.11 * 50 = 153.5, rounded up; pure red 76.5 -> 77.
+    EXPECT_EQ(luma(0xff64c832u), 154);
+    EXPECT_EQ(luma(0xffff0000u), 77);
+    EXPECT_EQ(luma(0x00ffffffu), 255);
+}
+
+TEST(CanopySettingsCheck, RejectsOutOfRange)
+{
+    CanopySettings s;
+    EXPECT_TRUE(isValid(s));
+    s.maxZenithDeg = 90.5;
+    EXPECT_FALSE(isValid(s));
+    s = {};
+    s.gamma = NAN;
+    EXPECT_FALSE(isValid(s));
+    s = {};
+    s.sectors = kMaxSectors + 1;
+    EXPECT_FALSE(isValid(s));
+}
+
+} // namespace
+} // namespace karwen::canopy
