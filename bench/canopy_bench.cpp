@@ -47,7 +47,7 @@ ProjectionRecord record(double rot = 0.0) { return {1280.0, 960.0, 940.0, 0.0, 0
 void startUp()
 {
     static const bool done = [] {
-        init_coef_tables();
+        initCoefTables();
         InitAreaTables();
         return true;
     }();

@@ -17,7 +17,7 @@ std::optional<DotReading> classifyDots(const PixelView& dst, const ProjectionRec
     // high as the image: view y counts down from the top edge, so view
     // pixel row r shows image row height - 1 - r.
     std::array<float, kDotCount + 1> x{}, y{};
-    ComputeDotPositions({dstRecord.Cx, dstRecord.Cy, dstRecord.R}, {1.0f, 0, 0, dst.height}, x, y);
+    computeDotPositions({dstRecord.Cx, dstRecord.Cy, dstRecord.R}, {1.0f, 0, 0, dst.height}, x, y);
     const ValueTable values(settings.channel, settings.gamma);
     DotReading reading;
     for (std::size_t n = 1; n <= kDotCount; ++n) {

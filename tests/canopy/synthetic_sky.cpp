@@ -22,7 +22,7 @@ class StartUpTables : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        init_coef_tables();
+        initCoefTables();
         InitAreaTables();
     }
 };
