@@ -1,7 +1,7 @@
 #include "file_messages.h"
 
 #include "image_files.h"
-#include "utf8_paths.h"
+#include "utf8_path.h"
 
 #include <unistd.h>
 
@@ -79,7 +79,7 @@ std::string saveReason(const std::string& name, const fs::path& path)
 
 FileProblem fileProblem(FileAction action, const std::string& path, const std::string& libraryError)
 {
-    const fs::path p = utf8Path(path);
+    const fs::path p = files::utf8Path(path);
     FileProblem problem{path, action == FileAction::Open ? openReason(path, p) : saveReason(path, p), {}};
     if (imageFormatOf(path) != ImageFormat::Other)
         problem.detail = libraryError;

@@ -1,7 +1,8 @@
 #include "area_file.h"
 
 #include "mdl_karwen.h"
-#include "replace_file.h"
+#include "save_file.h"
+#include "utf8_path.h"
 
 #include <fstream>
 #include <istream>
@@ -150,8 +151,12 @@ bool LoadAreaData(const std::filesystem::path& file)
 
 bool SaveAreaData(const std::filesystem::path& file)
 {
-    if (!ReplaceFileContent(file, formatAreaData(AreaFileTag, DotClass)))
+    const std::string content = formatAreaData(AreaFileTag, DotClass);
+    try {
+        files::saveFile(files::utf8String(file), content.data(), content.size());
+    } catch (const std::exception&) {
         return false;
+    }
     markAreaKept();
     return true;
 }

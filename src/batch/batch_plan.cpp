@@ -1,7 +1,7 @@
 #include "batch_plan.h"
 
 #include "image_files.h"
-#include "utf8_paths.h"
+#include "utf8_path.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -43,7 +43,7 @@ public:
             return std::nullopt;
         for (const auto& [other, index] : same->second) {
             std::error_code ec;
-            if (fs::equivalent(utf8Path(path), utf8Path(other), ec) && !ec)
+            if (fs::equivalent(files::utf8Path(path), files::utf8Path(other), ec) && !ec)
                 return index;
         }
         return std::nullopt;
@@ -53,7 +53,7 @@ private:
     static std::optional<std::uintmax_t> sizeOf(const std::string& path)
     {
         std::error_code ec;
-        const std::uintmax_t size = fs::file_size(utf8Path(path), ec);
+        const std::uintmax_t size = fs::file_size(files::utf8Path(path), ec);
         return ec ? std::nullopt : std::optional<std::uintmax_t>(size);
     }
 
@@ -66,7 +66,7 @@ private:
 std::string batchOutputPath(const BatchJob& job, const std::string& name)
 {
     const std::string base = name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string();
-    return utf8String(utf8Path(job.destFolder) / utf8Path(base + job.postfix + "." + job.outExt));
+    return files::utf8String(files::utf8Path(job.destFolder) / files::utf8Path(base + job.postfix + "." + job.outExt));
 }
 
 std::vector<PlannedFile> planBatch(const BatchJob& job)
@@ -75,7 +75,7 @@ std::vector<PlannedFile> planBatch(const BatchJob& job)
     plan.reserve(job.files.size());
     PathIndex sources;
     for (const std::string& name : job.files) {
-        PlannedFile file{name, utf8String(utf8Path(job.sourceFolder) / utf8Path(name)),
+        PlannedFile file{name, files::utf8String(files::utf8Path(job.sourceFolder) / files::utf8Path(name)),
                          batchOutputPath(job, name), {}};
         sources.add(file.sourcePath, plan.size());
         plan.push_back(std::move(file));
@@ -101,14 +101,14 @@ bool listImageFiles(const std::string& folder, std::vector<std::string>& names)
 {
     names.clear();
     std::error_code ec;
-    fs::directory_iterator it(utf8Path(folder), ec);
+    fs::directory_iterator it(files::utf8Path(folder), ec);
     if (ec)
         return false;
     for (const fs::directory_entry& entry : it) {
         std::error_code typeError;
         if (entry.is_directory(typeError))
             continue;
-        std::string name = utf8String(entry.path().filename());
+        std::string name = files::utf8String(entry.path().filename());
         // The name must end in ".BMP" or ".JPG": the format alone is not enough.
         if (name.size() >= 4 && name[name.size() - 4] == '.' && imageFormatOf(name) != ImageFormat::Other)
             names.push_back(std::move(name));

@@ -269,7 +269,7 @@ std::unique_ptr<Image> loadBmpFromMemory(const uint8_t* data, std::size_t size)
 
 std::unique_ptr<Image> loadBmp(const std::string& path)
 {
-    const FileBytes bytes = FileBytes::read(path);
+    const karwen::files::FileBytes bytes = karwen::files::FileBytes::read(path);
     try {
         return loadBmpFromMemory(bytes.data(), bytes.size());
     } catch (const Error& e) {

@@ -66,7 +66,7 @@ std::vector<uint8_t> encodeBmp(const Image& image)
 void saveBmp(const Image& image, const std::string& path)
 {
     const std::vector<uint8_t> file = encodeBmp(image);
-    saveFile(path, file.data(), file.size());
+    karwen::files::saveFile(path, file.data(), file.size());
 }
 
 } // namespace rix

@@ -20,11 +20,6 @@ void setLastError(const char* function, const std::string& message);
 void clearLastError();
 const char* lastError();
 
-// An errno value in plain words, for messages that reach the user.
-[[nodiscard]] std::string reasonOf(int err);
-// "<what> '<path>': <reason>" for the current errno.
-[[nodiscard]] Error systemError(const std::string& what, const std::string& path);
-
 // Runs body() and returns its result; any exception becomes 0 with the
 // message recorded under the function's name.
 template <class Body>

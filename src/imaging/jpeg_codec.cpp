@@ -155,7 +155,7 @@ std::unique_ptr<Image> loadJpegFromMemory(const uint8_t* data, std::size_t size)
 
 std::unique_ptr<Image> loadJpeg(const std::string& path)
 {
-    const FileBytes bytes = FileBytes::read(path);
+    const karwen::files::FileBytes bytes = karwen::files::FileBytes::read(path);
     try {
         return loadJpegFromMemory(bytes.data(), bytes.size());
     } catch (const Error& e) {
@@ -184,7 +184,7 @@ std::vector<uint8_t> encodeJpeg(const Image& image, int quality)
 void saveJpeg(const Image& image, const std::string& path, int quality)
 {
     const std::vector<uint8_t> file = encodeJpeg(image, quality);
-    saveFile(path, file.data(), file.size());
+    karwen::files::saveFile(path, file.data(), file.size());
 }
 
 } // namespace rix

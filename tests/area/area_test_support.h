@@ -1,9 +1,10 @@
-// Helpers shared by the area suites: a scratch folder per test and a copy of
-// the whole measurement to compare against.
+// Helpers shared by the area suites: a copy of the whole measurement to
+// compare against, and the scratch folders of every file suite.
 #pragma once
 
 #include "area_model.h"
 #include "mdl_karwen.h"
+#include "scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,52 +17,6 @@
 #include <vector>
 
 namespace karwen::test {
-
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        std::random_device seed;
-        path_ = std::filesystem::temp_directory_path() /
-                ("karwen_area_" + std::to_string(seed()) + "_" + std::to_string(seed()));
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchFolder()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
-    [[nodiscard]] std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-    // Names of everything in the folder, for spotting leftover files.
-    [[nodiscard]] std::vector<std::string> entries() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(path_))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline std::string readBytes(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void writeBytes(const std::filesystem::path& file, const std::string& bytes)
-{
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
 
 // Everything a load or a mouse event may change.
 struct MeasurementSnapshot {

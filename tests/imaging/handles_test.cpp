@@ -21,6 +21,19 @@ TEST(Handles, CreateDestroyAndRefuseUnknown)
     EXPECT_STRNE(RixLastError(), "");
 }
 
+extern "C" {
+int32_t rixFromCRecordSize(void);
+int32_t rixFromCProjOffset(void);
+int32_t rixFromCRoundTrip(int32_t width, int32_t height);
+}
+
+TEST(Handles, TheInterfaceWorksFromC)
+{
+    EXPECT_EQ(rixFromCRecordSize(), 52);
+    EXPECT_EQ(rixFromCProjOffset(), 48);
+    EXPECT_EQ(rixFromCRoundTrip(7, 5), 7005);
+}
+
 TEST(Handles, CreateRefusesImpossibleSizes)
 {
     EXPECT_EQ(RixCreate(0, 10), 0);

@@ -1,6 +1,6 @@
 #include "atomic_file_writer.h"
 
-#include "errors.h"
+#include "file_error.h"
 #include "file_path.h"
 
 #include <atomic>
@@ -11,7 +11,7 @@
 #include <unistd.h>
 #include <utility>
 
-namespace rix {
+namespace karwen::files {
 
 namespace {
 
@@ -31,17 +31,17 @@ std::string temporaryName(const std::string& target, unsigned attempt)
 }
 
 // Why no file could be created in folder, for the errno of the failed open.
-Error creationError(const std::string& folder)
+FileError creationError(const std::string& folder)
 {
     const int err = errno;
     struct stat info {};
     if (err == ENOENT && ::stat(folder.c_str(), &info) == 0)
-        return Error("the folder '" + folder + "' does not accept new files");
+        return FileError("the folder '" + folder + "' does not accept new files");
     if (err == ENOENT)
-        return Error("the folder '" + folder + "' does not exist");
+        return FileError("the folder '" + folder + "' does not exist");
     if (err == EACCES || err == EPERM)
-        return Error("no permission to create files in the folder '" + folder + "'");
-    return Error("cannot create a file in the folder '" + folder + "': " + reasonOf(err));
+        return FileError("no permission to create files in the folder '" + folder + "'");
+    return FileError("cannot create a file in the folder '" + folder + "': " + reasonOf(err));
 }
 
 } // namespace
@@ -97,7 +97,7 @@ void AtomicFileWriter::write(const void* data, std::size_t size)
 void AtomicFileWriter::commit()
 {
     if (fd_ < 0)
-        throw Error("'" + target_ + "' was already written");
+        throw FileError("'" + target_ + "' was already written");
     if (::fsync(fd_) != 0)
         throw systemError("cannot write", target_);
     const int fd = std::exchange(fd_, -1);
@@ -115,4 +115,4 @@ void AtomicFileWriter::commit()
     }
 }
 
-} // namespace rix
+} // namespace karwen::files

@@ -3,7 +3,7 @@
 
 #include <unistd.h>
 
-namespace rix {
+namespace karwen::files {
 
 class FileDescriptor {
 public:
@@ -29,4 +29,4 @@ private:
     int fd_;
 };
 
-} // namespace rix
+} // namespace karwen::files

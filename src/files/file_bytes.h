@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
-namespace rix {
+namespace karwen::files {
 
 class FileBytes {
 public:
-    // Reads the regular file at path; throws rix::Error when it cannot.
+    // Reads the regular file at path; throws FileError when it cannot.
     [[nodiscard]] static FileBytes read(const std::string& path);
 
     const uint8_t* data() const { return data_.get(); }
@@ -22,4 +22,4 @@ private:
     std::size_t size_ = 0;
 };
 
-} // namespace rix
+} // namespace karwen::files

@@ -9,7 +9,8 @@
 // Failure contract, the same for every function: the result is 1 (or a
 // handle of 1 or more) if successful, 0 if an error occurred; RixLastError()
 // then tells why. Handles 0 and -1 mean "no image"; RixDestroy ignores them.
-// File names are UTF-8 paths.
+// File names are UTF-8 paths. The header is plain C (C99 or later) as well
+// as C++.
 #ifndef KARWEN_IMAGING_RIX_H
 #define KARWEN_IMAGING_RIX_H
 
@@ -19,28 +20,30 @@
 // One side of a conversion: circle centre and radius in pixels, view
 // direction and tilt in degrees, projection code 0..4. Crosses the interface
 // as stored: six doubles then one int32, no gaps.
-struct ProjectionRecord {
+typedef struct ProjectionRecord {
     double Cx, Cy, R, Alpha, Beta, Rot;
     int32_t Proj;
-};
+} ProjectionRecord;
 #pragma pack(pop)
 
 #ifdef __cplusplus
 static_assert(sizeof(ProjectionRecord) == 52, "ProjectionRecord must be 52 bytes");
+#else
+_Static_assert(sizeof(ProjectionRecord) == 52, "ProjectionRecord must be 52 bytes");
 #endif
 
 // Left/Top: first content column/row; Right/Bottom: one past the last.
 // Rows are counted from the bottom edge.
-struct RixRect {
+typedef struct RixRect {
     int32_t Left, Top, Right, Bottom;
-};
+} RixRect;
 
 // A caller-owned 32-bit pixel buffer in QImage::Format_RGB32 layout
 // (0xffRRGGBB per pixel, rows top-down, bytesPerLine apart).
-struct RixCanvas {
+typedef struct RixCanvas {
     uint8_t* bits;
     int32_t width, height, bytesPerLine;
-};
+} RixCanvas;
 
 #ifdef __cplusplus
 extern "C" {

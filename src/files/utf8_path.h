@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-namespace karwen {
+namespace karwen::files {
 
 [[nodiscard]] inline std::filesystem::path utf8Path(const std::string& utf8)
 {
@@ -18,4 +18,4 @@ namespace karwen {
     return std::string(s.begin(), s.end());
 }
 
-} // namespace karwen
+} // namespace karwen::files

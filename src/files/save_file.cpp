@@ -1,7 +1,7 @@
 #include "save_file.h"
 
 #include "atomic_file_writer.h"
-#include "errors.h"
+#include "file_error.h"
 #include "file_descriptor.h"
 #include "file_path.h"
 
@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace rix {
+namespace karwen::files {
 
 namespace {
 
@@ -29,7 +29,7 @@ std::string linkTarget(const std::string& path, std::size_t linkSize)
     if (n < 0)
         throw systemError("cannot follow the link", path);
     if (n == 0 || std::size_t(n) >= text.size()) // empty, or changed while we looked
-        throw Error("cannot follow the link " + quoted(path));
+        throw FileError("cannot follow the link " + quoted(path));
     const std::string target(text.data(), std::size_t(n));
     if (target.front() == '/')
         return target;
@@ -55,7 +55,7 @@ std::string followLinks(const std::string& start, std::optional<struct stat>& st
             return path;
         }
         if (hops == kMaxLinkHops)
-            throw Error("the links from " + quoted(start) + " go round in a circle or too deep");
+            throw FileError("the links from " + quoted(start) + " go round in a circle or too deep");
         path = linkTarget(path, std::size_t(info.st_size > 0 ? info.st_size : 4096));
     }
 }
@@ -63,14 +63,14 @@ std::string followLinks(const std::string& start, std::optional<struct stat>& st
 void checkReplaceable(const std::string& path, const struct stat& info)
 {
     if (S_ISDIR(info.st_mode))
-        throw Error(quoted(path) + " is a folder");
+        throw FileError(quoted(path) + " is a folder");
     if (!S_ISREG(info.st_mode))
-        throw Error(quoted(path) + " is not a regular file");
+        throw FileError(quoted(path) + " is not a regular file");
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        throw Error(quoted(path) + " is read-only");
+        throw FileError(quoted(path) + " is read-only");
     if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
         if (errno == EACCES || errno == EPERM)
-            throw Error("no permission to change " + quoted(path));
+            throw FileError("no permission to change " + quoted(path));
         throw systemError("cannot write", path);
     }
 }
@@ -80,11 +80,11 @@ struct stat folderStatus(const std::string& folder)
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0) {
         if (errno == ENOENT)
-            throw Error("the folder " + quoted(folder) + " does not exist");
+            throw FileError("the folder " + quoted(folder) + " does not exist");
         throw systemError("cannot reach the folder", folder);
     }
     if (!S_ISDIR(info.st_mode))
-        throw Error(quoted(folder) + " is not a folder");
+        throw FileError(quoted(folder) + " is not a folder");
     return info;
 }
 
@@ -111,12 +111,12 @@ void writeInPlace(const std::string& path, const void* data, std::size_t size)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            throw Error("cannot write " + quoted(path) + ": " + reasonOf(errno) + "; the file is now incomplete");
+            throw FileError("cannot write " + quoted(path) + ": " + reasonOf(errno) + "; the file is now incomplete");
         bytes += n;
         size -= std::size_t(n);
     }
     if (::fsync(file.get()) != 0 || !file.close())
-        throw Error("cannot write " + quoted(path) + ": " + reasonOf(errno) + "; the file may be incomplete");
+        throw FileError("cannot write " + quoted(path) + ": " + reasonOf(errno) + "; the file may be incomplete");
 }
 
 } // namespace
@@ -124,7 +124,7 @@ void writeInPlace(const std::string& path, const void* data, std::size_t size)
 void saveFile(const std::string& path, const void* data, std::size_t size)
 {
     if (path.empty() || path.back() == '/')
-        throw Error(quoted(path) + " is not a file name");
+        throw FileError(quoted(path) + " is not a file name");
     std::optional<struct stat> existing;
     const std::string target = followLinks(path, existing);
     if (existing)
@@ -142,4 +142,4 @@ void saveFile(const std::string& path, const void* data, std::size_t size)
     }
 }
 
-} // namespace rix
+} // namespace karwen::files

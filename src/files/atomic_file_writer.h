@@ -9,11 +9,11 @@
 #include <string>
 #include <sys/stat.h>
 
-namespace rix {
+namespace karwen::files {
 
 class AtomicFileWriter {
 public:
-    // Creates the temporary file; throws rix::Error when the folder does not
+    // Creates the temporary file; throws FileError when the folder does not
     // let it. `replaced` describes the file being replaced, if any: the new
     // file takes its mode and, where the process may, its owner and group.
     AtomicFileWriter(std::string targetPath, const struct stat* replaced);
@@ -21,7 +21,7 @@ public:
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-    // Both throw rix::Error on any failure; the target stays untouched then.
+    // Both throw FileError on any failure; the target stays untouched then.
     void write(const void* data, std::size_t size);
     void commit();
 
@@ -33,4 +33,4 @@ private:
     int fd_ = -1;
 };
 
-} // namespace rix
+} // namespace karwen::files

@@ -1,6 +1,6 @@
 #include "file_bytes.h"
 
-#include "errors.h"
+#include "file_error.h"
 #include "file_descriptor.h"
 
 #include <cerrno>
@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace rix {
+namespace karwen::files {
 
 namespace {
 
@@ -27,11 +27,11 @@ FileBytes FileBytes::read(const std::string& path)
     if (::fstat(file.get(), &info) != 0)
         throw systemError("cannot read", path);
     if (S_ISDIR(info.st_mode))
-        throw Error("'" + path + "' is a folder");
+        throw FileError("'" + path + "' is a folder");
     if (!S_ISREG(info.st_mode))
-        throw Error("'" + path + "' is not a regular file");
+        throw FileError("'" + path + "' is not a regular file");
     if (uint64_t(info.st_size) > kMaxFileBytes)
-        throw Error("'" + path + "' is too large for an image file");
+        throw FileError("'" + path + "' is too large for an image file");
 
     FileBytes bytes;
     bytes.size_ = std::size_t(info.st_size);
@@ -51,4 +51,4 @@ FileBytes FileBytes::read(const std::string& path)
     return bytes;
 }
 
-} // namespace rix
+} // namespace karwen::files

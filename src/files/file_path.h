@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace rix {
+namespace karwen::files {
 
 // The folder part of path: "." for a bare name, "/" for a file in the root.
 [[nodiscard]] inline std::string folderOf(const std::string& path)
@@ -14,4 +14,4 @@ namespace rix {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-} // namespace rix
+} // namespace karwen::files

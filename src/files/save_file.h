@@ -22,9 +22,9 @@
 #include <cstddef>
 #include <string>
 
-namespace rix {
+namespace karwen::files {
 
-// Throws rix::Error with a message in plain words when the file cannot be saved.
+// Throws FileError with a message in plain words when the file cannot be saved.
 void saveFile(const std::string& path, const void* data, std::size_t size);
 
-} // namespace rix
+} // namespace karwen::files
