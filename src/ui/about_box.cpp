@@ -1,6 +1,7 @@
 #include "about_box.h"
 
 #include "dialog_seam.h"
+#include "karwen_version.h"
 #include "screen_centre.h"
 
 #include <QFont>
@@ -51,7 +52,7 @@ AboutBox::AboutBox(QWidget* parent)
     auto* lblDescription = textLine(QStringLiteral("lblDescription"),
                                     QStringLiteral("Fisheye conversion and sky area measurement"), 9);
     auto* label1 = textLine(QStringLiteral("Label1"),
-                            QStringLiteral("Release 0.7, December 2026 - the KARWEN developers"), 8);
+                            QStringLiteral("Release %1, December 2026 - the KARWEN developers").arg(QLatin1String(kVersionText)), 8);
     auto* cmdOK = new QPushButton(QStringLiteral("OK"));
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);

@@ -20,8 +20,6 @@ class AboutBox : public QDialog {
 public:
     explicit AboutBox(QWidget* parent = nullptr);
 
-    static constexpr int kVersionMajor = 0;
-    static constexpr int kVersionMinor = 7;
 
     // "KARWEN ver.0.7": the title, " ver.", major, ".", minor.
     [[nodiscard]] static QString versionLine();

@@ -6,6 +6,7 @@
 #include "dialog_seam.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
+#include "utf8_path.h"
 #include "window_registry.h"
 
 #include <filesystem>
@@ -14,7 +15,7 @@ namespace karwen::ui {
 
 namespace {
 
-std::filesystem::path pathOf(const QString& name) { return std::filesystem::path(name.toStdU16String()); }
+std::filesystem::path pathOf(const QString& name) { return files::utf8Path(name.toStdString()); }
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include "file_list_moves.h"
 #include "mdl_karwen.h"
 #include "screen_centre.h"
+#include "view_mapping.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,7 +28,6 @@ namespace {
 
 // The design's positions are twips at 96 dpi (15 twips a pixel) for an
 // 8-point system font 13 pixels high; a larger font grows the whole dialog.
-constexpr double kTwipsPerPixel = 15.0;
 constexpr double kDesignFontHeight = 13.0;
 // The design positions start at the client area's corner; a small border
 // keeps the frames off the window's edge.
@@ -62,7 +62,7 @@ bool BatchDialog::DestinationSide::operator==(const DestinationSide& other) cons
            interp == other.interp;
 }
 
-int BatchDialog::px(int twips) const { return qRound(twips * scale_ / kTwipsPerPixel); }
+int BatchDialog::px(int twips) const { return qRound(twips * scale_ / double(kTwipsPerPixel)); }
 
 void BatchDialog::place(QWidget* widget, int left, int top, int width, int height)
 {
@@ -88,8 +88,8 @@ void BatchDialog::createColumns()
     scale_ = std::max(1.0, fontMetrics().height() / kDesignFontHeight);
     for (const QGroupBox* frame : {source, destination}) {
         const QSize need = frame->minimumSizeHint();
-        scale_ = std::max({scale_, need.width() * kTwipsPerPixel / kFrameWidth,
-                           need.height() * kTwipsPerPixel / kFrameHeight});
+        scale_ = std::max({scale_, need.width() * double(kTwipsPerPixel) / kFrameWidth,
+                           need.height() * double(kTwipsPerPixel) / kFrameHeight});
     }
 
     // Column 1: the source folder and the source parameters.

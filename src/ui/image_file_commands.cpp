@@ -5,27 +5,17 @@
 #include "dialog_seam.h"
 #include "dst_view.h"
 #include "format_window.h"
+#include "image_files.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
 #include "window_registry.h"
 
-#include <QMenu>
 
 namespace karwen::ui {
 
 ImageFileCommands::ImageFileCommands(WindowRegistry& windows, MainWindow& main)
     : windows_(windows), main_(main)
 {
-}
-
-ImageFileCommands::Format ImageFileCommands::formatOf(const QString& path)
-{
-    const QString ext = path.right(3).toUpper();
-    if (ext == QLatin1String("BMP"))
-        return Format::Bmp;
-    if (ext == QLatin1String("JPG"))
-        return Format::Jpg;
-    return Format::Other;
 }
 
 void ImageFileCommands::mnuFileOpen_Click()
@@ -40,7 +30,7 @@ void ImageFileCommands::mnuFileOpen_Click()
         return;
     // The file is read before the open image is closed, so that a file that
     // cannot be read leaves the user's image and unsaved result as they were.
-    const int32_t loaded = loadImage(cdl.FileName);
+    const int32_t loaded = loadImageFile(cdl.FileName.toStdString());
     if (!isImage(loaded)) {
         dialogs().message(&main_, lastFailure(FileAction::Open, cdl.FileName), QMessageBox::Warning);
         cdl.forgetChoice();
@@ -76,7 +66,7 @@ void ImageFileCommands::mnuFileSave_Click()
         return;
     // A result that was not written keeps the name it had, so the caption
     // never claims a file that does not exist.
-    if (!saveImage(cdl.FileName)) {
+    if (!saveImageFile(hDst, cdl.FileName.toStdString())) {
         dialogs().message(&main_, lastFailure(FileAction::Save, cdl.FileName), QMessageBox::Warning);
         cdl.forgetChoice();
         return;
@@ -84,36 +74,6 @@ void ImageFileCommands::mnuFileSave_Click()
     DstFile = cdl.FileName.toStdString();
     if (views::DstView* dst = windows_.dstIfLoaded())
         dst->setWindowTitle(cdl.FileName + QStringLiteral(" - Destination"));
-}
-
-int32_t ImageFileCommands::loadImage(const QString& path)
-{
-    const QByteArray name = path.toUtf8();
-    switch (formatOf(path)) {
-    case Format::Bmp:
-        return RixLoadBMP(name.constData());
-    case Format::Jpg:
-        return RixLoadJPG(name.constData());
-    case Format::Other:
-        break;
-    }
-    return -1;
-}
-
-bool ImageFileCommands::saveImage(const QString& path)
-{
-    const QByteArray name = path.toUtf8();
-    switch (formatOf(path)) {
-    case Format::Bmp:
-        return RixSaveBMP(hDst, name.constData()) == 1;
-    case Format::Jpg: {
-        int32_t quality = 75;
-        return RixSaveJPG(hDst, name.constData(), &quality) == 1;
-    }
-    case Format::Other:
-        break;
-    }
-    return false;
 }
 
 QString ImageFileCommands::lastFailure(FileAction action, const QString& path)
