@@ -80,8 +80,8 @@ int main(int argc, char** argv)
         batch->field(Field::SrcCx)->setText(QStringLiteral("2000"));
         batch->field(Field::SrcCy)->setText(QStringLiteral("1500"));
         batch->field(Field::SrcR)->setText(QStringLiteral("1024"));
-        batch->field(Field::RefX)->setText(QStringLiteral("2000"));
-        batch->field(Field::RefY)->setText(QStringLiteral("1500"));
+        batch->field(Field::RefPointX)->setText(QStringLiteral("2000"));
+        batch->field(Field::RefPointY)->setText(QStringLiteral("1500"));
         batch->Apply();
         batch->findChild<QComboBox*>(QStringLiteral("cmbI"))->setCurrentIndex(interpolation);
         batch->cmdAddAll_Click();

@@ -27,8 +27,8 @@ namespace karwen {
 
 // The eleven editable fields in the order they are validated and stored.
 enum class Field {
-    SrcCx, SrcCy, SrcR, SrcRot, RefX, RefY,
-    DstW, DstH, DstCx, DstCy, DstR,
+    SrcCx, SrcCy, SrcR, SrcRot, RefPointX, RefPointY,
+    DstWidth, DstHeight, DstCx, DstCy, DstR,
 };
 inline constexpr int kEditableFields = 11;
 

@@ -55,9 +55,9 @@ public:
     void addListRow(QGridLayout* grid, int row, const QString& label, QWidget* control);
 
     // The source centre, radius, tilt and reference point in three rows.
-    void addSourceFields(QGridLayout* grid, int row) { addFields(grid, row, Field::SrcCx, Field::RefY); }
+    void addSourceFields(QGridLayout* grid, int row) { addFields(grid, row, Field::SrcCx, Field::RefPointY); }
     // The destination size, centre and radius in three rows.
-    void addDestinationFields(QGridLayout* grid, int row) { addFields(grid, row, Field::DstW, Field::DstR); }
+    void addDestinationFields(QGridLayout* grid, int row) { addFields(grid, row, Field::DstWidth, Field::DstR); }
     // One of the editable fields made above.
     [[nodiscard]] QLineEdit* field(Field which) const;
     // The editable fields show the globals they stand for.

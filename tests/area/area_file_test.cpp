@@ -181,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BrokenFile{"negativeCount", "0,-1\r\n"}, BrokenFile{"tagBeyond16Bits", freshFile("32768,1000")},
                       BrokenFile{"noCount", "0\r\n"}, BrokenFile{"empty", ""},
                       BrokenFile{"textHeader", "area,1000\r\n"}, BrokenFile{"binary", std::string("\0\1\2\3", 4)}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(AreaFile, MissingFileOrFolderIsRefused)
 {

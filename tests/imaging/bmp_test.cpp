@@ -249,7 +249,7 @@ TEST_P(BmpFormats, LoadsEveryPixelInPlace)
 }
 
 INSTANTIATE_TEST_SUITE_P(Bmp, BmpFormats, ::testing::ValuesIn(kFormats),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 // --- RLE ------------------------------------------------------------------
 
@@ -327,7 +327,7 @@ TEST_P(BmpRle, RoundTripsEncodedAndAbsoluteRuns)
 }
 
 INSTANTIATE_TEST_SUITE_P(Bmp, BmpRle, ::testing::Values(false, true),
-                         [](const auto& info) { return std::string(info.param ? "Rle4" : "Rle8"); });
+                         [](const auto& test) { return std::string(test.param ? "Rle4" : "Rle8"); });
 
 struct RleCase {
     const char* name;
@@ -373,7 +373,7 @@ const RleCase kEscapes[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Bmp, BmpRleEscapes, ::testing::ValuesIn(kEscapes),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 // --- Bad files --------------------------------------------------------------
 
@@ -459,7 +459,7 @@ TEST_P(BmpBadFiles, LoadFailsWithMessage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Bmp, BmpBadFiles, ::testing::ValuesIn(kBadFiles),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST(BmpBadFiles, EveryTruncationFailsAndLeaksNoHandle)
 {

@@ -152,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {590, 460, 400}, {.rimHidden = 0.1, .rimBands = 5}, 5, 8},
         BoundCase{"text_in_corner", 520, 500, {262, 248, 238}, {.cornerText = true}, 2, 3},
         BoundCase{"large_blocks", 4000, 3000, {2010, 1480, 1420}, {.background = 3, .noise = 2}, 6, 8}),
-    [](const ::testing::TestParamInfo<BoundCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<BoundCase>& test) { return std::string(test.param.name); });
 
 // No dark surround, no contrast at all, and images too small to hold a
 // circle: the whole image is the content.
@@ -257,8 +257,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Lit circle with a faint converter ring (about 782 px).
         PhotoCase{"broadleaf_dusk_fce9.jpg", 1272, 985, 782, 15, 0.47 * 2 * 767, 0.47 * 2 * 797},
         PhotoCase{"mixed_sunlit_fce9.jpg", 1278, 986, 782, 15, 0.47 * 2 * 767, 0.47 * 2 * 797}),
-    [](const ::testing::TestParamInfo<PhotoCase>& info) {
-        std::string name = info.param.file;
+    [](const ::testing::TestParamInfo<PhotoCase>& test) {
+        std::string name = test.param.file;
         return name.substr(0, name.find('.'));
     });
 

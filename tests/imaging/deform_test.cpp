@@ -52,7 +52,7 @@ void fill(const Handle& h, F f)
     rix::Image& im = h.image();
     for (int y = 0; y < im.height(); ++y)
         for (int x = 0; x < im.width(); ++x)
-            im.row(y)[x] = f(x, y);
+            im.row(y)[x] = static_cast<uint32_t>(f(x, y));
 }
 
 void fillRandom(const Handle& h, unsigned seed)

@@ -202,7 +202,7 @@ TEST_P(JpegKinds, LoadsUprightAndClose)
 }
 
 INSTANTIATE_TEST_SUITE_P(Jpeg, JpegKinds, ::testing::ValuesIn(kKinds),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST(JpegSave, RoundTripAtQuality75)
 {
@@ -270,8 +270,8 @@ const PhotoCase kPhotos[] = {
     {KARWEN_REAL_DATA_DIR, "mixed_sunlit_fce9.jpg", 2560, 1920},
 };
 
-INSTANTIATE_TEST_SUITE_P(Jpeg, JpegPhotos, ::testing::ValuesIn(kPhotos), [](const auto& info) {
-    std::string name = std::string(info.index == 0 ? "Sample_" : "Real_") + info.param.file;
+INSTANTIATE_TEST_SUITE_P(Jpeg, JpegPhotos, ::testing::ValuesIn(kPhotos), [](const auto& test) {
+    std::string name = std::string(test.index == 0 ? "Sample_" : "Real_") + test.param.file;
     return name.substr(0, name.find('.'));
 });
 
@@ -360,7 +360,7 @@ TEST_P(JpegBadFiles, LoadFailsWithMessage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Jpeg, JpegBadFiles, ::testing::ValuesIn(kBadJpegs),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST(JpegBadFiles, MissingFileAndNoHandleLeak)
 {

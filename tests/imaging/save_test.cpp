@@ -206,6 +206,6 @@ TEST_P(ImageSave, AsAnotherUser)
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ImageSave, ::testing::Values("bmp", "jpg"),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& test) { return test.param; });
 
 } // namespace

@@ -146,10 +146,10 @@ INSTANTIATE_TEST_SUITE_P(
         ViewCase{1, 500, 500, 128, 96, 372, 404}, ViewCase{0.5, 700, 500, 300, 200, 100, 99},
         ViewCase{0.25, 2048, 1024, 256, 200, 1000, 224}, ViewCase{1.5, 300, 200, 150, 150, 17, 33},
         ViewCase{0.75, 800, 600, 300, 225, 123, 77}, ViewCase{2, 97, 83, 100, 100, 47, 33}),
-    [](const ::testing::TestParamInfo<ViewCase>& info) {
-        const ViewCase& c = info.param;
+    [](const ::testing::TestParamInfo<ViewCase>& test) {
+        const ViewCase& c = test.param;
         return "zoom" + std::to_string(int(c.scale * 100)) + "_image" + std::to_string(c.imageW) + "x"
-               + std::to_string(c.imageH) + "_at" + std::to_string(info.index);
+               + std::to_string(c.imageH) + "_at" + std::to_string(test.index);
     });
 
 TEST(StretchBlt, RandomRectanglesMatchReference)

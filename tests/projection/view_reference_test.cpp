@@ -264,10 +264,10 @@ INSTANTIATE_TEST_SUITE_P(SourceProjections, ViewReferenceRoundTrip,
                          ::testing::Combine(::testing::Values(kOrthographic, kEquisolidangle, kEquidistant,
                                                               kStereographic),
                                             ::testing::Values(0.0, 30.0, -75.0, 180.0)),
-                         [](const auto& info) {
-                             const int rot = int(std::get<1>(info.param));
+                         [](const auto& test) {
+                             const int rot = int(std::get<1>(test.param));
                              std::string name = "p";
-                             name += std::to_string(std::get<0>(info.param));
+                             name += std::to_string(std::get<0>(test.param));
                              name += rot < 0 ? "_rotm" : "_rot";
                              name += std::to_string(rot < 0 ? -rot : rot);
                              return name;

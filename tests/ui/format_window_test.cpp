@@ -228,9 +228,6 @@ private slots:
         const int number = dialog->fontMetrics().horizontalAdvance(QStringLiteral("-1024.00"));
         for (QLineEdit* field : dialog->findChildren<QLineEdit*>())
             QVERIFY(field->width() > number);
-        const QString shots = qEnvironmentVariable("KARWEN_SCREENSHOT_DIR");
-        if (!shots.isEmpty())
-            QVERIFY(area.grab().save(QDir(shots).filePath(QStringLiteral("format_in_mdi.png"))));
     }
 
     void invalidFieldStopsApply_data()
@@ -241,10 +238,10 @@ private slots:
         QTest::newRow("source y not numeric") << Field::SrcCy << "abc";
         QTest::newRow("source radius 10") << Field::SrcR << "10";
         QTest::newRow("tilt 180.5") << Field::SrcRot << "180.5";
-        QTest::newRow("reference x negative") << Field::RefX << "-1";
-        QTest::newRow("reference y comma") << Field::RefY << "1,5";
-        QTest::newRow("width 6.5") << Field::DstW << "6.5";
-        QTest::newRow("height beyond 16 bits") << Field::DstH << "99999";
+        QTest::newRow("reference x negative") << Field::RefPointX << "-1";
+        QTest::newRow("reference y comma") << Field::RefPointY << "1,5";
+        QTest::newRow("width 6.5") << Field::DstWidth << "6.5";
+        QTest::newRow("height beyond 16 bits") << Field::DstHeight << "99999";
         QTest::newRow("destination x 0") << Field::DstCx << "0";
         QTest::newRow("destination y empty") << Field::DstCy << "  ";
         QTest::newRow("destination radius 1024.01") << Field::DstR << "1024.01";
@@ -291,9 +288,9 @@ private slots:
     void unchangedApplyOnlyReformats()
     {
         type(Field::SrcCx, " 200 ");
-        type(Field::DstW, "512.4");
+        type(Field::DstWidth, "512.4");
         // 150.000001 is the same single-precision value as 150.
-        type(Field::RefY, "150.000001");
+        type(Field::RefPointY, "150.000001");
         window_->Apply();
         QVERIFY(messages().isEmpty());
         QCOMPARE(edit("txtCx(0)")->text(), QStringLiteral("200.00"));
@@ -307,7 +304,7 @@ private slots:
     {
         AreaOn = true;
         const int32_t before = hDst;
-        type(Field::DstW, "299.5"); // stored rounded half to even
+        type(Field::DstWidth, "299.5"); // stored rounded half to even
         window_->Apply();
         QCOMPARE(DstW, 300);
         QVERIFY(hDst != before);
@@ -323,7 +320,7 @@ private slots:
     {
         const int32_t before = hDst;
         type(Field::DstR, "200");
-        type(Field::RefX, "270");
+        type(Field::RefPointX, "270");
         window_->Apply();
         QCOMPARE(hDst, before);
         QCOMPARE(DstPrm.R, 200.0);
@@ -336,7 +333,7 @@ private slots:
     {
         (void)RixDestroy(hDst);
         hDst = -1;
-        type(Field::DstW, "300");
+        type(Field::DstWidth, "300");
         window_->Apply();
         QCOMPARE(DstW, 300);
         QCOMPARE(hDst, -1);
@@ -548,7 +545,7 @@ private slots:
         QCOMPARE(hDst, image);
         QCOMPARE(dst->viewScale(), 2.0f);
         // ... a new width makes a new image shown at 100 %.
-        format.field(Field::DstW)->setText("300");
+        format.field(Field::DstWidth)->setText("300");
         format.Apply();
         QCOMPARE(RixWidth(hDst), 300);
         QCOMPARE(dst->viewScale(), 1.0f);

@@ -1,7 +1,7 @@
 // The area data file and the measurement log through the menus and the
 // panel's buttons, with scripted dialogs; and painting with every tool size
-// on a real fisheye photo, which also writes screenshots when
-// KARWEN_AREA_SHOTS names a folder.
+// on a real fisheye photo (tests/manual/screenshots.cpp makes pictures of
+// the same walk).
 #include "area_app_fixture.h"
 #include "area_file.h"
 #include "area_log.h"
@@ -339,11 +339,6 @@ void TestAreaFiles::realPhotoWalkthrough()
     const QString photo = QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg");
     if (!QFile::exists(photo))
         QSKIP("sample photo not present");
-    const QString shots = qEnvironmentVariable("KARWEN_AREA_SHOTS");
-    const auto shoot = [&shots](QWidget* widget, const QString& name) {
-        if (!shots.isEmpty())
-            QVERIFY(widget->grab().save(QDir(shots).filePath(name + QStringLiteral(".png"))));
-    };
     test::AreaApp app;
     app.app.frmMain().show();
     QVERIFY(app.open(photo));
@@ -353,7 +348,6 @@ void TestAreaFiles::realPhotoWalkthrough()
     cmbD->setCurrentIndex(kEquidistant);
     QCOMPARE(DstPrm.Proj, kEquidistant);
     ui::AreaPanel& panel = app.panel();
-    shoot(&panel, QStringLiteral("area_panel_start"));
     panel.chkAreaMeasure()->click();
     // Sky near the zenith into class 1, the rim (trees, buildings) into
     // class 2, with every brush and dot style in turn.
@@ -372,11 +366,7 @@ void TestAreaFiles::realPhotoWalkthrough()
         previous2 = ClassCount[2];
         QCOMPARE(ClassCount[0] + ClassCount[1] + ClassCount[2], int16_t(kDotCount));
         QCOMPARE(panel.lblcs(1)->text(), QString::fromStdString(ClassPercentText(ClassCount[1])));
-        shoot(app.dst(), QStringLiteral("area_dots_style%1").arg(style));
     }
-    QTest::mouseMove(app.pct(), test::AreaApp::at(1));
-    shoot(&panel, QStringLiteral("area_panel"));
-    shoot(&app.app.frmMain(), QStringLiteral("area_main"));
 
     // Saving, loading and logging are the disc tests above.
     QVERIFY(app.dialogs.messages.isEmpty());

@@ -199,8 +199,8 @@ void TestBatchDialog::loadResetsSourceAndListsCurrentFolder()
     QCOMPARE(RefX, 256.0f);
     QCOMPARE(RefY, 256.0f);
     QCOMPARE(dialog->field(Field::SrcCx)->text(), QStringLiteral("256.00"));
-    QCOMPARE(dialog->field(Field::RefY)->text(), QStringLiteral("256.00"));
-    QCOMPARE(dialog->field(Field::DstW)->text(), QStringLiteral("300"));
+    QCOMPARE(dialog->field(Field::RefPointY)->text(), QStringLiteral("256.00"));
+    QCOMPARE(dialog->field(Field::DstWidth)->text(), QStringLiteral("300"));
     QCOMPARE(child<QComboBox>(*dialog, QStringLiteral("cmbS"))->currentText(), QStringLiteral("Equidistant"));
     QCOMPARE(child<QComboBox>(*dialog, QStringLiteral("cmbD"))->currentText(), QStringLiteral("Perspective"));
     QCOMPARE(DstW, 300);
@@ -368,12 +368,12 @@ void TestBatchDialog::fieldBounds_data()
     QTest::newRow("centre x 2048.5") << Field::SrcCx << "2048.5" << false;
     QTest::newRow("centre y 2048") << Field::SrcCy << " 2048 " << true;
     QTest::newRow("centre y -0.01") << Field::SrcCy << "-0.01" << false;
-    QTest::newRow("reference x 0") << Field::RefX << "0" << true;
-    QTest::newRow("reference x 2048.01") << Field::RefX << "2048.01" << false;
-    QTest::newRow("reference y 2049") << Field::RefY << "2049" << false;
+    QTest::newRow("reference x 0") << Field::RefPointX << "0" << true;
+    QTest::newRow("reference x 2048.01") << Field::RefPointX << "2048.01" << false;
+    QTest::newRow("reference y 2049") << Field::RefPointY << "2049" << false;
     QTest::newRow("radius 10") << Field::SrcR << "10" << false;
     QTest::newRow("radius 1024") << Field::SrcR << "1024" << true;
-    QTest::newRow("width 2048.5 to even") << Field::DstW << "2048.5" << true;
+    QTest::newRow("width 2048.5 to even") << Field::DstWidth << "2048.5" << true;
 }
 
 void TestBatchDialog::fieldBounds()
@@ -398,12 +398,12 @@ void TestBatchDialog::fieldBounds()
         QVERIFY(dialogs_->messages.isEmpty());
         if (field == Field::SrcCx)
             QCOMPARE(SrcPrm.Cx, text.toDouble());
-        if (field == Field::RefX) {
+        if (field == Field::RefPointX) {
             // The view angles follow the new reference point.
             QCOMPARE(RefX, 0.0f);
             QVERIFY(SrcPrm.Alpha != src.Alpha || SrcPrm.Beta != src.Beta);
         }
-        if (field == Field::DstW) {
+        if (field == Field::DstWidth) {
             QCOMPARE(DstW, 2048);
             QCOMPARE(box->text(), QStringLiteral("2048"));
         }
@@ -703,7 +703,7 @@ void TestBatchDialog::openImageSurvivesABatch()
         BatchDialog dialog(&app.frmMain());
         QCOMPARE(SrcPrm.Cx, 256.0); // the dialog starts from its own circle
         child<QLineEdit>(dialog, QStringLiteral("txtFolderD"))->setText(dir_->filePath(QStringLiteral("out")));
-        dialog.field(Field::DstW)->setText(width);
+        dialog.field(Field::DstWidth)->setText(width);
         dialog.Apply();
         dialog.cmdAddAll_Click();
         dialog.cmdStart_Click();
@@ -744,7 +744,7 @@ void TestBatchDialog::openImageSurvivesABatch()
     QCOMPARE(pixelsOf(hDst), pixelsOf(fresh));
     (void)RixDestroy(fresh);
     QCOMPARE(app.windows().dstIfLoaded()->viewScale(), 1.0f);
-    QCOMPARE(app.windows().frmFormat().field(Field::DstW)->text(), QStringLiteral("200"));
+    QCOMPARE(app.windows().frmFormat().field(Field::DstWidth)->text(), QStringLiteral("200"));
     QCOMPARE(app.windows().frmFormat().field(Field::SrcCx)->text(), before.cxField);
 
     app.frmMain().item(QStringLiteral("mnuFileClose"))->trigger();

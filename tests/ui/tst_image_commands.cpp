@@ -45,8 +45,8 @@ private slots:
     void openDialogListsAnyCase();
     void dialogsJudgeFilesByNameOnly();
     void failedSaveIsNotTheNextStartFolder();
-    void samplePhotoScreenshot_data();
-    void samplePhotoScreenshot();
+    void realPhotoRadiusDrag_data();
+    void realPhotoRadiusDrag();
 
 private:
     QTemporaryDir dir_;
@@ -282,17 +282,15 @@ void TestImageCommands::failedSaveIsNotTheNextStartFolder()
     QCOMPARE(app.dialogs.requests.back().fileName, disc_);
 }
 
-void TestImageCommands::samplePhotoScreenshot_data()
+void TestImageCommands::realPhotoRadiusDrag_data()
 {
     QTest::addColumn<QString>("photo");
     QTest::newRow("allsky_day") << QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg");
     QTest::newRow("mixed_sunlit") << QStringLiteral(KARWEN_REAL_DATA_DIR "/mixed_sunlit_fce9.jpg");
 }
 
-// Opens a real photo through the whole flow and drags the radius once;
-// with KARWEN_SCREENSHOT_DIR set, leaves pictures of the frame and of the
-// source view there for a person to look at.
-void TestImageCommands::samplePhotoScreenshot()
+// Opens a real photo through the whole flow and drags the radius once.
+void TestImageCommands::realPhotoRadiusDrag()
 {
     QFETCH(QString, photo);
     if (!QFile::exists(photo))
@@ -317,13 +315,6 @@ void TestImageCommands::samplePhotoScreenshot()
     auto* radius = app.app.windows().formatIfLoaded()->findChild<QLineEdit*>(QStringLiteral("txtR(0)"));
     QVERIFY(radius);
     QCOMPARE(radius->text(), QString::number(SrcPrm.R, 'f', 2));
-    // Pictures for a person to look at, only when asked for.
-    const QString shots = qEnvironmentVariable("KARWEN_SCREENSHOT_DIR");
-    if (shots.isEmpty())
-        return;
-    const QString name = QFileInfo(photo).completeBaseName();
-    QVERIFY(app.app.frmMain().grab().save(QDir(shots).filePath(QStringLiteral("karwen_%1.png").arg(name))));
-    QVERIFY(src->grab().save(QDir(shots).filePath(QStringLiteral("karwen_%1_src.png").arg(name))));
 }
 
 QTEST_MAIN(TestImageCommands)
