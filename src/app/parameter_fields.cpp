@@ -1,5 +1,7 @@
 #include "parameter_fields.h"
 
+#include "rounding.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -87,10 +89,7 @@ std::optional<int16_t> roundHalfEven16(double value)
 {
     if (!std::isfinite(value))
         return std::nullopt;
-    double whole = std::floor(value);
-    const double fraction = value - whole;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0))
-        whole += 1.0;
+    const double whole = roundToEven(value);
     if (whole < std::numeric_limits<int16_t>::min() || whole > std::numeric_limits<int16_t>::max())
         return std::nullopt;
     return static_cast<int16_t>(whole);

@@ -1,15 +1,6 @@
 #include "view_mapping.h"
 
-#include <cmath>
-
 namespace karwen {
-
-int roundHalfEven(double v)
-{
-    return static_cast<int>(std::nearbyint(v)); // default rounding mode: to even
-}
-
-double hund(double v) { return roundHalfEven(v * 100.0) * 0.01; }
 
 PlanePoint imageToView(const ViewMapping& m, PlanePoint image)
 {

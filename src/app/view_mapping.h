@@ -4,6 +4,8 @@
 // downward from the picture's top edge: the flip lives only here.
 #pragma once
 
+#include "rounding.h"
+
 #include <cstdint>
 
 namespace karwen {
@@ -12,11 +14,6 @@ namespace karwen {
 inline constexpr int kTwipsPerPixel = 15;
 
 [[nodiscard]] constexpr int twipsToPixels(int twips) { return twips / kTwipsPerPixel; }
-
-// Nearest integer, halves to the even neighbour.
-[[nodiscard]] int roundHalfEven(double v);
-// v brought to hundredths: the nearest integer to v * 100 (ties to even) * 0.01.
-[[nodiscard]] double hund(double v);
 
 // Zoom and scroll state that places the image in the picture.
 struct ViewMapping {
