@@ -1,6 +1,7 @@
 #include "sky_map.h"
 
 #include "radial_geometry.h"
+#include "view_direction.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,26 +11,6 @@
 namespace karwen::canopy {
 
 namespace {
-
-// Camera frame to view frame: the transpose of the resampler's rotation
-// (about x by Beta, then about y by Alpha), with the source tilt undone
-// first. Rows are the view frame's x, y and z axes in camera coordinates.
-struct ViewFrame {
-    double cr, sr;
-    double ax[3], ay[3], az[3];
-
-    explicit ViewFrame(const ProjectionRecord& src)
-    {
-        const double ca = std::cos(src.Alpha * kDegToRad), sa = std::sin(src.Alpha * kDegToRad);
-        const double cb = std::cos(src.Beta * kDegToRad), sb = std::sin(src.Beta * kDegToRad);
-        cr = std::cos(src.Rot * kDegToRad);
-        sr = std::sin(src.Rot * kDegToRad);
-        const double x[3] = {ca, 0.0, -sa}, y[3] = {-sa * sb, cb, -ca * sb}, z[3] = {sa * cb, sb, ca * cb};
-        std::copy(x, x + 3, ax);
-        std::copy(y, y + 3, ay);
-        std::copy(z, z + 3, az);
-    }
-};
 
 bool sameRecord(const ProjectionRecord& a, const ProjectionRecord& b)
 {
@@ -96,7 +77,7 @@ SkyMap::SkyMap(const ProjectionRecord& src, int width, int height, const RingLay
                 continue; // the row's ends, off by rounding
             const RadialTable::Entry at = radial.at(q);
             const double u = at.sinOverRho * x, v = at.sinOverRho * y;
-            const double dx = frame.cr * u + frame.sr * v, dy = -frame.sr * u + frame.cr * v;
+            const double dx = frame.cosRot * u + frame.sinRot * v, dy = -frame.sinRot * u + frame.cosRot * v;
             const double dz = std::sqrt(at.cos2);
             const double ez = frame.az[0] * dx + frame.az[1] * dy + frame.az[2] * dz;
             if (ez < 0.0)

@@ -125,12 +125,13 @@ private:
     std::unordered_map<void*, std::size_t> live_;
 };
 
-// Constructed by the first large buffer, so it outlives every image that the
-// library's image table (created later) still holds at exit.
+// Never destroyed: images still held at exit are freed by the image table's
+// own destructor, which may run after any other static object's, and must
+// find the cache alive. The process's end returns the mappings.
 LargeBlocks& largeBlocks()
 {
-    static LargeBlocks blocks;
-    return blocks;
+    static LargeBlocks* const blocks = new LargeBlocks;
+    return *blocks;
 }
 
 } // namespace

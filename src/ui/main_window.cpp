@@ -9,6 +9,7 @@
 #include "image_file_commands.h"
 #include "image_view.h"
 #include "mdl_karwen.h"
+#include "pointer_status.h"
 #include "view_geometry.h"
 #include "window_registry.h"
 
@@ -18,6 +19,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 
 namespace karwen::ui {
 
@@ -36,6 +38,7 @@ MainWindow::MainWindow(WindowRegistry& windows)
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
     createFileMenu();
     createViewMenus();
     // Client area 15255 x 10395 twips at first display, or most of a larger
@@ -121,12 +124,24 @@ void MainWindow::MDIForm_Load()
 void MainWindow::updateCommandStates()
 {
     const bool imageOpen = isImage(hSrc) && isImage(hDst);
+    setWindowTitle(imageOpen ? kAppTitle + QStringLiteral(" - ") + QString::fromStdString(get_fname(SrcFile))
+                             : kAppTitle);
     windows_.frmFormat().parentWidget()->setEnabled(imageOpen);
     windows_.frmArea().parentWidget()->setEnabled(imageOpen);
     for (QAction* command : {mnuFileClose_, mnuFileSave_, mnuFileLoadArea_, mnuFileSaveArea_})
         command->setEnabled(imageOpen);
     mnuViewMag_->menuAction()->setEnabled(true);
 }
+
+void MainWindow::showPointer(const views::ImageView& view, QPointF imagePoint, QPointF picturePosition)
+{
+    const bool source = view.property("Tag").toString() == QLatin1String("Src");
+    const QString where = pointerStatusText(source ? hSrc : hDst, source ? SrcPrm : DstPrm, imagePoint);
+    const QString hint = view.handleHint(picturePosition);
+    statusBar()->showMessage(hint.isEmpty() ? where : hint + QStringLiteral("    ") + where);
+}
+
+void MainWindow::clearPointer() { statusBar()->clearMessage(); }
 
 void MainWindow::mnuFileBatch_Click()
 {

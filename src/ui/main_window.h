@@ -7,6 +7,7 @@
 #include "common_dialog.h"
 
 #include <QMainWindow>
+#include <QPointF>
 
 #include <array>
 #include <memory>
@@ -14,6 +15,10 @@
 class QAction;
 class QMdiArea;
 class QMenu;
+
+namespace karwen::views {
+class ImageView;
+} // namespace karwen::views
 
 namespace karwen::ui {
 
@@ -39,6 +44,11 @@ public:
     // that need an image and the two tool windows follow whether an image
     // is open; everything else stays usable.
     void updateCommandStates();
+
+    // The status bar follows the mouse over an image view: what a handle
+    // under it does, the pixel, its colour and where it looks.
+    void showPointer(const views::ImageView& view, QPointF imagePoint, QPointF picturePosition);
+    void clearPointer();
 
     // Zoom and fit on the active image view (nothing for other windows).
     void mag_Click(int index);

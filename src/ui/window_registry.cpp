@@ -122,6 +122,14 @@ void WindowRegistry::showView(ViewSlot& slot, views::ImageView* fresh)
         slot.view = nullptr;
         slot.unloading = false;
     });
+    connect(fresh, &views::ImageView::pointerOver, this, [this, fresh](QPointF image, QPointF at) {
+        if (MainWindow* main = mainIfLoaded())
+            main->showPointer(*fresh, image, at);
+    });
+    connect(fresh, &views::ImageView::pointerGone, this, [this] {
+        if (MainWindow* main = mainIfLoaded())
+            main->clearPointer();
+    });
     // Closing either view closes the image, and with it the painted dots.
     fresh->setCloseGuard([this] { return mayDiscardArea(main_.get()); });
     QMdiSubWindow* sub = addChild(fresh, true);

@@ -83,6 +83,18 @@ void CircleTool::setPointer(bool sizeAll)
         view_.picture()->unsetCursor();
 }
 
+QString CircleTool::handleHint(QPointF p) const
+{
+    const Distances r = distancesTo(p);
+    if (r.q < kHandle)
+        return QStringLiteral("View reference point: Shift-drag to move where the view looks");
+    if (r.d < kHandle)
+        return QStringLiteral("Circle centre: drag to move the circle");
+    if (r.e < kHandle)
+        return QStringLiteral("Circle rim: drag to change the radius, Shift-drag to turn the tilt");
+    return {};
+}
+
 void CircleTool::mousePress(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)

@@ -7,6 +7,7 @@
 #include "view_tool.h"
 
 #include <QRectF>
+#include <QString>
 
 #include <cstdint>
 
@@ -31,6 +32,10 @@ public:
     void mousePress(QMouseEvent* event) override;
     void mouseMove(QMouseEvent* event) override;
     void mouseRelease(QMouseEvent* event) override;
+
+    // The handle a press at p would take, with or without Shift, and what
+    // dragging it does; "" away from every handle.
+    [[nodiscard]] QString handleHint(QPointF p) const;
 
     // Draws the marks once in XOR; twice leaves the picture as it was.
     void draw_marks();

@@ -54,6 +54,9 @@ ImageView::ImageView(const QString& tag, QWidget* parent)
     imgResize_->setPixmap(gripPicture(palette()));
     imgResize_->setFixedSize(kBarExtent, kBarExtent);
     pct_->setToolSource([this] { return currentTool(); });
+    connect(pct_, &PictureArea::pointerMoved, this,
+            [this](QPointF at) { emit pointerOver(mapToImage(mapping(), at), at); });
+    connect(pct_, &PictureArea::pointerLeft, this, &ImageView::pointerGone);
     connect(hsb_, &QScrollBar::valueChanged, this, &ImageView::hsbChange);
     connect(vsb_, &QScrollBar::valueChanged, this, &ImageView::vsbChange);
     layoutChildren();

@@ -62,7 +62,15 @@ public:
     // one, else the view itself.
     [[nodiscard]] QWidget* outerWindow();
 
+    // What dragging does at this picture position, for the status bar; ""
+    // where nothing can be dragged.
+    [[nodiscard]] virtual QString handleHint(QPointF) const { return {}; }
+
 signals:
+    // The mouse is over the picture at this image point (y counted up from
+    // the bottom edge) and picture position; or it has left the picture.
+    void pointerOver(QPointF imagePoint, QPointF picturePosition);
+    void pointerGone();
     // Form_Unload starts; the view is no longer drawn nor reloaded.
     void unloading();
     // Form_Unload has run.

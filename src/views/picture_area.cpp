@@ -45,7 +45,10 @@ void PictureArea::mouseMoveEvent(QMouseEvent* event)
 {
     if (ViewTool* t = tool())
         t->mouseMove(event);
+    emit pointerMoved(event->position());
 }
+
+void PictureArea::leaveEvent(QEvent*) { emit pointerLeft(); }
 
 void PictureArea::mouseReleaseEvent(QMouseEvent* event)
 {

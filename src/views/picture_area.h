@@ -24,12 +24,18 @@ public:
     void resizeCanvas(QSize size);
     void setToolSource(std::function<ViewTool*()> source) { toolSource_ = std::move(source); }
 
+signals:
+    // The mouse moved over the picture (with or without a button), or left it.
+    void pointerMoved(QPointF position);
+    void pointerLeft();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     [[nodiscard]] ViewTool* tool() const { return toolSource_ ? toolSource_() : nullptr; }

@@ -12,6 +12,7 @@ public:
     explicit SrcView(QWidget* parent = nullptr);
 
     [[nodiscard]] CircleTool& circleTool() { return tool_; }
+    [[nodiscard]] QString handleHint(QPointF p) const override { return tool_.handleHint(p); }
     // The zoom a source of this size opens at.
     [[nodiscard]] static float zoomForSize(int width, int height);
 
