@@ -125,8 +125,9 @@ private:
     std::unordered_map<void*, std::size_t> live_;
 };
 
-// Constructed by the first large buffer, so it outlives every image that the
-// library's image table (created later) still holds at exit.
+// Constructed by the first large buffer. Statics are destroyed in reverse
+// order of construction, so it outlives the images that the library's image
+// table still holds at exit only when that table was created after it.
 LargeBlocks& largeBlocks()
 {
     static LargeBlocks blocks;
