@@ -3,7 +3,7 @@
 
 namespace karwen {
 
-// Module data starts zeroed; initGlobals sets what start-up sets.
+// The globals start zeroed; initGlobals gives them their start-up values.
 int32_t hSrc = 0;
 int32_t hDst = 0;
 int32_t Interp = 0;
@@ -52,8 +52,9 @@ void initGlobals()
     hDst = 0;
     DstPrm.R = 256.0;
 
-    // The area tables (sample dots, classes, colours) are filled here, after
-    // the destination geometry, once the area model exists.
+    // The area tables (sample dots, classes, colours) belong to the area
+    // library above this one: KarwenApp::Main fills them with InitAreaTables
+    // right after this.
 }
 
 } // namespace karwen

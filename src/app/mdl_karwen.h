@@ -30,9 +30,10 @@ extern int16_t AreaFileTag;
 // A handle names an image only when it is 1 or more.
 [[nodiscard]] inline bool isImage(int32_t handle) { return handle >= 1; }
 
-// Start-up: every global to its start value (the zeroed module state, then
-// the defaults), and the projection names, coefficient and grid tables
-// filled. The windows are the caller's.
+// Start-up: every global to its start value (the zeroed state, then the
+// defaults), and the projection names, coefficient and grid tables filled.
+// The area tables (InitAreaTables, area library) and the windows are the
+// caller's; the application's start-up, KarwenApp::Main, does both.
 void initGlobals();
 
 // Closes both image windows, destroys both images, and puts the menus and

@@ -102,8 +102,9 @@ std::string formatFixed2(double value)
         std::snprintf(buffer, sizeof buffer, "%.2f", value);
         return buffer;
     }
-    // The value's 15 significant digits, as a person reads a Double, so that
-    // 12.345 rounds up although its binary value lies just below.
+    // Rounded on the value's first 15 significant digits, the decimal a
+    // person reads, so that 12.345 rounds up although its binary value lies
+    // just below.
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
     std::string digits(1, buffer[0]);

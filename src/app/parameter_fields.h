@@ -34,7 +34,7 @@ inline constexpr int kEditableFields = 11;
 
 struct FieldRule {
     Field field;
-    bool integer;        // nearest integer (halves to even) instead of Double
+    bool integer;        // nearest integer (halves to even) instead of a double
     double low;
     bool lowInclusive;
     double high;         // always inclusive
@@ -44,7 +44,7 @@ struct FieldRule {
 // bounded by the source image size.
 [[nodiscard]] std::array<FieldRule, kEditableFields> fieldRules(int32_t srcW, int32_t srcH);
 
-// The value the field stands for (a Double, or the rounded integer widened),
+// The value the field stands for (a double, or the rounded integer widened),
 // or nothing when the text is not numeric or the value is out of range.
 [[nodiscard]] std::optional<double> fieldValue(const FieldRule& rule, std::string_view text);
 

@@ -10,7 +10,8 @@
 
 namespace karwen {
 
-// One pixel is 15 twips at 96 dpi.
+// Window layouts are given in twips (1/1440 inch); at 96 dpi one pixel is
+// 15 twips.
 inline constexpr int kTwipsPerPixel = 15;
 
 [[nodiscard]] constexpr int twipsToPixels(int twips) { return twips / kTwipsPerPixel; }

@@ -19,14 +19,14 @@ inline constexpr int kRightButton = 2;
 enum class AreaMouseAction { None, Paint, Erase, Hover };
 
 // What a mouse event asks of the windows, to be applied in this order:
-// 1. restoredLabel >= 0: that label gets the button-face background and its
-//    ClassColor as text colour;
-// 2. highlightedLabel >= 0: that label gets its ClassColor as background and
-//    the button-face colour as text colour;
+// 1. restoredLabel >= 0: that class label goes back to its normal colours
+//    (its ClassColor as text colour);
+// 2. highlightedLabel >= 0: that class label shows its ClassColor as
+//    background instead (text and background colours swapped);
 // 3. refreshTexts: labels 0 and CurRgn, in that order, show ClassPercentText
 //    of their counts;
-// changedDots (any time): each is drawn at once as a filled circle of
-// radius DotSize in dotColor(n).
+// changedDots (any time): each is drawn at once in dotColor(n), a filled
+// circle of radius DotSize (a single pixel in dot style 0).
 struct AreaMouseResult {
     AreaMouseAction action = AreaMouseAction::None; // None while AreaOn is false
     std::vector<int16_t> changedDots;
@@ -42,7 +42,7 @@ struct AreaMouseResult {
 [[nodiscard]] constexpr bool inBrush(double d2, int32_t brushR2) { return d2 < brushR2; }
 [[nodiscard]] constexpr bool inHover(double d2, int32_t hit2) { return d2 <= hit2; }
 
-// pct_MouseMove of the destination view: `button` is the set of pressed
+// A mouse move over the destination picture: `button` is the set of pressed
 // buttons (1 left, 2 right, 4 middle), (x, y) the pointer in view pixels.
 // Does nothing while AreaOn is false. A mouse press calls the same function,
 // so that a click acts without a move.

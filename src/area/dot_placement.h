@@ -23,9 +23,9 @@ struct AreaCircle {
 void computeDotPositions(const AreaCircle& circle, const ViewMapping& view,
                          std::span<float, kDotCount + 1> x, std::span<float, kDotCount + 1> y);
 
-// set_AreaParamXYD of the destination view: recomputes DotX/DotY from the
-// circle and the view while AreaOn is set, and does nothing otherwise.
-// Returns whether the positions were recomputed.
+// The work behind the destination view's set_AreaParamXYD: recomputes
+// DotX/DotY from the circle and the view while AreaOn is set, and does
+// nothing otherwise. Returns whether the positions were recomputed.
 bool positionAreaDots(const AreaCircle& circle, const ViewMapping& view);
 
 } // namespace karwen

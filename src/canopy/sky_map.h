@@ -5,7 +5,9 @@
 // every photo taken through the same circle; sharedSkyMap keeps the last
 // one built.
 //
-// Principle of operation, per pixel (i, j) of the source, j counted upward:
+// Principle of operation, per pixel (i, j) of the source, j counted upward
+// (the steps of the resampler named below are RixSDeform's, listed in
+// src/imaging/deform.cpp):
 //  1. The pixel centre relative to the circle, in radii, gives (x, y) and
 //     rho = |(x, y)|; only pixels whose centre lies inside the circle and on
 //     the image count.

@@ -47,7 +47,8 @@ constexpr int kSectorRays = 20;
 constexpr double kEnclosed = 0.85;
 // Which of a sector's edges stands for it (0 innermost, 1 outermost).
 constexpr double kSectorQuantile = 0.9;
-// Content threshold above the background, as a share of the content level.
+// Content threshold above the background, as a share of the content's
+// contrast against the background.
 constexpr float kEdgeContrast = 0.015f;
 // Below this difference between content and background there is no circle.
 constexpr float kMinContrast = 8.0f;

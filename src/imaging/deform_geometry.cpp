@@ -9,9 +9,9 @@ namespace rix {
 
 namespace {
 
-// Degrees to radians as the program converts its angles (pi/180 rounded to
-// single precision), so that the destination centre looks exactly where the
-// program's own view geometry says.
+// Degrees to radians as the rest of the program converts its angles (pi/180
+// rounded to single precision, as kDegToRad of the projection library), so
+// that the destination centre shows exactly the view reference point.
 constexpr double kDegree = 0.01745329238474369;
 
 bool usable(const ProjectionRecord& r)

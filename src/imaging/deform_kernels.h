@@ -20,8 +20,9 @@ namespace rix {
 struct MapConstants {
     int dstProj = 0; // 0..4
     int srcProj = 0; // 0..3
-    // Rows: source x offset / R_s, source y offset / R_s (tilt and radius
-    // folded in), and dz; columns: the coefficients of u*s, v*s and cos(theta).
+    // Rows: the source x and y offsets before the source's radial factor
+    // (source tilt and radius folded in), and dz; columns: the coefficients
+    // of u*s, v*s and cos(theta).
     float m[3][3] = {};
     float srcCx = 0, srcCy = 0;
     const RadialFit* fit = nullptr;

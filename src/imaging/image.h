@@ -10,7 +10,7 @@
 
 namespace rix {
 
-// Largest width or height the library accepts; the views cannot show more.
+// Largest width or height the library creates or loads.
 inline constexpr int32_t kMaxSide = 32767;
 
 // Asks for an image whose pixels start undefined, for a caller that writes

@@ -1,6 +1,7 @@
-// Memory for image pixels. Large buffers are 64-byte aligned and asked to be
-// backed by huge pages, because first-touching fresh memory is slow. The
-// contents start undefined: a buffer may be one that a freed image used.
+// Memory for image pixels, 64-byte aligned. Large buffers (2 MB and more)
+// are 2 MB aligned and asked to be backed by huge pages, because
+// first-touching fresh memory is slow. The contents start undefined: a
+// buffer may be one that a freed image used.
 #pragma once
 
 #include <cstddef>

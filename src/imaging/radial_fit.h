@@ -2,7 +2,7 @@
 //
 // Most projections have cheap closed forms (a square root or a division); the
 // equidistant projection needs sin, cos and acos. Those three 1-D functions
-// are replaced by polynomials fitted once at start-up (Chebyshev
+// are replaced by polynomials fitted once, on first use (Chebyshev
 // interpolation on [0, 1], then expanded to powers of x = 2t - 1 and
 // evaluated in float by Horner's rule). The fits are accurate to a few float
 // ulps, far below 0.01 pixel for any radius the library accepts.

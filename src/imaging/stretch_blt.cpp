@@ -4,7 +4,8 @@
 // the image pixel under its centre,
 //   column        = floor(sx + (cx - dx + 0.5) * sw / dw)
 //   row (bottom)  = floor(sy + sh - (cy - dy + 0.5) * sh / dh),
-// evaluated exactly in 64-bit integers. This is the views' own mapping, so at
+// evaluated exactly in 64-bit integers. With sw / dw and sh / dh the inverse
+// of a zoom factor this is the image<->view mapping of the windows, so at
 // every zoom factor a canvas pixel shows the image pixel its centre lies on.
 // Canvas pixels whose image point falls outside the image, and everything
 // outside the canvas rectangle, are left as they were.

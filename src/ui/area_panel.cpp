@@ -74,7 +74,6 @@ AreaPanel::AreaPanel(WindowRegistry& windows, QWidget* parent)
     setProperty("Tag", QString());
     setWindowTitle(QStringLiteral("Area"));
     setFont(toolWindowFont(font()));
-    // Client area 2160 x 3660 twips.
     setFixedSize(views::twipsToPixels(2160), views::twipsToPixels(3660));
 
     chkAreaMeasure_ = new QCheckBox(QStringLiteral("Area"), this);

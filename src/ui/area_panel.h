@@ -2,7 +2,7 @@
 // measurement on and off, chooses the dot style, the brush size and the
 // class the brush paints, shows the share of every class, and offers
 // "reset", "Log" and "Clear". Its state lives in the area globals; the only
-// member of its own is Loading.
+// state of its own is the loading flag.
 #pragma once
 
 #include "area_brush.h"
@@ -26,8 +26,9 @@ class AreaPanel : public QWidget {
 public:
     explicit AreaPanel(WindowRegistry& windows, QWidget* parent = nullptr);
 
-    // Loading = true; set_param; Loading = false. The registry has placed
-    // the panel below the parameters dialog by then.
+    // set_param with the loading flag set, so that the dot style and brush
+    // handlers it runs leave the destination view alone. The registry has
+    // placed the panel below the parameters dialog by then.
     void Form_Load();
     // The globals into the controls: dot style, brush size, then the class.
     void set_param();

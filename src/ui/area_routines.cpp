@@ -56,8 +56,6 @@ void installAreaMeasurement(views::DstView& view, WindowRegistry& windows)
         },
         [&area, &windows] {
             ResetArea(windows);
-            // The view is not registered as loaded until its load ends, so
-            // its own tool sets the pointer here.
             area.setAreaCursor();
             area.setBrushCursor();
         });

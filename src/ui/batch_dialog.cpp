@@ -26,11 +26,11 @@ namespace karwen::ui {
 
 namespace {
 
-// The design's positions are twips at 96 dpi (15 twips a pixel) for an
-// 8-point system font 13 pixels high; a larger font grows the whole dialog.
+// The dialog is laid out in twips, 15 to the pixel at 96 dpi, for an 8-point
+// system font 13 pixels high; a larger font grows the whole dialog (scale_).
 constexpr double kDesignFontHeight = 13.0;
-// The design positions start at the client area's corner; a small border
-// keeps the frames off the window's edge.
+// place() moves every position in by this border (in twips; half of it at
+// the top), which keeps the frames off the window's edge.
 constexpr int kBorder = 120;
 constexpr int kClientWidth = 11040 + 2 * kBorder;
 constexpr int kClientHeight = 5520 + kBorder;

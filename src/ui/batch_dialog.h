@@ -77,7 +77,8 @@ private:
     QGroupBox* createSourceFrame();
     QGroupBox* createDestinationFrame();
     QPushButton* addButton(const QString& objectName, const QString& caption);
-    // Places a control by its design position in twips.
+    // Places a control by its layout position and size in twips, scaled
+    // with the font and moved in by the border.
     void place(QWidget* widget, int left, int top, int width, int height);
     [[nodiscard]] int px(int twips) const;
 

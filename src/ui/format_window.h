@@ -1,8 +1,8 @@
 // frmFormat: the conversion parameters dialog, caption "Format". It holds no
 // state: set_param copies the globals into its fields and Apply validates
 // the fields, stores them and runs the conversion again. Setting a list from
-// code raises the list's handler exactly as a user's choice does (Qt sends
-// currentIndexChanged only on a real change, and so does the handler run).
+// code runs the list's handler exactly as a user's choice does; Qt sends
+// currentIndexChanged only when the index really changes, so only then.
 #pragma once
 
 #include "parameter_fields.h"

@@ -1,6 +1,7 @@
-// The running program's windows and start-up: `Main` fills the shared state
-// with its defaults, connects the shared routines to the windows and shows
-// frmMain, whose load brings up the parameters dialog and the area panel.
+// The running program's windows and start-up. Constructing it connects the
+// shared routines to the windows (GuiHooks); `Main` fills the shared state
+// and the area tables with their start values and shows frmMain, whose load
+// brings up the parameters dialog and the area panel.
 #pragma once
 
 #include "gui_hooks.h"

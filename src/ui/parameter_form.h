@@ -86,7 +86,7 @@ public:
     // reference point bounded by srcMaxX and srcMaxY. At the first invalid
     // field: "Illegal Value" over messageParent, the focus back to that
     // field, nothing stored, nullopt. Otherwise every field that differs
-    // from its global is stored (the reference point compared as Single)
+    // from its global is stored (the reference point compared as a float)
     // and the result tells whether any did.
     [[nodiscard]] std::optional<bool> readIntoGlobals(QWidget* messageParent, int32_t srcMaxX, int32_t srcMaxY) const;
 

@@ -17,7 +17,8 @@ namespace karwen::views {
 
 namespace {
 
-// Qt's button flags carry the same bits as the program's Button values.
+// Qt's button flags carry the bits areaMouseMove expects: 1 left
+// (kLeftButton), 2 right (kRightButton), 4 middle.
 int buttonBits(Qt::MouseButtons buttons)
 {
     return int(buttons & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton));

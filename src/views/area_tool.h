@@ -31,18 +31,19 @@ public:
     void mousePress(QMouseEvent* event) override;
     void mouseMove(QMouseEvent* event) override;
 
-    // pct_MouseMove with the program's button bits (1 left, 2 right,
-    // 4 middle) at a picture position; returns what the core decided.
+    // areaMouseMove with the button bits it expects (1 left, 2 right,
+    // 4 middle) at a picture position, then draws the changed dots and
+    // hands the result to the label handler; returns what the core decided.
     AreaMouseResult mouseAt(int button, QPointF position);
 
-    // set_AreaParamXYD: the dots' view positions for the view's current
-    // zoom, offsets and picture height; nothing while AreaOn is false.
+    // The dots' view positions for the view's current zoom, offsets and
+    // picture height; nothing while AreaOn is false.
     static void placeDots(DstView& view);
 
-    // SetAreaCursor: the brush pointer while AreaOn, else the default one.
+    // The brush pointer while AreaOn, else the default one.
     void setAreaCursor();
-    // SetBrushCursor: the brush pointer follows BrushIdx; it shows only
-    // while the brush pointer is in use.
+    // The brush pointer follows BrushIdx; it shows only while the brush
+    // pointer is in use.
     void setBrushCursor();
 
     // The picture pixel a dot lies on, and the rectangle its drawing covers.

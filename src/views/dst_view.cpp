@@ -14,7 +14,7 @@ DstView::DstView(QWidget* parent)
 
 DstView::ViewCircle DstView::destinationCircle() const
 {
-    // Kept in single precision, as the drawing has always placed it.
+    // Rounded to single precision, like the dot positions in DotX and DotY.
     const ViewMapping m = mapping();
     const QPointF centre = mapToView(m, {DstPrm.Cx, DstPrm.Cy});
     return {QPointF(static_cast<float>(centre.x()), static_cast<float>(centre.y())),

@@ -29,16 +29,16 @@ public:
     ImageView(const QString& tag, QWidget* parent = nullptr);
     ~ImageView() override;
 
-    // Form_Load: places the window, measures its frame and chooses the
-    // zoom. Run once the view sits in its outer window. False when there is
-    // no image: the window has closed itself then.
+    // Places the window, measures its frame and chooses the zoom. Run once
+    // the view sits in its outer window. False when there is no image: the
+    // window has closed itself then.
     bool load();
     // Where the outer window goes at load (its top-left corner).
     void setLoadPosition(std::function<QPoint()> where) { loadPosition_ = std::move(where); }
     // Asked when the user closes the window by its close box; false keeps
     // it open. The program's own unload() does not ask.
     void setCloseGuard(std::function<bool()> mayClose) { mayClose_ = std::move(mayClose); }
-    // Form_Unload by the program: the window closes without asking.
+    // Closing by the program: the window closes without asking.
     void unload();
 
     void set_sc(float scale);
@@ -71,9 +71,9 @@ signals:
     // the bottom edge) and picture position; or it has left the picture.
     void pointerOver(QPointF imagePoint, QPointF picturePosition);
     void pointerGone();
-    // Form_Unload starts; the view is no longer drawn nor reloaded.
+    // Closing has started; the view is no longer drawn nor reloaded.
     void unloading();
-    // Form_Unload has run.
+    // Closing is done, close_image included.
     void unloaded();
 
 protected:

@@ -1,6 +1,6 @@
 // The arithmetic of a zoomable view that needs no widget: the image<->view
-// mapping in Qt's point type (the arithmetic itself is the core's, shared
-// with the area dots) and the scroll range of one axis.
+// mapping in Qt's point type (the arithmetic itself is view_mapping.h's,
+// shared with the area dots) and the scroll range of one axis.
 #pragma once
 
 #include "view_mapping.h"

@@ -1,6 +1,6 @@
-// A painter on a view's canvas set up for XOR marks: white foreground,
-// one-pixel cosmetic pen, no antialiasing (the raster op needs all three),
-// no fill. Drawing the same marks twice leaves the canvas as it was.
+// A painter on a view's canvas set up for XOR marks: a one-pixel cosmetic
+// pen in the foreground colour (white unless given), no antialiasing, no
+// fill. Drawing the same marks twice leaves the canvas as it was.
 #pragma once
 
 #include <QColor>
