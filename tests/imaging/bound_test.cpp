@@ -1,7 +1,6 @@
 // RixBound on synthetic fisheye images with known circles and on real
 // photographs whose circles were measured by hand.
-#include "image_store.h"
-#include "rix.h"
+#include "codec_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -16,21 +15,7 @@
 
 namespace {
 
-// An image made by the test; destroyed with the test.
-class Owned {
-public:
-    explicit Owned(int32_t handle)
-        : handle_(handle)
-    {
-    }
-    ~Owned() { RixDestroy(handle_); }
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-    int32_t handle() const { return handle_; }
-
-private:
-    int32_t handle_;
-};
+using codec_test::OwnedImage;
 
 uint8_t toLevel(double v) { return uint8_t(std::clamp(std::lround(v), 0L, 255L)); }
 
@@ -117,9 +102,9 @@ class BoundSynthetic : public ::testing::TestWithParam<BoundCase> {};
 TEST_P(BoundSynthetic, FindsTheCircle)
 {
     const BoundCase c = GetParam();
-    const Owned image(makeImage(c.w, c.h, [&](double x, double y) { return sceneLevel(c.disc, c.scene, x, y); }));
+    const OwnedImage image(makeImage(c.w, c.h, [&](double x, double y) { return sceneLevel(c.disc, c.scene, x, y); }));
     RixRect box{};
-    ASSERT_EQ(RixBound(image.handle(), &box), 1) << RixLastError();
+    ASSERT_EQ(RixBound(image.id(), &box), 1) << RixLastError();
     const double tolC = c.centreTolerance, tolR = c.radiusTolerance;
     const Disc& d = c.disc;
     EXPECT_NEAR(box.Left, std::max(0.0, d.cx - d.r), tolC + tolR);
@@ -173,9 +158,9 @@ TEST(Bound, WholeImageWhenThereIsNoCircle)
         {"seven_square", 7, 7, [](double x, double y) { return std::hypot(x - 3.5, y - 3.5) < 3 ? 200.0 : 0.0; }},
     };
     for (const Case& c : cases) {
-        const Owned image(makeImage(c.w, c.h, c.level));
+        const OwnedImage image(makeImage(c.w, c.h, c.level));
         RixRect box{-1, -1, -1, -1};
-        ASSERT_EQ(RixBound(image.handle(), &box), 1) << c.name;
+        ASSERT_EQ(RixBound(image.id(), &box), 1) << c.name;
         EXPECT_EQ(box.Left, 0) << c.name;
         EXPECT_EQ(box.Top, 0) << c.name;
         EXPECT_EQ(box.Right, c.w) << c.name;
@@ -188,11 +173,11 @@ TEST(Bound, SmallImagesGiveABoxInside)
 {
     for (const int32_t side : {8, 12, 16, 24, 40}) {
         const double r = side * 0.4;
-        const Owned image(makeImage(side, side, [&](double x, double y) {
+        const OwnedImage image(makeImage(side, side, [&](double x, double y) {
             return std::hypot(x - side / 2.0, y - side / 2.0) < r ? 180.0 : 0.0;
         }));
         RixRect box{};
-        ASSERT_EQ(RixBound(image.handle(), &box), 1);
+        ASSERT_EQ(RixBound(image.id(), &box), 1);
         EXPECT_GE(box.Left, 0);
         EXPECT_GE(box.Top, 0);
         EXPECT_LE(box.Right, side);
@@ -205,9 +190,9 @@ TEST(Bound, SmallImagesGiveABoxInside)
 
 TEST(Bound, RefusesBadArguments)
 {
-    const Owned image(makeImage(16, 16, [](double, double) { return 0.0; }));
+    const OwnedImage image(makeImage(16, 16, [](double, double) { return 0.0; }));
     RixRect box{};
-    EXPECT_EQ(RixBound(image.handle(), nullptr), 0);
+    EXPECT_EQ(RixBound(image.id(), nullptr), 0);
     EXPECT_EQ(RixBound(0, &box), 0);
     EXPECT_EQ(RixBound(-1, &box), 0);
     EXPECT_EQ(RixBound(424242, &box), 0);
@@ -232,11 +217,11 @@ TEST_P(BoundPhoto, MatchesTheMeasuredCircle)
     const std::filesystem::path path = std::filesystem::path(KARWEN_REAL_DATA_DIR) / c.file;
     if (!std::filesystem::exists(path))
         GTEST_SKIP() << path << " is not available";
-    const Owned image(RixLoadJPG(path.string().c_str()));
-    ASSERT_GE(image.handle(), 1) << RixLastError();
-    const int32_t h = RixHeight(image.handle());
+    const OwnedImage image(RixLoadJPG(path.string().c_str()));
+    ASSERT_GE(image.id(), 1) << RixLastError();
+    const int32_t h = RixHeight(image.id());
     RixRect box{};
-    ASSERT_EQ(RixBound(image.handle(), &box), 1);
+    ASSERT_EQ(RixBound(image.id(), &box), 1);
     const double cx = (box.Left + box.Right) / 2.0, cy = (box.Top + box.Bottom) / 2.0;
     EXPECT_NEAR(cx, c.cx, c.centreTolerance);
     EXPECT_NEAR(cy, h - c.cyTop, c.centreTolerance);

@@ -1,9 +1,10 @@
-// Helpers shared by the BMP and JPEG tests: raw file bytes and pixel access
-// by handle; the scratch folder is the common one.
+// Helpers shared by the imaging tests: an image destroyed with its owner, raw
+// file bytes and pixel access by handle; the scratch folder is the common one.
 #pragma once
 
 #include "image.h"
 #include "image_store.h"
+#include "rix.h"
 #include "scratch_folder.h"
 
 #include <cstdint>
@@ -13,6 +14,28 @@
 #include <vector>
 
 namespace codec_test {
+
+// An image made or loaded by a test, destroyed at the end of its scope.
+class OwnedImage {
+public:
+    explicit OwnedImage(int32_t handle)
+        : h_(handle)
+    {
+    }
+    OwnedImage(int32_t w, int32_t h)
+        : h_(RixCreate(w, h))
+    {
+    }
+    ~OwnedImage() { RixDestroy(h_); }
+    OwnedImage(const OwnedImage&) = delete;
+    OwnedImage& operator=(const OwnedImage&) = delete;
+    int32_t id() const { return h_; }
+    rix::Image& image() const { return *rix::findImage(h_); }
+    uint32_t& at(int x, int y) const { return image().row(y)[x]; }
+
+private:
+    int32_t h_;
+};
 
 inline void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes)
 {
