@@ -199,9 +199,12 @@ TEST(Bound, RefusesBadArguments)
     EXPECT_STRNE(RixLastError(), "");
 }
 
-// Real photographs. Their circles are given with y counted from the top.
+// The shipped sample and the real photographs, loaded at their sizes. Their
+// circles are given with y counted from the top.
 struct PhotoCase {
+    const char* folder;
     const char* file;
+    int32_t width, height;
     double cx, cyTop, radius;
     double centreTolerance;
     double minRadius, maxRadius; // range for 0.47 of the box's larger side
@@ -214,12 +217,14 @@ class BoundPhoto : public ::testing::TestWithParam<PhotoCase> {};
 TEST_P(BoundPhoto, MatchesTheMeasuredCircle)
 {
     const PhotoCase c = GetParam();
-    const std::filesystem::path path = std::filesystem::path(KARWEN_REAL_DATA_DIR) / c.file;
+    const std::filesystem::path path = std::filesystem::path(c.folder) / c.file;
     if (!std::filesystem::exists(path))
         GTEST_SKIP() << path << " is not available";
     const OwnedImage image(RixLoadJPG(path.string().c_str()));
     ASSERT_GE(image.id(), 1) << RixLastError();
+    EXPECT_EQ(RixWidth(image.id()), c.width);
     const int32_t h = RixHeight(image.id());
+    EXPECT_EQ(h, c.height);
     RixRect box{};
     ASSERT_EQ(RixBound(image.id(), &box), 1);
     const double cx = (box.Left + box.Right) / 2.0, cy = (box.Top + box.Bottom) / 2.0;
@@ -235,13 +240,16 @@ INSTANTIATE_TEST_SUITE_P(
     BoundPhotos, BoundPhoto,
     ::testing::Values(
         // Clean, sharp rim; burnt-in text in the corners.
-        PhotoCase{"allsky_day.jpg", 249.4, 249.4, 240.8, 3, 0.47 * 2 * 237.8, 0.47 * 2 * 243.8},
+        PhotoCase{KARWEN_SAMPLES_DIR, "allsky_day.jpg", 500, 500, 249.4, 249.4, 240.8, 3, 0.47 * 2 * 237.8,
+                  0.47 * 2 * 243.8},
         // Canopy near the rim is black: the rim itself cannot be seen, so
         // the centre is known only roughly (package mask 1136, 852, 754).
-        PhotoCase{"chestnut_fce8.jpg", 1136, 852, 754, 60, 620, 800},
+        PhotoCase{KARWEN_REAL_DATA_DIR, "chestnut_fce8.jpg", 2272, 1704, 1136, 852, 754, 60, 620, 800},
         // Lit circle with a faint converter ring (about 782 px).
-        PhotoCase{"broadleaf_dusk_fce9.jpg", 1272, 985, 782, 15, 0.47 * 2 * 767, 0.47 * 2 * 797},
-        PhotoCase{"mixed_sunlit_fce9.jpg", 1278, 986, 782, 15, 0.47 * 2 * 767, 0.47 * 2 * 797}),
+        PhotoCase{KARWEN_REAL_DATA_DIR, "broadleaf_dusk_fce9.jpg", 2560, 1920, 1272, 985, 782, 15, 0.47 * 2 * 767,
+                  0.47 * 2 * 797},
+        PhotoCase{KARWEN_REAL_DATA_DIR, "mixed_sunlit_fce9.jpg", 2560, 1920, 1278, 986, 782, 15, 0.47 * 2 * 767,
+                  0.47 * 2 * 797}),
     [](const ::testing::TestParamInfo<PhotoCase>& test) {
         std::string name = test.param.file;
         return name.substr(0, name.find('.'));

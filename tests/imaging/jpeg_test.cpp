@@ -1,6 +1,6 @@
 // JPEG files written here with TurboJPEG in every flavour the loader must
-// read, plus the shipped sample and the real photos; pictures are compared by
-// PSNR, orientation included (row 0 is the bottom row).
+// read; pictures are compared by PSNR, orientation included (row 0 is the
+// bottom row). The bound suite loads the shipped sample and the real photos.
 #include "codec_test_support.h"
 #include "rix.h"
 
@@ -237,40 +237,6 @@ TEST(JpegSave, RoundTripAtQuality75)
     EXPECT_EQ(RixSaveJPG(src, path.c_str(), nullptr), 0);
     RixDestroy(src);
 }
-
-// --- Shipped and real photos -----------------------------------------------
-
-struct PhotoCase {
-    const char* folder;
-    const char* file;
-    int width, height;
-};
-
-class JpegPhotos : public ::testing::TestWithParam<PhotoCase> {};
-
-TEST_P(JpegPhotos, LoadWithTheirSizes)
-{
-    const std::string path = std::string(GetParam().folder) + "/" + GetParam().file;
-    if (!std::filesystem::exists(path))
-        GTEST_SKIP() << path << " not present";
-    const int32_t h = RixLoadJPG(path.c_str());
-    ASSERT_GE(h, 1) << RixLastError();
-    EXPECT_EQ(RixWidth(h), GetParam().width);
-    EXPECT_EQ(RixHeight(h), GetParam().height);
-    RixDestroy(h);
-}
-
-const PhotoCase kPhotos[] = {
-    {KARWEN_SAMPLES_DIR, "allsky_day.jpg", 500, 500}, // the shared folder's copy is the same file
-    {KARWEN_REAL_DATA_DIR, "chestnut_fce8.jpg", 2272, 1704},
-    {KARWEN_REAL_DATA_DIR, "broadleaf_dusk_fce9.jpg", 2560, 1920},
-    {KARWEN_REAL_DATA_DIR, "mixed_sunlit_fce9.jpg", 2560, 1920},
-};
-
-INSTANTIATE_TEST_SUITE_P(Jpeg, JpegPhotos, ::testing::ValuesIn(kPhotos), [](const auto& test) {
-    std::string name = std::string(test.index == 0 ? "Sample_" : "Real_") + test.param.file;
-    return name.substr(0, name.find('.'));
-});
 
 // --- Damaged files ----------------------------------------------------------
 
