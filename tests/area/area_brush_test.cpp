@@ -140,7 +140,6 @@ TEST_F(AreaBrush, BothButtonsOrTheMiddleOneHover)
 TEST_F(AreaBrush, DragOverNoDotDropsTheHighlightAndRewritesTexts)
 {
     parkAllDots();
-    LastLbl = 5;
     for (int button : {kLeftButton, kRightButton}) {
         LastLbl = 5;
         const auto r = areaMouseMove(button, 300, 300);

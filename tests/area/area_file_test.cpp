@@ -48,16 +48,6 @@ protected:
     ScratchFolder folder_;
 };
 
-TEST_F(AreaFile, SaveAfterStartUpWritesTheFreshMeasurement)
-{
-    const auto file = folder_ / "fresh.area";
-    ASSERT_TRUE(SaveAreaData(file));
-    const std::string bytes = readBytes(file);
-    EXPECT_EQ(bytes, freshFile());
-    EXPECT_EQ(bytes.size(), 8u + 3u * 1000u); // 1001 lines, CRLF each
-    EXPECT_EQ(folder_.entries(), std::vector<std::string>{"fresh.area"});
-}
-
 TEST_F(AreaFile, RoundTripKeepsClassesCountsTagAndBytes)
 {
     const auto file = folder_ / "round.area";
@@ -92,6 +82,8 @@ TEST_F(AreaFile, TagIsCarriedThroughToTheNextSave)
     EXPECT_EQ(readBytes(out), freshFile("7,1000"));
 }
 
+// The save after start-up, over an older file: the fresh measurement, and
+// no other file left beside it.
 TEST_F(AreaFile, SaveReplacesAnOlderFile)
 {
     const auto file = folder_ / "old.area";

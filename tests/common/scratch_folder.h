@@ -1,8 +1,10 @@
-// A fresh folder per test, removed with everything in it afterwards, and
+// A fresh folder per test, removed with everything in it afterwards (kept
+// when KARWEN_KEEP_TEST_FILES is set), and
 // whole-file reads and writes for checking what landed there.
 #pragma once
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -23,6 +25,8 @@ public:
     }
     ~ScratchFolder()
     {
+        if (std::getenv("KARWEN_KEEP_TEST_FILES")) // to collect fuzzing seeds
+            return;
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }
@@ -31,6 +35,7 @@ public:
 
     [[nodiscard]] const std::filesystem::path& path() const { return path_; }
     [[nodiscard]] std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    [[nodiscard]] std::string file(const std::string& name) const { return (path_ / name).string(); }
 
     // Names of everything in the folder, for spotting leftover files.
     [[nodiscard]] std::vector<std::string> entries() const

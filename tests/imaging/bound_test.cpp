@@ -1,7 +1,6 @@
 // RixBound on synthetic fisheye images with known circles and on real
 // photographs whose circles were measured by hand.
-#include "image_store.h"
-#include "rix.h"
+#include "codec_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -16,21 +15,7 @@
 
 namespace {
 
-// An image made by the test; destroyed with the test.
-class Owned {
-public:
-    explicit Owned(int32_t handle)
-        : handle_(handle)
-    {
-    }
-    ~Owned() { RixDestroy(handle_); }
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-    int32_t handle() const { return handle_; }
-
-private:
-    int32_t handle_;
-};
+using codec_test::OwnedImage;
 
 uint8_t toLevel(double v) { return uint8_t(std::clamp(std::lround(v), 0L, 255L)); }
 
@@ -117,9 +102,9 @@ class BoundSynthetic : public ::testing::TestWithParam<BoundCase> {};
 TEST_P(BoundSynthetic, FindsTheCircle)
 {
     const BoundCase c = GetParam();
-    const Owned image(makeImage(c.w, c.h, [&](double x, double y) { return sceneLevel(c.disc, c.scene, x, y); }));
+    const OwnedImage image(makeImage(c.w, c.h, [&](double x, double y) { return sceneLevel(c.disc, c.scene, x, y); }));
     RixRect box{};
-    ASSERT_EQ(RixBound(image.handle(), &box), 1) << RixLastError();
+    ASSERT_EQ(RixBound(image.id(), &box), 1) << RixLastError();
     const double tolC = c.centreTolerance, tolR = c.radiusTolerance;
     const Disc& d = c.disc;
     EXPECT_NEAR(box.Left, std::max(0.0, d.cx - d.r), tolC + tolR);
@@ -173,9 +158,9 @@ TEST(Bound, WholeImageWhenThereIsNoCircle)
         {"seven_square", 7, 7, [](double x, double y) { return std::hypot(x - 3.5, y - 3.5) < 3 ? 200.0 : 0.0; }},
     };
     for (const Case& c : cases) {
-        const Owned image(makeImage(c.w, c.h, c.level));
+        const OwnedImage image(makeImage(c.w, c.h, c.level));
         RixRect box{-1, -1, -1, -1};
-        ASSERT_EQ(RixBound(image.handle(), &box), 1) << c.name;
+        ASSERT_EQ(RixBound(image.id(), &box), 1) << c.name;
         EXPECT_EQ(box.Left, 0) << c.name;
         EXPECT_EQ(box.Top, 0) << c.name;
         EXPECT_EQ(box.Right, c.w) << c.name;
@@ -188,11 +173,11 @@ TEST(Bound, SmallImagesGiveABoxInside)
 {
     for (const int32_t side : {8, 12, 16, 24, 40}) {
         const double r = side * 0.4;
-        const Owned image(makeImage(side, side, [&](double x, double y) {
+        const OwnedImage image(makeImage(side, side, [&](double x, double y) {
             return std::hypot(x - side / 2.0, y - side / 2.0) < r ? 180.0 : 0.0;
         }));
         RixRect box{};
-        ASSERT_EQ(RixBound(image.handle(), &box), 1);
+        ASSERT_EQ(RixBound(image.id(), &box), 1);
         EXPECT_GE(box.Left, 0);
         EXPECT_GE(box.Top, 0);
         EXPECT_LE(box.Right, side);
@@ -205,18 +190,21 @@ TEST(Bound, SmallImagesGiveABoxInside)
 
 TEST(Bound, RefusesBadArguments)
 {
-    const Owned image(makeImage(16, 16, [](double, double) { return 0.0; }));
+    const OwnedImage image(makeImage(16, 16, [](double, double) { return 0.0; }));
     RixRect box{};
-    EXPECT_EQ(RixBound(image.handle(), nullptr), 0);
+    EXPECT_EQ(RixBound(image.id(), nullptr), 0);
     EXPECT_EQ(RixBound(0, &box), 0);
     EXPECT_EQ(RixBound(-1, &box), 0);
     EXPECT_EQ(RixBound(424242, &box), 0);
     EXPECT_STRNE(RixLastError(), "");
 }
 
-// Real photographs. Their circles are given with y counted from the top.
+// The shipped sample and the real photographs, loaded at their sizes. Their
+// circles are given with y counted from the top.
 struct PhotoCase {
+    const char* folder;
     const char* file;
+    int32_t width, height;
     double cx, cyTop, radius;
     double centreTolerance;
     double minRadius, maxRadius; // range for 0.47 of the box's larger side
@@ -229,14 +217,16 @@ class BoundPhoto : public ::testing::TestWithParam<PhotoCase> {};
 TEST_P(BoundPhoto, MatchesTheMeasuredCircle)
 {
     const PhotoCase c = GetParam();
-    const std::filesystem::path path = std::filesystem::path(KARWEN_REAL_DATA_DIR) / c.file;
+    const std::filesystem::path path = std::filesystem::path(c.folder) / c.file;
     if (!std::filesystem::exists(path))
         GTEST_SKIP() << path << " is not available";
-    const Owned image(RixLoadJPG(path.string().c_str()));
-    ASSERT_GE(image.handle(), 1) << RixLastError();
-    const int32_t h = RixHeight(image.handle());
+    const OwnedImage image(RixLoadJPG(path.string().c_str()));
+    ASSERT_GE(image.id(), 1) << RixLastError();
+    EXPECT_EQ(RixWidth(image.id()), c.width);
+    const int32_t h = RixHeight(image.id());
+    EXPECT_EQ(h, c.height);
     RixRect box{};
-    ASSERT_EQ(RixBound(image.handle(), &box), 1);
+    ASSERT_EQ(RixBound(image.id(), &box), 1);
     const double cx = (box.Left + box.Right) / 2.0, cy = (box.Top + box.Bottom) / 2.0;
     EXPECT_NEAR(cx, c.cx, c.centreTolerance);
     EXPECT_NEAR(cy, h - c.cyTop, c.centreTolerance);
@@ -250,13 +240,16 @@ INSTANTIATE_TEST_SUITE_P(
     BoundPhotos, BoundPhoto,
     ::testing::Values(
         // Clean, sharp rim; burnt-in text in the corners.
-        PhotoCase{"allsky_day.jpg", 249.4, 249.4, 240.8, 3, 0.47 * 2 * 237.8, 0.47 * 2 * 243.8},
+        PhotoCase{KARWEN_SAMPLES_DIR, "allsky_day.jpg", 500, 500, 249.4, 249.4, 240.8, 3, 0.47 * 2 * 237.8,
+                  0.47 * 2 * 243.8},
         // Canopy near the rim is black: the rim itself cannot be seen, so
         // the centre is known only roughly (package mask 1136, 852, 754).
-        PhotoCase{"chestnut_fce8.jpg", 1136, 852, 754, 60, 620, 800},
+        PhotoCase{KARWEN_REAL_DATA_DIR, "chestnut_fce8.jpg", 2272, 1704, 1136, 852, 754, 60, 620, 800},
         // Lit circle with a faint converter ring (about 782 px).
-        PhotoCase{"broadleaf_dusk_fce9.jpg", 1272, 985, 782, 15, 0.47 * 2 * 767, 0.47 * 2 * 797},
-        PhotoCase{"mixed_sunlit_fce9.jpg", 1278, 986, 782, 15, 0.47 * 2 * 767, 0.47 * 2 * 797}),
+        PhotoCase{KARWEN_REAL_DATA_DIR, "broadleaf_dusk_fce9.jpg", 2560, 1920, 1272, 985, 782, 15, 0.47 * 2 * 767,
+                  0.47 * 2 * 797},
+        PhotoCase{KARWEN_REAL_DATA_DIR, "mixed_sunlit_fce9.jpg", 2560, 1920, 1278, 986, 782, 15, 0.47 * 2 * 767,
+                  0.47 * 2 * 797}),
     [](const ::testing::TestParamInfo<PhotoCase>& test) {
         std::string name = test.param.file;
         return name.substr(0, name.find('.'));

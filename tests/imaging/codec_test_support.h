@@ -1,51 +1,40 @@
-// Helpers shared by the BMP and JPEG tests: a scratch folder, raw file bytes
-// and pixel access by handle.
+// Helpers shared by the imaging tests: an image destroyed with its owner, raw
+// file bytes and pixel access by handle; the scratch folder is the common one.
 #pragma once
 
 #include "image.h"
 #include "image_store.h"
+#include "rix.h"
+#include "scratch_folder.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace codec_test {
 
-// A fresh folder under the system's temporary folder, removed with its
-// content unless KARWEN_KEEP_TEST_FILES is set (to collect fuzzing seeds).
-class TempFolder {
+// An image made or loaded by a test, destroyed at the end of its scope.
+class OwnedImage {
 public:
-    explicit TempFolder(const std::string& tag)
+    explicit OwnedImage(int32_t handle)
+        : h_(handle)
     {
-        static int serial = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("rix_" + tag + "_" + std::to_string(::getpid()) + "_" + std::to_string(serial++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
     }
-    ~TempFolder()
+    OwnedImage(int32_t w, int32_t h)
+        : h_(RixCreate(w, h))
     {
-        if (!std::getenv("KARWEN_KEEP_TEST_FILES"))
-            std::filesystem::remove_all(path_);
     }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    std::size_t entryCount() const
-    {
-        return std::size_t(std::distance(std::filesystem::directory_iterator(path_),
-                                         std::filesystem::directory_iterator()));
-    }
+    ~OwnedImage() { RixDestroy(h_); }
+    OwnedImage(const OwnedImage&) = delete;
+    OwnedImage& operator=(const OwnedImage&) = delete;
+    int32_t id() const { return h_; }
+    rix::Image& image() const { return *rix::findImage(h_); }
+    uint32_t& at(int x, int y) const { return image().row(y)[x]; }
 
 private:
-    std::filesystem::path path_;
+    int32_t h_;
 };
 
 inline void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes)

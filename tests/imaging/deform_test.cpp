@@ -2,10 +2,9 @@
 // plus the properties the resampler promises: centre on the view point,
 // round trips, thread-count and instruction-set independence, black where
 // nothing is seen, exact constants, and accurate radial fits.
+#include "codec_test_support.h"
 #include "deform_geometry.h"
 #include "deform_kernels.h"
-#include "image.h"
-#include "image_store.h"
 #include "radial_fit.h"
 #include "rix.h"
 #include "thread_pool.h"
@@ -29,25 +28,10 @@ constexpr uint32_t kBlack = 0xff000000u;
 // Transparent, so no resampled pixel can take this value.
 constexpr uint32_t kUnwritten = 0x00c0ffeeu;
 
-class Handle {
-public:
-    Handle(int32_t w, int32_t h)
-        : h_(RixCreate(w, h))
-    {
-    }
-    ~Handle() { RixDestroy(h_); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    int32_t id() const { return h_; }
-    rix::Image& image() const { return *rix::findImage(h_); }
-    uint32_t& at(int x, int y) const { return image().row(y)[x]; }
-
-private:
-    int32_t h_;
-};
+using codec_test::OwnedImage;
 
 template <class F>
-void fill(const Handle& h, F f)
+void fill(const OwnedImage& h, F f)
 {
     rix::Image& im = h.image();
     for (int y = 0; y < im.height(); ++y)
@@ -55,13 +39,13 @@ void fill(const Handle& h, F f)
             im.row(y)[x] = static_cast<uint32_t>(f(x, y));
 }
 
-void fillRandom(const Handle& h, unsigned seed)
+void fillRandom(const OwnedImage& h, unsigned seed)
 {
     std::mt19937 rng(seed);
     fill(h, [&](int, int) { return kBlack | (rng() & 0xffffffu); });
 }
 
-std::vector<uint32_t> pixelsOf(const Handle& h)
+std::vector<uint32_t> pixelsOf(const OwnedImage& h)
 {
     const rix::Image& im = h.image();
     return { im.data(), im.data() + std::size_t(im.width()) * im.height() };
@@ -120,7 +104,7 @@ Traced trace(const ProjectionRecord& s, const ProjectionRecord& d, double x, dou
 }
 
 // Nearest sampling of the traced point: black off the image.
-uint32_t referencePixel(const Handle& src, const Traced& t, double& margin)
+uint32_t referencePixel(const OwnedImage& src, const Traced& t, double& margin)
 {
     const rix::Image& im = src.image();
     margin = t.margin;
@@ -145,7 +129,7 @@ class DeformPairs : public ::testing::TestWithParam<std::tuple<int, int>> {};
 TEST_P(DeformPairs, MatchesPlainReference)
 {
     const auto [srcProj, dstProj] = GetParam();
-    Handle src(97, 83), dst(64, 48);
+    OwnedImage src(97, 83), dst(64, 48);
     fillRandom(src, 7);
     int boundary = 0, total = 0;
     for (const View& view : kViews) {
@@ -234,7 +218,7 @@ TEST(DeformGeometry, FastMappingWithinHundredthPixel)
 // Converting A to B and back restores a smooth picture inside the circle.
 TEST(DeformRoundTrip, RestoresSmoothImage)
 {
-    Handle a(161, 161), b(161, 161), back(161, 161);
+    OwnedImage a(161, 161), b(161, 161), back(161, 161);
     fill(a, [](int x, int y) {
         const auto c = uint32_t(127.5 + 100 * std::sin(x * 0.07) * std::cos(y * 0.05));
         return kBlack | c << 16 | (255 - c) << 8 | uint32_t(x + y) / 2;
@@ -269,7 +253,7 @@ public:
 // Same bits for any number of threads and for every instruction-set build.
 TEST(DeformDeterminism, SameForThreadCountsAndKernelBuilds)
 {
-    Handle src(300, 260), dst(211, 173);
+    OwnedImage src(300, 260), dst(211, 173);
     fillRandom(src, 11);
     const ProjectionRecord s = record(150, 131, 125, 2, 25, -15, 40);
     ThreadCountGuard guard;
@@ -303,7 +287,7 @@ TEST(DeformDeterminism, SameForThreadCountsAndKernelBuilds)
 // including edges, points just off the image, NaN and huge values.
 TEST(DeformDeterminism, SamplingKernelsMatchReference)
 {
-    Handle src(37, 29);
+    OwnedImage src(37, 29);
     fillRandom(src, 3);
     const rix::SourcePixels pixels { src.image().data(), 37, 29 };
     std::mt19937 rng(5);
@@ -365,7 +349,7 @@ TEST(DeformSampling, KernelsMatchPlainInterpolation)
 {
     std::mt19937 rng(9);
     for (const auto& [w, h] : { std::pair{ 1, 5 }, std::pair{ 2, 3 }, std::pair{ 37, 29 } }) {
-        Handle src(w, h);
+        OwnedImage src(w, h);
         fillRandom(src, unsigned(w));
         const rix::SourcePixels pixels { src.image().data(), w, h };
         std::uniform_real_distribution<float> ux(0.0f, float(w)), uy(0.0f, float(h));
@@ -393,12 +377,12 @@ TEST(DeformMemory, FreedLargeBufferIsReused)
 {
     const uint32_t* first = nullptr;
     {
-        Handle a(1500, 1000);
+        OwnedImage a(1500, 1000);
         first = a.image().data();
     }
-    Handle b(1500, 990);
+    OwnedImage b(1500, 990);
     EXPECT_EQ(b.image().data(), first);
-    Handle c(1500, 1000);
+    OwnedImage c(1500, 1000);
     EXPECT_NE(c.image().data(), first);
     c.at(1499, 999) = 1;
     b.at(1499, 989) = 2;
@@ -408,7 +392,7 @@ TEST(DeformMemory, FreedLargeBufferIsReused)
 // outside the destination circle or behind the source hemisphere is black.
 TEST(DeformSampling, ConstantStaysConstantAndUnseenIsBlack)
 {
-    Handle src(120, 100), dst(90, 90);
+    OwnedImage src(120, 100), dst(90, 90);
     fill(src, [](int, int) { return 0xff7f3a99u; });
     // Looking 70 degrees sideways: part of the orthographic view lies behind.
     const ProjectionRecord s = record(60, 50, 45, 1, 70, 0);
@@ -435,7 +419,7 @@ TEST(DeformSampling, ConstantStaysConstantAndUnseenIsBlack)
 // Records that describe no circle give black, never a crash; bad codes fail.
 TEST(DeformSampling, DegenerateRecords)
 {
-    Handle src(40, 40), dst(30, 20);
+    OwnedImage src(40, 40), dst(30, 20);
     fill(src, [](int, int) { return 0xffffffffu; });
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     const ProjectionRecord good = record(20, 20, 18, 2);

@@ -16,7 +16,7 @@
 
 namespace fs = std::filesystem;
 using codec_test::readBytes;
-using codec_test::TempFolder;
+using karwen::test::ScratchFolder;
 using codec_test::writeBytes;
 using test_support::NobodyFolder;
 
@@ -49,19 +49,20 @@ std::size_t entryCount(const fs::path& folder)
 class ImageSave : public ::testing::TestWithParam<std::string> {
 protected:
     std::string name(const std::string& stem) const { return stem + "." + GetParam(); }
-    // Saves a new kNewWidth x kNewHeight image at path in the format under
-    // test: "" when saved, else why not.
-    std::string save(const fs::path& path) const
+    // Saves image `given`, or else a new kNewWidth x kNewHeight one, at path
+    // in the format under test: "" when saved, else why not.
+    std::string save(const fs::path& path, int32_t given = 0) const
     {
-        const int32_t h = RixCreate(kNewWidth, kNewHeight);
+        const int32_t h = given ? given : RixCreate(kNewWidth, kNewHeight);
         int32_t quality = 75;
         const int32_t ok = GetParam() == "jpg" ? RixSaveJPG(h, path.c_str(), &quality) : RixSaveBMP(h, path.c_str());
         const std::string message = ok ? "" : RixLastError();
-        RixDestroy(h);
+        if (!given)
+            RixDestroy(h);
         return ok || !message.empty() ? message : "failed without a message";
     }
 
-    TempFolder folder_{"save"};
+    ScratchFolder folder_;
 };
 
 TEST_P(ImageSave, LinksLeadToTheFileTheyNameAndStayLinks)
@@ -105,7 +106,7 @@ TEST_P(ImageSave, ReplacedFileKeepsModeAndOwner)
         EXPECT_EQ(info.st_uid, root ? 4321u : ::geteuid());
         EXPECT_EQ(info.st_gid, root ? 4322u : ::getegid());
     }
-    EXPECT_EQ(folder_.entryCount(), 1u);
+    EXPECT_EQ(entryCount(folder_.path()), 1u);
 }
 
 // Without any write bit a file is read-only for root as well.
@@ -121,7 +122,7 @@ TEST_P(ImageSave, ReadOnlyFileIsRefusedAndKept)
         ASSERT_EQ(::chmod(file.c_str(), 0600), 0);
         EXPECT_EQ(readBytes(file), kOldBytes);
     }
-    EXPECT_EQ(folder_.entryCount(), 1u);
+    EXPECT_EQ(entryCount(folder_.path()), 1u);
 }
 
 // Failures named in plain words, once prefixed with the function's name.
@@ -129,24 +130,29 @@ TEST_P(ImageSave, FailuresSayWhatIsWrong)
 {
     const std::string root = folder_.path().string();
     fs::create_directory(folder_.path() / name("taken"));
+    writeBytes(folder_.file(name("taken") + "/keep"), kOldBytes);
     fs::create_symlink(name("loop"), folder_.path() / name("loop"));
     struct Case {
         std::string path, says;
+        int32_t handle = 0;
     };
     const Case cases[] = {
         {root + "/no/such/" + name("photo"), "the folder '" + root + "/no/such' does not exist"},
         {root + "/" + name("taken"), "'" + root + "/" + name("taken") + "' is a folder"},
         {root + "/" + name("loop"), "go round in a circle"},
         {root + "/", "is not a file name"},
+        {"", "no file name"},
+        {root + "/" + name("photo"), "invalid handle 987654", 987654},
     };
     const std::string function = GetParam() == "jpg" ? "RixSaveJPG: " : "RixSaveBMP: ";
     for (const Case& c : cases) {
-        const std::string message = save(c.path);
+        const std::string message = save(c.path, c.handle);
         EXPECT_EQ(message.rfind(function, 0), 0u) << message;
         EXPECT_EQ(message.find(function, 1), std::string::npos) << message;
         EXPECT_NE(message.find(c.says), std::string::npos) << message;
     }
-    EXPECT_EQ(folder_.entryCount(), 2u) << "no temporary file left";
+    EXPECT_EQ(readBytes(folder_.file(name("taken") + "/keep")), kOldBytes) << "the folder in the way is kept";
+    EXPECT_EQ(entryCount(folder_.path()), 2u) << "no temporary file left";
 }
 
 // Permissions seen by a user whom they bind: nobody, in folders of its own or

@@ -1,7 +1,6 @@
 // RixStretchBlt against a plain per-pixel reference and against the views'
 // image <-> view mapping.
-#include "image_store.h"
-#include "rix.h"
+#include "codec_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -16,32 +15,18 @@ namespace {
 constexpr uint32_t kUntouched = 0x12345678u;
 
 // An image whose every pixel tells its own position.
-class TestImage {
+class TestImage : public codec_test::OwnedImage {
 public:
     TestImage(int32_t w, int32_t h)
-        : handle_(RixCreate(w, h))
-        , w_(w)
-        , h_(h)
+        : OwnedImage(w, h)
     {
-        rix::Image* image = rix::findImage(handle_);
-        if (!image)
-            return;
         for (int32_t y = 0; y < h; ++y)
             for (int32_t x = 0; x < w; ++x)
-                image->row(y)[x] = pixelAt(x, y);
+                at(x, y) = pixelAt(x, y);
     }
-    ~TestImage() { RixDestroy(handle_); }
-    TestImage(const TestImage&) = delete;
-    TestImage& operator=(const TestImage&) = delete;
-
     static uint32_t pixelAt(int64_t x, int64_t y) { return 0xff000000u | uint32_t(y << 12 | x); }
-    int32_t handle() const { return handle_; }
-    int32_t width() const { return w_; }
-    int32_t height() const { return h_; }
-
-private:
-    int32_t handle_;
-    int32_t w_, h_;
+    int32_t width() const { return image().width(); }
+    int32_t height() const { return image().height(); }
 };
 
 // A canvas with padding at the end of each row, filled with a marker.
@@ -85,7 +70,7 @@ void expectMatchesReference(const TestImage& image, int32_t canvasW, int32_t can
 {
     TestCanvas target(canvasW, canvasH);
     const std::vector<uint32_t> expected = reference(image, target, b);
-    ASSERT_EQ(RixStretchBlt(image.handle(), b.sx, b.sy, b.sw, b.sh, &target.canvas, b.dx, b.dy, b.dw, b.dh), 1)
+    ASSERT_EQ(RixStretchBlt(image.id(), b.sx, b.sy, b.sw, b.sh, &target.canvas, b.dx, b.dy, b.dw, b.dh), 1)
         << RixLastError();
     ASSERT_EQ(target.pixels, expected) << "image " << image.width() << "x" << image.height() << " canvas "
                                        << canvasW << "x" << canvasH << " src " << b.sx << "," << b.sy << " "
@@ -110,7 +95,7 @@ TEST_P(StretchBltView, EachCanvasPixelShowsTheImagePixelUnderItsCentre)
     const auto sw = int32_t(std::nearbyint(c.pictureW / c.scale));
     const auto sh = int32_t(std::nearbyint(c.pictureH / c.scale));
     TestCanvas target(c.pictureW, c.pictureH);
-    ASSERT_EQ(RixStretchBlt(image.handle(), c.viewX0, c.viewY0, sw, sh, &target.canvas, 0, 0, c.pictureW, c.pictureH),
+    ASSERT_EQ(RixStretchBlt(image.id(), c.viewX0, c.viewY0, sw, sh, &target.canvas, 0, 0, c.pictureW, c.pictureH),
               1);
     ASSERT_EQ(target.pixels, reference(image, target, {c.viewX0, c.viewY0, sw, sh, 0, 0, c.pictureW, c.pictureH}));
 
@@ -177,7 +162,7 @@ TEST(StretchBlt, EmptyRectanglesAndOffCanvasDrawNothing)
         {0, 0, 16, 16, 8, 0, 8, 8},  {0, 0, 16, 16, -8, -8, 8, 8}};
     for (const Blit& b : cases) {
         TestCanvas target(8, 8);
-        EXPECT_EQ(RixStretchBlt(image.handle(), b.sx, b.sy, b.sw, b.sh, &target.canvas, b.dx, b.dy, b.dw, b.dh), 1);
+        EXPECT_EQ(RixStretchBlt(image.id(), b.sx, b.sy, b.sw, b.sh, &target.canvas, b.dx, b.dy, b.dw, b.dh), 1);
         EXPECT_EQ(target.pixels, std::vector<uint32_t>(target.pixels.size(), kUntouched));
     }
 }
@@ -190,14 +175,14 @@ TEST(StretchBlt, ExtremeCoordinatesDoNotOverflow)
     // pixels wide that stretches the image: all of them lie in image column 3
     // and image row 0 (the rectangle's bottom).
     const int32_t big = INT32_MAX;
-    ASSERT_EQ(RixStretchBlt(image.handle(), 0, 0, 4, 4, &target.canvas, 16 - big, 16 - big, big, big), 1);
+    ASSERT_EQ(RixStretchBlt(image.id(), 0, 0, 4, 4, &target.canvas, 16 - big, 16 - big, big, big), 1);
     for (int32_t y = 0; y < 16; ++y)
         for (int32_t x = 0; x < 16; ++x)
             ASSERT_EQ(target.at(x, y), TestImage::pixelAt(3, 0));
 
     TestCanvas other(16, 16);
-    EXPECT_EQ(RixStretchBlt(image.handle(), INT32_MIN, INT32_MIN, big, big, &other.canvas, INT32_MIN, INT32_MIN, big, big), 1);
-    EXPECT_EQ(RixStretchBlt(image.handle(), INT32_MAX, INT32_MAX, big, big, &other.canvas, 0, 0, big, big), 1);
+    EXPECT_EQ(RixStretchBlt(image.id(), INT32_MIN, INT32_MIN, big, big, &other.canvas, INT32_MIN, INT32_MIN, big, big), 1);
+    EXPECT_EQ(RixStretchBlt(image.id(), INT32_MAX, INT32_MAX, big, big, &other.canvas, 0, 0, big, big), 1);
     EXPECT_EQ(other.pixels, std::vector<uint32_t>(other.pixels.size(), kUntouched));
 }
 
@@ -207,14 +192,14 @@ TEST(StretchBlt, RefusesBadHandleAndCanvas)
     TestCanvas target(8, 8);
     EXPECT_EQ(RixStretchBlt(0, 0, 0, 8, 8, &target.canvas, 0, 0, 8, 8), 0);
     EXPECT_EQ(RixStretchBlt(987654, 0, 0, 8, 8, &target.canvas, 0, 0, 8, 8), 0);
-    EXPECT_EQ(RixStretchBlt(image.handle(), 0, 0, 8, 8, nullptr, 0, 0, 8, 8), 0);
+    EXPECT_EQ(RixStretchBlt(image.id(), 0, 0, 8, 8, nullptr, 0, 0, 8, 8), 0);
     RixCanvas narrow = target.canvas;
     narrow.bytesPerLine = 8;
-    EXPECT_EQ(RixStretchBlt(image.handle(), 0, 0, 8, 8, &narrow, 0, 0, 8, 8), 0);
+    EXPECT_EQ(RixStretchBlt(image.id(), 0, 0, 8, 8, &narrow, 0, 0, 8, 8), 0);
     RixCanvas misaligned = target.canvas;
     misaligned.bits += 1;
     misaligned.width = 7;
-    EXPECT_EQ(RixStretchBlt(image.handle(), 0, 0, 8, 8, &misaligned, 0, 0, 8, 8), 0);
+    EXPECT_EQ(RixStretchBlt(image.id(), 0, 0, 8, 8, &misaligned, 0, 0, 8, 8), 0);
     EXPECT_STRNE(RixLastError(), "");
     EXPECT_EQ(target.pixels, std::vector<uint32_t>(target.pixels.size(), kUntouched));
 }

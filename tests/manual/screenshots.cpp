@@ -22,14 +22,6 @@ using namespace karwen;
 
 namespace {
 
-void paintStroke(test::AreaApp& app, QPoint from, QPoint step, int steps)
-{
-    QTest::mousePress(app.pct(), Qt::LeftButton, {}, from);
-    for (int i = 1; i <= steps; ++i)
-        QTest::mouseMove(app.pct(), from + i * step);
-    QTest::mouseRelease(app.pct(), Qt::LeftButton, {}, from + steps * step);
-}
-
 bool shoot(QWidget* widget, const QDir& folder, const QString& name)
 {
     QApplication::processEvents();
@@ -74,9 +66,9 @@ int main(int argc, char* argv[])
         panel.optDot(style)->click();
         panel.optBrush(style)->click();
         panel.optRgn(1)->click();
-        paintStroke(app, test::AreaApp::at(1) + QPoint(-30 + 20 * style, -20), {3, 2}, 15);
+        app.stroke(test::AreaApp::at(1) + QPoint(-30 + 20 * style, -20), {3, 2}, 15);
         panel.optRgn(2)->click();
-        paintStroke(app, test::AreaApp::at(893 + 1 + 25 * style), {2, -2}, 10);
+        app.stroke(test::AreaApp::at(893 + 1 + 25 * style), {2, -2}, 10);
         ok = shoot(app.dst(), folder, QStringLiteral("area_dots_style%1").arg(style)) && ok;
     }
     QTest::mouseMove(app.pct(), test::AreaApp::at(1));

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <cmath>
 
@@ -58,6 +59,15 @@ public:
     [[nodiscard]] views::DstView* dst() { return app.windows().dstIfLoaded(); }
     [[nodiscard]] views::PictureArea* pct() { return dst()->picture(); }
     [[nodiscard]] QString labelText(int k) { return panel().lblcs(k)->text(); }
+
+    // Drags with `button` from `from` in `steps` moves of `step` each.
+    void stroke(QPoint from, QPoint step, int steps, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mousePress(pct(), button, {}, from);
+        for (int i = 1; i <= steps; ++i)
+            QTest::mouseMove(pct(), from + i * step);
+        QTest::mouseRelease(pct(), button, {}, from + steps * step);
+    }
 
     // The picture point nearest dot n.
     [[nodiscard]] static QPoint at(int n)

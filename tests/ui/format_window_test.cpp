@@ -26,6 +26,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 using namespace karwen;
@@ -65,16 +66,10 @@ struct Stored {
     int32_t dstW, dstH;
 
     static Stored now() { return {SrcPrm, DstPrm, RefX, RefY, DstW, DstH}; }
-    bool operator==(const Stored& o) const
-    {
-        const auto same = [](const ProjectionRecord& a, const ProjectionRecord& b) {
-            return a.Cx == b.Cx && a.Cy == b.Cy && a.R == b.R && a.Alpha == b.Alpha
-                && a.Beta == b.Beta && a.Rot == b.Rot && a.Proj == b.Proj;
-        };
-        return same(src, o.src) && same(dst, o.dst) && refX == o.refX && refY == o.refY
-            && dstW == o.dstW && dstH == o.dstH;
-    }
+    // Bit for bit: the records and numbers hold no padding.
+    bool operator==(const Stored& o) const { return std::memcmp(this, &o, sizeof o) == 0; }
 };
+static_assert(sizeof(Stored) == 2 * sizeof(ProjectionRecord) + 4 * 4);
 
 void fill(int32_t handle, uint32_t colour)
 {

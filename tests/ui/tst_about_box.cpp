@@ -19,86 +19,81 @@ QImage shown(const AboutBox& box) { return box.imgTitle()->pixmap().toImage(); }
 class TestAboutBox : public QObject {
     Q_OBJECT
 private slots:
-    void textsAndFonts();
-    void framesAreDistinctAndLoop();
-    void ticksRunThroughTheFramesInOrder();
-    void timerDrivesTheAnimation();
-    void centredAndClosedByOk();
+    void textsAndFonts()
+    {
+        AboutBox box;
+        QCOMPARE(box.windowTitle(), QStringLiteral("KARWEN"));
+        QCOMPARE(AboutBox::versionLine(), QStringLiteral("KARWEN ver.0.7"));
+        const auto* title = box.findChild<QLabel*>(QStringLiteral("lbl(0)"));
+        QVERIFY(title);
+        QCOMPARE(title->text(), QStringLiteral("KARWEN ver.0.7"));
+        for (const char* name : {"lbl(0)", "lblDescription", "Label1"}) {
+            const auto* label = box.findChild<QLabel*>(QString::fromLatin1(name));
+            QVERIFY2(label, name);
+            QVERIFY(!label->text().isEmpty());
+            QCOMPARE(label->font().family(), QStringLiteral("Arial Black"));
+            // Where that face is missing, the stand-in is still a heavy one.
+            QCOMPARE(label->font().weight(), QFont::Black);
+        }
+    }
+
+    void framesAreDistinctAndLoop()
+    {
+        AboutBox box;
+        for (int i = 0; i < karwen::ui::kAboutFrames; ++i) {
+            QVERIFY(!box.img(i).isNull());
+            QCOMPARE(box.img(i).size(), box.img(0).size());
+            for (int j = 0; j < i; ++j)
+                QVERIFY2(box.img(i).toImage() != box.img(j).toImage(),
+                         qPrintable(QStringLiteral("%1 %2").arg(i).arg(j)));
+        }
+        // Drawing one more frame would give the first again.
+        QCOMPARE(karwen::ui::aboutFrame(8, 96).toImage(), box.img(0).toImage());
+    }
+
+    void ticksRunThroughTheFramesInOrder()
+    {
+        AboutBox box;
+        QCOMPARE(box.FrameNo(), 0);
+        QCOMPARE(shown(box), box.img(0).toImage());
+        const QList<int> expected{1, 2, 3, 4, 5, 6, 7, 0, 1};
+        QList<int> seen;
+        for (int tick = 0; tick < expected.size(); ++tick) {
+            box.tmr_Timer();
+            seen << box.FrameNo();
+            QCOMPARE(shown(box), box.img(box.FrameNo()).toImage());
+        }
+        QCOMPARE(seen, expected);
+
+        // A new box starts again at the first frame.
+        AboutBox again;
+        QCOMPARE(again.FrameNo(), 0);
+    }
+
+    void timerDrivesTheAnimation()
+    {
+        AboutBox box;
+        QCOMPARE(box.tmr().interval(), 200);
+        QVERIFY(box.tmr().isActive());
+        QSignalSpy ticks(&box.tmr(), &QTimer::timeout);
+        QVERIFY(ticks.wait(5000));
+        QVERIFY(box.FrameNo() >= 1);
+    }
+
+    void centredAndClosedByOk()
+    {
+        AboutBox box;
+        const QRect screen = box.screen()->geometry();
+        QCOMPARE(box.x(), screen.x() + (screen.width() - box.frameGeometry().width()) / 2);
+        QCOMPARE(box.y(), screen.y() + (screen.height() - box.frameGeometry().height()) / 2);
+
+        QTimer::singleShot(0, &box, [&box] {
+            box.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        });
+        QCOMPARE(box.exec(), int(QDialog::Accepted));
+        QVERIFY(!box.isVisible());
+    }
 };
-
-void TestAboutBox::textsAndFonts()
-{
-    AboutBox box;
-    QCOMPARE(box.windowTitle(), QStringLiteral("KARWEN"));
-    QCOMPARE(AboutBox::versionLine(), QStringLiteral("KARWEN ver.0.7"));
-    const auto* title = box.findChild<QLabel*>(QStringLiteral("lbl(0)"));
-    QVERIFY(title);
-    QCOMPARE(title->text(), QStringLiteral("KARWEN ver.0.7"));
-    for (const char* name : {"lbl(0)", "lblDescription", "Label1"}) {
-        const auto* label = box.findChild<QLabel*>(QString::fromLatin1(name));
-        QVERIFY2(label, name);
-        QVERIFY(!label->text().isEmpty());
-        QCOMPARE(label->font().family(), QStringLiteral("Arial Black"));
-        // Where that face is missing, the stand-in is still a heavy one.
-        QCOMPARE(label->font().weight(), QFont::Black);
-    }
-}
-
-void TestAboutBox::framesAreDistinctAndLoop()
-{
-    AboutBox box;
-    for (int i = 0; i < karwen::ui::kAboutFrames; ++i) {
-        QVERIFY(!box.img(i).isNull());
-        QCOMPARE(box.img(i).size(), box.img(0).size());
-        for (int j = 0; j < i; ++j)
-            QVERIFY2(box.img(i).toImage() != box.img(j).toImage(), qPrintable(QStringLiteral("%1 %2").arg(i).arg(j)));
-    }
-    // Drawing one more frame would give the first again.
-    QCOMPARE(karwen::ui::aboutFrame(8, 96).toImage(), box.img(0).toImage());
-}
-
-void TestAboutBox::ticksRunThroughTheFramesInOrder()
-{
-    AboutBox box;
-    QCOMPARE(box.FrameNo(), 0);
-    QCOMPARE(shown(box), box.img(0).toImage());
-    const QList<int> expected{1, 2, 3, 4, 5, 6, 7, 0, 1};
-    QList<int> seen;
-    for (int tick = 0; tick < expected.size(); ++tick) {
-        box.tmr_Timer();
-        seen << box.FrameNo();
-        QCOMPARE(shown(box), box.img(box.FrameNo()).toImage());
-    }
-    QCOMPARE(seen, expected);
-
-    // A new box starts again at the first frame.
-    AboutBox again;
-    QCOMPARE(again.FrameNo(), 0);
-}
-
-void TestAboutBox::timerDrivesTheAnimation()
-{
-    AboutBox box;
-    QCOMPARE(box.tmr().interval(), 200);
-    QVERIFY(box.tmr().isActive());
-    QSignalSpy ticks(&box.tmr(), &QTimer::timeout);
-    QVERIFY(ticks.wait(5000));
-    QVERIFY(box.FrameNo() >= 1);
-}
-
-void TestAboutBox::centredAndClosedByOk()
-{
-    AboutBox box;
-    const QRect screen = box.screen()->geometry();
-    QCOMPARE(box.x(), screen.x() + (screen.width() - box.frameGeometry().width()) / 2);
-    QCOMPARE(box.y(), screen.y() + (screen.height() - box.frameGeometry().height()) / 2);
-
-    QTimer::singleShot(0, &box, [&box] {
-        box.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
-    });
-    QCOMPARE(box.exec(), int(QDialog::Accepted));
-    QVERIFY(!box.isVisible());
-}
 
 QTEST_MAIN(TestAboutBox)
 #include "tst_about_box.moc"

@@ -35,287 +35,275 @@ QString bmpToJpeg(const QString& bmp, const QString& jpeg)
 class TestImageCommands : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void openBmpThenJpegOfSameSize();
-    void cancelChangesNothing();
-    void unreadableFileKeepsTheOpenImage();
-    void resultStandsBesideTheSourceWhenThereIsRoom();
-    void saveAsBmpAndJpg();
-    void overwriteQuestion();
-    void openDialogListsAnyCase();
-    void dialogsJudgeFilesByNameOnly();
-    void failedSaveIsNotTheNextStartFolder();
-    void realPhotoRadiusDrag_data();
-    void realPhotoRadiusDrag();
+    void init()
+    {
+        QVERIFY(dir_.isValid());
+        disc_ = test::writeDiscImage(dir_, QStringLiteral("a.bmp"), {256, 256});
+        QVERIFY(!disc_.isEmpty());
+    }
+
+    void openBmpThenJpegOfSameSize()
+    {
+        const QString bmp = test::writeDiscImage(dir_, QStringLiteral("disc.BMP"));
+        const QString jpg = bmpToJpeg(bmp, dir_.filePath(QStringLiteral("disc.Jpg")));
+        const QString small = test::writeDiscImage(dir_, QStringLiteral("small.bmp"), {320, 240});
+        AreaApp app;
+
+        QVERIFY(app.open(bmp));
+        QCOMPARE(app.dialogs.requests.back().filters, QStringList({QStringLiteral("画像ファイル (*.bmp *.jpg)")}));
+        QVERIFY(isImage(hSrc));
+        QCOMPARE(SrcW, 640);
+        QCOMPARE(SrcH, 480);
+        QCOMPARE(SrcPrm.Proj, kEquidistant);
+        QVERIFY(qAbs(SrcPrm.Cx - 320) < 3 && qAbs(SrcPrm.Cy - 240) < 3);
+        QVERIFY(SrcPrm.R > 150 && SrcPrm.R < 250);
+        views::SrcView* src = app.app.windows().srcIfLoaded();
+        QVERIFY(src);
+        QCOMPARE(src->windowTitle(), QStringLiteral("disc.BMP - Source(50%)"));
+        QCOMPARE(app.dst()->windowTitle(), QStringLiteral("New - Destination(100%)"));
+        QCOMPARE(RixWidth(hDst), 512);
+        for (const char* name : {"mnuFileClose", "mnuFileSave", "mnuFileLoadArea", "mnuFileSaveArea"})
+            QVERIFY2(app.app.frmMain().item(QLatin1String(name))->isEnabled(), name);
+        QVERIFY(app.app.windows().formatIfLoaded()->isEnabled());
+        // The destination shows the converted disc: its centre is bright.
+        QVERIFY(qBlue(app.dst()->canvas().pixel(256, 256)) > 150);
+
+        // Same size: the source parameters stay as they were.
+        SrcPrm.Cx = 111;
+        SrcPrm.Rot = 12;
+        QVERIFY(app.open(jpg));
+        QCOMPARE(SrcPrm.Cx, 111.0);
+        QCOMPARE(SrcPrm.Rot, 12.0);
+        QCOMPARE(app.app.windows().srcIfLoaded()->windowTitle(), QStringLiteral("disc.Jpg - Source(50%)"));
+
+        // Another size: detected anew.
+        QVERIFY(app.open(small));
+        QCOMPARE(SrcW, 320);
+        QVERIFY(qAbs(SrcPrm.Cx - 160) < 3);
+        QCOMPARE(SrcPrm.Rot, 0.0);
+        QCOMPARE(app.app.windows().srcIfLoaded()->viewScale(), 1.0f);
+    }
+
+    void cancelChangesNothing()
+    {
+        AreaApp app;
+        QVERIFY(app.open(disc_));
+        const int32_t before = hSrc;
+        views::SrcView* src = app.app.windows().srcIfLoaded();
+        app.dialogs.files = {std::nullopt, std::nullopt};
+        app.menu("mnuFileOpen");
+        QCOMPARE(hSrc, before);
+        QCOMPARE(app.app.windows().srcIfLoaded(), src);
+        app.menu("mnuFileSave");
+        QVERIFY(DstFile.empty());
+        QVERIFY(app.dst()->windowTitle().startsWith(QStringLiteral("New - Destination(")));
+    }
+
+    void unreadableFileKeepsTheOpenImage()
+    {
+        const QString png = dir_.filePath(QStringLiteral("a.png"));
+        QVERIFY(QFile::copy(disc_, png));
+        const QString broken = dir_.filePath(QStringLiteral("broken.jpg"));
+        QVERIFY(test::writeFile(broken, "not a jpeg"));
+        AreaApp app;
+        QVERIFY(app.open(disc_));
+        const int32_t source = hSrc;
+        const int32_t result = hDst;
+        for (const QString& bad : {png, broken}) {
+            app.dialogs.files = {bad};
+            app.menu("mnuFileOpen");
+            QCOMPARE(hSrc, source);
+            QCOMPARE(hDst, result);
+            QCOMPARE(QString::fromStdString(SrcFile), disc_);
+            QVERIFY(app.app.windows().srcIfLoaded());
+            QVERIFY(app.app.frmMain().item(QStringLiteral("mnuFileClose"))->isEnabled());
+        }
+        // In the user's words, the library's own on a second line.
+        QCOMPARE(app.dialogs.messages.size(), 2);
+        QCOMPARE(app.dialogs.messages[0],
+                 QStringLiteral("Cannot open \"%1\": only BMP and JPEG pictures (.bmp, .jpg) can be opened.").arg(png));
+        QVERIFY(app.dialogs.messages[1].startsWith(
+            QStringLiteral("Cannot open \"%1\": the file is cut short or is not a JPEG picture.\nRixLoadJPG")
+                .arg(broken)));
+    }
+
+    void resultStandsBesideTheSourceWhenThereIsRoom()
+    {
+        AreaApp app;
+        const int mdiWidth = app.app.frmMain().mdiArea()->viewport()->width();
+        for (const int32_t width : {256, 2048}) {
+            DstW = width;
+            DstH = 256;
+            QVERIFY(app.open(disc_));
+            const QRect source = app.app.windows().srcIfLoaded()->outerWindow()->geometry();
+            const QRect result = app.dst()->outerWindow()->geometry();
+            if (source.right() + 1 + width + 40 <= mdiWidth) {
+                QCOMPARE(result.topLeft(), QPoint(source.right() + 1, 0));
+            } else {
+                QVERIFY(width == 2048);
+                QCOMPARE(result.topLeft(), source.topLeft() + QPoint(24, 24));
+            }
+            close_image();
+        }
+    }
+
+    void saveAsBmpAndJpg()
+    {
+        AreaApp app;
+        QVERIFY(app.open(disc_));
+        const QString out = dir_.filePath(QStringLiteral("out"));
+        app.dialogs.files = {out};
+        app.menu("mnuFileSave");
+        const ui::FileDialogRequest& request = app.dialogs.requests.back();
+        QCOMPARE(request.fileName, disc_); // unsaved: the source path is offered
+        QCOMPARE(request.filterIndex, 1);
+        QCOMPARE(request.defaultSuffix, QStringLiteral("jpg"));
+        QVERIFY(QFile::exists(out + QStringLiteral(".jpg")));
+        QCOMPARE(app.dst()->windowTitle(), out + QStringLiteral(".jpg - Destination"));
+
+        const QString asBmp = dir_.filePath(QStringLiteral("out.BMP"));
+        app.dialogs.files = {asBmp};
+        app.menu("mnuFileSave");
+        QCOMPARE(app.dialogs.requests.back().fileName, out + QStringLiteral(".jpg")); // the last saved path
+        const int32_t back = RixLoadBMP(asBmp.toUtf8().constData());
+        QCOMPARE(RixWidth(back), DstW);
+        (void)RixDestroy(back);
+
+        // Another extension or a folder that is not there: nothing written, the
+        // user is told, and the result keeps its last name.
+        const QString tif = dir_.filePath(QStringLiteral("out.tif"));
+        const QString nowhere = dir_.filePath(QStringLiteral("missing/out.jpg"));
+        app.dialogs.files = {tif, nowhere};
+        app.menu("mnuFileSave");
+        app.menu("mnuFileSave");
+        QVERIFY(!QFile::exists(tif));
+        QCOMPARE(app.dialogs.messages.size(), 2);
+        QCOMPARE(app.dialogs.messages[0],
+                 QStringLiteral("Cannot save \"%1\": only BMP and JPEG pictures (.bmp, .jpg) can be saved.").arg(tif));
+        QVERIFY(app.dialogs.messages[1].startsWith(
+            QStringLiteral("Cannot save \"%1\": the folder does not exist.\nRixSaveJPG").arg(nowhere)));
+        QCOMPARE(QString::fromStdString(DstFile), asBmp);
+        QCOMPARE(app.dst()->windowTitle(), asBmp + QStringLiteral(" - Destination"));
+    }
+
+    void overwriteQuestion()
+    {
+        const QString existing = dir_.filePath(QStringLiteral("old.bmp"));
+        QVERIFY(test::writeFile(existing, "keep"));
+        AreaApp app;
+        QVERIFY(app.open(disc_));
+        app.dialogs.files = {existing, existing};
+        app.dialogs.answers = {false, true};
+        app.menu("mnuFileSave");
+        QCOMPARE(app.dialogs.questions.size(), 1);
+        QVERIFY(DstFile.empty());
+        QCOMPARE(QFileInfo(existing).size(), qint64(4));
+        app.menu("mnuFileSave");
+        QCOMPARE(QString::fromStdString(DstFile), existing);
+        QVERIFY(QFileInfo(existing).size() > 512 * 512);
+    }
+
+    void openDialogListsAnyCase()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        for (const char* name : {"a.JPG", "b.Jpg", "c.BMP", "d.bmp", "e.png"}) {
+            QVERIFY(test::writeFile(dir.filePath(QLatin1String(name)), {}));
+        }
+        ui::FileDialogRequest request;
+        request.filters = ui::CommonDialog::qtFilters(QStringLiteral("画像ファイル (*.bmp;*.jpg)|*.bmp;*.jpg"));
+        request.fileName = dir.filePath(QStringLiteral("a.JPG"));
+        const std::unique_ptr<QFileDialog> dialog = ui::DialogSeam::makeFileDialog(nullptr, request);
+        auto* model = dialog->findChild<QFileSystemModel*>();
+        QVERIFY(model);
+        const QModelIndex folder = model->index(dir.path());
+        // Files that match no filter are hidden or greyed, depending on the style.
+        QTRY_VERIFY(model->rowCount(folder) >= 4);
+        QStringList shown;
+        for (int row = 0; row < model->rowCount(folder); ++row) {
+            const QModelIndex index = model->index(row, 0, folder);
+            if (index.flags() & Qt::ItemIsEnabled)
+                shown << model->fileName(index);
+        }
+        shown.sort();
+        QCOMPARE(shown, QStringList({"a.JPG", "b.Jpg", "c.BMP", "d.bmp"}));
+    }
+
+    // A file's content is never read to choose its icon or type: some files
+    // never answer a read, and the dialog would hang on them.
+    void dialogsJudgeFilesByNameOnly()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        // Names without an extension, as /proc/kmsg: only the content could tell.
+        const QString looksLikePng = dir.filePath(QStringLiteral("capture"));
+        const QString plainText = dir.filePath(QStringLiteral("notes"));
+        QVERIFY(test::writeFile(looksLikePng, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
+        QVERIFY(test::writeFile(plainText, "just words"));
+        const std::unique_ptr<QFileDialog> dialogs[] = {
+            ui::DialogSeam::makeFileDialog(nullptr, ui::FileDialogRequest{}),
+            ui::DialogSeam::makeFolderDialog(nullptr, QStringLiteral("Select Folder")),
+        };
+        for (const auto& dialog : dialogs) {
+            const QAbstractFileIconProvider* icons = dialog->iconProvider();
+            QVERIFY(icons);
+            QCOMPARE(icons->type(QFileInfo(looksLikePng)), icons->type(QFileInfo(plainText)));
+            QVERIFY(!icons->icon(QFileInfo(looksLikePng)).isNull());
+        }
+    }
+
+    // A save that failed in a folder is not where the next Open starts.
+    void failedSaveIsNotTheNextStartFolder()
+    {
+        AreaApp app;
+        QVERIFY(app.open(disc_));
+        app.dialogs.files = {dir_.filePath(QStringLiteral("missing/out.jpg"))};
+        app.menu("mnuFileSave");
+        QCOMPARE(app.dialogs.messages.size(), 1);
+        app.dialogs.files = {std::nullopt};
+        app.menu("mnuFileOpen");
+        QCOMPARE(app.dialogs.requests.back().fileName, disc_);
+    }
+
+    void realPhotoRadiusDrag_data()
+    {
+        QTest::addColumn<QString>("photo");
+        QTest::newRow("allsky_day") << QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg");
+        QTest::newRow("mixed_sunlit") << QStringLiteral(KARWEN_REAL_DATA_DIR "/mixed_sunlit_fce9.jpg");
+    }
+
+    // Opens a real photo through the whole flow and drags the radius once.
+    void realPhotoRadiusDrag()
+    {
+        QFETCH(QString, photo);
+        if (!QFile::exists(photo))
+            QSKIP("photo not present");
+        AreaApp app;
+        app.app.frmMain().show();
+        QVERIFY(app.open(photo));
+        views::SrcView* src = app.app.windows().srcIfLoaded();
+        QVERIFY(src);
+        const QPointF rim = views::mapToView(src->mapping(), {SrcPrm.Cx, SrcPrm.Cy - SrcPrm.R});
+        const QPoint from = rim.toPoint();
+        const QPoint to = from + QPoint(0, -6);
+        QWidget* pct = src->picture();
+        const double radiusBefore = SrcPrm.R;
+        QTest::mousePress(pct, Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, QPointF(to), pct->mapToGlobal(QPointF(to)), Qt::NoButton,
+                         Qt::LeftButton, {});
+        QCoreApplication::sendEvent(pct, &move);
+        QTest::mouseRelease(pct, Qt::LeftButton, {}, to);
+        QVERIFY(SrcPrm.R < radiusBefore);
+        // The parameters dialog shows the new radius.
+        auto* radius = app.app.windows().formatIfLoaded()->findChild<QLineEdit*>(QStringLiteral("txtR(0)"));
+        QVERIFY(radius);
+        QCOMPARE(radius->text(), QString::number(SrcPrm.R, 'f', 2));
+    }
 
 private:
     QTemporaryDir dir_;
     QString disc_; // 256 x 256
 };
-
-void TestImageCommands::init()
-{
-    QVERIFY(dir_.isValid());
-    disc_ = test::writeDiscImage(dir_, QStringLiteral("a.bmp"), {256, 256});
-    QVERIFY(!disc_.isEmpty());
-}
-
-void TestImageCommands::openBmpThenJpegOfSameSize()
-{
-    const QString bmp = test::writeDiscImage(dir_, QStringLiteral("disc.BMP"));
-    const QString jpg = bmpToJpeg(bmp, dir_.filePath(QStringLiteral("disc.Jpg")));
-    const QString small = test::writeDiscImage(dir_, QStringLiteral("small.bmp"), {320, 240});
-    AreaApp app;
-
-    QVERIFY(app.open(bmp));
-    QCOMPARE(app.dialogs.requests.back().filters, QStringList({QStringLiteral("画像ファイル (*.bmp *.jpg)")}));
-    QVERIFY(isImage(hSrc));
-    QCOMPARE(SrcW, 640);
-    QCOMPARE(SrcH, 480);
-    QCOMPARE(SrcPrm.Proj, kEquidistant);
-    QVERIFY(qAbs(SrcPrm.Cx - 320) < 3 && qAbs(SrcPrm.Cy - 240) < 3);
-    QVERIFY(SrcPrm.R > 150 && SrcPrm.R < 250);
-    views::SrcView* src = app.app.windows().srcIfLoaded();
-    QVERIFY(src);
-    QCOMPARE(src->windowTitle(), QStringLiteral("disc.BMP - Source(50%)"));
-    QCOMPARE(app.dst()->windowTitle(), QStringLiteral("New - Destination(100%)"));
-    QCOMPARE(RixWidth(hDst), 512);
-    for (const char* name : {"mnuFileClose", "mnuFileSave", "mnuFileLoadArea", "mnuFileSaveArea"})
-        QVERIFY2(app.app.frmMain().item(QLatin1String(name))->isEnabled(), name);
-    QVERIFY(app.app.windows().formatIfLoaded()->isEnabled());
-    // The destination shows the converted disc: its centre is bright.
-    QVERIFY(qBlue(app.dst()->canvas().pixel(256, 256)) > 150);
-
-    // Same size: the source parameters stay as they were.
-    SrcPrm.Cx = 111;
-    SrcPrm.Rot = 12;
-    QVERIFY(app.open(jpg));
-    QCOMPARE(SrcPrm.Cx, 111.0);
-    QCOMPARE(SrcPrm.Rot, 12.0);
-    QCOMPARE(app.app.windows().srcIfLoaded()->windowTitle(), QStringLiteral("disc.Jpg - Source(50%)"));
-
-    // Another size: detected anew.
-    QVERIFY(app.open(small));
-    QCOMPARE(SrcW, 320);
-    QVERIFY(qAbs(SrcPrm.Cx - 160) < 3);
-    QCOMPARE(SrcPrm.Rot, 0.0);
-    QCOMPARE(app.app.windows().srcIfLoaded()->viewScale(), 1.0f);
-}
-
-void TestImageCommands::cancelChangesNothing()
-{
-    AreaApp app;
-    QVERIFY(app.open(disc_));
-    const int32_t before = hSrc;
-    views::SrcView* src = app.app.windows().srcIfLoaded();
-    app.dialogs.files = {std::nullopt, std::nullopt};
-    app.menu("mnuFileOpen");
-    QCOMPARE(hSrc, before);
-    QCOMPARE(app.app.windows().srcIfLoaded(), src);
-    app.menu("mnuFileSave");
-    QVERIFY(DstFile.empty());
-    QVERIFY(app.dst()->windowTitle().startsWith(QStringLiteral("New - Destination(")));
-}
-
-void TestImageCommands::unreadableFileKeepsTheOpenImage()
-{
-    const QString png = dir_.filePath(QStringLiteral("a.png"));
-    QVERIFY(QFile::copy(disc_, png));
-    const QString broken = dir_.filePath(QStringLiteral("broken.jpg"));
-    QVERIFY(test::writeFile(broken, "not a jpeg"));
-    AreaApp app;
-    QVERIFY(app.open(disc_));
-    const int32_t source = hSrc;
-    const int32_t result = hDst;
-    for (const QString& bad : {png, broken}) {
-        app.dialogs.files = {bad};
-        app.menu("mnuFileOpen");
-        QCOMPARE(hSrc, source);
-        QCOMPARE(hDst, result);
-        QCOMPARE(QString::fromStdString(SrcFile), disc_);
-        QVERIFY(app.app.windows().srcIfLoaded());
-        QVERIFY(app.app.frmMain().item(QStringLiteral("mnuFileClose"))->isEnabled());
-    }
-    // In the user's words, the library's own on a second line.
-    QCOMPARE(app.dialogs.messages.size(), 2);
-    QCOMPARE(app.dialogs.messages[0],
-             QStringLiteral("Cannot open \"%1\": only BMP and JPEG pictures (.bmp, .jpg) can be opened.").arg(png));
-    QVERIFY(app.dialogs.messages[1].startsWith(
-        QStringLiteral("Cannot open \"%1\": the file is cut short or is not a JPEG picture.\nRixLoadJPG").arg(broken)));
-}
-
-void TestImageCommands::resultStandsBesideTheSourceWhenThereIsRoom()
-{
-    AreaApp app;
-    const int mdiWidth = app.app.frmMain().mdiArea()->viewport()->width();
-    for (const int32_t width : {256, 2048}) {
-        DstW = width;
-        DstH = 256;
-        QVERIFY(app.open(disc_));
-        const QRect source = app.app.windows().srcIfLoaded()->outerWindow()->geometry();
-        const QRect result = app.dst()->outerWindow()->geometry();
-        if (source.right() + 1 + width + 40 <= mdiWidth) {
-            QCOMPARE(result.topLeft(), QPoint(source.right() + 1, 0));
-        } else {
-            QVERIFY(width == 2048);
-            QCOMPARE(result.topLeft(), source.topLeft() + QPoint(24, 24));
-        }
-        close_image();
-    }
-}
-
-void TestImageCommands::saveAsBmpAndJpg()
-{
-    AreaApp app;
-    QVERIFY(app.open(disc_));
-    const QString out = dir_.filePath(QStringLiteral("out"));
-    app.dialogs.files = {out};
-    app.menu("mnuFileSave");
-    const ui::FileDialogRequest& request = app.dialogs.requests.back();
-    QCOMPARE(request.fileName, disc_); // unsaved: the source path is offered
-    QCOMPARE(request.filterIndex, 1);
-    QCOMPARE(request.defaultSuffix, QStringLiteral("jpg"));
-    QVERIFY(QFile::exists(out + QStringLiteral(".jpg")));
-    QCOMPARE(app.dst()->windowTitle(), out + QStringLiteral(".jpg - Destination"));
-
-    const QString asBmp = dir_.filePath(QStringLiteral("out.BMP"));
-    app.dialogs.files = {asBmp};
-    app.menu("mnuFileSave");
-    QCOMPARE(app.dialogs.requests.back().fileName, out + QStringLiteral(".jpg")); // the last saved path
-    const int32_t back = RixLoadBMP(asBmp.toUtf8().constData());
-    QCOMPARE(RixWidth(back), DstW);
-    (void)RixDestroy(back);
-
-    // Another extension or a folder that is not there: nothing written, the
-    // user is told, and the result keeps its last name.
-    const QString tif = dir_.filePath(QStringLiteral("out.tif"));
-    const QString nowhere = dir_.filePath(QStringLiteral("missing/out.jpg"));
-    app.dialogs.files = {tif, nowhere};
-    app.menu("mnuFileSave");
-    app.menu("mnuFileSave");
-    QVERIFY(!QFile::exists(tif));
-    QCOMPARE(app.dialogs.messages.size(), 2);
-    QCOMPARE(app.dialogs.messages[0],
-             QStringLiteral("Cannot save \"%1\": only BMP and JPEG pictures (.bmp, .jpg) can be saved.").arg(tif));
-    QVERIFY(app.dialogs.messages[1].startsWith(
-        QStringLiteral("Cannot save \"%1\": the folder does not exist.\nRixSaveJPG").arg(nowhere)));
-    QCOMPARE(QString::fromStdString(DstFile), asBmp);
-    QCOMPARE(app.dst()->windowTitle(), asBmp + QStringLiteral(" - Destination"));
-}
-
-void TestImageCommands::overwriteQuestion()
-{
-    const QString existing = dir_.filePath(QStringLiteral("old.bmp"));
-    QVERIFY(test::writeFile(existing, "keep"));
-    AreaApp app;
-    QVERIFY(app.open(disc_));
-    app.dialogs.files = {existing, existing};
-    app.dialogs.answers = {false, true};
-    app.menu("mnuFileSave");
-    QCOMPARE(app.dialogs.questions.size(), 1);
-    QVERIFY(DstFile.empty());
-    QCOMPARE(QFileInfo(existing).size(), qint64(4));
-    app.menu("mnuFileSave");
-    QCOMPARE(QString::fromStdString(DstFile), existing);
-    QVERIFY(QFileInfo(existing).size() > 512 * 512);
-}
-
-void TestImageCommands::openDialogListsAnyCase()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    for (const char* name : {"a.JPG", "b.Jpg", "c.BMP", "d.bmp", "e.png"}) {
-        QVERIFY(test::writeFile(dir.filePath(QLatin1String(name)), {}));
-    }
-    ui::FileDialogRequest request;
-    request.filters = ui::CommonDialog::qtFilters(QStringLiteral("画像ファイル (*.bmp;*.jpg)|*.bmp;*.jpg"));
-    request.fileName = dir.filePath(QStringLiteral("a.JPG"));
-    const std::unique_ptr<QFileDialog> dialog = ui::DialogSeam::makeFileDialog(nullptr, request);
-    auto* model = dialog->findChild<QFileSystemModel*>();
-    QVERIFY(model);
-    const QModelIndex folder = model->index(dir.path());
-    // Files that match no filter are hidden or greyed, depending on the style.
-    QTRY_VERIFY(model->rowCount(folder) >= 4);
-    QStringList shown;
-    for (int row = 0; row < model->rowCount(folder); ++row) {
-        const QModelIndex index = model->index(row, 0, folder);
-        if (index.flags() & Qt::ItemIsEnabled)
-            shown << model->fileName(index);
-    }
-    shown.sort();
-    QCOMPARE(shown, QStringList({"a.JPG", "b.Jpg", "c.BMP", "d.bmp"}));
-}
-
-// A file's content is never read to choose its icon or type: some files
-// never answer a read, and the dialog would hang on them.
-void TestImageCommands::dialogsJudgeFilesByNameOnly()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    // Names without an extension, as /proc/kmsg: only the content could tell.
-    const QString looksLikePng = dir.filePath(QStringLiteral("capture"));
-    const QString plainText = dir.filePath(QStringLiteral("notes"));
-    QVERIFY(test::writeFile(looksLikePng, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
-    QVERIFY(test::writeFile(plainText, "just words"));
-    const std::unique_ptr<QFileDialog> dialogs[] = {
-        ui::DialogSeam::makeFileDialog(nullptr, ui::FileDialogRequest{}),
-        ui::DialogSeam::makeFolderDialog(nullptr, QStringLiteral("Select Folder")),
-    };
-    for (const auto& dialog : dialogs) {
-        const QAbstractFileIconProvider* icons = dialog->iconProvider();
-        QVERIFY(icons);
-        QCOMPARE(icons->type(QFileInfo(looksLikePng)), icons->type(QFileInfo(plainText)));
-        QVERIFY(!icons->icon(QFileInfo(looksLikePng)).isNull());
-    }
-}
-
-// A save that failed in a folder is not where the next Open starts.
-void TestImageCommands::failedSaveIsNotTheNextStartFolder()
-{
-    AreaApp app;
-    QVERIFY(app.open(disc_));
-    app.dialogs.files = {dir_.filePath(QStringLiteral("missing/out.jpg"))};
-    app.menu("mnuFileSave");
-    QCOMPARE(app.dialogs.messages.size(), 1);
-    app.dialogs.files = {std::nullopt};
-    app.menu("mnuFileOpen");
-    QCOMPARE(app.dialogs.requests.back().fileName, disc_);
-}
-
-void TestImageCommands::realPhotoRadiusDrag_data()
-{
-    QTest::addColumn<QString>("photo");
-    QTest::newRow("allsky_day") << QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg");
-    QTest::newRow("mixed_sunlit") << QStringLiteral(KARWEN_REAL_DATA_DIR "/mixed_sunlit_fce9.jpg");
-}
-
-// Opens a real photo through the whole flow and drags the radius once.
-void TestImageCommands::realPhotoRadiusDrag()
-{
-    QFETCH(QString, photo);
-    if (!QFile::exists(photo))
-        QSKIP("photo not present");
-    AreaApp app;
-    app.app.frmMain().show();
-    QVERIFY(app.open(photo));
-    views::SrcView* src = app.app.windows().srcIfLoaded();
-    QVERIFY(src);
-    const QPointF rim = views::mapToView(src->mapping(), {SrcPrm.Cx, SrcPrm.Cy - SrcPrm.R});
-    const QPoint from = rim.toPoint();
-    const QPoint to = from + QPoint(0, -6);
-    QWidget* pct = src->picture();
-    const double radiusBefore = SrcPrm.R;
-    QTest::mousePress(pct, Qt::LeftButton, {}, from);
-    QMouseEvent move(QEvent::MouseMove, QPointF(to), pct->mapToGlobal(QPointF(to)), Qt::NoButton,
-                     Qt::LeftButton, {});
-    QCoreApplication::sendEvent(pct, &move);
-    QTest::mouseRelease(pct, Qt::LeftButton, {}, to);
-    QVERIFY(SrcPrm.R < radiusBefore);
-    // The parameters dialog shows the new radius.
-    auto* radius = app.app.windows().formatIfLoaded()->findChild<QLineEdit*>(QStringLiteral("txtR(0)"));
-    QVERIFY(radius);
-    QCOMPARE(radius->text(), QString::number(SrcPrm.R, 'f', 2));
-}
 
 QTEST_MAIN(TestImageCommands)
 #include "tst_image_commands.moc"

@@ -32,84 +32,6 @@ QStringList captionsOf(QMenu* menu)
 // The four commands that need an image.
 const QStringList kImageCommands{"mnuFileSave", "mnuFileLoadArea", "mnuFileSaveArea", "mnuFileClose"};
 
-} // namespace
-
-class TestMainWindow : public QObject {
-    Q_OBJECT
-private slots:
-    void menuTree();
-    void startUpStateAndCommandsWithoutImage();
-    void viewCloseBoxClosesBoth();
-    void zoomActsOnActiveViewOnly();
-    void filterTranslation();
-    void toolWindowsComeBackFromTheViewMenu();
-    void frameScrollsToReachLargeViews();
-};
-
-void TestMainWindow::menuTree()
-{
-    ui::KarwenApp app;
-    app.Main();
-    QMenuBar* bar = app.frmMain().menuBar();
-    QStringList top;
-    for (QAction* a : bar->actions())
-        top << a->text();
-    QCOMPARE(top, QStringList({"File(&F)", "View(&V)", "Zoom(&Z)", "Help(&H)"}));
-    const auto menu = [&](const char* name) { return app.frmMain().findChild<QMenu*>(QLatin1String(name)); };
-    QCOMPARE(captionsOf(menu("mnuFile")),
-             QStringList({"Open(&O)...", "Save(&S)...", "Load Area Data(&L)...", "Save Area Data(&A)...",
-                          "Batch(&B)...", "Close(&C)", "Exit(&X)"}));
-    QCOMPARE(captionsOf(menu("mnuView")), QStringList({"Format(&F)", "Area(&A)"}));
-    QCOMPARE(captionsOf(menu("mnuViewMag")),
-             QStringList({"25%", "50%", "75%", "100%", "150%", "200%", "400%", "800%", "-", "fit"}));
-    QCOMPARE(captionsOf(menu("mnuHelp")), QStringList({"About(&A)..."}));
-    for (QMenu* m : bar->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
-        for (QAction* a : m->actions())
-            QVERIFY2(a->shortcut().isEmpty() && !a->isCheckable(), qPrintable(a->text()));
-}
-
-void TestMainWindow::startUpStateAndCommandsWithoutImage()
-{
-    ui::KarwenApp app;
-    app.Main();
-    ui::MainWindow& main = app.frmMain();
-    QCOMPARE(main.windowTitle(), QStringLiteral("KARWEN"));
-    QCOMPARE(hSrc, 0);
-    QCOMPARE(hDst, 0);
-    for (const QString& name : kImageCommands)
-        QVERIFY2(!main.item(name)->isEnabled(), qPrintable(name));
-    for (const char* name : {"mnuFileOpen", "mnuFileBatch", "mnuFileExit", "mnufit", "mag3", "mnuHelpAbout"})
-        QVERIFY2(main.item(QLatin1String(name))->isEnabled(), name);
-    QVERIFY(main.findChild<QMenu*>(QStringLiteral("mnuView"))->menuAction()->isEnabled());
-    QVERIFY(main.findChild<QMenu*>(QStringLiteral("mnuViewMag"))->menuAction()->isEnabled());
-    // The tool windows are shown, greyed; no image window is loaded.
-    ui::FormatWindow* format = app.windows().formatIfLoaded();
-    ui::AreaPanel* area = app.windows().areaIfLoaded();
-    QVERIFY(format && area);
-    QVERIFY(format->isVisible() && !format->isEnabled());
-    QVERIFY(area->isVisible() && !area->isEnabled());
-    QCOMPARE(format->parentWidget()->pos(), QPoint(0, 0));
-    QCOMPARE(area->parentWidget()->pos(), QPoint(0, format->parentWidget()->geometry().bottom() + 1));
-    QVERIFY(!app.windows().srcIfLoaded());
-    QVERIFY(!app.windows().dstIfLoaded());
-    QCOMPARE(main.mdiArea()->subWindowList().size(), 2);
-    QCOMPARE(DstW, 512);
-    QVERIFY(GridOn);
-
-    // Zoom with the parameters window active and Close: nothing to act on.
-    main.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(format->parentWidget()));
-    main.item(QStringLiteral("mag6"))->trigger();
-    main.item(QStringLiteral("mnufit"))->trigger();
-    QVERIFY(!app.windows().srcIfLoaded());
-    close_image();
-    QCOMPARE(hSrc, -1);
-    QCOMPARE(hDst, -1);
-    QCOMPARE(main.mdiArea()->subWindowList().size(), 2);
-    QVERIFY(!main.item(QStringLiteral("mnuFileClose"))->isEnabled());
-}
-
-namespace {
-
 // Both images as an open command leaves them, without reading a file.
 void openSynthetic(ui::KarwenApp& app, int w, int h)
 {
@@ -126,98 +48,164 @@ void openSynthetic(ui::KarwenApp& app, int w, int h)
 
 } // namespace
 
-void TestMainWindow::viewCloseBoxClosesBoth()
-{
-    for (bool closeSource : {true, false}) {
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void menuTree()
+    {
+        ui::KarwenApp app;
+        app.Main();
+        QMenuBar* bar = app.frmMain().menuBar();
+        QStringList top;
+        for (QAction* a : bar->actions())
+            top << a->text();
+        QCOMPARE(top, QStringList({"File(&F)", "View(&V)", "Zoom(&Z)", "Help(&H)"}));
+        const auto menu = [&](const char* name) { return app.frmMain().findChild<QMenu*>(QLatin1String(name)); };
+        QCOMPARE(captionsOf(menu("mnuFile")),
+                 QStringList({"Open(&O)...", "Save(&S)...", "Load Area Data(&L)...", "Save Area Data(&A)...",
+                              "Batch(&B)...", "Close(&C)", "Exit(&X)"}));
+        QCOMPARE(captionsOf(menu("mnuView")), QStringList({"Format(&F)", "Area(&A)"}));
+        QCOMPARE(captionsOf(menu("mnuViewMag")),
+                 QStringList({"25%", "50%", "75%", "100%", "150%", "200%", "400%", "800%", "-", "fit"}));
+        QCOMPARE(captionsOf(menu("mnuHelp")), QStringList({"About(&A)..."}));
+        for (QMenu* m : bar->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
+            for (QAction* a : m->actions())
+                QVERIFY2(a->shortcut().isEmpty() && !a->isCheckable(), qPrintable(a->text()));
+    }
+
+    void startUpStateAndCommandsWithoutImage()
+    {
+        ui::KarwenApp app;
+        app.Main();
+        ui::MainWindow& main = app.frmMain();
+        QCOMPARE(main.windowTitle(), QStringLiteral("KARWEN"));
+        QCOMPARE(hSrc, 0);
+        QCOMPARE(hDst, 0);
+        for (const QString& name : kImageCommands)
+            QVERIFY2(!main.item(name)->isEnabled(), qPrintable(name));
+        for (const char* name : {"mnuFileOpen", "mnuFileBatch", "mnuFileExit", "mnufit", "mag3", "mnuHelpAbout"})
+            QVERIFY2(main.item(QLatin1String(name))->isEnabled(), name);
+        QVERIFY(main.findChild<QMenu*>(QStringLiteral("mnuView"))->menuAction()->isEnabled());
+        QVERIFY(main.findChild<QMenu*>(QStringLiteral("mnuViewMag"))->menuAction()->isEnabled());
+        // The tool windows are shown, greyed; no image window is loaded.
+        ui::FormatWindow* format = app.windows().formatIfLoaded();
+        ui::AreaPanel* area = app.windows().areaIfLoaded();
+        QVERIFY(format && area);
+        QVERIFY(format->isVisible() && !format->isEnabled());
+        QVERIFY(area->isVisible() && !area->isEnabled());
+        QCOMPARE(format->parentWidget()->pos(), QPoint(0, 0));
+        QCOMPARE(area->parentWidget()->pos(), QPoint(0, format->parentWidget()->geometry().bottom() + 1));
+        QVERIFY(!app.windows().srcIfLoaded());
+        QVERIFY(!app.windows().dstIfLoaded());
+        QCOMPARE(main.mdiArea()->subWindowList().size(), 2);
+        QCOMPARE(DstW, 512);
+        QVERIFY(GridOn);
+
+        // Zoom with the parameters window active and Close: nothing to act on.
+        main.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(format->parentWidget()));
+        main.item(QStringLiteral("mag6"))->trigger();
+        main.item(QStringLiteral("mnufit"))->trigger();
+        QVERIFY(!app.windows().srcIfLoaded());
+        close_image();
+        QCOMPARE(hSrc, -1);
+        QCOMPARE(hDst, -1);
+        QCOMPARE(main.mdiArea()->subWindowList().size(), 2);
+        QVERIFY(!main.item(QStringLiteral("mnuFileClose"))->isEnabled());
+    }
+
+    void viewCloseBoxClosesBoth()
+    {
+        for (bool closeSource : {true, false}) {
+            ui::KarwenApp app;
+            app.Main();
+            openSynthetic(app, 600, 400);
+            views::SrcView* src = app.windows().srcIfLoaded();
+            views::DstView* dst = app.windows().dstIfLoaded();
+            QVERIFY(src && dst);
+            QVERIFY(app.frmMain().item(QStringLiteral("mnuFileClose"))->isEnabled());
+            (closeSource ? src : static_cast<QWidget*>(dst))->parentWidget()->close();
+            QVERIFY(!app.windows().srcIfLoaded());
+            QVERIFY(!app.windows().dstIfLoaded());
+            QCOMPARE(hSrc, -1);
+            QCOMPARE(hDst, -1);
+            for (const QString& name : kImageCommands)
+                QVERIFY2(!app.frmMain().item(name)->isEnabled(), qPrintable(name));
+            QVERIFY(!app.windows().formatIfLoaded()->isEnabled());
+        }
+    }
+
+    void zoomActsOnActiveViewOnly()
+    {
         ui::KarwenApp app;
         app.Main();
         openSynthetic(app, 600, 400);
         views::SrcView* src = app.windows().srcIfLoaded();
         views::DstView* dst = app.windows().dstIfLoaded();
-        QVERIFY(src && dst);
-        QVERIFY(app.frmMain().item(QStringLiteral("mnuFileClose"))->isEnabled());
-        (closeSource ? src : static_cast<QWidget*>(dst))->parentWidget()->close();
-        QVERIFY(!app.windows().srcIfLoaded());
-        QVERIFY(!app.windows().dstIfLoaded());
-        QCOMPARE(hSrc, -1);
-        QCOMPARE(hDst, -1);
-        for (const QString& name : kImageCommands)
-            QVERIFY2(!app.frmMain().item(name)->isEnabled(), qPrintable(name));
-        QVERIFY(!app.windows().formatIfLoaded()->isEnabled());
+        QMdiArea* area = app.frmMain().mdiArea();
+        area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(dst->parentWidget()));
+        app.frmMain().item(QStringLiteral("mag6"))->trigger(); // 400%
+        QCOMPARE(dst->viewScale(), 4.0f);
+        QCOMPARE(src->viewScale(), 0.5f);
+        QCOMPARE(dst->windowTitle(), QStringLiteral("New - Destination(400%)"));
+        // The parameters window active: the Zoom items do nothing.
+        area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(app.windows().formatIfLoaded()->parentWidget()));
+        app.frmMain().item(QStringLiteral("mag0"))->trigger();
+        QCOMPARE(dst->viewScale(), 4.0f);
+        QCOMPARE(src->viewScale(), 0.5f);
+        close_image();
     }
-}
 
-void TestMainWindow::zoomActsOnActiveViewOnly()
-{
-    ui::KarwenApp app;
-    app.Main();
-    openSynthetic(app, 600, 400);
-    views::SrcView* src = app.windows().srcIfLoaded();
-    views::DstView* dst = app.windows().dstIfLoaded();
-    QMdiArea* area = app.frmMain().mdiArea();
-    area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(dst->parentWidget()));
-    app.frmMain().item(QStringLiteral("mag6"))->trigger(); // 400%
-    QCOMPARE(dst->viewScale(), 4.0f);
-    QCOMPARE(src->viewScale(), 0.5f);
-    QCOMPARE(dst->windowTitle(), QStringLiteral("New - Destination(400%)"));
-    // The parameters window active: the Zoom items do nothing.
-    area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(app.windows().formatIfLoaded()->parentWidget()));
-    app.frmMain().item(QStringLiteral("mag0"))->trigger();
-    QCOMPARE(dst->viewScale(), 4.0f);
-    QCOMPARE(src->viewScale(), 0.5f);
-    close_image();
-}
-
-void TestMainWindow::filterTranslation()
-{
-    QCOMPARE(ui::CommonDialog::qtFilters(QStringLiteral("画像ファイル (*.bmp;*.jpg)|*.bmp;*.jpg")),
-             QStringList({QStringLiteral("画像ファイル (*.bmp *.jpg)")}));
-    QCOMPARE(ui::CommonDialog::qtFilters(QStringLiteral("*.bmp|*.bmp|*.jpg|*.jpg")),
-             QStringList({"*.bmp (*.bmp)", "*.jpg (*.jpg)"}));
-}
-
-void TestMainWindow::toolWindowsComeBackFromTheViewMenu()
-{
-    ui::KarwenApp app;
-    app.Main();
-    app.frmMain().show();
-    QMdiArea* area = app.frmMain().mdiArea();
-    const std::pair<const char*, QWidget*> tools[] = {
-        {"mnuFormat", app.windows().formatIfLoaded()},
-        {"mnuArea", app.windows().areaIfLoaded()},
-    };
-    for (const auto& [item, tool] : tools) {
-        QWidget* outer = tool->parentWidget();
-        QVERIFY(outer->close());
-        QVERIFY(!outer->isVisible());
-        app.frmMain().item(QLatin1String(item))->trigger();
-        QVERIFY2(outer->isVisible(), item);
-        QCOMPARE(area->subWindowList(QMdiArea::StackingOrder).constLast(), outer); // on top
+    void filterTranslation()
+    {
+        QCOMPARE(ui::CommonDialog::qtFilters(QStringLiteral("画像ファイル (*.bmp;*.jpg)|*.bmp;*.jpg")),
+                 QStringList({QStringLiteral("画像ファイル (*.bmp *.jpg)")}));
+        QCOMPARE(ui::CommonDialog::qtFilters(QStringLiteral("*.bmp|*.bmp|*.jpg|*.jpg")),
+                 QStringList({"*.bmp (*.bmp)", "*.jpg (*.jpg)"}));
     }
-    // Closed and shown again, they are still the same windows.
-    QCOMPARE(app.windows().formatIfLoaded(), tools[0].second);
-    QCOMPARE(app.windows().areaIfLoaded(), tools[1].second);
-    QCOMPARE(area->subWindowList().size(), 2);
-}
 
-void TestMainWindow::frameScrollsToReachLargeViews()
-{
-    ui::KarwenApp app;
-    app.Main();
-    app.frmMain().resize(640, 480);
-    app.frmMain().show();
-    DstW = 1024;
-    DstH = 768;
-    openSynthetic(app, 600, 400);
-    app.frmMain().mdiArea()->setActiveSubWindow(
-        qobject_cast<QMdiSubWindow*>(app.windows().dstIfLoaded()->parentWidget()));
-    app.frmMain().item(QStringLiteral("mag5"))->trigger(); // 200%
-    QMdiArea* area = app.frmMain().mdiArea();
-    // The scroll bars reach the far edge of the view and its close box.
-    QTRY_VERIFY(area->horizontalScrollBar()->isVisible() && area->verticalScrollBar()->isVisible());
-    QVERIFY(area->horizontalScrollBar()->maximum() > 0);
-    close_image();
-}
+    void toolWindowsComeBackFromTheViewMenu()
+    {
+        ui::KarwenApp app;
+        app.Main();
+        app.frmMain().show();
+        QMdiArea* area = app.frmMain().mdiArea();
+        const std::pair<const char*, QWidget*> tools[] = {
+            {"mnuFormat", app.windows().formatIfLoaded()},
+            {"mnuArea", app.windows().areaIfLoaded()},
+        };
+        for (const auto& [item, tool] : tools) {
+            QWidget* outer = tool->parentWidget();
+            QVERIFY(outer->close());
+            QVERIFY(!outer->isVisible());
+            app.frmMain().item(QLatin1String(item))->trigger();
+            QVERIFY2(outer->isVisible(), item);
+            QCOMPARE(area->subWindowList(QMdiArea::StackingOrder).constLast(), outer); // on top
+        }
+        // Closed and shown again, they are still the same windows.
+        QCOMPARE(app.windows().formatIfLoaded(), tools[0].second);
+        QCOMPARE(app.windows().areaIfLoaded(), tools[1].second);
+        QCOMPARE(area->subWindowList().size(), 2);
+    }
+
+    void frameScrollsToReachLargeViews()
+    {
+        ui::KarwenApp app;
+        app.Main();
+        app.frmMain().resize(640, 480);
+        app.frmMain().show();
+        DstW = 1024;
+        DstH = 768;
+        openSynthetic(app, 600, 400);
+        app.frmMain().mdiArea()->setActiveSubWindow(
+            qobject_cast<QMdiSubWindow*>(app.windows().dstIfLoaded()->parentWidget()));
+        app.frmMain().item(QStringLiteral("mag5"))->trigger(); // 200%
+        QMdiArea* area = app.frmMain().mdiArea();
+        // The scroll bars reach the far edge of the view and its close box.
+        QTRY_VERIFY(area->horizontalScrollBar()->isVisible() && area->verticalScrollBar()->isVisible());
+        QVERIFY(area->horizontalScrollBar()->maximum() > 0);
+        close_image();
+    }
+};
 
 QTEST_MAIN(TestMainWindow)
 #include "tst_main_window.moc"

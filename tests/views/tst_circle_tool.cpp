@@ -45,151 +45,140 @@ void drag(QWidget* w, QPoint from, QPoint to, Qt::KeyboardModifiers mods = Qt::N
 class TestCircleTool : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void marksTwiceRestoreCanvas();
-    void pressGrabs_data();
-    void pressGrabs();
-    void centreDragStoresHundredths();
-    void radiusDragAndMinimum();
-    void referenceDragRecomputesAngles();
-    void tiltWrapsAt180();
-    void releaseWithoutChangeRunsNothing();
+    // A 400 x 300 source at zoom 1: view y = 300 - image y.
+    void init()
+    {
+        images_ = std::make_unique<test::ImageFixture>();
+        images_->source(400, 300);
+        SrcPrm.Cx = 200;
+        SrcPrm.Cy = 150;
+        SrcPrm.R = 100;
+        SrcPrm.Rot = 0;
+        SrcPrm.Proj = kEquidistant;
+        RefX = 300;
+        RefY = 150;
+        hooks_ = CountingHooks();
+        setWindowHooks(&hooks_);
+        view_ = std::make_unique<SrcView>();
+        view_->setAttribute(Qt::WA_DeleteOnClose, false);
+        view_->show();
+        QVERIFY(view_->load());
+        QCOMPARE(view_->pictureSize(), QSize(400, 300));
+    }
+
+    void cleanup()
+    {
+        view_.reset();
+        setWindowHooks(nullptr);
+        images_.reset();
+    }
+
+    void marksTwiceRestoreCanvas()
+    {
+        QImage& canvas = view_->canvas();
+        test::fillPattern(canvas);
+        const QImage before = canvas.copy();
+        view_->circleTool().draw_marks();
+        QVERIFY(test::changedPixels(before, canvas) > 300); // circle, dotted cross, reference mark
+        for (int y = 0; y < canvas.height(); ++y)
+            for (int x = 0; x < canvas.width(); ++x)
+                if (canvas.pixel(x, y) != before.pixel(x, y))
+                    QCOMPARE(canvas.pixel(x, y), before.pixel(x, y) ^ 0x00ffffffu); // inverted, alpha kept
+        view_->circleTool().draw_marks();
+        QCOMPARE(test::changedPixels(before, canvas), 0);
+    }
+
+    void pressGrabs_data()
+    {
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<bool>("shift");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("3 px from centre") << QPoint(203, 150) << false << int(CircleTool::Centre);
+        QTest::newRow("exactly 4 px from centre") << QPoint(204, 150) << false << int(CircleTool::None);
+        QTest::newRow("on the rim") << QPoint(200, 253) << false << int(CircleTool::Radius);
+        QTest::newRow("4 px off the rim") << QPoint(200, 254) << false << int(CircleTool::None);
+        QTest::newRow("shift: centre not taken") << QPoint(200, 150) << true << int(CircleTool::None);
+        QTest::newRow("shift: reference mark") << QPoint(302, 150) << true << int(CircleTool::Reference);
+        QTest::newRow("shift: rim is tilt") << QPoint(200, 250) << true << int(CircleTool::Tilt);
+        QTest::newRow("plain press on reference is rim") << QPoint(300, 151) << false << int(CircleTool::Radius);
+    }
+
+    void pressGrabs()
+    {
+        QFETCH(QPoint, at);
+        QFETCH(bool, shift);
+        QFETCH(int, mode);
+        send(view_->picture(), QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton,
+             shift ? Qt::ShiftModifier : Qt::NoModifier);
+        QCOMPARE(int(view_->circleTool().dragMode()), mode);
+        QCOMPARE(view_->picture()->cursor().shape(), mode ? Qt::SizeAllCursor : Qt::ArrowCursor);
+    }
+
+    void centreDragStoresHundredths()
+    {
+        drag(view_->picture(), {202, 151}, {222, 141});
+        QCOMPARE(SrcPrm.Cx, 222.0);
+        QCOMPARE(SrcPrm.Cy, 159.0);
+        QCOMPARE(SrcPrm.R, 100.0);
+        QCOMPARE(hooks_.fieldRefreshes, 1);
+        QCOMPARE(hooks_.dstRedraws, 1);
+        QCOMPARE(view_->circleTool().dragMode(), int16_t(CircleTool::None));
+    }
+
+    void radiusDragAndMinimum()
+    {
+        drag(view_->picture(), {200, 250}, {200, 271});
+        QCOMPARE(SrcPrm.R, 121.0);
+        // Dragged into the centre: radii of 10 pixels or less are ignored.
+        drag(view_->picture(), {200, 271}, {200, 155}, Qt::NoModifier, false);
+        QCOMPARE(SrcPrm.R, 121.0);
+        QCOMPARE(hooks_.dstRedraws, 1);
+    }
+
+    void referenceDragRecomputesAngles()
+    {
+        ref2angle();
+        const double alphaBefore = SrcPrm.Alpha;
+        drag(view_->picture(), {300, 150}, {250, 100}, Qt::ShiftModifier);
+        QCOMPARE(RefX, 250.0f);
+        QCOMPARE(RefY, 200.0f);
+        QVERIFY(SrcPrm.Alpha != alphaBefore);
+        QVERIFY(SrcPrm.Beta > 0); // above the centre on the image
+        QCOMPARE(hooks_.dstRedraws, 1);
+    }
+
+    void tiltWrapsAt180()
+    {
+        SrcPrm.Rot = 170;
+        view_->pct_update();
+        // The tilt handle straight below the centre (the cross's lower end
+        // turned by 170 degrees) is taken on the rim at angle 0.
+        const QPoint start(200, 250);
+        const QPoint end(234, 244);
+        drag(view_->picture(), start, end, Qt::ShiftModifier);
+        const float da = static_cast<float>(std::atan2(34.0, 94.0));
+        const double t = roundHalfEven(da * 100.0f / static_cast<float>(kDegToRad)) * 0.01;
+        QVERIFY(t > 19 && t < 21);
+        QVERIFY(qAbs(SrcPrm.Rot - (170 + t - 360)) < 1e-9);
+    }
+
+    void releaseWithoutChangeRunsNothing()
+    {
+        // A click on the centre and a tilt that ends where it began.
+        send(view_->picture(), QEvent::MouseButtonPress, {201, 150}, Qt::LeftButton, Qt::LeftButton, {});
+        send(view_->picture(), QEvent::MouseButtonRelease, {201, 150}, Qt::LeftButton, Qt::NoButton, {});
+        drag(view_->picture(), {200, 250}, {200, 250}, Qt::ShiftModifier);
+        QCOMPARE(SrcPrm.Cx, 200.0);
+        QCOMPARE(SrcPrm.Rot, 0.0);
+        QCOMPARE(hooks_.dstRedraws, 0);
+        QCOMPARE(hooks_.fieldRefreshes, 0);
+    }
 
 private:
     std::unique_ptr<test::ImageFixture> images_;
     std::unique_ptr<SrcView> view_;
     CountingHooks hooks_;
 };
-
-// A 400 x 300 source at zoom 1: view y = 300 - image y.
-void TestCircleTool::init()
-{
-    images_ = std::make_unique<test::ImageFixture>();
-    images_->source(400, 300);
-    SrcPrm.Cx = 200;
-    SrcPrm.Cy = 150;
-    SrcPrm.R = 100;
-    SrcPrm.Rot = 0;
-    SrcPrm.Proj = kEquidistant;
-    RefX = 300;
-    RefY = 150;
-    hooks_ = CountingHooks();
-    setWindowHooks(&hooks_);
-    view_ = std::make_unique<SrcView>();
-    view_->setAttribute(Qt::WA_DeleteOnClose, false);
-    view_->show();
-    QVERIFY(view_->load());
-    QCOMPARE(view_->pictureSize(), QSize(400, 300));
-}
-
-void TestCircleTool::cleanup()
-{
-    view_.reset();
-    setWindowHooks(nullptr);
-    images_.reset();
-}
-
-void TestCircleTool::marksTwiceRestoreCanvas()
-{
-    QImage& canvas = view_->canvas();
-    test::fillPattern(canvas);
-    const QImage before = canvas.copy();
-    view_->circleTool().draw_marks();
-    QVERIFY(test::changedPixels(before, canvas) > 300); // circle, dotted cross, reference mark
-    for (int y = 0; y < canvas.height(); ++y)
-        for (int x = 0; x < canvas.width(); ++x)
-            if (canvas.pixel(x, y) != before.pixel(x, y))
-                QCOMPARE(canvas.pixel(x, y), before.pixel(x, y) ^ 0x00ffffffu); // inverted, alpha kept
-    view_->circleTool().draw_marks();
-    QCOMPARE(test::changedPixels(before, canvas), 0);
-}
-
-void TestCircleTool::pressGrabs_data()
-{
-    QTest::addColumn<QPoint>("at");
-    QTest::addColumn<bool>("shift");
-    QTest::addColumn<int>("mode");
-    QTest::newRow("3 px from centre") << QPoint(203, 150) << false << int(CircleTool::Centre);
-    QTest::newRow("exactly 4 px from centre") << QPoint(204, 150) << false << int(CircleTool::None);
-    QTest::newRow("on the rim") << QPoint(200, 253) << false << int(CircleTool::Radius);
-    QTest::newRow("4 px off the rim") << QPoint(200, 254) << false << int(CircleTool::None);
-    QTest::newRow("shift: centre not taken") << QPoint(200, 150) << true << int(CircleTool::None);
-    QTest::newRow("shift: reference mark") << QPoint(302, 150) << true << int(CircleTool::Reference);
-    QTest::newRow("shift: rim is tilt") << QPoint(200, 250) << true << int(CircleTool::Tilt);
-    QTest::newRow("plain press on reference is rim") << QPoint(300, 151) << false << int(CircleTool::Radius);
-}
-
-void TestCircleTool::pressGrabs()
-{
-    QFETCH(QPoint, at);
-    QFETCH(bool, shift);
-    QFETCH(int, mode);
-    send(view_->picture(), QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton,
-         shift ? Qt::ShiftModifier : Qt::NoModifier);
-    QCOMPARE(int(view_->circleTool().dragMode()), mode);
-    QCOMPARE(view_->picture()->cursor().shape(), mode ? Qt::SizeAllCursor : Qt::ArrowCursor);
-}
-
-void TestCircleTool::centreDragStoresHundredths()
-{
-    drag(view_->picture(), {202, 151}, {222, 141});
-    QCOMPARE(SrcPrm.Cx, 222.0);
-    QCOMPARE(SrcPrm.Cy, 159.0);
-    QCOMPARE(SrcPrm.R, 100.0);
-    QCOMPARE(hooks_.fieldRefreshes, 1);
-    QCOMPARE(hooks_.dstRedraws, 1);
-    QCOMPARE(view_->circleTool().dragMode(), int16_t(CircleTool::None));
-}
-
-void TestCircleTool::radiusDragAndMinimum()
-{
-    drag(view_->picture(), {200, 250}, {200, 271});
-    QCOMPARE(SrcPrm.R, 121.0);
-    // Dragged into the centre: radii of 10 pixels or less are ignored.
-    drag(view_->picture(), {200, 271}, {200, 155}, Qt::NoModifier, false);
-    QCOMPARE(SrcPrm.R, 121.0);
-    QCOMPARE(hooks_.dstRedraws, 1);
-}
-
-void TestCircleTool::referenceDragRecomputesAngles()
-{
-    ref2angle();
-    const double alphaBefore = SrcPrm.Alpha;
-    drag(view_->picture(), {300, 150}, {250, 100}, Qt::ShiftModifier);
-    QCOMPARE(RefX, 250.0f);
-    QCOMPARE(RefY, 200.0f);
-    QVERIFY(SrcPrm.Alpha != alphaBefore);
-    QVERIFY(SrcPrm.Beta > 0); // above the centre on the image
-    QCOMPARE(hooks_.dstRedraws, 1);
-}
-
-void TestCircleTool::tiltWrapsAt180()
-{
-    SrcPrm.Rot = 170;
-    view_->pct_update();
-    // The tilt handle straight below the centre (the cross's lower end
-    // turned by 170 degrees) is taken on the rim at angle 0.
-    const QPoint start(200, 250);
-    const QPoint end(234, 244);
-    drag(view_->picture(), start, end, Qt::ShiftModifier);
-    const float da = static_cast<float>(std::atan2(34.0, 94.0));
-    const double t = roundHalfEven(da * 100.0f / static_cast<float>(kDegToRad)) * 0.01;
-    QVERIFY(t > 19 && t < 21);
-    QVERIFY(qAbs(SrcPrm.Rot - (170 + t - 360)) < 1e-9);
-}
-
-void TestCircleTool::releaseWithoutChangeRunsNothing()
-{
-    // A click on the centre and a tilt that ends where it began.
-    send(view_->picture(), QEvent::MouseButtonPress, {201, 150}, Qt::LeftButton, Qt::LeftButton, {});
-    send(view_->picture(), QEvent::MouseButtonRelease, {201, 150}, Qt::LeftButton, Qt::NoButton, {});
-    drag(view_->picture(), {200, 250}, {200, 250}, Qt::ShiftModifier);
-    QCOMPARE(SrcPrm.Cx, 200.0);
-    QCOMPARE(SrcPrm.Rot, 0.0);
-    QCOMPARE(hooks_.dstRedraws, 0);
-    QCOMPARE(hooks_.fieldRefreshes, 0);
-}
 
 QTEST_MAIN(TestCircleTool)
 #include "tst_circle_tool.moc"

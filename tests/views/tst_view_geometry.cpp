@@ -7,91 +7,84 @@ using namespace karwen::views;
 class TestViewGeometry : public QObject {
     Q_OBJECT
 private slots:
-    void roundTrip_data();
-    void roundTrip();
-    void mapsKnownPoints();
-    void centring_data();
-    void centring();
-    void hundredths();
+    void roundTrip_data()
+    {
+        QTest::addColumn<float>("scale");
+        QTest::addColumn<int>("x0");
+        QTest::addColumn<int>("y0");
+        QTest::addColumn<int>("pictureH");
+        for (float s : {0.25f, 0.5f, 0.75f, 1.0f, 1.5f, 2.0f, 4.0f, 8.0f}) {
+            QTest::addRow("zoom %g", double(s)) << s << 13 << 250 << 500;
+            QTest::addRow("centred %g", double(s)) << s << -26 << -34 << 117;
+        }
+    }
+
+    void roundTrip()
+    {
+        QFETCH(float, scale);
+        QFETCH(int, x0);
+        QFETCH(int, y0);
+        QFETCH(int, pictureH);
+        const ViewMapping m{scale, x0, y0, pictureH};
+        for (const QPointF p : {QPointF(0, 0), QPointF(123.25, 456.5), QPointF(-3, 4000)}) {
+            const QPointF back = mapToImage(m, mapToView(m, p));
+            QVERIFY(qAbs(back.x() - p.x()) < 1e-9);
+            QVERIFY(qAbs(back.y() - p.y()) < 1e-9);
+            const QPointF view = mapToView(m, mapToImage(m, p));
+            QVERIFY(qAbs(view.x() - p.x()) < 1e-9);
+        }
+    }
+
+    void mapsKnownPoints()
+    {
+        // Image y counts upward: the bottom-left image corner is at the
+        // picture's bottom edge when nothing is scrolled.
+        const ViewMapping m{2.0f, 10, 20, 300};
+        QCOMPARE(mapToView(m, QPointF(10, 20)), QPointF(0, 300));
+        QCOMPARE(mapToView(m, QPointF(15, 30)), QPointF(10, 280));
+        QCOMPARE(mapToImage(m, QPointF(0, 0)), QPointF(10, 170));
+    }
+
+    void centring_data()
+    {
+        QTest::addColumn<int>("image");
+        QTest::addColumn<int>("picture");
+        QTest::addColumn<float>("scale");
+        QTest::addColumn<bool>("scrolls");
+        QTest::addColumn<int>("range");
+        QTest::addColumn<int>("offset");
+        QTest::newRow("d=-5 gives -2") << 10 << 15 << 1.0f << false << 0 << -2;
+        QTest::newRow("d=-3 gives -2") << 10 << 13 << 1.0f << false << 0 << -2;
+        QTest::newRow("d=-1 gives 0") << 10 << 11 << 1.0f << false << 0 << 0;
+        QTest::newRow("d=0 fits exactly") << 512 << 512 << 1.0f << false << 0 << 0;
+        QTest::newRow("64 wide in 117") << 64 << 117 << 1.0f << false << 0 << -26;
+        QTest::newRow("48 high in 117") << 48 << 117 << 1.0f << false << 0 << -34;
+        QTest::newRow("zoom 8 on 512") << 512 << 1024 << 8.0f << true << 384 << 0;
+        QTest::newRow("zoom 0.25 on 3000") << 3000 << 750 << 0.25f << false << 0 << 0;
+        QTest::newRow("one hidden column") << 513 << 512 << 1.0f << true << 1 << 0;
+    }
+
+    void centring()
+    {
+        QFETCH(int, image);
+        QFETCH(int, picture);
+        QFETCH(float, scale);
+        const AxisRange a = axisRange(image, picture, scale);
+        QTEST(a.scrolls, "scrolls");
+        QTEST(a.range, "range");
+        QTEST(a.centredOffset, "offset");
+    }
+
+    void hundredths()
+    {
+        QCOMPARE(roundHalfEven(2.5), 2);
+        QCOMPARE(roundHalfEven(3.5), 4);
+        QCOMPARE(roundHalfEven(-2.5), -2);
+        QCOMPARE(hund(1.234), 1.23);
+        QCOMPARE(hund(0.125), 0.12); // 12.5 rounds to the even 12
+        QCOMPARE(fittedPicture(4096.0f, 300.5f), QSize(1024, 300));
+    }
 };
-
-void TestViewGeometry::roundTrip_data()
-{
-    QTest::addColumn<float>("scale");
-    QTest::addColumn<int>("x0");
-    QTest::addColumn<int>("y0");
-    QTest::addColumn<int>("pictureH");
-    for (float s : {0.25f, 0.5f, 0.75f, 1.0f, 1.5f, 2.0f, 4.0f, 8.0f}) {
-        QTest::addRow("zoom %g", double(s)) << s << 13 << 250 << 500;
-        QTest::addRow("centred %g", double(s)) << s << -26 << -34 << 117;
-    }
-}
-
-void TestViewGeometry::roundTrip()
-{
-    QFETCH(float, scale);
-    QFETCH(int, x0);
-    QFETCH(int, y0);
-    QFETCH(int, pictureH);
-    const ViewMapping m{scale, x0, y0, pictureH};
-    for (const QPointF p : {QPointF(0, 0), QPointF(123.25, 456.5), QPointF(-3, 4000)}) {
-        const QPointF back = mapToImage(m, mapToView(m, p));
-        QVERIFY(qAbs(back.x() - p.x()) < 1e-9);
-        QVERIFY(qAbs(back.y() - p.y()) < 1e-9);
-        const QPointF view = mapToView(m, mapToImage(m, p));
-        QVERIFY(qAbs(view.x() - p.x()) < 1e-9);
-    }
-}
-
-void TestViewGeometry::mapsKnownPoints()
-{
-    // Image y counts upward: the bottom-left image corner is at the
-    // picture's bottom edge when nothing is scrolled.
-    const ViewMapping m{2.0f, 10, 20, 300};
-    QCOMPARE(mapToView(m, QPointF(10, 20)), QPointF(0, 300));
-    QCOMPARE(mapToView(m, QPointF(15, 30)), QPointF(10, 280));
-    QCOMPARE(mapToImage(m, QPointF(0, 0)), QPointF(10, 170));
-}
-
-void TestViewGeometry::centring_data()
-{
-    QTest::addColumn<int>("image");
-    QTest::addColumn<int>("picture");
-    QTest::addColumn<float>("scale");
-    QTest::addColumn<bool>("scrolls");
-    QTest::addColumn<int>("range");
-    QTest::addColumn<int>("offset");
-    QTest::newRow("d=-5 gives -2") << 10 << 15 << 1.0f << false << 0 << -2;
-    QTest::newRow("d=-3 gives -2") << 10 << 13 << 1.0f << false << 0 << -2;
-    QTest::newRow("d=-1 gives 0") << 10 << 11 << 1.0f << false << 0 << 0;
-    QTest::newRow("d=0 fits exactly") << 512 << 512 << 1.0f << false << 0 << 0;
-    QTest::newRow("64 wide in 117") << 64 << 117 << 1.0f << false << 0 << -26;
-    QTest::newRow("48 high in 117") << 48 << 117 << 1.0f << false << 0 << -34;
-    QTest::newRow("zoom 8 on 512") << 512 << 1024 << 8.0f << true << 384 << 0;
-    QTest::newRow("zoom 0.25 on 3000") << 3000 << 750 << 0.25f << false << 0 << 0;
-    QTest::newRow("one hidden column") << 513 << 512 << 1.0f << true << 1 << 0;
-}
-
-void TestViewGeometry::centring()
-{
-    QFETCH(int, image);
-    QFETCH(int, picture);
-    QFETCH(float, scale);
-    const AxisRange a = axisRange(image, picture, scale);
-    QTEST(a.scrolls, "scrolls");
-    QTEST(a.range, "range");
-    QTEST(a.centredOffset, "offset");
-}
-
-void TestViewGeometry::hundredths()
-{
-    QCOMPARE(roundHalfEven(2.5), 2);
-    QCOMPARE(roundHalfEven(3.5), 4);
-    QCOMPARE(roundHalfEven(-2.5), -2);
-    QCOMPARE(hund(1.234), 1.23);
-    QCOMPARE(hund(0.125), 0.12); // 12.5 rounds to the even 12
-    QCOMPARE(fittedPicture(4096.0f, 300.5f), QSize(1024, 300));
-}
 
 QTEST_MAIN(TestViewGeometry)
 #include "tst_view_geometry.moc"
