@@ -21,22 +21,27 @@ ImageFileCommands::ImageFileCommands(WindowRegistry& windows, MainWindow& main)
 void ImageFileCommands::mnuFileOpen_Click()
 {
     CommonDialog& cdl = main_.cdl();
-    cdl.Filter = QStringLiteral("画像ファイル (*.bmp;*.jpg)|*.bmp;*.jpg");
+    cdl.Filter = QStringLiteral("画像ファイル (*.bmp;*.jpg;*.jpeg;*.jpe)|*.bmp;*.jpg;*.jpeg;*.jpe");
     cdl.FilterIndex = 1;
     cdl.Flags = CommonDialog::kFileMustExist | CommonDialog::kHideReadOnly;
     if (!cdl.ShowOpen())
         return; // cancelled: the open image stays
+    if (!openPhoto(cdl.FileName))
+        cdl.forgetChoice();
+}
+
+bool ImageFileCommands::openPhoto(const QString& path)
+{
     if (!mayDiscardArea(&main_))
-        return;
+        return false;
     // The file is read before the open image is closed, so that a file that
     // cannot be read leaves the user's image and unsaved result as they were.
-    const int32_t loaded = loadImageFile(cdl.FileName.toStdString());
+    const int32_t loaded = loadImageFile(path.toStdString());
     if (!isImage(loaded)) {
-        dialogs().message(&main_, lastFailure(FileAction::Open, cdl.FileName), QMessageBox::Warning);
-        cdl.forgetChoice();
-        return;
+        dialogs().message(&main_, lastFailure(FileAction::Open, path), QMessageBox::Warning);
+        return false;
     }
-    SrcFile = cdl.FileName.toStdString();
+    SrcFile = path.toStdString();
     close_image();
     hSrc = loaded;
     const int32_t width = RixWidth(hSrc);
@@ -52,6 +57,8 @@ void ImageFileCommands::mnuFileOpen_Click()
     DstFile.clear();
     windows_.showDst();
     main_.updateCommandStates();
+    main_.photoOpened(path);
+    return true;
 }
 
 void ImageFileCommands::mnuFileSave_Click()

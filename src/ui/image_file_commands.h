@@ -19,6 +19,10 @@ public:
     ImageFileCommands(WindowRegistry& windows, MainWindow& main);
 
     void mnuFileOpen_Click();
+    // Opens path as the open dialog's choice is opened: the painted dots
+    // are asked about first, a file that cannot be read is reported and
+    // leaves the open photo as it was. True when the photo is open.
+    bool openPhoto(const QString& path);
     void mnuFileSave_Click();
 
 private:

@@ -10,10 +10,15 @@
 #include "image_view.h"
 #include "mdl_karwen.h"
 #include "pointer_status.h"
+#include "recent_files.h"
 #include "view_geometry.h"
 #include "window_registry.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -41,6 +46,8 @@ MainWindow::MainWindow(WindowRegistry& windows)
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     createFileMenu();
     createViewMenus();
+    createZoomKeys();
+    setAcceptDrops(true);
     // Client area 15255 x 10395 twips at first display, or most of a larger
     // screen, so that the parameters, the source and the result can stand
     // side by side.
@@ -66,6 +73,9 @@ void MainWindow::createFileMenu()
     QMenu* file = menuBar()->addMenu(QStringLiteral("File(&F)"));
     file->setObjectName(QStringLiteral("mnuFile"));
     mnuFileOpen_ = addItem(file, QStringLiteral("mnuFileOpen"), QStringLiteral("Open(&O)..."));
+    QMenu* recentMenu = file->addMenu(QStringLiteral("Recent Files"));
+    recentMenu->setObjectName(QStringLiteral("mnuFileRecent"));
+    recent_ = new RecentFiles(recentMenu, this, [this](const QString& path) { openPhoto(path); });
     mnuFileSave_ = addItem(file, QStringLiteral("mnuFileSave"), QStringLiteral("Save(&S)..."));
     mnuFileLoadArea_ = addItem(file, QStringLiteral("mnuFileLoadArea"), QStringLiteral("Load Area Data(&L)..."));
     mnuFileSaveArea_ = addItem(file, QStringLiteral("mnuFileSaveArea"), QStringLiteral("Save Area Data(&A)..."));
@@ -83,6 +93,12 @@ void MainWindow::createFileMenu()
             close_image();
     });
     connect(mnuFileExit_, &QAction::triggered, this, &QWidget::close);
+
+    // The usual keys beside the access keys.
+    mnuFileOpen_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuFileSave_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuFileClose_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    mnuFileExit_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
 void MainWindow::createViewMenus()
@@ -108,8 +124,67 @@ void MainWindow::createViewMenus()
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help(&H)"));
     help->setObjectName(QStringLiteral("mnuHelp"));
-    connect(addItem(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("About(&A)...")), &QAction::triggered,
-            this, &MainWindow::mnuHelpAbout_Click);
+    QAction* about = addItem(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("About(&A)..."));
+    about->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(about, &QAction::triggered, this, &MainWindow::mnuHelpAbout_Click);
+    item(QStringLiteral("mag3"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+}
+
+void MainWindow::createZoomKeys()
+{
+    // Zooming one step in and out has no menu item; the keys live on the frame.
+    const auto addKeys = [this](const QString& name, QList<QKeySequence> keys, int direction) {
+        auto* action = new QAction(this);
+        action->setObjectName(name);
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        connect(action, &QAction::triggered, this, [this, direction] { zoomStep(direction); });
+    };
+    addKeys(QStringLiteral("zoomIn"),
+            {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}, +1);
+    addKeys(QStringLiteral("zoomOut"), {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, -1);
+}
+
+void MainWindow::zoomStep(int direction)
+{
+    auto* view = qobject_cast<views::ImageView*>(activeChild());
+    if (!view)
+        return;
+    const float now = view->viewScale();
+    if (direction > 0) {
+        for (const float factor : MagTbl)
+            if (factor > now) {
+                view->set_sc(factor);
+                return;
+            }
+    } else {
+        for (auto it = MagTbl.rbegin(); it != MagTbl.rend(); ++it)
+            if (*it < now) {
+                view->set_sc(*it);
+                return;
+            }
+    }
+}
+
+bool MainWindow::openPhoto(const QString& path) { return files_->openPhoto(path); }
+
+void MainWindow::photoOpened(const QString& path) { recent_->add(path); }
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.constFirst().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.constFirst().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    openPhoto(urls.constFirst().toLocalFile());
 }
 
 void MainWindow::MDIForm_Load()

@@ -24,6 +24,7 @@ namespace karwen::ui {
 
 class WindowRegistry;
 class ImageFileCommands;
+class RecentFiles;
 class AreaFileCommands;
 
 class MainWindow : public QMainWindow {
@@ -39,6 +40,13 @@ public:
     // A menu item by its object name ("mnuFileOpen", "mag0" ... "mag7",
     // "mnufit"), for tests and scripts; the program uses the members.
     [[nodiscard]] QAction* item(const QString& name) const;
+
+    // Opens a photo as File > Open opens the chosen file (a photo named on
+    // the command line, dropped on the frame or chosen from the recent
+    // files); true when it is open.
+    bool openPhoto(const QString& path);
+    // A photo was opened: it goes to the top of the recent files.
+    void photoOpened(const QString& path);
 
     // Every enabled state from the program state: the four File commands
     // that need an image and the two tool windows follow whether an image
@@ -58,12 +66,17 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createFileMenu();
     void createViewMenus();
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
     [[nodiscard]] QWidget* activeChild() const;
+    void createZoomKeys();
+    // One step of MagTbl up (+1) or down (-1) from the active view's zoom.
+    void zoomStep(int direction);
     void mnuFileBatch_Click();
     void mnuHelpAbout_Click();
 
@@ -72,6 +85,7 @@ private:
     CommonDialog cdl_;
     std::unique_ptr<ImageFileCommands> files_;
     std::unique_ptr<AreaFileCommands> areaFiles_;
+    RecentFiles* recent_ = nullptr;
 
     QAction* mnuFileOpen_ = nullptr;
     QAction* mnuFileSave_ = nullptr;

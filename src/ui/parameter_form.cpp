@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -198,6 +199,15 @@ bool ParameterForm::appliesOnFocusOut(Qt::FocusReason reason)
 bool ParameterForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (qobject_cast<QLineEdit*>(watched) && !applying_) {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            // Enter applies the field, as leaving it does, and goes no
+            // further: a dialog's default button must not take it.
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                apply_();
+                return true;
+            }
+        }
         if (event->type() == QEvent::MouseButtonDblClick)
             apply_();
         else if (event->type() == QEvent::FocusOut

@@ -6,6 +6,7 @@
 #include "xor_pen.h"
 
 #include <QMouseEvent>
+#include <QStringList>
 
 #include <cmath>
 
@@ -85,14 +86,30 @@ void CircleTool::setPointer(bool sizeAll)
 
 QString CircleTool::handleHint(QPointF p) const
 {
+    // The handles a press takes, without and with Shift, as mousePress
+    // chooses them.
     const Distances r = distancesTo(p);
-    if (r.q < kHandle)
-        return QStringLiteral("View reference point: Shift-drag to move where the view looks");
-    if (r.d < kHandle)
-        return QStringLiteral("Circle centre: drag to move the circle");
-    if (r.e < kHandle)
-        return QStringLiteral("Circle rim: drag to change the radius, Shift-drag to turn the tilt");
-    return {};
+    QStringList names, actions;
+    if (r.d < kHandle) {
+        names << QStringLiteral("circle centre");
+        actions << QStringLiteral("drag to move the circle");
+    } else if (r.e < kHandle) {
+        names << QStringLiteral("circle rim");
+        actions << QStringLiteral("drag to change the radius");
+    }
+    if (r.q < kHandle) {
+        names << QStringLiteral("view reference point");
+        actions << QStringLiteral("Shift-drag to move where the view looks");
+    } else if (r.e < kHandle) {
+        if (!names.contains(QStringLiteral("circle rim")))
+            names << QStringLiteral("circle rim");
+        actions << QStringLiteral("Shift-drag to turn the tilt");
+    }
+    if (names.isEmpty())
+        return {};
+    QString hint = names.join(QStringLiteral(" and ")) + QStringLiteral(": ") + actions.join(QStringLiteral(", "));
+    hint[0] = hint[0].toUpper();
+    return hint;
 }
 
 void CircleTool::mousePress(QMouseEvent* event)

@@ -50,7 +50,7 @@ private slots:
         AreaApp app;
 
         QVERIFY(app.open(bmp));
-        QCOMPARE(app.dialogs.requests.back().filters, QStringList({QStringLiteral("画像ファイル (*.bmp *.jpg)")}));
+        QCOMPARE(app.dialogs.requests.back().filters, QStringList({QStringLiteral("画像ファイル (*.bmp *.jpg *.jpeg *.jpe)")}));
         QVERIFY(isImage(hSrc));
         QCOMPARE(SrcW, 640);
         QCOMPARE(SrcH, 480);

@@ -62,15 +62,21 @@ private slots:
         QCOMPARE(top, QStringList({"File(&F)", "View(&V)", "Zoom(&Z)", "Help(&H)"}));
         const auto menu = [&](const char* name) { return app.frmMain().findChild<QMenu*>(QLatin1String(name)); };
         QCOMPARE(captionsOf(menu("mnuFile")),
-                 QStringList({"Open(&O)...", "Save(&S)...", "Load Area Data(&L)...", "Save Area Data(&A)...",
-                              "Batch(&B)...", "Close(&C)", "Exit(&X)"}));
+                 QStringList({"Open(&O)...", "Recent Files", "Save(&S)...", "Load Area Data(&L)...",
+                              "Save Area Data(&A)...", "Batch(&B)...", "Close(&C)", "Exit(&X)"}));
         QCOMPARE(captionsOf(menu("mnuView")), QStringList({"Format(&F)", "Area(&A)"}));
         QCOMPARE(captionsOf(menu("mnuViewMag")),
                  QStringList({"25%", "50%", "75%", "100%", "150%", "200%", "400%", "800%", "-", "fit"}));
         QCOMPARE(captionsOf(menu("mnuHelp")), QStringList({"About(&A)..."}));
+        // The usual keys, and no check marks anywhere.
+        const QMap<QString, QString> keys{{"mnuFileOpen", "Ctrl+O"}, {"mnuFileSave", "Ctrl+S"},
+                                          {"mnuFileClose", "Ctrl+W"}, {"mnuFileExit", "Ctrl+Q"},
+                                          {"mag3", "Ctrl+0"},         {"mnuHelpAbout", "F1"}};
         for (QMenu* m : bar->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
-            for (QAction* a : m->actions())
-                QVERIFY2(a->shortcut().isEmpty() && !a->isCheckable(), qPrintable(a->text()));
+            for (QAction* a : m->actions()) {
+                QCOMPARE(a->shortcut().toString(), keys.value(a->objectName()));
+                QVERIFY2(!a->isCheckable(), qPrintable(a->text()));
+            }
     }
 
     void startUpStateAndCommandsWithoutImage()
