@@ -9,7 +9,7 @@ PACKAGES="
   libturbojpeg0-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick desktop-file-utils
   fonts-ipafont-gothic
 "
 

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 
 int main(int argc, char* argv[])
 {
@@ -13,6 +14,10 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("karwen"));
     QApplication::setApplicationVersion(QString::fromLatin1(karwen::kVersionText));
     QApplication::setDesktopFileName(QStringLiteral("karwen"));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/karwen-48.png"));
+    icon.addFile(QStringLiteral(":/icons/karwen-256.png"));
+    QApplication::setWindowIcon(icon);
 
     QCommandLineParser options;
     options.setApplicationDescription(QStringLiteral("Hemispherical photographs: convert, fit, measure."));

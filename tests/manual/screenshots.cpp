@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QComboBox>
 #include <QDir>
+#include <QIcon>
 #include <QTest>
 
 #include <cstdio>
@@ -47,6 +48,7 @@ int main(int argc, char* argv[])
     if (!folder.exists() && !QDir().mkpath(folder.path()))
         return 1;
 
+    QApplication::setWindowIcon(QIcon(QStringLiteral(KARWEN_ICON)));
     test::AreaApp app;
     app.app.frmMain().resize(1500, 900);
     app.app.frmMain().show();
@@ -74,5 +76,9 @@ int main(int argc, char* argv[])
     QTest::mouseMove(app.pct(), test::AreaApp::at(1));
     ok = shoot(&panel, folder, QStringLiteral("area_panel")) && ok;
     ok = shoot(&app.app.frmMain(), folder, QStringLiteral("main_painted")) && ok;
+
+    // The README's picture: the same measurement in small dots.
+    panel.optDot(1)->click();
+    ok = shoot(&app.app.frmMain(), folder, QStringLiteral("readme")) && ok;
     return ok ? 0 : 1;
 }
