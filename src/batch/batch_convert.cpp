@@ -1,6 +1,5 @@
 #include "batch_convert.h"
 
-#include "image_files.h"
 #include "mdl_karwen.h"
 
 #include <algorithm>
@@ -52,9 +51,9 @@ bool isAllBlack(int32_t handle)
 
 FileOutcome convertFile(const PlannedFile& file, const BatchSettings& settings)
 {
-    const OwnedImage source(loadImageFile(file.sourcePath));
+    const OwnedImage source(loadImageFile(file.sourcePath, photoFormatOf(file.sourcePath)));
     if (!isImage(source.get()))
-        return {FileResult::Unreadable, fileProblem(FileAction::Open, file.sourcePath, RixLastError())};
+        return {FileResult::Unreadable, photoProblem(file.sourcePath, RixLastError())};
 
     ProjectionRecord srcPrm = settings.srcPrm;
     RixRect box{};
@@ -68,7 +67,7 @@ FileOutcome convertFile(const PlannedFile& file, const BatchSettings& settings)
     // the output file held.
     if (isAllBlack(result.get()))
         return {FileResult::Black, {file.sourcePath, kBlackResultReason, {}}};
-    if (!saveImageFile(result.get(), file.outputPath))
+    if (!saveImageFile(result.get(), file.outputPath, settings.quality))
         return {FileResult::SaveFailed, fileProblem(FileAction::Save, file.outputPath, RixLastError())};
     return {};
 }

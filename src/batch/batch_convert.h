@@ -1,11 +1,13 @@
-// One file of the batch: load the photo, optionally find its circle, create
-// the result, resample, refuse a result that came out entirely black, save.
+// One file of the batch: load the photo (its format by photoFormatOf),
+// optionally find its circle, create the result, resample, refuse a result
+// that came out entirely black, save.
 // Everything happens on images of its own that are gone when it returns;
 // the program's shared state is neither read nor written.
 #pragma once
 
 #include "batch_plan.h"
 #include "file_messages.h"
+#include "image_files.h"
 #include "rix.h"
 
 #include <cstdint>
@@ -21,6 +23,7 @@ struct BatchSettings {
     // Cx, Cy and R from each photo's own circle; the angles, tilt and
     // projection stay those of srcPrm.
     bool findCircle = false;
+    int32_t quality = kJpegQuality; // of JPEG results, 1 to 100
 };
 
 enum class FileResult { Converted, Unreadable, Black, SaveFailed };
