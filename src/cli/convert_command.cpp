@@ -51,7 +51,9 @@ int convert(const ConvertOptions& o)
 {
     std::error_code ec;
     const fs::path output = fs::absolute(files::utf8Path(o.outputFolder), ec).lexically_normal();
-    if (ec || (fs::create_directories(output, ec), !fs::is_directory(output))) {
+    if (!ec)
+        fs::create_directories(output, ec);
+    if (ec || !fs::is_directory(output)) {
         std::fprintf(stderr, "Cannot make the output folder \"%s\": %s.\n", o.outputFolder.c_str(),
                      ec ? ec.message().c_str() : "something else of that name is in the way");
         return kExitFailures;

@@ -105,9 +105,10 @@ void ProgressReporter::fileDone(FileStatus status, const std::string& input, con
 void ProgressReporter::failure(const std::string& line)
 {
     std::lock_guard lock(mutex_);
+    const bool redraw = barShown_;
     clearBar();
     std::fprintf(stream_, "%s\n", line.c_str());
-    if (style_ == Style::Bar)
+    if (redraw)
         drawBar();
 }
 
