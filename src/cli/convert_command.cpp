@@ -30,7 +30,7 @@ extern "C" void requestStop(int signal) { stopSignal = signal; }
 // ends the process at once.
 void catchStopSignals()
 {
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = requestStop;
     action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
@@ -55,7 +55,7 @@ int convert(const ConvertOptions& o)
         fs::create_directories(output, ec);
     if (ec || !fs::is_directory(output)) {
         std::fprintf(stderr, "Cannot make the output folder \"%s\": %s.\n", o.outputFolder.c_str(),
-                     ec ? ec.message().c_str() : "something else of that name is in the way");
+            ec ? ec.message().c_str() : "something else of that name is in the way");
         return kExitFailures;
     }
 
@@ -63,9 +63,9 @@ int convert(const ConvertOptions& o)
     const BatchJob job{"", files::utf8String(output), o.postfix, o.outExt, inputs.paths};
     const std::vector<PlannedFile> mine = shardOf(planBatch(job), o.shard, o.shards);
 
-    const ProgressReporter::Style style = o.quiet               ? ProgressReporter::Style::Quiet
-                                          : ::isatty(STDERR_FILENO) ? ProgressReporter::Style::Bar
-                                                                    : ProgressReporter::Style::Lines;
+    const ProgressReporter::Style style = o.quiet ? ProgressReporter::Style::Quiet
+        : ::isatty(STDERR_FILENO)                 ? ProgressReporter::Style::Bar
+                                                  : ProgressReporter::Style::Lines;
     ProgressReporter reporter(stderr, style);
     for (const FileProblem& problem : inputs.problems)
         reporter.failure(fileProblemMessage(FileAction::Open, problem));

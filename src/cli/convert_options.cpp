@@ -56,8 +56,8 @@ std::string numberText(double value)
 std::string boundsText(const FieldRule& rule)
 {
     const std::string range = rule.lowInclusive
-                                  ? "from " + numberText(rule.low) + " to " + numberText(rule.high)
-                                  : "above " + numberText(rule.low) + " and at most " + numberText(rule.high);
+        ? "from " + numberText(rule.low) + " to " + numberText(rule.high)
+        : "above " + numberText(rule.low) + " and at most " + numberText(rule.high);
     return rule.integer ? "a whole number " + range : range;
 }
 
@@ -74,7 +74,7 @@ double fieldFrom(Field field, const std::string& text, const std::string& option
 
 // The fields of a comma-separated value, one per name in `what`.
 std::vector<double> fieldsFrom(const std::vector<Field>& fields, const std::string& text, char separator,
-                               const std::string& option, const std::vector<std::string>& what)
+    const std::string& option, const std::vector<std::string>& what)
 {
     const std::vector<std::string> parts = splitAt(text, separator);
     if (parts.size() != fields.size()) {
@@ -93,8 +93,8 @@ int wholeNumber(const std::string& text, int low, int high, const std::string& o
 {
     const std::optional<double> value = parseNumber(text);
     if (!value || *value != std::floor(*value) || *value < low || *value > high)
-        throw UsageError(option + ": \"" + text + "\" must be a whole number from " + std::to_string(low) +
-                         " to " + std::to_string(high));
+        throw UsageError(option + ": \"" + text + "\" must be a whole number from " + std::to_string(low) + " to "
+            + std::to_string(high));
     return static_cast<int>(*value);
 }
 
@@ -169,15 +169,14 @@ ConvertOptions checked(const RawOptions& raw, int defaultJobs)
         // Each photo's own circle; looking along the camera's axis.
         o.settings.findCircle = true;
     } else {
-        const std::vector<double> c = fieldsFrom({Field::SrcCx, Field::SrcCy, Field::SrcR}, raw.circle, ',',
-                                                 "--circle", {"CX", "CY", "R"});
+        const std::vector<double> c
+            = fieldsFrom({Field::SrcCx, Field::SrcCy, Field::SrcR}, raw.circle, ',', "--circle", {"CX", "CY", "R"});
         src.Cx = c[0];
         src.Cy = c[1];
         src.R = c[2];
         double refX = src.Cx, refY = src.Cy;
         if (!raw.view.empty()) {
-            const std::vector<double> v =
-                fieldsFrom({Field::RefX, Field::RefY}, raw.view, ',', "--view", {"XR", "YR"});
+            const std::vector<double> v = fieldsFrom({Field::RefX, Field::RefY}, raw.view, ',', "--view", {"XR", "YR"});
             refX = v[0];
             refY = v[1];
         }
@@ -186,19 +185,16 @@ ConvertOptions checked(const RawOptions& raw, int defaultJobs)
             throw UsageError("--view: no view direction follows from this point and circle");
     }
 
-    const std::vector<double> size =
-        fieldsFrom({Field::DstW, Field::DstH}, raw.size, 'x', "--size", {"W", "H"});
+    const std::vector<double> size = fieldsFrom({Field::DstW, Field::DstH}, raw.size, 'x', "--size", {"W", "H"});
     o.settings.dstW = static_cast<int32_t>(size[0]);
     o.settings.dstH = static_cast<int32_t>(size[1]);
     ProjectionRecord& dst = o.settings.dstPrm;
     dst.Proj = projectionFrom(raw.dstProjection, kProjectionCount, "--dst-projection");
-    const std::string dstCircle =
-        raw.dstCircle.empty() ? numberText(size[0] / 2) + "," + numberText(size[1] / 2) + "," +
-                                    numberText(std::min(size[0], size[1]) / 2)
-                              : raw.dstCircle;
+    const std::string dstCircle = raw.dstCircle.empty()
+        ? numberText(size[0] / 2) + "," + numberText(size[1] / 2) + "," + numberText(std::min(size[0], size[1]) / 2)
+        : raw.dstCircle;
     const std::vector<double> d = fieldsFrom({Field::DstCx, Field::DstCy, Field::DstR}, dstCircle, ',',
-                                             raw.dstCircle.empty() ? "--dst-circle (from --size)" : "--dst-circle",
-                                             {"CX", "CY", "R"});
+        raw.dstCircle.empty() ? "--dst-circle (from --size)" : "--dst-circle", {"CX", "CY", "R"});
     dst.Cx = d[0];
     dst.Cy = d[1];
     dst.R = d[2];
@@ -207,65 +203,68 @@ ConvertOptions checked(const RawOptions& raw, int defaultJobs)
 
 void addConvertOptions(CLI::App& convert, RawOptions& raw, int defaultJobs)
 {
-    convert.add_option("INPUT", raw.inputs,
-                       "Photos to convert: files, and folders whose .bmp, .jpg, .jpeg and .jpe files (any "
-                       "case, not in subfolders) are taken. All inputs form one list sorted by full path.")
+    convert
+        .add_option("INPUT", raw.inputs,
+            "Photos to convert: files, and folders whose .bmp, .jpg, .jpeg and .jpe files (any "
+            "case, not in subfolders) are taken. All inputs form one list sorted by full path.")
         ->required();
     convert.add_option("-o,--output", raw.output, "Folder for the results; created when missing.")
         ->required()
         ->type_name("DIR");
-    convert.add_option("--src-projection", raw.srcProjection,
-                       "Projection of the photos: orthographic, equisolidangle (or equisolid), equidistant, "
-                       "stereographic; any case. Default: equidistant.")
+    convert
+        .add_option("--src-projection", raw.srcProjection,
+            "Projection of the photos: orthographic, equisolidangle (or equisolid), equidistant, "
+            "stereographic; any case. Default: equidistant.")
         ->type_name("NAME");
-    convert.add_option("--dst-projection", raw.dstProjection,
-                       "Projection of the results: as --src-projection, or perspective. Default: "
-                       "orthographic.")
+    convert
+        .add_option("--dst-projection", raw.dstProjection,
+            "Projection of the results: as --src-projection, or perspective. Default: "
+            "orthographic.")
         ->type_name("NAME");
-    CLI::Option* circle = convert.add_option(
-        "--circle", raw.circle,
+    CLI::Option* circle = convert.add_option("--circle", raw.circle,
         "The photos' circle in pixels: centre CX,CY (0 to 2048; y counted upward from the bottom row, as in "
         "the parameters window) and radius R (above 10, at most 1024).");
     circle->type_name("CX,CY,R");
-    CLI::Option* detect = convert.add_flag(
-        "--detect-circle", raw.detectCircle,
+    CLI::Option* detect = convert.add_flag("--detect-circle", raw.detectCircle,
         "Find each photo's own circle as opening a photo in the window does, and look along the camera's "
         "axis. The default when --circle is not given.");
     circle->excludes(detect);
-    convert.add_option("--view", raw.view,
-                       "View reference point in pixels, y counted upward from the bottom row (0 to 2048); "
-                       "only with --circle. Default: the circle's centre.")
+    convert
+        .add_option("--view", raw.view,
+            "View reference point in pixels, y counted upward from the bottom row (0 to 2048); "
+            "only with --circle. Default: the circle's centre.")
         ->type_name("XR,YR")
         ->needs(circle);
-    convert.add_option("--tilt", raw.tilt, "Tilt of the photos in degrees, -180 to 180. Default: 0.")
-        ->type_name("DEG");
+    convert.add_option("--tilt", raw.tilt, "Tilt of the photos in degrees, -180 to 180. Default: 0.")->type_name("DEG");
     convert.add_option("--size", raw.size, "Size of the results in pixels, each 8 to 2048. Default: 512x512.")
         ->type_name("WxH");
-    convert.add_option("--dst-circle", raw.dstCircle,
-                       "The results' circle in pixels: centre CX,CY (above 0, at most 2048; y counted upward "
-                       "from the bottom row) and radius R (above 10, at most 1024). Default: the centre and "
-                       "half the smaller side of --size.")
+    convert
+        .add_option("--dst-circle", raw.dstCircle,
+            "The results' circle in pixels: centre CX,CY (above 0, at most 2048; y counted upward "
+            "from the bottom row) and radius R (above 10, at most 1024). Default: the centre and "
+            "half the smaller side of --size.")
         ->type_name("CX,CY,R");
     convert.add_option("--interp", raw.interp, "Interpolation: nearest, bilinear or cubic. Default: nearest.")
         ->type_name("KIND");
-    convert.add_option("--format", raw.format, "Format of the results: jpg or bmp. Default: jpg.")
-        ->type_name("FMT");
-    convert.add_option("--quality", raw.quality, "JPEG quality of the results, 1 to 100. Default: 75.")
-        ->type_name("N");
-    convert.add_option("--postfix", raw.postfix,
-                       "Added to each photo's name (without its last extension) to name its result; may be "
-                       "empty. Default: -kw (x.jpeg gives x-kw.jpg).")
+    convert.add_option("--format", raw.format, "Format of the results: jpg or bmp. Default: jpg.")->type_name("FMT");
+    convert.add_option("--quality", raw.quality, "JPEG quality of the results, 1 to 100. Default: 75.")->type_name("N");
+    convert
+        .add_option("--postfix", raw.postfix,
+            "Added to each photo's name (without its last extension) to name its result; may be "
+            "empty. Default: -kw (x.jpeg gives x-kw.jpg).")
         ->type_name("TEXT");
     convert.add_flag("--overwrite", raw.overwrite,
-                     "Replace results that exist. Without it they are left alone and counted as skipped, so "
-                     "a rerun resumes where a run stopped.");
-    convert.add_option("-j,--jobs", raw.jobs,
-                       "Photos converted at once. Default: the CPUs this process may run on (" +
-                           std::to_string(defaultJobs) + " here).")
+        "Replace results that exist. Without it they are left alone and counted as skipped, so "
+        "a rerun resumes where a run stopped.");
+    convert
+        .add_option("-j,--jobs", raw.jobs,
+            "Photos converted at once. Default: the CPUs this process may run on (" + std::to_string(defaultJobs)
+                + " here).")
         ->type_name("N");
-    convert.add_option("--shard", raw.shard,
-                       "Convert only shard K of N: the photos at places i (from 0) of the sorted list with "
-                       "i mod N = K - 1. Results and refusals are decided over the whole list. Default: 1/1.")
+    convert
+        .add_option("--shard", raw.shard,
+            "Convert only shard K of N: the photos at places i (from 0) of the sorted list with "
+            "i mod N = K - 1. Results and refusals are decided over the whole list. Default: 1/1.")
         ->type_name("K/N");
     convert.add_flag("-q,--quiet", raw.quiet, "No progress and no summary; failures are still printed.");
     convert.footer(
@@ -277,11 +276,10 @@ void addConvertOptions(CLI::App& convert, RawOptions& raw, int defaultJobs)
 
 } // namespace
 
-ParsedCommand parseCommandLine(int argc, const char* const* argv, int defaultJobs, std::ostream& out,
-                               std::ostream& err)
+ParsedCommand parseCommandLine(int argc, const char* const* argv, int defaultJobs, std::ostream& out, std::ostream& err)
 {
-    CLI::App app("Converts hemispherical photos between fisheye projections, as the window's batch does.",
-                 "karwen-cli");
+    CLI::App app(
+        "Converts hemispherical photos between fisheye projections, as the window's batch does.", "karwen-cli");
     app.set_version_flag("--version", std::string("karwen-cli ") + kVersionText);
     app.require_subcommand(1);
     RawOptions raw;

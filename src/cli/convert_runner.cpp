@@ -51,7 +51,7 @@ Done doneOf(const FileOutcome& outcome)
         break;
     }
     return {FileStatus::Failed,
-            "Cannot convert \"" + outcome.problem.path + "\": " + outcome.problem.reason + "; nothing was written."};
+        "Cannot convert \"" + outcome.problem.path + "\": " + outcome.problem.reason + "; nothing was written."};
 }
 
 // One worker's files. The save of a result (which waits for the disk to
@@ -60,8 +60,11 @@ Done doneOf(const FileOutcome& outcome)
 class Worker {
 public:
     Worker(const std::vector<PlannedFile>& files, const RunSettings& run, ProgressReporter& reporter,
-           std::atomic<int> (&counts)[3])
-        : files_(files), run_(run), reporter_(reporter), counts_(counts)
+        std::atomic<int> (&counts)[3])
+        : files_(files)
+        , run_(run)
+        , reporter_(reporter)
+        , counts_(counts)
     {
     }
 
@@ -69,8 +72,9 @@ public:
     {
         const PlannedFile& file = files_[i];
         if (!file.refusal.empty()) {
-            report(i, {FileStatus::Failed,
-                       oneLine(fileProblemMessage(FileAction::Save, {file.outputPath, file.refusal, {}}))});
+            report(i,
+                {FileStatus::Failed,
+                    oneLine(fileProblemMessage(FileAction::Save, {file.outputPath, file.refusal, {}}))});
             return;
         }
         if (!run_.overwrite && somethingAt(file.outputPath)) {
@@ -87,9 +91,8 @@ public:
         saved_ = std::move(result);
         savingIndex_ = i;
         try {
-            saving_ = std::async(std::launch::async, [this] {
-                return doneOf(saveResult(saved_, files_[savingIndex_], run_.settings));
-            });
+            saving_ = std::async(
+                std::launch::async, [this] { return doneOf(saveResult(saved_, files_[savingIndex_], run_.settings)); });
         } catch (const std::system_error&) {
             // No thread to spare: save here and now.
             const Done done = doneOf(saveResult(saved_, file, run_.settings));
@@ -126,7 +129,7 @@ private:
     const RunSettings& run_;
     ProgressReporter& reporter_;
     std::atomic<int> (&counts_)[3];
-    OwnedImage saved_;          // the result being saved
+    OwnedImage saved_;            // the result being saved
     std::size_t savingIndex_ = 0; // its file
     std::future<Done> saving_;
 };
@@ -143,7 +146,7 @@ int availableCpus()
 }
 
 RunCounts runConversions(const std::vector<PlannedFile>& files, const RunSettings& run, ProgressReporter& reporter,
-                         const std::function<bool()>& stop)
+    const std::function<bool()>& stop)
 {
     const int jobs = std::clamp(int(files.size()), 1, std::max(run.jobs, 1));
     const int threadsEach = std::max(run.cpus / jobs, 1);
@@ -162,7 +165,7 @@ RunCounts runConversions(const std::vector<PlannedFile>& files, const RunSetting
             });
     }
     return {counts[int(FileStatus::Converted)].load(), counts[int(FileStatus::Skipped)].load(),
-            counts[int(FileStatus::Failed)].load()};
+        counts[int(FileStatus::Failed)].load()};
 }
 
 } // namespace karwen::cli

@@ -24,7 +24,7 @@ struct RunSettings {
 // Converts every file; stop() is asked before each file is taken, and a
 // true answer ends the run once the files in hand are done.
 [[nodiscard]] RunCounts runConversions(const std::vector<PlannedFile>& files, const RunSettings& run,
-                                       ProgressReporter& reporter, const std::function<bool()>& stop);
+    ProgressReporter& reporter, const std::function<bool()>& stop);
 
 // The CPUs this process may run on (its affinity mask), at least 1.
 [[nodiscard]] int availableCpus();

@@ -25,7 +25,11 @@ std::string clockText(double seconds)
 
 } // namespace
 
-ProgressReporter::ProgressReporter(std::FILE* stream, Style style) : stream_(stream), style_(style) {}
+ProgressReporter::ProgressReporter(std::FILE* stream, Style style)
+    : stream_(stream)
+    , style_(style)
+{
+}
 
 void ProgressReporter::start(int total)
 {
@@ -71,8 +75,8 @@ void ProgressReporter::drawBar()
     lastDraw_ = std::chrono::steady_clock::now();
 }
 
-void ProgressReporter::fileDone(FileStatus status, const std::string& input, const std::string& output,
-                                const std::string& line)
+void ProgressReporter::fileDone(
+    FileStatus status, const std::string& input, const std::string& output, const std::string& line)
 {
     std::lock_guard lock(mutex_);
     ++done_;
@@ -120,9 +124,8 @@ void ProgressReporter::finish(const RunCounts& counts, bool stopped)
     if (barShown_)
         std::fputs("\n", stream_);
     barShown_ = false;
-    std::fprintf(stream_, "%s%d converted, %d skipped, %d failed (%.1f s)\n",
-                 stopped ? "Stopped early: " : "", counts.converted, counts.skipped, counts.failed,
-                 secondsSinceStart());
+    std::fprintf(stream_, "%s%d converted, %d skipped, %d failed (%.1f s)\n", stopped ? "Stopped early: " : "",
+        counts.converted, counts.skipped, counts.failed, secondsSinceStart());
     std::fflush(stream_);
 }
 

@@ -29,8 +29,7 @@ public:
     // Starts the clock for a run of `total` files.
     void start(int total);
     // One file done. line: its failure in plain words when it failed.
-    void fileDone(FileStatus status, const std::string& input, const std::string& output,
-                  const std::string& line);
+    void fileDone(FileStatus status, const std::string& input, const std::string& output, const std::string& line);
     // A failure that belongs to no file of the list (an input not found).
     void failure(const std::string& line);
     // The closing summary; stopped when a signal ended the run early.

@@ -18,14 +18,10 @@ namespace karwen::test {
 
 class CliRun : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::filesystem::create_directories(dir / "in");
-    }
+    void SetUp() override { std::filesystem::create_directories(dir / "in"); }
 
     // The photo in/<name> (BMP or JPEG by its last three letters).
-    void photo(const std::string& name, uint32_t colour = rix::packRgb(90, 140, 200), int width = 96,
-               int height = 80)
+    void photo(const std::string& name, uint32_t colour = rix::packRgb(90, 140, 200), int width = 96, int height = 80)
     {
         ASSERT_TRUE(writePhoto(dir / "in" / name, width, height, colour)) << name;
     }
@@ -46,7 +42,7 @@ protected:
 // Modification time in nanoseconds, to see whether a file was written again.
 [[nodiscard]] inline long long modified(const std::string& path)
 {
-    struct stat info {};
+    struct stat info { };
     if (::stat(path.c_str(), &info) != 0)
         return -1;
     return info.st_mtim.tv_sec * 1'000'000'000LL + info.st_mtim.tv_nsec;

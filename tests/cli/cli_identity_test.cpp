@@ -36,21 +36,19 @@ TEST_F(CliRun, ResultsAreThoseOfTheWindowsBatch)
         const char* ext;
     };
     const Case cases[] = {
-        {"window's defaults: each photo's circle, looking up",
-         {},
-         {0, 0, 0, 0, 0, 0, kEquidistant}, 0, 0, true,
-         {256, 256, 256, 0, 0, 0, kOrthographic}, 512, 512, 0, kJpegQuality, "jpg"},
+        {"window's defaults: each photo's circle, looking up", {}, {0, 0, 0, 0, 0, 0, kEquidistant}, 0, 0, true,
+            {256, 256, 256, 0, 0, 0, kOrthographic}, 512, 512, 0, kJpegQuality, "jpg"},
         {"circle, view point and tilt given, perspective, cubic, BMP",
-         {"--circle", "130.5,70,75", "--view", "150,95.25", "--tilt", "-30", "--src-projection", "Stereographic",
-          "--dst-projection", "PERSPECTIVE", "--size", "120x90", "--dst-circle", "60,45,40", "--interp", "cubic",
-          "--format", "bmp"},
-         {130.5, 70, 75, 0, 0, -30, kStereographic}, 150.0f, 95.25f, false,
-         {60, 45, 40, 0, 0, 0, kPerspective}, 120, 90, 2, kJpegQuality, "bmp"},
+            {"--circle", "130.5,70,75", "--view", "150,95.25", "--tilt", "-30", "--src-projection", "Stereographic",
+                "--dst-projection", "PERSPECTIVE", "--size", "120x90", "--dst-circle", "60,45,40", "--interp", "cubic",
+                "--format", "bmp"},
+            {130.5, 70, 75, 0, 0, -30, kStereographic}, 150.0f, 95.25f, false, {60, 45, 40, 0, 0, 0, kPerspective}, 120,
+            90, 2, kJpegQuality, "bmp"},
         {"found circle with a tilt, equisolid, bilinear",
-         {"--detect-circle", "--tilt", "45", "--src-projection", "equisolid", "--dst-projection", "equidistant",
-          "--size", "101x77", "--interp", "bilinear", "--quality", "93"},
-         {0, 0, 0, 0, 0, 45, kEquisolidangle}, 0, 0, true,
-         {50.5, 38.5, 38.5, 0, 0, 0, kEquidistant}, 101, 77, 1, 93, "jpg"},
+            {"--detect-circle", "--tilt", "45", "--src-projection", "equisolid", "--dst-projection", "equidistant",
+                "--size", "101x77", "--interp", "bilinear", "--quality", "93"},
+            {0, 0, 0, 0, 0, 45, kEquisolidangle}, 0, 0, true, {50.5, 38.5, 38.5, 0, 0, 0, kEquidistant}, 101, 77, 1, 93,
+            "jpg"},
     };
     initGlobals();
     for (const Case& c : cases) {

@@ -82,8 +82,8 @@ TEST_F(CliRun, DamagedAndMissingInputsFailTheRunButNotTheOtherPhotos)
     EXPECT_TRUE(fs::exists(out("good-kw.jpg")));
     EXPECT_FALSE(fs::exists(out("cut-kw.jpg")));
     // One line each: the file and what is wrong with it.
-    EXPECT_EQ(linesWith(run.output, "Cannot open \"" + nowhere + "\": there is no file or folder of this name.").size(),
-              1u)
+    EXPECT_EQ(
+        linesWith(run.output, "Cannot open \"" + nowhere + "\": there is no file or folder of this name.").size(), 1u)
         << run.output;
     for (const char* name : {"cut.jpg", "corrupt.jpg"}) {
         const std::vector<std::string> lines = linesWith(run.output, "Cannot open \"" + in(name) + "\"");
@@ -144,11 +144,12 @@ TEST_F(CliRun, NeverReplacesAPhotoOrAnotherResult)
     const std::string photoBytes = readBytes(dir / "in" / "a.jpg");
 
     // Results into the photos' own folder without a postfix.
-    test_support::Outcome run = test_support::runProgram({KARWEN_CLI, "convert", "-o", in(), "--postfix", "",
-                                                          in("a.bmp"), in("a.jpg"), "--overwrite"});
+    test_support::Outcome run = test_support::runProgram(
+        {KARWEN_CLI, "convert", "-o", in(), "--postfix", "", in("a.bmp"), in("a.jpg"), "--overwrite"});
     EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_TRUE(has(run.output, "Cannot save \"" + in("a.jpg") + "\": the result of " + in("a.bmp") +
-                                    " would replace the photo " + in("a.jpg") + " of this run."))
+    EXPECT_TRUE(has(run.output,
+        "Cannot save \"" + in("a.jpg") + "\": the result of " + in("a.bmp") + " would replace the photo " + in("a.jpg")
+            + " of this run."))
         << run.output;
     EXPECT_TRUE(has(run.output, "the result of " + in("a.jpg") + " would replace that photo itself")) << run.output;
     EXPECT_EQ(readBytes(dir / "in" / "a.jpg"), photoBytes);
@@ -174,9 +175,10 @@ TEST_F(CliRun, ShardsPartitionTheSortedList)
         const test_support::Outcome run = convert({in(), "--shard", std::to_string(k) + "/3", "-j", "2"});
         std::set<std::string> converted;
         for (const std::string& line : linesWith(run.output, "] converted "))
-            converted.insert(fs::path(line.substr(line.find(" converted ") + 11, line.find(" -> ") - line.find(" converted ") - 11))
-                                 .filename()
-                                 .string());
+            converted.insert(
+                fs::path(line.substr(line.find(" converted ") + 11, line.find(" -> ") - line.find(" converted ") - 11))
+                    .filename()
+                    .string());
         EXPECT_EQ(converted, expected[std::size_t(k - 1)]) << run.output;
         EXPECT_EQ(run.exitCode, k == 3 ? 1 : 0) << run.output;
         all.insert(converted.begin(), converted.end());
@@ -194,8 +196,8 @@ TEST_F(CliRun, NamesOutsideAsciiAndNewOutputFolders)
 {
     photo("Käfer_ÄÖÜ_ßé.jpg");
     const std::string nested = (dir / "new" / "dir ünter").string();
-    const test_support::Outcome run =
-        test_support::runProgram({KARWEN_CLI, "convert", "-o", nested, in(), "--format", "bmp", "--postfix", "_ö"});
+    const test_support::Outcome run
+        = test_support::runProgram({KARWEN_CLI, "convert", "-o", nested, in(), "--format", "bmp", "--postfix", "_ö"});
     EXPECT_EQ(run.exitCode, 0) << run.output;
     const int32_t h = RixLoadBMP((nested + "/Käfer_ÄÖÜ_ßé_ö.bmp").c_str());
     EXPECT_GE(h, 1) << run.output;
