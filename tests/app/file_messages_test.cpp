@@ -113,6 +113,30 @@ TEST_F(FileMessages, MessageNamesThePathAndOnlyTheLibraryWordsThatApply)
               "Cannot save \"" + noFolder.path + "\": the folder does not exist.\n" + noFolder.detail);
 }
 
+TEST_F(FileMessages, BatchPhotosAreJudgedByTheirLastExtension)
+{
+    fs::copy_file(root / "short.jpg", root / "short.JPEG");
+    fs::copy_file(root / "text.bmp", root / "text.jpe");
+    struct Case {
+        const char* name;
+        const char* reason;
+        bool detail;
+    };
+    const Case cases[] = {
+        {"short.JPEG", "the file is cut short or is not a JPEG picture", true},
+        {"text.jpe", "the file is cut short or is not a JPEG picture", true},
+        {"missing.jpeg", "the file does not exist", true},
+        {"plain.txt", "only BMP and JPEG photos (.bmp, .jpg, .jpeg, .jpe) are converted", false},
+    };
+    for (const Case& c : cases) {
+        const std::string path = (root / c.name).string();
+        EXPECT_LT(loadImageFile(path, photoFormatOf(path)), 1) << c.name;
+        const FileProblem problem = photoProblem(path, RixLastError());
+        EXPECT_EQ(problem.reason, c.reason) << c.name;
+        EXPECT_EQ(problem.detail.starts_with("RixLoadJPG"), c.detail) << c.name << ": " << problem.detail;
+    }
+}
+
 TEST_F(FileMessages, PermissionsAreNamed)
 {
     fs::permissions(root, fs::perms(0755));
