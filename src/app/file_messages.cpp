@@ -61,7 +61,7 @@ std::string openReason(ImageFormat format, const char* otherFormat, const fs::pa
 std::string saveReason(const std::string& name, const fs::path& path)
 {
     if (imageFormatOf(name) == ImageFormat::Other)
-        return "only BMP and JPEG pictures (.bmp, .jpg) can be saved";
+        return "only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be saved";
     if (std::string reason = folderReason(path); !reason.empty())
         return reason;
     std::error_code ec;
@@ -83,7 +83,7 @@ FileProblem fileProblem(FileAction action, const std::string& path, const std::s
     const ImageFormat format = imageFormatOf(path);
     FileProblem problem{path,
                         action == FileAction::Open
-                            ? openReason(format, "only BMP and JPEG pictures (.bmp, .jpg) can be opened", p)
+                            ? openReason(format, "only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be opened", p)
                             : saveReason(path, p),
                         {}};
     if (format != ImageFormat::Other)

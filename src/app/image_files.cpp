@@ -8,6 +8,8 @@ namespace karwen {
 
 ImageFormat imageFormatOf(const std::string& path)
 {
+    if (const ImageFormat byExtension = photoFormatOf(path); byExtension != ImageFormat::Other)
+        return byExtension;
     if (path.size() < 3)
         return ImageFormat::Other;
     std::string ext = path.substr(path.size() - 3);

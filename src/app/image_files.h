@@ -1,7 +1,8 @@
-// Image files by name: the format follows the last three characters of the
-// name alone, in any case ("BMP" or "JPG"); anything else is not an image
-// file of this program. The photos of a batch follow their last extension
-// instead, which admits .jpeg and .jpe as well. Loading and saving go
+// Image files by name. A name whose last extension is .bmp, or .jpg, .jpeg
+// or .jpe, in any case, is a BMP or a JPEG file; so is, for the open and save
+// commands, any other name whose last three characters read "BMP" or "JPG"
+// in any case. Anything else is not an image file of this program. The
+// photos of a batch follow their last extension alone. Loading and saving go
 // through the imaging library.
 #pragma once
 
