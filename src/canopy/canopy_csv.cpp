@@ -52,7 +52,13 @@ const char* methodName(ThresholdMethod m)
     return "";
 }
 
-std::string projectionName(int32_t p) { return isProjection(p) ? ProjName[std::size_t(p)] : std::to_string(p); }
+// The program's name once start-up has filled the names, else the code.
+std::string projectionName(int32_t p)
+{
+    if (isProjection(p) && !ProjName[std::size_t(p)].empty())
+        return ProjName[std::size_t(p)];
+    return std::to_string(p);
+}
 
 std::vector<std::string> headerColumns(int rings)
 {
@@ -107,7 +113,8 @@ void addDotFields(const CanopyRow& row, std::vector<std::string>& f)
         f.insert(f.end(), {figure(d.le->value), figure(d.le->lo), figure(d.le->hi)});
     else
         f.resize(f.size() + 3);
-    f.insert(f.end(), {number(d.effectiveDots, 1), flag(d.saturated)});
+    // The flag tells about le; without le it stays empty.
+    f.insert(f.end(), {number(d.effectiveDots, 1), d.le ? flag(d.saturated) : std::string()});
 }
 
 // Where the file's first line and the header part ways, for the message.
@@ -181,7 +188,7 @@ CsvAppend appendCsvRow(const std::string& path, const std::string& header, const
             if (crlf)
                 first.remove_suffix(1);
             if (first != header)
-                return {false, "the file's header differs from this row's: " + headerDifference(first, header)};
+                return {false, "the file's header differs from this row's (" + headerDifference(first, header) + ")"};
             const std::string_view lineEnd = crlf || end == std::string::npos ? kCsvLineEnd : "\n";
             if (!content.ends_with('\n'))
                 content += lineEnd;

@@ -5,8 +5,10 @@
 // Columns, in this order:
 //   file, error                 the photo's path as given; why it gave no
 //                               figures (empty when it did)
-//   projection, cx, cy, r,      the source circle (cy counted up from the
-//   alpha, beta, rot            bottom edge) and view angles in degrees
+//   projection, cx, cy, r,      the source projection's name (its code
+//   alpha, beta, rot            before initProjectionNames has run), the
+//                               circle (cy counted up from the bottom
+//                               edge) and the view angles in degrees
 //   channel, gamma, method,     the settings (blue/luma, otsu/ridler/fixed)
 //   threshold, rings, sectors,  and the threshold used
 //   max_zenith
@@ -17,8 +19,8 @@
 //   dots_projection             the projection the sample dots lie in
 //   openness_dots[_lo, _hi],    from the 1000 sample dots, with their 95 %
 //   le_dots[_lo, _hi],          intervals, Kish's effective number of dots
-//   dots_effective,             and whether a ring had no gap dot
-//   dots_saturated
+//   dots_effective,             and whether a ring had no gap dot (empty
+//   dots_saturated              without le_dots)
 // Fractions, le, l and lx have six decimals, the circle and angles two, all
 // with a '.' whatever the locale. A value that does not exist (a ring the
 // photo does not show, dot figures of a perspective destination) is an

@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace karwen::ui {
@@ -59,6 +60,11 @@ CanopyWindow::CanopyWindow(WindowRegistry& windows, QWidget* parent)
     lblNotes_->setWordWrap(true);
     lblNotes_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblNotes_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Many notes scroll rather than push the buttons away.
+    auto* notes = new QScrollArea(this);
+    notes->setFrameShape(QFrame::NoFrame);
+    notes->setWidgetResizable(true);
+    notes->setWidget(lblNotes_);
 
     // Settings, commands and notes; the table; the plot: side by side, so
     // that the window fits below the two views.
@@ -68,7 +74,7 @@ CanopyWindow::CanopyWindow(WindowRegistry& windows, QWidget* parent)
     auto* controls = new QVBoxLayout;
     controls->addWidget(form_);
     controls->addLayout(buttons);
-    controls->addWidget(lblNotes_, 1);
+    controls->addWidget(notes, 1);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(6);
@@ -135,21 +141,20 @@ QStringList CanopyWindow::figureNotes() const
                          .arg(QString::number(pixels->coveredShare * 100.0, 'f', 1),
                              QString::number(tracker_.settings().maxZenithDeg, 'g', 3));
         if (pixels->saturated)
-            notes << QStringLiteral("A ring or sector shows no sky; le and l count it as a gap fraction of e^-10.");
+            notes << QStringLiteral("A ring or sector shows no sky; le and l count it as e^-10.");
     }
     if (dots && dots->status != DotStatus::Ok) {
         notes << QStringLiteral("No figures from the dots: %1.").arg(sentence(describe(dots->status)));
     } else if (dots) {
         const int gapClass = tracker_.gapClass();
         if (ClassCount[std::size_t(gapClass)] == 0)
-            notes << QStringLiteral("No dot is in class %1 yet: \"Classify dots\", or paint the sky in class %1.")
-                         .arg(gapClass);
+            notes << QStringLiteral("No dot is in class %1 yet: classify the dots, or paint the sky.").arg(gapClass);
         else
             notes << QStringLiteral("Dots of class %1 count as sky.").arg(gapClass);
         if (!dots->le)
             notes << QStringLiteral("No le from the dots: a zenith ring holds no dot.");
         else if (dots->saturated)
-            notes << QStringLiteral("A zenith ring holds no sky dot; le from the dots counts it as e^-10.");
+            notes << QStringLiteral("A ring holds no sky dot; le from the dots counts it as e^-10.");
     }
     return notes;
 }
@@ -224,8 +229,12 @@ void CanopyWindow::cmdExport_Click()
         actionNote_ = QStringLiteral("Row added to %1.").arg(name);
     } else {
         cdl.forgetChoice();
-        actionNote_ = QStringLiteral("No row added to %1: %2.").arg(name, sentence(result.reason));
-        dialogs().message(this, actionNote_, QMessageBox::Warning);
+        actionNote_ = QStringLiteral("No row added to %1.").arg(name);
+        dialogs().message(this,
+                          QStringLiteral("No row added to %1: %2.\nChoose another file, or the settings it was "
+                                         "written with.")
+                              .arg(name, sentence(result.reason)),
+                          QMessageBox::Warning);
     }
     showNotes();
 }

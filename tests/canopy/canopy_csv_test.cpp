@@ -106,7 +106,7 @@ TEST(CanopyCsv, RowsReadBackUnderTheirHeader)
                 {"l", "2.000000"}, {"lx", "0.750000"}, {"saturated", "0"}, {"partial", "1"}, {"covered", "0.950000"},
                 {"gf_1", "0.900000"}, {"gf_3", "0.000000"}, {"dots_projection", "Orthographic"},
                 {"openness_dots", "0.400000"}, {"openness_dots_lo", "0.370000"}, {"openness_dots_hi", "0.430000"},
-                {"dots_effective", "812.3"}, {"dots_saturated", "0"}}},
+                {"dots_effective", "812.3"}}},
         {"unreadable photo", failedRow("b.jpg", "cannot read \"b.jpg\", a folder", settings),
             {{"file", "b.jpg"}, {"error", "cannot read \"b.jpg\", a folder"}}},
         {"unusable circle", canopyRow("c.jpg", settings, source, badCircle, kOrthographic, dots),
