@@ -27,6 +27,8 @@ using namespace karwen;
 using canopy::CanopySettings;
 using Column = ui::CanopyFigureTable::Column;
 
+Q_DECLARE_METATYPE(karwen::canopy::CanopySettings)
+
 namespace {
 
 const QString kDiscardQuestion = QStringLiteral("The area measurement has not been saved. Discard it?");
@@ -62,48 +64,29 @@ private slots:
 
     void figuresAreTheLibrarys_data()
     {
-        QTest::addColumn<int>("channel");
-        QTest::addColumn<int>("method");
-        QTest::addColumn<int>("fixedThreshold");
-        QTest::addColumn<double>("gamma");
-        QTest::addColumn<int>("rings");
-        QTest::addColumn<double>("maxZenith");
-        QTest::addColumn<int>("sectors");
-        QTest::newRow("start settings") << 0 << 0 << 127 << 2.2 << 5 << 75.0 << 8;
-        QTest::newRow("luma, Ridler, finer bins") << 1 << 1 << 127 << 1.0 << 9 << 60.0 << 12;
-        QTest::newRow("fixed threshold, one sector") << 0 << 2 << 160 << 1.5 << 18 << 90.0 << 1;
+        QTest::addColumn<CanopySettings>("settings");
+        QTest::newRow("start settings") << CanopySettings{};
+        QTest::newRow("luma, Ridler, finer bins")
+            << CanopySettings{canopy::Channel::Luma, 1.0, canopy::ThresholdMethod::Ridler, 127, 9, 60.0, 12};
+        QTest::newRow("fixed threshold, one sector")
+            << CanopySettings{canopy::Channel::Blue, 1.5, canopy::ThresholdMethod::Fixed, 160, 18, 90.0, 1};
     }
     void figuresAreTheLibrarys()
     {
-        QFETCH(int, channel);
-        QFETCH(int, method);
-        QFETCH(int, fixedThreshold);
-        QFETCH(double, gamma);
-        QFETCH(int, rings);
-        QFETCH(double, maxZenith);
-        QFETCH(int, sectors);
+        QFETCH(CanopySettings, settings);
         ui::CanopyWindow& canopy = openPhotoAndCanopy();
         ui::CanopySettingsForm& form = canopy.form();
-        form.cmbChannel()->setCurrentIndex(channel);
-        form.cmbMethod()->setCurrentIndex(method);
-        form.txtThreshold()->setValue(fixedThreshold);
-        form.txtGamma()->setValue(gamma);
-        form.txtRings()->setValue(rings);
-        form.txtMaxZenith()->setValue(maxZenith);
-        form.txtSectors()->setValue(sectors);
-
-        CanopySettings settings;
-        settings.channel = channel ? canopy::Channel::Luma : canopy::Channel::Blue;
-        settings.method = canopy::ThresholdMethod(method);
-        settings.fixedThreshold = fixedThreshold;
-        settings.gamma = gamma;
-        settings.rings = rings;
-        settings.maxZenithDeg = maxZenith;
-        settings.sectors = sectors;
+        form.cmbChannel()->setCurrentIndex(int(settings.channel));
+        form.cmbMethod()->setCurrentIndex(int(settings.method));
+        form.txtThreshold()->setValue(settings.fixedThreshold);
+        form.txtGamma()->setValue(settings.gamma);
+        form.txtRings()->setValue(settings.rings);
+        form.txtMaxZenith()->setValue(settings.maxZenithDeg);
+        form.txtSectors()->setValue(settings.sectors);
         const canopy::PixelFigures direct = canopy::measurePixels(*canopy::pixelViewOf(hSrc), SrcPrm, settings);
         QCOMPARE(direct.status, canopy::PixelStatus::Ok);
-        if (method == 2)
-            QCOMPARE(direct.threshold, fixedThreshold);
+        if (settings.method == canopy::ThresholdMethod::Fixed)
+            QCOMPARE(direct.threshold, settings.fixedThreshold);
 
         const ui::CanopyFigureTable& table = canopy.table();
         QCOMPARE(table.text(QStringLiteral("threshold"), Column::kPixels), QString::number(direct.threshold));
@@ -111,8 +94,10 @@ private slots:
         QCOMPARE(table.text(QStringLiteral("DIFN"), Column::kPixels), fixed(direct.difn, 3));
         QCOMPARE(table.text(QStringLiteral("le"), Column::kPixels), fixed(direct.le, 2));
         QCOMPARE(table.text(QStringLiteral("l"), Column::kPixels), fixed(direct.l, 2));
-        QCOMPARE(table.text(QStringLiteral("gf %1").arg(rings), Column::kPixels), fixed(direct.ringGap.back(), 3));
-        QVERIFY(table.text(QStringLiteral("gf %1").arg(rings + 1), Column::kPixels).isEmpty()); // no such row
+        QCOMPARE(table.text(QStringLiteral("gf %1").arg(settings.rings), Column::kPixels),
+                 fixed(direct.ringGap.back(), 3));
+        // No row beyond the last ring.
+        QVERIFY(table.text(QStringLiteral("gf %1").arg(settings.rings + 1), Column::kPixels).isEmpty());
         QCOMPARE(canopy.tracker().pixels()->sectorGap, direct.sectorGap);
     }
 
