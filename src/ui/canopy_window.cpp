@@ -27,14 +27,8 @@
 
 namespace karwen::ui {
 
-namespace {
-
 using canopy::DotStatus;
 using canopy::PixelStatus;
-
-QString sentence(const std::string& text) { return QString::fromStdString(text); }
-
-} // namespace
 
 CanopyWindow::CanopyWindow(WindowRegistry& windows, QWidget* parent)
     : QWidget(parent)
@@ -133,7 +127,8 @@ QStringList CanopyWindow::figureNotes() const
         return {QStringLiteral("Open a photo to measure its canopy.")};
     QStringList notes;
     if (pixels->status != PixelStatus::Ok) {
-        notes << QStringLiteral("No figures from the pixels: %1.").arg(sentence(describe(pixels->status)));
+        notes << QStringLiteral("No figures from the pixels: %1.")
+                     .arg(QString::fromStdString(describe(pixels->status)));
     } else {
         if (pixels->partial)
             notes << QStringLiteral("The photo shows %1 % of the sky up to %2\u00B0; the figures from the pixels "
@@ -144,7 +139,8 @@ QStringList CanopyWindow::figureNotes() const
             notes << QStringLiteral("A ring or sector shows no sky; le and l count it as e^-10.");
     }
     if (dots && dots->status != DotStatus::Ok) {
-        notes << QStringLiteral("No figures from the dots: %1.").arg(sentence(describe(dots->status)));
+        notes << QStringLiteral("No figures from the dots: %1.")
+                     .arg(QString::fromStdString(describe(dots->status)));
     } else if (dots) {
         const int gapClass = tracker_.gapClass();
         if (ClassCount[std::size_t(gapClass)] == 0)
@@ -233,7 +229,7 @@ void CanopyWindow::cmdExport_Click()
         dialogs().message(this,
                           QStringLiteral("No row added to %1: %2.\nChoose another file, or the settings it was "
                                          "written with.")
-                              .arg(name, sentence(result.reason)),
+                              .arg(name, QString::fromStdString(result.reason)),
                           QMessageBox::Warning);
     }
     showNotes();
