@@ -4,7 +4,8 @@
 # --benchmark_filter=Deform]. The GUI timings are in the same folder:
 #   build/profile/bench/drag_release_timing        (circle drag, 4000 x 4000)
 #   build/profile/bench/batch_gui_run <in> <out>   (batch, file by file)
-# Both need a display (xvfb-run -a, or QT_QPA_PLATFORM=offscreen).
+#   build/profile/bench/canopy_brush_timing        (brush move to canopy figures)
+# They need a display (xvfb-run -a, or QT_QPA_PLATFORM=offscreen).
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh

@@ -31,6 +31,8 @@ struct CanopySettings {
     int rings = 5;            // equal zenith widths from 0 to maxZenithDeg
     double maxZenithDeg = 75.0;
     int sectors = 8; // equal azimuth widths; sector 0 starts at azimuth 0
+
+    friend bool operator==(const CanopySettings&, const CanopySettings&) = default;
 };
 
 // Rings 1..kMaxRings, sectors 1..kMaxSectors, a maximum zenith angle in

@@ -1,7 +1,9 @@
 #include "dot_gaps.h"
 
+#include "area_file.h"
 #include "dot_placement.h"
 #include "dot_sky.h"
+#include "mdl_karwen.h"
 #include "pixel_values.h"
 
 #include <cmath>
@@ -31,6 +33,18 @@ std::optional<DotReading> classifyDots(const PixelView& dst, const ProjectionRec
         reading.gaps[n] = values(pixel) > threshold;
     }
     return reading;
+}
+
+bool assignDotClasses(const DotGaps& gaps, int16_t gapClass)
+{
+    if (gapClass < 1 || gapClass >= kAreaClassCount)
+        return false;
+    AreaData classes{AreaFileTag, kDotCount, {}};
+    for (std::size_t n = 1; n <= kDotCount; ++n)
+        classes.dotClass[n] = gaps[n] ? gapClass : int16_t{0};
+    applyAreaData(classes);
+    markAreaKept();
+    return true;
 }
 
 } // namespace karwen::canopy

@@ -3,11 +3,12 @@
 // in the lowest byte, the top byte ignored), rows stored bottom-up, so that
 // bits points at image row 0 (the bottom edge, y counted upward as in every
 // record) and row y starts at bits + y * stride. An image of the library is
-// handed over without copying as {image.data(), width, height, stride()}.
+// handed over without copying by pixelViewOf.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace karwen::canopy {
 
@@ -25,5 +26,9 @@ struct PixelView {
 {
     return view.bits != nullptr && view.width > 0 && view.height > 0 && view.stride >= view.width;
 }
+
+// The pixels of the imaging library's image `handle`, valid until that
+// image is destroyed or written; nullopt when the handle names no image.
+[[nodiscard]] std::optional<PixelView> pixelViewOf(int32_t handle);
 
 } // namespace karwen::canopy

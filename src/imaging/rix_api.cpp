@@ -135,4 +135,16 @@ int32_t RixSetThreads(int32_t n)
 
 const char* RixLastError(void) { return lastError(); }
 
+int32_t RixPixels(int32_t handle, const uint32_t** bits, int32_t* stridePixels)
+{
+    return guarded("RixPixels", [&] {
+        if (!bits || !stridePixels)
+            throw Error("no place for the pixels");
+        const Image& image = imageOf(handle);
+        *bits = image.data();
+        *stridePixels = static_cast<int32_t>(image.stride());
+        return 1;
+    });
+}
+
 } // extern "C"

@@ -2,6 +2,7 @@
 
 #include "area_panel.h"
 #include "area_tool.h"
+#include "canopy_window.h"
 #include "dialog_seam.h"
 #include "dst_view.h"
 #include "mdl_karwen.h"
@@ -46,6 +47,10 @@ void installAreaMeasurement(views::DstView& view, WindowRegistry& windows)
     area.setLabelHandler([&windows](const AreaMouseResult& result) {
         if (AreaPanel* p = windows.areaIfLoaded())
             p->applyMouseResult(result);
+        // The dot figures follow the brush at once.
+        if (!result.changedDots.empty())
+            if (CanopyWindow* canopy = windows.canopyIfLoaded())
+                canopy->refresh();
     });
     view.setAreaLoadWork(
         [&windows] {

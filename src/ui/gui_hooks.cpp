@@ -1,6 +1,7 @@
 #include "gui_hooks.h"
 
 #include "area_panel.h"
+#include "canopy_window.h"
 #include "dst_view.h"
 #include "format_window.h"
 #include "main_window.h"
@@ -36,6 +37,9 @@ void GuiHooks::redrawDstView()
 {
     if (views::DstView* dst = windows_.dstIfLoaded())
         dst->pct_update();
+    // Whatever the destination shows anew may change the canopy figures.
+    if (CanopyWindow* canopy = windows_.canopyIfLoaded())
+        canopy->refresh();
 }
 
 void GuiHooks::resetDstScale()

@@ -5,6 +5,7 @@
 #include "area_panel.h"
 #include "area_routines.h"
 #include "batch_dialog.h"
+#include "canopy_window.h"
 #include "format_window.h"
 #include "image_file_commands.h"
 #include "image_view.h"
@@ -110,6 +111,8 @@ void MainWindow::createViewMenus()
             [this] { windows_.bringFormatForward(); });
     connect(addItem(view, QStringLiteral("mnuArea"), QStringLiteral("Area(&A)")), &QAction::triggered, this,
             [this] { windows_.bringAreaForward(); });
+    connect(addItem(view, QStringLiteral("mnuCanopy"), QStringLiteral("Canopy(&C)")), &QAction::triggered, this,
+            [this] { windows_.bringCanopyForward(); });
 
     mnuViewMag_ = menuBar()->addMenu(QStringLiteral("Zoom(&Z)"));
     mnuViewMag_->setObjectName(QStringLiteral("mnuViewMag"));
@@ -203,6 +206,11 @@ void MainWindow::updateCommandStates()
                              : kAppTitle);
     windows_.frmFormat().parentWidget()->setEnabled(imageOpen);
     windows_.frmArea().parentWidget()->setEnabled(imageOpen);
+    // The canopy window is made on first use; its figures follow the photo.
+    if (CanopyWindow* canopy = windows_.canopyIfLoaded()) {
+        canopy->parentWidget()->setEnabled(imageOpen);
+        canopy->refresh();
+    }
     for (QAction* command : {mnuFileClose_, mnuFileSave_, mnuFileLoadArea_, mnuFileSaveArea_})
         command->setEnabled(imageOpen);
     mnuViewMag_->menuAction()->setEnabled(true);

@@ -49,8 +49,8 @@ public:
     void photoOpened(const QString& path);
 
     // Every enabled state from the program state: the four File commands
-    // that need an image and the two tool windows follow whether an image
-    // is open; everything else stays usable.
+    // that need an image and the tool windows follow whether an image is
+    // open; everything else stays usable.
     void updateCommandStates();
 
     // The status bar follows the mouse over an image view: what a handle

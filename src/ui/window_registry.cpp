@@ -2,6 +2,7 @@
 
 #include "area_panel.h"
 #include "area_routines.h"
+#include "canopy_window.h"
 #include "dst_view.h"
 #include "format_window.h"
 #include "main_window.h"
@@ -21,6 +22,9 @@ namespace {
 constexpr int kDstOffset = views::twipsToPixels(360);
 // Borders and the vertical scroll bar around a view's picture, generously.
 constexpr int kDstFrameAllowance = 40;
+// The canopy window's first size: room for its table and plot side by side.
+constexpr int kCanopyWidth = 960;
+constexpr int kCanopyHeight = 290;
 } // namespace
 
 WindowRegistry::WindowRegistry() = default;
@@ -46,6 +50,8 @@ MainWindow* WindowRegistry::mainIfLoaded() const { return mainClosing_ ? nullptr
 FormatWindow* WindowRegistry::formatIfLoaded() const { return format_; }
 
 AreaPanel* WindowRegistry::areaIfLoaded() const { return area_; }
+
+CanopyWindow* WindowRegistry::canopyIfLoaded() const { return canopy_; }
 
 QMdiSubWindow* WindowRegistry::addChild(QWidget* widget, bool deleteOnClose)
 {
@@ -86,6 +92,23 @@ AreaPanel& WindowRegistry::frmArea()
     return *area_;
 }
 
+CanopyWindow& WindowRegistry::frmCanopy()
+{
+    if (!canopy_) {
+        auto* window = new CanopyWindow(*this);
+        canopy_ = window;
+        QMdiSubWindow* sub = addChild(window, false);
+        // At the bottom of the area, right of the area panel: below the
+        // two views as they open on a screen of some size.
+        const QWidget* area = frmMain().mdiArea()->viewport();
+        sub->resize(sub->sizeHint().expandedTo({kCanopyWidth, kCanopyHeight}).boundedTo(area->size()));
+        const int x = std::min(outerOf(&frmArea())->geometry().right() + 1, area->width() - sub->width());
+        sub->move(std::max(0, x), std::max(0, area->height() - sub->height()));
+        frmMain().updateCommandStates();
+    }
+    return *canopy_;
+}
+
 void WindowRegistry::showFormat() { outerOf(&frmFormat())->show(); }
 
 void WindowRegistry::showArea() { outerOf(&frmArea())->show(); }
@@ -102,6 +125,8 @@ void WindowRegistry::bringForward(QWidget* toolWindow)
 void WindowRegistry::bringFormatForward() { bringForward(&frmFormat()); }
 
 void WindowRegistry::bringAreaForward() { bringForward(&frmArea()); }
+
+void WindowRegistry::bringCanopyForward() { bringForward(&frmCanopy()); }
 
 views::SrcView* WindowRegistry::srcIfLoaded() const
 {

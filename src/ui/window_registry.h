@@ -24,6 +24,7 @@ namespace karwen::ui {
 class MainWindow;
 class FormatWindow;
 class AreaPanel;
+class CanopyWindow;
 
 class WindowRegistry : public QObject {
     Q_OBJECT
@@ -37,11 +38,14 @@ public:
     MainWindow& frmMain();
     FormatWindow& frmFormat();
     AreaPanel& frmArea();
+    // Made on first use, hidden until brought forward.
+    CanopyWindow& frmCanopy();
 
     // The window when it is loaded and not being unloaded, else nullptr.
     [[nodiscard]] MainWindow* mainIfLoaded() const;
     [[nodiscard]] FormatWindow* formatIfLoaded() const;
     [[nodiscard]] AreaPanel* areaIfLoaded() const;
+    [[nodiscard]] CanopyWindow* canopyIfLoaded() const;
     [[nodiscard]] views::SrcView* srcIfLoaded() const;
     [[nodiscard]] views::DstView* dstIfLoaded() const;
 
@@ -55,6 +59,7 @@ public:
     // made the active child.
     void bringFormatForward();
     void bringAreaForward();
+    void bringCanopyForward();
 
     void unloadSrc();
     void unloadDst();
@@ -79,6 +84,7 @@ private:
     bool mainClosing_ = false;
     QPointer<FormatWindow> format_;
     QPointer<AreaPanel> area_;
+    QPointer<CanopyWindow> canopy_;
     ViewSlot src_;
     ViewSlot dst_;
 };

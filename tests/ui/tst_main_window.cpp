@@ -3,6 +3,7 @@
 #include "dst_view.h"
 #include "format_window.h"
 #include "area_panel.h"
+#include "canopy_window.h"
 #include "karwen_app.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
@@ -64,7 +65,7 @@ private slots:
         QCOMPARE(captionsOf(menu("mnuFile")),
                  QStringList({"Open(&O)...", "Recent Files", "Save(&S)...", "Load Area Data(&L)...",
                               "Save Area Data(&A)...", "Batch(&B)...", "Close(&C)", "Exit(&X)"}));
-        QCOMPARE(captionsOf(menu("mnuView")), QStringList({"Format(&F)", "Area(&A)"}));
+        QCOMPARE(captionsOf(menu("mnuView")), QStringList({"Format(&F)", "Area(&A)", "Canopy(&C)"}));
         QCOMPARE(captionsOf(menu("mnuViewMag")),
                  QStringList({"25%", "50%", "75%", "100%", "150%", "200%", "400%", "800%", "-", "fit"}));
         QCOMPARE(captionsOf(menu("mnuHelp")), QStringList({"About(&A)..."}));
@@ -175,9 +176,13 @@ private slots:
         app.Main();
         app.frmMain().show();
         QMdiArea* area = app.frmMain().mdiArea();
+        // The canopy window is made when the menu first asks for it.
+        QVERIFY(!app.windows().canopyIfLoaded());
+        app.frmMain().item(QStringLiteral("mnuCanopy"))->trigger();
         const std::pair<const char*, QWidget*> tools[] = {
             {"mnuFormat", app.windows().formatIfLoaded()},
             {"mnuArea", app.windows().areaIfLoaded()},
+            {"mnuCanopy", app.windows().canopyIfLoaded()},
         };
         for (const auto& [item, tool] : tools) {
             QWidget* outer = tool->parentWidget();
@@ -190,7 +195,8 @@ private slots:
         // Closed and shown again, they are still the same windows.
         QCOMPARE(app.windows().formatIfLoaded(), tools[0].second);
         QCOMPARE(app.windows().areaIfLoaded(), tools[1].second);
-        QCOMPARE(area->subWindowList().size(), 2);
+        QCOMPARE(app.windows().canopyIfLoaded(), tools[2].second);
+        QCOMPARE(area->subWindowList().size(), 3);
     }
 
     void frameScrollsToReachLargeViews()

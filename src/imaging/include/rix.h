@@ -75,6 +75,12 @@ int32_t RixSetThreads(int32_t n);
 // function's name; "" when nothing has failed yet. Valid until the next call.
 const char* RixLastError(void);
 
+// Read access to an image's pixels without a copy: *bits receives row 0,
+// the bottom edge; rows follow bottom-up, *stridePixels pixels apart, and
+// each pixel is 0xffRRGGBB. The pixels stay valid until the image is
+// destroyed or written (the destination of RixSDeform).
+int32_t RixPixels(int32_t handle, const uint32_t** bits, int32_t* stridePixels);
+
 #ifdef __cplusplus
 }
 #endif

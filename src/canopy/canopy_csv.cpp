@@ -1,0 +1,205 @@
+#include "canopy_csv.h"
+
+#include "file_bytes.h"
+#include "file_error.h"
+#include "projection_model.h"
+#include "save_file.h"
+#include "utf8_path.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <vector>
+
+namespace karwen::canopy {
+
+namespace {
+
+constexpr int kFigureDecimals = 6;
+constexpr int kRecordDecimals = 2;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// Fixed decimals, or the shortest text that reads back the same (decimals
+// < 0); empty for a value that does not exist.
+std::string number(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        return {};
+    std::array<char, 64> text{};
+    value += 0.0; // no "-0.000000"
+    const auto result = decimals < 0
+        ? std::to_chars(text.data(), text.data() + text.size(), value)
+        : std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, decimals);
+    return {text.data(), result.ptr};
+}
+
+std::string figure(double value) { return number(value, kFigureDecimals); }
+std::string flag(bool value) { return value ? "1" : "0"; }
+
+const char* channelName(Channel c) { return c == Channel::Blue ? "blue" : "luma"; }
+
+const char* methodName(ThresholdMethod m)
+{
+    switch (m) {
+    case ThresholdMethod::Otsu:
+        return "otsu";
+    case ThresholdMethod::Ridler:
+        return "ridler";
+    case ThresholdMethod::Fixed:
+        return "fixed";
+    }
+    return "";
+}
+
+// The program's name once start-up has filled the names, else the code.
+std::string projectionName(int32_t p)
+{
+    if (isProjection(p) && !ProjName[std::size_t(p)].empty())
+        return ProjName[std::size_t(p)];
+    return std::to_string(p);
+}
+
+std::vector<std::string> headerColumns(int rings)
+{
+    std::vector<std::string> columns{"file", "error", "projection", "cx", "cy", "r", "alpha", "beta", "rot", "channel",
+        "gamma", "method", "threshold", "rings", "sectors", "max_zenith", "openness", "difn", "le", "l", "lx",
+        "saturated", "partial", "covered"};
+    for (int k = 1; k <= rings; ++k)
+        columns.push_back("gf_" + std::to_string(k));
+    for (const char* name : {"dots_projection", "openness_dots", "openness_dots_lo", "openness_dots_hi", "le_dots",
+             "le_dots_lo", "le_dots_hi", "dots_effective", "dots_saturated"})
+        columns.emplace_back(name);
+    return columns;
+}
+
+std::string joined(const std::vector<std::string>& fields)
+{
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            line += ',';
+        line += csvField(fields[i]);
+    }
+    return line;
+}
+
+void addPixelFields(const CanopyRow& row, std::vector<std::string>& f)
+{
+    const ProjectionRecord& s = row.source;
+    const CanopySettings& c = row.settings;
+    const PixelFigures& p = *row.pixels;
+    f.insert(f.end(),
+        {projectionName(s.Proj), number(s.Cx, kRecordDecimals), number(s.Cy, kRecordDecimals),
+            number(s.R, kRecordDecimals), number(s.Alpha, kRecordDecimals), number(s.Beta, kRecordDecimals),
+            number(s.Rot, kRecordDecimals), channelName(c.channel), number(c.gamma, -1), methodName(c.method),
+            std::to_string(p.threshold), std::to_string(c.rings), std::to_string(c.sectors), number(c.maxZenithDeg, -1),
+            figure(p.openness), figure(p.difn), figure(p.le), figure(p.l), figure(p.lx), flag(p.saturated),
+            flag(p.partial), figure(p.coveredShare)});
+    for (std::size_t k = 0; k < std::size_t(c.rings); ++k)
+        f.push_back(k < p.ringGap.size() ? figure(p.ringGap[k]) : std::string());
+}
+
+void addDotFields(const CanopyRow& row, std::vector<std::string>& f)
+{
+    f.push_back(projectionName(row.dstProjection));
+    if (!row.dots) {
+        f.resize(f.size() + 8);
+        return;
+    }
+    const DotFigures& d = *row.dots;
+    f.insert(f.end(), {figure(d.openness.value), figure(d.openness.lo), figure(d.openness.hi)});
+    if (d.le)
+        f.insert(f.end(), {figure(d.le->value), figure(d.le->lo), figure(d.le->hi)});
+    else
+        f.resize(f.size() + 3);
+    // The flag tells about le; without le it stays empty.
+    f.insert(f.end(), {number(d.effectiveDots, 1), d.le ? flag(d.saturated) : std::string()});
+}
+
+// Where the file's first line and the header part ways, for the message.
+std::string headerDifference(std::string_view line, const std::string& header)
+{
+    const auto split = [](std::string_view text) {
+        std::vector<std::string_view> parts;
+        std::size_t start = 0;
+        for (std::size_t comma; (comma = text.find(',', start)) != std::string_view::npos; start = comma + 1)
+            parts.push_back(text.substr(start, comma - start));
+        parts.push_back(text.substr(start));
+        return parts;
+    };
+    const auto theirs = split(line), ours = split(header);
+    for (std::size_t i = 0; i < std::max(theirs.size(), ours.size()); ++i) {
+        const std::string_view a = i < theirs.size() ? theirs[i] : "(nothing)";
+        const std::string_view b = i < ours.size() ? ours[i] : "(nothing)";
+        if (a != b)
+            return "column " + std::to_string(i + 1) + " is \"" + std::string(a) + "\" in the file but \""
+                + std::string(b) + "\" in this row";
+    }
+    return "the lines differ";
+}
+
+} // namespace
+
+std::string csvField(std::string_view text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(text);
+    std::string quoted = "\"";
+    for (const char c : text) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    return quoted + '"';
+}
+
+std::string csvHeader(int rings) { return joined(headerColumns(rings)); }
+
+std::string csvRow(const CanopyRow& row)
+{
+    const std::size_t columns = headerColumns(row.settings.rings).size();
+    std::vector<std::string> fields{row.file, row.error};
+    if (row.error.empty() && row.pixels) {
+        addPixelFields(row, fields);
+        addDotFields(row, fields);
+    }
+    fields.resize(columns);
+    return joined(fields);
+}
+
+CsvAppend appendCsvRow(const std::string& path, const std::string& header, const std::string& row)
+{
+    std::string content;
+    try {
+        std::error_code error;
+        if (std::filesystem::exists(files::utf8Path(path), error)) {
+            const files::FileBytes old = files::FileBytes::read(path);
+            content.assign(reinterpret_cast<const char*>(old.data()), old.size());
+        }
+        if (content.empty()) {
+            content = header + std::string(kCsvLineEnd) + row + std::string(kCsvLineEnd);
+        } else {
+            const std::size_t start = content.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+            const std::size_t end = content.find('\n', start);
+            std::string_view first
+                = std::string_view(content).substr(start, end == std::string::npos ? end : end - start);
+            const bool crlf = first.ends_with('\r');
+            if (crlf)
+                first.remove_suffix(1);
+            if (first != header)
+                return {false, "the file's header differs from this row's (" + headerDifference(first, header) + ")"};
+            const std::string_view lineEnd = crlf || end == std::string::npos ? kCsvLineEnd : "\n";
+            if (!content.ends_with('\n'))
+                content += lineEnd;
+            content += row;
+            content += lineEnd;
+        }
+        files::saveFile(path, content.data(), content.size());
+    } catch (const files::FileError& e) {
+        return {false, e.what()};
+    }
+    return {true, {}};
+}
+
+} // namespace karwen::canopy

@@ -1,0 +1,61 @@
+// Canopy figures as comma-separated values (RFC 4180): one header line and
+// one line per photo, lines ended by CR LF. A field holding a comma, a
+// quote, CR or LF is put in quotes, its quotes doubled.
+//
+// Columns, in this order:
+//   file, error                 the photo's path as given; why it gave no
+//                               figures (empty when it did)
+//   projection, cx, cy, r,      the source projection's name (its code
+//   alpha, beta, rot            before initProjectionNames has run), the
+//                               circle (cy counted up from the bottom
+//                               edge) and the view angles in degrees
+//   channel, gamma, method,     the settings (blue/luma, otsu/ridler/fixed)
+//   threshold, rings, sectors,  and the threshold used
+//   max_zenith
+//   openness, difn, le, l, lx   from every pixel
+//   saturated, partial,         flags 0/1, and the share of the sky up to the
+//   covered                     maximum zenith angle that the photo shows
+//   gf_1 ... gf_N               the gap fraction of each zenith ring
+//   dots_projection             the projection the sample dots lie in
+//   openness_dots[_lo, _hi],    from the 1000 sample dots, with their 95 %
+//   le_dots[_lo, _hi],          intervals, Kish's effective number of dots
+//   dots_effective,             and whether a ring had no gap dot (empty
+//   dots_saturated              without le_dots)
+// Fractions, le, l and lx have six decimals, the circle and angles two, all
+// with a '.' whatever the locale. A value that does not exist (a ring the
+// photo does not show, dot figures of a perspective destination) is an
+// empty field; a failed photo's row has nothing but its file and error.
+#pragma once
+
+#include "canopy_row.h"
+
+#include <string>
+#include <string_view>
+
+namespace karwen::canopy {
+
+inline constexpr std::string_view kCsvLineEnd = "\r\n";
+
+// The text as one field: quoted when it holds a comma, a quote, CR or LF.
+[[nodiscard]] std::string csvField(std::string_view text);
+
+// The header of rows with `rings` zenith rings (gf_1 ... gf_rings).
+[[nodiscard]] std::string csvHeader(int rings);
+// One photo's line, without its line end; it belongs under
+// csvHeader(row.settings.rings).
+[[nodiscard]] std::string csvRow(const CanopyRow& row);
+
+struct CsvAppend {
+    bool written = false;
+    std::string reason; // why not, in plain words
+};
+
+// Adds one line to the file at path (UTF-8): a missing or empty file is
+// created with the header first; an existing one is appended to only when
+// its first line (after a UTF-8 byte order mark, before its line end) is
+// exactly the header, in the line ends the file already uses. The whole new
+// content is saved at once through the files library's safe save, so a
+// failure leaves the file as it was.
+[[nodiscard]] CsvAppend appendCsvRow(const std::string& path, const std::string& header, const std::string& row);
+
+} // namespace karwen::canopy

@@ -1,0 +1,40 @@
+// One photo's line of canopy figures, the same for the window's export and
+// for the command line: where the figures come from (the file, the circle
+// the pixels were read through, the settings), the figures from every pixel
+// and from the sample dots, or why the photo gave none.
+#pragma once
+
+#include "canopy_settings.h"
+#include "dot_figures.h"
+#include "pixel_figures.h"
+#include "rix.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace karwen::canopy {
+
+struct CanopyRow {
+    std::string file;  // the photo's path as the user gave it
+    std::string error; // empty when the photo was measured
+    CanopySettings settings;
+    ProjectionRecord source{};          // the source circle and view angles
+    std::optional<PixelFigures> pixels; // set exactly when error is empty
+    int32_t dstProjection = 0;          // the projection the dots lie in
+    std::optional<DotFigures> dots;     // none when the dots gave no figures
+};
+
+// A measured photo. A pixel status other than Ok makes it a failed row
+// whose error tells that status; a dot status other than Ok leaves the dot
+// figures out and the row as it is.
+[[nodiscard]] CanopyRow canopyRow(std::string file, const CanopySettings& settings, const ProjectionRecord& source,
+    const PixelFigures& pixels, int32_t dstProjection, const DotFigures& dots);
+// A photo that gave no figures, and why.
+[[nodiscard]] CanopyRow failedRow(std::string file, std::string error, const CanopySettings& settings);
+
+// Why there are no figures, in plain words; "" for Ok.
+[[nodiscard]] std::string describe(PixelStatus status);
+[[nodiscard]] std::string describe(DotStatus status);
+
+} // namespace karwen::canopy

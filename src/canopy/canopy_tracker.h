@@ -1,0 +1,66 @@
+// The canopy figures of the open photo, kept current at the cost of what
+// changed: the pixel figures are measured again only when the photo, its
+// source record or the settings change, the dot figures only when the dot
+// classes, the class that counts as gap, the destination projection or the
+// settings change. A brush stroke therefore costs one measureDots, and the
+// sky map behind the pixel figures is the library's shared one.
+#pragma once
+
+#include "area_model.h"
+#include "canopy_settings.h"
+#include "dot_figures.h"
+#include "pixel_figures.h"
+#include "rix.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace karwen::canopy {
+
+using DotClasses = std::array<int16_t, kDotCount + 1>;
+
+class CanopyTracker {
+public:
+    struct Refreshed {
+        bool pixels = false;
+        bool dots = false;
+    };
+
+    [[nodiscard]] const CanopySettings& settings() const { return settings_; }
+    void setSettings(const CanopySettings& settings) { settings_ = settings; }
+    // The class whose dots count as gap, 1..15.
+    [[nodiscard]] int16_t gapClass() const { return gapClass_; }
+    void setGapClass(int16_t gapClass) { gapClass_ = gapClass; }
+
+    // Brings the figures up to date with the photo `source` (an image
+    // handle; below 1 for none) and says which were measured again. Without
+    // a photo there are no figures.
+    Refreshed refresh(
+        int32_t source, const ProjectionRecord& sourceRecord, int32_t dstProjection, const DotClasses& classes);
+
+    [[nodiscard]] const std::optional<PixelFigures>& pixels() const { return pixels_; }
+    [[nodiscard]] const std::optional<DotFigures>& dots() const { return dots_; }
+
+private:
+    struct PixelInputs {
+        int32_t source;
+        ProjectionRecord record;
+        CanopySettings settings;
+    };
+    struct DotInputs {
+        DotClasses classes;
+        int16_t gapClass;
+        int32_t projection;
+        CanopySettings settings;
+    };
+
+    CanopySettings settings_;
+    int16_t gapClass_ = 1;
+    std::optional<PixelInputs> pixelInputs_;
+    std::optional<DotInputs> dotInputs_;
+    std::optional<PixelFigures> pixels_;
+    std::optional<DotFigures> dots_;
+};
+
+} // namespace karwen::canopy

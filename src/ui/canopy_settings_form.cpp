@@ -1,0 +1,118 @@
+#include "canopy_settings_form.h"
+
+#include "area_model.h"
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QSpinBox>
+
+namespace karwen::ui {
+
+namespace {
+
+using canopy::CanopySettings;
+
+QDoubleSpinBox* newReal(
+    QWidget* parent, const char* name, double low, double high, double value, int decimals, const QString& tip)
+{
+    auto* box = new QDoubleSpinBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setRange(low, high);
+    box->setDecimals(decimals);
+    box->setSingleStep(decimals > 1 ? 0.1 : 1.0);
+    box->setValue(value);
+    box->setKeyboardTracking(false);
+    box->setToolTip(tip);
+    return box;
+}
+
+} // namespace
+
+CanopySettingsForm::CanopySettingsForm(QWidget* parent)
+    : QGroupBox(QStringLiteral("Settings"), parent)
+{
+    setObjectName(QStringLiteral("frmSettings"));
+    const CanopySettings start;
+
+    cmbChannel_ = new QComboBox(this);
+    cmbChannel_->setObjectName(QStringLiteral("cmbChannel"));
+    cmbChannel_->addItems({QStringLiteral("Blue"), QStringLiteral("Luma")});
+    cmbChannel_->setToolTip(QStringLiteral("The value each pixel is judged by: its blue channel or its luma"));
+    txtGamma_ = newReal(this, "txtGamma", canopy::kMinGamma, canopy::kMaxGamma, start.gamma, 2,
+        QStringLiteral("Values are linearised as 255 (v / 255)^gamma; 1 keeps them"));
+    cmbMethod_ = new QComboBox(this);
+    cmbMethod_->setObjectName(QStringLiteral("cmbMethod"));
+    cmbMethod_->addItems({QStringLiteral("Otsu"), QStringLiteral("Ridler"), QStringLiteral("Fixed")});
+    cmbMethod_->setToolTip(QStringLiteral("How sky is told from canopy: a threshold found on the photo, or fixed"));
+    txtThreshold_ = newCount("txtThreshold", 0, 255, start.fixedThreshold,
+        QStringLiteral("The fixed threshold on the linearised scale; sky lies above it"));
+    txtThreshold_->setEnabled(false);
+    txtRings_ = newCount("txtRings", 1, canopy::kMaxRings, start.rings,
+        QStringLiteral("Zenith rings of equal width up to the maximum zenith angle"));
+    txtMaxZenith_ = newReal(this, "txtMaxZenith", 1.0, 90.0, start.maxZenithDeg, 1,
+        QStringLiteral("The zenith angle the outermost ring ends at, in degrees"));
+    txtMaxZenith_->setSuffix(QStringLiteral("\u00B0"));
+    txtSectors_ = newCount("txtSectors", 1, canopy::kMaxSectors, start.sectors,
+        QStringLiteral("Azimuth sectors of equal width, counter-clockwise from the x axis"));
+    txtGapClass_ = newCount("txtGapClass", 1, kAreaClassCount - 1, 1,
+        QStringLiteral("The dot class that counts as sky for the figures from the dots"));
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(3);
+    const auto add = [&](int row, int column, const QString& caption, QWidget* control) {
+        grid->addWidget(new QLabel(caption, this), row, column);
+        grid->addWidget(control, row, column + 1);
+    };
+    add(0, 0, QStringLiteral("Channel"), cmbChannel_);
+    add(0, 2, QStringLiteral("Gamma"), txtGamma_);
+    add(1, 0, QStringLiteral("Threshold"), cmbMethod_);
+    grid->addWidget(txtThreshold_, 1, 3);
+    add(2, 0, QStringLiteral("Rings"), txtRings_);
+    add(2, 2, QStringLiteral("to zenith"), txtMaxZenith_);
+    add(3, 0, QStringLiteral("Sectors"), txtSectors_);
+    add(3, 2, QStringLiteral("Gap class"), txtGapClass_);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+
+    connect(cmbChannel_, &QComboBox::currentIndexChanged, this, &CanopySettingsForm::changed);
+    connect(cmbMethod_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        txtThreshold_->setEnabled(index == int(canopy::ThresholdMethod::Fixed));
+        emit changed();
+    });
+    for (QDoubleSpinBox* real : {txtGamma_, txtMaxZenith_})
+        connect(real, &QDoubleSpinBox::valueChanged, this, &CanopySettingsForm::changed);
+    for (QSpinBox* count : {txtThreshold_, txtRings_, txtSectors_, txtGapClass_})
+        connect(count, &QSpinBox::valueChanged, this, &CanopySettingsForm::changed);
+}
+
+QSpinBox* CanopySettingsForm::newCount(const char* name, int low, int high, int value, const QString& tip)
+{
+    auto* box = new QSpinBox(this);
+    box->setObjectName(QLatin1String(name));
+    box->setRange(low, high);
+    box->setValue(value);
+    box->setKeyboardTracking(false);
+    box->setToolTip(tip);
+    return box;
+}
+
+CanopySettings CanopySettingsForm::settings() const
+{
+    CanopySettings s;
+    s.channel = cmbChannel_->currentIndex() == 1 ? canopy::Channel::Luma : canopy::Channel::Blue;
+    s.gamma = txtGamma_->value();
+    s.method = static_cast<canopy::ThresholdMethod>(cmbMethod_->currentIndex());
+    s.fixedThreshold = txtThreshold_->value();
+    s.rings = txtRings_->value();
+    s.maxZenithDeg = txtMaxZenith_->value();
+    s.sectors = txtSectors_->value();
+    return s;
+}
+
+int16_t CanopySettingsForm::gapClass() const { return static_cast<int16_t>(txtGapClass_->value()); }
+
+} // namespace karwen::ui

@@ -1,0 +1,238 @@
+#include "canopy_window.h"
+
+#include "area_model.h"
+#include "area_panel.h"
+#include "area_routines.h"
+#include "canopy_csv.h"
+#include "canopy_figure_table.h"
+#include "canopy_settings_form.h"
+#include "dialog_seam.h"
+#include "dot_gaps.h"
+#include "gap_polar_plot.h"
+#include "main_window.h"
+#include "mdl_karwen.h"
+#include "pixel_view.h"
+#include "tool_window_font.h"
+#include "window_registry.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace karwen::ui {
+
+using canopy::DotStatus;
+using canopy::PixelStatus;
+
+CanopyWindow::CanopyWindow(WindowRegistry& windows, QWidget* parent)
+    : QWidget(parent)
+    , windows_(windows)
+{
+    setObjectName(QStringLiteral("frmCanopy"));
+    setProperty("Tag", QString());
+    setWindowTitle(QStringLiteral("Canopy"));
+    setFont(toolWindowFont(font()));
+
+    form_ = new CanopySettingsForm(this);
+    cmdClassify_ = new QPushButton(QStringLiteral("Classify dots"), this);
+    cmdClassify_->setObjectName(QStringLiteral("cmdClassify"));
+    cmdClassify_->setToolTip(QStringLiteral("Every dot to the gap class or to class 0 by the threshold; "
+                                            "the brush then corrects"));
+    cmdExport_ = new QPushButton(QStringLiteral("Export CSV..."), this);
+    cmdExport_->setObjectName(QStringLiteral("cmdExport"));
+    cmdExport_->setToolTip(QStringLiteral("Append these figures to a CSV file as one row"));
+    table_ = new CanopyFigureTable(this);
+    plot_ = new GapPolarPlot(this);
+    lblNotes_ = new QLabel(this);
+    lblNotes_->setObjectName(QStringLiteral("lblNotes"));
+    lblNotes_->setWordWrap(true);
+    lblNotes_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblNotes_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Many notes scroll rather than push the buttons away.
+    auto* notes = new QScrollArea(this);
+    notes->setFrameShape(QFrame::NoFrame);
+    notes->setWidgetResizable(true);
+    notes->setWidget(lblNotes_);
+
+    // Settings, commands and notes; the table; the plot: side by side, so
+    // that the window fits below the two views.
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdClassify_);
+    buttons->addWidget(cmdExport_);
+    auto* controls = new QVBoxLayout;
+    controls->addWidget(form_);
+    controls->addLayout(buttons);
+    controls->addWidget(notes, 1);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(6);
+    layout->addLayout(controls);
+    layout->addWidget(table_, 1);
+    layout->addWidget(plot_, 1);
+
+    connect(form_, &CanopySettingsForm::changed, this, &CanopyWindow::settings_Change);
+    connect(cmdClassify_, &QPushButton::clicked, this, &CanopyWindow::cmdClassify_Click);
+    connect(cmdExport_, &QPushButton::clicked, this, &CanopyWindow::cmdExport_Click);
+    settings_Change();
+}
+
+void CanopyWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    refresh();
+}
+
+void CanopyWindow::refresh()
+{
+    if (!isVisible())
+        return; // shown again, it refreshes then
+    const canopy::CanopyTracker::Refreshed refreshed = tracker_.refresh(hSrc, SrcPrm, DstPrm.Proj, DotClass);
+    // What the last command did is told until the figures change.
+    if (refreshed.pixels || refreshed.dots)
+        actionNote_.clear();
+    const auto& pixels = tracker_.pixels();
+    const auto& dots = tracker_.dots();
+    const canopy::CanopySettings& settings = tracker_.settings();
+    const bool measured = pixels && pixels->status == PixelStatus::Ok;
+    if (refreshed.pixels) {
+        if (measured)
+            plot_->setGaps(settings.rings, settings.sectors, settings.maxZenithDeg, pixels->sectorGap);
+        else
+            plot_->clear();
+    }
+    table_->showFigures(pixels ? &*pixels : nullptr, dots ? &*dots : nullptr, settings.rings, settings.maxZenithDeg);
+    cmdClassify_->setEnabled(measured);
+    cmdExport_->setEnabled(measured);
+    showNotes();
+}
+
+void CanopyWindow::settings_Change()
+{
+    tracker_.setSettings(form_->settings());
+    tracker_.setGapClass(form_->gapClass());
+    refresh();
+}
+
+QStringList CanopyWindow::figureNotes() const
+{
+    const auto& pixels = tracker_.pixels();
+    const auto& dots = tracker_.dots();
+    if (!pixels)
+        return {QStringLiteral("Open a photo to measure its canopy.")};
+    QStringList notes;
+    if (pixels->status != PixelStatus::Ok) {
+        notes << QStringLiteral("No figures from the pixels: %1.")
+                     .arg(QString::fromStdString(describe(pixels->status)));
+    } else {
+        if (pixels->partial)
+            notes << QStringLiteral("The photo shows %1 % of the sky up to %2\u00B0; the figures from the pixels "
+                                    "cover that part.")
+                         .arg(QString::number(pixels->coveredShare * 100.0, 'f', 1),
+                             QString::number(tracker_.settings().maxZenithDeg, 'g', 3));
+        if (pixels->saturated)
+            notes << QStringLiteral("A ring or sector shows no sky; le and l count it as e^-10.");
+    }
+    if (dots && dots->status != DotStatus::Ok) {
+        notes << QStringLiteral("No figures from the dots: %1.")
+                     .arg(QString::fromStdString(describe(dots->status)));
+    } else if (dots) {
+        const int gapClass = tracker_.gapClass();
+        if (ClassCount[std::size_t(gapClass)] == 0)
+            notes << QStringLiteral("No dot is in class %1 yet: classify the dots, or paint the sky.").arg(gapClass);
+        else
+            notes << QStringLiteral("Dots of class %1 count as sky.").arg(gapClass);
+        if (!dots->le)
+            notes << QStringLiteral("No le from the dots: a zenith ring holds no dot.");
+        else if (dots->saturated)
+            notes << QStringLiteral("A ring holds no sky dot; le from the dots counts it as e^-10.");
+    }
+    return notes;
+}
+
+void CanopyWindow::showNotes()
+{
+    QStringList notes = figureNotes();
+    if (!actionNote_.isEmpty())
+        notes << actionNote_;
+    lblNotes_->setText(notes.join(QLatin1Char('\n')));
+}
+
+QString CanopyWindow::notes() const { return lblNotes_->text(); }
+
+void CanopyWindow::cmdClassify_Click()
+{
+    refresh();
+    const auto& pixels = tracker_.pixels();
+    if (!pixels || pixels->status != PixelStatus::Ok || !mayDiscardArea(this))
+        return;
+    const int16_t gapClass = tracker_.gapClass();
+    const auto view = canopy::pixelViewOf(hDst);
+    const auto reading
+        = view ? canopy::classifyDots(*view, DstPrm, tracker_.settings(), pixels->threshold) : std::nullopt;
+    if (!reading || !canopy::assignDotClasses(reading->gaps, gapClass)) {
+        actionNote_ = QStringLiteral("The dots could not be read from the destination.");
+        showNotes();
+        return;
+    }
+    QString note = QStringLiteral("Dots classified by the threshold %1: %2 sky (class %3), %4 canopy (class 0)")
+                       .arg(pixels->threshold)
+                       .arg(ClassCount[std::size_t(gapClass)])
+                       .arg(gapClass)
+                       .arg(ClassCount[0]);
+    if (reading->outside > 0)
+        note += QStringLiteral("; %1 lie off the destination and count as canopy").arg(reading->outside);
+    if (AreaPanel* panel = windows_.areaIfLoaded()) {
+        panel->showAllClassTexts();
+        // The brush corrects the gap class, on the dots shown.
+        panel->optRgn(gapClass)->setChecked(true);
+        panel->chkAreaMeasure()->setChecked(true);
+    }
+    dst_update();
+    actionNote_ = note + QLatin1Char('.');
+    showNotes();
+}
+
+void CanopyWindow::cmdExport_Click()
+{
+    refresh();
+    const auto& pixels = tracker_.pixels();
+    const auto& dots = tracker_.dots();
+    if (!pixels || pixels->status != PixelStatus::Ok || !dots)
+        return;
+    CommonDialog& cdl = windows_.frmMain().cdl();
+    cdl.FileName = !exportFile_.isEmpty()
+        ? exportFile_
+        : QFileInfo(QString::fromStdString(SrcFile)).dir().filePath(QStringLiteral("canopy.csv"));
+    cdl.DefaultExt = QStringLiteral(".csv");
+    cdl.Filter = QStringLiteral("CSV (*.csv)|*.csv");
+    cdl.FilterIndex = 1;
+    cdl.Flags = 0; // the row is appended, nothing is overwritten
+    if (!cdl.ShowSave())
+        return;
+    const canopy::CanopySettings& settings = tracker_.settings();
+    const canopy::CanopyRow row = canopy::canopyRow(SrcFile, settings, SrcPrm, *pixels, DstPrm.Proj, *dots);
+    const canopy::CsvAppend result
+        = canopy::appendCsvRow(cdl.FileName.toStdString(), canopy::csvHeader(settings.rings), canopy::csvRow(row));
+    const QString name = QFileInfo(cdl.FileName).fileName();
+    if (result.written) {
+        exportFile_ = cdl.FileName;
+        actionNote_ = QStringLiteral("Row added to %1.").arg(name);
+    } else {
+        cdl.forgetChoice();
+        actionNote_ = QStringLiteral("No row added to %1.").arg(name);
+        dialogs().message(this,
+                          QStringLiteral("No row added to %1: %2.\nChoose another file, or the settings it was "
+                                         "written with.")
+                              .arg(name, QString::fromStdString(result.reason)),
+                          QMessageBox::Warning);
+    }
+    showNotes();
+}
+
+} // namespace karwen::ui

@@ -1,0 +1,69 @@
+// frmCanopy: the canopy figures of the open photo, caption "Canopy". It
+// holds the measurement's settings, a table of every figure from the
+// photo's pixels beside the same from the sample dots of the destination,
+// a polar plot of the gap fractions, "Classify dots", which gives the dots
+// their classes by the threshold for the brush to correct, and "Export
+// CSV...", which appends the figures as one row of the command line's CSV.
+//
+// The figures follow the program: refresh is asked for whenever the
+// destination is redrawn, the open image changes or the brush changes a
+// dot, and measures again only what those changes touch (CanopyTracker).
+// While the window is hidden, refresh waits until it is shown.
+#pragma once
+
+#include "canopy_tracker.h"
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace karwen::ui {
+
+class WindowRegistry;
+class CanopySettingsForm;
+class CanopyFigureTable;
+class GapPolarPlot;
+
+class CanopyWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit CanopyWindow(WindowRegistry& windows, QWidget* parent = nullptr);
+
+    // The figures, table, plot and notes brought up to date with the open
+    // photo, its destination and the dots.
+    void refresh();
+
+    [[nodiscard]] const canopy::CanopyTracker& tracker() const { return tracker_; }
+    [[nodiscard]] CanopySettingsForm& form() const { return *form_; }
+    [[nodiscard]] CanopyFigureTable& table() const { return *table_; }
+    [[nodiscard]] GapPolarPlot& plot() const { return *plot_; }
+    [[nodiscard]] QPushButton* cmdClassify() const { return cmdClassify_; }
+    [[nodiscard]] QPushButton* cmdExport() const { return cmdExport_; }
+    [[nodiscard]] QString notes() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void settings_Change();
+    void cmdClassify_Click();
+    void cmdExport_Click();
+    // The notes on the figures shown: missing parts of the sky, floors met,
+    // figures that do not exist and why.
+    [[nodiscard]] QStringList figureNotes() const;
+    void showNotes();
+
+    WindowRegistry& windows_;
+    canopy::CanopyTracker tracker_;
+    CanopySettingsForm* form_ = nullptr;
+    CanopyFigureTable* table_ = nullptr;
+    GapPolarPlot* plot_ = nullptr;
+    QPushButton* cmdClassify_ = nullptr;
+    QPushButton* cmdExport_ = nullptr;
+    QLabel* lblNotes_ = nullptr;
+    QString actionNote_; // what the last Classify or Export did
+    QString exportFile_; // the CSV file last appended to
+};
+
+} // namespace karwen::ui

@@ -1,0 +1,46 @@
+// The gap fraction of every zenith ring and azimuth sector as a polar plot:
+// the zenith at the centre, the maximum zenith angle at the rim, rings of
+// equal zenith width, sectors counter-clockwise from the right (the x axis
+// of the destination image, as the destination view shows it). Each cell
+// is coloured by its gap fraction from dark canopy to light sky; a legend
+// at the side reads the colours, and a cell the photo does not show is
+// hatched grey.
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+#include <vector>
+
+namespace karwen::ui {
+
+class GapPolarPlot : public QWidget {
+    Q_OBJECT
+public:
+    explicit GapPolarPlot(QWidget* parent = nullptr);
+
+    // sectorGap holds ring k, sector s at k * sectors + s; NaN for a cell
+    // the photo does not show.
+    void setGaps(int rings, int sectors, double maxZenithDeg, std::vector<double> sectorGap);
+    // Nothing to show: the plot draws its empty frame only.
+    void clear();
+
+    // The colour of a gap fraction 0..1.
+    [[nodiscard]] static QColor gapColour(double gap);
+
+    [[nodiscard]] QSize sizeHint() const override { return {300, 240}; }
+    [[nodiscard]] QSize minimumSizeHint() const override { return {200, 160}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void paintLegend(QPainter& painter, QRect area) const;
+
+    int rings_ = 0;
+    int sectors_ = 0;
+    double maxZenithDeg_ = 0.0;
+    std::vector<double> sectorGap_;
+};
+
+} // namespace karwen::ui

@@ -1,0 +1,173 @@
+// The CSV lines of canopy figures: quoting, a measured and a failed photo's
+// row read back column by column under their header, and appending only
+// below the same header without ever leaving half a line.
+#include "canopy_csv.h"
+
+#include "../common/scratch_folder.h"
+#include "projection_model.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace karwen::canopy {
+namespace {
+
+// Fields of one line, quotes undone (RFC 4180).
+std::vector<std::string> fieldsOf(const std::string& line)
+{
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"')
+            fields.back() += line[++i];
+        else if (c == '"')
+            quoted = !quoted;
+        else if (c == ',' && !quoted)
+            fields.emplace_back();
+        else
+            fields.back() += c;
+    }
+    return fields;
+}
+
+// The row's fields by the header's column names.
+std::map<std::string, std::string> columnsOf(const CanopyRow& row)
+{
+    const auto names = fieldsOf(csvHeader(row.settings.rings));
+    const auto values = fieldsOf(csvRow(row));
+    EXPECT_EQ(values.size(), names.size());
+    std::map<std::string, std::string> columns;
+    for (std::size_t i = 0; i < names.size() && i < values.size(); ++i)
+        columns[names[i]] = values[i];
+    return columns;
+}
+
+TEST(CanopyCsv, FieldsAreQuotedOnlyWhenTheyMustBe)
+{
+    const struct {
+        std::string text, field;
+    } cases[] = {
+        {"plain.jpg", "plain.jpg"},
+        {"", ""},
+        {" blanks kept ", " blanks kept "},
+        {"plot 3, north.jpg", "\"plot 3, north.jpg\""},
+        {"say \"sky\"", "\"say \"\"sky\"\"\""},
+        {"two\nlines", "\"two\nlines\""},
+        {"carriage\rreturn", "\"carriage\rreturn\""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(csvField(c.text), c.field) << c.text;
+}
+
+TEST(CanopyCsv, RowsReadBackUnderTheirHeader)
+{
+    initProjectionNames();
+    CanopySettings settings;
+    settings.channel = Channel::Luma;
+    settings.method = ThresholdMethod::Ridler;
+    settings.rings = 3;
+    PixelFigures pixels;
+    pixels.threshold = 131;
+    pixels.openness = 0.41234567;
+    pixels.difn = 0.25;
+    pixels.le = 1.5;
+    pixels.l = 2.0;
+    pixels.lx = 0.75;
+    pixels.ringGap = {0.9, NAN, 1e-7};
+    pixels.coveredShare = 0.95;
+    pixels.partial = true;
+    DotFigures dots;
+    dots.openness = {0.4, 0.37, 0.43};
+    dots.effectiveDots = 812.34;
+    const ProjectionRecord source{249.4, 250.555, 240.8, 10, -5, 0, kEquisolidangle};
+    PixelFigures badCircle;
+    badCircle.status = PixelStatus::BadRecord;
+    DotFigures noDots;
+    noDots.status = DotStatus::Unavailable;
+
+    const struct {
+        const char* name;
+        CanopyRow row;
+        std::map<std::string, std::string> expected; // every other column empty
+    } cases[] = {
+        {"measured, no le from the dots",
+            canopyRow("/plots/plot 3, north.jpg", settings, source, pixels, kOrthographic, dots),
+            {{"file", "/plots/plot 3, north.jpg"}, {"projection", "Equisolidangle"}, {"cx", "249.40"}, {"cy", "250.56"},
+                {"r", "240.80"}, {"alpha", "10.00"}, {"beta", "-5.00"}, {"rot", "0.00"}, {"channel", "luma"},
+                {"gamma", "2.2"}, {"method", "ridler"}, {"threshold", "131"}, {"rings", "3"}, {"sectors", "8"},
+                {"max_zenith", "75"}, {"openness", "0.412346"}, {"difn", "0.250000"}, {"le", "1.500000"},
+                {"l", "2.000000"}, {"lx", "0.750000"}, {"saturated", "0"}, {"partial", "1"}, {"covered", "0.950000"},
+                {"gf_1", "0.900000"}, {"gf_3", "0.000000"}, {"dots_projection", "Orthographic"},
+                {"openness_dots", "0.400000"}, {"openness_dots_lo", "0.370000"}, {"openness_dots_hi", "0.430000"},
+                {"dots_effective", "812.3"}}},
+        {"unreadable photo", failedRow("b.jpg", "cannot read \"b.jpg\", a folder", settings),
+            {{"file", "b.jpg"}, {"error", "cannot read \"b.jpg\", a folder"}}},
+        {"unusable circle", canopyRow("c.jpg", settings, source, badCircle, kOrthographic, dots),
+            {{"file", "c.jpg"}, {"error", describe(PixelStatus::BadRecord)}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& [name, value] : columnsOf(c.row)) {
+            const auto expected = c.expected.find(name);
+            EXPECT_EQ(value, expected == c.expected.end() ? "" : expected->second) << name;
+        }
+    }
+
+    // A perspective destination keeps the pixel figures and names its
+    // projection; the dot columns stay empty.
+    const auto perspective = columnsOf(canopyRow("a.jpg", settings, source, pixels, kPerspective, noDots));
+    EXPECT_EQ(perspective.at("openness"), "0.412346");
+    EXPECT_EQ(perspective.at("dots_projection"), "Perspective");
+    for (const char* name : {"openness_dots", "openness_dots_hi", "le_dots", "dots_effective", "dots_saturated"})
+        EXPECT_EQ(perspective.at(name), "") << name;
+}
+
+TEST(CanopyCsv, AppendsOnlyBelowTheSameHeaderAndWhole)
+{
+    const std::string header = csvHeader(5);
+    const std::string row = "new,row";
+    const std::string bom = "\xEF\xBB\xBF";
+    const struct {
+        const char* name;
+        std::optional<std::string> before; // nullopt: no file
+        std::optional<std::string> after;  // nullopt: not written, file unchanged
+        bool readOnly = false;
+    } cases[] = {
+        {"new file", std::nullopt, header + "\r\nnew,row\r\n"},
+        {"empty file", "", header + "\r\nnew,row\r\n"},
+        {"same header", header + "\r\nold\r\n", header + "\r\nold\r\nnew,row\r\n"},
+        {"header alone", header, header + "\r\nnew,row\r\n"},
+        {"LF line ends, last one missing", header + "\nold", header + "\nold\nnew,row\n"},
+        {"byte order mark", bom + header + "\r\n", bom + header + "\r\nnew,row\r\n"},
+        {"six rings", csvHeader(6) + "\r\nold\r\n", std::nullopt},
+        {"another program's file", "a,b\r\n1,2\r\n", std::nullopt},
+        {"header further down", "\r\n" + header + "\r\n", std::nullopt},
+        {"read-only, for root too", header + "\r\n", std::nullopt, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const test::ScratchFolder folder;
+        const std::filesystem::path file = folder / "canopy.csv";
+        if (c.before)
+            test::writeBytes(file, *c.before);
+        if (c.readOnly)
+            std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+        const CsvAppend result = appendCsvRow(file.string(), header, row);
+        EXPECT_EQ(result.written, c.after.has_value());
+        EXPECT_EQ(result.reason.empty(), c.after.has_value()) << result.reason;
+        EXPECT_EQ(test::readBytes(file), c.after.value_or(c.before.value_or("")));
+        EXPECT_EQ(folder.entries(), std::vector<std::string>{"canopy.csv"});
+    }
+    const test::ScratchFolder folder;
+    EXPECT_FALSE(appendCsvRow(folder.path().string(), header, row).reason.empty());
+}
+
+} // namespace
+} // namespace karwen::canopy

@@ -1,0 +1,247 @@
+// frmCanopy in the running program on the sample photo: the figures it
+// shows against the library's own for the same settings, "Classify dots"
+// and its question, the dot figures following the brush, the CSV export
+// and its refusal of a foreign file, and a perspective destination.
+#include "area_app_fixture.h"
+#include "canopy_csv.h"
+#include "canopy_figure_table.h"
+#include "canopy_settings_form.h"
+#include "canopy_window.h"
+#include "colour_value.h"
+#include "dot_gaps.h"
+#include "format_window.h"
+#include "pixel_view.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+
+#include <algorithm>
+
+using namespace karwen;
+using canopy::CanopySettings;
+using Column = ui::CanopyFigureTable::Column;
+
+Q_DECLARE_METATYPE(karwen::canopy::CanopySettings)
+
+namespace {
+
+const QString kDiscardQuestion = QStringLiteral("The area measurement has not been saved. Discard it?");
+
+QString fixed(double value, int decimals) { return QString::number(value, 'f', decimals); }
+
+canopy::DotFigures dotFiguresNow(const ui::CanopyWindow& window)
+{
+    const CanopySettings& s = window.tracker().settings();
+    return canopy::measureDots(canopy::gapsOfClass(DotClass, window.tracker().gapClass()), DstPrm.Proj, s);
+}
+
+// The lines of a text file, line ends taken off.
+QStringList linesOf(const QString& path)
+{
+    QStringList lines = QString::fromUtf8(test::readFile(path)).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+} // namespace
+
+class TestCanopyWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        QVERIFY(dir_.isValid());
+        app_ = std::make_unique<test::AreaApp>();
+    }
+    void cleanup() { app_.reset(); }
+
+    void figuresAreTheLibrarys_data()
+    {
+        QTest::addColumn<CanopySettings>("settings");
+        QTest::newRow("start settings") << CanopySettings{};
+        QTest::newRow("luma, Ridler, finer bins")
+            << CanopySettings{canopy::Channel::Luma, 1.0, canopy::ThresholdMethod::Ridler, 127, 9, 60.0, 12};
+        QTest::newRow("fixed threshold, one sector")
+            << CanopySettings{canopy::Channel::Blue, 1.5, canopy::ThresholdMethod::Fixed, 160, 18, 90.0, 1};
+    }
+    void figuresAreTheLibrarys()
+    {
+        QFETCH(CanopySettings, settings);
+        ui::CanopyWindow& canopy = openPhotoAndCanopy();
+        ui::CanopySettingsForm& form = canopy.form();
+        form.cmbChannel()->setCurrentIndex(int(settings.channel));
+        form.cmbMethod()->setCurrentIndex(int(settings.method));
+        form.txtThreshold()->setValue(settings.fixedThreshold);
+        form.txtGamma()->setValue(settings.gamma);
+        form.txtRings()->setValue(settings.rings);
+        form.txtMaxZenith()->setValue(settings.maxZenithDeg);
+        form.txtSectors()->setValue(settings.sectors);
+        const canopy::PixelFigures direct = canopy::measurePixels(*canopy::pixelViewOf(hSrc), SrcPrm, settings);
+        QCOMPARE(direct.status, canopy::PixelStatus::Ok);
+        if (settings.method == canopy::ThresholdMethod::Fixed)
+            QCOMPARE(direct.threshold, settings.fixedThreshold);
+
+        const ui::CanopyFigureTable& table = canopy.table();
+        QCOMPARE(table.text(QStringLiteral("threshold"), Column::kPixels), QString::number(direct.threshold));
+        QCOMPARE(table.text(QStringLiteral("openness"), Column::kPixels), fixed(direct.openness, 3));
+        QCOMPARE(table.text(QStringLiteral("DIFN"), Column::kPixels), fixed(direct.difn, 3));
+        QCOMPARE(table.text(QStringLiteral("le"), Column::kPixels), fixed(direct.le, 2));
+        QCOMPARE(table.text(QStringLiteral("l"), Column::kPixels), fixed(direct.l, 2));
+        QCOMPARE(table.text(QStringLiteral("gf %1").arg(settings.rings), Column::kPixels),
+                 fixed(direct.ringGap.back(), 3));
+        // No row beyond the last ring.
+        QVERIFY(table.text(QStringLiteral("gf %1").arg(settings.rings + 1), Column::kPixels).isEmpty());
+        QCOMPARE(canopy.tracker().pixels()->sectorGap, direct.sectorGap);
+    }
+
+    void classifyingAsksOnlyAboutPaintedDots()
+    {
+        ui::CanopyWindow& canopy = openPhotoAndCanopy();
+        canopy.form().txtGapClass()->setValue(3);
+        QPushButton* classify = canopy.cmdClassify();
+        classify->click();
+        QVERIFY(app_->dialogs.questions.isEmpty()); // nothing painted yet
+        const int threshold = canopy.tracker().pixels()->threshold;
+        const auto reading
+            = canopy::classifyDots(*canopy::pixelViewOf(hDst), DstPrm, canopy.tracker().settings(), threshold);
+        QVERIFY(reading.has_value());
+        int gaps = 0;
+        for (std::size_t n = 1; n <= kDotCount; ++n) {
+            QCOMPARE(DotClass[n], int16_t(reading->gaps[n] ? 3 : 0));
+            gaps += reading->gaps[n];
+        }
+        QVERIFY(gaps > 100 && gaps < 900); // a photo of sky and buildings
+        QCOMPARE(int(ClassCount[3]), gaps);
+        QCOMPARE(int(ClassCount[0]), kDotCount - gaps);
+        QCOMPARE(app_->labelText(3), QString::fromStdString(ClassPercentText(ClassCount[3])));
+        QCOMPARE(app_->labelText(0), QString::fromStdString(ClassPercentText(ClassCount[0])));
+        // The brush is ready to correct class 3, and the dots show in its colour.
+        QVERIFY(AreaOn);
+        QCOMPARE(CurRgn, int16_t(3));
+        const int gapDot = int(std::find(reading->gaps.begin() + 1, reading->gaps.end(), true) - reading->gaps.begin());
+        QCOMPARE(app_->dst()->canvas().pixel(test::AreaApp::at(gapDot)), views::colourOf(CurRgnColor).rgb());
+        QVERIFY(canopy.notes().contains(QStringLiteral("threshold %1").arg(threshold)));
+
+        // A correction is painting, which Classify asks about; No keeps it.
+        app_->panel().optBrush(3)->click();
+        QTest::mouseClick(app_->pct(), Qt::RightButton, {}, test::AreaApp::at(gapDot));
+        const auto corrected = DotClass;
+        QVERIFY(corrected[std::size_t(gapDot)] == 0);
+        app_->dialogs.answers = {false};
+        classify->click();
+        QCOMPARE(app_->dialogs.questions, QStringList{kDiscardQuestion});
+        QVERIFY(DotClass == corrected);
+        app_->dialogs.answers = {true};
+        classify->click();
+        QCOMPARE(app_->dialogs.questions.size(), 2);
+        QCOMPARE(int(ClassCount[3]), gaps);
+        QCOMPARE(DotClass[std::size_t(gapDot)], int16_t(3));
+    }
+
+    void dotFiguresFollowTheBrush()
+    {
+        ui::CanopyWindow& canopy = openPhotoAndCanopy();
+        canopy.cmdClassify()->click();
+        const ui::CanopyFigureTable& table = canopy.table();
+        const double before = canopy.tracker().dots()->openness.value;
+        // Erase the sky dots under a stroke across the centre.
+        app_->panel().optBrush(3)->click();
+        app_->stroke(test::AreaApp::at(1) - QPoint(60, 0), {8, 0}, 15, Qt::RightButton);
+        const canopy::DotFigures now = dotFiguresNow(canopy);
+        QVERIFY(now.openness.value < before - 0.005);
+        QCOMPARE(table.text(QStringLiteral("openness"), Column::kDots), fixed(now.openness.value, 3));
+        QCOMPARE(table.text(QStringLiteral("openness"), Column::kInterval),
+            fixed(now.openness.lo, 3) + QStringLiteral("\u2013") + fixed(now.openness.hi, 3));
+        QVERIFY(now.le.has_value());
+        QCOMPARE(table.text(QStringLiteral("le"), Column::kDots), fixed(now.le->value, 2));
+    }
+
+    void exportAppendsRowsAndRefusesAForeignHeader()
+    {
+        ui::CanopyWindow& canopy = openPhotoAndCanopy();
+        const QString csv = dir_.filePath(QStringLiteral("plots.csv"));
+        app_->dialogs.files = {csv, csv};
+        canopy.cmdExport()->click();
+        const ui::FileDialogRequest& request = app_->dialogs.requests.back();
+        QCOMPARE(request.mode, ui::FileDialogRequest::Mode::Save);
+        QCOMPARE(request.defaultSuffix, QStringLiteral("csv"));
+        QCOMPARE(request.fileName, QFileInfo(QString::fromStdString(SrcFile)).dir().filePath("canopy.csv"));
+        canopy.cmdExport()->click();
+        QCOMPARE(app_->dialogs.requests.back().fileName, csv); // the file last written
+        QVERIFY(app_->dialogs.messages.isEmpty());
+
+        const QStringList lines = linesOf(csv);
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0], QString::fromStdString(canopy::csvHeader(5)));
+        QCOMPARE(lines[1], lines[2]);
+        const QStringList names = lines[0].split(QLatin1Char(','));
+        const QStringList fields = lines[1].split(QLatin1Char(','));
+        QCOMPARE(fields.size(), names.size());
+        const auto field = [&](const char* name) { return fields.value(names.indexOf(QLatin1String(name))); };
+        QCOMPARE(field("file"), QString::fromStdString(SrcFile));
+        QCOMPARE(field("error"), QString());
+        QCOMPARE(field("openness"), fixed(canopy.tracker().pixels()->openness, 6));
+        QCOMPARE(field("openness_dots"), fixed(canopy.tracker().dots()->openness.value, 6));
+        QVERIFY(canopy.notes().contains(QStringLiteral("Row added to plots.csv")));
+
+        // Six rings make another header: the file is left as it was.
+        canopy.form().txtRings()->setValue(6);
+        app_->dialogs.files = {csv};
+        const QByteArray kept = test::readFile(csv);
+        canopy.cmdExport()->click();
+        QCOMPARE(test::readFile(csv), kept);
+        QCOMPARE(app_->dialogs.messages.size(), 1);
+        QVERIFY(app_->dialogs.messages[0].contains(
+            QStringLiteral("column 30 is \"dots_projection\" in the file but \"gf_6\" in this row")));
+        QVERIFY(canopy.notes().contains(QStringLiteral("No row added to plots.csv")));
+    }
+
+    void perspectiveHasNoDotFigures()
+    {
+        ui::CanopyWindow& canopy = openPhotoAndCanopy();
+        app_->app.windows().frmFormat().findChild<QComboBox*>(QStringLiteral("cmbD"))->setCurrentIndex(kPerspective);
+        QCOMPARE(DstPrm.Proj, kPerspective);
+        QVERIFY(canopy.notes().contains(QStringLiteral("No figures from the dots: a perspective destination")));
+        const ui::CanopyFigureTable& table = canopy.table();
+        QCOMPARE(table.text(QStringLiteral("openness"), Column::kDots), QStringLiteral("\u2013"));
+        QCOMPARE(table.text(QStringLiteral("le"), Column::kInterval), QStringLiteral("\u2013"));
+        QCOMPARE(
+            table.text(QStringLiteral("openness"), Column::kPixels), fixed(canopy.tracker().pixels()->openness, 3));
+    }
+
+    void disabledWithoutAPhoto()
+    {
+        app_->menu("mnuCanopy");
+        ui::CanopyWindow* canopy = app_->app.windows().canopyIfLoaded();
+        QVERIFY(canopy && canopy->isVisible());
+        QVERIFY(!canopy->isEnabled());
+        QCOMPARE(canopy->notes(), QStringLiteral("Open a photo to measure its canopy."));
+        QVERIFY(app_->open(QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg")));
+        QVERIFY(canopy->isEnabled());
+        QVERIFY(canopy->tracker().pixels().has_value());
+        app_->menu("mnuFileClose");
+        QVERIFY(!canopy->isEnabled());
+        QCOMPARE(canopy->table().text(QStringLiteral("openness"), Column::kPixels), QStringLiteral("\u2013"));
+    }
+
+private:
+    ui::CanopyWindow& openPhotoAndCanopy()
+    {
+        [&] { QVERIFY(app_->open(QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg"))); }();
+        app_->menu("mnuCanopy");
+        return *app_->app.windows().canopyIfLoaded();
+    }
+
+    QTemporaryDir dir_;
+    std::unique_ptr<test::AreaApp> app_;
+};
+
+QTEST_MAIN(TestCanopyWindow)
+#include "tst_canopy_window.moc"
