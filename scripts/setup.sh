@@ -8,6 +8,7 @@ PACKAGES="
   qt6-base-dev libgl-dev
   libturbojpeg0-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libcli11-dev
   clang libclang-rt-14-dev
   xvfb xauth imagemagick desktop-file-utils
   fonts-ipafont-gothic

@@ -35,11 +35,11 @@ std::string folderReason(const fs::path& path)
     return {};
 }
 
-std::string openReason(const std::string& name, const fs::path& path)
+// otherFormat: the reason given for a name that asks for no format.
+std::string openReason(ImageFormat format, const char* otherFormat, const fs::path& path)
 {
-    const ImageFormat format = imageFormatOf(name);
     if (format == ImageFormat::Other)
-        return "only BMP and JPEG pictures (.bmp, .jpg) can be opened";
+        return otherFormat;
     if (std::string reason = folderReason(path); !reason.empty())
         return reason;
     std::error_code ec;
@@ -61,7 +61,7 @@ std::string openReason(const std::string& name, const fs::path& path)
 std::string saveReason(const std::string& name, const fs::path& path)
 {
     if (imageFormatOf(name) == ImageFormat::Other)
-        return "only BMP and JPEG pictures (.bmp, .jpg) can be saved";
+        return "only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be saved";
     if (std::string reason = folderReason(path); !reason.empty())
         return reason;
     std::error_code ec;
@@ -80,8 +80,24 @@ std::string saveReason(const std::string& name, const fs::path& path)
 FileProblem fileProblem(FileAction action, const std::string& path, const std::string& libraryError)
 {
     const fs::path p = files::utf8Path(path);
-    FileProblem problem{path, action == FileAction::Open ? openReason(path, p) : saveReason(path, p), {}};
-    if (imageFormatOf(path) != ImageFormat::Other)
+    const ImageFormat format = imageFormatOf(path);
+    FileProblem problem{path,
+                        action == FileAction::Open
+                            ? openReason(format, "only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be opened", p)
+                            : saveReason(path, p),
+                        {}};
+    if (format != ImageFormat::Other)
+        problem.detail = libraryError;
+    return problem;
+}
+
+FileProblem photoProblem(const std::string& path, const std::string& libraryError)
+{
+    const ImageFormat format = photoFormatOf(path);
+    FileProblem problem{
+        path, openReason(format, "only BMP and JPEG photos (.bmp, .jpg, .jpeg, .jpe) are converted", files::utf8Path(path)),
+        {}};
+    if (format != ImageFormat::Other)
         problem.detail = libraryError;
     return problem;
 }

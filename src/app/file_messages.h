@@ -23,6 +23,10 @@ struct FileProblem {
 [[nodiscard]] FileProblem fileProblem(FileAction action, const std::string& path,
                                        const std::string& libraryError);
 
+// Why reading a batch photo failed: as fileProblem for opening, with the
+// format that photoFormatOf gives the name.
+[[nodiscard]] FileProblem photoProblem(const std::string& path, const std::string& libraryError);
+
 // 'Cannot open "<path>": <reason>.' (or "Cannot save"), and the detail on a
 // second line when there is one.
 [[nodiscard]] std::string fileProblemMessage(FileAction action, const FileProblem& problem);

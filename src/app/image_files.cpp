@@ -8,6 +8,8 @@ namespace karwen {
 
 ImageFormat imageFormatOf(const std::string& path)
 {
+    if (const ImageFormat byExtension = photoFormatOf(path); byExtension != ImageFormat::Other)
+        return byExtension;
     if (path.size() < 3)
         return ImageFormat::Other;
     std::string ext = path.substr(path.size() - 3);
@@ -20,9 +22,26 @@ ImageFormat imageFormatOf(const std::string& path)
     return ImageFormat::Other;
 }
 
-int32_t loadImageFile(const std::string& path)
+ImageFormat photoFormatOf(const std::string& path)
 {
-    switch (imageFormatOf(path)) {
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos)
+        return ImageFormat::Other;
+    std::string ext = path.substr(dot + 1);
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == "bmp")
+        return ImageFormat::Bmp;
+    if (ext == "jpg" || ext == "jpeg" || ext == "jpe")
+        return ImageFormat::Jpg;
+    return ImageFormat::Other;
+}
+
+int32_t loadImageFile(const std::string& path) { return loadImageFile(path, imageFormatOf(path)); }
+
+int32_t loadImageFile(const std::string& path, ImageFormat format)
+{
+    switch (format) {
     case ImageFormat::Bmp:
         return RixLoadBMP(path.c_str());
     case ImageFormat::Jpg:
@@ -33,15 +52,13 @@ int32_t loadImageFile(const std::string& path)
     return 0;
 }
 
-bool saveImageFile(int32_t handle, const std::string& path)
+bool saveImageFile(int32_t handle, const std::string& path, int32_t quality)
 {
     switch (imageFormatOf(path)) {
     case ImageFormat::Bmp:
         return RixSaveBMP(handle, path.c_str()) == 1;
-    case ImageFormat::Jpg: {
-        int32_t quality = 75;
+    case ImageFormat::Jpg:
         return RixSaveJPG(handle, path.c_str(), &quality) == 1;
-    }
     case ImageFormat::Other:
         break;
     }

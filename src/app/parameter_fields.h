@@ -40,6 +40,10 @@ struct FieldRule {
     double high;         // always inclusive
 };
 
+// The size the batch bounds the source centre and the reference point by:
+// its photos are many files of any size.
+inline constexpr int32_t kBatchSourceBound = 2048;
+
 // The validation table; the source centre and the reference point are
 // bounded by the source image size.
 [[nodiscard]] std::array<FieldRule, kEditableFields> fieldRules(int32_t srcW, int32_t srcH);

@@ -1,6 +1,5 @@
 #include "batch_convert.h"
 
-#include "image_files.h"
 #include "mdl_karwen.h"
 
 #include <algorithm>
@@ -9,20 +8,6 @@
 namespace karwen {
 
 namespace {
-
-// An image of the batch's own, destroyed when the step is done.
-class OwnedImage {
-public:
-    explicit OwnedImage(int32_t handle) : handle_(handle) {}
-    ~OwnedImage() { (void)RixDestroy(handle_); }
-    OwnedImage(const OwnedImage&) = delete;
-    OwnedImage& operator=(const OwnedImage&) = delete;
-
-    [[nodiscard]] int32_t get() const { return handle_; }
-
-private:
-    int32_t handle_;
-};
 
 // Rows copied out per look, so that a large result needs no full copy.
 constexpr int32_t kRowsPerStrip = 64;
@@ -50,27 +35,42 @@ bool isAllBlack(int32_t handle)
     return true;
 }
 
-FileOutcome convertFile(const PlannedFile& file, const BatchSettings& settings)
+FileOutcome makeResult(const PlannedFile& file, const BatchSettings& settings, OwnedImage& result)
 {
-    const OwnedImage source(loadImageFile(file.sourcePath));
+    const OwnedImage source(loadImageFile(file.sourcePath, photoFormatOf(file.sourcePath)));
     if (!isImage(source.get()))
-        return {FileResult::Unreadable, fileProblem(FileAction::Open, file.sourcePath, RixLastError())};
+        return {FileResult::Unreadable, photoProblem(file.sourcePath, RixLastError())};
 
     ProjectionRecord srcPrm = settings.srcPrm;
     RixRect box{};
     if (settings.findCircle && RixBound(source.get(), &box) == 1)
         circleFromBound(box, srcPrm);
 
-    const OwnedImage result(RixCreate(settings.dstW, settings.dstH));
-    if (!convertImages(source.get(), result.get(), srcPrm, settings.dstPrm, settings.interp))
+    OwnedImage made(RixCreate(settings.dstW, settings.dstH));
+    if (!convertImages(source.get(), made.get(), srcPrm, settings.dstPrm, settings.interp))
         return {FileResult::SaveFailed, {file.outputPath, "the result could not be made", RixLastError()}};
     // A black result says nothing of the photo and would replace whatever
     // the output file held.
-    if (isAllBlack(result.get()))
+    if (isAllBlack(made.get()))
         return {FileResult::Black, {file.sourcePath, kBlackResultReason, {}}};
-    if (!saveImageFile(result.get(), file.outputPath))
+    result = std::move(made);
+    return {};
+}
+
+FileOutcome saveResult(const OwnedImage& result, const PlannedFile& file, const BatchSettings& settings)
+{
+    if (!saveImageFile(result.get(), file.outputPath, settings.quality))
         return {FileResult::SaveFailed, fileProblem(FileAction::Save, file.outputPath, RixLastError())};
     return {};
+}
+
+FileOutcome convertFile(const PlannedFile& file, const BatchSettings& settings)
+{
+    OwnedImage result;
+    const FileOutcome made = makeResult(file, settings, result);
+    if (made.result != FileResult::Converted)
+        return made;
+    return saveResult(result, file, settings);
 }
 
 } // namespace karwen

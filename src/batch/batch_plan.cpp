@@ -65,7 +65,9 @@ private:
 
 std::string batchOutputPath(const BatchJob& job, const std::string& name)
 {
-    const std::string base = name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string();
+    const std::size_t slash = name.find_last_of('/');
+    const std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
+    const std::string base = file.substr(0, file.find_last_of('.'));
     return files::utf8String(files::utf8Path(job.destFolder) / files::utf8Path(base + job.postfix + "." + job.outExt));
 }
 
@@ -109,8 +111,7 @@ bool listImageFiles(const std::string& folder, std::vector<std::string>& names)
         if (entry.is_directory(typeError))
             continue;
         std::string name = files::utf8String(entry.path().filename());
-        // The name must end in ".BMP" or ".JPG": the format alone is not enough.
-        if (name.size() >= 4 && name[name.size() - 4] == '.' && imageFormatOf(name) != ImageFormat::Other)
+        if (photoFormatOf(name) != ImageFormat::Other)
             names.push_back(std::move(name));
     }
     std::sort(names.begin(), names.end());

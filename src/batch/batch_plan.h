@@ -10,11 +10,11 @@
 namespace karwen {
 
 struct BatchJob {
-    std::string sourceFolder;
+    std::string sourceFolder;        // "" when the files are given as paths
     std::string destFolder;
     std::string postfix;             // "-kw" by default
     std::string outExt;              // "bmp" or "jpg", used as written
-    std::vector<std::string> files;  // bare file names in the source folder
+    std::vector<std::string> files;  // names in the source folder, or paths
 };
 
 struct PlannedFile {
@@ -30,11 +30,14 @@ struct PlannedFile {
 // same file under another name.
 [[nodiscard]] std::vector<PlannedFile> planBatch(const BatchJob& job);
 
-// destFolder/<name without its last four characters><postfix>.<outExt>
+// destFolder/<file name without its last extension><postfix>.<outExt>,
+// the file name being what follows the last '/' of name: x.jpeg with the
+// postfix -kw and the format jpg gives x-kw.jpg.
 [[nodiscard]] std::string batchOutputPath(const BatchJob& job, const std::string& name);
 
-// The names in a folder that end in .BMP or .JPG (any case), sorted by
-// name; false when the folder cannot be listed.
+// The names of the files in a folder (not in its subfolders) that are batch
+// photos by photoFormatOf (.bmp, .jpg, .jpeg, .jpe in any case), sorted
+// byte for byte; false when the folder cannot be listed.
 [[nodiscard]] bool listImageFiles(const std::string& folder, std::vector<std::string>& names);
 
 } // namespace karwen

@@ -6,6 +6,7 @@
 #include "errors.h"
 #include "image_store.h"
 #include "operations.h"
+#include "thread_pool.h"
 
 #include <string>
 
@@ -118,6 +119,16 @@ int32_t RixBound(int32_t handle, RixRect* rect)
         if (!rect)
             throw Error("no rectangle");
         *rect = findBound(imageOf(handle));
+        return 1;
+    });
+}
+
+int32_t RixSetThreads(int32_t n)
+{
+    return guarded("RixSetThreads", [&] {
+        if (n < 0)
+            throw Error("the number of threads must be 0 (all) or more");
+        setCallThreads(n);
         return 1;
     });
 }

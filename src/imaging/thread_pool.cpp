@@ -1,8 +1,41 @@
 #include "thread_pool.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace rix {
+
+namespace {
+
+thread_local int tlsCallThreads = 0;
+
+} // namespace
+
+void setCallThreads(int threads) { tlsCallThreads = std::max(threads, 0); }
+
+int callThreads() { return tlsCallThreads; }
+
+// One run() call. It lives on the caller's stack: the caller takes it off
+// jobs_ once every task is claimed and waits until no helper is left in it.
+struct ThreadPool::Job {
+    Job(void* f, Trampoline c, int taskCount, int wanted) : fn(f), call(c), tasks(taskCount), helpersWanted(wanted) {}
+
+    void* const fn;
+    const Trampoline call;
+    const int tasks;
+    const int helpersWanted;
+    std::atomic<int> next{0};
+    int helpers = 0; // joined so far; under mutex_
+    int working = 0; // helpers still running tasks; under mutex_
+    std::condition_variable finished;
+
+    void drain()
+    {
+        for (int j = next.fetch_add(1, std::memory_order_relaxed); j < tasks;
+             j = next.fetch_add(1, std::memory_order_relaxed))
+            call(fn, j);
+    }
+};
 
 ThreadPool& ThreadPool::instance()
 {
@@ -16,7 +49,7 @@ ThreadPool::~ThreadPool() { stop(); }
 
 void ThreadPool::setThreadCount(int threads)
 {
-    std::lock_guard runLock(runMutex_);
+    std::unique_lock resizeLock(resize_);
     stop();
     start(threads);
 }
@@ -26,11 +59,8 @@ void ThreadPool::start(int threads)
     quit_ = false;
     const int workers = std::clamp(threads, 1, 256) - 1;
     workers_.reserve(std::size_t(workers));
-    // New workers must wait for the next job: taking the last one, long
-    // finished, for new work would count them out of it twice.
-    const uint64_t current = generation_;
     for (int i = 0; i < workers; ++i)
-        workers_.emplace_back([this, current] { workerLoop(current); });
+        workers_.emplace_back([this] { workerLoop(); });
 }
 
 void ThreadPool::stop()
@@ -45,54 +75,60 @@ void ThreadPool::stop()
     workers_.clear();
 }
 
-void ThreadPool::drain()
+ThreadPool::Job* ThreadPool::jobWantingHelp() const
 {
-    for (int j = next_.fetch_add(1, std::memory_order_relaxed); j < tasks_;
-         j = next_.fetch_add(1, std::memory_order_relaxed))
-        call_(fn_, j);
+    for (Job* job : jobs_) {
+        if (job->helpers < job->helpersWanted && job->next.load(std::memory_order_relaxed) < job->tasks)
+            return job;
+    }
+    return nullptr;
 }
 
-void ThreadPool::runTasks(int tasks, void* fn, Trampoline call)
+void ThreadPool::runTasks(int tasks, int threads, void* fn, Trampoline call)
 {
     if (tasks <= 0)
         return;
-    std::lock_guard runLock(runMutex_);
-    if (workers_.empty() || tasks == 1) {
+    std::shared_lock resizeLock(resize_);
+    const int all = threadCount();
+    const int allowed = threads <= 0 ? all : std::min(threads, all);
+    const int helpers = std::min(allowed, tasks) - 1;
+    if (helpers <= 0) {
         for (int j = 0; j < tasks; ++j)
             call(fn, j);
         return;
     }
+    Job job{fn, call, tasks, helpers};
     {
         std::lock_guard lock(mutex_);
-        fn_ = fn;
-        call_ = call;
-        tasks_ = tasks;
-        next_.store(0, std::memory_order_relaxed);
-        busy_ = int(workers_.size());
-        ++generation_;
+        jobs_.push_back(&job);
     }
-    wake_.notify_all();
-    drain();
+    if (helpers + 1 >= all)
+        wake_.notify_all();
+    else
+        for (int i = 0; i < helpers; ++i)
+            wake_.notify_one();
+    job.drain();
     std::unique_lock lock(mutex_);
-    done_.wait(lock, [this] { return busy_ == 0; });
+    jobs_.erase(std::find(jobs_.begin(), jobs_.end(), &job));
+    job.finished.wait(lock, [&] { return job.working == 0; });
 }
 
-void ThreadPool::workerLoop(uint64_t seen)
+void ThreadPool::workerLoop()
 {
+    std::unique_lock lock(mutex_);
     for (;;) {
-        {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [&] { return quit_ || generation_ != seen; });
-            if (quit_)
-                return;
-            seen = generation_;
-        }
-        drain();
-        {
-            std::lock_guard lock(mutex_);
-            if (--busy_ == 0)
-                done_.notify_one();
-        }
+        Job* job = nullptr;
+        wake_.wait(lock, [&] { return quit_ || (job = jobWantingHelp()) != nullptr; });
+        if (quit_)
+            return;
+        ++job->helpers;
+        ++job->working;
+        lock.unlock();
+        job->drain();
+        lock.lock();
+        // Still under the lock: the caller cannot leave run() before it.
+        if (--job->working == 0)
+            job->finished.notify_one();
     }
 }
 

@@ -58,10 +58,6 @@ public:
     // parameters back and brings its result up to date.
     void done(int result) override;
 
-    // A source size the batch bounds its centre and reference point by:
-    // the sources are many files of any size.
-    static constexpr int32_t kSourceBound = 2048;
-
 signals:
     // The progress label has just been repainted with this text.
     void progressShown(const QString& text);

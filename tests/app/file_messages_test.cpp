@@ -100,17 +100,60 @@ TEST_F(FileMessages, MessageNamesThePathAndOnlyTheLibraryWordsThatApply)
 {
     const std::string stale = "RixLoadJPG: from an earlier call";
     const FileProblem open = fileProblem(FileAction::Open, (root / "plain.txt").string(), stale);
-    EXPECT_EQ(open.reason, "only BMP and JPEG pictures (.bmp, .jpg) can be opened");
+    EXPECT_EQ(open.reason, "only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be opened");
     EXPECT_EQ(open.detail, "");
     EXPECT_EQ(fileProblemMessage(FileAction::Open, open),
               "Cannot open \"" + (root / "plain.txt").string() +
-                  "\": only BMP and JPEG pictures (.bmp, .jpg) can be opened.");
+                  "\": only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be opened.");
     const FileProblem save = fileProblem(FileAction::Save, (root / "out.tif").string(), stale);
-    EXPECT_EQ(save.reason, "only BMP and JPEG pictures (.bmp, .jpg) can be saved");
+    EXPECT_EQ(save.reason, "only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be saved");
 
     const FileProblem noFolder = attempt(FileAction::Save, "nowhere/b.jpg");
     EXPECT_EQ(fileProblemMessage(FileAction::Save, noFolder),
               "Cannot save \"" + noFolder.path + "\": the folder does not exist.\n" + noFolder.detail);
+}
+
+TEST_F(FileMessages, BatchPhotosAreJudgedByTheirLastExtension)
+{
+    fs::copy_file(root / "short.jpg", root / "short.JPEG");
+    fs::copy_file(root / "text.bmp", root / "text.jpe");
+    struct Case {
+        const char* name;
+        const char* reason;
+        bool detail;
+    };
+    const Case cases[] = {
+        {"short.JPEG", "the file is cut short or is not a JPEG picture", true},
+        {"text.jpe", "the file is cut short or is not a JPEG picture", true},
+        {"missing.jpeg", "the file does not exist", true},
+        {"plain.txt", "only BMP and JPEG photos (.bmp, .jpg, .jpeg, .jpe) are converted", false},
+    };
+    for (const Case& c : cases) {
+        const std::string path = (root / c.name).string();
+        EXPECT_LT(loadImageFile(path, photoFormatOf(path)), 1) << c.name;
+        const FileProblem problem = photoProblem(path, RixLastError());
+        EXPECT_EQ(problem.reason, c.reason) << c.name;
+        EXPECT_EQ(problem.detail.starts_with("RixLoadJPG"), c.detail) << c.name << ": " << problem.detail;
+    }
+}
+
+// The open and save commands take .jpeg and .jpe files as JPEG as well, and
+// keep reading a name by its last three characters otherwise.
+TEST(ImageFiles, FormatByName)
+{
+    const struct {
+        const char* name;
+        ImageFormat command, photo;
+    } cases[] = {
+        {"/p/a.bmp", ImageFormat::Bmp, ImageFormat::Bmp},   {"/p/a.JPG", ImageFormat::Jpg, ImageFormat::Jpg},
+        {"/p/a.Jpeg", ImageFormat::Jpg, ImageFormat::Jpg},  {"/p/a.JPE", ImageFormat::Jpg, ImageFormat::Jpg},
+        {"/p/a.png", ImageFormat::Other, ImageFormat::Other}, {"/p/notabmp", ImageFormat::Bmp, ImageFormat::Other},
+        {"/p.jpeg/a", ImageFormat::Other, ImageFormat::Other}, {"/p/a.jpeg.png", ImageFormat::Other, ImageFormat::Other},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(imageFormatOf(c.name), c.command) << c.name;
+        EXPECT_EQ(photoFormatOf(c.name), c.photo) << c.name;
+    }
 }
 
 TEST_F(FileMessages, PermissionsAreNamed)

@@ -215,6 +215,8 @@ TEST_F(BatchRun, OutputNamesFollowPostfixAndFormat)
 {
     EXPECT_EQ(batchOutputPath(job({}), "img01.JPG"), out("img01-kw.jpg"));
     EXPECT_EQ(batchOutputPath(job({}, "", "bmp"), "img01.JPG"), out("img01.bmp"));
+    EXPECT_EQ(batchOutputPath(job({}), "x.jpeg"), out("x-kw.jpg"));
+    EXPECT_EQ(batchOutputPath(job({}, "", "bmp"), "/photos/day 1/x.tar.JPE"), out("x.tar.bmp"));
     const std::string longName = "a_very_long_photograph_name_from_the_field.jpg";
     EXPECT_EQ(batchOutputPath(job({}), longName), out("a_very_long_photograph_name_from_the_field-kw.jpg"));
     EXPECT_EQ(batchProgressText(longName, 2, 3), longName.substr(0, 30) + "\r (2/3)");
@@ -223,10 +225,14 @@ TEST_F(BatchRun, OutputNamesFollowPostfixAndFormat)
         << "characters, not bytes";
 
     photo("a.JPG");
-    EXPECT_EQ(runBatch(job({"a.JPG"}, "-kw", "bmp"), settings, {}).converted, 1);
-    const int32_t h = RixLoadBMP(out("a-kw.bmp").c_str());
-    EXPECT_GE(h, 1) << "the bmp format writes a real BMP file";
-    (void)RixDestroy(h);
+    fs::copy_file(root / "in" / "a.JPG", root / "in" / "b.jpeg");
+    fs::copy_file(root / "in" / "a.JPG", root / "in" / "c.Jpe");
+    EXPECT_EQ(runBatch(job({"a.JPG", "b.jpeg", "c.Jpe"}, "-kw", "bmp"), settings, {}).converted, 3);
+    for (const char* name : {"a-kw.bmp", "b-kw.bmp", "c-kw.bmp"}) {
+        const int32_t h = RixLoadBMP(out(name).c_str());
+        EXPECT_GE(h, 1) << name << ": the bmp format writes a real BMP file";
+        (void)RixDestroy(h);
+    }
 }
 
 TEST_F(BatchRun, FailedSavesAreReported)
@@ -332,12 +338,12 @@ TEST(BatchReport, GroupsEveryProblemWithPathAndReason)
 
 TEST_F(BatchRun, ListsImageFilesSortedByName)
 {
-    for (const char* name : {"p2.jpg", "p1.BMP", "p3.jpeg", "notes.txt", "xjpg"})
+    for (const char* name : {"p2.jpg", "p1.BMP", "p3.jpeg", "p4.JPE", "notes.txt", "xjpg", "p5.jpeg.txt", "p6.jpgx"})
         text(name, "x");
     fs::create_directories(root / "in" / "folder.jpg");
     std::vector<std::string> names;
     ASSERT_TRUE(listImageFiles((root / "in").string(), names));
-    EXPECT_EQ(names, (std::vector<std::string>{"p1.BMP", "p2.jpg"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"p1.BMP", "p2.jpg", "p3.jpeg", "p4.JPE"}));
 
     EXPECT_FALSE(listImageFiles((root / "nowhere").string(), names));
     EXPECT_TRUE(names.empty());

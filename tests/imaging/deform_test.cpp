@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -281,6 +282,67 @@ TEST(DeformDeterminism, SameForThreadCountsAndKernelBuilds)
                         EXPECT_EQ(out, first) << "threads " << threads << " isa " << int(isa);
                 }
         }
+}
+
+// Calls from several threads at once, each with its own thread setting,
+// give the bits of a call that runs alone; a negative setting is refused.
+TEST(DeformDeterminism, SameForConcurrentCallsAndThreadSettings)
+{
+    OwnedImage src(300, 260);
+    fillRandom(src, 17);
+    const ProjectionRecord s = record(150, 131, 125, 2, 25, -15, 40);
+    const ProjectionRecord d = record(160, 120, 118, 1);
+    ThreadCountGuard guard;
+    rix::ThreadPool::instance().setThreadCount(4);
+    OwnedImage alone(320, 240);
+    ASSERT_EQ(RixSetThreads(1), 1);
+    ASSERT_EQ(RixSDeform(src.id(), alone.id(), &s, &d, 1), 1);
+    ASSERT_EQ(RixSetThreads(0), 1);
+    const std::vector<uint32_t> expected = pixelsOf(alone);
+
+    constexpr int kCallers = 4;
+    std::vector<std::vector<uint32_t>> results(kCallers);
+    std::vector<int> failures(kCallers, 0);
+    std::vector<std::thread> callers;
+    for (int c = 0; c < kCallers; ++c)
+        callers.emplace_back([&, c] {
+            // 0 (all), 1 (alone), 2 and more than the pool has.
+            if (RixSetThreads(c == 3 ? 9 : c) != 1)
+                ++failures[std::size_t(c)];
+            OwnedImage dst(320, 240);
+            for (int round = 0; round < 8; ++round) {
+                fill(dst, [](int, int) { return kUnwritten; });
+                if (RixSDeform(src.id(), dst.id(), &s, &d, 1) != 1 || pixelsOf(dst) != expected)
+                    ++failures[std::size_t(c)];
+            }
+        });
+    for (std::thread& t : callers)
+        t.join();
+    for (int c = 0; c < kCallers; ++c)
+        EXPECT_EQ(failures[std::size_t(c)], 0) << "caller " << c;
+
+    EXPECT_EQ(RixSetThreads(-1), 0);
+    EXPECT_STREQ(RixLastError(), "RixSetThreads: the number of threads must be 0 (all) or more");
+}
+
+// A thread set to one thread runs every task itself; the setting does not
+// reach other threads.
+TEST(DeformDeterminism, ThreadSettingBelongsToTheCallingThread)
+{
+    ThreadCountGuard guard;
+    rix::ThreadPool& pool = rix::ThreadPool::instance();
+    pool.setThreadCount(4);
+    ASSERT_EQ(RixSetThreads(1), 1);
+    const std::thread::id me = std::this_thread::get_id();
+    std::atomic<int> elsewhere{0};
+    pool.run(64, [&](int) {
+        if (std::this_thread::get_id() != me)
+            ++elsewhere;
+    });
+    EXPECT_EQ(elsewhere.load(), 0);
+    std::thread fresh([] { EXPECT_EQ(rix::callThreads(), 0) << "a new thread starts with all threads"; });
+    fresh.join();
+    ASSERT_EQ(RixSetThreads(0), 1);
 }
 
 // The sampling kernels of every build agree bit for bit on arbitrary points,

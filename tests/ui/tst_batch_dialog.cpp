@@ -210,8 +210,8 @@ void TestBatchDialog::loadResetsSourceAndListsCurrentFolder()
     QCOMPARE(child<QLineEdit>(*dialog, QStringLiteral("txtpostfix"))->text(), QStringLiteral("-kw"));
     QCOMPARE(child<QLineEdit>(*dialog, QStringLiteral("txtFolderS"))->text(), QDir::toNativeSeparators(in));
     QCOMPARE(texts(child<QListWidget>(*dialog, QStringLiteral("lstS"))),
-             (QStringList{QStringLiteral("p1.BMP"), QStringLiteral("p2.jpg")}));
-    QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblAll"))->text(), QStringLiteral("2"));
+             (QStringList{QStringLiteral("p1.BMP"), QStringLiteral("p2.jpg"), QStringLiteral("p3.jpeg")}));
+    QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblAll"))->text(), QStringLiteral("3"));
     QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblSelected"))->text(), QStringLiteral("0"));
     QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblProcess"))->text(), QStringLiteral("Select Files."));
     QVERIFY(dialogs_->messages.isEmpty());

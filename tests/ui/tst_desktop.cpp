@@ -74,6 +74,22 @@ private slots:
         QCOMPARE(fresh.app.frmMain().windowTitle(), QStringLiteral("KARWEN"));
     }
 
+    // .jpeg and .jpe names, in any case, open and save as JPEG files.
+    void jpegNamesOpenAndSave()
+    {
+        AreaApp app;
+        QVERIFY(app.open(disc_));
+        for (const char* name : {"out.jpeg", "out.JPE"}) {
+            const QString out = dir_.filePath(QLatin1String(name));
+            app.dialogs.files = {out};
+            app.menu("mnuFileSave");
+            QVERIFY2(test::readFile(out).startsWith("\xFF\xD8\xFF"), name);
+            QVERIFY(app.open(out));
+            QCOMPARE(QString::fromStdString(SrcFile), out);
+        }
+        QVERIFY(app.dialogs.messages.isEmpty());
+    }
+
     void droppedPhotoOpens()
     {
         AreaApp app;

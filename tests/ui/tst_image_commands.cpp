@@ -121,7 +121,7 @@ private slots:
         // In the user's words, the library's own on a second line.
         QCOMPARE(app.dialogs.messages.size(), 2);
         QCOMPARE(app.dialogs.messages[0],
-                 QStringLiteral("Cannot open \"%1\": only BMP and JPEG pictures (.bmp, .jpg) can be opened.").arg(png));
+                 QStringLiteral("Cannot open \"%1\": only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be opened.").arg(png));
         QVERIFY(app.dialogs.messages[1].startsWith(
             QStringLiteral("Cannot open \"%1\": the file is cut short or is not a JPEG picture.\nRixLoadJPG")
                 .arg(broken)));
@@ -179,7 +179,7 @@ private slots:
         QVERIFY(!QFile::exists(tif));
         QCOMPARE(app.dialogs.messages.size(), 2);
         QCOMPARE(app.dialogs.messages[0],
-                 QStringLiteral("Cannot save \"%1\": only BMP and JPEG pictures (.bmp, .jpg) can be saved.").arg(tif));
+                 QStringLiteral("Cannot save \"%1\": only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be saved.").arg(tif));
         QVERIFY(app.dialogs.messages[1].startsWith(
             QStringLiteral("Cannot save \"%1\": the folder does not exist.\nRixSaveJPG").arg(nowhere)));
         QCOMPARE(QString::fromStdString(DstFile), asBmp);

@@ -63,6 +63,14 @@ int32_t RixStretchBlt(int32_t handle, int32_t sx, int32_t sy, int32_t sw, int32_
                       RixCanvas* dc, int32_t dx, int32_t dy, int32_t dw, int32_t dh);
 int32_t RixBound(int32_t handle, RixRect* rect);
 
+// How many threads one RixSDeform call made from the calling thread may use,
+// the calling thread included: n from 1 up, or 0 for all the library's
+// threads (one per core; the start value of every thread). The setting
+// belongs to the calling thread alone, so J threads that convert side by
+// side, each set to cores / J, share the cores without crowding one
+// another. Results are the same bits for every setting. 0 when n < 0.
+int32_t RixSetThreads(int32_t n);
+
 // Why the last failing call on this thread failed, prefixed with the
 // function's name; "" when nothing has failed yet. Valid until the next call.
 const char* RixLastError(void);

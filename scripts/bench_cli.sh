@@ -1,0 +1,69 @@
+#!/bin/sh
+# Times karwen-cli on 40 real 5-Mpx photos (2560 x 1920) converted to
+# 512 x 512, with one job and with two, and one ffmpeg process per photo on
+# the same photos for comparison. The photos are copies, made at run time in
+# a temporary folder, of the two 2560 x 1920 photos in ../shared/data/real
+# (see SOURCES.md there); they are never copied into the repository.
+# Not a test: the figures depend on the machine and on what else runs.
+set -eu
+cd "$(dirname "$0")/.."
+real="../shared/data/real"
+photos="broadleaf_dusk_fce9.jpg mixed_sunlit_fce9.jpg"
+for p in $photos; do
+  if [ ! -f "$real/$p" ]; then
+    echo "bench_cli: $real/$p is not there; this benchmark needs the shared real photos. Stopping." >&2
+    exit 1
+  fi
+done
+
+./scripts/setup.sh
+if ! command -v ffmpeg >/dev/null 2>&1; then
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends ffmpeg
+fi
+./scripts/build.sh release karwen-cli
+cli="$PWD/build/release/src/main/karwen-cli"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/in"
+i=0
+while [ "$i" -lt 20 ]; do
+  for p in $photos; do cp "$real/$p" "$work/in/$i-$p"; done
+  i=$((i + 1))
+done
+count=$(ls "$work/in" | wc -l)
+
+now() { date +%s%N; }
+# ms per photo for a run that took from $1 to $2 nanoseconds.
+per_photo() { echo "$1 $2 $count" | awk '{ printf "%.1f", ($2 - $1) / 1e6 / $3 }'; }
+
+params="--src-projection equidistant --circle 1277,933,782 --dst-projection equisolid --interp bilinear"
+echo "karwen-cli: $count photos, 2560 x 1920 to 512 x 512, $(nproc) CPUs"
+for jobs in 1 2; do
+  rm -rf "$work/out"
+  start=$(now)
+  # shellcheck disable=SC2086
+  "$cli" convert -q -j "$jobs" -o "$work/out" $params "$work/in"
+  end=$(now)
+  ms=$(per_photo "$start" "$end")
+  eval "ms_j$jobs=$ms"
+  echo "  -j $jobs: $ms ms per photo"
+done
+
+rm -rf "$work/ff" && mkdir "$work/ff"
+start=$(now)
+for f in "$work/in"/*.jpg; do
+  ffmpeg -loglevel error -y -i "$f" -vf "crop=1564:1564:495:205,v360=input=fisheye:ih_fov=180:iv_fov=180:output=equisolid:d_fov=180:w=512:h=512:interp=linear" \
+    "$work/ff/$(basename "$f" .jpg).jpg"
+done
+end=$(now)
+ms_ff=$(per_photo "$start" "$end")
+echo "ffmpeg, one process per photo: $ms_ff ms per photo"
+
+echo "$ms_j1 $ms_j2 $ms_ff" | awk '{
+  printf "-j 2 is %.2fx as fast as -j 1 (target: at least 1.8x)\n", $1 / $2
+  printf "-j 2 is %.1fx as fast as ffmpeg per photo (target: at least 15x)\n", $3 / $2
+}'

@@ -1,0 +1,171 @@
+#include "convert_runner.h"
+
+#include "file_messages.h"
+#include "rix.h"
+#include "utf8_path.h"
+
+#include <sched.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <future>
+#include <system_error>
+#include <thread>
+
+namespace karwen::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Anything at the path, a link to nothing included.
+bool somethingAt(const std::string& path)
+{
+    std::error_code ec;
+    return fs::symlink_status(files::utf8Path(path), ec).type() != fs::file_type::not_found;
+}
+
+// A message of the core on one line: its detail, if any, after the words.
+std::string oneLine(std::string message)
+{
+    std::replace(message.begin(), message.end(), '\n', ' ');
+    return message;
+}
+
+struct Done {
+    FileStatus status;
+    std::string line; // the failure in plain words
+};
+
+Done doneOf(const FileOutcome& outcome)
+{
+    switch (outcome.result) {
+    case FileResult::Converted:
+        return {FileStatus::Converted, {}};
+    case FileResult::Unreadable:
+        return {FileStatus::Failed, oneLine(fileProblemMessage(FileAction::Open, outcome.problem))};
+    case FileResult::SaveFailed:
+        return {FileStatus::Failed, oneLine(fileProblemMessage(FileAction::Save, outcome.problem))};
+    case FileResult::Black:
+        break;
+    }
+    return {FileStatus::Failed,
+        "Cannot convert \"" + outcome.problem.path + "\": " + outcome.problem.reason + "; nothing was written."};
+}
+
+// One worker's files. The save of a result (which waits for the disk to
+// confirm the file) runs beside the making of the next result, so that the
+// cores keep decoding; at most one save is in flight per worker.
+class Worker {
+public:
+    Worker(const std::vector<PlannedFile>& files, const RunSettings& run, ProgressReporter& reporter,
+        std::atomic<int> (&counts)[3])
+        : files_(files)
+        , run_(run)
+        , reporter_(reporter)
+        , counts_(counts)
+    {
+    }
+
+    void take(std::size_t i)
+    {
+        const PlannedFile& file = files_[i];
+        if (!file.refusal.empty()) {
+            report(i,
+                {FileStatus::Failed,
+                    oneLine(fileProblemMessage(FileAction::Save, {file.outputPath, file.refusal, {}}))});
+            return;
+        }
+        if (!run_.overwrite && somethingAt(file.outputPath)) {
+            report(i, {FileStatus::Skipped, {}});
+            return;
+        }
+        OwnedImage result;
+        const FileOutcome made = makeResult(file, run_.settings, result);
+        if (made.result != FileResult::Converted) {
+            report(i, doneOf(made));
+            return;
+        }
+        finishSave();
+        saved_ = std::move(result);
+        savingIndex_ = i;
+        try {
+            saving_ = std::async(
+                std::launch::async, [this] { return doneOf(saveResult(saved_, files_[savingIndex_], run_.settings)); });
+        } catch (const std::system_error&) {
+            // No thread to spare: save here and now.
+            const Done done = doneOf(saveResult(saved_, file, run_.settings));
+            saved_ = OwnedImage();
+            report(i, done);
+        }
+    }
+
+    // Waits for the save in flight, if any, and reports it.
+    void finishSave()
+    {
+        if (!saving_.valid())
+            return;
+        const Done done = saving_.get();
+        saved_ = OwnedImage();
+        publish(savingIndex_, done);
+    }
+
+private:
+    // Files are reported in the order this worker took them.
+    void report(std::size_t i, const Done& done)
+    {
+        finishSave();
+        publish(i, done);
+    }
+
+    void publish(std::size_t i, const Done& done)
+    {
+        ++counts_[int(done.status)];
+        reporter_.fileDone(done.status, files_[i].sourcePath, files_[i].outputPath, done.line);
+    }
+
+    const std::vector<PlannedFile>& files_;
+    const RunSettings& run_;
+    ProgressReporter& reporter_;
+    std::atomic<int> (&counts_)[3];
+    OwnedImage saved_;            // the result being saved
+    std::size_t savingIndex_ = 0; // its file
+    std::future<Done> saving_;
+};
+
+} // namespace
+
+int availableCpus()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) == 0)
+        return std::max(CPU_COUNT(&set), 1);
+    return int(std::max(std::thread::hardware_concurrency(), 1u));
+}
+
+RunCounts runConversions(const std::vector<PlannedFile>& files, const RunSettings& run, ProgressReporter& reporter,
+    const std::function<bool()>& stop)
+{
+    const int jobs = std::clamp(int(files.size()), 1, std::max(run.jobs, 1));
+    const int threadsEach = std::max(run.cpus / jobs, 1);
+    std::atomic<std::size_t> next{0};
+    std::atomic<int> counts[3] = {0, 0, 0}; // by FileStatus
+    reporter.start(int(files.size()));
+    {
+        std::vector<std::jthread> workers;
+        for (int w = 0; w < jobs; ++w)
+            workers.emplace_back([&] {
+                (void)RixSetThreads(threadsEach);
+                Worker worker(files, run, reporter, counts);
+                for (std::size_t i; !stop() && (i = next.fetch_add(1)) < files.size();)
+                    worker.take(i);
+                worker.finishSave();
+            });
+    }
+    return {counts[int(FileStatus::Converted)].load(), counts[int(FileStatus::Skipped)].load(),
+        counts[int(FileStatus::Failed)].load()};
+}
+
+} // namespace karwen::cli

@@ -1,0 +1,32 @@
+// The files of a plan converted in parallel: `jobs` workers take the next
+// file in turn, each on images of its own (a photo and its result at a time,
+// so memory does not grow with the number of files), each letting the
+// resampler use cores / jobs threads. A result whose path exists is left
+// alone unless overwrite is set; a result the plan refuses is a failure.
+#pragma once
+
+#include "batch_convert.h"
+#include "batch_plan.h"
+#include "progress_reporter.h"
+
+#include <functional>
+#include <vector>
+
+namespace karwen::cli {
+
+struct RunSettings {
+    BatchSettings settings;
+    bool overwrite = false;
+    int jobs = 1;
+    int cpus = 1; // the cores the workers share
+};
+
+// Converts every file; stop() is asked before each file is taken, and a
+// true answer ends the run once the files in hand are done.
+[[nodiscard]] RunCounts runConversions(const std::vector<PlannedFile>& files, const RunSettings& run,
+    ProgressReporter& reporter, const std::function<bool()>& stop);
+
+// The CPUs this process may run on (its affinity mask), at least 1.
+[[nodiscard]] int availableCpus();
+
+} // namespace karwen::cli

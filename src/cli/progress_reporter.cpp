@@ -1,0 +1,132 @@
+#include "progress_reporter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace karwen::cli {
+
+namespace {
+
+constexpr int kBarWidth = 30;
+// The bar is redrawn at most this often, and after the last file.
+constexpr std::chrono::milliseconds kRedrawEvery{100};
+
+std::string clockText(double seconds)
+{
+    const long total = std::lround(std::max(seconds, 0.0));
+    char text[32];
+    if (total >= 3600)
+        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60, total % 60);
+    else
+        std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
+    return text;
+}
+
+} // namespace
+
+ProgressReporter::ProgressReporter(std::FILE* stream, Style style)
+    : stream_(stream)
+    , style_(style)
+{
+}
+
+void ProgressReporter::start(int total)
+{
+    std::lock_guard lock(mutex_);
+    total_ = total;
+    done_ = 0;
+    start_ = std::chrono::steady_clock::now();
+    if (style_ == Style::Bar)
+        drawBar();
+}
+
+double ProgressReporter::secondsSinceStart() const
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+}
+
+void ProgressReporter::clearBar()
+{
+    if (barShown_)
+        std::fputs("\r\033[K", stream_);
+    barShown_ = false;
+}
+
+void ProgressReporter::drawBar()
+{
+    const double seconds = secondsSinceStart();
+    const double rate = seconds > 0 ? done_ / seconds : 0.0;
+    const int filled = total_ > 0 ? int(int64_t(kBarWidth) * done_ / total_) : kBarWidth;
+    std::string bar = "\r\033[K[";
+    bar.append(std::size_t(filled), '#');
+    bar.append(std::size_t(kBarWidth - filled), '-');
+    char figures[96];
+    std::snprintf(figures, sizeof figures, "] %d/%d  %.1f files/s", done_, total_, rate);
+    bar += figures;
+    if (done_ > 0 && done_ < total_) {
+        bar += "  ";
+        bar += clockText((total_ - done_) / rate);
+        bar += " left";
+    }
+    std::fputs(bar.c_str(), stream_);
+    std::fflush(stream_);
+    barShown_ = true;
+    lastDraw_ = std::chrono::steady_clock::now();
+}
+
+void ProgressReporter::fileDone(
+    FileStatus status, const std::string& input, const std::string& output, const std::string& line)
+{
+    std::lock_guard lock(mutex_);
+    ++done_;
+    char place[48];
+    std::snprintf(place, sizeof place, "[%d/%d] ", done_, total_);
+    switch (style_) {
+    case Style::Quiet:
+        if (status == FileStatus::Failed)
+            std::fprintf(stream_, "%s\n", line.c_str());
+        break;
+    case Style::Lines:
+        if (status == FileStatus::Converted)
+            std::fprintf(stream_, "%sconverted %s -> %s\n", place, input.c_str(), output.c_str());
+        else if (status == FileStatus::Skipped)
+            std::fprintf(stream_, "%sskipped %s: the result exists\n", place, output.c_str());
+        else
+            std::fprintf(stream_, "%s%s\n", place, line.c_str());
+        break;
+    case Style::Bar:
+        if (status == FileStatus::Failed) {
+            clearBar();
+            std::fprintf(stream_, "%s\n", line.c_str());
+        }
+        if (!barShown_ || done_ == total_ || std::chrono::steady_clock::now() - lastDraw_ >= kRedrawEvery)
+            drawBar();
+        break;
+    }
+}
+
+void ProgressReporter::failure(const std::string& line)
+{
+    std::lock_guard lock(mutex_);
+    const bool redraw = barShown_;
+    clearBar();
+    std::fprintf(stream_, "%s\n", line.c_str());
+    if (redraw)
+        drawBar();
+}
+
+void ProgressReporter::finish(const RunCounts& counts, bool stopped)
+{
+    std::lock_guard lock(mutex_);
+    if (style_ == Style::Quiet)
+        return;
+    if (barShown_)
+        std::fputs("\n", stream_);
+    barShown_ = false;
+    std::fprintf(stream_, "%s%d converted, %d skipped, %d failed (%.1f s)\n", stopped ? "Stopped early: " : "",
+        counts.converted, counts.skipped, counts.failed, secondsSinceStart());
+    std::fflush(stream_);
+}
+
+} // namespace karwen::cli

@@ -1,0 +1,53 @@
+// What a conversion run tells its user on standard error, file by file:
+// nothing with --quiet (failures still), one plain line per file when the
+// output is not a terminal, otherwise a bar with files done of all, files
+// per second and the time left, redrawn in place. Each failure is one line
+// of its own; a summary closes the run. Safe to call from several threads.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+namespace karwen::cli {
+
+enum class FileStatus { Converted, Skipped, Failed };
+
+struct RunCounts {
+    int converted = 0;
+    int skipped = 0;
+    int failed = 0;
+};
+
+class ProgressReporter {
+public:
+    enum class Style { Quiet, Lines, Bar };
+
+    ProgressReporter(std::FILE* stream, Style style);
+
+    // Starts the clock for a run of `total` files.
+    void start(int total);
+    // One file done. line: its failure in plain words when it failed.
+    void fileDone(FileStatus status, const std::string& input, const std::string& output, const std::string& line);
+    // A failure that belongs to no file of the list (an input not found).
+    void failure(const std::string& line);
+    // The closing summary; stopped when a signal ended the run early.
+    void finish(const RunCounts& counts, bool stopped);
+
+private:
+    void drawBar();
+    void clearBar();
+    [[nodiscard]] double secondsSinceStart() const;
+
+    std::mutex mutex_;
+    std::FILE* stream_;
+    Style style_;
+    int total_ = 0;
+    int done_ = 0;
+    std::chrono::steady_clock::time_point start_;
+    std::chrono::steady_clock::time_point lastDraw_;
+    bool barShown_ = false;
+};
+
+} // namespace karwen::cli

@@ -1,0 +1,205 @@
+// karwen-cli as a shell user meets it: exit codes, what a rerun does, the
+// refusals that keep photos and other results, shards, odd names.
+#include "cli_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using karwen::test::CliRun;
+using karwen::test::modified;
+using karwen::test::readBytes;
+using karwen::test::writeBytes;
+
+namespace {
+
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::vector<std::string> linesWith(const std::string& text, const std::string& part)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        if (has(line, part))
+            lines.push_back(line);
+    return lines;
+}
+
+} // namespace
+
+TEST_F(CliRun, ConvertsThenRerunSkipsThenOverwriteReplaces)
+{
+    photo("b.jpg");
+    photo("a.BMP");
+    photo("c.jpg");
+    fs::rename(dir / "in" / "c.jpg", dir / "in" / "c.jpeg");
+    writeBytes(dir / "in" / "notes.txt", "not a photo");
+    // The folder and one of its files named again: each file counts once.
+    test_support::Outcome run = convert({in(), in("b.jpg"), "--size", "64x48", "-j", "1"});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(has(run.output, "3 converted, 0 skipped, 0 failed")) << run.output;
+    // Sorted by full path, one line per file when stderr is no terminal;
+    // one job reports in that order.
+    EXPECT_TRUE(has(run.output, "[1/3] converted " + in("a.BMP") + " -> " + out("a-kw.jpg"))) << run.output;
+    EXPECT_TRUE(has(run.output, "[3/3] converted " + in("c.jpeg") + " -> " + out("c-kw.jpg"))) << run.output;
+    for (const char* name : {"a-kw.jpg", "b-kw.jpg", "c-kw.jpg"}) {
+        const int32_t h = RixLoadJPG(out(name).c_str());
+        EXPECT_EQ(RixWidth(h), 64) << name;
+        (void)RixDestroy(h);
+    }
+    const long long written = modified(out("b-kw.jpg"));
+
+    run = convert({in(), "--size", "64x48"});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(has(run.output, "0 converted, 3 skipped, 0 failed")) << run.output;
+    EXPECT_EQ(modified(out("b-kw.jpg")), written);
+
+    run = convert({in(), "--size", "32x32", "--overwrite", "--quiet"});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output, "") << "quiet when nothing fails";
+    const int32_t h = RixLoadJPG(out("b-kw.jpg").c_str());
+    EXPECT_EQ(RixWidth(h), 32);
+    (void)RixDestroy(h);
+}
+
+TEST_F(CliRun, DamagedAndMissingInputsFailTheRunButNotTheOtherPhotos)
+{
+    photo("good.jpg");
+    photo("whole.jpg");
+    const std::string bytes = readBytes(dir / "in" / "whole.jpg");
+    writeBytes(dir / "in" / "cut.jpg", bytes.substr(0, bytes.size() / 2));
+    writeBytes(dir / "in" / "corrupt.jpg", "\xFF\xD8\xFF\xE0 not really a jpeg");
+    fs::remove(dir / "in" / "whole.jpg");
+    const std::string nowhere = (dir / "no such folder").string();
+
+    const test_support::Outcome run = convert({in(), nowhere});
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_TRUE(has(run.output, "1 converted, 0 skipped, 3 failed")) << run.output;
+    EXPECT_TRUE(fs::exists(out("good-kw.jpg")));
+    EXPECT_FALSE(fs::exists(out("cut-kw.jpg")));
+    // One line each: the file and what is wrong with it.
+    EXPECT_EQ(
+        linesWith(run.output, "Cannot open \"" + nowhere + "\": there is no file or folder of this name.").size(), 1u)
+        << run.output;
+    for (const char* name : {"cut.jpg", "corrupt.jpg"}) {
+        const std::vector<std::string> lines = linesWith(run.output, "Cannot open \"" + in(name) + "\"");
+        ASSERT_EQ(lines.size(), 1u) << run.output;
+        EXPECT_TRUE(has(lines[0], "the file is cut short or is not a JPEG picture")) << lines[0];
+    }
+}
+
+TEST_F(CliRun, UsageErrorsExitWithTwoAndWriteNothing)
+{
+    photo("a.jpg");
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"--bogus", in()}, "--bogus"},
+        {{}, "INPUT"},
+        {{in(), "--circle", "100,100,10"}, "R \"10\" must be above 10 and at most 1024"},
+        {{in(), "--circle", "2048.5,100,500"}, "CX \"2048.5\" must be from 0 to 2048"},
+        {{in(), "--circle", "100,100"}, "is not of the form CX,CY,R"},
+        {{in(), "--view", "10,10"}, "--view"},
+        {{in(), "--circle", "100,100,50", "--detect-circle"}, "--detect-circle"},
+        {{in(), "--tilt", "181"}, "must be from -180 to 180"},
+        {{in(), "--size", "7x100"}, "W \"7\" must be a whole number from 8 to 2048"},
+        {{in(), "--size", "16x16"}, "--dst-circle (from --size): R \"8\""},
+        {{in(), "--dst-circle", "0,10,20"}, "must be above 0 and at most 2048"},
+        {{in(), "--src-projection", "perspective"}, "is none of orthographic, equisolidangle, equidistant"},
+        {{in(), "--interp", "linear"}, "--interp"},
+        {{in(), "--format", "png"}, "--format"},
+        {{in(), "--quality", "0"}, "--quality"},
+        {{in(), "--postfix", "/x"}, "--postfix"},
+        {{in(), "-j", "0"}, "--jobs"},
+        {{in(), "--shard", "3/2"}, "--shard K"},
+        {{in(), "--shard", "1-2"}, "--shard"},
+    };
+    for (const Case& c : cases) {
+        const test_support::Outcome run = convert(c.args);
+        EXPECT_EQ(run.exitCode, 2) << run.output;
+        EXPECT_TRUE(has(run.output, c.says)) << run.output;
+    }
+    EXPECT_FALSE(fs::exists(out())) << "a usage error makes no folder";
+
+    const test_support::Outcome help = test_support::runProgram({KARWEN_CLI, "convert", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(has(help.output, "y counted upward from the bottom row")) << help.output;
+    const test_support::Outcome version = test_support::runProgram({KARWEN_CLI, "--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.output.starts_with("karwen-cli ")) << version.output;
+}
+
+TEST_F(CliRun, NeverReplacesAPhotoOrAnotherResult)
+{
+    photo("a.bmp", rix::packRgb(220, 30, 30));
+    photo("a.jpg", rix::packRgb(30, 220, 30));
+    photo("x.BMP");
+    photo("x.JPG");
+    const std::string photoBytes = readBytes(dir / "in" / "a.jpg");
+
+    // Results into the photos' own folder without a postfix.
+    test_support::Outcome run = test_support::runProgram(
+        {KARWEN_CLI, "convert", "-o", in(), "--postfix", "", in("a.bmp"), in("a.jpg"), "--overwrite"});
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_TRUE(has(run.output,
+        "Cannot save \"" + in("a.jpg") + "\": the result of " + in("a.bmp") + " would replace the photo " + in("a.jpg")
+            + " of this run."))
+        << run.output;
+    EXPECT_TRUE(has(run.output, "the result of " + in("a.jpg") + " would replace that photo itself")) << run.output;
+    EXPECT_EQ(readBytes(dir / "in" / "a.jpg"), photoBytes);
+
+    // Two photos, one result name: the first in the sorted list keeps it.
+    run = convert({in("x.JPG"), in("x.BMP")});
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_TRUE(has(run.output, "1 converted, 0 skipped, 1 failed")) << run.output;
+    EXPECT_TRUE(has(run.output, "the result of " + in("x.JPG") + " would replace that of " + in("x.BMP")))
+        << run.output;
+}
+
+TEST_F(CliRun, ShardsPartitionTheSortedList)
+{
+    for (const char* name : {"p0.jpg", "p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg", "p6.jpg", "q.BMP", "q.jpg"})
+        photo(name);
+    // Sorted: p0..p6, q.BMP, q.jpg; q.jpg's result is refused in favour of
+    // q.BMP's although they fall into different shards.
+    const std::vector<std::set<std::string>> expected{
+        {"p0.jpg", "p3.jpg", "p6.jpg"}, {"p1.jpg", "p4.jpg", "q.BMP"}, {"p2.jpg", "p5.jpg"}};
+    std::set<std::string> all;
+    for (int k = 1; k <= 3; ++k) {
+        const test_support::Outcome run = convert({in(), "--shard", std::to_string(k) + "/3", "-j", "2"});
+        std::set<std::string> converted;
+        for (const std::string& line : linesWith(run.output, "] converted "))
+            converted.insert(
+                fs::path(line.substr(line.find(" converted ") + 11, line.find(" -> ") - line.find(" converted ") - 11))
+                    .filename()
+                    .string());
+        EXPECT_EQ(converted, expected[std::size_t(k - 1)]) << run.output;
+        EXPECT_EQ(run.exitCode, k == 3 ? 1 : 0) << run.output;
+        all.insert(converted.begin(), converted.end());
+    }
+    EXPECT_EQ(all.size(), 8u);
+    const test_support::Outcome last = convert({in(), "--shard", "3/3"});
+    EXPECT_TRUE(has(last.output, "would replace that of " + in("q.BMP"))) << last.output;
+
+    const test_support::Outcome empty = convert({in("p0.jpg"), "--shard", "2/2"});
+    EXPECT_EQ(empty.exitCode, 0) << "an empty shard is no failure: " << empty.output;
+    EXPECT_TRUE(has(empty.output, "0 converted, 0 skipped, 0 failed")) << empty.output;
+}
+
+TEST_F(CliRun, NamesOutsideAsciiAndNewOutputFolders)
+{
+    photo("Käfer_ÄÖÜ_ßé.jpg");
+    const std::string nested = (dir / "new" / "dir ünter").string();
+    const test_support::Outcome run
+        = test_support::runProgram({KARWEN_CLI, "convert", "-o", nested, in(), "--format", "bmp", "--postfix", "_ö"});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    const int32_t h = RixLoadBMP((nested + "/Käfer_ÄÖÜ_ßé_ö.bmp").c_str());
+    EXPECT_GE(h, 1) << run.output;
+    (void)RixDestroy(h);
+}
