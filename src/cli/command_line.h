@@ -1,8 +1,9 @@
 // karwen-cli from its arguments to its exit code (run_control.h): read the
-// command line, then run the command it names.
+// command line, then run the command it names (convert or measure).
 #pragma once
 
 #include "convert_options.h"
+#include "measure_options.h"
 #include "run_control.h"
 
 #include <iosfwd>
@@ -11,7 +12,8 @@
 namespace karwen::cli {
 
 struct ParsedCommand {
-    std::optional<ConvertOptions> convert; // set when there is a conversion to run
+    std::optional<ConvertOptions> convert; // at most one of the two is set:
+    std::optional<MeasureOptions> measure; // the command to run
     int exitCode = kExitDone;              // otherwise: help, version, or a usage error
 };
 

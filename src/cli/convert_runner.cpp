@@ -32,7 +32,7 @@ Done doneOf(const FileOutcome& outcome)
 {
     switch (outcome.result) {
     case FileResult::Converted:
-        return {FileStatus::Converted, {}};
+        return {FileStatus::Done, {}};
     case FileResult::Unreadable:
         return {FileStatus::Failed, oneLine(fileProblemMessage(FileAction::Open, outcome.problem))};
     case FileResult::SaveFailed:
@@ -135,7 +135,7 @@ RunCounts runConversions(const std::vector<PlannedFile>& files, const RunSetting
     reporter.start(int(files.size()));
     runWorkers(files.size(), run.jobs, run.cpus, stop,
         [&] { return std::make_unique<Worker>(files, run, reporter, counts); });
-    return {counts[int(FileStatus::Converted)].load(), counts[int(FileStatus::Skipped)].load(),
+    return {counts[int(FileStatus::Done)].load(), counts[int(FileStatus::Skipped)].load(),
         counts[int(FileStatus::Failed)].load()};
 }
 
