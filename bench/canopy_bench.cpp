@@ -2,15 +2,20 @@
 // circle of radius 940 (2.8 million pixels inside), on one core: the pixel
 // figures with the geometry already built for the circle (every photo after
 // the first of a series), the first photo of a new circle, and the dot
-// figures with their bootstrap.
+// figures with their bootstrap; and the whole measurement karwen-cli
+// measure makes of a decoded photo.
 #include "area_model.h"
 #include "dot_figures.h"
 #include "dot_gaps.h"
+#include "image.h"
+#include "image_row.h"
+#include "image_store.h"
 #include "pixel_figures.h"
 #include "projection_model.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -86,5 +91,36 @@ void BM_DotFigures(benchmark::State& state)
         benchmark::DoNotOptimize(measureDots(reading->gaps, kEquidistant, CanopySettings{}));
 }
 BENCHMARK(BM_DotFigures)->Unit(benchmark::kMillisecond);
+
+// What karwen-cli measure does with each decoded photo, on one core: the
+// photo converted, nearest pixel, into the 1000 x 1000 equisolid view of
+// the sample dots, then the pixel and the dot figures. Arg 0: every photo
+// through the same circle (--circle), so the geometry is built once; arg 1:
+// a circle a little off the last one for every photo, as --detect-circle
+// may find them, so it is built for every photo.
+void BM_MeasurePhoto(benchmark::State& state)
+{
+    startUp();
+    (void)RixSetThreads(1);
+    const int32_t photoImage = RixCreate(kWidth, kHeight);
+    rix::Image& image = *rix::findImage(photoImage);
+    for (int y = 0; y < kHeight; ++y)
+        std::copy_n(photo().data() + std::size_t(y) * kWidth, kWidth, image.row(y));
+    const int32_t dotsView = RixCreate(1000, 1000);
+    const ProjectionRecord viewRecord{500.0, 500.0, 500.0, 0.0, 0.0, 0.0, kEquisolidangle};
+    const bool newCircle = state.range(0) == 1;
+    ProjectionRecord source = record();
+    for (auto _ : state) {
+        if (newCircle)
+            source.R = source.R == 940.0 ? 940.5 : 940.0;
+        (void)RixSDeform(photoImage, dotsView, &source, &viewRecord, 0);
+        benchmark::DoNotOptimize(measureImages("photo.jpg", photoImage, source, dotsView, viewRecord, {}));
+    }
+    (void)RixDestroy(photoImage);
+    (void)RixDestroy(dotsView);
+    (void)RixSetThreads(0);
+    state.SetLabel(newCircle ? "a new circle per photo" : "the same circle");
+}
+BENCHMARK(BM_MeasurePhoto)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Times karwen-cli on 40 real 5-Mpx photos (2560 x 1920) converted to
 # 512 x 512, with one job and with two, and one ffmpeg process per photo on
-# the same photos for comparison. The photos are copies, made at run time in
+# the same photos for comparison; then karwen-cli measure on the same
+# photos, through one circle and through each photo's own, with one job and
+# with two. The photos are copies, made at run time in
 # a temporary folder, of the two 2560 x 1920 photos in ../shared/data/real
 # (see SOURCES.md there); they are never copied into the repository.
 # Not a test: the figures depend on the machine and on what else runs.
@@ -67,3 +69,14 @@ echo "$ms_j1 $ms_j2 $ms_ff" | awk '{
   printf "-j 2 is %.2fx as fast as -j 1 (target: at least 1.8x)\n", $1 / $2
   printf "-j 2 is %.1fx as fast as ffmpeg per photo (target: at least 15x)\n", $3 / $2
 }'
+
+echo "karwen-cli measure: $count photos, the default canopy settings"
+for circle in "--circle 1277,933,782" "--detect-circle"; do
+  for jobs in 1 2; do
+    start=$(now)
+    # shellcheck disable=SC2086
+    "$cli" measure -q -j "$jobs" --csv "$work/figures.csv" $circle "$work/in"
+    end=$(now)
+    echo "  $circle, -j $jobs: $(per_photo "$start" "$end") ms per photo"
+  done
+done

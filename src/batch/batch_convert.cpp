@@ -35,17 +35,22 @@ bool isAllBlack(int32_t handle)
     return true;
 }
 
+ProjectionRecord photoSource(int32_t photo, const ProjectionRecord& srcPrm, bool findCircle)
+{
+    ProjectionRecord prm = srcPrm;
+    RixRect box{};
+    if (findCircle && RixBound(photo, &box) == 1)
+        circleFromBound(box, prm);
+    return prm;
+}
+
 FileOutcome makeResult(const PlannedFile& file, const BatchSettings& settings, OwnedImage& result)
 {
     const OwnedImage source(loadImageFile(file.sourcePath, photoFormatOf(file.sourcePath)));
     if (!isImage(source.get()))
         return {FileResult::Unreadable, photoProblem(file.sourcePath, RixLastError())};
 
-    ProjectionRecord srcPrm = settings.srcPrm;
-    RixRect box{};
-    if (settings.findCircle && RixBound(source.get(), &box) == 1)
-        circleFromBound(box, srcPrm);
-
+    const ProjectionRecord srcPrm = photoSource(source.get(), settings.srcPrm, settings.findCircle);
     OwnedImage made(RixCreate(settings.dstW, settings.dstH));
     if (!convertImages(source.get(), made.get(), srcPrm, settings.dstPrm, settings.interp))
         return {FileResult::SaveFailed, {file.outputPath, "the result could not be made", RixLastError()}};

@@ -57,6 +57,11 @@ private:
     int32_t handle_;
 };
 
+// The source side a photo is read through: srcPrm, with Cx, Cy and R of
+// the photo's own circle (circleFromBound of its bound) when findCircle is
+// set and the bound can be found.
+[[nodiscard]] ProjectionRecord photoSource(int32_t photo, const ProjectionRecord& srcPrm, bool findCircle);
+
 // Converts file.sourcePath into file.outputPath (the plan's refusal is the
 // caller's to honour): makeResult, then saveResult.
 [[nodiscard]] FileOutcome convertFile(const PlannedFile& file, const BatchSettings& settings);

@@ -1,12 +1,12 @@
-// karwen-cli from its arguments to its exit code: read the command line,
-// list the inputs, plan every result over the whole list, keep this run's
-// shard, convert it in parallel and report.
+// karwen-cli convert: list the inputs, plan every result over the whole
+// list, keep this run's shard, convert it in parallel and report.
 #pragma once
+
+#include "convert_options.h"
 
 namespace karwen::cli {
 
-// Exit codes as convert_options.h gives them; 128 + the signal's number
-// when SIGINT or SIGTERM stopped the run (the files in hand are finished).
-[[nodiscard]] int runCommandLine(int argc, const char* const* argv);
+// The program's exit code for the run (command_line.h).
+[[nodiscard]] int runConvert(const ConvertOptions& options);
 
 } // namespace karwen::cli

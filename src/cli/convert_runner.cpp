@@ -1,17 +1,14 @@
 #include "convert_runner.h"
 
 #include "file_messages.h"
-#include "rix.h"
+#include "parallel_runner.h"
+#include "run_control.h"
 #include "utf8_path.h"
 
-#include <sched.h>
-
-#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <future>
 #include <system_error>
-#include <thread>
 
 namespace karwen::cli {
 
@@ -26,13 +23,6 @@ bool somethingAt(const std::string& path)
     return fs::symlink_status(files::utf8Path(path), ec).type() != fs::file_type::not_found;
 }
 
-// A message of the core on one line: its detail, if any, after the words.
-std::string oneLine(std::string message)
-{
-    std::replace(message.begin(), message.end(), '\n', ' ');
-    return message;
-}
-
 struct Done {
     FileStatus status;
     std::string line; // the failure in plain words
@@ -42,7 +32,7 @@ Done doneOf(const FileOutcome& outcome)
 {
     switch (outcome.result) {
     case FileResult::Converted:
-        return {FileStatus::Converted, {}};
+        return {FileStatus::Done, {}};
     case FileResult::Unreadable:
         return {FileStatus::Failed, oneLine(fileProblemMessage(FileAction::Open, outcome.problem))};
     case FileResult::SaveFailed:
@@ -57,7 +47,7 @@ Done doneOf(const FileOutcome& outcome)
 // One worker's files. The save of a result (which waits for the disk to
 // confirm the file) runs beside the making of the next result, so that the
 // cores keep decoding; at most one save is in flight per worker.
-class Worker {
+class Worker : public FileWorker {
 public:
     Worker(const std::vector<PlannedFile>& files, const RunSettings& run, ProgressReporter& reporter,
         std::atomic<int> (&counts)[3])
@@ -68,7 +58,7 @@ public:
     {
     }
 
-    void take(std::size_t i)
+    void take(std::size_t i) override
     {
         const PlannedFile& file = files_[i];
         if (!file.refusal.empty()) {
@@ -101,6 +91,9 @@ public:
         }
     }
 
+    void finish() override { finishSave(); }
+
+private:
     // Waits for the save in flight, if any, and reports it.
     void finishSave()
     {
@@ -111,7 +104,6 @@ public:
         publish(savingIndex_, done);
     }
 
-private:
     // Files are reported in the order this worker took them.
     void report(std::size_t i, const Done& done)
     {
@@ -136,35 +128,14 @@ private:
 
 } // namespace
 
-int availableCpus()
-{
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (::sched_getaffinity(0, sizeof set, &set) == 0)
-        return std::max(CPU_COUNT(&set), 1);
-    return int(std::max(std::thread::hardware_concurrency(), 1u));
-}
-
 RunCounts runConversions(const std::vector<PlannedFile>& files, const RunSettings& run, ProgressReporter& reporter,
     const std::function<bool()>& stop)
 {
-    const int jobs = std::clamp(int(files.size()), 1, std::max(run.jobs, 1));
-    const int threadsEach = std::max(run.cpus / jobs, 1);
-    std::atomic<std::size_t> next{0};
     std::atomic<int> counts[3] = {0, 0, 0}; // by FileStatus
     reporter.start(int(files.size()));
-    {
-        std::vector<std::jthread> workers;
-        for (int w = 0; w < jobs; ++w)
-            workers.emplace_back([&] {
-                (void)RixSetThreads(threadsEach);
-                Worker worker(files, run, reporter, counts);
-                for (std::size_t i; !stop() && (i = next.fetch_add(1)) < files.size();)
-                    worker.take(i);
-                worker.finishSave();
-            });
-    }
-    return {counts[int(FileStatus::Converted)].load(), counts[int(FileStatus::Skipped)].load(),
+    runWorkers(files.size(), run.jobs, run.cpus, stop,
+        [&] { return std::make_unique<Worker>(files, run, reporter, counts); });
+    return {counts[int(FileStatus::Done)].load(), counts[int(FileStatus::Skipped)].load(),
         counts[int(FileStatus::Failed)].load()};
 }
 

@@ -1,8 +1,7 @@
-// The files of a plan converted in parallel: `jobs` workers take the next
-// file in turn, each on images of its own (a photo and its result at a time,
-// so memory does not grow with the number of files), each letting the
-// resampler use cores / jobs threads. A result whose path exists is left
-// alone unless overwrite is set; a result the plan refuses is a failure.
+// The files of a plan converted in parallel (parallel_runner.h), each
+// worker holding a photo and its result at a time, so memory does not grow
+// with the number of files. A result whose path exists is left alone unless
+// overwrite is set; a result the plan refuses is a failure.
 #pragma once
 
 #include "batch_convert.h"
@@ -25,8 +24,5 @@ struct RunSettings {
 // true answer ends the run once the files in hand are done.
 [[nodiscard]] RunCounts runConversions(const std::vector<PlannedFile>& files, const RunSettings& run,
     ProgressReporter& reporter, const std::function<bool()>& stop);
-
-// The CPUs this process may run on (its affinity mask), at least 1.
-[[nodiscard]] int availableCpus();
 
 } // namespace karwen::cli

@@ -25,9 +25,10 @@ std::string clockText(double seconds)
 
 } // namespace
 
-ProgressReporter::ProgressReporter(std::FILE* stream, Style style)
+ProgressReporter::ProgressReporter(std::FILE* stream, Style style, Wording wording)
     : stream_(stream)
     , style_(style)
+    , wording_(wording)
 {
 }
 
@@ -88,8 +89,10 @@ void ProgressReporter::fileDone(
             std::fprintf(stream_, "%s\n", line.c_str());
         break;
     case Style::Lines:
-        if (status == FileStatus::Converted)
-            std::fprintf(stream_, "%sconverted %s -> %s\n", place, input.c_str(), output.c_str());
+        if (status == FileStatus::Done && output.empty())
+            std::fprintf(stream_, "%s%s %s\n", place, wording_.done, input.c_str());
+        else if (status == FileStatus::Done)
+            std::fprintf(stream_, "%s%s %s -> %s\n", place, wording_.done, input.c_str(), output.c_str());
         else if (status == FileStatus::Skipped)
             std::fprintf(stream_, "%sskipped %s: the result exists\n", place, output.c_str());
         else
@@ -124,8 +127,9 @@ void ProgressReporter::finish(const RunCounts& counts, bool stopped)
     if (barShown_)
         std::fputs("\n", stream_);
     barShown_ = false;
-    std::fprintf(stream_, "%s%d converted, %d skipped, %d failed (%.1f s)\n", stopped ? "Stopped early: " : "",
-        counts.converted, counts.skipped, counts.failed, secondsSinceStart());
+    const std::string skipped = wording_.skips ? std::to_string(counts.skipped) + " skipped, " : "";
+    std::fprintf(stream_, "%s%d %s, %s%d failed (%.1f s)\n", stopped ? "Stopped early: " : "", counts.done,
+        wording_.done, skipped.c_str(), counts.failed, secondsSinceStart());
     std::fflush(stream_);
 }
 

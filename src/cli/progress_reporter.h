@@ -1,4 +1,4 @@
-// What a conversion run tells its user on standard error, file by file:
+// What a run tells its user on standard error, file by file:
 // nothing with --quiet (failures still), one plain line per file when the
 // output is not a terminal, otherwise a bar with files done of all, files
 // per second and the time left, redrawn in place. Each failure is one line
@@ -12,23 +12,30 @@
 
 namespace karwen::cli {
 
-enum class FileStatus { Converted, Skipped, Failed };
+enum class FileStatus { Done, Skipped, Failed };
 
 struct RunCounts {
-    int converted = 0;
+    int done = 0;
     int skipped = 0;
     int failed = 0;
+};
+
+// What a run does to each file, as its lines and summary say it.
+struct Wording {
+    const char* done = "converted";
+    bool skips = true; // whether files can be skipped, and the summary counts them
 };
 
 class ProgressReporter {
 public:
     enum class Style { Quiet, Lines, Bar };
 
-    ProgressReporter(std::FILE* stream, Style style);
+    ProgressReporter(std::FILE* stream, Style style, Wording wording = {});
 
     // Starts the clock for a run of `total` files.
     void start(int total);
-    // One file done. line: its failure in plain words when it failed.
+    // One file done. output: its result, if it has one of its own; line:
+    // its failure in plain words when it failed.
     void fileDone(FileStatus status, const std::string& input, const std::string& output, const std::string& line);
     // A failure that belongs to no file of the list (an input not found).
     void failure(const std::string& line);
@@ -43,6 +50,7 @@ private:
     std::mutex mutex_;
     std::FILE* stream_;
     Style style_;
+    Wording wording_;
     int total_ = 0;
     int done_ = 0;
     std::chrono::steady_clock::time_point start_;

@@ -1,5 +1,6 @@
 // A scratch folder with an "in" and an "out" folder, photos painted into it,
-// and karwen-cli run over them as a separate process.
+// and karwen-cli run over them as a separate process: convert into "out",
+// measure into "figures.csv".
 #pragma once
 
 #include "batch_test_support.h"
@@ -33,6 +34,15 @@ protected:
     [[nodiscard]] test_support::Outcome convert(std::vector<std::string> args) const
     {
         args.insert(args.begin(), {KARWEN_CLI, "convert", "-o", out()});
+        return test_support::runProgram(args);
+    }
+
+    [[nodiscard]] std::string csv() const { return (dir / "figures.csv").string(); }
+
+    // karwen-cli measure --csv figures.csv <args>.
+    [[nodiscard]] test_support::Outcome measure(std::vector<std::string> args) const
+    {
+        args.insert(args.begin(), {KARWEN_CLI, "measure", "--csv", csv()});
         return test_support::runProgram(args);
     }
 

@@ -1,0 +1,22 @@
+// One photo's row of canopy figures read from images of the imaging
+// library by their handles: the figures from every pixel of the photo, and
+// those of the 1000 sample dots read from a fisheye view converted from it,
+// the dots classified by the pixels' threshold.
+#pragma once
+
+#include "canopy_row.h"
+
+#include <cstdint>
+#include <string>
+
+namespace karwen::canopy {
+
+// photo is seen through source; view is the photo converted to viewRecord
+// (its projection and circle), as the window's destination view or any
+// image of that record. A photo whose pixels give no figures gives a
+// failed row; a view that cannot be read leaves the dot figures out.
+[[nodiscard]] CanopyRow measureImages(std::string file, int32_t photo, const ProjectionRecord& source,
+                                      int32_t view, const ProjectionRecord& viewRecord,
+                                      const CanopySettings& settings);
+
+} // namespace karwen::canopy

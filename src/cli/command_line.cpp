@@ -1,0 +1,60 @@
+#include "command_line.h"
+
+#include "area_model.h"
+#include "convert_command.h"
+#include "karwen_version.h"
+#include "measure_command.h"
+#include "option_values.h"
+#include "parallel_runner.h"
+#include "projection_model.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <ostream>
+
+namespace karwen::cli {
+
+ParsedCommand parseCommandLine(int argc, const char* const* argv, int defaultJobs, std::ostream& out, std::ostream& err)
+{
+    CLI::App app("Converts hemispherical photos between fisheye projections, as the window's batch does, and "
+                 "measures their canopy.",
+        "karwen-cli");
+    app.set_version_flag("--version", std::string("karwen-cli ") + kVersionText);
+    app.require_subcommand(1);
+    CLI::App* convert = app.add_subcommand("convert", "Convert photos into a folder of results.");
+    const auto convertOptions = addConvertOptions(*convert, defaultJobs);
+    CLI::App* measure = app.add_subcommand("measure", "Measure the canopy of photos into one CSV file.");
+    const auto measureOptions = addMeasureOptions(*measure, defaultJobs);
+    try {
+        app.parse(argc, argv);
+        if (measure->parsed())
+            return {std::nullopt, measureOptions(), kExitDone};
+        return {convertOptions(), std::nullopt, kExitDone};
+    } catch (const CLI::Success& e) {
+        (void)app.exit(e, out, err);
+        return {};
+    } catch (const CLI::ParseError& e) {
+        (void)app.exit(e, out, err);
+        return {std::nullopt, std::nullopt, kExitUsage};
+    } catch (const UsageError& e) {
+        err << "karwen-cli " << (measure->parsed() ? "measure" : "convert") << ": " << e.what()
+            << "\nRun with --help for more information.\n";
+        return {std::nullopt, std::nullopt, kExitUsage};
+    }
+}
+
+int runCommandLine(int argc, const char* const* argv)
+{
+    initProjectionNames();
+    initCoefTables();
+    InitAreaTables();
+    const ParsedCommand command = parseCommandLine(argc, argv, availableCpus(), std::cout, std::cerr);
+    if (command.convert)
+        return runConvert(*command.convert);
+    if (command.measure)
+        return runMeasure(*command.measure);
+    return command.exitCode;
+}
+
+} // namespace karwen::cli

@@ -1,0 +1,111 @@
+#include "common_options.h"
+
+#include "option_values.h"
+#include "projection_model.h"
+#include "view_reference.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cctype>
+
+namespace karwen::cli {
+
+namespace {
+
+constexpr int kMaxJobs = 1024;
+constexpr int kMaxShards = 1000000;
+
+} // namespace
+
+void addRunOptions(CLI::App& command, RawRunOptions& raw, const std::string& what, const std::string& shardNote,
+    int defaultJobs)
+{
+    std::string capital = what;
+    capital[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(capital[0])));
+    command
+        .add_option("INPUT", raw.inputs,
+            "Photos to " + what
+                + ": files, and folders whose .bmp, .jpg, .jpeg and .jpe files (any case, not in subfolders) are "
+                  "taken. All inputs form one list sorted by full path.")
+        ->required();
+    command
+        .add_option("-j,--jobs", raw.jobs,
+            "Photos taken at once. Default: the CPUs this process may run on (" + std::to_string(defaultJobs)
+                + " here).")
+        ->type_name("N");
+    command
+        .add_option("--shard", raw.shard,
+            capital + " only shard K of N: the photos at places i (from 0) of the sorted list with i mod N = K - 1. "
+                + shardNote + (shardNote.empty() ? "" : " ") + "Default: 1/1.")
+        ->type_name("K/N");
+    command.add_flag("-q,--quiet", raw.quiet, "No progress and no summary; failures are still printed.");
+}
+
+void addSourceOptions(CLI::App& command, RawSourceOptions& raw)
+{
+    command
+        .add_option("--src-projection", raw.projection,
+            "Projection of the photos: orthographic, equisolidangle (or equisolid), equidistant, "
+            "stereographic; any case. Default: equidistant.")
+        ->type_name("NAME");
+    CLI::Option* circle = command.add_option("--circle", raw.circle,
+        "The photos' circle in pixels: centre CX,CY (0 to 2048; y counted upward from the bottom row, as in "
+        "the parameters window) and radius R (above 10, at most 1024).");
+    circle->type_name("CX,CY,R");
+    CLI::Option* detect = command.add_flag("--detect-circle", raw.detectCircle,
+        "Find each photo's own circle as opening a photo in the window does, and look along the camera's "
+        "axis. The default when --circle is not given.");
+    circle->excludes(detect);
+    command
+        .add_option("--view", raw.view,
+            "View reference point in pixels, y counted upward from the bottom row (0 to 2048); "
+            "only with --circle. Default: the circle's centre.")
+        ->type_name("XR,YR")
+        ->needs(circle);
+    command.add_option("--tilt", raw.tilt, "Tilt of the photos in degrees, -180 to 180. Default: 0.")
+        ->type_name("DEG");
+}
+
+RunOptions checkedRun(const RawRunOptions& raw, int defaultJobs)
+{
+    RunOptions o;
+    o.inputs = raw.inputs;
+    o.quiet = raw.quiet;
+    o.jobs = raw.jobs.empty() ? defaultJobs : wholeNumber(raw.jobs, 1, kMaxJobs, "--jobs");
+    const std::vector<std::string> shard = splitAt(raw.shard, '/');
+    if (shard.size() != 2)
+        throw UsageError("--shard: \"" + raw.shard + "\" is not of the form K/N");
+    o.shards = wholeNumber(shard[1], 1, kMaxShards, "--shard N");
+    o.shard = wholeNumber(shard[0], 1, o.shards, "--shard K");
+    return o;
+}
+
+SourceOptions checkedSource(const RawSourceOptions& raw)
+{
+    SourceOptions o;
+    ProjectionRecord& src = o.srcPrm;
+    src.Proj = projectionFrom(raw.projection, kPerspective, "--src-projection");
+    src.Rot = fieldFrom(Field::SrcRot, raw.tilt, "--tilt", "the tilt");
+    if (raw.circle.empty()) {
+        o.findCircle = true;
+        return o;
+    }
+    const std::vector<double> c
+        = fieldsFrom({Field::SrcCx, Field::SrcCy, Field::SrcR}, raw.circle, ',', "--circle", {"CX", "CY", "R"});
+    src.Cx = c[0];
+    src.Cy = c[1];
+    src.R = c[2];
+    double refX = src.Cx, refY = src.Cy;
+    if (!raw.view.empty()) {
+        const std::vector<double> v
+            = fieldsFrom({Field::RefPointX, Field::RefPointY}, raw.view, ',', "--view", {"XR", "YR"});
+        refX = v[0];
+        refY = v[1];
+    }
+    // The window keeps the reference point in single precision.
+    if (!ref2angle(src, static_cast<float>(refX), static_cast<float>(refY)))
+        throw UsageError("--view: no view direction follows from this point and circle");
+    return o;
+}
+
+} // namespace karwen::cli

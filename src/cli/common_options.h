@@ -1,0 +1,61 @@
+// The options every command of karwen-cli shares: the photos (INPUT), how
+// many at once (-j), this run's shard (--shard), the progress shown (-q),
+// and the source side of the photos (--src-projection, --circle or
+// --detect-circle, --view, --tilt), each with the bounds of the parameters
+// window and the batch dialog.
+#pragma once
+
+#include "rix.h"
+
+#include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+namespace karwen::cli {
+
+struct RunOptions {
+    std::vector<std::string> inputs; // files and folders as named
+    int jobs = 1;
+    int shard = 1; // this run's shard, 1..shards
+    int shards = 1;
+    bool quiet = false;
+};
+
+struct SourceOptions {
+    // Projection, tilt and view angles; with a given circle also Cx, Cy, R.
+    ProjectionRecord srcPrm{};
+    bool findCircle = false; // each photo's own circle, looking along its axis
+};
+
+// The options' texts as given, checked once parsing is done.
+struct RawRunOptions {
+    std::vector<std::string> inputs;
+    std::string jobs;
+    std::string shard = "1/1";
+    bool quiet = false;
+};
+
+struct RawSourceOptions {
+    std::string projection = "equidistant";
+    std::string circle;
+    bool detectCircle = false;
+    std::string view;
+    std::string tilt = "0";
+};
+
+// `what` tells what the command does to the photos ("convert", "measure"),
+// shardNote what --shard's help adds for it; `defaultJobs` is the default
+// of -j.
+void addRunOptions(CLI::App& command, RawRunOptions& raw, const std::string& what, const std::string& shardNote,
+    int defaultJobs);
+void addSourceOptions(CLI::App& command, RawSourceOptions& raw);
+
+// Throw UsageError for a value that is not allowed. Need the projection
+// names and coefficient tables.
+[[nodiscard]] RunOptions checkedRun(const RawRunOptions& raw, int defaultJobs);
+[[nodiscard]] SourceOptions checkedSource(const RawSourceOptions& raw);
+
+} // namespace karwen::cli

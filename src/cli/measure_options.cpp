@@ -1,0 +1,140 @@
+#include "measure_options.h"
+
+#include "option_values.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cmath>
+#include <memory>
+
+namespace karwen::cli {
+
+namespace {
+
+using canopy::CanopySettings;
+
+// The texts of measure's own options, checked once parsing is done.
+struct RawOptions {
+    RawRunOptions run;
+    RawSourceOptions source;
+    std::string csv;
+    std::string channel = "blue";
+    std::string gamma;
+    std::string threshold = "otsu";
+    std::string rings;
+    std::string maxZenith;
+    std::string sectors;
+};
+
+const CanopySettings kDefaults{};
+
+const std::string kRingsBounds = "a whole number from 1 to " + std::to_string(canopy::kMaxRings);
+const std::string kSectorsBounds = "a whole number from 1 to " + std::to_string(canopy::kMaxSectors);
+const std::string kGammaBounds = "from " + numberText(canopy::kMinGamma) + " to " + numberText(canopy::kMaxGamma);
+const std::string kMaxZenithBounds = "above 0 and at most 90";
+const std::string kThresholdBounds = "otsu, ridler or a whole number from 0 to 255";
+
+// Whole numbers far beyond every bound are refused before they become ints.
+constexpr double kLargestWhole = 1e9;
+
+// The settings with one more value set from its option's text (none: the
+// value stays), kept when the canopy library accepts them; `bounds` tells
+// the user what it accepts.
+CanopySettings withValue(CanopySettings settings, const std::string& text, bool whole,
+    void (*set)(CanopySettings&, double), const std::string& option, const std::string& bounds)
+{
+    if (text.empty())
+        return settings;
+    const std::optional<double> value = parseNumber(text);
+    if (value && (!whole || (*value == std::floor(*value) && std::abs(*value) < kLargestWhole))) {
+        set(settings, *value);
+        if (isValid(settings))
+            return settings;
+    }
+    throw UsageError(option + ": \"" + text + "\" must be " + bounds);
+}
+
+MeasureOptions checked(const RawOptions& raw, int defaultJobs)
+{
+    MeasureOptions o;
+    o.csvPath = raw.csv;
+    o.run = checkedRun(raw.run, defaultJobs);
+    o.source = checkedSource(raw.source);
+
+    CanopySettings& s = o.settings;
+    const std::string channel = lowered(raw.channel);
+    if (channel != "blue" && channel != "luma")
+        throw UsageError("--channel: \"" + raw.channel + "\" is neither blue nor luma");
+    s.channel = channel == "blue" ? canopy::Channel::Blue : canopy::Channel::Luma;
+    const std::string threshold = lowered(raw.threshold);
+    if (threshold == "otsu") {
+        s.method = canopy::ThresholdMethod::Otsu;
+    } else if (threshold == "ridler") {
+        s.method = canopy::ThresholdMethod::Ridler;
+    } else {
+        s.method = canopy::ThresholdMethod::Fixed;
+        s = withValue(s, raw.threshold, true, [](CanopySettings& c, double v) { c.fixedThreshold = int(v); },
+            "--threshold", kThresholdBounds);
+    }
+    s = withValue(s, raw.gamma, false, [](CanopySettings& c, double v) { c.gamma = v; }, "--gamma", kGammaBounds);
+    s = withValue(s, raw.rings, true, [](CanopySettings& c, double v) { c.rings = int(v); }, "--rings", kRingsBounds);
+    s = withValue(s, raw.sectors, true, [](CanopySettings& c, double v) { c.sectors = int(v); }, "--sectors",
+        kSectorsBounds);
+    s = withValue(s, raw.maxZenith, false, [](CanopySettings& c, double v) { c.maxZenithDeg = v; }, "--max-zenith",
+        kMaxZenithBounds);
+    return o;
+}
+
+} // namespace
+
+std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int defaultJobs)
+{
+    const auto raw = std::make_shared<RawOptions>();
+    measure
+        .add_option("--csv", raw->csv,
+            "The CSV file the figures go to, one line per photo in the order of the list under a header; "
+            "written whole at the end of the run, replacing a file of that name. Its folder must exist.")
+        ->required()
+        ->type_name("FILE");
+    addSourceOptions(measure, raw->source);
+    measure.add_option("--channel", raw->channel, "Channel that tells sky from canopy: blue or luma. Default: blue.")
+        ->type_name("NAME");
+    measure
+        .add_option("--gamma", raw->gamma,
+            "Gamma that linearises the channel's values, " + kGammaBounds
+                + " (1 keeps them). Default: " + numberText(kDefaults.gamma) + ".")
+        ->type_name("G");
+    measure
+        .add_option("--threshold", raw->threshold,
+            "How sky is told from canopy: otsu, ridler, or a fixed value N from 0 to 255 on the linearised "
+            "scale (sky above it). Default: otsu.")
+        ->type_name("METHOD|N");
+    measure
+        .add_option("--rings", raw->rings,
+            "Zenith rings of equal width up to --max-zenith, 1 to " + std::to_string(canopy::kMaxRings)
+                + ". Default: " + std::to_string(kDefaults.rings) + ".")
+        ->type_name("N");
+    measure
+        .add_option("--max-zenith", raw->maxZenith,
+            "Largest zenith angle the rings reach, in degrees, " + kMaxZenithBounds
+                + ". Default: " + numberText(kDefaults.maxZenithDeg) + ".")
+        ->type_name("DEG");
+    measure
+        .add_option("--sectors", raw->sectors,
+            "Azimuth sectors of equal width, 1 to " + std::to_string(canopy::kMaxSectors)
+                + ". Default: " + std::to_string(kDefaults.sectors) + ".")
+        ->type_name("N");
+    addRunOptions(measure, raw->run, "measure", "Concatenate the shards' lines, each without its header.",
+        defaultJobs);
+    measure.footer(
+        "Image coordinates: x counts columns from the left edge, y counts rows upward from the bottom edge.\n"
+        "Columns: file, error (empty when measured), the source circle and view, the settings, the threshold "
+        "used, openness, difn, le, l, lx from every pixel, gf_1 ... gf_N per ring, and openness and le with "
+        "95 % intervals from the 1000 sample dots of an equisolid view (1000 x 1000 pixels), read with the "
+        "same threshold. A photo that gives no figures has a line with its error and nothing else.\n"
+        "Exit status: 0 when every photo was measured, 1 when a photo could not be read or measured (the "
+        "others still are) or the CSV could not be written, 2 for a usage error.");
+    return [raw, defaultJobs] { return checked(*raw, defaultJobs); };
+}
+
+} // namespace karwen::cli

@@ -1,0 +1,31 @@
+// The options of karwen-cli measure read into what a measuring run needs:
+// the photos and how the run is spread and reported, their source side as
+// convert reads it, the canopy settings and the CSV file. A canopy setting
+// is taken when the canopy library accepts it (isValid).
+#pragma once
+
+#include "canopy_settings.h"
+#include "common_options.h"
+
+#include <functional>
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+namespace karwen::cli {
+
+struct MeasureOptions {
+    RunOptions run;
+    SourceOptions source;
+    canopy::CanopySettings settings;
+    std::string csvPath;
+};
+
+// Adds measure's options to its subcommand. Once a parse has chosen it, the
+// function returned gives its options or throws UsageError; it needs the
+// projection names and coefficient tables.
+[[nodiscard]] std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int defaultJobs);
+
+} // namespace karwen::cli

@@ -1,0 +1,95 @@
+#include "measure_runner.h"
+
+#include "batch_convert.h"
+#include "canopy_csv.h"
+#include "file_messages.h"
+#include "image_files.h"
+#include "image_row.h"
+#include "mdl_karwen.h"
+#include "parallel_runner.h"
+#include "projection_model.h"
+#include "run_control.h"
+
+#include <atomic>
+
+namespace karwen::cli {
+
+namespace {
+
+using canopy::CanopyRow;
+
+constexpr double kDotsRadius = kDotsSide / 2.0;
+constexpr ProjectionRecord kDotsView{kDotsRadius, kDotsRadius, kDotsRadius, 0, 0, 0, kEquisolidangle};
+constexpr int32_t kNearest = 0;
+
+class Worker : public FileWorker {
+public:
+    Worker(const std::vector<std::string>& photos, const MeasureSettings& run, ProgressReporter& reporter,
+        MeasuredLines& measured, std::atomic<int> (&counts)[3])
+        : photos_(photos)
+        , run_(run)
+        , reporter_(reporter)
+        , measured_(measured)
+        , counts_(counts)
+        , view_(RixCreate(kDotsSide, kDotsSide))
+    {
+    }
+
+    void take(std::size_t i) override
+    {
+        const std::string& path = photos_[i];
+        std::string failure;
+        const CanopyRow row = measure(path, failure);
+        measured_.lines[i] = canopy::csvRow(row);
+        const FileStatus status = row.error.empty() ? FileStatus::Done : FileStatus::Failed;
+        ++counts_[int(status)];
+        reporter_.fileDone(status, path, {}, failure);
+    }
+
+private:
+    // The photo's row; failure: what the user is told when it has an error.
+    CanopyRow measure(const std::string& path, std::string& failure)
+    {
+        const OwnedImage photo(loadImageFile(path, photoFormatOf(path)));
+        if (!isImage(photo.get())) {
+            const FileProblem problem = photoProblem(path, RixLastError());
+            failure = oneLine(fileProblemMessage(FileAction::Open, problem));
+            return canopy::failedRow(path, problem.reason, run_.canopy);
+        }
+        const ProjectionRecord source = photoSource(photo.get(), run_.source.srcPrm, run_.source.findCircle);
+        // Every photo's view has the same circle, so each conversion writes
+        // the same pixels, all the dots' among them: the view serves again.
+        CanopyRow row = convertImages(photo.get(), view_.get(), source, kDotsView, kNearest)
+            ? canopy::measureImages(path, photo.get(), source, view_.get(), kDotsView, run_.canopy)
+            : canopy::failedRow(path, "its sample dots' view could not be made: " + oneLine(RixLastError()),
+                  run_.canopy);
+        if (!row.error.empty())
+            failure = "Cannot measure \"" + path + "\": " + row.error + ".";
+        return row;
+    }
+
+    const std::vector<std::string>& photos_;
+    const MeasureSettings& run_;
+    ProgressReporter& reporter_;
+    MeasuredLines& measured_;
+    std::atomic<int> (&counts_)[3];
+    OwnedImage view_; // the sample dots' view, the same for every photo
+};
+
+} // namespace
+
+MeasuredLines measurePhotos(const std::vector<std::string>& photos, const MeasureSettings& run,
+    ProgressReporter& reporter, const std::function<bool()>& stop)
+{
+    MeasuredLines measured;
+    measured.lines.resize(photos.size());
+    std::atomic<int> counts[3] = {0, 0, 0}; // by FileStatus
+    reporter.start(int(photos.size()));
+    runWorkers(photos.size(), run.jobs, run.cpus, stop,
+        [&] { return std::make_unique<Worker>(photos, run, reporter, measured, counts); });
+    measured.counts = {counts[int(FileStatus::Done)].load(), counts[int(FileStatus::Skipped)].load(),
+        counts[int(FileStatus::Failed)].load()};
+    return measured;
+}
+
+} // namespace karwen::cli

@@ -1,0 +1,41 @@
+// The photos of a list measured in parallel (parallel_runner.h), each
+// worker holding one photo and one sample-dot view at a time: each photo's
+// CSV line (canopy_csv.h) lands at its place in the list, whatever the
+// number of jobs. The dots are read from the photo converted, nearest
+// pixel, into an equisolid view of kDotsSide x kDotsSide pixels whose circle
+// fills it.
+#pragma once
+
+#include "canopy_settings.h"
+#include "common_options.h"
+#include "progress_reporter.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace karwen::cli {
+
+inline constexpr int kDotsSide = 1000;
+
+struct MeasureSettings {
+    SourceOptions source;
+    canopy::CanopySettings canopy;
+    int jobs = 1;
+    int cpus = 1; // the cores the workers share
+};
+
+struct MeasuredLines {
+    // Line i is photo i's; none for a photo not taken because of a stop.
+    std::vector<std::optional<std::string>> lines;
+    RunCounts counts;
+};
+
+// photos: the list's paths, which the file column shows. stop() is
+// asked before each photo is taken; a true answer ends the run once the
+// photos in hand are done.
+[[nodiscard]] MeasuredLines measurePhotos(const std::vector<std::string>& photos, const MeasureSettings& run,
+    ProgressReporter& reporter, const std::function<bool()>& stop);
+
+} // namespace karwen::cli

@@ -1,0 +1,105 @@
+#include "option_values.h"
+
+#include "projection_model.h"
+
+#include <array>
+#include <cctype>
+#include <cmath>
+
+namespace karwen::cli {
+
+namespace {
+
+// "above 10 and at most 1024", "from 0 to 2048", "a whole number from 8 to 2048".
+std::string boundsText(const FieldRule& rule)
+{
+    const std::string range = rule.lowInclusive
+        ? "from " + numberText(rule.low) + " to " + numberText(rule.high)
+        : "above " + numberText(rule.low) + " and at most " + numberText(rule.high);
+    return rule.integer ? "a whole number " + range : range;
+}
+
+} // namespace
+
+std::string lowered(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::vector<std::string> splitAt(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + 1)
+        parts.push_back(text.substr(start, end - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+std::string numberText(double value)
+{
+    std::string text = std::to_string(value);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.')
+        text.pop_back();
+    return text;
+}
+
+double fieldFrom(Field field, const std::string& text, const std::string& option, const std::string& what)
+{
+    const std::array<FieldRule, kEditableFields> rules = fieldRules(kBatchSourceBound, kBatchSourceBound);
+    const FieldRule& rule = rules[static_cast<std::size_t>(field)];
+    if (const std::optional<double> value = fieldValue(rule, text))
+        return *value;
+    throw UsageError(option + ": " + what + " \"" + text + "\" must be " + boundsText(rule));
+}
+
+std::vector<double> fieldsFrom(const std::vector<Field>& fields, const std::string& text, char separator,
+    const std::string& option, const std::vector<std::string>& what)
+{
+    const std::vector<std::string> parts = splitAt(text, separator);
+    if (parts.size() != fields.size()) {
+        std::string shape;
+        for (const std::string& w : what)
+            shape += (shape.empty() ? "" : std::string(1, separator)) + w;
+        throw UsageError(option + ": \"" + text + "\" is not of the form " + shape);
+    }
+    std::vector<double> values;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        values.push_back(fieldFrom(fields[i], parts[i], option, what[i]));
+    return values;
+}
+
+int wholeNumber(const std::string& text, int low, int high, const std::string& option)
+{
+    const std::optional<double> value = parseNumber(text);
+    if (!value || *value != std::floor(*value) || *value < low || *value > high)
+        throw UsageError(option + ": \"" + text + "\" must be a whole number from " + std::to_string(low) + " to "
+            + std::to_string(high));
+    return static_cast<int>(*value);
+}
+
+double anyNumber(const std::string& text, const std::string& option, const std::string& bounds)
+{
+    const std::optional<double> value = parseNumber(text);
+    if (!value)
+        throw UsageError(option + ": \"" + text + "\" must be a number " + bounds);
+    return *value;
+}
+
+int32_t projectionFrom(const std::string& text, int32_t count, const std::string& option)
+{
+    const std::string name = lowered(text) == "equisolid" ? lowered(ProjName[kEquisolidangle]) : lowered(text);
+    for (int32_t p = 0; p < count; ++p) {
+        if (lowered(ProjName[static_cast<std::size_t>(p)]) == name)
+            return p;
+    }
+    std::string known;
+    for (int32_t p = 0; p < count; ++p)
+        known += (p ? ", " : "") + lowered(ProjName[static_cast<std::size_t>(p)]);
+    throw UsageError(option + ": \"" + text + "\" is none of " + known + " (or equisolid)");
+}
+
+} // namespace karwen::cli

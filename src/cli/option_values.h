@@ -1,0 +1,45 @@
+// Reading the values of karwen-cli's options: whole numbers within bounds,
+// the fields of the parameters window by their own rules, projection names.
+// A value that is not allowed throws UsageError, whose text names the
+// option and says what the value must be.
+#pragma once
+
+#include "parameter_fields.h"
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace karwen::cli {
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+[[nodiscard]] std::string lowered(std::string text);
+[[nodiscard]] std::vector<std::string> splitAt(const std::string& text, char separator);
+// The shortest decimal text of a value: 2.5, 256.
+[[nodiscard]] std::string numberText(double value);
+
+// The value of one field of the batch dialog, given as the part `what`
+// (e.g. "CX") of the option's value.
+[[nodiscard]] double fieldFrom(Field field, const std::string& text, const std::string& option,
+                               const std::string& what);
+// The fields of a value whose parts are split by `separator`, one per name
+// in `what`.
+[[nodiscard]] std::vector<double> fieldsFrom(const std::vector<Field>& fields, const std::string& text,
+                                             char separator, const std::string& option,
+                                             const std::vector<std::string>& what);
+
+[[nodiscard]] int wholeNumber(const std::string& text, int low, int high, const std::string& option);
+// Any number the parameter fields accept; `bounds` ends the message when
+// the text is none ("must be a number <bounds>").
+[[nodiscard]] double anyNumber(const std::string& text, const std::string& option, const std::string& bounds);
+
+// The projection code 0..count-1 for a name of the parameters window, in
+// any case; "equisolid" stands for "Equisolidangle".
+[[nodiscard]] int32_t projectionFrom(const std::string& text, int32_t count, const std::string& option);
+
+} // namespace karwen::cli

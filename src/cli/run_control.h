@@ -1,0 +1,45 @@
+// What every command's run shares: its exit codes, the signals that stop
+// it, the shard of the list it keeps and how it shows progress.
+#pragma once
+
+#include "progress_reporter.h"
+
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace karwen::cli {
+
+// Exit codes of the program; 128 + the signal's number when SIGINT or
+// SIGTERM stopped a run (the files in hand are finished).
+inline constexpr int kExitDone = 0;     // nothing failed
+inline constexpr int kExitFailures = 1; // some file failed; the others were done
+inline constexpr int kExitUsage = 2;    // the command line was not understood
+
+// From here on, the first SIGINT or SIGTERM asks the run to stop once the
+// files in hand are done; a second one ends the process at once.
+void catchStopSignals();
+[[nodiscard]] bool stopRequested();
+
+// The exit code of a run that has ended: the stop signal's when one came,
+// else whether something failed.
+[[nodiscard]] int exitCodeOf(bool failed);
+
+// Bar on a terminal, one line per file otherwise, nothing when quiet.
+[[nodiscard]] ProgressReporter::Style reporterStyle(bool quiet);
+
+// A message of the core on one line: its detail, if any, after the words.
+[[nodiscard]] std::string oneLine(std::string message);
+
+// The items at places i of the list with i mod n = k - 1 (k counted from 1).
+template <class T>
+[[nodiscard]] std::vector<T> shardOf(std::vector<T> list, int k, int n)
+{
+    std::vector<T> mine;
+    for (std::size_t i = std::size_t(k - 1); i < list.size(); i += std::size_t(n))
+        mine.push_back(std::move(list[i]));
+    return mine;
+}
+
+} // namespace karwen::cli

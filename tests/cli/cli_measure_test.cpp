@@ -1,0 +1,240 @@
+// karwen-cli measure: its CSV holds the canopy library's own figures, one
+// line per photo in the list's order whatever the number of jobs, a failed
+// photo's line says why; a command line or a CSV path that cannot work
+// writes nothing.
+#include "cli_fixture.h"
+
+#include "area_model.h"
+#include "canopy_csv.h"
+#include "dot_gaps.h"
+#include "mdl_karwen.h"
+#include "pixel_view.h"
+#include "view_reference.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+#include <optional>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using namespace karwen;
+using karwen::test::CliRun;
+using karwen::test::readBytes;
+using karwen::test::writeBytes;
+
+namespace {
+
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The CSV's lines without their CR LF.
+std::vector<std::string> csvLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line.ends_with('\r') ? line.substr(0, line.size() - 1) : line);
+    return lines;
+}
+
+// A fisheye disc of radius r centred on the photo, black around it: bright
+// sky and dark leaves in checks of azimuth and radius, so that every ring
+// and sector has both.
+void paintCanopy(const fs::path& path, int width, int height, int r)
+{
+    const int32_t h = RixCreate(width, height);
+    rix::Image& image = *rix::findImage(h);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const double dx = x + 0.5 - width / 2.0, dy = y + 0.5 - height / 2.0;
+            const double rho = std::hypot(dx, dy);
+            const int check = int((std::atan2(dy, dx) + std::numbers::pi) * 5) + int(rho / 9);
+            image.row(y)[x] = rho > r ? rix::packRgb(0, 0, 0)
+                : check % 3 == 0      ? rix::packRgb(60, 90, 40)
+                                      : rix::packRgb(200, 225, 250);
+        }
+    ASSERT_TRUE(saveImageFile(h, path.string())) << path;
+    (void)RixDestroy(h);
+}
+
+// The photo's line computed through the libraries as the window would:
+// the source record from the circle given (or the photo's own), the pixel
+// figures, and the dots of its nearest-pixel conversion into a 1000 x 1000
+// equisolid view, read with the pixel threshold.
+struct Measured {
+    std::optional<ProjectionRecord> circle; // Cx, Cy, R given; the photo's own otherwise
+    float refX = 0, refY = 0;               // with a circle given
+    double tilt = 0;
+    int32_t projection = kEquidistant;
+    canopy::CanopySettings settings;
+};
+
+std::string libraryLine(const std::string& path, const Measured& m)
+{
+    const int32_t photo = loadImageFile(path);
+    ProjectionRecord src{0, 0, 0, 0, 0, m.tilt, m.projection};
+    if (m.circle) {
+        src.Cx = m.circle->Cx;
+        src.Cy = m.circle->Cy;
+        src.R = m.circle->R;
+        EXPECT_TRUE(ref2angle(src, m.refX, m.refY));
+    } else {
+        RixRect box{};
+        EXPECT_EQ(RixBound(photo, &box), 1);
+        circleFromBound(box, src);
+    }
+    const canopy::PixelFigures pixels = canopy::measurePixels(*canopy::pixelViewOf(photo), src, m.settings);
+    const ProjectionRecord dst{500, 500, 500, 0, 0, 0, kEquisolidangle};
+    const int32_t view = RixCreate(1000, 1000);
+    EXPECT_EQ(RixSDeform(photo, view, &src, &dst, 0), 1);
+    const auto reading = canopy::classifyDots(*canopy::pixelViewOf(view), dst, m.settings, pixels.threshold);
+    const canopy::DotFigures dots = canopy::measureDots(reading->gaps, kEquisolidangle, m.settings);
+    (void)RixDestroy(photo);
+    (void)RixDestroy(view);
+    return canopy::csvRow(canopy::canopyRow(path, m.settings, src, pixels, kEquisolidangle, dots));
+}
+
+class Measure : public CliRun {
+protected:
+    static void SetUpTestSuite()
+    {
+        initGlobals();
+        InitAreaTables();
+    }
+
+    struct Photo {
+        std::string photo;
+        std::vector<std::string> args;
+        Measured expected;
+    };
+
+    // Each photo measured alone: its line is the library's.
+    void expectLibraryLines(const std::vector<Photo>& cases)
+    {
+        for (const Photo& c : cases) {
+            std::vector<std::string> args = c.args;
+            args.push_back(c.photo);
+            const test_support::Outcome run = measure(args);
+            ASSERT_EQ(run.exitCode, 0) << c.photo << "\n" << run.output;
+            const std::vector<std::string> lines = csvLines(readBytes(csv()));
+            ASSERT_EQ(lines.size(), 2u) << c.photo;
+            EXPECT_EQ(lines[0], canopy::csvHeader(c.expected.settings.rings));
+            EXPECT_EQ(lines[1], libraryLine(c.photo, c.expected)) << c.photo;
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(Measure, LinesFollowTheListWhateverTheJobs)
+{
+    // The big photo first: with two jobs the small one is done before it.
+    paintCanopy(dir / "in" / "a.jpg", 900, 700, 330);
+    paintCanopy(dir / "in" / "b.bmp", 160, 120, 55);
+    writeBytes(dir / "in" / "c.jpg", "\xFF\xD8\xFF\xE0 not really a jpeg");
+
+    std::string first;
+    for (const char* jobs : {"1", "2"}) {
+        const test_support::Outcome run = measure({in(), "-j", jobs});
+        EXPECT_EQ(run.exitCode, 1) << run.output;
+        EXPECT_TRUE(has(run.output, "2 measured, 1 failed")) << run.output;
+        EXPECT_TRUE(has(run.output, "Cannot open \"" + in("c.jpg") + "\": the file is cut short")) << run.output;
+        const std::string bytes = readBytes(csv());
+        if (first.empty())
+            first = bytes;
+        else
+            EXPECT_TRUE(bytes == first) << "-j " << jobs << ":\n" << bytes << "\n-j 1:\n" << first;
+    }
+
+    const std::vector<std::string> lines = csvLines(first);
+    ASSERT_EQ(lines.size(), 4u) << first;
+    EXPECT_EQ(lines[0], canopy::csvHeader(5));
+    EXPECT_TRUE(lines[1].starts_with(in("a.jpg") + ",,Equidistant,")) << lines[1];
+    EXPECT_TRUE(lines[2].starts_with(in("b.bmp") + ",,Equidistant,")) << lines[2];
+    const std::string failed = in("c.jpg") + ",the file is cut short or is not a JPEG picture";
+    const auto commas = [](const std::string& line) { return std::count(line.begin(), line.end(), ','); };
+    EXPECT_EQ(lines[3], failed + std::string(std::size_t(commas(lines[0]) - 1), ','));
+}
+
+TEST_F(Measure, FiguresAreThoseOfTheLibrary)
+{
+    paintCanopy(dir / "in" / "sky.jpg", 420, 320, 150);
+    paintCanopy(dir / "in" / "sky.bmp", 301, 260, 128);
+    using canopy::Channel;
+    using canopy::ThresholdMethod;
+    // The first photo with every default, the others with every option.
+    expectLibraryLines({
+        {in("sky.jpg"), {}, {}},
+        {in("sky.bmp"),
+            {"--circle", "150.5,130,128", "--view", "170,120.5", "--tilt", "25", "--src-projection", "Equisolid",
+                "--channel", "LUMA", "--gamma", "1", "--threshold", "ridler", "--rings", "9", "--sectors", "12",
+                "--max-zenith", "80"},
+            {ProjectionRecord{150.5, 130, 128, 0, 0, 0, 0}, 170.0f, 120.5f, 25, kEquisolidangle,
+                {.channel = Channel::Luma, .gamma = 1, .method = ThresholdMethod::Ridler, .rings = 9,
+                    .maxZenithDeg = 80, .sectors = 12}}},
+        {in("sky.jpg"),
+            {"--detect-circle", "--src-projection", "stereographic", "--threshold", "90", "--rings", "18",
+                "--sectors", "36", "--max-zenith", "90", "--gamma", "0.5"},
+            {std::nullopt, 0, 0, 0, kStereographic,
+                {.gamma = 0.5, .method = ThresholdMethod::Fixed, .fixedThreshold = 90, .rings = 18,
+                    .maxZenithDeg = 90, .sectors = 36}}},
+    });
+}
+
+TEST_F(Measure, RealPhotosGiveTheLibrarysFigures)
+{
+    const std::string real = fs::path(KARWEN_REAL_DATA_DIR).lexically_normal().string();
+    if (!fs::exists(real + "/mixed_sunlit_fce9.jpg") || !fs::exists(real + "/chestnut_fce8.jpg"))
+        GTEST_SKIP() << "no shared real photos in " << real;
+    expectLibraryLines({
+        {real + "/chestnut_fce8.jpg", {}, {}},
+        {real + "/mixed_sunlit_fce9.jpg", {"--circle", "1277,933,782"},
+            {ProjectionRecord{1277, 933, 782, 0, 0, 0, 0}, 1277, 933, 0, kEquidistant, {}}},
+    });
+}
+
+TEST_F(Measure, CommandLinesThatCannotWorkWriteNoCsv)
+{
+    paintCanopy(dir / "in" / "a.jpg", 120, 100, 45);
+    const std::string photoBytes = readBytes(dir / "in" / "a.jpg");
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string says;
+    };
+    const Case cases[] = {
+        {{in(), "--threshold", "median"}, 2, "--threshold: \"median\" must be otsu, ridler or a whole number"},
+        {{in(), "--threshold", "256"}, 2, "--threshold"},
+        {{in(), "--threshold", "12.5"}, 2, "--threshold"},
+        {{in(), "--rings", "0"}, 2, "--rings: \"0\" must be a whole number from 1 to 18"},
+        {{in(), "--rings", "19"}, 2, "--rings"},
+        {{in(), "--sectors", "37"}, 2, "--sectors: \"37\" must be a whole number from 1 to 36"},
+        {{in(), "--gamma", "0.05"}, 2, "--gamma: \"0.05\" must be from 0.1 to 10"},
+        {{in(), "--max-zenith", "0"}, 2, "--max-zenith: \"0\" must be above 0 and at most 90"},
+        {{in(), "--max-zenith", "90.5"}, 2, "--max-zenith"},
+        {{in(), "--channel", "red"}, 2, "--channel"},
+        {{in(), "--circle", "60,50,40", "--detect-circle"}, 2, "--detect-circle"},
+        {{}, 2, "INPUT"},
+    };
+    for (const Case& c : cases) {
+        const test_support::Outcome run = measure(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
+        EXPECT_TRUE(has(run.output, c.says)) << run.output;
+        EXPECT_FALSE(fs::exists(csv())) << run.output;
+    }
+
+    const std::string nowhere = (dir / "no such folder" / "figures.csv").string();
+    test_support::Outcome run = test_support::runProgram({KARWEN_CLI, "measure", "--csv", nowhere, in()});
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_TRUE(has(run.output, "Cannot save \"" + nowhere + "\": the folder does not exist")) << run.output;
+    EXPECT_FALSE(fs::exists(dir / "no such folder"));
+
+    // The CSV named as a photo of the list: the photo stays as it was.
+    run = test_support::runProgram({KARWEN_CLI, "measure", "--csv", in("a.jpg"), in()});
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+    EXPECT_TRUE(has(run.output, "is the photo " + in("a.jpg") + " of this run")) << run.output;
+    EXPECT_EQ(readBytes(dir / "in" / "a.jpg"), photoBytes);
+}
