@@ -17,7 +17,8 @@ set(expected
   share/icons/hicolor/48x48/apps/karwen.png
   share/icons/hicolor/256x256/apps/karwen.png
   share/doc/karwen/README.md
-  share/doc/karwen/LICENSE)
+  share/doc/karwen/LICENSE
+  share/doc/karwen/docs/screenshot.png)
 if(EXPECT_CLI)
   list(APPEND expected bin/karwen-cli)
 endif()
