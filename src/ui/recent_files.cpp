@@ -43,7 +43,12 @@ void RecentFiles::store(const QStringList& list)
 
 void RecentFiles::rebuild()
 {
-    menu_->clear();
+    // The list changes while one of its own actions is being triggered:
+    // the old actions leave the menu now and are deleted once that is over.
+    for (QAction* old : menu_->actions()) {
+        menu_->removeAction(old);
+        old->deleteLater();
+    }
     const QStringList list = files();
     for (int i = 0; i < list.size(); ++i) {
         const QString& path = list.at(i);
@@ -57,7 +62,7 @@ void RecentFiles::rebuild()
     menu_->menuAction()->setEnabled(!list.isEmpty());
 }
 
-void RecentFiles::choose(const QString& path)
+void RecentFiles::choose(QString path)
 {
     if (!QFileInfo::exists(path)) {
         QStringList list = files();

@@ -30,7 +30,8 @@ public:
 private:
     void store(const QStringList& files);
     void rebuild();
-    void choose(const QString& path);
+    // By value: the action that calls it may be taken off the menu meanwhile.
+    void choose(QString path);
 
     QMenu* menu_;
     QWidget* messageParent_;
