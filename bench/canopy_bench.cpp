@@ -71,16 +71,20 @@ void BM_PixelFigures(benchmark::State& state)
 }
 BENCHMARK(BM_PixelFigures)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// The geometry built anew for every photo (a new tilt each time). Arg 0:
+// the view along the camera axis; arg 1: a view 10 degrees off it.
 void BM_PixelFiguresNewCircle(benchmark::State& state)
 {
     startUp();
-    double rot = 0.0;
+    ProjectionRecord source = record();
+    source.Alpha = state.range(0) == 1 ? 10.0 : 0.0;
     for (auto _ : state) {
-        rot += 1.0; // a new record every time: the geometry is built anew
-        benchmark::DoNotOptimize(measurePixels(view(), record(rot), CanopySettings{}));
+        source.Rot += 1.0;
+        benchmark::DoNotOptimize(measurePixels(view(), source, CanopySettings{}));
     }
+    state.SetLabel(state.range(0) == 1 ? "view off the axis" : "view along the axis");
 }
-BENCHMARK(BM_PixelFiguresNewCircle)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PixelFiguresNewCircle)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_DotFigures(benchmark::State& state)
 {
@@ -96,8 +100,9 @@ BENCHMARK(BM_DotFigures)->Unit(benchmark::kMillisecond);
 // photo converted, nearest pixel, into the 1000 x 1000 equisolid view of
 // the sample dots, then the pixel and the dot figures. Arg 0: every photo
 // through the same circle (--circle), so the geometry is built once; arg 1:
-// a circle a little off the last one for every photo, as --detect-circle
-// may find them, so it is built for every photo.
+// a centre half a pixel off the last one for every photo, as --detect-circle
+// finds them on the photos of one camera, so the geometry is built for every
+// photo; arg 2: the radius new as well, every time (the worst case).
 void BM_MeasurePhoto(benchmark::State& state)
 {
     startUp();
@@ -108,19 +113,21 @@ void BM_MeasurePhoto(benchmark::State& state)
         std::copy_n(photo().data() + std::size_t(y) * kWidth, kWidth, image.row(y));
     const int32_t dotsView = RixCreate(1000, 1000);
     const ProjectionRecord viewRecord{500.0, 500.0, 500.0, 0.0, 0.0, 0.0, kEquisolidangle};
-    const bool newCircle = state.range(0) == 1;
     ProjectionRecord source = record();
     for (auto _ : state) {
-        if (newCircle)
-            source.R = source.R == 940.0 ? 940.5 : 940.0;
+        if (state.range(0) >= 1)
+            source.Cx = source.Cx == 1280.0 ? 1280.5 : 1280.0;
+        if (state.range(0) == 2)
+            source.R += 0.5;
         (void)RixSDeform(photoImage, dotsView, &source, &viewRecord, 0);
         benchmark::DoNotOptimize(measureImages("photo.jpg", photoImage, source, dotsView, viewRecord, {}));
     }
     (void)RixDestroy(photoImage);
     (void)RixDestroy(dotsView);
     (void)RixSetThreads(0);
-    state.SetLabel(newCircle ? "a new circle per photo" : "the same circle");
+    const char* labels[] = {"the same circle", "a new centre per photo", "a new centre and radius per photo"};
+    state.SetLabel(labels[state.range(0)]);
 }
-BENCHMARK(BM_MeasurePhoto)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MeasurePhoto)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
+#include <mutex>
 
 namespace karwen::canopy {
 
@@ -44,20 +46,52 @@ ZenithAt zenithAt(double rho, int32_t p)
 }
 
 RadialTable::RadialTable(int32_t p, double radius)
+    : projection_(p), radius_(radius)
 {
     const double half = 0.5 / radius;
-    const auto count = static_cast<std::size_t>(std::clamp(std::ceil(32.0 * radius), 4096.0, 1048576.0));
+    const auto count = static_cast<std::size_t>(std::clamp(std::ceil(16.0 * radius), 4096.0, 1048576.0));
     last_ = double(count);
-    entries_.resize(count + 1);
+    cos2_.resize(count + 1);
+    sinOverRho_.resize(count + 1);
+    density_.resize(count + 1);
     for (std::size_t i = 0; i <= count; ++i) {
-        const double rho = std::sqrt(double(i) / last_);
-        const ZenithAt at = zenithAt(rho, p);
+        const ZenithAt at = zenithAt(std::sqrt(double(i) / last_), p);
+        cos2_[i] = at.cos * at.cos;
+        sinOverRho_[i] = at.sinOverRho;
+    }
+    // cos(t) anywhere from the cos^2 column, which is smooth in q; to some
+    // 1e-10, against the 1 / radius that the annulus spans.
+    const auto cosAt = [this](double rho) {
+        const double x = rho * rho * last_;
+        const auto i = std::min(static_cast<std::size_t>(x), cos2_.size() - 2);
+        return std::sqrt(std::max(0.0, lerp(cos2_, i, x - double(i))));
+    };
+    for (std::size_t i = 0; i <= count; ++i) {
         // The exact solid angle of the annulus rho +- half, cut at the rim,
         // over its area: 2 pi (cos t(a) - cos t(b)) / (pi (b^2 - a^2)).
+        const double rho = std::sqrt(double(i) / last_);
         const double a = std::max(0.0, rho - half), b = std::min(1.0, rho + half);
-        const double density = 2.0 * (zenithAt(a, p).cos - zenithAt(b, p).cos) / (b * b - a * a);
-        entries_[i] = {at.cos * at.cos, at.sinOverRho, density};
+        density_[i] = 2.0 * (cosAt(a) - cosAt(b)) / (b * b - a * a);
     }
+}
+
+std::shared_ptr<const RadialTable> sharedRadialTable(int32_t p, double radius)
+{
+    constexpr std::size_t kKept = 4; // some 100 KB each
+    static std::mutex mutex;
+    static std::deque<std::shared_ptr<const RadialTable>> kept;
+    {
+        const std::lock_guard lock(mutex);
+        for (const auto& table : kept)
+            if (table->isFor(p, radius))
+                return table;
+    }
+    auto table = std::make_shared<const RadialTable>(p, radius);
+    const std::lock_guard lock(mutex);
+    kept.push_front(table);
+    if (kept.size() > kKept)
+        kept.pop_back();
+    return table;
 }
 
 } // namespace karwen::canopy

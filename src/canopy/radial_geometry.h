@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace karwen::canopy {
@@ -43,18 +44,52 @@ public:
 
     [[nodiscard]] Entry at(double q) const
     {
-        const double x = (q < 0.0 ? 0.0 : (q > 1.0 ? 1.0 : q)) * last_;
-        const std::size_t i = x >= last_ ? std::size_t(last_) - 1 : std::size_t(x);
-        const double f = x - double(i);
-        const Entry& a = entries_[i];
-        const Entry& b = entries_[i + 1];
-        return {a.cos2 + f * (b.cos2 - a.cos2), a.sinOverRho + f * (b.sinOverRho - a.sinOverRho),
-                a.density + f * (b.density - a.density)};
+        double f = 0.0;
+        const std::size_t i = span(q, f);
+        return {lerp(cos2_, i, f), lerp(sinOverRho_, i, f), lerp(density_, i, f)};
     }
 
+    // at(q).density alone, the same value.
+    [[nodiscard]] double density(double q) const
+    {
+        double f = 0.0;
+        const std::size_t i = span(q, f);
+        return lerp(density_, i, f);
+    }
+
+    [[nodiscard]] bool isFor(int32_t p, double radius) const { return p == projection_ && radius == radius_; }
+
+    // The density column, entry i at q = i / last.
+    [[nodiscard]] const double* densities() const { return density_.data(); }
+    [[nodiscard]] int last() const { return static_cast<int>(last_); }
+
 private:
+    // The entry at or below q, and q's place between it and the next.
+    [[nodiscard]] std::size_t span(double q, double& f) const
+    {
+        const double x = (q < 0.0 ? 0.0 : (q > 1.0 ? 1.0 : q)) * last_;
+        // A signed integer: conversions between double and an unsigned one
+        // cost a branch per pixel.
+        const auto i = static_cast<std::int64_t>(x >= last_ ? last_ - 1.0 : x);
+        f = x - double(i);
+        return static_cast<std::size_t>(i);
+    }
+    [[nodiscard]] static double lerp(const std::vector<double>& column, std::size_t i, double f)
+    {
+        return column[i] + f * (column[i + 1] - column[i]);
+    }
+
+    int32_t projection_;
+    double radius_;
     double last_; // index of the entry at q = 1
-    std::vector<Entry> entries_;
+    // One column per quantity: the solid angle, read for every pixel of a
+    // map, then lies densely in the cache.
+    std::vector<double> cos2_, sinOverRho_, density_;
 };
+
+// The table for these arguments: one of the last few built when it
+// matches, else a new one. Circles found photo by photo often share their
+// radius while their centres differ. Safe to call from several threads.
+[[nodiscard]] std::shared_ptr<const RadialTable> sharedRadialTable(int32_t p, double radius);
 
 } // namespace karwen::canopy

@@ -1,12 +1,13 @@
 #include "sky_map.h"
 
-#include "radial_geometry.h"
-#include "view_direction.h"
+#include "pixel_sky.h"
+#include "solid_row.h"
 
 #include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <numbers>
+#include <vector>
 
 namespace karwen::canopy {
 
@@ -17,6 +18,70 @@ bool sameRecord(const ProjectionRecord& a, const ProjectionRecord& b)
     return a.Cx == b.Cx && a.Cy == b.Cy && a.R == b.R && a.Alpha == b.Alpha && a.Beta == b.Beta && a.Rot == b.Rot
         && a.Proj == b.Proj;
 }
+
+// How close to a pixel centre, in pixels, a cut worked out per row may fall
+// without telling for certain which side of it the pixel lies on: the cuts
+// come from square roots and quotients good to far below this.
+constexpr double kNearCentre = 1e-6;
+
+// Where, along a row, the bin of a view along the camera axis may change,
+// as column positions: the circles of the ring edges and of the rim, the
+// rays of the sector edges, and the centre's column (where a row through
+// the centre turns half a circle).
+class AxialCuts {
+public:
+    AxialCuts(const PixelSky& sky, const RingLayout& layout)
+    {
+        // The q = rho^2 where the ring changes, found by halving on the
+        // classification itself, so that the cut and the pixels agree.
+        for (int k = 0; k < layout.rings(); ++k) {
+            const auto past = [&](double q) {
+                const int ring = sky.axialRingAt(q);
+                return ring < 0 || ring > k;
+            };
+            if (!past(1.0))
+                continue;
+            double lo = 0.0, hi = 1.0;
+            for (int step = 0; step < 60 && past(lo) != past(hi); ++step) {
+                const double mid = 0.5 * (lo + hi);
+                (past(mid) ? hi : lo) = mid;
+            }
+            edgeQ_.push_back(hi);
+        }
+        edgeQ_.push_back(1.0);
+        // Sector edge s points at azimuth 2 pi s / sectors in the view frame,
+        // which the tilt turns in the image.
+        const ViewFrame& f = sky.frame();
+        for (int s = 0; s < layout.sectors(); ++s) {
+            const double a = 2.0 * std::numbers::pi * s / layout.sectors();
+            const double dx = f.cosRot * std::cos(a) - f.sinRot * std::sin(a);
+            const double dy = f.sinRot * std::cos(a) + f.cosRot * std::sin(a);
+            if (std::abs(dy) > 1e-12)
+                rayRun_.push_back(dx / dy);
+        }
+    }
+
+    // The cuts of the row at height y, ascending.
+    void ofRow(const PixelSky& sky, double y, std::vector<double>& cuts) const
+    {
+        cuts.clear();
+        cuts.push_back(sky.columnAt(0.0));
+        for (const double q : edgeQ_) {
+            if (q < y * y)
+                continue;
+            const double x = std::sqrt(q - y * y);
+            cuts.push_back(sky.columnAt(-x));
+            cuts.push_back(sky.columnAt(x));
+        }
+        for (const double run : rayRun_)
+            cuts.push_back(sky.columnAt(y * run));
+        std::sort(cuts.begin(), cuts.end());
+    }
+
+private:
+    std::vector<double> edgeQ_;   // ring edges and the rim
+    std::vector<double> rayRun_;  // x / y along each sector edge
+};
 
 } // namespace
 
@@ -53,56 +118,111 @@ SkyMap::SkyMap(const ProjectionRecord& src, int width, int height, const RingLay
         rows_.push_back({j, x0, x1, count});
         count += static_cast<std::size_t>(x1 - x0);
     }
-    weights_.resize(count);
-    bins_.resize(count);
+    count_ = count;
+    weights_ = std::make_unique_for_overwrite<float[]>(count);
+    bins_ = std::make_unique_for_overwrite<uint16_t[]>(count);
 
-    const ViewFrame frame(src);
-    const RadialTable radial(src.Proj, src.R);
-    const double pixelArea = invR * invR;
-    const auto beyond = static_cast<uint16_t>(beyondBin());
+    const PixelSky sky(src, layout);
+    if (src.Alpha == 0.0 && src.Beta == 0.0)
+        buildAxial(sky);
+    else
+        buildGeneral(sky);
+    double covered = 0.0;
+    for (int b = 0; b < beyondBin(); ++b)
+        covered += binSolidAngle_[static_cast<std::size_t>(b)];
+    // Pixel centres on the rim side of an edge may add a few millionths
+    // more than the cap holds; a share cannot exceed the whole.
+    coveredShare_ = std::min(1.0, covered / (2.0 * std::numbers::pi * (1.0 - std::cos(layout.maxZenith()))));
+}
+
+void SkyMap::buildGeneral(const PixelSky& sky)
+{
     // Neighbouring pixels mostly share a bin; summing runs apart keeps the
     // additions from waiting on each other.
-    uint16_t runBin = beyond;
+    uint16_t runBin = sky.beyond();
     double runSum = 0.0;
     for (const Row& row : rows_) {
-        const double y = (row.y + 0.5 - src.Cy) * invR;
-        float* weight = weights_.data() + row.first;
-        uint16_t* bin = bins_.data() + row.first;
+        const double y = sky.yOf(row.y);
+        float* weight = weights_.get() + row.first;
+        uint16_t* bin = bins_.get() + row.first;
         for (int i = row.x0; i < row.x1; ++i, ++weight, ++bin) {
-            const double x = (i + 0.5 - src.Cx) * invR;
-            const double q = x * x + y * y;
-            *weight = 0.0f;
-            *bin = beyond;
-            if (q > 1.0)
-                continue; // the row's ends, off by rounding
-            const RadialTable::Entry at = radial.at(q);
-            const double u = at.sinOverRho * x, v = at.sinOverRho * y;
-            const double dx = frame.cosRot * u + frame.sinRot * v, dy = -frame.sinRot * u + frame.cosRot * v;
-            const double dz = std::sqrt(at.cos2);
-            const double ez = frame.az[0] * dx + frame.az[1] * dy + frame.az[2] * dz;
-            if (ez < 0.0)
-                continue; // more than 90 degrees from the view direction
-            const int ring = layout.ringOf(ez);
-            if (ring >= 0) {
-                const double ex = frame.ax[0] * dx + frame.ax[1] * dy + frame.ax[2] * dz;
-                const double ey = frame.ay[0] * dx + frame.ay[1] * dy + frame.ay[2] * dz;
-                *bin = static_cast<uint16_t>(ring * layout.sectors() + layout.sectorOf(ex, ey));
-            }
-            const double solid = at.density * pixelArea;
-            *weight = static_cast<float>(solid);
+            const PixelSky::Pixel p = sky.at(sky.xOf(i), y);
+            *weight = static_cast<float>(p.solid);
+            *bin = p.bin;
             if (*bin != runBin) {
                 binSolidAngle_[runBin] += runSum;
                 runBin = *bin;
                 runSum = 0.0;
             }
-            runSum += solid;
+            runSum += p.solid;
         }
     }
     binSolidAngle_[runBin] += runSum;
-    double covered = 0.0;
-    for (int b = 0; b < beyondBin(); ++b)
-        covered += binSolidAngle_[static_cast<std::size_t>(b)];
-    coveredShare_ = covered / (2.0 * std::numbers::pi * (1.0 - std::cos(layout.maxZenith())));
+}
+
+// With the view along the camera axis, a pixel's ring depends only on its
+// distance from the centre and its sector only on its direction from the
+// centre, so along a row the bin changes only where the row crosses a ring
+// edge (a circle), a sector edge (a ray from the centre), the centre's
+// column or the rim. Those places are worked out per row; the pixels next to
+// each are classified exactly as the general build does, and the stretches
+// between them are filled whole. Only the solid angle is computed for every
+// pixel.
+void SkyMap::buildAxial(const PixelSky& sky)
+{
+    const AxialCuts cuts(sky, layout_);
+    // With the centre on a pixel corner or a pixel centre row, the rows at
+    // y and -y hold exactly the same distances, and so the same weights.
+    const double twiceCy = 2.0 * src_.Cy;
+    const bool mirrored = twiceCy == std::floor(twiceCy) && !rows_.empty();
+    std::vector<double> at;
+    for (const Row& row : rows_) {
+        const double y = sky.yOf(row.y);
+        const Row* mirror = nullptr;
+        if (mirrored) {
+            const double m = twiceCy - 1.0 - row.y - rows_.front().y;
+            if (m >= 0.0 && m < double(&row - rows_.data())) {
+                const Row& r = rows_[static_cast<std::size_t>(m)];
+                if (r.y + row.y + 1.0 == twiceCy && r.x0 == row.x0 && r.x1 == row.x1)
+                    mirror = &r;
+            }
+        }
+        cuts.ofRow(sky, y, at);
+        int start = row.x0;
+        uint16_t bin = sky.at(sky.xOf(start), y).bin;
+        int known = start; // every pixel up to here is classified
+        const auto close = [&](int end) {
+            const std::size_t first = row.first + std::size_t(start - row.x0);
+            std::fill_n(bins_.get() + first, end - start, bin);
+            float* out = weights_.get() + first;
+            if (mirror) {
+                const float* in = weights_.get() + mirror->first + std::size_t(start - row.x0);
+                binSolidAngle_[bin] += copyRow(in, end - start, out);
+            } else {
+                binSolidAngle_[bin] += sky.solidRow(start, end, y, out);
+            }
+        };
+        for (const double c : at) {
+            // The cut lies between pixel floor(c) and the next; a cut that
+            // falls almost on a pixel centre may, after rounding, fall on
+            // either side of it, so that pixel's other neighbour is read too.
+            const double f = std::floor(c);
+            const double low = c - f < kNearCentre ? f - 1.0 : f;
+            const double high = c - f > 1.0 - kNearCentre ? f + 3.0 : f + 2.0;
+            const int from = std::max(known + 1, static_cast<int>(std::clamp(low, double(row.x0), double(row.x1))));
+            const int to = static_cast<int>(std::clamp(high, double(row.x0), double(row.x1)));
+            for (int i = from; i < to; ++i) {
+                const uint16_t here = sky.at(sky.xOf(i), y).bin;
+                if (here != bin) {
+                    close(i);
+                    start = i;
+                    bin = here;
+                }
+            }
+            known = std::max(known, to - 1);
+        }
+        close(row.x1);
+    }
 }
 
 bool SkyMap::matches(const ProjectionRecord& src, int width, int height, const RingLayout& layout) const

@@ -25,6 +25,10 @@
 //     rho +- 1/(2R): the exact solid angle of that thin annulus, 2 (cos t(a)
 //     - cos t(b)) / (b^2 - a^2), divided by R^2. Averaging keeps the
 //     orthographic rim finite, where drho/dt vanishes.
+// PixelSky does these steps for one pixel. When the view looks along the
+// camera axis (Alpha = Beta = 0, the usual case) the map is built row by
+// row instead: the bin changes only at places worked out per row, so only
+// the pixels beside them are classified one by one (see buildAxial).
 //
 // Memory: 6 bytes per pixel inside the circle (a float weight and a 16-bit
 // bin) plus 24 bytes per image row.
@@ -40,6 +44,8 @@
 #include <vector>
 
 namespace karwen::canopy {
+
+class PixelSky;
 
 // A source record the map can be built from: projection 0..3, finite
 // fields, a positive radius, and the coefficient tables filled.
@@ -67,8 +73,8 @@ public:
     [[nodiscard]] int beyondBin() const { return binCount() - 1; }
 
     [[nodiscard]] std::span<const Row> rows() const { return rows_; }
-    [[nodiscard]] std::span<const float> weights() const { return weights_; }
-    [[nodiscard]] std::span<const uint16_t> bins() const { return bins_; }
+    [[nodiscard]] std::span<const float> weights() const { return {weights_.get(), count_}; }
+    [[nodiscard]] std::span<const uint16_t> bins() const { return {bins_.get(), count_}; }
 
     // Solid angle in steradians that the photo shows of each bin.
     [[nodiscard]] std::span<const double> binSolidAngle() const { return binSolidAngle_; }
@@ -77,12 +83,17 @@ public:
     [[nodiscard]] double coveredShare() const { return coveredShare_; }
 
 private:
+    void buildGeneral(const PixelSky& sky);
+    void buildAxial(const PixelSky& sky);
+
     ProjectionRecord src_;
     int width_, height_;
     RingLayout layout_;
     std::vector<Row> rows_;
-    std::vector<float> weights_;
-    std::vector<uint16_t> bins_;
+    // Every entry is written by the build, so none is set beforehand.
+    std::size_t count_ = 0;
+    std::unique_ptr<float[]> weights_;
+    std::unique_ptr<uint16_t[]> bins_;
     std::vector<double> binSolidAngle_;
     double coveredShare_ = 0.0;
 };

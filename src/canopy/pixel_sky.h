@@ -1,0 +1,91 @@
+// Where one pixel of a source photo looks: the solid angle it covers and
+// the zenith ring and azimuth sector of its centre, as the sky map stores
+// them. Positions are in radii from the circle centre, y up.
+#pragma once
+
+#include "radial_geometry.h"
+#include "ring_layout.h"
+#include "rix.h"
+#include "solid_row.h"
+#include "view_direction.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace karwen::canopy {
+
+class PixelSky {
+public:
+    struct Pixel {
+        double solid; // steradians, 0 off the circle or behind the view
+        uint16_t bin; // ring * sectors + sector, or beyond
+    };
+
+    PixelSky(const ProjectionRecord& src, const RingLayout& layout)
+        : src_(src), frame_(src), table_(sharedRadialTable(src.Proj, src.R)), radial_(*table_), layout_(layout), invR_(1.0 / src.R),
+          pixelArea_(invR_ * invR_), beyond_(static_cast<uint16_t>(layout.rings() * layout.sectors()))
+    {
+    }
+
+    [[nodiscard]] double xOf(int column) const { return (column + 0.5 - src_.Cx) * invR_; }
+    [[nodiscard]] double yOf(int row) const { return (row + 0.5 - src_.Cy) * invR_; }
+    // The column whose centre lies at x, as a fraction.
+    [[nodiscard]] double columnAt(double x) const { return x * src_.R + src_.Cx - 0.5; }
+    [[nodiscard]] uint16_t beyond() const { return beyond_; }
+
+    [[nodiscard]] Pixel at(double x, double y) const
+    {
+        const double q = x * x + y * y;
+        if (q > 1.0)
+            return {0.0, beyond_}; // a row's ends, off by rounding
+        const RadialTable::Entry e = radial_.at(q);
+        // The camera-frame direction with the tilt undone, then the view frame.
+        const double u = e.sinOverRho * x, v = e.sinOverRho * y;
+        const double dx = frame_.cosRot * u + frame_.sinRot * v, dy = -frame_.sinRot * u + frame_.cosRot * v;
+        const double dz = std::sqrt(e.cos2);
+        const double ez = frame_.az[0] * dx + frame_.az[1] * dy + frame_.az[2] * dz;
+        if (ez < 0.0)
+            return {0.0, beyond_}; // more than 90 degrees from the view direction
+        uint16_t bin = beyond_;
+        const int ring = layout_.ringOf(ez);
+        if (ring >= 0) {
+            const double ex = frame_.ax[0] * dx + frame_.ax[1] * dy + frame_.ax[2] * dz;
+            const double ey = frame_.ay[0] * dx + frame_.ay[1] * dy + frame_.ay[2] * dz;
+            bin = static_cast<uint16_t>(ring * layout_.sectors() + layout_.sectorOf(ex, ey));
+        }
+        return {e.density * pixelArea_, bin};
+    }
+
+    // at(x, y).solid alone, the same value.
+    [[nodiscard]] double solidAt(double x, double y) const
+    {
+        const double q = x * x + y * y;
+        return q > 1.0 ? 0.0 : radial_.density(q) * pixelArea_;
+    }
+
+    // solidAt for the pixels [from, to) of the row at height y, written to
+    // out as floats; returns their sum.
+    double solidRow(int from, int to, double y, float* out) const
+    {
+        const SolidRowTable table{radial_.densities(), radial_.last(), pixelArea_};
+        return canopy::solidRow(table, from, to, src_.Cx, invR_, y, out);
+    }
+
+    // The ring of a direction on the camera axis's side at q = rho^2 when
+    // the view looks along the camera axis; -1 beyond the maximum.
+    [[nodiscard]] int axialRingAt(double q) const { return layout_.ringOf(std::sqrt(radial_.at(q).cos2)); }
+
+    [[nodiscard]] const ViewFrame& frame() const { return frame_; }
+
+private:
+    ProjectionRecord src_;
+    ViewFrame frame_;
+    std::shared_ptr<const RadialTable> table_;
+    const RadialTable& radial_;
+    RingLayout layout_;
+    double invR_;
+    double pixelArea_;
+    uint16_t beyond_;
+};
+
+} // namespace karwen::canopy
