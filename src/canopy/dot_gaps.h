@@ -24,6 +24,15 @@ struct DotReading {
 [[nodiscard]] std::optional<DotReading> classifyDots(const PixelView& dst, const ProjectionRecord& dstRecord,
                                                      const CanopySettings& settings, int threshold);
 
+// The same reading of a destination that is never made: the dots' pixels
+// of a width x height conversion of photo (seen through source) to
+// dstRecord, nearest pixel, are resampled one by one with the very bits
+// the whole conversion would give them. nullopt as above, and for a photo
+// or records the conversion refuses.
+[[nodiscard]] std::optional<DotReading> classifyDotsOf(int32_t photo, const ProjectionRecord& source,
+                                                       const ProjectionRecord& dstRecord, int width, int height,
+                                                       const CanopySettings& settings, int threshold);
+
 // The area measurement takes the reading: dots read as gap go to gapClass
 // (1..15), every other dot to class 0, the class counts follow and no label
 // is highlighted. The result counts as kept, since the same reading gives it

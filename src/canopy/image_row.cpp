@@ -7,23 +7,49 @@
 
 namespace karwen::canopy {
 
-CanopyRow measureImages(std::string file, int32_t photo, const ProjectionRecord& source, int32_t view,
-                        const ProjectionRecord& viewRecord, const CanopySettings& settings)
+namespace {
+
+// The row from the photo's pixels and the dots readDots classifies by the
+// pixels' threshold (nullopt leaves the dot figures out).
+template <class ReadDots>
+CanopyRow measureWith(std::string file, int32_t photo, const ProjectionRecord& source,
+                      const ProjectionRecord& viewRecord, const CanopySettings& settings, ReadDots readDots)
 {
     const std::optional<PixelView> photoPixels = pixelViewOf(photo);
     if (!photoPixels)
         return failedRow(std::move(file), describe(PixelStatus::BadPixels), settings);
     const PixelFigures pixels = measurePixels(*photoPixels, source, settings);
     DotFigures dots;
-    dots.status = DotStatus::NoTables; // left out unless the view is read
+    dots.status = DotStatus::NoTables; // left out unless the dots are read
     if (pixels.status == PixelStatus::Ok) {
-        const std::optional<PixelView> viewPixels = pixelViewOf(view);
-        const std::optional<DotReading> reading
-            = viewPixels ? classifyDots(*viewPixels, viewRecord, settings, pixels.threshold) : std::nullopt;
+        const std::optional<DotReading> reading = readDots(pixels.threshold);
         if (reading)
             dots = measureDots(reading->gaps, viewRecord.Proj, settings);
     }
     return canopyRow(std::move(file), settings, source, pixels, viewRecord.Proj, dots);
+}
+
+} // namespace
+
+CanopyRow measureImages(std::string file, int32_t photo, const ProjectionRecord& source, int32_t view,
+                        const ProjectionRecord& viewRecord, const CanopySettings& settings)
+{
+    return measureWith(std::move(file), photo, source, viewRecord, settings,
+                       [&](int threshold) -> std::optional<DotReading> {
+                           const std::optional<PixelView> viewPixels = pixelViewOf(view);
+                           if (!viewPixels)
+                               return std::nullopt;
+                           return classifyDots(*viewPixels, viewRecord, settings, threshold);
+                       });
+}
+
+CanopyRow measurePhoto(std::string file, int32_t photo, const ProjectionRecord& source,
+                       const ProjectionRecord& viewRecord, int viewWidth, int viewHeight,
+                       const CanopySettings& settings)
+{
+    return measureWith(std::move(file), photo, source, viewRecord, settings, [&](int threshold) {
+        return classifyDotsOf(photo, source, viewRecord, viewWidth, viewHeight, settings, threshold);
+    });
 }
 
 } // namespace karwen::canopy

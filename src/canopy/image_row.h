@@ -19,4 +19,12 @@ namespace karwen::canopy {
                                       int32_t view, const ProjectionRecord& viewRecord,
                                       const CanopySettings& settings);
 
+// The same row with the view never made: the dots are read from a
+// viewWidth x viewHeight conversion of the photo to viewRecord, nearest
+// pixel, resampled at the dots alone (see classifyDotsOf). The figures
+// equal those of measureImages on such a view.
+[[nodiscard]] CanopyRow measurePhoto(std::string file, int32_t photo, const ProjectionRecord& source,
+                                     const ProjectionRecord& viewRecord, int viewWidth, int viewHeight,
+                                     const CanopySettings& settings);
+
 } // namespace karwen::canopy

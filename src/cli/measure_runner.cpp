@@ -20,7 +20,6 @@ using canopy::CanopyRow;
 
 constexpr double kDotsRadius = kDotsSide / 2.0;
 constexpr ProjectionRecord kDotsView{kDotsRadius, kDotsRadius, kDotsRadius, 0, 0, 0, kEquisolidangle};
-constexpr int32_t kNearest = 0;
 
 class Worker : public FileWorker {
 public:
@@ -31,7 +30,6 @@ public:
         , reporter_(reporter)
         , measured_(measured)
         , counts_(counts)
-        , view_(RixCreate(kDotsSide, kDotsSide))
     {
     }
 
@@ -57,12 +55,8 @@ private:
             return canopy::failedRow(path, problem.reason, run_.canopy);
         }
         const ProjectionRecord source = photoSource(photo.get(), run_.source.srcPrm, run_.source.findCircle);
-        // Every photo's view has the same circle, so each conversion writes
-        // the same pixels, all the dots' among them: the view serves again.
-        CanopyRow row = convertImages(photo.get(), view_.get(), source, kDotsView, kNearest)
-            ? canopy::measureImages(path, photo.get(), source, view_.get(), kDotsView, run_.canopy)
-            : canopy::failedRow(path, "its sample dots' view could not be made: " + oneLine(RixLastError()),
-                  run_.canopy);
+        // The dots' view is resampled at the dots alone.
+        CanopyRow row = canopy::measurePhoto(path, photo.get(), source, kDotsView, kDotsSide, kDotsSide, run_.canopy);
         if (!row.error.empty())
             failure = "Cannot measure \"" + path + "\": " + row.error + ".";
         return row;
@@ -73,7 +67,6 @@ private:
     ProgressReporter& reporter_;
     MeasuredLines& measured_;
     std::atomic<int> (&counts_)[3];
-    OwnedImage view_; // the sample dots' view, the same for every photo
 };
 
 } // namespace

@@ -1,9 +1,9 @@
 // The photos of a list measured in parallel (parallel_runner.h), each
-// worker holding one photo and one sample-dot view at a time: each photo's
-// CSV line (canopy_csv.h) lands at its place in the list, whatever the
-// number of jobs. The dots are read from the photo converted, nearest
-// pixel, into an equisolid view of kDotsSide x kDotsSide pixels whose circle
-// fills it.
+// worker holding one photo at a time: each photo's CSV line (canopy_csv.h)
+// lands at its place in the list, whatever the number of jobs. The dots are
+// read from the photo converted, nearest pixel, into an equisolid view of
+// kDotsSide x kDotsSide pixels whose circle fills it; only the dots' pixels
+// of that view are ever resampled.
 #pragma once
 
 #include "canopy_settings.h"

@@ -32,11 +32,13 @@
 // values) fail the on-image test and give black pixels too. A projection
 // code out of range is an error and leaves the destination as it was.
 #include "deform_geometry.h"
+#include "errors.h"
 #include "deform_kernels.h"
 #include "operations.h"
 #include "thread_pool.h"
 
 #include <algorithm>
+#include <string>
 
 namespace rix {
 
@@ -45,6 +47,23 @@ namespace {
 constexpr int kChunk = 256;      // destination pixels mapped at a time
 constexpr uint32_t kBlack = 0xff000000u;
 constexpr int kRowsPerTask = 32; // rows per slice of the pool
+
+// The columns [first, last) of row y that the chunk starting at column x
+// maps; the row's mapping starts from first, so a pixel's source point
+// depends on its chunk as well as on its place.
+struct ChunkRow {
+    int first, last;
+};
+
+ChunkRow chunkRow(const DeformGeometry& geometry, int x, int y, int width)
+{
+    const int chunkEnd = std::min(x + kChunk, width);
+    int first = 0, last = 0;
+    geometry.span(y, width, first, last);
+    first = std::clamp(first, x, chunkEnd);
+    last = std::clamp(last, first, chunkEnd);
+    return {first, last};
+}
 
 } // namespace
 
@@ -74,10 +93,7 @@ void deform(const Image& src, Image& dst, const ProjectionRecord& srcPrm, const 
             const int chunkEnd = std::min(x + kChunk, width);
             for (int y = begin; y < end; ++y) {
                 uint32_t* out = dst.row(y);
-                int first = 0, last = 0;
-                geometry.span(y, width, first, last);
-                first = std::clamp(first, x, chunkEnd);
-                last = std::clamp(last, first, chunkEnd);
+                const auto [first, last] = chunkRow(geometry, x, y, width);
                 std::fill(out + x, out + first, kBlack);
                 std::fill(out + last, out + chunkEnd, kBlack);
                 if (first == last)
@@ -88,6 +104,38 @@ void deform(const Image& src, Image& dst, const ProjectionRecord& srcPrm, const 
             }
         }
     });
+}
+
+void deformPoints(const Image& src, int width, int height, const ProjectionRecord& srcPrm,
+                  const ProjectionRecord& dstPrm, int interp, const int32_t* xs, const int32_t* ys, int n,
+                  uint32_t* out)
+{
+    for (int i = 0; i < n; ++i)
+        if (xs[i] < 0 || xs[i] >= width || ys[i] < 0 || ys[i] >= height)
+            throw Error("point " + std::to_string(i) + " lies off the destination");
+    const DeformGeometry geometry(srcPrm, dstPrm);
+    if (geometry.allBlack() || interp < 0 || interp > 2) {
+        std::fill_n(out, n, kBlack);
+        return;
+    }
+    const DeformKernels& kernels = deformKernels(activeKernelIsa());
+    const SourcePixels pixels { src.data(), src.width(), src.height() };
+    alignas(64) float sx[kChunk];
+    alignas(64) float sy[kChunk];
+    for (int i = 0; i < n; ++i) {
+        // The row is mapped from where deform starts it up to the point, by
+        // the same kernel, so that the point gets the very same bits.
+        const int x = xs[i], y = ys[i];
+        const auto [first, last] = chunkRow(geometry, x - x % kChunk, y, width);
+        if (x < first || x >= last) {
+            out[i] = kBlack;
+            continue;
+        }
+        const RowStart at = geometry.start(first, y);
+        const int count = x - first + 1;
+        kernels.mapRow(geometry.constants(), at.u0, at.du, at.v0, at.dv, count, sx, sy);
+        kernels.sample[interp](pixels, sx + count - 1, sy + count - 1, 1, out + i);
+    }
 }
 
 } // namespace rix

@@ -10,6 +10,13 @@ namespace rix {
 void deform(const Image& src, Image& dst, const ProjectionRecord& srcPrm,
             const ProjectionRecord& dstPrm, int interp);
 
+// What deform would write at n pixels (xs[i], ys[i]) of a destination of
+// width x height, into out[i]; the rest of it is never made. Throws Error
+// for a point off the destination.
+void deformPoints(const Image& src, int width, int height, const ProjectionRecord& srcPrm,
+                  const ProjectionRecord& dstPrm, int interp, const int32_t* xs, const int32_t* ys, int n,
+                  uint32_t* out);
+
 // Nearest-neighbour scaling of the image rectangle (sx, sy, sw, sh; sy rows
 // above the bottom edge) into the canvas rectangle (dx, dy, dw, dh); only the
 // part that lies inside the image is drawn.

@@ -102,6 +102,22 @@ int32_t RixSDeform(int32_t src, int32_t dst, const ProjectionRecord* srcPrm,
     });
 }
 
+int32_t RixSDeformPoints(int32_t src, int32_t dstWidth, int32_t dstHeight, const ProjectionRecord* srcPrm,
+                         const ProjectionRecord* dstPrm, int32_t interp, const int32_t* xs,
+                         const int32_t* ys, int32_t n, uint32_t* out)
+{
+    return guarded("RixSDeformPoints", [&] {
+        if (!srcPrm || !dstPrm)
+            throw Error("no projection record");
+        if (interp < 0 || interp > 2)
+            throw Error("interpolation must be 0, 1 or 2");
+        if (dstWidth < 1 || dstHeight < 1 || n < 0 || (n > 0 && (!xs || !ys || !out)))
+            throw Error("invalid destination or points");
+        deformPoints(imageOf(src), dstWidth, dstHeight, *srcPrm, *dstPrm, interp, xs, ys, n, out);
+        return 1;
+    });
+}
+
 int32_t RixStretchBlt(int32_t handle, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
                       RixCanvas* dc, int32_t dx, int32_t dy, int32_t dw, int32_t dh)
 {

@@ -2,6 +2,9 @@
 // the view places it, image rows counted from the bottom.
 #include "dot_gaps.h"
 
+#include "image.h"
+#include "image_store.h"
+#include "pixel_view.h"
 #include "projection_model.h"
 #include "synthetic_sky.h"
 
@@ -72,6 +75,53 @@ TEST(DotGaps, DotsOffTheImageAndBadInput)
     EXPECT_NEAR(reading->outside, kDotCount / 2, 10);
     EXPECT_FALSE(classifyDots(view, dst, plain(), 256).has_value());
     EXPECT_FALSE(classifyDots({pixels.data(), kSide, kSide, kSide - 1}, dst, plain(), 127).has_value());
+}
+
+// Reading the dots without making the view gives exactly the reading of the
+// made view: a photo of fine noise, so that a dot read one pixel off would
+// show, seen through an axial and a tilted source, into views that hold
+// the whole circle or only part of it.
+TEST(DotGaps, ReadingWithoutTheViewEqualsReadingTheView)
+{
+    const int32_t photo = RixCreate(700, 500);
+    const int32_t view = RixCreate(kSide, kSide);
+    ASSERT_GT(photo, 0);
+    ASSERT_GT(view, 0);
+    // Fine noise, written straight into the photo's rows.
+    rix::Image& image = *rix::findImage(photo);
+    uint32_t state = 12345u;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            state = state * 1664525u + 1013904223u;
+            image.row(y)[x] = 0xff000000u | (state >> 8);
+        }
+    struct Case {
+        ProjectionRecord source, view;
+    };
+    const Case cases[] = {
+        {test::fisheye(kEquidistant, 350, 250, 240), test::fisheye(kEquisolidangle, 300, 300, 300)},
+        {test::fisheye(kEquisolidangle, 340.5, 260.25, 230, 8, -5, 20), test::fisheye(kEquidistant, 300.25, 299.75, 280)},
+        {test::fisheye(kOrthographic, 350, 250, 245), test::fisheye(kStereographic, 0.0, 300.5, 280)},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(RixSDeform(photo, view, &c.source, &c.view, 0), 1);
+        const auto made = classifyDots(*pixelViewOf(view), c.view, plain(), 127);
+        const auto unmade = classifyDotsOf(photo, c.source, c.view, kSide, kSide, plain(), 127);
+        ASSERT_TRUE(made.has_value());
+        ASSERT_TRUE(unmade.has_value());
+        EXPECT_EQ(unmade->gaps, made->gaps);
+        EXPECT_EQ(unmade->outside, made->outside);
+        int gaps = 0;
+        for (std::size_t n = 1; n <= kDotCount; ++n)
+            gaps += made->gaps[n];
+        EXPECT_GT(gaps, 100); // the noise reads both ways
+        EXPECT_LT(gaps + made->outside, int(kDotCount) - 100);
+    }
+    EXPECT_FALSE(classifyDotsOf(photo, cases[0].source, cases[0].view, kSide, kSide, plain(), 256).has_value());
+    EXPECT_FALSE(classifyDotsOf(photo, cases[0].source, cases[0].view, 0, kSide, plain(), 127).has_value());
+    EXPECT_FALSE(classifyDotsOf(-1, cases[0].source, cases[0].view, kSide, kSide, plain(), 127).has_value());
+    (void)RixDestroy(photo);
+    (void)RixDestroy(view);
 }
 
 } // namespace

@@ -508,3 +508,79 @@ TEST(DeformSampling, DegenerateRecords)
 }
 
 } // namespace
+
+namespace {
+
+// Every pixel of destinations wider than one column chunk, read point by
+// point, equals what the whole conversion writes there: every
+// interpolation, fisheye and perspective destinations, tilted and turned
+// sources, and every kernel build.
+TEST(DeformPoints, SameBitsAsTheWholeConversion)
+{
+    OwnedImage src(420, 380);
+    fillRandom(src, 23);
+    struct Case {
+        ProjectionRecord s, d;
+        int width, height;
+    };
+    const Case cases[] = {
+        { record(210, 190, 180, 2), record(350, 150, 148, 1), 700, 300 },
+        { record(205.5, 187.25, 170, 0, 12, -20, 33), record(260, 260, 255, 3), 521, 521 },
+        { record(210, 190, 185, 1, -30, 10, -75), record(300, 100, 90, 4), 600, 200 },
+        { record(212, 180, 160, 3), record(128, 120, 118, 0, 0, 0, 15), 257, 240 },
+    };
+    for (rix::KernelIsa isa : { rix::KernelIsa::Reference, rix::KernelIsa::Avx2, rix::KernelIsa::Avx512 }) {
+        if (!rix::kernelIsaSupported(isa))
+            continue;
+        rix::setActiveKernelIsa(isa);
+        for (const Case& c : cases)
+            for (int interp = 0; interp < 3; ++interp) {
+                OwnedImage dst(c.width, c.height);
+                ASSERT_EQ(RixSDeform(src.id(), dst.id(), &c.s, &c.d, interp), 1);
+                const std::vector<uint32_t> whole = pixelsOf(dst);
+                // Whole rows and whole columns, every chunk included.
+                std::vector<int32_t> xs, ys;
+                std::vector<uint32_t> expected;
+                for (int y = 0; y < c.height; ++y)
+                    for (int x = 0; x < c.width; ++x)
+                        if (y % 13 == 0 || x % 29 == 0) {
+                            xs.push_back(x);
+                            ys.push_back(y);
+                            expected.push_back(whole[std::size_t(y) * std::size_t(c.width) + std::size_t(x)]);
+                        }
+                std::vector<uint32_t> points(expected.size(), kUnwritten);
+                ASSERT_EQ(RixSDeformPoints(src.id(), c.width, c.height, &c.s, &c.d, interp, xs.data(), ys.data(),
+                                           int32_t(xs.size()), points.data()),
+                          1);
+                EXPECT_EQ(points, expected) << "isa " << int(isa) << " interp " << interp << " size " << c.width;
+                EXPECT_LT(std::count(whole.begin(), whole.end(), kBlack), std::ptrdiff_t(whole.size()));
+            }
+    }
+    rix::setActiveKernelIsa(rix::bestKernelIsa());
+}
+
+TEST(DeformPoints, RefusesPointsOffTheDestinationAndBadArguments)
+{
+    OwnedImage src(40, 40);
+    fill(src, [](int, int) { return 0xffffffffu; });
+    const ProjectionRecord s = record(20, 20, 18, 2), d = record(15, 10, 9, 1);
+    uint32_t out[2] = { kUnwritten, kUnwritten };
+    const int32_t inX[2] = { 0, 29 }, inY[2] = { 0, 19 };
+    ASSERT_EQ(RixSDeformPoints(src.id(), 30, 20, &s, &d, 0, inX, inY, 2, out), 1);
+    EXPECT_EQ(out[0], kBlack); // a corner, outside the destination circle
+    EXPECT_EQ(out[1], kBlack);
+    const int32_t offX[2] = { 0, 30 }, offY[2] = { 0, 5 };
+    out[0] = out[1] = kUnwritten;
+    EXPECT_EQ(RixSDeformPoints(src.id(), 30, 20, &s, &d, 0, offX, offY, 2, out), 0);
+    EXPECT_EQ(out[0], kUnwritten); // nothing written on an error
+    const int32_t negX[1] = { -1 }, negY[1] = { 0 };
+    EXPECT_EQ(RixSDeformPoints(src.id(), 30, 20, &s, &d, 0, negX, negY, 1, out), 0);
+    EXPECT_EQ(RixSDeformPoints(src.id(), 30, 20, &s, &d, 3, inX, inY, 2, out), 0);
+    EXPECT_EQ(RixSDeformPoints(src.id(), 0, 20, &s, &d, 0, inX, inY, 2, out), 0);
+    EXPECT_EQ(RixSDeformPoints(src.id(), 30, 20, nullptr, &d, 0, inX, inY, 2, out), 0);
+    EXPECT_EQ(RixSDeformPoints(src.id(), 30, 20, &s, &d, 0, nullptr, inY, 2, out), 0);
+    EXPECT_EQ(RixSDeformPoints(src.id(), 30, 20, &s, &d, 0, inX, inY, 0, nullptr), 1);
+    EXPECT_EQ(RixSDeformPoints(99999, 30, 20, &s, &d, 0, inX, inY, 2, out), 0);
+}
+
+} // namespace

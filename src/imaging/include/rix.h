@@ -63,6 +63,15 @@ int32_t RixStretchBlt(int32_t handle, int32_t sx, int32_t sy, int32_t sw, int32_
                       RixCanvas* dc, int32_t dx, int32_t dy, int32_t dw, int32_t dh);
 int32_t RixBound(int32_t handle, RixRect* rect);
 
+// The pixels RixSDeform would write at n chosen pixels of a destination of
+// dstWidth x dstHeight, bit for bit, without making the rest: pixel i at
+// column xs[i] and row ys[i] (rows counted up from the bottom edge) goes to
+// out[i]. For reading a few points of a large destination. A point off the
+// destination is an error (0, out unchanged).
+int32_t RixSDeformPoints(int32_t src, int32_t dstWidth, int32_t dstHeight, const ProjectionRecord* srcPrm,
+                         const ProjectionRecord* dstPrm, int32_t interp, const int32_t* xs,
+                         const int32_t* ys, int32_t n, uint32_t* out);
+
 // How many threads one RixSDeform call made from the calling thread may use,
 // the calling thread included: n from 1 up, or 0 for all the library's
 // threads (one per core; the start value of every thread). The setting
