@@ -26,7 +26,7 @@ void accumulate(const PixelView& view, const SkyMap& map, const ValueTable& valu
     const uint16_t* bins = map.bins().data();
     for (const SkyMap::Row& row : map.rows()) {
         const uint32_t* px = view.row(row.y) + row.x0;
-        const float* w = weights + row.first;
+        const float* w = weights + row.firstWeight;
         const uint16_t* b = bins + row.first;
         const int n = row.x1 - row.x0;
         for (int i = 0; i < n; ++i) {

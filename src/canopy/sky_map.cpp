@@ -7,6 +7,7 @@
 #include <cmath>
 #include <mutex>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 namespace karwen::canopy {
@@ -115,24 +116,53 @@ SkyMap::SkyMap(const ProjectionRecord& src, int width, int height, const RingLay
         const int x1 = static_cast<int>(std::clamp(end, double(x0), double(width)));
         if (x1 <= x0)
             continue;
-        rows_.push_back({j, x0, x1, count});
+        rows_.push_back({j, x0, x1, count, count});
         count += static_cast<std::size_t>(x1 - x0);
     }
     count_ = count;
-    weights_ = std::make_unique_for_overwrite<float[]>(count);
-    bins_ = std::make_unique_for_overwrite<uint16_t[]>(count);
+    weightCount_ = count;
+    storage_ = MapStorage::take(count);
 
     const PixelSky sky(src, layout);
-    if (src.Alpha == 0.0 && src.Beta == 0.0)
+    if (src.Alpha == 0.0 && src.Beta == 0.0) {
+        shareWeights();
         buildAxial(sky);
-    else
+    } else {
         buildGeneral(sky);
+    }
     double covered = 0.0;
     for (int b = 0; b < beyondBin(); ++b)
         covered += binSolidAngle_[static_cast<std::size_t>(b)];
     // Pixel centres on the rim side of an edge may add a few millionths
     // more than the cap holds; a share cannot exceed the whole.
     coveredShare_ = std::min(1.0, covered / (2.0 * std::numbers::pi * (1.0 - std::cos(layout.maxZenith()))));
+}
+
+// With the view along the camera axis a pixel's weight depends only on its
+// distance from the centre. When the centre lies on a pixel corner or on a
+// row's centre line, the rows at y and -y hold exactly the same distances
+// column by column, so the later of the two reads the earlier one's weights.
+void SkyMap::shareWeights()
+{
+    const double twiceCy = 2.0 * src_.Cy;
+    if (twiceCy != std::floor(twiceCy) || rows_.empty())
+        return;
+    std::size_t next = 0;
+    for (std::size_t k = 0; k < rows_.size(); ++k) {
+        Row& row = rows_[k];
+        const double m = twiceCy - 1.0 - row.y - rows_.front().y; // the mirror's index
+        if (m >= 0.0 && m < double(k)) {
+            const Row& mirror = rows_[static_cast<std::size_t>(m)];
+            if (mirror.y + row.y + 1.0 == twiceCy && mirror.x0 == row.x0 && mirror.x1 == row.x1) {
+                row.firstWeight = mirror.firstWeight;
+                row.mirrored = true;
+                continue;
+            }
+        }
+        row.firstWeight = next;
+        next += static_cast<std::size_t>(row.x1 - row.x0);
+    }
+    weightCount_ = next;
 }
 
 void SkyMap::buildGeneral(const PixelSky& sky)
@@ -143,8 +173,8 @@ void SkyMap::buildGeneral(const PixelSky& sky)
     double runSum = 0.0;
     for (const Row& row : rows_) {
         const double y = sky.yOf(row.y);
-        float* weight = weights_.get() + row.first;
-        uint16_t* bin = bins_.get() + row.first;
+        float* weight = storage_.weights.get() + row.firstWeight;
+        uint16_t* bin = storage_.bins.get() + row.first;
         for (int i = row.x0; i < row.x1; ++i, ++weight, ++bin) {
             const PixelSky::Pixel p = sky.at(sky.xOf(i), y);
             *weight = static_cast<float>(p.solid);
@@ -171,36 +201,19 @@ void SkyMap::buildGeneral(const PixelSky& sky)
 void SkyMap::buildAxial(const PixelSky& sky)
 {
     const AxialCuts cuts(sky, layout_);
-    // With the centre on a pixel corner or a pixel centre row, the rows at
-    // y and -y hold exactly the same distances, and so the same weights.
-    const double twiceCy = 2.0 * src_.Cy;
-    const bool mirrored = twiceCy == std::floor(twiceCy) && !rows_.empty();
     std::vector<double> at;
     for (const Row& row : rows_) {
         const double y = sky.yOf(row.y);
-        const Row* mirror = nullptr;
-        if (mirrored) {
-            const double m = twiceCy - 1.0 - row.y - rows_.front().y;
-            if (m >= 0.0 && m < double(&row - rows_.data())) {
-                const Row& r = rows_[static_cast<std::size_t>(m)];
-                if (r.y + row.y + 1.0 == twiceCy && r.x0 == row.x0 && r.x1 == row.x1)
-                    mirror = &r;
-            }
-        }
         cuts.ofRow(sky, y, at);
         int start = row.x0;
         uint16_t bin = sky.at(sky.xOf(start), y).bin;
         int known = start; // every pixel up to here is classified
         const auto close = [&](int end) {
-            const std::size_t first = row.first + std::size_t(start - row.x0);
-            std::fill_n(bins_.get() + first, end - start, bin);
-            float* out = weights_.get() + first;
-            if (mirror) {
-                const float* in = weights_.get() + mirror->first + std::size_t(start - row.x0);
-                binSolidAngle_[bin] += copyRow(in, end - start, out);
-            } else {
-                binSolidAngle_[bin] += sky.solidRow(start, end, y, out);
-            }
+            const std::size_t offset = std::size_t(start - row.x0);
+            std::fill_n(storage_.bins.get() + row.first + offset, end - start, bin);
+            float* weights = storage_.weights.get() + row.firstWeight + offset;
+            binSolidAngle_[bin] += row.mirrored ? sumOf(weights, end - start)
+                                                : sky.solidRow(start, end, y, weights);
         };
         for (const double c : at) {
             // The cut lies between pixel floor(c) and the next; a cut that
@@ -224,6 +237,8 @@ void SkyMap::buildAxial(const PixelSky& sky)
         close(row.x1);
     }
 }
+
+SkyMap::~SkyMap() { MapStorage::give(std::move(storage_)); }
 
 bool SkyMap::matches(const ProjectionRecord& src, int width, int height, const RingLayout& layout) const
 {

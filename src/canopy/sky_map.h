@@ -34,6 +34,7 @@
 // bin) plus 24 bytes per image row.
 #pragma once
 
+#include "map_storage.h"
 #include "ring_layout.h"
 #include "rix.h"
 
@@ -53,15 +54,23 @@ class PixelSky;
 
 class SkyMap {
 public:
-    // Pixels of row y, columns [x0, x1), at weights()[first ...].
+    // Pixels of row y, columns [x0, x1): their bins at bins()[first ...],
+    // their weights at weights()[firstWeight ...]. Rows that hold exactly
+    // the same weights (at y and -y of a view along the camera axis) share
+    // them; mirrored marks the later one.
     struct Row {
         int y;
         int x0, x1;
         std::size_t first;
+        std::size_t firstWeight = 0;
+        bool mirrored = false;
     };
 
     // src must be usable (isUsableSource), the sides positive.
     SkyMap(const ProjectionRecord& src, int width, int height, const RingLayout& layout);
+    ~SkyMap();
+    SkyMap(const SkyMap&) = delete;
+    SkyMap& operator=(const SkyMap&) = delete;
 
     [[nodiscard]] bool matches(const ProjectionRecord& src, int width, int height,
                                const RingLayout& layout) const;
@@ -73,8 +82,8 @@ public:
     [[nodiscard]] int beyondBin() const { return binCount() - 1; }
 
     [[nodiscard]] std::span<const Row> rows() const { return rows_; }
-    [[nodiscard]] std::span<const float> weights() const { return {weights_.get(), count_}; }
-    [[nodiscard]] std::span<const uint16_t> bins() const { return {bins_.get(), count_}; }
+    [[nodiscard]] std::span<const float> weights() const { return {storage_.weights.get(), weightCount_}; }
+    [[nodiscard]] std::span<const uint16_t> bins() const { return {storage_.bins.get(), count_}; }
 
     // Solid angle in steradians that the photo shows of each bin.
     [[nodiscard]] std::span<const double> binSolidAngle() const { return binSolidAngle_; }
@@ -83,6 +92,7 @@ public:
     [[nodiscard]] double coveredShare() const { return coveredShare_; }
 
 private:
+    void shareWeights();
     void buildGeneral(const PixelSky& sky);
     void buildAxial(const PixelSky& sky);
 
@@ -92,8 +102,8 @@ private:
     std::vector<Row> rows_;
     // Every entry is written by the build, so none is set beforehand.
     std::size_t count_ = 0;
-    std::unique_ptr<float[]> weights_;
-    std::unique_ptr<uint16_t[]> bins_;
+    std::size_t weightCount_ = 0;
+    MapStorage storage_;
     std::vector<double> binSolidAngle_;
     double coveredShare_ = 0.0;
 };

@@ -1,10 +1,6 @@
 #include "solid_row.h"
 
-#include <algorithm>
-
 namespace karwen::canopy {
-
-namespace {
 
 // Four sums, so that the additions need not wait on each other.
 __attribute__((target_clones("avx2", "default"))) double sumOf(const float* values, int n)
@@ -18,8 +14,6 @@ __attribute__((target_clones("avx2", "default"))) double sumOf(const float* valu
         sum[0] += values[k];
     return (sum[0] + sum[1]) + (sum[2] + sum[3]);
 }
-
-} // namespace
 
 // The arithmetic is the scalar lookup's, step for step (no fused
 // multiply-adds, see CMakeLists.txt), so every build gives the same floats;
@@ -40,12 +34,6 @@ __attribute__((target_clones("avx2", "default"))) double solidRow(const SolidRow
         const double solid = (density[i] + f * (density[i + 1] - density[i])) * table.pixelArea;
         out[k] = q > 1.0 ? 0.0f : static_cast<float>(solid);
     }
-    return sumOf(out, n);
-}
-
-double copyRow(const float* in, int n, float* out)
-{
-    std::copy_n(in, n, out);
     return sumOf(out, n);
 }
 

@@ -19,7 +19,7 @@ struct SolidRowTable {
 // sum.
 double solidRow(const SolidRowTable& table, int from, int to, double cx, double invR, double y, float* out);
 
-// Copies n values to out and returns their sum, as solidRow sums its own.
-double copyRow(const float* in, int n, float* out);
+// The sum of n values, as solidRow sums its own.
+double sumOf(const float* values, int n);
 
 } // namespace karwen::canopy
