@@ -61,31 +61,29 @@ public:
         , h_((image.height() + block_ - 1) / block_)
         , cells_(std::size_t(w_) * std::size_t(h_), 0.0f)
     {
+        // Each grid row's column sums first, then the cells from them: every
+        // pixel costs a max and an addition, both done many at a time.
         const int32_t width = image.width();
-        std::vector<uint8_t> luma(std::size_t(width), 0);
-        std::vector<uint32_t> sums(std::size_t(w_), 0);
+        std::vector<uint32_t> columnSums(std::size_t(width), 0);
         for (int gy = 0; gy < h_; ++gy) {
-            std::fill(sums.begin(), sums.end(), 0u);
+            std::fill(columnSums.begin(), columnSums.end(), 0u);
             const int y0 = gy * block_;
             const int y1 = std::min(image.height(), y0 + block_);
             for (int y = y0; y < y1; ++y) {
                 const uint32_t* src = image.row(y);
+                uint32_t* sums = columnSums.data();
                 for (int32_t x = 0; x < width; ++x) {
                     const uint32_t p = src[x];
-                    luma[x] = std::max({uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
-                }
-                for (int gx = 0; gx < w_; ++gx) {
-                    const int x0 = gx * block_;
-                    const int x1 = std::min(width, x0 + block_);
-                    uint32_t s = 0;
-                    for (int x = x0; x < x1; ++x)
-                        s += luma[x];
-                    sums[gx] += s;
+                    sums[x] += std::max(std::max((p >> 16) & 0xffu, (p >> 8) & 0xffu), p & 0xffu);
                 }
             }
             for (int gx = 0; gx < w_; ++gx) {
-                const int cellW = std::min(width, (gx + 1) * block_) - gx * block_;
-                cells_[std::size_t(gy) * w_ + gx] = float(sums[gx]) / float(cellW * (y1 - y0));
+                const int x0 = gx * block_;
+                const int x1 = std::min(width, x0 + block_);
+                uint32_t sum = 0;
+                for (int x = x0; x < x1; ++x)
+                    sum += columnSums[std::size_t(x)];
+                cells_[std::size_t(gy) * w_ + gx] = float(sum) / float((x1 - x0) * (y1 - y0));
             }
         }
     }
