@@ -6,7 +6,7 @@
 #include "radial_geometry.h"
 #include "ring_layout.h"
 #include "rix.h"
-#include "solid_row.h"
+#include "sky_rows.h"
 #include "view_direction.h"
 
 #include <cmath>
@@ -68,7 +68,18 @@ public:
     double solidRow(int from, int to, double y, float* out) const
     {
         const SolidRowTable table{radial_.densities(), radial_.last(), pixelArea_};
-        return canopy::solidRow(table, from, to, src_.Cx, invR_, y, out);
+        return canopy::solidRow(table, from, to, {src_.Cx, invR_, y}, out);
+    }
+
+    // Where at(x, y) finds the pixels [from, to) of the row at height y to
+    // look (ez -1 off the circle, the azimuth as a pseudo-angle), and their
+    // solid angles as solidRow gives them.
+    void directionRow(int from, int to, double y, float* solid, double* ez, double* azimuth) const
+    {
+        const DirectionRowTable table{radial_.cos2s(), radial_.sinOverRhos(), radial_.densities(), radial_.last(),
+                                      pixelArea_,      frame_.cosRot,         frame_.sinRot,       frame_.ax,
+                                      frame_.ay,       frame_.az};
+        canopy::directionRow(table, from, to, {src_.Cx, invR_, y}, solid, ez, azimuth);
     }
 
     // The ring of a direction on the camera axis's side at q = rho^2 when
@@ -76,6 +87,7 @@ public:
     [[nodiscard]] int axialRingAt(double q) const { return layout_.ringOf(std::sqrt(radial_.at(q).cos2)); }
 
     [[nodiscard]] const ViewFrame& frame() const { return frame_; }
+    [[nodiscard]] const RingLayout& layout() const { return layout_; }
 
 private:
     ProjectionRecord src_;

@@ -59,8 +59,10 @@ public:
 
     [[nodiscard]] bool isFor(int32_t p, double radius) const { return p == projection_ && radius == radius_; }
 
-    // The density column, entry i at q = i / last.
+    // The columns, entry i at q = i / last.
     [[nodiscard]] const double* densities() const { return density_.data(); }
+    [[nodiscard]] const double* cos2s() const { return cos2_.data(); }
+    [[nodiscard]] const double* sinOverRhos() const { return sinOverRho_.data(); }
     [[nodiscard]] int last() const { return static_cast<int>(last_); }
 
 private:

@@ -45,28 +45,41 @@ public:
         return k < rings_ ? k : -1;
     }
 
+    // Whether ringOf(c) is k: two comparisons, where finding the ring takes
+    // up to one per ring.
+    [[nodiscard]] bool holds(int k, double c) const
+    {
+        if (k < 0)
+            return c < cosEdge_.back();
+        return !(c < cosEdge_[static_cast<std::size_t>(k)]) && (k == 0 || c < cosEdge_[static_cast<std::size_t>(k - 1)]);
+    }
+
     // The sector of the direction (x, y): sector s holds azimuths from
     // 2 pi s / sectors up to the next edge. The zenith itself is sector 0.
-    [[nodiscard]] int sectorOf(double x, double y) const
+    [[nodiscard]] int sectorOf(double x, double y) const { return sectorAt(pseudoAngle(x, y)); }
+
+    // The sector of pseudo-angle d.
+    [[nodiscard]] int sectorAt(double d) const
     {
         // A cell of the pseudo-angle is narrower than any sector, so at
         // most one sector edge passes through it: the cell's first sector
         // or the next.
-        const double d = pseudoAngle(x, y);
         const auto cell = static_cast<std::size_t>(d * (kCells / 4.0));
         const int s = cellSector_[cell < kCells ? cell : kCells - 1];
         return s + 1 < sectors_ && d >= edge_[static_cast<std::size_t>(s + 1)] ? s + 1 : s;
     }
 
-    // 0..4 over a full turn from the x axis, increasing with the azimuth.
+    // 0..4 over a full turn from the x axis, increasing with the azimuth;
+    // 0 for the zenith itself. Written without branches, so that loops over
+    // many directions run several at a time.
     [[nodiscard]] static double pseudoAngle(double x, double y)
     {
         const double sum = std::abs(x) + std::abs(y);
-        if (!(sum > 0.0))
-            return 0.0;
-        if (y >= 0.0)
-            return x >= 0.0 ? y / sum : 1.0 - x / sum;
-        return x < 0.0 ? 2.0 - y / sum : 3.0 + x / sum;
+        const double ys = y / sum, xs = x / sum;
+        const double upper = x >= 0.0 ? ys : 1.0 - xs;
+        const double lower = x < 0.0 ? 2.0 - ys : 3.0 + xs;
+        const double d = y >= 0.0 ? upper : lower;
+        return sum > 0.0 ? d : 0.0;
     }
 
 private:

@@ -1,7 +1,7 @@
 #include "sky_map.h"
 
 #include "pixel_sky.h"
-#include "solid_row.h"
+#include "sky_rows.h"
 
 #include <algorithm>
 #include <cmath>
@@ -165,29 +165,44 @@ void SkyMap::shareWeights()
     weightCount_ = next;
 }
 
+// Row by row: the solid angles and the view-frame directions of all the
+// row's pixels first (the loops in sky_rows, several pixels at a time), then
+// each pixel's bin from its direction. A pixel behind the view weighs
+// nothing.
 void SkyMap::buildGeneral(const PixelSky& sky)
 {
-    // Neighbouring pixels mostly share a bin; summing runs apart keeps the
-    // additions from waiting on each other.
-    uint16_t runBin = sky.beyond();
-    double runSum = 0.0;
+    std::vector<double> ez, azimuth;
     for (const Row& row : rows_) {
         const double y = sky.yOf(row.y);
+        const auto n = static_cast<std::size_t>(row.x1 - row.x0);
+        ez.resize(n);
+        azimuth.resize(n);
         float* weight = storage_.weights.get() + row.firstWeight;
         uint16_t* bin = storage_.bins.get() + row.first;
-        for (int i = row.x0; i < row.x1; ++i, ++weight, ++bin) {
-            const PixelSky::Pixel p = sky.at(sky.xOf(i), y);
-            *weight = static_cast<float>(p.solid);
-            *bin = p.bin;
-            if (*bin != runBin) {
-                binSolidAngle_[runBin] += runSum;
-                runBin = *bin;
-                runSum = 0.0;
+        sky.directionRow(row.x0, row.x1, y, weight, ez.data(), azimuth.data());
+        // Neighbouring pixels mostly share a bin; summing runs apart keeps
+        // the additions from waiting on each other.
+        // Each pixel's ring is first looked for where its neighbour's was.
+        std::size_t start = 0;
+        int ring = -1;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (ez[i] < 0.0) {
+                weight[i] = 0.0f; // behind the view
+                bin[i] = sky.beyond();
+            } else {
+                if (!layout_.holds(ring, ez[i]))
+                    ring = layout_.ringOf(ez[i]);
+                bin[i] = ring < 0 ? sky.beyond()
+                                  : static_cast<uint16_t>(ring * layout_.sectors() + layout_.sectorAt(azimuth[i]));
             }
-            runSum += p.solid;
+            if (bin[i] != bin[start]) {
+                binSolidAngle_[bin[start]] += sumOf(weight + start, static_cast<int>(i - start));
+                start = i;
+            }
         }
+        if (n > 0)
+            binSolidAngle_[bin[start]] += sumOf(weight + start, static_cast<int>(n - start));
     }
-    binSolidAngle_[runBin] += runSum;
 }
 
 // With the view along the camera axis, a pixel's ring depends only on its
