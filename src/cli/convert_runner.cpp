@@ -6,8 +6,10 @@
 #include "utf8_path.h"
 
 #include <atomic>
+#include <deque>
 #include <filesystem>
 #include <future>
+#include <memory>
 #include <system_error>
 
 namespace karwen::cli {
@@ -45,8 +47,9 @@ Done doneOf(const FileOutcome& outcome)
 }
 
 // One worker's files. The save of a result (which waits for the disk to
-// confirm the file) runs beside the making of the next result, so that the
-// cores keep decoding; at most one save is in flight per worker.
+// confirm the file) runs beside the making of the next results, so that the
+// cores keep decoding; a few saves may be in flight per worker, since the
+// disk may take the confirmations of several workers one after another.
 class Worker : public FileWorker {
 public:
     Worker(const std::vector<PlannedFile>& files, const RunSettings& run, ProgressReporter& reporter,
@@ -77,37 +80,46 @@ public:
             report(i, doneOf(made));
             return;
         }
-        finishSave();
-        saved_ = std::move(result);
-        savingIndex_ = i;
+        if (saving_.size() == kSavesInFlight)
+            finishOldestSave();
+        auto image = std::make_shared<OwnedImage>(std::move(result));
         try {
-            saving_ = std::async(
-                std::launch::async, [this] { return doneOf(saveResult(saved_, files_[savingIndex_], run_.settings)); });
+            // The save holds the result until it is written.
+            saving_.push_back({i, std::async(std::launch::async, [this, i, image] {
+                return doneOf(saveResult(*image, files_[i], run_.settings));
+            })});
         } catch (const std::system_error&) {
             // No thread to spare: save here and now.
-            const Done done = doneOf(saveResult(saved_, file, run_.settings));
-            saved_ = OwnedImage();
-            report(i, done);
+            report(i, doneOf(saveResult(*image, file, run_.settings)));
         }
     }
 
-    void finish() override { finishSave(); }
+    void finish() override
+    {
+        while (!saving_.empty())
+            finishOldestSave();
+    }
 
 private:
-    // Waits for the save in flight, if any, and reports it.
-    void finishSave()
+    static constexpr std::size_t kSavesInFlight = 3;
+
+    struct Save {
+        std::size_t index; // its file
+        std::future<Done> done;
+    };
+
+    // Waits for the oldest save in flight and reports it.
+    void finishOldestSave()
     {
-        if (!saving_.valid())
-            return;
-        const Done done = saving_.get();
-        saved_ = OwnedImage();
-        publish(savingIndex_, done);
+        Save save = std::move(saving_.front());
+        saving_.pop_front();
+        publish(save.index, save.done.get());
     }
 
     // Files are reported in the order this worker took them.
     void report(std::size_t i, const Done& done)
     {
-        finishSave();
+        finish();
         publish(i, done);
     }
 
@@ -121,9 +133,7 @@ private:
     const RunSettings& run_;
     ProgressReporter& reporter_;
     std::atomic<int> (&counts_)[3];
-    OwnedImage saved_;            // the result being saved
-    std::size_t savingIndex_ = 0; // its file
-    std::future<Done> saving_;
+    std::deque<Save> saving_; // oldest first
 };
 
 } // namespace
