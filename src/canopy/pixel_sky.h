@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <memory>
 
 namespace karwen::canopy {
 
@@ -22,8 +23,9 @@ public:
     };
 
     PixelSky(const ProjectionRecord& src, const RingLayout& layout)
-        : src_(src), frame_(src), table_(sharedRadialTable(src.Proj, src.R)), radial_(*table_), layout_(layout), invR_(1.0 / src.R),
-          pixelArea_(invR_ * invR_), beyond_(static_cast<uint16_t>(layout.rings() * layout.sectors()))
+        : src_(src), frame_(src), table_(sharedRadialTable(src.Proj, src.R)), radial_(*table_), layout_(layout),
+          invR_(1.0 / src.R), pixelArea_(invR_ * invR_),
+          beyond_(static_cast<uint16_t>(layout.rings() * layout.sectors()))
     {
     }
 
@@ -56,15 +58,8 @@ public:
         return {e.density * pixelArea_, bin};
     }
 
-    // at(x, y).solid alone, the same value.
-    [[nodiscard]] double solidAt(double x, double y) const
-    {
-        const double q = x * x + y * y;
-        return q > 1.0 ? 0.0 : radial_.density(q) * pixelArea_;
-    }
-
-    // solidAt for the pixels [from, to) of the row at height y, written to
-    // out as floats; returns their sum.
+    // at(x, y).solid for the pixels [from, to) of the row at height y,
+    // written to out as floats; returns their sum.
     double solidRow(int from, int to, double y, float* out) const
     {
         const SolidRowTable table{radial_.densities(), radial_.last(), pixelArea_};
@@ -87,7 +82,6 @@ public:
     [[nodiscard]] int axialRingAt(double q) const { return layout_.ringOf(std::sqrt(radial_.at(q).cos2)); }
 
     [[nodiscard]] const ViewFrame& frame() const { return frame_; }
-    [[nodiscard]] const RingLayout& layout() const { return layout_; }
 
 private:
     ProjectionRecord src_;

@@ -49,14 +49,6 @@ public:
         return {lerp(cos2_, i, f), lerp(sinOverRho_, i, f), lerp(density_, i, f)};
     }
 
-    // at(q).density alone, the same value.
-    [[nodiscard]] double density(double q) const
-    {
-        double f = 0.0;
-        const std::size_t i = span(q, f);
-        return lerp(density_, i, f);
-    }
-
     [[nodiscard]] bool isFor(int32_t p, double radius) const { return p == projection_ && radius == radius_; }
 
     // The columns, entry i at q = i / last.

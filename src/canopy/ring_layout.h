@@ -51,7 +51,8 @@ public:
     {
         if (k < 0)
             return c < cosEdge_.back();
-        return !(c < cosEdge_[static_cast<std::size_t>(k)]) && (k == 0 || c < cosEdge_[static_cast<std::size_t>(k - 1)]);
+        const auto i = static_cast<std::size_t>(k);
+        return !(c < cosEdge_[i]) && (i == 0 || c < cosEdge_[i - 1]);
     }
 
     // The sector of the direction (x, y): sector s holds azimuths from

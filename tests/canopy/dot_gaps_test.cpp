@@ -100,7 +100,8 @@ TEST(DotGaps, ReadingWithoutTheViewEqualsReadingTheView)
     };
     const Case cases[] = {
         {test::fisheye(kEquidistant, 350, 250, 240), test::fisheye(kEquisolidangle, 300, 300, 300)},
-        {test::fisheye(kEquisolidangle, 340.5, 260.25, 230, 8, -5, 20), test::fisheye(kEquidistant, 300.25, 299.75, 280)},
+        {test::fisheye(kEquisolidangle, 340.5, 260.25, 230, 8, -5, 20),
+         test::fisheye(kEquidistant, 300.25, 299.75, 280)},
         {test::fisheye(kOrthographic, 350, 250, 245), test::fisheye(kStereographic, 0.0, 300.5, 280)},
     };
     for (const Case& c : cases) {
