@@ -59,8 +59,11 @@ RadialTable::RadialTable(int32_t p, double radius)
         cos2_[i] = at.cos * at.cos;
         sinOverRho_[i] = at.sinOverRho;
     }
-    // cos(t) anywhere from the cos^2 column, which is smooth in q; to some
-    // 1e-10, against the 1 / radius that the annulus spans.
+    // cos(t) anywhere from the cos^2 column, which is smooth in q (linear for
+    // the orthographic projection). The annulus' solid angle then comes out
+    // within 1e-4 of the one from exact angles, except within half a pixel
+    // of the rim, where cos(t) nears 0 and the square root magnifies the
+    // interpolation (0.2 % for an equidistant circle of radius 940).
     const auto cosAt = [this](double rho) {
         const double x = rho * rho * last_;
         const auto i = std::min(static_cast<std::size_t>(x), cos2_.size() - 2);
