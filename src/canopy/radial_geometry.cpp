@@ -49,7 +49,7 @@ RadialTable::RadialTable(int32_t p, double radius)
     : projection_(p), radius_(radius)
 {
     const double half = 0.5 / radius;
-    const auto count = static_cast<std::size_t>(std::clamp(std::ceil(16.0 * radius), 4096.0, 1048576.0));
+    const auto count = static_cast<std::size_t>(std::clamp(std::ceil(32.0 * radius), 4096.0, 1048576.0));
     last_ = double(count);
     cos2_.resize(count + 1);
     sinOverRho_.resize(count + 1);
@@ -59,12 +59,16 @@ RadialTable::RadialTable(int32_t p, double radius)
         cos2_[i] = at.cos * at.cos;
         sinOverRho_[i] = at.sinOverRho;
     }
-    // cos(t) anywhere from the cos^2 column, which is smooth in q (linear for
-    // the orthographic projection). The annulus' solid angle then comes out
-    // within 1e-4 of the one from exact angles, except within half a pixel
-    // of the rim, where cos(t) nears 0 and the square root magnifies the
-    // interpolation (0.2 % for an equidistant circle of radius 940).
-    const auto cosAt = [this](double rho) {
+    // cos(t) from the cos^2 column, which is smooth in q (linear for the
+    // orthographic projection): the annulus' solid angle comes out within
+    // 1e-4 of the one from exact angles. Within two pixels of the rim, where
+    // cos(t) nears 0 and the square root magnifies the interpolation, and of
+    // the centre, where the annulus' cosines differ very little, the angles
+    // are worked out exactly.
+    const double nearCentre = 2.0 / radius, nearRim = 1.0 - 2.0 / radius;
+    const auto cosAt = [this, nearCentre, nearRim, p](double rho) {
+        if (rho < nearCentre || rho > nearRim)
+            return zenithAt(rho, p).cos;
         const double x = rho * rho * last_;
         const auto i = std::min(static_cast<std::size_t>(x), cos2_.size() - 2);
         return std::sqrt(std::max(0.0, lerp(cos2_, i, x - double(i))));

@@ -27,9 +27,12 @@ struct ZenithAt {
 // What a source pixel needs of the radial model, tabulated over q = rho^2
 // and read by linear interpolation: cos^2(t), sin(t) / rho and the pixel's
 // solid angle per unit of normalised area. All three are smooth in q (cos t
-// itself is not, at the orthographic rim), so a table of some 16 entries
-// per pixel of radius is exact to far below the pixel scale, and a map of
-// millions of pixels needs no Newton steps per pixel.
+// itself is not, at the orthographic rim), so a table of 32 entries per
+// pixel of radius is exact to far below the pixel scale, and a map of
+// millions of pixels needs no Newton steps per pixel. (Only the orthographic
+// projection's outermost pixel, whose solid angle changes like a square
+// root, is read to a few per cent.) Built for each projection and radius;
+// sharedRadialTable keeps the last few.
 class RadialTable {
 public:
     struct Entry {

@@ -4,10 +4,12 @@
 
 #include "pixel_figures.h"
 #include "pixel_sky.h"
+#include "radial_geometry.h"
 #include "synthetic_sky.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -141,6 +143,31 @@ TEST(SkyMapBuild, EveryPixelAsClassifiedOnItsOwn)
         EXPECT_EQ(mirrored > 0, halfPixel) << c.record.Cy;
         EXPECT_EQ(wrong, 0u) << "projection " << c.record.Proj << ", tilt " << c.record.Rot;
     }
+}
+
+// The tabulated solid angle of a pixel's annulus against the one from exact
+// angles, centre to rim, in every projection, for a small and a large
+// circle: within 1e-4, but for the orthographic projection's outermost
+// pixel, where the annulus' solid angle changes like a square root and a
+// table of any fineness interpolates it to a few per cent.
+TEST(RadialTableDensity, CloseToTheExactAnnulusEverywhere)
+{
+    for (const int32_t p : {kOrthographic, kEquisolidangle, kEquidistant, kStereographic})
+        for (const double radius : {100.0, 940.5}) {
+            const RadialTable table(p, radius);
+            const double half = 0.5 / radius;
+            double inner = 0.0, outermost = 0.0;
+            for (int k = 0; k <= 20000; ++k) {
+                const double rho = k / 20000.0;
+                const double a = std::max(0.0, rho - half), b = std::min(1.0, rho + half);
+                const double exact = 2.0 * (zenithAt(a, p).cos - zenithAt(b, p).cos) / (b * b - a * a);
+                const double error = std::abs(table.at(rho * rho).density / exact - 1.0);
+                double& worst = rho < 1.0 - 2.0 * half ? inner : outermost;
+                worst = std::max(worst, error);
+            }
+            EXPECT_LT(inner, 1e-4) << "projection " << p << " radius " << radius;
+            EXPECT_LT(outermost, p == kOrthographic ? 0.05 : 1e-4) << "projection " << p << " radius " << radius;
+        }
 }
 
 TEST(SkyMapCache, RebuildsOnlyForNewGeometry)
