@@ -40,6 +40,8 @@ done
 count=$(ls "$work/in" | wc -l)
 
 now() { date +%s%N; }
+# ms per photo for a run that took from $1 to $2 nanoseconds.
+per_photo() { echo "$1 $2 $count" | awk '{ printf "%.2f", ($2 - $1) / 1e6 / $3 }'; }
 # Runs the command given 3 times (each time into an empty $work/out) and
 # prints the median time in ms per photo: on a shared machine single runs
 # of a fraction of a second scatter by a tenth either way.
@@ -50,7 +52,7 @@ median_ms() {
     start=$(now)
     "$@"
     end=$(now)
-    times="$times $(echo "$start $end $count" | awk '{ printf "%.2f", ($2 - $1) / 1e6 / $3 }')"
+    times="$times $(per_photo "$start" "$end")"
   done
   echo "$times" | tr ' ' '\n' | sed '/^$/d' | sort -n | sed -n 2p
 }
@@ -78,7 +80,7 @@ for f in "$work/in"/*.jpg; do
     "$work/ff/$(basename "$f" .jpg).jpg"
 done
 end=$(now)
-ms_ff=$(echo "$start $end $count" | awk '{ printf "%.1f", ($2 - $1) / 1e6 / $3 }')
+ms_ff=$(per_photo "$start" "$end")
 echo "ffmpeg, one process per photo: $ms_ff ms per photo"
 
 # Decoding alone, at the same moment: what two cores of this machine can do

@@ -48,6 +48,18 @@ bool canRead(const CanopySettings& settings, int threshold)
     return isValid(settings) && threshold >= 0 && threshold <= 255 && dotTablesFilled();
 }
 
+// The reading of the dots on the image, pixelOf(i) giving dot i's pixel.
+template <class PixelOf>
+DotReading readingOf(const DotPixels& pixels, const CanopySettings& settings, int threshold, PixelOf pixelOf)
+{
+    const ValueTable values(settings.channel, settings.gamma);
+    DotReading reading;
+    reading.outside = pixels.outside;
+    for (std::size_t i = 0; i < pixels.dots.size(); ++i)
+        reading.gaps[pixels.dots[i]] = values(pixelOf(i)) > threshold;
+    return reading;
+}
+
 } // namespace
 
 std::optional<DotReading> classifyDots(const PixelView& dst, const ProjectionRecord& dstRecord,
@@ -56,12 +68,8 @@ std::optional<DotReading> classifyDots(const PixelView& dst, const ProjectionRec
     if (!isValid(dst) || !canRead(settings, threshold))
         return std::nullopt;
     const DotPixels pixels = dotPixels(dstRecord, dst.width, dst.height);
-    const ValueTable values(settings.channel, settings.gamma);
-    DotReading reading;
-    reading.outside = pixels.outside;
-    for (std::size_t i = 0; i < pixels.dots.size(); ++i)
-        reading.gaps[pixels.dots[i]] = values(dst.row(pixels.rows[i])[pixels.columns[i]]) > threshold;
-    return reading;
+    return readingOf(pixels, settings, threshold,
+                     [&](std::size_t i) { return dst.row(pixels.rows[i])[pixels.columns[i]]; });
 }
 
 std::optional<DotReading> classifyDotsOf(int32_t photo, const ProjectionRecord& source,
@@ -77,12 +85,7 @@ std::optional<DotReading> classifyDotsOf(int32_t photo, const ProjectionRecord& 
                          pixels.rows.data(), static_cast<int32_t>(read.size()), read.data())
         != 1)
         return std::nullopt;
-    const ValueTable values(settings.channel, settings.gamma);
-    DotReading reading;
-    reading.outside = pixels.outside;
-    for (std::size_t i = 0; i < pixels.dots.size(); ++i)
-        reading.gaps[pixels.dots[i]] = values(read[i]) > threshold;
-    return reading;
+    return readingOf(pixels, settings, threshold, [&](std::size_t i) { return read[i]; });
 }
 
 bool assignDotClasses(const DotGaps& gaps, int16_t gapClass)

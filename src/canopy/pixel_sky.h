@@ -48,14 +48,16 @@ public:
         const double ez = frame_.az[0] * dx + frame_.az[1] * dy + frame_.az[2] * dz;
         if (ez < 0.0)
             return {0.0, beyond_}; // more than 90 degrees from the view direction
-        uint16_t bin = beyond_;
-        const int ring = layout_.ringOf(ez);
-        if (ring >= 0) {
-            const double ex = frame_.ax[0] * dx + frame_.ax[1] * dy + frame_.ax[2] * dz;
-            const double ey = frame_.ay[0] * dx + frame_.ay[1] * dy + frame_.ay[2] * dz;
-            bin = static_cast<uint16_t>(ring * layout_.sectors() + layout_.sectorOf(ex, ey));
-        }
-        return {e.density * pixelArea_, bin};
+        const double ex = frame_.ax[0] * dx + frame_.ax[1] * dy + frame_.ax[2] * dz;
+        const double ey = frame_.ay[0] * dx + frame_.ay[1] * dy + frame_.ay[2] * dz;
+        return {e.density * pixelArea_, binOf(layout_.ringOf(ez), RingLayout::pseudoAngle(ex, ey))};
+    }
+
+    // The bin of ring (-1 beyond the maximum zenith angle) at azimuth (a
+    // pseudo-angle).
+    [[nodiscard]] uint16_t binOf(int ring, double azimuth) const
+    {
+        return ring < 0 ? beyond_ : static_cast<uint16_t>(ring * layout_.sectors() + layout_.sectorAt(azimuth));
     }
 
     // at(x, y).solid for the pixels [from, to) of the row at height y,

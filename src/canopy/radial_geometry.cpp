@@ -69,9 +69,9 @@ RadialTable::RadialTable(int32_t p, double radius)
     const auto cosAt = [this, nearCentre, nearRim, p](double rho) {
         if (rho < nearCentre || rho > nearRim)
             return zenithAt(rho, p).cos;
-        const double x = rho * rho * last_;
-        const auto i = std::min(static_cast<std::size_t>(x), cos2_.size() - 2);
-        return std::sqrt(std::max(0.0, lerp(cos2_, i, x - double(i))));
+        double f = 0.0;
+        const int i = tableSpan(rho * rho, last_, f);
+        return std::sqrt(std::max(0.0, tableLerp(cos2_.data(), i, f)));
     };
     for (std::size_t i = 0; i <= count; ++i) {
         // The exact solid angle of the annulus rho +- half, cut at the rim,

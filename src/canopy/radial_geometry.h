@@ -24,6 +24,24 @@ struct ZenithAt {
 // rho in 0..1 (clamped), p a fisheye projection 0..3.
 [[nodiscard]] ZenithAt zenithAt(double rho, int32_t p);
 
+// Where q falls in a table of last + 1 entries over q = 0..1: the entry at
+// or below it (never the last one) and, in f, the fraction towards the
+// next. An int index, so that loops over many pixels run several at a time
+// (a table never holds 2^31 entries).
+[[nodiscard]] inline int tableSpan(double q, double last, double& f)
+{
+    const double at = (q < 0.0 ? 0.0 : (q > 1.0 ? 1.0 : q)) * last;
+    const int i = static_cast<int>(at >= last ? last - 1.0 : at);
+    f = at - double(i);
+    return i;
+}
+
+// A column of such a table read at entry i and fraction f.
+[[nodiscard]] inline double tableLerp(const double* column, int i, double f)
+{
+    return column[i] + f * (column[i + 1] - column[i]);
+}
+
 // What a source pixel needs of the radial model, tabulated over q = rho^2
 // and read by linear interpolation: cos^2(t), sin(t) / rho and the pixel's
 // solid angle per unit of normalised area. All three are smooth in q (cos t
@@ -48,8 +66,9 @@ public:
     [[nodiscard]] Entry at(double q) const
     {
         double f = 0.0;
-        const std::size_t i = span(q, f);
-        return {lerp(cos2_, i, f), lerp(sinOverRho_, i, f), lerp(density_, i, f)};
+        const int i = tableSpan(q, last_, f);
+        return {tableLerp(cos2_.data(), i, f), tableLerp(sinOverRho_.data(), i, f),
+                tableLerp(density_.data(), i, f)};
     }
 
     [[nodiscard]] bool isFor(int32_t p, double radius) const { return p == projection_ && radius == radius_; }
@@ -61,21 +80,6 @@ public:
     [[nodiscard]] int last() const { return static_cast<int>(last_); }
 
 private:
-    // The entry at or below q, and q's place between it and the next.
-    [[nodiscard]] std::size_t span(double q, double& f) const
-    {
-        const double x = (q < 0.0 ? 0.0 : (q > 1.0 ? 1.0 : q)) * last_;
-        // A signed integer: conversions between double and an unsigned one
-        // cost a branch per pixel.
-        const auto i = static_cast<std::int64_t>(x >= last_ ? last_ - 1.0 : x);
-        f = x - double(i);
-        return static_cast<std::size_t>(i);
-    }
-    [[nodiscard]] static double lerp(const std::vector<double>& column, std::size_t i, double f)
-    {
-        return column[i] + f * (column[i + 1] - column[i]);
-    }
-
     int32_t projection_;
     double radius_;
     double last_; // index of the entry at q = 1

@@ -180,9 +180,8 @@ void SkyMap::buildGeneral(const PixelSky& sky)
         float* weight = storage_.weights.get() + row.firstWeight;
         uint16_t* bin = storage_.bins.get() + row.first;
         sky.directionRow(row.x0, row.x1, y, weight, ez.data(), azimuth.data());
-        // Neighbouring pixels mostly share a bin; summing runs apart keeps
-        // the additions from waiting on each other.
-        // Each pixel's ring is first looked for where its neighbour's was.
+        // Each pixel's ring is first looked for where its neighbour's was;
+        // the weights are summed run by run of the same bin.
         std::size_t start = 0;
         int ring = -1;
         for (std::size_t i = 0; i < n; ++i) {
@@ -192,8 +191,7 @@ void SkyMap::buildGeneral(const PixelSky& sky)
             } else {
                 if (!layout_.holds(ring, ez[i]))
                     ring = layout_.ringOf(ez[i]);
-                bin[i] = ring < 0 ? sky.beyond()
-                                  : static_cast<uint16_t>(ring * layout_.sectors() + layout_.sectorAt(azimuth[i]));
+                bin[i] = sky.binOf(ring, azimuth[i]);
             }
             if (bin[i] != bin[start]) {
                 binSolidAngle_[bin[start]] += sumOf(weight + start, static_cast<int>(i - start));

@@ -30,8 +30,9 @@
 // row instead: the bin changes only at places worked out per row, so only
 // the pixels beside them are classified one by one (see buildAxial).
 //
-// Memory: 6 bytes per pixel inside the circle (a float weight and a 16-bit
-// bin) plus 24 bytes per image row.
+// Memory: up to 6 bytes per pixel inside the circle (a float weight, shared
+// by the rows at y and -y where they hold the same, and a 16-bit bin) plus
+// 40 bytes per image row; the arrays are recycled from freed maps.
 #pragma once
 
 #include "map_storage.h"

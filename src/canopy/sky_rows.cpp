@@ -1,5 +1,6 @@
 #include "sky_rows.h"
 
+#include "radial_geometry.h"
 #include "ring_layout.h"
 
 #include <cmath>
@@ -8,17 +9,13 @@ namespace karwen::canopy {
 
 namespace {
 
-// Where q falls in a table of last + 1 entries: the entry at or below it
-// and the fraction towards the next, as RadialTable::span has them.
-inline int spanOf(double q, double last, double& f)
+// A pixel's solid angle from the density column, 0 off the circle (q > 1);
+// a product rather than a choice, so that the loops below vectorise.
+inline float solidOf(const double* density, int i, double f, double pixelArea, double q)
 {
-    const double at = (q < 0.0 ? 0.0 : (q > 1.0 ? 1.0 : q)) * last;
-    const int i = static_cast<int>(at >= last ? last - 1.0 : at);
-    f = at - double(i);
-    return i;
+    const double inside = q > 1.0 ? 0.0 : 1.0;
+    return static_cast<float>(tableLerp(density, i, f) * pixelArea * inside);
 }
-
-inline double lerp(const double* column, int i, double f) { return column[i] + f * (column[i + 1] - column[i]); }
 
 } // namespace
 
@@ -45,9 +42,8 @@ __attribute__((target_clones("avx2", "default"))) double solidRow(const SolidRow
         const double x = (double(from + k) + 0.5 - place.cx) * place.invR;
         const double q = x * x + yy;
         double f = 0.0;
-        const int i = spanOf(q, last, f);
-        const double solid = lerp(table.density, i, f) * table.pixelArea;
-        out[k] = q > 1.0 ? 0.0f : static_cast<float>(solid);
+        const int i = tableSpan(q, last, f);
+        out[k] = solidOf(table.density, i, f, table.pixelArea, q);
     }
     return sumOf(out, n);
 }
@@ -74,13 +70,12 @@ __attribute__((target_clones("avx2", "default"))) void directionRow(const Direct
         const double x = (double(from + k) + 0.5 - cx) * invR;
         const double q = x * x + yy;
         double f = 0.0;
-        const int i = spanOf(q, last, f);
-        const double inside = q > 1.0 ? 0.0 : 1.0;
-        solid[k] = static_cast<float>(lerp(density, i, f) * pixelArea * inside);
-        const double sinOverRho = lerp(sinOverRhos, i, f);
+        const int i = tableSpan(q, last, f);
+        solid[k] = solidOf(density, i, f, pixelArea, q);
+        const double sinOverRho = tableLerp(sinOverRhos, i, f);
         const double u = sinOverRho * x, v = sinOverRho * y;
         const double dx = cosRot * u + sinRot * v, dy = -sinRot * u + cosRot * v;
-        const double dz = std::sqrt(lerp(cos2, i, f));
+        const double dz = std::sqrt(tableLerp(cos2, i, f));
         const double ex = ax0 * dx + ax1 * dy + ax2 * dz;
         const double ey = ay0 * dx + ay1 * dy + ay2 * dz;
         ez[k] = q > 1.0 ? -1.0 : az0 * dx + az1 * dy + az2 * dz;
