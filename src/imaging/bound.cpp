@@ -52,6 +52,9 @@ constexpr double kSectorQuantile = 0.9;
 constexpr float kEdgeContrast = 0.015f;
 // Below this difference between content and background there is no circle.
 constexpr float kMinContrast = 8.0f;
+// A circle smaller than this share of the image's shorter side is no image
+// circle but a speck or a lamp.
+constexpr double kMinRadiusShare = 0.05;
 
 class LumaGrid {
 public:
@@ -259,18 +262,18 @@ std::vector<EdgePoint> sectorEdges(const std::vector<double>& radii, double cx, 
 
 } // namespace
 
-RixRect findBound(const Image& image)
+RixCircle findCircle(const Image& image)
 {
-    const RixRect whole{0, 0, image.width(), image.height()};
+    RixCircle none{0, 0, 0, 0};
     const LumaGrid grid(image);
     if (std::min(grid.width(), grid.height()) < 8)
-        return whole;
+        return none;
     const Levels levels = estimateLevels(grid);
     if (levels.darkCorners < 2)
-        return whole;
+        return none;
     double cx = 0, cy = 0;
     if (!contentCentre(grid, levels.threshold, cx, cy))
-        return whole;
+        return none;
     // A second pass traces from the first circle's centre, which sees the
     // rim at a steadier angle than the centre of the content's extent.
     std::optional<Circle> circle;
@@ -288,13 +291,23 @@ RixRect findBound(const Image& image)
             break;
     }
     if (!circle)
-        return whole;
+        return none;
+    const double shorter = std::min(image.width(), image.height());
+    const bool confident = circle->r >= kMinRadiusShare * shorter;
+    return {circle->cx, circle->cy, circle->r, confident ? 1 : 0};
+}
 
+RixRect findBound(const Image& image)
+{
+    const RixRect whole{0, 0, image.width(), image.height()};
+    const RixCircle circle = findCircle(image);
+    if (circle.R <= 0)
+        return whole;
     auto clamp = [](double v, int32_t hi) {
         return int32_t(std::clamp(std::nearbyint(v), 0.0, double(hi)));
     };
-    const RixRect box{clamp(circle->cx - circle->r, image.width()), clamp(circle->cy - circle->r, image.height()),
-                      clamp(circle->cx + circle->r, image.width()), clamp(circle->cy + circle->r, image.height())};
+    const RixRect box{clamp(circle.Cx - circle.R, image.width()), clamp(circle.Cy - circle.R, image.height()),
+                      clamp(circle.Cx + circle.R, image.width()), clamp(circle.Cy + circle.R, image.height())};
     if (box.Right <= box.Left || box.Bottom <= box.Top)
         return whole;
     return box;

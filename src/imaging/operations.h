@@ -23,7 +23,11 @@ void deformPoints(const Image& src, int width, int height, const ProjectionRecor
 void stretchBlt(const Image& image, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
                 RixCanvas& canvas, int32_t dx, int32_t dy, int32_t dw, int32_t dh);
 
-// Bounding box of the picture content against a dark surround.
+// The fisheye image circle against a dark surround (see RixFindCircle).
+RixCircle findCircle(const Image& image);
+
+// Bounding box of the picture content against a dark surround: the box of
+// findCircle's circle clamped to the image, or the whole image.
 RixRect findBound(const Image& image);
 
 } // namespace rix

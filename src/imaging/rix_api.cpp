@@ -139,6 +139,16 @@ int32_t RixBound(int32_t handle, RixRect* rect)
     });
 }
 
+int32_t RixFindCircle(int32_t handle, RixCircle* circle)
+{
+    return guarded("RixFindCircle", [&] {
+        if (!circle)
+            throw Error("no circle record");
+        *circle = findCircle(imageOf(handle));
+        return 1;
+    });
+}
+
 int32_t RixSetThreads(int32_t n)
 {
     return guarded("RixSetThreads", [&] {

@@ -38,6 +38,16 @@ typedef struct RixRect {
     int32_t Left, Top, Right, Bottom;
 } RixRect;
 
+// The fisheye image circle found on an image: centre and radius in pixels,
+// continuous coordinates as above, not clamped to the image (a circle cut
+// by the frame keeps its own centre and radius). Confident is 1 when a disc
+// stands out of a darker surround clearly enough to be trusted, 0 when the
+// image shows none (the other fields are then a best guess, or 0).
+typedef struct RixCircle {
+    double Cx, Cy, R;
+    int32_t Confident;
+} RixCircle;
+
 // A caller-owned 32-bit pixel buffer in QImage::Format_RGB32 layout
 // (0xffRRGGBB per pixel, rows top-down, bytesPerLine apart).
 typedef struct RixCanvas {
@@ -62,6 +72,10 @@ int32_t RixSDeform(int32_t src, int32_t dst, const ProjectionRecord* srcPrm,
 int32_t RixStretchBlt(int32_t handle, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
                       RixCanvas* dc, int32_t dx, int32_t dy, int32_t dw, int32_t dh);
 int32_t RixBound(int32_t handle, RixRect* rect);
+// The image circle of the image; success (1) also when none was found with
+// confidence, which circle->Confident tells. RixBound gives the box of this
+// circle clamped to the image, or the whole image when there is none.
+int32_t RixFindCircle(int32_t handle, RixCircle* circle);
 
 // The pixels RixSDeform would write at n chosen pixels of a destination of
 // dstWidth x dstHeight, bit for bit, without making the rest: pixel i at
