@@ -10,6 +10,7 @@ int32_t Interp = 0;
 int32_t SrcW = 0, SrcH = 0;
 int32_t DstW = 0, DstH = 0;
 RixRect SrcBound{};
+AutomaticCircle SrcAuto{};
 ProjectionRecord SrcPrm{};
 ProjectionRecord DstPrm{};
 float RefX = 0, RefY = 0;
@@ -25,6 +26,7 @@ void initGlobals()
     // same result as the first one at start-up.
     SrcW = SrcH = 0;
     SrcBound = {};
+    SrcAuto = {};
     SrcPrm = {};
     DstPrm = {};
     RefX = RefY = 0.0f;

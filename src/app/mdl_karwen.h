@@ -18,6 +18,14 @@ extern int32_t Interp; // 0 nearest, 1 bilinear, 2 cubic convolution
 extern int32_t SrcW, SrcH;
 extern int32_t DstW, DstH;
 extern RixRect SrcBound;
+// What the last automatic reset of the source side found on the photo
+// (Confident 0 when no image circle was found) and the circle it set.
+struct AutomaticCircle {
+    RixCircle found{};
+    double cx = 0, cy = 0, r = 0; // SrcPrm's Cx, Cy, R right after the reset
+    bool done = false;            // a reset has run since start-up
+};
+extern AutomaticCircle SrcAuto;
 extern ProjectionRecord SrcPrm;
 extern ProjectionRecord DstPrm;
 extern float RefX, RefY; // view reference point, source pixels
@@ -66,9 +74,26 @@ void ref2angle();
 void angle2ref();
 // With detect: finds the circle on hSrc and resets the source side (centre
 // of the box, 0.47 of its larger side, no tilt, equidistant, reference point
-// at the centre); in every case the parameters dialog is refreshed from the
+// at the centre), keeping what was found in SrcAuto; in every case the parameters dialog is refreshed from the
 // globals.
 void reset_src_param(bool detect);
+// The source side a canopy measurement reads the photo through. While
+// SrcPrm's circle is still the one the last automatic reset set, and that
+// reset found the image circle with confidence, the found circle itself
+// (its rim the 90-degree horizon) with the rest of SrcPrm: detected is set.
+// Otherwise SrcPrm as it is.
+struct MeasuredSource {
+    ProjectionRecord prm{};
+    bool detected = false;
+};
+[[nodiscard]] MeasuredSource measuredSource();
+// The last automatic reset found no image circle with confidence, so the
+// source circle it set is a default one.
+[[nodiscard]] bool srcCircleNotFound();
+// A found image circle a photo can be read through: found with confidence
+// and centred on the width x height photo (a gradient fits a circle centred
+// far off it).
+[[nodiscard]] bool isUsableCircle(const RixCircle& circle, int32_t width, int32_t height);
 // The circle assumed on a picture whose content fills box: centred on the
 // box, radius 0.47 of its larger side (a little inside the rim). Sets Cx,
 // Cy and R of prm only.

@@ -1,5 +1,6 @@
 // The source side of the conversion: view angles from the reference point
-// and back, and the reset from the detected image circle.
+// and back, the reset from the detected image circle, and the circle a
+// canopy measurement reads the photo through.
 #include "mdl_karwen.h"
 #include "view_reference.h"
 #include "window_hooks.h"
@@ -24,12 +25,39 @@ void circleFromBound(const RixRect& box, ProjectionRecord& prm)
     prm.R = 0.47 * static_cast<double>(w > h ? w : h);
 }
 
+bool isUsableCircle(const RixCircle& circle, int32_t width, int32_t height)
+{
+    return circle.Confident && circle.Cx >= 0.0 && circle.Cx <= width && circle.Cy >= 0.0 && circle.Cy <= height;
+}
+
+MeasuredSource measuredSource()
+{
+    MeasuredSource source{SrcPrm, false};
+    const bool untouched = SrcAuto.done && SrcPrm.Cx == SrcAuto.cx && SrcPrm.Cy == SrcAuto.cy && SrcPrm.R == SrcAuto.r;
+    if (untouched && SrcAuto.found.Confident) {
+        source.prm.Cx = SrcAuto.found.Cx;
+        source.prm.Cy = SrcAuto.found.Cy;
+        source.prm.R = SrcAuto.found.R;
+        source.detected = true;
+    }
+    return source;
+}
+
+bool srcCircleNotFound() { return SrcAuto.done && !SrcAuto.found.Confident; }
+
 void reset_src_param(bool detect)
 {
     if (detect) {
         // A failed RixBound leaves the box as it was; the box is used as is.
+        SrcAuto.found = {};
+        if (RixFindCircle(hSrc, &SrcAuto.found) != 1 || !isUsableCircle(SrcAuto.found, RixWidth(hSrc), RixHeight(hSrc)))
+            SrcAuto.found.Confident = 0;
         (void)RixBound(hSrc, &SrcBound);
         circleFromBound(SrcBound, SrcPrm);
+        SrcAuto.cx = SrcPrm.Cx;
+        SrcAuto.cy = SrcPrm.Cy;
+        SrcAuto.r = SrcPrm.R;
+        SrcAuto.done = true;
         SrcPrm.Alpha = 0.0;
         SrcPrm.Beta = 0.0;
         SrcPrm.Rot = 0.0;

@@ -1,8 +1,10 @@
 #include "batch_convert.h"
 
 #include "mdl_karwen.h"
+#include "view_reference.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace karwen {
@@ -11,6 +13,33 @@ namespace {
 
 // Rows copied out per look, so that a large result needs no full copy.
 constexpr int32_t kRowsPerStrip = 64;
+
+// Coordinates as the user gives them, two decimals.
+std::string point(double x, double y)
+{
+    char text[80];
+    std::snprintf(text, sizeof text, "(%.2f, %.2f)", x, y);
+    return text;
+}
+
+// Continuous coordinates: the photo covers 0..width and 0..height.
+bool onPhoto(double x, double y, int32_t width, int32_t height)
+{
+    return x >= 0.0 && x <= width && y >= 0.0 && y <= height;
+}
+
+// Why a circle given for every photo does not fit this one; "" when it does.
+std::string givenCircleProblem(int32_t photo, const ProjectionRecord& prm)
+{
+    const int32_t width = RixWidth(photo), height = RixHeight(photo);
+    const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
+    if (!onPhoto(prm.Cx, prm.Cy, width, height))
+        return "the circle's centre " + point(prm.Cx, prm.Cy) + " lies off this photo of " + size;
+    float refX = 0, refY = 0;
+    if (angle2ref(prm, refX, refY) && !onPhoto(refX, refY, width, height))
+        return "the view point " + point(refX, refY) + " lies off this photo of " + size;
+    return {};
+}
 
 } // namespace
 
@@ -35,13 +64,28 @@ bool isAllBlack(int32_t handle)
     return true;
 }
 
-ProjectionRecord photoSource(int32_t photo, const ProjectionRecord& srcPrm, bool findCircle)
+PhotoSource photoSource(int32_t photo, const ProjectionRecord& srcPrm, bool findCircle, FoundCircle rule)
 {
-    ProjectionRecord prm = srcPrm;
+    PhotoSource source{srcPrm, {}};
+    if (!findCircle) {
+        source.problem = givenCircleProblem(photo, srcPrm);
+        return source;
+    }
+    RixCircle circle{};
     RixRect box{};
-    if (findCircle && RixBound(photo, &box) == 1)
-        circleFromBound(box, prm);
-    return prm;
+    if (RixFindCircle(photo, &circle) != 1 || !isUsableCircle(circle, RixWidth(photo), RixHeight(photo))
+        || RixBound(photo, &box) != 1) {
+        source.problem = kNoCircleReason;
+        return source;
+    }
+    if (rule == FoundCircle::Window) {
+        circleFromBound(box, source.prm);
+    } else {
+        source.prm.Cx = circle.Cx;
+        source.prm.Cy = circle.Cy;
+        source.prm.R = circle.R;
+    }
+    return source;
 }
 
 FileOutcome makeResult(const PlannedFile& file, const BatchSettings& settings, OwnedImage& result)
@@ -50,9 +94,11 @@ FileOutcome makeResult(const PlannedFile& file, const BatchSettings& settings, O
     if (!isImage(source.get()))
         return {FileResult::Unreadable, photoProblem(file.sourcePath, RixLastError())};
 
-    const ProjectionRecord srcPrm = photoSource(source.get(), settings.srcPrm, settings.findCircle);
+    const PhotoSource srcPrm = photoSource(source.get(), settings.srcPrm, settings.findCircle, FoundCircle::Window);
+    if (!srcPrm.problem.empty())
+        return {FileResult::NoCircle, {file.sourcePath, srcPrm.problem, {}}};
     OwnedImage made(RixCreate(settings.dstW, settings.dstH));
-    if (!convertImages(source.get(), made.get(), srcPrm, settings.dstPrm, settings.interp))
+    if (!convertImages(source.get(), made.get(), srcPrm.prm, settings.dstPrm, settings.interp))
         return {FileResult::SaveFailed, {file.outputPath, "the result could not be made", RixLastError()}};
     // A black result says nothing of the photo and would replace whatever
     // the output file held.

@@ -1,6 +1,6 @@
 // One file of the batch: load the photo (its format by photoFormatOf),
-// optionally find its circle, create the result, resample, refuse a result
-// that came out entirely black, save.
+// find its circle or check the one given, create the result, resample,
+// refuse a result that came out entirely black, save.
 // Everything happens on images of its own that are gone when it returns;
 // the program's shared state is neither read nor written.
 #pragma once
@@ -11,6 +11,7 @@
 #include "rix.h"
 
 #include <cstdint>
+#include <string>
 #include <utility>
 
 namespace karwen {
@@ -21,13 +22,14 @@ struct BatchSettings {
     int32_t dstW = 0;
     int32_t dstH = 0;
     int32_t interp = 0;
-    // Cx, Cy and R from each photo's own circle; the angles, tilt and
-    // projection stay those of srcPrm.
+    // Cx, Cy and R from each photo's own circle (by the window's rule, a
+    // little inside the rim); the angles, tilt and projection stay those of
+    // srcPrm. A photo whose circle is not found is not converted.
     bool findCircle = false;
     int32_t quality = kJpegQuality; // of JPEG results, 1 to 100
 };
 
-enum class FileResult { Converted, Unreadable, Black, SaveFailed };
+enum class FileResult { Converted, Unreadable, NoCircle, Black, SaveFailed };
 
 struct FileOutcome {
     FileResult result = FileResult::Converted;
@@ -57,10 +59,25 @@ private:
     int32_t handle_;
 };
 
+// The reason given for a photo whose image circle is not found with
+// confidence; figures or results from a made-up circle would mislead.
+inline constexpr const char* kNoCircleReason = "no image circle found";
+
+// Which circle of a found one a photo is read through: the window's, a
+// little inside the rim so that conversions show no rim (circleFromBound),
+// or the rim itself, the 90-degree horizon of a measurement.
+enum class FoundCircle { Window, Rim };
+
+struct PhotoSource {
+    ProjectionRecord prm{};
+    std::string problem; // why the photo cannot be read; empty when it can
+};
+
 // The source side a photo is read through: srcPrm, with Cx, Cy and R of
-// the photo's own circle (circleFromBound of its bound) when findCircle is
-// set and the bound can be found.
-[[nodiscard]] ProjectionRecord photoSource(int32_t photo, const ProjectionRecord& srcPrm, bool findCircle);
+// the photo's own circle when findCircle is set. A circle that is not
+// found, or a given circle whose centre or view point lies off the photo,
+// is the photo's problem.
+[[nodiscard]] PhotoSource photoSource(int32_t photo, const ProjectionRecord& srcPrm, bool findCircle, FoundCircle rule);
 
 // Converts file.sourcePath into file.outputPath (the plan's refusal is the
 // caller's to honour): makeResult, then saveResult.

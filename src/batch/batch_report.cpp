@@ -33,6 +33,7 @@ std::string batchReport(const BatchOutcome& outcome)
 {
     std::string text;
     addGroup(text, "These photos could not be read:", outcome.unreadable);
+    addGroup(text, "These photos were not converted, for want of a circle on them:", outcome.noCircle);
     addGroup(text, "These results were not written, to keep other files:", outcome.refused);
     addGroup(text, "These results could not be written:", outcome.failedSaves);
     addGroup(text, "These photos gave an entirely black result, which was not written:", outcome.black);

@@ -45,6 +45,9 @@ BatchOutcome runBatch(const BatchJob& job, const BatchSettings& settings, const 
         case FileResult::Unreadable:
             outcome.unreadable.push_back(std::move(done.problem));
             break;
+        case FileResult::NoCircle:
+            outcome.noCircle.push_back(std::move(done.problem));
+            break;
         case FileResult::Black:
             outcome.black.push_back(std::move(done.problem));
             break;

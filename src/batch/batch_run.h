@@ -19,13 +19,14 @@ namespace karwen {
 struct BatchOutcome {
     int converted = 0;
     std::vector<FileProblem> unreadable;  // photos that could not be read
+    std::vector<FileProblem> noCircle;    // photos without a circle to read them through
     std::vector<FileProblem> refused;     // results not written, by the plan
     std::vector<FileProblem> failedSaves; // results that could not be written
     std::vector<FileProblem> black;       // photos whose result was entirely black
 
     [[nodiscard]] bool allWell() const
     {
-        return unreadable.empty() && refused.empty() && failedSaves.empty() && black.empty();
+        return unreadable.empty() && noCircle.empty() && refused.empty() && failedSaves.empty() && black.empty();
     }
 };
 

@@ -27,15 +27,31 @@ std::string number(double value, int decimals)
     if (!std::isfinite(value))
         return {};
     std::array<char, 64> text{};
-    value += 0.0; // no "-0.000000"
     const auto result = decimals < 0
         ? std::to_chars(text.data(), text.data() + text.size(), value)
         : std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, decimals);
-    return {text.data(), result.ptr};
+    std::string written(text.data(), result.ptr);
+    // A small negative value rounds to zero digits; its sign says nothing.
+    if (written.starts_with('-') && written.find_first_not_of("0.", 1) == std::string::npos)
+        written.erase(0, 1);
+    return written;
 }
 
 std::string figure(double value) { return number(value, kFigureDecimals); }
 std::string flag(bool value) { return value ? "1" : "0"; }
+
+const char* circleName(CircleOrigin c)
+{
+    switch (c) {
+    case CircleOrigin::Given:
+        return "given";
+    case CircleOrigin::Detected:
+        return "detected";
+    case CircleOrigin::Window:
+        return "window";
+    }
+    return "";
+}
 
 const char* channelName(Channel c) { return c == Channel::Blue ? "blue" : "luma"; }
 
@@ -68,7 +84,7 @@ std::vector<std::string> headerColumns(int rings)
     for (int k = 1; k <= rings; ++k)
         columns.push_back("gf_" + std::to_string(k));
     for (const char* name : {"dots_projection", "openness_dots", "openness_dots_lo", "openness_dots_hi", "le_dots",
-             "le_dots_lo", "le_dots_hi", "dots_effective", "dots_saturated"})
+             "le_dots_lo", "le_dots_hi", "dots_effective", "dots_saturated", "circle", "dots_outside"})
         columns.emplace_back(name);
     return columns;
 }
@@ -105,6 +121,7 @@ void addDotFields(const CanopyRow& row, std::vector<std::string>& f)
     f.push_back(projectionName(row.dstProjection));
     if (!row.dots) {
         f.resize(f.size() + 8);
+        f.insert(f.end(), {circleName(row.circle), std::string()});
         return;
     }
     const DotFigures& d = *row.dots;
@@ -115,6 +132,7 @@ void addDotFields(const CanopyRow& row, std::vector<std::string>& f)
         f.resize(f.size() + 3);
     // The flag tells about le; without le it stays empty.
     f.insert(f.end(), {number(d.effectiveDots, 1), d.le ? flag(d.saturated) : std::string()});
+    f.insert(f.end(), {circleName(row.circle), std::to_string(d.outside)});
 }
 
 // Where the file's first line and the header part ways, for the message.

@@ -21,10 +21,15 @@
 //   le_dots[_lo, _hi],          intervals, Kish's effective number of dots
 //   dots_effective,             and whether a ring had no gap dot (empty
 //   dots_saturated              without le_dots)
+//   circle                      where the circle came from: given,
+//                               detected (the photo's rim) or window
+//   dots_outside                dots whose point falls off the photo (empty
+//                               without dot figures)
 // Fractions, le, l and lx have six decimals, the circle and angles two, all
 // with a '.' whatever the locale. A value that does not exist (a ring the
 // photo does not show, dot figures of a perspective destination) is an
 // empty field; a failed photo's row has nothing but its file and error.
+// No field reads "-0.00": a value that rounds to zero is written unsigned.
 #pragma once
 
 #include "canopy_row.h"

@@ -15,6 +15,11 @@
 
 namespace karwen::canopy {
 
+// Where the circle a photo was measured through comes from: given by the
+// user, the image circle found on the photo (its rim the 90-degree
+// horizon), or the window's source circle as set.
+enum class CircleOrigin { Given, Detected, Window };
+
 struct CanopyRow {
     std::string file;  // the photo's path as the user gave it
     std::string error; // empty when the photo was measured
@@ -23,6 +28,7 @@ struct CanopyRow {
     std::optional<PixelFigures> pixels; // set exactly when error is empty
     int32_t dstProjection = 0;          // the projection the dots lie in
     std::optional<DotFigures> dots;     // none when the dots gave no figures
+    CircleOrigin circle = CircleOrigin::Given; // of source
 };
 
 // A measured photo. A pixel status other than Ok makes it a failed row

@@ -52,6 +52,7 @@ struct DotFigures {
     std::optional<Estimate> le; // none when a zenith ring holds no dot
     double effectiveDots = 0.0; // Kish's effective sample size
     bool saturated = false;     // a zenith ring without a gap dot
+    int outside = 0; // dots whose point falls off the photo, left out of both dot figures
 };
 
 [[nodiscard]] DotFigures measureDots(const DotGaps& gaps, int32_t dstProjection, const CanopySettings& settings);

@@ -107,7 +107,10 @@ std::function<ConvertOptions()> addConvertOptions(CLI::App& convert, int default
         convert, raw->run, "convert", "Results and refusals are decided over the whole list.", defaultJobs);
     convert.footer(
         "Image coordinates: x counts columns from the left edge, y counts rows upward from the bottom edge.\n"
-        "Exit status: 0 when nothing failed (skipped results included), 1 when a photo could not be read, a "
+        "Circle: --detect-circle reads each photo a little inside its found rim (0.47 of the larger side of its "
+        "box), as the window does; a photo without a circle found is a failure.\n"
+        "Exit status: 0 when nothing failed (skipped results included), 1 when a photo could not be read or has "
+        "no circle to read it through, a "
         "result was refused because it would replace a photo or another result of the run, or a result could "
         "not be written (the other photos are still converted), 2 for a usage error.");
     return [raw, defaultJobs] { return checked(*raw, defaultJobs); };

@@ -39,6 +39,10 @@ Done doneOf(const FileOutcome& outcome)
         return {FileStatus::Failed, oneLine(fileProblemMessage(FileAction::Open, outcome.problem))};
     case FileResult::SaveFailed:
         return {FileStatus::Failed, oneLine(fileProblemMessage(FileAction::Save, outcome.problem))};
+    case FileResult::NoCircle:
+        return {FileStatus::Failed,
+            "Cannot convert \"" + outcome.problem.path + "\": " + outcome.problem.reason
+                + (outcome.problem.reason == kNoCircleReason ? "; give --circle." : ".")};
     case FileResult::Black:
         break;
     }

@@ -127,11 +127,17 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
     addRunOptions(measure, raw->run, "measure", "Concatenate the shards' lines, each without its header.",
         defaultJobs);
     measure.footer(
-        "Image coordinates: x counts columns from the left edge, y counts rows upward from the bottom edge.\n"
+        "Image coordinates: x counts columns from the left edge, y counts rows upward from the bottom edge; "
+        "they are continuous (pixel j covers j to j + 1), so a circle given in pixel indices is half a pixel off.\n"
+        "Circle: --detect-circle measures each photo through its found image circle, whose rim is the 90-degree "
+        "horizon (not 0.47 of the box, as convert and the window's conversions use). A photo without a circle "
+        "found is an error line (\"no image circle found; give --circle\"); with --circle, a centre or view point "
+        "off a photo is that photo's error.\n"
         "Columns: file, error (empty when measured), the source circle and view, the settings, the threshold "
         "used, openness, difn, le, l, lx from every pixel, gf_1 ... gf_N per ring, and openness and le with "
         "95 % intervals from the 1000 sample dots of an equisolid view (1000 x 1000 pixels), read with the "
-        "same threshold. A photo that gives no figures has a line with its error and nothing else.\n"
+        "same threshold, then circle (given or detected) and dots_outside. A photo that gives no figures has a line "
+        "with its error and nothing else.\n"
         "Exit status: 0 when every photo was measured, 1 when a photo could not be read or measured (the "
         "others still are) or the CSV could not be written, 2 for a usage error.");
     return [raw, defaultJobs] { return checked(*raw, defaultJobs); };

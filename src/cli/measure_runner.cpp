@@ -54,9 +54,20 @@ private:
             failure = oneLine(fileProblemMessage(FileAction::Open, problem));
             return canopy::failedRow(path, problem.reason, run_.canopy);
         }
-        const ProjectionRecord source = photoSource(photo.get(), run_.source.srcPrm, run_.source.findCircle);
-        // The dots' view is resampled at the dots alone.
-        CanopyRow row = canopy::measurePhoto(path, photo.get(), source, kDotsView, kDotsSide, kDotsSide, run_.canopy);
+        // A found circle is read to its rim: the rim is the 90-degree horizon.
+        const PhotoSource source
+            = photoSource(photo.get(), run_.source.srcPrm, run_.source.findCircle, FoundCircle::Rim);
+        if (!source.problem.empty()) {
+            const std::string error
+                = source.problem == kNoCircleReason ? source.problem + "; give --circle" : source.problem;
+            failure = "Cannot measure \"" + path + "\": " + error + ".";
+            return canopy::failedRow(path, error, run_.canopy);
+        }
+        // The dots' view is made through the same circle as the pixels,
+        // resampled at the dots alone.
+        CanopyRow row
+            = canopy::measurePhoto(path, photo.get(), source.prm, kDotsView, kDotsSide, kDotsSide, run_.canopy);
+        row.circle = run_.source.findCircle ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Given;
         if (!row.error.empty())
             failure = "Cannot measure \"" + path + "\": " + row.error + ".";
         return row;

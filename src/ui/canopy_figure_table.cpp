@@ -15,7 +15,7 @@ using canopy::PixelFigures;
 const QString kNone = QStringLiteral("\u2013");
 
 // The rows before the rings' gap fractions.
-enum Row { kThreshold, kOpenness, kDifn, kLe, kL, kLx, kEffectiveDots, kFirstRing };
+enum Row { kThreshold, kOpenness, kDifn, kLe, kL, kLx, kEffectiveDots, kDotsOutside, kFirstRing };
 
 constexpr int kFractionDecimals = 3;
 constexpr int kIndexDecimals = 2;
@@ -53,12 +53,16 @@ void CanopyFigureTable::setRows(int rings, double maxZenithDeg)
         return;
     maxZenith_ = maxZenithDeg;
     QStringList names{QStringLiteral("threshold"), QStringLiteral("openness"), QStringLiteral("DIFN"),
-        QStringLiteral("le"), QStringLiteral("l"), QStringLiteral("lx"), QStringLiteral("dots (n)")};
+        QStringLiteral("le"), QStringLiteral("l"), QStringLiteral("lx"), QStringLiteral("dots (n)"),
+        QStringLiteral("dots outside")};
     const double width = maxZenithDeg / rings;
     for (int k = 0; k < rings; ++k)
         names << QStringLiteral("gf %1").arg(k + 1);
     setRowCount(int(names.size()));
     setVerticalHeaderLabels(names);
+    verticalHeaderItem(kDotsOutside)
+        ->setToolTip(QStringLiteral("Dots whose point falls off the photo, left out of "
+                                    "both figures from the dots"));
     for (int k = 0; k < rings; ++k)
         verticalHeaderItem(kFirstRing + k)
             ->setToolTip(QStringLiteral("Gap fraction of zenith %1\u00B0 to %2\u00B0")
@@ -100,6 +104,7 @@ void CanopyFigureTable::showFigures(const PixelFigures* pixels, const DotFigures
     setCell(kLe, kDots, le ? number(dots->le->value, kIndexDecimals) : kNone);
     setCell(kLe, kInterval, le ? interval(*dots->le, kIndexDecimals) : kNone);
     setCell(kEffectiveDots, kDots, d ? number(dots->effectiveDots, 0) : kNone);
+    setCell(kDotsOutside, kDots, d ? QString::number(dots->outside) : kNone);
 }
 
 QSize CanopyFigureTable::sizeHint() const

@@ -1,8 +1,9 @@
 // Every canopy figure of the open photo in one table: a row per figure,
 // the value from every pixel beside the value from the sample dots and the
-// dots' 95 % interval; a dash where a figure does not exist (the dots give
-// no DIFN, a ring the photo does not show has no gap fraction). Fractions
-// show three decimals, leaf area indices two.
+// dots' 95 % interval, and how many dots fall off the photo; a dash where a
+// figure does not exist (the dots give no DIFN, a ring the photo does not
+// show has no gap fraction). Fractions show three decimals, leaf area
+// indices two.
 #pragma once
 
 #include "dot_figures.h"

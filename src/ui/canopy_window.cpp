@@ -92,7 +92,8 @@ void CanopyWindow::refresh()
 {
     if (!isVisible())
         return; // shown again, it refreshes then
-    const canopy::CanopyTracker::Refreshed refreshed = tracker_.refresh(hSrc, SrcPrm, DstPrm.Proj, DotClass);
+    source_ = measuredSource();
+    const canopy::CanopyTracker::Refreshed refreshed = tracker_.refresh(hSrc, source_.prm, DstPrm.Proj, DotClass);
     // What the last command did is told until the figures change.
     if (refreshed.pixels || refreshed.dots)
         actionNote_.clear();
@@ -125,7 +126,7 @@ QStringList CanopyWindow::figureNotes() const
     const auto& dots = tracker_.dots();
     if (!pixels)
         return {QStringLiteral("Open a photo to measure its canopy.")};
-    QStringList notes;
+    QStringList notes{circleNote()};
     if (pixels->status != PixelStatus::Ok) {
         notes << QStringLiteral("No figures from the pixels: %1.")
                      .arg(QString::fromStdString(describe(pixels->status)));
@@ -155,6 +156,22 @@ QStringList CanopyWindow::figureNotes() const
     return notes;
 }
 
+QString CanopyWindow::circleNote() const
+{
+    const ProjectionRecord& c = source_.prm;
+    const QString circle
+        = QStringLiteral("centre %1, %2, radius %3")
+              .arg(QString::number(c.Cx, 'f', 2), QString::number(c.Cy, 'f', 2), QString::number(c.R, 'f', 2));
+    if (source_.detected)
+        return QStringLiteral("Measured through the image circle found on the photo (%1), its rim the "
+                              "horizon.")
+            .arg(circle);
+    QString note = QStringLiteral("Measured through the window's source circle (%1).").arg(circle);
+    if (srcCircleNotFound())
+        note += QStringLiteral(" The image circle was not found on the photo; that circle is a default one.");
+    return note;
+}
+
 void CanopyWindow::showNotes()
 {
     QStringList notes = figureNotes();
@@ -172,9 +189,15 @@ void CanopyWindow::cmdClassify_Click()
     if (!pixels || pixels->status != PixelStatus::Ok || !mayDiscardArea(this))
         return;
     const int16_t gapClass = tracker_.gapClass();
-    const auto view = canopy::pixelViewOf(hDst);
-    const auto reading
-        = view ? canopy::classifyDots(*view, DstPrm, tracker_.settings(), pixels->threshold) : std::nullopt;
+    // The dots are read through the circle the pixels were measured
+    // through: the destination shows the window's circle, so through the
+    // found one they are read from a conversion of their own.
+    std::optional<canopy::DotReading> reading;
+    if (source_.detected) {
+        reading = canopy::classifyDotsOf(hSrc, source_.prm, DstPrm, DstW, DstH, tracker_.settings(), pixels->threshold);
+    } else if (const auto view = canopy::pixelViewOf(hDst)) {
+        reading = canopy::classifyDots(*view, DstPrm, tracker_.settings(), pixels->threshold);
+    }
     if (!reading || !canopy::assignDotClasses(reading->gaps, gapClass)) {
         actionNote_ = QStringLiteral("The dots could not be read from the destination.");
         showNotes();
@@ -216,7 +239,8 @@ void CanopyWindow::cmdExport_Click()
     if (!cdl.ShowSave())
         return;
     const canopy::CanopySettings& settings = tracker_.settings();
-    const canopy::CanopyRow row = canopy::canopyRow(SrcFile, settings, SrcPrm, *pixels, DstPrm.Proj, *dots);
+    canopy::CanopyRow row = canopy::canopyRow(SrcFile, settings, source_.prm, *pixels, DstPrm.Proj, *dots);
+    row.circle = source_.detected ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Window;
     const canopy::CsvAppend result
         = canopy::appendCsvRow(cdl.FileName.toStdString(), canopy::csvHeader(settings.rings), canopy::csvRow(row));
     const QString name = QFileInfo(cdl.FileName).fileName();

@@ -5,6 +5,11 @@
 // their classes by the threshold for the brush to correct, and "Export
 // CSV...", which appends the figures as one row of the command line's CSV.
 //
+// A photo whose source circle is still the automatic one, found with
+// confidence, is measured through the found circle, its rim the 90-degree
+// horizon; otherwise through the window's source circle. The notes say
+// which, and when the circle was not found.
+//
 // The figures follow the program: refresh is asked for whenever the
 // destination is redrawn, the open image changes or the brush changes a
 // dot, and measures again only what those changes touch (CanopyTracker).
@@ -12,6 +17,7 @@
 #pragma once
 
 #include "canopy_tracker.h"
+#include "mdl_karwen.h"
 
 #include <QWidget>
 
@@ -41,6 +47,8 @@ public:
     [[nodiscard]] QPushButton* cmdClassify() const { return cmdClassify_; }
     [[nodiscard]] QPushButton* cmdExport() const { return cmdExport_; }
     [[nodiscard]] QString notes() const;
+    // The source side the figures were last measured through.
+    [[nodiscard]] const MeasuredSource& source() const { return source_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -52,10 +60,12 @@ private:
     // The notes on the figures shown: missing parts of the sky, floors met,
     // figures that do not exist and why.
     [[nodiscard]] QStringList figureNotes() const;
+    [[nodiscard]] QString circleNote() const;
     void showNotes();
 
     WindowRegistry& windows_;
     canopy::CanopyTracker tracker_;
+    MeasuredSource source_;
     CanopySettingsForm* form_ = nullptr;
     CanopyFigureTable* table_ = nullptr;
     GapPolarPlot* plot_ = nullptr;

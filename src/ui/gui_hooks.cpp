@@ -23,8 +23,10 @@ void GuiHooks::updateCommandStates()
 
 void GuiHooks::refreshParameterFields()
 {
-    if (windows_.mainIfLoaded())
+    if (MainWindow* main = windows_.mainIfLoaded()) {
         windows_.frmFormat().set_param();
+        main->showCircleState();
+    }
 }
 
 void GuiHooks::redrawSrcView()

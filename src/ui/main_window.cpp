@@ -18,14 +18,15 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
+#include <QUrl>
 
 namespace karwen::ui {
 
@@ -45,6 +46,9 @@ MainWindow::MainWindow(WindowRegistry& windows)
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
     statusBar()->setObjectName(QStringLiteral("statusBar"));
+    lblCircle_ = new QLabel(this);
+    lblCircle_->setObjectName(QStringLiteral("lblCircle"));
+    statusBar()->addPermanentWidget(lblCircle_);
     createFileMenu();
     createViewMenus();
     createZoomKeys();
@@ -202,6 +206,7 @@ void MainWindow::MDIForm_Load()
 void MainWindow::updateCommandStates()
 {
     const bool imageOpen = isImage(hSrc) && isImage(hDst);
+    showCircleState();
     setWindowTitle(imageOpen ? kAppTitle + QStringLiteral(" - ") + QString::fromStdString(get_fname(SrcFile))
                              : kAppTitle);
     windows_.frmFormat().parentWidget()->setEnabled(imageOpen);
@@ -214,6 +219,17 @@ void MainWindow::updateCommandStates()
     for (QAction* command : {mnuFileClose_, mnuFileSave_, mnuFileLoadArea_, mnuFileSaveArea_})
         command->setEnabled(imageOpen);
     mnuViewMag_->menuAction()->setEnabled(true);
+}
+
+QString MainWindow::circleState() const { return lblCircle_->text(); }
+
+void MainWindow::showCircleState()
+{
+    // The conversion still uses the default circle; the note stays while
+    // the photo is open, since every figure and result depends on it.
+    lblCircle_->setText(isImage(hSrc) && srcCircleNotFound()
+            ? QStringLiteral("Image circle not found: the source circle is a default one")
+            : QString());
 }
 
 void MainWindow::showPointer(const views::ImageView& view, QPointF imagePoint, QPointF picturePosition)

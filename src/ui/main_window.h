@@ -13,6 +13,7 @@
 #include <memory>
 
 class QAction;
+class QLabel;
 class QMdiArea;
 class QMenu;
 
@@ -57,6 +58,10 @@ public:
     // under it does, the pixel, its colour and where it looks.
     void showPointer(const views::ImageView& view, QPointF imagePoint, QPointF picturePosition);
     void clearPointer();
+    // The status bar's lasting note: the photo's image circle was not found,
+    // so the source circle is a default one.
+    void showCircleState();
+    [[nodiscard]] QString circleState() const;
 
     // Zoom and fit on the active image view (nothing for other windows).
     void mag_Click(int index);
@@ -95,6 +100,7 @@ private:
     QAction* mnuFileClose_ = nullptr;
     QAction* mnuFileExit_ = nullptr;
     QMenu* mnuViewMag_ = nullptr;
+    QLabel* lblCircle_ = nullptr; // the status bar's note on the image circle
 };
 
 } // namespace karwen::ui

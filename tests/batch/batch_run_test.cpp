@@ -291,6 +291,24 @@ TEST_F(BatchRun, BlackResultsAreNamedAndTheCircleCanBeFoundInEachPhoto)
         (void)RixDestroy(h);
 }
 
+TEST_F(BatchRun, APhotoWithoutACircleIsAListedFailure)
+{
+    // A frame of one colour has no image circle: no default circle stands in.
+    const Disc disc{600, 450, 120};
+    ASSERT_TRUE(writePhoto(root / "in" / "p.bmp", 1200, 900, kSky, &disc));
+    ASSERT_TRUE(writePhoto(root / "in" / "q.bmp", 1200, 900, kSky));
+    settings.findCircle = true;
+    const BatchOutcome outcome = runBatch(job({"p.bmp", "q.bmp"}, "-kw", "bmp"), settings, {});
+    EXPECT_EQ(outcome.converted, 1);
+    ASSERT_EQ(outcome.noCircle.size(), 1u);
+    EXPECT_EQ(outcome.noCircle[0].path, in("q.bmp"));
+    EXPECT_EQ(outcome.noCircle[0].reason, "no image circle found");
+    EXPECT_FALSE(outcome.allWell());
+    EXPECT_FALSE(fs::exists(root / "out" / "q-kw.bmp"));
+    EXPECT_EQ(batchReport(outcome),
+        "These photos were not converted, for want of a circle on them:\n" + in("q.bmp") + ": no image circle found.");
+}
+
 TEST(BatchBlackCheck, EveryPixelCounts)
 {
     // 70 rows: a full strip of the check and a short one.

@@ -1,5 +1,6 @@
 // The CSV lines of canopy figures: quoting, a measured and a failed photo's
-// row read back column by column under their header, and appending only
+// row read back column by column under their header, the circle's origin
+// and the dots off the photo at the end, no "-0.00", and appending only
 // below the same header without ever leaving half a line.
 #include "canopy_csv.h"
 
@@ -13,6 +14,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace karwen::canopy {
@@ -106,7 +108,7 @@ TEST(CanopyCsv, RowsReadBackUnderTheirHeader)
                 {"l", "2.000000"}, {"lx", "0.750000"}, {"saturated", "0"}, {"partial", "1"}, {"covered", "0.950000"},
                 {"gf_1", "0.900000"}, {"gf_3", "0.000000"}, {"dots_projection", "Orthographic"},
                 {"openness_dots", "0.400000"}, {"openness_dots_lo", "0.370000"}, {"openness_dots_hi", "0.430000"},
-                {"dots_effective", "812.3"}}},
+                {"dots_effective", "812.3"}, {"circle", "given"}, {"dots_outside", "0"}}},
         {"unreadable photo", failedRow("b.jpg", "cannot read \"b.jpg\", a folder", settings),
             {{"file", "b.jpg"}, {"error", "cannot read \"b.jpg\", a folder"}}},
         {"unusable circle", canopyRow("c.jpg", settings, source, badCircle, kOrthographic, dots),
@@ -125,8 +127,66 @@ TEST(CanopyCsv, RowsReadBackUnderTheirHeader)
     const auto perspective = columnsOf(canopyRow("a.jpg", settings, source, pixels, kPerspective, noDots));
     EXPECT_EQ(perspective.at("openness"), "0.412346");
     EXPECT_EQ(perspective.at("dots_projection"), "Perspective");
-    for (const char* name : {"openness_dots", "openness_dots_hi", "le_dots", "dots_effective", "dots_saturated"})
+    for (const char* name :
+        {"openness_dots", "openness_dots_hi", "le_dots", "dots_effective", "dots_saturated", "dots_outside"})
         EXPECT_EQ(perspective.at(name), "") << name;
+    EXPECT_EQ(perspective.at("circle"), "given");
+}
+
+TEST(CanopyCsv, NewColumnsCloseTheHeaderAndCarryTheirValues)
+{
+    const std::string header = csvHeader(5);
+    EXPECT_TRUE(header.starts_with("file,error,projection,cx,cy,r,alpha,beta,rot,")) << header;
+    EXPECT_TRUE(header.ends_with(",gf_5,dots_projection,openness_dots,openness_dots_lo,openness_dots_hi,le_dots,"
+                                 "le_dots_lo,le_dots_hi,dots_effective,dots_saturated,circle,dots_outside"))
+        << header;
+
+    DotFigures dots;
+    dots.outside = 17;
+    CanopyRow row
+        = canopyRow("a.jpg", {}, ProjectionRecord{250, 250, 240, 0, 0, 0, kEquidistant}, {}, kEquisolidangle, dots);
+    for (const auto& [origin, name] : {std::pair{CircleOrigin::Given, "given"},
+             std::pair{CircleOrigin::Detected, "detected"}, std::pair{CircleOrigin::Window, "window"}}) {
+        row.circle = origin;
+        const auto columns = columnsOf(row);
+        EXPECT_EQ(columns.at("circle"), name);
+        EXPECT_EQ(columns.at("dots_outside"), "17");
+    }
+}
+
+TEST(CanopyCsv, NoFieldIsMinusZero)
+{
+    initProjectionNames();
+    PixelFigures pixels;
+    pixels.openness = -1e-9; // six decimals
+    pixels.le = -0.0;
+    pixels.ringGap = {-4e-7, -0.0, 0.5};
+    DotFigures dots;
+    dots.openness = {-1e-8, -0.0000004, 0.001};
+    dots.effectiveDots = -0.04; // one decimal
+    // Angles of -0.004 and -0.0049, a centre of -0.001: two decimals.
+    const ProjectionRecord source{-0.001, 250, 240, -0.004, -0.0049, -0.0, kEquidistant};
+    CanopySettings settings;
+    settings.rings = 3;
+    settings.gamma = -0.0; // shortest form
+    const auto columns = columnsOf(canopyRow("a.jpg", settings, source, pixels, kEquisolidangle, dots));
+    EXPECT_EQ(columns.at("cx"), "0.00");
+    EXPECT_EQ(columns.at("alpha"), "0.00");
+    EXPECT_EQ(columns.at("beta"), "0.00");
+    EXPECT_EQ(columns.at("rot"), "0.00");
+    EXPECT_EQ(columns.at("gamma"), "0");
+    EXPECT_EQ(columns.at("openness"), "0.000000");
+    EXPECT_EQ(columns.at("gf_1"), "0.000000");
+    EXPECT_EQ(columns.at("openness_dots_lo"), "0.000000");
+    EXPECT_EQ(columns.at("dots_effective"), "0.0");
+    for (const auto& [name, value] : columns)
+        EXPECT_FALSE(value.starts_with("-0") && value.find_first_not_of("-0.") == std::string::npos)
+            << name << " = " << value;
+    // A value that does not round to zero keeps its sign.
+    const ProjectionRecord tilted{250, 250, 240, -0.005001, -12.5, 0, kEquidistant};
+    const auto signedColumns = columnsOf(canopyRow("a.jpg", settings, tilted, pixels, kEquisolidangle, dots));
+    EXPECT_EQ(signedColumns.at("alpha"), "-0.01");
+    EXPECT_EQ(signedColumns.at("beta"), "-12.50");
 }
 
 TEST(CanopyCsv, AppendsOnlyBelowTheSameHeaderAndWhole)

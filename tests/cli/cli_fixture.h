@@ -11,6 +11,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,10 +22,13 @@ class CliRun : public ::testing::Test {
 protected:
     void SetUp() override { std::filesystem::create_directories(dir / "in"); }
 
-    // The photo in/<name> (BMP or JPEG by its last three letters).
+    // The photo in/<name> (BMP or JPEG by its last three letters): a disc
+    // of the colour on black, as a fisheye camera takes it, so that its
+    // circle can be found.
     void photo(const std::string& name, uint32_t colour = rix::packRgb(90, 140, 200), int width = 96, int height = 80)
     {
-        ASSERT_TRUE(writePhoto(dir / "in" / name, width, height, colour)) << name;
+        const Disc disc{width / 2, height / 2, std::min(width, height) * 2 / 5};
+        ASSERT_TRUE(writePhoto(dir / "in" / name, width, height, colour, &disc)) << name;
     }
 
     [[nodiscard]] std::string in(const std::string& name = {}) const { return (dir / "in" / name).string(); }

@@ -21,7 +21,8 @@ TEST_F(CliRun, ResultsAreThoseOfTheWindowsBatch)
     const Disc disc{130, 70, 60};
     ASSERT_TRUE(test::writePhoto(dir / "in" / "disc.jpg", 300, 200, rix::packRgb(200, 120, 40), &disc));
     fs::copy_file(fs::path(KARWEN_SAMPLES_DIR) / "allsky_day.jpg", dir / "in" / "allsky.jpeg");
-    ASSERT_TRUE(test::writePhoto(dir / "in" / "flat.bmp", 120, 90, rix::packRgb(10, 200, 90)));
+    const Disc small{80, 60, 50};
+    ASSERT_TRUE(test::writePhoto(dir / "in" / "small.bmp", 160, 120, rix::packRgb(10, 200, 90), &small));
 
     struct Case {
         const char* what;
@@ -68,11 +69,11 @@ TEST_F(CliRun, ResultsAreThoseOfTheWindowsBatch)
         }
         const BatchSettings settings{SrcPrm, c.dst, c.w, c.h, c.interp, c.findCircle, c.quality};
         fs::create_directories(dir / "window");
-        const BatchJob job{in(), (dir / "window").string(), "-kw", c.ext, {"allsky.jpeg", "disc.jpg", "flat.bmp"}};
+        const BatchJob job{in(), (dir / "window").string(), "-kw", c.ext, {"allsky.jpeg", "disc.jpg", "small.bmp"}};
         const BatchOutcome window = runBatch(job, settings, {});
         ASSERT_EQ(window.converted, 3) << c.what;
 
-        for (const char* name : {"allsky-kw.", "disc-kw.", "flat-kw."}) {
+        for (const char* name : {"allsky-kw.", "disc-kw.", "small-kw."}) {
             const std::string file = name + std::string(c.ext);
             const std::string mine = readBytes(dir / "out" / file);
             EXPECT_FALSE(mine.empty()) << c.what << ": " << file;

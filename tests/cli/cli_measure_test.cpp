@@ -60,8 +60,8 @@ void paintCanopy(const fs::path& path, int width, int height, int r)
     (void)RixDestroy(h);
 }
 
-// The photo's line computed through the libraries as the window would:
-// the source record from the circle given (or the photo's own), the pixel
+// The photo's line computed through the libraries: the source record from
+// the circle given (or the photo's own found circle), the pixel
 // figures, and the dots of its nearest-pixel conversion into a 1000 x 1000
 // equisolid view, read with the pixel threshold.
 struct Measured {
@@ -82,9 +82,13 @@ std::string libraryLine(const std::string& path, const Measured& m)
         src.R = m.circle->R;
         EXPECT_TRUE(ref2angle(src, m.refX, m.refY));
     } else {
-        RixRect box{};
-        EXPECT_EQ(RixBound(photo, &box), 1);
-        circleFromBound(box, src);
+        // The found circle itself: its rim is the horizon.
+        RixCircle found{};
+        EXPECT_EQ(RixFindCircle(photo, &found), 1);
+        EXPECT_TRUE(found.Confident);
+        src.Cx = found.Cx;
+        src.Cy = found.Cy;
+        src.R = found.R;
     }
     const canopy::PixelFigures pixels = canopy::measurePixels(*canopy::pixelViewOf(photo), src, m.settings);
     const ProjectionRecord dst{500, 500, 500, 0, 0, 0, kEquisolidangle};
@@ -94,7 +98,9 @@ std::string libraryLine(const std::string& path, const Measured& m)
     const canopy::DotFigures dots = canopy::measureDots(reading->gaps, kEquisolidangle, m.settings);
     (void)RixDestroy(photo);
     (void)RixDestroy(view);
-    return canopy::csvRow(canopy::canopyRow(path, m.settings, src, pixels, kEquisolidangle, dots));
+    canopy::CanopyRow row = canopy::canopyRow(path, m.settings, src, pixels, kEquisolidangle, dots);
+    row.circle = m.circle ? canopy::CircleOrigin::Given : canopy::CircleOrigin::Detected;
+    return canopy::csvRow(row);
 }
 
 class Measure : public CliRun {

@@ -1,7 +1,9 @@
 // frmCanopy in the running program on the sample photo: the figures it
 // shows against the library's own for the same settings, "Classify dots"
 // and its question, the dot figures following the brush, the CSV export
-// and its refusal of a foreign file, and a perspective destination.
+// and its refusal of a foreign file, the circle measured through (the found
+// one while the source circle is the automatic one) and a photo without a
+// circle, and a perspective destination.
 #include "area_app_fixture.h"
 #include "canopy_csv.h"
 #include "canopy_figure_table.h"
@@ -16,6 +18,7 @@
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
+#include <QImage>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -35,11 +38,30 @@ const QString kDiscardQuestion = QStringLiteral("The area measurement has not be
 
 QString fixed(double value, int decimals) { return QString::number(value, 'f', decimals); }
 
+// SrcPrm through the image circle found on the open photo, its rim the
+// horizon.
+ProjectionRecord throughFoundCircle()
+{
+    RixCircle found{};
+    [&] {
+        QCOMPARE(RixFindCircle(hSrc, &found), 1);
+        QVERIFY(found.Confident);
+    }();
+    ProjectionRecord source = SrcPrm;
+    source.Cx = found.Cx;
+    source.Cy = found.Cy;
+    source.R = found.R;
+    return source;
+}
+
 canopy::DotFigures dotFiguresNow(const ui::CanopyWindow& window)
 {
     const CanopySettings& s = window.tracker().settings();
     return canopy::measureDots(canopy::gapsOfClass(DotClass, window.tracker().gapClass()), DstPrm.Proj, s);
 }
+
+// The column names of a header line.
+QStringList names(const QString& header) { return header.split(QLatin1Char(',')); }
 
 // The lines of a text file, line ends taken off.
 QStringList linesOf(const QString& path)
@@ -83,7 +105,8 @@ private slots:
         form.txtRings()->setValue(settings.rings);
         form.txtMaxZenith()->setValue(settings.maxZenithDeg);
         form.txtSectors()->setValue(settings.sectors);
-        const canopy::PixelFigures direct = canopy::measurePixels(*canopy::pixelViewOf(hSrc), SrcPrm, settings);
+        const canopy::PixelFigures direct
+            = canopy::measurePixels(*canopy::pixelViewOf(hSrc), throughFoundCircle(), settings);
         QCOMPARE(direct.status, canopy::PixelStatus::Ok);
         if (settings.method == canopy::ThresholdMethod::Fixed)
             QCOMPARE(direct.threshold, settings.fixedThreshold);
@@ -109,8 +132,9 @@ private slots:
         classify->click();
         QVERIFY(app_->dialogs.questions.isEmpty()); // nothing painted yet
         const int threshold = canopy.tracker().pixels()->threshold;
-        const auto reading
-            = canopy::classifyDots(*canopy::pixelViewOf(hDst), DstPrm, canopy.tracker().settings(), threshold);
+        // Read through the circle the pixels were measured through.
+        const auto reading = canopy::classifyDotsOf(
+            hSrc, throughFoundCircle(), DstPrm, DstW, DstH, canopy.tracker().settings(), threshold);
         QVERIFY(reading.has_value());
         int gaps = 0;
         for (std::size_t n = 1; n <= kDotCount; ++n) {
@@ -189,6 +213,10 @@ private slots:
         QCOMPARE(field("error"), QString());
         QCOMPARE(field("openness"), fixed(canopy.tracker().pixels()->openness, 6));
         QCOMPARE(field("openness_dots"), fixed(canopy.tracker().dots()->openness.value, 6));
+        QCOMPARE(field("r"), fixed(throughFoundCircle().R, 2));
+        QCOMPARE(field("circle"), QStringLiteral("detected"));
+        QCOMPARE(field("dots_outside"), QString::number(canopy.tracker().dots()->outside));
+        QCOMPARE(names.mid(names.size() - 2), (QStringList{QStringLiteral("circle"), QStringLiteral("dots_outside")}));
         QVERIFY(canopy.notes().contains(QStringLiteral("Row added to plots.csv")));
 
         // Six rings make another header: the file is left as it was.
@@ -201,6 +229,54 @@ private slots:
         QVERIFY(app_->dialogs.messages[0].contains(
             QStringLiteral("column 30 is \"dots_projection\" in the file but \"gf_6\" in this row")));
         QVERIFY(canopy.notes().contains(QStringLiteral("No row added to plots.csv")));
+    }
+
+    void aCircleSetByHandIsTheWindows()
+    {
+        ui::CanopyWindow& canopy = openPhotoAndCanopy();
+        QVERIFY(canopy.source().detected);
+        QVERIFY(canopy.notes().contains(QStringLiteral("Measured through the image circle found on the photo")));
+        QVERIFY(app_->app.frmMain().circleState().isEmpty());
+
+        SrcPrm.R -= 5.0; // as the parameters window would set it
+        canopy.refresh();
+        QVERIFY(!canopy.source().detected);
+        QVERIFY(canopy.notes().contains(QStringLiteral("Measured through the window's source circle")));
+        const canopy::PixelFigures direct
+            = canopy::measurePixels(*canopy::pixelViewOf(hSrc), SrcPrm, canopy.tracker().settings());
+        QCOMPARE(canopy.table().text(QStringLiteral("openness"), Column::kPixels), fixed(direct.openness, 3));
+
+        const QString csv = dir_.filePath(QStringLiteral("window.csv"));
+        app_->dialogs.files = {csv};
+        canopy.cmdExport()->click();
+        const QStringList lines = linesOf(csv);
+        QCOMPARE(lines.size(), 2);
+        const QStringList fields = lines[1].split(QLatin1Char(','));
+        QCOMPARE(fields.value(fields.size() - 2), QStringLiteral("window"));
+        QCOMPARE(fields.value(names(lines[0]).indexOf(QStringLiteral("r"))), fixed(SrcPrm.R, 2));
+
+        // The automatic reset finds the circle again.
+        app_->app.windows().frmFormat().findChild<QPushButton*>(QStringLiteral("cmdReset"))->click();
+        canopy.refresh();
+        QVERIFY(canopy.source().detected);
+    }
+
+    void aPhotoWithoutACircleSaysSo()
+    {
+        QImage white(320, 240, QImage::Format_RGB32);
+        white.fill(Qt::white);
+        const QString path = dir_.filePath(QStringLiteral("white.bmp"));
+        QVERIFY(white.save(path, "BMP"));
+        QVERIFY(app_->open(path));
+        app_->menu("mnuCanopy");
+        ui::CanopyWindow& canopy = *app_->app.windows().canopyIfLoaded();
+        QVERIFY(!canopy.source().detected);
+        QVERIFY(canopy.notes().contains(QStringLiteral("The image circle was not found on the photo")));
+        QCOMPARE(app_->app.frmMain().circleState(),
+            QStringLiteral("Image circle not found: the source circle is a default one"));
+        QVERIFY(isImage(hDst)); // the conversion keeps the default circle
+        app_->menu("mnuFileClose");
+        QVERIFY(app_->app.frmMain().circleState().isEmpty());
     }
 
     void perspectiveHasNoDotFigures()
