@@ -173,8 +173,10 @@ void CanopyWindow::cmdClassify_Click()
         return;
     const int16_t gapClass = tracker_.gapClass();
     const auto view = canopy::pixelViewOf(hDst);
-    const auto reading
-        = view ? canopy::classifyDots(*view, DstPrm, tracker_.settings(), pixels->threshold) : std::nullopt;
+    const auto photo = canopy::photoSideOf(hSrc, SrcPrm);
+    const auto reading = view && photo
+        ? canopy::classifyDots(*view, DstPrm, *photo, tracker_.settings(), pixels->threshold)
+        : std::nullopt;
     if (!reading || !canopy::assignDotClasses(reading->gaps, gapClass)) {
         actionNote_ = QStringLiteral("The dots could not be read from the destination.");
         showNotes();
