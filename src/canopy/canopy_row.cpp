@@ -48,6 +48,8 @@ std::string describe(DotStatus status)
         return {};
     case DotStatus::Unavailable:
         return "a perspective destination does not show the hemisphere that the dots stand for";
+    case DotStatus::OffPhoto:
+        return "every dot falls off the photo";
     case DotStatus::BadSettings:
         return "the canopy settings are out of range";
     case DotStatus::NoTables:

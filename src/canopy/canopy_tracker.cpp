@@ -14,14 +14,31 @@ bool sameRecord(const ProjectionRecord& a, const ProjectionRecord& b) { return s
 
 } // namespace
 
+const DotMask& CanopyTracker::offPhoto(int32_t source, const ProjectionRecord& sourceRecord, const DotView& dotView)
+{
+    const bool same = maskInputs_ && maskInputs_->source == source && sameRecord(maskInputs_->record, sourceRecord)
+        && sameRecord(maskInputs_->view.record, dotView.record) && maskInputs_->view.width == dotView.width
+        && maskInputs_->view.height == dotView.height;
+    if (!same) {
+        maskInputs_ = MaskInputs{source, sourceRecord, dotView};
+        // A view the dots cannot be mapped through leaves every dot in.
+        const std::optional<PhotoSide> photo = photoSideOf(source, sourceRecord);
+        const std::optional<DotMask> mask
+            = photo ? dotsOffPhoto(*photo, dotView.record, dotView.width, dotView.height) : std::nullopt;
+        offPhoto_ = mask ? *mask : kNoDots;
+    }
+    return offPhoto_;
+}
+
 CanopyTracker::Refreshed CanopyTracker::refresh(
-    int32_t source, const ProjectionRecord& sourceRecord, int32_t dstProjection, const DotClasses& classes)
+    int32_t source, const ProjectionRecord& sourceRecord, const DotView& dotView, const DotClasses& classes)
 {
     Refreshed refreshed;
     if (source < 1) {
         refreshed = {pixels_.has_value(), dots_.has_value()};
         pixelInputs_.reset();
         dotInputs_.reset();
+        maskInputs_.reset();
         pixels_.reset();
         dots_.reset();
         return refreshed;
@@ -40,10 +57,13 @@ CanopyTracker::Refreshed CanopyTracker::refresh(
         refreshed.pixels = true;
     }
 
+    const int32_t dstProjection = dotView.record.Proj;
+    const DotMask& outside = offPhoto(source, sourceRecord, dotView);
     if (!dotInputs_ || dotInputs_->classes != classes || dotInputs_->gapClass != gapClass_
-        || dotInputs_->projection != dstProjection || !(dotInputs_->settings == settings_)) {
-        dotInputs_ = DotInputs{classes, gapClass_, dstProjection, settings_};
-        dots_ = measureDots(gapsOfClass(classes, gapClass_), dstProjection, settings_);
+        || dotInputs_->projection != dstProjection || !(dotInputs_->settings == settings_)
+        || dotInputs_->offPhoto != outside) {
+        dotInputs_ = DotInputs{classes, gapClass_, dstProjection, settings_, outside};
+        dots_ = measureDots(gapsOfClass(classes, gapClass_), dstProjection, settings_, outside);
         refreshed.dots = true;
     }
     return refreshed;

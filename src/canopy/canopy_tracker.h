@@ -1,8 +1,8 @@
 // The canopy figures of the open photo, kept current at the cost of what
 // changed: the pixel figures are measured again only when the photo, its
 // source record or the settings change, the dot figures only when the dot
-// classes, the class that counts as gap, the destination projection or the
-// settings change. A brush stroke therefore costs one measureDots, and the
+// classes, the class that counts as gap, the destination projection, the
+// settings or the set of dots that fall off the photo change. A brush stroke therefore costs one measureDots, and the
 // sky map behind the pixel figures is the library's shared one.
 #pragma once
 
@@ -20,6 +20,12 @@ namespace karwen::canopy {
 
 using DotClasses = std::array<int16_t, kDotCount + 1>;
 
+// The destination the dots lie on: its record and size.
+struct DotView {
+    ProjectionRecord record{};
+    int width = 0, height = 0;
+};
+
 class CanopyTracker {
 public:
     struct Refreshed {
@@ -35,9 +41,10 @@ public:
 
     // Brings the figures up to date with the photo `source` (an image
     // handle; below 1 for none) and says which were measured again. Without
-    // a photo there are no figures.
+    // a photo there are no figures. Dots whose point falls off the photo
+    // seen through sourceRecord are left out of the dot figures.
     Refreshed refresh(
-        int32_t source, const ProjectionRecord& sourceRecord, int32_t dstProjection, const DotClasses& classes);
+        int32_t source, const ProjectionRecord& sourceRecord, const DotView& dotView, const DotClasses& classes);
 
     [[nodiscard]] const std::optional<PixelFigures>& pixels() const { return pixels_; }
     [[nodiscard]] const std::optional<DotFigures>& dots() const { return dots_; }
@@ -53,12 +60,22 @@ private:
         int16_t gapClass;
         int32_t projection;
         CanopySettings settings;
+        DotMask offPhoto;
     };
+    struct MaskInputs {
+        int32_t source;
+        ProjectionRecord record;
+        DotView view;
+    };
+
+    const DotMask& offPhoto(int32_t source, const ProjectionRecord& sourceRecord, const DotView& dotView);
 
     CanopySettings settings_;
     int16_t gapClass_ = 1;
     std::optional<PixelInputs> pixelInputs_;
     std::optional<DotInputs> dotInputs_;
+    std::optional<MaskInputs> maskInputs_;
+    DotMask offPhoto_{};
     std::optional<PixelFigures> pixels_;
     std::optional<DotFigures> dots_;
 };

@@ -16,43 +16,63 @@ namespace {
 constexpr std::size_t kLowRank = kBootstrapReplicates * 25 / 1000 - 1;
 constexpr std::size_t kHighRank = kBootstrapReplicates * 975 / 1000 - 1;
 
-struct ZenithRings {
-    std::vector<int> dots;
-    std::vector<double> gap; // weighted gap share
+// The read dots of one zenith ring, by their solid angles.
+struct RingSample {
+    int dots = 0;
+    double weight = 0.0, squares = 0.0, gapWeight = 0.0;
+
+    void add(double w, bool gap)
+    {
+        ++dots;
+        weight += w;
+        squares += w * w;
+        gapWeight += gap ? w : 0.0;
+    }
+    [[nodiscard]] double gap() const { return weight > 0.0 ? gapWeight / weight : 0.0; }
+    [[nodiscard]] double effectiveDots() const { return weight * weight / squares; }
 };
 
-ZenithRings binDots(const DotGaps& gaps, const DotSky& sky, const RingLayout& layout)
+std::vector<RingSample> binDots(
+    const DotGaps& gaps, const DotMask& outside, const DotSky& sky, const RingLayout& layout)
 {
-    const auto rings = static_cast<std::size_t>(layout.rings());
-    ZenithRings z{std::vector<int>(rings, 0), std::vector<double>(rings, 0.0)};
-    std::vector<double> weight(rings, 0.0);
+    std::vector<RingSample> rings(static_cast<std::size_t>(layout.rings()));
     for (std::size_t n = 1; n <= kDotCount; ++n) {
         const int k = layout.ringOf(sky.cosZenith[n]);
-        if (k < 0)
-            continue;
-        const auto i = static_cast<std::size_t>(k);
-        ++z.dots[i];
-        weight[i] += sky.solidAngle[n];
-        z.gap[i] += gaps[n] ? sky.solidAngle[n] : 0.0;
+        if (k >= 0 && !outside[n])
+            rings[static_cast<std::size_t>(k)].add(sky.solidAngle[n], gaps[n]);
     }
-    for (std::size_t i = 0; i < rings; ++i)
-        z.gap[i] = weight[i] > 0.0 ? z.gap[i] / weight[i] : 0.0;
-    return z;
+    return rings;
 }
 
-Estimate bootstrapLe(const RingWeights& weights, const ZenithRings& z, double le)
+// The percentiles of le over ring gap fractions drawn from each ring's
+// Jeffreys posterior Beta(x + 1/2, n - x + 1/2). A ring without a gap dot
+// cannot rule out a ring without gap: for the upper end it stays at no gap
+// (le's floor), as a ring of gap dots only stays all gap for the lower end
+// (Brown, Cai and DasGupta 2001 end the Jeffreys interval of a share so).
+Estimate leInterval(const RingWeights& weights, const std::vector<RingSample>& rings, double le)
 {
-    Xoshiro256 random(kBootstrapSeed);
-    std::vector<double> replicates(kBootstrapReplicates);
-    std::vector<double> gap(z.dots.size());
-    bool saturated = false; // of a replicate; only the estimate's own flag is reported
-    for (double& r : replicates) {
-        for (std::size_t k = 0; k < gap.size(); ++k)
-            gap[k] = double(random.binomial(z.dots[k], z.gap[k])) / z.dots[k];
-        r = weights.le(gap, saturated);
+    std::vector<double> a(rings.size()), b(rings.size());
+    for (std::size_t k = 0; k < rings.size(); ++k) {
+        const double n = rings[k].effectiveDots(), x = n * rings[k].gap();
+        a[k] = x + 0.5;
+        b[k] = n - x + 0.5;
     }
-    std::sort(replicates.begin(), replicates.end());
-    return {le, replicates[kLowRank], replicates[kHighRank]};
+    Xoshiro256 random(kBootstrapSeed);
+    std::vector<double> lows(kBootstrapReplicates), highs(kBootstrapReplicates);
+    std::vector<double> low(rings.size()), high(rings.size());
+    bool saturated = false; // of a replicate; only the estimate's own flag is reported
+    for (std::size_t r = 0; r < lows.size(); ++r) {
+        for (std::size_t k = 0; k < rings.size(); ++k) {
+            const double g = random.beta(a[k], b[k]);
+            low[k] = rings[k].gap() == 1.0 ? 1.0 : g;
+            high[k] = rings[k].gap() == 0.0 ? 0.0 : g;
+        }
+        lows[r] = weights.le(low, saturated);
+        highs[r] = weights.le(high, saturated);
+    }
+    std::nth_element(lows.begin(), lows.begin() + kLowRank, lows.end());
+    std::nth_element(highs.begin(), highs.begin() + kHighRank, highs.end());
+    return {le, std::min(le, lows[kLowRank]), std::max(le, highs[kHighRank])};
 }
 
 } // namespace
@@ -74,7 +94,8 @@ Estimate wilsonInterval(double p, double n)
     return {p, std::max(0.0, centre - half), std::min(1.0, centre + half)};
 }
 
-DotFigures measureDots(const DotGaps& gaps, int32_t dstProjection, const CanopySettings& settings)
+DotFigures measureDots(
+    const DotGaps& gaps, int32_t dstProjection, const CanopySettings& settings, const DotMask& outside)
 {
     DotFigures f;
     if (!isValid(settings)) {
@@ -91,23 +112,29 @@ DotFigures measureDots(const DotGaps& gaps, int32_t dstProjection, const CanopyS
         return f;
     }
 
-    double sum = 0.0, sumSquares = 0.0, gap = 0.0;
+    RingSample all;
     for (std::size_t n = 1; n <= kDotCount; ++n) {
-        const double w = sky->solidAngle[n];
-        sum += w;
-        sumSquares += w * w;
-        gap += gaps[n] ? w : 0.0;
+        if (outside[n])
+            ++f.outside;
+        else
+            all.add(sky->solidAngle[n], gaps[n]);
     }
-    f.effectiveDots = sum * sum / sumSquares;
-    f.openness = wilsonInterval(gap / sum, f.effectiveDots);
+    if (all.dots == 0) {
+        f.status = DotStatus::OffPhoto;
+        return f;
+    }
+    f.effectiveDots = all.effectiveDots();
+    f.openness = wilsonInterval(all.gap(), f.effectiveDots);
 
     const RingLayout layout = RingLayout::of(settings);
-    const ZenithRings z = binDots(gaps, *sky, layout);
-    if (std::find(z.dots.begin(), z.dots.end(), 0) != z.dots.end())
+    const std::vector<RingSample> rings = binDots(gaps, outside, *sky, layout);
+    if (std::any_of(rings.begin(), rings.end(), [](const RingSample& r) { return r.dots == 0; }))
         return f;
+    std::vector<double> gap(rings.size());
+    std::transform(rings.begin(), rings.end(), gap.begin(), [](const RingSample& r) { return r.gap(); });
     const RingWeights weights(layout);
-    const double le = weights.le(z.gap, f.saturated);
-    f.le = bootstrapLe(weights, z, le);
+    const double le = weights.le(gap, f.saturated);
+    f.le = leInterval(weights, rings, le);
     return f;
 }
 

@@ -1,15 +1,18 @@
 // Canopy figures from the 1000 sample dots of a fisheye destination view,
 // one chosen class counting as gap. Each dot stands for the solid angle of
-// its share of its ring's annulus (dot_sky.h).
+// its share of its ring's annulus (dot_sky.h). Dots whose point falls off
+// the photo show nothing of the sky and are left out of both figures.
 //
 // openness: the weighted gap share, with a 95 % Wilson (1927) score
 //   interval whose sample size is Kish's (1965) effective size
 //   (sum w)^2 / sum w^2.
 // le: the dots binned into the zenith rings of the settings (dots beyond
 //   the maximum zenith angle left out), each ring's gap fraction its
-//   weighted gap share, with a 95 % percentile interval from a parametric
-//   bootstrap: per replicate and ring a binomial draw of the ring's dot
-//   count at its gap share, from a fixed-seed generator of our own, so the
+//   weighted gap share, with a 95 % percentile interval of le over draws of
+//   the ring gap fractions: per ring from Beta(x + 1/2, n - x + 1/2), x and
+//   n the ring's weighted gap dots and effective dots (the Jeffreys
+//   posterior, which keeps a spread where a ring has no gap dot or no
+//   canopy dot). A fixed-seed generator of our own draws them, so the
 //   interval is the same on every platform.
 #pragma once
 
@@ -25,6 +28,9 @@ namespace karwen::canopy {
 
 // Element n is dot n, as in the area tables; element 0 is unused.
 using DotGaps = std::array<bool, kDotCount + 1>;
+// Which dots something holds for, indexed the same way.
+using DotMask = std::array<bool, kDotCount + 1>;
+inline constexpr DotMask kNoDots{};
 
 inline constexpr double kConfidenceZ = 1.96;
 inline constexpr int kBootstrapReplicates = 2000;
@@ -36,6 +42,7 @@ inline constexpr uint64_t kBootstrapSeed = 0x6b617277656e3031ull;
 enum class DotStatus {
     Ok,
     Unavailable, // a perspective destination: its dots cover no whole hemisphere
+    OffPhoto,    // every dot falls off the photo
     BadSettings, // isValid(settings) fails
     NoTables,    // start-up has not filled the area or coefficient tables yet
 };
@@ -52,10 +59,13 @@ struct DotFigures {
     std::optional<Estimate> le; // none when a zenith ring holds no dot
     double effectiveDots = 0.0; // Kish's effective sample size
     bool saturated = false;     // a zenith ring without a gap dot
-    int outside = 0; // dots whose point falls off the photo, left out of both dot figures
+    int outside = 0;            // dots whose point falls off the photo, left out of both dot figures
 };
 
-[[nodiscard]] DotFigures measureDots(const DotGaps& gaps, int32_t dstProjection, const CanopySettings& settings);
+// outside marks the dots whose point falls off the photo (dotsOffPhoto in
+// dot_gaps.h); their gaps entries are not looked at.
+[[nodiscard]] DotFigures measureDots(
+    const DotGaps& gaps, int32_t dstProjection, const CanopySettings& settings, const DotMask& outside = kNoDots);
 
 // The 95 % Wilson score interval of a share p from n (effective) trials.
 [[nodiscard]] Estimate wilsonInterval(double p, double n);

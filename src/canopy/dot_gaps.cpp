@@ -14,47 +14,89 @@ namespace karwen::canopy {
 
 namespace {
 
-// The pixel under each dot's centre, where the destination view places the
-// dots at scale 1 with no scrolling and a picture as high as the image:
-// view y counts down from the top edge, so view pixel row r shows image
-// row height - 1 - r. Rows count up from the bottom edge.
+// The dots that show part of the photo, with the destination pixel under
+// each dot's centre, where the destination view places the dots at scale 1
+// with no scrolling and a picture as high as the image (view y counts down
+// from the top edge, so view pixel row r shows image row height - 1 - r),
+// and the photo point that pixel is resampled from. Rows count up from the
+// bottom edge.
 struct DotPixels {
-    std::vector<std::size_t> dots; // the dots on the image, 1..1000
+    std::vector<std::size_t> dots; // 1..1000
     std::vector<int32_t> columns, rows;
-    int outside = 0;
+    std::vector<float> photoX, photoY;
+    DotMask outside{};
+    int outsideCount = 0;
+
+    void leaveOut(std::size_t n)
+    {
+        outside[n] = true;
+        ++outsideCount;
+    }
 };
 
-DotPixels dotPixels(const ProjectionRecord& dstRecord, int width, int height)
+DotPixels dotsOnView(const ProjectionRecord& dstRecord, int width, int height)
 {
     std::array<float, kDotCount + 1> x{}, y{};
     computeDotPositions({dstRecord.Cx, dstRecord.Cy, dstRecord.R}, {1.0f, 0, 0, height}, x, y);
-    DotPixels pixels;
+    DotPixels onView;
     for (std::size_t n = 1; n <= kDotCount; ++n) {
         const double column = std::floor(double(x[n]));
         const double row = height - 1 - std::floor(double(y[n]));
         if (!(column >= 0.0 && column < width && row >= 0.0 && row < height)) {
-            ++pixels.outside;
+            onView.leaveOut(n);
             continue;
         }
-        pixels.dots.push_back(n);
-        pixels.columns.push_back(static_cast<int32_t>(column));
-        pixels.rows.push_back(static_cast<int32_t>(row));
+        onView.dots.push_back(n);
+        onView.columns.push_back(static_cast<int32_t>(column));
+        onView.rows.push_back(static_cast<int32_t>(row));
+    }
+    return onView;
+}
+
+std::optional<DotPixels> dotPixels(const PhotoSide& photo, const ProjectionRecord& dstRecord, int width, int height)
+{
+    if (width < 1 || height < 1 || photo.width < 1 || photo.height < 1 || !dotTablesFilled())
+        return std::nullopt;
+    const DotPixels onView = dotsOnView(dstRecord, width, height);
+    const auto count = static_cast<int32_t>(onView.dots.size());
+    std::vector<float> sx(onView.dots.size()), sy(onView.dots.size());
+    if (RixSDeformSources(width, height, &photo.record, &dstRecord, onView.columns.data(), onView.rows.data(), count,
+            sx.data(), sy.data())
+        != 1)
+        return std::nullopt;
+    // Nearest-pixel reading finds the photo pixel holding the point; -1
+    // marks a pixel that shows none.
+    const auto w = static_cast<float>(photo.width), h = static_cast<float>(photo.height);
+    DotPixels pixels;
+    pixels.outside = onView.outside;
+    pixels.outsideCount = onView.outsideCount;
+    for (std::size_t i = 0; i < onView.dots.size(); ++i) {
+        if (!(sx[i] >= 0.0f && sx[i] < w && sy[i] >= 0.0f && sy[i] < h)) {
+            pixels.leaveOut(onView.dots[i]);
+            continue;
+        }
+        pixels.dots.push_back(onView.dots[i]);
+        pixels.columns.push_back(onView.columns[i]);
+        pixels.rows.push_back(onView.rows[i]);
+        pixels.photoX.push_back(sx[i]);
+        pixels.photoY.push_back(sy[i]);
     }
     return pixels;
 }
 
 bool canRead(const CanopySettings& settings, int threshold)
 {
-    return isValid(settings) && threshold >= 0 && threshold <= 255 && dotTablesFilled();
+    return isValid(settings) && threshold >= 0 && threshold <= 255;
 }
 
-// The reading of the dots on the image, pixelOf(i) giving dot i's pixel.
+// The reading of the dots on the photo, pixelOf(i) giving dot i's pixel.
 template <class PixelOf>
 DotReading readingOf(const DotPixels& pixels, const CanopySettings& settings, int threshold, PixelOf pixelOf)
 {
     const ValueTable values(settings.channel, settings.gamma);
     DotReading reading;
-    reading.outside = pixels.outside;
+    reading.outsideDots = pixels.outside;
+    reading.outside = pixels.outsideCount;
     for (std::size_t i = 0; i < pixels.dots.size(); ++i)
         reading.gaps[pixels.dots[i]] = values(pixelOf(i)) > threshold;
     return reading;
@@ -62,30 +104,58 @@ DotReading readingOf(const DotPixels& pixels, const CanopySettings& settings, in
 
 } // namespace
 
-std::optional<DotReading> classifyDots(const PixelView& dst, const ProjectionRecord& dstRecord,
-                                       const CanopySettings& settings, int threshold)
+std::optional<PhotoSide> photoSideOf(int32_t photo, const ProjectionRecord& record)
+{
+    const std::optional<PixelView> pixels = pixelViewOf(photo);
+    if (!pixels)
+        return std::nullopt;
+    return PhotoSide{record, pixels->width, pixels->height};
+}
+
+std::optional<DotMask> dotsOffPhoto(
+    const PhotoSide& photo, const ProjectionRecord& dstRecord, int dstWidth, int dstHeight)
+{
+    const std::optional<DotPixels> pixels = dotPixels(photo, dstRecord, dstWidth, dstHeight);
+    if (!pixels)
+        return std::nullopt;
+    return pixels->outside;
+}
+
+std::optional<DotReading> classifyDots(const PixelView& dst, const ProjectionRecord& dstRecord, const PhotoSide& photo,
+    const CanopySettings& settings, int threshold)
 {
     if (!isValid(dst) || !canRead(settings, threshold))
         return std::nullopt;
-    const DotPixels pixels = dotPixels(dstRecord, dst.width, dst.height);
-    return readingOf(pixels, settings, threshold,
-                     [&](std::size_t i) { return dst.row(pixels.rows[i])[pixels.columns[i]]; });
+    const std::optional<DotPixels> pixels = dotPixels(photo, dstRecord, dst.width, dst.height);
+    if (!pixels)
+        return std::nullopt;
+    return readingOf(
+        *pixels, settings, threshold, [&](std::size_t i) { return dst.row(pixels->rows[i])[pixels->columns[i]]; });
+}
+
+std::optional<DotReading> classifyDots(
+    const PixelView& image, const ProjectionRecord& record, const CanopySettings& settings, int threshold)
+{
+    if (!isValid(image) || !canRead(settings, threshold) || !dotTablesFilled())
+        return std::nullopt;
+    const DotPixels pixels = dotsOnView(record, image.width, image.height);
+    return readingOf(
+        pixels, settings, threshold, [&](std::size_t i) { return image.row(pixels.rows[i])[pixels.columns[i]]; });
 }
 
 std::optional<DotReading> classifyDotsOf(int32_t photo, const ProjectionRecord& source,
-                                         const ProjectionRecord& dstRecord, int width, int height,
-                                         const CanopySettings& settings, int threshold)
+    const ProjectionRecord& dstRecord, int width, int height, const CanopySettings& settings, int threshold)
 {
-    if (width < 1 || height < 1 || !canRead(settings, threshold))
+    const std::optional<PixelView> photoPixels = pixelViewOf(photo);
+    if (!photoPixels || !canRead(settings, threshold))
         return std::nullopt;
-    const DotPixels pixels = dotPixels(dstRecord, width, height);
-    std::vector<uint32_t> read(pixels.dots.size());
-    constexpr int32_t kNearest = 0;
-    if (RixSDeformPoints(photo, width, height, &source, &dstRecord, kNearest, pixels.columns.data(),
-                         pixels.rows.data(), static_cast<int32_t>(read.size()), read.data())
-        != 1)
+    const PhotoSide side{source, photoPixels->width, photoPixels->height};
+    const std::optional<DotPixels> pixels = dotPixels(side, dstRecord, width, height);
+    if (!pixels)
         return std::nullopt;
-    return readingOf(pixels, settings, threshold, [&](std::size_t i) { return read[i]; });
+    // Nearest-pixel resampling reads the photo pixel holding the point.
+    return readingOf(*pixels, settings, threshold,
+        [&](std::size_t i) { return photoPixels->row(int(pixels->photoY[i]))[int(pixels->photoX[i])]; });
 }
 
 bool assignDotClasses(const DotGaps& gaps, int16_t gapClass)

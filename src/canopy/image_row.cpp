@@ -24,7 +24,7 @@ CanopyRow measureWith(std::string file, int32_t photo, const ProjectionRecord& s
     if (pixels.status == PixelStatus::Ok) {
         const std::optional<DotReading> reading = readDots(pixels.threshold);
         if (reading)
-            dots = measureDots(reading->gaps, viewRecord.Proj, settings);
+            dots = measureDots(reading->gaps, viewRecord.Proj, settings, reading->outsideDots);
     }
     return canopyRow(std::move(file), settings, source, pixels, viewRecord.Proj, dots);
 }
@@ -37,9 +37,10 @@ CanopyRow measureImages(std::string file, int32_t photo, const ProjectionRecord&
     return measureWith(std::move(file), photo, source, viewRecord, settings,
                        [&](int threshold) -> std::optional<DotReading> {
                            const std::optional<PixelView> viewPixels = pixelViewOf(view);
-                           if (!viewPixels)
+                           const std::optional<PhotoSide> photoSide = photoSideOf(photo, source);
+                           if (!viewPixels || !photoSide)
                                return std::nullopt;
-                           return classifyDots(*viewPixels, viewRecord, settings, threshold);
+                           return classifyDots(*viewPixels, viewRecord, *photoSide, settings, threshold);
                        });
 }
 

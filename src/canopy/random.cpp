@@ -1,5 +1,7 @@
 #include "random.h"
 
+#include <cmath>
+
 namespace karwen::canopy {
 
 namespace {
@@ -41,6 +43,42 @@ int Xoshiro256::binomial(int n, double p)
     for (int i = 0; i < n; ++i)
         successes += uniform() < p ? 1 : 0;
     return successes;
+}
+
+double Xoshiro256::normal()
+{
+    // The polar method: a point uniform in the unit disc gives two normals;
+    // the second is dropped so that every call costs the same draws.
+    for (;;) {
+        const double u = 2.0 * uniform() - 1.0, v = 2.0 * uniform() - 1.0;
+        const double s = u * u + v * v;
+        if (s > 0.0 && s < 1.0)
+            return u * std::sqrt(-2.0 * std::log(s) / s);
+    }
+}
+
+double Xoshiro256::gamma(double a)
+{
+    // Below shape 1, Gamma(a) = Gamma(a + 1) U^(1/a).
+    if (a < 1.0) {
+        const double boost = std::pow(1.0 - uniform(), 1.0 / a);
+        return gamma(a + 1.0) * boost;
+    }
+    const double d = a - 1.0 / 3.0, c = 1.0 / std::sqrt(9.0 * d);
+    for (;;) {
+        const double x = normal(), t = 1.0 + c * x;
+        if (t <= 0.0)
+            continue;
+        const double v = t * t * t, u = 1.0 - uniform(); // u in (0, 1]
+        if (u < 1.0 - 0.0331 * x * x * x * x || std::log(u) < 0.5 * x * x + d * (1.0 - v + std::log(v)))
+            return d * v;
+    }
+}
+
+double Xoshiro256::beta(double a, double b)
+{
+    const double x = gamma(a), y = gamma(b);
+    return x / (x + y);
 }
 
 } // namespace karwen::canopy

@@ -1,9 +1,10 @@
 // A random generator that gives the same numbers on every platform and
 // compiler: xoshiro256** (Blackman and Vigna 2018) seeded through
-// splitmix64, uniform doubles from the top 53 bits, and binomial draws as
-// counts of uniform draws below p. The standard library's distributions are
-// not specified bit for bit, so intervals drawn with them would differ
-// between platforms.
+// splitmix64, uniform doubles from the top 53 bits, binomial draws as
+// counts of uniform draws below p, normal draws by Marsaglia's polar method
+// and gamma draws by Marsaglia and Tsang (2000). The standard library's
+// distributions are not specified bit for bit, so intervals drawn with them
+// would differ between platforms.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,12 @@ public:
     // Number of successes in n trials of probability p (n >= 0, p in [0, 1]).
     // Costs n draws, which is cheap for the dot counts it serves.
     [[nodiscard]] int binomial(int n, double p);
+    // Standard normal.
+    [[nodiscard]] double normal();
+    // Gamma of shape a > 0 and scale 1.
+    [[nodiscard]] double gamma(double a);
+    // Beta(a, b), a, b > 0, as X / (X + Y) of two gamma draws.
+    [[nodiscard]] double beta(double a, double b);
 
 private:
     uint64_t s_[4];

@@ -106,13 +106,40 @@ void deform(const Image& src, Image& dst, const ProjectionRecord& srcPrm, const 
     });
 }
 
-void deformPoints(const Image& src, int width, int height, const ProjectionRecord& srcPrm,
-                  const ProjectionRecord& dstPrm, int interp, const int32_t* xs, const int32_t* ys, int n,
-                  uint32_t* out)
+namespace {
+
+void checkPoints(int width, int height, const int32_t* xs, const int32_t* ys, int n)
 {
     for (int i = 0; i < n; ++i)
         if (xs[i] < 0 || xs[i] >= width || ys[i] < 0 || ys[i] >= height)
             throw Error("point " + std::to_string(i) + " lies off the destination");
+}
+
+// The source point of destination pixel (x, y), as deform maps it: the row
+// is mapped from where deform starts it up to the pixel, by the same
+// kernel, so that the pixel gets the very same bits. False where the pixel
+// lies outside the destination circle.
+bool mapPoint(const DeformGeometry& geometry, const DeformKernels& kernels, int width, int x, int y,
+              float* sx, float* sy, float& px, float& py)
+{
+    const auto [first, last] = chunkRow(geometry, x - x % kChunk, y, width);
+    if (x < first || x >= last)
+        return false;
+    const RowStart at = geometry.start(first, y);
+    const int count = x - first + 1;
+    kernels.mapRow(geometry.constants(), at.u0, at.du, at.v0, at.dv, count, sx, sy);
+    px = sx[count - 1];
+    py = sy[count - 1];
+    return true;
+}
+
+} // namespace
+
+void deformPoints(const Image& src, int width, int height, const ProjectionRecord& srcPrm,
+                  const ProjectionRecord& dstPrm, int interp, const int32_t* xs, const int32_t* ys, int n,
+                  uint32_t* out)
+{
+    checkPoints(width, height, xs, ys, n);
     const DeformGeometry geometry(srcPrm, dstPrm);
     if (geometry.allBlack() || interp < 0 || interp > 2) {
         std::fill_n(out, n, kBlack);
@@ -123,19 +150,28 @@ void deformPoints(const Image& src, int width, int height, const ProjectionRecor
     alignas(64) float sx[kChunk];
     alignas(64) float sy[kChunk];
     for (int i = 0; i < n; ++i) {
-        // The row is mapped from where deform starts it up to the point, by
-        // the same kernel, so that the point gets the very same bits.
-        const int x = xs[i], y = ys[i];
-        const auto [first, last] = chunkRow(geometry, x - x % kChunk, y, width);
-        if (x < first || x >= last) {
+        float px = 0.0f, py = 0.0f;
+        if (mapPoint(geometry, kernels, width, xs[i], ys[i], sx, sy, px, py))
+            kernels.sample[interp](pixels, &px, &py, 1, out + i);
+        else
             out[i] = kBlack;
-            continue;
-        }
-        const RowStart at = geometry.start(first, y);
-        const int count = x - first + 1;
-        kernels.mapRow(geometry.constants(), at.u0, at.du, at.v0, at.dv, count, sx, sy);
-        kernels.sample[interp](pixels, sx + count - 1, sy + count - 1, 1, out + i);
     }
+}
+
+void deformSources(int width, int height, const ProjectionRecord& srcPrm, const ProjectionRecord& dstPrm,
+                   const int32_t* xs, const int32_t* ys, int n, float* pointX, float* pointY)
+{
+    checkPoints(width, height, xs, ys, n);
+    const DeformGeometry geometry(srcPrm, dstPrm);
+    std::fill_n(pointX, n, -1.0f);
+    std::fill_n(pointY, n, -1.0f);
+    if (geometry.allBlack())
+        return;
+    const DeformKernels& kernels = deformKernels(activeKernelIsa());
+    alignas(64) float sx[kChunk];
+    alignas(64) float sy[kChunk];
+    for (int i = 0; i < n; ++i)
+        (void)mapPoint(geometry, kernels, width, xs[i], ys[i], sx, sy, pointX[i], pointY[i]);
 }
 
 } // namespace rix

@@ -17,6 +17,12 @@ void deformPoints(const Image& src, int width, int height, const ProjectionRecor
                   const ProjectionRecord& dstPrm, int interp, const int32_t* xs, const int32_t* ys, int n,
                   uint32_t* out);
 
+// The source points deform samples for those pixels, into pointX[i],
+// pointY[i]; -1, -1 where a pixel shows no source. Throws Error for a point
+// off the destination.
+void deformSources(int width, int height, const ProjectionRecord& srcPrm, const ProjectionRecord& dstPrm,
+                   const int32_t* xs, const int32_t* ys, int n, float* pointX, float* pointY);
+
 // Nearest-neighbour scaling of the image rectangle (sx, sy, sw, sh; sy rows
 // above the bottom edge) into the canvas rectangle (dx, dy, dw, dh); only the
 // part that lies inside the image is drawn.

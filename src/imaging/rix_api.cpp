@@ -118,6 +118,20 @@ int32_t RixSDeformPoints(int32_t src, int32_t dstWidth, int32_t dstHeight, const
     });
 }
 
+int32_t RixSDeformSources(int32_t dstWidth, int32_t dstHeight, const ProjectionRecord* srcPrm,
+                          const ProjectionRecord* dstPrm, const int32_t* xs, const int32_t* ys, int32_t n,
+                          float* sx, float* sy)
+{
+    return guarded("RixSDeformSources", [&] {
+        if (!srcPrm || !dstPrm)
+            throw Error("no projection record");
+        if (dstWidth < 1 || dstHeight < 1 || n < 0 || (n > 0 && (!xs || !ys || !sx || !sy)))
+            throw Error("invalid destination or points");
+        deformSources(dstWidth, dstHeight, *srcPrm, *dstPrm, xs, ys, n, sx, sy);
+        return 1;
+    });
+}
+
 int32_t RixStretchBlt(int32_t handle, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
                       RixCanvas* dc, int32_t dx, int32_t dy, int32_t dw, int32_t dh)
 {

@@ -93,7 +93,7 @@ void CanopyWindow::refresh()
     if (!isVisible())
         return; // shown again, it refreshes then
     source_ = measuredSource();
-    const canopy::CanopyTracker::Refreshed refreshed = tracker_.refresh(hSrc, source_.prm, DstPrm.Proj, DotClass);
+    const canopy::CanopyTracker::Refreshed refreshed = tracker_.refresh(hSrc, source_.prm, {DstPrm, DstW, DstH}, DotClass);
     // What the last command did is told until the figures change.
     if (refreshed.pixels || refreshed.dots)
         actionNote_.clear();
@@ -195,8 +195,11 @@ void CanopyWindow::cmdClassify_Click()
     std::optional<canopy::DotReading> reading;
     if (source_.detected) {
         reading = canopy::classifyDotsOf(hSrc, source_.prm, DstPrm, DstW, DstH, tracker_.settings(), pixels->threshold);
-    } else if (const auto view = canopy::pixelViewOf(hDst)) {
-        reading = canopy::classifyDots(*view, DstPrm, tracker_.settings(), pixels->threshold);
+    } else {
+        const auto view = canopy::pixelViewOf(hDst);
+        const auto photo = canopy::photoSideOf(hSrc, SrcPrm);
+        if (view && photo)
+            reading = canopy::classifyDots(*view, DstPrm, *photo, tracker_.settings(), pixels->threshold);
     }
     if (!reading || !canopy::assignDotClasses(reading->gaps, gapClass)) {
         actionNote_ = QStringLiteral("The dots could not be read from the destination.");
@@ -207,9 +210,9 @@ void CanopyWindow::cmdClassify_Click()
                        .arg(pixels->threshold)
                        .arg(ClassCount[std::size_t(gapClass)])
                        .arg(gapClass)
-                       .arg(ClassCount[0]);
+                       .arg(ClassCount[0] - reading->outside);
     if (reading->outside > 0)
-        note += QStringLiteral("; %1 lie off the destination and count as canopy").arg(reading->outside);
+        note += QStringLiteral("; %1 fall off the photo (class 0, left out of the figures)").arg(reading->outside);
     if (AreaPanel* panel = windows_.areaIfLoaded()) {
         panel->showAllClassTexts();
         // The brush corrects the gap class, on the dots shown.

@@ -1,7 +1,8 @@
 // What the tracker measures again after each kind of change: the pixel
 // figures only for the photo, its record or the settings, the dot figures
-// only for the dots, the gap class, the destination projection or the
-// settings; nothing at all when nothing changed.
+// only for the dots, the gap class, the destination projection, the
+// settings or the dots that fall off the photo; nothing at all when nothing
+// changed.
 #include "canopy_tracker.h"
 
 #include "projection_model.h"
@@ -19,7 +20,7 @@ TEST(CanopyTracker, MeasuresAgainOnlyWhatAChangeTouches)
     const int32_t photo = RixCreate(200, 200);
     const int32_t other = RixCreate(200, 200);
     ProjectionRecord record = test::fisheye(kEquidistant, 100, 100, 90);
-    int32_t projection = kOrthographic;
+    DotView view{test::fisheye(kOrthographic, 100, 100, 100), 200, 200};
     DotClasses classes{};
     CanopyTracker tracker;
     int32_t source = photo;
@@ -33,27 +34,30 @@ TEST(CanopyTracker, MeasuresAgainOnlyWhatAChangeTouches)
         {"nothing", [] {}, false, false},
         {"a painted dot", [&] { classes[17] = 1; }, false, true},
         {"the gap class", [&] { tracker.setGapClass(2); }, false, true},
-        {"the destination projection", [&] { projection = kEquidistant; }, false, true},
+        {"the destination projection", [&] { view.record.Proj = kEquidistant; }, false, true},
         {"the source circle", [&] { record.R = 95; }, true, false},
+        {"a circle partly off the photo", [&] { record.Cx = 170; }, true, true},
+        {"the circle back on it", [&] { record.Cx = 100; }, true, true},
         {"the settings", [&] { tracker.setSettings(CanopySettings{.rings = 7}); }, true, true},
         {"another photo", [&] { source = other; }, true, false},
         {"the same settings again", [&] { tracker.setSettings(CanopySettings{.rings = 7}); }, false, false},
     };
     for (const auto& step : steps) {
         step.apply();
-        const CanopyTracker::Refreshed r = tracker.refresh(source, record, projection, classes);
+        const CanopyTracker::Refreshed r = tracker.refresh(source, record, view, classes);
         EXPECT_EQ(r.pixels, step.pixels) << step.change;
         EXPECT_EQ(r.dots, step.dots) << step.change;
         ASSERT_TRUE(tracker.pixels() && tracker.dots()) << step.change;
         EXPECT_EQ(tracker.pixels()->status, PixelStatus::Ok) << step.change;
         EXPECT_EQ(tracker.pixels()->ringGap.size(), std::size_t(tracker.settings().rings)) << step.change;
+        EXPECT_EQ(tracker.dots()->outside > 0, record.Cx == 170) << step.change;
     }
 
     // The photo gone, the figures go; a handle that names nothing gives none.
-    EXPECT_TRUE(tracker.refresh(0, record, projection, classes).pixels);
+    EXPECT_TRUE(tracker.refresh(0, record, view, classes).pixels);
     EXPECT_FALSE(tracker.pixels() || tracker.dots());
     ASSERT_EQ(RixDestroy(other), 1);
-    tracker.refresh(other, record, projection, classes);
+    tracker.refresh(other, record, view, classes);
     EXPECT_EQ(tracker.pixels()->status, PixelStatus::BadPixels);
     EXPECT_EQ(RixDestroy(photo), 1);
 }

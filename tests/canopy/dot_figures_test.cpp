@@ -79,12 +79,19 @@ TEST(DotFigures, OpenClosedAndUnavailable)
     EXPECT_EQ(sky.openness.value, 1.0);
     EXPECT_EQ(sky.openness.hi, 1.0);
     EXPECT_GT(sky.openness.lo, 0.99);
+    // All sky: le is 0 and cannot be less; the dots cannot rule out some
+    // foliage, so the interval reaches above it.
     ASSERT_TRUE(sky.le.has_value());
-    EXPECT_EQ(sky.le->hi, 0.0);
+    EXPECT_EQ(sky.le->value, 0.0);
+    EXPECT_EQ(sky.le->lo, 0.0);
+    EXPECT_GT(sky.le->hi, 0.005);
+    // No sky: le sits at the floor, which the dots cannot rule out either,
+    // and a few gaps between the dots would bring it well below.
     const DotFigures closed = measureDots(DotGaps{}, kEquidistant, settings);
     EXPECT_EQ(closed.openness.value, 0.0);
     EXPECT_TRUE(closed.saturated);
-    EXPECT_EQ(closed.le->lo, closed.le->value); // every replicate at the floor too
+    EXPECT_EQ(closed.le->hi, closed.le->value);
+    EXPECT_LT(closed.le->lo, closed.le->value - 3.0);
 
     EXPECT_EQ(measureDots(open, kPerspective, settings).status, DotStatus::Unavailable);
     CanopySettings bad;
@@ -95,6 +102,32 @@ TEST(DotFigures, OpenClosedAndUnavailable)
     fine.rings = 18;
     fine.maxZenithDeg = 9.0;
     EXPECT_FALSE(measureDots(open, kEquidistant, fine).le.has_value());
+}
+
+// Dots off the photo are left out of both figures: every other dot off the
+// photo, marked canopy, and the rest all sky still read as an open sky.
+TEST(DotFigures, DotsOffThePhotoAreLeftOut)
+{
+    const CanopySettings settings;
+    DotGaps gaps{};
+    DotMask outside{};
+    for (std::size_t n = 1; n <= kDotCount; ++n) {
+        outside[n] = n % 2 == 1;
+        gaps[n] = !outside[n];
+    }
+    const DotFigures f = measureDots(gaps, kEquisolidangle, settings, outside);
+    ASSERT_EQ(f.status, DotStatus::Ok);
+    EXPECT_EQ(f.outside, 500);
+    EXPECT_NEAR(f.effectiveDots, 500.0, 0.01); // equal weights in the equisolid projection
+    EXPECT_EQ(f.openness.value, 1.0);
+    EXPECT_EQ(f.openness.lo, wilsonInterval(1.0, f.effectiveDots).lo);
+    ASSERT_TRUE(f.le.has_value());
+    EXPECT_EQ(f.le->value, 0.0);
+    EXPECT_FALSE(f.saturated);
+
+    DotMask all{};
+    all.fill(true);
+    EXPECT_EQ(measureDots(gaps, kEquisolidangle, settings, all).status, DotStatus::OffPhoto);
 }
 
 // Random skies of disjoint caps, most wider than the dot spacing (about 4.5

@@ -2,6 +2,7 @@
 // the view places it, image rows counted from the bottom.
 #include "dot_gaps.h"
 
+#include "dot_placement.h"
 #include "image.h"
 #include "image_store.h"
 #include "pixel_view.h"
@@ -10,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -77,6 +80,50 @@ TEST(DotGaps, DotsOffTheImageAndBadInput)
     EXPECT_FALSE(classifyDots({pixels.data(), kSide, kSide, kSide - 1}, dst, plain(), 127).has_value());
 }
 
+// A circle cut by the photo's left edge: the dots whose point falls left of
+// the photo are outside, whether the view is made or not, and the figures
+// of the rest are those of the sky they see. Source and view share the
+// projection and the radius, so the view shows the photo shifted and the
+// dots off the photo are those left of 100 pixels from the view's centre.
+TEST(DotGaps, DotsOffThePhotoAreNotRead)
+{
+    const int32_t photo = RixCreate(kSide, kSide);
+    const int32_t view = RixCreate(kSide, kSide);
+    ASSERT_GT(photo, 0);
+    ASSERT_GT(view, 0);
+    std::fill_n(rix::findImage(photo)->data(), std::size_t(kSide) * kSide, 0xff0000ffu); // sky everywhere
+    const ProjectionRecord source = test::fisheye(kEquidistant, 100.0, 300.0, 280);
+    const ProjectionRecord dst = test::fisheye(kEquidistant, 300.0, 300.0, 280);
+    std::array<float, kDotCount + 1> x{}, y{};
+    computeDotPositions({300.0, 300.0, 280.0}, {1.0f, 0, 0, kSide}, x, y);
+    int offPhoto = 0;
+    for (std::size_t n = 1; n <= kDotCount; ++n)
+        offPhoto += std::floor(x[n]) + 0.5 < 200.0;
+
+    ASSERT_EQ(RixSDeform(photo, view, &source, &dst, 0), 1);
+    const auto made = classifyDots(*pixelViewOf(view), dst, *photoSideOf(photo, source), plain(), 127);
+    const auto unmade = classifyDotsOf(photo, source, dst, kSide, kSide, plain(), 127);
+    const auto mask = dotsOffPhoto(*photoSideOf(photo, source), dst, kSide, kSide);
+    ASSERT_TRUE(made && unmade && mask);
+    EXPECT_GT(offPhoto, 200);
+    EXPECT_EQ(made->outside, offPhoto);
+    EXPECT_EQ(unmade->outsideDots, made->outsideDots);
+    EXPECT_EQ(*mask, made->outsideDots);
+    const DotFigures f = measureDots(made->gaps, dst.Proj, plain(), made->outsideDots);
+    EXPECT_EQ(f.outside, offPhoto);
+    EXPECT_EQ(f.openness.value, 1.0); // every dot that sees the photo sees sky
+    // Read as if the view were the photo, the dots off it are canopy.
+    const auto asPhoto = classifyDots(*pixelViewOf(view), dst, plain(), 127);
+    EXPECT_EQ(asPhoto->outside, 0);
+    EXPECT_LT(measureDots(asPhoto->gaps, dst.Proj, plain()).openness.value, 0.8);
+    // Sides the conversion cannot have.
+    EXPECT_FALSE(dotsOffPhoto({source, 0, kSide}, dst, kSide, kSide).has_value());
+    EXPECT_FALSE(dotsOffPhoto(*photoSideOf(photo, source), dst, kSide, 0).has_value());
+    EXPECT_FALSE(photoSideOf(-1, source).has_value());
+    (void)RixDestroy(photo);
+    (void)RixDestroy(view);
+}
+
 // Reading the dots without making the view gives exactly the reading of the
 // made view: a photo of fine noise, so that a dot read one pixel off would
 // show, seen through an axial and a tilted source, into views that hold
@@ -106,12 +153,13 @@ TEST(DotGaps, ReadingWithoutTheViewEqualsReadingTheView)
     };
     for (const Case& c : cases) {
         ASSERT_EQ(RixSDeform(photo, view, &c.source, &c.view, 0), 1);
-        const auto made = classifyDots(*pixelViewOf(view), c.view, plain(), 127);
+        const auto made = classifyDots(*pixelViewOf(view), c.view, *photoSideOf(photo, c.source), plain(), 127);
         const auto unmade = classifyDotsOf(photo, c.source, c.view, kSide, kSide, plain(), 127);
         ASSERT_TRUE(made.has_value());
         ASSERT_TRUE(unmade.has_value());
         EXPECT_EQ(unmade->gaps, made->gaps);
         EXPECT_EQ(unmade->outside, made->outside);
+        EXPECT_EQ(unmade->outsideDots, made->outsideDots);
         int gaps = 0;
         for (std::size_t n = 1; n <= kDotCount; ++n)
             gaps += made->gaps[n];

@@ -1,6 +1,6 @@
 // The generator gives the published splitmix64 sequence and the same
 // xoshiro256** numbers as an independent implementation of the reference C
-// code; binomial draws have the right mean and spread.
+// code; binomial, gamma and beta draws have the right mean and spread.
 #include "random.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +47,32 @@ TEST(Random, BinomialMeanAndVariance)
     EXPECT_EQ(random.binomial(30, 0.0), 0);
     EXPECT_EQ(random.binomial(30, 1.0), 30);
     EXPECT_EQ(random.binomial(0, 0.5), 0);
+}
+
+// Beta(a, b) has mean a / (a + b) and variance ab / ((a + b)^2 (a + b + 1));
+// shapes below 1 go through the boosted gamma draw.
+TEST(Random, BetaMeanAndVariance)
+{
+    Xoshiro256 random(11);
+    struct Case {
+        double a, b;
+    };
+    for (const Case c : {Case{0.5, 10.5}, Case{3.0, 2.0}, Case{40.5, 0.5}}) {
+        constexpr int kDraws = 40000;
+        double sum = 0.0, squares = 0.0;
+        for (int i = 0; i < kDraws; ++i) {
+            const double x = random.beta(c.a, c.b);
+            ASSERT_GT(x, 0.0);
+            ASSERT_LT(x, 1.0);
+            sum += x;
+            squares += x * x;
+        }
+        const double s = c.a + c.b;
+        const double mean = sum / kDraws, variance = squares / kDraws - mean * mean;
+        const double expectedVariance = c.a * c.b / (s * s * (s + 1.0));
+        EXPECT_NEAR(mean, c.a / s, 4.0 * std::sqrt(expectedVariance / kDraws)) << c.a;
+        EXPECT_NEAR(variance, expectedVariance, 0.05 * expectedVariance) << c.a;
+    }
 }
 
 } // namespace

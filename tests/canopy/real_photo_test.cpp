@@ -75,6 +75,34 @@ TEST_P(RealPhotos, FiguresOfTheFishEyeConverters)
     std::printf("\n");
 }
 
+// A circle much larger than the photo: only the dots whose point falls on
+// the photo are read, and they see the sky the pixels see.
+TEST(RealPhotoCutByTheFrame, DotsSeeWhatThePixelsSee)
+{
+    const std::string path = std::string(KARWEN_REAL_DATA_DIR) + "/allsky_day.jpg";
+    if (!std::filesystem::exists(path))
+        GTEST_SKIP() << "no " << path;
+    const int32_t hSrc = RixLoadJPG(path.c_str());
+    ASSERT_GT(hSrc, 0) << RixLastError();
+    const rix::Image& image = *rix::findImage(hSrc);
+    const PixelView view{image.data(), image.width(), image.height(), image.stride()};
+    const ProjectionRecord src{800, 800, 1000, 0, 0, 0, kEquidistant};
+    const CanopySettings settings;
+    const PixelFigures f = measurePixels(view, src, settings);
+    const ProjectionRecord dst{500, 500, 500, 0, 0, 0, kEquisolidangle};
+    const auto reading = classifyDotsOf(hSrc, src, dst, 1000, 1000, settings, f.threshold);
+    RixDestroy(hSrc);
+    ASSERT_TRUE(reading.has_value());
+    const DotFigures d = measureDots(reading->gaps, dst.Proj, settings, reading->outsideDots);
+    ASSERT_EQ(f.status, PixelStatus::Ok);
+    ASSERT_EQ(d.status, DotStatus::Ok);
+    std::printf("[real] allsky_day.jpg in circle 800,800,1000: pixels %.3f, dots %.3f [%.3f, %.3f], %d dots off\n",
+                f.openness, d.openness.value, d.openness.lo, d.openness.hi, d.outside);
+    EXPECT_GT(d.outside, 800);
+    EXPECT_LE(d.openness.lo, f.openness);
+    EXPECT_GE(d.openness.hi, f.openness);
+}
+
 INSTANTIATE_TEST_SUITE_P(SharedData, RealPhotos,
                          ::testing::Values(RealPhoto{"chestnut_fce8.jpg", 1136, 852, 754, 0.35, 0.0},
                                            RealPhoto{"broadleaf_dusk_fce9.jpg", 1280, 960, 745, 0.8, 0.05},

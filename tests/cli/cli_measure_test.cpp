@@ -94,8 +94,10 @@ std::string libraryLine(const std::string& path, const Measured& m)
     const ProjectionRecord dst{500, 500, 500, 0, 0, 0, kEquisolidangle};
     const int32_t view = RixCreate(1000, 1000);
     EXPECT_EQ(RixSDeform(photo, view, &src, &dst, 0), 1);
-    const auto reading = canopy::classifyDots(*canopy::pixelViewOf(view), dst, m.settings, pixels.threshold);
-    const canopy::DotFigures dots = canopy::measureDots(reading->gaps, kEquisolidangle, m.settings);
+    const auto reading = canopy::classifyDots(*canopy::pixelViewOf(view), dst, *canopy::photoSideOf(photo, src),
+                                              m.settings, pixels.threshold);
+    const canopy::DotFigures dots
+        = canopy::measureDots(reading->gaps, kEquisolidangle, m.settings, reading->outsideDots);
     (void)RixDestroy(photo);
     (void)RixDestroy(view);
     canopy::CanopyRow row = canopy::canopyRow(path, m.settings, src, pixels, kEquisolidangle, dots);

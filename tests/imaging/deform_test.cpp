@@ -583,4 +583,44 @@ TEST(DeformPoints, RefusesPointsOffTheDestinationAndBadArguments)
     EXPECT_EQ(RixSDeformPoints(99999, 30, 20, &s, &d, 0, inX, inY, 2, out), 0);
 }
 
+// The source points of chosen pixels are those nearest-pixel sampling reads:
+// on a source whose every pixel is distinct (and never black), a point on
+// the source gives the pixel containing it, one off it or -1 gives black. A
+// destination wider than the source circle's view, so that some points
+// fall off a source cut by its frame and some behind its hemisphere.
+TEST(DeformSources, ArePointsNearestPixelReads)
+{
+    OwnedImage src(300, 200);
+    fill(src, [](int x, int y) { return 0xff000000u | uint32_t(y * 300 + x + 1); });
+    const ProjectionRecord s = record(160, 90, 150, 2, 0, 20, 10), d = record(260, 250, 240, 1);
+    std::vector<int32_t> xs, ys;
+    for (int y = 0; y < 500; y += 7)
+        for (int x = 0; x < 520; x += 5) {
+            xs.push_back(x);
+            ys.push_back(y);
+        }
+    const auto n = int32_t(xs.size());
+    std::vector<uint32_t> read(xs.size());
+    std::vector<float> px(xs.size()), py(xs.size());
+    ASSERT_EQ(RixSDeformPoints(src.id(), 520, 500, &s, &d, 0, xs.data(), ys.data(), n, read.data()), 1);
+    ASSERT_EQ(RixSDeformSources(520, 500, &s, &d, xs.data(), ys.data(), n, px.data(), py.data()), 1);
+    int on = 0, off = 0, none = 0;
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+        const bool onSource = px[i] >= 0.0f && px[i] < 300.0f && py[i] >= 0.0f && py[i] < 200.0f;
+        none += px[i] == -1.0f && py[i] == -1.0f;
+        off += !onSource;
+        on += onSource;
+        const uint32_t expected = onSource ? 0xff000000u | uint32_t(int(py[i]) * 300 + int(px[i]) + 1) : kBlack;
+        ASSERT_EQ(read[i], expected) << "point " << i;
+    }
+    EXPECT_GT(on, 1000);
+    EXPECT_GT(off - none, 100); // off the source's frame
+    EXPECT_GT(none, 100);       // outside the destination circle or behind the source
+    const int32_t offX[1] = { 520 }, offY[1] = { 0 };
+    float keep = 7.0f;
+    EXPECT_EQ(RixSDeformSources(520, 500, &s, &d, offX, offY, 1, &keep, &keep), 0);
+    EXPECT_EQ(keep, 7.0f);
+    EXPECT_EQ(RixSDeformSources(520, 500, nullptr, &d, offX, offY, 0, &keep, &keep), 0);
+}
+
 } // namespace

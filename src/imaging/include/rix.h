@@ -86,6 +86,18 @@ int32_t RixSDeformPoints(int32_t src, int32_t dstWidth, int32_t dstHeight, const
                          const ProjectionRecord* dstPrm, int32_t interp, const int32_t* xs,
                          const int32_t* ys, int32_t n, uint32_t* out);
 
+// Where RixSDeform takes those pixels from: the source image point it
+// samples for pixel i (column xs[i], row ys[i]) of a dstWidth x dstHeight
+// destination goes to sx[i], sy[i], continuous coordinates as above; -1, -1
+// where the pixel shows no source (outside a fisheye destination circle,
+// behind the source hemisphere, records that describe no circle). Nearest
+// pixel reads the source pixel containing the point; a point off
+// [0, width) x [0, height) of the source reads black. A point off the
+// destination is an error (0, outputs unchanged).
+int32_t RixSDeformSources(int32_t dstWidth, int32_t dstHeight, const ProjectionRecord* srcPrm,
+                          const ProjectionRecord* dstPrm, const int32_t* xs, const int32_t* ys, int32_t n,
+                          float* sx, float* sy);
+
 // How many threads one RixSDeform call made from the calling thread may use,
 // the calling thread included: n from 1 up, or 0 for all the library's
 // threads (one per core; the start value of every thread). The setting
