@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 namespace karwen {
@@ -35,8 +36,20 @@ std::string folderReason(const fs::path& path)
     return {};
 }
 
+// The library names a file whose pixel data it found damaged in these words.
+constexpr std::string_view kDamagedPhrases[] = {"damaged JPEG data", "damaged BMP data"};
+
+std::string damageIn(const std::string& libraryError)
+{
+    for (std::string_view phrase : kDamagedPhrases)
+        if (libraryError.find(phrase) != std::string::npos)
+            return std::string(phrase);
+    return {};
+}
+
 // otherFormat: the reason given for a name that asks for no format.
-std::string openReason(ImageFormat format, const char* otherFormat, const fs::path& path)
+std::string openReason(
+    ImageFormat format, const char* otherFormat, const fs::path& path, const std::string& libraryError)
 {
     if (format == ImageFormat::Other)
         return otherFormat;
@@ -54,6 +67,8 @@ std::string openReason(ImageFormat format, const char* otherFormat, const fs::pa
         return "you may not read this file";
     if (fs::file_size(path, ec) == 0 && !ec)
         return "the file is empty";
+    if (std::string damage = damageIn(libraryError); !damage.empty())
+        return damage;
     return format == ImageFormat::Bmp ? "the file is cut short or is not a BMP picture"
                                       : "the file is cut short or is not a JPEG picture";
 }
@@ -82,10 +97,10 @@ FileProblem fileProblem(FileAction action, const std::string& path, const std::s
     const fs::path p = files::utf8Path(path);
     const ImageFormat format = imageFormatOf(path);
     FileProblem problem{path,
-                        action == FileAction::Open
-                            ? openReason(format, "only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be opened", p)
-                            : saveReason(path, p),
-                        {}};
+        action == FileAction::Open
+            ? openReason(format, "only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be opened", p, libraryError)
+            : saveReason(path, p),
+        {}};
     if (format != ImageFormat::Other)
         problem.detail = libraryError;
     return problem;
@@ -94,12 +109,18 @@ FileProblem fileProblem(FileAction action, const std::string& path, const std::s
 FileProblem photoProblem(const std::string& path, const std::string& libraryError)
 {
     const ImageFormat format = photoFormatOf(path);
-    FileProblem problem{
-        path, openReason(format, "only BMP and JPEG photos (.bmp, .jpg, .jpeg, .jpe) are converted", files::utf8Path(path)),
+    FileProblem problem{path,
+        openReason(format, "only BMP and JPEG photos (.bmp, .jpg, .jpeg, .jpe) are converted", files::utf8Path(path),
+            libraryError),
         {}};
     if (format != ImageFormat::Other)
         problem.detail = libraryError;
     return problem;
+}
+
+std::string damagedFileMessage(const std::string& path, const std::string& libraryError)
+{
+    return "\"" + path + "\" is damaged: only what could be read is shown.\n" + libraryError;
 }
 
 std::string fileProblemMessage(FileAction action, const FileProblem& problem)

@@ -13,7 +13,8 @@ enum class FileAction { Open, Save };
 // A file and what went wrong with it.
 struct FileProblem {
     std::string path;
-    std::string reason; // plain words, no path, no full stop: "the file does not exist"
+    std::string reason; // plain words, no path, no full stop: "the file does not exist",
+                        // "damaged JPEG data"
     std::string detail; // the library's words; "" when the library was not asked
 };
 
@@ -26,6 +27,10 @@ struct FileProblem {
 // Why reading a batch photo failed: as fileProblem for opening, with the
 // format that photoFormatOf gives the name.
 [[nodiscard]] FileProblem photoProblem(const std::string& path, const std::string& libraryError);
+
+// What the window says after opening a file whose pixel data is damaged:
+// the path, what that means for the picture, and the library's words.
+[[nodiscard]] std::string damagedFileMessage(const std::string& path, const std::string& libraryError);
 
 // 'Cannot open "<path>": <reason>.' (or "Cannot save"), and the detail on a
 // second line when there is one.

@@ -52,6 +52,24 @@ int32_t loadImageFile(const std::string& path, ImageFormat format)
     return 0;
 }
 
+int32_t loadImageFileKeepingDamage(const std::string& path, std::string& damage)
+{
+    int32_t damaged = 0;
+    int32_t handle = 0;
+    switch (imageFormatOf(path)) {
+    case ImageFormat::Bmp:
+        handle = RixSalvageBMP(path.c_str(), &damaged);
+        break;
+    case ImageFormat::Jpg:
+        handle = RixSalvageJPG(path.c_str(), &damaged);
+        break;
+    case ImageFormat::Other:
+        break;
+    }
+    damage = handle > 0 && damaged ? RixLastError() : "";
+    return handle;
+}
+
 bool saveImageFile(int32_t handle, const std::string& path, int32_t quality)
 {
     switch (imageFormatOf(path)) {

@@ -27,6 +27,11 @@ inline constexpr int32_t kJpegQuality = 75;
 // The same, read as the given format.
 [[nodiscard]] int32_t loadImageFile(const std::string& path, ImageFormat format);
 
+// For the window: as loadImageFile, except that a file whose pixel data is
+// damaged still loads with what could be read; damage then receives the
+// library's words for what is wrong, else "".
+[[nodiscard]] int32_t loadImageFileKeepingDamage(const std::string& path, std::string& damage);
+
 // Writes the image in the format the name asks for (JPEG at the quality
 // given, 1 to 100); false when nothing was written.
 [[nodiscard]] bool saveImageFile(int32_t handle, const std::string& path, int32_t quality = kJpegQuality);

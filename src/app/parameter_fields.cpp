@@ -2,6 +2,7 @@
 
 #include "rounding.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -140,22 +141,25 @@ std::string formatFixed2(double value)
     return text;
 }
 
-std::array<FieldRule, kEditableFields> fieldRules(int32_t srcW, int32_t srcH)
+FieldBounds windowBounds(int32_t srcW, int32_t srcH)
 {
-    const double w = srcW;
-    const double h = srcH;
+    return {double(srcW), double(srcH), double(std::max(srcW, srcH)), 2048.0, 1024.0};
+}
+
+std::array<FieldRule, kEditableFields> fieldRules(const FieldBounds& b)
+{
     return {{
-        {Field::SrcCx, false, 0.0, true, w},
-        {Field::SrcCy, false, 0.0, true, h},
-        {Field::SrcR, false, 10.0, false, 1024.0},
+        {Field::SrcCx, false, 0.0, true, b.srcX},
+        {Field::SrcCy, false, 0.0, true, b.srcY},
+        {Field::SrcR, false, 10.0, false, b.srcR},
         {Field::SrcRot, false, -180.0, true, 180.0},
-        {Field::RefPointX, false, 0.0, true, w},
-        {Field::RefPointY, false, 0.0, true, h},
-        {Field::DstWidth, true, 8.0, true, 2048.0},
-        {Field::DstHeight, true, 8.0, true, 2048.0},
-        {Field::DstCx, false, 0.0, false, 2048.0},
-        {Field::DstCy, false, 0.0, false, 2048.0},
-        {Field::DstR, false, 10.0, false, 1024.0},
+        {Field::RefPointX, false, 0.0, true, b.srcX},
+        {Field::RefPointY, false, 0.0, true, b.srcY},
+        {Field::DstWidth, true, 8.0, true, b.dstSide},
+        {Field::DstHeight, true, 8.0, true, b.dstSide},
+        {Field::DstCx, false, 0.0, false, b.dstSide},
+        {Field::DstCy, false, 0.0, false, b.dstSide},
+        {Field::DstR, false, 10.0, false, b.dstR},
     }};
 }
 
@@ -176,10 +180,9 @@ std::optional<double> fieldValue(const FieldRule& rule, std::string_view text)
     return value;
 }
 
-std::optional<Field> firstInvalid(const std::array<std::string, kEditableFields>& texts,
-                                  int32_t srcW, int32_t srcH)
+std::optional<Field> firstInvalid(const std::array<std::string, kEditableFields>& texts, const FieldBounds& bounds)
 {
-    for (const FieldRule& rule : fieldRules(srcW, srcH)) {
+    for (const FieldRule& rule : fieldRules(bounds)) {
         if (!fieldValue(rule, texts[static_cast<std::size_t>(rule.field)]))
             return rule.field;
     }

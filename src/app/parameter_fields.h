@@ -40,13 +40,26 @@ struct FieldRule {
     double high;         // always inclusive
 };
 
-// The size the batch bounds the source centre and the reference point by:
-// its photos are many files of any size.
-inline constexpr int32_t kBatchSourceBound = 2048;
+// The upper bounds of the fields, which depend on who asks. The source
+// centre and the reference point lie in 0..srcX and 0..srcY, the source
+// radius in (10, srcR]; destination sides are 8..dstSide, its centre in
+// (0, dstSide] and its radius in (10, dstR].
+struct FieldBounds {
+    double srcX, srcY, srcR;
+    double dstSide, dstR;
+};
 
-// The validation table; the source centre and the reference point are
-// bounded by the source image size.
-[[nodiscard]] std::array<FieldRule, kEditableFields> fieldRules(int32_t srcW, int32_t srcH);
+// The parameters window: the source circle on the open photo, its radius up
+// to the photo's larger side; the result at most 2048 a side.
+[[nodiscard]] FieldBounds windowBounds(int32_t srcW, int32_t srcH);
+// The batch dialog: its photos are many files of any size (the largest the
+// imaging library opens); its results are sized as in the window.
+inline constexpr FieldBounds kBatchBounds{32767.0, 32767.0, 16384.0, 2048.0, 1024.0};
+// The command line: photos as in the batch, results up to 16384 a side.
+inline constexpr FieldBounds kCommandLineBounds{32767.0, 32767.0, 16384.0, 16384.0, 8192.0};
+
+// The validation table under the given bounds.
+[[nodiscard]] std::array<FieldRule, kEditableFields> fieldRules(const FieldBounds& bounds);
 
 // The value the field stands for (a double, or the rounded integer widened),
 // or nothing when the text is not numeric or the value is out of range.
@@ -54,7 +67,7 @@ inline constexpr int32_t kBatchSourceBound = 2048;
 
 // The first field, in table order, whose text does not pass; texts are
 // indexed like Field.
-[[nodiscard]] std::optional<Field> firstInvalid(const std::array<std::string, kEditableFields>& texts,
-                                                int32_t srcW, int32_t srcH);
+[[nodiscard]] std::optional<Field> firstInvalid(
+    const std::array<std::string, kEditableFields>& texts, const FieldBounds& bounds);
 
 } // namespace karwen

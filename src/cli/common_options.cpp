@@ -49,8 +49,10 @@ void addSourceOptions(CLI::App& command, RawSourceOptions& raw)
             "stereographic; any case. Default: equidistant.")
         ->type_name("NAME");
     CLI::Option* circle = command.add_option("--circle", raw.circle,
-        "The photos' circle in pixels: centre CX,CY (0 to 2048; y counted upward from the bottom row, as in "
-        "the parameters window) and radius R (above 10, at most 1024).");
+        "The photos' circle in pixels: centre CX,CY (" + commandLineBounds(Field::SrcCx)
+            + "; y counted upward from the bottom row, as in the parameters window) and radius R ("
+            + commandLineBounds(Field::SrcR) + "). A photo that the centre lies outside of is that photo's "
+            + "error.");
     circle->type_name("CX,CY,R");
     CLI::Option* detect = command.add_flag("--detect-circle", raw.detectCircle,
         "Find each photo's own circle as opening a photo in the window does, and look along the camera's "
@@ -58,8 +60,8 @@ void addSourceOptions(CLI::App& command, RawSourceOptions& raw)
     circle->excludes(detect);
     command
         .add_option("--view", raw.view,
-            "View reference point in pixels, y counted upward from the bottom row (0 to 2048); "
-            "only with --circle. Default: the circle's centre.")
+            "View reference point in pixels, y counted upward from the bottom row ("
+                + commandLineBounds(Field::RefPointX) + "); only with --circle. Default: the circle's centre.")
         ->type_name("XR,YR")
         ->needs(circle);
     command.add_option("--tilt", raw.tilt, "Tilt of the photos in degrees, -180 to 180. Default: 0.")

@@ -81,13 +81,16 @@ std::function<ConvertOptions()> addConvertOptions(CLI::App& convert, int default
             "Projection of the results: as --src-projection, or perspective. Default: "
             "orthographic.")
         ->type_name("NAME");
-    convert.add_option("--size", raw->size, "Size of the results in pixels, each 8 to 2048. Default: 512x512.")
+    convert
+        .add_option("--size", raw->size,
+            "Size of the results in pixels, each " + commandLineBounds(Field::DstWidth)
+                + " (a 16384 x 16384 result takes about 1 GiB of memory while it is made). Default: 512x512.")
         ->type_name("WxH");
     convert
         .add_option("--dst-circle", raw->dstCircle,
-            "The results' circle in pixels: centre CX,CY (above 0, at most 2048; y counted upward "
-            "from the bottom row) and radius R (above 10, at most 1024). Default: the centre and "
-            "half the smaller side of --size.")
+            "The results' circle in pixels: centre CX,CY (" + commandLineBounds(Field::DstCx)
+                + "; y counted upward from the bottom row) and radius R (" + commandLineBounds(Field::DstR)
+                + "). Default: the centre and half the smaller side of --size.")
         ->type_name("CX,CY,R");
     convert.add_option("--interp", raw->interp, "Interpolation: nearest, bilinear or cubic. Default: nearest.")
         ->type_name("KIND");

@@ -1,7 +1,7 @@
 // The options of karwen-cli convert read into what a conversion run needs:
 // the photos and how the run is spread and reported, the output folder and
 // naming, the conversion settings of the window's batch. Values are checked
-// against the bounds of the batch dialog's fields.
+// against the command line's bounds (kCommandLineBounds).
 #pragma once
 
 #include "batch_convert.h"

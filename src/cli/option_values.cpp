@@ -10,7 +10,7 @@ namespace karwen::cli {
 
 namespace {
 
-// "above 10 and at most 1024", "from 0 to 2048", "a whole number from 8 to 2048".
+// "above 10 and at most 16384", "from 0 to 32767", "a whole number from 8 to 16384".
 std::string boundsText(const FieldRule& rule)
 {
     const std::string range = rule.lowInclusive
@@ -47,9 +47,14 @@ std::string numberText(double value)
     return text;
 }
 
+std::string commandLineBounds(Field field)
+{
+    return boundsText(fieldRules(kCommandLineBounds)[static_cast<std::size_t>(field)]);
+}
+
 double fieldFrom(Field field, const std::string& text, const std::string& option, const std::string& what)
 {
-    const std::array<FieldRule, kEditableFields> rules = fieldRules(kBatchSourceBound, kBatchSourceBound);
+    const std::array<FieldRule, kEditableFields> rules = fieldRules(kCommandLineBounds);
     const FieldRule& rule = rules[static_cast<std::size_t>(field)];
     if (const std::optional<double> value = fieldValue(rule, text))
         return *value;

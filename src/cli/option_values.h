@@ -23,7 +23,12 @@ public:
 // The shortest decimal text of a value: 2.5, 256.
 [[nodiscard]] std::string numberText(double value);
 
-// The value of one field of the batch dialog, given as the part `what`
+// What the command line accepts in a field, as its messages and help say:
+// "from 0 to 32767", "above 10 and at most 16384", "a whole number from 8 to 16384".
+[[nodiscard]] std::string commandLineBounds(Field field);
+
+// The value of one field of the parameters form, under the command line's
+// bounds (kCommandLineBounds), given as the part `what`
 // (e.g. "CX") of the option's value.
 [[nodiscard]] double fieldFrom(Field field, const std::string& text, const std::string& option,
                                const std::string& what);

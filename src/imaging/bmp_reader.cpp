@@ -2,6 +2,7 @@
 // palettes (uncompressed, RLE4, RLE8), 16-bit (555 by default, bit fields),
 // 24-bit and 32-bit (plain or bit fields); bottom-up and top-down rows.
 // Every size is checked against the file length before anything is allocated.
+// Pixel data shorter than the header promises is damage (see DecodedImage).
 #include "bmp_format.h"
 #include "bmp_rle.h"
 #include "codecs.h"
@@ -20,8 +21,10 @@ namespace {
 using namespace bmp;
 
 // RLE compresses at most 255 pixels into two bytes; a file claiming more than
-// twice that ratio over the whole image cannot be a real picture.
-constexpr uint64_t kMaxRlePixelsPerByte = 256;
+// twice that ratio over the whole image cannot be a real picture. Damaged
+// files are held to the same ratio before their image is made.
+constexpr uint64_t kMaxPixelsPerByte = 256;
+constexpr const char* kDamagedPrefix = "damaged BMP data: ";
 
 // One colour channel of a bit-field pixel, scaled to 8 bits.
 class Channel {
@@ -69,6 +72,12 @@ void checkSides(int64_t width, int64_t height)
     if (width > kMaxSide || height > kMaxSide || height < -int64_t(kMaxSide))
         throw Error("BMP size " + std::to_string(width) + " x " + std::to_string(height) +
                     " exceeds " + std::to_string(kMaxSide));
+}
+
+void checkPlausible(const Layout& l, std::size_t available, const std::string& otherwise)
+{
+    if (uint64_t(l.width) * uint64_t(l.height) > kMaxPixelsPerByte * available)
+        throw Error(otherwise);
 }
 
 void checkFormat(const Layout& l, bool core)
@@ -179,7 +188,7 @@ Layout parseHeaders(const uint8_t* data, std::size_t size)
     if (l.pixelOffset < tableStart)
         throw Error("BMP pixel data offset points into the headers");
     if (l.pixelOffset >= size)
-        throw Error("BMP pixel data missing");
+        throw Error(std::string(kDamagedPrefix) + "the pixel data is missing");
     if (l.bitCount <= 8)
         readPalette(l, data, tableStart, colorsUsed, core ? 3 : 4);
     else
@@ -228,36 +237,43 @@ void decodeRow(const Layout& l, const uint8_t* src, uint32_t* dst)
     }
 }
 
-std::unique_ptr<Image> decodeUncompressed(const Layout& l, const uint8_t* pixels, std::size_t available)
+// A file cut short keeps the rows it holds in full; the rest stay black.
+DecodedImage decodeUncompressed(const Layout& l, const uint8_t* pixels, std::size_t available)
 {
     const uint64_t rowBits = uint64_t(l.width) * uint64_t(l.bitCount);
     const uint64_t stride = (rowBits + 31) / 32 * 4;
+    const uint64_t rowBytes = (rowBits + 7) / 8;
     // The last row's padding is often left out; its pixels are not.
-    const uint64_t needed = stride * uint64_t(l.height - 1) + (rowBits + 7) / 8;
-    if (available < needed)
-        throw Error("BMP pixel data truncated (" + std::to_string(available) + " of " +
-                    std::to_string(needed) + " bytes)");
-    // Every row is decoded in full, so the memory needs no clearing first.
-    auto image = std::make_unique<Image>(l.width, l.height, kForOverwrite);
-    for (int32_t r = 0; r < l.height; ++r)
+    const uint64_t needed = stride * uint64_t(l.height - 1) + rowBytes;
+    std::string damage;
+    int32_t rows = l.height;
+    if (available < needed) {
+        damage = std::string(kDamagedPrefix) + "the pixel data is cut short (" + std::to_string(available) + " of "
+            + std::to_string(needed) + " bytes)";
+        checkPlausible(l, available, damage);
+        rows = int32_t(available < rowBytes ? 0 : (available - rowBytes) / stride + 1);
+    }
+    // Complete data writes every pixel, so the memory needs no clearing first.
+    auto image = rows == l.height ? std::make_unique<Image>(l.width, l.height, kForOverwrite)
+                                  : std::make_unique<Image>(l.width, l.height);
+    for (int32_t r = 0; r < rows; ++r)
         decodeRow(l, pixels + uint64_t(r) * stride, image->row(l.topDown ? l.height - 1 - r : r));
-    return image;
+    return {std::move(image), damage};
 }
 
-std::unique_ptr<Image> decodeCompressed(const Layout& l, const uint8_t* pixels, std::size_t available)
+DecodedImage decodeCompressed(const Layout& l, const uint8_t* pixels, std::size_t available)
 {
-    if (uint64_t(l.width) * uint64_t(l.height) > kMaxRlePixelsPerByte * available)
-        throw Error("BMP RLE data too short for a " + std::to_string(l.width) + " x " +
-                    std::to_string(l.height) + " image");
+    checkPlausible(l, available,
+        "BMP RLE data too short for a " + std::to_string(l.width) + " x " + std::to_string(l.height) + " image");
     // decodeRle blackens what the data skips.
     auto image = std::make_unique<Image>(l.width, l.height, kForOverwrite);
-    decodeRle(pixels, available, l.compression == kRle4, l.palette, *image);
-    return image;
+    std::string damage = decodeRle(pixels, available, l.compression == kRle4, l.palette, *image);
+    if (!damage.empty())
+        damage.insert(0, kDamagedPrefix);
+    return {std::move(image), damage};
 }
 
-} // namespace
-
-std::unique_ptr<Image> loadBmpFromMemory(const uint8_t* data, std::size_t size)
+DecodedImage decodeBmp(const uint8_t* data, std::size_t size)
 {
     const Layout layout = parseHeaders(data, size);
     const uint8_t* pixels = data + layout.pixelOffset;
@@ -267,13 +283,40 @@ std::unique_ptr<Image> loadBmpFromMemory(const uint8_t* data, std::size_t size)
     return decodeUncompressed(layout, pixels, available);
 }
 
+std::string withPath(const std::string& path, const std::string& message) { return "'" + path + "': " + message; }
+
+} // namespace
+
+std::unique_ptr<Image> loadBmpFromMemory(const uint8_t* data, std::size_t size)
+{
+    DecodedImage decoded = decodeBmp(data, size);
+    if (!decoded.damage.empty())
+        throw Error(decoded.damage);
+    return std::move(decoded.image);
+}
+
+DecodedImage salvageBmpFromMemory(const uint8_t* data, std::size_t size) { return decodeBmp(data, size); }
+
 std::unique_ptr<Image> loadBmp(const std::string& path)
 {
     const karwen::files::FileBytes bytes = karwen::files::FileBytes::read(path);
     try {
         return loadBmpFromMemory(bytes.data(), bytes.size());
     } catch (const Error& e) {
-        throw Error("'" + path + "': " + e.what());
+        throw Error(withPath(path, e.what()));
+    }
+}
+
+DecodedImage salvageBmp(const std::string& path)
+{
+    const karwen::files::FileBytes bytes = karwen::files::FileBytes::read(path);
+    try {
+        DecodedImage decoded = salvageBmpFromMemory(bytes.data(), bytes.size());
+        if (!decoded.damage.empty())
+            decoded.damage = withPath(path, decoded.damage);
+        return decoded;
+    } catch (const Error& e) {
+        throw Error(withPath(path, e.what()));
     }
 }
 

@@ -1,7 +1,5 @@
 #include "bmp_rle.h"
 
-#include "errors.h"
-
 #include <algorithm>
 
 namespace rix::bmp {
@@ -14,11 +12,7 @@ class RleCanvas {
 public:
     RleCanvas(Image& image, const Palette& palette) : image_(image), palette_(palette) {}
 
-    void startRow()
-    {
-        if (y_ >= image_.height())
-            throw Error("RLE data runs past the top of the image");
-    }
+    bool pastTop() const { return y_ >= image_.height(); }
     // Stores palette[index] at the cursor and advances it.
     void put(uint8_t index)
     {
@@ -36,7 +30,6 @@ public:
         x_ += dx;
         y_ += dy;
     }
-    bool pastTop() const { return y_ >= image_.height(); }
 
 private:
     Image& image_;
@@ -45,10 +38,11 @@ private:
     int64_t y_ = 0;
 };
 
+constexpr const char* kPastTop = "the RLE data runs past the top of the image";
+
 } // namespace
 
-void decodeRle(const uint8_t* data, std::size_t size, bool fourBit, const Palette& palette,
-               Image& image)
+std::string decodeRle(const uint8_t* data, std::size_t size, bool fourBit, const Palette& palette, Image& image)
 {
     std::fill_n(image.data(), std::size_t(image.width()) * std::size_t(image.height()), kBlackPixel);
     RleCanvas canvas(image, palette);
@@ -63,30 +57,32 @@ void decodeRle(const uint8_t* data, std::size_t size, bool fourBit, const Palett
     while (true) {
         if (size - i < 2) {
             if (canvas.pastTop())
-                return; // only the end-of-bitmap code is missing
-            throw Error("RLE data ends before the end-of-bitmap code");
+                return {}; // only the end-of-bitmap code is missing
+            return "the RLE data ends before the end-of-bitmap code";
         }
         const uint8_t count = data[i];
         const uint8_t value = data[i + 1];
         i += 2;
         if (count > 0) { // encoded run: count pixels of one index (two alternating for RLE4)
-            canvas.startRow();
+            if (canvas.pastTop())
+                return kPastTop;
             for (int k = 0; k < count; ++k)
                 canvas.put(nibbleOrByte(value, k));
         } else if (value == 0) {
             canvas.endOfLine();
         } else if (value == 1) {
-            return;
+            return {};
         } else if (value == 2) {
             if (size - i < 2)
-                throw Error("RLE delta code truncated");
+                return "the RLE delta code is cut short";
             canvas.move(data[i], data[i + 1]);
             i += 2;
         } else { // absolute run of `value` pixels, padded to an even byte count
             const std::size_t bytes = fourBit ? (value + 1u) / 2u : value;
             if (size - i < bytes)
-                throw Error("RLE absolute run truncated");
-            canvas.startRow();
+                return "an RLE absolute run is cut short";
+            if (canvas.pastTop())
+                return kPastTop;
             for (int k = 0; k < value; ++k)
                 canvas.put(nibbleOrByte(data[i + (fourBit ? std::size_t(k) / 2 : std::size_t(k))], k));
             i += std::min(size - i, (bytes + 1) & ~std::size_t(1));

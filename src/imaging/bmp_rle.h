@@ -6,14 +6,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace rix::bmp {
 
 // Decodes RLE data into a bottom-up image. Pixels the data never writes
 // (skipped by delta, end-of-line or end-of-bitmap codes) are black. Runs that
-// overshoot the right edge are clipped; pixels above the top row, or data
-// that ends before the end-of-bitmap code while rows remain, throw rix::Error.
-void decodeRle(const uint8_t* data, std::size_t size, bool fourBit, const Palette& palette,
-               Image& image);
+// overshoot the right edge are clipped. Data that would write above the top
+// row, or ends before the end-of-bitmap code while rows remain, is damaged:
+// decoding stops there, the pixels so far kept, and the result says why
+// ("" for whole data).
+[[nodiscard]] std::string decodeRle(
+    const uint8_t* data, std::size_t size, bool fourBit, const Palette& palette, Image& image);
 
 } // namespace rix::bmp

@@ -12,6 +12,10 @@ namespace rix {
 
 std::unique_ptr<Image> loadBmp(const std::string& path);
 std::unique_ptr<Image> loadJpeg(const std::string& path);
+// Loads as above, but keeps a file whose pixel data is damaged (see
+// salvageBmpFromMemory); the damage message names the file.
+DecodedImage salvageBmp(const std::string& path);
+DecodedImage salvageJpeg(const std::string& path);
 void saveBmp(const Image& image, const std::string& path);
 void saveJpeg(const Image& image, const std::string& path, int quality);
 

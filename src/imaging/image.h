@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 
 namespace rix {
 
@@ -45,6 +47,14 @@ private:
     int32_t width_;
     int32_t height_;
     PixelBuffer pixels_;
+};
+
+// An image read from a file and, when the file's pixel data is damaged
+// (cut short, corrupt), what is wrong with it; "" when the data is whole.
+// The message starts "damaged JPEG data" or "damaged BMP data".
+struct DecodedImage {
+    std::unique_ptr<Image> image;
+    std::string damage;
 };
 
 inline uint32_t packRgb(uint8_t r, uint8_t g, uint8_t b)

@@ -1,8 +1,9 @@
 // The codecs on bytes in memory; the path versions in codecs.h read or write
 // the file and call these. The loaders throw rix::Error for anything they
-// cannot read and never allocate more than the data can plausibly fill. The
-// encoders return the whole file, so that saving it can only fail in the
-// write itself.
+// cannot read, damaged pixel data included ("damaged JPEG data: ...",
+// "damaged BMP data: ..."), and never allocate more than the data can
+// plausibly fill. The encoders return the whole file, so that saving it can
+// only fail in the write itself.
 #pragma once
 
 #include "image.h"
@@ -16,6 +17,11 @@ namespace rix {
 
 [[nodiscard]] std::unique_ptr<Image> loadBmpFromMemory(const uint8_t* data, std::size_t size);
 [[nodiscard]] std::unique_ptr<Image> loadJpegFromMemory(const uint8_t* data, std::size_t size);
+// The same, except that a file whose pixel data is damaged still loads, with
+// what could be decoded, and says what is wrong; a file that cannot be read
+// at all still throws.
+[[nodiscard]] DecodedImage salvageBmpFromMemory(const uint8_t* data, std::size_t size);
+[[nodiscard]] DecodedImage salvageJpegFromMemory(const uint8_t* data, std::size_t size);
 
 [[nodiscard]] std::vector<uint8_t> encodeBmp(const Image& image);
 // Quality is clamped to 1..100.

@@ -29,6 +29,23 @@ const char* checkedName(const char* fileName)
     return fileName;
 }
 
+// Adopts what a salvaging load read; a damage report becomes the last error.
+int32_t adoptSalvaged(const char* function, DecodedImage decoded, int32_t* damaged)
+{
+    const int32_t handle = adoptImage(std::move(decoded.image));
+    *damaged = decoded.damage.empty() ? 0 : 1;
+    if (*damaged)
+        setLastError(function, decoded.damage);
+    return handle;
+}
+
+int32_t* checkedFlag(int32_t* damaged)
+{
+    if (!damaged)
+        throw Error("no place for the damage flag");
+    return damaged;
+}
+
 } // namespace
 
 extern "C" {
@@ -67,6 +84,22 @@ int32_t RixLoadBMP(const char* fileName)
 int32_t RixLoadJPG(const char* fileName)
 {
     return guarded("RixLoadJPG", [&] { return adoptImage(loadJpeg(checkedName(fileName))); });
+}
+
+int32_t RixSalvageBMP(const char* fileName, int32_t* damaged)
+{
+    return guarded("RixSalvageBMP", [&] {
+        int32_t* flag = checkedFlag(damaged);
+        return adoptSalvaged("RixSalvageBMP", salvageBmp(checkedName(fileName)), flag);
+    });
+}
+
+int32_t RixSalvageJPG(const char* fileName, int32_t* damaged)
+{
+    return guarded("RixSalvageJPG", [&] {
+        int32_t* flag = checkedFlag(damaged);
+        return adoptSalvaged("RixSalvageJPG", salvageJpeg(checkedName(fileName)), flag);
+    });
 }
 
 int32_t RixSaveBMP(int32_t handle, const char* fileName)

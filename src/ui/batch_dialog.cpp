@@ -254,7 +254,7 @@ bool BatchDialog::applyFields()
         return true;
     const auto guard = form_->applyingGuard();
 
-    const std::optional<bool> changed = form_->readIntoGlobals(this, kBatchSourceBound, kBatchSourceBound);
+    const std::optional<bool> changed = form_->readIntoGlobals(this, kBatchBounds);
     if (!changed.has_value()) // an invalid field, already reported
         return false;
     set_param();

@@ -148,7 +148,7 @@ bool FormatWindow::applyFields()
         return true;
     const auto guard = form_->applyingGuard();
 
-    const std::optional<bool> changed = form_->readIntoGlobals(this, SrcW, SrcH);
+    const std::optional<bool> changed = form_->readIntoGlobals(this, windowBounds(SrcW, SrcH));
     if (!changed.has_value()) // an invalid field, already reported
         return false;
     set_param();

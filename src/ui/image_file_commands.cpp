@@ -36,7 +36,8 @@ bool ImageFileCommands::openPhoto(const QString& path)
         return false;
     // The file is read before the open image is closed, so that a file that
     // cannot be read leaves the user's image and unsaved result as they were.
-    const int32_t loaded = loadImageFile(path.toStdString());
+    std::string damage;
+    const int32_t loaded = loadImageFileKeepingDamage(path.toStdString(), damage);
     if (!isImage(loaded)) {
         dialogs().message(&main_, lastFailure(FileAction::Open, path), QMessageBox::Warning);
         return false;
@@ -58,6 +59,8 @@ bool ImageFileCommands::openPhoto(const QString& path)
     windows_.showDst();
     main_.updateCommandStates();
     main_.photoOpened(path);
+    if (!damage.empty())
+        dialogs().message(&main_, QString::fromStdString(damagedFileMessage(SrcFile, damage)), QMessageBox::Warning);
     return true;
 }
 

@@ -232,12 +232,12 @@ void ParameterForm::applyAfterFocusMove()
     });
 }
 
-std::optional<bool> ParameterForm::readIntoGlobals(QWidget* messageParent, int32_t srcMaxX, int32_t srcMaxY) const
+std::optional<bool> ParameterForm::readIntoGlobals(QWidget* messageParent, const FieldBounds& bounds) const
 {
     std::array<std::string, kEditableFields> texts;
     for (int i = 0; i < kEditableFields; ++i)
         texts[static_cast<std::size_t>(i)] = field(static_cast<Field>(i))->text().toStdString();
-    if (const std::optional<Field> invalid = firstInvalid(texts, srcMaxX, srcMaxY)) {
+    if (const std::optional<Field> invalid = firstInvalid(texts, bounds)) {
         // A list opened by the click that left the field stays shut.
         if (QWidget* popup = QApplication::activePopupWidget())
             popup->close();
@@ -246,7 +246,7 @@ std::optional<bool> ParameterForm::readIntoGlobals(QWidget* messageParent, int32
         return std::nullopt;
     }
 
-    const auto rules = fieldRules(srcMaxX, srcMaxY);
+    const auto rules = fieldRules(bounds);
     const auto value = [&](Field which) {
         // Validated above, so the value is there.
         const auto i = static_cast<std::size_t>(which);

@@ -82,13 +82,13 @@ public:
     {
         return QScopedValueRollback<bool>(applying_, true);
     }
-    // Validates the eleven fields in table order, the source centre and
-    // reference point bounded by srcMaxX and srcMaxY. At the first invalid
+    // Validates the eleven fields in table order under the bounds given
+    // (the window's photo, or the batch's). At the first invalid
     // field: "Illegal Value" over messageParent, the focus back to that
     // field, nothing stored, nullopt. Otherwise every field that differs
     // from its global is stored (the reference point compared as a float)
     // and the result tells whether any did.
-    [[nodiscard]] std::optional<bool> readIntoGlobals(QWidget* messageParent, int32_t srcMaxX, int32_t srcMaxY) const;
+    [[nodiscard]] std::optional<bool> readIntoGlobals(QWidget* messageParent, const FieldBounds& bounds) const;
 
     // A focus-out asked for an Apply that has not run yet.
     [[nodiscard]] bool applyPending() const { return applyPending_; }

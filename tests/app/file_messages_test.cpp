@@ -28,14 +28,22 @@ protected:
         write("empty.jpg", "");
         write("text.bmp", "BM but nothing after it");
         write("plain.txt", "x");
-        // The first half of a real JPEG.
+        // The first half of a real JPEG: its header ends early.
         const int32_t h = RixCreate(64, 64);
         int32_t quality = 75;
         const std::string whole = (root / "whole.jpg").string();
         ASSERT_EQ(RixSaveJPG(h, whole.c_str(), &quality), 1);
-        (void)RixDestroy(h);
         fs::copy_file(whole, root / "short.jpg");
         fs::resize_file(root / "short.jpg", fs::file_size(whole) / 2);
+        // Scan data without the end-of-image marker after it.
+        fs::copy_file(whole, root / "unended.jpg");
+        fs::resize_file(root / "unended.jpg", fs::file_size(whole) - 2);
+        // A BMP whose pixel data stops half way.
+        const std::string wholeBmp = (root / "whole.bmp").string();
+        ASSERT_EQ(RixSaveBMP(h, wholeBmp.c_str()), 1);
+        fs::copy_file(wholeBmp, root / "short.bmp");
+        fs::resize_file(root / "short.bmp", fs::file_size(wholeBmp) / 2);
+        (void)RixDestroy(h);
     }
     void TearDown() override
     {
@@ -81,6 +89,8 @@ TEST_F(FileMessages, SayWhatWentWrongInPlainWords)
         {FileAction::Open, "folder.jpg", "this is a folder, not a file"},
         {FileAction::Open, "empty.jpg", "the file is empty"},
         {FileAction::Open, "short.jpg", "the file is cut short or is not a JPEG picture"},
+        {FileAction::Open, "unended.jpg", "damaged JPEG data"},
+        {FileAction::Open, "short.bmp", "damaged BMP data"},
         {FileAction::Open, "text.bmp", "the file is cut short or is not a BMP picture"},
         {FileAction::Save, "nowhere/a.jpg", "the folder does not exist"},
         {FileAction::Save, "plain.txt/a.bmp", "the folder does not exist"},
@@ -124,6 +134,7 @@ TEST_F(FileMessages, BatchPhotosAreJudgedByTheirLastExtension)
     };
     const Case cases[] = {
         {"short.JPEG", "the file is cut short or is not a JPEG picture", true},
+        {"unended.jpg", "damaged JPEG data", true},
         {"text.jpe", "the file is cut short or is not a JPEG picture", true},
         {"missing.jpeg", "the file does not exist", true},
         {"plain.txt", "only BMP and JPEG photos (.bmp, .jpg, .jpeg, .jpe) are converted", false},
@@ -185,4 +196,12 @@ TEST_F(FileMessages, PermissionsAreNamed)
             std::_Exit(wrongReasons());
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+TEST(DamagedFileMessage, NamesThePathAndTheLibraryWords)
+{
+    EXPECT_EQ(
+        damagedFileMessage("/p/a.jpg", "RixSalvageJPG: '/p/a.jpg': damaged JPEG data: Premature end of JPEG file"),
+        "\"/p/a.jpg\" is damaged: only what could be read is shown.\n"
+        "RixSalvageJPG: '/p/a.jpg': damaged JPEG data: Premature end of JPEG file");
 }

@@ -84,7 +84,7 @@ class FieldRules : public ::testing::TestWithParam<RuleCase> {};
 TEST_P(FieldRules, EdgesOfTheValidationTable)
 {
     const RuleCase& c = GetParam();
-    const auto rules = fieldRules(640, 480);
+    const auto rules = fieldRules(windowBounds(640, 480));
     const std::optional<double> got = fieldValue(rules[static_cast<std::size_t>(c.field)], c.text);
     ASSERT_EQ(got.has_value(), c.value.has_value()) << '"' << c.text << '"';
     if (got) {
@@ -92,33 +92,67 @@ TEST_P(FieldRules, EdgesOfTheValidationTable)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, FieldRules, ::testing::Values(
-    RuleCase{Field::SrcR, "10", std::nullopt}, RuleCase{Field::SrcR, "10.01", 10.01},
-    RuleCase{Field::SrcR, "1024", 1024.0}, RuleCase{Field::SrcR, "1024.01", std::nullopt},
-    RuleCase{Field::SrcRot, "-180", -180.0}, RuleCase{Field::SrcRot, "180", 180.0},
-    RuleCase{Field::SrcRot, "180.5", std::nullopt}, RuleCase{Field::SrcRot, "-180.01", std::nullopt},
-    RuleCase{Field::DstWidth, "7.5", 8.0}, RuleCase{Field::DstWidth, "6.5", std::nullopt},
-    RuleCase{Field::DstHeight, "2048.5", 2048.0}, RuleCase{Field::DstHeight, "2049.5", std::nullopt},
-    RuleCase{Field::DstWidth, "99999", std::nullopt}, RuleCase{Field::DstWidth, " 512 ", 512.0},
-    RuleCase{Field::SrcCx, "0", 0.0}, RuleCase{Field::SrcCx, "640", 640.0},
-    RuleCase{Field::SrcCx, "640.01", std::nullopt}, RuleCase{Field::SrcCx, "-0.01", std::nullopt},
-    RuleCase{Field::SrcCy, "480", 480.0}, RuleCase{Field::SrcCy, "481", std::nullopt},
-    RuleCase{Field::RefPointX, "12.3456", 12.3456}, RuleCase{Field::RefPointY, "480.5", std::nullopt},
-    RuleCase{Field::DstCx, "0", std::nullopt}, RuleCase{Field::DstCx, "0.01", 0.01},
-    RuleCase{Field::DstCy, "2048", 2048.0}, RuleCase{Field::DstCy, "2048.01", std::nullopt},
-    RuleCase{Field::DstR, "1024", 1024.0}, RuleCase{Field::DstCx, "x", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(Table, FieldRules,
+    ::testing::Values(RuleCase{Field::SrcR, "10", std::nullopt}, RuleCase{Field::SrcR, "10.01", 10.01},
+        RuleCase{Field::SrcR, "640", 640.0}, RuleCase{Field::SrcR, "640.01", std::nullopt},
+        RuleCase{Field::SrcRot, "-180", -180.0}, RuleCase{Field::SrcRot, "180", 180.0},
+        RuleCase{Field::SrcRot, "180.5", std::nullopt}, RuleCase{Field::SrcRot, "-180.01", std::nullopt},
+        RuleCase{Field::DstWidth, "7.5", 8.0}, RuleCase{Field::DstWidth, "6.5", std::nullopt},
+        RuleCase{Field::DstHeight, "2048.5", 2048.0}, RuleCase{Field::DstHeight, "2049.5", std::nullopt},
+        RuleCase{Field::DstWidth, "99999", std::nullopt}, RuleCase{Field::DstWidth, " 512 ", 512.0},
+        RuleCase{Field::SrcCx, "0", 0.0}, RuleCase{Field::SrcCx, "640", 640.0},
+        RuleCase{Field::SrcCx, "640.01", std::nullopt}, RuleCase{Field::SrcCx, "-0.01", std::nullopt},
+        RuleCase{Field::SrcCy, "480", 480.0}, RuleCase{Field::SrcCy, "481", std::nullopt},
+        RuleCase{Field::RefPointX, "12.3456", 12.3456}, RuleCase{Field::RefPointY, "480.5", std::nullopt},
+        RuleCase{Field::DstCx, "0", std::nullopt}, RuleCase{Field::DstCx, "0.01", 0.01},
+        RuleCase{Field::DstCy, "2048", 2048.0}, RuleCase{Field::DstCy, "2048.01", std::nullopt},
+        RuleCase{Field::DstR, "1024", 1024.0}, RuleCase{Field::DstCx, "x", std::nullopt}));
 
 TEST(FirstInvalid, TableOrderDecides)
 {
     std::array<std::string, kEditableFields> texts{
         "320", "240", "200", "0", "320", "240", "512", "512", "256", "256", "256"};
-    EXPECT_EQ(firstInvalid(texts, 640, 480), std::nullopt);
+    EXPECT_EQ(firstInvalid(texts, windowBounds(640, 480)), std::nullopt);
 
     texts[static_cast<std::size_t>(Field::DstR)] = "5";
-    EXPECT_EQ(firstInvalid(texts, 640, 480), Field::DstR);
+    EXPECT_EQ(firstInvalid(texts, windowBounds(640, 480)), Field::DstR);
     texts[static_cast<std::size_t>(Field::SrcCy)] = "";
-    EXPECT_EQ(firstInvalid(texts, 640, 480), Field::SrcCy);
+    EXPECT_EQ(firstInvalid(texts, windowBounds(640, 480)), Field::SrcCy);
     // The source bounds move with the image size.
     texts[static_cast<std::size_t>(Field::SrcCy)] = "240";
-    EXPECT_EQ(firstInvalid(texts, 300, 480), Field::SrcCx);
+    EXPECT_EQ(firstInvalid(texts, windowBounds(300, 480)), Field::SrcCx);
+}
+
+// The bounds of a field for the window, the batch dialog and the command
+// line, each just inside and just outside.
+TEST(FieldBounds, WindowBatchAndCommandLine)
+{
+    struct Case {
+        FieldBounds bounds;
+        Field field;
+        const char* inside;
+        const char* outside;
+    };
+    const FieldBounds photo26Mpx = windowBounds(5907, 4430);
+    const Case cases[] = {
+        {photo26Mpx, Field::SrcR, "1960", "5907.01"},
+        {photo26Mpx, Field::SrcR, "5907", "10"},
+        {windowBounds(480, 640), Field::SrcR, "640", "640.01"},
+        {photo26Mpx, Field::DstWidth, "2048", "2049"},
+        {photo26Mpx, Field::DstCx, "2048", "2048.01"},
+        {photo26Mpx, Field::DstR, "1024", "1024.01"},
+        {kBatchBounds, Field::SrcCx, "32767", "32767.01"},
+        {kBatchBounds, Field::RefPointY, "32767", "-0.01"},
+        {kBatchBounds, Field::SrcR, "16384", "16384.01"},
+        {kBatchBounds, Field::DstHeight, "2048", "2049"},
+        {kCommandLineBounds, Field::SrcCy, "32767", "32767.5"},
+        {kCommandLineBounds, Field::DstWidth, "16384", "16385"},
+        {kCommandLineBounds, Field::DstCy, "16384", "16384.01"},
+        {kCommandLineBounds, Field::DstR, "8192", "8192.01"},
+    };
+    for (const Case& c : cases) {
+        const FieldRule rule = fieldRules(c.bounds)[static_cast<std::size_t>(c.field)];
+        EXPECT_TRUE(fieldValue(rule, c.inside).has_value()) << static_cast<int>(c.field) << " " << c.inside;
+        EXPECT_FALSE(fieldValue(rule, c.outside).has_value()) << static_cast<int>(c.field) << " " << c.outside;
+    }
 }

@@ -248,6 +248,35 @@ TEST_P(BmpFormats, LoadsEveryPixelInPlace)
     RixDestroy(h);
 }
 
+// Pixel data that stops inside the third stored row: the strict load names
+// the damage, the salvaging one keeps the two whole rows and blackens the rest.
+TEST_P(BmpFormats, PixelDataCutShortIsDamaged)
+{
+    ScratchFolder folder;
+    const BmpLayout& s = GetParam().layout;
+    const std::vector<uint8_t> pixels = packRows(s);
+    const std::size_t stride = pixels.size() / std::size_t(std::abs(s.height));
+    const std::string path = folder.file(std::string(GetParam().name) + ".bmp");
+    writeBytes(path, makeBmp(s, std::vector<uint8_t>(pixels.begin(), pixels.begin() + std::ptrdiff_t(2 * stride + 1))));
+    EXPECT_EQ(RixLoadBMP(path.c_str()), 0);
+    EXPECT_NE(std::string(RixLastError()).find("damaged BMP data: the pixel data is cut short"), std::string::npos)
+        << RixLastError();
+    int32_t damaged = -1;
+    const int32_t h = RixSalvageBMP(path.c_str(), &damaged);
+    ASSERT_GE(h, 1) << RixLastError();
+    EXPECT_EQ(damaged, 1);
+    EXPECT_NE(std::string(RixLastError()).find("RixSalvageBMP: '" + path + "': damaged BMP data"), std::string::npos)
+        << RixLastError();
+    const int height = std::abs(s.height);
+    for (int stored = 0; stored < height; ++stored) {
+        const int y = s.height < 0 ? height - 1 - stored : stored;
+        for (int x = 0; x < s.width; ++x)
+            ASSERT_EQ(pixelAt(h, x, y), stored < 2 ? expectedPixel(s, rawValue(x, y, s.bitCount)) : 0xff000000u)
+                << "pixel " << x << ", " << y;
+    }
+    RixDestroy(h);
+}
+
 INSTANTIATE_TEST_SUITE_P(Bmp, BmpFormats, ::testing::ValuesIn(kFormats),
                          [](const auto& test) { return std::string(test.param.name); });
 
@@ -389,6 +418,28 @@ TEST_P(BmpBadFiles, LoadFailsWithMessage)
 
 INSTANTIATE_TEST_SUITE_P(Bmp, BmpBadFiles, ::testing::ValuesIn(kBadFiles),
                          [](const auto& test) { return std::string(test.param.name); });
+
+// RLE data that ends early or overruns the image is damage too; what it
+// wrote before is kept by the salvaging load.
+TEST(BmpBadFiles, DamagedRleIsNamedAndSalvaged)
+{
+    ScratchFolder folder;
+    const std::string path = folder.file("rle.bmp");
+    for (const bool fourBit : {true, false}) {
+        BmpLayout s = layout(40, fourBit ? 4 : 8, fourBit ? kRle4 : kRle8, 3);
+        s.width = 2;
+        writeBytes(path, makeBmp(s, {2, 0x11, 0, 0, 0, 2}));
+        EXPECT_EQ(RixLoadBMP(path.c_str()), 0);
+        EXPECT_NE(std::string(RixLastError()).find("damaged BMP data: the RLE"), std::string::npos) << RixLastError();
+        int32_t damaged = 0;
+        const int32_t h = RixSalvageBMP(path.c_str(), &damaged);
+        ASSERT_GE(h, 1) << RixLastError();
+        EXPECT_EQ(damaged, 1);
+        EXPECT_EQ(pixelAt(h, 1, 0), opaque(s.palette[fourBit ? 1 : 0x11]));
+        EXPECT_EQ(pixelAt(h, 1, 2), 0xff000000u);
+        RixDestroy(h);
+    }
+}
 
 TEST(BmpBadFiles, EveryTruncationFailsAndLeaksNoHandle)
 {

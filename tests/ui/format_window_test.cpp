@@ -232,6 +232,7 @@ private slots:
         QTest::newRow("source x beyond width") << Field::SrcCx << "400.5";
         QTest::newRow("source y not numeric") << Field::SrcCy << "abc";
         QTest::newRow("source radius 10") << Field::SrcR << "10";
+        QTest::newRow("source radius beyond the larger side") << Field::SrcR << "400.01";
         QTest::newRow("tilt 180.5") << Field::SrcRot << "180.5";
         QTest::newRow("reference x negative") << Field::RefPointX << "-1";
         QTest::newRow("reference y comma") << Field::RefPointY << "1,5";
@@ -262,6 +263,30 @@ private slots:
         QCOMPARE(window_->field(field)->text(), text); // not refilled
         QVERIFY(events().isEmpty());
         QVERIFY(!converted());
+    }
+
+    // The circle of a 26-Mpx photo, as detection finds it, passes every
+    // Apply; the radius is bounded by the photo's larger side.
+    void largePhotoCircleIsAccepted()
+    {
+        SrcW = 5907;
+        SrcH = 4430;
+        type(Field::SrcCx, "2953.5");
+        type(Field::SrcCy, "2215");
+        type(Field::SrcR, "1960");
+        type(Field::RefPointX, "2953.5");
+        type(Field::RefPointY, "2215");
+        window_->Apply();
+        QVERIFY(messages().isEmpty());
+        QCOMPARE(SrcPrm.R, 1960.0);
+        window_->Apply();
+        type(Field::SrcR, "5907");
+        window_->Apply();
+        QVERIFY(messages().isEmpty());
+        QCOMPARE(SrcPrm.R, 5907.0);
+        type(Field::SrcR, "5907.01");
+        window_->Apply();
+        QCOMPARE(messages(), QStringList{"Illegal Value"});
     }
 
     void displayedRoundingCountsAsChangeNextTime()

@@ -360,19 +360,20 @@ void TestBatchDialog::fieldBounds_data()
     QTest::addColumn<Field>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("accepted");
-    // The source centre and the reference point are bounded by 2048
-    // whatever the images' size; the other fields share the parameters
-    // dialog's rules (their edges are tested with those), so one refused
-    // and one rounded value show the batch takes them.
+    // The source centre and the reference point are bounded by 32767 and
+    // the radius by 16384 whatever the images' size; the other fields share
+    // the parameters dialog's rules (their edges are tested with those), so
+    // one refused and one rounded value show the batch takes them.
     QTest::newRow("centre x 2000") << Field::SrcCx << "2000" << true;
-    QTest::newRow("centre x 2048.5") << Field::SrcCx << "2048.5" << false;
-    QTest::newRow("centre y 2048") << Field::SrcCy << " 2048 " << true;
+    QTest::newRow("centre x 32767.5") << Field::SrcCx << "32767.5" << false;
+    QTest::newRow("centre y 32767") << Field::SrcCy << " 32767 " << true;
     QTest::newRow("centre y -0.01") << Field::SrcCy << "-0.01" << false;
     QTest::newRow("reference x 0") << Field::RefPointX << "0" << true;
-    QTest::newRow("reference x 2048.01") << Field::RefPointX << "2048.01" << false;
-    QTest::newRow("reference y 2049") << Field::RefPointY << "2049" << false;
+    QTest::newRow("reference x 32767.01") << Field::RefPointX << "32767.01" << false;
+    QTest::newRow("reference y 32768") << Field::RefPointY << "32768" << false;
     QTest::newRow("radius 10") << Field::SrcR << "10" << false;
-    QTest::newRow("radius 1024") << Field::SrcR << "1024" << true;
+    QTest::newRow("radius 16384") << Field::SrcR << "16384" << true;
+    QTest::newRow("radius 16384.01") << Field::SrcR << "16384.01" << false;
     QTest::newRow("width 2048.5 to even") << Field::DstWidth << "2048.5" << true;
 }
 
@@ -427,7 +428,7 @@ void TestBatchDialog::onlyFocusMovesInsideApply()
     dialog->show();
     QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
     QLineEdit* box = dialog->field(Field::SrcCx);
-    box->setText(QStringLiteral("3000"));
+    box->setText(QStringLiteral("33000"));
 
     // The focus taken by another window applies nothing...
     QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);

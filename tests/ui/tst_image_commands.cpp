@@ -5,8 +5,9 @@
 #include "format_window.h"
 #include "src_view.h"
 
-#include <QDir>
 #include <QAbstractFileIconProvider>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -28,6 +29,18 @@ QString bmpToJpeg(const QString& bmp, const QString& jpeg)
     (void)RixSaveJPG(h, jpeg.toUtf8().constData(), &quality);
     (void)RixDestroy(h);
     return jpeg;
+}
+
+// A copy of a file with its last `cut` bytes left off.
+QString cutShort(const QString& from, const QString& to, qint64 cut)
+{
+    QFile in(from);
+    QFile out(to);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        return {};
+    const QByteArray bytes = in.readAll();
+    out.write(bytes.left(bytes.size() - cut));
+    return to;
 }
 
 } // namespace
@@ -123,7 +136,7 @@ private slots:
         QCOMPARE(app.dialogs.messages[0],
                  QStringLiteral("Cannot open \"%1\": only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be opened.").arg(png));
         QVERIFY(app.dialogs.messages[1].startsWith(
-            QStringLiteral("Cannot open \"%1\": the file is cut short or is not a JPEG picture.\nRixLoadJPG")
+            QStringLiteral("Cannot open \"%1\": the file is cut short or is not a JPEG picture.\nRixSalvageJPG")
                 .arg(broken)));
     }
 
@@ -263,6 +276,30 @@ private slots:
         app.dialogs.files = {std::nullopt};
         app.menu("mnuFileOpen");
         QCOMPARE(app.dialogs.requests.back().fileName, disc_);
+    }
+
+    // A damaged file opens with what could be read, and the user is told.
+    void damagedFilesOpenAndSaySo()
+    {
+        const QString bmp = test::writeDiscImage(dir_, QStringLiteral("whole.bmp"));
+        const QString jpg = bmpToJpeg(bmp, dir_.filePath(QStringLiteral("whole.jpg")));
+        const QString cases[] = {cutShort(bmp, dir_.filePath(QStringLiteral("cut.bmp")), 640 * 3 * 10),
+            cutShort(jpg, dir_.filePath(QStringLiteral("cut.jpg")), 2000)};
+        for (const QString& path : cases) {
+            AreaApp app;
+            QVERIFY(app.open(path));
+            QCOMPARE(QString::fromStdString(SrcFile), path);
+            QCOMPARE(SrcW, 640);
+            QCOMPARE(app.dialogs.messages.size(), 1);
+            QVERIFY2(app.dialogs.messages[0].startsWith(
+                         QStringLiteral("\"%1\" is damaged: only what could be read is shown.\nRixSalvage").arg(path)),
+                qPrintable(app.dialogs.messages[0]));
+            QCOMPARE(app.dialogs.icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
+        }
+        // An intact file says nothing.
+        AreaApp app;
+        QVERIFY(app.open(jpg));
+        QVERIFY(app.dialogs.messages.isEmpty());
     }
 
     void realPhotoRadiusDrag_data()

@@ -63,8 +63,17 @@ int32_t RixCreate(int32_t width, int32_t height);
 int32_t RixDestroy(int32_t handle);
 int32_t RixWidth(int32_t handle);
 int32_t RixHeight(int32_t handle);
+// A file whose pixel data is damaged (cut short, corrupt entropy-coded
+// data) fails; RixLastError() then holds "damaged BMP data" or "damaged JPEG
+// data" and what is wrong.
 int32_t RixLoadBMP(const char* fileName);
 int32_t RixLoadJPG(const char* fileName);
+// The same, except that a file whose pixel data is damaged still loads, with
+// what could be decoded (missing BMP rows black, unreadable JPEG blocks grey):
+// *damaged is then 1 and RixLastError() tells what is wrong, as after a
+// failure; otherwise *damaged is 0. A file that cannot be read at all fails.
+int32_t RixSalvageBMP(const char* fileName, int32_t* damaged);
+int32_t RixSalvageJPG(const char* fileName, int32_t* damaged);
 int32_t RixSaveBMP(int32_t handle, const char* fileName);
 int32_t RixSaveJPG(int32_t handle, const char* fileName, int32_t* quality);
 int32_t RixSDeform(int32_t src, int32_t dst, const ProjectionRecord* srcPrm,

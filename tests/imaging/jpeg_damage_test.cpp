@@ -1,0 +1,236 @@
+// Damaged JPEG scan data fails RixLoadJPG and loads, flagged, through
+// RixSalvageJPG; odd metadata segments still load. Files are encoded here
+// (and taken from a real photo when the shared photos are present).
+#include "codec_test_support.h"
+#include "rix.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio> // before jpeglib.h, which needs FILE
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+using codec_test::OwnedImage;
+using codec_test::pixelAt;
+using codec_test::readBytes;
+using codec_test::writeBytes;
+using karwen::test::ScratchFolder;
+
+namespace {
+
+constexpr int kWidth = 160;
+constexpr int kHeight = 120;
+
+uint8_t shade(int x, int y, int channel) { return uint8_t((x * (channel + 1) * 3 + y * (3 - channel) * 2) % 256); }
+
+// A baseline 4:2:0 file from libjpeg, with a restart marker every
+// restartRows rows of MCUs when restartRows > 0.
+std::vector<uint8_t> encode(int restartRows = 0)
+{
+    jpeg_compress_struct c{};
+    jpeg_error_mgr errors{};
+    c.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&c);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &out, &size);
+    c.image_width = kWidth;
+    c.image_height = kHeight;
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 90, TRUE);
+    c.restart_in_rows = restartRows;
+    jpeg_start_compress(&c, TRUE);
+    std::vector<uint8_t> row(std::size_t(kWidth) * 3);
+    while (c.next_scanline < c.image_height) {
+        for (int x = 0; x < kWidth; ++x)
+            for (int ch = 0; ch < 3; ++ch)
+                row[std::size_t(x) * 3 + std::size_t(ch)] = shade(x, int(c.next_scanline), ch);
+        JSAMPROW line = row.data();
+        jpeg_write_scanlines(&c, &line, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    std::vector<uint8_t> bytes(out, out + size);
+    std::free(out);
+    return bytes;
+}
+
+// Index of the first marker FF code at or after from; the file size if none.
+std::size_t findMarker(const std::vector<uint8_t>& b, uint8_t code, std::size_t from = 0)
+{
+    for (std::size_t i = from; i + 1 < b.size(); ++i)
+        if (b[i] == 0xff && b[i + 1] == code)
+            return i;
+    return b.size();
+}
+
+// Overwrites eight bytes at a fraction of the file with zeros. libjpeg
+// notices this only where the data goes out of step by more than the few
+// bytes it reads ahead; the places used here are such places.
+std::vector<uint8_t> zerosAt(std::vector<uint8_t> b, double fraction)
+{
+    std::fill_n(b.begin() + std::ptrdiff_t(double(b.size()) * fraction), 8, 0);
+    return b;
+}
+
+std::vector<uint8_t> insertedAt(std::vector<uint8_t> b, std::size_t at, std::vector<uint8_t> bytes)
+{
+    b.insert(b.begin() + std::ptrdiff_t(at), bytes.begin(), bytes.end());
+    return b;
+}
+
+// Sixteen stray bytes, more than the decoder reads ahead, before a marker
+// in the scan data.
+std::vector<uint8_t> strayBeforeFirstRestart()
+{
+    const std::vector<uint8_t> b = encode(1);
+    return insertedAt(b, findMarker(b, 0xd0, findMarker(b, 0xda)), std::vector<uint8_t>(16, 0x5a));
+}
+
+std::vector<uint8_t> strayBeforeEnd()
+{
+    const std::vector<uint8_t> b = encode();
+    return insertedAt(b, b.size() - 2, std::vector<uint8_t>(16, 0x5a));
+}
+
+// Writes bytes to a scratch file and loads it both ways.
+struct Loads {
+    int32_t strict = 0;
+    std::string strictError;
+    int32_t salvaged = 0;
+    int32_t damaged = -1;
+    std::string salvageError;
+};
+
+Loads loadBothWays(const std::vector<uint8_t>& bytes)
+{
+    ScratchFolder folder;
+    const std::string path = folder.file("photo.jpg");
+    writeBytes(path, bytes);
+    Loads l;
+    l.strict = RixLoadJPG(path.c_str());
+    l.strictError = RixLastError();
+    l.salvaged = RixSalvageJPG(path.c_str(), &l.damaged);
+    l.salvageError = RixLastError();
+    return l;
+}
+
+struct DamageCase {
+    const char* name;
+    std::vector<uint8_t> (*bytes)();
+    const char* says;
+};
+
+const DamageCase kDamaged[] = {
+    {"EightZeroBytesInScan", [] { return zerosAt(encode(), 0.5); }, "damaged JPEG data: Corrupt JPEG data"},
+    {"CutAtTwoThirds",
+        [] {
+            auto b = encode();
+            b.resize(b.size() * 2 / 3);
+            return b;
+        },
+        "damaged JPEG data: Premature end of JPEG file"},
+    {"StrayBytesBeforeRestartMarker", strayBeforeFirstRestart, "extraneous bytes before marker 0xd0"},
+    {"StrayBytesBeforeEndMarker", strayBeforeEnd, "extraneous bytes before marker 0xd9"},
+};
+
+class JpegDamage : public ::testing::TestWithParam<DamageCase> { };
+
+TEST_P(JpegDamage, FailsToLoadAndIsSalvagedWithItsReason)
+{
+    const Loads l = loadBothWays(GetParam().bytes());
+    OwnedImage salvaged(l.salvaged);
+    EXPECT_EQ(l.strict, 0);
+    EXPECT_NE(l.strictError.find(GetParam().says), std::string::npos) << l.strictError;
+    ASSERT_GE(l.salvaged, 1) << l.salvageError;
+    EXPECT_EQ(RixWidth(l.salvaged), kWidth);
+    EXPECT_EQ(l.damaged, 1);
+    EXPECT_EQ(l.salvageError.rfind("RixSalvageJPG: '", 0), 0u) << l.salvageError;
+    EXPECT_NE(l.salvageError.find(GetParam().says), std::string::npos) << l.salvageError;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Jpeg, JpegDamage, ::testing::ValuesIn(kDamaged), [](const auto& test) { return std::string(test.param.name); });
+
+// Marker segments that carry only metadata may be odd without harm.
+std::vector<uint8_t> withJfifMajorVersion2()
+{
+    std::vector<uint8_t> b = encode();
+    EXPECT_EQ(b[3], 0xe0);
+    b[11] = 2; // APP0 "JFIF\0" then the major version
+    return b;
+}
+
+std::vector<uint8_t> withJunkComment()
+{
+    // A COM segment holding a marker-like pair, then stray bytes before DQT.
+    return insertedAt(encode(), 2, {0xff, 0xfe, 0x00, 0x08, 0xff, 0xd9, 0x00, 0xff, 0x01, 0x02, 0x5a, 0x5a});
+}
+
+// An Adobe segment in place of the JFIF one, whose colour transform code
+// means nothing; the components are then taken as YCbCr, as they are.
+std::vector<uint8_t> withUnknownAdobeTransform()
+{
+    std::vector<uint8_t> b = encode();
+    EXPECT_EQ(b[3], 0xe0);
+    b.erase(b.begin() + 2, b.begin() + 4 + (b[4] << 8 | b[5]));
+    return insertedAt(b, 2, {0xff, 0xee, 0x00, 0x0e, 'A', 'd', 'o', 'b', 'e', 0x00, 0x64, 0, 0, 0, 0, 9});
+}
+
+TEST(JpegDamage, OddMetadataSegmentsStillLoadExactly)
+{
+    const Loads plain = loadBothWays(encode());
+    OwnedImage reference(plain.strict);
+    ASSERT_GE(plain.strict, 1) << plain.strictError;
+    OwnedImage salvagedPlain(plain.salvaged);
+    EXPECT_EQ(plain.damaged, 0);
+    EXPECT_EQ(plain.salvageError, "");
+    for (auto bytes : {withJfifMajorVersion2, withJunkComment, withUnknownAdobeTransform}) {
+        const Loads l = loadBothWays(bytes());
+        OwnedImage strict(l.strict), salvaged(l.salvaged);
+        ASSERT_GE(l.strict, 1) << l.strictError;
+        EXPECT_EQ(l.damaged, 0);
+        for (int y = 0; y < kHeight; y += 7)
+            for (int x = 0; x < kWidth; x += 5)
+                ASSERT_EQ(pixelAt(l.strict, x, y), pixelAt(reference.id(), x, y)) << x << ", " << y;
+    }
+}
+
+TEST(JpegDamage, UnreadableFilesFailEvenWhenSalvaging)
+{
+    for (const std::vector<uint8_t>& bytes :
+        {std::vector<uint8_t>{}, std::vector<uint8_t>{0xff, 0xd8, 0xff, 0xe0, 0x00, 0x10}}) {
+        const Loads l = loadBothWays(bytes);
+        EXPECT_EQ(l.salvaged, 0);
+        EXPECT_EQ(l.salvageError.rfind("RixSalvageJPG: ", 0), 0u) << l.salvageError;
+    }
+    EXPECT_EQ(RixSalvageJPG("x.jpg", nullptr), 0);
+}
+
+// The real photo that, with eight zeros in its scan data, used to give
+// figures from a broken picture.
+TEST(JpegDamage, RealPhotoWithZerosInItsScanData)
+{
+    const std::string path = std::string(KARWEN_REAL_DATA_DIR) + "/mixed_sunlit_fce9.jpg";
+    if (!std::filesystem::exists(path))
+        GTEST_SKIP() << path << " is not available";
+    const std::vector<uint8_t> whole = readBytes(path);
+    const Loads intact = loadBothWays(whole);
+    OwnedImage strict(intact.strict), salvagedWhole(intact.salvaged);
+    EXPECT_GE(intact.strict, 1) << intact.strictError;
+    EXPECT_EQ(intact.damaged, 0);
+    const Loads l = loadBothWays(zerosAt(whole, 0.4));
+    OwnedImage salvaged(l.salvaged);
+    EXPECT_EQ(l.strict, 0);
+    EXPECT_NE(l.strictError.find("damaged JPEG data"), std::string::npos) << l.strictError;
+    EXPECT_EQ(l.damaged, 1);
+}
+
+} // namespace
