@@ -51,7 +51,9 @@ RadialTable::RadialTable(int32_t p, double radius)
     const double half = 0.5 / radius;
     const auto count = static_cast<std::size_t>(std::clamp(std::ceil(32.0 * radius), 4096.0, 1048576.0));
     perUnit_ = double(count);
-    reachQ_ = (1.0 + half) * (1.0 + half);
+    // A circle under a pixel across (radius < 0.5) would need a table
+    // reaching ever farther; its pixels beyond rho = 2 count nothing.
+    reachQ_ = std::min((1.0 + half) * (1.0 + half), 4.0);
     end_ = std::ceil(reachQ_ * perUnit_);
     const auto entries = static_cast<std::size_t>(end_) + 1;
     cos2_.resize(entries);

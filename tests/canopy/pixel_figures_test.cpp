@@ -185,6 +185,13 @@ TEST(PixelFigures, RefusesWhatItCannotMeasure)
     EXPECT_EQ(measurePixels(photo.view(), perspective, {}).status, PixelStatus::BadRecord);
     EXPECT_EQ(measurePixels(photo.view(), noRadius, {}).status, PixelStatus::BadRecord);
     EXPECT_EQ(measurePixels(photo.view(), beside, {}).status, PixelStatus::NoPixels);
+    // A circle far smaller than a pixel: one pixel holds it all.
+    for (const double radius : {0.3, 1e-9}) {
+        const ProjectionRecord speck = fisheye(kEquidistant, 50.5, 50.5, radius);
+        const PixelFigures f = measurePixels(photo.view(), speck, {});
+        ASSERT_EQ(f.status, PixelStatus::Ok) << radius;
+        EXPECT_EQ(f.openness, 1.0) << radius;
+    }
 }
 
 } // namespace
