@@ -1,6 +1,8 @@
-// Where one pixel of a source photo looks: the solid angle it covers and
-// the zenith ring and azimuth sector of its centre, as the sky map stores
-// them. Positions are in radii from the circle centre, y up.
+// Where one pixel of a source photo looks: the solid angle of the part of it
+// inside the circle and the zenith ring and azimuth sector of its centre (of
+// the rim point on the ray through it, for a centre just past the rim), as
+// the sky map stores them. Positions are in radii from the circle centre, y
+// up.
 #pragma once
 
 #include "radial_geometry.h"
@@ -18,7 +20,7 @@ namespace karwen::canopy {
 class PixelSky {
 public:
     struct Pixel {
-        double solid; // steradians, 0 off the circle or behind the view
+        double solid; // steradians, 0 past the rim or behind the view
         uint16_t bin; // ring * sectors + sector, or beyond
     };
 
@@ -38,8 +40,6 @@ public:
     [[nodiscard]] Pixel at(double x, double y) const
     {
         const double q = x * x + y * y;
-        if (q > 1.0)
-            return {0.0, beyond_}; // a row's ends, off by rounding
         const RadialTable::Entry e = radial_.at(q);
         // The camera-frame direction with the tilt undone, then the view frame.
         const double u = e.sinOverRho * x, v = e.sinOverRho * y;
@@ -64,24 +64,28 @@ public:
     // written to out as floats; returns their sum.
     double solidRow(int from, int to, double y, float* out) const
     {
-        const SolidRowTable table{radial_.densities(), radial_.last(), pixelArea_};
+        const SolidRowTable table{radial_.densities(), radial_.perUnit(), radial_.end(), pixelArea_};
         return canopy::solidRow(table, from, to, {src_.Cx, invR_, y}, out);
     }
 
     // Where at(x, y) finds the pixels [from, to) of the row at height y to
-    // look (ez -1 off the circle, the azimuth as a pseudo-angle), and their
-    // solid angles as solidRow gives them.
+    // look (the cosine ez of the zenith angle, the azimuth as a
+    // pseudo-angle), and their solid angles as solidRow gives them.
     void directionRow(int from, int to, double y, float* solid, double* ez, double* azimuth) const
     {
-        const DirectionRowTable table{radial_.cos2s(), radial_.sinOverRhos(), radial_.densities(), radial_.last(),
-                                      pixelArea_,      frame_.cosRot,         frame_.sinRot,       frame_.ax,
-                                      frame_.ay,       frame_.az};
+        const DirectionRowTable table{radial_.cos2s(),   radial_.sinOverRhos(), radial_.densities(),
+                                      radial_.perUnit(), radial_.end(),         pixelArea_,
+                                      frame_.cosRot,     frame_.sinRot,         frame_.ax,
+                                      frame_.ay,         frame_.az};
         canopy::directionRow(table, from, to, {src_.Cx, invR_, y}, solid, ez, azimuth);
     }
 
     // The ring of a direction on the camera axis's side at q = rho^2 when
     // the view looks along the camera axis; -1 beyond the maximum.
     [[nodiscard]] int axialRingAt(double q) const { return layout_.ringOf(std::sqrt(radial_.at(q).cos2)); }
+
+    // The largest rho^2 of a pixel centre whose pixel holds part of the circle.
+    [[nodiscard]] double reachQ() const { return radial_.reachQ(); }
 
     [[nodiscard]] const ViewFrame& frame() const { return frame_; }
 

@@ -50,14 +50,22 @@ RadialTable::RadialTable(int32_t p, double radius)
 {
     const double half = 0.5 / radius;
     const auto count = static_cast<std::size_t>(std::clamp(std::ceil(32.0 * radius), 4096.0, 1048576.0));
-    last_ = double(count);
-    cos2_.resize(count + 1);
-    sinOverRho_.resize(count + 1);
-    density_.resize(count + 1);
-    for (std::size_t i = 0; i <= count; ++i) {
-        const ZenithAt at = zenithAt(std::sqrt(double(i) / last_), p);
-        cos2_[i] = at.cos * at.cos;
-        sinOverRho_[i] = at.sinOverRho;
+    perUnit_ = double(count);
+    // A circle under a pixel across (radius < 0.5) would need a table
+    // reaching ever farther; its pixels beyond rho = 2 count nothing.
+    reachQ_ = std::min((1.0 + half) * (1.0 + half), 4.0);
+    end_ = std::ceil(reachQ_ * perUnit_);
+    const auto entries = static_cast<std::size_t>(end_) + 1;
+    cos2_.resize(entries);
+    sinOverRho_.resize(entries);
+    density_.resize(entries);
+    for (std::size_t i = 0; i < entries; ++i) {
+        // Past the rim (q > 1) the direction is the rim's: horizontal, with
+        // sin(t) = 1.
+        const double q = double(i) / perUnit_;
+        const ZenithAt at = zenithAt(std::sqrt(q), p);
+        cos2_[i] = q > 1.0 ? 0.0 : at.cos * at.cos;
+        sinOverRho_[i] = q > 1.0 ? 1.0 / std::sqrt(q) : at.sinOverRho;
     }
     // cos(t) from the cos^2 column, which is smooth in q (linear for the
     // orthographic projection): the annulus' solid angle comes out within
@@ -70,16 +78,19 @@ RadialTable::RadialTable(int32_t p, double radius)
         if (rho < nearCentre || rho > nearRim)
             return zenithAt(rho, p).cos;
         double f = 0.0;
-        const int i = tableSpan(rho * rho, last_, f);
+        const int i = tableSpan(rho * rho, perUnit_, end_, f);
         return std::sqrt(std::max(0.0, tableLerp(cos2_.data(), i, f)));
     };
-    for (std::size_t i = 0; i <= count; ++i) {
-        // The exact solid angle of the annulus rho +- half, cut at the rim,
-        // over its area: 2 pi (cos t(a) - cos t(b)) / (pi (b^2 - a^2)).
-        const double rho = std::sqrt(double(i) / last_);
-        const double a = std::max(0.0, rho - half), b = std::min(1.0, rho + half);
-        density_[i] = 2.0 * (cosAt(a) - cosAt(b)) / (b * b - a * a);
+    for (std::size_t i = 0; i < entries; ++i) {
+        // The solid angle of the part of the annulus rho +- half inside the
+        // rim, 2 pi (cos t(a) - cos t(min(b, 1))), over the whole annulus'
+        // area pi (b^2 - a^2): the annulus stands for the pixel, so a pixel
+        // across the rim counts the part of it inside.
+        const double rho = std::sqrt(double(i) / perUnit_);
+        const double a = std::max(0.0, rho - half), b = rho + half;
+        density_[i] = a >= 1.0 ? 0.0 : 2.0 * (cosAt(a) - cosAt(std::min(b, 1.0))) / (b * b - a * a);
     }
+    density_.back() = 0.0; // what every pixel farther out reads
 }
 
 std::shared_ptr<const RadialTable> sharedRadialTable(int32_t p, double radius)

@@ -24,14 +24,16 @@ struct ZenithAt {
 // rho in 0..1 (clamped), p a fisheye projection 0..3.
 [[nodiscard]] ZenithAt zenithAt(double rho, int32_t p);
 
-// Where q falls in a table of last + 1 entries over q = 0..1: the entry at
-// or below it (never the last one) and, in f, the fraction towards the
-// next. An int index, so that loops over many pixels run several at a time
-// (a table never holds 2^31 entries).
-[[nodiscard]] inline int tableSpan(double q, double last, double& f)
+// Where q falls in a table whose entry i lies at q = i / perUnit, entries 0
+// .. end: the entry at or below it (never the last one) and, in f, the
+// fraction towards the next; q beyond the ends reads the end entries. An int
+// index, so that loops over many pixels run several at a time (a table never
+// holds 2^31 entries).
+[[nodiscard]] inline int tableSpan(double q, double perUnit, double end, double& f)
 {
-    const double at = (q < 0.0 ? 0.0 : (q > 1.0 ? 1.0 : q)) * last;
-    const int i = static_cast<int>(at >= last ? last - 1.0 : at);
+    const double scaled = q * perUnit;
+    const double at = scaled < 0.0 ? 0.0 : (scaled > end ? end : scaled);
+    const int i = static_cast<int>(at >= end ? end - 1.0 : at);
     f = at - double(i);
     return i;
 }
@@ -48,9 +50,15 @@ struct ZenithAt {
 // itself is not, at the orthographic rim), so a table of 32 entries per
 // pixel of radius is exact to far below the pixel scale, and a map of
 // millions of pixels needs no Newton steps per pixel. (Only the orthographic
-// projection's outermost pixel, whose solid angle changes like a square
-// root, is read to a few per cent.) Built for each projection and radius;
-// sharedRadialTable keeps the last few.
+// projection's outermost pixels, whose solid angle changes like a square
+// root, are read to a few per cent each, which the many pixels along the rim
+// average out.) Built for each projection and radius; sharedRadialTable
+// keeps the last few.
+//
+// The table reaches half a pixel past the rim: a pixel whose radial extent
+// rho +- 1 / (2 radius) straddles the rim counts with the solid angle of the
+// part inside, so pixels whose centre lies just outside count too. Their
+// direction is the rim's, along the ray through their centre.
 class RadialTable {
 public:
     struct Entry {
@@ -66,23 +74,28 @@ public:
     [[nodiscard]] Entry at(double q) const
     {
         double f = 0.0;
-        const int i = tableSpan(q, last_, f);
+        const int i = tableSpan(q, perUnit_, end_, f);
         return {tableLerp(cos2_.data(), i, f), tableLerp(sinOverRho_.data(), i, f),
                 tableLerp(density_.data(), i, f)};
     }
 
     [[nodiscard]] bool isFor(int32_t p, double radius) const { return p == projection_ && radius == radius_; }
 
-    // The columns, entry i at q = i / last.
+    // The columns, entry i at q = i / perUnit(), up to end().
     [[nodiscard]] const double* densities() const { return density_.data(); }
     [[nodiscard]] const double* cos2s() const { return cos2_.data(); }
     [[nodiscard]] const double* sinOverRhos() const { return sinOverRho_.data(); }
-    [[nodiscard]] int last() const { return static_cast<int>(last_); }
+    [[nodiscard]] int perUnit() const { return static_cast<int>(perUnit_); }
+    [[nodiscard]] int end() const { return static_cast<int>(end_); }
+    // The largest q a pixel centre may have and still hold part of the circle.
+    [[nodiscard]] double reachQ() const { return reachQ_; }
 
 private:
     int32_t projection_;
     double radius_;
-    double last_; // index of the entry at q = 1
+    double perUnit_; // index of the entry at q = 1
+    double end_;     // index of the last entry, at or past reachQ_ (solid angle 0)
+    double reachQ_;
     // One column per quantity: the solid angle, read for every pixel of a
     // map, then lies densely in the cache.
     std::vector<double> cos2_, sinOverRho_, density_;

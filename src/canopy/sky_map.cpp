@@ -26,30 +26,30 @@ bool sameRecord(const ProjectionRecord& a, const ProjectionRecord& b)
 constexpr double kNearCentre = 1e-6;
 
 // Where, along a row, the bin of a view along the camera axis may change,
-// as column positions: the circles of the ring edges and of the rim, the
-// rays of the sector edges, and the centre's column (where a row through
-// the centre turns half a circle).
+// as column positions: the circles of the ring edges, the rays of the
+// sector edges, and the centre's column (where a row through the centre
+// turns half a circle). Past the rim the bin stays the rim's.
 class AxialCuts {
 public:
     AxialCuts(const PixelSky& sky, const RingLayout& layout)
     {
         // The q = rho^2 where the ring changes, found by halving on the
         // classification itself, so that the cut and the pixels agree.
+        const double reach = sky.reachQ();
         for (int k = 0; k < layout.rings(); ++k) {
             const auto past = [&](double q) {
                 const int ring = sky.axialRingAt(q);
                 return ring < 0 || ring > k;
             };
-            if (!past(1.0))
+            if (!past(reach))
                 continue;
-            double lo = 0.0, hi = 1.0;
+            double lo = 0.0, hi = reach;
             for (int step = 0; step < 60 && past(lo) != past(hi); ++step) {
                 const double mid = 0.5 * (lo + hi);
                 (past(mid) ? hi : lo) = mid;
             }
             edgeQ_.push_back(hi);
         }
-        edgeQ_.push_back(1.0);
         // Sector edge s points at azimuth 2 pi s / sectors in the view frame,
         // which the tilt turns in the image.
         const ViewFrame& f = sky.frame();
@@ -80,7 +80,7 @@ public:
     }
 
 private:
-    std::vector<double> edgeQ_;   // ring edges and the rim
+    std::vector<double> edgeQ_;   // ring edges
     std::vector<double> rayRun_;  // x / y along each sector edge
 };
 
@@ -102,12 +102,13 @@ SkyMap::SkyMap(const ProjectionRecord& src, int width, int height, const RingLay
     : src_(src), width_(width), height_(height), layout_(layout),
       binSolidAngle_(static_cast<std::size_t>(binCount()), 0.0)
 {
+    const PixelSky sky(src, layout);
     const double invR = 1.0 / src.R;
-    // The columns of each row whose centres may lie inside the circle.
+    // The columns of each row whose pixels may hold part of the circle.
     std::size_t count = 0;
     for (int j = 0; j < height; ++j) {
         const double y = (j + 0.5 - src.Cy) * invR;
-        const double rest = 1.0 - y * y;
+        const double rest = sky.reachQ() - y * y;
         if (rest < 0.0)
             continue;
         const double reach = std::sqrt(rest) * src.R;
@@ -123,7 +124,6 @@ SkyMap::SkyMap(const ProjectionRecord& src, int width, int height, const RingLay
     weightCount_ = count;
     storage_ = MapStorage::take(count);
 
-    const PixelSky sky(src, layout);
     if (src.Alpha == 0.0 && src.Beta == 0.0) {
         shareWeights();
         buildAxial(sky);
@@ -206,8 +206,8 @@ void SkyMap::buildGeneral(const PixelSky& sky)
 // With the view along the camera axis, a pixel's ring depends only on its
 // distance from the centre and its sector only on its direction from the
 // centre, so along a row the bin changes only where the row crosses a ring
-// edge (a circle), a sector edge (a ray from the centre), the centre's
-// column or the rim. Those places are worked out per row; the pixels next to
+// edge (a circle), a sector edge (a ray from the centre) or the centre's
+// column. Those places are worked out per row; the pixels next to
 // each are classified exactly as the general build does, and the stretches
 // between them are filled whole. Only the solid angle is computed for every
 // pixel.

@@ -9,8 +9,8 @@
 // (the steps of the resampler named below are RixSDeform's, listed in
 // src/imaging/deform.cpp):
 //  1. The pixel centre relative to the circle, in radii, gives (x, y) and
-//     rho = |(x, y)|; only pixels whose centre lies inside the circle and on
-//     the image count.
+//     rho = |(x, y)|; pixels that hold part of the circle (a centre within
+//     half a pixel past the rim) and whose centre lies on the image count.
 //  2. The source projection's radial model gives sin(t) = rho *
 //     sin_over_r(sqrt(1 - rho^2)), t the angle from the camera axis; the
 //     camera-frame direction is (sin(t) (x, y) / rho with the tilt Rot
@@ -22,15 +22,19 @@
 //     degrees from the view direction get weight 0.
 //  4. The weight is the solid angle the pixel covers, sin(t) / (rho drho/dt)
 //     per unit of normalised area, averaged over the pixel's radial extent
-//     rho +- 1/(2R): the exact solid angle of that thin annulus, 2 (cos t(a)
-//     - cos t(b)) / (b^2 - a^2), divided by R^2. Averaging keeps the
-//     orthographic rim finite, where drho/dt vanishes.
+//     a..b = rho +- 1/(2R): the exact solid angle of the part of that thin
+//     annulus inside the rim, 2 (cos t(a) - cos t(min(b, 1))) / (b^2 - a^2),
+//     divided by R^2. Averaging keeps the orthographic rim finite, where
+//     drho/dt vanishes; clipping counts a pixel across the rim by the part
+//     of it inside, so the weights of a whole circle add up to 2 pi. A
+//     centre just past the rim takes the direction of the rim point on its
+//     ray (t = 90 degrees) for steps 2 and 3.
 // PixelSky does these steps for one pixel. When the view looks along the
 // camera axis (Alpha = Beta = 0, the usual case) the map is built row by
 // row instead: the bin changes only at places worked out per row, so only
 // the pixels beside them are classified one by one (see buildAxial).
 //
-// Memory: up to 6 bytes per pixel inside the circle (a float weight, shared
+// Memory: up to 6 bytes per pixel counted (a float weight, shared
 // by the rows at y and -y where they hold the same, and a 16-bit bin) plus
 // 40 bytes per image row; the arrays are recycled from freed maps.
 #pragma once

@@ -9,12 +9,11 @@ namespace karwen::canopy {
 
 namespace {
 
-// A pixel's solid angle from the density column, 0 off the circle (q > 1);
-// a product rather than a choice, so that the loops below vectorise.
-inline float solidOf(const double* density, int i, double f, double pixelArea, double q)
+// A pixel's solid angle from the density column, which ends in a 0 past the
+// last pixel holding part of the circle.
+inline float solidOf(const double* density, int i, double f, double pixelArea)
 {
-    const double inside = q > 1.0 ? 0.0 : 1.0;
-    return static_cast<float>(tableLerp(density, i, f) * pixelArea * inside);
+    return static_cast<float>(tableLerp(density, i, f) * pixelArea);
 }
 
 } // namespace
@@ -35,15 +34,15 @@ __attribute__((target_clones("avx2", "default"))) double sumOf(const float* valu
 __attribute__((target_clones("avx2", "default"))) double solidRow(const SolidRowTable& table, int from, int to,
                                                                    const RowPlace& place, float* out)
 {
-    const double last = table.last;
+    const double perUnit = table.perUnit, end = table.end;
     const double yy = place.y * place.y;
     const int n = to - from;
     for (int k = 0; k < n; ++k) {
         const double x = (double(from + k) + 0.5 - place.cx) * place.invR;
         const double q = x * x + yy;
         double f = 0.0;
-        const int i = tableSpan(q, last, f);
-        out[k] = solidOf(table.density, i, f, table.pixelArea, q);
+        const int i = tableSpan(q, perUnit, end, f);
+        out[k] = solidOf(table.density, i, f, table.pixelArea);
     }
     return sumOf(out, n);
 }
@@ -54,7 +53,7 @@ __attribute__((target_clones("avx2", "default"))) void directionRow(const Direct
 {
     // Everything read into locals: the outputs are doubles too, so the
     // compiler would otherwise read the inputs again after every store.
-    const double last = table.last;
+    const double perUnit = table.perUnit, end = table.end;
     const double cx = place.cx, invR = place.invR, y = place.y;
     const double yy = y * y;
     const double cosRot = table.cosRot, sinRot = table.sinRot;
@@ -70,15 +69,15 @@ __attribute__((target_clones("avx2", "default"))) void directionRow(const Direct
         const double x = (double(from + k) + 0.5 - cx) * invR;
         const double q = x * x + yy;
         double f = 0.0;
-        const int i = tableSpan(q, last, f);
-        solid[k] = solidOf(density, i, f, pixelArea, q);
+        const int i = tableSpan(q, perUnit, end, f);
+        solid[k] = solidOf(density, i, f, pixelArea);
         const double sinOverRho = tableLerp(sinOverRhos, i, f);
         const double u = sinOverRho * x, v = sinOverRho * y;
         const double dx = cosRot * u + sinRot * v, dy = -sinRot * u + cosRot * v;
         const double dz = std::sqrt(tableLerp(cos2, i, f));
         const double ex = ax0 * dx + ax1 * dy + ax2 * dz;
         const double ey = ay0 * dx + ay1 * dy + ay2 * dz;
-        ez[k] = q > 1.0 ? -1.0 : az0 * dx + az1 * dy + az2 * dz;
+        ez[k] = az0 * dx + az1 * dy + az2 * dz;
         azimuth[k] = RingLayout::pseudoAngle(ex, ey);
     }
 }

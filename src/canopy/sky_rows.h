@@ -15,23 +15,23 @@ struct RowPlace {
 };
 
 struct SolidRowTable {
-    const double* density; // entries 0 .. last, at q = index / last
-    int last;
+    const double* density; // entries 0 .. end, at q = index / perUnit
+    int perUnit, end;
     double pixelArea; // one pixel in normalised units
 };
 
 // The solid angle of pixels `from` .. `to` - 1, interpolated at each one's
-// q = rho^2, as floats in out (0 where q > 1). Returns their sum.
+// q = rho^2, as floats in out (0 past the table's end). Returns their sum.
 double solidRow(const SolidRowTable& table, int from, int to, const RowPlace& place, float* out);
 
 // The sum of n values, as solidRow sums its own.
 double sumOf(const float* values, int n);
 
 struct DirectionRowTable {
-    const double* cos2;       // entries 0 .. last, at q = index / last
+    const double* cos2;       // entries 0 .. end, at q = index / perUnit
     const double* sinOverRho; // likewise
     const double* density;    // likewise
-    int last;
+    int perUnit, end;
     double pixelArea;
     double cosRot, sinRot;    // the source's tilt
     const double* ax;         // the view frame's axes in camera coordinates
@@ -40,7 +40,7 @@ struct DirectionRowTable {
 };
 
 // Where pixels `from` .. `to` - 1 look in the view frame: the cosine of the
-// zenith angle ez (-1 where q > 1, a centre off the circle) and the azimuth
+// zenith angle ez (a centre just past the rim looks along the rim) and the azimuth
 // as RingLayout's pseudo-angle; and their solid angles as solidRow gives
 // them, in solid.
 void directionRow(const DirectionRowTable& table, int from, int to, const RowPlace& place, float* solid,

@@ -51,11 +51,18 @@ bool Scene::sky(double ex, double ey, double ez) const
             return true;
     if (patches.empty())
         return false;
+    // The azimuth only once a patch spans the zenith angle: most pixels of
+    // a large photo need none.
     const double t = std::acos(std::clamp(ez, -1.0, 1.0));
-    const double a = azimuthOf(ex, ey);
-    for (const Patch& p : patches)
-        if (t >= p.t0 && t <= p.t1 && a >= p.a0 && a <= p.a1)
+    double a = -1.0;
+    for (const Patch& p : patches) {
+        if (t < p.t0 || t > p.t1)
+            continue;
+        if (a < 0.0)
+            a = azimuthOf(ex, ey);
+        if (a >= p.a0 && a <= p.a1)
             return true;
+    }
     return false;
 }
 
@@ -158,12 +165,20 @@ Photo render(const Scene& scene, const ProjectionRecord& record, int width, int 
     const double m[3][3] = {{ca, -sa * sb, sa * cb}, {0.0, cb, sb}, {-sa, -ca * sb, ca * cb}};
     const double cr = std::cos(record.Rot * kDegToRad), sr = std::sin(record.Rot * kDegToRad);
     Photo photo{width, height, std::vector<uint32_t>(std::size_t(width) * std::size_t(height), kBlack)};
+    const double rimReach = (1.0 + 0.5 / record.R) * (1.0 + 0.5 / record.R);
     for (int j = 0; j < height; ++j) {
         for (int i = 0; i < width; ++i) {
-            const double x = (i + 0.5 - record.Cx) / record.R, y = (j + 0.5 - record.Cy) / record.R;
-            const double q = x * x + y * y;
-            if (q > 1.0)
+            double x = (i + 0.5 - record.Cx) / record.R, y = (j + 0.5 - record.Cy) / record.R;
+            double q = x * x + y * y;
+            if (q > rimReach)
                 continue;
+            if (q > 1.0) {
+                // A pixel across the rim, its centre outside: what the rim
+                // point on the ray through its centre sees.
+                x /= std::sqrt(q);
+                y /= std::sqrt(q);
+                q = 1.0;
+            }
             // Image point (X, Y) = tilt(dx, dy) * rho / sin(t).
             const double f = sin_over_r(std::sqrt(1.0 - q), record.Proj);
             const double X = x * f, Y = y * f;
@@ -185,7 +200,7 @@ Photo uniform(uint32_t colour, const ProjectionRecord& record, int width, int he
     Photo photo{width, height, std::vector<uint32_t>(std::size_t(width) * std::size_t(height), kBlack)};
     for (int j = 0; j < height; ++j)
         for (int i = 0; i < width; ++i)
-            if (std::hypot(i + 0.5 - record.Cx, j + 0.5 - record.Cy) <= record.R)
+            if (std::hypot(i + 0.5 - record.Cx, j + 0.5 - record.Cy) <= record.R + 0.5)
                 photo.pixels[std::size_t(j) * std::size_t(width) + std::size_t(i)] = colour;
     return photo;
 }

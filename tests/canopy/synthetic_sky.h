@@ -59,14 +59,14 @@ struct Truth {
 
 // A photo in bottom-up rows (the imaging library's layout): sky pixels
 // bright blue, canopy dark green with a little deterministic noise, black
-// outside the circle.
+// outside the circle. A pixel across the rim shows what the rim sees.
 struct Photo {
     int width = 0, height = 0;
     std::vector<uint32_t> pixels;
     [[nodiscard]] PixelView view() const { return {pixels.data(), width, height, width}; }
 };
 [[nodiscard]] Photo render(const Scene& scene, const ProjectionRecord& record, int width, int height);
-// One colour inside the circle, black outside.
+// One colour on every pixel holding part of the circle, black elsewhere.
 [[nodiscard]] Photo uniform(uint32_t colour, const ProjectionRecord& record, int width, int height);
 
 [[nodiscard]] ProjectionRecord fisheye(int32_t proj, double cx, double cy, double r, double alpha = 0.0,
