@@ -85,10 +85,14 @@ TEST_F(CliRun, DamagedAndMissingInputsFailTheRunButNotTheOtherPhotos)
     EXPECT_EQ(
         linesWith(run.output, "Cannot open \"" + nowhere + "\": there is no file or folder of this name.").size(), 1u)
         << run.output;
-    for (const char* name : {"cut.jpg", "corrupt.jpg"}) {
-        const std::vector<std::string> lines = linesWith(run.output, "Cannot open \"" + in(name) + "\"");
+    const struct {
+        const char* name;
+        const char* reason;
+    } failed[] = {{"cut.jpg", "damaged JPEG data"}, {"corrupt.jpg", "the file is cut short or is not a JPEG picture"}};
+    for (const auto& f : failed) {
+        const std::vector<std::string> lines = linesWith(run.output, "Cannot open \"" + in(f.name) + "\"");
         ASSERT_EQ(lines.size(), 1u) << run.output;
-        EXPECT_TRUE(has(lines[0], "the file is cut short or is not a JPEG picture")) << lines[0];
+        EXPECT_TRUE(has(lines[0], f.reason)) << lines[0];
     }
 }
 
