@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace {
@@ -59,17 +60,22 @@ void startUp()
     (void)done;
 }
 
+// Arg 0: the blue channel, 1: luma; the second arg the threshold method
+// (0 Otsu, 1 Ridler, 2 Minimum, 3 edge detection, which passes over the
+// pixels once more for their neighbours).
 void BM_PixelFigures(benchmark::State& state)
 {
     startUp();
     CanopySettings settings;
     settings.channel = state.range(0) == 0 ? Channel::Blue : Channel::Luma;
+    settings.method = static_cast<ThresholdMethod>(state.range(1));
     benchmark::DoNotOptimize(measurePixels(view(), record(), settings)); // builds the geometry
     for (auto _ : state)
         benchmark::DoNotOptimize(measurePixels(view(), record(), settings));
-    state.SetLabel(state.range(0) == 0 ? "blue" : "luma");
+    const char* methods[] = {"Otsu", "Ridler", "Minimum", "edge"};
+    state.SetLabel(std::string(state.range(0) == 0 ? "blue, " : "luma, ") + methods[state.range(1)]);
 }
-BENCHMARK(BM_PixelFigures)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PixelFigures)->ArgsProduct({{0, 1}, {0, 1, 2, 3}})->Unit(benchmark::kMillisecond);
 
 // The geometry built anew for every photo (a new tilt each time). Arg 0:
 // the view along the camera axis; arg 1: a view 10 degrees off it.
@@ -103,7 +109,9 @@ BENCHMARK(BM_DotFigures)->Unit(benchmark::kMillisecond);
 // through the same circle (--circle), so the geometry is built once; arg 1:
 // a centre half a pixel off the last one for every photo, as --detect-circle
 // finds them on the photos of one camera, so the geometry is built for every
-// photo; arg 2: the radius new as well, every time (the worst case).
+// photo; arg 2: the radius new as well, every time (the worst case); arg
+// 3: the same circle as arg 0, thresholded by edge detection, which passes
+// over the pixels once more for their neighbours.
 void BM_MeasurePhoto(benchmark::State& state)
 {
     startUp();
@@ -114,18 +122,23 @@ void BM_MeasurePhoto(benchmark::State& state)
         std::copy_n(photo().data() + std::size_t(y) * kWidth, kWidth, image.row(y));
     const ProjectionRecord viewRecord{500.0, 500.0, 500.0, 0.0, 0.0, 0.0, kEquisolidangle};
     ProjectionRecord source = record();
+    const bool edge = state.range(0) == 3;
+    CanopySettings settings;
+    if (edge)
+        settings.method = ThresholdMethod::Edge;
     for (auto _ : state) {
-        if (state.range(0) >= 1)
+        if (state.range(0) == 1 || state.range(0) == 2)
             source.Cx = source.Cx == 1280.0 ? 1280.5 : 1280.0;
         if (state.range(0) == 2)
             source.R += 0.5;
-        benchmark::DoNotOptimize(measurePhoto("photo.jpg", photoImage, source, viewRecord, 1000, 1000, {}));
+        benchmark::DoNotOptimize(measurePhoto("photo.jpg", photoImage, source, viewRecord, 1000, 1000, settings));
     }
     (void)RixDestroy(photoImage);
     (void)RixSetThreads(0);
-    const char* labels[] = {"the same circle", "a new centre per photo", "a new centre and radius per photo"};
+    const char* labels[] = {"the same circle", "a new centre per photo", "a new centre and radius per photo",
+        "the same circle, edge detection"};
     state.SetLabel(labels[state.range(0)]);
 }
-BENCHMARK(BM_MeasurePhoto)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MeasurePhoto)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
 
 } // namespace

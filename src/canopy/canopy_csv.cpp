@@ -62,6 +62,10 @@ const char* methodName(ThresholdMethod m)
         return "otsu";
     case ThresholdMethod::Ridler:
         return "ridler";
+    case ThresholdMethod::Minimum:
+        return "minimum";
+    case ThresholdMethod::Edge:
+        return "edge";
     case ThresholdMethod::Fixed:
         return "fixed";
     }

@@ -9,8 +9,8 @@
 //   alpha, beta, rot            before initProjectionNames has run), the
 //                               circle (cy counted up from the bottom
 //                               edge) and the view angles in degrees
-//   channel, gamma, method,     the settings (blue/luma, otsu/ridler/fixed)
-//   threshold, rings, sectors,  and the threshold used
+//   channel, gamma, method,     the settings (blue/luma, otsu/ridler/
+//   threshold, rings, sectors,  minimum/edge/fixed) and the threshold used
 //   max_zenith
 //   openness, difn, le, l, lx   from every pixel
 //   saturated, partial,         flags 0/1, and the share of the sky up to the

@@ -37,6 +37,8 @@ std::string describe(PixelStatus status)
         return "the source circle is not usable (its radius must be above 0, its projection a fisheye)";
     case PixelStatus::NoPixels:
         return "no pixel of the photo lies within 90 degrees of the view direction";
+    case PixelStatus::NoThreshold:
+        return "no threshold found; give a fixed threshold";
     }
     return "unknown status";
 }

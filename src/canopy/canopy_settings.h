@@ -12,10 +12,13 @@ enum class Channel {
     Luma, // 0.3 R + 0.59 G + 0.11 B
 };
 
+// In the order the Canopy window lists them.
 enum class ThresholdMethod {
-    Otsu,   // largest between-class variance (Otsu 1979)
-    Ridler, // iterated mean of the two class means (Ridler and Calvard 1978)
-    Fixed,  // CanopySettings::fixedThreshold
+    Otsu,    // largest between-class variance (Otsu 1979)
+    Ridler,  // iterated mean of the two class means (Ridler and Calvard 1978)
+    Minimum, // valley of the smoothed histogram (Prewitt and Mendelsohn 1966)
+    Edge,    // largest mean contrast across the edges (Nobis and Hunziker 2005)
+    Fixed,   // CanopySettings::fixedThreshold
 };
 
 inline constexpr int kMaxRings = 18;

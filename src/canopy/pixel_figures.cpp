@@ -1,9 +1,9 @@
 #include "pixel_figures.h"
 
 #include "canopy_indices.h"
+#include "photo_threshold.h"
 #include "pixel_values.h"
 #include "sky_map.h"
-#include "threshold.h"
 
 #include <cmath>
 #include <cstddef>
@@ -83,7 +83,8 @@ PixelFigures measurePixels(const PixelView& view, const ProjectionRecord& src, c
     Histogram total{};
     for (std::size_t i = 0; i < hist.size(); ++i)
         total[i % kValues] += hist[i];
-    f.threshold = chooseThreshold(total, settings);
+    const std::optional<int> threshold = photoThreshold(view, *map, values, total, settings);
+    f.threshold = threshold.value_or(0);
     const BinSums sums = sumBins(hist, map->binCount(), f.threshold);
 
     double all = 0.0, gap = 0.0;
@@ -93,6 +94,10 @@ PixelFigures measurePixels(const PixelView& view, const ProjectionRecord& src, c
     }
     if (!(all > 0.0)) {
         f.status = PixelStatus::NoPixels;
+        return f;
+    }
+    if (!threshold) {
+        f.status = PixelStatus::NoThreshold;
         return f;
     }
     f.openness = gap / all;

@@ -17,6 +17,7 @@ enum class PixelStatus {
     BadPixels,   // isValid(view) fails
     BadRecord,   // isUsableSource(record) fails
     NoPixels,    // no pixel of the photo lies within 90 degrees of the view
+    NoThreshold, // the Minimum method found no valley in the histogram
 };
 
 struct PixelFigures {

@@ -19,6 +19,59 @@ bool occupiedRange(const Histogram& h, int& lo, int& hi)
     return lo < hi;
 }
 
+// A run of equal values, first to last.
+struct Run {
+    int first, last;
+};
+
+double at(const Histogram& h, int v) { return v < 0 || v > 255 ? 0.0 : h[static_cast<std::size_t>(v)]; }
+
+// Counts the peaks (runs of equal values above both neighbours, 0 beyond
+// the ends) and keeps the first two.
+int peaksOf(const Histogram& h, std::array<Run, 2>& peaks)
+{
+    int count = 0;
+    for (int first = 0; first < 256;) {
+        int last = first;
+        while (last < 255 && at(h, last + 1) == at(h, first))
+            ++last;
+        const double v = at(h, first);
+        if (v > at(h, first - 1) && v > at(h, last + 1)) {
+            if (count < 2)
+                peaks[static_cast<std::size_t>(count)] = {first, last};
+            ++count;
+        }
+        first = last + 1;
+    }
+    return count;
+}
+
+// The middle of the lowest run between two peaks. With no third peak there
+// is exactly one such run.
+int valleyBetween(const Histogram& h, Run left, Run right)
+{
+    int first = left.last + 1;
+    for (int v = first + 1; v < right.first; ++v)
+        if (at(h, v) < at(h, first))
+            first = v;
+    int last = first;
+    while (last + 1 < right.first && at(h, last + 1) == at(h, first))
+        ++last;
+    return (first + last) / 2;
+}
+
+// Each value the mean of itself and its two neighbours. The neighbours are
+// added first, so a symmetric histogram stays exactly symmetric.
+Histogram threePointMeans(const Histogram& h)
+{
+    Histogram smoothed{};
+    for (int v = 0; v < 256; ++v)
+        smoothed[static_cast<std::size_t>(v)] = (at(h, v - 1) + at(h, v + 1) + at(h, v)) / 3.0;
+    return smoothed;
+}
+
+std::size_t cell(int a, int b) { return static_cast<std::size_t>(a) * 256 + static_cast<std::size_t>(b); }
+
 } // namespace
 
 int otsuThreshold(const Histogram& h)
@@ -85,11 +138,55 @@ int ridlerThreshold(const Histogram& h)
     return t;
 }
 
-int chooseThreshold(const Histogram& histogram, const CanopySettings& settings)
+std::optional<int> minimumThreshold(const Histogram& histogram)
+{
+    Histogram h = histogram;
+    for (int smoothings = 0;; ++smoothings) {
+        std::array<Run, 2> peaks{};
+        const int count = peaksOf(h, peaks);
+        if (count == 2)
+            return valleyBetween(h, peaks[0], peaks[1]);
+        if (count < 2 || smoothings == kMaxSmoothings)
+            return std::nullopt;
+        h = threePointMeans(h);
+    }
+}
+
+int edgeThreshold(const PairHistogram& pairs)
+{
+    if (pairs.size() != kPairCells)
+        return kMidScale;
+    // For each upper value b, the weight and the weighted contrast of the
+    // pairs (a, b) with a <= t, grown by one value of a per step: only sums,
+    // so a threshold no pair straddles has a weight of exactly 0.
+    std::array<double, 256> weight{}, contrast{};
+    double best = 0.0;
+    int threshold = kMidScale;
+    for (int t = 0; t < 255; ++t) {
+        double w = 0.0, c = 0.0;
+        for (int b = t + 1; b < 256; ++b) {
+            const double p = pairs[cell(t, b)] + pairs[cell(b, t)];
+            weight[static_cast<std::size_t>(b)] += p;
+            contrast[static_cast<std::size_t>(b)] += p * (b - t);
+            w += weight[static_cast<std::size_t>(b)];
+            c += contrast[static_cast<std::size_t>(b)];
+        }
+        if (w > 0.0 && c / w > best) {
+            best = c / w;
+            threshold = t;
+        }
+    }
+    return threshold;
+}
+
+std::optional<int> chooseThreshold(
+    const Histogram& histogram, const PairHistogram& pairs, const CanopySettings& settings)
 {
     switch (settings.method) {
     case ThresholdMethod::Otsu: return otsuThreshold(histogram);
     case ThresholdMethod::Ridler: return ridlerThreshold(histogram);
+    case ThresholdMethod::Minimum: return minimumThreshold(histogram);
+    case ThresholdMethod::Edge: return edgeThreshold(pairs);
     case ThresholdMethod::Fixed: break;
     }
     return settings.fixedThreshold;

@@ -32,7 +32,7 @@ const std::string kRingsBounds = "a whole number from 1 to " + std::to_string(ca
 const std::string kSectorsBounds = "a whole number from 1 to " + std::to_string(canopy::kMaxSectors);
 const std::string kGammaBounds = "from " + numberText(canopy::kMinGamma) + " to " + numberText(canopy::kMaxGamma);
 const std::string kMaxZenithBounds = "above 0 and at most 90";
-const std::string kThresholdBounds = "otsu, ridler or a whole number from 0 to 255";
+const std::string kThresholdBounds = "otsu, ridler, minimum, edge or a whole number from 0 to 255";
 
 // Whole numbers far beyond every bound are refused before they become ints.
 constexpr double kLargestWhole = 1e9;
@@ -71,6 +71,10 @@ MeasureOptions checked(const RawOptions& raw, int defaultJobs)
         s.method = canopy::ThresholdMethod::Otsu;
     } else if (threshold == "ridler") {
         s.method = canopy::ThresholdMethod::Ridler;
+    } else if (threshold == "minimum") {
+        s.method = canopy::ThresholdMethod::Minimum;
+    } else if (threshold == "edge") {
+        s.method = canopy::ThresholdMethod::Edge;
     } else {
         s.method = canopy::ThresholdMethod::Fixed;
         s = withValue(s, raw.threshold, true, [](CanopySettings& c, double v) { c.fixedThreshold = int(v); },
@@ -106,8 +110,9 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
         ->type_name("G");
     measure
         .add_option("--threshold", raw->threshold,
-            "How sky is told from canopy: otsu, ridler, or a fixed value N from 0 to 255 on the linearised "
-            "scale (sky above it). Default: otsu.")
+            "How sky is told from canopy: otsu, ridler, minimum (the valley of the smoothed histogram; a photo "
+            "whose histogram has no two peaks is an error line), edge (the largest mean contrast across edges), "
+            "or a fixed value N from 0 to 255 on the linearised scale (sky above it). Default: otsu.")
         ->type_name("METHOD|N");
     measure
         .add_option("--rings", raw->rings,

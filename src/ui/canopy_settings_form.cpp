@@ -44,7 +44,9 @@ CanopySettingsForm::CanopySettingsForm(QWidget* parent)
         QStringLiteral("Values are linearised as 255 (v / 255)^gamma; 1 keeps them"));
     cmbMethod_ = new QComboBox(this);
     cmbMethod_->setObjectName(QStringLiteral("cmbMethod"));
-    cmbMethod_->addItems({QStringLiteral("Otsu"), QStringLiteral("Ridler"), QStringLiteral("Fixed")});
+    // In the order of canopy::ThresholdMethod.
+    cmbMethod_->addItems({QStringLiteral("Otsu"), QStringLiteral("Ridler"), QStringLiteral("Minimum"),
+        QStringLiteral("Edge"), QStringLiteral("Fixed")});
     cmbMethod_->setToolTip(QStringLiteral("How sky is told from canopy: a threshold found on the photo, or fixed"));
     txtThreshold_ = newCount("txtThreshold", 0, 255, start.fixedThreshold,
         QStringLiteral("The fixed threshold on the linearised scale; sky lies above it"));

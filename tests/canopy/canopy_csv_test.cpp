@@ -152,6 +152,17 @@ TEST(CanopyCsv, NewColumnsCloseTheHeaderAndCarryTheirValues)
         EXPECT_EQ(columns.at("circle"), name);
         EXPECT_EQ(columns.at("dots_outside"), "17");
     }
+    for (const auto& [method, name] : {std::pair{ThresholdMethod::Otsu, "otsu"}, {ThresholdMethod::Ridler, "ridler"},
+             {ThresholdMethod::Minimum, "minimum"}, {ThresholdMethod::Edge, "edge"},
+             {ThresholdMethod::Fixed, "fixed"}}) {
+        row.settings.method = method;
+        EXPECT_EQ(columnsOf(row).at("method"), name);
+    }
+    // A photo whose histogram has no valley for the Minimum method.
+    PixelFigures noValley;
+    noValley.status = PixelStatus::NoThreshold;
+    EXPECT_EQ(canopyRow("b.jpg", {}, {}, noValley, kEquisolidangle, dots).error,
+        "no threshold found; give a fixed threshold");
 }
 
 TEST(CanopyCsv, NoFieldIsMinusZero)

@@ -13,10 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <ostream>
 #include <string>
+#include <utility>
 
 namespace karwen::canopy {
 namespace {
@@ -73,6 +75,40 @@ TEST_P(RealPhotos, FiguresOfTheFishEyeConverters)
     if (d.le)
         std::printf(" le %.2f [%.2f, %.2f]", d.le->value, d.le->lo, d.le->hi);
     std::printf("\n");
+}
+
+// The four automatic methods on each photo: every one finds a threshold,
+// gives an openness the picture plainly allows, and they agree within a
+// factor of 1.5 (Minimum and edge detection sit up to about 1.4 below Otsu
+// and Ridler on the photos with little sky).
+TEST_P(RealPhotos, EveryMethodFindsAThreshold)
+{
+    const RealPhoto& photo = GetParam();
+    const std::string path = std::string(KARWEN_REAL_DATA_DIR) + "/" + photo.file;
+    if (!std::filesystem::exists(path))
+        GTEST_SKIP() << "no " << path;
+    const int32_t hSrc = RixLoadJPG(path.c_str());
+    ASSERT_GT(hSrc, 0) << RixLastError();
+    const rix::Image& image = *rix::findImage(hSrc);
+    const PixelView view{image.data(), image.width(), image.height(), image.stride()};
+    const ProjectionRecord src{photo.x + 0.5, image.height() - photo.y - 0.5, photo.r, 0, 0, 0, kEquidistant};
+    double least = 1.0, most = 0.0;
+    std::printf("[real] %s thresholds (openness):", photo.file);
+    for (const auto& [method, name] : {std::pair{ThresholdMethod::Otsu, "otsu"}, {ThresholdMethod::Ridler, "ridler"},
+             {ThresholdMethod::Minimum, "minimum"}, {ThresholdMethod::Edge, "edge"}}) {
+        CanopySettings settings;
+        settings.method = method;
+        const PixelFigures f = measurePixels(view, src, settings);
+        ASSERT_EQ(f.status, PixelStatus::Ok) << name;
+        EXPECT_GT(f.openness, photo.minOpenness) << name;
+        EXPECT_LT(f.openness, photo.maxOpenness) << name;
+        least = std::min(least, f.openness);
+        most = std::max(most, f.openness);
+        std::printf(" %s %d (%.3f)", name, f.threshold, f.openness);
+    }
+    std::printf("\n");
+    RixDestroy(hSrc);
+    EXPECT_LT(most, 1.5 * least);
 }
 
 // A circle much larger than the photo: only the dots whose point falls on

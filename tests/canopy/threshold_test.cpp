@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
+#include <optional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -59,11 +62,98 @@ TEST_P(Thresholds, OtsuAndRidler)
     CanopySettings fixed;
     fixed.method = ThresholdMethod::Fixed;
     fixed.fixedThreshold = 201;
-    EXPECT_EQ(chooseThreshold(h, fixed), 201);
+    EXPECT_EQ(chooseThreshold(h, {}, fixed), 201);
 }
 
 INSTANTIATE_TEST_SUITE_P(HandComputed, Thresholds, ::testing::ValuesIn(kHistograms),
                          [](const auto& test) { return std::string(test.param.name); });
+
+// Two normal humps of equal weight and spread, only every other value
+// occupied: the comb is smoothed away first, and a histogram symmetric about
+// `middle` stays so, so its valley is there.
+Histogram combOfTwoHumps(int low, int high, double spread)
+{
+    Histogram h{};
+    for (int v = 0; v < 256; v += 2) {
+        const double a = (v - low) / spread, b = (v - high) / spread;
+        h[static_cast<std::size_t>(v)] = std::exp(-0.5 * a * a) + std::exp(-0.5 * b * b);
+    }
+    return h;
+}
+
+TEST(MinimumThreshold, KnownValleys)
+{
+    Histogram h{};
+    // Already two peaks: the middle of the empty run 51..199 between them.
+    h[50] = 1.0;
+    h[200] = 1.0;
+    EXPECT_EQ(minimumThreshold(h), 125);
+    // Weights do not move a flat valley: the run 41..200, middle 120.
+    h = {};
+    h[40] = 3.0;
+    h[201] = 0.5;
+    EXPECT_EQ(minimumThreshold(h), 120);
+    // A one-value dip between two plateaus: 100 and 101 are one peak, as are
+    // 103 and 104.
+    h = {};
+    h[100] = h[101] = 2.0;
+    h[102] = 1.0;
+    h[103] = h[104] = 2.0;
+    EXPECT_EQ(minimumThreshold(h), 102);
+    // Comb-like humps at 60 and 180: 64 peaks until smoothed, then 120.
+    EXPECT_EQ(minimumThreshold(combOfTwoHumps(60, 180, 20.0)), 120);
+    EXPECT_EQ(minimumThreshold(combOfTwoHumps(30, 230, 12.0)), 130);
+}
+
+TEST(MinimumThreshold, NoValleyNoThreshold)
+{
+    Histogram h{};
+    EXPECT_EQ(minimumThreshold(h), std::nullopt); // nothing
+    h[90] = 5.0;
+    EXPECT_EQ(minimumThreshold(h), std::nullopt); // one value
+    for (int v = 0; v < 256; ++v)
+        h[static_cast<std::size_t>(v)] = std::exp(-0.5 * std::pow((v - 140) / 30.0, 2.0));
+    EXPECT_EQ(minimumThreshold(h), std::nullopt); // one hump
+    CanopySettings minimum;
+    minimum.method = ThresholdMethod::Minimum;
+    EXPECT_EQ(chooseThreshold(h, {}, minimum), std::nullopt);
+}
+
+// Pairs of neighbouring values with weights, either order.
+PairHistogram pairsOf(std::initializer_list<std::tuple<int, int, double>> pairs)
+{
+    PairHistogram p(kPairCells, 0.0);
+    for (const auto& [a, b, w] : pairs)
+        p[static_cast<std::size_t>(a) * 256 + static_cast<std::size_t>(b)] += w;
+    return p;
+}
+
+// Worked by hand: the mean contrast of the pairs that straddle T.
+TEST(EdgeThreshold, LargestMeanContrast)
+{
+    // One kind of edge: every T from 40 to 199 sees contrast 160; the
+    // lowest wins. Pairs of equal values straddle nothing.
+    EXPECT_EQ(edgeThreshold(pairsOf({{40, 200, 1.0}, {90, 90, 50.0}})), 40);
+    // A blurred edge 40 -> 60 -> 120 -> 180 -> 200: contrast 20 below 60
+    // and from 180, 60 between.
+    EXPECT_EQ(edgeThreshold(pairsOf({{40, 60, 1.0}, {120, 60, 1.0}, {120, 180, 1.0}, {200, 180, 1.0}})), 60);
+    // Weights count: T in 50..59 sees (3 * 10 + 200) / 4 = 57.5, T in
+    // 60..249 sees 200.
+    EXPECT_EQ(edgeThreshold(pairsOf({{50, 60, 3.0}, {250, 50, 1.0}})), 60);
+    // Noise pairs (100, 110) beside an edge (10, 200): T in 10..99 sees 190
+    // alone, T in 100..109 (190 + 2 * 10) / 3 = 70.
+    EXPECT_EQ(edgeThreshold(pairsOf({{10, 200, 1.0}, {110, 100, 2.0}})), 10);
+    CanopySettings edge;
+    edge.method = ThresholdMethod::Edge;
+    EXPECT_EQ(chooseThreshold({}, pairsOf({{50, 60, 3.0}, {250, 50, 1.0}}), edge), 60);
+}
+
+TEST(EdgeThreshold, NoEdgeNoSplit)
+{
+    EXPECT_EQ(edgeThreshold(pairsOf({})), kMidScale);
+    EXPECT_EQ(edgeThreshold(pairsOf({{70, 70, 4.0}, {200, 200, 1.0}})), kMidScale);
+    EXPECT_EQ(edgeThreshold({}), kMidScale);
+}
 
 TEST(PixelValues, LinearisedChannels)
 {

@@ -181,15 +181,43 @@ TEST_F(Measure, FiguresAreThoseOfTheLibrary)
                 "--channel", "LUMA", "--gamma", "1", "--threshold", "ridler", "--rings", "9", "--sectors", "12",
                 "--max-zenith", "80"},
             {ProjectionRecord{150.5, 130, 128, 0, 0, 0, 0}, 170.0f, 120.5f, 25, kEquisolidangle,
-                {.channel = Channel::Luma, .gamma = 1, .method = ThresholdMethod::Ridler, .rings = 9,
-                    .maxZenithDeg = 80, .sectors = 12}}},
+                {.channel = Channel::Luma,
+                    .gamma = 1,
+                    .method = ThresholdMethod::Ridler,
+                    .rings = 9,
+                    .maxZenithDeg = 80,
+                    .sectors = 12}}},
         {in("sky.jpg"),
-            {"--detect-circle", "--src-projection", "stereographic", "--threshold", "90", "--rings", "18",
-                "--sectors", "36", "--max-zenith", "90", "--gamma", "0.5"},
+            {"--detect-circle", "--src-projection", "stereographic", "--threshold", "90", "--rings", "18", "--sectors",
+                "36", "--max-zenith", "90", "--gamma", "0.5"},
             {std::nullopt, 0, 0, 0, kStereographic,
-                {.gamma = 0.5, .method = ThresholdMethod::Fixed, .fixedThreshold = 90, .rings = 18,
-                    .maxZenithDeg = 90, .sectors = 36}}},
+                {.gamma = 0.5,
+                    .method = ThresholdMethod::Fixed,
+                    .fixedThreshold = 90,
+                    .rings = 18,
+                    .maxZenithDeg = 90,
+                    .sectors = 36}}},
+        {in("sky.bmp"), {"--threshold", "Minimum"},
+            {std::nullopt, 0, 0, 0, kEquidistant, {.method = ThresholdMethod::Minimum}}},
+        {in("sky.jpg"), {"--threshold", "edge"},
+            {std::nullopt, 0, 0, 0, kEquidistant, {.method = ThresholdMethod::Edge}}},
     });
+}
+
+TEST_F(Measure, MinimumWithoutAValleyIsThePhotosError)
+{
+    // One colour inside the circle given: a histogram of one value.
+    const int32_t h = RixCreate(120, 100);
+    rix::Image& image = *rix::findImage(h);
+    for (int y = 0; y < 100; ++y)
+        std::fill_n(image.row(y), 120, rix::packRgb(200, 225, 250));
+    ASSERT_TRUE(saveImageFile(h, (dir / "in" / "sky.bmp").string()));
+    (void)RixDestroy(h);
+    const test_support::Outcome run = measure({in(), "--circle", "60,50,40", "--threshold", "minimum"});
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    const std::vector<std::string> lines = csvLines(readBytes(csv()));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_TRUE(lines[1].starts_with(in("sky.bmp") + ",no threshold found; give a fixed threshold,")) << lines[1];
 }
 
 TEST_F(Measure, RealPhotosGiveTheLibrarysFigures)
@@ -214,7 +242,8 @@ TEST_F(Measure, CommandLinesThatCannotWorkWriteNoCsv)
         std::string says;
     };
     const Case cases[] = {
-        {{in(), "--threshold", "median"}, 2, "--threshold: \"median\" must be otsu, ridler or a whole number"},
+        {{in(), "--threshold", "median"}, 2,
+            "--threshold: \"median\" must be otsu, ridler, minimum, edge or a whole number"},
         {{in(), "--threshold", "256"}, 2, "--threshold"},
         {{in(), "--threshold", "12.5"}, 2, "--threshold"},
         {{in(), "--rings", "0"}, 2, "--rings: \"0\" must be a whole number from 1 to 18"},

@@ -25,6 +25,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace karwen;
 using canopy::CanopySettings;
@@ -90,6 +91,9 @@ private slots:
         QTest::newRow("start settings") << CanopySettings{};
         QTest::newRow("luma, Ridler, finer bins")
             << CanopySettings{canopy::Channel::Luma, 1.0, canopy::ThresholdMethod::Ridler, 127, 9, 60.0, 12};
+        QTest::newRow("Minimum") << CanopySettings{.method = canopy::ThresholdMethod::Minimum};
+        QTest::newRow("edge detection, luma")
+            << CanopySettings{.channel = canopy::Channel::Luma, .method = canopy::ThresholdMethod::Edge};
         QTest::newRow("fixed threshold, one sector")
             << CanopySettings{canopy::Channel::Blue, 1.5, canopy::ThresholdMethod::Fixed, 160, 18, 90.0, 1};
     }
@@ -277,6 +281,32 @@ private slots:
         QVERIFY(isImage(hDst)); // the conversion keeps the default circle
         app_->menu("mnuFileClose");
         QVERIFY(app_->app.frmMain().circleState().isEmpty());
+    }
+
+    void aHistogramWithoutAValleySaysSo()
+    {
+        // A white disc on black, measured inside its rim: one value only.
+        QImage disc(320, 240, QImage::Format_RGB32);
+        disc.fill(Qt::black);
+        for (int y = 0; y < disc.height(); ++y)
+            for (int x = 0; x < disc.width(); ++x)
+                if (std::hypot(x + 0.5 - 160.0, y + 0.5 - 120.0) < 100.0)
+                    disc.setPixel(x, y, qRgb(255, 255, 255));
+        const QString path = dir_.filePath(QStringLiteral("disc.bmp"));
+        QVERIFY(disc.save(path, "BMP"));
+        QVERIFY(app_->open(path));
+        app_->menu("mnuCanopy");
+        ui::CanopyWindow& canopy = *app_->app.windows().canopyIfLoaded();
+        SrcPrm = throughFoundCircle();
+        SrcPrm.R -= 10.0;
+        canopy.form().cmbMethod()->setCurrentIndex(int(canopy::ThresholdMethod::Minimum));
+        QVERIFY(canopy.notes().contains(
+            QStringLiteral("No figures from the pixels: no threshold found; give a fixed threshold.")));
+        QVERIFY(!canopy.cmdExport()->isEnabled());
+        QCOMPARE(canopy.table().text(QStringLiteral("openness"), Column::kPixels), QStringLiteral("\u2013"));
+        canopy.form().cmbMethod()->setCurrentIndex(int(canopy::ThresholdMethod::Fixed));
+        QVERIFY(canopy.cmdExport()->isEnabled());
+        QCOMPARE(canopy.table().text(QStringLiteral("openness"), Column::kPixels), fixed(1.0, 3));
     }
 
     void perspectiveHasNoDotFigures()
