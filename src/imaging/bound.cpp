@@ -9,15 +9,15 @@
 //    surround and so no circle.
 // 3. From a centre inside the content, rays run outwards. Along each, the
 //    content ends before a wide gap of surround; the rim is where the level
-//    falls through halfway between the content just inside and the surround.
+//    of the unsmoothed grid falls through halfway between the content just
+//    inside and the surround.
 // 4. A circle is fitted to one rim point per sector so that most of them lie
 //    just inside it: dark canopy near the rim hides the edge at many angles,
 //    and the few angles where content reaches the rim hold the circle there.
 //    The fit is repeated from the fitted centre, which sees the rim at a
 //    steadier angle than the centre of the content's extent.
-// 5. The circle is trusted when the disc stands out of the surround, the rim is seen along a fair share of the rays and
-// the circle
-//    is not a mere speck.
+// 5. The circle is trusted when the disc stands out of the surround, its rim
+//    is seen along a fair share of the rays, and it is not a mere speck.
 #include "operations.h"
 
 #include "circle_fit.h"
@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <optional>
 #include <vector>
 
@@ -48,14 +49,15 @@ constexpr double kMinRadiusShare = 0.05;
 // Share of the rays that find a rim whose rim lies on the circle. Below it
 // the content fades into the surround at most angles (canopy black up to
 // the horizon), so the circle is the content's extent, not a seen rim.
-constexpr double kMinSeenShare = 0.18;
+constexpr double kMinSeenShare = 0.17;
 
 } // namespace
 
 RixCircle findCircle(const Image& image)
 {
     const RixCircle none{0, 0, 0, 0};
-    const LumaGrid grid = LumaGrid(image, kGridCells).smoothed();
+    const LumaGrid sharp(image, kGridCells);
+    const LumaGrid grid = sharp.smoothed();
     if (std::min(grid.width(), grid.height()) < 8)
         return none;
     const auto levels = surroundLevels(grid);
@@ -69,7 +71,7 @@ RixCircle findCircle(const Image& image)
     std::vector<RimCrossing> rays;
     Point raysFrom{};
     for (int pass = 0; pass < kPasses; ++pass) {
-        auto traced = traceRays(grid, *levels, *centre);
+        auto traced = traceRays(grid, sharp, *levels, *centre);
         const auto fitted = fitEnvelopeCircle(sectorEdges(traced, *centre, scale), kEnclosed);
         if (!fitted)
             break;
@@ -88,9 +90,11 @@ RixCircle findCircle(const Image& image)
     }
     if (!circle || discContrast(grid, *circle, *levels) < kMinContrast)
         return none;
+    const auto points = rimPoints(rays, raysFrom, scale);
+    const auto seen = pointsOnCircle(points, *circle, scale);
     const double shorter = std::min(image.width(), image.height());
     const bool confident
-        = circle->r >= kMinRadiusShare * shorter && seenShare(rays, raysFrom, *circle, scale) >= kMinSeenShare;
+        = circle->r >= kMinRadiusShare * shorter && double(seen.size()) >= kMinSeenShare * double(points.size());
     return {circle->cx, circle->cy, circle->r, confident ? 1 : 0};
 }
 

@@ -136,15 +136,18 @@ std::optional<Point> contentCentre(const LumaGrid& grid, float threshold)
 // before a gap of surround wider than a few percent of the image: burnt-in
 // text and specks beyond such a gap do not count. Rays that leave the image
 // while still in content give no rim: the circle continues beyond the frame.
-std::vector<RimCrossing> traceRays(const LumaGrid& grid, const SurroundLevels& levels, Point centre)
+std::vector<RimCrossing> traceRays(
+    const LumaGrid& smoothed, const LumaGrid& sharp, const SurroundLevels& levels, Point centre)
 {
+    const LumaGrid& grid = smoothed;
     const double gap = std::max(2.0, 0.04 * std::min(grid.width(), grid.height()));
     std::vector<RimCrossing> rays(kRays, RimCrossing{-1.0, 0.0f});
-    std::vector<float> samples;
+    std::vector<float> samples, sharpSamples;
     for (int k = 0; k < kRays; ++k) {
         const double angle = 2 * std::numbers::pi * k / kRays;
         const double ux = std::cos(angle), uy = std::sin(angle);
         samples.clear();
+        sharpSamples.clear();
         std::ptrdiff_t last = -1;
         bool rimFound = false;
         for (;;) {
@@ -157,6 +160,7 @@ std::vector<RimCrossing> traceRays(const LumaGrid& grid, const SurroundLevels& l
                 break;
             }
             samples.push_back(grid.sample(x, y));
+            sharpSamples.push_back(sharp.sample(x, y));
             if (samples.back() > levels.threshold) {
                 last = std::ptrdiff_t(samples.size()) - 1;
             } else if (last >= 0 && sinceContent > gap) {
@@ -165,7 +169,7 @@ std::vector<RimCrossing> traceRays(const LumaGrid& grid, const SurroundLevels& l
             }
         }
         if (rimFound)
-            rays[std::size_t(k)] = locateRim(samples, std::size_t(last), levels);
+            rays[std::size_t(k)] = locateRim(sharpSamples, std::size_t(last), levels);
     }
     return rays;
 }
@@ -212,21 +216,27 @@ float discContrast(const LumaGrid& grid, const Circle& circle, const SurroundLev
     return quantile(std::move(inside), 0.5) - levels.background;
 }
 
-double seenShare(const std::vector<RimCrossing>& rays, Point centre, const Circle& circle, double scale)
+std::vector<EdgePoint> rimPoints(const std::vector<RimCrossing>& rays, Point centre, double scale)
 {
-    const double tolerance = std::max(2.0 * scale, 0.01 * circle.r);
-    int found = 0, seen = 0;
+    std::vector<EdgePoint> points;
     for (std::size_t k = 0; k < rays.size(); ++k) {
         if (rays[k].radius < 0)
             continue;
-        ++found;
         const double angle = 2 * std::numbers::pi * double(k) / double(rays.size());
-        const double x = (centre.x + rays[k].radius * std::cos(angle)) * scale;
-        const double y = (centre.y + rays[k].radius * std::sin(angle)) * scale;
-        if (std::abs(std::hypot(x - circle.cx, y - circle.cy) - circle.r) <= tolerance)
-            ++seen;
+        points.push_back({(centre.x + rays[k].radius * std::cos(angle)) * scale,
+            (centre.y + rays[k].radius * std::sin(angle)) * scale});
     }
-    return found > 0 ? double(seen) / found : 0.0;
+    return points;
+}
+
+std::vector<EdgePoint> pointsOnCircle(const std::vector<EdgePoint>& points, const Circle& circle, double scale)
+{
+    const double tolerance = std::max(2.0 * scale, 0.01 * circle.r);
+    std::vector<EdgePoint> on;
+    for (const EdgePoint& p : points)
+        if (std::abs(std::hypot(p.x - circle.cx, p.y - circle.cy) - circle.r) <= tolerance)
+            on.push_back(p);
+    return on;
 }
 
 } // namespace rix

@@ -36,7 +36,11 @@ struct RimCrossing {
     float level;
 };
 
-std::vector<RimCrossing> traceRays(const LumaGrid& grid, const SurroundLevels& levels, Point centre);
+// The content is followed on the smoothed grid, whose noise is lowest; the
+// rim is placed on the sharp one, where bright content beside a ray does
+// not bleed into it.
+std::vector<RimCrossing> traceRays(
+    const LumaGrid& smoothed, const LumaGrid& sharp, const SurroundLevels& levels, Point centre);
 
 // One rim point per sector of rays, in image pixels (see rim_rays.cpp).
 std::vector<EdgePoint> sectorEdges(const std::vector<RimCrossing>& rays, Point centre, double scale);
@@ -45,8 +49,11 @@ std::vector<EdgePoint> sectorEdges(const std::vector<RimCrossing>& rays, Point c
 // cells inside `circle` (in image pixels) above the surround's level.
 float discContrast(const LumaGrid& grid, const Circle& circle, const SurroundLevels& levels);
 
-// Share of the rays that found a rim whose rim lies on `circle` (in image
-// pixels), within two cells or 1 % of its radius.
-double seenShare(const std::vector<RimCrossing>& rays, Point centre, const Circle& circle, double scale);
+// The rim point of every ray that found one, in image pixels.
+std::vector<EdgePoint> rimPoints(const std::vector<RimCrossing>& rays, Point centre, double scale);
+
+// The points that lie on `circle` (in image pixels), within two cells or
+// 1 % of its radius.
+std::vector<EdgePoint> pointsOnCircle(const std::vector<EdgePoint>& points, const Circle& circle, double scale);
 
 } // namespace rix
