@@ -39,7 +39,7 @@ constexpr int kGridCells = 512;
 // Share of rim points the fitted circle should enclose.
 constexpr double kEnclosed = 0.85;
 // Fits from successive centres at most.
-constexpr int kPasses = 3;
+constexpr int kPasses = 2;
 // Below this difference between the disc's median level and the surround
 // there is no circle.
 constexpr float kMinContrast = 8.0f;

@@ -51,9 +51,12 @@ float quantile(std::vector<float> values, double q)
 // The level is the highest within a short stretch inside: where dark
 // content lies against the rim and brighter content just inside it, the
 // halfway point falls inside the rim, never beyond it.
+// Samples from this far inside the last content sample to one beyond it.
+constexpr auto kRimReach = std::size_t((kSpread + kLevelWindow) / kRayStep);
+
 RimCrossing locateRim(const std::vector<float>& samples, std::size_t last, const SurroundLevels& levels)
 {
-    const auto reach = std::size_t((kSpread + kLevelWindow) / kRayStep);
+    const std::size_t reach = kRimReach;
     const std::size_t windowStart = last > reach ? last - reach : 0;
     const float level
         = *std::max_element(samples.begin() + std::ptrdiff_t(windowStart), samples.begin() + std::ptrdiff_t(last) + 1);
@@ -147,7 +150,6 @@ std::vector<RimCrossing> traceRays(
         const double angle = 2 * std::numbers::pi * k / kRays;
         const double ux = std::cos(angle), uy = std::sin(angle);
         samples.clear();
-        sharpSamples.clear();
         std::ptrdiff_t last = -1;
         bool rimFound = false;
         for (;;) {
@@ -160,7 +162,6 @@ std::vector<RimCrossing> traceRays(
                 break;
             }
             samples.push_back(grid.sample(x, y));
-            sharpSamples.push_back(sharp.sample(x, y));
             if (samples.back() > levels.threshold) {
                 last = std::ptrdiff_t(samples.size()) - 1;
             } else if (last >= 0 && sinceContent > gap) {
@@ -168,8 +169,14 @@ std::vector<RimCrossing> traceRays(
                 break;
             }
         }
-        if (rimFound)
-            rays[std::size_t(k)] = locateRim(sharpSamples, std::size_t(last), levels);
+        if (!rimFound)
+            continue;
+        // The sharp grid is read only where locateRim looks.
+        sharpSamples.assign(samples.size(), 0.0f);
+        const auto end = std::min(samples.size(), std::size_t(last) + 2);
+        for (std::size_t i = std::size_t(last) > kRimReach ? std::size_t(last) - kRimReach : 0; i < end; ++i)
+            sharpSamples[i] = sharp.sample(centre.x + double(i) * kRayStep * ux, centre.y + double(i) * kRayStep * uy);
+        rays[std::size_t(k)] = locateRim(sharpSamples, std::size_t(last), levels);
     }
     return rays;
 }
