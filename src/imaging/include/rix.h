@@ -42,7 +42,10 @@ typedef struct RixRect {
 // continuous coordinates as above, not clamped to the image (a circle cut
 // by the frame keeps its own centre and radius). Confident is 1 when a disc
 // stands out of a darker surround clearly enough to be trusted, 0 when the
-// image shows none (the other fields are then a best guess, or 0).
+// image shows none: no dark surround, a disc less than 8 levels (of 255)
+// above it, a radius under 5 % of the image's shorter side, or a rim seen
+// along too few angles (content fading into black all round). The other
+// fields are then 0 when there is no disc, else a best guess.
 typedef struct RixCircle {
     double Cx, Cy, R;
     int32_t Confident;

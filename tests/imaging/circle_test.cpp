@@ -1,0 +1,209 @@
+// RixFindCircle on noisy synthetic fisheye frames whose circles are known,
+// on frames that hold no image circle, and on real photographs.
+#include "codec_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <numbers>
+#include <random>
+#include <string>
+
+namespace {
+
+using codec_test::OwnedImage;
+
+enum class Content { Uniform, DarkCanopyAtRim };
+
+struct NoisyDisc {
+    const char* name;
+    int32_t w, h;
+    double cx, cy, r; // continuous coordinates, y up from the bottom row
+    double background, contrast, sigma;
+    Content content;
+    uint32_t seed;
+};
+
+std::ostream& operator<<(std::ostream& os, const NoisyDisc& c) { return os << c.name; }
+
+// Sensor noise: Gaussian per channel (Box-Muller on a fixed-seed engine, the
+// same numbers on every platform), clipped to 0..255.
+class Noise {
+public:
+    explicit Noise(uint32_t seed)
+        : engine_(seed)
+    {
+    }
+    double next()
+    {
+        auto uniform = [&] { return (double(engine_()) + 0.5) / 4294967296.0; };
+        return std::sqrt(-2 * std::log(uniform())) * std::cos(2 * std::numbers::pi * uniform());
+    }
+
+private:
+    std::mt19937 engine_;
+};
+
+// The disc's level at (dx, dy) from its centre: uniform, or with dark
+// canopy-like wedges over the outer fifth that hide the rim at more than
+// half of the angles.
+double discLevel(const NoisyDisc& d, double dx, double dy)
+{
+    const double rho = std::hypot(dx, dy) / d.r;
+    if (d.content == Content::DarkCanopyAtRim && rho > 0.8 && std::sin(7 * std::atan2(dy, dx) + 20 * rho) > -0.2)
+        return d.background + 0.1 * d.contrast;
+    return d.background + d.contrast;
+}
+
+// A new image's handle.
+int32_t makeNoisyDisc(const NoisyDisc& d)
+{
+    const int32_t handle = RixCreate(d.w, d.h);
+    rix::Image& image = *rix::findImage(handle);
+    Noise noise(d.seed);
+    for (int32_t y = 0; y < d.h; ++y)
+        for (int32_t x = 0; x < d.w; ++x) {
+            const double dx = x + 0.5 - d.cx, dy = y + 0.5 - d.cy;
+            const double level = std::hypot(dx, dy) <= d.r ? discLevel(d, dx, dy) : d.background;
+            auto channel = [&] { return uint8_t(std::clamp(std::lround(level + d.sigma * noise.next()), 0L, 255L)); };
+            const uint8_t red = channel(), green = channel(), blue = channel();
+            image.row(y)[x] = rix::packRgb(red, green, blue);
+        }
+    return handle;
+}
+
+class NoisyDiscs : public ::testing::TestWithParam<NoisyDisc> { };
+
+TEST_P(NoisyDiscs, FoundWithinTwoPixels)
+{
+    const NoisyDisc d = GetParam();
+    const OwnedImage image(makeNoisyDisc(d));
+    RixCircle circle{};
+    ASSERT_EQ(RixFindCircle(image.id(), &circle), 1) << RixLastError();
+    EXPECT_EQ(circle.Confident, 1);
+    EXPECT_NEAR(circle.Cx, d.cx, 2.0);
+    EXPECT_NEAR(circle.Cy, d.cy, 2.0);
+    EXPECT_NEAR(circle.R, d.r, 2.0);
+}
+
+constexpr auto kUniform = Content::Uniform;
+constexpr auto kCanopy = Content::DarkCanopyAtRim;
+
+INSTANTIATE_TEST_SUITE_P(FindCircle, NoisyDiscs,
+    ::testing::Values(
+        // Found as r 246 in the middle of the picture before.
+        NoisyDisc{"small_in_corner", 640, 480, 100, 100, 60, 10, 60, 3, kUniform, 1},
+        NoisyDisc{"centred_r480", 1280, 1024, 640, 512, 480, 20, 120, 8, kUniform, 2},
+        NoisyDisc{"low_contrast_loud_noise", 800, 600, 410.3, 290.8, 250, 30, 40, 10, kUniform, 3},
+        NoisyDisc{"clipped_black_surround", 1000, 750, 520, 380, 340, 0, 40, 10, kUniform, 4},
+        NoisyDisc{"small_far_off_centre", 1600, 1200, 1400, 250, 60, 5, 45, 10, kUniform, 5},
+        NoisyDisc{"canopy_at_rim", 1200, 900, 590.5, 455.2, 420, 8, 150, 6, kCanopy, 6},
+        NoisyDisc{"canopy_low_contrast", 900, 700, 440, 350, 300, 15, 60, 10, kCanopy, 7},
+        NoisyDisc{"canopy_5mpx", 2592, 1944, 1300, 970, 900, 4, 100, 8, kCanopy, 8},
+        NoisyDisc{"cut_top_and_bottom", 1000, 700, 505, 350, 380, 12, 90, 7, kUniform, 9},
+        NoisyDisc{"cut_on_the_left", 1000, 700, 330, 360, 400, 6, 80, 9, kCanopy, 10},
+        NoisyDisc{"portrait", 600, 900, 300, 420, 270, 25, 50, 5, kUniform, 11}),
+    [](const ::testing::TestParamInfo<NoisyDisc>& test) { return std::string(test.param.name); });
+
+// A frame without a usable image circle: no disc, too small a disc, too
+// faint a disc, and frames too small or too thin to hold one.
+TEST(FindCircle, NotConfidentWithoutACircle)
+{
+    struct Case {
+        const char* name;
+        NoisyDisc frame;
+        double gradient; // levels added from the left edge to the right
+    };
+    const Case cases[] = {
+        {"lens_cap", {"", 640, 480, 320, 240, 0, 0, 0, 2, kUniform, 21}, 0},
+        {"all_white", {"", 640, 480, 320, 240, 0, 255, 0, 0, kUniform, 22}, 0},
+        {"noise_only", {"", 640, 480, 320, 240, 0, 10, 0, 10, kUniform, 23}, 0},
+        {"label_gradient", {"", 800, 500, 400, 250, 0, 0, 0, 2, kUniform, 24}, 255},
+        {"speck", {"", 800, 600, 400, 300, 25, 0, 150, 3, kUniform, 25}, 0},
+        {"faint_disc", {"", 640, 480, 320, 240, 200, 20, 6, 1, kUniform, 26}, 0},
+        {"one_pixel", {"", 1, 1, 0.5, 0.5, 1, 0, 200, 0, kUniform, 27}, 0},
+        {"wide_strip", {"", 30000, 8, 15000, 4, 4, 0, 200, 0, kUniform, 28}, 0},
+        {"tall_strip", {"", 8, 30000, 4, 15000, 4, 0, 200, 0, kUniform, 29}, 0},
+    };
+    for (const Case& c : cases) {
+        const OwnedImage image(makeNoisyDisc(c.frame));
+        if (c.gradient > 0)
+            for (int32_t y = 0; y < c.frame.h; ++y)
+                for (int32_t x = 0; x < c.frame.w; ++x) {
+                    const auto v = uint8_t(c.gradient * (x + 0.5) / c.frame.w);
+                    image.at(x, y) = rix::packRgb(v, v, uint8_t(v * 0.9));
+                }
+        RixCircle circle{-1, -1, -1, -1};
+        ASSERT_EQ(RixFindCircle(image.id(), &circle), 1) << c.name;
+        EXPECT_EQ(circle.Confident, 0) << c.name << ": " << circle.Cx << ", " << circle.Cy << ", " << circle.R;
+    }
+}
+
+TEST(FindCircle, RefusesBadArguments)
+{
+    const OwnedImage image(16, 16);
+    RixCircle circle{};
+    EXPECT_EQ(RixFindCircle(image.id(), nullptr), 0);
+    EXPECT_STRNE(RixLastError(), "");
+    EXPECT_EQ(RixFindCircle(0, &circle), 0);
+    EXPECT_EQ(RixFindCircle(424242, &circle), 0);
+}
+
+// Circles of the real photographs, as SOURCES.md gives them (y from the top,
+// pixel indices): ours are x + 0.5 and height - y - 0.5.
+struct PhotoCircle {
+    const char* folder;
+    const char* file;
+    double x, yTop, r;
+    double tolerance;
+};
+
+std::ostream& operator<<(std::ostream& os, const PhotoCircle& c) { return os << c.file; }
+
+class PhotoCircles : public ::testing::TestWithParam<PhotoCircle> { };
+
+TEST_P(PhotoCircles, MatchTheMeasuredRim)
+{
+    const PhotoCircle c = GetParam();
+    const std::filesystem::path path = std::filesystem::path(c.folder) / c.file;
+    if (!std::filesystem::exists(path))
+        GTEST_SKIP() << path << " is not available";
+    const OwnedImage image(RixLoadJPG(path.string().c_str()));
+    ASSERT_GE(image.id(), 1) << RixLastError();
+    RixCircle circle{};
+    ASSERT_EQ(RixFindCircle(image.id(), &circle), 1);
+    EXPECT_EQ(circle.Confident, 1);
+    EXPECT_NEAR(circle.Cx, c.x + 0.5, c.tolerance);
+    EXPECT_NEAR(circle.Cy, RixHeight(image.id()) - c.yTop - 0.5, c.tolerance);
+    EXPECT_NEAR(circle.R, c.r, c.tolerance);
+}
+
+INSTANTIATE_TEST_SUITE_P(FindCircle, PhotoCircles,
+    ::testing::Values(PhotoCircle{KARWEN_SAMPLES_DIR, "allsky_day.jpg", 249.4, 249.4, 240.8, 2},
+        // The measured outer edge of the lit circle, faint
+        // converter ring included.
+        PhotoCircle{KARWEN_REAL_DATA_DIR, "broadleaf_dusk_fce9.jpg", 1272, 985, 782, 10},
+        PhotoCircle{KARWEN_REAL_DATA_DIR, "mixed_sunlit_fce9.jpg", 1278, 986, 782, 10}),
+    [](const ::testing::TestParamInfo<PhotoCircle>& test) {
+        std::string name = test.param.file;
+        return name.substr(0, name.find('.'));
+    });
+
+// Canopy black up to the horizon hides the rim (the lens's circle is about
+// r 754): the extent of the content is no rim, and is not trusted as one.
+TEST(FindCircle, HiddenRimIsNotTrusted)
+{
+    const std::filesystem::path path = std::filesystem::path(KARWEN_REAL_DATA_DIR) / "chestnut_fce8.jpg";
+    if (!std::filesystem::exists(path))
+        GTEST_SKIP() << path << " is not available";
+    const OwnedImage image(RixLoadJPG(path.string().c_str()));
+    ASSERT_GE(image.id(), 1) << RixLastError();
+    RixCircle circle{};
+    ASSERT_EQ(RixFindCircle(image.id(), &circle), 1);
+    EXPECT_TRUE(circle.R >= 730 || circle.Confident == 0) << circle.R;
+}
+
+} // namespace
