@@ -36,6 +36,13 @@ constexpr float kMaxSurroundNoise = 5.0f;
 // Share of the content's contrast between the surround's level and the
 // threshold: JPEG ringing outside a bright rim stays below it.
 constexpr float kContrastMargin = 0.015f;
+// How far faint JPEG ringing reaches beyond a sharp rim, in image pixels:
+// subsampled colour spreads over a 16-pixel block, so a coloured disc on
+// black leaves traces above the threshold up to about that far out.
+constexpr double kRingPixels = 10.0;
+// Content this many times brighter (above the surround) within the ringing's
+// reach makes what lies outside it ringing, not content.
+constexpr float kRingingContrast = 4.0f;
 
 float quantile(std::vector<float> values, double q)
 {
@@ -54,12 +61,30 @@ float quantile(std::vector<float> values, double q)
 // Samples from this far inside the last content sample to one beyond it.
 constexpr auto kRimReach = std::size_t((kSpread + kLevelWindow) / kRayStep);
 
-RimCrossing locateRim(const std::vector<float>& samples, std::size_t last, const SurroundLevels& levels)
+// Samples the ringing outside a sharp rim may cover on this grid.
+std::size_t ringSamples(const LumaGrid& grid)
 {
-    const std::size_t reach = kRimReach;
-    const std::size_t windowStart = last > reach ? last - reach : 0;
-    const float level
-        = *std::max_element(samples.begin() + std::ptrdiff_t(windowStart), samples.begin() + std::ptrdiff_t(last) + 1);
+    return std::size_t(std::max(1.0, kRingPixels / grid.block()) / kRayStep);
+}
+
+float highest(const std::vector<float>& samples, std::size_t first, std::size_t last)
+{
+    return *std::max_element(samples.begin() + std::ptrdiff_t(first), samples.begin() + std::ptrdiff_t(last) + 1);
+}
+
+// A faint level against much brighter content a ringing's reach further in
+// is the ringing of that content's sharp rim: the rim is read from there.
+RimCrossing locateRim(
+    const std::vector<float>& samples, std::size_t last, std::size_t ring, const SurroundLevels& levels)
+{
+    std::size_t windowStart = last > kRimReach ? last - kRimReach : 0;
+    float level = highest(samples, windowStart, last);
+    const std::size_t ringStart = windowStart > ring ? windowStart - ring : 0;
+    const float inner = highest(samples, ringStart, last);
+    if (inner - levels.background > kRingingContrast * (level - levels.background)) {
+        windowStart = ringStart;
+        level = inner;
+    }
     const float half = levels.background + 0.5f * (level - levels.background);
     std::size_t i = last;
     while (i > windowStart && samples[i] < half)
@@ -143,6 +168,7 @@ std::vector<RimCrossing> traceRays(
     const LumaGrid& smoothed, const LumaGrid& sharp, const SurroundLevels& levels, Point centre)
 {
     const LumaGrid& grid = smoothed;
+    const std::size_t ring = ringSamples(sharp);
     const double gap = std::max(2.0, 0.04 * std::min(grid.width(), grid.height()));
     std::vector<RimCrossing> rays(kRays, RimCrossing{-1.0, 0.0f});
     std::vector<float> samples, sharpSamples;
@@ -174,9 +200,10 @@ std::vector<RimCrossing> traceRays(
         // The sharp grid is read only where locateRim looks.
         sharpSamples.assign(samples.size(), 0.0f);
         const auto end = std::min(samples.size(), std::size_t(last) + 2);
-        for (std::size_t i = std::size_t(last) > kRimReach ? std::size_t(last) - kRimReach : 0; i < end; ++i)
+        const std::size_t reach = kRimReach + ring;
+        for (std::size_t i = std::size_t(last) > reach ? std::size_t(last) - reach : 0; i < end; ++i)
             sharpSamples[i] = sharp.sample(centre.x + double(i) * kRayStep * ux, centre.y + double(i) * kRayStep * uy);
-        rays[std::size_t(k)] = locateRim(sharpSamples, std::size_t(last), levels);
+        rays[std::size_t(k)] = locateRim(sharpSamples, std::size_t(last), ring, levels);
     }
     return rays;
 }
