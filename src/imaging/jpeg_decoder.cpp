@@ -95,12 +95,15 @@ Header readHeader(const TjHandle& tj, const uint8_t* data, std::size_t size)
         || (tjGetErrorCode(tj.get()) == TJERR_WARNING && isHarmless(messageOf(tj), false));
     // TurboJPEG refuses sampling factors it cannot name, yet decodes them, and
     // reports no size for a file that ends early. The frame header then tells
-    // enough, and the decoder judges the rest.
+    // enough, and the decoder judges the rest, once the header is whole.
     if (!described || h.width < 1 || h.height < 1) {
+        const std::string problem = "unreadable JPEG header: " + messageOf(tj);
         const std::optional<JpegFrame> frame = findJpegFrame(data, size);
         if (!frame)
-            throw Error(
-                described ? "the JPEG header ends before the image size" : "unreadable JPEG header: " + messageOf(tj));
+            throw Error(described ? "the JPEG header ends before the image size" : problem);
+        checkSize(frame->width, frame->height, size);
+        if (!described && !jpegHeaderIsWhole(data, size))
+            throw Error(problem);
         h.width = frame->width;
         h.height = frame->height;
         colorspace = frame->components == 4 ? TJCS_CMYK : TJCS_RGB;

@@ -97,6 +97,11 @@ std::optional<JpegFrame> findJpegFrame(const uint8_t* data, std::size_t size)
     return frame;
 }
 
+bool jpegHeaderIsWhole(const uint8_t* data, std::size_t size)
+{
+    return walkHeader(data, size, [](const Segment&) { return true; });
+}
+
 std::optional<std::vector<uint8_t>> withHeaderRepaired(const uint8_t* data, std::size_t size)
 {
     std::vector<uint8_t> out;

@@ -25,6 +25,9 @@ struct JpegFrame {
 // as decoders do.
 [[nodiscard]] std::optional<JpegFrame> findJpegFrame(const uint8_t* data, std::size_t size);
 
+// True when the marker segments up to the first scan header are all there.
+[[nodiscard]] bool jpegHeaderIsWhole(const uint8_t* data, std::size_t size);
+
 // A copy of the file whose header has the defects that decoders warn about
 // and then pass over put right, so that no pixel changes: stray bytes between
 // segments are dropped, a JFIF major version other than 1 becomes 1, an Adobe

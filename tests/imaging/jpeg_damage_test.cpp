@@ -287,6 +287,21 @@ TEST(JpegDamage, UnreadableFilesFailEvenWhenSalvaging)
     EXPECT_EQ(RixSalvageJPG("x.jpg", nullptr), 0);
 }
 
+// A header cut short inside its Huffman tables, after the frame header, is
+// no damage to the pixel data: the file cannot be read at all.
+TEST(JpegDamage, HeaderCutAfterTheFrameIsUnreadable)
+{
+    std::vector<uint8_t> b = encode();
+    b.resize(findMarker(b, 0xc4, findMarker(b, 0xc0)) + 20);
+    const Loads l = loadBothWays(b);
+    EXPECT_EQ(l.strict, 0);
+    EXPECT_EQ(l.salvaged, 0);
+    for (const std::string& message : {l.strictError, l.salvageError}) {
+        EXPECT_NE(message.find("unreadable JPEG header"), std::string::npos) << message;
+        EXPECT_EQ(message.find("damaged"), std::string::npos) << message;
+    }
+}
+
 // The real photo that, with eight zeros in its scan data, used to give
 // figures from a broken picture.
 TEST(JpegDamage, RealPhotoWithZerosInItsScanData)
