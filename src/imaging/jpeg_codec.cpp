@@ -1,14 +1,13 @@
-// JPEG loading and saving: libjpeg decodes (jpeg_decoder.h judges its
-// warnings), TurboJPEG encodes. No EXIF orientation is applied: pixels stay
-// as stored.
+// JPEG loading and saving through libjpeg-turbo's TurboJPEG API; decoding
+// and the judging of its warnings are in jpeg_decoder.h. No EXIF orientation
+// is applied: pixels stay as stored.
 #include "codecs.h"
 #include "errors.h"
 #include "file_bytes.h"
 #include "jpeg_decoder.h"
 #include "memory_codecs.h"
 #include "save_file.h"
-
-#include <turbojpeg.h>
+#include "turbojpeg_handle.h"
 
 #include <algorithm>
 #include <vector>
@@ -16,26 +15,6 @@
 namespace rix {
 
 namespace {
-
-struct TjDeleter {
-    void operator()(void* handle) const { tjDestroy(handle); }
-};
-using TjHandle = std::unique_ptr<void, TjDeleter>;
-
-struct TjBufferDeleter {
-    void operator()(unsigned char* buffer) const { tjFree(buffer); }
-};
-
-// TurboJPEG's last message without the name of its own function in front
-// ("tjCompress2(): "), which means nothing to our callers.
-std::string messageOf(const TjHandle& tj)
-{
-    std::string message = tjGetErrorStr2(tj.get());
-    const auto end = message.find("(): ");
-    if (end != std::string::npos && message.compare(0, 2, "tj") == 0)
-        message.erase(0, end + 4);
-    return message;
-}
 
 std::string withPath(const std::string& path, const std::string& message) { return "'" + path + "': " + message; }
 

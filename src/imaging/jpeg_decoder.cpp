@@ -1,15 +1,33 @@
+// TurboJPEG reports only the first warning of each decode, so the file's
+// first warning decides, and a harmless one must not be allowed to hide what
+// comes after it:
+//  1. The file is decoded with TJFLAG_STOPONWARNING. No warning: done. Stray
+//     bytes before a restart or end-of-image marker, or any warning that is
+//     not about metadata: damage.
+//  2. A harmless first warning is trouble in the header. A copy with the
+//     header put right (withHeaderRepaired) is decoded the same way, and its
+//     first warning is judged again; stray bytes are damage now before any
+//     marker, since the copy has none left in its header. This also covers a
+//     progressive file: stray bytes before a DHT or SOS marker between its
+//     scans are damage.
+//  3. A harmless warning that the copy still gives (progressive parameters in
+//     a later scan header of a sequential file; or a header walk that did not
+//     reach the first scan, so that no copy was made) is accepted, and the
+//     file is decoded to the end through it; damage after it goes unseen.
+// No decoder sees every damage: data that goes out of step only within the
+// few bytes it reads ahead ends without a warning.
 #include "jpeg_decoder.h"
 
 #include "errors.h"
 #include "jpeg_frame.h"
+#include "turbojpeg_handle.h"
 
-#include <csetjmp>
-#include <cstdio> // before jpeglib.h, which needs FILE
+#include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <vector>
-
-#include <jerror.h>
-#include <jpeglib.h>
 
 namespace rix {
 
@@ -20,117 +38,36 @@ namespace {
 // images are always allowed.
 constexpr uint64_t kMaxPixelsPerByte = 1000;
 constexpr uint64_t kAlwaysAllowedPixels = 1u << 20;
-// Every scan of a progressive file costs work over the whole image; real
-// files have about ten, crafted ones thousands.
-constexpr int kMaxScans = 500;
 
 constexpr const char* kDamagedPrefix = "damaged JPEG data: ";
 
-// One decoder and what its callbacks learnt. libjpeg leaves on an error by
-// calling error_exit, which must not return: it jumps back to the setjmp in
-// whichever step is running. Those steps hold no objects with destructors,
-// and the messages are plain arrays, so the jump skips no cleanup.
-struct Session {
-    jpeg_decompress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    jpeg_progress_mgr progress{};
-    std::jmp_buf exit{};
-    bool stopAtDamage = false;
-    bool inScans = false;    // the header up to the first scan has been read
-    bool endedEarly = false; // the data ran out
-    char failure[JMSG_LENGTH_MAX] = "";
-    char damage[JMSG_LENGTH_MAX] = ""; // the first damage seen
-
-    ~Session() { jpeg_destroy_decompress(&cinfo); }
+// Warnings about metadata segments and scan headers, which leave every pixel
+// as it was coded.
+constexpr std::array<std::string_view, 4> kMetadataWarnings = {
+    "Unknown Adobe color transform code",
+    "bad ICC marker",
+    "unknown JFIF revision number",
+    "Invalid SOS parameters for sequential JPEG",
 };
 
-Session& sessionOf(j_common_ptr c) { return *static_cast<Session*>(c->client_data); }
+// "Corrupt JPEG data: N extraneous bytes before marker 0xXX"
+constexpr std::string_view kStrayBytes = "extraneous bytes before marker 0x";
 
-bool isRestartOrEnd(int marker) { return (marker >= 0xd0 && marker <= 0xd7) || marker == 0xd9; }
+bool isRestartOrEnd(long marker) { return (marker >= 0xd0 && marker <= 0xd7) || marker == 0xd9; }
 
-// Warnings about metadata segments and scan headers, which leave every
-// pixel as it was coded.
-bool isHarmless(const Session& s, const jpeg_error_mgr& err)
+// A warning that leaves the pixels alone. Stray bytes are harmless only
+// between header segments, and a header that has been put right has none.
+bool isHarmless(const std::string& warning, bool headerRepaired)
 {
-    switch (err.msg_code) {
-    case JWRN_ADOBE_XFORM:
-    case JWRN_BOGUS_ICC:
-    case JWRN_JFIF_MAJOR:
-    case JWRN_NOT_SEQUENTIAL:
-        return true;
-    case JWRN_EXTRANEOUS_DATA:
-        return !s.inScans && !isRestartOrEnd(err.msg_parm.i[1]);
-    default:
-        return false;
-    }
+    const auto stray = warning.find(kStrayBytes);
+    if (stray != std::string::npos)
+        return !headerRepaired
+            && !isRestartOrEnd(std::strtol(warning.c_str() + stray + kStrayBytes.size(), nullptr, 16));
+    return std::any_of(kMetadataWarnings.begin(), kMetadataWarnings.end(),
+        [&](std::string_view w) { return warning.find(w) != std::string::npos; });
 }
 
-[[noreturn]] void onError(j_common_ptr c)
-{
-    Session& s = sessionOf(c);
-    c->err->format_message(c, s.failure);
-    std::longjmp(s.exit, 1);
-}
-
-void onMessage(j_common_ptr c, int level)
-{
-    if (level >= 0)
-        return; // trace output
-    Session& s = sessionOf(c);
-    if (isHarmless(s, *c->err))
-        return;
-    if (c->err->msg_code == JWRN_JPEG_EOF)
-        s.endedEarly = true;
-    if (s.damage[0] == '\0')
-        c->err->format_message(c, s.damage);
-    if (s.stopAtDamage)
-        std::longjmp(s.exit, 1);
-}
-
-void onProgress(j_common_ptr c)
-{
-    const auto* d = reinterpret_cast<j_decompress_ptr>(c);
-    if (d->progressive_mode && d->input_scan_number > kMaxScans) {
-        Session& s = sessionOf(c);
-        std::snprintf(s.failure, sizeof s.failure, "the progressive JPEG image has more than %d scans", kMaxScans);
-        std::longjmp(s.exit, 1);
-    }
-}
-
-bool readHeader(Session& s, const uint8_t* data, std::size_t size)
-{
-    s.cinfo.err = jpeg_std_error(&s.errors);
-    s.errors.error_exit = onError;
-    s.errors.emit_message = onMessage;
-    if (setjmp(s.exit))
-        return false;
-    jpeg_create_decompress(&s.cinfo);
-    s.cinfo.client_data = &s;
-    s.progress.progress_monitor = onProgress;
-    s.cinfo.progress = &s.progress;
-    jpeg_mem_src(&s.cinfo, data, static_cast<unsigned long>(size));
-    jpeg_read_header(&s.cinfo, TRUE);
-    s.inScans = true;
-    return true;
-}
-
-// Rows are handed over bottom row last, so that rows[0] is the top row.
-bool readRows(Session& s, JSAMPROW* rows, bool cmyk)
-{
-    if (setjmp(s.exit))
-        return false;
-    s.cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
-    s.cinfo.dct_method = JDCT_ISLOW;
-    jpeg_start_decompress(&s.cinfo);
-    while (s.cinfo.output_scanline < s.cinfo.output_height) {
-        const JDIMENSION line = s.cinfo.output_scanline;
-        jpeg_read_scanlines(&s.cinfo, rows + line, s.cinfo.output_height - line);
-    }
-    jpeg_finish_decompress(&s.cinfo); // reads on to the end, where stray bytes show
-    return true;
-}
-
-void checkSize(int64_t width, int64_t height, std::size_t fileBytes)
+void checkSize(int width, int height, std::size_t fileBytes)
 {
     const std::string size = std::to_string(width) + " x " + std::to_string(height);
     if (width < 1 || height < 1)
@@ -143,19 +80,42 @@ void checkSize(int64_t width, int64_t height, std::size_t fileBytes)
         throw Error("the JPEG file is far too short for a " + size + " image");
 }
 
-[[noreturn]] void throwHeaderProblem(const Session& s, const uint8_t* data, std::size_t size)
+struct Header {
+    int width = 0;
+    int height = 0;
+    bool cmyk = false; // CMYK or YCCK
+};
+
+Header readHeader(const TjHandle& tj, const uint8_t* data, std::size_t size)
 {
-    // The frame header alone may still tell why: a size no decoder takes.
-    if (const std::optional<JpegFrame> frame = findJpegFrame(data, size))
+    Header h;
+    int subsampling = 0, colorspace = 0;
+    const bool described
+        = tjDecompressHeader3(tj.get(), data, size, &h.width, &h.height, &subsampling, &colorspace) == 0
+        || (tjGetErrorCode(tj.get()) == TJERR_WARNING && isHarmless(messageOf(tj), false));
+    // TurboJPEG refuses sampling factors it cannot name, yet decodes them, and
+    // reports no size for a file that ends early. The frame header then tells
+    // enough, and the decoder judges the rest, once the header is whole.
+    if (!described || h.width < 1 || h.height < 1) {
+        const std::string problem = "unreadable JPEG header: " + messageOf(tj);
+        const std::optional<JpegFrame> frame = findJpegFrame(data, size);
+        if (!frame)
+            throw Error(described ? "the JPEG header ends before the image size" : problem);
         checkSize(frame->width, frame->height, size);
-    else if (s.endedEarly)
-        throw Error("the JPEG header ends before the image size");
-    throw Error(std::string("unreadable JPEG header: ") + (s.failure[0] ? s.failure : s.damage));
+        if (!described && !jpegHeaderIsWhole(data, size))
+            throw Error(problem);
+        h.width = frame->width;
+        h.height = frame->height;
+        colorspace = frame->components == 4 ? TJCS_CMYK : TJCS_RGB;
+    }
+    checkSize(h.width, h.height, size);
+    h.cmyk = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
+    return h;
 }
 
 // Adobe CMYK files, which are nearly all CMYK JPEGs, store inverted values
-// (255 = no ink), and libjpeg passes them on unchanged. So each channel
-// times K over 255 is the RGB value.
+// (255 = no ink); TurboJPEG passes them on unchanged. So each channel times
+// K over 255 is the RGB value.
 void cmykToRgbInPlace(Image& image)
 {
     auto* p = reinterpret_cast<uint8_t*>(image.data());
@@ -171,34 +131,64 @@ void cmykToRgbInPlace(Image& image)
     }
 }
 
+// What one decode gave: nothing to report, the first warning, or an error.
+struct Pass {
+    bool warned = false;
+    bool failed = false;
+    std::string message;
+};
+
 } // namespace
 
 DecodedImage decodeJpeg(const uint8_t* data, std::size_t size, bool stopAtDamage)
 {
-    Session s;
-    s.stopAtDamage = stopAtDamage;
-    if (!readHeader(s, data, size))
-        throwHeaderProblem(s, data, size);
-    const int64_t width = s.cinfo.image_width;
-    const int64_t height = s.cinfo.image_height;
-    checkSize(width, height, size);
+    TjHandle tj(tjInitDecompress());
+    if (!tj)
+        throw Error("cannot start the JPEG decoder");
+    const Header header = readHeader(tj, data, size);
 
-    // BGRA is our 0xffRRGGBB layout (little-endian) with the fourth byte
-    // 0xff; CMYK also takes four bytes and is turned into RGB in place.
-    // Every pixel is written, even from damaged data.
-    auto image = std::make_unique<Image>(int32_t(width), int32_t(height), kForOverwrite);
-    std::vector<JSAMPROW> rows(static_cast<std::size_t>(height));
-    for (int32_t y = 0; y < int32_t(height); ++y)
-        rows[std::size_t(y)] = reinterpret_cast<JSAMPROW>(image->row(int32_t(height) - 1 - y));
-    const bool cmyk = s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK;
-    if (!readRows(s, rows.data(), cmyk)) {
-        if (s.failure[0])
-            throw Error(kDamagedPrefix + std::string(s.failure));
-        return {nullptr, kDamagedPrefix + std::string(s.damage)};
+    // TJPF_BGRA with TJFLAG_BOTTOMUP is exactly our bottom-up 0xffRRGGBB
+    // layout (little-endian), the fourth byte 0xff; CMYK also takes four
+    // bytes and is turned into RGB in place. Every pixel is written, even
+    // from damaged data.
+    auto image = std::make_unique<Image>(header.width, header.height, kForOverwrite);
+    std::vector<uint8_t> repaired;
+    const uint8_t* input = data;
+    std::size_t inputSize = size;
+    auto decode = [&](int extraFlags) {
+        const int flags = TJFLAG_BOTTOMUP | TJFLAG_ACCURATEDCT | TJFLAG_LIMITSCANS | extraFlags;
+        if (tjDecompress2(tj.get(), input, inputSize, reinterpret_cast<unsigned char*>(image->data()), header.width,
+                header.width * 4, header.height, header.cmyk ? TJPF_CMYK : TJPF_BGRA, flags)
+            == 0)
+            return Pass{};
+        const bool failed = tjGetErrorCode(tj.get()) != TJERR_WARNING;
+        return Pass{!failed, failed, messageOf(tj)};
+    };
+
+    Pass first = decode(TJFLAG_STOPONWARNING);
+    bool headerRepaired = false;
+    if (first.warned && isHarmless(first.message, false)) {
+        if (std::optional<std::vector<uint8_t>> copy = withHeaderRepaired(data, size)) {
+            repaired = std::move(*copy);
+            input = repaired.data();
+            inputSize = repaired.size();
+            headerRepaired = true;
+            first = decode(TJFLAG_STOPONWARNING);
+        }
     }
-    if (cmyk)
+    if (first.failed)
+        throw Error(kDamagedPrefix + first.message);
+    const bool damaged = first.warned && !isHarmless(first.message, headerRepaired);
+    if (damaged && stopAtDamage)
+        return {nullptr, kDamagedPrefix + first.message};
+    if (first.warned) { // on through the warnings, to the end
+        const Pass whole = decode(0);
+        if (whole.failed)
+            throw Error(kDamagedPrefix + whole.message);
+    }
+    if (header.cmyk)
         cmykToRgbInPlace(*image);
-    return {std::move(image), s.damage[0] ? kDamagedPrefix + std::string(s.damage) : std::string()};
+    return {std::move(image), damaged ? kDamagedPrefix + first.message : std::string()};
 }
 
 } // namespace rix

@@ -1,5 +1,5 @@
-// JPEG decoding through libjpeg itself, so that every warning it gives can be
-// judged by its code and by where in the file it arises.
+// JPEG decoding through TurboJPEG, with each decode's warning judged: damage
+// to the pixel data or harmless trouble in the header's metadata.
 #pragma once
 
 #include "image.h"
@@ -13,16 +13,14 @@ namespace rix {
 // CMYK and YCCK turned into RGB. Throws rix::Error when the header cannot be
 // read, the size is implausible or the decoder gives up.
 //
-// Warnings that touch nothing but metadata are accepted: a bad ICC, JFIF or
-// Adobe marker, or stray bytes between the header's segments. Any other
-// warning is damage: a bad Huffman or arithmetic code, a lost restart marker,
-// a premature end, and stray bytes before a restart or end-of-image marker or
-// anywhere once the scans have begun (entropy-coded data the decoder did not
-// use). libjpeg cannot see every damage: data that goes out of step only
-// within the few bytes it reads ahead ends without a warning. A damaged
-// image holds whatever libjpeg made of the data (grey where it could read
-// nothing). With stopAtDamage the decoder stops at the first damage and
-// returns no image, only the reason.
+// Warnings that touch nothing but metadata are accepted: an odd JFIF, Adobe
+// or ICC segment, a sequential scan header with progressive parameters, or
+// stray bytes between the header's segments. Any other warning is damage: a
+// bad Huffman code, a lost restart marker, a premature end, and stray bytes
+// in the scan data (before a restart or end-of-image marker, or between the
+// scans of a progressive file). A damaged image holds whatever the decoder
+// made of the data (grey where it could read nothing). With stopAtDamage no
+// image is decoded past the damage and none is returned, only the reason.
 [[nodiscard]] DecodedImage decodeJpeg(const uint8_t* data, std::size_t size, bool stopAtDamage);
 
 } // namespace rix

@@ -1,6 +1,8 @@
 // Damaged JPEG scan data fails RixLoadJPG and loads, flagged, through
-// RixSalvageJPG; odd metadata segments still load. Files are encoded here
-// (and taken from a real photo when the shared photos are present).
+// RixSalvageJPG, also when a harmless header defect comes first; odd metadata
+// segments still load. Files are encoded here (by TurboJPEG, by libjpeg where
+// they need restart markers) and taken from a real photo when the shared
+// photos are present.
 #include "codec_test_support.h"
 #include "rix.h"
 
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <turbojpeg.h>
 
 using codec_test::OwnedImage;
 using codec_test::pixelAt;
@@ -28,9 +31,36 @@ constexpr int kHeight = 120;
 
 uint8_t shade(int x, int y, int channel) { return uint8_t((x * (channel + 1) * 3 + y * (3 - channel) * 2) % 256); }
 
-// A baseline 4:2:0 file from libjpeg, with a restart marker every
-// restartRows rows of MCUs when restartRows > 0.
-std::vector<uint8_t> encode(int restartRows = 0)
+std::vector<uint8_t> pixelsBgrx()
+{
+    std::vector<uint8_t> p;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            p.insert(p.end(), {shade(x, y, 2), shade(x, y, 1), shade(x, y, 0), 0});
+    return p;
+}
+
+// A 4:2:0 file at quality 90 from TurboJPEG, baseline or progressive.
+std::vector<uint8_t> encode(int flags = 0)
+{
+    tjhandle tj = tjInitCompress();
+    const std::vector<uint8_t> pixels = pixelsBgrx();
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    EXPECT_EQ(
+        tjCompress2(tj, pixels.data(), kWidth, kWidth * 4, kHeight, TJPF_BGRX, &out, &size, TJSAMP_420, 90, flags), 0);
+    tjDestroy(tj);
+    std::vector<uint8_t> bytes(out, out + size);
+    tjFree(out);
+    return bytes;
+}
+
+std::vector<uint8_t> progressive() { return encode(TJFLAG_PROGRESSIVE); }
+
+// The same with a restart marker after every row of MCUs, which only
+// libjpeg itself can write; its default error handler ends the program on
+// failure.
+std::vector<uint8_t> encodeWithRestarts()
 {
     jpeg_compress_struct c{};
     jpeg_error_mgr errors{};
@@ -45,7 +75,7 @@ std::vector<uint8_t> encode(int restartRows = 0)
     c.in_color_space = JCS_RGB;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 90, TRUE);
-    c.restart_in_rows = restartRows;
+    c.restart_in_rows = 1;
     jpeg_start_compress(&c, TRUE);
     std::vector<uint8_t> row(std::size_t(kWidth) * 3);
     while (c.next_scanline < c.image_height) {
@@ -88,16 +118,66 @@ std::vector<uint8_t> insertedAt(std::vector<uint8_t> b, std::size_t at, std::vec
 
 // Sixteen stray bytes, more than the decoder reads ahead, before a marker
 // in the scan data.
-std::vector<uint8_t> strayBeforeFirstRestart()
+std::vector<uint8_t> strayAt(std::vector<uint8_t> b, std::size_t at)
 {
-    const std::vector<uint8_t> b = encode(1);
-    return insertedAt(b, findMarker(b, 0xd0, findMarker(b, 0xda)), std::vector<uint8_t>(16, 0x5a));
+    return insertedAt(std::move(b), at, std::vector<uint8_t>(16, 0x5a));
 }
 
-std::vector<uint8_t> strayBeforeEnd()
+std::vector<uint8_t> strayBeforeFirstRestart(std::vector<uint8_t> b)
 {
-    const std::vector<uint8_t> b = encode();
-    return insertedAt(b, b.size() - 2, std::vector<uint8_t>(16, 0x5a));
+    const std::size_t at = findMarker(b, 0xd0, findMarker(b, 0xda));
+    return strayAt(std::move(b), at);
+}
+
+std::vector<uint8_t> strayBeforeEnd(std::vector<uint8_t> b)
+{
+    const std::size_t at = b.size() - 2;
+    return strayAt(std::move(b), at);
+}
+
+// Between the first two scans of a progressive file.
+std::vector<uint8_t> strayBeforeSecondScan()
+{
+    const std::vector<uint8_t> b = progressive();
+    return strayAt(b, findMarker(b, 0xda, findMarker(b, 0xda) + 2));
+}
+
+std::vector<uint8_t> cutAtTwoThirds(std::vector<uint8_t> b)
+{
+    b.resize(b.size() * 2 / 3);
+    return b;
+}
+
+// Header segments that carry only metadata, odd without harm to the pixels.
+std::vector<uint8_t> withJfifMajorVersion2(std::vector<uint8_t> b)
+{
+    EXPECT_EQ(b[3], 0xe0);
+    b[11] = 2; // APP0 "JFIF\0" then the major version
+    return b;
+}
+
+std::vector<uint8_t> withJunkComment(std::vector<uint8_t> b)
+{
+    // A COM segment holding a marker-like pair, then stray bytes before APP0.
+    return insertedAt(std::move(b), 2, {0xff, 0xfe, 0x00, 0x08, 0xff, 0xd9, 0x00, 0xff, 0x01, 0x02, 0x5a, 0x5a});
+}
+
+// An Adobe segment in place of the JFIF one, whose colour transform code
+// means nothing; the components are then taken as YCbCr, as they are.
+std::vector<uint8_t> withUnknownAdobeTransform(std::vector<uint8_t> b)
+{
+    EXPECT_EQ(b[3], 0xe0);
+    b.erase(b.begin() + 2, b.begin() + 4 + (b[4] << 8 | b[5]));
+    return insertedAt(std::move(b), 2, {0xff, 0xee, 0x00, 0x0e, 'A', 'd', 'o', 'b', 'e', 0x00, 0x64, 0, 0, 0, 0, 9});
+}
+
+// A progressive point transform in the scan header of a baseline file,
+// which sequential decoding ignores.
+std::vector<uint8_t> withProgressiveScanParameters(std::vector<uint8_t> b)
+{
+    const std::size_t sos = findMarker(b, 0xda);
+    b.at(sos + 5 + 2 * std::size_t(b.at(sos + 4)) + 2) = 0x01; // after Ns and its pairs: Ss, Se, Ah/Al
+    return b;
 }
 
 // Writes bytes to a scratch file and loads it both ways.
@@ -128,17 +208,26 @@ struct DamageCase {
     const char* says;
 };
 
+// Damage alone, and damage after a harmless header defect, which must not
+// hide it (TurboJPEG reports only the first warning of a decode).
 const DamageCase kDamaged[] = {
     {"EightZeroBytesInScan", [] { return zerosAt(encode(), 0.5); }, "damaged JPEG data: Corrupt JPEG data"},
-    {"CutAtTwoThirds",
-        [] {
-            auto b = encode();
-            b.resize(b.size() * 2 / 3);
-            return b;
-        },
+    {"CutAtTwoThirds", [] { return cutAtTwoThirds(encode()); }, "damaged JPEG data: Premature end of JPEG file"},
+    {"StrayBytesBeforeRestartMarker", [] { return strayBeforeFirstRestart(encodeWithRestarts()); },
+        "extraneous bytes before marker 0xd0"},
+    {"StrayBytesBeforeEndMarker", [] { return strayBeforeEnd(encode()); }, "extraneous bytes before marker 0xd9"},
+    {"StrayBytesBetweenProgressiveScans", strayBeforeSecondScan, "extraneous bytes before marker 0xda"},
+    {"OldJfifThenZerosInScan", [] { return zerosAt(withJfifMajorVersion2(encode()), 0.5); },
+        "damaged JPEG data: Corrupt JPEG data"},
+    {"JunkCommentThenStrayBytesBeforeRestart",
+        [] { return strayBeforeFirstRestart(withJunkComment(encodeWithRestarts())); },
+        "extraneous bytes before marker 0xd0"},
+    {"JunkCommentThenStrayBytesBetweenProgressiveScans", [] { return withJunkComment(strayBeforeSecondScan()); },
+        "extraneous bytes before marker 0xda"},
+    {"UnknownAdobeTransformThenCut", [] { return cutAtTwoThirds(withUnknownAdobeTransform(encode())); },
         "damaged JPEG data: Premature end of JPEG file"},
-    {"StrayBytesBeforeRestartMarker", strayBeforeFirstRestart, "extraneous bytes before marker 0xd0"},
-    {"StrayBytesBeforeEndMarker", strayBeforeEnd, "extraneous bytes before marker 0xd9"},
+    {"ProgressiveScanParametersThenStrayBytesBeforeEnd",
+        [] { return strayBeforeEnd(withProgressiveScanParameters(encode())); }, "extraneous bytes before marker 0xd9"},
 };
 
 class JpegDamage : public ::testing::TestWithParam<DamageCase> { };
@@ -159,48 +248,32 @@ TEST_P(JpegDamage, FailsToLoadAndIsSalvagedWithItsReason)
 INSTANTIATE_TEST_SUITE_P(
     Jpeg, JpegDamage, ::testing::ValuesIn(kDamaged), [](const auto& test) { return std::string(test.param.name); });
 
-// Marker segments that carry only metadata may be odd without harm.
-std::vector<uint8_t> withJfifMajorVersion2()
+// Loads the file both ways, undamaged and pixel for pixel like the reference.
+void expectLoadsLike(const std::vector<uint8_t>& bytes, const std::vector<uint8_t>& referenceBytes)
 {
-    std::vector<uint8_t> b = encode();
-    EXPECT_EQ(b[3], 0xe0);
-    b[11] = 2; // APP0 "JFIF\0" then the major version
-    return b;
-}
-
-std::vector<uint8_t> withJunkComment()
-{
-    // A COM segment holding a marker-like pair, then stray bytes before DQT.
-    return insertedAt(encode(), 2, {0xff, 0xfe, 0x00, 0x08, 0xff, 0xd9, 0x00, 0xff, 0x01, 0x02, 0x5a, 0x5a});
-}
-
-// An Adobe segment in place of the JFIF one, whose colour transform code
-// means nothing; the components are then taken as YCbCr, as they are.
-std::vector<uint8_t> withUnknownAdobeTransform()
-{
-    std::vector<uint8_t> b = encode();
-    EXPECT_EQ(b[3], 0xe0);
-    b.erase(b.begin() + 2, b.begin() + 4 + (b[4] << 8 | b[5]));
-    return insertedAt(b, 2, {0xff, 0xee, 0x00, 0x0e, 'A', 'd', 'o', 'b', 'e', 0x00, 0x64, 0, 0, 0, 0, 9});
+    const Loads reference = loadBothWays(referenceBytes);
+    OwnedImage strictReference(reference.strict), salvagedReference(reference.salvaged);
+    ASSERT_GE(reference.strict, 1) << reference.strictError;
+    const Loads l = loadBothWays(bytes);
+    OwnedImage strict(l.strict), salvaged(l.salvaged);
+    ASSERT_GE(l.strict, 1) << l.strictError;
+    ASSERT_GE(l.salvaged, 1) << l.salvageError;
+    EXPECT_EQ(l.damaged, 0);
+    EXPECT_EQ(l.salvageError, "");
+    for (int y = 0; y < kHeight; y += 7)
+        for (int x = 0; x < kWidth; x += 5) {
+            ASSERT_EQ(pixelAt(l.strict, x, y), pixelAt(reference.strict, x, y)) << x << ", " << y;
+            ASSERT_EQ(pixelAt(l.salvaged, x, y), pixelAt(reference.strict, x, y)) << x << ", " << y;
+        }
 }
 
 TEST(JpegDamage, OddMetadataSegmentsStillLoadExactly)
 {
-    const Loads plain = loadBothWays(encode());
-    OwnedImage reference(plain.strict);
-    ASSERT_GE(plain.strict, 1) << plain.strictError;
-    OwnedImage salvagedPlain(plain.salvaged);
-    EXPECT_EQ(plain.damaged, 0);
-    EXPECT_EQ(plain.salvageError, "");
-    for (auto bytes : {withJfifMajorVersion2, withJunkComment, withUnknownAdobeTransform}) {
-        const Loads l = loadBothWays(bytes());
-        OwnedImage strict(l.strict), salvaged(l.salvaged);
-        ASSERT_GE(l.strict, 1) << l.strictError;
-        EXPECT_EQ(l.damaged, 0);
-        for (int y = 0; y < kHeight; y += 7)
-            for (int x = 0; x < kWidth; x += 5)
-                ASSERT_EQ(pixelAt(l.strict, x, y), pixelAt(reference.id(), x, y)) << x << ", " << y;
-    }
+    for (auto defect :
+        {withJfifMajorVersion2, withJunkComment, withUnknownAdobeTransform, withProgressiveScanParameters})
+        expectLoadsLike(defect(encode()), encode());
+    expectLoadsLike(withJunkComment(progressive()), progressive());
+    expectLoadsLike(withJunkComment(encodeWithRestarts()), encodeWithRestarts());
 }
 
 TEST(JpegDamage, UnreadableFilesFailEvenWhenSalvaging)
@@ -212,6 +285,21 @@ TEST(JpegDamage, UnreadableFilesFailEvenWhenSalvaging)
         EXPECT_EQ(l.salvageError.rfind("RixSalvageJPG: ", 0), 0u) << l.salvageError;
     }
     EXPECT_EQ(RixSalvageJPG("x.jpg", nullptr), 0);
+}
+
+// A header cut short inside its Huffman tables, after the frame header, is
+// no damage to the pixel data: the file cannot be read at all.
+TEST(JpegDamage, HeaderCutAfterTheFrameIsUnreadable)
+{
+    std::vector<uint8_t> b = encode();
+    b.resize(findMarker(b, 0xc4, findMarker(b, 0xc0)) + 20);
+    const Loads l = loadBothWays(b);
+    EXPECT_EQ(l.strict, 0);
+    EXPECT_EQ(l.salvaged, 0);
+    for (const std::string& message : {l.strictError, l.salvageError}) {
+        EXPECT_NE(message.find("unreadable JPEG header"), std::string::npos) << message;
+        EXPECT_EQ(message.find("damaged"), std::string::npos) << message;
+    }
 }
 
 // The real photo that, with eight zeros in its scan data, used to give
