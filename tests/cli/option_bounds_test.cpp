@@ -37,11 +37,11 @@ TEST(OptionBounds, LargePhotosAndResultsAreAccepted)
                                             "32767,0", "--size", "16384x16384", "--dst-circle", "8192,8192,8192"},
         errors);
     ASSERT_TRUE(convert.convert.has_value()) << errors;
-    EXPECT_EQ(convert.convert->settings.srcPrm.Cx, 2953.5);
-    EXPECT_EQ(convert.convert->settings.srcPrm.R, 1960.0);
+    EXPECT_EQ(double(convert.convert->settings.srcPrm.Cx), 2953.5);
+    EXPECT_EQ(double(convert.convert->settings.srcPrm.R), 1960.0);
     EXPECT_EQ(convert.convert->settings.dstW, 16384);
     EXPECT_EQ(convert.convert->settings.dstH, 16384);
-    EXPECT_EQ(convert.convert->settings.dstPrm.R, 8192.0);
+    EXPECT_EQ(double(convert.convert->settings.dstPrm.R), 8192.0);
 
     const ParsedCommand measure
         = parse({"measure", "--csv", "out.csv", "in.jpg", "--circle", "32767,32767,16384"}, errors);
