@@ -39,11 +39,19 @@ std::string folderReason(const fs::path& path)
 // The library names a file whose pixel data it found damaged in these words.
 constexpr std::string_view kDamagedPhrases[] = {"damaged JPEG data", "damaged BMP data"};
 
-std::string damageIn(const std::string& libraryError)
+// A photo over the load limit or beyond the memory is told by its size,
+// from these words to the end of the library's message.
+constexpr std::string_view kTooLarge = "too large: ";
+
+// What the library's message says of the file itself; "" when nothing the
+// user can act on.
+std::string libraryReason(const std::string& libraryError)
 {
     for (std::string_view phrase : kDamagedPhrases)
         if (libraryError.find(phrase) != std::string::npos)
             return std::string(phrase);
+    if (const std::size_t tooLarge = libraryError.find(kTooLarge); tooLarge != std::string::npos)
+        return libraryError.substr(tooLarge);
     return {};
 }
 
@@ -60,15 +68,15 @@ std::string openReason(
     if (!fs::exists(status))
         return "the file does not exist";
     if (fs::is_directory(status))
-        return "this is a folder, not a file";
+        return "this is a folder, not a regular file";
     if (!fs::is_regular_file(status))
-        return "this is not an ordinary file";
+        return "this is not a regular file";
     if (!mayAccess(path, R_OK))
         return "you may not read this file";
     if (fs::file_size(path, ec) == 0 && !ec)
         return "the file is empty";
-    if (std::string damage = damageIn(libraryError); !damage.empty())
-        return damage;
+    if (std::string reason = libraryReason(libraryError); !reason.empty())
+        return reason;
     return format == ImageFormat::Bmp ? "the file is cut short or is not a BMP picture"
                                       : "the file is cut short or is not a JPEG picture";
 }

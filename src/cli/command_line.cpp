@@ -10,10 +10,32 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <iostream>
+#include <iterator>
 #include <ostream>
 
 namespace karwen::cli {
+
+namespace {
+
+// Options whose value may be empty text; every other option's may not, so
+// that an unset shell variable is never taken for the default.
+constexpr const char* kMayBeEmpty[] = {"--postfix"};
+
+void refuseEmptyValues(const CLI::App& command)
+{
+    for (const CLI::Option* option : command.get_options()) {
+        const std::string name = option->get_name();
+        if (option->get_type_size_max() == 0 || std::ranges::find(kMayBeEmpty, name) != std::end(kMayBeEmpty))
+            continue;
+        for (const std::string& value : option->results())
+            if (value.empty())
+                throw UsageError(name + ": the value is empty");
+    }
+}
+
+} // namespace
 
 ParsedCommand parseCommandLine(int argc, const char* const* argv, int defaultJobs, std::ostream& out, std::ostream& err)
 {
@@ -28,6 +50,7 @@ ParsedCommand parseCommandLine(int argc, const char* const* argv, int defaultJob
     const auto measureOptions = addMeasureOptions(*measure, defaultJobs);
     try {
         app.parse(argc, argv);
+        refuseEmptyValues(measure->parsed() ? *measure : *convert);
         if (measure->parsed())
             return {std::nullopt, measureOptions(), kExitDone};
         return {convertOptions(), std::nullopt, kExitDone};

@@ -14,6 +14,8 @@ namespace {
 
 constexpr int kMaxJobs = 1024;
 constexpr int kMaxShards = 1000000;
+// Every photo the loaders can read: 32767 pixels a side.
+constexpr int kLargestPhoto = 32767 * 32767;
 
 } // namespace
 
@@ -38,6 +40,12 @@ void addRunOptions(CLI::App& command, RawRunOptions& raw, const std::string& wha
             capital + " only shard K of N: the photos at places i (from 0) of the sorted list with i mod N = K - 1. "
                 + shardNote + (shardNote.empty() ? "" : " ") + "Default: 1/1.")
         ->type_name("K/N");
+    command
+        .add_option("--max-pixels", raw.maxPixels,
+            "Photos of more pixels (width x height) fail before they are decoded, with their size; 1 to "
+                + std::to_string(kLargestPhoto)
+                + ". A photo takes 4 bytes a pixel in memory. Default: " + std::to_string(kDefaultMaxPixels) + ".")
+        ->type_name("N");
     command.add_flag("-q,--quiet", raw.quiet, "No progress and no summary; failures are still printed.");
 }
 
@@ -79,6 +87,7 @@ RunOptions checkedRun(const RawRunOptions& raw, int defaultJobs)
         throw UsageError("--shard: \"" + raw.shard + "\" is not of the form K/N");
     o.shards = wholeNumber(shard[1], 1, kMaxShards, "--shard N");
     o.shard = wholeNumber(shard[0], 1, o.shards, "--shard K");
+    o.maxPixels = wholeNumber(raw.maxPixels, 1, kLargestPhoto, "--max-pixels");
     return o;
 }
 

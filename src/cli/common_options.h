@@ -16,11 +16,16 @@ class App;
 
 namespace karwen::cli {
 
+// 600 Mpx: above the largest camera sensors, below what one job can hold
+// on an ordinary machine (a photo takes 4 bytes a pixel once decoded).
+inline constexpr int kDefaultMaxPixels = 600'000'000;
+
 struct RunOptions {
     std::vector<std::string> inputs; // files and folders as named
     int jobs = 1;
     int shard = 1; // this run's shard, 1..shards
     int shards = 1;
+    int maxPixels = kDefaultMaxPixels; // larger photos are refused before they are decoded
     bool quiet = false;
 };
 
@@ -35,6 +40,7 @@ struct RawRunOptions {
     std::vector<std::string> inputs;
     std::string jobs;
     std::string shard = "1/1";
+    std::string maxPixels = std::to_string(kDefaultMaxPixels);
     bool quiet = false;
 };
 

@@ -5,6 +5,7 @@
 #include "convert_runner.h"
 #include "file_messages.h"
 #include "parallel_runner.h"
+#include "rix.h"
 #include "run_control.h"
 #include "utf8_path.h"
 
@@ -35,6 +36,7 @@ int runConvert(const ConvertOptions& o)
     for (const FileProblem& problem : inputs.problems)
         reporter.failure(fileProblemMessage(FileAction::Open, problem));
 
+    (void)RixSetMaxPixels(o.run.maxPixels);
     catchStopSignals();
     const RunSettings run{o.settings, o.overwrite, o.run.jobs, availableCpus()};
     RunCounts counts = runConversions(mine, run, reporter, stopRequested);

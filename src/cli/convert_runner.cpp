@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <future>
 #include <memory>
+#include <new>
 #include <system_error>
 
 namespace karwen::cli {
@@ -50,6 +51,23 @@ Done doneOf(const FileOutcome& outcome)
         "Cannot convert \"" + outcome.problem.path + "\": " + outcome.problem.reason + "; nothing was written."};
 }
 
+// A photo whose conversion ran out of memory after it was read (a load
+// that runs out says so itself, with the photo's size).
+Done outOfMemory(const PlannedFile& file)
+{
+    return {FileStatus::Failed, "Cannot convert \"" + file.sourcePath + "\": out of memory; nothing was written."};
+}
+
+// Saves a result, or tells what went wrong.
+Done saved(const PlannedFile& file, const OwnedImage& result, const RunSettings& run)
+{
+    try {
+        return doneOf(saveResult(result, file, run.settings));
+    } catch (const std::bad_alloc&) {
+        return outOfMemory(file);
+    }
+}
+
 // One worker's files. The save of a result (which waits for the disk to
 // confirm the file) runs beside the making of the next results, so that the
 // cores keep decoding; a few saves may be in flight per worker, since the
@@ -79,7 +97,13 @@ public:
             return;
         }
         OwnedImage result;
-        const FileOutcome made = makeResult(file, run_.settings, result);
+        FileOutcome made;
+        try {
+            made = makeResult(file, run_.settings, result);
+        } catch (const std::bad_alloc&) {
+            report(i, outOfMemory(file));
+            return;
+        }
         if (made.result != FileResult::Converted) {
             report(i, doneOf(made));
             return;
@@ -89,12 +113,11 @@ public:
         auto image = std::make_shared<OwnedImage>(std::move(result));
         try {
             // The save holds the result until it is written.
-            saving_.push_back({i, std::async(std::launch::async, [this, i, image] {
-                return doneOf(saveResult(*image, files_[i], run_.settings));
-            })});
-        } catch (const std::system_error&) {
-            // No thread to spare: save here and now.
-            report(i, doneOf(saveResult(*image, file, run_.settings)));
+            saving_.push_back(
+                {i, std::async(std::launch::async, [this, i, image] { return saved(files_[i], *image, run_); })});
+        } catch (const std::exception&) {
+            // No thread or memory to spare: save here and now.
+            report(i, saved(file, *image, run_));
         }
     }
 

@@ -6,6 +6,7 @@
 #include "file_messages.h"
 #include "measure_runner.h"
 #include "parallel_runner.h"
+#include "rix.h"
 #include "run_control.h"
 #include "save_file.h"
 #include "utf8_path.h"
@@ -79,6 +80,7 @@ int runMeasure(const MeasureOptions& o)
     for (const FileProblem& problem : inputs.problems)
         reporter.failure(fileProblemMessage(FileAction::Open, problem));
 
+    (void)RixSetMaxPixels(o.run.maxPixels);
     catchStopSignals();
     const MeasureSettings run{o.source, o.settings, o.run.jobs, availableCpus()};
     MeasuredLines measured = measurePhotos(mine, run, reporter, stopRequested);

@@ -11,6 +11,7 @@
 #include "run_control.h"
 
 #include <atomic>
+#include <new>
 
 namespace karwen::cli {
 
@@ -54,9 +55,21 @@ private:
             failure = oneLine(fileProblemMessage(FileAction::Open, problem));
             return canopy::failedRow(path, problem.reason, run_.canopy);
         }
+        try {
+            return measureLoaded(path, photo.get(), failure);
+        } catch (const std::bad_alloc&) {
+            // What the measurement held is freed by now, so the row still fits.
+            const std::string error = "too large: " + std::to_string(RixWidth(photo.get())) + " x "
+                + std::to_string(RixHeight(photo.get())) + " pixels; out of memory";
+            failure = "Cannot measure \"" + path + "\": " + error + ".";
+            return canopy::failedRow(path, error, run_.canopy);
+        }
+    }
+
+    CanopyRow measureLoaded(const std::string& path, int32_t photo, std::string& failure)
+    {
         // A found circle is read to its rim: the rim is the 90-degree horizon.
-        const PhotoSource source
-            = photoSource(photo.get(), run_.source.srcPrm, run_.source.findCircle, FoundCircle::Rim);
+        const PhotoSource source = photoSource(photo, run_.source.srcPrm, run_.source.findCircle, FoundCircle::Rim);
         if (!source.problem.empty()) {
             const std::string error
                 = source.problem == kNoCircleReason ? source.problem + "; give --circle" : source.problem;
@@ -65,8 +78,7 @@ private:
         }
         // The dots' view is made through the same circle as the pixels,
         // resampled at the dots alone.
-        CanopyRow row
-            = canopy::measurePhoto(path, photo.get(), source.prm, kDotsView, kDotsSide, kDotsSide, run_.canopy);
+        CanopyRow row = canopy::measurePhoto(path, photo, source.prm, kDotsView, kDotsSide, kDotsSide, run_.canopy);
         row.circle = run_.source.findCircle ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Given;
         if (!row.error.empty())
             failure = "Cannot measure \"" + path + "\": " + row.error + ".";

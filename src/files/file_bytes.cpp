@@ -20,16 +20,21 @@ constexpr uint64_t kMaxFileBytes = 5'000'000'000ull;
 
 FileBytes FileBytes::read(const std::string& path)
 {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Opened without waiting, so that a FIFO or a device named like a photo
+    // fails here instead of blocking until a writer or the device answers.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (file.get() < 0)
         throw systemError("cannot open", path);
     struct stat info {};
     if (::fstat(file.get(), &info) != 0)
         throw systemError("cannot read", path);
     if (S_ISDIR(info.st_mode))
-        throw FileError("'" + path + "' is a folder");
+        throw FileError("'" + path + "' is a folder, not a regular file");
     if (!S_ISREG(info.st_mode))
         throw FileError("'" + path + "' is not a regular file");
+    const int flags = ::fcntl(file.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        throw systemError("cannot read", path);
     if (uint64_t(info.st_size) > kMaxFileBytes)
         throw FileError("'" + path + "' is too large for an image file");
 

@@ -6,6 +6,7 @@
 #include "bmp_format.h"
 #include "bmp_rle.h"
 #include "codecs.h"
+#include "decode_limit.h"
 #include "errors.h"
 #include "file_bytes.h"
 #include "memory_codecs.h"
@@ -254,8 +255,7 @@ DecodedImage decodeUncompressed(const Layout& l, const uint8_t* pixels, std::siz
         rows = int32_t(available < rowBytes ? 0 : (available - rowBytes) / stride + 1);
     }
     // Complete data writes every pixel, so the memory needs no clearing first.
-    auto image = rows == l.height ? std::make_unique<Image>(l.width, l.height, kForOverwrite)
-                                  : std::make_unique<Image>(l.width, l.height);
+    auto image = decodedImage(l.width, l.height, rows != l.height);
     for (int32_t r = 0; r < rows; ++r)
         decodeRow(l, pixels + uint64_t(r) * stride, image->row(l.topDown ? l.height - 1 - r : r));
     return {std::move(image), damage};
@@ -266,7 +266,7 @@ DecodedImage decodeCompressed(const Layout& l, const uint8_t* pixels, std::size_
     checkPlausible(l, available,
         "BMP RLE data too short for a " + std::to_string(l.width) + " x " + std::to_string(l.height) + " image");
     // decodeRle blackens what the data skips.
-    auto image = std::make_unique<Image>(l.width, l.height, kForOverwrite);
+    auto image = decodedImage(l.width, l.height, false);
     std::string damage = decodeRle(pixels, available, l.compression == kRle4, l.palette, *image);
     if (!damage.empty())
         damage.insert(0, kDamagedPrefix);
@@ -276,6 +276,7 @@ DecodedImage decodeCompressed(const Layout& l, const uint8_t* pixels, std::size_
 DecodedImage decodeBmp(const uint8_t* data, std::size_t size)
 {
     const Layout layout = parseHeaders(data, size);
+    checkDecodedPixels(layout.width, layout.height);
     const uint8_t* pixels = data + layout.pixelOffset;
     const std::size_t available = size - layout.pixelOffset;
     if (layout.compression == kRle8 || layout.compression == kRle4)

@@ -18,6 +18,7 @@
 // few bytes it reads ahead ends without a warning.
 #include "jpeg_decoder.h"
 
+#include "decode_limit.h"
 #include "errors.h"
 #include "jpeg_frame.h"
 #include "turbojpeg_handle.h"
@@ -151,7 +152,8 @@ DecodedImage decodeJpeg(const uint8_t* data, std::size_t size, bool stopAtDamage
     // layout (little-endian), the fourth byte 0xff; CMYK also takes four
     // bytes and is turned into RGB in place. Every pixel is written, even
     // from damaged data.
-    auto image = std::make_unique<Image>(header.width, header.height, kForOverwrite);
+    checkDecodedPixels(header.width, header.height);
+    auto image = decodedImage(header.width, header.height, false);
     std::vector<uint8_t> repaired;
     const uint8_t* input = data;
     std::size_t inputSize = size;

@@ -3,6 +3,7 @@
 #include "rix.h"
 
 #include "codecs.h"
+#include "decode_limit.h"
 #include "errors.h"
 #include "image_store.h"
 #include "operations.h"
@@ -202,6 +203,16 @@ int32_t RixSetThreads(int32_t n)
         if (n < 0)
             throw Error("the number of threads must be 0 (all) or more");
         setCallThreads(n);
+        return 1;
+    });
+}
+
+int32_t RixSetMaxPixels(int64_t maxPixels)
+{
+    return guarded("RixSetMaxPixels", [&] {
+        if (maxPixels < 0)
+            throw Error("the largest number of pixels must be 0 (no limit) or more");
+        setMaxDecodedPixels(uint64_t(maxPixels));
         return 1;
     });
 }

@@ -86,7 +86,7 @@ TEST_F(FileMessages, SayWhatWentWrongInPlainWords)
     const Case cases[] = {
         {FileAction::Open, "missing.jpg", "the file does not exist"},
         {FileAction::Open, "nowhere/a.jpg", "the folder does not exist"},
-        {FileAction::Open, "folder.jpg", "this is a folder, not a file"},
+        {FileAction::Open, "folder.jpg", "this is a folder, not a regular file"},
         {FileAction::Open, "empty.jpg", "the file is empty"},
         {FileAction::Open, "short.jpg", "the file is cut short or is not a JPEG picture"},
         {FileAction::Open, "unended.jpg", "damaged JPEG data"},

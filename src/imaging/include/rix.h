@@ -118,6 +118,14 @@ int32_t RixSDeformSources(int32_t dstWidth, int32_t dstHeight, const ProjectionR
 // another. Results are the same bits for every setting. 0 when n < 0.
 int32_t RixSetThreads(int32_t n);
 
+// The most pixels (width x height) an image loaded from a file may have, for
+// every thread: a larger one fails from its header, before its pixels take
+// memory, and RixLastError() says "too large: W x H pixels, more than the
+// limit of N". A load whose pixels do not fit in memory fails with "too
+// large: W x H pixels; out of memory". 0 for no limit beyond the formats'
+// own (the start value). 0 when maxPixels < 0.
+int32_t RixSetMaxPixels(int64_t maxPixels);
+
 // Why the last failing call on this thread failed, prefixed with the
 // function's name; "" when nothing has failed yet. Valid until the next call.
 const char* RixLastError(void);
