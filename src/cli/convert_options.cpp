@@ -84,7 +84,9 @@ std::function<ConvertOptions()> addConvertOptions(CLI::App& convert, int default
     convert
         .add_option("--size", raw->size,
             "Size of the results in pixels, each " + commandLineBounds(Field::DstWidth)
-                + " (a 16384 x 16384 result takes about 1 GiB of memory while it is made). Default: 512x512.")
+                + " (a 16384 x 16384 result takes about 1 GiB of memory while it is made). Below 22 a side give "
+                  "--dst-circle too: the default circle's radius, half the smaller side, must be above 10. "
+                  "Default: 512x512.")
         ->type_name("WxH");
     convert
         .add_option("--dst-circle", raw->dstCircle,
