@@ -90,6 +90,9 @@ struct MeasuredSource {
 // The last automatic reset found no image circle with confidence, so the
 // source circle it set is a default one.
 [[nodiscard]] bool srcCircleNotFound();
+// A point in continuous coordinates lies on a width x height photo, which
+// covers 0..width and 0..height.
+[[nodiscard]] bool isOnPhoto(double x, double y, int32_t width, int32_t height);
 // A found image circle a photo can be read through: found with confidence
 // and centred on the width x height photo (a gradient fits a circle centred
 // far off it).

@@ -25,9 +25,14 @@ void circleFromBound(const RixRect& box, ProjectionRecord& prm)
     prm.R = 0.47 * static_cast<double>(w > h ? w : h);
 }
 
+bool isOnPhoto(double x, double y, int32_t width, int32_t height)
+{
+    return x >= 0.0 && x <= width && y >= 0.0 && y <= height;
+}
+
 bool isUsableCircle(const RixCircle& circle, int32_t width, int32_t height)
 {
-    return circle.Confident && circle.Cx >= 0.0 && circle.Cx <= width && circle.Cy >= 0.0 && circle.Cy <= height;
+    return circle.Confident && isOnPhoto(circle.Cx, circle.Cy, width, height);
 }
 
 MeasuredSource measuredSource()
@@ -48,11 +53,14 @@ bool srcCircleNotFound() { return SrcAuto.done && !SrcAuto.found.Confident; }
 void reset_src_param(bool detect)
 {
     if (detect) {
-        // A failed RixBound leaves the box as it was; the box is used as is.
+        // Without an image the box stays as it was; the box is used as is.
         SrcAuto.found = {};
-        if (RixFindCircle(hSrc, &SrcAuto.found) != 1 || !isUsableCircle(SrcAuto.found, RixWidth(hSrc), RixHeight(hSrc)))
-            SrcAuto.found.Confident = 0;
-        (void)RixBound(hSrc, &SrcBound);
+        const int32_t width = RixWidth(hSrc), height = RixHeight(hSrc);
+        if (RixFindCircle(hSrc, &SrcAuto.found) == 1) {
+            (void)RixCircleBound(&SrcAuto.found, width, height, &SrcBound);
+            if (!isUsableCircle(SrcAuto.found, width, height))
+                SrcAuto.found.Confident = 0;
+        }
         circleFromBound(SrcBound, SrcPrm);
         SrcAuto.cx = SrcPrm.Cx;
         SrcAuto.cy = SrcPrm.Cy;

@@ -22,21 +22,15 @@ std::string point(double x, double y)
     return text;
 }
 
-// Continuous coordinates: the photo covers 0..width and 0..height.
-bool onPhoto(double x, double y, int32_t width, int32_t height)
-{
-    return x >= 0.0 && x <= width && y >= 0.0 && y <= height;
-}
-
 // Why a circle given for every photo does not fit this one; "" when it does.
 std::string givenCircleProblem(int32_t photo, const ProjectionRecord& prm)
 {
     const int32_t width = RixWidth(photo), height = RixHeight(photo);
     const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
-    if (!onPhoto(prm.Cx, prm.Cy, width, height))
+    if (!isOnPhoto(prm.Cx, prm.Cy, width, height))
         return "the circle's centre " + point(prm.Cx, prm.Cy) + " lies off this photo of " + size;
     float refX = 0, refY = 0;
-    if (angle2ref(prm, refX, refY) && !onPhoto(refX, refY, width, height))
+    if (angle2ref(prm, refX, refY) && !isOnPhoto(refX, refY, width, height))
         return "the view point " + point(refX, refY) + " lies off this photo of " + size;
     return {};
 }
@@ -71,14 +65,15 @@ PhotoSource photoSource(int32_t photo, const ProjectionRecord& srcPrm, bool find
         source.problem = givenCircleProblem(photo, srcPrm);
         return source;
     }
+    const int32_t width = RixWidth(photo), height = RixHeight(photo);
     RixCircle circle{};
-    RixRect box{};
-    if (RixFindCircle(photo, &circle) != 1 || !isUsableCircle(circle, RixWidth(photo), RixHeight(photo))
-        || RixBound(photo, &box) != 1) {
+    if (RixFindCircle(photo, &circle) != 1 || !isUsableCircle(circle, width, height)) {
         source.problem = kNoCircleReason;
         return source;
     }
     if (rule == FoundCircle::Window) {
+        RixRect box{};
+        (void)RixCircleBound(&circle, width, height, &box);
         circleFromBound(box, source.prm);
     } else {
         source.prm.Cx = circle.Cx;

@@ -98,18 +98,19 @@ RixCircle findCircle(const Image& image)
     return {circle->cx, circle->cy, circle->r, confident ? 1 : 0};
 }
 
-RixRect findBound(const Image& image)
+RixRect circleBound(const RixCircle& circle, int32_t width, int32_t height)
 {
-    const RixRect whole{0, 0, image.width(), image.height()};
-    const RixCircle circle = findCircle(image);
+    const RixRect whole{0, 0, width, height};
     if (circle.R <= 0)
         return whole;
     auto clamp = [](double v, int32_t hi) { return int32_t(std::clamp(std::nearbyint(v), 0.0, double(hi))); };
-    const RixRect box{clamp(circle.Cx - circle.R, image.width()), clamp(circle.Cy - circle.R, image.height()),
-        clamp(circle.Cx + circle.R, image.width()), clamp(circle.Cy + circle.R, image.height())};
+    const RixRect box{clamp(circle.Cx - circle.R, width), clamp(circle.Cy - circle.R, height),
+        clamp(circle.Cx + circle.R, width), clamp(circle.Cy + circle.R, height)};
     if (box.Right <= box.Left || box.Bottom <= box.Top)
         return whole;
     return box;
 }
+
+RixRect findBound(const Image& image) { return circleBound(findCircle(image), image.width(), image.height()); }
 
 } // namespace rix

@@ -32,8 +32,12 @@ void stretchBlt(const Image& image, int32_t sx, int32_t sy, int32_t sw, int32_t 
 // The fisheye image circle against a dark surround (see RixFindCircle).
 RixCircle findCircle(const Image& image);
 
-// Bounding box of the picture content against a dark surround: the box of
-// findCircle's circle clamped to the image, or the whole image.
+// The box of a circle found on a width x height image, clamped to it, or
+// the whole image when the circle has no radius.
+RixRect circleBound(const RixCircle& circle, int32_t width, int32_t height);
+
+// Bounding box of the picture content against a dark surround: the
+// circleBound of findCircle's circle.
 RixRect findBound(const Image& image);
 
 } // namespace rix

@@ -197,6 +197,18 @@ int32_t RixFindCircle(int32_t handle, RixCircle* circle)
     });
 }
 
+int32_t RixCircleBound(const RixCircle* circle, int32_t width, int32_t height, RixRect* rect)
+{
+    return guarded("RixCircleBound", [&] {
+        if (!circle || !rect)
+            throw Error("no circle or rectangle");
+        if (width < 1 || height < 1)
+            throw Error("invalid image size");
+        *rect = circleBound(*circle, width, height);
+        return 1;
+    });
+}
+
 int32_t RixSetThreads(int32_t n)
 {
     return guarded("RixSetThreads", [&] {

@@ -88,6 +88,9 @@ int32_t RixBound(int32_t handle, RixRect* rect);
 // confidence, which circle->Confident tells. RixBound gives the box of this
 // circle clamped to the image, or the whole image when there is none.
 int32_t RixFindCircle(int32_t handle, RixCircle* circle);
+// The box RixBound gives for a circle RixFindCircle found on a width x
+// height image, without looking for the circle again.
+int32_t RixCircleBound(const RixCircle* circle, int32_t width, int32_t height, RixRect* rect);
 
 // The pixels RixSDeform would write at n chosen pixels of a destination of
 // dstWidth x dstHeight, bit for bit, without making the rest: pixel i at
