@@ -7,8 +7,8 @@
 #include "bmp_rle.h"
 #include "codecs.h"
 #include "decode_limit.h"
+#include "decoded_file.h"
 #include "errors.h"
-#include "file_bytes.h"
 #include "memory_codecs.h"
 
 #include <algorithm>
@@ -284,41 +284,17 @@ DecodedImage decodeBmp(const uint8_t* data, std::size_t size)
     return decodeUncompressed(layout, pixels, available);
 }
 
-std::string withPath(const std::string& path, const std::string& message) { return "'" + path + "': " + message; }
-
 } // namespace
 
 std::unique_ptr<Image> loadBmpFromMemory(const uint8_t* data, std::size_t size)
 {
-    DecodedImage decoded = decodeBmp(data, size);
-    if (!decoded.damage.empty())
-        throw Error(decoded.damage);
-    return std::move(decoded.image);
+    return wholeImage(decodeBmp(data, size));
 }
 
 DecodedImage salvageBmpFromMemory(const uint8_t* data, std::size_t size) { return decodeBmp(data, size); }
 
-std::unique_ptr<Image> loadBmp(const std::string& path)
-{
-    const karwen::files::FileBytes bytes = karwen::files::FileBytes::read(path);
-    try {
-        return loadBmpFromMemory(bytes.data(), bytes.size());
-    } catch (const Error& e) {
-        throw Error(withPath(path, e.what()));
-    }
-}
+std::unique_ptr<Image> loadBmp(const std::string& path) { return wholeImage(decodeFile(path, decodeBmp)); }
 
-DecodedImage salvageBmp(const std::string& path)
-{
-    const karwen::files::FileBytes bytes = karwen::files::FileBytes::read(path);
-    try {
-        DecodedImage decoded = salvageBmpFromMemory(bytes.data(), bytes.size());
-        if (!decoded.damage.empty())
-            decoded.damage = withPath(path, decoded.damage);
-        return decoded;
-    } catch (const Error& e) {
-        throw Error(withPath(path, e.what()));
-    }
-}
+DecodedImage salvageBmp(const std::string& path) { return decodeFile(path, decodeBmp); }
 
 } // namespace rix

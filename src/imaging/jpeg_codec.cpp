@@ -2,8 +2,8 @@
 // and the judging of its warnings are in jpeg_decoder.h. No EXIF orientation
 // is applied: pixels stay as stored.
 #include "codecs.h"
+#include "decoded_file.h"
 #include "errors.h"
-#include "file_bytes.h"
 #include "jpeg_decoder.h"
 #include "memory_codecs.h"
 #include "save_file.h"
@@ -16,8 +16,6 @@ namespace rix {
 
 namespace {
 
-std::string withPath(const std::string& path, const std::string& message) { return "'" + path + "': " + message; }
-
 DecodedImage decodeJpegFile(const uint8_t* data, std::size_t size, bool stopAtDamage)
 {
     if (size < 3 || data[0] != 0xff || data[1] != 0xd8 || data[2] != 0xff)
@@ -25,40 +23,21 @@ DecodedImage decodeJpegFile(const uint8_t* data, std::size_t size, bool stopAtDa
     return decodeJpeg(data, size, stopAtDamage);
 }
 
+// A load stops at the first damage; a salvage decodes what it can.
+DecodedImage loadingJpeg(const uint8_t* data, std::size_t size) { return decodeJpegFile(data, size, true); }
+
 } // namespace
 
 std::unique_ptr<Image> loadJpegFromMemory(const uint8_t* data, std::size_t size)
 {
-    DecodedImage decoded = decodeJpegFile(data, size, true);
-    if (!decoded.damage.empty())
-        throw Error(decoded.damage);
-    return std::move(decoded.image);
+    return wholeImage(loadingJpeg(data, size));
 }
 
 DecodedImage salvageJpegFromMemory(const uint8_t* data, std::size_t size) { return decodeJpegFile(data, size, false); }
 
-std::unique_ptr<Image> loadJpeg(const std::string& path)
-{
-    const karwen::files::FileBytes bytes = karwen::files::FileBytes::read(path);
-    try {
-        return loadJpegFromMemory(bytes.data(), bytes.size());
-    } catch (const Error& e) {
-        throw Error(withPath(path, e.what()));
-    }
-}
+std::unique_ptr<Image> loadJpeg(const std::string& path) { return wholeImage(decodeFile(path, loadingJpeg)); }
 
-DecodedImage salvageJpeg(const std::string& path)
-{
-    const karwen::files::FileBytes bytes = karwen::files::FileBytes::read(path);
-    try {
-        DecodedImage decoded = salvageJpegFromMemory(bytes.data(), bytes.size());
-        if (!decoded.damage.empty())
-            decoded.damage = withPath(path, decoded.damage);
-        return decoded;
-    } catch (const Error& e) {
-        throw Error(withPath(path, e.what()));
-    }
-}
+DecodedImage salvageJpeg(const std::string& path) { return decodeFile(path, salvageJpegFromMemory); }
 
 // Chroma is subsampled 4:2:0.
 std::vector<uint8_t> encodeJpeg(const Image& image, int quality)
