@@ -1,5 +1,6 @@
 #include "common_options.h"
 
+#include "batch_convert.h"
 #include "option_values.h"
 #include "projection_model.h"
 #include "view_reference.h"
@@ -74,6 +75,11 @@ void addSourceOptions(CLI::App& command, RawSourceOptions& raw)
         ->needs(circle);
     command.add_option("--tilt", raw.tilt, "Tilt of the photos in degrees, -180 to 180. Default: 0.")
         ->type_name("DEG");
+}
+
+std::string sourceProblemText(const std::string& problem)
+{
+    return problem == kNoCircleReason ? problem + "; give --circle" : problem;
 }
 
 RunOptions checkedRun(const RawRunOptions& raw, int defaultJobs)

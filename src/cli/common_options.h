@@ -59,6 +59,11 @@ void addRunOptions(CLI::App& command, RawRunOptions& raw, const std::string& wha
     int defaultJobs);
 void addSourceOptions(CLI::App& command, RawSourceOptions& raw);
 
+// Why a photo cannot be read through the source options, as the command
+// line tells it (photoSource's problem): a photo whose circle was not found
+// is told to give one.
+[[nodiscard]] std::string sourceProblemText(const std::string& problem);
+
 // Throw UsageError for a value that is not allowed. Need the projection
 // names and coefficient tables.
 [[nodiscard]] RunOptions checkedRun(const RawRunOptions& raw, int defaultJobs);

@@ -1,5 +1,6 @@
 #include "convert_runner.h"
 
+#include "common_options.h"
 #include "file_messages.h"
 #include "parallel_runner.h"
 #include "run_control.h"
@@ -42,8 +43,7 @@ Done doneOf(const FileOutcome& outcome)
         return {FileStatus::Failed, oneLine(fileProblemMessage(FileAction::Save, outcome.problem))};
     case FileResult::NoCircle:
         return {FileStatus::Failed,
-            "Cannot convert \"" + outcome.problem.path + "\": " + outcome.problem.reason
-                + (outcome.problem.reason == kNoCircleReason ? "; give --circle." : ".")};
+            "Cannot convert \"" + outcome.problem.path + "\": " + sourceProblemText(outcome.problem.reason) + "."};
     case FileResult::Black:
         break;
     }

@@ -2,6 +2,7 @@
 
 #include "batch_convert.h"
 #include "canopy_csv.h"
+#include "common_options.h"
 #include "file_messages.h"
 #include "image_files.h"
 #include "image_row.h"
@@ -39,6 +40,8 @@ public:
         const std::string& path = photos_[i];
         std::string failure;
         const CanopyRow row = measure(path, failure);
+        if (!row.error.empty() && failure.empty())
+            failure = "Cannot measure \"" + path + "\": " + row.error + ".";
         measured_.lines[i] = canopy::csvRow(row);
         const FileStatus status = row.error.empty() ? FileStatus::Done : FileStatus::Failed;
         ++counts_[int(status)];
@@ -46,7 +49,8 @@ public:
     }
 
 private:
-    // The photo's row; failure: what the user is told when it has an error.
+    // The photo's row; failure: what the user is told of a photo that could
+    // not be opened (other errors are told by the row's error).
     CanopyRow measure(const std::string& path, std::string& failure)
     {
         const OwnedImage photo(loadImageFile(path, photoFormatOf(path)));
@@ -56,32 +60,25 @@ private:
             return canopy::failedRow(path, problem.reason, run_.canopy);
         }
         try {
-            return measureLoaded(path, photo.get(), failure);
+            return measureLoaded(path, photo.get());
         } catch (const std::bad_alloc&) {
             // What the measurement held is freed by now, so the row still fits.
             const std::string error = "too large: " + std::to_string(RixWidth(photo.get())) + " x "
                 + std::to_string(RixHeight(photo.get())) + " pixels; out of memory";
-            failure = "Cannot measure \"" + path + "\": " + error + ".";
             return canopy::failedRow(path, error, run_.canopy);
         }
     }
 
-    CanopyRow measureLoaded(const std::string& path, int32_t photo, std::string& failure)
+    CanopyRow measureLoaded(const std::string& path, int32_t photo)
     {
         // A found circle is read to its rim: the rim is the 90-degree horizon.
         const PhotoSource source = photoSource(photo, run_.source.srcPrm, run_.source.findCircle, FoundCircle::Rim);
-        if (!source.problem.empty()) {
-            const std::string error
-                = source.problem == kNoCircleReason ? source.problem + "; give --circle" : source.problem;
-            failure = "Cannot measure \"" + path + "\": " + error + ".";
-            return canopy::failedRow(path, error, run_.canopy);
-        }
+        if (!source.problem.empty())
+            return canopy::failedRow(path, sourceProblemText(source.problem), run_.canopy);
         // The dots' view is made through the same circle as the pixels,
         // resampled at the dots alone.
         CanopyRow row = canopy::measurePhoto(path, photo, source.prm, kDotsView, kDotsSide, kDotsSide, run_.canopy);
         row.circle = run_.source.findCircle ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Given;
-        if (!row.error.empty())
-            failure = "Cannot measure \"" + path + "\": " + row.error + ".";
         return row;
     }
 
