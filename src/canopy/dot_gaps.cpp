@@ -25,13 +25,6 @@ struct DotPixels {
     std::vector<int32_t> columns, rows;
     std::vector<float> photoX, photoY;
     DotMask outside{};
-    int outsideCount = 0;
-
-    void leaveOut(std::size_t n)
-    {
-        outside[n] = true;
-        ++outsideCount;
-    }
 };
 
 DotPixels dotsOnView(const ProjectionRecord& dstRecord, int width, int height)
@@ -43,7 +36,7 @@ DotPixels dotsOnView(const ProjectionRecord& dstRecord, int width, int height)
         const double column = std::floor(double(x[n]));
         const double row = height - 1 - std::floor(double(y[n]));
         if (!(column >= 0.0 && column < width && row >= 0.0 && row < height)) {
-            onView.leaveOut(n);
+            onView.outside[n] = true;
             continue;
         }
         onView.dots.push_back(n);
@@ -69,10 +62,9 @@ std::optional<DotPixels> dotPixels(const PhotoSide& photo, const ProjectionRecor
     const auto w = static_cast<float>(photo.width), h = static_cast<float>(photo.height);
     DotPixels pixels;
     pixels.outside = onView.outside;
-    pixels.outsideCount = onView.outsideCount;
     for (std::size_t i = 0; i < onView.dots.size(); ++i) {
         if (!(sx[i] >= 0.0f && sx[i] < w && sy[i] >= 0.0f && sy[i] < h)) {
-            pixels.leaveOut(onView.dots[i]);
+            pixels.outside[onView.dots[i]] = true;
             continue;
         }
         pixels.dots.push_back(onView.dots[i]);
@@ -96,7 +88,6 @@ DotReading readingOf(const DotPixels& pixels, const CanopySettings& settings, in
     const ValueTable values(settings.channel, settings.gamma);
     DotReading reading;
     reading.outsideDots = pixels.outside;
-    reading.outside = pixels.outsideCount;
     for (std::size_t i = 0; i < pixels.dots.size(); ++i)
         reading.gaps[pixels.dots[i]] = values(pixelOf(i)) > threshold;
     return reading;

@@ -14,6 +14,7 @@
 #include "pixel_view.h"
 #include "rix.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace karwen::canopy {
@@ -21,7 +22,11 @@ namespace karwen::canopy {
 struct DotReading {
     DotGaps gaps{};        // false for the dots outside
     DotMask outsideDots{}; // off the destination or off the photo; not read
-    int outside = 0;       // how many
+
+    [[nodiscard]] int outside() const // how many
+    {
+        return int(std::count(outsideDots.begin(), outsideDots.end(), true));
+    }
 };
 
 // The photo a destination is converted from: its record and its size.

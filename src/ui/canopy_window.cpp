@@ -210,9 +210,9 @@ void CanopyWindow::cmdClassify_Click()
                        .arg(pixels->threshold)
                        .arg(ClassCount[std::size_t(gapClass)])
                        .arg(gapClass)
-                       .arg(ClassCount[0] - reading->outside);
-    if (reading->outside > 0)
-        note += QStringLiteral("; %1 fall off the photo (class 0, left out of the figures)").arg(reading->outside);
+                       .arg(ClassCount[0] - reading->outside());
+    if (reading->outside() > 0)
+        note += QStringLiteral("; %1 fall off the photo (class 0, left out of the figures)").arg(reading->outside());
     if (AreaPanel* panel = windows_.areaIfLoaded()) {
         panel->showAllClassTexts();
         // The brush corrects the gap class, on the dots shown.

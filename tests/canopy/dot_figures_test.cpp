@@ -146,7 +146,7 @@ TEST(DotFigures, IntervalsHoldTheTrueOpenness)
         const PixelFigures pixels = measurePixels(photo.view(), dst, settings);
         const auto reading = classifyDots(photo.view(), dst, settings, pixels.threshold);
         ASSERT_TRUE(reading.has_value());
-        ASSERT_EQ(reading->outside, 0);
+        ASSERT_EQ(reading->outside(), 0);
         const DotFigures f = measureDots(reading->gaps, dst.Proj, settings);
         ASSERT_EQ(f.status, DotStatus::Ok);
         const double truth = sky.openness();

@@ -48,7 +48,7 @@ TEST(DotGaps, ReadsThePixelUnderEveryDot)
     const std::vector<uint32_t> pixels = paint(scattered);
     const auto reading = classifyDots({pixels.data(), kSide, kSide, kSide}, dst, plain(), 127);
     ASSERT_TRUE(reading.has_value());
-    EXPECT_EQ(reading->outside, 0);
+    EXPECT_EQ(reading->outside(), 0);
     std::size_t n = 0;
     for (int i = 0; i < kRingCount; ++i) {
         const int dots = RingDots[static_cast<std::size_t>(i)];
@@ -74,8 +74,8 @@ TEST(DotGaps, DotsOffTheImageAndBadInput)
     int gaps = 0;
     for (std::size_t n = 1; n <= kDotCount; ++n)
         gaps += reading->gaps[n];
-    EXPECT_EQ(gaps + reading->outside, kDotCount);
-    EXPECT_NEAR(reading->outside, kDotCount / 2, 10);
+    EXPECT_EQ(gaps + reading->outside(), kDotCount);
+    EXPECT_NEAR(reading->outside(), kDotCount / 2, 10);
     EXPECT_FALSE(classifyDots(view, dst, plain(), 256).has_value());
     EXPECT_FALSE(classifyDots({pixels.data(), kSide, kSide, kSide - 1}, dst, plain(), 127).has_value());
 }
@@ -106,7 +106,7 @@ TEST(DotGaps, DotsOffThePhotoAreNotRead)
     const auto mask = dotsOffPhoto(*photoSideOf(photo, source), dst, kSide, kSide);
     ASSERT_TRUE(made && unmade && mask);
     EXPECT_GT(offPhoto, 200);
-    EXPECT_EQ(made->outside, offPhoto);
+    EXPECT_EQ(made->outside(), offPhoto);
     EXPECT_EQ(unmade->outsideDots, made->outsideDots);
     EXPECT_EQ(*mask, made->outsideDots);
     const DotFigures f = measureDots(made->gaps, dst.Proj, plain(), made->outsideDots);
@@ -114,7 +114,7 @@ TEST(DotGaps, DotsOffThePhotoAreNotRead)
     EXPECT_EQ(f.openness.value, 1.0); // every dot that sees the photo sees sky
     // Read as if the view were the photo, the dots off it are canopy.
     const auto asPhoto = classifyDots(*pixelViewOf(view), dst, plain(), 127);
-    EXPECT_EQ(asPhoto->outside, 0);
+    EXPECT_EQ(asPhoto->outside(), 0);
     EXPECT_LT(measureDots(asPhoto->gaps, dst.Proj, plain()).openness.value, 0.8);
     // Sides the conversion cannot have.
     EXPECT_FALSE(dotsOffPhoto({source, 0, kSide}, dst, kSide, kSide).has_value());
@@ -158,13 +158,13 @@ TEST(DotGaps, ReadingWithoutTheViewEqualsReadingTheView)
         ASSERT_TRUE(made.has_value());
         ASSERT_TRUE(unmade.has_value());
         EXPECT_EQ(unmade->gaps, made->gaps);
-        EXPECT_EQ(unmade->outside, made->outside);
+        EXPECT_EQ(unmade->outside(), made->outside());
         EXPECT_EQ(unmade->outsideDots, made->outsideDots);
         int gaps = 0;
         for (std::size_t n = 1; n <= kDotCount; ++n)
             gaps += made->gaps[n];
         EXPECT_GT(gaps, 100); // the noise reads both ways
-        EXPECT_LT(gaps + made->outside, int(kDotCount) - 100);
+        EXPECT_LT(gaps + made->outside(), int(kDotCount) - 100);
     }
     EXPECT_FALSE(classifyDotsOf(photo, cases[0].source, cases[0].view, kSide, kSide, plain(), 256).has_value());
     EXPECT_FALSE(classifyDotsOf(photo, cases[0].source, cases[0].view, 0, kSide, plain(), 127).has_value());
