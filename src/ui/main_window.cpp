@@ -40,8 +40,8 @@ MainWindow::MainWindow(WindowRegistry& windows)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kAppTitle);
     mdiArea_->setObjectName(QStringLiteral("mdiArea"));
-    // A large result or a view at 200 % may reach past the frame; its
-    // scroll bars and close box must stay reachable.
+    // Windows are kept inside the frame; one the user drags partly out
+    // stays reachable.
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
@@ -53,12 +53,12 @@ MainWindow::MainWindow(WindowRegistry& windows)
     createViewMenus();
     createZoomKeys();
     setAcceptDrops(true);
-    // Client area 15255 x 10395 twips at first display, or most of a larger
-    // screen, so that the parameters, the source and the result can stand
-    // side by side.
+    // Most of the screen, so that the parameters, the source and the result
+    // can stand side by side, and no more, so that a small screen shows the
+    // whole frame; client area 15255 x 10395 twips without a screen.
     QSize size(twipsToPixels(15255), twipsToPixels(10395) + menuBar()->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        size = size.expandedTo(screen->availableGeometry().size() * 0.9);
+        size = screen->availableGeometry().size() * 0.9;
     resize(size);
 }
 
@@ -158,20 +158,9 @@ void MainWindow::zoomStep(int direction)
     auto* view = qobject_cast<views::ImageView*>(activeChild());
     if (!view)
         return;
-    const float now = view->viewScale();
-    if (direction > 0) {
-        for (const float factor : MagTbl)
-            if (factor > now) {
-                view->set_sc(factor);
-                return;
-            }
-    } else {
-        for (auto it = MagTbl.rbegin(); it != MagTbl.rend(); ++it)
-            if (*it < now) {
-                view->set_sc(*it);
-                return;
-            }
-    }
+    const float next = views::steppedZoom(view->viewScale(), direction);
+    if (next != view->viewScale())
+        view->set_sc(next);
 }
 
 bool MainWindow::openPhoto(const QString& path) { return files_->openPhoto(path); }
@@ -275,7 +264,7 @@ void MainWindow::mnufit_Click()
     if (!child || child->property("Tag").toString().isEmpty())
         return;
     if (auto* view = qobject_cast<views::ImageView*>(child))
-        view->fit();
+        view->fitToWindow();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

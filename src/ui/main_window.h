@@ -5,6 +5,7 @@
 #pragma once
 
 #include "common_dialog.h"
+#include "view_geometry.h"
 
 #include <QMainWindow>
 #include <QPointF>
@@ -63,11 +64,12 @@ public:
     void showCircleState();
     [[nodiscard]] QString circleState() const;
 
-    // Zoom and fit on the active image view (nothing for other windows).
+    // Zoom and fit on the active image view (nothing for other windows);
+    // fit chooses the zoom at which the whole image fits the view's window.
     void mag_Click(int index);
     void mnufit_Click();
 
-    static constexpr std::array<float, 8> MagTbl{0.25f, 0.5f, 0.75f, 1.0f, 1.5f, 2.0f, 4.0f, 8.0f};
+    static constexpr std::array<float, 8> MagTbl = views::kZoomSteps;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -10,6 +10,7 @@
 #include "src_view.h"
 #include "view_geometry.h"
 
+#include <QEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -40,6 +41,7 @@ MainWindow& WindowRegistry::frmMain()
     if (!main_) {
         main_ = std::make_unique<MainWindow>(*this);
         mainClosing_ = false;
+        main_->mdiArea()->viewport()->installEventFilter(this);
         main_->MDIForm_Load();
     }
     return *main_;
@@ -84,7 +86,8 @@ AreaPanel& WindowRegistry::frmArea()
         auto* panel = new AreaPanel(*this);
         area_ = panel;
         QMdiSubWindow* sub = addChild(panel, false);
-        // Directly below the parameters dialog, at the left edge.
+        // Directly below the parameters dialog, at the left edge, until the
+        // frame's size is known.
         const QWidget* format = outerOf(&frmFormat());
         sub->move(0, format->y() + format->height());
         panel->Form_Load();
@@ -101,12 +104,59 @@ CanopyWindow& WindowRegistry::frmCanopy()
         // At the bottom of the area, right of the area panel: below the
         // two views as they open on a screen of some size.
         const QWidget* area = frmMain().mdiArea()->viewport();
-        sub->resize(sub->sizeHint().expandedTo({kCanopyWidth, kCanopyHeight}).boundedTo(area->size()));
+        sub->resize(canopyWantedSize().boundedTo(area->size()));
         const int x = std::min(outerOf(&frmArea())->geometry().right() + 1, area->width() - sub->width());
         sub->move(std::max(0, x), std::max(0, area->height() - sub->height()));
         frmMain().updateCommandStates();
     }
     return *canopy_;
+}
+
+QSize WindowRegistry::canopyWantedSize() const
+{
+    return outerOf(canopy_)->sizeHint().expandedTo({kCanopyWidth, kCanopyHeight});
+}
+
+bool WindowRegistry::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize && main_ && watched == main_->mdiArea()->viewport())
+        fitChildrenToFrame();
+    return QObject::eventFilter(watched, event);
+}
+
+void WindowRegistry::placeAreaPanel()
+{
+    QWidget* area = outerOf(area_);
+    const QRect format = outerOf(format_)->geometry();
+    const QPoint below(0, format.bottom() + 1);
+    const QPoint beside(format.right() + 1, 0);
+    // Only a panel where the program put it moves; one the user placed stays.
+    if (area->pos() != below && area->pos() != beside)
+        return;
+    const int roomBelow = frmMain().mdiArea()->viewport()->height() - below.y();
+    area->move(area->height() <= roomBelow ? below : beside);
+}
+
+void WindowRegistry::fitChildrenToFrame()
+{
+    if (mainClosing_)
+        return;
+    const QSize room = main_->mdiArea()->viewport()->size();
+    if (room.isEmpty())
+        return;
+    if (format_ && area_)
+        placeAreaPanel();
+    for (QWidget* tool : {static_cast<QWidget*>(format_), static_cast<QWidget*>(area_)})
+        if (tool)
+            outerOf(tool)->setGeometry(views::keptInside(outerOf(tool)->geometry(), room));
+    if (canopy_) {
+        QWidget* outer = outerOf(canopy_);
+        outer->setGeometry(views::keptInside(QRect(outer->pos(), canopyWantedSize()), room));
+    }
+    for (views::ImageView* view :
+        {static_cast<views::ImageView*>(srcIfLoaded()), static_cast<views::ImageView*>(dstIfLoaded())})
+        if (view && view->ready())
+            view->set_sc(view->viewScale()); // fitted again at the same zoom
 }
 
 void WindowRegistry::showFormat() { outerOf(&frmFormat())->show(); }
@@ -116,6 +166,8 @@ void WindowRegistry::showArea() { outerOf(&frmArea())->show(); }
 void WindowRegistry::bringForward(QWidget* toolWindow)
 {
     QWidget* outer = outerOf(toolWindow);
+    // The close box hid the window inside the frame as well.
+    toolWindow->show();
     outer->show();
     outer->raise();
     if (auto* sub = qobject_cast<QMdiSubWindow*>(outer))
@@ -171,8 +223,10 @@ void WindowRegistry::showSrc()
     }
     auto* view = new views::SrcView;
     view->setLoadPosition([this] {
-        const QWidget* format = outerOf(&frmFormat());
-        return QPoint(format->x() + format->width(), 0);
+        // Right of the tool windows, whichever way they stand.
+        const QRect format = outerOf(&frmFormat())->geometry();
+        const QRect area = outerOf(&frmArea())->geometry();
+        return QPoint(std::max(format.right(), area.right()) + 1, 0);
     });
     showView(src_, view);
 }

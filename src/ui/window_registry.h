@@ -67,6 +67,9 @@ public:
     // The frame started closing: child windows are no longer loaded on use.
     void mainUnloading() { mainClosing_ = true; }
 
+protected:
+    // The frame's area changed size: every child is fitted to it again.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct ViewSlot {
@@ -79,6 +82,14 @@ private:
     void showView(ViewSlot& slot, views::ImageView* fresh);
     void unloadView(ViewSlot& slot);
     [[nodiscard]] static QWidget* outerOf(QWidget* child);
+    // Tool windows moved and sized inside the frame's area, views fitted to
+    // it at their zoom: nothing reaches past the frame, and a larger frame
+    // gives the views room to grow.
+    void fitChildrenToFrame();
+    // The area panel stands below the parameters when it fits there, else
+    // beside them.
+    void placeAreaPanel();
+    [[nodiscard]] QSize canopyWantedSize() const;
 
     std::unique_ptr<MainWindow> main_;
     bool mainClosing_ = false;

@@ -6,15 +6,22 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace karwen::views {
 
 namespace {
+
+// One notch of the wheel (120 in Qt's units) scrolls this many picture pixels.
+constexpr double kWheelNotchPixels = 60.0;
+constexpr int kWheelNotch = 120;
 
 // The corner grip: three diagonal ridges, drawn once.
 QPixmap gripPicture(const QPalette& palette)
@@ -96,7 +103,8 @@ bool ImageView::load()
         outer->move(loadPosition_());
     frameExtraW_ = static_cast<int16_t>(outer->width() - width() + kBarExtent);
     frameExtraH_ = static_cast<int16_t>(outer->height() - height() + kBarExtent);
-    set_sc(loadScale());
+    const QSize image = imageSize();
+    zoomKeeping(loadScale(), QPointF(image.width() / 2.0, image.height() / 2.0), std::nullopt);
     afterLoadScale();
     ready_ = true;
     return true;
@@ -104,23 +112,60 @@ bool ImageView::load()
 
 void ImageView::set_sc(float scale)
 {
+    const QSize picture = pictureSize();
+    zoomKeeping(scale, mapToImage(mapping(), QPointF(picture.width() / 2.0, picture.height() / 2.0)), std::nullopt);
+}
+
+void ImageView::zoomAt(float scale, QPointF picturePosition)
+{
+    zoomKeeping(scale, mapToImage(mapping(), picturePosition), picturePosition);
+}
+
+void ImageView::fitToWindow() { set_sc(zoomToFit(imageSize(), pictureSize())); }
+
+void ImageView::zoomKeeping(float scale, QPointF imagePoint, std::optional<QPointF> to)
+{
     viewScale_ = scale;
     setWindowTitle(caption(QString::number(viewScale_ * 100.0f, 'g', 7)));
     const QSize image = imageSize();
     scaledW_ = static_cast<float>(double(viewScale_) * image.width());
     scaledH_ = static_cast<float>(double(viewScale_) * image.height());
     fit();
+    // The bars clamp what lies beyond the image; a bar without range keeps
+    // the centred offset.
+    const QSize picture = pictureSize();
+    const QPointF at = to.value_or(QPointF(picture.width() / 2.0, picture.height() / 2.0));
+    const QPoint offsets = offsetsShowing(imagePoint, at, viewScale_, picture.height());
+    ready_ = false;
+    hsb_->setValue(offsets.x());
+    vsb_->setValue(offsets.y());
+    ready_ = true;
+    pct_update();
+}
+
+QSize ImageView::pictureRoom()
+{
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    const QMdiArea* area = sub ? sub->mdiArea() : nullptr;
+    // A frame not yet on screen has no size to go by.
+    if (!area || !area->viewport()->isVisible())
+        return {kMaxPicture, kMaxPicture};
+    const QSize room = roomFrom(outerWindow()->pos(), area->viewport()->size());
+    return {room.width() - frameExtraW_, room.height() - frameExtraH_};
 }
 
 void ImageView::fit()
 {
     ready_ = false;
-    const QSize picture = fittedPicture(scaledW_, scaledH_);
+    const QSize picture = fittedPicture(scaledW_, scaledH_, pictureRoom());
     const QSize outerSize(std::max(kMinOuterPixels, frameExtraW_ + picture.width()),
                           std::max(kMinOuterPixels, frameExtraH_ + picture.height()));
     QWidget* outer = outerWindow();
     const QSize frame(frameExtraW_ - kBarExtent, frameExtraH_ - kBarExtent);
     outer->resize(outerSize);
+    // Caption and close box stay inside the frame.
+    if (outer != this && outer->parentWidget() && outer->parentWidget()->isVisible())
+        outer->move(keptInside(outer->geometry(), outer->parentWidget()->size()).topLeft());
     // A hidden frame lays its content out only when shown: size it here so
     // the scroll ranges are computed for the final picture.
     if (outer != this && size() != outerSize - frame)
@@ -202,6 +247,41 @@ void ImageView::vsbChange(int value)
     viewY0_ = value;
     offsetsChanged();
     pct_update();
+}
+
+void ImageView::wheelEvent(QWheelEvent* event)
+{
+    event->accept();
+    if (!ready_)
+        return;
+    if (event->modifiers() & Qt::ControlModifier) {
+        wheelZoomRest_ += event->angleDelta().y();
+        const int steps = wheelZoomRest_ / kWheelNotch;
+        wheelZoomRest_ -= steps * kWheelNotch;
+        float scale = viewScale_;
+        for (int n = 0; n < std::abs(steps); ++n)
+            scale = steppedZoom(scale, steps);
+        if (scale != viewScale_)
+            zoomAt(scale, pct_->mapFrom(this, event->position()));
+        return;
+    }
+    QPoint delta = event->angleDelta();
+    // Shift turns the wheel sideways.
+    if ((event->modifiers() & Qt::ShiftModifier) && delta.x() == 0)
+        delta = QPoint(delta.y(), 0);
+    scrollByWheel(delta);
+}
+
+void ImageView::scrollByWheel(QPoint angleDelta)
+{
+    // Qt counts a turn to the right as negative; turning up shows higher
+    // rows, which is a larger vertical offset. Fractions of an image pixel
+    // wait for the next turn.
+    wheelScrollRest_ += QPointF(-angleDelta.x(), angleDelta.y()) * (kWheelNotchPixels / kWheelNotch / viewScale_);
+    const QPoint step(static_cast<int>(wheelScrollRest_.x()), static_cast<int>(wheelScrollRest_.y()));
+    wheelScrollRest_ -= QPointF(step);
+    hsb_->setValue(hsb_->value() + step.x());
+    vsb_->setValue(vsb_->value() + step.y());
 }
 
 void ImageView::clearMargins(QImage& canvas, QSize picture, QSize image)

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QScrollBar;
@@ -41,8 +42,15 @@ public:
     // Closing by the program: the window closes without asking.
     void unload();
 
+    // Sets the zoom; the image point at the picture's centre stays there.
     void set_sc(float scale);
+    // Sizes the window to show the whole image at the zoom, as far as the
+    // frame has room: a larger picture scrolls inside it.
     void fit();
+    // The zoom at which the whole image fits the window as it is now.
+    void fitToWindow();
+    // Sets the zoom keeping the image point under this picture position.
+    void zoomAt(float scale, QPointF picturePosition);
     void pct_update();
     void sb_set();
 
@@ -90,8 +98,17 @@ protected:
 
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The wheel scrolls the picture; with Ctrl it steps through the zooms.
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
+    // Zooms and scrolls so that the image point shows at `to`, a position in
+    // the picture after the zoom (its centre when empty).
+    void zoomKeeping(float scale, QPointF imagePoint, std::optional<QPointF> to);
+    // The largest picture the frame has room for where the window stands;
+    // unlimited outside a frame.
+    [[nodiscard]] QSize pictureRoom();
+    void scrollByWheel(QPoint angleDelta);
     void layoutChildren();
     void hsbChange(int value);
     void vsbChange(int value);
@@ -112,6 +129,9 @@ private:
     bool ready_ = false;
     bool unloading_ = false;
     bool unloadRequested_ = false;
+    // Wheel turns not yet used up: scrolling in image pixels, zoom in steps.
+    QPointF wheelScrollRest_;
+    int wheelZoomRest_ = 0;
     std::function<QPoint()> loadPosition_;
     std::function<bool()> mayClose_;
 };

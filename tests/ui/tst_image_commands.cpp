@@ -78,8 +78,10 @@ private slots:
         for (const char* name : {"mnuFileClose", "mnuFileSave", "mnuFileLoadArea", "mnuFileSaveArea"})
             QVERIFY2(app.app.frmMain().item(QLatin1String(name))->isEnabled(), name);
         QVERIFY(app.app.windows().formatIfLoaded()->isEnabled());
-        // The destination shows the converted disc: its centre is bright.
-        QVERIFY(qBlue(app.dst()->canvas().pixel(256, 256)) > 150);
+        // The destination shows the converted disc: its centre, in the
+        // middle of the picture, is bright.
+        const QImage& shown = app.dst()->canvas();
+        QVERIFY(qBlue(shown.pixel(shown.width() / 2, shown.height() / 2)) > 150);
 
         // Same size: the source parameters stay as they were.
         SrcPrm.Cx = 111;
@@ -143,6 +145,7 @@ private slots:
     void resultStandsBesideTheSourceWhenThereIsRoom()
     {
         AreaApp app;
+        app.app.frmMain().resize(1400, 900); // room beside the source for a 256-wide result
         const int mdiWidth = app.app.frmMain().mdiArea()->viewport()->width();
         for (const int32_t width : {256, 2048}) {
             DstW = width;

@@ -47,6 +47,17 @@ void openSynthetic(ui::KarwenApp& app, int w, int h)
     app.frmMain().updateCommandStates();
 }
 
+// Counts the paint events a widget receives.
+struct PaintCounter : QObject {
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::Paint;
+        return false;
+    }
+    int count = 0;
+};
+
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -170,11 +181,10 @@ private slots:
                  QStringList({"*.bmp (*.bmp)", "*.jpg (*.jpg)"}));
     }
 
-    void toolWindowsComeBackFromTheViewMenu()
+    void toolWindowsComeBackWholeFromTheViewMenu()
     {
         ui::KarwenApp app;
         app.Main();
-        app.frmMain().show();
         QMdiArea* area = app.frmMain().mdiArea();
         // The canopy window is made when the menu first asks for it.
         QVERIFY(!app.windows().canopyIfLoaded());
@@ -188,8 +198,12 @@ private slots:
             QWidget* outer = tool->parentWidget();
             QVERIFY(outer->close());
             QVERIFY(!outer->isVisible());
+            PaintCounter painted(tool);
             app.frmMain().item(QLatin1String(item))->trigger();
             QVERIFY2(outer->isVisible(), item);
+            // The window inside the frame is back and drawn, not an empty frame.
+            QVERIFY2(tool->isVisible(), item);
+            QTRY_VERIFY2(painted.count > 0, item);
             QCOMPARE(area->subWindowList(QMdiArea::StackingOrder).constLast(), outer); // on top
         }
         // Closed and shown again, they are still the same windows.
@@ -199,23 +213,58 @@ private slots:
         QCOMPARE(area->subWindowList().size(), 3);
     }
 
-    void frameScrollsToReachLargeViews()
+    void viewsStayInsideTheFrameAndGrowWithIt()
     {
         ui::KarwenApp app;
         app.Main();
-        app.frmMain().resize(640, 480);
-        app.frmMain().show();
-        DstW = 1024;
-        DstH = 768;
+        app.frmMain().resize(720, 540); // most of an 800 x 600 screen
+        DstW = 2000;
+        DstH = 2000;
         openSynthetic(app, 600, 400);
-        app.frmMain().mdiArea()->setActiveSubWindow(
-            qobject_cast<QMdiSubWindow*>(app.windows().dstIfLoaded()->parentWidget()));
-        app.frmMain().item(QStringLiteral("mag5"))->trigger(); // 200%
+        app.frmMain().item(QStringLiteral("mnuCanopy"))->trigger();
+        views::DstView* dst = app.windows().dstIfLoaded();
         QMdiArea* area = app.frmMain().mdiArea();
-        // The scroll bars reach the far edge of the view and its close box.
-        QTRY_VERIFY(area->horizontalScrollBar()->isVisible() && area->verticalScrollBar()->isVisible());
-        QVERIFY(area->horizontalScrollBar()->maximum() > 0);
+        const QRect frame = area->viewport()->rect();
+        const auto allInside = [&] {
+            for (QMdiSubWindow* sub : area->subWindowList())
+                if (!frame.contains(sub->geometry()))
+                    return false;
+            return true;
+        };
+        QVERIFY(allInside());
+        area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(dst->parentWidget()));
+        for (int step = 0; step < 2; ++step)
+            app.frmMain().findChild<QAction*>(QStringLiteral("zoomIn"))->trigger();
+        QCOMPARE(dst->viewScale(), 2.0f);
+        // The picture scrolls inside the view; the frame has nothing to scroll.
+        QVERIFY(allInside());
+        QVERIFY(dst->hsb()->maximum() > 0 && dst->vsb()->maximum() > 0);
+        QVERIFY(!area->horizontalScrollBar()->isVisible() && !area->verticalScrollBar()->isVisible());
+
+        // A larger frame (maximised) gives the view room to grow.
+        const QSize before = dst->parentWidget()->size();
+        app.frmMain().resize(1200, 900);
+        QTRY_VERIFY(dst->parentWidget()->width() > before.width() && dst->parentWidget()->height() > before.height());
+        QCOMPARE(dst->viewScale(), 2.0f);
+
+        // "fit" chooses the zoom that shows the whole image in the window.
+        app.frmMain().item(QStringLiteral("mnufit"))->trigger();
+        QVERIFY(dst->viewScale() < 0.5f);
+        QCOMPARE(dst->hsb()->maximum(), 0);
+        QCOMPARE(dst->vsb()->maximum(), 0);
         close_image();
+    }
+
+    void areaPanelStandsBesideTheParametersWhenBelowIsTooLow()
+    {
+        ui::KarwenApp app;
+        app.Main();
+        const QWidget* format = app.windows().formatIfLoaded()->parentWidget();
+        const QWidget* panel = app.windows().areaIfLoaded()->parentWidget();
+        app.frmMain().resize(1000, format->height() + panel->height() + 200);
+        QTRY_COMPARE(panel->pos(), QPoint(0, format->geometry().bottom() + 1));
+        app.frmMain().resize(1000, format->height() + 120);
+        QTRY_COMPARE(panel->pos(), QPoint(format->geometry().right() + 1, 0));
     }
 };
 

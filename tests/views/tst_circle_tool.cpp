@@ -6,6 +6,7 @@
 
 #include <QMouseEvent>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -160,6 +161,28 @@ private slots:
         const double t = roundHalfEven(da * 100.0f / static_cast<float>(kDegToRad)) * 0.01;
         QVERIFY(t > 19 && t < 21);
         QVERIFY(qAbs(SrcPrm.Rot - (170 + t - 360)) < 1e-9);
+    }
+
+    void dragAfterZoomAndWheelScrollTakesTheShownPoint()
+    {
+        // At 400 % the centre 200,150 stays in the middle of the 1024-pixel
+        // picture: offsets 72 and 22; a notch up and one to the right scroll
+        // 15 image pixels each, so the centre shows at 452, 572; let go at
+        // 472, 552 it lands on image point 87 + 472 / 4, 37 + (1024 - 552) / 4.
+        view_->set_sc(4.0f);
+        QCOMPARE(view_->pictureSize(), QSize(1024, 1024));
+        for (const Qt::KeyboardModifiers mods : {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::ShiftModifier)}) {
+            const int delta = mods ? -120 : 120;
+            QWheelEvent turn(QPointF(5, 5), view_->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                mods, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(view_.get(), &turn);
+        }
+        QCOMPARE(view_->viewX0(), 87);
+        QCOMPARE(view_->viewY0(), 37);
+        drag(view_->picture(), {453, 572}, {472, 552}); // the centre goes where it is let go
+        QCOMPARE(SrcPrm.Cx, 205.0);
+        QCOMPARE(SrcPrm.Cy, 155.0);
+        QCOMPARE(hooks_.dstRedraws, 1);
     }
 
     void releaseWithoutChangeRunsNothing()

@@ -7,9 +7,27 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 using namespace karwen;
 using namespace karwen::views;
+
+namespace {
+
+// Turns the wheel over the picture at a picture position; true when the view
+// took the turn. The picture leaves the wheel to the view, but Qt passes a
+// made-up wheel event on to no parent, so it goes to the view directly.
+bool wheel(QWidget* picture, QPoint at, int delta, Qt::KeyboardModifiers mods = Qt::NoModifier)
+{
+    QWidget* view = picture->parentWidget();
+    const QPointF where = picture->mapTo(view, QPointF(at));
+    QWheelEvent event(
+        where, view->mapToGlobal(where), QPoint(), QPoint(0, delta), Qt::NoButton, mods, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view, &event);
+    return event.isAccepted();
+}
+
+} // namespace
 
 class TestImageView : public QObject {
     Q_OBJECT
@@ -101,6 +119,72 @@ private slots:
         QCOMPARE(mapToView(view.mapping(), QPointF(0, 512)).y(), 0.0);
         vsb->setValue(0);
         QCOMPARE(mapToView(view.mapping(), QPointF(0, 0)).y(), double(view.pictureSize().height()));
+    }
+
+    void zoomKeepsTheCentreAndCtrlWheelThePointUnderTheMouse()
+    {
+        test::ImageFixture images;
+        images.source(512, 512);
+        SrcView view;
+        view.show();
+        QVERIFY(view.load());
+        view.set_sc(4.0f); // 256 of 512 image pixels visible, point 256,256 in the middle
+        QCOMPARE(view.pictureSize(), QSize(1024, 1024));
+        QCOMPARE(view.viewX0(), 128);
+        QCOMPARE(view.viewY0(), 128);
+        // Under picture position 100,200: image point 153, 334.
+        QCOMPARE(mapToImage(view.mapping(), QPointF(100, 200)), QPointF(153, 334));
+        wheel(view.picture(), {100, 200}, 120, Qt::ControlModifier);
+        QCOMPARE(view.viewScale(), 8.0f);
+        QCOMPARE(view.viewX0(), 140); // 153 - 100 / 8 = 140.5, to even
+        QCOMPARE(view.viewY0(), 231); // 334 - (1024 - 200) / 8
+        wheel(view.picture(), {100, 200}, -120, Qt::ControlModifier);
+        QCOMPARE(view.viewScale(), 4.0f);
+        QCOMPARE(view.viewX0(), 128);
+        QCOMPARE(view.viewY0(), 128);
+        // At the largest zoom a further turn does nothing.
+        view.set_sc(8.0f);
+        wheel(view.picture(), {100, 200}, 120, Qt::ControlModifier);
+        QCOMPARE(view.viewScale(), 8.0f);
+    }
+
+    void wheelScrollsThePicture()
+    {
+        test::ImageFixture images;
+        images.source(512, 512);
+        SrcView view;
+        view.show();
+        QVERIFY(view.load());
+        view.set_sc(4.0f);
+        // One notch is 60 picture pixels, 15 image pixels at 400 %; up shows
+        // higher rows, Shift and down moves right.
+        QVERIFY(wheel(view.picture(), {10, 10}, 120));
+        QCOMPARE(view.viewY0(), 143);
+        QCOMPARE(view.viewX0(), 128);
+        QVERIFY(wheel(view.picture(), {10, 10}, -120, Qt::ShiftModifier));
+        QCOMPARE(view.viewX0(), 143);
+        // Turned far past the edge, the offset stops at the bar's end.
+        for (int n = 0; n < 30; ++n)
+            wheel(view.picture(), {10, 10}, 120);
+        QCOMPARE(view.viewY0(), 256);
+    }
+
+    void fitChoosesTheZoomThatFitsTheWindow()
+    {
+        test::ImageFixture images;
+        images.source(2000, 1000);
+        SrcView view;
+        view.show();
+        QVERIFY(view.load());
+        QCOMPARE(view.pictureSize(), QSize(500, 250));
+        view.set_sc(1.0f);
+        QVERIFY(view.hsb()->maximum() > 0);
+        view.resize(400 + ImageView::kBarExtent, 300 + ImageView::kBarExtent);
+        view.fitToWindow();
+        QCOMPARE(view.viewScale(), 0.2f);
+        QCOMPARE(view.pictureSize(), QSize(400, 200));
+        QCOMPARE(view.hsb()->maximum(), 0);
+        QCOMPARE(view.vsb()->maximum(), 0);
     }
 
     void destinationCaption()

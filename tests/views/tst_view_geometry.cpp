@@ -75,6 +75,34 @@ private slots:
         QTEST(a.centredOffset, "offset");
     }
 
+    void zoomStepsFitAndRoom()
+    {
+        QCOMPARE(steppedZoom(1.0f, +1), 1.5f);
+        QCOMPARE(steppedZoom(1.0f, -1), 0.75f);
+        QCOMPARE(steppedZoom(0.3f, -1), 0.25f); // from a fitted zoom to the next step
+        QCOMPARE(steppedZoom(0.3f, +1), 0.5f);
+        QCOMPARE(steppedZoom(8.0f, +1), 8.0f);
+        QCOMPARE(steppedZoom(0.25f, -1), 0.25f);
+        QCOMPARE(zoomToFit({2272, 1704}, {568, 600}), 0.25f);
+        QCOMPARE(zoomToFit({2000, 1000}, {600, 100}), 0.1f);
+        QCOMPARE(fittedPicture(3000.0f, 800.0f, {700, 900}), QSize(700, 800));
+        QCOMPARE(fittedPicture(300.0f, 200.0f, {0, -5}), QSize(1, 1));
+        // Image point 153, 334 at picture position 100, 200 of 1024 at 800 %.
+        QCOMPARE(offsetsShowing({153, 334}, {100, 200}, 8.0f, 1024), QPoint(140, 231));
+    }
+
+    void windowsKeptInsideTheFrame()
+    {
+        const QSize frame(700, 500);
+        QCOMPARE(keptInside({10, 20, 300, 200}, frame), QRect(10, 20, 300, 200));
+        QCOMPARE(keptInside({600, 450, 300, 200}, frame), QRect(400, 300, 300, 200));
+        QCOMPARE(keptInside({-30, -4, 900, 200}, frame), QRect(0, 0, 700, 200));
+        // Room up to the far edges, or the whole side when under a third is left.
+        QCOMPARE(roomFrom({355, 0}, frame), QSize(345, 500));
+        QCOMPARE(roomFrom({500, 400}, frame), QSize(700, 500));
+        QCOMPARE(roomFrom({-10, 0}, frame), QSize(700, 500));
+    }
+
     void hundredths()
     {
         QCOMPARE(roundHalfEven(2.5), 2);
