@@ -57,13 +57,13 @@ std::string batchSummary(const BatchOutcome& outcome)
 
 std::string batchTimeLeft(double secondsSoFar, int done, int count)
 {
-    if (done <= 0 || count < done)
+    if (done <= 0 || done >= count)
         return {};
     const double left = secondsSoFar / done * (count - done);
     // Seconds while they matter, minutes beyond; never "0 s" while files
     // remain.
     if (left < 90.0)
-        return "about " + std::to_string(std::max(done < count ? 1 : 0, int(std::lround(left)))) + " s left";
+        return "about " + std::to_string(std::max(1L, std::lround(left))) + " s left";
     return "about " + std::to_string(std::lround(left / 60.0)) + " min left";
 }
 

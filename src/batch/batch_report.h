@@ -18,7 +18,7 @@ namespace karwen {
 [[nodiscard]] std::string batchSummary(const BatchOutcome& outcome);
 
 // "about 40 s left", "about 3 min left" for the files still to do at the
-// pace of those done; "" before the first file is done.
+// pace of those done; "" before the first file is done and after the last.
 [[nodiscard]] std::string batchTimeLeft(double secondsSoFar, int done, int count);
 
 } // namespace karwen

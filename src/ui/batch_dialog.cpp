@@ -204,7 +204,7 @@ void BatchDialog::showFilesDone(int done, int count)
     progress_->setValue(done);
     QString text = QStringLiteral("%1 of %2 files").arg(done).arg(count);
     const std::string left = batchTimeLeft(double(runClock_.elapsed()) / 1000.0, done, count);
-    if (!left.empty() && done < count)
+    if (!left.empty())
         text += QStringLiteral(", ") + QString::fromStdString(left);
     progress_->setFormat(text);
 }
