@@ -38,21 +38,20 @@ std::string batchReport(const BatchOutcome& outcome)
     addGroup(text, "These results were not written, to keep other files:", outcome.refused);
     addGroup(text, "These results could not be written:", outcome.failedSaves);
     addGroup(text, "These photos gave an entirely black result, which was not written:", outcome.black);
-    const std::string nearlyBlack = "These results were written, though no pixel in them is brighter than " +
-                                    std::to_string(kNearlyBlackLevel) + " of 255:";
+    const std::string nearlyBlack = "These results were written, though no pixel in them is brighter than "
+        + std::to_string(kNearlyBlackLevel) + " of 255:";
     addGroup(text, nearlyBlack.c_str(), outcome.nearlyBlack);
     return text;
 }
 
 std::string batchSummary(const BatchOutcome& outcome)
 {
-    const std::string counts = std::to_string(outcome.converted) + " converted, " +
-                               std::to_string(outcome.skipped()) + " skipped, " + std::to_string(outcome.failed()) +
-                               " failed.";
+    const std::string counts = std::to_string(outcome.converted) + " converted, " + std::to_string(outcome.skipped())
+        + " skipped, " + std::to_string(outcome.failed()) + " failed.";
     if (!outcome.stopped())
         return "Completed: " + counts;
-    return "Stopped after " + std::to_string(outcome.listed - outcome.notStarted) + " of " +
-           std::to_string(outcome.listed) + " files: " + counts;
+    return "Stopped after " + std::to_string(outcome.listed - outcome.notStarted) + " of "
+        + std::to_string(outcome.listed) + " files: " + counts;
 }
 
 std::string batchTimeLeft(double secondsSoFar, int done, int count)

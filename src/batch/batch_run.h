@@ -18,9 +18,9 @@
 namespace karwen {
 
 struct BatchOutcome {
-    int listed = 0;     // files in the run's list
-    int converted = 0;  // results written, nearly black ones included
-    int notStarted = 0; // files left when the run was stopped
+    int listed = 0;                       // files in the run's list
+    int converted = 0;                    // results written, nearly black ones included
+    int notStarted = 0;                   // files left when the run was stopped
     std::vector<FileProblem> unreadable;  // photos that could not be read
     std::vector<FileProblem> noCircle;    // photos without a circle to read them through
     std::vector<FileProblem> refused;     // results not written, by the plan
@@ -30,8 +30,8 @@ struct BatchOutcome {
 
     [[nodiscard]] bool allWell() const
     {
-        return unreadable.empty() && noCircle.empty() && refused.empty() && failedSaves.empty() && black.empty() &&
-               nearlyBlack.empty();
+        return unreadable.empty() && noCircle.empty() && refused.empty() && failedSaves.empty() && black.empty()
+            && nearlyBlack.empty();
     }
     // Results not written so as to keep other files.
     [[nodiscard]] int skipped() const { return int(refused.size()); }

@@ -141,9 +141,9 @@ bool BatchDialog::destinationWritable()
     if (problem.empty())
         return true;
     dialogs().message(this,
-                      QStringLiteral("Cannot write the results into the folder \"%1\": %2.")
-                          .arg(folder, QString::fromStdString(problem)),
-                      QMessageBox::Warning);
+        QStringLiteral("Cannot write the results into the folder \"%1\": %2.")
+            .arg(folder, QString::fromStdString(problem)),
+        QMessageBox::Warning);
     return false;
 }
 
@@ -266,12 +266,13 @@ void BatchDialog::cmdStop_Click()
 void BatchDialog::runEnded(const BatchOutcome& outcome)
 {
     setRunning(false);
+    progress_->setFormat(QStringLiteral("%1 of %2 files").arg(progress_->value()).arg(progress_->maximum()));
     const QString summary = QString::fromStdString(batchSummary(outcome));
     lblProcess_->setText(summary);
     // Not reported one by one: a single message once the run is over.
     if (!outcome.allWell())
         dialogs().message(this, summary + QStringLiteral("\n\n") + QString::fromStdString(batchReport(outcome)),
-                          QMessageBox::Warning);
+            QMessageBox::Warning);
     emit runFinished();
     if (const std::optional<int> result = std::exchange(closeWhenStopped_, std::nullopt))
         done(*result);
@@ -282,8 +283,10 @@ void BatchDialog::cmdCancel_Click() { reject(); }
 void BatchDialog::done(int result)
 {
     if (run_->isRunning()) {
-        if (closeWhenStopped_ || !dialogs().question(this, QStringLiteral("A batch is running. Stop it once the "
-                                                                           "photo in hand is done, and close?")))
+        if (closeWhenStopped_
+            || !dialogs().question(this,
+                QStringLiteral("A batch is running. Stop it once the "
+                               "photo in hand is done, and close?")))
             return;
         closeWhenStopped_ = result;
         cmdStop_Click();

@@ -61,7 +61,7 @@ void BatchDialog::createColumns()
     for (const QGroupBox* frame : {source, destination}) {
         const QSize need = frame->minimumSizeHint();
         scale_ = std::max({scale_, need.width() * double(kTwipsPerPixel) / kFrameWidth,
-                           need.height() * double(kTwipsPerPixel) / kFrameHeight});
+            need.height() * double(kTwipsPerPixel) / kFrameHeight});
     }
 
     // Column 1: the source folder and the source parameters.
@@ -115,7 +115,8 @@ void BatchDialog::createColumns()
     chkFindCircle_->setToolTip(QStringLiteral("Each photo's own centre and radius; "
                                               "projection, tilt and view direction as set here"));
     place(chkFindCircle_, 0, 4920, 4815, 375);
-    cmdUseOpenCircle_ = addButton(QStringLiteral("cmdUseOpenCircle"), QStringLiteral("Use the circle of the open photo"));
+    cmdUseOpenCircle_
+        = addButton(QStringLiteral("cmdUseOpenCircle"), QStringLiteral("Use the circle of the open photo"));
     cmdUseOpenCircle_->setToolTip(QStringLiteral("The centre and radius fitted in the main window; "
                                                  "projection, tilt and view direction as set here"));
     place(cmdUseOpenCircle_, 0, 5400, 3240, 375);
@@ -144,9 +145,8 @@ void BatchDialog::createColumns()
     connect(cmdUseOpenCircle_, &QPushButton::clicked, this, &BatchDialog::cmdUseOpenCircle_Click);
 }
 
-ParameterForm::Frame BatchDialog::newFolderFrame(const QString& title, const QString& frameName,
-                                                 const QString& side, QLineEdit*& folder,
-                                                 void (BatchDialog::*browse)())
+ParameterForm::Frame BatchDialog::newFolderFrame(const QString& title, const QString& frameName, const QString& side,
+    QLineEdit*& folder, void (BatchDialog::*browse)())
 {
     const ParameterForm::Frame frame = form_->newFrame(title, frameName);
     folder = new QLineEdit;
@@ -161,8 +161,7 @@ ParameterForm::Frame BatchDialog::newFolderFrame(const QString& title, const QSt
 QGroupBox* BatchDialog::createSourceFrame()
 {
     const auto [frame, grid] = newFolderFrame(QStringLiteral("Source Image"), QStringLiteral("frmSrc"),
-                                              QStringLiteral("S"), txtFolderS_,
-                                              &BatchDialog::cmdBrowseS_Click);
+        QStringLiteral("S"), txtFolderS_, &BatchDialog::cmdBrowseS_Click);
     // Enter lists the folder typed, as Browse lists the one picked.
     connect(txtFolderS_, &QLineEdit::returnPressed, this, [this] { showSourceFolder(txtFolderS_->text()); });
     form_->addSourceFields(grid, 3);
@@ -180,8 +179,7 @@ QGroupBox* BatchDialog::createSourceFrame()
 QGroupBox* BatchDialog::createDestinationFrame()
 {
     const auto [frame, grid] = newFolderFrame(QStringLiteral("Destination Image"), QStringLiteral("frmDst"),
-                                              QStringLiteral("D"), txtFolderD_,
-                                              &BatchDialog::cmdBrowseD_Click);
+        QStringLiteral("D"), txtFolderD_, &BatchDialog::cmdBrowseD_Click);
 
     // Enter checks the folder typed, as Start does.
     connect(txtFolderD_, &QLineEdit::returnPressed, this, [this] { (void)destinationWritable(); });

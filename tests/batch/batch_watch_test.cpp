@@ -25,8 +25,9 @@ protected:
     void SetUp() override
     {
         initGlobals();
-        root = fs::temp_directory_path() / ("karwen-watch-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root = fs::temp_directory_path()
+            / ("karwen-watch-" + std::to_string(::getpid()) + "-"
+                + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(root);
         fs::create_directories(root / "in");
         fs::create_directories(root / "out");
@@ -104,9 +105,9 @@ TEST_F(BatchWatchTest, NearlyBlackResultsAreWrittenAndListed)
         EXPECT_EQ(brightestLevel(written), level) << name;
         (void)RixDestroy(written);
     }
-    EXPECT_EQ(batchReport(outcome), "These results were written, though no pixel in them is brighter than 16 of 255:\n" +
-                                        out("dim13-kw.bmp") + ": nearly black.\n" + out("edge16-kw.bmp") +
-                                        ": nearly black.");
+    EXPECT_EQ(batchReport(outcome),
+        "These results were written, though no pixel in them is brighter than 16 of 255:\n" + out("dim13-kw.bmp")
+            + ": nearly black.\n" + out("edge16-kw.bmp") + ": nearly black.");
     EXPECT_EQ(batchSummary(outcome), "Completed: 3 converted, 0 skipped, 0 failed.");
 }
 

@@ -33,8 +33,8 @@ public:
 };
 
 // A photo in one bright colour, or with a disc of it on black.
-inline void writeImage(const QString& path, int w, int h, const Disc* disc = nullptr,
-                       uint32_t colour = rix::packRgb(90, 140, 200))
+inline void writeImage(
+    const QString& path, int w, int h, const Disc* disc = nullptr, uint32_t colour = rix::packRgb(90, 140, 200))
 {
     QVERIFY(writePhoto(path.toStdString(), w, h, colour, disc));
 }
@@ -51,8 +51,7 @@ inline QImage pixelsOf(int32_t handle)
 
 inline void writeBytes(const QString& path, const QByteArray& bytes) { QVERIFY(writeFile(path, bytes)); }
 
-template <typename T>
-T* child(const QWidget& window, const QString& name)
+template <typename T> T* child(const QWidget& window, const QString& name)
 {
     T* widget = window.findChild<T*>(name);
     if (!widget)

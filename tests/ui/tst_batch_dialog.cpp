@@ -3,8 +3,8 @@
 // corrupt, clashing and off-circle photos with their closing message, and
 // the main window's open image before and after.
 #include "batch_dialog.h"
-#include "batch_run.h"
 #include "batch_dialog_support.h"
+#include "batch_run.h"
 #include "dst_view.h"
 #include "format_window.h"
 #include "karwen_app.h"
@@ -475,8 +475,9 @@ void TestBatchDialog::runConvertsGoodFilesAndNamesTheOthers()
     QCOMPARE(lines.size(), 5);
     QCOMPARE(lines[0], label->text());
     QCOMPARE(lines[2], QStringLiteral("These photos could not be read:"));
-    QCOMPARE(lines[3], QDir(in).filePath(QStringLiteral("c.jpg")) +
-                           QStringLiteral(": the file is cut short or is not a JPEG picture."));
+    QCOMPARE(lines[3],
+        QDir(in).filePath(QStringLiteral("c.jpg"))
+            + QStringLiteral(": the file is cut short or is not a JPEG picture."));
     QVERIFY(lines[4].startsWith(QStringLiteral("    RixLoadJPG")));
 
     const QDir out(dir_->filePath(QStringLiteral("out")));
@@ -535,7 +536,7 @@ void TestBatchDialog::closingMessageListsEveryProblemOnce()
     QVERIFY(runToTheEnd(*dialog));
     // Counted: x.BMP converted; x.JPG's result would replace it; the rest fail.
     QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblProcess"))->text(),
-             QStringLiteral("Completed: 1 converted, 1 skipped, 3 failed."));
+        QStringLiteral("Completed: 1 converted, 1 skipped, 3 failed."));
     QCOMPARE(dialogs_->messages.size(), 1);
     QCOMPARE(dialogs_->icons.front(), QMessageBox::Warning);
     const QString text = dialogs_->messages.front();

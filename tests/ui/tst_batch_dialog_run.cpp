@@ -28,7 +28,10 @@ namespace {
 // does not leave the run waiting.
 class FileGate {
 public:
-    explicit FileGate(int at) : at_(at) {}
+    explicit FileGate(int at)
+        : at_(at)
+    {
+    }
     ~FileGate() { open(); }
     FileGate(const FileGate&) = delete;
     FileGate& operator=(const FileGate&) = delete;
@@ -179,8 +182,9 @@ void TestBatchDialogRun::windowsRespondAndStopKeepsTheResultsSoFar()
     // The photo in hand was finished; nothing after it was started.
     QCOMPARE(written(), (QStringList{"p000-kw.jpg", "p001-kw.jpg", "p002-kw.jpg", "p003-kw.jpg"}));
     QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblProcess"))->text(),
-             QStringLiteral("Stopped after 4 of 40 files: 4 converted, 0 skipped, 0 failed."));
+        QStringLiteral("Stopped after 4 of 40 files: 4 converted, 0 skipped, 0 failed."));
     QCOMPARE(progress->value(), 4);
+    QCOMPARE(progress->format(), QStringLiteral("4 of 40 files"));
     QVERIFY(dialogs_->messages.isEmpty());
     QVERIFY(!dialog->isRunning());
     QVERIFY(child<QPushButton>(*dialog, QStringLiteral("cmdStart"))->isEnabled());
@@ -199,8 +203,8 @@ void TestBatchDialogRun::exitDuringARunAsksAndClosesAfterThePhotoInHand()
     // No: the run goes on.
     dialogs_->answers = {false, true};
     child<QPushButton>(*dialog, QStringLiteral("cmdCancel"))->click();
-    QCOMPARE(dialogs_->questions,
-             QStringList{"A batch is running. Stop it once the photo in hand is done, and close?"});
+    QCOMPARE(
+        dialogs_->questions, QStringList{"A batch is running. Stop it once the photo in hand is done, and close?"});
     QVERIFY(dialog->isVisible());
     QVERIFY(dialog->isRunning());
 
@@ -234,10 +238,10 @@ void TestBatchDialogRun::nearlyBlackResultsAreListed()
     QCOMPARE(dialogs_->messages.size(), 1);
     QCOMPARE(dialogs_->icons.front(), QMessageBox::Warning);
     QCOMPARE(dialogs_->messages.front(),
-             QStringLiteral("Completed: 3 converted, 0 skipped, 0 failed.\n\n"
-                            "These results were written, though no pixel in them is brighter than 16 of 255:\n"
-                            "%1/dim-kw.bmp: nearly black.\n%1/edge-kw.bmp: nearly black.")
-                 .arg(out()));
+        QStringLiteral("Completed: 3 converted, 0 skipped, 0 failed.\n\n"
+                       "These results were written, though no pixel in them is brighter than 16 of 255:\n"
+                       "%1/dim-kw.bmp: nearly black.\n%1/edge-kw.bmp: nearly black.")
+            .arg(out()));
 }
 
 void TestBatchDialogRun::unwritableFolderIsRefusedBeforeTheFirstPhoto()
@@ -256,14 +260,14 @@ void TestBatchDialogRun::unwritableFolderIsRefusedBeforeTheFirstPhoto()
     QTest::keyClick(folderD, Qt::Key_Return);
 
     QCOMPARE(dialogs_->messages,
-             (QStringList{QStringLiteral("Cannot write the results into the folder \"%1\": there is no such folder.")
-                              .arg(missing),
-                          QStringLiteral("Cannot write the results into the folder \"%1\": this is a file, not a "
-                                         "folder.")
-                              .arg(photo),
-                          QStringLiteral("Cannot write the results into the folder \"%1\": this is a file, not a "
-                                         "folder.")
-                              .arg(photo)}));
+        (QStringList{
+            QStringLiteral("Cannot write the results into the folder \"%1\": there is no such folder.").arg(missing),
+            QStringLiteral("Cannot write the results into the folder \"%1\": this is a file, not a "
+                           "folder.")
+                .arg(photo),
+            QStringLiteral("Cannot write the results into the folder \"%1\": this is a file, not a "
+                           "folder.")
+                .arg(photo)}));
     QCOMPARE(dialogs_->icons, QList<QMessageBox::Icon>(3, QMessageBox::Warning));
     QVERIFY(!dialog->isRunning());
     QCOMPARE(progress.count(), 0);
