@@ -37,26 +37,29 @@ std::string givenCircleProblem(int32_t photo, const ProjectionRecord& prm)
 
 } // namespace
 
-bool isAllBlack(int32_t handle)
+int brightestLevel(int32_t handle)
 {
     const int32_t width = RixWidth(handle);
     const int32_t height = RixHeight(handle);
     if (width <= 0 || height <= 0)
-        return false;
+        return -1;
     std::vector<uint32_t> strip(std::size_t(width) * kRowsPerStrip);
+    uint32_t brightest = 0;
     for (int32_t bottom = 0; bottom < height; bottom += kRowsPerStrip) {
         const int32_t rows = std::min(kRowsPerStrip, height - bottom);
-        // Pixels the copy leaves alone stay white and so never pass as black.
-        std::fill(strip.begin(), strip.end(), 0xffffffffu);
         RixCanvas canvas{reinterpret_cast<uint8_t*>(strip.data()), width, rows, width * 4};
         if (RixStretchBlt(handle, 0, bottom, width, rows, &canvas, 0, 0, width, rows) != 1)
-            return false;
+            return -1;
         const auto end = strip.begin() + std::ptrdiff_t(width) * rows;
-        if (std::any_of(strip.begin(), end, [](uint32_t pixel) { return (pixel & 0x00ffffffu) != 0; }))
-            return false;
+        for (auto pixel = strip.begin(); pixel != end; ++pixel)
+            brightest = std::max({brightest, *pixel & 0xffu, (*pixel >> 8) & 0xffu, (*pixel >> 16) & 0xffu});
+        if (brightest == 255)
+            break;
     }
-    return true;
+    return int(brightest);
 }
+
+bool isAllBlack(int32_t handle) { return brightestLevel(handle) == 0; }
 
 PhotoSource photoSource(int32_t photo, const ProjectionRecord& srcPrm, bool findCircle, FoundCircle rule)
 {
@@ -96,11 +99,12 @@ FileOutcome makeResult(const PlannedFile& file, const BatchSettings& settings, O
     if (!convertImages(source.get(), made.get(), srcPrm.prm, settings.dstPrm, settings.interp))
         return {FileResult::SaveFailed, {file.outputPath, "the result could not be made", RixLastError()}};
     // A black result says nothing of the photo and would replace whatever
-    // the output file held.
-    if (isAllBlack(made.get()))
+    // the output file held; a nearly black one may still hold a dim sky.
+    const int brightest = brightestLevel(made.get());
+    if (brightest == 0)
         return {FileResult::Black, {file.sourcePath, kBlackResultReason, {}}};
     result = std::move(made);
-    return {};
+    return {FileResult::Converted, {}, brightest > 0 && brightest <= kNearlyBlackLevel};
 }
 
 FileOutcome saveResult(const OwnedImage& result, const PlannedFile& file, const BatchSettings& settings)
@@ -116,7 +120,9 @@ FileOutcome convertFile(const PlannedFile& file, const BatchSettings& settings)
     const FileOutcome made = makeResult(file, settings, result);
     if (made.result != FileResult::Converted)
         return made;
-    return saveResult(result, file, settings);
+    FileOutcome saved = saveResult(result, file, settings);
+    saved.nearlyBlack = made.nearlyBlack && saved.result == FileResult::Converted;
+    return saved;
 }
 
 } // namespace karwen

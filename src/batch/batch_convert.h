@@ -1,6 +1,7 @@
 // One file of the batch: load the photo (its format by photoFormatOf),
 // find its circle or check the one given, create the result, resample,
-// refuse a result that came out entirely black, save.
+// refuse a result that came out entirely black, mark one that came out
+// nearly black, save.
 // Everything happens on images of its own that are gone when it returns;
 // the program's shared state is neither read nor written.
 #pragma once
@@ -34,10 +35,17 @@ enum class FileResult { Converted, Unreadable, NoCircle, Black, SaveFailed };
 struct FileOutcome {
     FileResult result = FileResult::Converted;
     FileProblem problem; // empty when converted
+    // A converted result with no channel of any pixel above
+    // kNearlyBlackLevel: written, but worth a look.
+    bool nearlyBlack = false;
 };
 
 // The reason given for a result that came out entirely black.
 inline constexpr const char* kBlackResultReason = "the circle does not lie on this photo";
+// How a nearly black result is listed.
+inline constexpr const char* kNearlyBlackReason = "nearly black";
+// The brightest level (of 255) a result may reach and still be nearly black.
+inline constexpr int kNearlyBlackLevel = 16;
 
 // An image of the library held for one step, destroyed with it.
 class OwnedImage {
@@ -91,6 +99,9 @@ struct PhotoSource {
 [[nodiscard]] FileOutcome saveResult(const OwnedImage& result, const PlannedFile& file,
                                      const BatchSettings& settings);
 
+// The highest red, green or blue level of any pixel, 0 to 255; -1 when the
+// image cannot be read.
+[[nodiscard]] int brightestLevel(int32_t handle);
 // Every pixel of the image is black; false also when it cannot be read.
 [[nodiscard]] bool isAllBlack(int32_t handle);
 

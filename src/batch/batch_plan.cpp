@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <system_error>
@@ -116,6 +117,37 @@ bool listImageFiles(const std::string& folder, std::vector<std::string>& names)
     }
     std::sort(names.begin(), names.end());
     return true;
+}
+
+std::string destinationFolderProblem(const std::string& folder)
+{
+    if (folder.empty())
+        return "no folder is given";
+    const fs::path where = files::utf8Path(folder);
+    std::error_code ec;
+    const fs::file_status status = fs::status(where, ec);
+    if (status.type() == fs::file_type::not_found)
+        return "there is no such folder";
+    if (ec)
+        return "the folder cannot be reached (" + ec.message() + ")";
+    if (!fs::is_directory(status))
+        return "this is a file, not a folder";
+
+    // Permissions alone do not tell (an administrator, a read-only disk, a
+    // network share): a trial file does.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path trial = where / (".karwen-write-test-" + std::to_string(attempt));
+        if (fs::exists(fs::symlink_status(trial, ec)))
+            continue;
+        bool made = false;
+        {
+            std::ofstream file(trial, std::ios::binary);
+            made = file.is_open() && file.put('\0').flush().good();
+        }
+        fs::remove(trial, ec);
+        return made ? std::string() : "the folder cannot be written to";
+    }
+    return "the folder cannot be written to";
 }
 
 } // namespace karwen

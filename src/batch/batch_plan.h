@@ -40,4 +40,9 @@ struct PlannedFile {
 // byte for byte; false when the folder cannot be listed.
 [[nodiscard]] bool listImageFiles(const std::string& folder, std::vector<std::string>& names);
 
+// Why no result can be written into folder, in the user's words; "" when
+// a trial file could be made there and removed again. Asked before the
+// first photo, so that an unwritable folder does not fail every photo.
+[[nodiscard]] std::string destinationFolderProblem(const std::string& folder);
+
 } // namespace karwen

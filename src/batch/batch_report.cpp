@@ -1,6 +1,7 @@
 #include "batch_report.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace karwen {
 
@@ -37,7 +38,32 @@ std::string batchReport(const BatchOutcome& outcome)
     addGroup(text, "These results were not written, to keep other files:", outcome.refused);
     addGroup(text, "These results could not be written:", outcome.failedSaves);
     addGroup(text, "These photos gave an entirely black result, which was not written:", outcome.black);
+    const std::string nearlyBlack = "These results were written, though no pixel in them is brighter than "
+        + std::to_string(kNearlyBlackLevel) + " of 255:";
+    addGroup(text, nearlyBlack.c_str(), outcome.nearlyBlack);
     return text;
+}
+
+std::string batchSummary(const BatchOutcome& outcome)
+{
+    const std::string counts = std::to_string(outcome.converted) + " converted, " + std::to_string(outcome.skipped())
+        + " skipped, " + std::to_string(outcome.failed()) + " failed.";
+    if (!outcome.stopped())
+        return "Completed: " + counts;
+    return "Stopped after " + std::to_string(outcome.listed - outcome.notStarted) + " of "
+        + std::to_string(outcome.listed) + " files: " + counts;
+}
+
+std::string batchTimeLeft(double secondsSoFar, int done, int count)
+{
+    if (done <= 0 || done >= count)
+        return {};
+    const double left = secondsSoFar / done * (count - done);
+    // Seconds while they matter, minutes beyond; never "0 s" while files
+    // remain.
+    if (left < 90.0)
+        return "about " + std::to_string(std::max(1L, std::lround(left))) + " s left";
+    return "about " + std::to_string(std::lround(left / 60.0)) + " min left";
 }
 
 } // namespace karwen

@@ -24,37 +24,55 @@ std::string batchProgressText(const std::string& name, int index, int count)
            std::to_string(count) + ")";
 }
 
-BatchOutcome runBatch(const BatchJob& job, const BatchSettings& settings, const BatchProgress& progress)
+namespace {
+
+void runFile(const PlannedFile& file, const BatchSettings& settings, BatchOutcome& outcome)
+{
+    if (!file.refusal.empty()) {
+        outcome.refused.push_back({file.outputPath, file.refusal, {}});
+        return;
+    }
+    FileOutcome done = convertFile(file, settings);
+    switch (done.result) {
+    case FileResult::Converted:
+        ++outcome.converted;
+        if (done.nearlyBlack)
+            outcome.nearlyBlack.push_back({file.outputPath, kNearlyBlackReason, {}});
+        break;
+    case FileResult::Unreadable:
+        outcome.unreadable.push_back(std::move(done.problem));
+        break;
+    case FileResult::NoCircle:
+        outcome.noCircle.push_back(std::move(done.problem));
+        break;
+    case FileResult::Black:
+        outcome.black.push_back(std::move(done.problem));
+        break;
+    case FileResult::SaveFailed:
+        outcome.failedSaves.push_back(std::move(done.problem));
+        break;
+    }
+}
+
+} // namespace
+
+BatchOutcome runBatch(const BatchJob& job, const BatchSettings& settings, const BatchWatch& watch)
 {
     BatchOutcome outcome;
     const std::vector<PlannedFile> plan = planBatch(job);
     const int n = static_cast<int>(plan.size());
+    outcome.listed = n;
     for (int i = 0; i < n; ++i) {
+        if (watch.stop && watch.stop->load()) {
+            outcome.notStarted = n - i;
+            break;
+        }
         const PlannedFile& file = plan[std::size_t(i)];
-        if (progress)
-            progress(batchProgressText(file.name, i + 1, n));
-        if (!file.refusal.empty()) {
-            outcome.refused.push_back({file.outputPath, file.refusal, {}});
-            continue;
-        }
-        FileOutcome done = convertFile(file, settings);
-        switch (done.result) {
-        case FileResult::Converted:
-            ++outcome.converted;
-            break;
-        case FileResult::Unreadable:
-            outcome.unreadable.push_back(std::move(done.problem));
-            break;
-        case FileResult::NoCircle:
-            outcome.noCircle.push_back(std::move(done.problem));
-            break;
-        case FileResult::Black:
-            outcome.black.push_back(std::move(done.problem));
-            break;
-        case FileResult::SaveFailed:
-            outcome.failedSaves.push_back(std::move(done.problem));
-            break;
-        }
+        if (watch.starting)
+            watch.starting(batchProgressText(file.name, i + 1, n));
+        runFile(file, settings, outcome);
+        if (watch.finished)
+            watch.finished(i + 1, n);
     }
     return outcome;
 }

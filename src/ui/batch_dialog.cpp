@@ -2,7 +2,6 @@
 
 #include "batch_report.h"
 #include "batch_run.h"
-#include "busy_guard.h"
 #include "dialog_seam.h"
 #include "file_list_moves.h"
 #include "mdl_karwen.h"
@@ -12,32 +11,16 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 
-#include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace karwen::ui {
-
-namespace {
-
-// The dialog is laid out in twips, 15 to the pixel at 96 dpi, for an 8-point
-// system font 13 pixels high; a larger font grows the whole dialog (scale_).
-constexpr double kDesignFontHeight = 13.0;
-// place() moves every position in by this border (in twips; half of it at
-// the top), which keeps the frames off the window's edge.
-constexpr int kBorder = 120;
-constexpr int kClientWidth = 11040 + 2 * kBorder;
-constexpr int kClientHeight = 5520 + kBorder;
-constexpr int kFrameWidth = 2160;
-constexpr int kFrameHeight = 4800;
-
-} // namespace
 
 BatchDialog::BatchDialog(QWidget* parent)
     : QDialog(parent)
@@ -48,8 +31,13 @@ BatchDialog::BatchDialog(QWidget* parent)
                               fontMetrics().horizontalAdvance(QStringLiteral("0000.00")) + 8, 0,
                               [this] { Apply(); });
     createColumns();
-    setFixedSize(px(kClientWidth), px(kClientHeight));
+    run_ = new BatchDialogRun(this);
+    connect(run_, &BatchDialogRun::starting, this, &BatchDialog::showProgress);
+    connect(run_, &BatchDialogRun::fileFinished, this, &BatchDialog::showFilesDone);
+    connect(run_, &BatchDialogRun::finished, this, &BatchDialog::runEnded);
     mainSource_ = {SrcPrm, RefX, RefY};
+    photoOpen_ = isImage(hSrc);
+    cmdUseOpenCircle_->setEnabled(photoOpen_);
     destinationAtLoad_ = destinationSide();
     Form_Load();
 }
@@ -60,160 +48,6 @@ bool BatchDialog::DestinationSide::operator==(const DestinationSide& other) cons
 {
     return std::memcmp(&prm, &other.prm, sizeof prm) == 0 && width == other.width && height == other.height &&
            interp == other.interp;
-}
-
-int BatchDialog::px(int twips) const { return qRound(twips * scale_ / double(kTwipsPerPixel)); }
-
-void BatchDialog::place(QWidget* widget, int left, int top, int width, int height)
-{
-    widget->setParent(this);
-    widget->setGeometry(px(kBorder + left), px(kBorder / 2 + top), px(width), px(height));
-}
-
-QPushButton* BatchDialog::addButton(const QString& objectName, const QString& caption)
-{
-    auto* button = new QPushButton(caption);
-    button->setObjectName(objectName);
-    // Enter in a parameter field must not press some button of the dialog.
-    button->setAutoDefault(false);
-    return button;
-}
-
-void BatchDialog::createColumns()
-{
-    // The dialog grows with the font, and further until both parameter
-    // frames fit their columns.
-    QGroupBox* source = createSourceFrame();
-    QGroupBox* destination = createDestinationFrame();
-    scale_ = std::max(1.0, fontMetrics().height() / kDesignFontHeight);
-    for (const QGroupBox* frame : {source, destination}) {
-        const QSize need = frame->minimumSizeHint();
-        scale_ = std::max({scale_, need.width() * double(kTwipsPerPixel) / kFrameWidth,
-                           need.height() * double(kTwipsPerPixel) / kFrameHeight});
-    }
-
-    // Column 1: the source folder and the source parameters.
-    place(source, 0, 0, kFrameWidth, kFrameHeight);
-
-    // Column 2: the files not yet selected.
-    lstS_ = new QListWidget;
-    lstS_->setObjectName(QStringLiteral("lstS"));
-    lstS_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    place(lstS_, 2280, 120, 2535, 4680);
-
-    // Column 3: the moves, the counts and Start.
-    auto* cmdAdd = addButton(QStringLiteral("cmdAdd"), QStringLiteral("Add"));
-    auto* cmdAddAll = addButton(QStringLiteral("cmdAddAll"), QStringLiteral("Add All"));
-    auto* cmdRemove = addButton(QStringLiteral("cmdRemove"), QStringLiteral("Remove"));
-    auto* cmdRemoveAll = addButton(QStringLiteral("cmdRemoveAll"), QStringLiteral("Remove All"));
-    place(cmdAdd, 4920, 120, 1215, 375);
-    place(cmdAddAll, 4920, 720, 1215, 375);
-    place(cmdRemove, 4920, 1560, 1215, 375);
-    place(cmdRemoveAll, 4920, 2160, 1215, 375);
-    place(new QLabel(QStringLiteral("All Files")), 4920, 3240, 1215, 240);
-    lblAll_ = new QLabel(QStringLiteral("0"));
-    lblAll_->setObjectName(QStringLiteral("lblAll"));
-    place(lblAll_, 4920, 3480, 1215, 240);
-    place(new QLabel(QStringLiteral("Selected Files")), 4920, 3840, 1215, 240);
-    lblSelected_ = new QLabel(QStringLiteral("0"));
-    lblSelected_->setObjectName(QStringLiteral("lblSelected"));
-    place(lblSelected_, 4920, 4080, 1215, 240);
-    cmdStart_ = addButton(QStringLiteral("cmdStart"), QStringLiteral("Start"));
-    place(cmdStart_, 4920, 4920, 1215, 375);
-
-    // Column 4: the selected files and the progress.
-    lstD_ = new QListWidget;
-    lstD_->setObjectName(QStringLiteral("lstD"));
-    lstD_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    place(lstD_, 6240, 120, 2535, 4680);
-    lblProcess_ = new QLabel(QStringLiteral("Select Files."));
-    lblProcess_->setObjectName(QStringLiteral("lblProcess"));
-    lblProcess_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    place(lblProcess_, 6240, 4880, 2535, 600);
-
-    // Under the source frame and the file list: it concerns the photos.
-    chkFindCircle_ = new QCheckBox(QStringLiteral("Find the circle in each photo"));
-    chkFindCircle_->setObjectName(QStringLiteral("chkFindCircle"));
-    chkFindCircle_->setToolTip(QStringLiteral("Each photo's own centre and radius; "
-                                              "projection, tilt and view direction as set here"));
-    place(chkFindCircle_, 0, 4920, 4815, 375);
-
-    // Column 5: the destination folder, format, postfix and parameters.
-    place(destination, 8880, 0, kFrameWidth, kFrameHeight);
-    auto* cmdCancel = addButton(QStringLiteral("cmdCancel"), QStringLiteral("Exit"));
-    place(cmdCancel, 8880 + 2160 - 1215, 4920, 1215, 375);
-
-    connect(cmdAdd, &QPushButton::clicked, this, &BatchDialog::cmdAdd_Click);
-    connect(cmdAddAll, &QPushButton::clicked, this, &BatchDialog::cmdAddAll_Click);
-    connect(cmdRemove, &QPushButton::clicked, this, &BatchDialog::cmdRemove_Click);
-    connect(cmdRemoveAll, &QPushButton::clicked, this, &BatchDialog::cmdRemoveAll_Click);
-    connect(cmdStart_, &QPushButton::clicked, this, &BatchDialog::cmdStart_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &BatchDialog::cmdCancel_Click);
-}
-
-ParameterForm::Frame BatchDialog::newFolderFrame(const QString& title, const QString& frameName,
-                                                 const QString& side, QLineEdit*& folder,
-                                                 void (BatchDialog::*browse)())
-{
-    const ParameterForm::Frame frame = form_->newFrame(title, frameName);
-    folder = new QLineEdit;
-    folder->setObjectName(QStringLiteral("txtFolder") + side);
-    form_->addListRow(frame.grid, 0, QStringLiteral("Folder"), folder);
-    auto* cmdBrowse = addButton(QStringLiteral("cmdBrowse") + side, QStringLiteral("Browse"));
-    frame.grid->addWidget(cmdBrowse, 2, 2, 1, 2);
-    connect(cmdBrowse, &QPushButton::clicked, this, browse);
-    return frame;
-}
-
-QGroupBox* BatchDialog::createSourceFrame()
-{
-    const auto [frame, grid] = newFolderFrame(QStringLiteral("Source Image"), QStringLiteral("frmSrc"),
-                                              QStringLiteral("S"), txtFolderS_,
-                                              &BatchDialog::cmdBrowseS_Click);
-    form_->addSourceFields(grid, 3);
-    cmbS_ = form_->newList(QStringLiteral("cmbS"), ParameterForm::sourceProjections());
-    form_->addListRow(grid, 6, QStringLiteral("Projection"), cmbS_);
-    grid->setRowStretch(8, 1);
-
-    connect(cmbS_, &QComboBox::currentIndexChanged, this, [](int index) {
-        if (index >= 0)
-            SrcPrm.Proj = index;
-    });
-    return frame;
-}
-
-QGroupBox* BatchDialog::createDestinationFrame()
-{
-    const auto [frame, grid] = newFolderFrame(QStringLiteral("Destination Image"), QStringLiteral("frmDst"),
-                                              QStringLiteral("D"), txtFolderD_,
-                                              &BatchDialog::cmdBrowseD_Click);
-
-    // Format and postfix share a row each with their caption.
-    grid->addWidget(form_->newLabel(QStringLiteral("File Format")), 3, 0, 1, 2);
-    cmbF_ = form_->newList(QStringLiteral("cmbF"), {QStringLiteral("bmp"), QStringLiteral("jpg")});
-    grid->addWidget(cmbF_, 3, 2, 1, 2);
-    grid->addWidget(form_->newLabel(QStringLiteral("Postfix")), 4, 0, 1, 2);
-    txtpostfix_ = new QLineEdit(QStringLiteral("-kw"));
-    txtpostfix_->setObjectName(QStringLiteral("txtpostfix"));
-    grid->addWidget(txtpostfix_, 4, 2, 1, 2);
-
-    form_->addDestinationFields(grid, 5);
-    cmbD_ = form_->newList(QStringLiteral("cmbD"), ParameterForm::destinationProjections());
-    form_->addListRow(grid, 8, QStringLiteral("Projection"), cmbD_);
-    cmbI_ = form_->newList(QStringLiteral("cmbI"), ParameterForm::interpolations());
-    form_->addListRow(grid, 10, QStringLiteral("Interpolation"), cmbI_);
-    grid->setRowStretch(12, 1);
-
-    connect(cmbD_, &QComboBox::currentIndexChanged, this, [](int index) {
-        if (index >= 0)
-            DstPrm.Proj = index;
-    });
-    connect(cmbI_, &QComboBox::currentIndexChanged, this, [](int index) {
-        if (index >= 0)
-            Interp = index;
-    });
-    connect(cmbF_, &QComboBox::currentIndexChanged, this, [this] { OutExt_ = cmbF_->currentText(); });
-    return frame;
 }
 
 void BatchDialog::Form_Load()
@@ -289,10 +123,40 @@ void BatchDialog::cmdBrowseS_Click()
     if (folder.isEmpty())
         return;
     txtFolderS_->setText(folder);
+    showSourceFolder(folder);
+}
+
+void BatchDialog::showSourceFolder(const QString& folder)
+{
     ListImageFiles(lstS_, folder);
     lblAll_->setText(QString::number(lstS_->count()));
     lstD_->clear();
-    lblSelected_->setText(QStringLiteral("0"));
+    showSelectedCount();
+}
+
+bool BatchDialog::destinationWritable()
+{
+    const QString folder = txtFolderD_->text();
+    const std::string problem = destinationFolderProblem(folder.toStdString());
+    if (problem.empty())
+        return true;
+    dialogs().message(this,
+        QStringLiteral("Cannot write the results into the folder \"%1\": %2.")
+            .arg(folder, QString::fromStdString(problem)),
+        QMessageBox::Warning);
+    return false;
+}
+
+void BatchDialog::cmdUseOpenCircle_Click()
+{
+    if (!photoOpen_ || run_->isRunning())
+        return;
+    SrcPrm.Cx = mainSource_.prm.Cx;
+    SrcPrm.Cy = mainSource_.prm.Cy;
+    SrcPrm.R = mainSource_.prm.R;
+    // The view direction stays; its point on the photo moves with the circle.
+    angle2ref();
+    set_param();
 }
 
 void BatchDialog::cmdBrowseD_Click()
@@ -330,15 +194,38 @@ void BatchDialog::cmdRemoveAll_Click()
 
 void BatchDialog::showProgress(const QString& text)
 {
-    // The run does not return to the event loop: only this label is
-    // repainted between files.
-    lblProcess_->setText(text);
-    lblProcess_->repaint();
-    emit progressShown(text);
+    lblProcess_->setText(QString(text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    emit progressShown(lblProcess_->text());
+}
+
+void BatchDialog::showFilesDone(int done, int count)
+{
+    progress_->setRange(0, count);
+    progress_->setValue(done);
+    QString text = QStringLiteral("%1 of %2 files").arg(done).arg(count);
+    const std::string left = batchTimeLeft(double(runClock_.elapsed()) / 1000.0, done, count);
+    if (!left.empty())
+        text += QStringLiteral(", ") + QString::fromStdString(left);
+    progress_->setFormat(text);
+}
+
+void BatchDialog::setRunning(bool running)
+{
+    const QList<QWidget*> controls = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* control : controls) {
+        if (control != lblProcess_ && control != progress_ && control != cmdStop_ && control != cmdCancel_)
+            control->setEnabled(!running);
+    }
+    cmdUseOpenCircle_->setEnabled(!running && photoOpen_);
+    cmdStart_->setVisible(!running);
+    cmdStop_->setVisible(running);
+    cmdStop_->setEnabled(running);
 }
 
 void BatchDialog::cmdStart_Click()
 {
+    if (run_->isRunning())
+        return;
     // A field left for the Start button is applied first; a refused value
     // keeps the run from starting with it.
     if (form_->applyPending() && !applyFields())
@@ -347,6 +234,9 @@ void BatchDialog::cmdStart_Click()
         dialogs().message(this, QStringLiteral("Select Files"), QMessageBox::NoIcon);
         return;
     }
+    // Before the first photo: an unwritable folder would fail every one.
+    if (!destinationWritable())
+        return;
 
     BatchJob job;
     job.sourceFolder = txtFolderS_->text().toStdString();
@@ -355,27 +245,53 @@ void BatchDialog::cmdStart_Click()
     job.outExt = OutExt_.toStdString();
     for (const QString& name : itemTexts(*lstD_))
         job.files.push_back(name.toStdString());
-
+    // Copies: the windows may be used while the run goes.
     const BatchSettings settings{SrcPrm, DstPrm, DstW, DstH, Interp, chkFindCircle_->isChecked()};
 
-    BatchOutcome outcome;
-    {
-        const BusyGuard busy(cmdStart_);
-        repaint();
-        outcome = runBatch(job, settings, [this](const std::string& text) {
-            showProgress(QString::fromStdString(text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
-        });
-        showProgress(QStringLiteral("Completed."));
-    }
+    setRunning(true);
+    showFilesDone(0, lstD_->count());
+    runClock_.start();
+    (void)run_->start(std::move(job), settings, fileGate_);
+}
+
+void BatchDialog::cmdStop_Click()
+{
+    if (!run_->isRunning())
+        return;
+    run_->stop();
+    cmdStop_->setEnabled(false);
+    lblProcess_->setText(lblProcess_->text() + QStringLiteral("\nStopping after this file."));
+}
+
+void BatchDialog::runEnded(const BatchOutcome& outcome)
+{
+    setRunning(false);
+    progress_->setFormat(QStringLiteral("%1 of %2 files").arg(progress_->value()).arg(progress_->maximum()));
+    const QString summary = QString::fromStdString(batchSummary(outcome));
+    lblProcess_->setText(summary);
     // Not reported one by one: a single message once the run is over.
     if (!outcome.allWell())
-        dialogs().message(this, QString::fromStdString(batchReport(outcome)), QMessageBox::Warning);
+        dialogs().message(this, summary + QStringLiteral("\n\n") + QString::fromStdString(batchReport(outcome)),
+            QMessageBox::Warning);
+    emit runFinished();
+    if (const std::optional<int> result = std::exchange(closeWhenStopped_, std::nullopt))
+        done(*result);
 }
 
 void BatchDialog::cmdCancel_Click() { reject(); }
 
 void BatchDialog::done(int result)
 {
+    if (run_->isRunning()) {
+        if (closeWhenStopped_
+            || !dialogs().question(this,
+                QStringLiteral("A batch is running. Stop it once the "
+                               "photo in hand is done, and close?")))
+            return;
+        closeWhenStopped_ = result;
+        cmdStop_Click();
+        return;
+    }
     // A field edit still waiting for its focus-out Apply is dropped, as
     // Escape drops it: nothing of the dialog's may land after the handover.
     form_->settlePendingApply();

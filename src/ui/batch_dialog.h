@@ -2,8 +2,11 @@
 // picks a source and a destination folder, moves image files between "All
 // Files" and "Selected Files", chooses the output format and postfix and
 // edits the conversion parameters (the same globals as frmFormat, with the
-// batch's own bounds); "Start" converts the selected files one by one.
-// Shown modal with exec(); constructing it runs Form_Load.
+// batch's own bounds); "Start" converts the selected files one by one on a
+// thread of the run's own, with a progress bar, the time left and "Stop",
+// which finishes the file in hand. Closing the dialog during a run asks to
+// stop it first. Shown modal with exec(); constructing it runs Form_Load.
+// The layout is in batch_dialog_layout.cpp.
 //
 // The destination side is the one the main window uses. The source side is
 // the dialog's own while it is open: its load starts from a fixed circle,
@@ -12,15 +15,18 @@
 // touches the main window's images or file names.
 #pragma once
 
+#include "batch_dialog_run.h"
 #include "parameter_fields.h"
 #include "parameter_form.h"
 
 #include "rix.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -28,6 +34,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
 
 namespace karwen::ui {
@@ -52,15 +59,25 @@ public:
     void cmdAddAll_Click();
     void cmdRemoveAll_Click();
     void cmdStart_Click();
+    void cmdStop_Click();
     void cmdCancel_Click();
+    // Takes the centre and radius of the circle fitted in the main window.
+    void cmdUseOpenCircle_Click();
 
     // Closing, by "Exit" or otherwise, gives the main window its source
-    // parameters back and brings its result up to date.
+    // parameters back and brings its result up to date. During a run it
+    // asks first, then closes once the file in hand is finished.
     void done(int result) override;
 
+    [[nodiscard]] bool isRunning() const { return run_->isRunning(); }
+    // See BatchDialogRun::FileGate; for the runs started from now on.
+    void setFileGate(BatchDialogRun::FileGate gate) { fileGate_ = std::move(gate); }
+
 signals:
-    // The progress label has just been repainted with this text.
+    // The progress label shows this text of the file now in hand.
     void progressShown(const QString& text);
+    // A run has ended and its closing words are shown.
+    void runFinished();
 
 private:
     void Form_Load();
@@ -83,7 +100,15 @@ private:
     void ListImageFiles(QListWidget* list, const QString& folder);
     [[nodiscard]] QString BrowseFolder();
     void showSelectedCount();
+    // Lists a source folder afresh: every file unselected.
+    void showSourceFolder(const QString& folder);
+    // Says so when no result can be written into the destination folder.
+    bool destinationWritable();
     void showProgress(const QString& text);
+    void showFilesDone(int done, int count);
+    void runEnded(const BatchOutcome& outcome);
+    // Everything but the run's own controls is disabled during a run.
+    void setRunning(bool running);
 
     ParameterForm* form_ = nullptr; // the editable fields
     QComboBox* cmbS_ = nullptr;
@@ -99,7 +124,16 @@ private:
     QLabel* lblSelected_ = nullptr;
     QLabel* lblProcess_ = nullptr;
     QPushButton* cmdStart_ = nullptr;
+    QPushButton* cmdStop_ = nullptr;
+    QPushButton* cmdCancel_ = nullptr;
+    QPushButton* cmdUseOpenCircle_ = nullptr;
     QCheckBox* chkFindCircle_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+
+    BatchDialogRun* run_ = nullptr;
+    BatchDialogRun::FileGate fileGate_;
+    QElapsedTimer runClock_;
+    std::optional<int> closeWhenStopped_; // the result to close with
 
     // The main window's source side, given back on closing.
     struct SourceSide {
@@ -114,6 +148,7 @@ private:
     };
     [[nodiscard]] static DestinationSide destinationSide();
     SourceSide mainSource_{};
+    bool photoOpen_ = false; // the main window shows a photo
     DestinationSide destinationAtLoad_{};
     bool closed_ = false;
 

@@ -115,7 +115,7 @@ TEST_F(BatchRun, ConvertsGoodPhotosAndNamesUnreadableOnesWithoutTouchingTheOpenI
 
     std::vector<std::string> texts;
     const BatchOutcome outcome = runBatch(job({"a.BMP", "broken.jpg", "empty.bmp", "b.jpg", "c.Jpg"}), settings,
-                                           [&](const std::string& t) { texts.push_back(t); });
+        {[&](const std::string& t) { texts.push_back(t); }, {}, nullptr});
 
     EXPECT_EQ(texts, (std::vector<std::string>{"a.BMP\r (1/5)", "broken.jpg\r (2/5)", "empty.bmp\r (3/5)",
                                                "b.jpg\r (4/5)", "c.Jpg\r (5/5)"}));

@@ -3,8 +3,8 @@
 // corrupt, clashing and off-circle photos with their closing message, and
 // the main window's open image before and after.
 #include "batch_dialog.h"
+#include "batch_dialog_support.h"
 #include "batch_run.h"
-#include "batch_test_support.h"
 #include "dst_view.h"
 #include "format_window.h"
 #include "karwen_app.h"
@@ -37,69 +37,12 @@ using namespace karwen;
 using karwen::ui::BatchDialog;
 using karwen::Field;
 using karwen::test::CurrentFolder;
+using namespace karwen::test;
+using Dialogs = karwen::test::BatchDialogs;
 
 Q_DECLARE_METATYPE(karwen::Field)
 
 namespace {
-
-// The scripted seam with a folder picker.
-class Dialogs : public test::ScriptedDialogs {
-public:
-    std::deque<std::optional<QString>> folders; // nullopt: Cancel
-    QStringList folderTitles;
-
-    std::optional<QString> folderDialog(QWidget*, const QString& title) override
-    {
-        folderTitles << title;
-        if (folders.empty())
-            return std::nullopt;
-        std::optional<QString> chosen = folders.front();
-        folders.pop_front();
-        return chosen;
-    }
-};
-
-// A photo in one bright colour, or with a disc of it on black.
-void writeImage(const QString& path, int w, int h, const test::Disc* disc = nullptr)
-{
-    QVERIFY(test::writePhoto(path.toStdString(), w, h, rix::packRgb(90, 140, 200), disc));
-}
-
-// The pixels of an image, drawn through the library's public interface.
-QImage pixelsOf(int32_t handle)
-{
-    QImage image(RixWidth(handle), RixHeight(handle), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    RixCanvas canvas{image.bits(), int32_t(image.width()), int32_t(image.height()), int32_t(image.bytesPerLine())};
-    (void)RixStretchBlt(handle, 0, 0, image.width(), image.height(), &canvas, 0, 0, image.width(), image.height());
-    return image;
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) { QVERIFY(test::writeFile(path, bytes)); }
-
-template <typename T>
-T* child(const QWidget& window, const QString& name)
-{
-    T* widget = window.findChild<T*>(name);
-    if (!widget)
-        qFatal("no control %s", qPrintable(name));
-    return widget;
-}
-
-QStringList texts(const QListWidget* list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
-
-void selectRows(QListWidget* list, const QList<int>& rows)
-{
-    list->clearSelection();
-    for (int row : rows)
-        list->item(row)->setSelected(true);
-}
 
 // The images the library holds among the handles given out so far (the
 // store never reuses a handle).
@@ -495,52 +438,47 @@ void TestBatchDialog::runConvertsGoodFilesAndNamesTheOthers()
 
     // What the person sees while each file is done.
     auto* start = child<QPushButton>(*dialog, QStringLiteral("cmdStart"));
+    auto* stop = child<QPushButton>(*dialog, QStringLiteral("cmdStop"));
     auto* label = child<QLabel>(*dialog, QStringLiteral("lblProcess"));
     QStringList shown;
-    QList<bool> startEnabled;
-    QList<int> cursors;
+    QList<bool> startShown, stopShown;
     connect(dialog.get(), &BatchDialog::progressShown, this, [&](const QString& text) {
         shown << label->text();
         QCOMPARE(text, label->text());
-        startEnabled << start->isEnabled();
-        const QCursor* cursor = QApplication::overrideCursor();
-        cursors << (cursor ? int(cursor->shape()) : -1);
-        // A person clicking Start and pressing Escape meanwhile: the input
-        // waits in the queue and must come to nothing.
+        startShown << start->isVisible();
+        stopShown << (stop->isVisible() && stop->isEnabled());
+        // A person clicking Start and pressing Escape meanwhile: Start is
+        // gone, and Escape asks before anything stops (answered No here).
         if (shown.size() == 1) {
-            const QPointF at = QRectF(start->rect()).center();
-            const QPointF global = start->mapToGlobal(at);
-            for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
-                QCoreApplication::postEvent(start, new QMouseEvent(type, at, global, Qt::LeftButton,
-                                                                   Qt::LeftButton, Qt::NoModifier));
-            QCoreApplication::postEvent(dialog.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape,
-                                                                    Qt::NoModifier));
+            QTest::mouseClick(start, Qt::LeftButton);
+            QTest::keyClick(dialog.get(), Qt::Key_Escape);
         }
     });
     QTest::mouseClick(start, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->isRunning(), 120000);
 
     QStringList expected;
     for (int i = 0; i < names.size(); ++i)
         expected << QString::fromStdString(batchProgressText(names[i].toStdString(), i + 1, 4))
                         .replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    expected << QStringLiteral("Completed.");
-    QCoreApplication::processEvents();
     QCOMPARE(shown, expected);
+    QCOMPARE(dialogs_->questions.size(), 1);
     QVERIFY(dialog->isVisible());
     QCOMPARE(shown[1], QStringLiteral("a_photograph_with_a_name_over_\n (2/4)"));
-    QCOMPARE(startEnabled, QList<bool>(5, false));
-    QCOMPARE(cursors, QList<int>(5, int(Qt::WaitCursor)));
-    QVERIFY(start->isEnabled());
-    QCOMPARE(QApplication::overrideCursor(), nullptr);
-    QCOMPARE(label->text(), QStringLiteral("Completed."));
+    QCOMPARE(startShown, QList<bool>(4, false));
+    QCOMPARE(stopShown, QList<bool>(4, true));
+    QVERIFY(start->isVisible() && start->isEnabled() && !stop->isVisible());
+    QCOMPARE(label->text(), QStringLiteral("Completed: 3 converted, 0 skipped, 1 failed."));
     // The corrupt photo is named, after the run, in the user's words.
     QCOMPARE(dialogs_->messages.size(), 1);
     const QStringList lines = dialogs_->messages.front().split(QLatin1Char('\n'));
-    QCOMPARE(lines.size(), 3);
-    QCOMPARE(lines[0], QStringLiteral("These photos could not be read:"));
-    QCOMPARE(lines[1], QDir(in).filePath(QStringLiteral("c.jpg")) +
-                           QStringLiteral(": the file is cut short or is not a JPEG picture."));
-    QVERIFY(lines[2].startsWith(QStringLiteral("    RixLoadJPG")));
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines[0], label->text());
+    QCOMPARE(lines[2], QStringLiteral("These photos could not be read:"));
+    QCOMPARE(lines[3],
+        QDir(in).filePath(QStringLiteral("c.jpg"))
+            + QStringLiteral(": the file is cut short or is not a JPEG picture."));
+    QVERIFY(lines[4].startsWith(QStringLiteral("    RixLoadJPG")));
 
     const QDir out(dir_->filePath(QStringLiteral("out")));
     QCOMPARE(out.entryList(QDir::Files, QDir::Name),
@@ -568,9 +506,9 @@ void TestBatchDialog::runWritesBmpAndEmptyPostfix()
     const std::unique_ptr<BatchDialog> dialog = dialogOverInput();
     dialog->cmdAddAll_Click();
     child<QComboBox>(*dialog, QStringLiteral("cmbF"))->setCurrentIndex(0);
-    dialog->cmdStart_Click();
+    QVERIFY(runToTheEnd(*dialog));
     child<QLineEdit>(*dialog, QStringLiteral("txtpostfix"))->clear();
-    dialog->cmdStart_Click();
+    QVERIFY(runToTheEnd(*dialog));
 
     const QDir out(dir_->filePath(QStringLiteral("out")));
     QCOMPARE(out.entryList(QDir::Files, QDir::Name), (QStringList{"a-kw.bmp", "a.bmp"}));
@@ -595,8 +533,10 @@ void TestBatchDialog::closingMessageListsEveryProblemOnce()
     const std::unique_ptr<BatchDialog> dialog = dialogOverInput();
     dialog->cmdAddAll_Click();
 
-    dialog->cmdStart_Click();
-    QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblProcess"))->text(), QStringLiteral("Completed."));
+    QVERIFY(runToTheEnd(*dialog));
+    // Counted: x.BMP converted; x.JPG's result would replace it; the rest fail.
+    QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblProcess"))->text(),
+        QStringLiteral("Completed: 1 converted, 1 skipped, 3 failed."));
     QCOMPARE(dialogs_->messages.size(), 1);
     QCOMPARE(dialogs_->icons.front(), QMessageBox::Warning);
     const QString text = dialogs_->messages.front();
@@ -634,7 +574,7 @@ void TestBatchDialog::findTheCircleInEachPhoto()
     dialog->cmdAddAll_Click();
 
     find->setChecked(true);
-    dialog->cmdStart_Click();
+    QVERIFY(runToTheEnd(*dialog));
     QVERIFY(dialogs_->messages.isEmpty());
     const int32_t written = RixLoadJPG(dir_->filePath(QStringLiteral("out/d-kw.jpg")).toUtf8().constData());
     QVERIFY(isImage(written));
@@ -707,7 +647,7 @@ void TestBatchDialog::openImageSurvivesABatch()
         dialog.field(Field::DstWidth)->setText(width);
         dialog.Apply();
         dialog.cmdAddAll_Click();
-        dialog.cmdStart_Click();
+        QVERIFY(runToTheEnd(dialog));
         QVERIFY(dialogs_->messages.isEmpty());
         dialog.cmdCancel_Click();
     };

@@ -1,0 +1,215 @@
+#include "batch_dialog.h"
+
+#include "mdl_karwen.h"
+#include "view_mapping.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace karwen::ui {
+
+namespace {
+
+// The dialog is laid out in twips, 15 to the pixel at 96 dpi, for an 8-point
+// system font 13 pixels high; a larger font grows the whole dialog (scale_).
+constexpr double kDesignFontHeight = 13.0;
+// place() moves every position in by this border (in twips; half of it at
+// the top), which keeps the frames off the window's edge.
+constexpr int kBorder = 120;
+constexpr int kClientWidth = 11040 + 2 * kBorder;
+// Under the columns: a row of buttons and labels, one more for "Use the
+// circle of the open photo" and one for the progress bar.
+constexpr int kClientHeight = 6360 + kBorder;
+constexpr int kFrameWidth = 2160;
+constexpr int kFrameHeight = 4800;
+
+} // namespace
+
+int BatchDialog::px(int twips) const { return qRound(twips * scale_ / double(kTwipsPerPixel)); }
+
+void BatchDialog::place(QWidget* widget, int left, int top, int width, int height)
+{
+    widget->setParent(this);
+    widget->setGeometry(px(kBorder + left), px(kBorder / 2 + top), px(width), px(height));
+}
+
+QPushButton* BatchDialog::addButton(const QString& objectName, const QString& caption)
+{
+    auto* button = new QPushButton(caption);
+    button->setObjectName(objectName);
+    // Enter in a parameter field must not press some button of the dialog.
+    button->setAutoDefault(false);
+    return button;
+}
+
+void BatchDialog::createColumns()
+{
+    // The dialog grows with the font, and further until both parameter
+    // frames fit their columns.
+    QGroupBox* source = createSourceFrame();
+    QGroupBox* destination = createDestinationFrame();
+    scale_ = std::max(1.0, fontMetrics().height() / kDesignFontHeight);
+    for (const QGroupBox* frame : {source, destination}) {
+        const QSize need = frame->minimumSizeHint();
+        scale_ = std::max({scale_, need.width() * double(kTwipsPerPixel) / kFrameWidth,
+            need.height() * double(kTwipsPerPixel) / kFrameHeight});
+    }
+
+    // Column 1: the source folder and the source parameters.
+    place(source, 0, 0, kFrameWidth, kFrameHeight);
+
+    // Column 2: the files not yet selected.
+    lstS_ = new QListWidget;
+    lstS_->setObjectName(QStringLiteral("lstS"));
+    lstS_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    place(lstS_, 2280, 120, 2535, 4680);
+
+    // Column 3: the moves, the counts and Start.
+    auto* cmdAdd = addButton(QStringLiteral("cmdAdd"), QStringLiteral("Add"));
+    auto* cmdAddAll = addButton(QStringLiteral("cmdAddAll"), QStringLiteral("Add All"));
+    auto* cmdRemove = addButton(QStringLiteral("cmdRemove"), QStringLiteral("Remove"));
+    auto* cmdRemoveAll = addButton(QStringLiteral("cmdRemoveAll"), QStringLiteral("Remove All"));
+    place(cmdAdd, 4920, 120, 1215, 375);
+    place(cmdAddAll, 4920, 720, 1215, 375);
+    place(cmdRemove, 4920, 1560, 1215, 375);
+    place(cmdRemoveAll, 4920, 2160, 1215, 375);
+    place(new QLabel(QStringLiteral("All Files")), 4920, 3240, 1215, 240);
+    lblAll_ = new QLabel(QStringLiteral("0"));
+    lblAll_->setObjectName(QStringLiteral("lblAll"));
+    place(lblAll_, 4920, 3480, 1215, 240);
+    place(new QLabel(QStringLiteral("Selected Files")), 4920, 3840, 1215, 240);
+    lblSelected_ = new QLabel(QStringLiteral("0"));
+    lblSelected_->setObjectName(QStringLiteral("lblSelected"));
+    place(lblSelected_, 4920, 4080, 1215, 240);
+    cmdStart_ = addButton(QStringLiteral("cmdStart"), QStringLiteral("Start"));
+    place(cmdStart_, 4920, 4920, 1215, 375);
+    // In Start's place while a run goes.
+    cmdStop_ = addButton(QStringLiteral("cmdStop"), QStringLiteral("Stop"));
+    cmdStop_->setToolTip(QStringLiteral("Stops the run once the photo in hand is done; every result so far is kept"));
+    place(cmdStop_, 4920, 4920, 1215, 375);
+    cmdStop_->hide();
+
+    // Column 4: the selected files and the progress.
+    lstD_ = new QListWidget;
+    lstD_->setObjectName(QStringLiteral("lstD"));
+    lstD_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    place(lstD_, 6240, 120, 2535, 4680);
+    lblProcess_ = new QLabel(QStringLiteral("Select Files."));
+    lblProcess_->setObjectName(QStringLiteral("lblProcess"));
+    lblProcess_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblProcess_->setWordWrap(true);
+    place(lblProcess_, 6240, 4880, 2535, 960);
+
+    // Under the source frame and the file list: it concerns the photos.
+    chkFindCircle_ = new QCheckBox(QStringLiteral("Find the circle in each photo"));
+    chkFindCircle_->setObjectName(QStringLiteral("chkFindCircle"));
+    chkFindCircle_->setToolTip(QStringLiteral("Each photo's own centre and radius; "
+                                              "projection, tilt and view direction as set here"));
+    place(chkFindCircle_, 0, 4920, 4815, 375);
+    cmdUseOpenCircle_
+        = addButton(QStringLiteral("cmdUseOpenCircle"), QStringLiteral("Use the circle of the open photo"));
+    cmdUseOpenCircle_->setToolTip(QStringLiteral("The centre and radius fitted in the main window; "
+                                                 "projection, tilt and view direction as set here"));
+    place(cmdUseOpenCircle_, 0, 5400, 3240, 375);
+
+    // Across the dialog: the files done and the time left.
+    progress_ = new QProgressBar;
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
+    progress_->setFormat(QString());
+    place(progress_, 0, 5940, 11040, 300);
+
+    // Column 5: the destination folder, format, postfix and parameters.
+    place(destination, 8880, 0, kFrameWidth, kFrameHeight);
+    cmdCancel_ = addButton(QStringLiteral("cmdCancel"), QStringLiteral("Exit"));
+    place(cmdCancel_, 8880 + 2160 - 1215, 4920, 1215, 375);
+    setFixedSize(px(kClientWidth), px(kClientHeight));
+
+    connect(cmdAdd, &QPushButton::clicked, this, &BatchDialog::cmdAdd_Click);
+    connect(cmdAddAll, &QPushButton::clicked, this, &BatchDialog::cmdAddAll_Click);
+    connect(cmdRemove, &QPushButton::clicked, this, &BatchDialog::cmdRemove_Click);
+    connect(cmdRemoveAll, &QPushButton::clicked, this, &BatchDialog::cmdRemoveAll_Click);
+    connect(cmdStart_, &QPushButton::clicked, this, &BatchDialog::cmdStart_Click);
+    connect(cmdStop_, &QPushButton::clicked, this, &BatchDialog::cmdStop_Click);
+    connect(cmdCancel_, &QPushButton::clicked, this, &BatchDialog::cmdCancel_Click);
+    connect(cmdUseOpenCircle_, &QPushButton::clicked, this, &BatchDialog::cmdUseOpenCircle_Click);
+}
+
+ParameterForm::Frame BatchDialog::newFolderFrame(const QString& title, const QString& frameName, const QString& side,
+    QLineEdit*& folder, void (BatchDialog::*browse)())
+{
+    const ParameterForm::Frame frame = form_->newFrame(title, frameName);
+    folder = new QLineEdit;
+    folder->setObjectName(QStringLiteral("txtFolder") + side);
+    form_->addListRow(frame.grid, 0, QStringLiteral("Folder"), folder);
+    auto* cmdBrowse = addButton(QStringLiteral("cmdBrowse") + side, QStringLiteral("Browse"));
+    frame.grid->addWidget(cmdBrowse, 2, 2, 1, 2);
+    connect(cmdBrowse, &QPushButton::clicked, this, browse);
+    return frame;
+}
+
+QGroupBox* BatchDialog::createSourceFrame()
+{
+    const auto [frame, grid] = newFolderFrame(QStringLiteral("Source Image"), QStringLiteral("frmSrc"),
+        QStringLiteral("S"), txtFolderS_, &BatchDialog::cmdBrowseS_Click);
+    // Enter lists the folder typed, as Browse lists the one picked.
+    connect(txtFolderS_, &QLineEdit::returnPressed, this, [this] { showSourceFolder(txtFolderS_->text()); });
+    form_->addSourceFields(grid, 3);
+    cmbS_ = form_->newList(QStringLiteral("cmbS"), ParameterForm::sourceProjections());
+    form_->addListRow(grid, 6, QStringLiteral("Projection"), cmbS_);
+    grid->setRowStretch(8, 1);
+
+    connect(cmbS_, &QComboBox::currentIndexChanged, this, [](int index) {
+        if (index >= 0)
+            SrcPrm.Proj = index;
+    });
+    return frame;
+}
+
+QGroupBox* BatchDialog::createDestinationFrame()
+{
+    const auto [frame, grid] = newFolderFrame(QStringLiteral("Destination Image"), QStringLiteral("frmDst"),
+        QStringLiteral("D"), txtFolderD_, &BatchDialog::cmdBrowseD_Click);
+
+    // Enter checks the folder typed, as Start does.
+    connect(txtFolderD_, &QLineEdit::returnPressed, this, [this] { (void)destinationWritable(); });
+
+    // Format and postfix share a row each with their caption.
+    grid->addWidget(form_->newLabel(QStringLiteral("File Format")), 3, 0, 1, 2);
+    cmbF_ = form_->newList(QStringLiteral("cmbF"), {QStringLiteral("bmp"), QStringLiteral("jpg")});
+    grid->addWidget(cmbF_, 3, 2, 1, 2);
+    grid->addWidget(form_->newLabel(QStringLiteral("Postfix")), 4, 0, 1, 2);
+    txtpostfix_ = new QLineEdit(QStringLiteral("-kw"));
+    txtpostfix_->setObjectName(QStringLiteral("txtpostfix"));
+    grid->addWidget(txtpostfix_, 4, 2, 1, 2);
+
+    form_->addDestinationFields(grid, 5);
+    cmbD_ = form_->newList(QStringLiteral("cmbD"), ParameterForm::destinationProjections());
+    form_->addListRow(grid, 8, QStringLiteral("Projection"), cmbD_);
+    cmbI_ = form_->newList(QStringLiteral("cmbI"), ParameterForm::interpolations());
+    form_->addListRow(grid, 10, QStringLiteral("Interpolation"), cmbI_);
+    grid->setRowStretch(12, 1);
+
+    connect(cmbD_, &QComboBox::currentIndexChanged, this, [](int index) {
+        if (index >= 0)
+            DstPrm.Proj = index;
+    });
+    connect(cmbI_, &QComboBox::currentIndexChanged, this, [](int index) {
+        if (index >= 0)
+            Interp = index;
+    });
+    connect(cmbF_, &QComboBox::currentIndexChanged, this, [this] { OutExt_ = cmbF_->currentText(); });
+    return frame;
+}
+
+} // namespace karwen::ui
