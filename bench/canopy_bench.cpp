@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -140,5 +141,34 @@ void BM_MeasurePhoto(benchmark::State& state)
     state.SetLabel(labels[state.range(0)]);
 }
 BENCHMARK(BM_MeasurePhoto)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
+
+// The same measurement of a real photo (KARWEN_BENCH_PHOTO, by default one
+// of the test photos, skipped when absent) through the circle found on it:
+// its neighbours are alike far more often than the synthetic photo's noisy
+// ones. Arg: the threshold method, as in BM_PixelFigures.
+void BM_MeasureRealPhoto(benchmark::State& state)
+{
+    startUp();
+    const char* given = std::getenv("KARWEN_BENCH_PHOTO");
+    const std::string path = given != nullptr ? given : KARWEN_REAL_PHOTOS "/broadleaf_dusk_fce9.jpg";
+    (void)RixSetThreads(1);
+    const int32_t photoImage = RixLoadJPG(path.c_str());
+    RixCircle circle{};
+    if (photoImage <= 0 || RixFindCircle(photoImage, &circle) <= 0) {
+        state.SkipWithError(("no photo with a circle at " + path).c_str());
+        return;
+    }
+    const ProjectionRecord source{circle.Cx, circle.Cy, circle.R, 0.0, 0.0, 0.0, kEquidistant};
+    const ProjectionRecord viewRecord{500.0, 500.0, 500.0, 0.0, 0.0, 0.0, kEquisolidangle};
+    CanopySettings settings;
+    settings.method = static_cast<ThresholdMethod>(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(measurePhoto(path, photoImage, source, viewRecord, 1000, 1000, settings));
+    (void)RixDestroy(photoImage);
+    (void)RixSetThreads(0);
+    const char* methods[] = {"Otsu", "Ridler", "Minimum", "edge"};
+    state.SetLabel(methods[state.range(0)]);
+}
+BENCHMARK(BM_MeasureRealPhoto)->Arg(0)->Arg(3)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstdint>
 
 namespace karwen::canopy {
 
@@ -10,69 +9,82 @@ namespace {
 
 constexpr std::size_t kSkew = 40; // doubles: 320 bytes
 
-// One row at a time: its values go to a buffer indexed by column, then
-// each pixel is paired with the one to its left and with the one in the row
-// before, whose values the other buffer holds.
-template <Channel C>
-void addPairs(const PixelView& view, const SkyMap& map, const ValueTable& values, double* across, double* down)
+// Neighbouring pairs often fall in the same cell, one after the other; they
+// go to kCopies matrices in turn, so that each addition need not wait for the
+// one before to be stored.
+void scatter(const uint16_t* cells, const double* weights, int n, double* const (&matrices)[NeighbourPairs::kCopies])
 {
-    const auto& lut = values.table();
-    const float* weights = map.weights().data();
-    std::vector<uint8_t> hereBuffer(static_cast<std::size_t>(view.width)), beforeBuffer(hereBuffer.size());
-    const SkyMap::Row* last = nullptr;
-    for (const SkyMap::Row& row : map.rows()) {
-        const uint32_t* px = view.row(row.y);
-        const float* w = weights + row.firstWeight; // w[x - x0]
-        uint8_t* here = hereBuffer.data();
-        const uint8_t* before = beforeBuffer.data();
-        for (int x = row.x0; x < row.x1; ++x)
-            here[x] = lut[C == Channel::Blue ? (px[x] & 0xffu) : values.raw(px[x])];
-        const int n = row.x1 - row.x0;
-        const uint8_t* h = here + row.x0;
-        for (int i = 1; i < n; ++i)
-            across[(unsigned(h[i]) << 8) | h[i - 1]] += double(std::min(w[i], w[i - 1]));
-        if (last != nullptr && last->y + 1 == row.y) {
-            const int x0 = std::max(row.x0, last->x0), x1 = std::min(row.x1, last->x1);
-            const float* wh = w + (x0 - row.x0);
-            const float* wb = weights + last->firstWeight + (x0 - last->x0);
-            const uint8_t* hb = h + (x0 - row.x0);
-            const uint8_t* bb = before + x0;
-            for (int i = 0; i < x1 - x0; ++i)
-                down[(unsigned(hb[i]) << 8) | bb[i]] += double(std::min(wh[i], wb[i]));
-        }
-        hereBuffer.swap(beforeBuffer);
-        last = &row;
+    static_assert(NeighbourPairs::kCopies == 4);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        matrices[0][cells[i]] += weights[i];
+        matrices[1][cells[i + 1]] += weights[i + 1];
+        matrices[2][cells[i + 2]] += weights[i + 2];
+        matrices[3][cells[i + 3]] += weights[i + 3];
     }
+    for (; i < n; ++i)
+        matrices[0][cells[i]] += weights[i];
 }
 
 } // namespace
 
-PairHistogram neighbourPairs(const PixelView& view, const SkyMap& map, const ValueTable& values)
+NeighbourPairs::NeighbourPairs(int width)
+    : here_(static_cast<std::size_t>(width))
+    , before_(here_.size())
+    , cells_(here_.size())
+    , pairWeights_(here_.size())
+    , block_(2 * kCopies * (kPairCells + kSkew), 0.0)
 {
-    // Pairs across and down the rows go to matrices of their own (a pixel's
-    // two pairs often share a cell), in one block, the second a few cache
-    // lines past a multiple of 4 KiB from the first, so that the same cell
-    // of the two is not taken for the same address while a store to it is
-    // pending.
-    std::vector<double> block(2 * kPairCells + kSkew, 0.0);
-    double* across = block.data();
-    double* down = block.data() + kPairCells + kSkew;
-    if (values.channel() == Channel::Blue)
-        addPairs<Channel::Blue>(view, map, values, across, down);
-    else
-        addPairs<Channel::Luma>(view, map, values, across, down);
+    for (std::size_t k = 0; k < kCopies; ++k) {
+        across_[k] = block_.data() + k * (kPairCells + kSkew);
+        down_[k] = block_.data() + (kCopies + k) * (kPairCells + kSkew);
+    }
+}
+
+void NeighbourPairs::addRow(const SkyMap::Row& row, const float* weights)
+{
+    // The cells and weights of the row's pairs are worked out first, in
+    // loops the compiler vectorises, so that the loops that add them to the
+    // matrices do nothing else.
+    const float* w = weights + row.firstWeight; // w[x - x0]
+    const uint8_t* h = here_.data() + row.x0;
+    const int n = row.x1 - row.x0;
+    uint16_t* cells = cells_.data();
+    double* pairWeights = pairWeights_.data();
+    for (int i = 1; i < n; ++i) {
+        cells[i - 1] = uint16_t((h[i] << 8) | h[i - 1]);
+        pairWeights[i - 1] = double(std::min(w[i], w[i - 1]));
+    }
+    scatter(cells, pairWeights, n - 1, across_);
+    if (last_ != nullptr && last_->y + 1 == row.y) {
+        const int x0 = std::max(row.x0, last_->x0), x1 = std::min(row.x1, last_->x1);
+        const float* wh = w + (x0 - row.x0);
+        const float* wb = weights + last_->firstWeight + (x0 - last_->x0);
+        const uint8_t* hb = h + (x0 - row.x0);
+        const uint8_t* bb = before_.data() + x0;
+        for (int i = 0; i < x1 - x0; ++i) {
+            cells[i] = uint16_t((hb[i] << 8) | bb[i]);
+            pairWeights[i] = double(std::min(wh[i], wb[i]));
+        }
+        scatter(cells, pairWeights, x1 - x0, down_);
+    }
+    here_.swap(before_);
+    last_ = &row;
+}
+
+PairHistogram NeighbourPairs::histogram() const
+{
     PairHistogram pairs(kPairCells);
-    for (std::size_t c = 0; c < kPairCells; ++c)
-        pairs[c] = across[c] + down[c];
+    for (std::size_t k = 0; k < kCopies; ++k)
+        for (std::size_t c = 0; c < kPairCells; ++c)
+            pairs[c] += across_[k][c] + down_[k][c];
     return pairs;
 }
 
-std::optional<int> photoThreshold(const PixelView& view, const SkyMap& map, const ValueTable& values,
-    const Histogram& histogram, const CanopySettings& settings)
+std::optional<int> photoThreshold(
+    const Histogram& histogram, const NeighbourPairs* pairs, const CanopySettings& settings)
 {
-    const PairHistogram pairs
-        = settings.method == ThresholdMethod::Edge ? neighbourPairs(view, map, values) : PairHistogram{};
-    return chooseThreshold(histogram, pairs, settings);
+    return chooseThreshold(histogram, pairs != nullptr ? pairs->histogram() : PairHistogram{}, settings);
 }
 
 } // namespace karwen::canopy

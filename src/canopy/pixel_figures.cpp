@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <optional>
 
 namespace karwen::canopy {
 
@@ -17,9 +18,12 @@ constexpr std::size_t kValues = 256;
 
 // Weighted value histograms of all bins at once, bin b's value v at
 // b * 256 + v: one pass over the pixels gives the threshold histogram and,
-// once the threshold is known, every bin's gap.
-template <Channel C>
-void accumulate(const PixelView& view, const SkyMap& map, const ValueTable& values, std::vector<double>& hist)
+// once the threshold is known, every bin's gap. The edge method's pairs of
+// neighbours are gathered in the same pass, while the row's values are at
+// hand.
+template <Channel C, bool WithPairs>
+void accumulate(const PixelView& view, const SkyMap& map, const ValueTable& values, std::vector<double>& hist,
+    NeighbourPairs* pairs)
 {
     const auto& lut = values.table();
     const float* weights = map.weights().data();
@@ -29,11 +33,27 @@ void accumulate(const PixelView& view, const SkyMap& map, const ValueTable& valu
         const float* w = weights + row.firstWeight;
         const uint16_t* b = bins + row.first;
         const int n = row.x1 - row.x0;
+        uint8_t* rowValues = WithPairs ? pairs->nextRow() + row.x0 : nullptr;
         for (int i = 0; i < n; ++i) {
             const unsigned raw = C == Channel::Blue ? (px[i] & 0xffu) : values.raw(px[i]);
-            hist[b[i] * kValues + lut[raw]] += w[i];
+            const uint8_t value = lut[raw];
+            hist[b[i] * kValues + value] += w[i];
+            if constexpr (WithPairs)
+                rowValues[i] = value;
         }
+        if constexpr (WithPairs)
+            pairs->addRow(row, weights);
     }
+}
+
+template <Channel C>
+void accumulate(const PixelView& view, const SkyMap& map, const ValueTable& values, std::vector<double>& hist,
+    NeighbourPairs* pairs)
+{
+    if (pairs != nullptr)
+        accumulate<C, true>(view, map, values, hist, pairs);
+    else
+        accumulate<C, false>(view, map, values, hist, nullptr);
 }
 
 struct BinSums {
@@ -75,15 +95,19 @@ PixelFigures measurePixels(const PixelView& view, const ProjectionRecord& src, c
     const auto map = sharedSkyMap(src, view.width, view.height, layout);
     const ValueTable values(settings.channel, settings.gamma);
     std::vector<double> hist(static_cast<std::size_t>(map->binCount()) * kValues, 0.0);
+    std::optional<NeighbourPairs> pairs;
+    if (settings.method == ThresholdMethod::Edge)
+        pairs.emplace(view.width);
+    NeighbourPairs* gathered = pairs ? &*pairs : nullptr;
     if (settings.channel == Channel::Blue)
-        accumulate<Channel::Blue>(view, *map, values, hist);
+        accumulate<Channel::Blue>(view, *map, values, hist, gathered);
     else
-        accumulate<Channel::Luma>(view, *map, values, hist);
+        accumulate<Channel::Luma>(view, *map, values, hist, gathered);
 
     Histogram total{};
     for (std::size_t i = 0; i < hist.size(); ++i)
         total[i % kValues] += hist[i];
-    const std::optional<int> threshold = photoThreshold(view, *map, values, total, settings);
+    const std::optional<int> threshold = photoThreshold(total, gathered, settings);
     f.threshold = threshold.value_or(0);
     const BinSums sums = sumBins(hist, map->binCount(), f.threshold);
 
