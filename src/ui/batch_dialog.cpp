@@ -211,7 +211,7 @@ void BatchDialog::showFilesDone(int done, int count)
 
 void BatchDialog::setRunning(bool running)
 {
-    const QList<QWidget*> controls = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    const QList<QWidget*> controls = content_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     for (QWidget* control : controls) {
         if (control != lblProcess_ && control != progress_ && control != cmdStop_ && control != cmdCancel_)
             control->setEnabled(!running);

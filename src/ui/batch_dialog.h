@@ -94,6 +94,9 @@ private:
     // with the font and moved in by the border.
     void place(QWidget* widget, int left, int top, int width, int height);
     [[nodiscard]] int px(int twips) const;
+    // The controls scroll inside the dialog where the screen is smaller
+    // than they are.
+    void fitToScreen();
 
     // Validates and stores the fields; false when a field was refused.
     bool applyFields();
@@ -154,6 +157,7 @@ private:
 
     QString OutExt_;
     double scale_ = 1.0; // pixels per 15 twips, grown with the font
+    QWidget* content_ = nullptr; // every control, in a scroll area on small screens
 };
 
 } // namespace karwen::ui

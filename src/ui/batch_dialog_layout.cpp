@@ -7,11 +7,16 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -38,7 +43,7 @@ int BatchDialog::px(int twips) const { return qRound(twips * scale_ / double(kTw
 
 void BatchDialog::place(QWidget* widget, int left, int top, int width, int height)
 {
-    widget->setParent(this);
+    widget->setParent(content_);
     widget->setGeometry(px(kBorder + left), px(kBorder / 2 + top), px(width), px(height));
 }
 
@@ -55,6 +60,7 @@ void BatchDialog::createColumns()
 {
     // The dialog grows with the font, and further until both parameter
     // frames fit their columns.
+    content_ = new QWidget;
     QGroupBox* source = createSourceFrame();
     QGroupBox* destination = createDestinationFrame();
     scale_ = std::max(1.0, fontMetrics().height() / kDesignFontHeight);
@@ -133,7 +139,8 @@ void BatchDialog::createColumns()
     place(destination, 8880, 0, kFrameWidth, kFrameHeight);
     cmdCancel_ = addButton(QStringLiteral("cmdCancel"), QStringLiteral("Exit"));
     place(cmdCancel_, 8880 + 2160 - 1215, 4920, 1215, 375);
-    setFixedSize(px(kClientWidth), px(kClientHeight));
+    content_->setFixedSize(px(kClientWidth), px(kClientHeight));
+    fitToScreen();
 
     connect(cmdAdd, &QPushButton::clicked, this, &BatchDialog::cmdAdd_Click);
     connect(cmdAddAll, &QPushButton::clicked, this, &BatchDialog::cmdAddAll_Click);
@@ -210,6 +217,26 @@ QGroupBox* BatchDialog::createDestinationFrame()
     });
     connect(cmbF_, &QComboBox::currentIndexChanged, this, [this] { OutExt_ = cmbF_->currentText(); });
     return frame;
+}
+
+void BatchDialog::fitToScreen()
+{
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(content_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll);
+    // Room for the window's frame and title beside the screen's panels.
+    const QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    const QSize room = screen != nullptr ? screen->availableGeometry().size() - QSize(16, 48) : content_->size();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    QSize size = content_->size();
+    if (size.width() > room.width())
+        size = {room.width(), std::min(size.height() + bar, room.height())};
+    if (size.height() > room.height())
+        size = {std::min(size.width() + bar, room.width()), room.height()};
+    setFixedSize(size);
 }
 
 } // namespace karwen::ui

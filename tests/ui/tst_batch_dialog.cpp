@@ -27,6 +27,8 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -66,6 +68,7 @@ private slots:
 
     void loadResetsSourceAndListsCurrentFolder();
     void loadInMissingFolderReportsAndListsNothing();
+    void dialogFitsASmallScreen();
     void listMovesKeepOrder();
     void addAllRemoveAllAndBrowse();
     void folderTextNamingNoFolder();
@@ -115,6 +118,23 @@ std::unique_ptr<BatchDialog> TestBatchDialog::dialogOverInput()
 }
 
 // ---- Load -----------------------------------------------------------------
+
+// The test screen is 800 x 600: the dialog keeps within it and its
+// controls scroll, every one still reachable.
+void TestBatchDialog::dialogFitsASmallScreen()
+{
+    const std::unique_ptr<BatchDialog> dialog = dialogOverInput();
+    dialog->show();
+    const QSize screen = dialog->screen()->availableGeometry().size();
+    QVERIFY2(dialog->width() <= screen.width() && dialog->height() <= screen.height(),
+        qPrintable(QStringLiteral("%1 x %2").arg(dialog->width()).arg(dialog->height())));
+    auto* scroll = dialog->findChild<QScrollArea*>();
+    QVERIFY(scroll != nullptr);
+    QVERIFY(scroll->widget()->width() > scroll->viewport()->width());
+    auto* exit = child<QPushButton>(*dialog, QStringLiteral("cmdCancel"));
+    scroll->ensureWidgetVisible(exit);
+    QVERIFY(scroll->viewport()->rect().contains(exit->mapTo(scroll->viewport(), exit->rect().center())));
+}
 
 void TestBatchDialog::loadResetsSourceAndListsCurrentFolder()
 {
