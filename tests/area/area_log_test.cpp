@@ -181,16 +181,6 @@ TEST_F(AreaLog, UnwritableLogIsReported)
     EXPECT_EQ(clearAreaLog(areaLogPath(folder_.path())), LogClearing::Failed);
 }
 
-// A backup that cannot be written leaves the log as it was.
-TEST_F(AreaLog, ClearWithoutABackupKeepsTheLog)
-{
-    const auto log = areaLogPath(folder_.path());
-    writeBytes(log, "entries\r\n");
-    std::filesystem::create_directory(areaLogBackupPath(log));
-    EXPECT_EQ(clearAreaLog(log), LogClearing::BackupFailed);
-    EXPECT_EQ(readBytes(log), "entries\r\n");
-}
-
 TEST_F(AreaLog, UnknownProjectionCodeGivesAnEmptyName)
 {
     DstPrm.Proj = 9;
