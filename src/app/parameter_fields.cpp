@@ -180,6 +180,19 @@ std::optional<double> fieldValue(const FieldRule& rule, std::string_view text)
     return value;
 }
 
+std::string allowedValuesText(const FieldRule& rule)
+{
+    const auto number = [](double value) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.10g", value);
+        return std::string(text);
+    };
+    const std::string kind = rule.integer ? "a whole number" : "a number";
+    if (rule.lowInclusive)
+        return kind + " from " + number(rule.low) + " to " + number(rule.high);
+    return kind + " above " + number(rule.low) + " and at most " + number(rule.high);
+}
+
 std::optional<Field> firstInvalid(const std::array<std::string, kEditableFields>& texts, const FieldBounds& bounds)
 {
     for (const FieldRule& rule : fieldRules(bounds)) {

@@ -65,6 +65,10 @@ inline constexpr FieldBounds kCommandLineBounds{32767.0, 32767.0, 16384.0, 16384
 // or nothing when the text is not numeric or the value is out of range.
 [[nodiscard]] std::optional<double> fieldValue(const FieldRule& rule, std::string_view text);
 
+// The values a rule allows, in words: "a number from 0 to 640", "a number
+// above 10 and at most 2560", "a whole number from 8 to 2048".
+[[nodiscard]] std::string allowedValuesText(const FieldRule& rule);
+
 // The first field, in table order, whose text does not pass; texts are
 // indexed like Field.
 [[nodiscard]] std::optional<Field> firstInvalid(

@@ -1,6 +1,10 @@
 #include "area_log.h"
 
+#include "file_bytes.h"
+#include "file_error.h"
 #include "mdl_karwen.h"
+#include "save_file.h"
+#include "utf8_path.h"
 
 #include <ctime>
 #include <fstream>
@@ -63,13 +67,46 @@ bool appendAreaLog(const std::filesystem::path& logFile, const AreaLogEntry& ent
     return !out.fail();
 }
 
-bool clearAreaLog(const std::filesystem::path& logFile)
+std::filesystem::path areaLogBackupPath(const std::filesystem::path& logFile)
 {
+    std::filesystem::path backup = logFile;
+    backup += "~";
+    return backup;
+}
+
+namespace {
+
+// True when the log holds at least one byte and it is now in the backup.
+// Throws FileError when the log cannot be read or the backup written.
+bool backUpAreaLog(const std::filesystem::path& logFile)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(logFile, error) || std::filesystem::file_size(logFile, error) == 0)
+        return false;
+    const files::FileBytes entries = files::FileBytes::read(files::utf8String(logFile));
+    if (entries.size() == 0)
+        return false;
+    files::saveFile(files::utf8String(areaLogBackupPath(logFile)), entries.data(), entries.size());
+    return true;
+}
+
+} // namespace
+
+LogClearing clearAreaLog(const std::filesystem::path& logFile)
+{
+    bool kept = false;
+    try {
+        kept = backUpAreaLog(logFile);
+    } catch (const files::FileError&) {
+        return LogClearing::BackupFailed;
+    }
     std::ofstream out(logFile, std::ios::binary | std::ios::trunc);
     if (!out)
-        return false;
+        return LogClearing::Failed;
     out.close();
-    return !out.fail();
+    if (out.fail())
+        return LogClearing::Failed;
+    return kept ? LogClearing::Kept : LogClearing::NothingToKeep;
 }
 
 } // namespace karwen

@@ -1,6 +1,7 @@
 // The measurement log "KARWEN.LOG": each "Log" appends one 19-line entry
 // (when, which image, which destination projection, the share of each of the
-// 16 classes); "Clear" empties it. Lines end with CRLF.
+// 16 classes); "Clear" empties it, keeping what it held in one backup
+// beside it, "KARWEN.LOG~". Lines end with CRLF.
 #pragma once
 
 #include "area_model.h"
@@ -14,6 +15,7 @@ namespace karwen {
 inline constexpr const char* kAreaLogName = "KARWEN.LOG";
 inline constexpr const char* kLogWriteError = "ERROR: Cannot write log.";
 inline constexpr const char* kLogClearError = "ERROR: Cannot clear log file.";
+inline constexpr const char* kLogBackupError = "ERROR: Cannot keep a copy of the log; it was not cleared.";
 
 struct AreaLogEntry {
     std::string when;     // line 1, see logDateTimeText
@@ -43,8 +45,19 @@ struct AreaLogEntry {
 // when the file cannot be opened or written.
 [[nodiscard]] bool appendAreaLog(const std::filesystem::path& logFile, const AreaLogEntry& entry);
 
-// Truncates the log to zero length, creating it when it does not exist.
-// False (kLogClearError) when it cannot be opened for writing.
-[[nodiscard]] bool clearAreaLog(const std::filesystem::path& logFile);
+// The one backup that "Clear" keeps: the log's name followed by '~'.
+[[nodiscard]] std::filesystem::path areaLogBackupPath(const std::filesystem::path& logFile);
+
+enum class LogClearing {
+    Kept,          // the entries went to the backup, the log is empty
+    NothingToKeep, // the log was empty or missing; the backup stays as it was
+    BackupFailed,  // kLogBackupError: the backup could not be written, the log is untouched
+    Failed,        // kLogClearError: the log could not be emptied
+};
+
+// Copies a log that holds anything over its backup, then truncates the log
+// to zero length, creating it when it does not exist. An empty log keeps
+// the last backup, so that a second "Clear" never throws the entries away.
+[[nodiscard]] LogClearing clearAreaLog(const std::filesystem::path& logFile);
 
 } // namespace karwen

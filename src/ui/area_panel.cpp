@@ -5,17 +5,21 @@
 #include "colour_value.h"
 #include "dialog_seam.h"
 #include "format_window.h"
+#include "main_window.h"
 #include "mdl_karwen.h"
 #include "tool_window_font.h"
+#include "utf8_path.h"
 #include "view_geometry.h"
 #include "window_registry.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 
 #include <algorithm>
 #include <filesystem>
@@ -52,6 +56,12 @@ std::filesystem::path logFile()
 {
     std::error_code error;
     return areaLogPath(std::filesystem::current_path(error));
+}
+
+// A path as the user's file manager writes it.
+QString shownPath(const std::filesystem::path& path)
+{
+    return QDir::toNativeSeparators(QString::fromStdString(files::utf8String(path)));
 }
 
 // Selects an option button from code and runs its click handler, also when
@@ -301,16 +311,38 @@ void AreaPanel::optRgn_Click(int index)
 
 void AreaPanel::cmdLog_Click()
 {
-    if (appendAreaLog(logFile(), currentAreaLogEntry()))
-        markAreaKept();
-    else
+    const std::filesystem::path log = logFile();
+    if (!appendAreaLog(log, currentAreaLogEntry())) {
         dialogs().message(this, QString::fromLatin1(kLogWriteError), QMessageBox::Critical);
+        return;
+    }
+    markAreaKept();
+    showNote(QStringLiteral("Logged to %1").arg(shownPath(log)));
 }
 
 void AreaPanel::cmdClear_Click()
 {
-    if (!clearAreaLog(logFile()))
+    const std::filesystem::path log = logFile();
+    switch (clearAreaLog(log)) {
+    case LogClearing::Kept:
+        showNote(QStringLiteral("Log cleared; its entries are kept in %1").arg(shownPath(areaLogBackupPath(log))));
+        break;
+    case LogClearing::NothingToKeep:
+        showNote(QStringLiteral("Log cleared; it was empty, %1 is as it was").arg(shownPath(areaLogBackupPath(log))));
+        break;
+    case LogClearing::BackupFailed:
+        dialogs().message(this, QString::fromLatin1(kLogBackupError), QMessageBox::Critical);
+        break;
+    case LogClearing::Failed:
         dialogs().message(this, QString::fromLatin1(kLogClearError), QMessageBox::Critical);
+        break;
+    }
+}
+
+void AreaPanel::showNote(const QString& text)
+{
+    if (MainWindow* main = windows_.mainIfLoaded())
+        main->statusBar()->showMessage(text);
 }
 
 void AreaPanel::Form_KeyUp(int keyCode)

@@ -68,6 +68,8 @@ private:
     void optRgn_Click(int index);
     void cmdLog_Click();
     void cmdClear_Click();
+    // A short note in the frame's status bar: where the log went.
+    void showNote(const QString& text);
     void Form_KeyUp(int keyCode);
 
     QCheckBox* chkAreaMeasure_ = nullptr;

@@ -32,6 +32,8 @@ public:
     virtual ~DialogSeam() = default;
 
     virtual void message(QWidget* parent, const QString& text, QMessageBox::Icon icon);
+    // A message whose second paragraph says more: which value, and why.
+    virtual void messageWithDetail(QWidget* parent, const QString& text, const QString& detail, QMessageBox::Icon icon);
     // True for Yes.
     [[nodiscard]] virtual bool question(QWidget* parent, const QString& text);
     // The chosen full path, or nothing when the user cancelled.
@@ -39,6 +41,12 @@ public:
     // A folder chosen in the folder picker, or nothing when cancelled.
     [[nodiscard]] virtual std::optional<QString> folderDialog(QWidget* parent, const QString& title);
 
+    // The box that message, messageWithDetail and question show (detail as
+    // its informative text): captioned
+    // with the application's title and wide enough that a window manager
+    // shows the caption whole beside its buttons.
+    [[nodiscard]] static std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, QMessageBox::Icon icon,
+        const QString& text, QMessageBox::StandardButtons buttons, const QString& detail = {});
     // The Qt dialog that fileDialog shows, set up for the request.
     [[nodiscard]] static std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent,
                                                                      const FileDialogRequest& request);

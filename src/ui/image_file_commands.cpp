@@ -10,6 +10,8 @@
 #include "mdl_karwen.h"
 #include "window_registry.h"
 
+#include <QDir>
+#include <QFileInfo>
 
 namespace karwen::ui {
 
@@ -64,16 +66,41 @@ bool ImageFileCommands::openPhoto(const QString& path)
     return true;
 }
 
+QString proposedResultName(const QString& photo)
+{
+    const QFileInfo info(photo);
+    const bool bmp = imageFormatOf(photo.toStdString()) == ImageFormat::Bmp;
+    return info.dir().filePath(
+        info.completeBaseName() + QStringLiteral("-kw") + (bmp ? QStringLiteral(".bmp") : QStringLiteral(".jpg")));
+}
+
+bool isSameFile(const QString& a, const QString& b)
+{
+    const QString canonicalA = QFileInfo(a).canonicalFilePath();
+    return !canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath();
+}
+
 void ImageFileCommands::mnuFileSave_Click()
 {
     CommonDialog& cdl = main_.cdl();
-    cdl.FileName = QString::fromStdString(DstFile.empty() ? SrcFile : DstFile);
-    cdl.DefaultExt = QStringLiteral(".jpg");
+    // A result not saved yet is offered beside the photo under a name of
+    // its own, so that Enter never writes over the photo.
+    cdl.FileName
+        = DstFile.empty() ? proposedResultName(QString::fromStdString(SrcFile)) : QString::fromStdString(DstFile);
+    const bool bmp = imageFormatOf(cdl.FileName.toStdString()) == ImageFormat::Bmp;
+    cdl.DefaultExt = bmp ? QStringLiteral(".bmp") : QStringLiteral(".jpg");
     cdl.Filter = QStringLiteral("*.bmp|*.bmp|*.jpg|*.jpg");
-    cdl.FilterIndex = 2;
+    cdl.FilterIndex = bmp ? 1 : 2;
     cdl.Flags = CommonDialog::kOverwritePrompt;
     if (!cdl.ShowSave())
         return;
+    if (isSameFile(cdl.FileName, QString::fromStdString(SrcFile))
+        && !dialogs().question(&main_,
+            QStringLiteral("%1\n\nThis is the photo you opened; replace it with the result?")
+                .arg(QDir::toNativeSeparators(cdl.FileName)))) {
+        cdl.forgetChoice();
+        return;
+    }
     // A result that was not written keeps the name it had, so the caption
     // never claims a file that does not exist.
     if (!saveImageFile(hDst, cdl.FileName.toStdString())) {

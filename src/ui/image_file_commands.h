@@ -14,6 +14,12 @@ namespace karwen::ui {
 class WindowRegistry;
 class MainWindow;
 
+// What the save dialog offers for the result of photo before it was saved:
+// "<photo name>-kw" beside the photo, .bmp for a BMP photo, else .jpg.
+[[nodiscard]] QString proposedResultName(const QString& photo);
+// True when both names lead to one existing file (links and "." followed).
+[[nodiscard]] bool isSameFile(const QString& a, const QString& b);
+
 class ImageFileCommands {
 public:
     ImageFileCommands(WindowRegistry& windows, MainWindow& main);

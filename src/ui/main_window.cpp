@@ -71,6 +71,20 @@ QAction* MainWindow::addItem(QMenu* menu, const QString& name, const QString& ca
     return action;
 }
 
+QMdiSubWindow* MainWindow::addChild(QWidget* widget)
+{
+    QMdiSubWindow* sub = mdiArea_->addSubWindow(widget);
+    // Two actions on one key run neither ("Ambiguous shortcut overload").
+    if (QMenu* menu = sub->systemMenu()) {
+        for (QAction* action : menu->actions()) {
+            QList<QKeySequence> keys = action->shortcuts();
+            if (keys.removeAll(mnuFileClose_->shortcut()) > 0)
+                action->setShortcuts(keys);
+        }
+    }
+    return sub;
+}
+
 QAction* MainWindow::item(const QString& name) const { return findChild<QAction*>(name); }
 
 void MainWindow::createFileMenu()

@@ -16,6 +16,7 @@
 class QAction;
 class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 
 namespace karwen::views {
@@ -38,6 +39,9 @@ public:
     void MDIForm_Load();
 
     [[nodiscard]] QMdiArea* mdiArea() const { return mdiArea_; }
+    // Adds a child window to the frame's area. Its own menu gives up the
+    // frame's Ctrl+W, which then closes the image whichever child is active.
+    QMdiSubWindow* addChild(QWidget* widget);
     [[nodiscard]] CommonDialog& cdl() { return cdl_; }
     // A menu item by its object name ("mnuFileOpen", "mag0" ... "mag7",
     // "mnufit"), for tests and scripts; the program uses the members.

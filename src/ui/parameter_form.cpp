@@ -102,34 +102,53 @@ void ParameterForm::addListRow(QGridLayout* grid, int row, const QString& label,
     }
 }
 
+namespace {
+
+struct FieldSpec {
+    const char* name;
+    const char8_t* label;
+    const char* toolTip;
+    int row; // counted from the first field's row
+    int column;
+};
+
+// In the order of Field.
+constexpr std::array<FieldSpec, kEditableFields> kFieldSpecs{{
+    {"txtCx(0)", u8"X", "x coordinates of viewpoint", 0, 0},
+    {"txtCy(0)", u8"Y", "y coordinates of viewpoint", 0, 2},
+    {"txtR(0)", u8"R", "radius", 1, 0},
+    {"txtRot(0)", u8"\u03B3", "tilt angle [deg]", 1, 2},
+    {"txtRot(1)", u8"Xr", "x coordinates of view reference point", 2, 0},
+    {"txtRot(2)", u8"Yr", "y coordinates of view reference point", 2, 2},
+    {"txtWidth(1)", u8"W", "width", 0, 0},
+    {"txtHeight(1)", u8"H", "height", 0, 2},
+    {"txtCx(1)", u8"X", "x coordinates of viewpoint", 1, 0},
+    {"txtCy(1)", u8"Y", "y coordinates of viewpoint", 1, 2},
+    {"txtR(1)", u8"R", "radius", 2, 0},
+}};
+
+const FieldSpec& specOf(Field which) { return kFieldSpecs[static_cast<std::size_t>(which)]; }
+
+} // namespace
+
 void ParameterForm::addFields(QGridLayout* grid, int row, Field first, Field last)
 {
-    struct Spec {
-        const char* name;
-        const char8_t* label;
-        const char* toolTip;
-        int row;    // counted from the first field's row
-        int column;
-    };
-    // In the order of Field.
-    static constexpr std::array<Spec, kEditableFields> kSpecs{{
-        {"txtCx(0)", u8"X", "x coordinates of viewpoint", 0, 0},
-        {"txtCy(0)", u8"Y", "y coordinates of viewpoint", 0, 2},
-        {"txtR(0)", u8"R", "radius", 1, 0},
-        {"txtRot(0)", u8"\u03B3", "tilt angle [deg]", 1, 2},
-        {"txtRot(1)", u8"Xr", "x coordinates of view reference point", 2, 0},
-        {"txtRot(2)", u8"Yr", "y coordinates of view reference point", 2, 2},
-        {"txtWidth(1)", u8"W", "width", 0, 0},
-        {"txtHeight(1)", u8"H", "height", 0, 2},
-        {"txtCx(1)", u8"X", "x coordinates of viewpoint", 1, 0},
-        {"txtCy(1)", u8"Y", "y coordinates of viewpoint", 1, 2},
-        {"txtR(1)", u8"R", "radius", 2, 0},
-    }};
     for (auto i = static_cast<std::size_t>(first); i <= static_cast<std::size_t>(last); ++i) {
-        const Spec& spec = kSpecs[i];
+        const FieldSpec& spec = kFieldSpecs[i];
         fields_[i] = addField(grid, row + spec.row, spec.column, QString::fromLatin1(spec.name),
                               QString::fromUtf8(spec.label), QString::fromLatin1(spec.toolTip));
     }
+}
+
+QString ParameterForm::illegalValueDetail(Field which, const FieldBounds& bounds)
+{
+    const FieldSpec& spec = specOf(which);
+    // Both dialogs title their frames so.
+    const QString frame
+        = which < Field::DstWidth ? QStringLiteral("Source Image") : QStringLiteral("Destination Image");
+    const std::string allowed = allowedValuesText(fieldRules(bounds)[static_cast<std::size_t>(which)]);
+    return QStringLiteral("%1 %2 (%3) must be %4.")
+        .arg(frame, QString::fromUtf8(spec.label), QString::fromLatin1(spec.toolTip), QString::fromStdString(allowed));
 }
 
 QLineEdit* ParameterForm::field(Field which) const
@@ -241,7 +260,8 @@ std::optional<bool> ParameterForm::readIntoGlobals(QWidget* messageParent, const
         // A list opened by the click that left the field stays shut.
         if (QWidget* popup = QApplication::activePopupWidget())
             popup->close();
-        dialogs().message(messageParent, QStringLiteral("Illegal Value"), QMessageBox::Warning);
+        dialogs().messageWithDetail(
+            messageParent, QStringLiteral("Illegal Value"), illegalValueDetail(*invalid, bounds), QMessageBox::Warning);
         field(*invalid)->setFocus(Qt::OtherFocusReason);
         return std::nullopt;
     }

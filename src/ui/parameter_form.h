@@ -83,12 +83,16 @@ public:
         return QScopedValueRollback<bool>(applying_, true);
     }
     // Validates the eleven fields in table order under the bounds given
-    // (the window's photo, or the batch's). At the first invalid
-    // field: "Illegal Value" over messageParent, the focus back to that
-    // field, nothing stored, nullopt. Otherwise every field that differs
-    // from its global is stored (the reference point compared as a float)
-    // and the result tells whether any did.
+    // (the window's photo, or the batch's). At the first invalid field:
+    // "Illegal Value" over messageParent with illegalValueDetail, the focus
+    // back to that field, nothing stored, nullopt. Otherwise every field
+    // that differs from its global is stored (the reference point compared
+    // as a float) and the result tells whether any did.
     [[nodiscard]] std::optional<bool> readIntoGlobals(QWidget* messageParent, const FieldBounds& bounds) const;
+
+    // What "Illegal Value" adds about the field: its frame, caption and tip,
+    // and the values it takes under the bounds given.
+    [[nodiscard]] static QString illegalValueDetail(Field which, const FieldBounds& bounds);
 
     // A focus-out asked for an Apply that has not run yet.
     [[nodiscard]] bool applyPending() const { return applyPending_; }

@@ -57,7 +57,7 @@ CanopyWindow* WindowRegistry::canopyIfLoaded() const { return canopy_; }
 
 QMdiSubWindow* WindowRegistry::addChild(QWidget* widget, bool deleteOnClose)
 {
-    QMdiSubWindow* sub = frmMain().mdiArea()->addSubWindow(widget);
+    QMdiSubWindow* sub = frmMain().addChild(widget);
     sub->setAttribute(Qt::WA_DeleteOnClose, deleteOnClose);
     return sub;
 }

@@ -54,6 +54,9 @@ void PictureArea::mouseReleaseEvent(QMouseEvent* event)
 {
     if (ViewTool* t = tool())
         t->mouseRelease(event);
+    // A drag commits on release: what the point under the mouse shows and
+    // where it looks may have changed although the mouse did not move.
+    emit pointerMoved(event->position());
 }
 
 } // namespace karwen::views

@@ -25,7 +25,8 @@ public:
     void setToolSource(std::function<ViewTool*()> source) { toolSource_ = std::move(source); }
 
 signals:
-    // The mouse moved over the picture (with or without a button), or left it.
+    // The mouse moved over the picture (with or without a button) or let go
+    // of a button there, or left it.
     void pointerMoved(QPointF position);
     void pointerLeft();
 

@@ -135,7 +135,7 @@ TEST_F(AreaLog, ClearThenLogLeavesOneEntry)
 {
     const auto log = areaLogPath(folder_.path());
     writeBytes(log, "old entries\r\nmore\r\n");
-    ASSERT_TRUE(clearAreaLog(log));
+    ASSERT_EQ(clearAreaLog(log), LogClearing::Kept);
     EXPECT_EQ(readBytes(log), "");
     ASSERT_TRUE(appendAreaLog(log, currentAreaLogEntry()));
     const std::string text = readBytes(log);
@@ -143,23 +143,42 @@ TEST_F(AreaLog, ClearThenLogLeavesOneEntry)
     EXPECT_EQ(withoutFirstLine(text), kEntryBody);
 }
 
+// One backup beside the log, replaced at each Clear of a log that holds
+// anything; clearing an empty log never empties the backup.
+TEST_F(AreaLog, ClearKeepsTheEntriesInOneBackup)
+{
+    const auto log = areaLogPath(folder_.path());
+    const auto backup = areaLogBackupPath(log);
+    EXPECT_EQ(backup.filename(), "KARWEN.LOG~");
+    writeBytes(log, "first\r\n");
+    ASSERT_EQ(clearAreaLog(log), LogClearing::Kept);
+    EXPECT_EQ(readBytes(backup), "first\r\n");
+    writeBytes(log, "second\r\n");
+    ASSERT_EQ(clearAreaLog(log), LogClearing::Kept);
+    EXPECT_EQ(readBytes(backup), "second\r\n");
+    EXPECT_EQ(readBytes(log), "");
+    ASSERT_EQ(clearAreaLog(log), LogClearing::NothingToKeep);
+    EXPECT_EQ(readBytes(backup), "second\r\n");
+}
+
 TEST_F(AreaLog, ClearCreatesAMissingLog)
 {
     const auto log = areaLogPath(folder_.path());
-    ASSERT_TRUE(clearAreaLog(log));
+    ASSERT_EQ(clearAreaLog(log), LogClearing::NothingToKeep);
     EXPECT_TRUE(std::filesystem::exists(log));
     EXPECT_EQ(std::filesystem::file_size(log), 0u);
+    EXPECT_FALSE(std::filesystem::exists(areaLogBackupPath(log)));
 }
 
 TEST_F(AreaLog, UnwritableLogIsReported)
 {
     const auto missingFolder = areaLogPath(folder_ / "missing");
     EXPECT_FALSE(appendAreaLog(missingFolder, currentAreaLogEntry()));
-    EXPECT_FALSE(clearAreaLog(missingFolder));
+    EXPECT_EQ(clearAreaLog(missingFolder), LogClearing::Failed);
     // A folder where the log should be.
     std::filesystem::create_directory(folder_ / "KARWEN.LOG");
     EXPECT_FALSE(appendAreaLog(areaLogPath(folder_.path()), currentAreaLogEntry()));
-    EXPECT_FALSE(clearAreaLog(areaLogPath(folder_.path())));
+    EXPECT_EQ(clearAreaLog(areaLogPath(folder_.path())), LogClearing::Failed);
 }
 
 TEST_F(AreaLog, UnknownProjectionCodeGivesAnEmptyName)

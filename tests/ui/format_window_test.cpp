@@ -289,6 +289,64 @@ private slots:
         QCOMPARE(messages(), QStringList{"Illegal Value"});
     }
 
+    // "Illegal Value" goes on to say which field and what it takes under
+    // the open photo's bounds (400 x 300 here).
+    void illegalValueSaysWhichAndWhy_data()
+    {
+        QTest::addColumn<Field>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("source x") << Field::SrcCx << "400.5"
+                                  << "Source Image X (x coordinates of viewpoint) must be a number from 0 to 400.";
+        QTest::newRow("source radius") << Field::SrcR << "ten"
+                                       << "Source Image R (radius) must be a number above 10 and at most 400.";
+        QTest::newRow("height") << Field::DstHeight << "6.5"
+                                << "Destination Image H (height) must be a whole number from 8 to 2048.";
+    }
+
+    void illegalValueSaysWhichAndWhy()
+    {
+        QFETCH(Field, field);
+        QFETCH(QString, text);
+        QFETCH(QString, detail);
+        type(field, text);
+        window_->Apply();
+        QCOMPARE(messages(), QStringList{"Illegal Value"});
+        QCOMPARE(dialogs_->details, QStringList{detail});
+        QCOMPARE(window_->focusWidget(), window_->field(field));
+    }
+
+    // Qt's own box: the detail as its informative text; and even the
+    // shortest box leaves a title bar room for "KARWEN" beside an icon and
+    // three buttons.
+    void realIllegalValueBoxShowsItsCaption()
+    {
+        dialogs_.reset();
+        showActive();
+        QString detail;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                detail = box->informativeText();
+                box->done(QMessageBox::Ok);
+            }
+        });
+        closer.start(10);
+        type(Field::SrcR, "5");
+        window_->Apply();
+        QTRY_COMPARE(detail, QStringLiteral("Source Image R (radius) must be a number above 10 and at most 400."));
+
+        QFont title = QApplication::font("QMdiSubWindowTitleBar");
+        title.setBold(true);
+        const QFontMetrics metrics(title);
+        const int captionRoom = metrics.horizontalAdvance(ui::kAppTitle) + 4 * 2 * metrics.height();
+        const auto bare
+            = ui::DialogSeam::makeMessageBox(nullptr, QMessageBox::Warning, "Illegal Value", QMessageBox::Ok);
+        bare->show();
+        QVERIFY2(
+            bare->width() >= captionRoom, qPrintable(QStringLiteral("%1 < %2").arg(bare->width()).arg(captionRoom)));
+    }
+
     void displayedRoundingCountsAsChangeNextTime()
     {
         type(Field::SrcCx, "12.3456");

@@ -23,12 +23,18 @@ public:
     std::deque<bool> answers;                 // Yes / No
     QStringList messages;
     QList<QMessageBox::Icon> icons; // one per message
+    QStringList details;            // one per message, "" for none
     QStringList questions;
     std::vector<ui::FileDialogRequest> requests;
 
     void message(QWidget*, const QString& text, QMessageBox::Icon icon) override
     {
+        messageWithDetail(nullptr, text, QString(), icon);
+    }
+    void messageWithDetail(QWidget*, const QString& text, const QString& detail, QMessageBox::Icon icon) override
+    {
         messages << text;
+        details << detail;
         icons << icon;
     }
     bool question(QWidget*, const QString& text) override

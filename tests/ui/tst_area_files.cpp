@@ -8,11 +8,12 @@
 #include "colour_value.h"
 #include "format_window.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QCheckBox>
-#include <QComboBox>
+#include <QStatusBar>
 #include <QTest>
 
 using namespace karwen;
@@ -192,6 +193,8 @@ private slots:
         QCOMPARE(readFile(log).size(), 0);
         app->stroke(test::AreaApp::at(1), {5, 0}, 6);
         cmdLog->click();
+        QCOMPARE(app->app.frmMain().statusBar()->currentMessage(),
+            QStringLiteral("Logged to ") + QDir::toNativeSeparators(log));
         cmdLog->click();
         const QList<QByteArray> lines = readFile(log).split('\n');
         QCOMPARE(lines.size(), 2 * 19 + 1); // the last CRLF leaves an empty tail
@@ -200,9 +203,19 @@ private slots:
         QCOMPARE(lines.at(4), ("01" + QByteArray::fromStdString(shareColumn(ClassCount[1], 6)) + "%\r"));
         for (int i = 1; i < 19; ++i)
             QCOMPARE(lines.at(19 + i), lines.at(i));
+        // "Clear" keeps both entries in the backup, and says where.
+        const QByteArray twoEntries = readFile(log);
         cmdClear->click();
+        QCOMPARE(readFile(log).size(), 0);
+        QCOMPARE(readFile(log + QLatin1Char('~')), twoEntries);
+        QCOMPARE(app->app.frmMain().statusBar()->currentMessage(),
+            QStringLiteral("Log cleared; its entries are kept in ") + QDir::toNativeSeparators(log) + QLatin1Char('~'));
         cmdLog->click();
         QCOMPARE(readFile(log).count('\n'), 19);
+        // The next Clear replaces the backup with what the log holds now.
+        const QByteArray oneEntry = readFile(log);
+        cmdClear->click();
+        QCOMPARE(readFile(log + QLatin1Char('~')), oneEntry);
         QVERIFY(app->dialogs.messages.isEmpty());
     }
 
@@ -219,6 +232,15 @@ private slots:
         QCOMPARE(app->dialogs.messages,
                  QStringList({QStringLiteral("ERROR: Cannot write log."),
                               QStringLiteral("ERROR: Cannot clear log file.")}));
+        // The entries cannot be kept: the log is not cleared.
+        QTemporaryDir other;
+        const CurrentFolder there(other.path());
+        QVERIFY(test::writeFile(other.filePath(QStringLiteral("KARWEN.LOG")), "entries\r\n"));
+        QVERIFY(QDir(other.path()).mkdir(QStringLiteral("KARWEN.LOG~")));
+        app->panel().findChild<QPushButton*>(QStringLiteral("cmdClear"))->click();
+        QCOMPARE(app->dialogs.messages.constLast(),
+            QStringLiteral("ERROR: Cannot keep a copy of the log; it was not cleared."));
+        QCOMPARE(readFile(other.filePath(QStringLiteral("KARWEN.LOG"))), QByteArray("entries\r\n"));
     }
 
     void unsavedDotsAreAskedAbout_data()

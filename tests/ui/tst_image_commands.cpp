@@ -171,16 +171,16 @@ private slots:
         app.dialogs.files = {out};
         app.menu("mnuFileSave");
         const ui::FileDialogRequest& request = app.dialogs.requests.back();
-        QCOMPARE(request.fileName, disc_); // unsaved: the source path is offered
-        QCOMPARE(request.filterIndex, 1);
-        QCOMPARE(request.defaultSuffix, QStringLiteral("jpg"));
-        QVERIFY(QFile::exists(out + QStringLiteral(".jpg")));
-        QCOMPARE(app.dst()->windowTitle(), out + QStringLiteral(".jpg - Destination"));
+        QCOMPARE(request.fileName, dir_.filePath(QStringLiteral("a-kw.bmp"))); // unsaved: beside the BMP photo
+        QCOMPARE(request.filterIndex, 0);
+        QCOMPARE(request.defaultSuffix, QStringLiteral("bmp"));
+        QVERIFY(QFile::exists(out + QStringLiteral(".bmp")));
+        QCOMPARE(app.dst()->windowTitle(), out + QStringLiteral(".bmp - Destination"));
 
         const QString asBmp = dir_.filePath(QStringLiteral("out.BMP"));
         app.dialogs.files = {asBmp};
         app.menu("mnuFileSave");
-        QCOMPARE(app.dialogs.requests.back().fileName, out + QStringLiteral(".jpg")); // the last saved path
+        QCOMPARE(app.dialogs.requests.back().fileName, out + QStringLiteral(".bmp")); // the last saved path
         const int32_t back = RixLoadBMP(asBmp.toUtf8().constData());
         QCOMPARE(RixWidth(back), DstW);
         (void)RixDestroy(back);
@@ -217,6 +217,84 @@ private slots:
         app.menu("mnuFileSave");
         QCOMPARE(QString::fromStdString(DstFile), existing);
         QVERIFY(QFileInfo(existing).size() > 512 * 512);
+    }
+
+    // The dialog offers a name of the result's own beside the photo, in the
+    // photo's format; the photo itself is replaced only after a second,
+    // plain question that names it.
+    void saveNeverReplacesThePhotoUnasked()
+    {
+        const QString jpg = bmpToJpeg(disc_, dir_.filePath(QStringLiteral("IMG 7.v2.JPG")));
+        AreaApp app;
+        QVERIFY(app.open(jpg));
+        app.dialogs.files = {std::nullopt};
+        app.menu("mnuFileSave");
+        QCOMPARE(app.dialogs.requests.back().fileName, dir_.filePath(QStringLiteral("IMG 7.v2-kw.jpg")));
+        QCOMPARE(app.dialogs.requests.back().filterIndex, 1);
+        QCOMPARE(app.dialogs.requests.back().defaultSuffix, QStringLiteral("jpg"));
+
+        QVERIFY(app.open(disc_));
+        const QByteArray photo = test::readFile(disc_);
+        // Yes to "already exists", No to the photo question: nothing written.
+        app.dialogs.files = {disc_};
+        app.dialogs.answers = {true, false};
+        app.menu("mnuFileSave");
+        QCOMPARE(app.dialogs.questions.size(), 2);
+        QCOMPARE(app.dialogs.questions[1],
+            QDir::toNativeSeparators(disc_)
+                + QStringLiteral("\n\nThis is the photo you opened; replace it with the result?"));
+        QCOMPARE(test::readFile(disc_), photo);
+        QVERIFY(DstFile.empty());
+        QVERIFY(app.dst()->windowTitle().startsWith(QStringLiteral("New - Destination(")));
+        // The next save still offers the result's own name.
+        app.dialogs.files = {std::nullopt};
+        app.menu("mnuFileSave");
+        QCOMPARE(app.dialogs.requests.back().fileName, dir_.filePath(QStringLiteral("a-kw.bmp")));
+
+        // The same file under another spelling of its path is still the photo.
+        const QString samePhoto = dir_.path() + QStringLiteral("/./a.bmp");
+        app.dialogs.files = {samePhoto};
+        app.dialogs.answers = {true, false};
+        app.menu("mnuFileSave");
+        QCOMPARE(app.dialogs.questions.size(), 4);
+        QCOMPARE(test::readFile(disc_), photo);
+
+        // Yes twice: the photo is replaced by the 512 x 512 result.
+        app.dialogs.files = {disc_};
+        app.dialogs.answers = {true, true};
+        app.menu("mnuFileSave");
+        QCOMPARE(QString::fromStdString(DstFile), disc_);
+        const int32_t back = RixLoadBMP(disc_.toUtf8().constData());
+        QCOMPARE(RixWidth(back), DstW);
+        (void)RixDestroy(back);
+    }
+
+    // Qt's dialog adds one fixed suffix to a name typed without one; the
+    // filter chosen decides it instead.
+    void typedNameWithoutExtensionTakesTheChosenFilters()
+    {
+        ui::FileDialogRequest request;
+        request.mode = ui::FileDialogRequest::Mode::Save;
+        request.filters = ui::CommonDialog::qtFilters(QStringLiteral("*.bmp|*.bmp|*.jpg|*.jpg"));
+        request.filterIndex = 1;
+        request.defaultSuffix = QStringLiteral("jpg");
+        request.fileName = dir_.filePath(QStringLiteral("result"));
+        const struct {
+            int filter;
+            const char* typed;
+            const char* saved;
+        } cases[] = {{0, "result", "result.bmp"}, {1, "result", "result.jpg"}, {0, "result.jpg", "result.jpg"}};
+        for (const auto& c : cases) {
+            const std::unique_ptr<QFileDialog> dialog = ui::DialogSeam::makeFileDialog(nullptr, request);
+            dialog->setDirectory(dir_.path());
+            dialog->selectNameFilter(request.filters.at(c.filter));
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setText(QLatin1String(c.typed));
+            QVERIFY(QMetaObject::invokeMethod(dialog.get(), "accept")); // as the Save button does
+            QCOMPARE(dialog->result(), int(QDialog::Accepted));
+            QCOMPARE(dialog->selectedFiles(), QStringList{dir_.filePath(QLatin1String(c.saved))});
+        }
     }
 
     void openDialogListsAnyCase()
@@ -278,7 +356,7 @@ private slots:
         QCOMPARE(app.dialogs.messages.size(), 1);
         app.dialogs.files = {std::nullopt};
         app.menu("mnuFileOpen");
-        QCOMPARE(app.dialogs.requests.back().fileName, disc_);
+        QCOMPARE(app.dialogs.requests.back().fileName, dir_.filePath(QStringLiteral("a-kw.bmp"))); // the offer
     }
 
     // A damaged file opens with what could be read, and the user is told.

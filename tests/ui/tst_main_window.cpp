@@ -1,21 +1,26 @@
 // Start-up state, the menus, the Zoom rule and the closing of both views.
+#include "area_panel.h"
+#include "canopy_window.h"
 #include "common_dialog.h"
 #include "dst_view.h"
 #include "format_window.h"
-#include "area_panel.h"
-#include "canopy_window.h"
 #include "karwen_app.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
+#include "picture_area.h"
+#include "pointer_status.h"
 #include "scripted_dialogs.h"
 #include "src_view.h"
+#include "view_geometry.h"
 
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
 
 using namespace karwen;
@@ -265,6 +270,68 @@ private slots:
         QTRY_COMPARE(panel->pos(), QPoint(0, format->geometry().bottom() + 1));
         app.frmMain().resize(1000, format->height() + 120);
         QTRY_COMPARE(panel->pos(), QPoint(format->geometry().right() + 1, 0));
+    }
+
+    // The sub-windows' own menus claim Ctrl+W for closing themselves; the
+    // key must still reach "Close(&C)" whichever of them is active.
+    void ctrlWClosesTheImageFromEverySubWindow()
+    {
+        ui::KarwenApp app;
+        app.Main();
+        app.frmMain().show();
+        app.frmMain().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&app.frmMain()));
+        app.frmMain().item(QStringLiteral("mnuCanopy"))->trigger();
+        QMdiArea* area = app.frmMain().mdiArea();
+        for (const char* which : {"Src", "Dst", "frmFormat", "frmArea", "frmCanopy"}) {
+            openSynthetic(app, 320, 240);
+            QWidget* child = QLatin1String(which) == QLatin1String("Src") ? app.windows().srcIfLoaded()
+                : QLatin1String(which) == QLatin1String("Dst")
+                ? app.windows().dstIfLoaded()
+                : app.frmMain().findChild<QWidget*>(QLatin1String(which));
+            QVERIFY2(child, which);
+            auto* sub = qobject_cast<QMdiSubWindow*>(child->parentWidget());
+            area->setActiveSubWindow(sub);
+            QCOMPARE(area->activeSubWindow(), sub);
+            QTest::keyClick(sub, Qt::Key_W, Qt::ControlModifier);
+            QVERIFY2(!isImage(hSrc) && !isImage(hDst), which);
+            QVERIFY2(!app.windows().srcIfLoaded() && !app.windows().dstIfLoaded(), which);
+            // A tool window stays where it was.
+            if (!QLatin1String(which).startsWith(QLatin1String("frm")))
+                continue;
+            QVERIFY2(sub->isVisible(), which);
+        }
+    }
+
+    // Dragging the circle's centre moves where every point looks; when the
+    // mouse lets go, the status bar tells what the point under it shows now.
+    void statusBarFollowsTheDragThatJustEnded()
+    {
+        ui::KarwenApp app;
+        app.Main();
+        app.frmMain().show();
+        SrcPrm.Cx = 200;
+        SrcPrm.Cy = 150;
+        SrcPrm.R = 140;
+        openSynthetic(app, 400, 300);
+        views::SrcView* src = app.windows().srcIfLoaded();
+        QWidget* pct = src->picture();
+        const QPoint from = views::mapToView(src->mapping(), {SrcPrm.Cx, SrcPrm.Cy}).toPoint();
+        const QPoint to = from + QPoint(30, -20);
+        QTest::mousePress(pct, Qt::LeftButton, {}, from);
+        QMouseEvent move(
+            QEvent::MouseMove, QPointF(to), pct->mapToGlobal(QPointF(to)), Qt::NoButton, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(pct, &move);
+        const QString duringDrag = app.frmMain().statusBar()->currentMessage();
+        QTest::mouseRelease(pct, Qt::LeftButton, {}, to);
+        // The status bar tells what the point under the mouse shows with the
+        // circle as it is now, which differs from what it told during the drag.
+        const QString expected = ui::pointerStatusText(hSrc, SrcPrm, views::mapToImage(src->mapping(), to));
+        QVERIFY(!expected.isEmpty());
+        QVERIFY2(!duringDrag.endsWith(expected), qPrintable(duringDrag));
+        const QString now = app.frmMain().statusBar()->currentMessage();
+        QVERIFY2(now.endsWith(expected), qPrintable(now + QStringLiteral(" / ") + expected));
+        close_image();
     }
 };
 
