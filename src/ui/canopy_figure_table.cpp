@@ -76,8 +76,10 @@ CanopyFigureTable::CanopyFigureTable(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::NoSelection);
     setFocusPolicy(Qt::NoFocus);
-    horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    horizontalHeader()->setSectionResizeMode(kInterval, QHeaderView::ResizeToContents);
+    // Every column as wide as its texts ("at least 6.67" among them), the
+    // interval's taking what is left.
+    horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    horizontalHeader()->setStretchLastSection(true);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     setToolTip(QStringLiteral("Figures from every pixel of the photo, and from the sample dots of the destination"));

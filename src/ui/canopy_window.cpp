@@ -81,15 +81,24 @@ CanopyWindow::CanopyWindow(WindowRegistry& windows, QWidget* parent)
     controls->addWidget(form_);
     controls->addLayout(buttons);
     controls->addWidget(notes, 1);
-    auto* layout = new QHBoxLayout(this);
+    auto* content = new QWidget(this);
+    auto* layout = new QHBoxLayout(content);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(6);
     layout->addLayout(controls);
-    layout->addWidget(table_, 1);
+    layout->addWidget(table_, 3);
     auto* pictures = new QVBoxLayout;
     pictures->addWidget(plot_, 3);
     pictures->addWidget(histogram_, 2);
-    layout->addLayout(pictures, 1);
+    layout->addLayout(pictures, 2);
+    // Made smaller than its parts (a small screen), the window scrolls them.
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setWidget(content);
+    auto* whole = new QVBoxLayout(this);
+    whole->setContentsMargins(0, 0, 0, 0);
+    whole->addWidget(scroll_);
 
     connect(form_, &CanopySettingsForm::changed, this, &CanopyWindow::settings_Change);
     connect(cmdClassify_, &QPushButton::clicked, this, &CanopyWindow::cmdClassify_Click);
@@ -97,6 +106,8 @@ CanopyWindow::CanopyWindow(WindowRegistry& windows, QWidget* parent)
     connect(chkShowSky_, &QCheckBox::toggled, this, &CanopyWindow::showSkyTint);
     settings_Change();
 }
+
+QSize CanopyWindow::sizeHint() const { return scroll_->widget()->sizeHint(); }
 
 void CanopyWindow::showEvent(QShowEvent* event)
 {

@@ -28,6 +28,7 @@
 class QCheckBox;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 
 namespace karwen::ui {
 
@@ -55,6 +56,8 @@ public:
     [[nodiscard]] QPushButton* cmdClassify() const { return cmdClassify_; }
     [[nodiscard]] QPushButton* cmdExport() const { return cmdExport_; }
     [[nodiscard]] QString notes() const;
+    // Room for every part; the window scrolls them when made smaller.
+    [[nodiscard]] QSize sizeHint() const override;
     // The source side the figures were last measured through.
     [[nodiscard]] const MeasuredSource& source() const { return source_; }
 
@@ -85,6 +88,7 @@ private:
     CanopyFigureTable* table_ = nullptr;
     GapPolarPlot* plot_ = nullptr;
     ValueHistogram* histogram_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
     QCheckBox* chkShowSky_ = nullptr;
     QPushButton* cmdClassify_ = nullptr;
     QPushButton* cmdExport_ = nullptr;

@@ -12,7 +12,7 @@ namespace karwen::ui {
 
 namespace {
 
-constexpr int kLegendWidth = 56;
+constexpr int kLegendWidth = 46;
 constexpr int kLabelRoom = 30; // the rim's zenith angle right of the circle
 constexpr int kMargin = 8;
 constexpr int kCompassRoom = 14; // N, E, S, W around the circle

@@ -36,7 +36,7 @@ public:
     [[nodiscard]] static QColor gapColour(double gap);
 
     [[nodiscard]] QSize sizeHint() const override { return {300, 240}; }
-    [[nodiscard]] QSize minimumSizeHint() const override { return {200, 160}; }
+    [[nodiscard]] QSize minimumSizeHint() const override { return {170, 150}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace karwen::ui {
 
@@ -65,10 +66,10 @@ void ValueHistogram::paintEvent(QPaintEvent*)
         return;
 
     const canopy::Histogram& h = *histogram_;
-    const double tallest = std::max(*std::max_element(h.begin() + 1, h.end() - 1), 1e-300);
+    const double tallest = std::sqrt(std::max(*std::max_element(h.begin() + 1, h.end() - 1), 1e-300));
     for (int v = 0; v < 256; ++v) {
         const int x0 = bars.left() + v * bars.width() / 256, x1 = bars.left() + (v + 1) * bars.width() / 256;
-        const double share = std::min(1.0, h[std::size_t(v)] / tallest);
+        const double share = std::min(1.0, std::sqrt(h[std::size_t(v)]) / tallest);
         const int height = int(share * (bars.height() - 1) + 0.5);
         if (height > 0)
             painter.fillRect(QRect(x0, bars.bottom() - height + 1, std::max(1, x1 - x0), height),

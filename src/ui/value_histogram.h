@@ -1,8 +1,10 @@
 // The histogram the threshold was found on: the linearised values 0..255 of
 // every pixel within 90 degrees of the view, each weighted by its solid
 // angle, canopy bars dark and sky bars (above the threshold) light, the
-// threshold a red line with its value. Bars are scaled to the tallest but
-// the two end values, which a clipped photo piles up.
+// threshold a red line with its value. Bar heights go with the square root
+// of the weight, so that the smaller class still shows beside the larger,
+// scaled to the tallest but the two end values, which a clipped photo
+// piles up.
 #pragma once
 
 #include "threshold.h"
