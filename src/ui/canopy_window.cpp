@@ -113,6 +113,7 @@ void CanopyWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     refresh();
+    showSkyTint(); // taken away while hidden
 }
 
 void CanopyWindow::hideEvent(QHideEvent* event)
