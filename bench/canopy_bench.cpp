@@ -12,6 +12,7 @@
 #include "image_store.h"
 #include "pixel_figures.h"
 #include "projection_model.h"
+#include "sky_pixels.h"
 
 #include <benchmark/benchmark.h>
 
@@ -92,6 +93,17 @@ void BM_PixelFiguresNewCircle(benchmark::State& state)
     state.SetLabel(state.range(0) == 1 ? "view off the axis" : "view along the axis");
 }
 BENCHMARK(BM_PixelFiguresNewCircle)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The pixels the Canopy window tints as sky ("Show sky"), the geometry
+// already built by the measurement.
+void BM_SkyRuns(benchmark::State& state)
+{
+    startUp();
+    const PixelFigures figures = measurePixels(view(), record(), CanopySettings{});
+    for (auto _ : state)
+        benchmark::DoNotOptimize(skyRuns(view(), record(), CanopySettings{}, figures.threshold));
+}
+BENCHMARK(BM_SkyRuns)->Unit(benchmark::kMillisecond);
 
 void BM_DotFigures(benchmark::State& state)
 {

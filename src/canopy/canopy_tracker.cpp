@@ -1,6 +1,7 @@
 #include "canopy_tracker.h"
 
 #include "dot_gaps.h"
+#include "dots_view.h"
 #include "pixel_view.h"
 
 #include <cstring>
@@ -12,7 +13,47 @@ namespace {
 // Bit for bit, so that a record holding a NaN still equals itself.
 bool sameRecord(const ProjectionRecord& a, const ProjectionRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
+bool givesLai(const std::optional<DotFigures>& dots)
+{
+    return dots && dots->status == DotStatus::Ok && dots->le.has_value();
+}
+
 } // namespace
+
+bool CanopyTracker::fallbackShown() const
+{
+    if (givesLai(dots_) || !givesLai(fallback_))
+        return false;
+    // Dots the settings or the tables cannot measure give nothing anywhere.
+    return dots_ && dots_->status != DotStatus::BadSettings && dots_->status != DotStatus::NoTables;
+}
+
+int32_t CanopyTracker::dotProjection() const
+{
+    return fallbackShown() ? kDotsViewRecord.Proj : dotInputs_ ? dotInputs_->projection : 0;
+}
+
+std::optional<DotFigures> CanopyTracker::dotsViewFigures() const
+{
+    if (!pixels_ || pixels_->status != PixelStatus::Ok)
+        return std::nullopt;
+    const std::optional<DotReading> reading = classifyDotsOf(pixelInputs_->source, pixelInputs_->record,
+        kDotsViewRecord, kDotsViewSide, kDotsViewSide, pixelInputs_->settings, pixels_->threshold);
+    if (!reading)
+        return std::nullopt;
+    return measureDots(reading->gaps, kDotsViewRecord.Proj, pixelInputs_->settings, reading->outsideDots);
+}
+
+const std::vector<PixelRun>& CanopyTracker::skyRuns()
+{
+    if (!skyRuns_) {
+        skyRuns_.emplace();
+        if (pixels_ && pixels_->status == PixelStatus::Ok)
+            if (const std::optional<PixelView> view = pixelViewOf(pixelInputs_->source))
+                *skyRuns_ = canopy::skyRuns(*view, pixelInputs_->record, pixelInputs_->settings, pixels_->threshold);
+    }
+    return *skyRuns_;
+}
 
 const DotMask& CanopyTracker::offPhoto(int32_t source, const ProjectionRecord& sourceRecord, const DotView& dotView)
 {
@@ -41,6 +82,8 @@ CanopyTracker::Refreshed CanopyTracker::refresh(
         maskInputs_.reset();
         pixels_.reset();
         dots_.reset();
+        fallback_.reset();
+        skyRuns_.reset();
         return refreshed;
     }
 
@@ -55,6 +98,11 @@ CanopyTracker::Refreshed CanopyTracker::refresh(
             pixels_->status = PixelStatus::BadPixels;
         }
         refreshed.pixels = true;
+        skyRuns_.reset();
+        // The dots view is read by the threshold, so it follows the pixels.
+        const bool wasShown = fallbackShown();
+        fallback_ = dotsViewFigures();
+        refreshed.dots = wasShown || fallbackShown();
     }
 
     const int32_t dstProjection = dotView.record.Proj;

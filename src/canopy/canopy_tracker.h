@@ -2,8 +2,15 @@
 // changed: the pixel figures are measured again only when the photo, its
 // source record or the settings change, the dot figures only when the dot
 // classes, the class that counts as gap, the destination projection, the
-// settings or the set of dots that fall off the photo change. A brush stroke therefore costs one measureDots, and the
-// sky map behind the pixel figures is the library's shared one.
+// settings or the set of dots that fall off the photo change. A brush stroke
+// therefore costs one measureDots, and the sky map behind the pixel figures
+// is the library's shared one.
+//
+// When the destination's dots give no leaf area index (a perspective
+// destination, or a zenith ring without a dot, as an orthographic one
+// leaves near the zenith with many rings), the dot figures come from the
+// command line's dots instead (dots_view.h), classified by the pixels'
+// threshold; dotOrigin() says which.
 #pragma once
 
 #include "area_model.h"
@@ -11,14 +18,22 @@
 #include "dot_figures.h"
 #include "pixel_figures.h"
 #include "rix.h"
+#include "sky_pixels.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace karwen::canopy {
 
 using DotClasses = std::array<int16_t, kDotCount + 1>;
+
+// Where the dot figures shown come from.
+enum class DotOrigin {
+    Destination, // the dots of the destination view, in the classes they hold
+    DotsView,    // the command line's equisolid view, classified by the threshold
+};
 
 // The destination the dots lie on: its record and size.
 struct DotView {
@@ -47,7 +62,18 @@ public:
         int32_t source, const ProjectionRecord& sourceRecord, const DotView& dotView, const DotClasses& classes);
 
     [[nodiscard]] const std::optional<PixelFigures>& pixels() const { return pixels_; }
-    [[nodiscard]] const std::optional<DotFigures>& dots() const { return dots_; }
+    // The dot figures shown: the destination's, or the dots view's when
+    // the destination gives no leaf area index and the dots view does.
+    [[nodiscard]] const std::optional<DotFigures>& dots() const { return shownDots(); }
+    [[nodiscard]] DotOrigin dotOrigin() const { return fallbackShown() ? DotOrigin::DotsView : DotOrigin::Destination; }
+    // The projection the dots shown lie in.
+    [[nodiscard]] int32_t dotProjection() const;
+    // The destination's own dot figures, shown or not.
+    [[nodiscard]] const std::optional<DotFigures>& destinationDots() const { return dots_; }
+
+    // The photo's pixels the figures count as sky (sky_pixels.h), found on
+    // first asking after each new measurement; none without pixel figures.
+    [[nodiscard]] const std::vector<PixelRun>& skyRuns();
 
 private:
     struct PixelInputs {
@@ -69,6 +95,10 @@ private:
     };
 
     const DotMask& offPhoto(int32_t source, const ProjectionRecord& sourceRecord, const DotView& dotView);
+    // The dots view's figures for the pixels just measured.
+    [[nodiscard]] std::optional<DotFigures> dotsViewFigures() const;
+    [[nodiscard]] bool fallbackShown() const;
+    [[nodiscard]] const std::optional<DotFigures>& shownDots() const { return fallbackShown() ? fallback_ : dots_; }
 
     CanopySettings settings_;
     int16_t gapClass_ = 1;
@@ -78,6 +108,8 @@ private:
     DotMask offPhoto_{};
     std::optional<PixelFigures> pixels_;
     std::optional<DotFigures> dots_;
+    std::optional<DotFigures> fallback_; // the dots view's, measured with the pixels
+    std::optional<std::vector<PixelRun>> skyRuns_;
 };
 
 } // namespace karwen::canopy

@@ -128,6 +128,8 @@ DotFigures measureDots(
 
     const RingLayout layout = RingLayout::of(settings);
     const std::vector<RingSample> rings = binDots(gaps, outside, *sky, layout);
+    for (const RingSample& ring : rings)
+        f.ringDots.push_back(ring.dots);
     if (std::any_of(rings.begin(), rings.end(), [](const RingSample& r) { return r.dots == 0; }))
         return f;
     std::vector<double> gap(rings.size());
@@ -135,6 +137,11 @@ DotFigures measureDots(
     const RingWeights weights(layout);
     const double le = weights.le(gap, f.saturated);
     f.le = leInterval(weights, rings, le);
+    if (f.saturated) {
+        std::vector<double> oneDot(rings.size());
+        std::transform(rings.begin(), rings.end(), oneDot.begin(), [](const RingSample& r) { return 1.0 / r.dots; });
+        f.leBound = leBound(weights, gap, oneDot);
+    }
     return f;
 }
 

@@ -18,11 +18,13 @@
 
 #include "area_model.h"
 #include "canopy_settings.h"
+#include "floor_bound.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace karwen::canopy {
 
@@ -59,7 +61,11 @@ struct DotFigures {
     std::optional<Estimate> le; // none when a zenith ring holds no dot
     double effectiveDots = 0.0; // Kish's effective sample size
     bool saturated = false;     // a zenith ring without a gap dot
+    // When saturated: le with each ring without a gap dot counted as one
+    // dot's share of it (one over its dots).
+    std::optional<FloorBound> leBound;
     int outside = 0;            // dots whose point falls off the photo, left out of both dot figures
+    std::vector<int> ringDots;  // read dots in each zenith ring of the settings
 };
 
 // outside marks the dots whose point falls off the photo (dotsOffPhoto in

@@ -77,6 +77,33 @@ BinSums sumBins(const std::vector<double>& hist, int bins, int threshold)
 
 double share(double gap, double all) { return all > 0.0 ? gap / all : NAN; }
 
+// One pixel's share of each ring-sector bin and of each ring, by the pixels
+// the map holds there.
+struct PixelShares {
+    std::vector<double> bin, ring;
+};
+
+PixelShares pixelShares(const SkyMap& map)
+{
+    const RingLayout& layout = map.layout();
+    std::vector<double> count(static_cast<std::size_t>(map.binCount()), 0.0);
+    for (const uint16_t b : map.bins())
+        count[b] += 1.0;
+    const auto sectors = static_cast<std::size_t>(layout.sectors());
+    PixelShares shares{std::vector<double>(static_cast<std::size_t>(map.beyondBin())),
+        std::vector<double>(static_cast<std::size_t>(layout.rings()))};
+    for (std::size_t k = 0; k < shares.ring.size(); ++k) {
+        double ring = 0.0;
+        for (std::size_t s = 0; s < sectors; ++s) {
+            const double n = count[k * sectors + s];
+            shares.bin[k * sectors + s] = n > 0.0 ? 1.0 / n : NAN;
+            ring += n;
+        }
+        shares.ring[k] = ring > 0.0 ? 1.0 / ring : NAN;
+    }
+    return shares;
+}
+
 } // namespace
 
 PixelFigures measurePixels(const PixelView& view, const ProjectionRecord& src, const CanopySettings& settings)
@@ -104,7 +131,7 @@ PixelFigures measurePixels(const PixelView& view, const ProjectionRecord& src, c
     else
         accumulate<Channel::Luma>(view, *map, values, hist, gathered);
 
-    Histogram total{};
+    Histogram& total = f.histogram;
     for (std::size_t i = 0; i < hist.size(); ++i)
         total[i % kValues] += hist[i];
     const std::optional<int> threshold = photoThreshold(total, gathered, settings);
@@ -146,6 +173,11 @@ PixelFigures measurePixels(const PixelView& view, const ProjectionRecord& src, c
     f.le = weights.le(f.ringGap, f.saturated);
     f.l = weights.l(f.sectorGap, f.saturated);
     f.lx = clumping(f.le, f.l);
+    if (f.saturated) {
+        const PixelShares shares = pixelShares(*map);
+        f.leBound = leBound(weights, f.ringGap, shares.ring);
+        f.lBound = lBound(weights, f.sectorGap, shares.bin, layout.sectors());
+    }
     f.coveredShare = map->coveredShare();
     f.partial = f.coveredShare < 1.0 - kPartialLimit;
     return f;

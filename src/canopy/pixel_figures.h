@@ -4,9 +4,12 @@
 #pragma once
 
 #include "canopy_settings.h"
+#include "floor_bound.h"
 #include "pixel_view.h"
 #include "rix.h"
+#include "threshold.h"
 
+#include <optional>
 #include <vector>
 
 namespace karwen::canopy {
@@ -35,6 +38,12 @@ struct PixelFigures {
     double coveredShare = 0.0;
     bool partial = false;
     bool saturated = false; // a ring or sector without gap met the floor
+    // When saturated: le and l with each ring or sector without gap counted
+    // as one pixel's share of it (the mean pixel's solid angle there).
+    std::optional<FloorBound> leBound, lBound;
+    // The weighted histogram of the linearised values the threshold was
+    // found on (every pixel within 90 degrees of the view).
+    Histogram histogram{};
 };
 
 // A ring or sector the photo does not show at all has gap fraction NaN;

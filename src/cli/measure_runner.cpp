@@ -3,6 +3,7 @@
 #include "batch_convert.h"
 #include "canopy_csv.h"
 #include "common_options.h"
+#include "dots_view.h"
 #include "file_messages.h"
 #include "image_files.h"
 #include "image_row.h"
@@ -20,8 +21,7 @@ namespace {
 
 using canopy::CanopyRow;
 
-constexpr double kDotsRadius = kDotsSide / 2.0;
-constexpr ProjectionRecord kDotsView{kDotsRadius, kDotsRadius, kDotsRadius, 0, 0, 0, kEquisolidangle};
+using canopy::kDotsViewRecord;
 
 class Worker : public FileWorker {
 public:
@@ -77,7 +77,7 @@ private:
             return canopy::failedRow(path, sourceProblemText(source.problem), run_.canopy);
         // The dots' view is made through the same circle as the pixels,
         // resampled at the dots alone.
-        CanopyRow row = canopy::measurePhoto(path, photo, source.prm, kDotsView, kDotsSide, kDotsSide, run_.canopy);
+        CanopyRow row = canopy::measurePhoto(path, photo, source.prm, kDotsViewRecord, kDotsSide, kDotsSide, run_.canopy);
         row.circle = run_.source.findCircle ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Given;
         return row;
     }

@@ -8,6 +8,7 @@
 
 #include "canopy_settings.h"
 #include "common_options.h"
+#include "dots_view.h"
 #include "progress_reporter.h"
 
 #include <functional>
@@ -17,7 +18,7 @@
 
 namespace karwen::cli {
 
-inline constexpr int kDotsSide = 1000;
+inline constexpr int kDotsSide = canopy::kDotsViewSide;
 
 struct MeasureSettings {
     SourceOptions source;

@@ -1,7 +1,10 @@
 #include "canopy_figure_table.h"
 
+#include "figure_words.h"
+
 #include <QHeaderView>
 
+#include <algorithm>
 #include <cmath>
 
 namespace karwen::ui {
@@ -30,6 +33,38 @@ QString interval(const Estimate& e, int decimals)
     return number(e.lo, decimals) + QStringLiteral("\u2013") + number(e.hi, decimals);
 }
 
+// The names as a canopy field sheet writes them, each with what it is.
+struct FigureName {
+    const char* name;
+    const char* tip;
+};
+constexpr FigureName kNames[] = {
+    {"threshold", "The threshold on the linearised values: a pixel or dot above it is sky"},
+    {"openness",
+        "Share of the hemisphere (zenith 0\u00B0 to 90\u00B0) that is sky, each pixel or dot weighted "
+        "by the sky it covers"},
+    {"DIFN",
+        "Diffuse non-interceptance: the share of light from an evenly bright sky that passes the canopy, "
+        "from the rings' gap fractions"},
+    {"Le",
+        "Effective leaf area index: leaf area per ground area from the rings' gap fractions, the leaves taken "
+        "as placed at random"},
+    {"L", "Leaf area index with clumping allowed for: as Le, each ring's gaps taken sector by sector"},
+    {"LX", "Clumping index Le / L: 1 for leaves placed at random, below 1 where they clump"},
+    {"effective dots",
+        "How many equally weighted dots the dots are worth (Kish's effective sample size); the "
+        "95 % intervals rest on it"},
+    {"dots outside", "Dots whose point falls off the photo, left out of both figures from the dots"},
+};
+static_assert(std::size(kNames) == kFirstRing);
+
+// A figure that is only a bound: its value, and the whole wording as tip.
+void showBound(QTableWidgetItem* cell, const canopy::FloorBound& bound, const QString& unit)
+{
+    cell->setText(boundValue(bound, kIndexDecimals));
+    cell->setToolTip(boundText(bound, kIndexDecimals, unit));
+}
+
 } // namespace
 
 CanopyFigureTable::CanopyFigureTable(QWidget* parent)
@@ -37,11 +72,14 @@ CanopyFigureTable::CanopyFigureTable(QWidget* parent)
 {
     setObjectName(QStringLiteral("grdFigures"));
     setHorizontalHeaderLabels({QStringLiteral("pixels"), QStringLiteral("dots"), QStringLiteral("dots 95 %")});
+    horizontalHeaderItem(kPixels)->setToolTip(QStringLiteral("From every pixel of the photo inside the circle"));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::NoSelection);
     setFocusPolicy(Qt::NoFocus);
-    horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    horizontalHeader()->setSectionResizeMode(kInterval, QHeaderView::ResizeToContents);
+    // Every column as wide as its texts ("at least 6.67" among them), the
+    // interval's taking what is left.
+    horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    horizontalHeader()->setStretchLastSection(true);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     setToolTip(QStringLiteral("Figures from every pixel of the photo, and from the sample dots of the destination"));
@@ -52,17 +90,16 @@ void CanopyFigureTable::setRows(int rings, double maxZenithDeg)
     if (rowCount() == kFirstRing + rings && maxZenith_ == maxZenithDeg)
         return;
     maxZenith_ = maxZenithDeg;
-    QStringList names{QStringLiteral("threshold"), QStringLiteral("openness"), QStringLiteral("DIFN"),
-        QStringLiteral("le"), QStringLiteral("l"), QStringLiteral("lx"), QStringLiteral("dots (n)"),
-        QStringLiteral("dots outside")};
+    QStringList names;
+    for (const FigureName& figure : kNames)
+        names << QLatin1String(figure.name);
     const double width = maxZenithDeg / rings;
     for (int k = 0; k < rings; ++k)
         names << QStringLiteral("gf %1").arg(k + 1);
     setRowCount(int(names.size()));
     setVerticalHeaderLabels(names);
-    verticalHeaderItem(kDotsOutside)
-        ->setToolTip(QStringLiteral("Dots whose point falls off the photo, left out of "
-                                    "both figures from the dots"));
+    for (int row = 0; row < kFirstRing; ++row)
+        verticalHeaderItem(row)->setToolTip(QString::fromUtf8(kNames[row].tip));
     for (int k = 0; k < rings; ++k)
         verticalHeaderItem(kFirstRing + k)
             ->setToolTip(QStringLiteral("Gap fraction of zenith %1\u00B0 to %2\u00B0")
@@ -77,20 +114,37 @@ void CanopyFigureTable::setRows(int rings, double maxZenithDeg)
 
 void CanopyFigureTable::setCell(int row, Column column, const QString& text)
 {
-    if (QTableWidgetItem* cell = item(row, column); cell && cell->text() != text)
-        cell->setText(text);
+    if (QTableWidgetItem* cell = item(row, column)) {
+        if (cell->text() != text)
+            cell->setText(text);
+        cell->setToolTip({});
+    }
 }
 
-void CanopyFigureTable::showFigures(const PixelFigures* pixels, const DotFigures* dots, int rings, double maxZenithDeg)
+void CanopyFigureTable::showFigures(
+    const PixelFigures* pixels, const DotFigures* dots, canopy::DotOrigin origin, int rings, double maxZenithDeg)
 {
     setRows(rings, maxZenithDeg);
+    const bool dotsView = origin == canopy::DotOrigin::DotsView;
+    horizontalHeaderItem(kDots)->setText(dotsView ? QStringLiteral("equisolid dots") : QStringLiteral("dots"));
+    horizontalHeaderItem(kDots)->setToolTip(dotsView
+            ? QStringLiteral("From the 1000 dots of an equisolid view made through the same circle, as the "
+                             "command line reads them, classified by the threshold: the destination's dots "
+                             "give no Le")
+            : QStringLiteral("From the 1000 sample dots of the destination view, by their classes"));
     const bool p = pixels && pixels->status == canopy::PixelStatus::Ok;
     setCell(kThreshold, kPixels, p ? QString::number(pixels->threshold) : kNone);
     setCell(kOpenness, kPixels, p ? number(pixels->openness, kFractionDecimals) : kNone);
     setCell(kDifn, kPixels, p ? number(pixels->difn, kFractionDecimals) : kNone);
     setCell(kLe, kPixels, p ? number(pixels->le, kIndexDecimals) : kNone);
     setCell(kL, kPixels, p ? number(pixels->l, kIndexDecimals) : kNone);
-    setCell(kLx, kPixels, p ? number(pixels->lx, kIndexDecimals) : kNone);
+    setCell(kLx, kPixels, p && !pixels->saturated ? number(pixels->lx, kIndexDecimals) : kNone);
+    if (p && pixels->leBound)
+        showBound(item(kLe, kPixels), *pixels->leBound, QStringLiteral("pixel"));
+    if (p && pixels->lBound)
+        showBound(item(kL, kPixels), *pixels->lBound, QStringLiteral("pixel"));
+    if (p && pixels->saturated)
+        item(kLx, kPixels)->setToolTip(QStringLiteral("No LX: Le and L are bounds only"));
     for (int k = 0; k < rings; ++k) {
         const auto i = std::size_t(k);
         setCell(kFirstRing + k, kPixels,
@@ -103,6 +157,11 @@ void CanopyFigureTable::showFigures(const PixelFigures* pixels, const DotFigures
     const bool le = d && dots->le.has_value();
     setCell(kLe, kDots, le ? number(dots->le->value, kIndexDecimals) : kNone);
     setCell(kLe, kInterval, le ? interval(*dots->le, kIndexDecimals) : kNone);
+    if (le && dots->leBound) {
+        showBound(item(kLe, kDots), *dots->leBound, QStringLiteral("dot"));
+        setCell(kLe, kInterval,
+            QStringLiteral("\u2265 ") + number(std::min(dots->le->lo, dots->leBound->atLeast), kIndexDecimals));
+    }
     setCell(kEffectiveDots, kDots, d ? number(dots->effectiveDots, 0) : kNone);
     setCell(kDotsOutside, kDots, d ? QString::number(dots->outside) : kNone);
 }
@@ -113,11 +172,25 @@ QSize CanopyFigureTable::sizeHint() const
     return {QTableWidget::sizeHint().width(), horizontalHeader()->sizeHint().height() + rows + 2 * frameWidth()};
 }
 
-QString CanopyFigureTable::text(const QString& figure, Column column) const
+QTableWidgetItem* CanopyFigureTable::cell(const QString& figure, Column column) const
 {
     for (int row = 0; row < rowCount(); ++row)
         if (verticalHeaderItem(row)->text() == figure)
-            return item(row, column)->text();
+            return item(row, column);
+    return nullptr;
+}
+
+QString CanopyFigureTable::text(const QString& figure, Column column) const
+{
+    const QTableWidgetItem* found = cell(figure, column);
+    return found ? found->text() : QString();
+}
+
+QString CanopyFigureTable::nameTip(const QString& figure) const
+{
+    for (int row = 0; row < rowCount(); ++row)
+        if (verticalHeaderItem(row)->text() == figure)
+            return verticalHeaderItem(row)->toolTip();
     return {};
 }
 

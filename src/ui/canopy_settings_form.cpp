@@ -57,7 +57,8 @@ CanopySettingsForm::CanopySettingsForm(QWidget* parent)
         QStringLiteral("The zenith angle the outermost ring ends at, in degrees"));
     txtMaxZenith_->setSuffix(QStringLiteral("\u00B0"));
     txtSectors_ = newCount("txtSectors", 1, canopy::kMaxSectors, start.sectors,
-        QStringLiteral("Azimuth sectors of equal width, counter-clockwise from the x axis"));
+        QStringLiteral("Azimuth sectors of equal width; the first starts at the photo's right (west when its "
+                       "top is north) and they run on through north (the top)"));
     txtGapClass_ = newCount("txtGapClass", 1, kAreaClassCount - 1, 1,
         QStringLiteral("The dot class that counts as sky for the figures from the dots"));
 

@@ -8,11 +8,17 @@
 #include "canopy_settings_form.h"
 #include "dialog_seam.h"
 #include "dot_gaps.h"
+#include "dots_view.h"
+#include "figure_words.h"
 #include "gap_polar_plot.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
 #include "pixel_view.h"
+#include "projection_model.h"
+#include "sky_overlay.h"
+#include "src_view.h"
 #include "tool_window_font.h"
+#include "value_histogram.h"
 #include "window_registry.h"
 
 #include <QCheckBox>
@@ -47,8 +53,13 @@ CanopyWindow::CanopyWindow(WindowRegistry& windows, QWidget* parent)
     cmdExport_ = new QPushButton(QStringLiteral("Export CSV..."), this);
     cmdExport_->setObjectName(QStringLiteral("cmdExport"));
     cmdExport_->setToolTip(QStringLiteral("Append these figures to a CSV file as one row"));
+    chkShowSky_ = new QCheckBox(QStringLiteral("Show sky"), this);
+    chkShowSky_->setObjectName(QStringLiteral("chkShowSky"));
+    chkShowSky_->setToolTip(QStringLiteral("Tint on the source view the pixels counted as sky, inside the "
+                                           "circle measured through"));
     table_ = new CanopyFigureTable(this);
     plot_ = new GapPolarPlot(this);
+    histogram_ = new ValueHistogram(this);
     lblNotes_ = new QLabel(this);
     lblNotes_->setObjectName(QStringLiteral("lblNotes"));
     lblNotes_->setWordWrap(true);
@@ -65,27 +76,67 @@ CanopyWindow::CanopyWindow(WindowRegistry& windows, QWidget* parent)
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdClassify_);
     buttons->addWidget(cmdExport_);
+    buttons->addWidget(chkShowSky_);
     auto* controls = new QVBoxLayout;
     controls->addWidget(form_);
     controls->addLayout(buttons);
     controls->addWidget(notes, 1);
-    auto* layout = new QHBoxLayout(this);
+    auto* content = new QWidget(this);
+    auto* layout = new QHBoxLayout(content);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(6);
     layout->addLayout(controls);
-    layout->addWidget(table_, 1);
-    layout->addWidget(plot_, 1);
+    layout->addWidget(table_, 3);
+    auto* pictures = new QVBoxLayout;
+    pictures->addWidget(plot_, 3);
+    pictures->addWidget(histogram_, 2);
+    layout->addLayout(pictures, 2);
+    // Made smaller than its parts (a small screen), the window scrolls them.
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setWidget(content);
+    auto* whole = new QVBoxLayout(this);
+    whole->setContentsMargins(0, 0, 0, 0);
+    whole->addWidget(scroll_);
 
     connect(form_, &CanopySettingsForm::changed, this, &CanopyWindow::settings_Change);
     connect(cmdClassify_, &QPushButton::clicked, this, &CanopyWindow::cmdClassify_Click);
     connect(cmdExport_, &QPushButton::clicked, this, &CanopyWindow::cmdExport_Click);
+    connect(chkShowSky_, &QCheckBox::toggled, this, &CanopyWindow::showSkyTint);
     settings_Change();
 }
+
+QSize CanopyWindow::sizeHint() const { return scroll_->widget()->sizeHint(); }
 
 void CanopyWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     refresh();
+    showSkyTint(); // taken away while hidden
+}
+
+void CanopyWindow::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    // Hidden, the window keeps nothing up to date: the tint goes with it.
+    if (views::SrcView* src = windows_.srcIfLoaded())
+        src->setSkyTint({});
+}
+
+void CanopyWindow::showSkyTint()
+{
+    views::SrcView* src = windows_.srcIfLoaded();
+    if (!src)
+        return;
+    const auto& pixels = tracker_.pixels();
+    if (!chkShowSky_->isChecked() || !isVisible() || !pixels || pixels->status != PixelStatus::Ok) {
+        src->setSkyTint({});
+        return;
+    }
+    const std::optional<canopy::PixelView> photo = canopy::pixelViewOf(hSrc);
+    if (photo)
+        src->setSkyTint(skyOverlay(tracker_.skyRuns(), photo->width, photo->height));
 }
 
 void CanopyWindow::refresh()
@@ -102,12 +153,17 @@ void CanopyWindow::refresh()
     const canopy::CanopySettings& settings = tracker_.settings();
     const bool measured = pixels && pixels->status == PixelStatus::Ok;
     if (refreshed.pixels) {
-        if (measured)
+        if (measured) {
             plot_->setGaps(settings.rings, settings.sectors, settings.maxZenithDeg, pixels->sectorGap);
-        else
+            histogram_->setValues(pixels->histogram, pixels->threshold);
+        } else {
             plot_->clear();
+            histogram_->clear();
+        }
+        showSkyTint();
     }
-    table_->showFigures(pixels ? &*pixels : nullptr, dots ? &*dots : nullptr, settings.rings, settings.maxZenithDeg);
+    table_->showFigures(pixels ? &*pixels : nullptr, dots ? &*dots : nullptr, tracker_.dotOrigin(), settings.rings,
+        settings.maxZenithDeg);
     cmdClassify_->setEnabled(measured);
     cmdExport_->setEnabled(measured);
     showNotes();
@@ -122,38 +178,75 @@ void CanopyWindow::settings_Change()
 
 QStringList CanopyWindow::figureNotes() const
 {
-    const auto& pixels = tracker_.pixels();
-    const auto& dots = tracker_.dots();
-    if (!pixels)
+    if (!tracker_.pixels())
         return {QStringLiteral("Open a photo to measure its canopy.")};
-    QStringList notes{circleNote()};
-    if (pixels->status != PixelStatus::Ok) {
-        notes << QStringLiteral("No figures from the pixels: %1.")
-                     .arg(QString::fromStdString(describe(pixels->status)));
+    return QStringList{circleNote()} + pixelNotes() + dotNotes();
+}
+
+QStringList CanopyWindow::pixelNotes() const
+{
+    const auto& pixels = tracker_.pixels();
+    if (pixels->status != PixelStatus::Ok)
+        return {
+            QStringLiteral("No figures from the pixels: %1.").arg(QString::fromStdString(describe(pixels->status)))};
+    QStringList notes;
+    if (pixels->partial)
+        notes << QStringLiteral("The photo shows %1 % of the sky up to %2\u00B0; the figures from the pixels "
+                                "cover that part.")
+                     .arg(QString::number(pixels->coveredShare * 100.0, 'f', 1),
+                         QString::number(tracker_.settings().maxZenithDeg, 'g', 3));
+    if (pixels->leBound)
+        notes << QStringLiteral("Le from the pixels: %1.").arg(boundText(*pixels->leBound, 2, QStringLiteral("pixel")));
+    if (pixels->lBound)
+        notes << QStringLiteral("L from the pixels: %1.").arg(boundText(*pixels->lBound, 2, QStringLiteral("pixel")));
+    return notes;
+}
+
+QStringList CanopyWindow::dotNotes() const
+{
+    const auto& dots = tracker_.dots();
+    if (!dots)
+        return {};
+    if (dots->status != DotStatus::Ok)
+        return {QStringLiteral("No figures from the dots: %1.").arg(QString::fromStdString(describe(dots->status)))};
+    QStringList notes;
+    if (tracker_.dotOrigin() == canopy::DotOrigin::DotsView) {
+        notes << QStringLiteral("The dot figures are the command line's: the 1000 dots of an equisolid view of %1 "
+                                "x %1 pixels made through the same circle, classified by the threshold %2, since %3.")
+                     .arg(canopy::kDotsViewSide)
+                     .arg(tracker_.pixels()->threshold)
+                     .arg(fallbackReason());
     } else {
-        if (pixels->partial)
-            notes << QStringLiteral("The photo shows %1 % of the sky up to %2\u00B0; the figures from the pixels "
-                                    "cover that part.")
-                         .arg(QString::number(pixels->coveredShare * 100.0, 'f', 1),
-                             QString::number(tracker_.settings().maxZenithDeg, 'g', 3));
-        if (pixels->saturated)
-            notes << QStringLiteral("A ring or sector shows no sky; le and l count it as e^-10.");
-    }
-    if (dots && dots->status != DotStatus::Ok) {
-        notes << QStringLiteral("No figures from the dots: %1.")
-                     .arg(QString::fromStdString(describe(dots->status)));
-    } else if (dots) {
         const int gapClass = tracker_.gapClass();
         if (ClassCount[std::size_t(gapClass)] == 0)
             notes << QStringLiteral("No dot is in class %1 yet: classify the dots, or paint the sky.").arg(gapClass);
         else
             notes << QStringLiteral("Dots of class %1 count as sky.").arg(gapClass);
-        if (!dots->le)
-            notes << QStringLiteral("No le from the dots: a zenith ring holds no dot.");
-        else if (dots->saturated)
-            notes << QStringLiteral("A ring holds no sky dot; le from the dots counts it as e^-10.");
     }
+    if (!dots->le)
+        notes << QStringLiteral("No Le from the dots: %1.").arg(fallbackReason());
+    else if (dots->leBound)
+        notes << QStringLiteral("Le from the dots: %1.").arg(boundText(*dots->leBound, 2, QStringLiteral("dot")));
     return notes;
+}
+
+QString CanopyWindow::fallbackReason() const
+{
+    const auto& own = tracker_.destinationDots();
+    if (!own)
+        return {};
+    if (own->status != DotStatus::Ok)
+        return QString::fromStdString(describe(own->status));
+    QStringList empty;
+    for (std::size_t k = 0; k < own->ringDots.size(); ++k)
+        if (own->ringDots[k] == 0)
+            empty << QString::number(k + 1);
+    const QString projection
+        = isProjection(DstPrm.Proj) ? QString::fromStdString(ProjName[std::size_t(DstPrm.Proj)]).toLower() : QString();
+    if (empty.size() == 1)
+        return QStringLiteral("zenith ring %1 holds no dot of the %2 destination").arg(empty[0], projection);
+    return QStringLiteral("zenith rings %1 hold no dot of the %2 destination")
+        .arg(empty.join(QStringLiteral(", ")), projection);
 }
 
 QString CanopyWindow::circleNote() const
@@ -242,7 +335,7 @@ void CanopyWindow::cmdExport_Click()
     if (!cdl.ShowSave())
         return;
     const canopy::CanopySettings& settings = tracker_.settings();
-    canopy::CanopyRow row = canopy::canopyRow(SrcFile, settings, source_.prm, *pixels, DstPrm.Proj, *dots);
+    canopy::CanopyRow row = canopy::canopyRow(SrcFile, settings, source_.prm, *pixels, tracker_.dotProjection(), *dots);
     row.circle = source_.detected ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Window;
     const canopy::CsvAppend result
         = canopy::appendCsvRow(cdl.FileName.toStdString(), canopy::csvHeader(settings.rings), canopy::csvRow(row));

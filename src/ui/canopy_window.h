@@ -4,6 +4,10 @@
 // a polar plot of the gap fractions, "Classify dots", which gives the dots
 // their classes by the threshold for the brush to correct, and "Export
 // CSV...", which appends the figures as one row of the command line's CSV.
+// "Show sky" tints the pixels the figures count as sky on the source view,
+// and a histogram of the measured values marks the threshold; both follow
+// every setting. When the destination's dots give no Le, the dot figures
+// come from the command line's dots and the notes say so.
 //
 // A photo whose source circle is still the automatic one, found with
 // confidence, is measured through the found circle, its rim the 90-degree
@@ -21,8 +25,10 @@
 
 #include <QWidget>
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 
 namespace karwen::ui {
 
@@ -30,6 +36,7 @@ class WindowRegistry;
 class CanopySettingsForm;
 class CanopyFigureTable;
 class GapPolarPlot;
+class ValueHistogram;
 
 class CanopyWindow : public QWidget {
     Q_OBJECT
@@ -44,14 +51,19 @@ public:
     [[nodiscard]] CanopySettingsForm& form() const { return *form_; }
     [[nodiscard]] CanopyFigureTable& table() const { return *table_; }
     [[nodiscard]] GapPolarPlot& plot() const { return *plot_; }
+    [[nodiscard]] ValueHistogram& histogram() const { return *histogram_; }
+    [[nodiscard]] QCheckBox* chkShowSky() const { return chkShowSky_; }
     [[nodiscard]] QPushButton* cmdClassify() const { return cmdClassify_; }
     [[nodiscard]] QPushButton* cmdExport() const { return cmdExport_; }
     [[nodiscard]] QString notes() const;
+    // Room for every part; the window scrolls them when made smaller.
+    [[nodiscard]] QSize sizeHint() const override;
     // The source side the figures were last measured through.
     [[nodiscard]] const MeasuredSource& source() const { return source_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void settings_Change();
@@ -60,8 +72,14 @@ private:
     // The notes on the figures shown: missing parts of the sky, floors met,
     // figures that do not exist and why.
     [[nodiscard]] QStringList figureNotes() const;
+    [[nodiscard]] QStringList pixelNotes() const;
+    [[nodiscard]] QStringList dotNotes() const;
     [[nodiscard]] QString circleNote() const;
+    // Why the destination's dots were set aside for the command line's.
+    [[nodiscard]] QString fallbackReason() const;
     void showNotes();
+    // The source view's tint brought in line with "Show sky".
+    void showSkyTint();
 
     WindowRegistry& windows_;
     canopy::CanopyTracker tracker_;
@@ -69,6 +87,9 @@ private:
     CanopySettingsForm* form_ = nullptr;
     CanopyFigureTable* table_ = nullptr;
     GapPolarPlot* plot_ = nullptr;
+    ValueHistogram* histogram_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    QCheckBox* chkShowSky_ = nullptr;
     QPushButton* cmdClassify_ = nullptr;
     QPushButton* cmdExport_ = nullptr;
     QLabel* lblNotes_ = nullptr;

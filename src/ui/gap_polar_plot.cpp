@@ -6,14 +6,16 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 
 namespace karwen::ui {
 
 namespace {
 
-constexpr int kLegendWidth = 56;
-constexpr int kLabelRoom = 30; // the rim's labels right of the circle
+constexpr int kLegendWidth = 46;
+constexpr int kLabelRoom = 30; // the rim's zenith angle right of the circle
 constexpr int kMargin = 8;
+constexpr int kCompassRoom = 14; // N, E, S, W around the circle
 
 // Dark green canopy through a slate blue to nearly white sky.
 struct Stop {
@@ -30,8 +32,10 @@ GapPolarPlot::GapPolarPlot(QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("pctGaps"));
-    setToolTip(QStringLiteral("Gap fraction per zenith ring and azimuth sector, the zenith in the middle; "
-                              "hatched where the photo shows none of the cell"));
+    setToolTip(QStringLiteral("Gap fraction per zenith ring and azimuth sector, the zenith in the middle, drawn "
+                              "as a map of the sky: north (the photo's top) up, bearings clockwise, east right; "
+                              "the photo, taken looking up, shows east on its left. Hatched where the photo shows "
+                              "none of the cell"));
 }
 
 void GapPolarPlot::setGaps(int rings, int sectors, double maxZenithDeg, std::vector<double> sectorGap)
@@ -55,13 +59,29 @@ QColor GapPolarPlot::gapColour(double gap)
     return {mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b)};
 }
 
+QRect GapPolarPlot::plotArea() const
+{
+    return rect().adjusted(
+        kMargin + kCompassRoom, kMargin + kCompassRoom, -kLegendWidth - kLabelRoom, -kMargin - kCompassRoom);
+}
+
+QPointF GapPolarPlot::skyPoint(double bearingDeg, double zenithDeg) const
+{
+    const QRect area = plotArea();
+    const double radius = std::max(0, std::min(area.width(), area.height())) / 2.0;
+    const double r = maxZenithDeg_ > 0.0 ? radius * zenithDeg / maxZenithDeg_ : 0.0;
+    const double b = bearingDeg * std::numbers::pi / 180.0;
+    const QPointF centre = QRectF(area).center();
+    return {centre.x() + r * std::sin(b), centre.y() - r * std::cos(b)};
+}
+
 void GapPolarPlot::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    const QRect plotArea = rect().adjusted(kMargin, kMargin, -kLegendWidth - kLabelRoom, -kMargin);
-    const double radius = std::max(0, std::min(plotArea.width(), plotArea.height())) / 2.0;
-    const QPointF centre = QRectF(plotArea).center();
+    const QRect area = plotArea();
+    const double radius = std::max(0, std::min(area.width(), area.height())) / 2.0;
+    const QPointF centre = QRectF(area).center();
     const auto circle = [&](double r) { return QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r); };
 
     const bool filled = rings_ > 0 && sectors_ > 0 && sectorGap_.size() == std::size_t(rings_) * std::size_t(sectors_);
@@ -71,9 +91,12 @@ void GapPolarPlot::paintEvent(QPaintEvent*)
         for (int k = 0; k < rings_; ++k) {
             const double inner = radius * k / rings_, outer = radius * (k + 1) / rings_;
             for (int s = 0; s < sectors_; ++s) {
-                // Qt's arcs run counter-clockwise on the screen from the
-                // right, as the azimuth does in the destination view.
-                const double start = span * s;
+                // Sector s spans azimuths span s .. span (s + 1), which
+                // run counter-clockwise from the photo's right; drawn as
+                // bearings clockwise from north up, that is Qt's angle
+                // 180 - azimuth (Qt's arcs run counter-clockwise from 3
+                // o'clock).
+                const double start = 180.0 - span * (s + 1);
                 QPainterPath cell;
                 cell.arcMoveTo(circle(outer), start);
                 cell.arcTo(circle(outer), start, span);
@@ -92,12 +115,23 @@ void GapPolarPlot::paintEvent(QPaintEvent*)
     painter.setPen(QPen(palette().color(QPalette::WindowText), 1.0));
     painter.drawEllipse(circle(radius));
     if (filled) {
-        // The rim's zenith angle and the direction sector 1 starts in.
-        painter.drawText(QPointF(centre.x() + radius + 2, centre.y() - 3),
+        // The compass points outside the rim, and the rim's zenith angle.
+        const QFontMetrics metrics = fontMetrics();
+        const double gap = 3.0;
+        const auto label = [&](const QString& text, double dx, double dy) {
+            const QSizeF size(metrics.horizontalAdvance(text), metrics.ascent());
+            const QPointF at(centre.x() + dx * (radius + gap + size.width() / 2.0) - size.width() / 2.0,
+                centre.y() - dy * (radius + gap + size.height() / 2.0) + size.height() / 2.0);
+            painter.drawText(at, text);
+        };
+        label(QStringLiteral("N"), 0.0, 1.0);
+        label(QStringLiteral("E"), 1.0, 0.0);
+        label(QStringLiteral("S"), 0.0, -1.0);
+        label(QStringLiteral("W"), -1.0, 0.0);
+        painter.drawText(QPointF(centre.x() + radius * 0.72 + gap, centre.y() + radius * 0.72 + metrics.ascent()),
             QString::number(maxZenithDeg_, 'g', 3) + QStringLiteral("\u00B0"));
-        painter.drawText(QPointF(centre.x() + radius + 2, centre.y() + fontMetrics().ascent()), QStringLiteral("az 0"));
     }
-    paintLegend(painter, QRect(width() - kLegendWidth, plotArea.top(), kLegendWidth, plotArea.height()));
+    paintLegend(painter, QRect(width() - kLegendWidth, area.top(), kLegendWidth, area.height()));
 }
 
 void GapPolarPlot::paintLegend(QPainter& painter, QRect area) const

@@ -1,10 +1,14 @@
 // The gap fraction of every zenith ring and azimuth sector as a polar plot:
 // the zenith at the centre, the maximum zenith angle at the rim, rings of
-// equal zenith width, sectors counter-clockwise from the right (the x axis
-// of the destination image, as the destination view shows it). Each cell
-// is coloured by its gap fraction from dark canopy to light sky; a legend
-// at the side reads the colours, and a cell the photo does not show is
-// hatched grey.
+// equal zenith width. It is drawn as a map of the sky, as a sun-path chart
+// is: north up, compass bearings clockwise, east right. The canopy library
+// counts azimuth counter-clockwise from the destination image's x axis (its
+// right), y up; with the image's top taken as north, a photo taken looking
+// up has west on its right and east on its left, so azimuth a is bearing
+// a - 90 degrees, and the plot is the photo mirrored left to right. Each
+// cell is coloured by its gap fraction from dark canopy to light sky; a
+// legend at the side reads the colours, and a cell the photo does not show
+// is hatched grey.
 #pragma once
 
 #include <QColor>
@@ -25,16 +29,20 @@ public:
     // Nothing to show: the plot draws its empty frame only.
     void clear();
 
+    // Where the sky at this compass bearing and zenith angle is drawn.
+    [[nodiscard]] QPointF skyPoint(double bearingDeg, double zenithDeg) const;
+
     // The colour of a gap fraction 0..1.
     [[nodiscard]] static QColor gapColour(double gap);
 
     [[nodiscard]] QSize sizeHint() const override { return {300, 240}; }
-    [[nodiscard]] QSize minimumSizeHint() const override { return {200, 160}; }
+    [[nodiscard]] QSize minimumSizeHint() const override { return {170, 150}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    [[nodiscard]] QRect plotArea() const;
     void paintLegend(QPainter& painter, QRect area) const;
 
     int rings_ = 0;

@@ -7,6 +7,7 @@ namespace karwen::views {
 SrcView::SrcView(QWidget* parent)
     : ImageView(QStringLiteral("Src"), parent)
     , tool_(*this)
+    , tint_(*this, tool_)
 {
     setObjectName(QStringLiteral("frmSrc"));
 }
@@ -18,6 +19,14 @@ float SrcView::zoomForSize(int width, int height)
     if (width > 512 || height > 512)
         return 0.5f;
     return 1.0f;
+}
+
+void SrcView::setSkyTint(QImage tint)
+{
+    if (tint.isNull() && tint_.tint().isNull())
+        return;
+    tint_.setTint(std::move(tint));
+    pct_update();
 }
 
 int32_t SrcView::imageHandle() const { return hSrc; }

@@ -3,6 +3,7 @@
 
 #include "circle_tool.h"
 #include "image_view.h"
+#include "sky_tint.h"
 
 namespace karwen::views {
 
@@ -12,6 +13,9 @@ public:
     explicit SrcView(QWidget* parent = nullptr);
 
     [[nodiscard]] CircleTool& circleTool() { return tool_; }
+    // The tint over the photo (sky_tint.h); a null image takes it away.
+    void setSkyTint(QImage tint);
+    [[nodiscard]] const QImage& skyTint() const { return tint_.tint(); }
     [[nodiscard]] QString handleHint(QPointF p) const override { return tool_.handleHint(p); }
     // The zoom a source of this size opens at.
     [[nodiscard]] static float zoomForSize(int width, int height);
@@ -21,10 +25,11 @@ protected:
     [[nodiscard]] QSize imageSize() const override;
     [[nodiscard]] QString caption(const QString& percent) const override;
     [[nodiscard]] float loadScale() const override;
-    ViewTool* currentTool() override { return &tool_; }
+    ViewTool* currentTool() override { return &tint_; }
 
 private:
     CircleTool tool_;
+    SkyTint tint_;
 };
 
 } // namespace karwen::views

@@ -5,11 +5,16 @@
 // changed.
 #include "canopy_tracker.h"
 
+#include "dots_view.h"
+#include "image.h"
+#include "image_row.h"
+#include "image_store.h"
 #include "projection_model.h"
 #include "synthetic_sky.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace karwen::canopy {
@@ -59,6 +64,40 @@ TEST(CanopyTracker, MeasuresAgainOnlyWhatAChangeTouches)
     ASSERT_EQ(RixDestroy(other), 1);
     tracker.refresh(other, record, view, classes);
     EXPECT_EQ(tracker.pixels()->status, PixelStatus::BadPixels);
+    EXPECT_EQ(RixDestroy(photo), 1);
+}
+
+// An orthographic destination with 8 rings leaves the zenith ring without a
+// dot: the figures come from the command line's equisolid dots, exactly as
+// the command line measures them; with 5 rings the destination's own.
+TEST(CanopyTracker, FallsBackToTheDotsViewWhenTheDestinationGivesNoLai)
+{
+    const ProjectionRecord record = test::fisheye(kEquidistant, 100, 100, 90);
+    const test::Photo scene = test::render(test::patchScene(5), record, 200, 200);
+    const int32_t photo = RixCreate(200, 200);
+    ASSERT_GT(photo, 0);
+    std::copy(scene.pixels.begin(), scene.pixels.end(), rix::findImage(photo)->data());
+    const DotView orthographic{test::fisheye(kOrthographic, 100, 100, 100), 200, 200};
+    CanopyTracker tracker;
+    tracker.setSettings(CanopySettings{.rings = 8});
+    tracker.refresh(photo, record, orthographic, DotClasses{});
+    ASSERT_TRUE(tracker.destinationDots() && tracker.dots());
+    EXPECT_FALSE(tracker.destinationDots()->le.has_value());
+    const std::vector<int>& ringDots = tracker.destinationDots()->ringDots;
+    EXPECT_NE(std::find(ringDots.begin(), ringDots.end(), 0), ringDots.end());
+    EXPECT_EQ(tracker.dotOrigin(), DotOrigin::DotsView);
+    EXPECT_EQ(tracker.dotProjection(), kEquisolidangle);
+    const CanopyRow row = measurePhoto("p", photo, record, kDotsViewRecord, kDotsViewSide, kDotsViewSide,
+        tracker.settings());
+    ASSERT_TRUE(row.dots && row.dots->le && tracker.dots()->le);
+    EXPECT_EQ(tracker.dots()->le->value, row.dots->le->value);
+    EXPECT_EQ(tracker.dots()->openness.value, row.dots->openness.value);
+
+    tracker.setSettings(CanopySettings{.rings = 5});
+    tracker.refresh(photo, record, orthographic, DotClasses{});
+    EXPECT_EQ(tracker.dotOrigin(), DotOrigin::Destination);
+    EXPECT_EQ(tracker.dotProjection(), kOrthographic);
+    EXPECT_EQ(&*tracker.dots(), &*tracker.destinationDots());
     EXPECT_EQ(RixDestroy(photo), 1);
 }
 

@@ -11,7 +11,9 @@
 #include "canopy_window.h"
 #include "colour_value.h"
 #include "dot_gaps.h"
+#include "dots_view.h"
 #include "format_window.h"
+#include "image_row.h"
 #include "pixel_view.h"
 
 #include <QComboBox>
@@ -119,8 +121,11 @@ private slots:
         QCOMPARE(table.text(QStringLiteral("threshold"), Column::kPixels), QString::number(direct.threshold));
         QCOMPARE(table.text(QStringLiteral("openness"), Column::kPixels), fixed(direct.openness, 3));
         QCOMPARE(table.text(QStringLiteral("DIFN"), Column::kPixels), fixed(direct.difn, 3));
-        QCOMPARE(table.text(QStringLiteral("le"), Column::kPixels), fixed(direct.le, 2));
-        QCOMPARE(table.text(QStringLiteral("l"), Column::kPixels), fixed(direct.l, 2));
+        QCOMPARE(table.text(QStringLiteral("Le"), Column::kPixels),
+            direct.leBound ? QStringLiteral("at least ") + fixed(direct.leBound->atLeast, 2) : fixed(direct.le, 2));
+        // A sector without sky makes L a bound.
+        QCOMPARE(table.text(QStringLiteral("L"), Column::kPixels),
+            direct.lBound ? QStringLiteral("at least ") + fixed(direct.lBound->atLeast, 2) : fixed(direct.l, 2));
         QCOMPARE(table.text(QStringLiteral("gf %1").arg(settings.rings), Column::kPixels),
                  fixed(direct.ringGap.back(), 3));
         // No row beyond the last ring.
@@ -188,7 +193,7 @@ private slots:
         QCOMPARE(table.text(QStringLiteral("openness"), Column::kInterval),
             fixed(now.openness.lo, 3) + QStringLiteral("\u2013") + fixed(now.openness.hi, 3));
         QVERIFY(now.le.has_value());
-        QCOMPARE(table.text(QStringLiteral("le"), Column::kDots), fixed(now.le->value, 2));
+        QCOMPARE(table.text(QStringLiteral("Le"), Column::kDots), fixed(now.le->value, 2));
     }
 
     void exportAppendsRowsAndRefusesAForeignHeader()
@@ -309,15 +314,21 @@ private slots:
         QCOMPARE(canopy.table().text(QStringLiteral("openness"), Column::kPixels), fixed(1.0, 3));
     }
 
-    void perspectiveHasNoDotFigures()
+    // A perspective destination has no dots for the hemisphere: the dot
+    // figures are the command line's, and the notes say so.
+    void perspectiveTakesTheCommandLinesDots()
     {
         ui::CanopyWindow& canopy = openPhotoAndCanopy();
         app_->app.windows().frmFormat().findChild<QComboBox*>(QStringLiteral("cmbD"))->setCurrentIndex(kPerspective);
         QCOMPARE(DstPrm.Proj, kPerspective);
-        QVERIFY(canopy.notes().contains(QStringLiteral("No figures from the dots: a perspective destination")));
+        QVERIFY(canopy.notes().contains(QStringLiteral("The dot figures are the command line's")));
+        QVERIFY(canopy.notes().contains(QStringLiteral("since a perspective destination")));
         const ui::CanopyFigureTable& table = canopy.table();
-        QCOMPARE(table.text(QStringLiteral("openness"), Column::kDots), QStringLiteral("\u2013"));
-        QCOMPARE(table.text(QStringLiteral("le"), Column::kInterval), QStringLiteral("\u2013"));
+        const canopy::CanopyRow row = canopy::measurePhoto(SrcFile, hSrc, throughFoundCircle(), canopy::kDotsViewRecord,
+            canopy::kDotsViewSide, canopy::kDotsViewSide, canopy.tracker().settings());
+        QVERIFY(row.dots.has_value());
+        QCOMPARE(table.text(QStringLiteral("openness"), Column::kDots), fixed(row.dots->openness.value, 3));
+        QCOMPARE(table.horizontalHeaderItem(Column::kDots)->text(), QStringLiteral("equisolid dots"));
         QCOMPARE(
             table.text(QStringLiteral("openness"), Column::kPixels), fixed(canopy.tracker().pixels()->openness, 3));
     }

@@ -1,0 +1,21 @@
+// How the Canopy window words a figure that is only a bound: "at least
+// 9.20 (ring 2 has no sky; counted as one dot's share)", the rings and the
+// unit taken from the bound itself.
+#pragma once
+
+#include "floor_bound.h"
+
+#include <QString>
+
+namespace karwen::ui {
+
+// "at least 9.20"
+[[nodiscard]] QString boundValue(const canopy::FloorBound& bound, int decimals);
+// "ring 2 has no sky", "rings 2 and 3 have no sky", "ring 2, sector 3 has
+// no sky", "5 sectors have no sky"; rings and sectors counted from 1.
+[[nodiscard]] QString cellsWithoutSky(const canopy::FloorBound& bound);
+// The whole: value, then the cells and how they were counted; unit is
+// "dot" or "pixel".
+[[nodiscard]] QString boundText(const canopy::FloorBound& bound, int decimals, const QString& unit);
+
+} // namespace karwen::ui
