@@ -9,6 +9,7 @@
 #include "canopy_settings.h"
 #include "common_options.h"
 #include "progress_reporter.h"
+#include "projection_model.h"
 
 #include <functional>
 #include <optional>
@@ -18,6 +19,7 @@
 namespace karwen::cli {
 
 inline constexpr int kDotsSide = 1000;
+inline constexpr int32_t kDotsProjection = kEquisolidangle;
 
 struct MeasureSettings {
     SourceOptions source;
@@ -32,10 +34,14 @@ struct MeasuredLines {
     RunCounts counts;
 };
 
+// Photo i's line, handed over as soon as it is made, before the reporter
+// tells of the photo; called from the workers' threads.
+using LineSink = std::function<void(std::size_t i, const std::string& line)>;
+
 // photos: the list's paths, which the file column shows. stop() is
 // asked before each photo is taken; a true answer ends the run once the
 // photos in hand are done.
 [[nodiscard]] MeasuredLines measurePhotos(const std::vector<std::string>& photos, const MeasureSettings& run,
-    ProgressReporter& reporter, const std::function<bool()>& stop);
+    ProgressReporter& reporter, const std::function<bool()>& stop, const LineSink& sink);
 
 } // namespace karwen::cli
