@@ -85,9 +85,8 @@ void CsvOutput::saveRows(const std::vector<std::string>& rows)
     files::saveFile(path_, text.data(), text.size());
 }
 
-std::vector<std::string> rowsInListOrder(const std::vector<std::string>& list,
-    const std::vector<std::string>& measured, const std::vector<std::optional<std::string>>& lines,
-    const std::vector<KeptRow>& kept)
+std::vector<std::string> rowsInListOrder(const std::vector<std::string>& list, const std::vector<std::string>& measured,
+    const std::vector<std::optional<std::string>>& lines, const std::vector<KeptRow>& kept)
 {
     std::map<std::string, const std::string*> rowOf; // by the file column
     for (const KeptRow& row : kept)

@@ -102,8 +102,7 @@ CsvTarget keptRows(const std::string& path, const std::string& content, const Ru
             return refused(kExitUsage,
                 "--resume: line " + std::to_string(number) + " of \"" + path + "\" is not a row of its columns");
         const bool measured = (*fields)[1].empty();
-        if (const std::string difference = measured ? settingDifference(*fields, reference) : "";
-            !difference.empty())
+        if (const std::string difference = measured ? settingDifference(*fields, reference) : ""; !difference.empty())
             return refused(kExitUsage, "--resume: \"" + path + "\" was made with other settings: " + difference);
         KeptRow row{(*fields)[0], std::string(line), measured};
         if (const auto [it, added] = rowOf.emplace(row.file, target.rows.size()); added)
@@ -131,8 +130,7 @@ CsvTarget judgeCsvTarget(const std::string& path, CsvMode mode, const RunSetting
         return refused(kExitUsage, "--csv: \"" + path + "\" is not a regular file" + never);
     if (mode == CsvMode::New)
         return refused(kExitUsage,
-            "--csv: \"" + path
-                + "\" exists; --overwrite replaces a CSV of karwen-cli measure, --resume continues one");
+            "--csv: \"" + path + "\" exists; --overwrite replaces a CSV of karwen-cli measure, --resume continues one");
     try {
         const std::string first = firstLine(path);
         const std::optional<int> rings = canopy::csvHeaderRings(first);

@@ -22,13 +22,13 @@ namespace karwen::cli {
 enum class CsvMode { New, Overwrite, Resume };
 
 struct KeptRow {
-    std::string file; // as the file column reads it (canopy::csvText)
-    std::string line; // without its line end
+    std::string file;      // as the file column reads it (canopy::csvText)
+    std::string line;      // without its line end
     bool measured = false; // no error: the photo need not be measured again
 };
 
 struct CsvTarget {
-    bool exists = false; // a file to be replaced or continued is there
+    bool exists = false;       // a file to be replaced or continued is there
     std::vector<KeptRow> rows; // --resume: one per photo, in the file's order
     int exitCode = 0;          // kExitUsage: refused; kExitFailures: it cannot be read
     std::string refusal;       // why, in the user's words

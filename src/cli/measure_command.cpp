@@ -74,8 +74,8 @@ int runMeasure(const MeasureOptions& o)
     if (!toStandardOutput) {
         std::error_code ec;
         const fs::path csv = fs::absolute(files::utf8Path(o.csvPath), ec).lexically_normal();
-        const auto photo = std::find_if(inputs.paths.begin(), inputs.paths.end(),
-            [&](const std::string& p) { return sameFile(csv, p); });
+        const auto photo = std::find_if(
+            inputs.paths.begin(), inputs.paths.end(), [&](const std::string& p) { return sameFile(csv, p); });
         if (photo != inputs.paths.end()) {
             std::fprintf(stderr,
                 "karwen-cli measure: --csv: \"%s\" is the photo %s of this run; nothing was measured or written.\n",

@@ -63,7 +63,8 @@ MeasureOptions checked(const RawOptions& raw, int defaultJobs)
     if (raw.overwrite && raw.resume)
         throw UsageError("--overwrite and --resume: a CSV is either replaced or continued");
     if ((raw.overwrite || raw.resume) && raw.csv == "-")
-        throw UsageError(std::string(raw.overwrite ? "--overwrite" : "--resume") + ": --csv - writes to standard output");
+        throw UsageError(
+            std::string(raw.overwrite ? "--overwrite" : "--resume") + ": --csv - writes to standard output");
     o.csvMode = raw.overwrite ? CsvMode::Overwrite : raw.resume ? CsvMode::Resume : CsvMode::New;
     o.run = checkedRun(raw.run, defaultJobs);
     o.source = checkedSource(raw.source);

@@ -24,10 +24,10 @@ TEST(CsvReading, NamesOfAnyBytesReadBack)
         {"/f\xC3\xB6rst/\xE6\x9C\xA8.jpg", "/f\xC3\xB6rst/\xE6\x9C\xA8.jpg"}, // valid UTF-8 stays
         {"/bad\xFF.jpg", "/bad\\xFF.jpg"},
         {"/latin1-f\xF6rst.jpg", "/latin1-f\\xF6rst.jpg"},
-        {"/cut\xE6\x9C.jpg", "/cut\\xE6\\x9C.jpg"},        // a sequence cut short
-        {"/long\xC0\xAF.jpg", "/long\\xC0\\xAF.jpg"},      // an overlong form
+        {"/cut\xE6\x9C.jpg", "/cut\\xE6\\x9C.jpg"},          // a sequence cut short
+        {"/long\xC0\xAF.jpg", "/long\\xC0\\xAF.jpg"},        // an overlong form
         {"/sur\xED\xA0\x80.jpg", "/sur\\xED\\xA0\\x80.jpg"}, // a surrogate
-        {"a\\xFF\\b", "a\\\\xFF\\\\b"},                    // real backslashes, doubled
+        {"a\\xFF\\b", "a\\\\xFF\\\\b"},                      // real backslashes, doubled
         {"line\nbreak\r\x7F", "line\\x0Abreak\\x0D\\x7F"},
     };
     for (const Case& c : cases) {
