@@ -10,7 +10,6 @@
 #include "parallel_runner.h"
 #include "rix.h"
 #include "run_control.h"
-#include "save_file.h"
 #include "utf8_path.h"
 
 #include <algorithm>
@@ -60,6 +59,37 @@ std::vector<std::string> photosToMeasure(const std::vector<std::string>& list, c
     return photos;
 }
 
+// Whether the run may write where --csv says, told on standard error when
+// it may not: kExitDone, or the exit code. target: what a file there holds.
+int judgeCsv(const MeasureOptions& o, const BatchInputs& inputs, CsvTarget& target)
+{
+    if (o.csvPath == kStandardOutput) {
+        if (!standardOutputWasClosed())
+            return kExitDone;
+        std::fprintf(stderr, "Cannot write the figures: standard output is closed; nothing was measured.\n");
+        return kExitFailures;
+    }
+    std::error_code ec;
+    const fs::path csv = fs::absolute(files::utf8Path(o.csvPath), ec).lexically_normal();
+    const auto photo = std::find_if(
+        inputs.paths.begin(), inputs.paths.end(), [&](const std::string& p) { return sameFile(csv, p); });
+    if (photo != inputs.paths.end()) {
+        std::fprintf(stderr,
+            "karwen-cli measure: --csv: \"%s\" is the photo %s of this run; nothing was measured or written.\n",
+            o.csvPath.c_str(), photo->c_str());
+        return kExitUsage;
+    }
+    if (const std::string obstacle = ec ? ec.message() : csvObstacle(csv); !obstacle.empty()) {
+        std::fprintf(stderr, "Cannot save \"%s\": %s; nothing was measured.\n", o.csvPath.c_str(), obstacle.c_str());
+        return kExitFailures;
+    }
+    target = judgeCsvTarget(o.csvPath, o.csvMode, {o.source, o.settings});
+    if (target.exitCode != kExitDone)
+        std::fprintf(stderr, "%s%s; nothing was measured.\n",
+            target.exitCode == kExitUsage ? "karwen-cli measure: " : "", target.refusal.c_str());
+    return target.exitCode;
+}
+
 } // namespace
 
 int runMeasure(const MeasureOptions& o)
@@ -67,33 +97,8 @@ int runMeasure(const MeasureOptions& o)
     const bool toStandardOutput = o.csvPath == kStandardOutput;
     const BatchInputs inputs = collectBatchInputs(o.run.inputs);
     CsvTarget target;
-    if (toStandardOutput && standardOutputWasClosed()) {
-        std::fprintf(stderr, "Cannot write the figures: standard output is closed; nothing was measured.\n");
-        return kExitFailures;
-    }
-    if (!toStandardOutput) {
-        std::error_code ec;
-        const fs::path csv = fs::absolute(files::utf8Path(o.csvPath), ec).lexically_normal();
-        const auto photo = std::find_if(
-            inputs.paths.begin(), inputs.paths.end(), [&](const std::string& p) { return sameFile(csv, p); });
-        if (photo != inputs.paths.end()) {
-            std::fprintf(stderr,
-                "karwen-cli measure: --csv: \"%s\" is the photo %s of this run; nothing was measured or written.\n",
-                o.csvPath.c_str(), photo->c_str());
-            return kExitUsage;
-        }
-        if (const std::string obstacle = ec ? ec.message() : csvObstacle(csv); !obstacle.empty()) {
-            std::fprintf(
-                stderr, "Cannot save \"%s\": %s; nothing was measured.\n", o.csvPath.c_str(), obstacle.c_str());
-            return kExitFailures;
-        }
-        target = judgeCsvTarget(o.csvPath, o.csvMode, {o.source, o.settings});
-        if (target.exitCode != kExitDone) {
-            std::fprintf(stderr, "%s%s; nothing was measured.\n",
-                target.exitCode == kExitUsage ? "karwen-cli measure: " : "", target.refusal.c_str());
-            return target.exitCode;
-        }
-    }
+    if (const int refused = judgeCsv(o, inputs, target); refused != kExitDone)
+        return refused;
 
     const std::vector<std::string> mine = shardOf(inputs.paths, o.run.shard, o.run.shards);
     const std::vector<std::string> photos = photosToMeasure(mine, target.rows);
@@ -116,13 +121,17 @@ int runMeasure(const MeasureOptions& o)
         [&](std::size_t i, const std::string& line) { output->add(i, line); });
     measured.counts.failed += int(inputs.problems.size());
     bool saved = !output->failed();
+    const bool inListOrder = saved && !stopRequested() && !toStandardOutput;
     try {
-        if (saved && !stopRequested() && !toStandardOutput)
+        if (inListOrder)
             output->saveRows(rowsInListOrder(mine, photos, measured.lines, target.rows));
         else
             output->close();
     } catch (const files::FileError& e) {
-        reporter.failure(std::string("The figures were not saved in list order: ") + e.what());
+        reporter.failure(std::string(inListOrder ? "The lines were not put in list order (they stay in the order "
+                                                   "the photos finished): "
+                                                 : "The figures were not saved: ")
+            + e.what());
         saved = false;
     }
     if (output->failed())
