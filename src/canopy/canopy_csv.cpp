@@ -6,6 +6,7 @@
 #include "save_file.h"
 #include "utf8_path.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -139,6 +140,37 @@ void addDotFields(const CanopyRow& row, std::vector<std::string>& f)
     f.insert(f.end(), {circleName(row.circle), std::to_string(d.outside)});
 }
 
+// The length of the valid UTF-8 sequence text starts with (shortest form,
+// no surrogates, at most U+10FFFF), or 0 when it starts with none.
+std::size_t utf8SequenceLength(std::string_view text)
+{
+    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = at(0);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF; // the bounds of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() < length || at(1) < low || at(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (at(i) < 0x80 || at(i) > 0xBF)
+            return 0;
+    return length;
+}
+
 // Where the file's first line and the header part ways, for the message.
 std::string headerDifference(std::string_view line, const std::string& header)
 {
@@ -176,12 +208,36 @@ std::string csvField(std::string_view text)
     return quoted + '"';
 }
 
+std::string csvText(std::string_view raw)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(raw.size());
+    const auto escape = [&](unsigned char byte) {
+        text += "\\x";
+        text += kHex[byte >> 4];
+        text += kHex[byte & 15];
+    };
+    for (std::size_t i = 0; i < raw.size();) {
+        const auto byte = static_cast<unsigned char>(raw[i]);
+        const std::size_t length = utf8SequenceLength(raw.substr(i));
+        if (byte == '\\')
+            text += "\\\\";
+        else if (byte < 0x20 || byte == 0x7F || length == 0)
+            escape(byte);
+        else
+            text.append(raw.substr(i, length));
+        i += std::max<std::size_t>(length, 1);
+    }
+    return text;
+}
+
 std::string csvHeader(int rings) { return joined(headerColumns(rings)); }
 
 std::string csvRow(const CanopyRow& row)
 {
     const std::size_t columns = headerColumns(row.settings.rings).size();
-    std::vector<std::string> fields{row.file, row.error};
+    std::vector<std::string> fields{csvText(row.file), csvText(row.error)};
     if (row.error.empty() && row.pixels) {
         addPixelFields(row, fields);
         addDotFields(row, fields);

@@ -4,7 +4,8 @@
 //
 // Columns, in this order:
 //   file, error                 the photo's path as given; why it gave no
-//                               figures (empty when it did)
+//                               figures (empty when it did); both as
+//                               csvText writes them
 //   projection, cx, cy, r,      the source projection's name (its code
 //   alpha, beta, rot            before initProjectionNames has run), the
 //                               circle (cy counted up from the bottom
@@ -43,6 +44,13 @@ inline constexpr std::string_view kCsvLineEnd = "\r\n";
 
 // The text as one field: quoted when it holds a comma, a quote, CR or LF.
 [[nodiscard]] std::string csvField(std::string_view text);
+
+// A name or message as the file and error columns hold it: valid UTF-8 as
+// it is, a backslash doubled, and each byte of an invalid UTF-8 sequence and
+// each control character (line breaks included) as \xHH, two upper-case
+// hex digits. The file stays UTF-8 and a line never breaks inside a field;
+// rawText (canopy_csv_reading.h) gives the bytes back.
+[[nodiscard]] std::string csvText(std::string_view raw);
 
 // The header of rows with `rings` zenith rings (gf_1 ... gf_rings).
 [[nodiscard]] std::string csvHeader(int rings);

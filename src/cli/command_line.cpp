@@ -7,6 +7,7 @@
 #include "option_values.h"
 #include "parallel_runner.h"
 #include "projection_model.h"
+#include "run_control.h"
 
 #include <CLI/CLI.hpp>
 
@@ -69,6 +70,7 @@ ParsedCommand parseCommandLine(int argc, const char* const* argv, int defaultJob
 
 int runCommandLine(int argc, const char* const* argv)
 {
+    keepStandardStreamsOpen();
     initProjectionNames();
     initCoefTables();
     InitAreaTables();

@@ -2,18 +2,22 @@
 
 #include "batch_inputs.h"
 #include "canopy_csv.h"
+#include "csv_output.h"
+#include "csv_target.h"
 #include "file_error.h"
 #include "file_messages.h"
 #include "measure_runner.h"
 #include "parallel_runner.h"
 #include "rix.h"
 #include "run_control.h"
-#include "save_file.h"
 #include "utf8_path.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
+#include <optional>
+#include <set>
 #include <system_error>
 
 namespace karwen::cli {
@@ -42,26 +46,31 @@ std::string csvObstacle(const fs::path& path)
     return {};
 }
 
-std::string csvText(const std::vector<std::optional<std::string>>& lines, int rings)
+// The photos of the list without a measured row in the file continued.
+std::vector<std::string> photosToMeasure(const std::vector<std::string>& list, const std::vector<KeptRow>& kept)
 {
-    std::string text = canopy::csvHeader(rings);
-    text += canopy::kCsvLineEnd;
-    for (const std::optional<std::string>& line : lines) {
-        if (line) {
-            text += *line;
-            text += canopy::kCsvLineEnd;
-        }
-    }
-    return text;
+    std::set<std::string> measured;
+    for (const KeptRow& row : kept)
+        if (row.measured)
+            measured.insert(row.file);
+    std::vector<std::string> photos;
+    std::ranges::copy_if(
+        list, std::back_inserter(photos), [&](const std::string& p) { return !measured.contains(canopy::csvText(p)); });
+    return photos;
 }
 
-} // namespace
-
-int runMeasure(const MeasureOptions& o)
+// Whether the run may write where --csv says, told on standard error when
+// it may not: kExitDone, or the exit code. target: what a file there holds.
+int judgeCsv(const MeasureOptions& o, const BatchInputs& inputs, CsvTarget& target)
 {
+    if (o.csvPath == kStandardOutput) {
+        if (!standardOutputWasClosed())
+            return kExitDone;
+        std::fprintf(stderr, "Cannot write the figures: standard output is closed; nothing was measured.\n");
+        return kExitFailures;
+    }
     std::error_code ec;
     const fs::path csv = fs::absolute(files::utf8Path(o.csvPath), ec).lexically_normal();
-    const BatchInputs inputs = collectBatchInputs(o.run.inputs);
     const auto photo = std::find_if(
         inputs.paths.begin(), inputs.paths.end(), [&](const std::string& p) { return sameFile(csv, p); });
     if (photo != inputs.paths.end()) {
@@ -74,25 +83,59 @@ int runMeasure(const MeasureOptions& o)
         std::fprintf(stderr, "Cannot save \"%s\": %s; nothing was measured.\n", o.csvPath.c_str(), obstacle.c_str());
         return kExitFailures;
     }
+    target = judgeCsvTarget(o.csvPath, o.csvMode, {o.source, o.settings});
+    if (target.exitCode != kExitDone)
+        std::fprintf(stderr, "%s%s; nothing was measured.\n",
+            target.exitCode == kExitUsage ? "karwen-cli measure: " : "", target.refusal.c_str());
+    return target.exitCode;
+}
+
+} // namespace
+
+int runMeasure(const MeasureOptions& o)
+{
+    const bool toStandardOutput = o.csvPath == kStandardOutput;
+    const BatchInputs inputs = collectBatchInputs(o.run.inputs);
+    CsvTarget target;
+    if (const int refused = judgeCsv(o, inputs, target); refused != kExitDone)
+        return refused;
 
     const std::vector<std::string> mine = shardOf(inputs.paths, o.run.shard, o.run.shards);
+    const std::vector<std::string> photos = photosToMeasure(mine, target.rows);
+    catchStopSignals();
+    std::optional<CsvOutput> output;
+    try {
+        output.emplace(o.csvPath, target, o.settings.rings, photos.size());
+    } catch (const files::FileError& e) {
+        std::fprintf(stderr, "%s; nothing was measured.\n", e.what());
+        return kExitFailures;
+    }
+
     ProgressReporter reporter(stderr, reporterStyle(o.run.quiet), {"measured", false});
     for (const FileProblem& problem : inputs.problems)
         reporter.failure(fileProblemMessage(FileAction::Open, problem));
-
     (void)RixSetMaxPixels(o.run.maxPixels);
-    catchStopSignals();
     const MeasureSettings run{o.source, o.settings, o.run.jobs, availableCpus()};
-    MeasuredLines measured = measurePhotos(mine, run, reporter, stopRequested);
+    MeasuredLines measured = measurePhotos(
+        photos, run, reporter, [&] { return stopRequested() || output->failed(); },
+        [&](std::size_t i, const std::string& line) { output->add(i, line); });
     measured.counts.failed += int(inputs.problems.size());
-    bool saved = true;
+    bool saved = !output->failed();
+    const bool inListOrder = saved && !stopRequested() && !toStandardOutput;
     try {
-        const std::string text = csvText(measured.lines, o.settings.rings);
-        files::saveFile(o.csvPath, text.data(), text.size());
+        if (inListOrder)
+            output->saveRows(rowsInListOrder(mine, photos, measured.lines, target.rows));
+        else
+            output->close();
     } catch (const files::FileError& e) {
-        reporter.failure(std::string("The figures were not saved: ") + e.what());
+        reporter.failure(std::string(inListOrder ? "The lines were not put in list order (they stay in the order "
+                                                   "the photos finished): "
+                                                 : "The figures were not saved: ")
+            + e.what());
         saved = false;
     }
+    if (output->failed())
+        reporter.failure("The run stopped: " + output->failure() + "; the lines written before stay");
     reporter.finish(measured.counts, stopRequested());
     return exitCodeOf(measured.counts.failed > 0 || !saved);
 }

@@ -18,6 +18,8 @@ struct RawOptions {
     RawRunOptions run;
     RawSourceOptions source;
     std::string csv;
+    bool overwrite = false;
+    bool resume = false;
     std::string channel = "blue";
     std::string gamma;
     std::string threshold = "otsu";
@@ -58,6 +60,12 @@ MeasureOptions checked(const RawOptions& raw, int defaultJobs)
 {
     MeasureOptions o;
     o.csvPath = raw.csv;
+    if (raw.overwrite && raw.resume)
+        throw UsageError("--overwrite and --resume: a CSV is either replaced or continued");
+    if ((raw.overwrite || raw.resume) && raw.csv == "-")
+        throw UsageError(
+            std::string(raw.overwrite ? "--overwrite" : "--resume") + ": --csv - writes to standard output");
+    o.csvMode = raw.overwrite ? CsvMode::Overwrite : raw.resume ? CsvMode::Resume : CsvMode::New;
     o.run = checkedRun(raw.run, defaultJobs);
     o.source = checkedSource(raw.source);
 
@@ -96,10 +104,18 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
     const auto raw = std::make_shared<RawOptions>();
     measure
         .add_option("--csv", raw->csv,
-            "The CSV file the figures go to, one line per photo in the order of the list under a header; "
-            "written whole at the end of the run, replacing a file of that name. Its folder must exist.")
+            "The CSV file the figures go to, one line per photo under a header, or - for standard output. A "
+            "new file: one that exists is refused unless --overwrite or --resume is given. Each photo's line is "
+            "added as it finishes; at the end of the run the file holds one line per photo in the order of the "
+            "list. Its folder must exist and be writable.")
         ->required()
         ->type_name("FILE");
+    measure.add_flag("--overwrite", raw->overwrite,
+        "Replace the --csv file when it is a CSV of karwen-cli measure (or of the window's export, or empty); "
+        "anything else is never replaced.");
+    measure.add_flag("--resume", raw->resume,
+        "Continue the --csv file: measure only the photos without a line there (lines with an error are "
+        "measured again). The file's lines must have been made with this run's settings.");
     addSourceOptions(measure, raw->source);
     measure.add_option("--channel", raw->channel, "Channel that tells sky from canopy: blue or luma. Default: blue.")
         ->type_name("NAME");
@@ -143,8 +159,12 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
         "95 % intervals from the 1000 sample dots of an equisolid view (1000 x 1000 pixels), read with the "
         "same threshold, then circle (given or detected) and dots_outside. A photo that gives no figures has a line "
         "with its error and nothing else.\n"
+        "Names that are not valid UTF-8, control characters and backslashes are written as \\xHH and \\\\.\n"
         "Exit status: 0 when every photo was measured, 1 when a photo could not be read or measured (the "
-        "others still are) or the CSV could not be written, 2 for a usage error.");
+        "others still are) or the CSV could not be written (the run stops at the first line that cannot be; "
+        "the lines written stay), 2 for a usage error or a --csv file that may not be written, 128 + the "
+        "signal's number when SIGINT, SIGTERM or SIGHUP stopped the run (the lines of the photos finished "
+        "stay).");
     return [raw, defaultJobs] { return checked(*raw, defaultJobs); };
 }
 

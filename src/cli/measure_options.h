@@ -6,6 +6,7 @@
 
 #include "canopy_settings.h"
 #include "common_options.h"
+#include "csv_target.h"
 
 #include <functional>
 #include <string>
@@ -20,7 +21,8 @@ struct MeasureOptions {
     RunOptions run;
     SourceOptions source;
     canopy::CanopySettings settings;
-    std::string csvPath;
+    std::string csvPath; // "-" for standard output
+    CsvMode csvMode = CsvMode::New;
 };
 
 // Adds measure's options to its subcommand. Once a parse has chosen it, the

@@ -26,12 +26,13 @@ using canopy::kDotsViewRecord;
 class Worker : public FileWorker {
 public:
     Worker(const std::vector<std::string>& photos, const MeasureSettings& run, ProgressReporter& reporter,
-        MeasuredLines& measured, std::atomic<int> (&counts)[3])
+        MeasuredLines& measured, std::atomic<int> (&counts)[3], const LineSink& sink)
         : photos_(photos)
         , run_(run)
         , reporter_(reporter)
         , measured_(measured)
         , counts_(counts)
+        , sink_(sink)
     {
     }
 
@@ -43,6 +44,7 @@ public:
         if (!row.error.empty() && failure.empty())
             failure = "Cannot measure \"" + path + "\": " + row.error + ".";
         measured_.lines[i] = canopy::csvRow(row);
+        sink_(i, *measured_.lines[i]);
         const FileStatus status = row.error.empty() ? FileStatus::Done : FileStatus::Failed;
         ++counts_[int(status)];
         reporter_.fileDone(status, path, {}, failure);
@@ -87,19 +89,20 @@ private:
     ProgressReporter& reporter_;
     MeasuredLines& measured_;
     std::atomic<int> (&counts_)[3];
+    const LineSink& sink_;
 };
 
 } // namespace
 
 MeasuredLines measurePhotos(const std::vector<std::string>& photos, const MeasureSettings& run,
-    ProgressReporter& reporter, const std::function<bool()>& stop)
+    ProgressReporter& reporter, const std::function<bool()>& stop, const LineSink& sink)
 {
     MeasuredLines measured;
     measured.lines.resize(photos.size());
     std::atomic<int> counts[3] = {0, 0, 0}; // by FileStatus
     reporter.start(int(photos.size()));
     runWorkers(photos.size(), run.jobs, run.cpus, stop,
-        [&] { return std::make_unique<Worker>(photos, run, reporter, measured, counts); });
+        [&] { return std::make_unique<Worker>(photos, run, reporter, measured, counts, sink); });
     measured.counts = {counts[int(FileStatus::Done)].load(), counts[int(FileStatus::Skipped)].load(),
         counts[int(FileStatus::Failed)].load()};
     return measured;

@@ -33,10 +33,14 @@ struct MeasuredLines {
     RunCounts counts;
 };
 
+// Photo i's line, handed over as soon as it is made, before the reporter
+// tells of the photo; called from the workers' threads.
+using LineSink = std::function<void(std::size_t i, const std::string& line)>;
+
 // photos: the list's paths, which the file column shows. stop() is
 // asked before each photo is taken; a true answer ends the run once the
 // photos in hand are done.
 [[nodiscard]] MeasuredLines measurePhotos(const std::vector<std::string>& photos, const MeasureSettings& run,
-    ProgressReporter& reporter, const std::function<bool()>& stop);
+    ProgressReporter& reporter, const std::function<bool()>& stop, const LineSink& sink);
 
 } // namespace karwen::cli

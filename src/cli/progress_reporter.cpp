@@ -38,8 +38,15 @@ void ProgressReporter::start(int total)
     total_ = total;
     done_ = 0;
     start_ = std::chrono::steady_clock::now();
-    if (style_ == Style::Bar)
+    if (style_ == Style::Bar && writable())
         drawBar();
+}
+
+bool ProgressReporter::writable()
+{
+    if (std::ferror(stream_))
+        broken_ = true;
+    return !broken_;
 }
 
 double ProgressReporter::secondsSinceStart() const
@@ -83,6 +90,8 @@ void ProgressReporter::fileDone(
     ++done_;
     char place[48];
     std::snprintf(place, sizeof place, "[%d/%d] ", done_, total_);
+    if (!writable())
+        return;
     switch (style_) {
     case Style::Quiet:
         if (status == FileStatus::Failed)
@@ -112,6 +121,8 @@ void ProgressReporter::fileDone(
 void ProgressReporter::failure(const std::string& line)
 {
     std::lock_guard lock(mutex_);
+    if (!writable())
+        return;
     const bool redraw = barShown_;
     clearBar();
     std::fprintf(stream_, "%s\n", line.c_str());
@@ -122,7 +133,7 @@ void ProgressReporter::failure(const std::string& line)
 void ProgressReporter::finish(const RunCounts& counts, bool stopped)
 {
     std::lock_guard lock(mutex_);
-    if (style_ == Style::Quiet)
+    if (style_ == Style::Quiet || !writable())
         return;
     if (barShown_)
         std::fputs("\n", stream_);

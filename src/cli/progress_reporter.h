@@ -3,6 +3,8 @@
 // output is not a terminal, otherwise a bar with files done of all, files
 // per second and the time left, redrawn in place. Each failure is one line
 // of its own; a summary closes the run. Safe to call from several threads.
+// A stream that cannot be written (a closed pipe) is left alone from then
+// on: the run goes on without progress.
 #pragma once
 
 #include <chrono>
@@ -44,6 +46,8 @@ public:
 
 private:
     void drawBar();
+    // Whether the stream may still be written; false once a write failed.
+    [[nodiscard]] bool writable();
     void clearBar();
     [[nodiscard]] double secondsSinceStart() const;
 
@@ -56,6 +60,7 @@ private:
     std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point lastDraw_;
     bool barShown_ = false;
+    bool broken_ = false;
 };
 
 } // namespace karwen::cli

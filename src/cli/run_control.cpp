@@ -1,6 +1,9 @@
 #include "run_control.h"
 
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <csignal>
@@ -10,6 +13,7 @@ namespace karwen::cli {
 namespace {
 
 volatile std::sig_atomic_t stopSignal = 0;
+bool outputWasClosed = false;
 
 extern "C" void requestStop(int signal) { stopSignal = signal; }
 
@@ -21,9 +25,24 @@ void catchStopSignals()
     action.sa_handler = requestStop;
     action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
 }
+
+void keepStandardStreamsOpen()
+{
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
+            continue;
+        if (fd == STDOUT_FILENO)
+            outputWasClosed = true;
+        // The lowest free number is fd itself, the ones below being open.
+        (void)::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    }
+}
+
+bool standardOutputWasClosed() { return outputWasClosed; }
 
 bool stopRequested() { return stopSignal != 0; }
 

@@ -11,15 +11,23 @@
 
 namespace karwen::cli {
 
-// Exit codes of the program; 128 + the signal's number when SIGINT or
-// SIGTERM stopped a run (the files in hand are finished).
+// Exit codes of the program; 128 + the signal's number when SIGINT, SIGTERM
+// or SIGHUP stopped a run (the files in hand are finished).
 inline constexpr int kExitDone = 0;     // nothing failed
 inline constexpr int kExitFailures = 1; // some file failed; the others were done
 inline constexpr int kExitUsage = 2;    // the command line was not understood
 
-// From here on, the first SIGINT or SIGTERM asks the run to stop once the
-// files in hand are done; a second one ends the process at once.
+// From here on, the first SIGINT, SIGTERM or SIGHUP asks the run to stop
+// once the files in hand are done; a second one of the same ends the
+// process at once. SIGPIPE is ignored: a write to a closed pipe fails with
+// EPIPE and is handled where it happens.
 void catchStopSignals();
+
+// Opens /dev/null in place of a closed standard input, output or error, so
+// that no file the run opens takes their numbers; called first thing.
+void keepStandardStreamsOpen();
+// Whether standard output was closed when the program started.
+[[nodiscard]] bool standardOutputWasClosed();
 [[nodiscard]] bool stopRequested();
 
 // The exit code of a run that has ended: the stop signal's when one came,

@@ -43,9 +43,11 @@ protected:
 
     [[nodiscard]] std::string csv() const { return (dir / "figures.csv").string(); }
 
-    // karwen-cli measure --csv figures.csv <args>.
+    // karwen-cli measure --csv figures.csv <args> into a new file: the CSV
+    // of an earlier run is removed first.
     [[nodiscard]] test_support::Outcome measure(std::vector<std::string> args) const
     {
+        std::filesystem::remove(csv());
         args.insert(args.begin(), {KARWEN_CLI, "measure", "--csv", csv()});
         return test_support::runProgram(args);
     }

@@ -1,0 +1,24 @@
+// Reading back what canopy_csv.h writes: a line's fields, whether a first
+// line is the figures' header, and the bytes of a name that csvText wrote.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace karwen::canopy {
+
+// The fields of one line (its line end removed), quotes undone; none when a
+// quoted field is not closed or text follows its closing quote.
+[[nodiscard]] std::optional<std::vector<std::string>> csvFields(std::string_view line);
+
+// The number of rings when the line (a UTF-8 byte order mark and a CR at its
+// end allowed) is csvHeader(rings) for some number of rings; none otherwise.
+[[nodiscard]] std::optional<int> csvHeaderRings(std::string_view line);
+
+// The bytes csvText(raw) was made from: "\\" is one backslash, \xHH one
+// byte; any other backslash stays as it is.
+[[nodiscard]] std::string rawText(std::string_view text);
+
+} // namespace karwen::canopy

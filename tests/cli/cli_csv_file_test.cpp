@@ -1,0 +1,203 @@
+// The CSV file of karwen-cli measure: an existing file is never replaced
+// unasked, and only our own CSV is replaced (--overwrite) or continued
+// (--resume); a continued file gets the rows it lacks, in list order; names
+// that are not UTF-8 read back; --csv - writes to standard output.
+#include "cli_child.h"
+#include "cli_fixture.h"
+
+#include "canopy_csv.h"
+#include "canopy_csv_reading.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace karwen;
+using karwen::test::ChildRun;
+using karwen::test::CliRun;
+using karwen::test::readBytes;
+using karwen::test::writeBytes;
+
+namespace {
+
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::string crlf(const std::string& line) { return line + "\r\n"; }
+
+// The CSV's rows (its lines after the header) without their line ends.
+std::vector<std::string> rowsOf(const std::string& text)
+{
+    std::vector<std::string> rows;
+    for (std::size_t start = text.find("\r\n"); start != std::string::npos && start + 2 < text.size();) {
+        const std::size_t end = text.find("\r\n", start + 2);
+        rows.push_back(text.substr(start + 2, end - start - 2));
+        start = end;
+    }
+    return rows;
+}
+
+class CsvFile : public CliRun {
+protected:
+    void SetUp() override
+    {
+        CliRun::SetUp();
+        for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
+            photo(name);
+    }
+
+    // karwen-cli measure --csv figures.csv, whatever the file holds.
+    [[nodiscard]] test_support::Outcome measureInto(std::vector<std::string> args) const
+    {
+        args.insert(args.begin(), {KARWEN_CLI, "measure", "--csv", csv(), "--circle", "48,40,32"});
+        return test_support::runProgram(args);
+    }
+};
+
+TEST_F(CsvFile, AnExistingFileIsNeverReplacedUnasked)
+{
+    test_support::Outcome run = measureInto({in()});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const std::string ours = readBytes(csv());
+    ASSERT_EQ(rowsOf(ours).size(), 3u) << ours;
+
+    run = measureInto({in()});
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+    EXPECT_TRUE(has(run.output, "exists; --overwrite replaces a CSV of karwen-cli measure")) << run.output;
+    EXPECT_FALSE(has(run.output, "measured " + in("a.bmp"))) << run.output;
+    EXPECT_EQ(readBytes(csv()), ours);
+
+    // Ours: what measure wrote, an empty file, the window's export (a byte
+    // order mark, LF line ends, other rings).
+    for (const std::string& before : {ours, std::string(), "\xEF\xBB\xBF" + canopy::csvHeader(3) + "\nx.jpg,gone\n"}) {
+        writeBytes(csv(), before);
+        run = measureInto({in(), "--overwrite"});
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_EQ(readBytes(csv()), ours);
+    }
+
+    // Not ours, whatever the options: a photo, another program's CSV, ours
+    // with another column.
+    const std::string photoBytes = readBytes(dir / "in" / "a.bmp");
+    for (const std::string& before :
+        {photoBytes, std::string("plot,lai,notes\r\n1,2.5,x\r\n"), crlf(canopy::csvHeader(5) + ",notes")}) {
+        for (const char* option : {"--overwrite", "--resume"}) {
+            writeBytes(csv(), before);
+            run = measureInto({in("b.bmp"), option});
+            EXPECT_EQ(run.exitCode, 2) << run.output;
+            EXPECT_TRUE(has(run.output, "is not a CSV of karwen-cli measure")) << run.output;
+            EXPECT_EQ(readBytes(csv()), before) << option;
+        }
+    }
+
+    // A symbolic link to a photo outside the list.
+    fs::remove(csv());
+    fs::create_symlink(dir / "in" / "a.bmp", csv());
+    run = measureInto({in("b.bmp"), "--overwrite"});
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+    EXPECT_TRUE(fs::is_symlink(csv()));
+    EXPECT_EQ(readBytes(dir / "in" / "a.bmp"), photoBytes);
+
+    for (const std::vector<std::string>& args : {std::vector<std::string>{in(), "--overwrite", "--resume"},
+             std::vector<std::string>{"--csv", "-", in(), "--resume"}}) {
+        run = measureInto(args);
+        EXPECT_EQ(run.exitCode, 2) << run.output;
+    }
+}
+
+TEST_F(CsvFile, ResumeMeasuresOnlyThePhotosWithoutARow)
+{
+    test_support::Outcome run = measureInto({in()});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const std::string full = readBytes(csv());
+    const std::vector<std::string> rows = rowsOf(full);
+    ASSERT_EQ(rows.size(), 3u) << full;
+
+    // a measured, b missing, c an error, a photo of another list, and the
+    // half line a killed run leaves.
+    const std::string header = canopy::csvHeader(5);
+    const std::string failed = canopy::csvRow(canopy::failedRow(in("c.bmp"), "planted failure", {}));
+    const std::string other = "/elsewhere/x.bmp" + rows[0].substr(rows[0].find(','));
+    writeBytes(csv(), crlf(header) + crlf(rows[0]) + crlf(failed) + crlf(other) + rows[1].substr(0, 40));
+    run = measureInto({in(), "--resume"});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(has(run.output, "/2] measured " + in("b.bmp"))) << run.output;
+    EXPECT_TRUE(has(run.output, "/2] measured " + in("c.bmp"))) << run.output;
+    EXPECT_FALSE(has(run.output, in("a.bmp"))) << run.output;
+    EXPECT_EQ(readBytes(csv()), full + crlf(other));
+
+    // Other settings: refused, naming the setting, the file untouched.
+    const std::string resumed = readBytes(csv());
+    const std::vector<std::pair<std::vector<std::string>, std::string>> others{{{"--gamma", "1.5"}, "column gamma"},
+        {{"--threshold", "100"}, "column method"}, {{"--channel", "luma"}, "column channel"},
+        {{"--sectors", "4"}, "column sectors"}, {{"--max-zenith", "60"}, "column max_zenith"},
+        {{"--rings", "3"}, "this run's for --rings 3"}, {{"--src-projection", "equisolid"}, "column projection"}};
+    for (const auto& [options, name] : others) {
+        std::vector<std::string> args{in(), "--resume"};
+        args.insert(args.end(), options.begin(), options.end());
+        run = measureInto(args);
+        EXPECT_EQ(run.exitCode, 2) << run.output;
+        EXPECT_TRUE(has(run.output, "was made with other settings: its column")) << run.output;
+        EXPECT_TRUE(has(run.output, name)) << run.output;
+        EXPECT_EQ(readBytes(csv()), resumed) << name;
+    }
+    run = test_support::runProgram({KARWEN_CLI, "measure", "--csv", csv(), "--circle", "47,40,32", "--resume", in()});
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+    EXPECT_TRUE(has(run.output, "its column cx reads")) << run.output;
+
+    // A shard continued: its photos (a and c) alone, in list order.
+    fs::remove(csv());
+    ASSERT_EQ(measureInto({in(), "--shard", "1/2"}).exitCode, 0);
+    const std::string shard = readBytes(csv());
+    ASSERT_EQ(rowsOf(shard).size(), 2u);
+    writeBytes(csv(), crlf(header) + crlf(rowsOf(shard)[1]));
+    run = measureInto({in(), "--shard", "1/2", "--resume"});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(has(run.output, "[1/1] measured " + in("a.bmp"))) << run.output;
+    EXPECT_EQ(readBytes(csv()), shard);
+}
+
+TEST_F(CsvFile, NamesThatAreNotUtf8ReadBack)
+{
+    const std::vector<std::string> names{"bad\xFF.bmp", "back\\slash.bmp", "line\nbreak.bmp"};
+    for (const std::string& name : names)
+        photo(name);
+    test_support::Outcome run = measureInto({in()});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const std::string text = readBytes(csv());
+    EXPECT_TRUE(has(text, "\r\n" + in() + "bad\\xFF.bmp,")) << text;
+    EXPECT_TRUE(has(text, "\r\n" + in() + "back\\\\slash.bmp,")) << text;
+    EXPECT_TRUE(has(text, "\r\n" + in() + "line\\x0Abreak.bmp,")) << text;
+    std::vector<std::string> files;
+    for (const std::string& row : rowsOf(text))
+        files.push_back(canopy::rawText(canopy::csvFields(row)->at(0)));
+    EXPECT_EQ(files,
+        (std::vector<std::string>{in("a.bmp"), in("b.bmp"), in(names[1]), in(names[0]), in("c.bmp"), in(names[2])}));
+
+    run = measureInto({in(), "--resume"});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(has(run.output, "0 measured, 0 failed")) << run.output;
+    EXPECT_EQ(readBytes(csv()), text);
+}
+
+TEST_F(CsvFile, StandardOutputTakesTheFiguresUntilItCloses)
+{
+    ASSERT_EQ(measureInto({in()}).exitCode, 0);
+    const std::string figures = readBytes(csv());
+    const std::string out = (dir / "out.txt").string(), err = (dir / "err.txt").string();
+    const std::vector<std::string> args{KARWEN_CLI, "measure", "--csv", "-", "--circle", "48,40,32", "-j", "2", in()};
+    {
+        ChildRun child(args, ChildRun::Stream::File, out, ChildRun::Stream::File, err);
+        EXPECT_EQ(child.exitCode(), 0) << readBytes(err);
+        EXPECT_EQ(readBytes(out), figures);
+    }
+    for (const ChildRun::Stream closed : {ChildRun::Stream::ReaderGone, ChildRun::Stream::Closed}) {
+        ChildRun child(args, closed, out, ChildRun::Stream::File, err);
+        EXPECT_EQ(child.exitCode(), 1) << readBytes(err);
+        EXPECT_TRUE(has(readBytes(err), "standard output")) << readBytes(err);
+    }
+}
+
+} // namespace
