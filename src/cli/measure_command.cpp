@@ -61,7 +61,7 @@ int runMeasure(const MeasureOptions& o)
 {
     std::error_code ec;
     const fs::path csv = fs::absolute(files::utf8Path(o.csvPath), ec).lexically_normal();
-    const BatchInputs inputs = collectBatchInputs(o.run.inputs);
+    const BatchInputs inputs = collectBatchInputs(o.run.inputs, {o.run.recursive, {}});
     const auto photo = std::find_if(
         inputs.paths.begin(), inputs.paths.end(), [&](const std::string& p) { return sameFile(csv, p); });
     if (photo != inputs.paths.end()) {
