@@ -221,19 +221,6 @@ TEST_F(FileMessages, EachReasonInItsOwnWords)
     EXPECT_EQ(photoProblem((root / "whole.jpg").string(), "RixLoadJPG: out of memory").reason, "out of memory");
 }
 
-TEST_F(FileMessages, AFolderClosedToTheUserIsNamedAsTheReason)
-{
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root passes every permission check";
-    fs::create_directory(root / "closed");
-    write("closed/a.jpg", "x");
-    fs::permissions(root / "closed", fs::perms::owner_write);
-    const std::string path = (root / "closed" / "a.jpg").string();
-    EXPECT_LT(loadImageFile(path, photoFormatOf(path)), 1);
-    EXPECT_EQ(photoProblem(path, RixLastError()).reason, "you may not enter a folder on its path");
-    fs::permissions(root / "closed", fs::perms::owner_all);
-}
-
 // The open and save commands take .jpeg and .jpe files as JPEG as well, and
 // keep reading a name by its last three characters otherwise.
 TEST(ImageFiles, FormatByName)

@@ -217,12 +217,13 @@ TEST_F(Archive, AFileBeyondTheMemoryIsOutOfMemory)
     EXPECT_TRUE(fs::exists(out("a-kw.jpg")));
 }
 
-TEST_F(Archive, AFolderThatCannotBeListedSaysWhy)
+TEST_F(Archive, AFolderClosedToTheUserSaysWhy)
 {
     photo("a.jpg");
     fs::create_directory(in("closed"));
+    photo("closed/x.jpg");
     fs::create_directory(out());
-    const std::vector<std::string> args{KARWEN_CLI, "convert", "-o", out(), in(), in("closed")};
+    const std::vector<std::string> args{KARWEN_CLI, "convert", "-o", out(), in(), in("closed"), in("closed/x.jpg")};
     test_support::Outcome run;
     if (::geteuid() == 0) {
         // Root reads every folder; nobody may not read root's closed one.
@@ -232,13 +233,15 @@ TEST_F(Archive, AFolderThatCannotBeListedSaysWhy)
         fs::permissions(out(), fs::perms(0777));
         run = test_support::runAsNobody(args);
     } else {
-        fs::permissions(in("closed"), fs::perms(0300));
+        fs::permissions(in("closed"), fs::perms(0));
         run = test_support::runProgram(args);
         fs::permissions(in("closed"), fs::perms(0755));
     }
     EXPECT_EQ(run.exitCode, 1) << run.output;
     EXPECT_TRUE(
         has(run.output, "Cannot open \"" + in("closed") + "\": the folder cannot be listed: you may not read it."))
+        << run.output;
+    EXPECT_TRUE(has(run.output, "Cannot open \"" + in("closed/x.jpg") + "\": you may not enter a folder on its path."))
         << run.output;
     EXPECT_TRUE(fs::exists(out("a-kw.jpg")));
 }
