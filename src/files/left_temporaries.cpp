@@ -9,7 +9,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <regex>
+#include <string_view>
+#include <vector>
 
 namespace karwen::files {
 
@@ -50,11 +51,30 @@ std::string temporaryFileName(const std::string& target, unsigned attempt)
 
 bool isTemporaryFileName(const std::string& name, long& pid)
 {
-    static const std::regex pattern(R"(^\..+\.([A-Za-z0-9-]{1,32})\.([0-9]{1,10})-[0-9]+-[0-9a-f]+-[0-9]+\.tmp$)");
-    std::smatch match;
-    if (!std::regex_match(name, match, pattern) || match[1].str() != hostTag())
+    // ".<target>.<host>.<pid>-<n>-<hex>-<attempt>.tmp"
+    constexpr std::string_view kEnd = ".tmp";
+    if (name.size() <= kEnd.size() || name[0] != '.' || !name.ends_with(kEnd))
         return false;
-    pid = std::stol(match[2].str());
+    const std::string stem = name.substr(0, name.size() - kEnd.size());
+    const std::size_t counters = stem.rfind('.');
+    if (counters == std::string::npos || counters < 3)
+        return false;
+    const std::size_t host = stem.rfind('.', counters - 1);
+    if (host == std::string::npos || host < 2 || stem.substr(host + 1, counters - host - 1) != hostTag())
+        return false;
+    const auto isIn = [](const std::string& part, const char* allowed, std::size_t longest) {
+        return !part.empty() && part.size() <= longest && part.find_first_not_of(allowed) == std::string::npos;
+    };
+    constexpr const char* kDigits = "0123456789";
+    std::vector<std::string> parts;
+    std::size_t start = counters + 1;
+    for (std::size_t dash; (dash = stem.find('-', start)) != std::string::npos; start = dash + 1)
+        parts.push_back(stem.substr(start, dash - start));
+    parts.push_back(stem.substr(start));
+    if (parts.size() != 4 || !isIn(parts[0], kDigits, 10) || !isIn(parts[1], kDigits, 10)
+        || !isIn(parts[2], "0123456789abcdef", 16) || !isIn(parts[3], kDigits, 10))
+        return false;
+    pid = std::stol(parts[0]);
     return true;
 }
 

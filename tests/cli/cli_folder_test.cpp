@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <regex>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -161,8 +160,14 @@ TEST_F(OutputFolder, RemovesOnlyTheTemporariesOfEndedRuns)
     fs::create_directory(out());
     // Named as a save of this test's process names them: that process runs.
     const std::string running = fs::path(karwen::files::temporaryFileName(out("p0-kw.jpg"), 0)).filename();
-    const std::string killed = std::regex_replace(running, std::regex(R"(\.[0-9]+-)"),
-        std::string(".") + kGonePid + "-", std::regex_constants::format_first_only);
+    std::string killed = running;
+    std::string pid = ".";
+    pid += std::to_string(::getpid());
+    pid += '-';
+    std::string gone = ".";
+    gone += kGonePid;
+    gone += '-';
+    killed.replace(killed.rfind(pid), pid.size(), gone);
     ASSERT_NE(killed, running);
     for (const std::string& name : {running, killed, std::string(".notes.tmp"), std::string("p1.jpg.4-0-a-0.tmp")})
         writeBytes(dir / "out" / name, "partial");
