@@ -25,9 +25,13 @@ if ! command -v ffmpeg >/dev/null 2>&1; then
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends ffmpeg
 fi
-./scripts/build.sh release karwen-cli
+# BENCH_CLI, when set, names another karwen-cli to time (say, an earlier
+# build, to compare with); otherwise this tree's is built.
+if [ -z "${BENCH_CLI:-}" ]; then
+  ./scripts/build.sh release karwen-cli
+fi
 ./scripts/build.sh profile decode_floor
-cli="$PWD/build/release/src/main/karwen-cli"
+cli="${BENCH_CLI:-$PWD/build/release/src/main/karwen-cli}"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -105,3 +109,26 @@ for circle in "--circle 1277,933,782" "--detect-circle"; do
     echo "  $circle, -j $jobs: $ms ms per photo"
   done
 done
+
+# Peak memory of one job (-j 1) on one photo, as /usr/bin/time -v gives it
+# ("Maximum resident set size"): a 5-Mpx photo as it is and the same photo
+# scaled to 26 Mpx (6240 x 4160, as a 26-Mpx camera takes it), each converted
+# to 512 x 512 and measured, both through each photo's own circle.
+if [ -x /usr/bin/time ]; then
+  mkdir "$work/one" "$work/big"
+  cp "$real/broadleaf_dusk_fce9.jpg" "$work/one/5mpx.jpg"
+  ffmpeg -loglevel error -y -i "$real/broadleaf_dusk_fce9.jpg" -vf scale=6240:4160 -q:v 2 "$work/big/26mpx.jpg"
+  peak_mib() {
+    /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F: '/Maximum resident set size/ { printf "%.0f", $2 / 1024 }'
+  }
+  echo "peak memory of one job (-j 1, one photo, /usr/bin/time -v):"
+  for photo in "$work/one/5mpx.jpg" "$work/big/26mpx.jpg"; do
+    rm -rf "$work/out" "$work/out.csv"
+    conv=$(peak_mib "$cli" convert -q -j 1 -o "$work/out" --detect-circle --dst-projection equisolid \
+      --interp bilinear "$photo")
+    meas=$(peak_mib "$cli" measure -q -j 1 --csv "$work/out.csv" "$photo")
+    echo "  $(basename "$photo" .jpg): convert to 512 x 512 $conv MiB, measure $meas MiB"
+  done
+else
+  echo "peak memory: /usr/bin/time is not there (apt-get install time)"
+fi

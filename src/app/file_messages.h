@@ -20,13 +20,18 @@ struct FileProblem {
 
 // Why opening or saving path failed. libraryError is RixLastError() of the
 // failed call; it is dropped where the library was never asked (a name that
-// is no BMP or JPG file).
+// is no BMP or JPG file), and kept as the detail without the name of the
+// library's function, which means nothing to the user.
 [[nodiscard]] FileProblem fileProblem(FileAction action, const std::string& path,
                                        const std::string& libraryError);
 
 // Why reading a batch photo failed: as fileProblem for opening, with the
 // format that photoFormatOf gives the name.
 [[nodiscard]] FileProblem photoProblem(const std::string& path, const std::string& libraryError);
+
+// Whether a save failed for want of room (a full disk, a used-up quota, a
+// file-size limit), which stops every later save as well.
+[[nodiscard]] bool isOutOfRoom(const FileProblem& problem);
 
 // What the window says after opening a file whose pixel data is damaged:
 // the path, what that means for the picture, and the library's words.

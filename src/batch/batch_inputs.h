@@ -1,6 +1,6 @@
 // The photos a command line names: each file as named, each folder by its
-// batch photos (listImageFiles, not its subfolders), all in one list sorted
-// by full path byte for byte, each path once.
+// batch photos (by photoFormatOf; with `recursive` those of its subfolders
+// too), all in one list sorted by full path byte for byte, each path once.
 #pragma once
 
 #include "file_messages.h"
@@ -10,13 +10,30 @@
 
 namespace karwen {
 
+struct InputRules {
+    bool recursive = false; // enter the subfolders of named folders
+    std::string skipFolder; // a folder never entered (the results' own); "" for none
+};
+
 struct BatchInputs {
-    std::vector<std::string> paths;    // absolute, without "." and ".." steps
+    std::vector<std::string> paths; // absolute, without "." and ".." steps
+    // For each path, the folder it was found in below the named folder
+    // ("day 1/north"), "" for a named file and a photo of a named folder
+    // itself: where its result goes below the output folder.
+    std::vector<std::string> subfolders;
     std::vector<FileProblem> problems; // names that give no photo: nothing there, a folder not listed
 };
 
 // A file named twice, or named and found in a folder named as well, counts
-// once. A file is taken whatever its name; its load judges it.
-[[nodiscard]] BatchInputs collectBatchInputs(const std::vector<std::string>& names);
+// once (with the shortest subfolder it was found in). A file is taken
+// whatever its name; its load judges it. Symbolic links to folders are not
+// entered, so a link back to a folder above cannot make the walk endless.
+[[nodiscard]] BatchInputs collectBatchInputs(const std::vector<std::string>& names, const InputRules& rules = {});
+
+// The names a list file holds, one a line ("-" reads standard input):
+// empty lines are left out and a line's closing carriage return is dropped,
+// so lists made on Windows read the same. Throws files::FileError with the
+// reason when the list cannot be read.
+[[nodiscard]] std::vector<std::string> namesFromList(const std::string& list);
 
 } // namespace karwen

@@ -64,12 +64,15 @@ private:
 
 } // namespace
 
-std::string batchOutputPath(const BatchJob& job, const std::string& name)
+std::string batchOutputPath(const BatchJob& job, const std::string& name, const std::string& subfolder)
 {
     const std::size_t slash = name.find_last_of('/');
     const std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
     const std::string base = file.substr(0, file.find_last_of('.'));
-    return files::utf8String(files::utf8Path(job.destFolder) / files::utf8Path(base + job.postfix + "." + job.outExt));
+    fs::path folder = files::utf8Path(job.destFolder);
+    if (!subfolder.empty())
+        folder /= files::utf8Path(subfolder);
+    return files::utf8String(folder / files::utf8Path(base + job.postfix + "." + job.outExt));
 }
 
 std::vector<PlannedFile> planBatch(const BatchJob& job)
@@ -77,9 +80,10 @@ std::vector<PlannedFile> planBatch(const BatchJob& job)
     std::vector<PlannedFile> plan;
     plan.reserve(job.files.size());
     PathIndex sources;
-    for (const std::string& name : job.files) {
+    for (std::size_t i = 0; i < job.files.size(); ++i) {
+        const std::string& name = job.files[i];
         PlannedFile file{name, files::utf8String(files::utf8Path(job.sourceFolder) / files::utf8Path(name)),
-                         batchOutputPath(job, name), {}};
+            batchOutputPath(job, name, job.subfolders.empty() ? std::string() : job.subfolders[i]), {}};
         sources.add(file.sourcePath, plan.size());
         plan.push_back(std::move(file));
     }

@@ -15,6 +15,9 @@ struct BatchJob {
     std::string postfix;             // "-kw" by default
     std::string outExt;              // "bmp" or "jpg", used as written
     std::vector<std::string> files;  // names in the source folder, or paths
+    // For each file, the folder below destFolder its result goes to ("day 1",
+    // "" for destFolder itself); empty when every result goes to destFolder.
+    std::vector<std::string> subfolders;
 };
 
 struct PlannedFile {
@@ -30,10 +33,11 @@ struct PlannedFile {
 // same file under another name.
 [[nodiscard]] std::vector<PlannedFile> planBatch(const BatchJob& job);
 
-// destFolder/<file name without its last extension><postfix>.<outExt>,
+// destFolder/subfolder/<file name without its last extension><postfix>.<outExt>,
 // the file name being what follows the last '/' of name: x.jpeg with the
 // postfix -kw and the format jpg gives x-kw.jpg.
-[[nodiscard]] std::string batchOutputPath(const BatchJob& job, const std::string& name);
+[[nodiscard]] std::string batchOutputPath(
+    const BatchJob& job, const std::string& name, const std::string& subfolder = {});
 
 // The names of the files in a folder (not in its subfolders) that are batch
 // photos by photoFormatOf (.bmp, .jpg, .jpeg, .jpe in any case), sorted

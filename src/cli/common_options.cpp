@@ -1,6 +1,8 @@
 #include "common_options.h"
 
 #include "batch_convert.h"
+#include "batch_inputs.h"
+#include "file_error.h"
 #include "option_values.h"
 #include "projection_model.h"
 #include "view_reference.h"
@@ -25,12 +27,17 @@ void addRunOptions(CLI::App& command, RawRunOptions& raw, const std::string& wha
 {
     std::string capital = what;
     capital[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(capital[0])));
+    command.add_option("INPUT", raw.inputs,
+        "Photos to " + what
+            + ": files, and folders whose .bmp, .jpg, .jpeg and .jpe files (any case; not in subfolders unless "
+              "-r) are taken. All inputs form one list sorted by full path.");
     command
-        .add_option("INPUT", raw.inputs,
-            "Photos to " + what
-                + ": files, and folders whose .bmp, .jpg, .jpeg and .jpe files (any case, not in subfolders) are "
-                  "taken. All inputs form one list sorted by full path.")
-        ->required();
+        .add_option("--files-from", raw.filesFrom,
+            "More INPUT from a file, one path a line (- for standard input); empty lines are left out.")
+        ->type_name("FILE");
+    command.add_flag("-r,--recursive", raw.recursive,
+        "Take the photos in the subfolders of the folders named too, at any depth (links to folders are not "
+        "followed).");
     command
         .add_option("-j,--jobs", raw.jobs,
             "Photos taken at once. Default: the CPUs this process may run on (" + std::to_string(defaultJobs)
@@ -86,6 +93,17 @@ RunOptions checkedRun(const RawRunOptions& raw, int defaultJobs)
 {
     RunOptions o;
     o.inputs = raw.inputs;
+    o.recursive = raw.recursive;
+    if (!raw.filesFrom.empty()) {
+        try {
+            const std::vector<std::string> listed = namesFromList(raw.filesFrom);
+            o.inputs.insert(o.inputs.end(), listed.begin(), listed.end());
+        } catch (const files::FileError& e) {
+            throw UsageError(std::string("--files-from: ") + e.what());
+        }
+    } else if (o.inputs.empty()) {
+        throw UsageError("no photos are named: give INPUT or --files-from");
+    }
     o.quiet = raw.quiet;
     o.jobs = raw.jobs.empty() ? defaultJobs : wholeNumber(raw.jobs, 1, kMaxJobs, "--jobs");
     const std::vector<std::string> shard = splitAt(raw.shard, '/');

@@ -1,4 +1,5 @@
-// The options every command of karwen-cli shares: the photos (INPUT), how
+// The options every command of karwen-cli shares: the photos (INPUT,
+// --files-from, -r), how
 // many at once (-j), this run's shard (--shard), the progress shown (-q),
 // and the source side of the photos (--src-projection, --circle or
 // --detect-circle, --view, --tilt), each with the bounds of the parameters
@@ -21,7 +22,8 @@ namespace karwen::cli {
 inline constexpr int kDefaultMaxPixels = 600'000'000;
 
 struct RunOptions {
-    std::vector<std::string> inputs; // files and folders as named
+    std::vector<std::string> inputs; // files and folders as named, those of --files-from included
+    bool recursive = false;          // the photos of the named folders' subfolders too
     int jobs = 1;
     int shard = 1; // this run's shard, 1..shards
     int shards = 1;
@@ -38,6 +40,8 @@ struct SourceOptions {
 // The options' texts as given, checked once parsing is done.
 struct RawRunOptions {
     std::vector<std::string> inputs;
+    std::string filesFrom; // a list of more inputs, one a line; "-" for standard input
+    bool recursive = false;
     std::string jobs;
     std::string shard = "1/1";
     std::string maxPixels = std::to_string(kDefaultMaxPixels);
@@ -65,7 +69,7 @@ void addSourceOptions(CLI::App& command, RawSourceOptions& raw);
 [[nodiscard]] std::string sourceProblemText(const std::string& problem);
 
 // Throw UsageError for a value that is not allowed. Need the projection
-// names and coefficient tables.
+// names and coefficient tables. checkedRun reads the --files-from list.
 [[nodiscard]] RunOptions checkedRun(const RawRunOptions& raw, int defaultJobs);
 [[nodiscard]] SourceOptions checkedSource(const RawSourceOptions& raw);
 

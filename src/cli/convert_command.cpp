@@ -2,6 +2,7 @@
 
 #include "batch_inputs.h"
 #include "batch_plan.h"
+#include "convert_folder.h"
 #include "convert_runner.h"
 #include "file_messages.h"
 #include "parallel_runner.h"
@@ -28,9 +29,17 @@ int runConvert(const ConvertOptions& o)
         return kExitFailures;
     }
 
-    const BatchInputs inputs = collectBatchInputs(o.run.inputs);
-    const BatchJob job{"", files::utf8String(output), o.postfix, o.outExt, inputs.paths};
+    const BatchInputs inputs
+        = collectBatchInputs(o.run.inputs, {o.run.recursive, o.run.recursive ? files::utf8String(output) : ""});
+    BatchJob job{"", files::utf8String(output), o.postfix, o.outExt, inputs.paths, {}};
+    if (o.run.recursive)
+        job.subfolders = inputs.subfolders;
     const std::vector<PlannedFile> mine = shardOf(planBatch(job), o.run.shard, o.run.shards);
+    if (const FolderCheck folder = prepareOutputFolder(job.destFolder, mine, o.settings, o.overwrite);
+        folder.exitCode != kExitDone) {
+        std::fprintf(stderr, "%s\n", folder.message.c_str());
+        return folder.exitCode;
+    }
 
     ProgressReporter reporter(stderr, reporterStyle(o.run.quiet));
     for (const FileProblem& problem : inputs.problems)
@@ -39,10 +48,13 @@ int runConvert(const ConvertOptions& o)
     (void)RixSetMaxPixels(o.run.maxPixels);
     catchStopSignals();
     const RunSettings run{o.settings, o.overwrite, o.run.jobs, availableCpus()};
-    RunCounts counts = runConversions(mine, run, reporter, stopRequested);
-    counts.failed += int(inputs.problems.size());
-    reporter.finish(counts, stopRequested());
-    return exitCodeOf(counts.failed > 0);
+    ConversionRun result = runConversions(mine, run, reporter, stopRequested);
+    result.counts.failed += int(inputs.problems.size());
+    if (result.outOfRoom)
+        reporter.failure("Stopped at the first result that could not be saved for want of room; make room and run "
+                         "again to go on.");
+    reporter.finish(result.counts, stopRequested() || result.outOfRoom);
+    return exitCodeOf(result.counts.failed > 0);
 }
 
 } // namespace karwen::cli

@@ -107,17 +107,21 @@ std::function<ConvertOptions()> addConvertOptions(CLI::App& convert, int default
         ->type_name("TEXT");
     convert.add_flag("--overwrite", raw->overwrite,
         "Replace results that exist. Without it they are left alone and counted as skipped, so "
-        "a rerun resumes where a run stopped.");
+        "a rerun resumes where a run stopped; a rerun with other settings than those the folder's results "
+        "were made with (kept in its file .karwen-convert) stops instead, with exit status 2.");
     addRunOptions(
         convert, raw->run, "convert", "Results and refusals are decided over the whole list.", defaultJobs);
     convert.footer(
         "Image coordinates: x counts columns from the left edge, y counts rows upward from the bottom edge.\n"
+        "Subfolders: with -r each result goes to the subfolder below the output folder that its photo is in "
+        "below the folder named.\n"
         "Circle: --detect-circle reads each photo a little inside its found rim (0.47 of the larger side of its "
         "box), as the window does; a photo without a circle found is a failure.\n"
         "Exit status: 0 when nothing failed (skipped results included), 1 when a photo could not be read or has "
         "no circle to read it through, a "
         "result was refused because it would replace a photo or another result of the run, or a result could "
-        "not be written (the other photos are still converted), 2 for a usage error.");
+        "not be written (the other photos are still converted), or the output folder takes no file or no more "
+        "(the run stops), 2 for a usage error or results made with other settings.");
     return [raw, defaultJobs] { return checked(*raw, defaultJobs); };
 }
 

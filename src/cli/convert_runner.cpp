@@ -29,7 +29,8 @@ bool somethingAt(const std::string& path)
 
 struct Done {
     FileStatus status;
-    std::string line; // the failure in plain words
+    std::string line;     // the failure in plain words
+    bool untried = false; // a save not tried after one found no room: not reported
 };
 
 Done doneOf(const FileOutcome& outcome)
@@ -58,11 +59,17 @@ Done outOfMemory(const PlannedFile& file)
     return {FileStatus::Failed, "Cannot convert \"" + file.sourcePath + "\": out of memory; nothing was written."};
 }
 
-// Saves a result, or tells what went wrong.
-Done saved(const PlannedFile& file, const OwnedImage& result, const RunSettings& run)
+// Saves a result, or tells what went wrong; outOfRoom is set by the first
+// save that finds no room, and no save is tried after it.
+Done saved(const PlannedFile& file, const OwnedImage& result, const RunSettings& run, std::atomic<bool>& outOfRoom)
 {
+    if (outOfRoom.load())
+        return {FileStatus::Failed, {}, true};
     try {
-        return doneOf(saveResult(result, file, run.settings));
+        const FileOutcome outcome = saveResult(result, file, run.settings);
+        if (outcome.result == FileResult::SaveFailed && isOutOfRoom(outcome.problem) && outOfRoom.exchange(true))
+            return {FileStatus::Failed, {}, true}; // another save told it first
+        return doneOf(outcome);
     } catch (const std::bad_alloc&) {
         return outOfMemory(file);
     }
@@ -75,11 +82,12 @@ Done saved(const PlannedFile& file, const OwnedImage& result, const RunSettings&
 class Worker : public FileWorker {
 public:
     Worker(const std::vector<PlannedFile>& files, const RunSettings& run, ProgressReporter& reporter,
-        std::atomic<int> (&counts)[3])
+        std::atomic<int> (&counts)[3], std::atomic<bool>& outOfRoom)
         : files_(files)
         , run_(run)
         , reporter_(reporter)
         , counts_(counts)
+        , outOfRoom_(outOfRoom)
     {
     }
 
@@ -113,11 +121,12 @@ public:
         auto image = std::make_shared<OwnedImage>(std::move(result));
         try {
             // The save holds the result until it is written.
-            saving_.push_back(
-                {i, std::async(std::launch::async, [this, i, image] { return saved(files_[i], *image, run_); })});
+            saving_.push_back({i, std::async(std::launch::async, [this, i, image] {
+                                   return saved(files_[i], *image, run_, outOfRoom_);
+                               })});
         } catch (const std::exception&) {
             // No thread or memory to spare: save here and now.
-            report(i, saved(file, *image, run_));
+            report(i, saved(file, *image, run_, outOfRoom_));
         }
     }
 
@@ -152,6 +161,8 @@ private:
 
     void publish(std::size_t i, const Done& done)
     {
+        if (done.untried)
+            return;
         ++counts_[int(done.status)];
         reporter_.fileDone(done.status, files_[i].sourcePath, files_[i].outputPath, done.line);
     }
@@ -160,20 +171,24 @@ private:
     const RunSettings& run_;
     ProgressReporter& reporter_;
     std::atomic<int> (&counts_)[3];
+    std::atomic<bool>& outOfRoom_;
     std::deque<Save> saving_; // oldest first
 };
 
 } // namespace
 
-RunCounts runConversions(const std::vector<PlannedFile>& files, const RunSettings& run, ProgressReporter& reporter,
+ConversionRun runConversions(const std::vector<PlannedFile>& files, const RunSettings& run, ProgressReporter& reporter,
     const std::function<bool()>& stop)
 {
     std::atomic<int> counts[3] = {0, 0, 0}; // by FileStatus
+    std::atomic<bool> outOfRoom{false};
     reporter.start(int(files.size()));
-    runWorkers(files.size(), run.jobs, run.cpus, stop,
-        [&] { return std::make_unique<Worker>(files, run, reporter, counts); });
-    return {counts[int(FileStatus::Done)].load(), counts[int(FileStatus::Skipped)].load(),
-        counts[int(FileStatus::Failed)].load()};
+    runWorkers(
+        files.size(), run.jobs, run.cpus, [&] { return outOfRoom.load() || stop(); },
+        [&] { return std::make_unique<Worker>(files, run, reporter, counts, outOfRoom); });
+    return {{counts[int(FileStatus::Done)].load(), counts[int(FileStatus::Skipped)].load(),
+                counts[int(FileStatus::Failed)].load()},
+        outOfRoom.load()};
 }
 
 } // namespace karwen::cli

@@ -20,9 +20,16 @@ struct RunSettings {
     int cpus = 1; // the cores the workers share
 };
 
+struct ConversionRun {
+    RunCounts counts;
+    bool outOfRoom = false; // a save found the disk full: the run stopped there
+};
+
 // Converts every file; stop() is asked before each file is taken, and a
-// true answer ends the run once the files in hand are done.
-[[nodiscard]] RunCounts runConversions(const std::vector<PlannedFile>& files, const RunSettings& run,
+// true answer ends the run once the files in hand are done. A save that
+// finds no room (isOutOfRoom) ends the run too: no file is taken after it,
+// and results made by then are not saved (nor counted).
+[[nodiscard]] ConversionRun runConversions(const std::vector<PlannedFile>& files, const RunSettings& run,
     ProgressReporter& reporter, const std::function<bool()>& stop);
 
 } // namespace karwen::cli

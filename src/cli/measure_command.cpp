@@ -95,7 +95,7 @@ int judgeCsv(const MeasureOptions& o, const BatchInputs& inputs, CsvTarget& targ
 int runMeasure(const MeasureOptions& o)
 {
     const bool toStandardOutput = o.csvPath == kStandardOutput;
-    const BatchInputs inputs = collectBatchInputs(o.run.inputs);
+    const BatchInputs inputs = collectBatchInputs(o.run.inputs, {o.run.recursive, {}});
     CsvTarget target;
     if (const int refused = judgeCsv(o, inputs, target); refused != kExitDone)
         return refused;

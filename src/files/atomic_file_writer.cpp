@@ -2,11 +2,9 @@
 
 #include "file_error.h"
 #include "file_path.h"
+#include "left_temporaries.h"
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
-#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 #include <utility>
@@ -14,21 +12,6 @@
 namespace karwen::files {
 
 namespace {
-
-// A name unlikely to collide, starting with a dot so it stays out of sight
-// in file listings if the process dies before it can clean up.
-std::string temporaryName(const std::string& target, unsigned attempt)
-{
-    static std::atomic<unsigned> counter{0};
-    const auto slash = target.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    char suffix[64];
-    std::snprintf(suffix, sizeof suffix, ".%d-%u-%llx-%u.tmp", int(::getpid()), counter++,
-                  static_cast<unsigned long long>(ticks) & 0xffffffu, attempt);
-    return folder + "." + base + suffix;
-}
 
 // Why no file could be created in folder, for the errno of the failed open.
 FileError creationError(const std::string& folder)
@@ -50,7 +33,7 @@ AtomicFileWriter::AtomicFileWriter(std::string targetPath, const struct stat* re
     : target_(std::move(targetPath))
 {
     for (unsigned attempt = 0; fd_ < 0; ++attempt) {
-        temporary_ = temporaryName(target_, attempt);
+        temporary_ = temporaryFileName(target_, attempt);
         // 0666 so that a new file gets the permissions the umask allows.
         fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && (errno != EEXIST || attempt >= 100))

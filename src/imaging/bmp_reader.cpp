@@ -26,6 +26,9 @@ using namespace bmp;
 // files are held to the same ratio before their image is made.
 constexpr uint64_t kMaxPixelsPerByte = 256;
 constexpr const char* kDamagedPrefix = "damaged BMP data: ";
+// Every kind of BMP the loader does not read is told in these words first,
+// so that callers can tell it from damage.
+constexpr const char* kUnsupported = "unsupported kind of BMP: ";
 
 // One colour channel of a bit-field pixel, scaled to 8 bits.
 class Channel {
@@ -37,7 +40,7 @@ public:
         , max_(mask >> shift_)
     {
         if ((max_ & (max_ + 1)) != 0)
-            throw Error("BMP bit field mask is not contiguous");
+            throw Error(std::string(kUnsupported) + "a bit-field mask with gaps");
     }
     uint8_t operator()(uint32_t pixel) const
     {
@@ -71,8 +74,8 @@ void checkSides(int64_t width, int64_t height)
         throw Error("BMP size " + std::to_string(width) + " x " + std::to_string(height) +
                     " is empty or negative");
     if (width > kMaxSide || height > kMaxSide || height < -int64_t(kMaxSide))
-        throw Error("BMP size " + std::to_string(width) + " x " + std::to_string(height) +
-                    " exceeds " + std::to_string(kMaxSide));
+        throw Error("too large: " + std::to_string(width) + " x " + std::to_string(height < 0 ? -height : height)
+            + " pixels, more than " + std::to_string(kMaxSide) + " a side");
 }
 
 void checkPlausible(const Layout& l, std::size_t available, const std::string& otherwise)
@@ -87,25 +90,27 @@ void checkFormat(const Layout& l, bool core)
     switch (l.compression) {
     case kRgb:
         if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && !(!core && (bits == 16 || bits == 32)))
-            throw Error("unsupported BMP bit count " + std::to_string(bits));
+            throw Error(kUnsupported + std::to_string(bits) + " bits per pixel");
         return;
     case kRle8:
     case kRle4:
         if (bits != (l.compression == kRle8 ? 8 : 4))
-            throw Error("BMP RLE compression does not match bit count " + std::to_string(bits));
+            throw Error(kUnsupported + std::string(l.compression == kRle8 ? "RLE8" : "RLE4") + " compression with "
+                + std::to_string(bits) + " bits per pixel");
         if (l.topDown)
-            throw Error("top-down BMP cannot be RLE-compressed");
+            throw Error(std::string(kUnsupported) + "RLE compression of top-down rows");
         return;
     case kBitFields:
     case kAlphaBitFields:
         if (bits != 16 && bits != 32)
-            throw Error("BMP bit fields need 16 or 32 bits per pixel, not " + std::to_string(bits));
+            throw Error(kUnsupported + std::string("bit fields with ") + std::to_string(bits)
+                + " bits per pixel (only 16 or 32)");
         return;
     case kJpeg:
     case kPng:
-        throw Error("BMP with embedded JPEG or PNG data is not supported");
+        throw Error(std::string(kUnsupported) + "embedded JPEG or PNG data");
     default:
-        throw Error("unknown BMP compression " + std::to_string(l.compression));
+        throw Error(kUnsupported + std::string("compression method ") + std::to_string(l.compression));
     }
 }
 
@@ -116,7 +121,7 @@ void readMasks(Layout& l, const uint8_t* masks)
         l.green = Channel(readU32(masks + 4));
         l.blue = Channel(readU32(masks + 8));
         if (l.bitCount == 16 && ((l.red.mask() | l.green.mask() | l.blue.mask()) >> 16) != 0)
-            throw Error("BMP bit field mask wider than 16 bits");
+            throw Error(std::string(kUnsupported) + "a bit-field mask wider than its 16-bit pixels");
     } else if (l.bitCount == 16) {
         l.red = Channel(0x7c00);
         l.green = Channel(0x03e0);

@@ -74,8 +74,7 @@ void checkSize(int width, int height, std::size_t fileBytes)
     if (width < 1 || height < 1)
         throw Error("the JPEG header gives the image size " + size + ", which holds no pixels");
     if (width > kMaxSide || height > kMaxSide)
-        throw Error(
-            "the JPEG image is " + size + " pixels; at most " + std::to_string(kMaxSide) + " a side can be opened");
+        throw Error("too large: " + size + " pixels, more than " + std::to_string(kMaxSide) + " a side");
     const uint64_t pixels = uint64_t(width) * uint64_t(height);
     if (pixels > kAlwaysAllowedPixels + kMaxPixelsPerByte * fileBytes)
         throw Error("the JPEG file is far too short for a " + size + " image");

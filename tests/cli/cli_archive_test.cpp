@@ -172,3 +172,77 @@ TEST_F(Archive, APhotoBeyondTheMemoryFailsAlone)
     EXPECT_TRUE(has(run.output, "too large: 30000 x 30000 pixels; out of memory")) << run.output;
     EXPECT_TRUE(fs::exists(out("a-kw.jpg")));
 }
+
+// Each failure says what it is, in the error column and on standard error
+// alike, and never with the library's function names.
+TEST_F(Archive, FailuresNameTheirCause)
+{
+    photo("a.jpg");
+    std::string huge = rle8Header(16, 16);
+    for (int at : {18, 22}) // width and height: 65500
+        huge.replace(std::size_t(at), 4, std::string{char(0xdc), char(0xff), 0, 0});
+    writeBytes(in("huge.bmp"), huge);
+    fs::create_symlink(in("loop.jpg"), in("loop.jpg"));
+    const struct {
+        const char* name;
+        const char* reason;
+    } cases[] = {
+        {"huge.bmp", "too large: 65500 x 65500 pixels, more than 32767 a side"},
+        {"loop.jpg", "its symbolic links lead round in a circle (or more than 40 deep)"},
+    };
+
+    const test_support::Outcome measured = measure({in()});
+    const test_support::Outcome converted = convert({in()});
+    const std::string figures = readBytes(csv());
+    for (const auto& c : cases) {
+        const std::string reason = c.reason;
+        const std::string field = has(reason, ",") ? "\"" + reason + "\"" : reason; // as CSV quotes it
+        EXPECT_TRUE(has(lineOf(figures, in(c.name)), "," + field + ",")) << figures;
+        EXPECT_TRUE(has(converted.output, "Cannot open \"" + in(c.name) + "\": " + c.reason + ".")) << converted.output;
+    }
+    EXPECT_FALSE(has(measured.output + converted.output + figures, "Rix")) << measured.output << converted.output;
+    EXPECT_TRUE(fs::exists(out("a-kw.jpg")));
+}
+
+TEST_F(Archive, AFileBeyondTheMemoryIsOutOfMemory)
+{
+    if (underAddressSanitizer())
+        GTEST_SKIP() << "the address sanitizer's shadow memory does not fit under a limit of the address space";
+    photo("a.jpg");
+    // 2 GiB that take no disk: reading them needs the memory first.
+    writeBytes(in("sparse.jpg"), "");
+    fs::resize_file(in("sparse.jpg"), std::uintmax_t(2) << 30);
+    const test_support::Outcome run = limited(1024, {"convert", "-o", out(), "-j", "1", in()});
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_TRUE(has(run.output, "Cannot open \"" + in("sparse.jpg") + "\": out of memory.")) << run.output;
+    EXPECT_TRUE(fs::exists(out("a-kw.jpg")));
+}
+
+TEST_F(Archive, AFolderClosedToTheUserSaysWhy)
+{
+    photo("a.jpg");
+    fs::create_directory(in("closed"));
+    photo("closed/x.jpg");
+    fs::create_directory(out());
+    const std::vector<std::string> args{KARWEN_CLI, "convert", "-o", out(), in(), in("closed"), in("closed/x.jpg")};
+    test_support::Outcome run;
+    if (::geteuid() == 0) {
+        // Root reads every folder; nobody may not read root's closed one.
+        if (const std::string why = test_support::nobodyUnavailable(); !why.empty())
+            GTEST_SKIP() << why;
+        fs::permissions(in("closed"), fs::perms(0700));
+        fs::permissions(out(), fs::perms(0777));
+        run = test_support::runAsNobody(args);
+    } else {
+        fs::permissions(in("closed"), fs::perms(0));
+        run = test_support::runProgram(args);
+        fs::permissions(in("closed"), fs::perms(0755));
+    }
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_TRUE(
+        has(run.output, "Cannot open \"" + in("closed") + "\": the folder cannot be listed: you may not read it."))
+        << run.output;
+    EXPECT_TRUE(has(run.output, "Cannot open \"" + in("closed/x.jpg") + "\": you may not enter a folder on its path."))
+        << run.output;
+    EXPECT_TRUE(fs::exists(out("a-kw.jpg")));
+}

@@ -69,7 +69,7 @@ TEST_F(CliRun, ResultsAreThoseOfTheWindowsBatch)
         }
         const BatchSettings settings{SrcPrm, c.dst, c.w, c.h, c.interp, c.findCircle, c.quality};
         fs::create_directories(dir / "window");
-        const BatchJob job{in(), (dir / "window").string(), "-kw", c.ext, {"allsky.jpeg", "disc.jpg", "small.bmp"}};
+        const BatchJob job{in(), (dir / "window").string(), "-kw", c.ext, {"allsky.jpeg", "disc.jpg", "small.bmp"}, {}};
         const BatchOutcome window = runBatch(job, settings, {});
         ASSERT_EQ(window.converted, 3) << c.what;
 

@@ -294,7 +294,7 @@ const BadJpeg kBadJpegs[] = {
     {"BaselineWithoutEndMarker", [] { auto b = baseline(); b.erase(b.end() - 2, b.end()); return b; }},
     {"ProgressiveCutAtHalf", [] { return cut(progressive(), 0.5); }},
     {"ProgressiveCutAtNinetyPercent", [] { return cut(progressive(), 0.9); }},
-    {"Width40000", [] { return withFrameSize(baseline(), 40000, kHeight); }, "at most 32767 a side"},
+    {"Width40000", [] { return withFrameSize(baseline(), 40000, kHeight); }, "more than 32767 a side"},
     {"Height32768", [] { return withFrameSize(baseline(), kWidth, 32768); }},
     {"ClaimsHugeSizeInSmallFile", [] { return withFrameSize(baseline(), 30000, 30000); }},
     {"UnnamedSamplingCutAtHalf", [] { return cut(compressWithFactors(3, 1, 1, 1), 0.5); }, "damaged JPEG data"},

@@ -138,8 +138,7 @@ private slots:
         QCOMPARE(app.dialogs.messages[0],
                  QStringLiteral("Cannot open \"%1\": only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be opened.").arg(png));
         QVERIFY(app.dialogs.messages[1].startsWith(
-            QStringLiteral("Cannot open \"%1\": the file is cut short or is not a JPEG picture.\nRixSalvageJPG")
-                .arg(broken)));
+            QStringLiteral("Cannot open \"%1\": the file is cut short or is not a JPEG picture.\n'%1'").arg(broken)));
     }
 
     void resultStandsBesideTheSourceWhenThereIsRoom()
@@ -197,7 +196,7 @@ private slots:
         QCOMPARE(app.dialogs.messages[0],
                  QStringLiteral("Cannot save \"%1\": only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be saved.").arg(tif));
         QVERIFY(app.dialogs.messages[1].startsWith(
-            QStringLiteral("Cannot save \"%1\": the folder does not exist.\nRixSaveJPG").arg(nowhere)));
+            QStringLiteral("Cannot save \"%1\": the folder does not exist.\nthe folder '").arg(nowhere)));
         QCOMPARE(QString::fromStdString(DstFile), asBmp);
         QCOMPARE(app.dst()->windowTitle(), asBmp + QStringLiteral(" - Destination"));
     }
@@ -372,8 +371,9 @@ private slots:
             QCOMPARE(QString::fromStdString(SrcFile), path);
             QCOMPARE(SrcW, 640);
             QCOMPARE(app.dialogs.messages.size(), 1);
-            QVERIFY2(app.dialogs.messages[0].startsWith(
-                         QStringLiteral("\"%1\" is damaged: only what could be read is shown.\nRixSalvage").arg(path)),
+            QVERIFY2(
+                app.dialogs.messages[0].startsWith(
+                    QStringLiteral("\"%1\" is damaged: only what could be read is shown.\n'%1': damaged").arg(path)),
                 qPrintable(app.dialogs.messages[0]));
             QCOMPARE(app.dialogs.icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
         }

@@ -1,0 +1,25 @@
+// The output folder of convert made ready before the first photo is read:
+// made (with the subfolders the results go to), known to take new files,
+// rid of the temporary files a killed run left there, and holding the
+// run's settings (convert_settings.h). A folder whose results would be
+// skipped although they were made with other settings stops the run.
+#pragma once
+
+#include "batch_convert.h"
+#include "batch_plan.h"
+
+#include <string>
+#include <vector>
+
+namespace karwen::cli {
+
+struct FolderCheck {
+    int exitCode = 0;    // kExitDone when the run may go on
+    std::string message; // why it may not, in plain words
+};
+
+// folder: the output folder, absolute; files: the results this run writes.
+[[nodiscard]] FolderCheck prepareOutputFolder(
+    const std::string& folder, const std::vector<PlannedFile>& files, const BatchSettings& settings, bool overwrite);
+
+} // namespace karwen::cli

@@ -1,0 +1,36 @@
+// What convert remembers in its output folder: the settings that decide
+// what a result looks like, in a small hidden text file (kSettingsFileName),
+// one "--option value" a line. A rerun compares its own settings with them,
+// so that results made otherwise are never taken for its own.
+#pragma once
+
+#include "batch_convert.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace karwen::cli {
+
+inline constexpr const char* kSettingsFileName = ".karwen-convert";
+
+struct Setting {
+    std::string name; // the option's, as the user gives it: "--size"
+    std::string value;
+    bool operator==(const Setting&) const = default;
+};
+
+// The settings of a run's results, in a fixed order. The results' names
+// (--postfix, --format) are not among them: other names are other results.
+[[nodiscard]] std::vector<Setting> resultSettings(const BatchSettings& settings);
+
+[[nodiscard]] std::string settingsText(const std::vector<Setting>& settings);
+// The settings a file of settingsText holds; nothing when it is no such file.
+[[nodiscard]] std::optional<std::vector<Setting>> settingsFrom(const std::string& text);
+
+// Each setting that differs, as "--size 1024x1024 here, 512x512 there",
+// `here` being this run's and `there` those of the folder.
+[[nodiscard]] std::vector<std::string> settingDifferences(
+    const std::vector<Setting>& here, const std::vector<Setting>& there);
+
+} // namespace karwen::cli
