@@ -45,7 +45,7 @@ protected:
     [[nodiscard]] std::string out(const std::string& name) const { return (root / "out" / name).string(); }
     [[nodiscard]] BatchJob job(std::vector<std::string> files, std::string ext = "jpg") const
     {
-        return {(root / "in").string(), (root / "out").string(), "-kw", ext, std::move(files)};
+        return {(root / "in").string(), (root / "out").string(), "-kw", ext, std::move(files), {}};
     }
 
     fs::path root;

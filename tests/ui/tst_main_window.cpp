@@ -53,8 +53,15 @@ void openSynthetic(ui::KarwenApp& app, int w, int h)
 }
 
 // Counts the paint events a widget receives.
+// Paint events of a widget and of the widgets inside it (a window whose
+// parts scroll is drawn by them alone).
 struct PaintCounter : QObject {
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    explicit PaintCounter(QWidget* widget)
+    {
+        widget->installEventFilter(this);
+        for (QWidget* inner : widget->findChildren<QWidget*>())
+            inner->installEventFilter(this);
+    }
     bool eventFilter(QObject*, QEvent* event) override
     {
         count += event->type() == QEvent::Paint;
