@@ -172,6 +172,16 @@ std::string withoutFunction(const std::string& libraryError)
     return isName ? libraryError.substr(colon + 2) : libraryError;
 }
 
+// The library's words beside the reason, unless they only say it again
+// ("'x.jpg' is not a regular file" beside "this is not a regular file").
+std::string detailBeside(const FileProblem& problem, const std::string& libraryError)
+{
+    std::string detail = withoutFunction(libraryError);
+    const std::string named = "'" + problem.path + "' ";
+    const std::string words = detail.starts_with(named) ? detail.substr(named.size()) : detail;
+    return problem.reason.ends_with(words) ? std::string() : detail;
+}
+
 } // namespace
 
 FileProblem fileProblem(FileAction action, const std::string& path, const std::string& libraryError)
@@ -184,7 +194,7 @@ FileProblem fileProblem(FileAction action, const std::string& path, const std::s
             : saveReason(path, p, libraryError),
         {}};
     if (format != ImageFormat::Other)
-        problem.detail = withoutFunction(libraryError);
+        problem.detail = detailBeside(problem, libraryError);
     return problem;
 }
 
@@ -196,7 +206,7 @@ FileProblem photoProblem(const std::string& path, const std::string& libraryErro
             libraryError),
         {}};
     if (format != ImageFormat::Other)
-        problem.detail = withoutFunction(libraryError);
+        problem.detail = detailBeside(problem, libraryError);
     return problem;
 }
 

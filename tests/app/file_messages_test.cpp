@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -82,11 +83,12 @@ TEST_F(FileMessages, SayWhatWentWrongInPlainWords)
         FileAction action;
         const char* name;
         const char* reason;
+        bool repeated = false; // the library's words only say the reason again
     };
     const Case cases[] = {
         {FileAction::Open, "missing.jpg", "the file does not exist"},
         {FileAction::Open, "nowhere/a.jpg", "the folder does not exist"},
-        {FileAction::Open, "folder.jpg", "this is a folder, not a regular file"},
+        {FileAction::Open, "folder.jpg", "this is a folder, not a regular file", true},
         {FileAction::Open, "empty.jpg", "the file is empty"},
         {FileAction::Open, "short.jpg", "the file is cut short or is not a JPEG picture"},
         {FileAction::Open, "unended.jpg", "damaged JPEG data"},
@@ -101,8 +103,8 @@ TEST_F(FileMessages, SayWhatWentWrongInPlainWords)
         EXPECT_EQ(problem.path, (root / c.name).string());
         EXPECT_EQ(problem.reason, c.reason) << c.name;
         // The library's words follow for whoever needs them, naming the file
-        // but not the library's function.
-        EXPECT_FALSE(problem.detail.empty()) << c.name;
+        // but not the library's function, unless they only repeat the reason.
+        EXPECT_EQ(problem.detail.empty(), c.repeated) << c.name << ": " << problem.detail;
         EXPECT_FALSE(problem.detail.starts_with("Rix")) << c.name << ": " << problem.detail;
     }
 }
@@ -118,6 +120,12 @@ TEST_F(FileMessages, MessageNamesThePathAndOnlyTheLibraryWordsThatApply)
                   "\": only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be opened.");
     const FileProblem save = fileProblem(FileAction::Save, (root / "out.tif").string(), stale);
     EXPECT_EQ(save.reason, "only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be saved");
+
+    // Library words that only repeat the reason are left out.
+    const std::string fifo = (root / "pipe.jpg").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const FileProblem pipe = photoProblem(fifo, "RixLoadJPG: '" + fifo + "' is not a regular file");
+    EXPECT_EQ(pipe.detail, "") << pipe.reason;
 
     const FileProblem noFolder = attempt(FileAction::Save, "nowhere/b.jpg");
     EXPECT_EQ(fileProblemMessage(FileAction::Save, noFolder),
