@@ -9,7 +9,7 @@ PACKAGES="
   libturbojpeg0-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format-14
   xvfb xauth imagemagick desktop-file-utils
   fonts-ipafont-gothic
 "

@@ -5,6 +5,14 @@
 
 #include <cmath>
 
+// The row loops are built for AVX2 and plain, chosen when the program loads
+// (off in ThreadSanitizer builds: see KARWEN_TARGET_CLONES).
+#ifdef KARWEN_NO_TARGET_CLONES
+#define KARWEN_AVX2_CLONES
+#else
+#define KARWEN_AVX2_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+
 namespace karwen::canopy {
 
 namespace {
@@ -19,7 +27,7 @@ inline float solidOf(const double* density, int i, double f, double pixelArea)
 } // namespace
 
 // Four sums, so that the additions need not wait on each other.
-__attribute__((target_clones("avx2", "default"))) double sumOf(const float* values, int n)
+KARWEN_AVX2_CLONES double sumOf(const float* values, int n)
 {
     double sum[4] = {0.0, 0.0, 0.0, 0.0};
     int k = 0;
@@ -31,7 +39,7 @@ __attribute__((target_clones("avx2", "default"))) double sumOf(const float* valu
     return (sum[0] + sum[1]) + (sum[2] + sum[3]);
 }
 
-__attribute__((target_clones("avx2", "default"))) double solidRow(const SolidRowTable& table, int from, int to,
+KARWEN_AVX2_CLONES double solidRow(const SolidRowTable& table, int from, int to,
                                                                    const RowPlace& place, float* out)
 {
     const double perUnit = table.perUnit, end = table.end;
@@ -47,7 +55,7 @@ __attribute__((target_clones("avx2", "default"))) double solidRow(const SolidRow
     return sumOf(out, n);
 }
 
-__attribute__((target_clones("avx2", "default"))) void directionRow(const DirectionRowTable& table, int from, int to,
+KARWEN_AVX2_CLONES void directionRow(const DirectionRowTable& table, int from, int to,
                                                                      const RowPlace& place, float* __restrict solid,
                                                                      double* __restrict ez, double* __restrict azimuth)
 {

@@ -6,13 +6,17 @@
 #include <cerrno>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 
 namespace karwen::cli {
 
 namespace {
 
-volatile std::sig_atomic_t stopSignal = 0;
+// Written by the signal handler, read by the worker threads: a lock-free
+// atomic, since a volatile sig_atomic_t is safe only within one thread.
+std::atomic<int> stopSignal = 0;
+static_assert(std::atomic<int>::is_always_lock_free);
 bool outputWasClosed = false;
 
 extern "C" void requestStop(int signal) { stopSignal = signal; }

@@ -56,12 +56,12 @@ std::string lineOf(const std::string& csv, const std::string& path)
     return start == std::string::npos ? std::string() : csv.substr(start, csv.find('\n', start) - start);
 }
 
-bool underAddressSanitizer()
+bool underSanitizer()
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     return true;
 #elif defined(__has_feature)
-    return __has_feature(address_sanitizer);
+    return __has_feature(address_sanitizer) || __has_feature(thread_sanitizer);
 #else
     return false;
 #endif
@@ -143,8 +143,8 @@ TEST_F(Archive, PhotosOverMaxPixelsFailFromTheirHeader)
 // the limit; the run goes on and the other photo keeps its figures.
 TEST_F(Archive, APhotoBeyondTheMemoryFailsAlone)
 {
-    if (underAddressSanitizer())
-        GTEST_SKIP() << "the address sanitizer's shadow memory does not fit under a limit of the address space";
+    if (underSanitizer())
+        GTEST_SKIP() << "a sanitizer's shadow memory does not fit under a limit of the address space";
     photo("a.jpg");
     writeBytes(in("huge.bmp"), rle8Header(30000, 30000));
     writeBytes(in("large.bmp"), rle8Header(12000, 12000));
@@ -206,8 +206,8 @@ TEST_F(Archive, FailuresNameTheirCause)
 
 TEST_F(Archive, AFileBeyondTheMemoryIsOutOfMemory)
 {
-    if (underAddressSanitizer())
-        GTEST_SKIP() << "the address sanitizer's shadow memory does not fit under a limit of the address space";
+    if (underSanitizer())
+        GTEST_SKIP() << "a sanitizer's shadow memory does not fit under a limit of the address space";
     photo("a.jpg");
     // 2 GiB that take no disk: reading them needs the memory first.
     writeBytes(in("sparse.jpg"), "");
