@@ -123,7 +123,7 @@ Stats stats(std::vector<double> ms)
     return {median, ms.back()};
 }
 
-double elapsedMs(const QElapsedTimer& clock) { return clock.nsecsElapsed() / 1e6; }
+double elapsedMs(const QElapsedTimer& clock) { return double(clock.nsecsElapsed()) / 1e6; }
 
 // A rim point of the circle inside the picture, at least margin pixels in;
 // the direction from the centre is returned in dir. False when none shows.
