@@ -1,6 +1,7 @@
 #include "file_messages.h"
 
 #include "file_error.h"
+#include "file_path.h"
 #include "image_files.h"
 #include "utf8_path.h"
 
@@ -41,11 +42,7 @@ std::string reachReason(const std::error_code& ec)
 }
 
 // The folder a name is in; the current folder for a bare name.
-fs::path folderOf(const fs::path& path)
-{
-    const fs::path folder = path.parent_path();
-    return folder.empty() ? fs::path(".") : folder;
-}
+fs::path folderOf(const fs::path& path) { return files::utf8Path(files::folderOf(files::utf8String(path))); }
 
 // Problems of the name and its folder that opening and saving share;
 // "" when the folder is there.

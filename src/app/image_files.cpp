@@ -1,5 +1,6 @@
 #include "image_files.h"
 
+#include "file_path.h"
 #include "rix.h"
 
 #include <cctype>
@@ -24,8 +25,8 @@ ImageFormat imageFormatOf(const std::string& path)
 
 ImageFormat photoFormatOf(const std::string& path)
 {
-    const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || path.find('/', dot) != std::string::npos)
+    const std::size_t dot = files::extensionDot(path);
+    if (dot == std::string::npos)
         return ImageFormat::Other;
     std::string ext = path.substr(dot + 1);
     for (char& c : ext)

@@ -1,5 +1,6 @@
 #include "batch_plan.h"
 
+#include "file_path.h"
 #include "image_files.h"
 #include "utf8_path.h"
 
@@ -66,9 +67,7 @@ private:
 
 std::string batchOutputPath(const BatchJob& job, const std::string& name, const std::string& subfolder)
 {
-    const std::size_t slash = name.find_last_of('/');
-    const std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
-    const std::string base = file.substr(0, file.find_last_of('.'));
+    const std::string base = name.substr(files::nameStart(name), files::extensionDot(name) - files::nameStart(name));
     fs::path folder = files::utf8Path(job.destFolder);
     if (!subfolder.empty())
         folder /= files::utf8Path(subfolder);

@@ -54,44 +54,12 @@ const char* circleName(CircleOrigin c)
     return "";
 }
 
-const char* channelName(Channel c) { return c == Channel::Blue ? "blue" : "luma"; }
-
-const char* methodName(ThresholdMethod m)
-{
-    switch (m) {
-    case ThresholdMethod::Otsu:
-        return "otsu";
-    case ThresholdMethod::Ridler:
-        return "ridler";
-    case ThresholdMethod::Minimum:
-        return "minimum";
-    case ThresholdMethod::Edge:
-        return "edge";
-    case ThresholdMethod::Fixed:
-        return "fixed";
-    }
-    return "";
-}
-
 // The program's name once start-up has filled the names, else the code.
 std::string projectionName(int32_t p)
 {
     if (isProjection(p) && !ProjName[std::size_t(p)].empty())
         return ProjName[std::size_t(p)];
     return std::to_string(p);
-}
-
-std::vector<std::string> headerColumns(int rings)
-{
-    std::vector<std::string> columns{"file", "error", "projection", "cx", "cy", "r", "alpha", "beta", "rot", "channel",
-        "gamma", "method", "threshold", "rings", "sectors", "max_zenith", "openness", "difn", "le", "l", "lx",
-        "saturated", "partial", "covered"};
-    for (int k = 1; k <= rings; ++k)
-        columns.push_back("gf_" + std::to_string(k));
-    for (const char* name : {"dots_projection", "openness_dots", "openness_dots_lo", "openness_dots_hi", "le_dots",
-             "le_dots_lo", "le_dots_hi", "dots_effective", "dots_saturated", "circle", "dots_outside"})
-        columns.emplace_back(name);
-    return columns;
 }
 
 std::string joined(const std::vector<std::string>& fields)
@@ -105,39 +73,92 @@ std::string joined(const std::vector<std::string>& fields)
     return line;
 }
 
-void addPixelFields(const CanopyRow& row, std::vector<std::string>& f)
+// A column's field in a measured photo's row; "" for a value that does not
+// exist there.
+using Field = std::string (*)(const CanopyRow&);
+
+struct Column {
+    std::string_view name;
+    Field field;
+};
+
+const PixelFigures& pixelsOf(const CanopyRow& row) { return *row.pixels; }
+std::string record(double value) { return number(value, kRecordDecimals); }
+// A figure of the dots, "" without dot figures.
+template <typename Read> std::string ofDots(const CanopyRow& row, Read read)
 {
-    const ProjectionRecord& s = row.source;
-    const CanopySettings& c = row.settings;
-    const PixelFigures& p = *row.pixels;
-    f.insert(f.end(),
-        {projectionName(s.Proj), number(s.Cx, kRecordDecimals), number(s.Cy, kRecordDecimals),
-            number(s.R, kRecordDecimals), number(s.Alpha, kRecordDecimals), number(s.Beta, kRecordDecimals),
-            number(s.Rot, kRecordDecimals), channelName(c.channel), number(c.gamma, -1), methodName(c.method),
-            std::to_string(p.threshold), std::to_string(c.rings), std::to_string(c.sectors), number(c.maxZenithDeg, -1),
-            figure(p.openness), figure(p.difn), figure(p.le), figure(p.l), figure(p.lx), flag(p.saturated),
-            flag(p.partial), figure(p.coveredShare)});
-    for (std::size_t k = 0; k < std::size_t(c.rings); ++k)
-        f.push_back(k < p.ringGap.size() ? figure(p.ringGap[k]) : std::string());
+    return row.dots ? read(*row.dots) : std::string();
+}
+// A figure of the dots' le and its interval, "" without one.
+template <typename Read> std::string ofLe(const CanopyRow& row, Read read)
+{
+    return row.dots && row.dots->le ? read(*row.dots->le) : std::string();
 }
 
-void addDotFields(const CanopyRow& row, std::vector<std::string>& f)
-{
-    f.push_back(projectionName(row.dstProjection));
-    if (!row.dots) {
-        f.resize(f.size() + 8);
-        f.insert(f.end(), {circleName(row.circle), std::string()});
-        return;
-    }
-    const DotFigures& d = *row.dots;
-    f.insert(f.end(), {figure(d.openness.value), figure(d.openness.lo), figure(d.openness.hi)});
-    if (d.le)
-        f.insert(f.end(), {figure(d.le->value), figure(d.le->lo), figure(d.le->hi)});
-    else
-        f.resize(f.size() + 3);
+// The columns before the rings' gap fractions, in the file's order. A
+// failed photo's row holds only the first two.
+const Column kLeadColumns[] = {
+    {"file", [](const CanopyRow& r) { return csvText(r.file); }},
+    {"error", [](const CanopyRow& r) { return csvText(r.error); }},
+    {"projection", [](const CanopyRow& r) { return projectionName(r.source.Proj); }},
+    {"cx", [](const CanopyRow& r) { return record(r.source.Cx); }},
+    {"cy", [](const CanopyRow& r) { return record(r.source.Cy); }},
+    {"r", [](const CanopyRow& r) { return record(r.source.R); }},
+    {"alpha", [](const CanopyRow& r) { return record(r.source.Alpha); }},
+    {"beta", [](const CanopyRow& r) { return record(r.source.Beta); }},
+    {"rot", [](const CanopyRow& r) { return record(r.source.Rot); }},
+    {"channel", [](const CanopyRow& r) { return std::string(keyOf(r.settings.channel)); }},
+    {"gamma", [](const CanopyRow& r) { return number(r.settings.gamma, -1); }},
+    {"method", [](const CanopyRow& r) { return std::string(keyOf(r.settings.method)); }},
+    {"threshold", [](const CanopyRow& r) { return std::to_string(pixelsOf(r).threshold); }},
+    {"rings", [](const CanopyRow& r) { return std::to_string(r.settings.rings); }},
+    {"sectors", [](const CanopyRow& r) { return std::to_string(r.settings.sectors); }},
+    {"max_zenith", [](const CanopyRow& r) { return number(r.settings.maxZenithDeg, -1); }},
+    {"openness", [](const CanopyRow& r) { return figure(pixelsOf(r).openness); }},
+    {"difn", [](const CanopyRow& r) { return figure(pixelsOf(r).difn); }},
+    {"le", [](const CanopyRow& r) { return figure(pixelsOf(r).le); }},
+    {"l", [](const CanopyRow& r) { return figure(pixelsOf(r).l); }},
+    {"lx", [](const CanopyRow& r) { return figure(pixelsOf(r).lx); }},
+    {"saturated", [](const CanopyRow& r) { return flag(pixelsOf(r).saturated); }},
+    {"partial", [](const CanopyRow& r) { return flag(pixelsOf(r).partial); }},
+    {"covered", [](const CanopyRow& r) { return figure(pixelsOf(r).coveredShare); }},
+};
+
+// gf_1 ... gf_N come between these two tables.
+const Column kTrailColumns[] = {
+    {"dots_projection", [](const CanopyRow& r) { return projectionName(r.dstProjection); }},
+    {"openness_dots",
+        [](const CanopyRow& r) { return ofDots(r, [](const DotFigures& d) { return figure(d.openness.value); }); }},
+    {"openness_dots_lo",
+        [](const CanopyRow& r) { return ofDots(r, [](const DotFigures& d) { return figure(d.openness.lo); }); }},
+    {"openness_dots_hi",
+        [](const CanopyRow& r) { return ofDots(r, [](const DotFigures& d) { return figure(d.openness.hi); }); }},
+    {"le_dots", [](const CanopyRow& r) { return ofLe(r, [](const auto& le) { return figure(le.value); }); }},
+    {"le_dots_lo", [](const CanopyRow& r) { return ofLe(r, [](const auto& le) { return figure(le.lo); }); }},
+    {"le_dots_hi", [](const CanopyRow& r) { return ofLe(r, [](const auto& le) { return figure(le.hi); }); }},
+    {"dots_effective",
+        [](const CanopyRow& r) { return ofDots(r, [](const DotFigures& d) { return number(d.effectiveDots, 1); }); }},
     // The flag tells about le; without le it stays empty.
-    f.insert(f.end(), {number(d.effectiveDots, 1), d.le ? flag(d.saturated) : std::string()});
-    f.insert(f.end(), {circleName(row.circle), std::to_string(d.outside)});
+    {"dots_saturated",
+        [](const CanopyRow& r) { return ofLe(r, [&](const auto&) { return flag(r.dots->saturated); }); }},
+    {"circle", [](const CanopyRow& r) { return std::string(circleName(r.circle)); }},
+    {"dots_outside",
+        [](const CanopyRow& r) { return ofDots(r, [](const DotFigures& d) { return std::to_string(d.outside); }); }},
+};
+
+constexpr std::string_view kRingPrefix = "gf_";
+std::string ringColumn(const std::string& k) { return std::string(kRingPrefix) + k; }
+
+std::vector<std::string> headerColumns(int rings)
+{
+    std::vector<std::string> columns;
+    for (const Column& c : kLeadColumns)
+        columns.emplace_back(c.name);
+    for (int k = 1; k <= rings; ++k)
+        columns.push_back(ringColumn(std::to_string(k)));
+    for (const Column& c : kTrailColumns)
+        columns.emplace_back(c.name);
+    return columns;
 }
 
 // The length of the valid UTF-8 sequence text starts with (shortest form,
@@ -236,14 +257,31 @@ std::string csvHeader(int rings) { return joined(headerColumns(rings)); }
 
 std::string csvRow(const CanopyRow& row)
 {
-    const std::size_t columns = headerColumns(row.settings.rings).size();
-    std::vector<std::string> fields{csvText(row.file), csvText(row.error)};
-    if (row.error.empty() && row.pixels) {
-        addPixelFields(row, fields);
-        addDotFields(row, fields);
+    std::vector<std::string> fields;
+    if (!row.error.empty() || !row.pixels) {
+        fields = {csvText(row.file), csvText(row.error)};
+        fields.resize(headerColumns(row.settings.rings).size());
+        return joined(fields);
     }
-    fields.resize(columns);
+    for (const Column& c : kLeadColumns)
+        fields.push_back(c.field(row));
+    const std::vector<double>& gaps = row.pixels->ringGap;
+    for (std::size_t k = 0; k < std::size_t(row.settings.rings); ++k)
+        fields.push_back(k < gaps.size() ? figure(gaps[k]) : std::string());
+    for (const Column& c : kTrailColumns)
+        fields.push_back(c.field(row));
     return joined(fields);
+}
+
+std::string csvColumnNames()
+{
+    std::string names;
+    for (const Column& c : kLeadColumns)
+        names += std::string(c.name) + ", ";
+    names += ringColumn("1") + " ... " + ringColumn("N");
+    for (const Column& c : kTrailColumns)
+        names += ", " + std::string(c.name);
+    return names;
 }
 
 CsvAppend appendCsvRow(const std::string& path, const std::string& header, const std::string& row)

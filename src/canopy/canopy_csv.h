@@ -2,30 +2,9 @@
 // one line per photo, lines ended by CR LF. A field holding a comma, a
 // quote, CR or LF is put in quotes, its quotes doubled.
 //
-// Columns, in this order:
-//   file, error                 the photo's path as given; why it gave no
-//                               figures (empty when it did); both as
-//                               csvText writes them
-//   projection, cx, cy, r,      the source projection's name (its code
-//   alpha, beta, rot            before initProjectionNames has run), the
-//                               circle (cy counted up from the bottom
-//                               edge) and the view angles in degrees
-//   channel, gamma, method,     the settings (blue/luma, otsu/ridler/
-//   threshold, rings, sectors,  minimum/edge/fixed) and the threshold used
-//   max_zenith
-//   openness, difn, le, l, lx   from every pixel
-//   saturated, partial,         flags 0/1, and the share of the sky up to the
-//   covered                     maximum zenith angle that the photo shows
-//   gf_1 ... gf_N               the gap fraction of each zenith ring
-//   dots_projection             the projection the sample dots lie in
-//   openness_dots[_lo, _hi],    from the 1000 sample dots, with their 95 %
-//   le_dots[_lo, _hi],          intervals, Kish's effective number of dots
-//   dots_effective,             and whether a ring had no gap dot (empty
-//   dots_saturated              without le_dots)
-//   circle                      where the circle came from: given,
-//                               detected (the photo's rim) or window
-//   dots_outside                dots whose point falls off the photo (empty
-//                               without dot figures)
+// The columns stand in one table in canopy_csv.cpp, which writes the header,
+// the rows and the list csvColumnNames gives; the README tells what each
+// holds.
 // Fractions, le, l and lx have six decimals, the circle and angles two, all
 // with a '.' whatever the locale. A value that does not exist (a ring the
 // photo does not show, dot figures of a perspective destination) is an
@@ -54,6 +33,8 @@ inline constexpr std::string_view kCsvLineEnd = "\r\n";
 
 // The header of rows with `rings` zenith rings (gf_1 ... gf_rings).
 [[nodiscard]] std::string csvHeader(int rings);
+// The columns' names for a help text: "file, error, ..., gf_1 ... gf_N, ...".
+[[nodiscard]] std::string csvColumnNames();
 // One photo's line, without its line end; it belongs under
 // csvHeader(row.settings.rings).
 [[nodiscard]] std::string csvRow(const CanopyRow& row);

@@ -3,7 +3,10 @@
 // from canopy, and the zenith rings and azimuth sectors.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace karwen::canopy {
 
@@ -21,10 +24,47 @@ enum class ThresholdMethod {
     Fixed,   // CanopySettings::fixedThreshold
 };
 
+// The names of a setting's choices: the key the command line takes and the
+// CSV writes, and the caption the Canopy window lists.
+template <typename Choice> struct ChoiceName {
+    Choice choice;
+    std::string_view key;
+    std::string_view caption;
+};
+
+// In the order of the enumerations, which the window's lists follow.
+inline constexpr ChoiceName<Channel> kChannelNames[] = {
+    {Channel::Blue, "blue", "Blue"},
+    {Channel::Luma, "luma", "Luma"},
+};
+inline constexpr ChoiceName<ThresholdMethod> kMethodNames[] = {
+    {ThresholdMethod::Otsu, "otsu", "Otsu"},
+    {ThresholdMethod::Ridler, "ridler", "Ridler"},
+    {ThresholdMethod::Minimum, "minimum", "Minimum"},
+    {ThresholdMethod::Edge, "edge", "Edge"},
+    {ThresholdMethod::Fixed, "fixed", "Fixed"},
+};
+
+[[nodiscard]] constexpr std::string_view keyOf(Channel c) { return kChannelNames[std::size_t(c)].key; }
+[[nodiscard]] constexpr std::string_view keyOf(ThresholdMethod m) { return kMethodNames[std::size_t(m)].key; }
+
+// The choice whose key is `key` (lower case), if any.
+template <typename Choice, std::size_t N>
+[[nodiscard]] constexpr std::optional<Choice> choiceByKey(const ChoiceName<Choice> (&names)[N], std::string_view key)
+{
+    for (const ChoiceName<Choice>& name : names)
+        if (name.key == key)
+            return name.choice;
+    return std::nullopt;
+}
+
+// The bounds isValid checks; the command line and the window read them.
 inline constexpr int kMaxRings = 18;
 inline constexpr int kMaxSectors = 36;
 inline constexpr double kMinGamma = 0.1;
 inline constexpr double kMaxGamma = 10.0;
+inline constexpr double kZenithLimitDeg = 90.0; // maxZenithDeg lies in (0, kZenithLimitDeg]
+inline constexpr int kMaxFixedThreshold = 255;
 
 struct CanopySettings {
     Channel channel = Channel::Blue;
@@ -39,9 +79,9 @@ struct CanopySettings {
 };
 
 // Rings 1..kMaxRings, sectors 1..kMaxSectors, a maximum zenith angle in
-// (0, 90] degrees, a gamma in [kMinGamma, kMaxGamma] and a fixed threshold
-// in 0..255 (checked whatever the method, so a settings record stays valid
-// when the method changes).
+// (0, kZenithLimitDeg] degrees, a gamma in [kMinGamma, kMaxGamma] and a
+// fixed threshold in 0..kMaxFixedThreshold (checked whatever the method, so
+// a settings record stays valid when the method changes).
 [[nodiscard]] bool isValid(const CanopySettings& settings);
 
 } // namespace karwen::canopy

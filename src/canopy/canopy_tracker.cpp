@@ -3,15 +3,11 @@
 #include "dot_gaps.h"
 #include "dots_view.h"
 #include "pixel_view.h"
-
-#include <cstring>
+#include "same_record.h"
 
 namespace karwen::canopy {
 
 namespace {
-
-// Bit for bit, so that a record holding a NaN still equals itself.
-bool sameRecord(const ProjectionRecord& a, const ProjectionRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 bool givesLai(const std::optional<DotFigures>& dots)
 {

@@ -1,6 +1,7 @@
 #include "sky_map.h"
 
 #include "pixel_sky.h"
+#include "same_record.h"
 #include "sky_rows.h"
 
 #include <algorithm>
@@ -13,12 +14,6 @@
 namespace karwen::canopy {
 
 namespace {
-
-bool sameRecord(const ProjectionRecord& a, const ProjectionRecord& b)
-{
-    return a.Cx == b.Cx && a.Cy == b.Cy && a.R == b.R && a.Alpha == b.Alpha && a.Beta == b.Beta && a.Rot == b.Rot
-        && a.Proj == b.Proj;
-}
 
 // How close to a pixel centre, in pixels, a cut worked out per row may fall
 // without telling for certain which side of it the pixel lies on: the cuts

@@ -4,6 +4,7 @@
 #include "convert_settings.h"
 #include "file_error.h"
 #include "file_messages.h"
+#include "file_path.h"
 #include "left_temporaries.h"
 #include "run_control.h"
 #include "save_file.h"
@@ -84,7 +85,7 @@ FolderCheck prepareOutputFolder(
 {
     std::set<std::string> folders{folder};
     for (const PlannedFile& file : files)
-        folders.insert(files::utf8String(files::utf8Path(file.outputPath).parent_path()));
+        folders.insert(files::folderOf(file.outputPath));
     for (const std::string& f : folders) {
         std::error_code ec;
         fs::create_directories(files::utf8Path(f), ec);

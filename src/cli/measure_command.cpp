@@ -6,6 +6,7 @@
 #include "csv_target.h"
 #include "file_error.h"
 #include "file_messages.h"
+#include "file_path.h"
 #include "measure_runner.h"
 #include "parallel_runner.h"
 #include "rix.h"
@@ -39,7 +40,7 @@ bool sameFile(const fs::path& a, const std::string& b)
 std::string csvObstacle(const fs::path& path)
 {
     std::error_code ec;
-    if (!fs::is_directory(path.parent_path(), ec))
+    if (!fs::is_directory(files::utf8Path(files::folderOf(files::utf8String(path))), ec))
         return "the folder does not exist";
     if (fs::is_directory(path, ec))
         return "a folder of this name is in the way";

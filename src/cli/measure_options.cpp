@@ -1,11 +1,14 @@
 #include "measure_options.h"
 
+#include "canopy_csv.h"
 #include "option_values.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cmath>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace karwen::cli {
 
@@ -20,9 +23,9 @@ struct RawOptions {
     std::string csv;
     bool overwrite = false;
     bool resume = false;
-    std::string channel = "blue";
+    std::string channel{canopy::keyOf(CanopySettings{}.channel)};
     std::string gamma;
-    std::string threshold = "otsu";
+    std::string threshold{canopy::keyOf(CanopySettings{}.method)};
     std::string rings;
     std::string maxZenith;
     std::string sectors;
@@ -33,8 +36,27 @@ const CanopySettings kDefaults{};
 const std::string kRingsBounds = "a whole number from 1 to " + std::to_string(canopy::kMaxRings);
 const std::string kSectorsBounds = "a whole number from 1 to " + std::to_string(canopy::kMaxSectors);
 const std::string kGammaBounds = "from " + numberText(canopy::kMinGamma) + " to " + numberText(canopy::kMaxGamma);
-const std::string kMaxZenithBounds = "above 0 and at most 90";
-const std::string kThresholdBounds = "otsu, ridler, minimum, edge or a whole number from 0 to 255";
+const std::string kMaxZenithBounds = "above 0 and at most " + numberText(canopy::kZenithLimitDeg);
+
+// "a, b<last>c" of the keys of a setting's choices, `left` left out.
+template <typename Choice, std::size_t N>
+std::string keyList(const canopy::ChoiceName<Choice> (&names)[N], const std::string& last = " or ",
+    std::optional<Choice> left = std::nullopt)
+{
+    std::vector<std::string> keys;
+    for (const auto& name : names)
+        if (name.choice != left)
+            keys.emplace_back(name.key);
+    std::string list;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        list += (i == 0 ? "" : i + 1 == keys.size() ? last : ", ") + keys[i];
+    return list;
+}
+
+// Every method by its name but Fixed, which is given as its threshold.
+const std::string kFixedBounds = "from 0 to " + std::to_string(canopy::kMaxFixedThreshold);
+const std::string kThresholdBounds = keyList(canopy::kMethodNames, ", ", std::optional(canopy::ThresholdMethod::Fixed))
+    + " or a whole number " + kFixedBounds;
 
 // Whole numbers far beyond every bound are refused before they become ints.
 constexpr double kLargestWhole = 1e9;
@@ -70,19 +92,14 @@ MeasureOptions checked(const RawOptions& raw, int defaultJobs)
     o.source = checkedSource(raw.source);
 
     CanopySettings& s = o.settings;
-    const std::string channel = lowered(raw.channel);
-    if (channel != "blue" && channel != "luma")
-        throw UsageError("--channel: \"" + raw.channel + "\" is neither blue nor luma");
-    s.channel = channel == "blue" ? canopy::Channel::Blue : canopy::Channel::Luma;
-    const std::string threshold = lowered(raw.threshold);
-    if (threshold == "otsu") {
-        s.method = canopy::ThresholdMethod::Otsu;
-    } else if (threshold == "ridler") {
-        s.method = canopy::ThresholdMethod::Ridler;
-    } else if (threshold == "minimum") {
-        s.method = canopy::ThresholdMethod::Minimum;
-    } else if (threshold == "edge") {
-        s.method = canopy::ThresholdMethod::Edge;
+    const std::optional<canopy::Channel> channel = canopy::choiceByKey(canopy::kChannelNames, lowered(raw.channel));
+    if (!channel)
+        throw UsageError("--channel: \"" + raw.channel + "\" is neither " + keyList(canopy::kChannelNames, " nor "));
+    s.channel = *channel;
+    const std::optional<canopy::ThresholdMethod> method
+        = canopy::choiceByKey(canopy::kMethodNames, lowered(raw.threshold));
+    if (method && method != canopy::ThresholdMethod::Fixed) {
+        s.method = *method;
     } else {
         s.method = canopy::ThresholdMethod::Fixed;
         s = withValue(s, raw.threshold, true, [](CanopySettings& c, double v) { c.fixedThreshold = int(v); },
@@ -117,7 +134,10 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
         "Continue the --csv file: measure only the photos without a line there (lines with an error are "
         "measured again). The file's lines must have been made with this run's settings.");
     addSourceOptions(measure, raw->source);
-    measure.add_option("--channel", raw->channel, "Channel that tells sky from canopy: blue or luma. Default: blue.")
+    measure
+        .add_option("--channel", raw->channel,
+            "Channel that tells sky from canopy: " + keyList(canopy::kChannelNames)
+                + ". Default: " + std::string(canopy::keyOf(kDefaults.channel)) + ".")
         ->type_name("NAME");
     measure
         .add_option("--gamma", raw->gamma,
@@ -128,7 +148,9 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
         .add_option("--threshold", raw->threshold,
             "How sky is told from canopy: otsu, ridler, minimum (the valley of the smoothed histogram; a photo "
             "whose histogram has no two peaks is an error line), edge (the largest mean contrast across edges), "
-            "or a fixed value N from 0 to 255 on the linearised scale (sky above it). Default: otsu.")
+            "or a fixed value N "
+                + kFixedBounds + " on the linearised scale (sky above it). Default: "
+                + std::string(canopy::keyOf(kDefaults.method)) + ".")
         ->type_name("METHOD|N");
     measure
         .add_option("--rings", raw->rings,
@@ -154,17 +176,17 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
         "horizon (not 0.47 of the box, as convert and the window's conversions use). A photo without a circle "
         "found is an error line (\"no image circle found; give --circle\"); with --circle, a centre or view point "
         "off a photo is that photo's error.\n"
-        "Columns: file, error (empty when measured), the source circle and view, the settings, the threshold "
-        "used, openness, difn, le, l, lx from every pixel, gf_1 ... gf_N per ring, and openness and le with "
-        "95 % intervals from the 1000 sample dots of an equisolid view (1000 x 1000 pixels), read with the "
-        "same threshold, then circle (given or detected) and dots_outside. A photo that gives no figures has a line "
-        "with its error and nothing else.\n"
-        "Names that are not valid UTF-8, control characters and backslashes are written as \\xHH and \\\\.\n"
-        "Exit status: 0 when every photo was measured, 1 when a photo could not be read or measured (the "
-        "others still are) or the CSV could not be written (the run stops at the first line that cannot be; "
-        "the lines written stay), 2 for a usage error or a --csv file that may not be written, 128 + the "
-        "signal's number when SIGINT, SIGTERM or SIGHUP stopped the run (the lines of the photos finished "
-        "stay).");
+        "Columns: "
+        + canopy::csvColumnNames()
+        + ". The dot columns hold openness and le with 95 % intervals from the 1000 sample dots of an equisolid view "
+          "(1000 x 1000 pixels), read with the same threshold. A photo that gives no figures has a line with its "
+          "error and nothing else.\n"
+          "Names that are not valid UTF-8, control characters and backslashes are written as \\xHH and \\\\.\n"
+          "Exit status: 0 when every photo was measured, 1 when a photo could not be read or measured (the "
+          "others still are) or the CSV could not be written (the run stops at the first line that cannot be; "
+          "the lines written stay), 2 for a usage error or a --csv file that may not be written, 128 + the "
+          "signal's number when SIGINT, SIGTERM or SIGHUP stopped the run (the lines of the photos finished "
+          "stay).");
     return [raw, defaultJobs] { return checked(*raw, defaultJobs); };
 }
 

@@ -1,5 +1,7 @@
 #include "left_temporaries.h"
 
+#include "file_path.h"
+
 #include <dirent.h>
 #include <signal.h>
 #include <unistd.h>
@@ -39,9 +41,8 @@ const std::string& hostTag()
 std::string temporaryFileName(const std::string& target, unsigned attempt)
 {
     static std::atomic<unsigned> counter{0};
-    const auto slash = target.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    const std::string folder = target.substr(0, nameStart(target));
+    const std::string base = nameOf(target);
     const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
     char suffix[64];
     std::snprintf(suffix, sizeof suffix, ".%d-%u-%llx-%u.tmp", int(::getpid()), counter++,

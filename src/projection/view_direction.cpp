@@ -1,6 +1,7 @@
 #include "view_direction.h"
 
 #include "projection_model.h"
+#include "tables_filled.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,8 +27,7 @@ ViewFrame::ViewFrame(const ProjectionRecord& side)
 std::optional<SkyAngles> skyAnglesAt(const ProjectionRecord& record, double x, double y)
 {
     const int32_t p = record.Proj;
-    // K0 of the orthographic row is 1 once start-up has filled the tables.
-    if (!isProjection(p) || !(record.R > 0.0) || !std::isfinite(record.R) || CoefA[0][kOrthographic] != 1.0f)
+    if (!isProjection(p) || !(record.R > 0.0) || !std::isfinite(record.R) || !coefTablesFilled())
         return std::nullopt;
     const ViewFrame frame(record);
     // The point relative to the circle in radii, the tilt undone.

@@ -5,6 +5,7 @@
 #include "dialog_seam.h"
 #include "file_list_moves.h"
 #include "mdl_karwen.h"
+#include "same_record.h"
 #include "screen_centre.h"
 #include "view_mapping.h"
 
@@ -17,7 +18,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include <cstring>
 #include <utility>
 
 namespace karwen::ui {
@@ -46,8 +46,7 @@ BatchDialog::DestinationSide BatchDialog::destinationSide() { return {DstPrm, Ds
 
 bool BatchDialog::DestinationSide::operator==(const DestinationSide& other) const
 {
-    return std::memcmp(&prm, &other.prm, sizeof prm) == 0 && width == other.width && height == other.height &&
-           interp == other.interp;
+    return sameRecord(prm, other.prm) && width == other.width && height == other.height && interp == other.interp;
 }
 
 void BatchDialog::Form_Load()

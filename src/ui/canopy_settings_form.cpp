@@ -28,6 +28,19 @@ QDoubleSpinBox* newReal(
     return box;
 }
 
+template <typename Choice, std::size_t N>
+QComboBox* newChoices(
+    QWidget* parent, const char* name, const canopy::ChoiceName<Choice> (&names)[N], const QString& tip)
+{
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QLatin1String(name));
+    // The items' indexes are the enumeration's values.
+    for (const auto& choice : names)
+        box->addItem(QString::fromUtf8(choice.caption.data(), qsizetype(choice.caption.size())));
+    box->setToolTip(tip);
+    return box;
+}
+
 } // namespace
 
 CanopySettingsForm::CanopySettingsForm(QWidget* parent)
@@ -36,24 +49,19 @@ CanopySettingsForm::CanopySettingsForm(QWidget* parent)
     setObjectName(QStringLiteral("frmSettings"));
     const CanopySettings start;
 
-    cmbChannel_ = new QComboBox(this);
-    cmbChannel_->setObjectName(QStringLiteral("cmbChannel"));
-    cmbChannel_->addItems({QStringLiteral("Blue"), QStringLiteral("Luma")});
-    cmbChannel_->setToolTip(QStringLiteral("The value each pixel is judged by: its blue channel or its luma"));
+    cmbChannel_ = newChoices(this, "cmbChannel", canopy::kChannelNames,
+        QStringLiteral("The value each pixel is judged by: its blue channel or its luma"));
     txtGamma_ = newReal(this, "txtGamma", canopy::kMinGamma, canopy::kMaxGamma, start.gamma, 2,
         QStringLiteral("Values are linearised as 255 (v / 255)^gamma; 1 keeps them"));
-    cmbMethod_ = new QComboBox(this);
-    cmbMethod_->setObjectName(QStringLiteral("cmbMethod"));
-    // In the order of canopy::ThresholdMethod.
-    cmbMethod_->addItems({QStringLiteral("Otsu"), QStringLiteral("Ridler"), QStringLiteral("Minimum"),
-        QStringLiteral("Edge"), QStringLiteral("Fixed")});
-    cmbMethod_->setToolTip(QStringLiteral("How sky is told from canopy: a threshold found on the photo, or fixed"));
-    txtThreshold_ = newCount("txtThreshold", 0, 255, start.fixedThreshold,
+    cmbMethod_ = newChoices(this, "cmbMethod", canopy::kMethodNames,
+        QStringLiteral("How sky is told from canopy: a threshold found on the photo, or fixed"));
+    txtThreshold_ = newCount("txtThreshold", 0, canopy::kMaxFixedThreshold, start.fixedThreshold,
         QStringLiteral("The fixed threshold on the linearised scale; sky lies above it"));
     txtThreshold_->setEnabled(false);
     txtRings_ = newCount("txtRings", 1, canopy::kMaxRings, start.rings,
         QStringLiteral("Zenith rings of equal width up to the maximum zenith angle"));
-    txtMaxZenith_ = newReal(this, "txtMaxZenith", 1.0, 90.0, start.maxZenithDeg, 1,
+    // The smallest angle above 0 that one decimal shows.
+    txtMaxZenith_ = newReal(this, "txtMaxZenith", 0.1, canopy::kZenithLimitDeg, start.maxZenithDeg, 1,
         QStringLiteral("The zenith angle the outermost ring ends at, in degrees"));
     txtMaxZenith_->setSuffix(QStringLiteral("\u00B0"));
     txtSectors_ = newCount("txtSectors", 1, canopy::kMaxSectors, start.sectors,
@@ -106,7 +114,7 @@ QSpinBox* CanopySettingsForm::newCount(const char* name, int low, int high, int 
 CanopySettings CanopySettingsForm::settings() const
 {
     CanopySettings s;
-    s.channel = cmbChannel_->currentIndex() == 1 ? canopy::Channel::Luma : canopy::Channel::Blue;
+    s.channel = static_cast<canopy::Channel>(cmbChannel_->currentIndex());
     s.gamma = txtGamma_->value();
     s.method = static_cast<canopy::ThresholdMethod>(cmbMethod_->currentIndex());
     s.fixedThreshold = txtThreshold_->value();

@@ -2,16 +2,14 @@
 
 #include "image_files.h"
 #include "rix.h"
+#include "scratch_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
-
 #include <filesystem>
-#include <fstream>
 
 namespace fs = std::filesystem;
 using namespace karwen;
@@ -22,9 +20,6 @@ class FileMessages : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root = fs::temp_directory_path() / ("karwen-messages-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root);
         fs::create_directories(root / "folder.jpg");
         write("empty.jpg", "");
         write("text.bmp", "BM but nothing after it");
@@ -46,16 +41,10 @@ protected:
         fs::resize_file(root / "short.bmp", fs::file_size(wholeBmp) / 2);
         (void)RixDestroy(h);
     }
-    void TearDown() override
-    {
-        fs::permissions(root, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(root);
-    }
+    // The scratch folder can be removed again after a test took its rights.
+    void TearDown() override { fs::permissions(root, fs::perms::owner_all, fs::perm_options::add); }
 
-    void write(const std::string& name, const std::string& bytes)
-    {
-        std::ofstream(root / name, std::ios::binary) << bytes;
-    }
+    void write(const std::string& name, const std::string& bytes) { test::writeBytes(root / name, bytes); }
 
     // The problem right after the failed load or save of root/name.
     [[nodiscard]] FileProblem attempt(FileAction action, const std::string& name) const
@@ -72,7 +61,8 @@ protected:
         return problem;
     }
 
-    fs::path root;
+    test::ScratchFolder scratch;
+    const fs::path& root = scratch.path();
 };
 
 } // namespace

@@ -1,14 +1,13 @@
 #include "batch_run.h"
 
+#include "batch_folders.h"
 #include "batch_report.h"
-#include "batch_test_support.h"
 #include "mdl_karwen.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 namespace fs = std::filesystem;
 using namespace karwen;
@@ -21,42 +20,9 @@ const uint32_t kSky = rix::packRgb(90, 140, 200);
 const uint32_t kRed = rix::packRgb(220, 30, 30);
 const uint32_t kGreen = rix::packRgb(30, 220, 30);
 
-class BatchRun : public ::testing::Test {
+class BatchRun : public test::BatchFolders {
 protected:
-    void SetUp() override
-    {
-        initGlobals();
-        root = fs::temp_directory_path() / ("karwen-batch-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root);
-        fs::create_directories(root / "in");
-        fs::create_directories(root / "out");
-        settings.srcPrm = {256, 256, 250, 0, 0, 0, kEquidistant};
-        settings.dstPrm = {32, 24, 24, 0, 0, 0, kEquidistant};
-        settings.dstW = 64;
-        settings.dstH = 48;
-    }
-    void TearDown() override { fs::remove_all(root); }
-
-    void photo(const std::string& name, uint32_t colour = kSky)
-    {
-        ASSERT_TRUE(writePhoto(root / "in" / name, 512, 512, colour)) << name;
-    }
-    void text(const std::string& name, const std::string& bytes)
-    {
-        std::ofstream(root / "in" / name, std::ios::binary) << bytes;
-    }
-    [[nodiscard]] std::string in(const std::string& name) const { return (root / "in" / name).string(); }
-    [[nodiscard]] std::string out(const std::string& name) const { return (root / "out" / name).string(); }
-
-    [[nodiscard]] BatchJob job(std::vector<std::string> files, std::string postfix = "-kw",
-                               std::string ext = "jpg") const
-    {
-        return {(root / "in").string(), (root / "out").string(), postfix, ext, std::move(files), {}};
-    }
-
-    fs::path root;
-    BatchSettings settings;
+    void text(const std::string& name, const std::string& bytes) { test::writeBytes(root / "in" / name, bytes); }
 };
 
 // The handle the library gives out next (it never gives one out twice).

@@ -2,17 +2,15 @@
 // hand and every result before it, the closing counts and the time left,
 // nearly black results written and listed, and the destination folder
 // tried before the first photo.
+#include "batch_folders.h"
 #include "batch_report.h"
 #include "batch_run.h"
-#include "batch_test_support.h"
 #include "mdl_karwen.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <filesystem>
-#include <fstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace karwen;
@@ -20,37 +18,7 @@ using karwen::test::writePhoto;
 
 namespace {
 
-class BatchWatchTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        initGlobals();
-        root = fs::temp_directory_path()
-            / ("karwen-watch-" + std::to_string(::getpid()) + "-"
-                + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root);
-        fs::create_directories(root / "in");
-        fs::create_directories(root / "out");
-        settings.srcPrm = {256, 256, 250, 0, 0, 0, kEquidistant};
-        settings.dstPrm = {32, 24, 24, 0, 0, 0, kEquidistant};
-        settings.dstW = 64;
-        settings.dstH = 48;
-    }
-    void TearDown() override { fs::remove_all(root); }
-
-    void photo(const std::string& name, uint32_t colour = rix::packRgb(90, 140, 200))
-    {
-        ASSERT_TRUE(writePhoto(root / "in" / name, 512, 512, colour)) << name;
-    }
-    [[nodiscard]] std::string out(const std::string& name) const { return (root / "out" / name).string(); }
-    [[nodiscard]] BatchJob job(std::vector<std::string> files, std::string ext = "jpg") const
-    {
-        return {(root / "in").string(), (root / "out").string(), "-kw", ext, std::move(files), {}};
-    }
-
-    fs::path root;
-    BatchSettings settings;
-};
+using BatchWatchTest = test::BatchFolders;
 
 TEST_F(BatchWatchTest, StopFinishesTheFileInHandAndKeepsEveryResultSoFar)
 {
@@ -92,7 +60,7 @@ TEST_F(BatchWatchTest, NearlyBlackResultsAreWrittenAndListed)
     photo("dim13.bmp", rix::packRgb(13, 5, 0));
     photo("edge16.bmp", rix::packRgb(0, 16, 16));
     photo("above17.bmp", rix::packRgb(17, 0, 0));
-    const BatchOutcome outcome = runBatch(job({"above17.bmp", "dim13.bmp", "edge16.bmp"}, "bmp"), settings, {});
+    const BatchOutcome outcome = runBatch(job({"above17.bmp", "dim13.bmp", "edge16.bmp"}, "-kw", "bmp"), settings, {});
 
     EXPECT_EQ(outcome.converted, 3);
     ASSERT_EQ(outcome.nearlyBlack.size(), 2u);

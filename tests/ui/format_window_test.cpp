@@ -16,7 +16,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFocusEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -25,7 +24,6 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -141,60 +139,6 @@ private slots:
         (void)RixDestroy(hSrc);
         (void)RixDestroy(hDst);
         initGlobals();
-    }
-
-    void controlsAsDesigned()
-    {
-        QCOMPARE(window_->windowTitle(), QStringLiteral("Format"));
-        const struct {
-            const char* field;
-            const char* tip;
-        } tips[] = {
-            {"txtWidth(0)", "width"}, {"txtHeight(0)", "height"},
-            {"txtCx(0)", "x coordinates of viewpoint"}, {"txtCy(0)", "y coordinates of viewpoint"},
-            {"txtR(0)", "radius"}, {"txtRot(0)", "tilt angle [deg]"},
-            {"txtRot(1)", "x coordinates of view reference point"},
-            {"txtRot(2)", "y coordinates of view reference point"},
-            {"txtWidth(1)", "width"}, {"txtHeight(1)", "height"},
-            {"txtCx(1)", "x coordinates of viewpoint"}, {"txtCy(1)", "y coordinates of viewpoint"},
-            {"txtR(1)", "radius"},
-        };
-        const QList<QLabel*> labels = window_->findChildren<QLabel*>();
-        for (const auto& t : tips) {
-            QLineEdit* field = edit(t.field);
-            QVERIFY2(field, t.field);
-            QCOMPARE(field->toolTip(), QString::fromUtf8(t.tip));
-            const bool labelled = std::any_of(labels.begin(), labels.end(), [&](QLabel* l) {
-                return l->toolTip() == field->toolTip() && l->parentWidget() == field->parentWidget();
-            });
-            QVERIFY2(labelled, t.field);
-        }
-        QVERIFY(edit("txtWidth(0)")->isReadOnly());
-        QVERIFY(edit("txtHeight(0)")->isReadOnly());
-        QVERIFY(!edit("txtWidth(1)")->isReadOnly());
-        QCOMPARE(edit("txtWidth(0)")->text(), QStringLiteral("400"));
-        QCOMPARE(edit("txtWidth(1)")->text(), QStringLiteral("512"));
-        QCOMPARE(edit("txtR(1)")->text(), QStringLiteral("256.00"));
-
-        const auto items = [this](const char* name) {
-            QStringList all;
-            for (int i = 0; i < list(name)->count(); ++i)
-                all << list(name)->itemText(i);
-            if (list(name)->isEditable())
-                all << "editable";
-            return all;
-        };
-        QCOMPARE(items("cmbS"), (QStringList{"Orthographic", "Equisolidangle", "Equidistant", "Stereographic"}));
-        QCOMPARE(items("cmbD"), (QStringList{"Orthographic", "Equisolidangle", "Equidistant", "Stereographic",
-                                             "Perspective"}));
-        QCOMPARE(items("cmbI"), (QStringList{"Nerest", "Bi-Linear", "Cubic Conv"}));
-        const QStringList spacings{" -", " 5", "10", "15", "30", "45", "90"};
-        QCOMPARE(items("cmbG(0)"), spacings);
-        QCOMPARE(items("cmbG(1)"), spacings);
-        QCOMPARE(list("cmbG(0)")->currentIndex(), 3);
-        QVERIFY(window_->findChild<QCheckBox*>("chkGrid")->isChecked());
-        for (const QString& greek : {QStringLiteral("\u03B3"), QStringLiteral("\u03B8")})
-            QVERIFY(std::any_of(labels.begin(), labels.end(), [&](QLabel* l) { return l->text() == greek; }));
     }
 
     void fitsItsMdiFrame()

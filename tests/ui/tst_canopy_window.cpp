@@ -133,6 +133,47 @@ private slots:
         QCOMPARE(canopy.tracker().pixels()->sectorGap, direct.sectorGap);
     }
 
+    // The form's ranges are the library's to the form's resolution: every
+    // control at either end gives valid settings, one step further not.
+    void formRangesAreTheLibrarys()
+    {
+        const ui::CanopySettingsForm form;
+        const auto settingsAt = [&](QAbstractSpinBox* box, double value) {
+            if (auto* count = qobject_cast<QSpinBox*>(box))
+                count->setValue(int(value));
+            else
+                static_cast<QDoubleSpinBox*>(box)->setValue(value);
+            return form.settings();
+        };
+        const auto setBeyond = [](CanopySettings s, QAbstractSpinBox* box, double value) {
+            const QString name = box->objectName();
+            if (name == "txtThreshold")
+                s.fixedThreshold = int(value);
+            else if (name == "txtRings")
+                s.rings = int(value);
+            else if (name == "txtSectors")
+                s.sectors = int(value);
+            else if (name == "txtGamma")
+                s.gamma = value;
+            else
+                s.maxZenithDeg = value;
+            return s;
+        };
+        const std::pair<QAbstractSpinBox*, double> controls[] = {{form.txtThreshold(), 1.0}, {form.txtRings(), 1.0},
+            {form.txtSectors(), 1.0}, {form.txtGamma(), 0.01}, {form.txtMaxZenith(), 0.1}};
+        for (const auto& [box, step] : controls) {
+            const auto* count = qobject_cast<QSpinBox*>(box);
+            const auto* real = qobject_cast<QDoubleSpinBox*>(box);
+            const double low = count ? count->minimum() : real->minimum();
+            const double high = count ? count->maximum() : real->maximum();
+            for (const double end : {low, high})
+                QVERIFY2(canopy::isValid(settingsAt(box, end)), qPrintable(box->objectName()));
+            // Bounds the library takes beyond the form's would show here.
+            QVERIFY2(!canopy::isValid(setBeyond(form.settings(), box, low - step)), qPrintable(box->objectName()));
+            QVERIFY2(!canopy::isValid(setBeyond(form.settings(), box, high + step)), qPrintable(box->objectName()));
+        }
+    }
+
     void classifyingAsksOnlyAboutPaintedDots()
     {
         ui::CanopyWindow& canopy = openPhotoAndCanopy();
