@@ -32,7 +32,14 @@ template <class F> void forEachProjection(F f)
 
 void initProjectionNames()
 {
-    forEachProjection([](auto p) { ProjName[p.value] = rix::radial::Model<p.value>::kName; });
+    forEachProjection([](auto p) { ProjName[p.value] = projectionName(p.value); });
+}
+
+const char* projectionName(int32_t p)
+{
+    const char* name = "";
+    rix::radial::withModel(p, [&](auto code) { name = rix::radial::Model<code.value>::kName; });
+    return name;
 }
 
 void initCoefTables()

@@ -43,6 +43,9 @@ extern float GridSin[kGridRows];
 // Normalised radius of the circle of elevation 5*i degrees, [i][p].
 extern float GridRadius[kGridRows][kProjectionCount];
 
+// The name of projection p ("Equidistant"), "" for an unknown code. Needs no
+// start-up, unlike ProjName.
+[[nodiscard]] const char* projectionName(int32_t p);
 // Names and coefficient rows come from each projection's model
 // (projection_radial.h).
 void initProjectionNames();
