@@ -102,7 +102,7 @@ DotFigures measureDots(
         f.status = DotStatus::BadSettings;
         return f;
     }
-    if (dstProjection < 0 || dstProjection > 3) {
+    if (!RixIsFisheye(dstProjection)) {
         f.status = DotStatus::Unavailable;
         return f;
     }

@@ -22,7 +22,7 @@ bool dotTablesFilled()
 
 std::optional<DotSky> dotSky(int32_t dstProjection)
 {
-    if (dstProjection < 0 || dstProjection > 3 || !dotTablesFilled() || CoefA[0][dstProjection] != 1.0f)
+    if (!RixIsFisheye(dstProjection) || !dotTablesFilled() || CoefA[0][dstProjection] != 1.0f)
         return std::nullopt;
     DotSky sky;
     int inside = 0; // D(i)

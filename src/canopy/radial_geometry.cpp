@@ -30,7 +30,7 @@ ZenithAt zenithAt(double rho, int32_t p)
 {
     const double r = std::clamp(rho, 0.0, 1.0);
     const double f = sin_over_r(std::sqrt(1.0 - r * r), p);
-    if (p == kOrthographic || p == kStereographic) {
+    if (rationalIsExact(p)) {
         const double s = r * f;
         return {f, std::sqrt(std::max(0.0, 1.0 - s * s))};
     }

@@ -89,8 +89,7 @@ bool isUsableSource(const ProjectionRecord& src)
             return false;
     // K0 of every fisheye projection is 1; 0 means start-up has not filled
     // the coefficient tables yet.
-    return src.R > 0.0 && src.Proj >= 0 && src.Proj <= 3 && CoefA[0][src.Proj] == 1.0f
-        && CoefB[0][src.Proj] == 1.0f;
+    return src.R > 0.0 && RixMayBeSource(src.Proj) && CoefA[0][src.Proj] == 1.0f && CoefB[0][src.Proj] == 1.0f;
 }
 
 SkyMap::SkyMap(const ProjectionRecord& src, int width, int height, const RingLayout& layout)

@@ -24,9 +24,9 @@ bool usable(const ProjectionRecord& r)
 
 DeformGeometry::DeformGeometry(const ProjectionRecord& src, const ProjectionRecord& dst)
 {
-    if (src.Proj < 0 || src.Proj > 3)
+    if (!RixMayBeSource(src.Proj))
         throw Error("source projection must be 0 to 3");
-    if (dst.Proj < 0 || dst.Proj > 4)
+    if (!RixMayBeDestination(dst.Proj))
         throw Error("destination projection must be 0 to 4");
     k_.srcProj = src.Proj;
     k_.dstProj = dst.Proj;
@@ -38,7 +38,7 @@ DeformGeometry::DeformGeometry(const ProjectionRecord& src, const ProjectionReco
 
     dstCx_ = dst.Cx;
     dstCy_ = dst.Cy;
-    dstReach_ = dst.Proj == 4 ? -1.0 : dst.R + 2.0;
+    dstReach_ = RixIsFisheye(dst.Proj) ? dst.R + 2.0 : -1.0;
 
     // Destination: pixel centre (x + 0.5, y + 0.5) relative to the circle, in
     // radii, turned back by the destination tilt.

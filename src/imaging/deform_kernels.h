@@ -11,6 +11,7 @@
 #pragma once
 
 #include "radial_fit.h"
+#include "rix.h"
 
 #include <cstdint>
 
@@ -18,8 +19,8 @@ namespace rix {
 
 // The constants of one conversion, in the form the row kernels use.
 struct MapConstants {
-    int dstProj = 0; // 0..4
-    int srcProj = 0; // 0..3
+    int dstProj = RixOrthographic; // a code RixMayBeDestination accepts
+    int srcProj = RixOrthographic; // a code RixMayBeSource accepts
     // Rows: the source x and y offsets before the source's radial factor
     // (source tilt and radius folded in), and dz; columns: the coefficients
     // of u*s, v*s and cos(theta).

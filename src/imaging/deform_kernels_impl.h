@@ -8,6 +8,7 @@
 #pragma once
 
 #include "deform_kernels.h"
+#include "projection_radial.h"
 
 #include <cstdint>
 
@@ -16,70 +17,36 @@ namespace {
 
 constexpr uint32_t kBlack = 0xff000000u;
 
-inline float sqrtOf(float x) { return __builtin_sqrtf(x); }
 inline float floorOf(float x) { return __builtin_floorf(x); }
 inline int clampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
-// Horner's rule in x = 2t - 1 with coefficients copied to the caller's frame.
-inline float horner(const float* c, float t)
-{
-    const float x = 2.0f * t - 1.0f;
-    float r = c[kRadialDegree];
-    for (int k = kRadialDegree - 1; k >= 0; --k)
-        r = r * x + c[k];
-    return r;
-}
+// The equidistant fits, copied to the caller's frame and evaluated by
+// Horner's rule in x = 2t - 1.
+struct RowFits {
+    float sin[kRadialDegree + 1], cos[kRadialDegree + 1], src[kRadialDegree + 1];
 
-// Destination radius squared -> s = sin(theta) / rho and c = cos(theta).
-template <int D>
-inline void destinationRadial(const float* sinFit, const float* cosFit, float t, float& s, float& c)
-{
-    if constexpr (D == 0) { // rho = sin(theta)
-        const float q = 1.0f - t;
-        s = 1.0f;
-        c = sqrtOf(q > 0.0f ? q : 0.0f);
-    } else if constexpr (D == 1) { // rho = sqrt(2) sin(theta / 2)
-        const float q = 2.0f - t;
-        s = sqrtOf(q > 0.0f ? q : 0.0f);
-        c = 1.0f - t;
-    } else if constexpr (D == 2) { // rho = theta / (pi / 2)
-        const float tc = t < 1.0f ? t : 1.0f;
-        s = horner(sinFit, tc);
-        c = horner(cosFit, tc);
-    } else if constexpr (D == 3) { // rho = tan(theta / 2)
-        const float q = 1.0f / (1.0f + t);
-        s = 2.0f * q;
-        c = (1.0f - t) * q;
-    } else { // rho = tan(theta)
-        s = 1.0f / sqrtOf(1.0f + t);
-        c = s;
+    RIX_RADIAL_INLINE static float horner(const float* c, float t)
+    {
+        const float x = 2.0f * t - 1.0f;
+        float r = c[kRadialDegree];
+        for (int k = kRadialDegree - 1; k >= 0; --k)
+            r = r * x + c[k];
+        return r;
     }
-}
-
-// z = cos(theta) in 0..1 -> rho(theta) / sin(theta) of the source projection.
-template <int S>
-inline float sourceRadial(const float* fit, float z)
-{
-    const float zc = z > 0.0f ? z : 0.0f;
-    if constexpr (S == 0)
-        return 1.0f;
-    else if constexpr (S == 1)
-        return 1.0f / sqrtOf(1.0f + zc);
-    else if constexpr (S == 2)
-        return horner(fit, 1.0f - zc);
-    else
-        return 1.0f / (1.0f + zc);
-}
+    RIX_RADIAL_INLINE float sinOverRho(float t) const { return horner(sin, t); }
+    RIX_RADIAL_INLINE float cosTheta(float t) const { return horner(cos, t); }
+    RIX_RADIAL_INLINE float rhoOverSin(float y) const { return horner(src, y); }
+};
 
 template <int D, int S>
 void mapRowT(const MapConstants& k, float u0, float du, float v0, float dv, int n,
              float* __restrict sx, float* __restrict sy)
 {
-    float sinFit[kRadialDegree + 1], cosFit[kRadialDegree + 1], srcFit[kRadialDegree + 1];
+    RowFits fits;
     for (int i = 0; i <= kRadialDegree; ++i) {
-        sinFit[i] = k.fit->sinOverRho.coef[i];
-        cosFit[i] = k.fit->cosTheta.coef[i];
-        srcFit[i] = k.fit->rhoOverSin.coef[i];
+        fits.sin[i] = k.fit->sinOverRho.coef[i];
+        fits.cos[i] = k.fit->cosTheta.coef[i];
+        fits.src[i] = k.fit->rhoOverSin.coef[i];
     }
     const float m00 = k.m[0][0], m01 = k.m[0][1], m02 = k.m[0][2];
     const float m10 = k.m[1][0], m11 = k.m[1][1], m12 = k.m[1][2];
@@ -91,38 +58,42 @@ void mapRowT(const MapConstants& k, float u0, float du, float v0, float dv, int 
         const float v = v0 + fi * dv;
         const float t = u * u + v * v;
         float s, c;
-        destinationRadial<D>(sinFit, cosFit, t, s, c);
+        radial::Model<D>::destination(fits, t, s, c);
         const float px = s * (m00 * u + m01 * v) + m02 * c;
         const float py = s * (m10 * u + m11 * v) + m12 * c;
         const float dz = s * (m20 * u + m21 * v) + m22 * c;
-        const float f = sourceRadial<S>(srcFit, dz < 1.0f ? dz : 1.0f);
-        const bool valid = (D == 4 || t <= 1.0f) & (dz >= 0.0f);
+        const float z = dz < 1.0f ? dz : 1.0f; // cos(theta) of the source, clamped to 0..1
+        const float f = radial::Model<S>::source(fits, z > 0.0f ? z : 0.0f);
+        const bool valid = (!RixIsFisheye(D) || t <= 1.0f) & (dz >= 0.0f);
         sx[i] = valid ? cx + f * px : -1.0f;
         sy[i] = valid ? cy + f * py : -1.0f;
     }
 }
 
-template <int D>
-MapRowFn mapRowFor(int srcProj)
+// A row of a pair of codes no conversion accepts sees nothing.
+void mapNothing(const MapConstants&, float, float, float, float, int n, float* sx, float* sy)
 {
-    switch (srcProj) {
-    case 0: return &mapRowT<D, 0>;
-    case 1: return &mapRowT<D, 1>;
-    case 2: return &mapRowT<D, 2>;
-    default: return &mapRowT<D, 3>;
-    }
+    for (int i = 0; i < n; ++i)
+        sx[i] = sy[i] = -1.0f;
+}
+
+// The row kernel of the pair of codes; every destination code pairs with
+// every source code, through the one list of models.
+MapRowFn mapRowFor(int dstProj, int srcProj)
+{
+    MapRowFn fn = &mapNothing;
+    radial::withModel(dstProj, [&](auto d) {
+        radial::withModel(srcProj, [&](auto s) {
+            if constexpr (RixMayBeSource(s.value))
+                fn = &mapRowT<d.value, s.value>;
+        });
+    });
+    return fn;
 }
 
 void mapRow(const MapConstants& k, float u0, float du, float v0, float dv, int n, float* sx, float* sy)
 {
-    MapRowFn fn;
-    switch (k.dstProj) {
-    case 0: fn = mapRowFor<0>(k.srcProj); break;
-    case 1: fn = mapRowFor<1>(k.srcProj); break;
-    case 2: fn = mapRowFor<2>(k.srcProj); break;
-    case 3: fn = mapRowFor<3>(k.srcProj); break;
-    default: fn = mapRowFor<4>(k.srcProj); break;
-    }
+    const MapRowFn fn = mapRowFor(k.dstProj, k.srcProj);
     fn(k, u0, du, v0, dv, n, sx, sy);
 }
 

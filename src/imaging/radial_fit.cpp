@@ -1,13 +1,16 @@
 #include "radial_fit.h"
 
+#include "projection_radial.h"
+
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace rix {
 
 namespace {
 
-constexpr double kHalfPi = std::numbers::pi / 2;
+using radial::kHalfPi;
 constexpr int kNodes = kRadialDegree + 1;
 
 // Chebyshev interpolation of g on [0, 1] at kNodes points, expanded into
@@ -52,12 +55,13 @@ RadialPoly fit(F g)
 RadialFit makeFit()
 {
     RadialFit f;
+    using Equidistant = radial::Model<RixEquidistant>;
     f.sinOverRho = fit([](double t) {
         const double rho = std::sqrt(t);
-        return rho == 0.0 ? kHalfPi : std::sin(kHalfPi * rho) / rho;
+        return rho == 0.0 ? kHalfPi : std::sin(Equidistant::theta(rho)) / rho;
     });
-    f.cosTheta = fit([](double t) { return std::cos(kHalfPi * std::sqrt(t)); });
-    f.rhoOverSin = fit([](double t) { return exactRhoOverSin(2, 1.0 - t); });
+    f.cosTheta = fit([](double t) { return std::cos(Equidistant::theta(std::sqrt(t))); });
+    f.rhoOverSin = fit([](double t) { return Equidistant::rhoOverSin(1.0 - t); });
     return f;
 }
 
@@ -71,30 +75,19 @@ const RadialFit& RadialFit::instance()
 
 double exactTheta(int proj, double rho)
 {
-    switch (proj) {
-    case 0: return std::asin(std::fmin(rho, 1.0));
-    case 1: return 2.0 * std::asin(std::fmin(rho / std::numbers::sqrt2, 1.0));
-    case 2: return rho * kHalfPi;
-    case 3: return 2.0 * std::atan(rho);
-    default: return std::atan(rho);
-    }
+    double theta = std::numeric_limits<double>::quiet_NaN();
+    radial::withModel(proj, [&](auto p) { theta = radial::Model<p.value>::theta(rho); });
+    return theta;
 }
 
 double exactRhoOverSin(int proj, double z)
 {
-    switch (proj) {
-    case 0: return 1.0;
-    case 1: return 1.0 / std::sqrt(1.0 + z);
-    case 2: {
-        // theta from the half-angle form stays accurate near the axis.
-        const double y = 1.0 - z;
-        if (y <= 0.0)
-            return 1.0 / kHalfPi;
-        const double theta = 2.0 * std::asin(std::sqrt(0.5 * y));
-        return theta / kHalfPi / std::sqrt(y * (1.0 + z));
-    }
-    default: return 1.0 / (1.0 + z);
-    }
+    double f = std::numeric_limits<double>::quiet_NaN();
+    radial::withModel(proj, [&](auto p) {
+        if constexpr (RixMayBeSource(p.value))
+            f = radial::Model<p.value>::rhoOverSin(z);
+    });
+    return f;
 }
 
 double evaluate(const RadialPoly& poly, double t)

@@ -30,9 +30,11 @@ struct RadialFit {
 };
 
 // Closed forms in double, the reference the fast forms are checked against.
-// theta for a normalised destination radius rho in projection 0..4.
+// theta for a normalised destination radius rho in a destination projection;
+// NaN for any other code.
 [[nodiscard]] double exactTheta(int proj, double rho);
-// rho_p(theta) / sin(theta) for z = cos(theta) in a source projection 0..3.
+// rho_p(theta) / sin(theta) for z = cos(theta) in a source projection; NaN
+// for any other code.
 [[nodiscard]] double exactRhoOverSin(int proj, double z);
 // The fitted polynomial in double, for tests.
 [[nodiscard]] double evaluate(const RadialPoly& poly, double t);

@@ -1,7 +1,8 @@
 #include "projection_model.h"
 
+#include "projection_radial.h"
+
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <iterator>
 #include <stdexcept>
@@ -16,41 +17,47 @@ float GridCos[kGridRows];
 float GridSin[kGridRows];
 float GridRadius[kGridRows][kProjectionCount];
 
+static_assert(rix::radial::kCoefCount == kCoefCount, "a coefficient row is K0..K4");
+
 namespace {
 
-float bits(uint32_t pattern) { return std::bit_cast<float>(pattern); }
-
-// Rows are projections, columns K0..K4; stored transposed as [k][p].
-void setRow(float (&table)[kCoefCount][kProjectionCount], int p, const std::array<float, kCoefCount>& k)
+// Calls f(Code<P>{}) for every projection P, in code order.
+template <class F> void forEachProjection(F f)
 {
-    for (int i = 0; i < kCoefCount; ++i)
-        table[i][p] = k[i];
+    for (int32_t p = 0; p < kProjectionCount; ++p)
+        rix::radial::withModel(p, f);
 }
 
 } // namespace
 
 void initProjectionNames()
 {
-    ProjName = {"Orthographic", "Equisolidangle", "Equidistant", "Stereographic", "Perspective"};
+    forEachProjection([](auto p) { ProjName[p.value] = projectionName(p.value); });
+}
+
+const char* projectionName(int32_t p)
+{
+    const char* name = "";
+    rix::radial::withModel(p, [&](auto code) { name = rix::radial::Model<code.value>::kName; });
+    return name;
 }
 
 void initCoefTables()
 {
-    // The fitted coefficients are given as exact single-precision bit
-    // patterns; three of them are double constants rounded on storing.
-    setRow(CoefA, 0, {1.0f, 0.0f, 0.0f, 0.0f, 0.0f});
-    setRow(CoefA, 1, {1.0f, bits(0x3E0149C0u), bits(0x3E0170C2u), bits(0x3DFE6443u), bits(0x3F25B1DAu)});
-    setRow(CoefA, 2,
-           {1.0f, static_cast<float>(-0.040302246), static_cast<float>(-0.095601717),
-            static_cast<float>(-0.039436648), bits(0x3ECB26F5u)});
-    setRow(CoefA, 3, {1.0f, 0.0f, -0.5f, 0.0f, 0.0f});
-    setRow(CoefA, 4, {0.0f, 1.0f, 0.0f, 0.0f, 0.0f});
+    forEachProjection([](auto p) {
+        using Model = rix::radial::Model<p.value>;
+        for (int k = 0; k < kCoefCount; ++k) {
+            CoefA[k][p.value] = Model::kSinOverRho[k];
+            CoefB[k][p.value] = Model::kRhoOverSin[k];
+        }
+    });
+}
 
-    setRow(CoefB, 0, {1.0f, 0.0f, 0.0f, 0.0f, 0.0f});
-    setRow(CoefB, 1, {1.0f, bits(0x3F92CAECu), bits(0x3E74B500u), bits(0x3F2597ABu), bits(0x3D2482B6u)});
-    setRow(CoefB, 2, {1.0f, bits(0x3F9BE6DDu), bits(0x3E95E3D5u), bits(0x3F14D5D8u), bits(0x3C8B3F2Eu)});
-    setRow(CoefB, 3, {1.0f, 1.0f, 0.0f, 0.0f, 0.0f});
-    setRow(CoefB, 4, {0.0f, 1.0f, 0.0f, 0.0f, 0.0f});
+bool rationalIsExact(int32_t p)
+{
+    bool exact = false;
+    rix::radial::withModel(p, [&](auto code) { exact = rix::radial::Model<code.value>::kRationalIsExact; });
+    return exact;
 }
 
 void initGridTables()
@@ -68,7 +75,7 @@ void initGridTables()
 
     for (int p = 0; p < kProjectionCount; ++p) {
         int first = 0;
-        if (p == kPerspective) {
+        if (!RixIsFisheye(p)) {
             GridRadius[0][p] = 0.0f; // the horizon of a perspective view is at infinity
             first = 1;
         }

@@ -4,6 +4,8 @@
 // that maps between image points and directions goes through these.
 #pragma once
 
+#include "rix.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -14,17 +16,19 @@ namespace karwen {
 inline constexpr double kDegToRad = 0.01745329238474369;
 inline constexpr double kSinglePi = 3.1415927410125732;
 
-inline constexpr int32_t kOrthographic = 0;
-inline constexpr int32_t kEquisolidangle = 1;
-inline constexpr int32_t kEquidistant = 2;
-inline constexpr int32_t kStereographic = 3;
-inline constexpr int32_t kPerspective = 4;
-inline constexpr int kProjectionCount = 5;
+// The codes of rix.h under the names the program has always used.
+inline constexpr int32_t kOrthographic = RixOrthographic;
+inline constexpr int32_t kEquisolidangle = RixEquisolidangle;
+inline constexpr int32_t kEquidistant = RixEquidistant;
+inline constexpr int32_t kStereographic = RixStereographic;
+inline constexpr int32_t kPerspective = RixPerspective;
+inline constexpr int kProjectionCount = RixPerspective + 1;
 inline constexpr int kCoefCount = 5;
 inline constexpr int kGridRows = 19; // elevations 0, 5, ... 90 degrees
 inline constexpr int kGridStepCount = 7;
 
-[[nodiscard]] inline constexpr bool isProjection(int32_t p) { return p >= 0 && p < kProjectionCount; }
+// A code of rix.h: one a conversion may make.
+[[nodiscard]] inline constexpr bool isProjection(int32_t p) { return RixMayBeDestination(p) != 0; }
 
 extern std::array<std::string, kProjectionCount> ProjName;
 // Indexed [k][p]: coefficient k of projection p.
@@ -39,8 +43,16 @@ extern float GridSin[kGridRows];
 // Normalised radius of the circle of elevation 5*i degrees, [i][p].
 extern float GridRadius[kGridRows][kProjectionCount];
 
+// The name of projection p ("Equidistant"), "" for an unknown code. Needs no
+// start-up, unlike ProjName.
+[[nodiscard]] const char* projectionName(int32_t p);
+// Names and coefficient rows come from each projection's model
+// (projection_radial.h).
 void initProjectionNames();
 void initCoefTables();
+// The rational rows of projection p are its closed form, so need no
+// refining; false for the fitted rows and for unknown codes.
+[[nodiscard]] bool rationalIsExact(int32_t p);
 // Needs the coefficient tables.
 void initGridTables();
 

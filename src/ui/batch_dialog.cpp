@@ -58,7 +58,7 @@ void BatchDialog::Form_Load()
     SrcPrm.Alpha = 0.0;
     SrcPrm.Beta = 0.0;
     SrcPrm.Rot = 0.0;
-    SrcPrm.Proj = 2; // Equidistant
+    SrcPrm.Proj = kEquidistant;
     angle2ref();
     set_param();
     OutExt_ = QStringLiteral("JPG");

@@ -157,16 +157,29 @@ QLineEdit* ParameterForm::field(Field which) const
     return i < fields_.size() ? fields_[i] : nullptr;
 }
 
+namespace {
+
+// The names of the projections the test accepts, in code order (so that an
+// item's index is its code).
+QStringList projectionNames(int32_t (*accepts)(int32_t))
+{
+    QStringList names;
+    for (int32_t p = 0; accepts(p); ++p)
+        names << QString::fromLatin1(projectionName(p));
+    return names;
+}
+
+} // namespace
+
 const QStringList& ParameterForm::sourceProjections()
 {
-    static const QStringList items{QStringLiteral("Orthographic"), QStringLiteral("Equisolidangle"),
-                                   QStringLiteral("Equidistant"), QStringLiteral("Stereographic")};
+    static const QStringList items = projectionNames(&RixMayBeSource);
     return items;
 }
 
 const QStringList& ParameterForm::destinationProjections()
 {
-    static const QStringList items = sourceProjections() + QStringList{QStringLiteral("Perspective")};
+    static const QStringList items = projectionNames(&RixMayBeDestination);
     return items;
 }
 

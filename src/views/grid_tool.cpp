@@ -16,12 +16,12 @@ void GridTool::paint(QImage& canvas)
     lines_ = 0;
     circles_ = 0;
     const int p = DstPrm.Proj;
-    if (!GridOn || p < 0 || p >= kProjectionCount)
+    if (!GridOn || !isProjection(p))
         return;
     XorPen pen(canvas, view_.foreground());
     pen.dotted();
     const DstView::ViewCircle circle = view_.destinationCircle();
-    const int b = p / 4; // 1 for the perspective destination
+    const int b = p == kPerspective ? 1 : 0; // the perspective horizon lies at infinity
     const double x = circle.centre.x(), y = circle.centre.y();
     const double l = double(GridRadius[b][p]) * circle.radius;
 

@@ -22,3 +22,10 @@ int32_t rixFromCRoundTrip(int32_t width, int32_t height)
     (void)RixDestroy(image);
     return result;
 }
+
+/* The projection tests as C sees them: 1 for fisheye, 2 for a possible
+   source, 4 for a possible destination, added. */
+int32_t rixFromCProjectionKinds(int32_t proj)
+{
+    return RixIsFisheye(proj) + 2 * RixMayBeSource(proj) + 4 * RixMayBeDestination(proj);
+}

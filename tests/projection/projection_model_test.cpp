@@ -105,6 +105,21 @@ TEST_F(ProjectionModel, RadialFunctionEdges)
     for (int32_t p : {-1, 5, 1000, INT32_MIN}) {
         EXPECT_THROW((void)r_over_sin(0.5, p), std::out_of_range) << p;
         EXPECT_THROW((void)sin_over_r(0.5, p), std::out_of_range) << p;
+        EXPECT_STREQ(projectionName(p), "") << p;
+        EXPECT_FALSE(rationalIsExact(p)) << p;
+    }
+}
+
+// The names the lists and files show, by code, and which rational rows are
+// the closed forms themselves (so that the canopy skips refining them).
+TEST_F(ProjectionModel, NamesAndExactRowsByCode)
+{
+    const char* const names[] = {"Orthographic", "Equisolidangle", "Equidistant", "Stereographic", "Perspective"};
+    const bool exact[] = {true, false, false, true, true};
+    for (int32_t p = 0; p < kProjectionCount; ++p) {
+        EXPECT_STREQ(projectionName(p), names[p]);
+        EXPECT_EQ(ProjName[std::size_t(p)], names[p]);
+        EXPECT_EQ(rationalIsExact(p), exact[p]) << p;
     }
 }
 

@@ -16,10 +16,40 @@
 
 #include <stdint.h>
 
+// The ideal projections, by the codes the field Proj holds. Codes 0 to 3 are
+// fisheye projections, which a photo may have (sources) and a conversion may
+// make; the perspective view (4) has its horizon at infinity, so it may only
+// be made. Any other code is refused by every function that takes one.
+typedef enum RixProjection {
+    RixOrthographic = 0,   // r = sin(theta)
+    RixEquisolidangle = 1, // r = sqrt(2) sin(theta / 2)
+    RixEquidistant = 2,    // r = theta / (pi / 2)
+    RixStereographic = 3,  // r = tan(theta / 2)
+    RixPerspective = 4     // r = tan(theta), unbounded
+} RixProjection;
+
+#ifdef __cplusplus
+#define RIX_CONSTEXPR constexpr // C++ may also test codes at compile time
+#else
+#define RIX_CONSTEXPR
+#endif
+// 1 for codes 0 to 3, else 0.
+static inline RIX_CONSTEXPR int32_t RixIsFisheye(int32_t proj)
+{
+    return proj >= RixOrthographic && proj <= RixStereographic;
+}
+// A photo may have this projection: the fisheye ones.
+static inline RIX_CONSTEXPR int32_t RixMayBeSource(int32_t proj) { return RixIsFisheye(proj); }
+// A conversion may make this projection: the fisheye ones and perspective.
+static inline RIX_CONSTEXPR int32_t RixMayBeDestination(int32_t proj)
+{
+    return RixIsFisheye(proj) || proj == RixPerspective;
+}
+
 #pragma pack(push, 1)
 // One side of a conversion: circle centre and radius in pixels, view
-// direction and tilt in degrees, projection code 0..4. Crosses the interface
-// as stored: six doubles then one int32, no gaps.
+// direction and tilt in degrees, projection code (RixProjection). Crosses the
+// interface as stored: six doubles then one int32, no gaps.
 typedef struct ProjectionRecord {
     double Cx, Cy, R, Alpha, Beta, Rot;
     int32_t Proj;
