@@ -2,6 +2,7 @@
 
 #include "projection_model.h"
 #include "radial_geometry.h"
+#include "tables_filled.h"
 
 #include <cmath>
 #include <numbers>
@@ -22,7 +23,7 @@ bool dotTablesFilled()
 
 std::optional<DotSky> dotSky(int32_t dstProjection)
 {
-    if (!RixIsFisheye(dstProjection) || !dotTablesFilled() || CoefA[0][dstProjection] != 1.0f)
+    if (!RixIsFisheye(dstProjection) || !dotTablesFilled() || !coefTablesFilled())
         return std::nullopt;
     DotSky sky;
     int inside = 0; // D(i)

@@ -3,6 +3,7 @@
 #include "pixel_sky.h"
 #include "same_record.h"
 #include "sky_rows.h"
+#include "tables_filled.h"
 
 #include <algorithm>
 #include <cmath>
@@ -87,9 +88,7 @@ bool isUsableSource(const ProjectionRecord& src)
     for (const double f : fields)
         if (!std::isfinite(f))
             return false;
-    // K0 of every fisheye projection is 1; 0 means start-up has not filled
-    // the coefficient tables yet.
-    return src.R > 0.0 && RixMayBeSource(src.Proj) && CoefA[0][src.Proj] == 1.0f && CoefB[0][src.Proj] == 1.0f;
+    return src.R > 0.0 && RixMayBeSource(src.Proj) && coefTablesFilled();
 }
 
 SkyMap::SkyMap(const ProjectionRecord& src, int width, int height, const RingLayout& layout)
