@@ -16,10 +16,9 @@ namespace fs = std::filesystem;
 using karwen::test::CliRun;
 using karwen::test::readBytes;
 using karwen::test::writeBytes;
+using karwen::test::has;
 
 namespace {
-
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 void put32(std::string& bytes, uint32_t value)
 {

@@ -19,10 +19,9 @@ namespace fs = std::filesystem;
 using namespace karwen;
 using karwen::test::CliRun;
 using karwen::test::readBytes;
+using karwen::test::has;
 
 namespace {
-
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // The CSV's lines split into fields, quotes taken off (no field here
 // holds a quote or a line end).

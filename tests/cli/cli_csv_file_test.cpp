@@ -20,10 +20,9 @@ using karwen::test::ChildRun;
 using karwen::test::CliRun;
 using karwen::test::readBytes;
 using karwen::test::writeBytes;
+using karwen::test::has;
 
 namespace {
-
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 std::string crlf(const std::string& line) { return line + "\r\n"; }
 

@@ -21,10 +21,9 @@ using namespace karwen;
 using karwen::test::ChildRun;
 using karwen::test::CliRun;
 using karwen::test::readBytes;
+using karwen::test::has;
 
 namespace {
-
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // Enough photos that the run outlasts the wait for its first row by far.
 constexpr int kPhotos = 200;

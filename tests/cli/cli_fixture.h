@@ -55,6 +55,12 @@ protected:
     ScratchFolder dir;
 };
 
+// Whether a message holds the words looked for.
+[[nodiscard]] inline bool has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
 // Modification time in nanoseconds, to see whether a file was written again.
 [[nodiscard]] inline long long modified(const std::string& path)
 {

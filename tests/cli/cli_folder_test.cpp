@@ -17,10 +17,9 @@ using karwen::test::CliRun;
 using karwen::test::modified;
 using karwen::test::readBytes;
 using karwen::test::writeBytes;
+using karwen::test::has;
 
 namespace {
-
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 int linesWith(const std::string& text, const std::string& part)
 {

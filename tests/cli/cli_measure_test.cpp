@@ -25,10 +25,9 @@ using namespace karwen;
 using karwen::test::CliRun;
 using karwen::test::readBytes;
 using karwen::test::writeBytes;
+using karwen::test::has;
 
 namespace {
-
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // The CSV's lines without their CR LF.
 std::vector<std::string> csvLines(const std::string& text)
