@@ -33,8 +33,7 @@ using namespace karwen;
 
 namespace {
 
-template <typename T>
-T* topLevel(const char* name)
+template <typename T> T* topLevel(const char* name)
 {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == QLatin1String(name) && w->isVisible())
@@ -114,13 +113,11 @@ int main(int argc, char** argv)
         shoot(shots, QStringLiteral("batch_done.png"));
         const double seconds = double(end) / 1e9;
         const int files = file;
-        std::printf("%d files in %.2f s: %.2f files/s, %.3f s per file\n", files, seconds, files / seconds,
-                    seconds / files);
+        std::printf(
+            "%d files in %.2f s: %.2f files/s, %.3f s per file\n", files, seconds, files / seconds, seconds / files);
         batch->cmdCancel_Click();
 
-        QTimer::singleShot(300, [&] {
-            app.frmMain().item(QStringLiteral("mnuHelpAbout"))->trigger();
-        });
+        QTimer::singleShot(300, [&] { app.frmMain().item(QStringLiteral("mnuHelpAbout"))->trigger(); });
         QTimer::singleShot(1200, [&] {
             shoot(shots, QStringLiteral("about.png"));
             if (auto* about = topLevel<ui::AboutBox>("frmAbout"))

@@ -34,8 +34,7 @@ void stretchBltBench(benchmark::State& state)
     std::vector<uint32_t> pixels(std::size_t(kCanvasSide) * kCanvasSide);
     RixCanvas canvas{reinterpret_cast<uint8_t*>(pixels.data()), kCanvasSide, kCanvasSide, kCanvasSide * 4};
     for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            RixStretchBlt(image, 8, 8, visible, visible, &canvas, 0, 0, kCanvasSide, kCanvasSide));
+        benchmark::DoNotOptimize(RixStretchBlt(image, 8, 8, visible, visible, &canvas, 0, 0, kCanvasSide, kCanvasSide));
         benchmark::ClobberMemory();
     }
     RixDestroy(image);

@@ -39,9 +39,9 @@ const std::vector<uint32_t>& photo()
             for (int x = 0; x < kWidth; ++x) {
                 const uint32_t n = (uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u) % 23u;
                 const bool sky = (x / 41 + y / 67) % 3 == 0;
-                p[std::size_t(y) * kWidth + std::size_t(x)] =
-                    sky ? 0xff000000u | ((150 + n) << 16) | ((190 + n) << 8) | (230 + n)
-                        : 0xff000000u | ((30 + n) << 16) | ((60 + n) << 8) | (20 + n);
+                p[std::size_t(y) * kWidth + std::size_t(x)] = sky
+                    ? 0xff000000u | ((150 + n) << 16) | ((190 + n) << 8) | (230 + n)
+                    : 0xff000000u | ((30 + n) << 16) | ((60 + n) << 8) | (20 + n);
             }
         return p;
     }();

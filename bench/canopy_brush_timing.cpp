@@ -42,7 +42,11 @@ namespace {
 // Answers the open dialog with the photo and every question with Yes.
 class ScriptDialogs : public ui::DialogSeam {
 public:
-    explicit ScriptDialogs(QString file) : file_(std::move(file)) { ui::setDialogSeam(this); }
+    explicit ScriptDialogs(QString file)
+        : file_(std::move(file))
+    {
+        ui::setDialogSeam(this);
+    }
     ~ScriptDialogs() override { ui::setDialogSeam(nullptr); }
     ScriptDialogs(const ScriptDialogs&) = delete;
     ScriptDialogs& operator=(const ScriptDialogs&) = delete;
@@ -74,8 +78,8 @@ Summary summarise(std::vector<double> ms)
 
 void print(const char* what, const Summary& s)
 {
-    std::printf("%-44s median %6.2f ms   90%% %6.2f ms   max %6.2f ms   (%zu)\n", what, s.median, s.p90, s.max,
-                s.count);
+    std::printf(
+        "%-44s median %6.2f ms   90%% %6.2f ms   max %6.2f ms   (%zu)\n", what, s.median, s.p90, s.max, s.count);
 }
 
 } // namespace
@@ -101,7 +105,7 @@ int main(int argc, char** argv)
     app.windows().frmArea().optBrush(3)->click();
     QCoreApplication::processEvents();
     std::printf("photo %s (%d x %d), destination %d x %d, %d sky dots after classifying\n", qPrintable(photo), SrcW,
-                SrcH, DstW, DstH, int(ClassCount[std::size_t(CurRgn)]));
+        SrcH, DstW, DstH, int(ClassCount[std::size_t(CurRgn)]));
 
     // Strokes back and forth through the circle, each at its own height.
     views::PictureArea* pct = dst->picture();

@@ -27,11 +27,11 @@ void deformBench(benchmark::State& state)
     const bool changing = state.range(2) != 0;
     const int32_t src = bench::syntheticPhoto();
     const int32_t dst = RixCreate(kDstSide, kDstSide);
-    const ProjectionRecord dstPrm { 1024.0, 1024.0, dstProj == 4 ? 900.0 : 1000.0, 0, 0, 0, dstProj };
+    const ProjectionRecord dstPrm{1024.0, 1024.0, dstProj == 4 ? 900.0 : 1000.0, 0, 0, 0, dstProj};
     int call = 0;
     for (auto _ : state) {
         const double alpha = changing && (call++ & 1) ? 20.5 : 20.0;
-        const ProjectionRecord srcPrm { 2000.0, 2000.0, 1880.0, alpha, 12.0, 5.0, 2 };
+        const ProjectionRecord srcPrm{2000.0, 2000.0, 1880.0, alpha, 12.0, 5.0, 2};
         benchmark::DoNotOptimize(RixSDeform(src, dst, &srcPrm, &dstPrm, interp));
     }
     RixDestroy(dst);
@@ -40,18 +40,22 @@ void deformBench(benchmark::State& state)
 
 void deformArgs(benchmark::internal::Benchmark* b)
 {
-    b->ArgNames({ "proj", "interp", "changing" });
-    for (int proj : { 4, 1 })
+    b->ArgNames({"proj", "interp", "changing"});
+    for (int proj : {4, 1})
         for (int interp = 0; interp < 3; ++interp)
-            for (int changing : { 1, 0 })
-                b->Args({ proj, interp, changing });
+            for (int changing : {1, 0})
+                b->Args({proj, interp, changing});
 }
 
 // With --benchmark_repetitions, "min" beside median: the least disturbed
 // repetition when other processes share the two cores.
 double fastest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
-BENCHMARK(deformBench)->Apply(deformArgs)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", fastest);
+BENCHMARK(deformBench)
+    ->Apply(deformArgs)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->ComputeStatistics("min", fastest);
 
 // Destroying a 48 MB image, creating one of a similar size and writing all
 // of it: what each batch file or each resizing Apply pays for memory.

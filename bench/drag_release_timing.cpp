@@ -27,8 +27,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTest>
 
 #include <algorithm>
@@ -46,7 +46,11 @@ constexpr int kSide = 4000;
 // Answers the open dialog with one file; everything else is declined.
 class OneFileDialogs : public ui::DialogSeam {
 public:
-    explicit OneFileDialogs(QString file) : file_(std::move(file)) { ui::setDialogSeam(this); }
+    explicit OneFileDialogs(QString file)
+        : file_(std::move(file))
+    {
+        ui::setDialogSeam(this);
+    }
     ~OneFileDialogs() override { ui::setDialogSeam(nullptr); }
     OneFileDialogs(const OneFileDialogs&) = delete;
     OneFileDialogs& operator=(const OneFileDialogs&) = delete;
@@ -83,9 +87,8 @@ QString writeFisheye(const QString& path)
             }
             // Sky gradient with a checker so that every interpolation has work.
             const bool check = ((x / 50) + (y / 50)) % 2 == 0;
-            row[x] = rix::packRgb(static_cast<uint8_t>(80 + (x * 120) / kSide),
-                                  static_cast<uint8_t>(check ? 200 : 120),
-                                  static_cast<uint8_t>(100 + (y * 150) / kSide));
+            row[x] = rix::packRgb(static_cast<uint8_t>(80 + (x * 120) / kSide), static_cast<uint8_t>(check ? 200 : 120),
+                static_cast<uint8_t>(100 + (y * 150) / kSide));
         }
     }
     int32_t quality = 90;
@@ -194,7 +197,7 @@ double timedDrag(views::SrcView& src, PaintCounter& dstPaints, DragKind kind, in
 void profileSteps(views::SrcView& src, int runs)
 {
     const char* names[] = {"ref2angle", "reset_src_param(false)", "src pct_update", "src paint (processEvents)",
-                           "convert (RixSDeform)", "dst_update", "dst paint (processEvents)", "whole chain"};
+        "convert (RixSDeform)", "dst_update", "dst paint (processEvents)", "whole chain"};
     constexpr int kSteps = 8;
     std::vector<double> ms[kSteps];
     for (int run = 0; run < runs; ++run) {
@@ -257,10 +260,10 @@ int main(int argc, char** argv)
     QWidget* dstOuter = dst->outerWindow();
     std::printf("as opened: source window at (%d, %d) %d x %d, destination window at (%d, %d) %d x %d, "
                 "main window %d x %d\n",
-                srcOuter->x(), srcOuter->y(), srcOuter->width(), srcOuter->height(), dstOuter->x(), dstOuter->y(),
-                dstOuter->width(), dstOuter->height(), app.frmMain().width(), app.frmMain().height());
-    app.frmMain().resize(srcOuter->width() + dstOuter->width() + 200,
-                         std::max(srcOuter->height(), dstOuter->height()) + 200);
+        srcOuter->x(), srcOuter->y(), srcOuter->width(), srcOuter->height(), dstOuter->x(), dstOuter->y(),
+        dstOuter->width(), dstOuter->height(), app.frmMain().width(), app.frmMain().height());
+    app.frmMain().resize(
+        srcOuter->width() + dstOuter->width() + 200, std::max(srcOuter->height(), dstOuter->height()) + 200);
     srcOuter->move(0, 0);
     dstOuter->move(srcOuter->width() + 10, 0);
     for (int i = 0; i < 10; ++i)
@@ -270,11 +273,10 @@ int main(int argc, char** argv)
 
     std::printf("platform %s, source %d x %d at zoom %.3f (picture %d x %d), destination %d x %d "
                 "(picture %d x %d)\n",
-                qPrintable(QGuiApplication::platformName()), SrcW, SrcH, double(src->viewScale()),
-                src->pictureSize().width(), src->pictureSize().height(), DstW, DstH, dst->pictureSize().width(),
-                dst->pictureSize().height());
+        qPrintable(QGuiApplication::platformName()), SrcW, SrcH, double(src->viewScale()), src->pictureSize().width(),
+        src->pictureSize().height(), DstW, DstH, dst->pictureSize().width(), dst->pictureSize().height());
     std::printf("circle: centre (%.1f, %.1f) radius %.1f source pixels; %d drags per row\n", SrcPrm.Cx, SrcPrm.Cy,
-                SrcPrm.R, drags);
+        SrcPrm.R, drags);
 
     const char* interpNames[] = {"nearest", "bilinear", "cubic"};
     int failures = 0;
@@ -293,9 +295,10 @@ int main(int argc, char** argv)
                     ms.push_back(t);
             }
             const Stats s = stats(ms);
-            std::printf("interp %d %-8s %-6s drag: release -> dst redrawn  median %7.2f ms  max %7.2f ms  (%zu drags)\n",
-                        interp, interpNames[interp], kind == DragKind::Radius ? "radius" : "centre", s.median, s.max,
-                        ms.size());
+            std::printf(
+                "interp %d %-8s %-6s drag: release -> dst redrawn  median %7.2f ms  max %7.2f ms  (%zu drags)\n",
+                interp, interpNames[interp], kind == DragKind::Radius ? "radius" : "centre", s.median, s.max,
+                ms.size());
         }
         std::printf("  steps one by one (%d runs):\n", drags);
         profileSteps(*src, drags);

@@ -49,8 +49,8 @@ const std::vector<uint8_t>& jpegBytes()
         tjhandle tj = tjInitCompress();
         unsigned char* out = nullptr;
         unsigned long size = 0;
-        tjCompress2(tj, pixels.data(), kWidth, kWidth * 3, kHeight, TJPF_RGB, &out, &size, TJSAMP_420, 90,
-                    TJFLAG_ACCURATEDCT);
+        tjCompress2(
+            tj, pixels.data(), kWidth, kWidth * 3, kHeight, TJPF_RGB, &out, &size, TJSAMP_420, 90, TJFLAG_ACCURATEDCT);
         std::vector<uint8_t> result(out, out + size);
         tjFree(out);
         tjDestroy(tj);
@@ -93,8 +93,9 @@ void BM_TurboJpegIntoPreallocated(benchmark::State& state)
     for (auto _ : state) {
         int w = 0, h = 0, subsampling = 0, colorspace = 0;
         tjDecompressHeader3(tj, bytes.data(), bytes.size(), &w, &h, &subsampling, &colorspace);
-        if (tjDecompress2(tj, bytes.data(), bytes.size(), reinterpret_cast<unsigned char*>(buffer.data()), w,
-                          w * 4, h, TJPF_BGRA, TJFLAG_BOTTOMUP | TJFLAG_ACCURATEDCT | TJFLAG_LIMITSCANS) != 0) {
+        if (tjDecompress2(tj, bytes.data(), bytes.size(), reinterpret_cast<unsigned char*>(buffer.data()), w, w * 4, h,
+                TJPF_BGRA, TJFLAG_BOTTOMUP | TJFLAG_ACCURATEDCT | TJFLAG_LIMITSCANS)
+            != 0) {
             state.SkipWithError(tjGetErrorStr2(tj));
             break;
         }

@@ -27,8 +27,8 @@ namespace {
 using bench::kDstSide;
 using bench::kSrcSide;
 
-ProjectionRecord sourceRecord(double alpha) { return { 2000.0, 2000.0, 1880.0, alpha, 12.0, 5.0, 2 }; }
-ProjectionRecord destinationRecord(int proj) { return { 1024.0, 1024.0, proj == 4 ? 900.0 : 1000.0, 0, 0, 0, proj }; }
+ProjectionRecord sourceRecord(double alpha) { return {2000.0, 2000.0, 1880.0, alpha, 12.0, 5.0, 2}; }
+ProjectionRecord destinationRecord(int proj) { return {1024.0, 1024.0, proj == 4 ? 900.0 : 1000.0, 0, 0, 0, proj}; }
 
 // cv::remap's maps for our geometry: pixel centres at integer coordinates,
 // memory rows bottom-up as in our images.
@@ -50,7 +50,7 @@ void buildMaps(int dstProj, cv::Mat& mapX, cv::Mat& mapY)
     }
 }
 
-constexpr int kCvInterp[] = { cv::INTER_NEAREST, cv::INTER_LINEAR, cv::INTER_CUBIC };
+constexpr int kCvInterp[] = {cv::INTER_NEAREST, cv::INTER_LINEAR, cv::INTER_CUBIC};
 
 void cvRemap(benchmark::State& state)
 {
@@ -90,12 +90,12 @@ void rixDeform(benchmark::State& state)
 // Third argument: cv::remap with fixed-point maps / RixSDeform with changing angles.
 void compareArgs(benchmark::internal::Benchmark* b)
 {
-    b->ArgNames({ "proj", "interp", "mode", "threads" });
-    for (int threads : { 2, 1 })
-        for (int proj : { 4, 1 })
+    b->ArgNames({"proj", "interp", "mode", "threads"});
+    for (int threads : {2, 1})
+        for (int proj : {4, 1})
             for (int interp = 0; interp < 3; ++interp)
-                for (int mode : { 0, 1 })
-                    b->Args({ proj, interp, mode, threads });
+                for (int mode : {0, 1})
+                    b->Args({proj, interp, mode, threads});
 }
 
 // With --benchmark_repetitions, "min" beside median: the least disturbed
@@ -103,6 +103,10 @@ void compareArgs(benchmark::internal::Benchmark* b)
 double fastest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
 BENCHMARK(cvRemap)->Apply(compareArgs)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", fastest);
-BENCHMARK(rixDeform)->Apply(compareArgs)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", fastest);
+BENCHMARK(rixDeform)
+    ->Apply(compareArgs)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->ComputeStatistics("min", fastest);
 
 } // namespace

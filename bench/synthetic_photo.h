@@ -22,8 +22,8 @@ inline int32_t syntheticPhoto()
         rix::Image& image = *rix::findImage(h);
         for (int y = 0; y < kSrcSide; ++y)
             for (int x = 0; x < kSrcSide; ++x)
-                image.row(y)[x] = rix::packRgb(uint8_t(x * 7 + y), uint8_t(128 + 100 * std::sin(x * 0.01)),
-                                               uint8_t((x ^ y) & 255));
+                image.row(y)[x]
+                    = rix::packRgb(uint8_t(x * 7 + y), uint8_t(128 + 100 * std::sin(x * 0.01)), uint8_t((x ^ y) & 255));
         return h;
     }();
     return handle;

@@ -4,8 +4,8 @@
 
 namespace karwen {
 
-bool convertImages(int32_t src, int32_t dst, const ProjectionRecord& srcPrm, const ProjectionRecord& dstPrm,
-                    int32_t interp)
+bool convertImages(
+    int32_t src, int32_t dst, const ProjectionRecord& srcPrm, const ProjectionRecord& dstPrm, int32_t interp)
 {
     if (!isImage(src) || !isImage(dst))
         return false;

@@ -220,8 +220,8 @@ std::string damagedFileMessage(const std::string& path, const std::string& libra
 
 std::string fileProblemMessage(FileAction action, const FileProblem& problem)
 {
-    std::string text = (action == FileAction::Open ? "Cannot open \"" : "Cannot save \"") + problem.path +
-                       "\": " + problem.reason + ".";
+    std::string text = (action == FileAction::Open ? "Cannot open \"" : "Cannot save \"") + problem.path
+        + "\": " + problem.reason + ".";
     if (!problem.detail.empty())
         text += "\n" + problem.detail;
     return text;

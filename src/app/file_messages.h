@@ -22,8 +22,7 @@ struct FileProblem {
 // failed call; it is dropped where the library was never asked (a name that
 // is no BMP or JPG file), and kept as the detail without the name of the
 // library's function, which means nothing to the user.
-[[nodiscard]] FileProblem fileProblem(FileAction action, const std::string& path,
-                                       const std::string& libraryError);
+[[nodiscard]] FileProblem fileProblem(FileAction action, const std::string& path, const std::string& libraryError);
 
 // Why reading a batch photo failed: as fileProblem for opening, with the
 // format that photoFormatOf gives the name.

@@ -54,8 +54,8 @@ void convert();
 // The one conversion call, also for images the windows do not show (the
 // batch): resamples src into dst when both are images; false when nothing
 // was converted.
-[[nodiscard]] bool convertImages(int32_t src, int32_t dst, const ProjectionRecord& srcPrm,
-                                  const ProjectionRecord& dstPrm, int32_t interp);
+[[nodiscard]] bool convertImages(
+    int32_t src, int32_t dst, const ProjectionRecord& srcPrm, const ProjectionRecord& dstPrm, int32_t interp);
 // After the destination side changed: when hDst exists, re-creates it if its
 // size is no longer DstW x DstH (its view back to 100 %), converts, places
 // the area dots while AreaOn is set and redraws the destination view.

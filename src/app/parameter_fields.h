@@ -27,17 +27,26 @@ namespace karwen {
 
 // The eleven editable fields in the order they are validated and stored.
 enum class Field {
-    SrcCx, SrcCy, SrcR, SrcRot, RefPointX, RefPointY,
-    DstWidth, DstHeight, DstCx, DstCy, DstR,
+    SrcCx,
+    SrcCy,
+    SrcR,
+    SrcRot,
+    RefPointX,
+    RefPointY,
+    DstWidth,
+    DstHeight,
+    DstCx,
+    DstCy,
+    DstR,
 };
 inline constexpr int kEditableFields = 11;
 
 struct FieldRule {
     Field field;
-    bool integer;        // nearest integer (halves to even) instead of a double
+    bool integer; // nearest integer (halves to even) instead of a double
     double low;
     bool lowInclusive;
-    double high;         // always inclusive
+    double high; // always inclusive
 };
 
 // The upper bounds of the fields, which depend on who asks. The source

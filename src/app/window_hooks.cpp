@@ -5,7 +5,7 @@ namespace karwen {
 namespace {
 WindowHooks noWindows;
 WindowHooks* current = &noWindows;
-}
+} // namespace
 
 void setWindowHooks(WindowHooks* hooks) { current = hooks ? hooks : &noWindows; }
 

@@ -12,20 +12,20 @@ public:
     // Unloading an image view runs its unload handler, which calls
     // close_image again; a view that is not loaded, or is already being
     // unloaded, must be left alone so that the nesting ends.
-    virtual void unloadSrcView() {}
-    virtual void unloadDstView() {}
+    virtual void unloadSrcView() { }
+    virtual void unloadDstView() { }
     // The commands that need an image and the two tool windows follow
     // whether an image is open.
-    virtual void updateCommandStates() {}
+    virtual void updateCommandStates() { }
     // The parameters dialog reloads its fields from the globals.
-    virtual void refreshParameterFields() {}
+    virtual void refreshParameterFields() { }
     // Refresh requests; a view that is not loaded ignores them.
-    virtual void redrawSrcView() {}
-    virtual void redrawDstView() {}
+    virtual void redrawSrcView() { }
+    virtual void redrawDstView() { }
     // The destination view back to scale 1.0.
-    virtual void resetDstScale() {}
+    virtual void resetDstScale() { }
     // Sample-dot positions for the current destination geometry.
-    virtual void placeAreaDots() {}
+    virtual void placeAreaDots() { }
 };
 
 // nullptr restores the do-nothing hooks. The caller keeps ownership.

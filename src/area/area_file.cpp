@@ -161,8 +161,7 @@ bool SaveAreaData(const std::filesystem::path& file)
     return true;
 }
 
-std::string proposedAreaFileName(const std::string& areaFile, const std::string& dstFile,
-                                 const std::string& srcFile)
+std::string proposedAreaFileName(const std::string& areaFile, const std::string& dstFile, const std::string& srcFile)
 {
     if (!areaFile.empty())
         return areaFile;

@@ -52,7 +52,7 @@ void applyAreaData(const AreaData& data);
 // else the destination image's path, else the source image's path, without
 // its extension (cut_ext) and with ".area" appended. A path without any "."
 // keeps its full text before ".area". "" when there is no path at all.
-[[nodiscard]] std::string proposedAreaFileName(const std::string& areaFile, const std::string& dstFile,
-                                               const std::string& srcFile);
+[[nodiscard]] std::string proposedAreaFileName(
+    const std::string& areaFile, const std::string& dstFile, const std::string& srcFile);
 
 } // namespace karwen

@@ -51,10 +51,7 @@ AreaLogEntry currentAreaLogEntry()
     return entry;
 }
 
-std::filesystem::path areaLogPath(const std::filesystem::path& folder)
-{
-    return folder / kAreaLogName;
-}
+std::filesystem::path areaLogPath(const std::filesystem::path& folder) { return folder / kAreaLogName; }
 
 bool appendAreaLog(const std::filesystem::path& logFile, const AreaLogEntry& entry)
 {

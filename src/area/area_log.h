@@ -18,8 +18,8 @@ inline constexpr const char* kLogClearError = "ERROR: Cannot clear log file.";
 inline constexpr const char* kLogBackupError = "ERROR: Cannot keep a copy of the log; it was not cleared.";
 
 struct AreaLogEntry {
-    std::string when;     // line 1, see logDateTimeText
-    std::string dstFile;  // line 2 is dstFile, or "(" + srcFile + ")" when it is ""
+    std::string when;    // line 1, see logDateTimeText
+    std::string dstFile; // line 2 is dstFile, or "(" + srcFile + ")" when it is ""
     std::string srcFile;
     std::string projName; // line 3
     std::array<int16_t, kAreaClassCount> counts{};

@@ -32,13 +32,12 @@ void InitAreaTables()
     RingDots = {1, 4, 8, 16, 32, 32, 32, 64, 64, 64, 64, 64, 64, 128, 128, 128, 107};
     // Ring i sits where r^2 = (dots inside + half its own) / 1000, so every
     // dot stands for the same share of the circle's area; nine digits kept.
-    RingRadius = {0,           0.054772256, 0.09486833,  0.144913767, 0.212132034, 0.277488739,
-                  0.33015148,  0.396232255, 0.470106371, 0.533853913, 0.59076222,  0.642650761,
-                  0.690651866, 0.756967635, 0.837257428, 0.910494371, 0.972882316};
+    RingRadius
+        = {0, 0.054772256, 0.09486833, 0.144913767, 0.212132034, 0.277488739, 0.33015148, 0.396232255, 0.470106371,
+            0.533853913, 0.59076222, 0.642650761, 0.690651866, 0.756967635, 0.837257428, 0.910494371, 0.972882316};
     CurRgnColor = 0x0000FFu;
-    ClassColor = {0xFFFFFFu, 0x20FF20u, 0x20FFFFu, 0xFF2020u, 0xFF20FFu, 0xFFFF20u,
-                  0x80AA80u, 0x80AAAAu, 0xAA8080u, 0xAA80AAu, 0xAAAA80u, 0x40AA40u,
-                  0x40AAAAu, 0xAA4040u, 0xAA40AAu, 0xAAAA40u};
+    ClassColor = {0xFFFFFFu, 0x20FF20u, 0x20FFFFu, 0xFF2020u, 0xFF20FFu, 0xFFFF20u, 0x80AA80u, 0x80AAAAu, 0xAA8080u,
+        0xAA80AAu, 0xAAAA80u, 0x40AA40u, 0x40AAAAu, 0xAA4040u, 0xAA40AAu, 0xAAAA40u};
     resetAreaCounts();
     DotX.fill(0.0f);
     DotY.fill(0.0f);
@@ -104,10 +103,7 @@ std::string shareColumn(int16_t count, std::size_t width)
     return text.substr(text.size() - width);
 }
 
-std::string ClassPercentText(int16_t count)
-{
-    return shareColumn(count, 5) + '%';
-}
+std::string ClassPercentText(int16_t count) { return shareColumn(count, 5) + '%'; }
 
 uint32_t dotColor(int n)
 {
@@ -119,9 +115,6 @@ uint32_t dotColor(int n)
     return ClassColor[static_cast<std::size_t>(cls)];
 }
 
-int classCountSum()
-{
-    return std::accumulate(ClassCount.begin(), ClassCount.end(), 0);
-}
+int classCountSum() { return std::accumulate(ClassCount.begin(), ClassCount.end(), 0); }
 
 } // namespace karwen

@@ -22,23 +22,23 @@ inline constexpr int kToolSizeCount = 4;   // dot styles and brush sizes S, M, L
 // Colours are 0x00BBGGRR; system colours are 0x80000000 + the system index.
 inline constexpr uint32_t kButtonFaceColor = 0x8000000Fu;
 
-extern std::array<int16_t, kDotCount + 1> DotClass;        // class of dot n
-extern std::array<int16_t, kAreaClassCount> ClassCount;    // dots per class
-extern std::array<uint32_t, kAreaClassCount> ClassColor;   // 0x00BBGGRR
-extern uint32_t CurRgnColor;                               // dots of CurRgn
-extern int16_t CurRgn;                                     // selected class, 1..15
-extern std::array<int16_t, kRingCount> RingDots;           // dots per ring
-extern std::array<double, kRingCount> RingRadius;          // fraction of R
-extern std::array<float, kDotCount + 1> DotX;              // view pixels
+extern std::array<int16_t, kDotCount + 1> DotClass;      // class of dot n
+extern std::array<int16_t, kAreaClassCount> ClassCount;  // dots per class
+extern std::array<uint32_t, kAreaClassCount> ClassColor; // 0x00BBGGRR
+extern uint32_t CurRgnColor;                             // dots of CurRgn
+extern int16_t CurRgn;                                   // selected class, 1..15
+extern std::array<int16_t, kRingCount> RingDots;         // dots per ring
+extern std::array<double, kRingCount> RingRadius;        // fraction of R
+extern std::array<float, kDotCount + 1> DotX;            // view pixels
 extern std::array<float, kDotCount + 1> DotY;
-extern std::array<int16_t, kToolSizeCount> DotSizeTbl;     // dot radius per style
-extern int16_t DotIdx;                                     // selected dot style
-extern int16_t DotSize;                                    // DotSizeTbl[DotIdx]
-extern int32_t DotHit2;                                    // squared hover radius
-extern std::array<int16_t, kToolSizeCount> BrushR2Tbl;     // squared brush radius
-extern int16_t BrushIdx;                                   // selected brush size
-extern int32_t BrushR2;                                    // BrushR2Tbl[BrushIdx]
-extern int16_t LastLbl;                                    // highlighted class, -1 none
+extern std::array<int16_t, kToolSizeCount> DotSizeTbl; // dot radius per style
+extern int16_t DotIdx;                                 // selected dot style
+extern int16_t DotSize;                                // DotSizeTbl[DotIdx]
+extern int32_t DotHit2;                                // squared hover radius
+extern std::array<int16_t, kToolSizeCount> BrushR2Tbl; // squared brush radius
+extern int16_t BrushIdx;                               // selected brush size
+extern int32_t BrushR2;                                // BrushR2Tbl[BrushIdx]
+extern int16_t LastLbl;                                // highlighted class, -1 none
 
 // Start-up values of every table above; touches no window. DotSize, DotHit2
 // and BrushR2 follow the selected style and brush as the panel would set

@@ -6,8 +6,8 @@
 
 namespace karwen {
 
-void computeDotPositions(const AreaCircle& circle, const ViewMapping& view,
-                         std::span<float, kDotCount + 1> x, std::span<float, kDotCount + 1> y)
+void computeDotPositions(const AreaCircle& circle, const ViewMapping& view, std::span<float, kDotCount + 1> x,
+    std::span<float, kDotCount + 1> y)
 {
     // The pattern is defined with the literal 3.141593, not pi; keeping it
     // places every dot exactly where saved measurements expect it.
@@ -19,8 +19,7 @@ void computeDotPositions(const AreaCircle& circle, const ViewMapping& view,
         for (int k = 1; k <= dots && n < static_cast<std::size_t>(kDotCount); ++k) {
             ++n;
             const double theta = (k + 0.5) * 2.0 * kPi / dots;
-            const PlanePoint at =
-                imageToView(view, {circle.cx + r * std::cos(theta), circle.cy + r * std::sin(theta)});
+            const PlanePoint at = imageToView(view, {circle.cx + r * std::cos(theta), circle.cy + r * std::sin(theta)});
             x[n] = static_cast<float>(at.x);
             y[n] = static_cast<float>(at.y);
         }

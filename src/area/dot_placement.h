@@ -20,8 +20,8 @@ struct AreaCircle {
 
 // Fills x[1..1000], y[1..1000] with the view positions of the dots; element
 // 0 is left alone. Both spans must hold 1001 elements.
-void computeDotPositions(const AreaCircle& circle, const ViewMapping& view,
-                         std::span<float, kDotCount + 1> x, std::span<float, kDotCount + 1> y);
+void computeDotPositions(const AreaCircle& circle, const ViewMapping& view, std::span<float, kDotCount + 1> x,
+    std::span<float, kDotCount + 1> y);
 
 // The work behind the destination view's set_AreaParamXYD: recomputes
 // DotX/DotY from the circle and the view while AreaOn is set, and does

@@ -50,9 +50,16 @@ inline constexpr int kNearlyBlackLevel = 16;
 // An image of the library held for one step, destroyed with it.
 class OwnedImage {
 public:
-    explicit OwnedImage(int32_t handle = 0) : handle_(handle) {}
+    explicit OwnedImage(int32_t handle = 0)
+        : handle_(handle)
+    {
+    }
     ~OwnedImage() { (void)RixDestroy(handle_); }
-    OwnedImage(OwnedImage&& other) noexcept : handle_(other.handle_) { other.handle_ = 0; }
+    OwnedImage(OwnedImage&& other) noexcept
+        : handle_(other.handle_)
+    {
+        other.handle_ = 0;
+    }
     OwnedImage& operator=(OwnedImage&& other) noexcept
     {
         std::swap(handle_, other.handle_);
@@ -96,8 +103,7 @@ struct PhotoSource {
 // makes the next file's result.
 [[nodiscard]] FileOutcome makeResult(const PlannedFile& file, const BatchSettings& settings, OwnedImage& result);
 // The second part: writes the result to file.outputPath.
-[[nodiscard]] FileOutcome saveResult(const OwnedImage& result, const PlannedFile& file,
-                                     const BatchSettings& settings);
+[[nodiscard]] FileOutcome saveResult(const OwnedImage& result, const PlannedFile& file, const BatchSettings& settings);
 
 // The highest red, green or blue level of any pixel, 0 to 255; -1 when the
 // image cannot be read.

@@ -91,9 +91,9 @@ std::vector<PlannedFile> planBatch(const BatchJob& job)
     for (std::size_t i = 0; i < plan.size(); ++i) {
         PlannedFile& file = plan[i];
         if (const std::optional<std::size_t> source = sources.find(file.outputPath)) {
-            file.refusal = "the result of " + file.name +
-                           (*source == i ? " would replace that photo itself"
-                                         : " would replace the photo " + plan[*source].name + " of this run");
+            file.refusal = "the result of " + file.name
+                + (*source == i ? " would replace that photo itself"
+                                : " would replace the photo " + plan[*source].name + " of this run");
         } else if (const std::optional<std::size_t> earlier = written.find(file.outputPath)) {
             file.refusal = "the result of " + file.name + " would replace that of " + plan[*earlier].name;
         } else {

@@ -10,21 +10,21 @@
 namespace karwen {
 
 struct BatchJob {
-    std::string sourceFolder;        // "" when the files are given as paths
+    std::string sourceFolder; // "" when the files are given as paths
     std::string destFolder;
-    std::string postfix;             // "-kw" by default
-    std::string outExt;              // "bmp" or "jpg", used as written
-    std::vector<std::string> files;  // names in the source folder, or paths
+    std::string postfix;            // "-kw" by default
+    std::string outExt;             // "bmp" or "jpg", used as written
+    std::vector<std::string> files; // names in the source folder, or paths
     // For each file, the folder below destFolder its result goes to ("day 1",
     // "" for destFolder itself); empty when every result goes to destFolder.
     std::vector<std::string> subfolders;
 };
 
 struct PlannedFile {
-    std::string name;       // as listed
+    std::string name; // as listed
     std::string sourcePath;
     std::string outputPath;
-    std::string refusal;    // why the result is not written; "" when it is
+    std::string refusal; // why the result is not written; "" when it is
 };
 
 // One entry per listed file, in the list's order. A result is refused when

@@ -20,8 +20,7 @@ std::size_t utf8Prefix(const std::string& text, std::size_t chars)
 
 std::string batchProgressText(const std::string& name, int index, int count)
 {
-    return name.substr(0, utf8Prefix(name, 30)) + "\r (" + std::to_string(index) + "/" +
-           std::to_string(count) + ")";
+    return name.substr(0, utf8Prefix(name, 30)) + "\r (" + std::to_string(index) + "/" + std::to_string(count) + ")";
 }
 
 namespace {

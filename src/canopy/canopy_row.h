@@ -24,10 +24,10 @@ struct CanopyRow {
     std::string file;  // the photo's path as the user gave it
     std::string error; // empty when the photo was measured
     CanopySettings settings;
-    ProjectionRecord source{};          // the source circle and view angles
-    std::optional<PixelFigures> pixels; // set exactly when error is empty
-    int32_t dstProjection = 0;          // the projection the dots lie in
-    std::optional<DotFigures> dots;     // none when the dots gave no figures
+    ProjectionRecord source{};                 // the source circle and view angles
+    std::optional<PixelFigures> pixels;        // set exactly when error is empty
+    int32_t dstProjection = 0;                 // the projection the dots lie in
+    std::optional<DotFigures> dots;            // none when the dots gave no figures
     CircleOrigin circle = CircleOrigin::Given; // of source
 };
 

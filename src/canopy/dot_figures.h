@@ -64,8 +64,8 @@ struct DotFigures {
     // When saturated: le with each ring without a gap dot counted as one
     // dot's share of it (one over its dots).
     std::optional<FloorBound> leBound;
-    int outside = 0;            // dots whose point falls off the photo, left out of both dot figures
-    std::vector<int> ringDots;  // read dots in each zenith ring of the settings
+    int outside = 0;           // dots whose point falls off the photo, left out of both dot figures
+    std::vector<int> ringDots; // read dots in each zenith ring of the settings
 };
 
 // outside marks the dots whose point falls off the photo (dotsOffPhoto in

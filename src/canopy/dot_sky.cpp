@@ -32,8 +32,8 @@ std::optional<DotSky> dotSky(int32_t dstProjection)
         const int dots = RingDots[static_cast<std::size_t>(i)];
         const double inner = std::sqrt(double(inside) / kDotCount);
         const double outer = std::sqrt(double(inside + dots) / kDotCount);
-        const double annulus = 2.0 * std::numbers::pi
-            * (zenithAt(inner, dstProjection).cos - zenithAt(outer, dstProjection).cos);
+        const double annulus
+            = 2.0 * std::numbers::pi * (zenithAt(inner, dstProjection).cos - zenithAt(outer, dstProjection).cos);
         const double cosZenith = zenithAt(RingRadius[static_cast<std::size_t>(i)], dstProjection).cos;
         for (int k = 0; k < dots; ++k) {
             ++n;

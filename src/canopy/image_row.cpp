@@ -13,7 +13,7 @@ namespace {
 // pixels' threshold (nullopt leaves the dot figures out).
 template <class ReadDots>
 CanopyRow measureWith(std::string file, int32_t photo, const ProjectionRecord& source,
-                      const ProjectionRecord& viewRecord, const CanopySettings& settings, ReadDots readDots)
+    const ProjectionRecord& viewRecord, const CanopySettings& settings, ReadDots readDots)
 {
     const std::optional<PixelView> photoPixels = pixelViewOf(photo);
     if (!photoPixels)
@@ -32,21 +32,20 @@ CanopyRow measureWith(std::string file, int32_t photo, const ProjectionRecord& s
 } // namespace
 
 CanopyRow measureImages(std::string file, int32_t photo, const ProjectionRecord& source, int32_t view,
-                        const ProjectionRecord& viewRecord, const CanopySettings& settings)
+    const ProjectionRecord& viewRecord, const CanopySettings& settings)
 {
-    return measureWith(std::move(file), photo, source, viewRecord, settings,
-                       [&](int threshold) -> std::optional<DotReading> {
-                           const std::optional<PixelView> viewPixels = pixelViewOf(view);
-                           const std::optional<PhotoSide> photoSide = photoSideOf(photo, source);
-                           if (!viewPixels || !photoSide)
-                               return std::nullopt;
-                           return classifyDots(*viewPixels, viewRecord, *photoSide, settings, threshold);
-                       });
+    return measureWith(
+        std::move(file), photo, source, viewRecord, settings, [&](int threshold) -> std::optional<DotReading> {
+            const std::optional<PixelView> viewPixels = pixelViewOf(view);
+            const std::optional<PhotoSide> photoSide = photoSideOf(photo, source);
+            if (!viewPixels || !photoSide)
+                return std::nullopt;
+            return classifyDots(*viewPixels, viewRecord, *photoSide, settings, threshold);
+        });
 }
 
 CanopyRow measurePhoto(std::string file, int32_t photo, const ProjectionRecord& source,
-                       const ProjectionRecord& viewRecord, int viewWidth, int viewHeight,
-                       const CanopySettings& settings)
+    const ProjectionRecord& viewRecord, int viewWidth, int viewHeight, const CanopySettings& settings)
 {
     return measureWith(std::move(file), photo, source, viewRecord, settings, [&](int threshold) {
         return classifyDotsOf(photo, source, viewRecord, viewWidth, viewHeight, settings, threshold);

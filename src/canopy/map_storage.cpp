@@ -41,7 +41,7 @@ MapStorage MapStorage::take(std::size_t count)
     // An eighth more, so that the map of a slightly larger circle fits too.
     const std::size_t capacity = count + count / 8;
     return {std::make_unique_for_overwrite<float[]>(capacity), std::make_unique_for_overwrite<uint16_t[]>(capacity),
-            capacity};
+        capacity};
 }
 
 void MapStorage::give(MapStorage storage)

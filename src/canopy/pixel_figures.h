@@ -25,12 +25,12 @@ enum class PixelStatus {
 
 struct PixelFigures {
     PixelStatus status = PixelStatus::Ok;
-    int threshold = 0;     // linearised scale; gap is above it
-    double openness = 0.0; // gap share of the hemisphere, 0 to 90 degrees
-    double difn = 0.0;     // diffuse non-interceptance
-    double le = 0.0;       // effective leaf area index
-    double l = 0.0;        // leaf area index, sector by sector
-    double lx = 0.0;       // clumping index le / l
+    int threshold = 0;             // linearised scale; gap is above it
+    double openness = 0.0;         // gap share of the hemisphere, 0 to 90 degrees
+    double difn = 0.0;             // diffuse non-interceptance
+    double le = 0.0;               // effective leaf area index
+    double l = 0.0;                // leaf area index, sector by sector
+    double lx = 0.0;               // clumping index le / l
     std::vector<double> ringGap;   // gf_k, ring 0 at the view direction
     std::vector<double> sectorGap; // gf_ks at k * sectors + s
     // Share of the solid angle up to the maximum zenith angle the photo
@@ -49,7 +49,7 @@ struct PixelFigures {
 // A ring or sector the photo does not show at all has gap fraction NaN;
 // rings so hidden make difn, le, l and lx NaN as well (sectors are left out
 // of their ring's mean for l).
-[[nodiscard]] PixelFigures measurePixels(const PixelView& view, const ProjectionRecord& src,
-                                         const CanopySettings& settings);
+[[nodiscard]] PixelFigures measurePixels(
+    const PixelView& view, const ProjectionRecord& src, const CanopySettings& settings);
 
 } // namespace karwen::canopy

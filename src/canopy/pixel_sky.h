@@ -25,9 +25,14 @@ public:
     };
 
     PixelSky(const ProjectionRecord& src, const RingLayout& layout)
-        : src_(src), frame_(src), table_(sharedRadialTable(src.Proj, src.R)), radial_(*table_), layout_(layout),
-          invR_(1.0 / src.R), pixelArea_(invR_ * invR_),
-          beyond_(static_cast<uint16_t>(layout.rings() * layout.sectors()))
+        : src_(src)
+        , frame_(src)
+        , table_(sharedRadialTable(src.Proj, src.R))
+        , radial_(*table_)
+        , layout_(layout)
+        , invR_(1.0 / src.R)
+        , pixelArea_(invR_ * invR_)
+        , beyond_(static_cast<uint16_t>(layout.rings() * layout.sectors()))
     {
     }
 
@@ -73,10 +78,8 @@ public:
     // pseudo-angle), and their solid angles as solidRow gives them.
     void directionRow(int from, int to, double y, float* solid, double* ez, double* azimuth) const
     {
-        const DirectionRowTable table{radial_.cos2s(),   radial_.sinOverRhos(), radial_.densities(),
-                                      radial_.perUnit(), radial_.end(),         pixelArea_,
-                                      frame_.cosRot,     frame_.sinRot,         frame_.ax,
-                                      frame_.ay,         frame_.az};
+        const DirectionRowTable table{radial_.cos2s(), radial_.sinOverRhos(), radial_.densities(), radial_.perUnit(),
+            radial_.end(), pixelArea_, frame_.cosRot, frame_.sinRot, frame_.ax, frame_.ay, frame_.az};
         canopy::directionRow(table, from, to, {src_.Cx, invR_, y}, solid, ez, azimuth);
     }
 

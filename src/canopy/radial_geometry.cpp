@@ -46,7 +46,8 @@ ZenithAt zenithAt(double rho, int32_t p)
 }
 
 RadialTable::RadialTable(int32_t p, double radius)
-    : projection_(p), radius_(radius)
+    : projection_(p)
+    , radius_(radius)
 {
     const double half = 0.5 / radius;
     const auto count = static_cast<std::size_t>(std::clamp(std::ceil(32.0 * radius), 4096.0, 1048576.0));

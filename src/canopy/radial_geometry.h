@@ -75,8 +75,7 @@ public:
     {
         double f = 0.0;
         const int i = tableSpan(q, perUnit_, end_, f);
-        return {tableLerp(cos2_.data(), i, f), tableLerp(sinOverRho_.data(), i, f),
-                tableLerp(density_.data(), i, f)};
+        return {tableLerp(cos2_.data(), i, f), tableLerp(sinOverRho_.data(), i, f), tableLerp(density_.data(), i, f)};
     }
 
     [[nodiscard]] bool isFor(int32_t p, double radius) const { return p == projection_ && radius == radius_; }

@@ -5,7 +5,9 @@
 namespace karwen::canopy {
 
 RingLayout::RingLayout(int rings, int sectors, double maxZenith)
-    : rings_(rings), sectors_(sectors), maxZenith_(maxZenith)
+    : rings_(rings)
+    , sectors_(sectors)
+    , maxZenith_(maxZenith)
 {
     for (int k = 0; k < rings; ++k)
         cosEdge_.push_back(std::cos((k + 1) * ringWidth()));

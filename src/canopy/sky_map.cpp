@@ -76,8 +76,8 @@ public:
     }
 
 private:
-    std::vector<double> edgeQ_;   // ring edges
-    std::vector<double> rayRun_;  // x / y along each sector edge
+    std::vector<double> edgeQ_;  // ring edges
+    std::vector<double> rayRun_; // x / y along each sector edge
 };
 
 } // namespace
@@ -92,8 +92,11 @@ bool isUsableSource(const ProjectionRecord& src)
 }
 
 SkyMap::SkyMap(const ProjectionRecord& src, int width, int height, const RingLayout& layout)
-    : src_(src), width_(width), height_(height), layout_(layout),
-      binSolidAngle_(static_cast<std::size_t>(binCount()), 0.0)
+    : src_(src)
+    , width_(width)
+    , height_(height)
+    , layout_(layout)
+    , binSolidAngle_(static_cast<std::size_t>(binCount()), 0.0)
 {
     const PixelSky sky(src, layout);
     const double invR = 1.0 / src.R;
@@ -218,8 +221,7 @@ void SkyMap::buildAxial(const PixelSky& sky)
             const std::size_t offset = std::size_t(start - row.x0);
             std::fill_n(storage_.bins.get() + row.first + offset, end - start, bin);
             float* weights = storage_.weights.get() + row.firstWeight + offset;
-            binSolidAngle_[bin] += row.mirrored ? sumOf(weights, end - start)
-                                                : sky.solidRow(start, end, y, weights);
+            binSolidAngle_[bin] += row.mirrored ? sumOf(weights, end - start) : sky.solidRow(start, end, y, weights);
         };
         for (const double c : at) {
             // The cut lies between pixel floor(c) and the next; a cut that
@@ -251,8 +253,7 @@ bool SkyMap::matches(const ProjectionRecord& src, int width, int height, const R
     return sameRecord(src, src_) && width == width_ && height == height_ && layout == layout_;
 }
 
-std::shared_ptr<const SkyMap> sharedSkyMap(const ProjectionRecord& src, int width, int height,
-                                           const RingLayout& layout)
+std::shared_ptr<const SkyMap> sharedSkyMap(const ProjectionRecord& src, int width, int height, const RingLayout& layout)
 {
     static std::mutex mutex;
     static std::shared_ptr<const SkyMap> last;

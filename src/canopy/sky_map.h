@@ -77,8 +77,7 @@ public:
     SkyMap(const SkyMap&) = delete;
     SkyMap& operator=(const SkyMap&) = delete;
 
-    [[nodiscard]] bool matches(const ProjectionRecord& src, int width, int height,
-                               const RingLayout& layout) const;
+    [[nodiscard]] bool matches(const ProjectionRecord& src, int width, int height, const RingLayout& layout) const;
 
     [[nodiscard]] const RingLayout& layout() const { return layout_; }
     // Ring k, sector s is bin k * sectors + s; the last bin holds the pixels
@@ -115,7 +114,7 @@ private:
 
 // The map for these arguments: the last one built when it matches, else a
 // new one, which then replaces it. Safe to call from several threads.
-[[nodiscard]] std::shared_ptr<const SkyMap> sharedSkyMap(const ProjectionRecord& src, int width, int height,
-                                                         const RingLayout& layout);
+[[nodiscard]] std::shared_ptr<const SkyMap> sharedSkyMap(
+    const ProjectionRecord& src, int width, int height, const RingLayout& layout);
 
 } // namespace karwen::canopy

@@ -39,8 +39,7 @@ KARWEN_AVX2_CLONES double sumOf(const float* values, int n)
     return (sum[0] + sum[1]) + (sum[2] + sum[3]);
 }
 
-KARWEN_AVX2_CLONES double solidRow(const SolidRowTable& table, int from, int to,
-                                                                   const RowPlace& place, float* out)
+KARWEN_AVX2_CLONES double solidRow(const SolidRowTable& table, int from, int to, const RowPlace& place, float* out)
 {
     const double perUnit = table.perUnit, end = table.end;
     const double yy = place.y * place.y;
@@ -55,9 +54,8 @@ KARWEN_AVX2_CLONES double solidRow(const SolidRowTable& table, int from, int to,
     return sumOf(out, n);
 }
 
-KARWEN_AVX2_CLONES void directionRow(const DirectionRowTable& table, int from, int to,
-                                                                     const RowPlace& place, float* __restrict solid,
-                                                                     double* __restrict ez, double* __restrict azimuth)
+KARWEN_AVX2_CLONES void directionRow(const DirectionRowTable& table, int from, int to, const RowPlace& place,
+    float* __restrict solid, double* __restrict ez, double* __restrict azimuth)
 {
     // Everything read into locals: the outputs are doubles too, so the
     // compiler would otherwise read the inputs again after every store.

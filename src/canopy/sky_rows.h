@@ -33,8 +33,8 @@ struct DirectionRowTable {
     const double* density;    // likewise
     int perUnit, end;
     double pixelArea;
-    double cosRot, sinRot;    // the source's tilt
-    const double* ax;         // the view frame's axes in camera coordinates
+    double cosRot, sinRot; // the source's tilt
+    const double* ax;      // the view frame's axes in camera coordinates
     const double* ay;
     const double* az;
 };
@@ -43,7 +43,7 @@ struct DirectionRowTable {
 // zenith angle ez (a centre just past the rim looks along the rim) and the azimuth
 // as RingLayout's pseudo-angle; and their solid angles as solidRow gives
 // them, in solid.
-void directionRow(const DirectionRowTable& table, int from, int to, const RowPlace& place, float* solid,
-                  double* ez, double* azimuth);
+void directionRow(
+    const DirectionRowTable& table, int from, int to, const RowPlace& place, float* solid, double* ez, double* azimuth);
 
 } // namespace karwen::canopy

@@ -183,11 +183,16 @@ std::optional<int> chooseThreshold(
     const Histogram& histogram, const PairHistogram& pairs, const CanopySettings& settings)
 {
     switch (settings.method) {
-    case ThresholdMethod::Otsu: return otsuThreshold(histogram);
-    case ThresholdMethod::Ridler: return ridlerThreshold(histogram);
-    case ThresholdMethod::Minimum: return minimumThreshold(histogram);
-    case ThresholdMethod::Edge: return edgeThreshold(pairs);
-    case ThresholdMethod::Fixed: break;
+    case ThresholdMethod::Otsu:
+        return otsuThreshold(histogram);
+    case ThresholdMethod::Ridler:
+        return ridlerThreshold(histogram);
+    case ThresholdMethod::Minimum:
+        return minimumThreshold(histogram);
+    case ThresholdMethod::Edge:
+        return edgeThreshold(pairs);
+    case ThresholdMethod::Fixed:
+        break;
     }
     return settings.fixedThreshold;
 }

@@ -22,8 +22,8 @@ constexpr int kLargestPhoto = 32767 * 32767;
 
 } // namespace
 
-void addRunOptions(CLI::App& command, RawRunOptions& raw, const std::string& what, const std::string& shardNote,
-    int defaultJobs)
+void addRunOptions(
+    CLI::App& command, RawRunOptions& raw, const std::string& what, const std::string& shardNote, int defaultJobs)
 {
     std::string capital = what;
     capital[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(capital[0])));
@@ -80,8 +80,7 @@ void addSourceOptions(CLI::App& command, RawSourceOptions& raw)
                 + commandLineBounds(Field::RefPointX) + "); only with --circle. Default: the circle's centre.")
         ->type_name("XR,YR")
         ->needs(circle);
-    command.add_option("--tilt", raw.tilt, "Tilt of the photos in degrees, -180 to 180. Default: 0.")
-        ->type_name("DEG");
+    command.add_option("--tilt", raw.tilt, "Tilt of the photos in degrees, -180 to 180. Default: 0.")->type_name("DEG");
 }
 
 std::string sourceProblemText(const std::string& problem)

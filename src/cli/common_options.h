@@ -59,8 +59,8 @@ struct RawSourceOptions {
 // `what` tells what the command does to the photos ("convert", "measure"),
 // shardNote what --shard's help adds for it; `defaultJobs` is the default
 // of -j.
-void addRunOptions(CLI::App& command, RawRunOptions& raw, const std::string& what, const std::string& shardNote,
-    int defaultJobs);
+void addRunOptions(
+    CLI::App& command, RawRunOptions& raw, const std::string& what, const std::string& shardNote, int defaultJobs);
 void addSourceOptions(CLI::App& command, RawSourceOptions& raw);
 
 // Why a photo cannot be read through the source options, as the command

@@ -96,8 +96,7 @@ std::function<ConvertOptions()> addConvertOptions(CLI::App& convert, int default
         ->type_name("CX,CY,R");
     convert.add_option("--interp", raw->interp, "Interpolation: nearest, bilinear or cubic. Default: nearest.")
         ->type_name("KIND");
-    convert.add_option("--format", raw->format, "Format of the results: jpg or bmp. Default: jpg.")
-        ->type_name("FMT");
+    convert.add_option("--format", raw->format, "Format of the results: jpg or bmp. Default: jpg.")->type_name("FMT");
     convert.add_option("--quality", raw->quality, "JPEG quality of the results, 1 to 100. Default: 75.")
         ->type_name("N");
     convert
@@ -109,8 +108,7 @@ std::function<ConvertOptions()> addConvertOptions(CLI::App& convert, int default
         "Replace results that exist. Without it they are left alone and counted as skipped, so "
         "a rerun resumes where a run stopped; a rerun with other settings than those the folder's results "
         "were made with (kept in its file .karwen-convert) stops instead, with exit status 2.");
-    addRunOptions(
-        convert, raw->run, "convert", "Results and refusals are decided over the whole list.", defaultJobs);
+    addRunOptions(convert, raw->run, "convert", "Results and refusals are decided over the whole list.", defaultJobs);
     convert.footer(
         "Image coordinates: x counts columns from the left edge, y counts rows upward from the bottom edge.\n"
         "Subfolders: with -r each result goes to the subfolder below the output folder that its photo is in "

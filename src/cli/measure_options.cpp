@@ -102,14 +102,18 @@ MeasureOptions checked(const RawOptions& raw, int defaultJobs)
         s.method = *method;
     } else {
         s.method = canopy::ThresholdMethod::Fixed;
-        s = withValue(s, raw.threshold, true, [](CanopySettings& c, double v) { c.fixedThreshold = int(v); },
-            "--threshold", kThresholdBounds);
+        s = withValue(
+            s, raw.threshold, true, [](CanopySettings& c, double v) { c.fixedThreshold = int(v); }, "--threshold",
+            kThresholdBounds);
     }
-    s = withValue(s, raw.gamma, false, [](CanopySettings& c, double v) { c.gamma = v; }, "--gamma", kGammaBounds);
-    s = withValue(s, raw.rings, true, [](CanopySettings& c, double v) { c.rings = int(v); }, "--rings", kRingsBounds);
-    s = withValue(s, raw.sectors, true, [](CanopySettings& c, double v) { c.sectors = int(v); }, "--sectors",
-        kSectorsBounds);
-    s = withValue(s, raw.maxZenith, false, [](CanopySettings& c, double v) { c.maxZenithDeg = v; }, "--max-zenith",
+    s = withValue(
+        s, raw.gamma, false, [](CanopySettings& c, double v) { c.gamma = v; }, "--gamma", kGammaBounds);
+    s = withValue(
+        s, raw.rings, true, [](CanopySettings& c, double v) { c.rings = int(v); }, "--rings", kRingsBounds);
+    s = withValue(
+        s, raw.sectors, true, [](CanopySettings& c, double v) { c.sectors = int(v); }, "--sectors", kSectorsBounds);
+    s = withValue(
+        s, raw.maxZenith, false, [](CanopySettings& c, double v) { c.maxZenithDeg = v; }, "--max-zenith",
         kMaxZenithBounds);
     return o;
 }
@@ -167,8 +171,7 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
             "Azimuth sectors of equal width, 1 to " + std::to_string(canopy::kMaxSectors)
                 + ". Default: " + std::to_string(kDefaults.sectors) + ".")
         ->type_name("N");
-    addRunOptions(measure, raw->run, "measure", "Concatenate the shards' lines, each without its header.",
-        defaultJobs);
+    addRunOptions(measure, raw->run, "measure", "Concatenate the shards' lines, each without its header.", defaultJobs);
     measure.footer(
         "Image coordinates: x counts columns from the left edge, y counts rows upward from the bottom edge; "
         "they are continuous (pixel j covers j to j + 1), so a circle given in pixel indices is half a pixel off.\n"

@@ -30,13 +30,12 @@ public:
 // The value of one field of the parameters form, under the command line's
 // bounds (kCommandLineBounds), given as the part `what`
 // (e.g. "CX") of the option's value.
-[[nodiscard]] double fieldFrom(Field field, const std::string& text, const std::string& option,
-                               const std::string& what);
+[[nodiscard]] double fieldFrom(
+    Field field, const std::string& text, const std::string& option, const std::string& what);
 // The fields of a value whose parts are split by `separator`, one per name
 // in `what`.
-[[nodiscard]] std::vector<double> fieldsFrom(const std::vector<Field>& fields, const std::string& text,
-                                             char separator, const std::string& option,
-                                             const std::vector<std::string>& what);
+[[nodiscard]] std::vector<double> fieldsFrom(const std::vector<Field>& fields, const std::string& text, char separator,
+    const std::string& option, const std::vector<std::string>& what);
 
 [[nodiscard]] int wholeNumber(const std::string& text, int low, int high, const std::string& option);
 // Any number the parameter fields accept; `bounds` ends the message when

@@ -41,8 +41,7 @@ void keepStandardStreamsOpen();
 [[nodiscard]] std::string oneLine(std::string message);
 
 // The items at places i of the list with i mod n = k - 1 (k counted from 1).
-template <class T>
-[[nodiscard]] std::vector<T> shardOf(std::vector<T> list, int k, int n)
+template <class T> [[nodiscard]] std::vector<T> shardOf(std::vector<T> list, int k, int n)
 {
     std::vector<T> mine;
     for (std::size_t i = std::size_t(k - 1); i < list.size(); i += std::size_t(n))

@@ -17,7 +17,7 @@ namespace {
 FileError creationError(const std::string& folder)
 {
     const int err = errno;
-    struct stat info {};
+    struct stat info { };
     if (err == ENOENT && ::stat(folder.c_str(), &info) == 0)
         return FileError("the folder '" + folder + "' does not accept new files");
     if (err == ENOENT)

@@ -1,7 +1,7 @@
 #include "file_bytes.h"
 
-#include "file_error.h"
 #include "file_descriptor.h"
+#include "file_error.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -25,7 +25,7 @@ FileBytes FileBytes::read(const std::string& path)
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (file.get() < 0)
         throw systemError("cannot open", path);
-    struct stat info {};
+    struct stat info { };
     if (::fstat(file.get(), &info) != 0)
         throw systemError("cannot read", path);
     if (S_ISDIR(info.st_mode))

@@ -7,7 +7,10 @@ namespace karwen::files {
 
 class FileDescriptor {
 public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
+    explicit FileDescriptor(int fd)
+        : fd_(fd)
+    {
+    }
     ~FileDescriptor()
     {
         if (fd_ >= 0)

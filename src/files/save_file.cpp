@@ -1,8 +1,8 @@
 #include "save_file.h"
 
 #include "atomic_file_writer.h"
-#include "file_error.h"
 #include "file_descriptor.h"
+#include "file_error.h"
 #include "file_path.h"
 
 #include <cerrno>
@@ -43,7 +43,7 @@ std::string followLinks(const std::string& start, std::optional<struct stat>& st
 {
     std::string path = start;
     for (int hops = 0;; ++hops) {
-        struct stat info {};
+        struct stat info { };
         if (::lstat(path.c_str(), &info) != 0) {
             if (errno != ENOENT)
                 throw systemError("cannot reach", path);
@@ -77,7 +77,7 @@ void checkReplaceable(const std::string& path, const struct stat& info)
 
 struct stat folderStatus(const std::string& folder)
 {
-    struct stat info {};
+    struct stat info { };
     if (::stat(folder.c_str(), &info) != 0) {
         if (errno == ENOENT)
             throw FileError("the folder " + quoted(folder) + " does not exist");
@@ -96,8 +96,7 @@ bool mayReplaceIn(const std::string& folder, const struct stat& folderInfo, cons
     if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
         return false;
     const uid_t user = ::geteuid();
-    return !file || !(folderInfo.st_mode & S_ISVTX) || user == 0 || user == file->st_uid ||
-           user == folderInfo.st_uid;
+    return !file || !(folderInfo.st_mode & S_ISVTX) || user == 0 || user == file->st_uid || user == folderInfo.st_uid;
 }
 
 void writeInPlace(const std::string& path, const void* data, std::size_t size)

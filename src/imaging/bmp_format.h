@@ -8,8 +8,8 @@
 namespace rix::bmp {
 
 inline constexpr uint32_t kFileHeaderSize = 14;
-inline constexpr uint32_t kCoreHeaderSize = 12;  // BITMAPCOREHEADER
-inline constexpr uint32_t kInfoHeaderSize = 40;  // BITMAPINFOHEADER
+inline constexpr uint32_t kCoreHeaderSize = 12; // BITMAPCOREHEADER
+inline constexpr uint32_t kInfoHeaderSize = 40; // BITMAPINFOHEADER
 inline constexpr uint32_t kV4HeaderSize = 108;
 inline constexpr uint32_t kV5HeaderSize = 124;
 

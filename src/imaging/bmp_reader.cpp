@@ -71,8 +71,7 @@ struct Layout {
 void checkSides(int64_t width, int64_t height)
 {
     if (width <= 0 || height == 0)
-        throw Error("BMP size " + std::to_string(width) + " x " + std::to_string(height) +
-                    " is empty or negative");
+        throw Error("BMP size " + std::to_string(width) + " x " + std::to_string(height) + " is empty or negative");
     if (width > kMaxSide || height > kMaxSide || height < -int64_t(kMaxSide))
         throw Error("too large: " + std::to_string(width) + " x " + std::to_string(height < 0 ? -height : height)
             + " pixels, more than " + std::to_string(kMaxSide) + " a side");
@@ -135,8 +134,7 @@ void readMasks(Layout& l, const uint8_t* masks)
 
 // Fills the palette from the entries between the headers and the pixel data;
 // a colour count larger than the bit depth allows is cut to 2^bits.
-void readPalette(Layout& l, const uint8_t* data, std::size_t tableStart, uint64_t colorsUsed,
-                 std::size_t entrySize)
+void readPalette(Layout& l, const uint8_t* data, std::size_t tableStart, uint64_t colorsUsed, std::size_t entrySize)
 {
     l.palette.fill(0xff000000u);
     const uint64_t maxEntries = uint64_t(1) << l.bitCount;
@@ -159,8 +157,8 @@ Layout parseHeaders(const uint8_t* data, std::size_t size)
     const uint32_t headerSize = readU32(data + kFileHeaderSize);
     const uint8_t* h = data + kFileHeaderSize;
     const bool core = headerSize == kCoreHeaderSize;
-    if (!core && headerSize != kInfoHeaderSize && headerSize != 52 && headerSize != 56 &&
-        headerSize != kV4HeaderSize && headerSize != kV5HeaderSize)
+    if (!core && headerSize != kInfoHeaderSize && headerSize != 52 && headerSize != 56 && headerSize != kV4HeaderSize
+        && headerSize != kV5HeaderSize)
         throw Error("unsupported BMP header size " + std::to_string(headerSize));
     if (size - kFileHeaderSize < headerSize)
         throw Error("BMP info header truncated");

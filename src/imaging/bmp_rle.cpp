@@ -10,7 +10,11 @@ namespace {
 // dropped), but pixels are only ever stored inside the image.
 class RleCanvas {
 public:
-    RleCanvas(Image& image, const Palette& palette) : image_(image), palette_(palette) {}
+    RleCanvas(Image& image, const Palette& palette)
+        : image_(image)
+        , palette_(palette)
+    {
+    }
 
     bool pastTop() const { return y_ >= image_.height(); }
     // Stores palette[index] at the cursor and advances it.

@@ -19,8 +19,8 @@ struct Algebraic {
 };
 
 // Weighted least squares of x^2 + y^2 + D x + E y + F = 0.
-std::optional<Algebraic> solveWeighted(const std::vector<EdgePoint>& pts, const std::vector<double>& w,
-                                       double ox, double oy)
+std::optional<Algebraic> solveWeighted(
+    const std::vector<EdgePoint>& pts, const std::vector<double>& w, double ox, double oy)
 {
     // Normal equations in coordinates relative to (ox, oy) for conditioning.
     std::array<std::array<double, 4>, 3> m{};
@@ -98,7 +98,7 @@ std::optional<Circle> quantileFit(const std::vector<EdgePoint>& pts, double insi
         if (!nextCircle)
             break;
         const double change = std::abs(nextCircle->cx - circle->cx) + std::abs(nextCircle->cy - circle->cy)
-                              + std::abs(nextCircle->r - circle->r);
+            + std::abs(nextCircle->r - circle->r);
         fit = next;
         circle = nextCircle;
         if (change < 1e-4)

@@ -20,7 +20,6 @@ struct Circle {
 // only weakly, while the few points that reach the rim hold it there. Points
 // far outside the first fit are dropped as strays. Empty when the points
 // do not determine a circle.
-[[nodiscard]] std::optional<Circle> fitEnvelopeCircle(const std::vector<EdgePoint>& points,
-                                                      double inside);
+[[nodiscard]] std::optional<Circle> fitEnvelopeCircle(const std::vector<EdgePoint>& points, double inside);
 
 } // namespace rix

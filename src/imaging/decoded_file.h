@@ -24,8 +24,7 @@ namespace rix {
 
 // decode(data, size) over the file's bytes; its errors and its damage name
 // the file.
-template <class Decode>
-[[nodiscard]] DecodedImage decodeFile(const std::string& path, Decode decode)
+template <class Decode> [[nodiscard]] DecodedImage decodeFile(const std::string& path, Decode decode)
 {
     const auto withPath = [&](const std::string& message) { return "'" + path + "': " + message; };
     const karwen::files::FileBytes bytes = karwen::files::FileBytes::read(path);

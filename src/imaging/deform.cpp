@@ -32,8 +32,8 @@
 // values) fail the on-image test and give black pixels too. A projection
 // code out of range is an error and leaves the destination as it was.
 #include "deform_geometry.h"
-#include "errors.h"
 #include "deform_kernels.h"
+#include "errors.h"
 #include "operations.h"
 #include "thread_pool.h"
 
@@ -44,7 +44,7 @@ namespace rix {
 
 namespace {
 
-constexpr int kChunk = 256;      // destination pixels mapped at a time
+constexpr int kChunk = 256; // destination pixels mapped at a time
 constexpr uint32_t kBlack = 0xff000000u;
 constexpr int kRowsPerTask = 32; // rows per slice of the pool
 
@@ -67,8 +67,7 @@ ChunkRow chunkRow(const DeformGeometry& geometry, int x, int y, int width)
 
 } // namespace
 
-void deform(const Image& src, Image& dst, const ProjectionRecord& srcPrm, const ProjectionRecord& dstPrm,
-            int interp)
+void deform(const Image& src, Image& dst, const ProjectionRecord& srcPrm, const ProjectionRecord& dstPrm, int interp)
 {
     const DeformGeometry geometry(srcPrm, dstPrm);
     if (geometry.allBlack() || interp < 0 || interp > 2) {
@@ -77,7 +76,7 @@ void deform(const Image& src, Image& dst, const ProjectionRecord& srcPrm, const 
     }
     const DeformKernels& kernels = deformKernels(activeKernelIsa());
     const SampleRowFn sample = kernels.sample[interp];
-    const SourcePixels pixels { src.data(), src.width(), src.height() };
+    const SourcePixels pixels{src.data(), src.width(), src.height()};
     const MapConstants& k = geometry.constants();
     const int width = dst.width(), height = dst.height();
     const int slices = (height + kRowsPerTask - 1) / kRowsPerTask;
@@ -119,8 +118,8 @@ void checkPoints(int width, int height, const int32_t* xs, const int32_t* ys, in
 // is mapped from where deform starts it up to the pixel, by the same
 // kernel, so that the pixel gets the very same bits. False where the pixel
 // lies outside the destination circle.
-bool mapPoint(const DeformGeometry& geometry, const DeformKernels& kernels, int width, int x, int y,
-              float* sx, float* sy, float& px, float& py)
+bool mapPoint(const DeformGeometry& geometry, const DeformKernels& kernels, int width, int x, int y, float* sx,
+    float* sy, float& px, float& py)
 {
     const auto [first, last] = chunkRow(geometry, x - x % kChunk, y, width);
     if (x < first || x >= last)
@@ -136,8 +135,7 @@ bool mapPoint(const DeformGeometry& geometry, const DeformKernels& kernels, int 
 } // namespace
 
 void deformPoints(const Image& src, int width, int height, const ProjectionRecord& srcPrm,
-                  const ProjectionRecord& dstPrm, int interp, const int32_t* xs, const int32_t* ys, int n,
-                  uint32_t* out)
+    const ProjectionRecord& dstPrm, int interp, const int32_t* xs, const int32_t* ys, int n, uint32_t* out)
 {
     checkPoints(width, height, xs, ys, n);
     const DeformGeometry geometry(srcPrm, dstPrm);
@@ -146,7 +144,7 @@ void deformPoints(const Image& src, int width, int height, const ProjectionRecor
         return;
     }
     const DeformKernels& kernels = deformKernels(activeKernelIsa());
-    const SourcePixels pixels { src.data(), src.width(), src.height() };
+    const SourcePixels pixels{src.data(), src.width(), src.height()};
     alignas(64) float sx[kChunk];
     alignas(64) float sy[kChunk];
     for (int i = 0; i < n; ++i) {
@@ -159,7 +157,7 @@ void deformPoints(const Image& src, int width, int height, const ProjectionRecor
 }
 
 void deformSources(int width, int height, const ProjectionRecord& srcPrm, const ProjectionRecord& dstPrm,
-                   const int32_t* xs, const int32_t* ys, int n, float* pointX, float* pointY)
+    const int32_t* xs, const int32_t* ys, int n, float* pointX, float* pointY)
 {
     checkPoints(width, height, xs, ys, n);
     const DeformGeometry geometry(srcPrm, dstPrm);

@@ -56,9 +56,9 @@ DeformGeometry::DeformGeometry(const ProjectionRecord& src, const ProjectionReco
     const double ca = std::cos(src.Alpha * kDegree), sa = std::sin(src.Alpha * kDegree);
     const double cb = std::cos(src.Beta * kDegree), sb = std::sin(src.Beta * kDegree);
     const double rotation[3][3] = {
-        { ca, -sa * sb, sa * cb },
-        { 0.0, cb, sb },
-        { -sa, -ca * sb, ca * cb },
+        {ca, -sa * sb, sa * cb},
+        {0.0, cb, sb},
+        {-sa, -ca * sb, ca * cb},
     };
     // Then the source tilt and radius: X = cos(Rot) dx - sin(Rot) dy,
     // Y = sin(Rot) dx + cos(Rot) dy, both times R.
@@ -91,8 +91,8 @@ void DeformGeometry::span(int y, int width, int& first, int& last) const
 
 RowStart DeformGeometry::start(int x, int y) const
 {
-    return { float(uConst_ + uPerX_ * x + uPerY_ * y), float(uPerX_), float(vConst_ + vPerX_ * x + vPerY_ * y),
-             float(vPerX_) };
+    return {float(uConst_ + uPerX_ * x + uPerY_ * y), float(uPerX_), float(vConst_ + vPerX_ * x + vPerY_ * y),
+        float(vPerX_)};
 }
 
 } // namespace rix

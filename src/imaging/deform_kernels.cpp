@@ -26,7 +26,7 @@ bool kernelIsaSupported(KernelIsa isa)
 KernelIsa bestKernelIsa()
 {
     static const KernelIsa best = kernelIsaSupported(KernelIsa::Avx512) ? KernelIsa::Avx512
-        : kernelIsaSupported(KernelIsa::Avx2)                            ? KernelIsa::Avx2
+        : kernelIsaSupported(KernelIsa::Avx2)                           ? KernelIsa::Avx2
                                                                         : KernelIsa::Reference;
     return best;
 }
@@ -45,9 +45,12 @@ void setActiveKernelIsa(KernelIsa isa)
 const DeformKernels& deformKernels(KernelIsa isa)
 {
     switch (isa) {
-    case KernelIsa::Avx512: return avx512Kernels();
-    case KernelIsa::Avx2: return avx2Kernels();
-    case KernelIsa::Reference: break;
+    case KernelIsa::Avx512:
+        return avx512Kernels();
+    case KernelIsa::Avx2:
+        return avx2Kernels();
+    case KernelIsa::Reference:
+        break;
     }
     return referenceKernels();
 }

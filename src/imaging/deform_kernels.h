@@ -37,10 +37,8 @@ struct SourcePixels {
 
 // Destination pixel i of the row sits at u = u0 + i * du, v = v0 + i * dv
 // (normalised, tilt undone).
-using MapRowFn = void (*)(const MapConstants& k, float u0, float du, float v0, float dv,
-                          int n, float* sx, float* sy);
-using SampleRowFn = void (*)(const SourcePixels& src, const float* sx, const float* sy,
-                             int n, uint32_t* out);
+using MapRowFn = void (*)(const MapConstants& k, float u0, float du, float v0, float dv, int n, float* sx, float* sy);
+using SampleRowFn = void (*)(const SourcePixels& src, const float* sx, const float* sy, int n, uint32_t* out);
 
 struct DeformKernels {
     MapRowFn mapRow;

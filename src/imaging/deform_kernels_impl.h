@@ -39,8 +39,8 @@ struct RowFits {
 };
 
 template <int D, int S>
-void mapRowT(const MapConstants& k, float u0, float du, float v0, float dv, int n,
-             float* __restrict sx, float* __restrict sy)
+void mapRowT(
+    const MapConstants& k, float u0, float du, float v0, float dv, int n, float* __restrict sx, float* __restrict sy)
 {
     RowFits fits;
     for (int i = 0; i <= kRadialDegree; ++i) {
@@ -98,10 +98,7 @@ void mapRow(const MapConstants& k, float u0, float du, float v0, float dv, int n
 }
 
 // The point lies on the source image, [0, W) x [0, H).
-inline bool onImage(float x, float y, float w, float h)
-{
-    return (x >= 0.0f) & (x < w) & (y >= 0.0f) & (y < h);
-}
+inline bool onImage(float x, float y, float w, float h) { return (x >= 0.0f) & (x < w) & (y >= 0.0f) & (y < h); }
 
 // The sampling kernels work on blocks of a row in three passes: a
 // vectorised pass computes source indices and weights, a scalar pass reads
@@ -110,8 +107,8 @@ inline bool onImage(float x, float y, float w, float h)
 constexpr int kBlock = 256;
 
 // The pixel that contains the point.
-void nearestRow(const SourcePixels& src, const float* __restrict sx, const float* __restrict sy, int n,
-                uint32_t* __restrict out)
+void nearestRow(
+    const SourcePixels& src, const float* __restrict sx, const float* __restrict sy, int n, uint32_t* __restrict out)
 {
     const float w = float(src.width), h = float(src.height);
     const uint32_t* __restrict p = src.pixels;
@@ -150,8 +147,8 @@ inline uint32_t lerpPacked(uint32_t a, uint32_t b, uint32_t w)
 // Each row's two taps are read as one 8-byte pair starting at x0. At the
 // edges the pair is moved inside the image and the weight set to 0 or 256,
 // which blends to exactly the repeated edge pixel.
-void bilinearRow(const SourcePixels& src, const float* __restrict sx, const float* __restrict sy, int n,
-                 uint32_t* __restrict out)
+void bilinearRow(
+    const SourcePixels& src, const float* __restrict sx, const float* __restrict sy, int n, uint32_t* __restrict out)
 {
     const float w = float(src.width), h = float(src.height);
     const uint32_t* __restrict p = src.pixels;
@@ -217,8 +214,8 @@ inline int clampByte(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 // The 4 x 4 taps of each point are copied into one array per tap (a plain
 // block copy away from the edges), then weighted in lanes: per row of taps
 // the horizontal sum, then the vertical one, all in exact integers.
-void cubicRow(const SourcePixels& src, const float* __restrict sx, const float* __restrict sy, int n,
-              uint32_t* __restrict out)
+void cubicRow(
+    const SourcePixels& src, const float* __restrict sx, const float* __restrict sy, int n, uint32_t* __restrict out)
 {
     const float w = float(src.width), h = float(src.height);
     const uint32_t* __restrict p = src.pixels;
@@ -283,7 +280,7 @@ void cubicRow(const SourcePixels& src, const float* __restrict sx, const float* 
     }
 }
 
-constexpr DeformKernels kKernels = { &mapRow, { &nearestRow, &bilinearRow, &cubicRow } };
+constexpr DeformKernels kKernels = {&mapRow, {&nearestRow, &bilinearRow, &cubicRow}};
 
 } // namespace
 } // namespace rix

@@ -22,8 +22,7 @@ const char* lastError();
 
 // Runs body() and returns its result; any exception becomes 0 with the
 // message recorded under the function's name.
-template <class Body>
-int32_t guarded(const char* function, Body&& body) noexcept
+template <class Body> int32_t guarded(const char* function, Body&& body) noexcept
 {
     try {
         clearLastError();

@@ -19,8 +19,8 @@ Image::Image(int32_t width, int32_t height, ForOverwrite)
     , height_(height)
 {
     if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide)
-        throw std::invalid_argument("image size " + std::to_string(width) + " x " + std::to_string(height) +
-                                    " is not 1 to " + std::to_string(kMaxSide) + " pixels a side");
+        throw std::invalid_argument("image size " + std::to_string(width) + " x " + std::to_string(height)
+            + " is not 1 to " + std::to_string(kMaxSide) + " pixels a side");
     pixels_ = PixelBuffer(pixelCount());
 }
 

@@ -17,7 +17,7 @@ inline constexpr int32_t kMaxSide = 32767;
 
 // Asks for an image whose pixels start undefined, for a caller that writes
 // every one of them before anything reads the image (the decoders).
-struct ForOverwrite {};
+struct ForOverwrite { };
 inline constexpr ForOverwrite kForOverwrite{};
 
 // Black in the pixel layout below.

@@ -48,9 +48,9 @@ std::vector<uint8_t> encodeJpeg(const Image& image, int quality)
         throw Error("cannot start the JPEG encoder");
     unsigned char* raw = nullptr;
     unsigned long bytes = 0;
-    const int result = tjCompress2(tj.get(), reinterpret_cast<const unsigned char*>(image.data()),
-                                   image.width(), image.width() * 4, image.height(), TJPF_BGRX, &raw,
-                                   &bytes, TJSAMP_420, quality, TJFLAG_BOTTOMUP | TJFLAG_ACCURATEDCT);
+    const int result
+        = tjCompress2(tj.get(), reinterpret_cast<const unsigned char*>(image.data()), image.width(), image.width() * 4,
+            image.height(), TJPF_BGRX, &raw, &bytes, TJSAMP_420, quality, TJFLAG_BOTTOMUP | TJFLAG_ACCURATEDCT);
     std::unique_ptr<unsigned char, TjBufferDeleter> jpeg(raw);
     if (result != 0)
         throw Error("cannot encode the JPEG image: " + messageOf(tj));

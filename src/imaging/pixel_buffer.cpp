@@ -100,7 +100,7 @@ public:
             const auto it = live_.find(p);
             if (it == live_.end())
                 return;
-            cached_.push_back({ p, it->second });
+            cached_.push_back({p, it->second});
             cachedBytes_ += it->second;
             live_.erase(it);
             // Oldest first out.

@@ -16,8 +16,7 @@ constexpr int kNodes = kRadialDegree + 1;
 // Chebyshev interpolation of g on [0, 1] at kNodes points, expanded into
 // powers of x = 2t - 1. The three functions are analytic well beyond [0, 1],
 // so the expansion converges fast and its coefficients stay of order 1.
-template <class F>
-RadialPoly fit(F g)
+template <class F> RadialPoly fit(F g)
 {
     std::array<double, kNodes> cheb{};
     for (int j = 0; j < kNodes; ++j) {

@@ -121,8 +121,8 @@ int32_t RixSaveJPG(int32_t handle, const char* fileName, int32_t* quality)
     });
 }
 
-int32_t RixSDeform(int32_t src, int32_t dst, const ProjectionRecord* srcPrm,
-                   const ProjectionRecord* dstPrm, int32_t interp)
+int32_t RixSDeform(
+    int32_t src, int32_t dst, const ProjectionRecord* srcPrm, const ProjectionRecord* dstPrm, int32_t interp)
 {
     return guarded("RixSDeform", [&] {
         if (!srcPrm || !dstPrm)
@@ -137,8 +137,7 @@ int32_t RixSDeform(int32_t src, int32_t dst, const ProjectionRecord* srcPrm,
 }
 
 int32_t RixSDeformPoints(int32_t src, int32_t dstWidth, int32_t dstHeight, const ProjectionRecord* srcPrm,
-                         const ProjectionRecord* dstPrm, int32_t interp, const int32_t* xs,
-                         const int32_t* ys, int32_t n, uint32_t* out)
+    const ProjectionRecord* dstPrm, int32_t interp, const int32_t* xs, const int32_t* ys, int32_t n, uint32_t* out)
 {
     return guarded("RixSDeformPoints", [&] {
         if (!srcPrm || !dstPrm)
@@ -153,8 +152,7 @@ int32_t RixSDeformPoints(int32_t src, int32_t dstWidth, int32_t dstHeight, const
 }
 
 int32_t RixSDeformSources(int32_t dstWidth, int32_t dstHeight, const ProjectionRecord* srcPrm,
-                          const ProjectionRecord* dstPrm, const int32_t* xs, const int32_t* ys, int32_t n,
-                          float* sx, float* sy)
+    const ProjectionRecord* dstPrm, const int32_t* xs, const int32_t* ys, int32_t n, float* sx, float* sy)
 {
     return guarded("RixSDeformSources", [&] {
         if (!srcPrm || !dstPrm)
@@ -166,8 +164,8 @@ int32_t RixSDeformSources(int32_t dstWidth, int32_t dstHeight, const ProjectionR
     });
 }
 
-int32_t RixStretchBlt(int32_t handle, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
-                      RixCanvas* dc, int32_t dx, int32_t dy, int32_t dw, int32_t dh)
+int32_t RixStretchBlt(int32_t handle, int32_t sx, int32_t sy, int32_t sw, int32_t sh, RixCanvas* dc, int32_t dx,
+    int32_t dy, int32_t dw, int32_t dh)
 {
     return guarded("RixStretchBlt", [&] {
         if (!dc || !dc->bits || dc->width < 0 || dc->height < 0 || dc->bytesPerLine < int64_t{dc->width} * 4)

@@ -53,8 +53,7 @@ int64_t sourceRow(int64_t j, int32_t sy, int32_t sh, int32_t dh)
 // Half-open range [first, last) of rectangle offsets i in [lo, hi) whose
 // source index f(i) lies in [0, limit); f must be monotonic in i.
 template <class Index>
-void validRange(int64_t lo, int64_t hi, int64_t limit, bool increasing, Index f,
-                int64_t& first, int64_t& last)
+void validRange(int64_t lo, int64_t hi, int64_t limit, bool increasing, Index f, int64_t& first, int64_t& last)
 {
     // Binary search for the boundaries; f is monotonic so the valid offsets
     // form one contiguous run.
@@ -82,8 +81,8 @@ void validRange(int64_t lo, int64_t hi, int64_t limit, bool increasing, Index f,
 
 } // namespace
 
-void stretchBlt(const Image& image, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
-                RixCanvas& canvas, int32_t dx, int32_t dy, int32_t dw, int32_t dh)
+void stretchBlt(const Image& image, int32_t sx, int32_t sy, int32_t sw, int32_t sh, RixCanvas& canvas, int32_t dx,
+    int32_t dy, int32_t dw, int32_t dh)
 {
     if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0 || canvas.width <= 0 || canvas.height <= 0)
         return;
@@ -99,10 +98,10 @@ void stretchBlt(const Image& image, int32_t sx, int32_t sy, int32_t sw, int32_t 
     if (iLo >= iHi || jLo >= jHi)
         return;
     int64_t iFirst = 0, iLast = 0, jFirst = 0, jLast = 0;
-    validRange(iLo, iHi, image.width(), true,
-               [&](int64_t i) { return sourceColumn(i, sx, sw, dw); }, iFirst, iLast);
-    validRange(jLo, jHi, image.height(), false,
-               [&](int64_t j) { return sourceRow(j, sy, sh, dh); }, jFirst, jLast);
+    validRange(
+        iLo, iHi, image.width(), true, [&](int64_t i) { return sourceColumn(i, sx, sw, dw); }, iFirst, iLast);
+    validRange(
+        jLo, jHi, image.height(), false, [&](int64_t j) { return sourceRow(j, sy, sh, dh); }, jFirst, jLast);
     if (iFirst >= iLast || jFirst >= jLast)
         return;
 

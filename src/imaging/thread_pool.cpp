@@ -18,7 +18,13 @@ int callThreads() { return tlsCallThreads; }
 // One run() call. It lives on the caller's stack: the caller takes it off
 // jobs_ once every task is claimed and waits until no helper is left in it.
 struct ThreadPool::Job {
-    Job(void* f, Trampoline c, int taskCount, int wanted) : fn(f), call(c), tasks(taskCount), helpersWanted(wanted) {}
+    Job(void* f, Trampoline c, int taskCount, int wanted)
+        : fn(f)
+        , call(c)
+        , tasks(taskCount)
+        , helpersWanted(wanted)
+    {
+    }
 
     void* const fn;
     const Trampoline call;

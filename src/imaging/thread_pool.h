@@ -44,8 +44,7 @@ public:
     void setThreadCount(int threads);
 
     // At most callThreads() threads, the caller included.
-    template <class Fn>
-    void run(int tasks, Fn&& fn)
+    template <class Fn> void run(int tasks, Fn&& fn)
     {
         runTasks(tasks, callThreads(), &fn, [](void* f, int j) { (*static_cast<Fn*>(f))(j); });
     }

@@ -23,8 +23,8 @@ int main(int argc, char* argv[])
     options.setApplicationDescription(QStringLiteral("Hemispherical photographs: convert, fit, measure."));
     options.addHelpOption();
     options.addVersionOption();
-    options.addPositionalArgument(QStringLiteral("photo"), QStringLiteral("A BMP or JPEG photo to open."),
-                                  QStringLiteral("[photo]"));
+    options.addPositionalArgument(
+        QStringLiteral("photo"), QStringLiteral("A BMP or JPEG photo to open."), QStringLiteral("[photo]"));
     options.process(application);
 
     karwen::ui::KarwenApp karwen;

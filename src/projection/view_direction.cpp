@@ -48,7 +48,7 @@ std::optional<SkyAngles> skyAnglesAt(const ProjectionRecord& record, double x, d
     }
     const double scale = rho > 0.0 ? sinT / rho : 0.0;
     const double d[3] = {u * scale, v * scale, cosT};
-    const auto dot = [&d](const double (&axis)[3]) { return axis[0] * d[0] + axis[1] * d[1] + axis[2] * d[2]; };
+    const auto dot = [&d](const double(&axis)[3]) { return axis[0] * d[0] + axis[1] * d[1] + axis[2] * d[2]; };
     const double ex = dot(frame.ax), ey = dot(frame.ay), ez = dot(frame.az);
     constexpr double kDegrees = 180.0 / 3.14159265358979323846;
     SkyAngles angles;

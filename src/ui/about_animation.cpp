@@ -11,7 +11,7 @@ namespace karwen::ui {
 
 namespace {
 
-constexpr int kAzimuthLines = 12;                     // one every 30 degrees
+constexpr int kAzimuthLines = 12; // one every 30 degrees
 constexpr double kLineStep = 360.0 / kAzimuthLines;
 constexpr double kTurnPerFrame = kLineStep / kAboutFrames;
 constexpr double kSweepPerFrame = 360.0 / kAboutFrames;

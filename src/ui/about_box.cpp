@@ -49,10 +49,10 @@ AboutBox::AboutBox(QWidget* parent)
     imgTitle_->setPixmap(img_[0]);
 
     lbl0_ = textLine(QStringLiteral("lbl(0)"), QString(), 16);
-    auto* lblDescription = textLine(QStringLiteral("lblDescription"),
-                                    QStringLiteral("Fisheye conversion and sky area measurement"), 9);
+    auto* lblDescription
+        = textLine(QStringLiteral("lblDescription"), QStringLiteral("Fisheye conversion and sky area measurement"), 9);
     auto* label1 = textLine(QStringLiteral("Label1"),
-                            QStringLiteral("Release %1, December 2026 - the KARWEN developers").arg(QLatin1String(kVersionText)), 8);
+        QStringLiteral("Release %1, December 2026 - the KARWEN developers").arg(QLatin1String(kVersionText)), 8);
     auto* cmdOK = new QPushButton(QStringLiteral("OK"));
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
@@ -85,7 +85,7 @@ AboutBox::AboutBox(QWidget* parent)
 QString AboutBox::versionLine()
 {
     return kAppTitle + QStringLiteral(" ver.") + QString::number(kVersionMajor) + QLatin1Char('.')
-           + QString::number(kVersionMinor);
+        + QString::number(kVersionMinor);
 }
 
 void AboutBox::Form_Load()

@@ -20,7 +20,6 @@ class AboutBox : public QDialog {
 public:
     explicit AboutBox(QWidget* parent = nullptr);
 
-
     // "KARWEN ver.0.7": the title, " ver.", major, ".", minor.
     [[nodiscard]] static QString versionLine();
 

@@ -20,7 +20,8 @@ std::filesystem::path pathOf(const QString& name) { return files::utf8Path(name.
 } // namespace
 
 AreaFileCommands::AreaFileCommands(WindowRegistry& windows, MainWindow& main)
-    : windows_(windows), main_(main)
+    : windows_(windows)
+    , main_(main)
 {
 }
 

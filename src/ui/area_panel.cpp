@@ -97,8 +97,8 @@ AreaPanel::AreaPanel(WindowRegistry& windows, QWidget* parent)
     connect(cmdReset_, &QPushButton::clicked, this, &AreaPanel::cmdReset_Click);
 
     createToolRow(addFrame(1, QStringLiteral("Dot"), twips(0, 240, 2160, 495)), QStringLiteral("optDot"), optDot_);
-    createToolRow(addFrame(0, QStringLiteral("Brush"), twips(0, 720, 2160, 495)), QStringLiteral("optBrush"),
-                  optBrush_);
+    createToolRow(
+        addFrame(0, QStringLiteral("Brush"), twips(0, 720, 2160, 495)), QStringLiteral("optBrush"), optBrush_);
     for (int i = 0; i < kToolSizeCount; ++i) {
         connect(optDot_[std::size_t(i)], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on)
@@ -174,10 +174,7 @@ void AreaPanel::createClassRows(QGroupBox* frame)
     }
 }
 
-QLabel* AreaPanel::lblcs(int k) const
-{
-    return k >= 0 && k < kAreaClassCount ? lblcs_[std::size_t(k)] : nullptr;
-}
+QLabel* AreaPanel::lblcs(int k) const { return k >= 0 && k < kAreaClassCount ? lblcs_[std::size_t(k)] : nullptr; }
 
 QRadioButton* AreaPanel::optDot(int i) const
 {

@@ -28,8 +28,7 @@ BatchDialog::BatchDialog(QWidget* parent)
     setObjectName(QStringLiteral("frmBatch"));
     setWindowTitle(QStringLiteral("Batch Conversion"));
     form_ = new ParameterForm(this, ParameterForm::Sizing::Stretching,
-                              fontMetrics().horizontalAdvance(QStringLiteral("0000.00")) + 8, 0,
-                              [this] { Apply(); });
+        fontMetrics().horizontalAdvance(QStringLiteral("0000.00")) + 8, 0, [this] { Apply(); });
     createColumns();
     run_ = new BatchDialogRun(this);
     connect(run_, &BatchDialogRun::starting, this, &BatchDialog::showProgress);
@@ -101,8 +100,7 @@ void BatchDialog::ListImageFiles(QListWidget* list, const QString& folder)
     list->clear();
     std::vector<std::string> names;
     if (!listImageFiles(folder.toStdString(), names)) {
-        dialogs().message(this, QStringLiteral("Cannot list the folder \"%1\".").arg(folder),
-                          QMessageBox::Warning);
+        dialogs().message(this, QStringLiteral("Cannot list the folder \"%1\".").arg(folder), QMessageBox::Warning);
         return;
     }
     for (const std::string& name : names)

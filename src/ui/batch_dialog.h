@@ -84,9 +84,8 @@ private:
     void createColumns();
     // A parameters frame headed by its folder box and Browse button, named
     // txtFolder<side> and cmdBrowse<side>.
-    ParameterForm::Frame newFolderFrame(const QString& title, const QString& frameName,
-                                        const QString& side, QLineEdit*& folder,
-                                        void (BatchDialog::*browse)());
+    ParameterForm::Frame newFolderFrame(const QString& title, const QString& frameName, const QString& side,
+        QLineEdit*& folder, void (BatchDialog::*browse)());
     QGroupBox* createSourceFrame();
     QGroupBox* createDestinationFrame();
     QPushButton* addButton(const QString& objectName, const QString& caption);
@@ -156,7 +155,7 @@ private:
     bool closed_ = false;
 
     QString OutExt_;
-    double scale_ = 1.0; // pixels per 15 twips, grown with the font
+    double scale_ = 1.0;         // pixels per 15 twips, grown with the font
     QWidget* content_ = nullptr; // every control, in a scroll area on small screens
 };
 

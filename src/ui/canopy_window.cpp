@@ -144,7 +144,8 @@ void CanopyWindow::refresh()
     if (!isVisible())
         return; // shown again, it refreshes then
     source_ = measuredSource();
-    const canopy::CanopyTracker::Refreshed refreshed = tracker_.refresh(hSrc, source_.prm, {DstPrm, DstW, DstH}, DotClass);
+    const canopy::CanopyTracker::Refreshed refreshed
+        = tracker_.refresh(hSrc, source_.prm, {DstPrm, DstW, DstH}, DotClass);
     // What the last command did is told until the figures change.
     if (refreshed.pixels || refreshed.dots)
         actionNote_.clear();
@@ -347,10 +348,10 @@ void CanopyWindow::cmdExport_Click()
         cdl.forgetChoice();
         actionNote_ = QStringLiteral("No row added to %1.").arg(name);
         dialogs().message(this,
-                          QStringLiteral("No row added to %1: %2.\nChoose another file, or the settings it was "
-                                         "written with.")
-                              .arg(name, QString::fromStdString(result.reason)),
-                          QMessageBox::Warning);
+            QStringLiteral("No row added to %1: %2.\nChoose another file, or the settings it was "
+                           "written with.")
+                .arg(name, QString::fromStdString(result.reason)),
+            QMessageBox::Warning);
     }
     showNotes();
 }

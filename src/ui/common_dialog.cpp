@@ -37,14 +37,13 @@ bool CommonDialog::show(FileDialogRequest::Mode mode)
     if (!chosen || chosen->isEmpty())
         return false;
     QString name = *chosen;
-    if (mode == FileDialogRequest::Mode::Save && !request.defaultSuffix.isEmpty()
-        && QFileInfo(name).suffix().isEmpty())
+    if (mode == FileDialogRequest::Mode::Save && !request.defaultSuffix.isEmpty() && QFileInfo(name).suffix().isEmpty())
         name += QLatin1Char('.') + request.defaultSuffix;
     if (mode == FileDialogRequest::Mode::Open && (Flags & kFileMustExist) && !QFileInfo::exists(name))
         return false;
     if (mode == FileDialogRequest::Mode::Save && (Flags & kOverwritePrompt) && QFileInfo::exists(name)) {
-        const QString text = QFileInfo(name).fileName()
-            + QStringLiteral(" already exists.\nDo you want to replace it?");
+        const QString text
+            = QFileInfo(name).fileName() + QStringLiteral(" already exists.\nDo you want to replace it?");
         if (!dialogs().question(parent_, text))
             return false;
     }

@@ -19,7 +19,10 @@ public:
     static constexpr int kHideReadOnly = 4;
     static constexpr int kFileMustExist = 4096;
 
-    explicit CommonDialog(QWidget* parent) : parent_(parent) {}
+    explicit CommonDialog(QWidget* parent)
+        : parent_(parent)
+    {
+    }
 
     QString FileName;
     // Description and patterns alternate, separated by '|'; patterns of one

@@ -21,10 +21,10 @@ inline const QString kAppTitle = QStringLiteral("KARWEN");
 struct FileDialogRequest {
     enum class Mode { Open, Save };
     Mode mode = Mode::Open;
-    QString fileName;        // preset name, may be empty
-    QStringList filters;     // Qt syntax: "description (*.a *.b)"
-    int filterIndex = 0;     // 0-based entry shown first
-    QString defaultSuffix;   // without the dot; "" for none
+    QString fileName;      // preset name, may be empty
+    QStringList filters;   // Qt syntax: "description (*.a *.b)"
+    int filterIndex = 0;   // 0-based entry shown first
+    QString defaultSuffix; // without the dot; "" for none
 };
 
 class DialogSeam {
@@ -48,8 +48,7 @@ public:
     [[nodiscard]] static std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, QMessageBox::Icon icon,
         const QString& text, QMessageBox::StandardButtons buttons, const QString& detail = {});
     // The Qt dialog that fileDialog shows, set up for the request.
-    [[nodiscard]] static std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent,
-                                                                     const FileDialogRequest& request);
+    [[nodiscard]] static std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const FileDialogRequest& request);
     // The Qt dialog that folderDialog shows.
     [[nodiscard]] static std::unique_ptr<QFileDialog> makeFolderDialog(QWidget* parent, const QString& title);
 };

@@ -18,8 +18,7 @@ namespace karwen::ui {
 
 namespace {
 
-const QStringList kGridSpacings{
-    QStringLiteral(" -"), QStringLiteral(" 5"), QStringLiteral("10"), QStringLiteral("15"),
+const QStringList kGridSpacings{QStringLiteral(" -"), QStringLiteral(" 5"), QStringLiteral("10"), QStringLiteral("15"),
     QStringLiteral("30"), QStringLiteral("45"), QStringLiteral("90")};
 
 } // namespace
@@ -52,10 +51,10 @@ FormatWindow::FormatWindow(QWidget* parent)
 QGroupBox* FormatWindow::createSourceFrame()
 {
     const auto [frame, grid] = form_->newFrame(QStringLiteral("Source Image"), QStringLiteral("frmSrc"));
-    txtWidth0_ = form_->addField(grid, 0, 0, QStringLiteral("txtWidth(0)"), QStringLiteral("W"),
-                                 QStringLiteral("width"));
-    txtHeight0_ = form_->addField(grid, 0, 2, QStringLiteral("txtHeight(0)"), QStringLiteral("H"),
-                                  QStringLiteral("height"));
+    txtWidth0_
+        = form_->addField(grid, 0, 0, QStringLiteral("txtWidth(0)"), QStringLiteral("W"), QStringLiteral("width"));
+    txtHeight0_
+        = form_->addField(grid, 0, 2, QStringLiteral("txtHeight(0)"), QStringLiteral("H"), QStringLiteral("height"));
     form_->addSourceFields(grid, 1);
 
     // The source size is the image's own: shown, never edited.
@@ -99,8 +98,7 @@ QGroupBox* FormatWindow::createDestinationFrame()
     form_->addLabel(grid, 6, 0, QStringLiteral("R"));
     for (int i = 0; i < 2; ++i) {
         cmbG_[i] = form_->newList(QStringLiteral("cmbG(%1)").arg(i), kGridSpacings);
-        connect(cmbG_[i], &QComboBox::currentIndexChanged, this,
-                [this, i](int index) { cmbG_Click(i, index); });
+        connect(cmbG_[i], &QComboBox::currentIndexChanged, this, [this, i](int index) { cmbG_Click(i, index); });
     }
     spacingRow->addWidget(cmbG_[0]);
     spacingRow->addSpacing(8);

@@ -11,7 +11,10 @@ class WindowRegistry;
 
 class GuiHooks : public WindowHooks {
 public:
-    explicit GuiHooks(WindowRegistry& windows) : windows_(windows) {}
+    explicit GuiHooks(WindowRegistry& windows)
+        : windows_(windows)
+    {
+    }
 
     void unloadSrcView() override;
     void unloadDstView() override;

@@ -16,7 +16,8 @@
 namespace karwen::ui {
 
 ImageFileCommands::ImageFileCommands(WindowRegistry& windows, MainWindow& main)
-    : windows_(windows), main_(main)
+    : windows_(windows)
+    , main_(main)
 {
 }
 

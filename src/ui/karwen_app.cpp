@@ -12,10 +12,7 @@ KarwenApp::KarwenApp()
     setWindowHooks(&hooks_);
 }
 
-KarwenApp::~KarwenApp()
-{
-    setWindowHooks(nullptr);
-}
+KarwenApp::~KarwenApp() { setWindowHooks(nullptr); }
 
 void KarwenApp::Main()
 {

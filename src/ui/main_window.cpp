@@ -126,11 +126,11 @@ void MainWindow::createViewMenus()
     QMenu* view = menuBar()->addMenu(QStringLiteral("View(&V)"));
     view->setObjectName(QStringLiteral("mnuView"));
     connect(addItem(view, QStringLiteral("mnuFormat"), QStringLiteral("Format(&F)")), &QAction::triggered, this,
-            [this] { windows_.bringFormatForward(); });
+        [this] { windows_.bringFormatForward(); });
     connect(addItem(view, QStringLiteral("mnuArea"), QStringLiteral("Area(&A)")), &QAction::triggered, this,
-            [this] { windows_.bringAreaForward(); });
+        [this] { windows_.bringAreaForward(); });
     connect(addItem(view, QStringLiteral("mnuCanopy"), QStringLiteral("Canopy(&C)")), &QAction::triggered, this,
-            [this] { windows_.bringCanopyForward(); });
+        [this] { windows_.bringCanopyForward(); });
 
     mnuViewMag_ = menuBar()->addMenu(QStringLiteral("Zoom(&Z)"));
     mnuViewMag_->setObjectName(QStringLiteral("mnuViewMag"));
@@ -141,7 +141,7 @@ void MainWindow::createViewMenus()
     }
     mnuViewMag_->addSeparator()->setObjectName(QStringLiteral("mnuViewMagSep"));
     connect(addItem(mnuViewMag_, QStringLiteral("mnufit"), QStringLiteral("fit")), &QAction::triggered, this,
-            &MainWindow::mnufit_Click);
+        &MainWindow::mnufit_Click);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help(&H)"));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -162,8 +162,8 @@ void MainWindow::createZoomKeys()
         addAction(action);
         connect(action, &QAction::triggered, this, [this, direction] { zoomStep(direction); });
     };
-    addKeys(QStringLiteral("zoomIn"),
-            {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}, +1);
+    addKeys(
+        QStringLiteral("zoomIn"), {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}, +1);
     addKeys(QStringLiteral("zoomOut"), {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, -1);
 }
 
@@ -210,8 +210,8 @@ void MainWindow::updateCommandStates()
 {
     const bool imageOpen = isImage(hSrc) && isImage(hDst);
     showCircleState();
-    setWindowTitle(imageOpen ? kAppTitle + QStringLiteral(" - ") + QString::fromStdString(get_fname(SrcFile))
-                             : kAppTitle);
+    setWindowTitle(
+        imageOpen ? kAppTitle + QStringLiteral(" - ") + QString::fromStdString(get_fname(SrcFile)) : kAppTitle);
     windows_.frmFormat().parentWidget()->setEnabled(imageOpen);
     windows_.frmArea().parentWidget()->setEnabled(imageOpen);
     // The canopy window is made on first use; its figures follow the photo.

@@ -7,10 +7,7 @@
 
 namespace karwen::ui {
 
-NameOnlyIconProvider::NameOnlyIconProvider()
-{
-    setOptions(DontUseCustomDirectoryIcons);
-}
+NameOnlyIconProvider::NameOnlyIconProvider() { setOptions(DontUseCustomDirectoryIcons); }
 
 QIcon NameOnlyIconProvider::icon(const QFileInfo& info) const
 {

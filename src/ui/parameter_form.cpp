@@ -11,8 +11,8 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -20,8 +20,7 @@
 
 namespace karwen::ui {
 
-ParameterForm::ParameterForm(QObject* owner, Sizing sizing, int fieldWidth, int rowHeight,
-                             std::function<void()> apply)
+ParameterForm::ParameterForm(QObject* owner, Sizing sizing, int fieldWidth, int rowHeight, std::function<void()> apply)
     : QObject(owner)
     , sizing_(sizing)
     , fieldWidth_(fieldWidth)
@@ -59,8 +58,8 @@ QLabel* ParameterForm::addLabel(QGridLayout* grid, int row, int column, const QS
     return label;
 }
 
-QLineEdit* ParameterForm::addField(QGridLayout* grid, int row, int column, const QString& objectName,
-                                   const QString& label, const QString& toolTip)
+QLineEdit* ParameterForm::addField(
+    QGridLayout* grid, int row, int column, const QString& objectName, const QString& label, const QString& toolTip)
 {
     addLabel(grid, row, column, label)->setToolTip(toolTip);
     auto* field = new QLineEdit;
@@ -136,7 +135,7 @@ void ParameterForm::addFields(QGridLayout* grid, int row, Field first, Field las
     for (auto i = static_cast<std::size_t>(first); i <= static_cast<std::size_t>(last); ++i) {
         const FieldSpec& spec = kFieldSpecs[i];
         fields_[i] = addField(grid, row + spec.row, spec.column, QString::fromLatin1(spec.name),
-                              QString::fromUtf8(spec.label), QString::fromLatin1(spec.toolTip));
+            QString::fromUtf8(spec.label), QString::fromLatin1(spec.toolTip));
     }
 }
 
@@ -185,8 +184,7 @@ const QStringList& ParameterForm::destinationProjections()
 
 const QStringList& ParameterForm::interpolations()
 {
-    static const QStringList items{QStringLiteral("Nerest"), QStringLiteral("Bi-Linear"),
-                                   QStringLiteral("Cubic Conv")};
+    static const QStringList items{QStringLiteral("Nerest"), QStringLiteral("Bi-Linear"), QStringLiteral("Cubic Conv")};
     return items;
 }
 
@@ -242,8 +240,7 @@ bool ParameterForm::eventFilter(QObject* watched, QEvent* event)
         }
         if (event->type() == QEvent::MouseButtonDblClick)
             apply_();
-        else if (event->type() == QEvent::FocusOut
-                 && appliesOnFocusOut(static_cast<QFocusEvent*>(event)->reason()))
+        else if (event->type() == QEvent::FocusOut && appliesOnFocusOut(static_cast<QFocusEvent*>(event)->reason()))
             applyAfterFocusMove();
     }
     return QObject::eventFilter(watched, event);

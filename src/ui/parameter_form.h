@@ -32,8 +32,7 @@ public:
     enum class Sizing { Compact, Stretching };
 
     // apply runs the owner's Apply; the form is a child of the owner.
-    ParameterForm(QObject* owner, Sizing sizing, int fieldWidth, int rowHeight,
-                  std::function<void()> apply);
+    ParameterForm(QObject* owner, Sizing sizing, int fieldWidth, int rowHeight, std::function<void()> apply);
 
     struct Frame {
         QGroupBox* box;
@@ -47,8 +46,8 @@ public:
     QLabel* newLabel(const QString& text);
     QLabel* addLabel(QGridLayout* grid, int row, int column, const QString& text);
     // A caption in the column and its field to the right, both with the tip.
-    QLineEdit* addField(QGridLayout* grid, int row, int column, const QString& objectName,
-                        const QString& label, const QString& toolTip);
+    QLineEdit* addField(QGridLayout* grid, int row, int column, const QString& objectName, const QString& label,
+        const QString& toolTip);
     [[nodiscard]] QComboBox* newList(const QString& objectName, const QStringList& items) const;
     // A captioned control across the frame: compact, the caption beside it
     // in one row; stretching, the caption above it (two rows).
@@ -78,10 +77,7 @@ public:
     // The owner's Apply starts with these: the pending focus-out Apply is
     // then done, and focus moves while the guard lives apply nothing.
     void settlePendingApply() { applyPending_ = false; }
-    [[nodiscard]] QScopedValueRollback<bool> applyingGuard()
-    {
-        return QScopedValueRollback<bool>(applying_, true);
-    }
+    [[nodiscard]] QScopedValueRollback<bool> applyingGuard() { return QScopedValueRollback<bool>(applying_, true); }
     // Validates the eleven fields in table order under the bounds given
     // (the window's photo, or the batch's). At the first invalid field:
     // "Illegal Value" over messageParent with illegalValueDetail, the focus

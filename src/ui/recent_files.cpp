@@ -69,8 +69,8 @@ void RecentFiles::choose(QString path)
         list.removeAll(path);
         store(list);
         dialogs().message(messageParent_,
-                          QStringLiteral("\"%1\" no longer exists; it was taken off the recent files.").arg(path),
-                          QMessageBox::Warning);
+            QStringLiteral("\"%1\" no longer exists; it was taken off the recent files.").arg(path),
+            QMessageBox::Warning);
         return;
     }
     open_(path);

@@ -89,10 +89,7 @@ void AreaTool::mousePress(QMouseEvent* event)
     (void)mouseAt(buttonBits(event->button()), event->position());
 }
 
-void AreaTool::mouseMove(QMouseEvent* event)
-{
-    (void)mouseAt(buttonBits(event->buttons()), event->position());
-}
+void AreaTool::mouseMove(QMouseEvent* event) { (void)mouseAt(buttonBits(event->buttons()), event->position()); }
 
 AreaMouseResult AreaTool::mouseAt(int button, QPointF position)
 {
@@ -115,10 +112,7 @@ AreaMouseResult AreaTool::mouseAt(int button, QPointF position)
     return result;
 }
 
-void AreaTool::placeDots(DstView& view)
-{
-    (void)positionAreaDots({DstPrm.Cx, DstPrm.Cy, DstPrm.R}, view.mapping());
-}
+void AreaTool::placeDots(DstView& view) { (void)positionAreaDots({DstPrm.Cx, DstPrm.Cy, DstPrm.R}, view.mapping()); }
 
 void AreaTool::setAreaCursor()
 {

@@ -66,8 +66,7 @@ QRectF CircleTool::marksBounds() const
     return circle.united(ref).adjusted(-2, -2, 2, 2);
 }
 
-template <typename Change>
-void CircleTool::redrawMarks(Change change)
+template <typename Change> void CircleTool::redrawMarks(Change change)
 {
     const QRectF before = marksBounds();
     draw_marks();

@@ -18,7 +18,7 @@ DstView::ViewCircle DstView::destinationCircle() const
     const ViewMapping m = mapping();
     const QPointF centre = mapToView(m, {DstPrm.Cx, DstPrm.Cy});
     return {QPointF(static_cast<float>(centre.x()), static_cast<float>(centre.y())),
-            static_cast<float>(double(m.scale) * DstPrm.R)};
+        static_cast<float>(double(m.scale) * DstPrm.R)};
 }
 
 ViewTool* DstView::currentTool()

@@ -62,7 +62,7 @@ ImageView::ImageView(const QString& tag, QWidget* parent)
     imgResize_->setFixedSize(kBarExtent, kBarExtent);
     pct_->setToolSource([this] { return currentTool(); });
     connect(pct_, &PictureArea::pointerMoved, this,
-            [this](QPointF at) { emit pointerOver(mapToImage(mapping(), at), at); });
+        [this](QPointF at) { emit pointerOver(mapToImage(mapping(), at), at); });
     connect(pct_, &PictureArea::pointerLeft, this, &ImageView::pointerGone);
     connect(hsb_, &QScrollBar::valueChanged, this, &ImageView::hsbChange);
     connect(vsb_, &QScrollBar::valueChanged, this, &ImageView::vsbChange);
@@ -80,15 +80,9 @@ QWidget* ImageView::outerWindow()
 
 QImage& ImageView::canvas() { return pct_->canvas(); }
 
-ViewMapping ImageView::mapping() const
-{
-    return {viewScale_, viewX0_, viewY0_, pictureSize().height()};
-}
+ViewMapping ImageView::mapping() const { return {viewScale_, viewX0_, viewY0_, pictureSize().height()}; }
 
-QSize ImageView::pictureSize() const
-{
-    return {std::max(1, width() - kBarExtent), std::max(1, height() - kBarExtent)};
-}
+QSize ImageView::pictureSize() const { return {std::max(1, width() - kBarExtent), std::max(1, height() - kBarExtent)}; }
 
 bool ImageView::load()
 {
@@ -159,7 +153,7 @@ void ImageView::fit()
     ready_ = false;
     const QSize picture = fittedPicture(scaledW_, scaledH_, pictureRoom());
     const QSize outerSize(std::max(kMinOuterPixels, frameExtraW_ + picture.width()),
-                          std::max(kMinOuterPixels, frameExtraH_ + picture.height()));
+        std::max(kMinOuterPixels, frameExtraH_ + picture.height()));
     QWidget* outer = outerWindow();
     const QSize frame(frameExtraW_ - kBarExtent, frameExtraH_ - kBarExtent);
     outer->resize(outerSize);
@@ -291,13 +285,13 @@ void ImageView::clearMargins(QImage& canvas, QSize picture, QSize image)
     const double s = viewScale_;
     if (viewX0_ < 0) {
         painter.fillRect(QRectF(QPointF(0, 0), QPointF(s * -viewX0_, picture.height())), background);
-        painter.fillRect(QRectF(QPointF(s * (image.width() - viewX0_), 0),
-                                QPointF(picture.width(), picture.height())), background);
+        painter.fillRect(
+            QRectF(QPointF(s * (image.width() - viewX0_), 0), QPointF(picture.width(), picture.height())), background);
     }
     if (viewY0_ < 0) {
         painter.fillRect(QRectF(QPointF(0, 0), QPointF(picture.width(), s * -viewY0_)), background);
-        painter.fillRect(QRectF(QPointF(0, s * (image.height() - viewY0_)),
-                                QPointF(picture.width(), picture.height())), background);
+        painter.fillRect(
+            QRectF(QPointF(0, s * (image.height() - viewY0_)), QPointF(picture.width(), picture.height())), background);
     }
 }
 
@@ -313,7 +307,7 @@ void ImageView::pct_update()
     RixCanvas dc{image.bits(), image.width(), image.height(), static_cast<int32_t>(image.bytesPerLine())};
     const double s = viewScale_;
     (void)RixStretchBlt(imageHandle(), viewX0_, viewY0_, roundHalfEven(picture.width() / s),
-                        roundHalfEven(picture.height() / s), &dc, 0, 0, picture.width(), picture.height());
+        roundHalfEven(picture.height() / s), &dc, 0, 0, picture.width(), picture.height());
     if (ViewTool* tool = currentTool())
         tool->paint(image);
     pct_->update();

@@ -91,10 +91,10 @@ protected:
     [[nodiscard]] virtual float loadScale() const = 0;
     virtual ViewTool* currentTool() = 0;
     // Load work before placing and after the first set_sc.
-    virtual void beforePlace() {}
-    virtual void afterLoadScale() {}
+    virtual void beforePlace() { }
+    virtual void afterLoadScale() { }
     // The scroll offsets or the layout changed (dot positions follow).
-    virtual void offsetsChanged() {}
+    virtual void offsetsChanged() { }
 
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -21,10 +21,7 @@ void PictureArea::paintEvent(QPaintEvent* event)
     painter.drawImage(event->rect(), canvas_, event->rect());
 }
 
-void PictureArea::resizeEvent(QResizeEvent*)
-{
-    resizeCanvas(size());
-}
+void PictureArea::resizeEvent(QResizeEvent*) { resizeCanvas(size()); }
 
 void PictureArea::resizeCanvas(QSize size)
 {

@@ -42,8 +42,8 @@ inline constexpr std::array<float, 8> kZoomSteps{0.25f, 0.5f, 0.75f, 1.0f, 1.5f,
 // The scroll state of one axis for an image side of `imageSize` pixels shown
 // on `pictureSize` view pixels.
 struct AxisRange {
-    bool scrolls = false; // part of the image is hidden
-    int range = 0;        // d: hidden image pixels, the scroll bar's extent
+    bool scrolls = false;  // part of the image is hidden
+    int range = 0;         // d: hidden image pixels, the scroll bar's extent
     int centredOffset = 0; // offset when the whole side fits (zero or negative)
 };
 

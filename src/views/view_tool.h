@@ -15,9 +15,9 @@ public:
 
     // Draws the overlay onto the freshly blitted canvas.
     virtual void paint(QImage& canvas) = 0;
-    virtual void mousePress(QMouseEvent*) {}
-    virtual void mouseMove(QMouseEvent*) {}
-    virtual void mouseRelease(QMouseEvent*) {}
+    virtual void mousePress(QMouseEvent*) { }
+    virtual void mouseMove(QMouseEvent*) { }
+    virtual void mouseRelease(QMouseEvent*) { }
 };
 
 } // namespace karwen::views

@@ -3,7 +3,8 @@
 namespace karwen::views {
 
 XorPen::XorPen(QImage& canvas, QColor foreground)
-    : painter_(&canvas), foreground_(foreground)
+    : painter_(&canvas)
+    , foreground_(foreground)
 {
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -22,14 +23,8 @@ void XorPen::setStyle(Qt::PenStyle style)
     painter_.setPen(pen);
 }
 
-void XorPen::circle(QPointF centre, double radius)
-{
-    painter_.drawEllipse(centre, radius, radius);
-}
+void XorPen::circle(QPointF centre, double radius) { painter_.drawEllipse(centre, radius, radius); }
 
-void XorPen::line(QPointF from, QPointF to)
-{
-    painter_.drawLine(from, to);
-}
+void XorPen::line(QPointF from, QPointF to) { painter_.drawLine(from, to); }
 
 } // namespace karwen::views

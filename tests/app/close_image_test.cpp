@@ -43,14 +43,14 @@ TEST_F(CloseImage, ReenteredFromTheViewsUnloadHandlers)
     // Outer call -> source unload -> inner call -> destination unload ->
     // innermost call, which destroys both images; then each level finishes.
     const Events expected{
-        "unloadSrc " + h,          // outer: runs the source view's unload handler
-        "unloadSrc " + h,          //  inner: source already unloading
-        "unloadDst " + h,          //  inner: runs the destination's handler
-        "unloadSrc " + h,          //   innermost
-        "unloadDst " + h,          //   innermost: already unloading
-        "commandStates -1,-1",     //   innermost, after destroying both
-        "commandStates -1,-1",     //  inner
-        "unloadDst -1,-1",         // outer: destination already unloaded
+        "unloadSrc " + h,      // outer: runs the source view's unload handler
+        "unloadSrc " + h,      //  inner: source already unloading
+        "unloadDst " + h,      //  inner: runs the destination's handler
+        "unloadSrc " + h,      //   innermost
+        "unloadDst " + h,      //   innermost: already unloading
+        "commandStates -1,-1", //   innermost, after destroying both
+        "commandStates -1,-1", //  inner
+        "unloadDst -1,-1",     // outer: destination already unloaded
         "commandStates -1,-1",
     };
     EXPECT_EQ(hooks.events, expected);

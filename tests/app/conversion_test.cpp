@@ -27,8 +27,7 @@ TEST_F(Conversion, NoCallWithoutBothImages)
 {
     const int32_t image = RixCreate(16, 16);
     ASSERT_GE(image, 1);
-    const std::pair<int32_t, int32_t> handles[] = {{0, 0}, {-1, -1}, {image, 0}, {image, -1}, {0, image},
-                                                   {-1, image}};
+    const std::pair<int32_t, int32_t> handles[] = {{0, 0}, {-1, -1}, {image, 0}, {image, -1}, {0, image}, {-1, image}};
     for (const auto& [src, dst] : handles) {
         hSrc = src;
         hDst = dst;

@@ -106,8 +106,8 @@ TEST_F(FileMessages, MessageNamesThePathAndOnlyTheLibraryWordsThatApply)
     EXPECT_EQ(open.reason, "only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be opened");
     EXPECT_EQ(open.detail, "");
     EXPECT_EQ(fileProblemMessage(FileAction::Open, open),
-              "Cannot open \"" + (root / "plain.txt").string() +
-                  "\": only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be opened.");
+        "Cannot open \"" + (root / "plain.txt").string()
+            + "\": only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be opened.");
     const FileProblem save = fileProblem(FileAction::Save, (root / "out.tif").string(), stale);
     EXPECT_EQ(save.reason, "only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be saved");
 
@@ -119,7 +119,7 @@ TEST_F(FileMessages, MessageNamesThePathAndOnlyTheLibraryWordsThatApply)
 
     const FileProblem noFolder = attempt(FileAction::Save, "nowhere/b.jpg");
     EXPECT_EQ(fileProblemMessage(FileAction::Save, noFolder),
-              "Cannot save \"" + noFolder.path + "\": the folder does not exist.\n" + noFolder.detail);
+        "Cannot save \"" + noFolder.path + "\": the folder does not exist.\n" + noFolder.detail);
 }
 
 TEST_F(FileMessages, BatchPhotosAreJudgedByTheirLastExtension)
@@ -227,10 +227,14 @@ TEST(ImageFiles, FormatByName)
         const char* name;
         ImageFormat command, photo;
     } cases[] = {
-        {"/p/a.bmp", ImageFormat::Bmp, ImageFormat::Bmp},   {"/p/a.JPG", ImageFormat::Jpg, ImageFormat::Jpg},
-        {"/p/a.Jpeg", ImageFormat::Jpg, ImageFormat::Jpg},  {"/p/a.JPE", ImageFormat::Jpg, ImageFormat::Jpg},
-        {"/p/a.png", ImageFormat::Other, ImageFormat::Other}, {"/p/notabmp", ImageFormat::Bmp, ImageFormat::Other},
-        {"/p.jpeg/a", ImageFormat::Other, ImageFormat::Other}, {"/p/a.jpeg.png", ImageFormat::Other, ImageFormat::Other},
+        {"/p/a.bmp", ImageFormat::Bmp, ImageFormat::Bmp},
+        {"/p/a.JPG", ImageFormat::Jpg, ImageFormat::Jpg},
+        {"/p/a.Jpeg", ImageFormat::Jpg, ImageFormat::Jpg},
+        {"/p/a.JPE", ImageFormat::Jpg, ImageFormat::Jpg},
+        {"/p/a.png", ImageFormat::Other, ImageFormat::Other},
+        {"/p/notabmp", ImageFormat::Bmp, ImageFormat::Other},
+        {"/p.jpeg/a", ImageFormat::Other, ImageFormat::Other},
+        {"/p/a.jpeg.png", ImageFormat::Other, ImageFormat::Other},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(imageFormatOf(c.name), c.command) << c.name;

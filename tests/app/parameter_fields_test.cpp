@@ -12,7 +12,7 @@ struct NumberCase {
     std::optional<double> value;
 };
 
-class ParseNumber : public ::testing::TestWithParam<NumberCase> {};
+class ParseNumber : public ::testing::TestWithParam<NumberCase> { };
 
 TEST_P(ParseNumber, CLocaleSyntaxOnly)
 {
@@ -24,16 +24,15 @@ TEST_P(ParseNumber, CLocaleSyntaxOnly)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ParseNumber, ::testing::Values(
-    NumberCase{"12", 12.0}, NumberCase{" 12.5 ", 12.5}, NumberCase{"\t-3\t", -3.0},
-    NumberCase{"+4", 4.0}, NumberCase{".5", 0.5}, NumberCase{"5.", 5.0},
-    NumberCase{"1e3", 1000.0}, NumberCase{"1.5E-2", 0.015}, NumberCase{"-0", 0.0},
-    NumberCase{"", std::nullopt}, NumberCase{"   ", std::nullopt}, NumberCase{"abc", std::nullopt},
-    NumberCase{"1,5", std::nullopt}, NumberCase{"1.2.3", std::nullopt}, NumberCase{"inf", std::nullopt},
-    NumberCase{"nan", std::nullopt}, NumberCase{"0x10", std::nullopt}, NumberCase{"1e", std::nullopt},
-    NumberCase{"--1", std::nullopt}, NumberCase{"1 2", std::nullopt}, NumberCase{"12a", std::nullopt},
-    NumberCase{".", std::nullopt}, NumberCase{"1e400", std::nullopt},
-    NumberCase{"\xef\xbc\x91\xef\xbc\x92", std::nullopt})); // full-width digits
+INSTANTIATE_TEST_SUITE_P(Table, ParseNumber,
+    ::testing::Values(NumberCase{"12", 12.0}, NumberCase{" 12.5 ", 12.5}, NumberCase{"\t-3\t", -3.0},
+        NumberCase{"+4", 4.0}, NumberCase{".5", 0.5}, NumberCase{"5.", 5.0}, NumberCase{"1e3", 1000.0},
+        NumberCase{"1.5E-2", 0.015}, NumberCase{"-0", 0.0}, NumberCase{"", std::nullopt},
+        NumberCase{"   ", std::nullopt}, NumberCase{"abc", std::nullopt}, NumberCase{"1,5", std::nullopt},
+        NumberCase{"1.2.3", std::nullopt}, NumberCase{"inf", std::nullopt}, NumberCase{"nan", std::nullopt},
+        NumberCase{"0x10", std::nullopt}, NumberCase{"1e", std::nullopt}, NumberCase{"--1", std::nullopt},
+        NumberCase{"1 2", std::nullopt}, NumberCase{"12a", std::nullopt}, NumberCase{".", std::nullopt},
+        NumberCase{"1e400", std::nullopt}, NumberCase{"\xef\xbc\x91\xef\xbc\x92", std::nullopt})); // full-width digits
 
 TEST(RoundHalfEven16, HalvesGoToEvenAndSixteenBitsBound)
 {
@@ -57,21 +56,17 @@ struct FormatCase {
     const char* text;
 };
 
-class FormatFixed2 : public ::testing::TestWithParam<FormatCase> {};
+class FormatFixed2 : public ::testing::TestWithParam<FormatCase> { };
 
-TEST_P(FormatFixed2, TwoDecimals)
-{
-    EXPECT_EQ(formatFixed2(GetParam().value), GetParam().text);
-}
+TEST_P(FormatFixed2, TwoDecimals) { EXPECT_EQ(formatFixed2(GetParam().value), GetParam().text); }
 
-INSTANTIATE_TEST_SUITE_P(Table, FormatFixed2, ::testing::Values(
-    FormatCase{256.0, "256.00"}, FormatCase{0.0, "0.00"}, FormatCase{-12.3, "-12.30"},
-    FormatCase{1234.5, "1234.50"}, FormatCase{12.3456, "12.35"}, FormatCase{12.345, "12.35"},
-    FormatCase{2.675, "2.68"}, FormatCase{1.005, "1.01"}, FormatCase{0.005, "0.01"},
-    FormatCase{0.004, "0.00"}, FormatCase{-0.001, "0.00"}, FormatCase{-0.005, "-0.01"},
-    FormatCase{99999.999, "100000.00"}, FormatCase{0.1, "0.10"}, FormatCase{188.0, "188.00"},
-    FormatCase{1e20, "100000000000000000000.00"}, FormatCase{1e-20, "0.00"},
-    FormatCase{double(500.5f), "500.50"}));
+INSTANTIATE_TEST_SUITE_P(Table, FormatFixed2,
+    ::testing::Values(FormatCase{256.0, "256.00"}, FormatCase{0.0, "0.00"}, FormatCase{-12.3, "-12.30"},
+        FormatCase{1234.5, "1234.50"}, FormatCase{12.3456, "12.35"}, FormatCase{12.345, "12.35"},
+        FormatCase{2.675, "2.68"}, FormatCase{1.005, "1.01"}, FormatCase{0.005, "0.01"}, FormatCase{0.004, "0.00"},
+        FormatCase{-0.001, "0.00"}, FormatCase{-0.005, "-0.01"}, FormatCase{99999.999, "100000.00"},
+        FormatCase{0.1, "0.10"}, FormatCase{188.0, "188.00"}, FormatCase{1e20, "100000000000000000000.00"},
+        FormatCase{1e-20, "0.00"}, FormatCase{double(500.5f), "500.50"}));
 
 struct RuleCase {
     Field field;
@@ -79,7 +74,7 @@ struct RuleCase {
     std::optional<double> value;
 };
 
-class FieldRules : public ::testing::TestWithParam<RuleCase> {};
+class FieldRules : public ::testing::TestWithParam<RuleCase> { };
 
 TEST_P(FieldRules, EdgesOfTheValidationTable)
 {

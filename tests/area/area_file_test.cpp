@@ -64,7 +64,7 @@ TEST_F(AreaFile, RoundTripKeepsClassesCountsTagAndBytes)
     EXPECT_EQ(MeasurementSnapshot{}, saved); // LastLbl is -1 again as well
     for (int k = 0; k < kAreaClassCount; ++k)
         EXPECT_EQ(ClassPercentText(ClassCount[static_cast<std::size_t>(k)]),
-                  ClassPercentText(saved.classCount[static_cast<std::size_t>(k)]));
+            ClassPercentText(saved.classCount[static_cast<std::size_t>(k)]));
 
     const auto again = folder_ / "again.area";
     ASSERT_TRUE(SaveAreaData(again));
@@ -140,7 +140,7 @@ struct BrokenFile {
     std::string bytes;
 };
 
-class AreaFileBroken : public AreaFile, public ::testing::WithParamInterface<BrokenFile> {};
+class AreaFileBroken : public AreaFile, public ::testing::WithParamInterface<BrokenFile> { };
 
 TEST_P(AreaFileBroken, LoadFailsAndKeepsTheMeasurement)
 {
@@ -162,17 +162,16 @@ std::string withLine(int dot, const std::string& text)
     return bytes;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Malformed, AreaFileBroken,
+INSTANTIATE_TEST_SUITE_P(Malformed, AreaFileBroken,
     ::testing::Values(BrokenFile{"class16", withLine(500, "16")}, BrokenFile{"classMinus1", withLine(1, "-1")},
-                      BrokenFile{"text", withLine(1000, "abc")}, BrokenFile{"fraction", withLine(2, "1.5")},
-                      BrokenFile{"twoOnALine", withLine(3, "1 2")}, BrokenFile{"emptyLine", withLine(4, "")},
-                      BrokenFile{"hugeClass", withLine(5, "99999999999999999999")},
-                      BrokenFile{"short", freshFile().substr(0, 8 + 3 * 600)},
-                      BrokenFile{"countAbove1000", "0,1001\r\n" + freshFile().substr(8) + "0\r\n"},
-                      BrokenFile{"negativeCount", "0,-1\r\n"}, BrokenFile{"tagBeyond16Bits", freshFile("32768,1000")},
-                      BrokenFile{"noCount", "0\r\n"}, BrokenFile{"empty", ""},
-                      BrokenFile{"textHeader", "area,1000\r\n"}, BrokenFile{"binary", std::string("\0\1\2\3", 4)}),
+        BrokenFile{"text", withLine(1000, "abc")}, BrokenFile{"fraction", withLine(2, "1.5")},
+        BrokenFile{"twoOnALine", withLine(3, "1 2")}, BrokenFile{"emptyLine", withLine(4, "")},
+        BrokenFile{"hugeClass", withLine(5, "99999999999999999999")},
+        BrokenFile{"short", freshFile().substr(0, 8 + 3 * 600)},
+        BrokenFile{"countAbove1000", "0,1001\r\n" + freshFile().substr(8) + "0\r\n"},
+        BrokenFile{"negativeCount", "0,-1\r\n"}, BrokenFile{"tagBeyond16Bits", freshFile("32768,1000")},
+        BrokenFile{"noCount", "0\r\n"}, BrokenFile{"empty", ""}, BrokenFile{"textHeader", "area,1000\r\n"},
+        BrokenFile{"binary", std::string("\0\1\2\3", 4)}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(AreaFile, MissingFileOrFolderIsRefused)

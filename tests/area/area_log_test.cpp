@@ -45,10 +45,7 @@ std::size_t lineCount(const std::string& text)
 }
 
 // The text after the first line of each 19-line entry.
-std::string withoutFirstLine(const std::string& entry)
-{
-    return entry.substr(entry.find("\r\n") + 2);
-}
+std::string withoutFirstLine(const std::string& entry) { return entry.substr(entry.find("\r\n") + 2); }
 
 // "YYYY-MM-DD HH:MM:SS"
 bool isDateTime(const std::string& text)

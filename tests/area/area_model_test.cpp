@@ -133,8 +133,14 @@ TEST_F(AreaTables, DotColourMarksTheSelectedClass)
 TEST(ClassPercentText, FiveColumnsAndPercent)
 {
     const std::pair<int16_t, std::string> cases[] = {
-        {1000, "100.0%"}, {999, " 99.9%"}, {125, " 12.5%"}, {100, " 10.0%"},
-        {10, "  1.0%"},   {1, "  0.1%"},   {0, "  0.0%"},   {-1, " -0.1%"},
+        {1000, "100.0%"},
+        {999, " 99.9%"},
+        {125, " 12.5%"},
+        {100, " 10.0%"},
+        {10, "  1.0%"},
+        {1, "  0.1%"},
+        {0, "  0.0%"},
+        {-1, " -0.1%"},
     };
     for (const auto& [count, text] : cases)
         EXPECT_EQ(ClassPercentText(count), text) << count;

@@ -78,7 +78,7 @@ struct ViewCase {
     int32_t pictureH;
 };
 
-class DotPlacementViews : public AreaTest, public ::testing::WithParamInterface<ViewCase> {};
+class DotPlacementViews : public AreaTest, public ::testing::WithParamInterface<ViewCase> { };
 
 TEST_P(DotPlacementViews, SameDotUnderSameImagePixel)
 {
@@ -86,8 +86,8 @@ TEST_P(DotPlacementViews, SameDotUnderSameImagePixel)
     ASSERT_TRUE(positionAreaDots(circle, {1.0f, 0, 0, 960}));
     std::vector<PlanePoint> reference;
     for (int n = 0; n <= kDotCount; ++n)
-        reference.push_back(viewToImage({1.0f, 0, 0, 960}, {DotX[static_cast<std::size_t>(n)],
-                                                             DotY[static_cast<std::size_t>(n)]}));
+        reference.push_back(
+            viewToImage({1.0f, 0, 0, 960}, {DotX[static_cast<std::size_t>(n)], DotY[static_cast<std::size_t>(n)]}));
 
     const ViewCase c = GetParam();
     const ViewMapping view{c.scale, c.x0, c.y0, c.pictureH};
@@ -100,10 +100,9 @@ TEST_P(DotPlacementViews, SameDotUnderSameImagePixel)
 }
 
 INSTANTIATE_TEST_SUITE_P(ZoomAndScroll, DotPlacementViews,
-                         ::testing::Values(ViewCase{0.25f, 0, 0, 240}, ViewCase{0.5f, 0, 0, 480},
-                                           ViewCase{0.75f, -30, -12, 1024}, ViewCase{1.5f, 200, 137, 700},
-                                           ViewCase{2.0f, 511, 3, 1024}, ViewCase{4.0f, 600, 400, 333},
-                                           ViewCase{8.0f, 1000, 900, 1024}));
+    ::testing::Values(ViewCase{0.25f, 0, 0, 240}, ViewCase{0.5f, 0, 0, 480}, ViewCase{0.75f, -30, -12, 1024},
+        ViewCase{1.5f, 200, 137, 700}, ViewCase{2.0f, 511, 3, 1024}, ViewCase{4.0f, 600, 400, 333},
+        ViewCase{8.0f, 1000, 900, 1024}));
 
 TEST_F(DotPlacement, NothingMovesWhileMeasurementIsOff)
 {

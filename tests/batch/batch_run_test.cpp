@@ -56,8 +56,8 @@ uint32_t middleOf(const std::string& path)
 bool near(uint32_t a, uint32_t b)
 {
     const auto close = [](int x, int y) { return std::abs(x - y) <= 12; };
-    return close(rix::redOf(a), rix::redOf(b)) && close(rix::greenOf(a), rix::greenOf(b)) &&
-           close(rix::blueOf(a), rix::blueOf(b));
+    return close(rix::redOf(a), rix::redOf(b)) && close(rix::greenOf(a), rix::greenOf(b))
+        && close(rix::blueOf(a), rix::blueOf(b));
 }
 
 } // namespace
@@ -83,8 +83,9 @@ TEST_F(BatchRun, ConvertsGoodPhotosAndNamesUnreadableOnesWithoutTouchingTheOpenI
     const BatchOutcome outcome = runBatch(job({"a.BMP", "broken.jpg", "empty.bmp", "b.jpg", "c.Jpg"}), settings,
         {[&](const std::string& t) { texts.push_back(t); }, {}, nullptr});
 
-    EXPECT_EQ(texts, (std::vector<std::string>{"a.BMP\r (1/5)", "broken.jpg\r (2/5)", "empty.bmp\r (3/5)",
-                                               "b.jpg\r (4/5)", "c.Jpg\r (5/5)"}));
+    EXPECT_EQ(texts,
+        (std::vector<std::string>{
+            "a.BMP\r (1/5)", "broken.jpg\r (2/5)", "empty.bmp\r (3/5)", "b.jpg\r (4/5)", "c.Jpg\r (5/5)"}));
     EXPECT_EQ(outcome.converted, 3);
     ASSERT_EQ(outcome.unreadable.size(), 2u);
     EXPECT_EQ(outcome.unreadable[0].path, in("broken.jpg"));
@@ -151,7 +152,7 @@ TEST_F(BatchRun, PlanFindsTheSameFileUnderAnotherName)
     text("../out/b-kw.jpg", "a result of an earlier run");
     const std::string mine = " would replace that photo itself";
     const std::vector<std::string> inPlace{"the result of a.bmp would replace the photo a.jpg of this run",
-                                           "the result of a.jpg" + mine, "the result of b.jpg" + mine};
+        "the result of a.jpg" + mine, "the result of b.jpg" + mine};
     const std::vector<std::string> twice{"", "the result of a.jpg would replace that of a.bmp", ""};
     struct Case {
         const char* what;
@@ -187,8 +188,7 @@ TEST_F(BatchRun, OutputNamesFollowPostfixAndFormat)
     const std::string longName = "a_very_long_photograph_name_from_the_field.jpg";
     EXPECT_EQ(batchOutputPath(job({}), longName), out("a_very_long_photograph_name_from_the_field-kw.jpg"));
     EXPECT_EQ(batchProgressText(longName, 2, 3), longName.substr(0, 30) + "\r (2/3)");
-    EXPECT_EQ(batchProgressText("Käfer_ÄÖÜ_äöü_ßßß_éèê_0123456789.jpg", 1, 1),
-              "Käfer_ÄÖÜ_äöü_ßßß_éèê_01234567\r (1/1)")
+    EXPECT_EQ(batchProgressText("Käfer_ÄÖÜ_äöü_ßßß_éèê_0123456789.jpg", 1, 1), "Käfer_ÄÖÜ_äöü_ßßß_éèê_01234567\r (1/1)")
         << "characters, not bytes";
 
     photo("a.JPG");
@@ -251,8 +251,8 @@ TEST_F(BatchRun, BlackResultsAreNamedAndTheCircleCanBeFoundInEachPhoto)
     const int32_t written = RixLoadBMP(out("p-kw.bmp").c_str());
     ASSERT_GE(written, 1);
     EXPECT_EQ(std::memcmp(rix::findImage(written)->data(), rix::findImage(expected)->data(),
-                          std::size_t(settings.dstW) * std::size_t(settings.dstH) * 4),
-              0);
+                  std::size_t(settings.dstW) * std::size_t(settings.dstH) * 4),
+        0);
     EXPECT_FALSE(isAllBlack(written));
     for (int32_t h : {source, expected, written})
         (void)RixDestroy(h);
@@ -309,12 +309,15 @@ TEST(BatchReport, GroupsEveryProblemWithPathAndReason)
     outcome.black.push_back({"/in/d.jpg", "the circle does not lie on this photo", ""});
     outcome.unreadable.push_back({"/in/c.jpg", "the file is empty", "RixLoadJPG: empty"});
     for (int i = 0; i < 14; ++i)
-        outcome.refused.push_back({"/out/r" + std::to_string(i) + ".jpg", "the result of x would replace that of y", ""});
+        outcome.refused.push_back(
+            {"/out/r" + std::to_string(i) + ".jpg", "the result of x would replace that of y", ""});
     const std::string report = batchReport(outcome);
-    EXPECT_TRUE(report.starts_with("These photos could not be read:\n/in/c.jpg: the file is empty.\n    RixLoadJPG: empty\n\n"
-                                   "These results were not written, to keep other files:\n"))
+    EXPECT_TRUE(
+        report.starts_with("These photos could not be read:\n/in/c.jpg: the file is empty.\n    RixLoadJPG: empty\n\n"
+                           "These results were not written, to keep other files:\n"))
         << report;
-    EXPECT_NE(report.find("/out/r11.jpg: the result of x would replace that of y.\n... and 2 more.\n\n"), std::string::npos)
+    EXPECT_NE(
+        report.find("/out/r11.jpg: the result of x would replace that of y.\n... and 2 more.\n\n"), std::string::npos)
         << report;
     EXPECT_TRUE(report.ends_with("These photos gave an entirely black result, which was not written:\n"
                                  "/in/d.jpg: the circle does not lie on this photo."))

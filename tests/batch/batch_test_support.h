@@ -20,8 +20,8 @@ struct Disc {
 // Saves a width x height photo as BMP or JPEG by the name's extension:
 // everywhere `colour`, or `colour` inside the disc and black outside.
 // False when it could not be written.
-[[nodiscard]] inline bool writePhoto(const std::filesystem::path& path, int width, int height, uint32_t colour,
-                                     const Disc* disc = nullptr)
+[[nodiscard]] inline bool writePhoto(
+    const std::filesystem::path& path, int width, int height, uint32_t colour, const Disc* disc = nullptr)
 {
     const int32_t h = RixCreate(width, height);
     rix::Image* image = rix::findImage(h);
@@ -29,8 +29,8 @@ struct Disc {
         return false;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const bool inside = !disc || (x - disc->cx) * (x - disc->cx) + (y - disc->cy) * (y - disc->cy) <=
-                                             disc->r * disc->r;
+            const bool inside
+                = !disc || (x - disc->cx) * (x - disc->cx) + (y - disc->cy) * (y - disc->cy) <= disc->r * disc->r;
             image->row(y)[x] = inside ? colour : rix::packRgb(0, 0, 0);
         }
     const std::string name = path.string();

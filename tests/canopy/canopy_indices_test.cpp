@@ -24,8 +24,8 @@ double spherical(double t) { return std::exp(-1.5 / std::cos(t)); }
 
 TEST(CanopyIndices, MillerRecoversTheLeafAreaOfSphericalLeaves)
 {
-    for (const RingLayout& layout : {RingLayout{5, 8, 75.0 * kDegToRad}, RingLayout{3, 1, 60.0 * kDegToRad},
-                                    RingLayout{9, 4, 81.0 * kDegToRad}}) {
+    for (const RingLayout& layout :
+        {RingLayout{5, 8, 75.0 * kDegToRad}, RingLayout{3, 1, 60.0 * kDegToRad}, RingLayout{9, 4, 81.0 * kDegToRad}}) {
         const RingWeights weights(layout);
         const std::vector<double> gaps = ringGaps(layout, spherical);
         bool saturated = false;

@@ -87,8 +87,8 @@ TEST(CanopyTracker, FallsBackToTheDotsViewWhenTheDestinationGivesNoLai)
     EXPECT_NE(std::find(ringDots.begin(), ringDots.end(), 0), ringDots.end());
     EXPECT_EQ(tracker.dotOrigin(), DotOrigin::DotsView);
     EXPECT_EQ(tracker.dotProjection(), kEquisolidangle);
-    const CanopyRow row = measurePhoto("p", photo, record, kDotsViewRecord, kDotsViewSide, kDotsViewSide,
-        tracker.settings());
+    const CanopyRow row
+        = measurePhoto("p", photo, record, kDotsViewRecord, kDotsViewSide, kDotsViewSide, tracker.settings());
     ASSERT_TRUE(row.dots && row.dots->le && tracker.dots()->le);
     EXPECT_EQ(tracker.dots()->le->value, row.dots->le->value);
     EXPECT_EQ(tracker.dots()->openness.value, row.dots->openness.value);

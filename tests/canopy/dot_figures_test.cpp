@@ -31,7 +31,7 @@ const ProjectionCase kFisheyes[] = {
     {kStereographic, [](double r) { return 2.0 * std::atan(r); }},
 };
 
-class DotSkyPerProjection : public ::testing::TestWithParam<ProjectionCase> {};
+class DotSkyPerProjection : public ::testing::TestWithParam<ProjectionCase> { };
 
 TEST_P(DotSkyPerProjection, DotsShareTheHemisphereByTheirAnnuli)
 {

@@ -22,8 +22,7 @@ namespace {
 constexpr int kSide = 600;
 
 // Sky (blue 255) where the pattern says so, canopy (blue 0) elsewhere.
-template <class Pattern>
-std::vector<uint32_t> paint(Pattern sky)
+template <class Pattern> std::vector<uint32_t> paint(Pattern sky)
 {
     std::vector<uint32_t> pixels(std::size_t(kSide) * kSide);
     for (int y = 0; y < kSide; ++y)
@@ -148,7 +147,7 @@ TEST(DotGaps, ReadingWithoutTheViewEqualsReadingTheView)
     const Case cases[] = {
         {test::fisheye(kEquidistant, 350, 250, 240), test::fisheye(kEquisolidangle, 300, 300, 300)},
         {test::fisheye(kEquisolidangle, 340.5, 260.25, 230, 8, -5, 20),
-         test::fisheye(kEquidistant, 300.25, 299.75, 280)},
+            test::fisheye(kEquidistant, 300.25, 299.75, 280)},
         {test::fisheye(kOrthographic, 350, 250, 245), test::fisheye(kStereographic, 0.0, 300.5, 280)},
     };
     for (const Case& c : cases) {

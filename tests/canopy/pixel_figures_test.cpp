@@ -42,7 +42,7 @@ CanopySettings with(Channel channel, ThresholdMethod method, int rings = 5, doub
     return s;
 }
 
-class PixelAccuracy : public ::testing::TestWithParam<AccuracyCase> {};
+class PixelAccuracy : public ::testing::TestWithParam<AccuracyCase> { };
 
 TEST_P(PixelAccuracy, MatchesTheAnalyticScene)
 {
@@ -72,18 +72,16 @@ TEST_P(PixelAccuracy, MatchesTheAnalyticScene)
     EXPECT_NEAR(f.l, truth.l, 0.002 * truth.l);
     EXPECT_NEAR(f.lx, truth.lx, 0.03);
     std::printf("[accuracy] %-22s openness %+.4f difn %+.4f gf_k %.4f gf_ks %.4f le %+.2f%% l %+.2f%%\n", name,
-                f.openness - openness, f.difn - truth.difn, ringError, sectorError, 100.0 * (f.le / truth.le - 1.0),
-                100.0 * (f.l / truth.l - 1.0));
+        f.openness - openness, f.difn - truth.difn, ringError, sectorError, 100.0 * (f.le / truth.le - 1.0),
+        100.0 * (f.l / truth.l - 1.0));
 }
 
 // R about 480 on a 1000 x 1000 photo, and R 300 and 1500 on photos their
 // size; the off-axis cases move the circle off the image centre, tilt it
 // and look 10 degrees away from its axis.
 const CanopySettings kDefault;
-INSTANTIATE_TEST_SUITE_P(
-    Scenes, PixelAccuracy,
-    ::testing::Values(
-        AccuracyCase{"orthographic", fisheye(kOrthographic, 500, 500, 480), kDefault},
+INSTANTIATE_TEST_SUITE_P(Scenes, PixelAccuracy,
+    ::testing::Values(AccuracyCase{"orthographic", fisheye(kOrthographic, 500, 500, 480), kDefault},
         AccuracyCase{"equisolid", fisheye(kEquisolidangle, 500, 500, 480), kDefault},
         AccuracyCase{"equidistant", fisheye(kEquidistant, 500, 500, 480), kDefault},
         AccuracyCase{"stereographic", fisheye(kStereographic, 500, 500, 480), kDefault},
@@ -99,12 +97,12 @@ INSTANTIATE_TEST_SUITE_P(
         AccuracyCase{"equisolid_r1500", fisheye(kEquisolidangle, 1501, 1501, 1500), kDefault, 3002},
         AccuracyCase{"equidistant_r1500", fisheye(kEquidistant, 1501, 1501, 1500), kDefault, 3002},
         AccuracyCase{"stereographic_r1500", fisheye(kStereographic, 1501, 1501, 1500), kDefault, 3002},
-        AccuracyCase{"luma_ridler", fisheye(kEquisolidangle, 500.5, 499.5, 480),
-                     with(Channel::Luma, ThresholdMethod::Ridler)},
-        AccuracyCase{"blue_fixed", fisheye(kEquisolidangle, 500.5, 499.5, 480),
-                     with(Channel::Blue, ThresholdMethod::Fixed)},
+        AccuracyCase{
+            "luma_ridler", fisheye(kEquisolidangle, 500.5, 499.5, 480), with(Channel::Luma, ThresholdMethod::Ridler)},
+        AccuracyCase{
+            "blue_fixed", fisheye(kEquisolidangle, 500.5, 499.5, 480), with(Channel::Blue, ThresholdMethod::Fixed)},
         AccuracyCase{"nine_rings_to_81", fisheye(kStereographic, 500.5, 499.5, 480),
-                     with(Channel::Blue, ThresholdMethod::Otsu, 9, 81.0, 12)}),
+            with(Channel::Blue, ThresholdMethod::Otsu, 9, 81.0, 12)}),
     [](const auto& test) { return std::string(test.param.name); });
 
 // Sky only beyond 80 degrees: a thin band along the rim, most of it within
@@ -127,7 +125,7 @@ TEST(PixelFigures, SkyOnlyAlongTheRim)
             EXPECT_NEAR(f.difn, truth.difn, 0.001) << "projection " << p << " radius " << radius;
             EXPECT_NEAR(f.ringGap.back(), 1.0, 0.001) << "projection " << p << " radius " << radius;
             std::printf("[rim] projection %d radius %4.0f: openness %+.5f difn %+.5f\n", p, radius,
-                        f.openness - truth.openness, f.difn - truth.difn);
+                f.openness - truth.openness, f.difn - truth.difn);
         }
 }
 

@@ -2,8 +2,8 @@
 // every pixel and from the dots of the program's default destination, with
 // the circles their sources give (converted to rows counted upward). Each
 // photo is skipped when the checkout has no data folder beside it.
-#include "dot_gaps.h"
 #include "dot_figures.h"
+#include "dot_gaps.h"
 #include "pixel_figures.h"
 
 #include "image.h"
@@ -32,7 +32,7 @@ struct RealPhoto {
 
 void PrintTo(const RealPhoto& p, std::ostream* os) { *os << p.file; }
 
-class RealPhotos : public ::testing::TestWithParam<RealPhoto> {};
+class RealPhotos : public ::testing::TestWithParam<RealPhoto> { };
 
 TEST_P(RealPhotos, FiguresOfTheFishEyeConverters)
 {
@@ -67,11 +67,11 @@ TEST_P(RealPhotos, FiguresOfTheFishEyeConverters)
     EXPECT_LE(d.openness.lo, f.openness + 0.05);
     EXPECT_GE(d.openness.hi, f.openness - 0.05);
     std::printf("[real] %s: threshold %d openness %.3f difn %.3f le %.2f l %.2f lx %.2f%s; gf_k", photo.file,
-                f.threshold, f.openness, f.difn, f.le, f.l, f.lx, f.saturated ? " (saturated)" : "");
+        f.threshold, f.openness, f.difn, f.le, f.l, f.lx, f.saturated ? " (saturated)" : "");
     for (const double g : f.ringGap)
         std::printf(" %.3f", g);
-    std::printf("; dots: openness %.3f [%.3f, %.3f] n %.0f", d.openness.value, d.openness.lo, d.openness.hi,
-                d.effectiveDots);
+    std::printf(
+        "; dots: openness %.3f [%.3f, %.3f] n %.0f", d.openness.value, d.openness.lo, d.openness.hi, d.effectiveDots);
     if (d.le)
         std::printf(" le %.2f [%.2f, %.2f]", d.le->value, d.le->lo, d.le->hi);
     std::printf("\n");
@@ -133,21 +133,21 @@ TEST(RealPhotoCutByTheFrame, DotsSeeWhatThePixelsSee)
     ASSERT_EQ(f.status, PixelStatus::Ok);
     ASSERT_EQ(d.status, DotStatus::Ok);
     std::printf("[real] allsky_day.jpg in circle 800,800,1000: pixels %.3f, dots %.3f [%.3f, %.3f], %d dots off\n",
-                f.openness, d.openness.value, d.openness.lo, d.openness.hi, d.outside);
+        f.openness, d.openness.value, d.openness.lo, d.openness.hi, d.outside);
     EXPECT_GT(d.outside, 800);
     EXPECT_LE(d.openness.lo, f.openness);
     EXPECT_GE(d.openness.hi, f.openness);
 }
 
 INSTANTIATE_TEST_SUITE_P(SharedData, RealPhotos,
-                         ::testing::Values(RealPhoto{"chestnut_fce8.jpg", 1136, 852, 754, 0.35, 0.0},
-                                           RealPhoto{"broadleaf_dusk_fce9.jpg", 1280, 960, 745, 0.8, 0.05},
-                                           RealPhoto{"mixed_sunlit_fce9.jpg", 1280, 960, 745, 0.8, 0.05},
-                                           RealPhoto{"allsky_day.jpg", 249.4, 249.4, 240.8, 1.0, 0.5}),
-                         [](const auto& test) {
-                             std::string name = test.param.file;
-                             return name.substr(0, name.find('.'));
-                         });
+    ::testing::Values(RealPhoto{"chestnut_fce8.jpg", 1136, 852, 754, 0.35, 0.0},
+        RealPhoto{"broadleaf_dusk_fce9.jpg", 1280, 960, 745, 0.8, 0.05},
+        RealPhoto{"mixed_sunlit_fce9.jpg", 1280, 960, 745, 0.8, 0.05},
+        RealPhoto{"allsky_day.jpg", 249.4, 249.4, 240.8, 1.0, 0.5}),
+    [](const auto& test) {
+        std::string name = test.param.file;
+        return name.substr(0, name.find('.'));
+    });
 
 } // namespace
 } // namespace karwen::canopy

@@ -21,7 +21,7 @@ using test::fisheye;
 
 constexpr double kPi = std::numbers::pi;
 
-class SkyMapSolidAngles : public ::testing::TestWithParam<ProjectionRecord> {};
+class SkyMapSolidAngles : public ::testing::TestWithParam<ProjectionRecord> { };
 
 TEST_P(SkyMapSolidAngles, EveryBinCoversItsShareOfTheSphere)
 {
@@ -55,14 +55,11 @@ TEST_P(SkyMapSolidAngles, EveryBinCoversItsShareOfTheSphere)
     EXPECT_LE(map.coveredShare(), 1.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryProjection, SkyMapSolidAngles,
+INSTANTIATE_TEST_SUITE_P(EveryProjection, SkyMapSolidAngles,
     ::testing::Values(fisheye(kOrthographic, 500.3, 499.6, 480), fisheye(kEquisolidangle, 500.3, 499.6, 480),
-                      fisheye(kEquidistant, 500.3, 499.6, 480), fisheye(kStereographic, 500.3, 499.6, 480),
-                      fisheye(kOrthographic, 490, 505, 478, -9, 7, -50),
-                      fisheye(kEquisolidangle, 490, 505, 478, -9, 7, -50),
-                      fisheye(kEquidistant, 490, 505, 478, -9, 7, -50),
-                      fisheye(kStereographic, 490, 505, 478, -9, 7, -50)));
+        fisheye(kEquidistant, 500.3, 499.6, 480), fisheye(kStereographic, 500.3, 499.6, 480),
+        fisheye(kOrthographic, 490, 505, 478, -9, 7, -50), fisheye(kEquisolidangle, 490, 505, 478, -9, 7, -50),
+        fisheye(kEquidistant, 490, 505, 478, -9, 7, -50), fisheye(kStereographic, 490, 505, 478, -9, 7, -50)));
 
 // An equisolid photo maps equal areas to equal solid angles, so the part of
 // the 75-degree cap that a straight image edge cuts off is a circular
@@ -195,8 +192,8 @@ TEST(SkyMapRim, WholeCircleHoldsTheHemisphere)
                 EXPECT_NEAR(total / (2.0 * kPi), 1.0, 0.001) << "projection " << p << " radius " << radius;
                 EXPECT_LE(map.coveredShare(), 1.0);
                 EXPECT_GT(map.coveredShare(), 0.999);
-                std::printf("[rim] projection %d radius %4.0f offset %.2f: total / 2 pi %.6f\n", p, radius,
-                            offset, total / (2.0 * kPi));
+                std::printf("[rim] projection %d radius %4.0f offset %.2f: total / 2 pi %.6f\n", p, radius, offset,
+                    total / (2.0 * kPi));
             }
 }
 

@@ -97,7 +97,7 @@ Scene patchScene(uint64_t seed, double skipFrom, double skipTo)
             const double draw = random.uniform(), u0 = random.uniform(), u1 = random.uniform();
             const double v0 = random.uniform(), v1 = random.uniform();
             const Patch p{(t + 1.8 * u0) * kDeg, (t + 3.6 + 2.4 * u1) * kDeg, (a + 6.0 * v0) * kDeg,
-                          (a + 11.0 + 9.0 * v1) * kDeg};
+                (a + 11.0 + 9.0 * v1) * kDeg};
             const bool skipped = p.t1 > skipFrom * kDeg && p.t0 < skipTo * kDeg;
             if (draw < 0.75 - 0.55 * t / 78.0 && !skipped)
                 scene.patches.push_back(p);
@@ -188,8 +188,8 @@ Photo render(const Scene& scene, const ProjectionRecord& record, int width, int 
                 e[r] = m[0][r] * d[0] + m[1][r] * d[1] + m[2][r] * d[2];
             const unsigned n = ((unsigned(i) * 73856093u) ^ (unsigned(j) * 19349663u)) % 21u;
             const bool sky = e[2] >= 0.0 && scene.sky(e[0], e[1], e[2]);
-            photo.pixels[std::size_t(j) * std::size_t(width) + std::size_t(i)] =
-                sky ? rgb(150 + n, 190 + n, 235 + n) : rgb(30 + n, 60 + n, 20 + n);
+            photo.pixels[std::size_t(j) * std::size_t(width) + std::size_t(i)]
+                = sky ? rgb(150 + n, 190 + n, 235 + n) : rgb(30 + n, 60 + n, 20 + n);
         }
     }
     return photo;

@@ -25,8 +25,8 @@ struct Patch {
 };
 
 struct Cap {
-    double x, y, z;    // unit centre in the view frame
-    double radius;     // angular radius, radians
+    double x, y, z; // unit centre in the view frame
+    double radius;  // angular radius, radians
     double cosRadius;
 };
 
@@ -69,7 +69,7 @@ struct Photo {
 // One colour on every pixel holding part of the circle, black elsewhere.
 [[nodiscard]] Photo uniform(uint32_t colour, const ProjectionRecord& record, int width, int height);
 
-[[nodiscard]] ProjectionRecord fisheye(int32_t proj, double cx, double cy, double r, double alpha = 0.0,
-                                       double beta = 0.0, double rot = 0.0);
+[[nodiscard]] ProjectionRecord fisheye(
+    int32_t proj, double cx, double cy, double r, double alpha = 0.0, double beta = 0.0, double rot = 0.0);
 
 } // namespace karwen::canopy::test

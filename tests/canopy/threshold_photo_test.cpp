@@ -122,8 +122,8 @@ TEST(ThresholdPhotos, OneColourHasNoValley)
 {
     const ProjectionRecord record = test::fisheye(kStereographic, 200, 200, 190);
     const test::Photo photo = test::uniform(0xffb0d0ffu, record, 400, 400);
-    EXPECT_EQ(measurePixels(photo.view(), record, plainBlue(ThresholdMethod::Minimum)).status,
-        PixelStatus::NoThreshold);
+    EXPECT_EQ(
+        measurePixels(photo.view(), record, plainBlue(ThresholdMethod::Minimum)).status, PixelStatus::NoThreshold);
     const PixelFigures edge = measurePixels(photo.view(), record, plainBlue(ThresholdMethod::Edge));
     ASSERT_EQ(edge.status, PixelStatus::Ok);
     EXPECT_EQ(edge.threshold, 127);

@@ -52,7 +52,7 @@ const HistogramCase kHistograms[] = {
     {"empty", {}, kMidScale, kMidScale},
 };
 
-class Thresholds : public ::testing::TestWithParam<HistogramCase> {};
+class Thresholds : public ::testing::TestWithParam<HistogramCase> { };
 
 TEST_P(Thresholds, OtsuAndRidler)
 {
@@ -66,7 +66,7 @@ TEST_P(Thresholds, OtsuAndRidler)
 }
 
 INSTANTIATE_TEST_SUITE_P(HandComputed, Thresholds, ::testing::ValuesIn(kHistograms),
-                         [](const auto& test) { return std::string(test.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // Two normal humps of equal weight and spread, only every other value
 // occupied: the comb is smoothed away first, and a histogram symmetric about

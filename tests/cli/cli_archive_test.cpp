@@ -14,9 +14,9 @@
 
 namespace fs = std::filesystem;
 using karwen::test::CliRun;
+using karwen::test::has;
 using karwen::test::readBytes;
 using karwen::test::writeBytes;
-using karwen::test::has;
 
 namespace {
 

@@ -18,8 +18,8 @@
 namespace fs = std::filesystem;
 using namespace karwen;
 using karwen::test::CliRun;
-using karwen::test::readBytes;
 using karwen::test::has;
+using karwen::test::readBytes;
 
 namespace {
 

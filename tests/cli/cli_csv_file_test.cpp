@@ -18,9 +18,9 @@ namespace fs = std::filesystem;
 using namespace karwen;
 using karwen::test::ChildRun;
 using karwen::test::CliRun;
+using karwen::test::has;
 using karwen::test::readBytes;
 using karwen::test::writeBytes;
-using karwen::test::has;
 
 namespace {
 

@@ -20,8 +20,8 @@
 using namespace karwen;
 using karwen::test::ChildRun;
 using karwen::test::CliRun;
-using karwen::test::readBytes;
 using karwen::test::has;
+using karwen::test::readBytes;
 
 namespace {
 

@@ -23,9 +23,9 @@
 namespace fs = std::filesystem;
 using namespace karwen;
 using karwen::test::CliRun;
+using karwen::test::has;
 using karwen::test::readBytes;
 using karwen::test::writeBytes;
-using karwen::test::has;
 
 namespace {
 
@@ -93,8 +93,8 @@ std::string libraryLine(const std::string& path, const Measured& m)
     const ProjectionRecord dst{500, 500, 500, 0, 0, 0, kEquisolidangle};
     const int32_t view = RixCreate(1000, 1000);
     EXPECT_EQ(RixSDeform(photo, view, &src, &dst, 0), 1);
-    const auto reading = canopy::classifyDots(*canopy::pixelViewOf(view), dst, *canopy::photoSideOf(photo, src),
-                                              m.settings, pixels.threshold);
+    const auto reading = canopy::classifyDots(
+        *canopy::pixelViewOf(view), dst, *canopy::photoSideOf(photo, src), m.settings, pixels.threshold);
     const canopy::DotFigures dots
         = canopy::measureDots(reading->gaps, kEquisolidangle, m.settings, reading->outsideDots);
     (void)RixDestroy(photo);

@@ -11,10 +11,10 @@
 
 namespace fs = std::filesystem;
 using karwen::test::CliRun;
+using karwen::test::has;
 using karwen::test::modified;
 using karwen::test::readBytes;
 using karwen::test::writeBytes;
-using karwen::test::has;
 
 namespace {
 

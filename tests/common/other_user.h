@@ -21,7 +21,7 @@ extern char** environ;
 namespace test_support {
 
 struct Outcome {
-    int exitCode = -1; // -1 when the program did not end normally
+    int exitCode = -1;  // -1 when the program did not end normally
     std::string output; // its standard output and error
 };
 
@@ -91,7 +91,7 @@ inline void giveToNobody(const std::filesystem::path& path)
 
 inline bool ownedByNobody(const std::filesystem::path& path)
 {
-    struct stat info {};
+    struct stat info { };
     const passwd* nobody = ::getpwnam("nobody");
     return nobody && ::stat(path.c_str(), &info) == 0 && info.st_uid == nobody->pw_uid;
 }

@@ -19,8 +19,8 @@ public:
     ScratchFolder()
     {
         std::random_device seed;
-        path_ = std::filesystem::temp_directory_path() /
-                ("karwen_test_" + std::to_string(seed()) + "_" + std::to_string(seed()));
+        path_ = std::filesystem::temp_directory_path()
+            / ("karwen_test_" + std::to_string(seed()) + "_" + std::to_string(seed()));
         std::filesystem::create_directories(path_);
     }
     ~ScratchFolder()

@@ -12,8 +12,8 @@
 
 using codec_test::pixelAt;
 using codec_test::readBytes;
-using karwen::test::ScratchFolder;
 using codec_test::writeBytes;
+using karwen::test::ScratchFolder;
 
 namespace {
 
@@ -235,7 +235,7 @@ const FormatCase kFormats[] = {
     {"V5Palette8", layout(124, 8, kRgb, 4, 256)},
 };
 
-class BmpFormats : public ::testing::TestWithParam<FormatCase> {};
+class BmpFormats : public ::testing::TestWithParam<FormatCase> { };
 
 TEST_P(BmpFormats, LoadsEveryPixelInPlace)
 {
@@ -277,8 +277,8 @@ TEST_P(BmpFormats, PixelDataCutShortIsDamaged)
     RixDestroy(h);
 }
 
-INSTANTIATE_TEST_SUITE_P(Bmp, BmpFormats, ::testing::ValuesIn(kFormats),
-                         [](const auto& test) { return std::string(test.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Bmp, BmpFormats, ::testing::ValuesIn(kFormats), [](const auto& test) { return std::string(test.param.name); });
 
 // --- RLE ------------------------------------------------------------------
 
@@ -292,7 +292,7 @@ struct RleCase {
 
 const uint32_t kBlack = 0xff000000u;
 
-class BmpRle : public ::testing::TestWithParam<RleCase> {};
+class BmpRle : public ::testing::TestWithParam<RleCase> { };
 
 // Encoded and absolute runs land in place; pixels no run wrote are black.
 TEST_P(BmpRle, RunsLandInPlaceAndUnwrittenPixelsAreBlack)
@@ -314,24 +314,20 @@ TEST_P(BmpRle, RunsLandInPlaceAndUnwrittenPixelsAreBlack)
 }
 
 const RleCase kRleFiles[] = {
-    {"DeltaEndOfLineEndOfBitmap", false, 4, 3,
-     {2, 1, 0, 2, 1, 1, 1, 2, 0, 0, 0, 1},
-     {{1, 1, -1, -1}, {-1, -1, -1, 2}, {-1, -1, -1, -1}}},
+    {"DeltaEndOfLineEndOfBitmap", false, 4, 3, {2, 1, 0, 2, 1, 1, 1, 2, 0, 0, 0, 1},
+        {{1, 1, -1, -1}, {-1, -1, -1, 2}, {-1, -1, -1, -1}}},
     // Absolute runs of an odd length are padded to a whole 16-bit word.
-    {"Rle8AbsoluteRunsOddAndEven", false, 7, 2,
-     {0, 3, 4, 5, 6, 0, 2, 7, 0, 0, 0, 4, 9, 8, 7, 6, 3, 1, 0, 1},
-     {{4, 5, 6, 7, 7, -1, -1}, {9, 8, 7, 6, 1, 1, 1}}},
+    {"Rle8AbsoluteRunsOddAndEven", false, 7, 2, {0, 3, 4, 5, 6, 0, 2, 7, 0, 0, 0, 4, 9, 8, 7, 6, 3, 1, 0, 1},
+        {{4, 5, 6, 7, 7, -1, -1}, {9, 8, 7, 6, 1, 1, 1}}},
     {"Rle4AlternatingNibblesAndAbsoluteRuns", true, 6, 3,
-     {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 0, 0, 5, 0x12, 0x34, 0x50, 0, 0, 1},
-     {{1, 2, 1, 2, 1, -1}, {3, 4, 5, -1, -1, -1}, {1, 2, 3, 4, 5, -1}}},
-    {"RunPastRightEdgeIsClipped", false, 3, 2,
-     {5, 7, 0, 0, 1, 8, 0, 1},
-     {{7, 7, 7}, {8, -1, -1}}},
+        {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 0, 0, 5, 0x12, 0x34, 0x50, 0, 0, 1},
+        {{1, 2, 1, 2, 1, -1}, {3, 4, 5, -1, -1, -1}, {1, 2, 3, 4, 5, -1}}},
+    {"RunPastRightEdgeIsClipped", false, 3, 2, {5, 7, 0, 0, 1, 8, 0, 1}, {{7, 7, 7}, {8, -1, -1}}},
     {"MissingEndOfBitmapAfterLastRow", false, 2, 1, {2, 4, 0, 0}, {{4, 4}}},
 };
 
-INSTANTIATE_TEST_SUITE_P(Bmp, BmpRle, ::testing::ValuesIn(kRleFiles),
-                         [](const auto& test) { return std::string(test.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Bmp, BmpRle, ::testing::ValuesIn(kRleFiles), [](const auto& test) { return std::string(test.param.name); });
 
 // --- Bad files --------------------------------------------------------------
 
@@ -359,9 +355,15 @@ std::vector<uint8_t> withSize(int32_t width, int32_t height, int bits = 24, uint
 
 const BadCase kBadFiles[] = {
     {"Empty", [] { return std::vector<uint8_t>{}; }},
-    {"SignatureOnly", [] { return std::vector<uint8_t>{'B', 'M'}; }},
+    {"SignatureOnly",
+        [] {
+            return std::vector<uint8_t>{'B', 'M'};
+        }},
     {"WrongMagic", [] { return patched(good24(), 0, 'M' | 'B' << 8, 2); }},
-    {"JpegBytes", [] { return std::vector<uint8_t>{0xff, 0xd8, 0xff, 0xe0, 0, 16, 'J', 'F', 'I', 'F'}; }},
+    {"JpegBytes",
+        [] {
+            return std::vector<uint8_t>{0xff, 0xd8, 0xff, 0xe0, 0, 16, 'J', 'F', 'I', 'F'};
+        }},
     {"HeaderSize64", [] { return patched(good24(), 14, 64); }},
     {"HeaderSizeHuge", [] { return patched(good24(), 14, 0xfffffff0u); }},
     {"WidthZero", [] { return withSize(0, 5); }},
@@ -377,35 +379,47 @@ const BadCase kBadFiles[] = {
     {"EmbeddedJpeg", [] { return patched(good24(), 30, 4); }},
     {"UnknownCompression", [] { return patched(good24(), 30, 99); }},
     {"BitFieldsOn24Bits", [] { return patched(good24(), 30, kBitFields); }},
-    {"NonContiguousMask", [] { auto s = withMasks(layout(40, 16, kBitFields), 0xf00f, 0x00f0, 0x0f00); return makeBmp(s, packRows(s)); }},
-    {"Mask16TooWide", [] { auto s = withMasks(layout(40, 16, kBitFields), 0xff0000, 0xff00, 0xff); return makeBmp(s, packRows(s)); }},
+    {"NonContiguousMask",
+        [] {
+            auto s = withMasks(layout(40, 16, kBitFields), 0xf00f, 0x00f0, 0x0f00);
+            return makeBmp(s, packRows(s));
+        }},
+    {"Mask16TooWide",
+        [] {
+            auto s = withMasks(layout(40, 16, kBitFields), 0xff0000, 0xff00, 0xff);
+            return makeBmp(s, packRows(s));
+        }},
     {"OffsetPastEnd", [] { return patched(good24(), 10, 100000); }},
     {"OffsetIntoHeader", [] { return patched(good24(), 10, 20); }},
     {"TopDownRle", [] { return withSize(13, -5, 8, kRle8); }},
     {"RleTooShortForSize", [] { return withSize(32767, 32767, 8, kRle8); }},
-    {"RleRunPastTop", [] {
-        BmpLayout s = layout(40, 8, kRle8, 1);
-        s.width = 2;
-        return makeBmp(s, {2, 1, 0, 0, 2, 1, 0, 1});
-    }},
-    {"RleDeltaPastTopThenRun", [] {
-        BmpLayout s = layout(40, 8, kRle8, 2);
-        s.width = 2;
-        return makeBmp(s, {0, 2, 0, 9, 1, 1, 0, 1});
-    }},
-    {"RleTruncatedAbsoluteRun", [] {
-        BmpLayout s = layout(40, 8, kRle8, 2);
-        s.width = 8;
-        return makeBmp(s, {0, 8, 1, 2, 3});
-    }},
-    {"RleEndsBeforeLastRow", [] {
-        BmpLayout s = layout(40, 4, kRle4, 3);
-        s.width = 2;
-        return makeBmp(s, {2, 0x11, 0, 0});
-    }},
+    {"RleRunPastTop",
+        [] {
+            BmpLayout s = layout(40, 8, kRle8, 1);
+            s.width = 2;
+            return makeBmp(s, {2, 1, 0, 0, 2, 1, 0, 1});
+        }},
+    {"RleDeltaPastTopThenRun",
+        [] {
+            BmpLayout s = layout(40, 8, kRle8, 2);
+            s.width = 2;
+            return makeBmp(s, {0, 2, 0, 9, 1, 1, 0, 1});
+        }},
+    {"RleTruncatedAbsoluteRun",
+        [] {
+            BmpLayout s = layout(40, 8, kRle8, 2);
+            s.width = 8;
+            return makeBmp(s, {0, 8, 1, 2, 3});
+        }},
+    {"RleEndsBeforeLastRow",
+        [] {
+            BmpLayout s = layout(40, 4, kRle4, 3);
+            s.width = 2;
+            return makeBmp(s, {2, 0x11, 0, 0});
+        }},
 };
 
-class BmpBadFiles : public ::testing::TestWithParam<BadCase> {};
+class BmpBadFiles : public ::testing::TestWithParam<BadCase> { };
 
 TEST_P(BmpBadFiles, LoadFailsWithMessage)
 {
@@ -416,8 +430,8 @@ TEST_P(BmpBadFiles, LoadFailsWithMessage)
     EXPECT_NE(std::string(RixLastError()).find("RixLoadBMP: "), std::string::npos) << RixLastError();
 }
 
-INSTANTIATE_TEST_SUITE_P(Bmp, BmpBadFiles, ::testing::ValuesIn(kBadFiles),
-                         [](const auto& test) { return std::string(test.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Bmp, BmpBadFiles, ::testing::ValuesIn(kBadFiles), [](const auto& test) { return std::string(test.param.name); });
 
 // RLE data that ends early or overruns the image is damage too; what it
 // wrote before is kept by the salvaging load.
@@ -485,9 +499,9 @@ TEST(BmpSave, RoundTripIs24BitBottomUpAndExact)
     ASSERT_EQ(RixSaveBMP(src, path.c_str()), 1) << RixLastError();
     const std::vector<uint8_t> file = readBytes(path);
     ASSERT_EQ(file.size(), 54u + 40u * 7u);
-    EXPECT_EQ(file[28], 24);                 // bits per pixel
-    EXPECT_EQ(file[22] | file[23] << 8, 7);  // positive height: bottom-up
-    EXPECT_EQ(file[54], uint8_t(rawValue(0, 0, 24)));        // first stored byte: blue of the bottom-left pixel
+    EXPECT_EQ(file[28], 24);                          // bits per pixel
+    EXPECT_EQ(file[22] | file[23] << 8, 7);           // positive height: bottom-up
+    EXPECT_EQ(file[54], uint8_t(rawValue(0, 0, 24))); // first stored byte: blue of the bottom-left pixel
     const int32_t back = RixLoadBMP(path.c_str());
     ASSERT_GE(back, 1) << RixLastError();
     for (int y = 0; y < 7; ++y)

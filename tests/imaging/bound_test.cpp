@@ -50,11 +50,11 @@ struct Disc {
 
 struct Scene {
     double background = 0;
-    double noise = 0;      // amplitude of blocky JPEG-like noise outside the disc
-    double rimDim = 0;     // share of the radius over which content fades
-    double rimFloor = 0;   // level the faded content reaches at the rim
-    double rimHidden = 0;  // share of the radius that is black at the rim
-    int rimBands = 0;      // angles at which content still reaches the rim
+    double noise = 0;     // amplitude of blocky JPEG-like noise outside the disc
+    double rimDim = 0;    // share of the radius over which content fades
+    double rimFloor = 0;  // level the faded content reaches at the rim
+    double rimHidden = 0; // share of the radius that is black at the rim
+    int rimBands = 0;     // angles at which content still reaches the rim
     bool cornerText = false;
 };
 
@@ -74,7 +74,7 @@ double sceneLevel(const Disc& d, const Scene& s, double x, double y)
     if (s.rimDim > 0 && rho > 1 - s.rimDim) {
         const double t = (rho - (1 - s.rimDim)) / s.rimDim;
         const bool band = s.rimBands > 0
-                          && std::cos(std::atan2(dy, dx) * s.rimBands) > std::cos(std::numbers::pi / 18 * s.rimBands);
+            && std::cos(std::atan2(dy, dx) * s.rimBands) > std::cos(std::numbers::pi / 18 * s.rimBands);
         if (!band)
             v = v * (1 - t) + s.rimFloor * t;
     }
@@ -96,7 +96,7 @@ struct BoundCase {
 
 std::ostream& operator<<(std::ostream& os, const BoundCase& c) { return os << c.name; }
 
-class BoundSynthetic : public ::testing::TestWithParam<BoundCase> {};
+class BoundSynthetic : public ::testing::TestWithParam<BoundCase> { };
 
 // The box must be the circle's box clamped to the image.
 TEST_P(BoundSynthetic, FindsTheCircle)
@@ -119,22 +119,19 @@ TEST_P(BoundSynthetic, FindsTheCircle)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BoundCircles, BoundSynthetic,
-    ::testing::Values(
-        BoundCase{"centred", 640, 480, {320, 240, 220}, {}, 1.5, 2},
+INSTANTIATE_TEST_SUITE_P(BoundCircles, BoundSynthetic,
+    ::testing::Values(BoundCase{"centred", 640, 480, {320, 240, 220}, {}, 1.5, 2},
         BoundCase{"off_centre_noisy", 800, 600, {300, 330, 180}, {.background = 14, .noise = 6}, 2, 3},
         BoundCase{"touching_left_edge", 900, 600, {250, 300, 250}, {.background = 5, .noise = 3}, 2, 3},
         BoundCase{"cut_top_and_bottom", 800, 600, {400, 300, 340}, {}, 2, 3},
         BoundCase{"cut_off_centre", 1000, 700, {560, 330, 400}, {.background = 8, .noise = 4}, 3, 4},
         BoundCase{"vignetted_rim", 700, 700, {345, 360, 300}, {.rimDim = 0.3, .rimFloor = 40}, 2, 3},
         BoundCase{"near_black_rim", 700, 700, {360, 340, 300}, {.rimDim = 0.35, .rimFloor = 5}, 3, 4},
-        BoundCase{"dark_rim_with_bands", 1200, 900,
-                  {610, 440, 400}, {.rimDim = 0.12, .rimFloor = 0, .rimBands = 5}, 3, 4},
+        BoundCase{
+            "dark_rim_with_bands", 1200, 900, {610, 440, 400}, {.rimDim = 0.12, .rimFloor = 0, .rimBands = 5}, 3, 4},
         // Only five 20-degree bands reach the rim; elsewhere the outer tenth
         // of the radius is black, as under a dense canopy.
-        BoundCase{"hidden_rim_with_bands", 1200, 900,
-                  {590, 460, 400}, {.rimHidden = 0.1, .rimBands = 5}, 5, 8},
+        BoundCase{"hidden_rim_with_bands", 1200, 900, {590, 460, 400}, {.rimHidden = 0.1, .rimBands = 5}, 5, 8},
         BoundCase{"text_in_corner", 520, 500, {262, 248, 238}, {.cornerText = true}, 2, 3},
         BoundCase{"large_blocks", 4000, 3000, {2010, 1480, 1420}, {.background = 3, .noise = 2}, 6, 8}),
     [](const ::testing::TestParamInfo<BoundCase>& test) { return std::string(test.param.name); });
@@ -173,9 +170,8 @@ TEST(Bound, SmallImagesGiveABoxInside)
 {
     for (const int32_t side : {8, 12, 16, 24, 40}) {
         const double r = side * 0.4;
-        const OwnedImage image(makeImage(side, side, [&](double x, double y) {
-            return std::hypot(x - side / 2.0, y - side / 2.0) < r ? 180.0 : 0.0;
-        }));
+        const OwnedImage image(makeImage(side, side,
+            [&](double x, double y) { return std::hypot(x - side / 2.0, y - side / 2.0) < r ? 180.0 : 0.0; }));
         RixRect box{};
         ASSERT_EQ(RixBound(image.id(), &box), 1);
         EXPECT_GE(box.Left, 0);
@@ -212,7 +208,7 @@ struct PhotoCase {
 
 std::ostream& operator<<(std::ostream& os, const PhotoCase& c) { return os << c.file; }
 
-class BoundPhoto : public ::testing::TestWithParam<PhotoCase> {};
+class BoundPhoto : public ::testing::TestWithParam<PhotoCase> { };
 
 TEST_P(BoundPhoto, MatchesTheMeasuredCircle)
 {
@@ -236,20 +232,19 @@ TEST_P(BoundPhoto, MatchesTheMeasuredCircle)
     EXPECT_LE(programRadius, c.maxRadius);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BoundPhotos, BoundPhoto,
+INSTANTIATE_TEST_SUITE_P(BoundPhotos, BoundPhoto,
     ::testing::Values(
         // Clean, sharp rim; burnt-in text in the corners.
-        PhotoCase{KARWEN_SAMPLES_DIR, "allsky_day.jpg", 500, 500, 249.4, 249.4, 240.8, 3, 0.47 * 2 * 237.8,
-                  0.47 * 2 * 243.8},
+        PhotoCase{
+            KARWEN_SAMPLES_DIR, "allsky_day.jpg", 500, 500, 249.4, 249.4, 240.8, 3, 0.47 * 2 * 237.8, 0.47 * 2 * 243.8},
         // Canopy near the rim is black: the rim itself cannot be seen, so
         // the centre is known only roughly (package mask 1136, 852, 754).
         PhotoCase{KARWEN_REAL_DATA_DIR, "chestnut_fce8.jpg", 2272, 1704, 1136, 852, 754, 60, 620, 800},
         // Lit circle with a faint converter ring (about 782 px).
         PhotoCase{KARWEN_REAL_DATA_DIR, "broadleaf_dusk_fce9.jpg", 2560, 1920, 1272, 985, 782, 15, 0.47 * 2 * 767,
-                  0.47 * 2 * 797},
+            0.47 * 2 * 797},
         PhotoCase{KARWEN_REAL_DATA_DIR, "mixed_sunlit_fce9.jpg", 2560, 1920, 1278, 986, 782, 15, 0.47 * 2 * 767,
-                  0.47 * 2 * 797}),
+            0.47 * 2 * 797}),
     [](const ::testing::TestParamInfo<PhotoCase>& test) {
         std::string name = test.param.file;
         return name.substr(0, name.find('.'));

@@ -31,8 +31,7 @@ constexpr uint32_t kUnwritten = 0x00c0ffeeu;
 
 using codec_test::OwnedImage;
 
-template <class F>
-void fill(const OwnedImage& h, F f)
+template <class F> void fill(const OwnedImage& h, F f)
 {
     rix::Image& im = h.image();
     for (int y = 0; y < im.height(); ++y)
@@ -49,13 +48,12 @@ void fillRandom(const OwnedImage& h, unsigned seed)
 std::vector<uint32_t> pixelsOf(const OwnedImage& h)
 {
     const rix::Image& im = h.image();
-    return { im.data(), im.data() + std::size_t(im.width()) * im.height() };
+    return {im.data(), im.data() + std::size_t(im.width()) * im.height()};
 }
 
-ProjectionRecord record(double cx, double cy, double r, int proj, double alpha = 0, double beta = 0,
-                        double rot = 0)
+ProjectionRecord record(double cx, double cy, double r, int proj, double alpha = 0, double beta = 0, double rot = 0)
 {
-    return { cx, cy, r, alpha, beta, rot, proj };
+    return {cx, cy, r, alpha, beta, rot, proj};
 }
 
 // The geometry written out plainly: where destination pixel (x, y) looks on
@@ -121,9 +119,9 @@ uint32_t referencePixel(const OwnedImage& src, const Traced& t, double& margin)
 struct View {
     double alpha, beta, rot, dstRot;
 };
-const View kViews[] = { { 0, 0, 0, 0 }, { 30, -20, 15, 0 }, { -60, 45, -100, 0 }, { 85, 10, 200, 25 } };
+const View kViews[] = {{0, 0, 0, 0}, {30, -20, 15, 0}, {-60, 45, -100, 0}, {85, 10, 200, 25}};
 
-class DeformPairs : public ::testing::TestWithParam<std::tuple<int, int>> {};
+class DeformPairs : public ::testing::TestWithParam<std::tuple<int, int>> { };
 
 // Every pixel equals the plain reference, except where the reference point
 // lies within a hair of a pixel edge, the circle or the horizon.
@@ -153,8 +151,8 @@ TEST_P(DeformPairs, MatchesPlainReference)
     EXPECT_LE(boundary, total / 1000) << boundary << " of " << total;
 }
 
-INSTANTIATE_TEST_SUITE_P(DeformAllProjections, DeformPairs,
-                         ::testing::Combine(::testing::Range(0, 4), ::testing::Range(0, 5)));
+INSTANTIATE_TEST_SUITE_P(
+    DeformAllProjections, DeformPairs, ::testing::Combine(::testing::Range(0, 4), ::testing::Range(0, 5)));
 
 // The destination centre looks along the view direction, onto the point
 // angle2ref gives for the source's angles.
@@ -167,8 +165,8 @@ TEST(DeformGeometry, CentreSamplesViewPoint)
             const rix::DeformGeometry geometry(s, d);
             const rix::RowStart at = geometry.start(512, 300);
             float sx = 0, sy = 0;
-            rix::deformKernels(rix::KernelIsa::Reference).mapRow(geometry.constants(), at.u0, at.du, at.v0, at.dv, 1,
-                                                                  &sx, &sy);
+            rix::deformKernels(rix::KernelIsa::Reference)
+                .mapRow(geometry.constants(), at.u0, at.du, at.v0, at.dv, 1, &sx, &sy);
             // angle2ref in double with the closed form of rho/sin.
             const double a = s.Alpha * kDeg, b = s.Beta * kDeg, g = s.Rot * kDeg;
             const double dx = std::sin(a) * std::cos(b), dy = std::sin(b), dz = std::cos(a) * std::cos(b);
@@ -186,7 +184,8 @@ TEST(DeformGeometry, FastMappingWithinHundredthPixel)
     double worst = 0;
     for (int i = 0; i <= 4000; ++i) {
         const double t = i / 4000.0, rho = std::sqrt(t), theta = rho * std::numbers::pi / 2;
-        worst = std::fmax(worst, std::fabs(rix::evaluate(fit.sinOverRho, t) - (rho > 0 ? std::sin(theta) / rho : theta / rho)));
+        worst = std::fmax(
+            worst, std::fabs(rix::evaluate(fit.sinOverRho, t) - (rho > 0 ? std::sin(theta) / rho : theta / rho)));
         worst = std::fmax(worst, std::fabs(rix::evaluate(fit.cosTheta, t) - std::cos(theta)));
         worst = std::fmax(worst, std::fabs(rix::evaluate(fit.rhoOverSin, t) - rix::exactRhoOverSin(2, 1 - t)));
     }
@@ -200,7 +199,7 @@ TEST(DeformGeometry, FastMappingWithinHundredthPixel)
             const ProjectionRecord d = record(1024, 1024, 1000, dstProj, 0, 0, 10);
             const rix::DeformGeometry geometry(s, d);
             for (int y = 0; y < 2048; y += 97)
-                for (int x0 : { 0, 700, 1400, 1791 }) {
+                for (int x0 : {0, 700, 1400, 1791}) {
                     const rix::RowStart at = geometry.start(x0, y);
                     rix::deformKernels(rix::KernelIsa::Reference)
                         .mapRow(geometry.constants(), at.u0, at.du, at.v0, at.dv, 257, sx.data(), sy.data());
@@ -239,7 +238,8 @@ TEST(DeformRoundTrip, RestoresSmoothImage)
                 if (std::hypot(x + 0.5 - 80.5, y + 0.5 - 80.5) > 0.6 * 78)
                     continue;
                 const uint32_t p = a.at(x, y), q = back.at(x, y);
-                error += std::abs(int(p >> 16 & 255) - int(q >> 16 & 255)) + std::abs(int(p >> 8 & 255) - int(q >> 8 & 255));
+                error += std::abs(int(p >> 16 & 255) - int(q >> 16 & 255))
+                    + std::abs(int(p >> 8 & 255) - int(q >> 8 & 255));
                 count += 2;
             }
         EXPECT_LT(error / count, 1.5) << "via projection " << viaProj;
@@ -262,8 +262,8 @@ TEST(DeformDeterminism, SameForThreadCountsAndKernelBuilds)
         for (int dstProj = 0; dstProj < 5; dstProj += 2) {
             const ProjectionRecord d = record(105, 86, dstProj == 4 ? 60 : 85, dstProj);
             std::vector<uint32_t> first;
-            for (int threads : { 1, 2, 3, 8 })
-                for (rix::KernelIsa isa : { rix::KernelIsa::Reference, rix::KernelIsa::Avx2, rix::KernelIsa::Avx512 }) {
+            for (int threads : {1, 2, 3, 8})
+                for (rix::KernelIsa isa : {rix::KernelIsa::Reference, rix::KernelIsa::Avx2, rix::KernelIsa::Avx512}) {
                     if (!rix::kernelIsaSupported(isa))
                         continue;
                     rix::ThreadPool::instance().setThreadCount(threads);
@@ -351,7 +351,7 @@ TEST(DeformDeterminism, SamplingKernelsMatchReference)
 {
     OwnedImage src(37, 29);
     fillRandom(src, 3);
-    const rix::SourcePixels pixels { src.image().data(), 37, 29 };
+    const rix::SourcePixels pixels{src.image().data(), 37, 29};
     std::mt19937 rng(5);
     std::uniform_real_distribution<float> coord(-2.0f, 40.0f);
     constexpr int n = 1000;
@@ -360,8 +360,8 @@ TEST(DeformDeterminism, SamplingKernelsMatchReference)
         sx[i] = coord(rng);
         sy[i] = coord(rng);
     }
-    const float odd[] = { 0.0f, 36.999998f, 37.0f, -0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(),
-                          1e30f, -1e30f, std::numeric_limits<float>::infinity(), 28.5f };
+    const float odd[] = {0.0f, 36.999998f, 37.0f, -0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(), 1e30f, -1e30f,
+        std::numeric_limits<float>::infinity(), 28.5f};
     for (int i = 0; i < 10; ++i)
         for (int j = 0; j < 10; ++j) {
             sx[10 * i + j] = odd[i];
@@ -370,7 +370,7 @@ TEST(DeformDeterminism, SamplingKernelsMatchReference)
     for (int interp = 0; interp < 3; ++interp) {
         std::vector<uint32_t> want(n), got(n);
         rix::deformKernels(rix::KernelIsa::Reference).sample[interp](pixels, sx.data(), sy.data(), n, want.data());
-        for (rix::KernelIsa isa : { rix::KernelIsa::Avx2, rix::KernelIsa::Avx512 }) {
+        for (rix::KernelIsa isa : {rix::KernelIsa::Avx2, rix::KernelIsa::Avx512}) {
             if (!rix::kernelIsaSupported(isa))
                 continue;
             rix::deformKernels(isa).sample[interp](pixels, sx.data(), sy.data(), n, got.data());
@@ -410,10 +410,10 @@ int plainChannel(const rix::Image& im, double x, double y, int interp, int shift
 TEST(DeformSampling, KernelsMatchPlainInterpolation)
 {
     std::mt19937 rng(9);
-    for (const auto& [w, h] : { std::pair{ 1, 5 }, std::pair{ 2, 3 }, std::pair{ 37, 29 } }) {
+    for (const auto& [w, h] : {std::pair{1, 5}, std::pair{2, 3}, std::pair{37, 29}}) {
         OwnedImage src(w, h);
         fillRandom(src, unsigned(w));
-        const rix::SourcePixels pixels { src.image().data(), w, h };
+        const rix::SourcePixels pixels{src.image().data(), w, h};
         std::uniform_real_distribution<float> ux(0.0f, float(w)), uy(0.0f, float(h));
         constexpr int n = 600;
         std::vector<float> sx(n), sy(n);
@@ -425,9 +425,10 @@ TEST(DeformSampling, KernelsMatchPlainInterpolation)
             std::vector<uint32_t> got(n);
             rix::deformKernels(rix::activeKernelIsa()).sample[interp](pixels, sx.data(), sy.data(), n, got.data());
             for (int i = 0; i < n; ++i)
-                for (int shift : { 0, 8, 16 }) {
+                for (int shift : {0, 8, 16}) {
                     const int want = plainChannel(src.image(), sx[i], sy[i], interp, shift);
-                    EXPECT_NEAR(int(got[i] >> shift & 255), want, interp) << w << "x" << h << " at " << sx[i] << "," << sy[i];
+                    EXPECT_NEAR(int(got[i] >> shift & 255), want, interp)
+                        << w << "x" << h << " at " << sx[i] << "," << sy[i];
                 }
         }
     }
@@ -485,9 +486,9 @@ TEST(DeformSampling, DegenerateRecords)
     fill(src, [](int, int) { return 0xffffffffu; });
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     const ProjectionRecord good = record(20, 20, 18, 2);
-    const ProjectionRecord bad[] = { record(20, 20, 0, 2), record(20, 20, -5, 2), record(nan, 20, 18, 2),
-                                     record(20, 20, inf, 2), record(20, 20, 18, 2, nan), record(1e300, 20, 18, 2),
-                                     record(20, 20, 1e-300, 2), record(20, 20, 1e300, 2, 1e300, -1e300, 1e300) };
+    const ProjectionRecord bad[] = {record(20, 20, 0, 2), record(20, 20, -5, 2), record(nan, 20, 18, 2),
+        record(20, 20, inf, 2), record(20, 20, 18, 2, nan), record(1e300, 20, 18, 2), record(20, 20, 1e-300, 2),
+        record(20, 20, 1e300, 2, 1e300, -1e300, 1e300)};
     for (const ProjectionRecord& b : bad)
         for (int interp = 0; interp < 3; ++interp) {
             EXPECT_EQ(RixSDeform(src.id(), dst.id(), &b, &good, interp), 1);
@@ -524,12 +525,12 @@ TEST(DeformPoints, SameBitsAsTheWholeConversion)
         int width, height;
     };
     const Case cases[] = {
-        { record(210, 190, 180, 2), record(350, 150, 148, 1), 700, 300 },
-        { record(205.5, 187.25, 170, 0, 12, -20, 33), record(260, 260, 255, 3), 521, 521 },
-        { record(210, 190, 185, 1, -30, 10, -75), record(300, 100, 90, 4), 600, 200 },
-        { record(212, 180, 160, 3), record(128, 120, 118, 0, 0, 0, 15), 257, 240 },
+        {record(210, 190, 180, 2), record(350, 150, 148, 1), 700, 300},
+        {record(205.5, 187.25, 170, 0, 12, -20, 33), record(260, 260, 255, 3), 521, 521},
+        {record(210, 190, 185, 1, -30, 10, -75), record(300, 100, 90, 4), 600, 200},
+        {record(212, 180, 160, 3), record(128, 120, 118, 0, 0, 0, 15), 257, 240},
     };
-    for (rix::KernelIsa isa : { rix::KernelIsa::Reference, rix::KernelIsa::Avx2, rix::KernelIsa::Avx512 }) {
+    for (rix::KernelIsa isa : {rix::KernelIsa::Reference, rix::KernelIsa::Avx2, rix::KernelIsa::Avx512}) {
         if (!rix::kernelIsaSupported(isa))
             continue;
         rix::setActiveKernelIsa(isa);
@@ -550,8 +551,8 @@ TEST(DeformPoints, SameBitsAsTheWholeConversion)
                         }
                 std::vector<uint32_t> points(expected.size(), kUnwritten);
                 ASSERT_EQ(RixSDeformPoints(src.id(), c.width, c.height, &c.s, &c.d, interp, xs.data(), ys.data(),
-                                           int32_t(xs.size()), points.data()),
-                          1);
+                              int32_t(xs.size()), points.data()),
+                    1);
                 EXPECT_EQ(points, expected) << "isa " << int(isa) << " interp " << interp << " size " << c.width;
                 EXPECT_LT(std::count(whole.begin(), whole.end(), kBlack), std::ptrdiff_t(whole.size()));
             }
@@ -564,16 +565,16 @@ TEST(DeformPoints, RefusesPointsOffTheDestinationAndBadArguments)
     OwnedImage src(40, 40);
     fill(src, [](int, int) { return 0xffffffffu; });
     const ProjectionRecord s = record(20, 20, 18, 2), d = record(15, 10, 9, 1);
-    uint32_t out[2] = { kUnwritten, kUnwritten };
-    const int32_t inX[2] = { 0, 29 }, inY[2] = { 0, 19 };
+    uint32_t out[2] = {kUnwritten, kUnwritten};
+    const int32_t inX[2] = {0, 29}, inY[2] = {0, 19};
     ASSERT_EQ(RixSDeformPoints(src.id(), 30, 20, &s, &d, 0, inX, inY, 2, out), 1);
     EXPECT_EQ(out[0], kBlack); // a corner, outside the destination circle
     EXPECT_EQ(out[1], kBlack);
-    const int32_t offX[2] = { 0, 30 }, offY[2] = { 0, 5 };
+    const int32_t offX[2] = {0, 30}, offY[2] = {0, 5};
     out[0] = out[1] = kUnwritten;
     EXPECT_EQ(RixSDeformPoints(src.id(), 30, 20, &s, &d, 0, offX, offY, 2, out), 0);
     EXPECT_EQ(out[0], kUnwritten); // nothing written on an error
-    const int32_t negX[1] = { -1 }, negY[1] = { 0 };
+    const int32_t negX[1] = {-1}, negY[1] = {0};
     EXPECT_EQ(RixSDeformPoints(src.id(), 30, 20, &s, &d, 0, negX, negY, 1, out), 0);
     EXPECT_EQ(RixSDeformPoints(src.id(), 30, 20, &s, &d, 3, inX, inY, 2, out), 0);
     EXPECT_EQ(RixSDeformPoints(src.id(), 0, 20, &s, &d, 0, inX, inY, 2, out), 0);
@@ -616,7 +617,7 @@ TEST(DeformSources, ArePointsNearestPixelReads)
     EXPECT_GT(on, 1000);
     EXPECT_GT(off - none, 100); // off the source's frame
     EXPECT_GT(none, 100);       // outside the destination circle or behind the source
-    const int32_t offX[1] = { 520 }, offY[1] = { 0 };
+    const int32_t offX[1] = {520}, offY[1] = {0};
     float keep = 7.0f;
     EXPECT_EQ(RixSDeformSources(520, 500, &s, &d, offX, offY, 1, &keep, &keep), 0);
     EXPECT_EQ(keep, 7.0f);

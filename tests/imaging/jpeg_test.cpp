@@ -17,12 +17,12 @@
 
 using codec_test::pixelAt;
 using codec_test::readBytes;
-using karwen::test::ScratchFolder;
 using codec_test::writeBytes;
+using karwen::test::ScratchFolder;
 
 namespace {
 
-constexpr int kWidth = 250;  // not a multiple of the MCU size
+constexpr int kWidth = 250; // not a multiple of the MCU size
 constexpr int kHeight = 190;
 
 struct Rgb {
@@ -32,8 +32,7 @@ struct Rgb {
 // A smooth picture with a vertical ramp, so a flipped image scores badly.
 Rgb smooth(int x, int y)
 {
-    return {128 + 100 * std::sin(x / 20.0), 255.0 * y / (kHeight - 1),
-            128 + 100 * std::cos((x + y) / 30.0)};
+    return {128 + 100 * std::sin(x / 20.0), 255.0 * y / (kHeight - 1), 128 + 100 * std::cos((x + y) / 30.0)};
 }
 
 double luma(const Rgb& c) { return 0.299 * c.r + 0.587 * c.g + 0.114 * c.b; }
@@ -72,8 +71,8 @@ std::vector<uint8_t> compress(const std::vector<uint8_t>& pixels, int format, in
     tjhandle tj = tjInitCompress();
     unsigned char* out = nullptr;
     unsigned long size = 0;
-    const int rc = tjCompress2(tj, pixels.data(), kWidth, kWidth * 4, kHeight, format, &out, &size,
-                               subsampling, 90, flags | TJFLAG_BOTTOMUP);
+    const int rc = tjCompress2(
+        tj, pixels.data(), kWidth, kWidth * 4, kHeight, format, &out, &size, subsampling, 90, flags | TJFLAG_BOTTOMUP);
     std::vector<uint8_t> bytes;
     if (rc == 0)
         bytes.assign(out, out + size);
@@ -182,10 +181,11 @@ const KindCase kKinds[] = {
     {"LumaSampled1x3", [] { return compressWithFactors(1, 3, 1, 1); }, smooth},
     {"LumaSampled3x2", [] { return compressWithFactors(3, 2, 1, 1); }, smooth},
     {"ChromaSampled1x2", [] { return compressWithFactors(1, 1, 1, 2); }, smooth},
-    {"CmykProgressive", [] { return compress(smoothInvertedCmyk(), TJPF_CMYK, TJSAMP_420, TJFLAG_PROGRESSIVE); }, cmykSeen},
+    {"CmykProgressive", [] { return compress(smoothInvertedCmyk(), TJPF_CMYK, TJSAMP_420, TJFLAG_PROGRESSIVE); },
+        cmykSeen},
 };
 
-class JpegKinds : public ::testing::TestWithParam<KindCase> {};
+class JpegKinds : public ::testing::TestWithParam<KindCase> { };
 
 TEST_P(JpegKinds, LoadsUprightAndClose)
 {
@@ -201,8 +201,8 @@ TEST_P(JpegKinds, LoadsUprightAndClose)
     RixDestroy(h);
 }
 
-INSTANTIATE_TEST_SUITE_P(Jpeg, JpegKinds, ::testing::ValuesIn(kKinds),
-                         [](const auto& test) { return std::string(test.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Jpeg, JpegKinds, ::testing::ValuesIn(kKinds), [](const auto& test) { return std::string(test.param.name); });
 
 TEST(JpegSave, RoundTripAtQuality75)
 {
@@ -282,16 +282,44 @@ struct BadJpeg {
 
 const BadJpeg kBadJpegs[] = {
     {"Empty", [] { return std::vector<uint8_t>{}; }},
-    {"StartMarkerOnly", [] { return std::vector<uint8_t>{0xff, 0xd8}; }},
-    {"Garbage", [] { std::vector<uint8_t> g(5000); for (std::size_t i = 0; i < g.size(); ++i) g[i] = uint8_t(i * 7919 >> 3); return g; }},
-    {"GarbageAfterStartMarker", [] { std::vector<uint8_t> g(5000, 0x5a); g[0] = 0xff; g[1] = 0xd8; g[2] = 0xff; return g; }},
-    {"BmpBytes", [] { return std::vector<uint8_t>{'B', 'M', 0, 0, 0, 0}; }, "not a JPEG file"},
-    {"HeaderEndsInFirstSegment", [] { return std::vector<uint8_t>{0xff, 0xd8, 0xff, 0xe0, 0x00, 0x10}; },
-     "the JPEG header ends before the image size"},
+    {"StartMarkerOnly",
+        [] {
+            return std::vector<uint8_t>{0xff, 0xd8};
+        }},
+    {"Garbage",
+        [] {
+            std::vector<uint8_t> g(5000);
+            for (std::size_t i = 0; i < g.size(); ++i)
+                g[i] = uint8_t(i * 7919 >> 3);
+            return g;
+        }},
+    {"GarbageAfterStartMarker",
+        [] {
+            std::vector<uint8_t> g(5000, 0x5a);
+            g[0] = 0xff;
+            g[1] = 0xd8;
+            g[2] = 0xff;
+            return g;
+        }},
+    {"BmpBytes",
+        [] {
+            return std::vector<uint8_t>{'B', 'M', 0, 0, 0, 0};
+        },
+        "not a JPEG file"},
+    {"HeaderEndsInFirstSegment",
+        [] {
+            return std::vector<uint8_t>{0xff, 0xd8, 0xff, 0xe0, 0x00, 0x10};
+        },
+        "the JPEG header ends before the image size"},
     {"BaselineCutInHeader", [] { return cut(baseline(), 0.05); }},
     {"BaselineCutAtHalf", [] { return cut(baseline(), 0.5); }},
     {"BaselineCutAtNinetyPercent", [] { return cut(baseline(), 0.9); }},
-    {"BaselineWithoutEndMarker", [] { auto b = baseline(); b.erase(b.end() - 2, b.end()); return b; }},
+    {"BaselineWithoutEndMarker",
+        [] {
+            auto b = baseline();
+            b.erase(b.end() - 2, b.end());
+            return b;
+        }},
     {"ProgressiveCutAtHalf", [] { return cut(progressive(), 0.5); }},
     {"ProgressiveCutAtNinetyPercent", [] { return cut(progressive(), 0.9); }},
     {"Width40000", [] { return withFrameSize(baseline(), 40000, kHeight); }, "more than 32767 a side"},
@@ -300,15 +328,16 @@ const BadJpeg kBadJpegs[] = {
     {"UnnamedSamplingCutAtHalf", [] { return cut(compressWithFactors(3, 1, 1, 1), 0.5); }, "damaged JPEG data"},
     {"UnnamedSamplingCutInFrameHeader", [] { return cutInFrameHeader(compressWithFactors(3, 1, 1, 1)); }},
     {"HeightZero", [] { return withFrameSize(baseline(), kWidth, 0); }, "holds no pixels"},
-    {"EntropyDataScrambled", [] {
-        auto b = baseline();
-        for (std::size_t i = b.size() / 3; i < b.size() - 2; i += 7)
-            b[i] = uint8_t(b[i] * 13 + 1) == 0xff ? 0 : uint8_t(b[i] * 13 + 1);
-        return b;
-    }},
+    {"EntropyDataScrambled",
+        [] {
+            auto b = baseline();
+            for (std::size_t i = b.size() / 3; i < b.size() - 2; i += 7)
+                b[i] = uint8_t(b[i] * 13 + 1) == 0xff ? 0 : uint8_t(b[i] * 13 + 1);
+            return b;
+        }},
 };
 
-class JpegBadFiles : public ::testing::TestWithParam<BadJpeg> {};
+class JpegBadFiles : public ::testing::TestWithParam<BadJpeg> { };
 
 TEST_P(JpegBadFiles, LoadFailsWithMessage)
 {
@@ -321,8 +350,8 @@ TEST_P(JpegBadFiles, LoadFailsWithMessage)
     EXPECT_NE(message.find(GetParam().says), std::string::npos) << message;
 }
 
-INSTANTIATE_TEST_SUITE_P(Jpeg, JpegBadFiles, ::testing::ValuesIn(kBadJpegs),
-                         [](const auto& test) { return std::string(test.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Jpeg, JpegBadFiles, ::testing::ValuesIn(kBadJpegs), [](const auto& test) { return std::string(test.param.name); });
 
 TEST(JpegBadFiles, MissingFileAndNoHandleLeak)
 {

@@ -16,8 +16,8 @@
 
 namespace fs = std::filesystem;
 using codec_test::readBytes;
-using karwen::test::ScratchFolder;
 using codec_test::writeBytes;
+using karwen::test::ScratchFolder;
 using test_support::NobodyFolder;
 
 namespace {
@@ -37,7 +37,7 @@ bool holdsNewPicture(const fs::path& path)
 
 unsigned modeOf(const fs::path& path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
@@ -79,7 +79,7 @@ TEST_P(ImageSave, LinksLeadToTheFileTheyNameAndStayLinks)
         fs::path link, file;
     };
     for (const Case& c : {Case{root / name("absolute"), photo}, Case{root / "sub" / name("relative"), photo},
-                          Case{root / "real" / name("dangling"), root / "real" / name("new")}}) {
+             Case{root / "real" / name("dangling"), root / "real" / name("new")}}) {
         writeBytes(photo, kOldBytes);
         ASSERT_EQ(save(c.link), "") << c.link;
         EXPECT_TRUE(holdsNewPicture(c.file)) << c.link;
@@ -100,7 +100,7 @@ TEST_P(ImageSave, ReplacedFileKeepsModeAndOwner)
         ASSERT_TRUE(!root || ::chown(file.c_str(), 4321, 4322) == 0);
         ASSERT_EQ(save(file), "");
         EXPECT_TRUE(holdsNewPicture(file));
-        struct stat info {};
+        struct stat info { };
         ASSERT_EQ(::stat(file.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 07777, mode);
         EXPECT_EQ(info.st_uid, root ? 4321u : ::geteuid());
@@ -194,8 +194,8 @@ TEST_P(ImageSave, AsAnotherUser)
             if (c.file == UserCase::kNobodys)
                 test_support::giveToNobody(file);
         }
-        const test_support::Outcome run =
-            base.runHelper({file.string(), std::to_string(kNewWidth), std::to_string(kNewHeight)});
+        const test_support::Outcome run
+            = base.runHelper({file.string(), std::to_string(kNewWidth), std::to_string(kNewHeight)});
         if (!c.refusal) {
             EXPECT_EQ(run.exitCode, 0) << c.name << ": " << run.output;
             EXPECT_TRUE(holdsNewPicture(file)) << c.name;
@@ -211,7 +211,7 @@ TEST_P(ImageSave, AsAnotherUser)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, ImageSave, ::testing::Values("bmp", "jpg"),
-                         [](const auto& test) { return test.param; });
+INSTANTIATE_TEST_SUITE_P(
+    Formats, ImageSave, ::testing::Values("bmp", "jpg"), [](const auto& test) { return test.param; });
 
 } // namespace

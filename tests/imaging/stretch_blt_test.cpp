@@ -72,10 +72,9 @@ void expectMatchesReference(const TestImage& image, int32_t canvasW, int32_t can
     const std::vector<uint32_t> expected = reference(image, target, b);
     ASSERT_EQ(RixStretchBlt(image.id(), b.sx, b.sy, b.sw, b.sh, &target.canvas, b.dx, b.dy, b.dw, b.dh), 1)
         << RixLastError();
-    ASSERT_EQ(target.pixels, expected) << "image " << image.width() << "x" << image.height() << " canvas "
-                                       << canvasW << "x" << canvasH << " src " << b.sx << "," << b.sy << " "
-                                       << b.sw << "x" << b.sh << " dst " << b.dx << "," << b.dy << " " << b.dw
-                                       << "x" << b.dh;
+    ASSERT_EQ(target.pixels, expected) << "image " << image.width() << "x" << image.height() << " canvas " << canvasW
+                                       << "x" << canvasH << " src " << b.sx << "," << b.sy << " " << b.sw << "x" << b.sh
+                                       << " dst " << b.dx << "," << b.dy << " " << b.dw << "x" << b.dh;
 }
 
 // The view's call: picture pw x ph at zoom `scale`, offsets ViewX0/ViewY0.
@@ -86,7 +85,7 @@ struct ViewCase {
     int32_t viewX0, viewY0;
 };
 
-class StretchBltView : public ::testing::TestWithParam<ViewCase> {};
+class StretchBltView : public ::testing::TestWithParam<ViewCase> { };
 
 TEST_P(StretchBltView, EachCanvasPixelShowsTheImagePixelUnderItsCentre)
 {
@@ -95,8 +94,7 @@ TEST_P(StretchBltView, EachCanvasPixelShowsTheImagePixelUnderItsCentre)
     const auto sw = int32_t(std::nearbyint(c.pictureW / c.scale));
     const auto sh = int32_t(std::nearbyint(c.pictureH / c.scale));
     TestCanvas target(c.pictureW, c.pictureH);
-    ASSERT_EQ(RixStretchBlt(image.id(), c.viewX0, c.viewY0, sw, sh, &target.canvas, 0, 0, c.pictureW, c.pictureH),
-              1);
+    ASSERT_EQ(RixStretchBlt(image.id(), c.viewX0, c.viewY0, sw, sh, &target.canvas, 0, 0, c.pictureW, c.pictureH), 1);
     ASSERT_EQ(target.pixels, reference(image, target, {c.viewX0, c.viewY0, sw, sh, 0, 0, c.pictureW, c.pictureH}));
 
     // Where the picture holds a whole number of image pixels the blit agrees
@@ -118,8 +116,7 @@ TEST_P(StretchBltView, EachCanvasPixelShowsTheImagePixelUnderItsCentre)
     EXPECT_GT(drawn, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    StretchBltZooms, StretchBltView,
+INSTANTIATE_TEST_SUITE_P(StretchBltZooms, StretchBltView,
     ::testing::Values(
         // whole image centred in a larger picture (negative offsets)
         ViewCase{1, 64, 48, 133, 133, -34, -42}, ViewCase{2, 64, 48, 200, 140, -18, -11},
@@ -134,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ViewCase>& test) {
         const ViewCase& c = test.param;
         return "zoom" + std::to_string(int(c.scale * 100)) + "_image" + std::to_string(c.imageW) + "x"
-               + std::to_string(c.imageH) + "_at" + std::to_string(test.index);
+            + std::to_string(c.imageH) + "_at" + std::to_string(test.index);
     });
 
 TEST(StretchBlt, RandomRectanglesMatchReference)
@@ -145,8 +142,8 @@ TEST(StretchBlt, RandomRectanglesMatchReference)
     for (int n = 0; n < 600; ++n) {
         const TestImage& image = images[n % 4];
         const int32_t cw = uniform(1, 70), ch = uniform(1, 70);
-        const Blit b{uniform(-60, 140), uniform(-60, 100), uniform(1, 150), uniform(1, 150),
-                     uniform(-40, 60),  uniform(-40, 60),  uniform(1, 120), uniform(1, 120)};
+        const Blit b{uniform(-60, 140), uniform(-60, 100), uniform(1, 150), uniform(1, 150), uniform(-40, 60),
+            uniform(-40, 60), uniform(1, 120), uniform(1, 120)};
         expectMatchesReference(image, cw, ch, b);
         if (HasFatalFailure())
             return;
@@ -156,10 +153,9 @@ TEST(StretchBlt, RandomRectanglesMatchReference)
 TEST(StretchBlt, EmptyRectanglesAndOffCanvasDrawNothing)
 {
     const TestImage image(16, 16);
-    const Blit cases[] = {
-        {0, 0, 0, 16, 0, 0, 8, 8},   {0, 0, 16, -1, 0, 0, 8, 8},  {0, 0, 16, 16, 0, 0, 0, 8},
+    const Blit cases[] = {{0, 0, 0, 16, 0, 0, 8, 8}, {0, 0, 16, -1, 0, 0, 8, 8}, {0, 0, 16, 16, 0, 0, 0, 8},
         {0, 0, 16, 16, 0, 0, 8, -3}, {16, 0, 16, 16, 0, 0, 8, 8}, {0, -16, 16, 16, 0, 0, 8, 8},
-        {0, 0, 16, 16, 8, 0, 8, 8},  {0, 0, 16, 16, -8, -8, 8, 8}};
+        {0, 0, 16, 16, 8, 0, 8, 8}, {0, 0, 16, 16, -8, -8, 8, 8}};
     for (const Blit& b : cases) {
         TestCanvas target(8, 8);
         EXPECT_EQ(RixStretchBlt(image.id(), b.sx, b.sy, b.sw, b.sh, &target.canvas, b.dx, b.dy, b.dw, b.dh), 1);
@@ -181,7 +177,8 @@ TEST(StretchBlt, ExtremeCoordinatesDoNotOverflow)
             ASSERT_EQ(target.at(x, y), TestImage::pixelAt(3, 0));
 
     TestCanvas other(16, 16);
-    EXPECT_EQ(RixStretchBlt(image.id(), INT32_MIN, INT32_MIN, big, big, &other.canvas, INT32_MIN, INT32_MIN, big, big), 1);
+    EXPECT_EQ(
+        RixStretchBlt(image.id(), INT32_MIN, INT32_MIN, big, big, &other.canvas, INT32_MIN, INT32_MIN, big, big), 1);
     EXPECT_EQ(RixStretchBlt(image.id(), INT32_MAX, INT32_MAX, big, big, &other.canvas, 0, 0, big, big), 1);
     EXPECT_EQ(other.pixels, std::vector<uint32_t>(other.pixels.size(), kUntouched));
 }

@@ -11,10 +11,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QRadioButton>
 #include <QComboBox>
 #include <QDir>
 #include <QIcon>
+#include <QRadioButton>
 #include <QTest>
 
 #include <cstdio>
@@ -43,8 +43,8 @@ int main(int argc, char* argv[])
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
-    const QString photo = argc > 2 ? QString::fromLocal8Bit(argv[2])
-                                   : QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg");
+    const QString photo
+        = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg");
     if (!folder.exists() && !QDir().mkpath(folder.path()))
         return 1;
 

@@ -131,15 +131,15 @@ TEST_F(ProjectionModel, Atn2Cases)
     const double inf = std::numeric_limits<double>::infinity();
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const Case cases[] = {
-        {0, -1, -3.1415927410125732},   // x < 0, y = 0: minus pi
-        {1, 0, 1.5707963705062866},     // vertical: single-precision pi/2
+        {0, -1, -3.1415927410125732}, // x < 0, y = 0: minus pi
+        {1, 0, 1.5707963705062866},   // vertical: single-precision pi/2
         {0, 0, 0},
         {-2, 5e-11, -1.5707963705062866}, // the threshold decides, not the sign of x
         {-2, -5e-11, -1.5707963705062866},
         {1, 1, std::atan(1.0)},
         {1, -1, std::atan(-1.0) + 3.1415927410125732},
         {-1, -1, std::atan(1.0) - 3.1415927410125732},
-        {1e300, 1e-9, 0},                // overflowing quotient
+        {1e300, 1e-9, 0}, // overflowing quotient
         {inf, 1, 0},
         {nan, 1, 0},
         {1, nan, 0},

@@ -39,12 +39,8 @@ TEST_F(ViewReference, WorkedValues)
         double alpha, beta;
     };
     const Case cases[] = {
-        {0, 600, 600, 0, 0},
-        {0, 850, 600, 44.99911, 0},
-        {0, 600, 850, 0, 44.99911},
-        {0, 850, 850, 54.98010, 39.31586},
-        {0, 350, 600, -44.99911, 0},
-        {90, 850, 600, 0, -44.99911}, // the tilt turns the point
+        {0, 600, 600, 0, 0}, {0, 850, 600, 44.99911, 0}, {0, 600, 850, 0, 44.99911}, {0, 850, 850, 54.98010, 39.31586},
+        {0, 350, 600, -44.99911, 0}, {90, 850, 600, 0, -44.99911}, // the tilt turns the point
     };
     for (const Case& c : cases) {
         ProjectionRecord src = equidistantSource(c.rot);
@@ -56,8 +52,7 @@ TEST_F(ViewReference, WorkedValues)
 
 TEST_F(ViewReference, RimAndOutsideGiveTheSinglePrecisionQuarterTurn)
 {
-    const std::tuple<float, float, double> cases[] = {
-        {1100, 600, 90.0000032016512}, {1600, 600, 90.0000032016512},
+    const std::tuple<float, float, double> cases[] = {{1100, 600, 90.0000032016512}, {1600, 600, 90.0000032016512},
         {100, 600, -90.0000032016512}, {-5000, 600, -90.0000032016512}};
     for (const auto& [x, y, alpha] : cases) {
         ProjectionRecord src = equidistantSource();
@@ -112,8 +107,7 @@ TEST_F(ViewReference, EquisolidTiltedRoundTrip)
 
 TEST_F(ViewReference, RadiusThatCannotPlaceAPointLeavesTheAnglesAlone)
 {
-    for (double r : {0.0, -10.0, std::numeric_limits<double>::quiet_NaN(),
-                     std::numeric_limits<double>::infinity()}) {
+    for (double r : {0.0, -10.0, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
         ProjectionRecord src = equidistantSource();
         src.R = r;
         src.Alpha = 12.0;
@@ -187,10 +181,14 @@ namespace {
 double closedRho(int32_t p, double theta)
 {
     switch (p) {
-    case kOrthographic: return std::sin(theta);
-    case kEquisolidangle: return std::sqrt(2.0) * std::sin(theta / 2.0);
-    case kEquidistant: return theta / (std::numbers::pi / 2.0);
-    default: return std::tan(theta / 2.0);
+    case kOrthographic:
+        return std::sin(theta);
+    case kEquisolidangle:
+        return std::sqrt(2.0) * std::sin(theta / 2.0);
+    case kEquidistant:
+        return theta / (std::numbers::pi / 2.0);
+    default:
+        return std::tan(theta / 2.0);
     }
 }
 
@@ -251,14 +249,13 @@ TEST_P(ViewReferenceRoundTrip, AnglesMatchTheClosedFormImagePoint)
 }
 
 INSTANTIATE_TEST_SUITE_P(SourceProjections, ViewReferenceRoundTrip,
-                         ::testing::Combine(::testing::Values(kOrthographic, kEquisolidangle, kEquidistant,
-                                                              kStereographic),
-                                            ::testing::Values(0.0, 30.0, -75.0, 180.0)),
-                         [](const auto& test) {
-                             const int rot = int(std::get<1>(test.param));
-                             std::string name = "p";
-                             name += std::to_string(std::get<0>(test.param));
-                             name += rot < 0 ? "_rotm" : "_rot";
-                             name += std::to_string(rot < 0 ? -rot : rot);
-                             return name;
-                         });
+    ::testing::Combine(::testing::Values(kOrthographic, kEquisolidangle, kEquidistant, kStereographic),
+        ::testing::Values(0.0, 30.0, -75.0, 180.0)),
+    [](const auto& test) {
+        const int rot = int(std::get<1>(test.param));
+        std::string name = "p";
+        name += std::to_string(std::get<0>(test.param));
+        name += rot < 0 ? "_rotm" : "_rot";
+        name += std::to_string(rot < 0 ? -rot : rot);
+        return name;
+    });

@@ -6,9 +6,9 @@
 #include "format_window.h"
 #include "image.h"
 #include "image_store.h"
-#include "mdl_karwen.h"
 #include "karwen_app.h"
 #include "main_window.h"
+#include "mdl_karwen.h"
 #include "scripted_dialogs.h"
 #include "window_hooks.h"
 

@@ -65,7 +65,11 @@ public:
 // Runs in another current folder for as long as it lives.
 class CurrentFolder {
 public:
-    explicit CurrentFolder(const QString& path) : old_(QDir::currentPath()) { QDir::setCurrent(path); }
+    explicit CurrentFolder(const QString& path)
+        : old_(QDir::currentPath())
+    {
+        QDir::setCurrent(path);
+    }
     ~CurrentFolder() { QDir::setCurrent(old_); }
     CurrentFolder(const CurrentFolder&) = delete;
     CurrentFolder& operator=(const CurrentFolder&) = delete;

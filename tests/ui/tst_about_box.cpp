@@ -44,8 +44,8 @@ private slots:
             QVERIFY(!box.img(i).isNull());
             QCOMPARE(box.img(i).size(), box.img(0).size());
             for (int j = 0; j < i; ++j)
-                QVERIFY2(box.img(i).toImage() != box.img(j).toImage(),
-                         qPrintable(QStringLiteral("%1 %2").arg(i).arg(j)));
+                QVERIFY2(
+                    box.img(i).toImage() != box.img(j).toImage(), qPrintable(QStringLiteral("%1 %2").arg(i).arg(j)));
         }
         // Drawing one more frame would give the first again.
         QCOMPARE(karwen::ui::aboutFrame(8, 96).toImage(), box.img(0).toImage());
@@ -87,9 +87,7 @@ private slots:
         QCOMPARE(box.x(), screen.x() + (screen.width() - box.frameGeometry().width()) / 2);
         QCOMPARE(box.y(), screen.y() + (screen.height() - box.frameGeometry().height()) / 2);
 
-        QTimer::singleShot(0, &box, [&box] {
-            box.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
-        });
+        QTimer::singleShot(0, &box, [&box] { box.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click(); });
         QCOMPARE(box.exec(), int(QDialog::Accepted));
         QVERIFY(!box.isVisible());
     }

@@ -33,8 +33,8 @@ QStringList allLabels(ui::AreaPanel& panel)
 const QString kDiscardQuestion = QStringLiteral("The area measurement has not been saved. Discard it?");
 
 // Runs one of the commands that throw the painted dots away.
-void runDiscardingCommand(test::AreaApp& app, const QString& command, const QString& otherImage,
-                          const QString& areaFile)
+void runDiscardingCommand(
+    test::AreaApp& app, const QString& command, const QString& otherImage, const QString& areaFile)
 {
     if (command == QLatin1String("reset")) {
         app.panel().findChild<QPushButton*>(QStringLiteral("cmdReset"))->click();
@@ -230,8 +230,7 @@ private slots:
         app->panel().findChild<QPushButton*>(QStringLiteral("cmdLog"))->click();
         app->panel().findChild<QPushButton*>(QStringLiteral("cmdClear"))->click();
         QCOMPARE(app->dialogs.messages,
-                 QStringList({QStringLiteral("ERROR: Cannot write log."),
-                              QStringLiteral("ERROR: Cannot clear log file.")}));
+            QStringList({QStringLiteral("ERROR: Cannot write log."), QStringLiteral("ERROR: Cannot clear log file.")}));
         // The entries cannot be kept: the log is not cleared.
         QTemporaryDir other;
         const CurrentFolder there(other.path());
@@ -361,7 +360,6 @@ private:
         app_->panel().optBrush(3)->click();
         return app_.get();
     }
-
 
     QTemporaryDir dir_;
     QString disc_;

@@ -50,9 +50,12 @@ private slots:
             int x, y, w, h;
         };
         QList<Control> controls{
-            {"chkAreaMeasure", "Area", 120, 0, 720, 255}, {"cmdReset", "reset", 1200, 0, 855, 255},
-            {"frm(1)", "Dot", 0, 240, 2160, 495},         {"frm(0)", "Brush", 0, 720, 2160, 495},
-            {"frm(2)", "Area", 0, 1200, 2160, 2175},      {"cmdLog", "Log", 0, 3400, 1515, 255},
+            {"chkAreaMeasure", "Area", 120, 0, 720, 255},
+            {"cmdReset", "reset", 1200, 0, 855, 255},
+            {"frm(1)", "Dot", 0, 240, 2160, 495},
+            {"frm(0)", "Brush", 0, 720, 2160, 495},
+            {"frm(2)", "Area", 0, 1200, 2160, 2175},
+            {"cmdLog", "Log", 0, 3400, 1515, 255},
             {"cmdClear", "Clear", 1560, 3400, 615, 255},
         };
         const char* const sizes[] = {"S", "M", "L", "H"};

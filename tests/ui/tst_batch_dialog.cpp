@@ -21,9 +21,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -36,9 +36,9 @@
 #include <memory>
 
 using namespace karwen;
-using karwen::ui::BatchDialog;
 using karwen::Field;
 using karwen::test::CurrentFolder;
+using karwen::ui::BatchDialog;
 using namespace karwen::test;
 using Dialogs = karwen::test::BatchDialogs;
 
@@ -173,7 +173,7 @@ void TestBatchDialog::loadResetsSourceAndListsCurrentFolder()
     QCOMPARE(child<QLineEdit>(*dialog, QStringLiteral("txtpostfix"))->text(), QStringLiteral("-kw"));
     QCOMPARE(child<QLineEdit>(*dialog, QStringLiteral("txtFolderS"))->text(), QDir::toNativeSeparators(in));
     QCOMPARE(texts(child<QListWidget>(*dialog, QStringLiteral("lstS"))),
-             (QStringList{QStringLiteral("p1.BMP"), QStringLiteral("p2.jpg"), QStringLiteral("p3.jpeg")}));
+        (QStringList{QStringLiteral("p1.BMP"), QStringLiteral("p2.jpg"), QStringLiteral("p3.jpeg")}));
     QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblAll"))->text(), QStringLiteral("3"));
     QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblSelected"))->text(), QStringLiteral("0"));
     QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblProcess"))->text(), QStringLiteral("Select Files."));
@@ -504,7 +504,7 @@ void TestBatchDialog::runConvertsGoodFilesAndNamesTheOthers()
 
     const QDir out(dir_->filePath(QStringLiteral("out")));
     QCOMPARE(out.entryList(QDir::Files, QDir::Name),
-             (QStringList{"a-kw.jpg", "a_photograph_with_a_name_over_thirty-kw.jpg", "b-kw.jpg"}));
+        (QStringList{"a-kw.jpg", "a_photograph_with_a_name_over_thirty-kw.jpg", "b-kw.jpg"}));
     const int32_t written = RixLoadJPG(out.filePath(QStringLiteral("b-kw.jpg")).toUtf8().constData());
     QCOMPARE(RixWidth(written), 40);
     QCOMPARE(RixHeight(written), 30);
@@ -620,8 +620,15 @@ struct OpenImage {
     QString srcTitle, dstTitle, cxField;
 
     explicit OpenImage(ui::KarwenApp& app)
-        : src(hSrc), dst(hDst), srcW(SrcW), srcH(SrcH), srcFile(SrcFile), dstFile(DstFile), srcPrm(SrcPrm),
-          refX(RefX), refY(RefY)
+        : src(hSrc)
+        , dst(hDst)
+        , srcW(SrcW)
+        , srcH(SrcH)
+        , srcFile(SrcFile)
+        , dstFile(DstFile)
+        , srcPrm(SrcPrm)
+        , refX(RefX)
+        , refY(RefY)
     {
         views::SrcView* srcView = app.windows().srcIfLoaded();
         views::DstView* dstView = app.windows().dstIfLoaded();

@@ -126,8 +126,8 @@ private slots:
         // A sector without sky makes L a bound.
         QCOMPARE(table.text(QStringLiteral("L"), Column::kPixels),
             direct.lBound ? QStringLiteral("at least ") + fixed(direct.lBound->atLeast, 2) : fixed(direct.l, 2));
-        QCOMPARE(table.text(QStringLiteral("gf %1").arg(settings.rings), Column::kPixels),
-                 fixed(direct.ringGap.back(), 3));
+        QCOMPARE(
+            table.text(QStringLiteral("gf %1").arg(settings.rings), Column::kPixels), fixed(direct.ringGap.back(), 3));
         // No row beyond the last ring.
         QVERIFY(table.text(QStringLiteral("gf %1").arg(settings.rings + 1), Column::kPixels).isEmpty());
         QCOMPARE(canopy.tracker().pixels()->sectorGap, direct.sectorGap);

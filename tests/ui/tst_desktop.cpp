@@ -175,10 +175,10 @@ private slots:
         hover(src->picture(), centre);
         const QString atCentre = status->currentMessage();
         QVERIFY2(atCentre.startsWith(QStringLiteral("Circle centre and view reference point: drag to move the "
-                                                     "circle, Shift-drag to move where the view looks")),
-                 qPrintable(atCentre));
+                                                    "circle, Shift-drag to move where the view looks")),
+            qPrintable(atCentre));
         QVERIFY2(atCentre.contains(QStringLiteral("x %1  y %2").arg(int(SrcPrm.Cx)).arg(int(SrcPrm.Cy))),
-                 qPrintable(atCentre));
+            qPrintable(atCentre));
         QVERIFY2(atCentre.contains(QStringLiteral("R 120  G 160  B 230")), qPrintable(atCentre));
         QVERIFY2(atCentre.contains(QStringLiteral("zenith 0.")), qPrintable(atCentre));
         // Half way to the rim on the right of an equidistant circle: 45 degrees.
@@ -187,13 +187,13 @@ private slots:
         const QString halfWay = status->currentMessage();
         QVERIFY2(halfWay.startsWith(QStringLiteral("x ")), qPrintable(halfWay)); // no handle there
         QVERIFY2(halfWay.contains(QStringLiteral("zenith 4")) && halfWay.contains(QStringLiteral("azimuth 0.")),
-                 qPrintable(halfWay));
+            qPrintable(halfWay));
         // On the rim: the radius, and the tilt with Shift.
         const QPointF rim = views::mapToView(src->mapping(), {SrcPrm.Cx, SrcPrm.Cy + SrcPrm.R});
         hover(src->picture(), rim);
-        QVERIFY2(status->currentMessage().startsWith(QStringLiteral(
-                     "Circle rim: drag to change the radius, Shift-drag to turn the tilt")),
-                 qPrintable(status->currentMessage()));
+        QVERIFY2(status->currentMessage().startsWith(
+                     QStringLiteral("Circle rim: drag to change the radius, Shift-drag to turn the tilt")),
+            qPrintable(status->currentMessage()));
         // The destination: its own circle, centre straight along the view.
         const QPointF dstCentre = views::mapToView(app.dst()->mapping(), {DstPrm.Cx, DstPrm.Cy});
         hover(app.pct(), dstCentre);

@@ -63,7 +63,8 @@ private slots:
         AreaApp app;
 
         QVERIFY(app.open(bmp));
-        QCOMPARE(app.dialogs.requests.back().filters, QStringList({QStringLiteral("画像ファイル (*.bmp *.jpg *.jpeg *.jpe)")}));
+        QCOMPARE(app.dialogs.requests.back().filters,
+            QStringList({QStringLiteral("画像ファイル (*.bmp *.jpg *.jpeg *.jpe)")}));
         QVERIFY(isImage(hSrc));
         QCOMPARE(SrcW, 640);
         QCOMPARE(SrcH, 480);
@@ -136,7 +137,8 @@ private slots:
         // In the user's words, the library's own on a second line.
         QCOMPARE(app.dialogs.messages.size(), 2);
         QCOMPARE(app.dialogs.messages[0],
-                 QStringLiteral("Cannot open \"%1\": only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be opened.").arg(png));
+            QStringLiteral("Cannot open \"%1\": only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be opened.")
+                .arg(png));
         QVERIFY(app.dialogs.messages[1].startsWith(
             QStringLiteral("Cannot open \"%1\": the file is cut short or is not a JPEG picture.\n'%1'").arg(broken)));
     }
@@ -194,7 +196,8 @@ private slots:
         QVERIFY(!QFile::exists(tif));
         QCOMPARE(app.dialogs.messages.size(), 2);
         QCOMPARE(app.dialogs.messages[0],
-                 QStringLiteral("Cannot save \"%1\": only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be saved.").arg(tif));
+            QStringLiteral("Cannot save \"%1\": only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be saved.")
+                .arg(tif));
         QVERIFY(app.dialogs.messages[1].startsWith(
             QStringLiteral("Cannot save \"%1\": the folder does not exist.\nthe folder '").arg(nowhere)));
         QCOMPARE(QString::fromStdString(DstFile), asBmp);
@@ -407,8 +410,8 @@ private slots:
         QWidget* pct = src->picture();
         const double radiusBefore = SrcPrm.R;
         QTest::mousePress(pct, Qt::LeftButton, {}, from);
-        QMouseEvent move(QEvent::MouseMove, QPointF(to), pct->mapToGlobal(QPointF(to)), Qt::NoButton,
-                         Qt::LeftButton, {});
+        QMouseEvent move(
+            QEvent::MouseMove, QPointF(to), pct->mapToGlobal(QPointF(to)), Qt::NoButton, Qt::LeftButton, {});
         QCoreApplication::sendEvent(pct, &move);
         QTest::mouseRelease(pct, Qt::LeftButton, {}, to);
         QVERIFY(SrcPrm.R < radiusBefore);

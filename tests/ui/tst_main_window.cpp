@@ -74,8 +74,7 @@ private slots:
         QMenuBar* bar = app.frmMain().menuBar();
         // The usual keys, and no check marks anywhere.
         const QMap<QString, QString> keys{{"mnuFileOpen", "Ctrl+O"}, {"mnuFileSave", "Ctrl+S"},
-                                          {"mnuFileClose", "Ctrl+W"}, {"mnuFileExit", "Ctrl+Q"},
-                                          {"mag3", "Ctrl+0"},         {"mnuHelpAbout", "F1"}};
+            {"mnuFileClose", "Ctrl+W"}, {"mnuFileExit", "Ctrl+Q"}, {"mag3", "Ctrl+0"}, {"mnuHelpAbout", "F1"}};
         for (QMenu* m : bar->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
             for (QAction* a : m->actions()) {
                 QCOMPARE(a->shortcut().toString(), keys.value(a->objectName()));
@@ -168,9 +167,9 @@ private slots:
     void filterTranslation()
     {
         QCOMPARE(ui::CommonDialog::qtFilters(QStringLiteral("画像ファイル (*.bmp;*.jpg)|*.bmp;*.jpg")),
-                 QStringList({QStringLiteral("画像ファイル (*.bmp *.jpg)")}));
+            QStringList({QStringLiteral("画像ファイル (*.bmp *.jpg)")}));
         QCOMPARE(ui::CommonDialog::qtFilters(QStringLiteral("*.bmp|*.bmp|*.jpg|*.jpg")),
-                 QStringList({"*.bmp (*.bmp)", "*.jpg (*.jpg)"}));
+            QStringList({"*.bmp (*.bmp)", "*.jpg (*.jpg)"}));
     }
 
     void toolWindowsComeBackWholeFromTheViewMenu()

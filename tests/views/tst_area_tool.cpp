@@ -221,8 +221,8 @@ private slots:
     void otherButtonsOnlyHover()
     {
         const QPointF at = QPointF(viewPointOfDot(5));
-        for (const Qt::MouseButtons buttons : {Qt::MouseButtons(Qt::MiddleButton), Qt::LeftButton | Qt::RightButton,
-                                               Qt::MouseButtons()}) {
+        for (const Qt::MouseButtons buttons :
+            {Qt::MouseButtons(Qt::MiddleButton), Qt::LeftButton | Qt::RightButton, Qt::MouseButtons()}) {
             results_.clear();
             QMouseEvent move(QEvent::MouseMove, at, view_->mapToGlobal(at), Qt::NoButton, buttons, Qt::NoModifier);
             QCoreApplication::sendEvent(pct(), &move);

@@ -25,14 +25,13 @@ public:
 };
 
 void send(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons buttons,
-          Qt::KeyboardModifiers mods)
+    Qt::KeyboardModifiers mods)
 {
     QMouseEvent event(type, QPointF(p), w->mapToGlobal(QPointF(p)), button, buttons, mods);
     QCoreApplication::sendEvent(w, &event);
 }
 
-void drag(QWidget* w, QPoint from, QPoint to, Qt::KeyboardModifiers mods = Qt::NoModifier,
-          bool viaMiddle = true)
+void drag(QWidget* w, QPoint from, QPoint to, Qt::KeyboardModifiers mods = Qt::NoModifier, bool viaMiddle = true)
 {
     send(w, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton, mods);
     if (viaMiddle)
@@ -110,7 +109,7 @@ private slots:
         QFETCH(bool, shift);
         QFETCH(int, mode);
         send(view_->picture(), QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton,
-             shift ? Qt::ShiftModifier : Qt::NoModifier);
+            shift ? Qt::ShiftModifier : Qt::NoModifier);
         QCOMPARE(int(view_->circleTool().dragMode()), mode);
         QCOMPARE(view_->picture()->cursor().shape(), mode ? Qt::SizeAllCursor : Qt::ArrowCursor);
     }

@@ -109,10 +109,10 @@ int32_t RixSalvageBMP(const char* fileName, int32_t* damaged);
 int32_t RixSalvageJPG(const char* fileName, int32_t* damaged);
 int32_t RixSaveBMP(int32_t handle, const char* fileName);
 int32_t RixSaveJPG(int32_t handle, const char* fileName, int32_t* quality);
-int32_t RixSDeform(int32_t src, int32_t dst, const ProjectionRecord* srcPrm,
-                   const ProjectionRecord* dstPrm, int32_t interp);
-int32_t RixStretchBlt(int32_t handle, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
-                      RixCanvas* dc, int32_t dx, int32_t dy, int32_t dw, int32_t dh);
+int32_t RixSDeform(
+    int32_t src, int32_t dst, const ProjectionRecord* srcPrm, const ProjectionRecord* dstPrm, int32_t interp);
+int32_t RixStretchBlt(int32_t handle, int32_t sx, int32_t sy, int32_t sw, int32_t sh, RixCanvas* dc, int32_t dx,
+    int32_t dy, int32_t dw, int32_t dh);
 int32_t RixBound(int32_t handle, RixRect* rect);
 // The image circle of the image; success (1) also when none was found with
 // confidence, which circle->Confident tells. RixBound gives the box of this
@@ -128,8 +128,7 @@ int32_t RixCircleBound(const RixCircle* circle, int32_t width, int32_t height, R
 // out[i]. For reading a few points of a large destination. A point off the
 // destination is an error (0, out unchanged).
 int32_t RixSDeformPoints(int32_t src, int32_t dstWidth, int32_t dstHeight, const ProjectionRecord* srcPrm,
-                         const ProjectionRecord* dstPrm, int32_t interp, const int32_t* xs,
-                         const int32_t* ys, int32_t n, uint32_t* out);
+    const ProjectionRecord* dstPrm, int32_t interp, const int32_t* xs, const int32_t* ys, int32_t n, uint32_t* out);
 
 // Where RixSDeform takes those pixels from: the source image point it
 // samples for pixel i (column xs[i], row ys[i]) of a dstWidth x dstHeight
@@ -140,8 +139,7 @@ int32_t RixSDeformPoints(int32_t src, int32_t dstWidth, int32_t dstHeight, const
 // [0, width) x [0, height) of the source reads black. A point off the
 // destination is an error (0, outputs unchanged).
 int32_t RixSDeformSources(int32_t dstWidth, int32_t dstHeight, const ProjectionRecord* srcPrm,
-                          const ProjectionRecord* dstPrm, const int32_t* xs, const int32_t* ys, int32_t n,
-                          float* sx, float* sy);
+    const ProjectionRecord* dstPrm, const int32_t* xs, const int32_t* ys, int32_t n, float* sx, float* sy);
 
 // How many threads one RixSDeform call made from the calling thread may use,
 // the calling thread included: n from 1 up, or 0 for all the library's
