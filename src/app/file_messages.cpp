@@ -107,18 +107,28 @@ std::string noRoomReason(const std::string& libraryError)
     return {};
 }
 
-// otherFormat: the reason given for a name that asks for no format.
-std::string openReason(
-    ImageFormat format, const char* otherFormat, const fs::path& path, const std::string& libraryError)
+// Why the path's folder, or the path itself, cannot be reached; "" when
+// both can, and then status holds the path's (not_found for none).
+std::string pathReason(const fs::path& path, fs::file_status& status)
 {
-    if (format == ImageFormat::Other)
-        return otherFormat;
     if (std::string reason = folderReason(path); !reason.empty())
         return reason;
     std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
+    status = fs::status(path, ec);
     if (ec && status.type() != fs::file_type::not_found)
         return reachReason(ec);
+    return {};
+}
+
+// otherFormat: the reason given for a name that asks for no format.
+std::string openReason(
+    ImageFormat format, const std::string& otherFormat, const fs::path& path, const std::string& libraryError)
+{
+    if (format == ImageFormat::Other)
+        return otherFormat;
+    fs::file_status status;
+    if (std::string reason = pathReason(path, status); !reason.empty())
+        return reason;
     if (!fs::exists(status))
         return "the file does not exist";
     if (fs::is_directory(status))
@@ -127,6 +137,7 @@ std::string openReason(
         return "this is not a regular file";
     if (!mayAccess(path, R_OK))
         return "you may not read this file";
+    std::error_code ec;
     if (fs::file_size(path, ec) == 0 && !ec)
         return "the file is empty";
     if (std::string reason = libraryReason(libraryError); !reason.empty())
@@ -138,13 +149,10 @@ std::string openReason(
 std::string saveReason(const std::string& name, const fs::path& path, const std::string& libraryError)
 {
     if (imageFormatOf(name) == ImageFormat::Other)
-        return "only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be saved";
-    if (std::string reason = folderReason(path); !reason.empty())
+        return std::string("only BMP and JPEG pictures ") + kImageExtensionsText + " can be saved";
+    fs::file_status status;
+    if (std::string reason = pathReason(path, status); !reason.empty())
         return reason;
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (ec && status.type() != fs::file_type::not_found)
-        return reachReason(ec);
     if (fs::is_directory(status))
         return "a folder of this name is in the way";
     if (!mayAccess(folderOf(path), W_OK | X_OK))
@@ -186,9 +194,9 @@ FileProblem fileProblem(FileAction action, const std::string& path, const std::s
     const fs::path p = files::utf8Path(path);
     const ImageFormat format = imageFormatOf(path);
     FileProblem problem{path,
-        action == FileAction::Open
-            ? openReason(format, "only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be opened", p, libraryError)
-            : saveReason(path, p, libraryError),
+        action == FileAction::Open ? openReason(format,
+            std::string("only BMP and JPEG pictures ") + kImageExtensionsText + " can be opened", p, libraryError)
+                                   : saveReason(path, p, libraryError),
         {}};
     if (format != ImageFormat::Other)
         problem.detail = detailBeside(problem, libraryError);
@@ -199,8 +207,8 @@ FileProblem photoProblem(const std::string& path, const std::string& libraryErro
 {
     const ImageFormat format = photoFormatOf(path);
     FileProblem problem{path,
-        openReason(format, "only BMP and JPEG photos (.bmp, .jpg, .jpeg, .jpe) are converted", files::utf8Path(path),
-            libraryError),
+        openReason(format, std::string("only BMP and JPEG photos ") + kImageExtensionsText + " are converted",
+            files::utf8Path(path), libraryError),
         {}};
     if (format != ImageFormat::Other)
         problem.detail = detailBeside(problem, libraryError);

@@ -17,6 +17,9 @@ inline constexpr int32_t kJpegQuality = 75;
 
 [[nodiscard]] ImageFormat imageFormatOf(const std::string& path);
 
+// The extensions named in messages to the user, as one list.
+inline constexpr const char* kImageExtensionsText = "(.bmp, .jpg, .jpeg, .jpe)";
+
 // The format a batch photo is read as, by the text after the name's last
 // '.', in any case: "bmp" is BMP; "jpg", "jpeg" and "jpe" are JPEG.
 [[nodiscard]] ImageFormat photoFormatOf(const std::string& path);
