@@ -112,7 +112,9 @@ int runMeasure(const MeasureOptions& o)
         return kExitFailures;
     }
 
-    ProgressReporter reporter(stderr, reporterStyle(o.run.quiet), {"measured", false});
+    // A continued file's photos that already have figures count as skipped.
+    const bool resumed = o.csvMode == CsvMode::Resume;
+    ProgressReporter reporter(stderr, reporterStyle(o.run.quiet), {"measured", resumed});
     for (const FileProblem& problem : inputs.problems)
         reporter.failure(fileProblemMessage(FileAction::Open, problem));
     (void)RixSetMaxPixels(o.run.maxPixels);
@@ -121,6 +123,7 @@ int runMeasure(const MeasureOptions& o)
         photos, run, reporter, [&] { return stopRequested() || output->failed(); },
         [&](std::size_t i, const std::string& line) { output->add(i, line); });
     measured.counts.failed += int(inputs.problems.size());
+    measured.counts.skipped = int(mine.size() - photos.size());
     bool saved = !output->failed();
     const bool inListOrder = saved && !stopRequested() && !toStandardOutput;
     try {

@@ -125,6 +125,7 @@ TEST_F(CsvFile, ResumeMeasuresOnlyThePhotosWithoutARow)
     EXPECT_TRUE(has(run.output, "/2] measured " + in("b.bmp"))) << run.output;
     EXPECT_TRUE(has(run.output, "/2] measured " + in("c.bmp"))) << run.output;
     EXPECT_FALSE(has(run.output, in("a.bmp"))) << run.output;
+    EXPECT_TRUE(has(run.output, "2 measured, 1 skipped, 0 failed")) << run.output;
     EXPECT_EQ(readBytes(csv()), full + crlf(other));
 
     // Other settings: refused, naming the setting, the file untouched.
@@ -177,7 +178,7 @@ TEST_F(CsvFile, NamesThatAreNotUtf8ReadBack)
 
     run = measureInto({in(), "--resume"});
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_TRUE(has(run.output, "0 measured, 0 failed")) << run.output;
+    EXPECT_TRUE(has(run.output, "0 measured, 6 skipped, 0 failed")) << run.output;
     EXPECT_EQ(readBytes(csv()), text);
 }
 
