@@ -8,10 +8,11 @@
 #include <array>
 #include <bit>
 #include <cmath>
-#include <functional>
 
+using codec_test::OwnedImage;
 using codec_test::pixelAt;
 using codec_test::readBytes;
+using codec_test::ScratchFile;
 using codec_test::writeBytes;
 using karwen::test::ScratchFolder;
 
@@ -239,31 +240,26 @@ class BmpFormats : public ::testing::TestWithParam<FormatCase> { };
 
 TEST_P(BmpFormats, LoadsEveryPixelInPlace)
 {
-    ScratchFolder folder;
     const BmpLayout& s = GetParam().layout;
-    const std::string path = folder.file(std::string(GetParam().name) + ".bmp");
-    writeBytes(path, makeBmp(s, packRows(s)));
-    const int32_t h = RixLoadBMP(path.c_str());
-    expectPicture(h, s);
-    RixDestroy(h);
+    const ScratchFile file(std::string(GetParam().name) + ".bmp", makeBmp(s, packRows(s)));
+    expectPicture(OwnedImage(RixLoadBMP(file.path())).id(), s);
 }
 
 // Pixel data that stops inside the third stored row: the strict load names
 // the damage, the salvaging one keeps the two whole rows and blackens the rest.
 TEST_P(BmpFormats, PixelDataCutShortIsDamaged)
 {
-    ScratchFolder folder;
     const BmpLayout& s = GetParam().layout;
-    const std::vector<uint8_t> pixels = packRows(s);
-    const std::size_t stride = pixels.size() / std::size_t(std::abs(s.height));
-    const std::string path = folder.file(std::string(GetParam().name) + ".bmp");
-    writeBytes(path, makeBmp(s, std::vector<uint8_t>(pixels.begin(), pixels.begin() + std::ptrdiff_t(2 * stride + 1))));
-    EXPECT_EQ(RixLoadBMP(path.c_str()), 0);
+    std::vector<uint8_t> pixels = packRows(s);
+    pixels.resize(2 * pixels.size() / std::size_t(std::abs(s.height)) + 1);
+    const ScratchFile file(std::string(GetParam().name) + ".bmp", makeBmp(s, pixels));
+    const std::string path = file.path();
+    EXPECT_EQ(RixLoadBMP(file.path()), 0);
     EXPECT_NE(std::string(RixLastError()).find("damaged BMP data: the pixel data is cut short"), std::string::npos)
         << RixLastError();
     int32_t damaged = -1;
-    const int32_t h = RixSalvageBMP(path.c_str(), &damaged);
-    ASSERT_GE(h, 1) << RixLastError();
+    const OwnedImage image(RixSalvageBMP(file.path(), &damaged));
+    ASSERT_GE(image.id(), 1) << RixLastError();
     EXPECT_EQ(damaged, 1);
     EXPECT_NE(std::string(RixLastError()).find("RixSalvageBMP: '" + path + "': damaged BMP data"), std::string::npos)
         << RixLastError();
@@ -271,10 +267,9 @@ TEST_P(BmpFormats, PixelDataCutShortIsDamaged)
     for (int stored = 0; stored < height; ++stored) {
         const int y = s.height < 0 ? height - 1 - stored : stored;
         for (int x = 0; x < s.width; ++x)
-            ASSERT_EQ(pixelAt(h, x, y), stored < 2 ? expectedPixel(s, rawValue(x, y, s.bitCount)) : 0xff000000u)
+            ASSERT_EQ(image.at(x, y), stored < 2 ? expectedPixel(s, rawValue(x, y, s.bitCount)) : 0xff000000u)
                 << "pixel " << x << ", " << y;
     }
-    RixDestroy(h);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -298,19 +293,15 @@ class BmpRle : public ::testing::TestWithParam<RleCase> { };
 TEST_P(BmpRle, RunsLandInPlaceAndUnwrittenPixelsAreBlack)
 {
     const RleCase& c = GetParam();
-    ScratchFolder folder;
-    BmpLayout s = layout(40, c.fourBit ? 4 : 8, c.fourBit ? kRle4 : kRle8, c.height);
-    s.width = c.width;
-    const std::string path = folder.file(std::string(c.name) + ".bmp");
-    writeBytes(path, makeBmp(s, c.data));
-    const int32_t h = RixLoadBMP(path.c_str());
-    ASSERT_GE(h, 1) << RixLastError();
+    const BmpLayout s = wide(layout(40, c.fourBit ? 4 : 8, c.fourBit ? kRle4 : kRle8, c.height), c.width);
+    const ScratchFile file(std::string(c.name) + ".bmp", makeBmp(s, c.data));
+    const OwnedImage image(RixLoadBMP(file.path()));
+    ASSERT_GE(image.id(), 1) << RixLastError();
     for (int y = 0; y < c.height; ++y)
         for (int x = 0; x < c.width; ++x) {
             const int index = c.rows[y][x];
-            EXPECT_EQ(pixelAt(h, x, y), index < 0 ? kBlack : opaque(s.palette[index])) << x << ", " << y;
+            EXPECT_EQ(image.at(x, y), index < 0 ? kBlack : opaque(s.palette[index])) << x << ", " << y;
         }
-    RixDestroy(h);
 }
 
 const RleCase kRleFiles[] = {
@@ -331,11 +322,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- Bad files --------------------------------------------------------------
 
-struct BadCase {
-    const char* name;
-    std::function<std::vector<uint8_t>()> bytes;
-};
-
 std::vector<uint8_t> good24() { return makeBmp(layout(40, 24), packRows(layout(40, 24))); }
 
 std::vector<uint8_t> patched(std::vector<uint8_t> b, std::size_t at, uint32_t v, int size = 4)
@@ -347,86 +333,64 @@ std::vector<uint8_t> patched(std::vector<uint8_t> b, std::size_t at, uint32_t v,
 
 std::vector<uint8_t> withSize(int32_t width, int32_t height, int bits = 24, uint32_t compression = kRgb)
 {
-    BmpLayout s = layout(40, bits, compression);
-    s.width = width;
-    s.height = height;
-    return makeBmp(s, std::vector<uint8_t>(64, 0));
+    return makeBmp(wide(layout(40, bits, compression, height), width), std::vector<uint8_t>(64, 0));
 }
 
+std::vector<uint8_t> packedWithMasks(uint32_t r, uint32_t g, uint32_t b)
+{
+    const BmpLayout s = withMasks(layout(40, 16, kBitFields), r, g, b);
+    return makeBmp(s, packRows(s));
+}
+
+// RLE data for an image of width x height pixels.
+std::vector<uint8_t> rle(int bits, int width, int height, const std::vector<uint8_t>& data)
+{
+    return makeBmp(wide(layout(40, bits, bits == 4 ? kRle4 : kRle8, height), width), data);
+}
+
+struct BadCase {
+    const char* name;
+    std::vector<uint8_t> bytes;
+};
+
 const BadCase kBadFiles[] = {
-    {"Empty", [] { return std::vector<uint8_t>{}; }},
-    {"SignatureOnly",
-        [] {
-            return std::vector<uint8_t>{'B', 'M'};
-        }},
-    {"WrongMagic", [] { return patched(good24(), 0, 'M' | 'B' << 8, 2); }},
-    {"JpegBytes",
-        [] {
-            return std::vector<uint8_t>{0xff, 0xd8, 0xff, 0xe0, 0, 16, 'J', 'F', 'I', 'F'};
-        }},
-    {"HeaderSize64", [] { return patched(good24(), 14, 64); }},
-    {"HeaderSizeHuge", [] { return patched(good24(), 14, 0xfffffff0u); }},
-    {"WidthZero", [] { return withSize(0, 5); }},
-    {"WidthNegative", [] { return withSize(-13, 5); }},
-    {"HeightZero", [] { return withSize(13, 0); }},
-    {"Width32768", [] { return withSize(32768, 1); }},
-    {"Height32768TopDown", [] { return withSize(1, -32768); }},
-    {"HeightMinInt", [] { return withSize(1, INT32_MIN); }},
-    {"MaximalSizeTinyFile", [] { return withSize(32767, 32767, 32); }},
-    {"BitCount7", [] { return patched(good24(), 28, 7, 2); }},
-    {"BitCount0", [] { return patched(good24(), 28, 0, 2); }},
-    {"Rle8With24Bits", [] { return patched(good24(), 30, kRle8); }},
-    {"EmbeddedJpeg", [] { return patched(good24(), 30, 4); }},
-    {"UnknownCompression", [] { return patched(good24(), 30, 99); }},
-    {"BitFieldsOn24Bits", [] { return patched(good24(), 30, kBitFields); }},
-    {"NonContiguousMask",
-        [] {
-            auto s = withMasks(layout(40, 16, kBitFields), 0xf00f, 0x00f0, 0x0f00);
-            return makeBmp(s, packRows(s));
-        }},
-    {"Mask16TooWide",
-        [] {
-            auto s = withMasks(layout(40, 16, kBitFields), 0xff0000, 0xff00, 0xff);
-            return makeBmp(s, packRows(s));
-        }},
-    {"OffsetPastEnd", [] { return patched(good24(), 10, 100000); }},
-    {"OffsetIntoHeader", [] { return patched(good24(), 10, 20); }},
-    {"TopDownRle", [] { return withSize(13, -5, 8, kRle8); }},
-    {"RleTooShortForSize", [] { return withSize(32767, 32767, 8, kRle8); }},
-    {"RleRunPastTop",
-        [] {
-            BmpLayout s = layout(40, 8, kRle8, 1);
-            s.width = 2;
-            return makeBmp(s, {2, 1, 0, 0, 2, 1, 0, 1});
-        }},
-    {"RleDeltaPastTopThenRun",
-        [] {
-            BmpLayout s = layout(40, 8, kRle8, 2);
-            s.width = 2;
-            return makeBmp(s, {0, 2, 0, 9, 1, 1, 0, 1});
-        }},
-    {"RleTruncatedAbsoluteRun",
-        [] {
-            BmpLayout s = layout(40, 8, kRle8, 2);
-            s.width = 8;
-            return makeBmp(s, {0, 8, 1, 2, 3});
-        }},
-    {"RleEndsBeforeLastRow",
-        [] {
-            BmpLayout s = layout(40, 4, kRle4, 3);
-            s.width = 2;
-            return makeBmp(s, {2, 0x11, 0, 0});
-        }},
+    {"Empty", {}},
+    {"SignatureOnly", {'B', 'M'}},
+    {"WrongMagic", patched(good24(), 0, 'M' | 'B' << 8, 2)},
+    {"JpegBytes", {0xff, 0xd8, 0xff, 0xe0, 0, 16, 'J', 'F', 'I', 'F'}},
+    {"HeaderSize64", patched(good24(), 14, 64)},
+    {"HeaderSizeHuge", patched(good24(), 14, 0xfffffff0u)},
+    {"WidthZero", withSize(0, 5)},
+    {"WidthNegative", withSize(-13, 5)},
+    {"HeightZero", withSize(13, 0)},
+    {"Width32768", withSize(32768, 1)},
+    {"Height32768TopDown", withSize(1, -32768)},
+    {"HeightMinInt", withSize(1, INT32_MIN)},
+    {"MaximalSizeTinyFile", withSize(32767, 32767, 32)},
+    {"BitCount7", patched(good24(), 28, 7, 2)},
+    {"BitCount0", patched(good24(), 28, 0, 2)},
+    {"Rle8With24Bits", patched(good24(), 30, kRle8)},
+    {"EmbeddedJpeg", patched(good24(), 30, 4)},
+    {"UnknownCompression", patched(good24(), 30, 99)},
+    {"BitFieldsOn24Bits", patched(good24(), 30, kBitFields)},
+    {"NonContiguousMask", packedWithMasks(0xf00f, 0x00f0, 0x0f00)},
+    {"Mask16TooWide", packedWithMasks(0xff0000, 0xff00, 0xff)},
+    {"OffsetPastEnd", patched(good24(), 10, 100000)},
+    {"OffsetIntoHeader", patched(good24(), 10, 20)},
+    {"TopDownRle", withSize(13, -5, 8, kRle8)},
+    {"RleTooShortForSize", withSize(32767, 32767, 8, kRle8)},
+    {"RleRunPastTop", rle(8, 2, 1, {2, 1, 0, 0, 2, 1, 0, 1})},
+    {"RleDeltaPastTopThenRun", rle(8, 2, 2, {0, 2, 0, 9, 1, 1, 0, 1})},
+    {"RleTruncatedAbsoluteRun", rle(8, 8, 2, {0, 8, 1, 2, 3})},
+    {"RleEndsBeforeLastRow", rle(4, 2, 3, {2, 0x11, 0, 0})},
 };
 
 class BmpBadFiles : public ::testing::TestWithParam<BadCase> { };
 
 TEST_P(BmpBadFiles, LoadFailsWithMessage)
 {
-    ScratchFolder folder;
-    const std::string path = folder.file("bad.bmp");
-    writeBytes(path, GetParam().bytes());
-    EXPECT_EQ(RixLoadBMP(path.c_str()), 0);
+    const ScratchFile file("bad.bmp", GetParam().bytes);
+    EXPECT_EQ(RixLoadBMP(file.path()), 0);
     EXPECT_NE(std::string(RixLastError()).find("RixLoadBMP: "), std::string::npos) << RixLastError();
 }
 
@@ -437,21 +401,16 @@ INSTANTIATE_TEST_SUITE_P(
 // wrote before is kept by the salvaging load.
 TEST(BmpBadFiles, DamagedRleIsNamedAndSalvaged)
 {
-    ScratchFolder folder;
-    const std::string path = folder.file("rle.bmp");
-    for (const bool fourBit : {true, false}) {
-        BmpLayout s = layout(40, fourBit ? 4 : 8, fourBit ? kRle4 : kRle8, 3);
-        s.width = 2;
-        writeBytes(path, makeBmp(s, {2, 0x11, 0, 0, 0, 2}));
-        EXPECT_EQ(RixLoadBMP(path.c_str()), 0);
+    for (const int bits : {4, 8}) {
+        const ScratchFile file("rle.bmp", rle(bits, 2, 3, {2, 0x11, 0, 0, 0, 2}));
+        EXPECT_EQ(RixLoadBMP(file.path()), 0);
         EXPECT_NE(std::string(RixLastError()).find("damaged BMP data: the RLE"), std::string::npos) << RixLastError();
         int32_t damaged = 0;
-        const int32_t h = RixSalvageBMP(path.c_str(), &damaged);
-        ASSERT_GE(h, 1) << RixLastError();
+        const OwnedImage image(RixSalvageBMP(file.path(), &damaged));
+        ASSERT_GE(image.id(), 1) << RixLastError();
         EXPECT_EQ(damaged, 1);
-        EXPECT_EQ(pixelAt(h, 1, 0), opaque(s.palette[fourBit ? 1 : 0x11]));
-        EXPECT_EQ(pixelAt(h, 1, 2), 0xff000000u);
-        RixDestroy(h);
+        EXPECT_EQ(image.at(1, 0), opaque(testPalette(1 << bits)[bits == 4 ? 1 : 0x11]));
+        EXPECT_EQ(image.at(1, 2), 0xff000000u);
     }
 }
 
@@ -481,34 +440,20 @@ TEST(BmpBadFiles, EveryTruncationFailsAndLeaksNoHandle)
 
 // --- Saving -----------------------------------------------------------------
 
-int32_t makeTestImage(int32_t width, int32_t height)
-{
-    const int32_t h = RixCreate(width, height);
-    rix::Image* image = rix::findImage(h);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image->row(y)[x] = opaque(rawValue(x, y, 24));
-    return h;
-}
-
 TEST(BmpSave, RoundTripIs24BitBottomUpAndExact)
 {
     ScratchFolder folder;
     const std::string path = folder.file("Bild_äöü_日本.bmp");
-    const int32_t src = makeTestImage(13, 7);
-    ASSERT_EQ(RixSaveBMP(src, path.c_str()), 1) << RixLastError();
+    const OwnedImage src(13, 7, [](int x, int y) { return opaque(rawValue(x, y, 24)); });
+    ASSERT_EQ(RixSaveBMP(src.id(), path.c_str()), 1) << RixLastError();
     const std::vector<uint8_t> file = readBytes(path);
     ASSERT_EQ(file.size(), 54u + 40u * 7u);
     EXPECT_EQ(file[28], 24);                          // bits per pixel
     EXPECT_EQ(file[22] | file[23] << 8, 7);           // positive height: bottom-up
     EXPECT_EQ(file[54], uint8_t(rawValue(0, 0, 24))); // first stored byte: blue of the bottom-left pixel
-    const int32_t back = RixLoadBMP(path.c_str());
-    ASSERT_GE(back, 1) << RixLastError();
-    for (int y = 0; y < 7; ++y)
-        for (int x = 0; x < 13; ++x)
-            ASSERT_EQ(pixelAt(back, x, y), pixelAt(src, x, y));
-    RixDestroy(src);
-    RixDestroy(back);
+    const OwnedImage back(RixLoadBMP(path.c_str()));
+    ASSERT_GE(back.id(), 1) << RixLastError();
+    EXPECT_EQ(back.pixels(), src.pixels());
 }
 
 } // namespace

@@ -4,102 +4,43 @@
 // they need restart markers) and taken from a real photo when the shared
 // photos are present.
 #include "codec_test_support.h"
+#include "jpeg_test_support.h"
 #include "rix.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio> // before jpeglib.h, which needs FILE
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-#include <turbojpeg.h>
-
 using codec_test::OwnedImage;
 using codec_test::pixelAt;
-using codec_test::readBytes;
-using codec_test::writeBytes;
-using karwen::test::ScratchFolder;
+using codec_test::ScratchFile;
+using jpeg_test::findMarker;
 
 namespace {
 
 constexpr int kWidth = 160;
 constexpr int kHeight = 120;
 
-uint8_t shade(int x, int y, int channel) { return uint8_t((x * (channel + 1) * 3 + y * (3 - channel) * 2) % 256); }
-
-std::vector<uint8_t> pixelsBgrx()
+// Diagonal ramps, by row from the top (the damage lands where libjpeg notices it).
+jpeg_test::Pixel shade(int x, int yUp)
 {
-    std::vector<uint8_t> p;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x)
-            p.insert(p.end(), {shade(x, y, 2), shade(x, y, 1), shade(x, y, 0), 0});
-    return p;
+    const int y = kHeight - 1 - yUp;
+    auto level = [&](int channel) { return uint8_t((x * (channel + 1) * 3 + y * (3 - channel) * 2) % 256); };
+    return {level(0), level(1), level(2), 0};
 }
 
 // A 4:2:0 file at quality 90 from TurboJPEG, baseline or progressive.
 std::vector<uint8_t> encode(int flags = 0)
 {
-    tjhandle tj = tjInitCompress();
-    const std::vector<uint8_t> pixels = pixelsBgrx();
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    EXPECT_EQ(
-        tjCompress2(tj, pixels.data(), kWidth, kWidth * 4, kHeight, TJPF_BGRX, &out, &size, TJSAMP_420, 90, flags), 0);
-    tjDestroy(tj);
-    std::vector<uint8_t> bytes(out, out + size);
-    tjFree(out);
-    return bytes;
+    return jpeg_test::tjEncode(kWidth, kHeight, shade, TJPF_RGBX, TJSAMP_420, flags);
 }
 
 std::vector<uint8_t> progressive() { return encode(TJFLAG_PROGRESSIVE); }
 
-// The same with a restart marker after every row of MCUs, which only
-// libjpeg itself can write; its default error handler ends the program on
-// failure.
-std::vector<uint8_t> encodeWithRestarts()
-{
-    jpeg_compress_struct c{};
-    jpeg_error_mgr errors{};
-    c.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&c);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &out, &size);
-    c.image_width = kWidth;
-    c.image_height = kHeight;
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 90, TRUE);
-    c.restart_in_rows = 1;
-    jpeg_start_compress(&c, TRUE);
-    std::vector<uint8_t> row(std::size_t(kWidth) * 3);
-    while (c.next_scanline < c.image_height) {
-        for (int x = 0; x < kWidth; ++x)
-            for (int ch = 0; ch < 3; ++ch)
-                row[std::size_t(x) * 3 + std::size_t(ch)] = shade(x, int(c.next_scanline), ch);
-        JSAMPROW line = row.data();
-        jpeg_write_scanlines(&c, &line, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::vector<uint8_t> bytes(out, out + size);
-    std::free(out);
-    return bytes;
-}
-
-// Index of the first marker FF code at or after from; the file size if none.
-std::size_t findMarker(const std::vector<uint8_t>& b, uint8_t code, std::size_t from = 0)
-{
-    for (std::size_t i = from; i + 1 < b.size(); ++i)
-        if (b[i] == 0xff && b[i + 1] == code)
-            return i;
-    return b.size();
-}
+// The same with a restart marker after every row of MCUs.
+std::vector<uint8_t> encodeWithRestarts() { return jpeg_test::libjpegEncode(kWidth, kHeight, shade, {}, 1); }
 
 // Overwrites eight bytes at a fraction of the file with zeros. libjpeg
 // notices this only where the data goes out of step by more than the few
@@ -142,11 +83,7 @@ std::vector<uint8_t> strayBeforeSecondScan()
     return strayAt(b, findMarker(b, 0xda, findMarker(b, 0xda) + 2));
 }
 
-std::vector<uint8_t> cutAtTwoThirds(std::vector<uint8_t> b)
-{
-    b.resize(b.size() * 2 / 3);
-    return b;
-}
+std::vector<uint8_t> cutAtTwoThirds(std::vector<uint8_t> b) { return jpeg_test::cut(std::move(b), 2.0 / 3.0); }
 
 // Header segments that carry only metadata, odd without harm to the pixels.
 std::vector<uint8_t> withJfifMajorVersion2(std::vector<uint8_t> b)
@@ -160,6 +97,14 @@ std::vector<uint8_t> withJunkComment(std::vector<uint8_t> b)
 {
     // A COM segment holding a marker-like pair, then stray bytes before APP0.
     return insertedAt(std::move(b), 2, {0xff, 0xfe, 0x00, 0x08, 0xff, 0xd9, 0x00, 0xff, 0x01, 0x02, 0x5a, 0x5a});
+}
+
+// Stray bytes between two header segments, a common defect.
+std::vector<uint8_t> withStrayBytesAfterApp0(std::vector<uint8_t> b)
+{
+    EXPECT_EQ(b[3], 0xe0);
+    const std::size_t afterApp0 = 4 + std::size_t(b[4] << 8 | b[5]);
+    return insertedAt(std::move(b), afterApp0, {0x12, 0x34, 0x56});
 }
 
 // An Adobe segment in place of the JFIF one, whose colour transform code
@@ -191,13 +136,11 @@ struct Loads {
 
 Loads loadBothWays(const std::vector<uint8_t>& bytes)
 {
-    ScratchFolder folder;
-    const std::string path = folder.file("photo.jpg");
-    writeBytes(path, bytes);
+    const ScratchFile file("photo.jpg", bytes);
     Loads l;
-    l.strict = RixLoadJPG(path.c_str());
+    l.strict = RixLoadJPG(file.path());
     l.strictError = RixLastError();
-    l.salvaged = RixSalvageJPG(path.c_str(), &l.damaged);
+    l.salvaged = RixSalvageJPG(file.path(), &l.damaged);
     l.salvageError = RixLastError();
     return l;
 }
@@ -269,8 +212,8 @@ void expectLoadsLike(const std::vector<uint8_t>& bytes, const std::vector<uint8_
 
 TEST(JpegDamage, OddMetadataSegmentsStillLoadExactly)
 {
-    for (auto defect :
-        {withJfifMajorVersion2, withJunkComment, withUnknownAdobeTransform, withProgressiveScanParameters})
+    for (auto defect : {withJfifMajorVersion2, withJunkComment, withStrayBytesAfterApp0, withUnknownAdobeTransform,
+             withProgressiveScanParameters})
         expectLoadsLike(defect(encode()), encode());
     expectLoadsLike(withJunkComment(progressive()), progressive());
     expectLoadsLike(withJunkComment(encodeWithRestarts()), encodeWithRestarts());
@@ -306,10 +249,10 @@ TEST(JpegDamage, HeaderCutAfterTheFrameIsUnreadable)
 // figures from a broken picture.
 TEST(JpegDamage, RealPhotoWithZerosInItsScanData)
 {
-    const std::string path = std::string(KARWEN_REAL_DATA_DIR) + "/mixed_sunlit_fce9.jpg";
-    if (!std::filesystem::exists(path))
-        GTEST_SKIP() << path << " is not available";
-    const std::vector<uint8_t> whole = readBytes(path);
+    const std::string path = codec_test::photoPath(KARWEN_REAL_DATA_DIR, "mixed_sunlit_fce9.jpg");
+    if (path.empty())
+        GTEST_SKIP() << "mixed_sunlit_fce9.jpg is not available";
+    const std::vector<uint8_t> whole = codec_test::readBytes(path);
     const Loads intact = loadBothWays(whole);
     OwnedImage strict(intact.strict), salvagedWhole(intact.salvaged);
     EXPECT_GE(intact.strict, 1) << intact.strictError;

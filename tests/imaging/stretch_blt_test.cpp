@@ -14,17 +14,14 @@ namespace {
 
 constexpr uint32_t kUntouched = 0x12345678u;
 
-// An image whose every pixel tells its own position.
-class TestImage : public codec_test::OwnedImage {
-public:
+// The pixel at (x, y) of a test image tells its own position.
+uint32_t positionAt(int64_t x, int64_t y) { return 0xff000000u | uint32_t(y << 12 | x); }
+
+struct TestImage : codec_test::OwnedImage {
     TestImage(int32_t w, int32_t h)
-        : OwnedImage(w, h)
+        : OwnedImage(w, h, positionAt)
     {
-        for (int32_t y = 0; y < h; ++y)
-            for (int32_t x = 0; x < w; ++x)
-                at(x, y) = pixelAt(x, y);
     }
-    static uint32_t pixelAt(int64_t x, int64_t y) { return 0xff000000u | uint32_t(y << 12 | x); }
     int32_t width() const { return image().width(); }
     int32_t height() const { return image().height(); }
 };
@@ -60,7 +57,7 @@ std::vector<uint32_t> reference(const TestImage& image, const TestCanvas& target
             const auto row = int64_t(std::floor(b.sy + b.sh - (cy - (long double)b.dy + 0.5L) * b.sh / b.dh));
             if (col < 0 || col >= image.width() || row < 0 || row >= image.height())
                 continue;
-            out[std::size_t(cy) * stride + cx] = TestImage::pixelAt(col, row);
+            out[std::size_t(cy) * stride + cx] = positionAt(col, row);
         }
     }
     return out;
@@ -108,7 +105,7 @@ TEST_P(StretchBltView, EachCanvasPixelShowsTheImagePixelUnderItsCentre)
             const double ix = (vx + 0.5) / c.scale + c.viewX0;
             const double iy = c.viewY0 - (vy + 0.5 - c.pictureH) / c.scale;
             const bool inside = ix >= 0 && ix < c.imageW && iy >= 0 && iy < c.imageH;
-            const uint32_t expected = inside ? TestImage::pixelAt(int64_t(ix), int64_t(iy)) : kUntouched;
+            const uint32_t expected = inside ? positionAt(int64_t(ix), int64_t(iy)) : kUntouched;
             ASSERT_EQ(target.at(vx, vy), expected) << "view pixel " << vx << "," << vy;
             drawn += inside;
         }
@@ -174,7 +171,7 @@ TEST(StretchBlt, ExtremeCoordinatesDoNotOverflow)
     ASSERT_EQ(RixStretchBlt(image.id(), 0, 0, 4, 4, &target.canvas, 16 - big, 16 - big, big, big), 1);
     for (int32_t y = 0; y < 16; ++y)
         for (int32_t x = 0; x < 16; ++x)
-            ASSERT_EQ(target.at(x, y), TestImage::pixelAt(3, 0));
+            ASSERT_EQ(target.at(x, y), positionAt(3, 0));
 
     TestCanvas other(16, 16);
     EXPECT_EQ(

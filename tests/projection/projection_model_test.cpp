@@ -8,24 +8,10 @@
 
 using namespace karwen;
 
-namespace {
-
-class ProjectionModel : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        initProjectionNames();
-        initCoefTables();
-        initGridTables();
-    }
-};
-
-} // namespace
-
 // The fitted rows pinned to double precision at two points each: a
 // coefficient off by one bit of its single-precision pattern shows here,
 // far below the tolerance of the closed-form comparison further down.
-TEST_F(ProjectionModel, FittedRowsToDoublePrecision)
+TEST(ProjectionModel, FittedRowsToDoublePrecision)
 {
     struct Case {
         int32_t p;
@@ -43,7 +29,7 @@ TEST_F(ProjectionModel, FittedRowsToDoublePrecision)
     }
 }
 
-TEST_F(ProjectionModel, GridRadiusTellingRows)
+TEST(ProjectionModel, GridRadiusTellingRows)
 {
     struct Row {
         int i;
@@ -72,7 +58,7 @@ TEST_F(ProjectionModel, GridRadiusTellingRows)
     }
 }
 
-TEST_F(ProjectionModel, RadialFunctionsMatchClosedForms)
+TEST(ProjectionModel, RadialFunctionsMatchClosedForms)
 {
     constexpr double pi = std::numbers::pi;
     for (int n = 0; n <= 1000; ++n) {
@@ -97,7 +83,7 @@ TEST_F(ProjectionModel, RadialFunctionsMatchClosedForms)
     }
 }
 
-TEST_F(ProjectionModel, RadialFunctionEdges)
+TEST(ProjectionModel, RadialFunctionEdges)
 {
     // Perspective at the horizon: the plain IEEE quotient 1/0.
     EXPECT_EQ(r_over_sin(0.0, kPerspective), std::numeric_limits<double>::infinity());
@@ -110,20 +96,7 @@ TEST_F(ProjectionModel, RadialFunctionEdges)
     }
 }
 
-// The names the lists and files show, by code, and which rational rows are
-// the closed forms themselves (so that the canopy skips refining them).
-TEST_F(ProjectionModel, NamesAndExactRowsByCode)
-{
-    const char* const names[] = {"Orthographic", "Equisolidangle", "Equidistant", "Stereographic", "Perspective"};
-    const bool exact[] = {true, false, false, true, true};
-    for (int32_t p = 0; p < kProjectionCount; ++p) {
-        EXPECT_STREQ(projectionName(p), names[p]);
-        EXPECT_EQ(ProjName[std::size_t(p)], names[p]);
-        EXPECT_EQ(rationalIsExact(p), exact[p]) << p;
-    }
-}
-
-TEST_F(ProjectionModel, Atn2Cases)
+TEST(ProjectionModel, Atn2Cases)
 {
     struct Case {
         double y, x, expected;

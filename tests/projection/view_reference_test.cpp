@@ -7,80 +7,60 @@
 #include <limits>
 #include <numbers>
 #include <tuple>
+#include <utility>
 
 using namespace karwen;
 
 namespace {
-
-void initTables()
-{
-    initProjectionNames();
-    initCoefTables();
-    initGridTables();
-}
 
 ProjectionRecord equidistantSource(double rot = 0.0)
 {
     return ProjectionRecord{600.0, 600.0, 500.0, 0.0, 0.0, rot, kEquidistant};
 }
 
-class ViewReference : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { initTables(); }
-};
+// The single-precision quarter turn: the angle of the rim and beyond.
+constexpr double kQuarter = 90.0000032016512;
 
-} // namespace
-
-TEST_F(ViewReference, WorkedValues)
+TEST(ViewReference, WorkedValues)
 {
     struct Case {
+        int32_t proj;
         double rot;
         float refX, refY;
-        double alpha, beta;
+        double alpha, beta, alphaTolerance, betaTolerance;
     };
+    const double azimuth34 = std::atan2(4.0, 3.0) / kDegToRad;
     const Case cases[] = {
-        {0, 600, 600, 0, 0}, {0, 850, 600, 44.99911, 0}, {0, 600, 850, 0, 44.99911}, {0, 850, 850, 54.98010, 39.31586},
-        {0, 350, 600, -44.99911, 0}, {90, 850, 600, 0, -44.99911}, // the tilt turns the point
+        {kEquidistant, 0, 600, 600, 0, 0, 5e-6, 5e-6},
+        {kEquidistant, 0, 850, 600, 44.99911, 0, 5e-6, 5e-6},
+        {kEquidistant, 0, 600, 850, 0, 44.99911, 5e-6, 5e-6},
+        {kEquidistant, 0, 850, 850, 54.98010, 39.31586, 5e-6, 5e-6},
+        {kEquidistant, 0, 350, 600, -44.99911, 0, 5e-6, 5e-6},
+        {kEquidistant, 90, 850, 600, 0, -44.99911, 5e-6, 5e-6}, // the tilt turns the point
+        // On the rim and outside: the quarter turn, to the last bits.
+        {kEquidistant, 0, 1100, 600, kQuarter, 0, 1e-13, 0},
+        {kEquidistant, 0, 1600, 600, kQuarter, 0, 1e-13, 0},
+        {kEquidistant, 0, 100, 600, -kQuarter, 0, 1e-13, 0},
+        {kEquidistant, 0, -5000, 600, -kQuarter, 0, 1e-13, 0},
+        // Outside, every point lands on the horizon in its own azimuth.
+        {kEquidistant, 0, 600 + 3000, 600 + 4000, 90.0, azimuth34, 1e-5, 1e-9},
+        // 300/500 and 400/500 square-sum to exactly 1 in doubles: the rim branch.
+        {kOrthographic, 0, 900, 1000, 90.0, azimuth34, 1e-5, 1e-6},
+        {kEquisolidangle, 0, 900, 1000, 90.0, azimuth34, 1e-5, 1e-6},
+        {kEquidistant, 0, 900, 1000, 90.0, azimuth34, 1e-5, 1e-6},
+        {kStereographic, 0, 900, 1000, 90.0, azimuth34, 1e-5, 1e-6},
     };
+    ASSERT_EQ(0.6 * 0.6 + 0.8 * 0.8, 1.0);
     for (const Case& c : cases) {
-        ProjectionRecord src = equidistantSource(c.rot);
+        SCOPED_TRACE(testing::Message() << c.refX << ", " << c.refY << " tilt " << c.rot << " projection " << c.proj);
+        ProjectionRecord src{600.0, 600.0, 500.0, 0.0, 0.0, c.rot, c.proj};
         ASSERT_TRUE(ref2angle(src, c.refX, c.refY));
-        EXPECT_NEAR(src.Alpha, c.alpha, 5e-6) << c.refX << ", " << c.refY << " tilt " << c.rot;
-        EXPECT_NEAR(src.Beta, c.beta, 5e-6) << c.refX << ", " << c.refY << " tilt " << c.rot;
+        EXPECT_NEAR(src.Alpha, c.alpha, c.alphaTolerance);
+        EXPECT_NEAR(src.Beta, c.beta, c.betaTolerance);
     }
 }
 
-TEST_F(ViewReference, RimAndOutsideGiveTheSinglePrecisionQuarterTurn)
-{
-    const std::tuple<float, float, double> cases[] = {{1100, 600, 90.0000032016512}, {1600, 600, 90.0000032016512},
-        {100, 600, -90.0000032016512}, {-5000, 600, -90.0000032016512}};
-    for (const auto& [x, y, alpha] : cases) {
-        ProjectionRecord src = equidistantSource();
-        ASSERT_TRUE(ref2angle(src, x, y));
-        EXPECT_DOUBLE_EQ(src.Alpha, alpha) << x;
-        EXPECT_EQ(src.Beta, 0.0) << x;
-    }
-    // Outside, every point lands on the horizon in its own azimuth.
-    ProjectionRecord src = equidistantSource();
-    ASSERT_TRUE(ref2angle(src, 600 + 3000, 600 + 4000));
-    EXPECT_NEAR(src.Alpha, 90.0, 1e-5);
-    EXPECT_NEAR(src.Beta, std::atan2(4.0, 3.0) / kDegToRad, 1e-9);
-}
-
-TEST_F(ViewReference, QEqualToOneTakesTheRimBranch)
-{
-    // 300/500 and 400/500 square-sum to exactly 1 in doubles.
-    const double x = 300.0 / 500.0, y = 400.0 / 500.0;
-    ASSERT_EQ(x * x + y * y, 1.0);
-    for (int p = 0; p < 4; ++p) {
-        ProjectionRecord src{600.0, 600.0, 500.0, 0.0, 0.0, 0.0, p};
-        ASSERT_TRUE(ref2angle(src, 900, 1000));
-        EXPECT_NEAR(src.Alpha, 90.0, 1e-5) << p;
-        EXPECT_NEAR(src.Beta, std::atan2(0.8, 0.6) / kDegToRad, 1e-6) << p;
-    }
-}
-
-TEST_F(ViewReference, AngleToReference)
+TEST(ViewReference, AngleToReference)
 {
     ProjectionRecord src = equidistantSource();
     src.Alpha = 45.0;
@@ -93,89 +73,86 @@ TEST_F(ViewReference, AngleToReference)
     ASSERT_TRUE(angle2ref(src, x, y));
     EXPECT_EQ(x, 600.0f);
     EXPECT_EQ(y, 600.0f);
-}
 
-TEST_F(ViewReference, EquisolidTiltedRoundTrip)
-{
-    ProjectionRecord src{600.0, 600.0, 500.0, 0.0, 0.0, 30.0, kEquisolidangle};
+    // Tilted equisolid, there and back.
+    src = {600.0, 600.0, 500.0, 0.0, 0.0, 30.0, kEquisolidangle};
     ASSERT_TRUE(ref2angle(src, 850, 850));
-    float x = 0, y = 0;
     ASSERT_TRUE(angle2ref(src, x, y));
     EXPECT_NEAR(x, 849.98956f, 1e-4);
     EXPECT_NEAR(y, 849.98956f, 1e-4);
 }
 
-TEST_F(ViewReference, RadiusThatCannotPlaceAPointLeavesTheAnglesAlone)
+// Records that cannot place a point: both conversions refuse them and leave
+// the angles and the reference point as they were.
+TEST(ViewReference, RecordsThatCannotPlaceAPointChangeNothing)
 {
-    for (double r : {0.0, -10.0, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
-        ProjectionRecord src = equidistantSource();
-        src.R = r;
-        src.Alpha = 12.0;
-        src.Beta = -7.0;
-        EXPECT_FALSE(ref2angle(src, 600, 600)) << r;
-        EXPECT_FALSE(ref2angle(src, 850, 600)) << r;
-        EXPECT_EQ(src.Alpha, 12.0) << r;
-        EXPECT_EQ(src.Beta, -7.0) << r;
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        const char* name;
+        ProjectionRecord src;
+        bool refused2angle, refused2ref;
+    };
+    auto with = [](double ProjectionRecord::*field, double value, double alpha = 12.0) {
+        ProjectionRecord r = equidistantSource();
+        r.Alpha = alpha;
+        r.Beta = -7.0;
+        r.*field = value;
+        return r;
+    };
+    auto code = [](int32_t p) {
+        ProjectionRecord r = equidistantSource();
+        r.Proj = p;
+        return r;
+    };
+    const Case cases[] = {
+        {"zero radius", with(&ProjectionRecord::R, 0.0), true, false},
+        {"negative radius", with(&ProjectionRecord::R, -10.0), true, false},
+        {"NaN radius", with(&ProjectionRecord::R, nan), true, false},
+        {"infinite radius", with(&ProjectionRecord::R, inf), true, false},
+        {"NaN centre", with(&ProjectionRecord::Cx, nan), true, false},
+        {"code -1", code(-1), true, true},
+        {"code 5", code(5), true, true},
+        {"code 99", code(99), true, true},
+        {"point beyond single precision", with(&ProjectionRecord::R, 1e300, 45.0), false, true},
+        {"NaN angle", with(&ProjectionRecord::Alpha, nan), false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.refused2angle) {
+            for (const auto& [x, y] : {std::pair{600.0f, 600.0f}, std::pair{850.0f, 600.0f}}) {
+                ProjectionRecord src = c.src;
+                EXPECT_FALSE(ref2angle(src, x, y)) << x;
+                EXPECT_EQ(src.Alpha, c.src.Alpha);
+                EXPECT_EQ(src.Beta, c.src.Beta);
+            }
+        }
+        if (c.refused2ref) {
+            float x = 1, y = 2;
+            EXPECT_FALSE(angle2ref(c.src, x, y));
+            EXPECT_EQ(x, 1.0f);
+            EXPECT_EQ(y, 2.0f);
+        }
     }
-    ProjectionRecord src = equidistantSource();
-    src.Cx = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_FALSE(ref2angle(src, 600, 600));
-    EXPECT_EQ(src.Alpha, 0.0);
 }
 
-TEST_F(ViewReference, ProjectionCodeOutOfRangeIsRefused)
-{
-    for (int32_t p : {-1, 5, 99}) {
-        ProjectionRecord src = equidistantSource();
-        src.Proj = p;
-        float x = 1, y = 2;
-        EXPECT_FALSE(ref2angle(src, 850, 600)) << p;
-        EXPECT_FALSE(angle2ref(src, x, y)) << p;
-        EXPECT_EQ(src.Alpha, 0.0);
-        EXPECT_EQ(x, 1.0f);
-        EXPECT_EQ(y, 2.0f);
-    }
-}
-
-TEST_F(ViewReference, PointBeyondSinglePrecisionLeavesTheReferenceAlone)
-{
-    ProjectionRecord src = equidistantSource();
-    src.R = 1e300;
-    src.Alpha = 45.0;
-    float x = 1, y = 2;
-    EXPECT_FALSE(angle2ref(src, x, y));
-    src.R = 500.0;
-    src.Alpha = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_FALSE(angle2ref(src, x, y));
-    EXPECT_EQ(x, 1.0f);
-    EXPECT_EQ(y, 2.0f);
-}
-
-TEST_F(ViewReference, YrJustAboveOneIsClamped)
+TEST(ViewReference, YrJustAboveOneIsClamped)
 {
     // Just inside the top of the rim the equidistant model scales the point a
     // hair past the unit circle, so 1 - yr^2 is a tiny negative number.
     ProjectionRecord src = equidistantSource();
-    float refY = 1100.0f;
-    for (int i = 0; i < 2; ++i)
-        refY = std::nextafter(refY, 0.0f);
+    const float refY = std::nextafter(std::nextafter(1100.0f, 0.0f), 0.0f);
     const double y = (double(refY) - src.Cy) / src.R;
     ASSERT_GT(y * sin_over_r(std::sqrt(1.0 - y * y), kEquidistant), 1.0);
 
     ASSERT_TRUE(ref2angle(src, 600, refY));
     EXPECT_TRUE(std::isfinite(src.Alpha));
     EXPECT_EQ(src.Alpha, 0.0);
-    EXPECT_DOUBLE_EQ(src.Beta, 90.0000032016512);
+    EXPECT_DOUBLE_EQ(src.Beta, kQuarter);
 }
 
 // --- round trips, every source projection and several tilts ---
 
-class ViewReferenceRoundTrip : public ::testing::TestWithParam<std::tuple<int32_t, double>> {
-protected:
-    static void SetUpTestSuite() { initTables(); }
-};
-
-namespace {
+class ViewReferenceRoundTrip : public ::testing::TestWithParam<std::tuple<int32_t, double>> { };
 
 // Closed-form normalised radius, independent of the coefficient tables.
 double closedRho(int32_t p, double theta)
@@ -193,8 +170,6 @@ double closedRho(int32_t p, double theta)
 }
 
 bool fitted(int32_t proj) { return proj == kEquisolidangle || proj == kEquidistant; }
-
-} // namespace
 
 TEST_P(ViewReferenceRoundTrip, PointToAnglesAndBack)
 {
@@ -259,3 +234,5 @@ INSTANTIATE_TEST_SUITE_P(SourceProjections, ViewReferenceRoundTrip,
         name += std::to_string(rot < 0 ? -rot : rot);
         return name;
     });
+
+} // namespace
