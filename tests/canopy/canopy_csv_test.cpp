@@ -57,10 +57,7 @@ TEST(CanopyCsv, FieldsAreQuotedOnlyWhenTheyMustBe)
 TEST(CanopyCsv, RowsReadBackUnderTheirHeader)
 {
     initProjectionNames();
-    CanopySettings settings;
-    settings.channel = Channel::Luma;
-    settings.method = ThresholdMethod::Ridler;
-    settings.rings = 3;
+    const CanopySettings settings{.channel = Channel::Luma, .method = ThresholdMethod::Ridler, .rings = 3};
     PixelFigures pixels;
     pixels.threshold = 131;
     pixels.openness = 0.41234567;
@@ -163,9 +160,7 @@ TEST(CanopyCsv, NoFieldIsMinusZero)
     dots.effectiveDots = -0.04; // one decimal
     // Angles of -0.004 and -0.0049, a centre of -0.001: two decimals.
     const ProjectionRecord source{-0.001, 250, 240, -0.004, -0.0049, -0.0, kEquidistant};
-    CanopySettings settings;
-    settings.rings = 3;
-    settings.gamma = -0.0; // shortest form
+    const CanopySettings settings{.gamma = -0.0, .rings = 3}; // gamma in its shortest form
     const auto columns = columnsOf(canopyRow("a.jpg", settings, source, pixels, kEquisolidangle, dots));
     EXPECT_EQ(columns.at("cx"), "0.00");
     EXPECT_EQ(columns.at("alpha"), "0.00");

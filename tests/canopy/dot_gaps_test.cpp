@@ -31,12 +31,7 @@ template <class Pattern> std::vector<uint32_t> paint(Pattern sky)
 
 int gapCount(const DotReading& reading) { return int(std::count(reading.gaps.begin() + 1, reading.gaps.end(), true)); }
 
-CanopySettings plain()
-{
-    CanopySettings s;
-    s.gamma = 1.0;
-    return s;
-}
+CanopySettings plain() { return {.gamma = 1.0}; }
 
 // Dot n of ring i, k-th in its ring, lies at angle (k + 0.5) 2 pi / dots
 // counter-clockwise from the x axis (y up), radius R * RingRadius[i].

@@ -33,14 +33,12 @@ void PrintTo(const AccuracyCase& c, std::ostream* os) { *os << c.name; }
 
 CanopySettings with(Channel channel, ThresholdMethod method, int rings = 5, double maxZenith = 75.0, int sectors = 8)
 {
-    CanopySettings s;
-    s.channel = channel;
-    s.method = method;
-    s.fixedThreshold = 100;
-    s.rings = rings;
-    s.maxZenithDeg = maxZenith;
-    s.sectors = sectors;
-    return s;
+    return {.channel = channel,
+        .method = method,
+        .fixedThreshold = 100,
+        .rings = rings,
+        .maxZenithDeg = maxZenith,
+        .sectors = sectors};
 }
 
 class PixelAccuracy : public ::testing::TestWithParam<AccuracyCase> { };
@@ -173,13 +171,11 @@ TEST(PixelFigures, RefusesWhatItCannotMeasure)
 {
     const ProjectionRecord record = fisheye(kEquidistant, 50, 50, 40);
     const test::Photo photo = test::uniform(0xffffffffu, record, 100, 100);
-    CanopySettings bad;
-    bad.rings = 0;
     ProjectionRecord perspective = record, noRadius = record, beside = record;
     perspective.Proj = kPerspective;
     noRadius.R = 0.0;
     beside.Cx = -500.0; // the circle lies wholly left of the photo
-    EXPECT_EQ(measurePixels(photo.view(), record, bad).status, PixelStatus::BadSettings);
+    EXPECT_EQ(measurePixels(photo.view(), record, {.rings = 0}).status, PixelStatus::BadSettings);
     EXPECT_EQ(measurePixels({nullptr, 100, 100, 100}, record, {}).status, PixelStatus::BadPixels);
     EXPECT_EQ(measurePixels(photo.view(), perspective, {}).status, PixelStatus::BadRecord);
     EXPECT_EQ(measurePixels(photo.view(), noRadius, {}).status, PixelStatus::BadRecord);
