@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <regex>
 #include <string>
 
 using namespace karwen;
@@ -50,15 +51,7 @@ std::string withoutFirstLine(const std::string& entry) { return entry.substr(ent
 // "YYYY-MM-DD HH:MM:SS"
 bool isDateTime(const std::string& text)
 {
-    const std::string shape = "dddd-dd-dd dd:dd:dd";
-    if (text.size() != shape.size())
-        return false;
-    for (std::size_t i = 0; i < shape.size(); ++i) {
-        const bool digit = text[i] >= '0' && text[i] <= '9';
-        if (shape[i] == 'd' ? !digit : text[i] != shape[i])
-            return false;
-    }
-    return true;
+    return std::regex_match(text, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)"));
 }
 
 } // namespace

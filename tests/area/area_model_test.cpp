@@ -15,35 +15,14 @@ using karwen::test::AreaTest;
 
 using AreaTables = AreaTest;
 
-TEST_F(AreaTables, StartValues)
-{
-    EXPECT_EQ(ClassCount[0], 1000);
-    for (int k = 1; k < kAreaClassCount; ++k)
-        EXPECT_EQ(ClassCount[static_cast<std::size_t>(k)], 0) << k;
-    for (int16_t cls : DotClass)
-        EXPECT_EQ(cls, 0);
-    EXPECT_EQ(LastLbl, -1);
-    EXPECT_EQ(CurRgn, 1);
-    EXPECT_EQ(CurRgnColor, 0x0000FFu);
-    EXPECT_EQ(DotIdx, 1);
-    EXPECT_EQ(BrushIdx, 1);
-    EXPECT_EQ(DotSize, 1);
-    EXPECT_EQ(DotHit2, 4);
-    EXPECT_EQ(BrushR2, 75);
-}
-
-TEST_F(AreaTables, RingsHoldAllDotsWithTheLastRingShort)
-{
-    EXPECT_EQ(std::accumulate(RingDots.begin(), RingDots.end(), 0), kDotCount);
-    EXPECT_EQ(RingDots[0], 1);
-    EXPECT_EQ(RingDots[16], 107);
-}
-
 // Every dot stands for an equal share of the circle: ring i sits where
 // r^2 = (dots inside + half its own) / 1000, written with nine decimals
-// (nine significant digits from ring 3 on; 0.054772256 for ring 1).
+// (nine significant digits from ring 3 on; 0.054772256 for ring 1). The
+// worked radii of rings 1 and 16 pin down the dots of the centre, ring 1
+// and the short last ring.
 TEST_F(AreaTables, RingRadiusFollowsTheEqualAreaRule)
 {
+    EXPECT_EQ(std::accumulate(RingDots.begin(), RingDots.end(), 0), kDotCount);
     EXPECT_EQ(RingRadius[0], 0.0);
     int inside = RingDots[0];
     for (int i = 1; i < kRingCount; ++i) {
@@ -70,7 +49,38 @@ TEST_F(AreaTables, ClassColoursAreBlueGreenRed)
         EXPECT_EQ(c >> 24, 0u);
 }
 
-TEST_F(AreaTables, ToolSizes)
+// Start-up selects the middle-small dot and brush (index 1) and class 1 with
+// nothing measured; a reset clears the measurement again but keeps the tools.
+TEST_F(AreaTables, StartAndResetClearTheMeasurementButKeepTheTools)
+{
+    const auto expectCleared = [] {
+        EXPECT_EQ(ClassCount[0], 1000);
+        EXPECT_EQ(classCountSum(), 1000);
+        for (int16_t cls : DotClass)
+            EXPECT_EQ(cls, 0);
+        EXPECT_EQ(LastLbl, -1);
+    };
+    expectCleared();
+    EXPECT_EQ(DotIdx, 1);
+    EXPECT_EQ(BrushIdx, 1);
+    EXPECT_EQ(CurRgn, 1);
+    EXPECT_EQ(CurRgnColor, 0x0000FFu); // red, as the class colours are stored
+    ASSERT_TRUE(selectDotStyle(3));
+    ASSERT_TRUE(selectBrush(0));
+    ASSERT_TRUE(selectClass(7));
+    DotClass[5] = 7;
+    ClassCount[0] = 999;
+    ClassCount[7] = 1;
+    LastLbl = 7;
+    resetAreaCounts();
+    expectCleared();
+    EXPECT_EQ(DotIdx, 3);
+    EXPECT_EQ(BrushIdx, 0);
+    EXPECT_EQ(CurRgn, 7);
+}
+
+// Every size, then indices and classes out of range leave the choice alone.
+TEST_F(AreaTables, ToolSizesAndClasses)
 {
     const int hit2[] = {0, 4, 16, 64};
     const int size[] = {0, 1, 2, 4};
@@ -90,34 +100,10 @@ TEST_F(AreaTables, ToolSizes)
     }
     EXPECT_EQ(DotIdx, 3);
     EXPECT_EQ(BrushR2, 1500);
-}
-
-TEST_F(AreaTables, SelectClassTakesOnlyUserClasses)
-{
     EXPECT_TRUE(selectClass(15));
-    EXPECT_EQ(CurRgn, 15);
     EXPECT_FALSE(selectClass(0));
     EXPECT_FALSE(selectClass(16));
     EXPECT_EQ(CurRgn, 15);
-}
-
-TEST_F(AreaTables, ResetKeepsToolsAndClearsTheMeasurement)
-{
-    ASSERT_TRUE(selectDotStyle(3));
-    ASSERT_TRUE(selectBrush(0));
-    ASSERT_TRUE(selectClass(7));
-    DotClass[5] = 7;
-    ClassCount[0] = 999;
-    ClassCount[7] = 1;
-    LastLbl = 7;
-    resetAreaCounts();
-    EXPECT_EQ(DotClass[5], 0);
-    EXPECT_EQ(ClassCount[0], 1000);
-    EXPECT_EQ(ClassCount[7], 0);
-    EXPECT_EQ(LastLbl, -1);
-    EXPECT_EQ(DotIdx, 3);
-    EXPECT_EQ(BrushIdx, 0);
-    EXPECT_EQ(CurRgn, 7);
 }
 
 TEST_F(AreaTables, DotColourMarksTheSelectedClass)

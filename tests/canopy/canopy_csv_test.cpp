@@ -1,8 +1,13 @@
 // The CSV lines of canopy figures: quoting, a measured and a failed photo's
 // row read back column by column under their header, the circle's origin
 // and the dots off the photo at the end, no "-0.00", and appending only
-// below the same header without ever leaving half a line.
+// below the same header without ever leaving half a line. Reading them
+// back: names of any bytes survive csvText and rawText, quoted fields split
+// where the writer put them, and only the figures' header for some number
+// of rings counts as ours.
 #include "canopy_csv.h"
+#include "canopy_csv_reading.h"
+#include "canopy_settings.h"
 
 #include "../common/scratch_folder.h"
 #include "projection_model.h"
@@ -20,30 +25,11 @@
 namespace karwen::canopy {
 namespace {
 
-// Fields of one line, quotes undone (RFC 4180).
-std::vector<std::string> fieldsOf(const std::string& line)
-{
-    std::vector<std::string> fields(1);
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"')
-            fields.back() += line[++i];
-        else if (c == '"')
-            quoted = !quoted;
-        else if (c == ',' && !quoted)
-            fields.emplace_back();
-        else
-            fields.back() += c;
-    }
-    return fields;
-}
-
 // The row's fields by the header's column names.
 std::map<std::string, std::string> columnsOf(const CanopyRow& row)
 {
-    const auto names = fieldsOf(csvHeader(row.settings.rings));
-    const auto values = fieldsOf(csvRow(row));
+    const auto names = csvFields(csvHeader(row.settings.rings)).value();
+    const auto values = csvFields(csvRow(row)).value();
     EXPECT_EQ(values.size(), names.size());
     std::map<std::string, std::string> columns;
     for (std::size_t i = 0; i < names.size() && i < values.size(); ++i)
@@ -71,10 +57,7 @@ TEST(CanopyCsv, FieldsAreQuotedOnlyWhenTheyMustBe)
 TEST(CanopyCsv, RowsReadBackUnderTheirHeader)
 {
     initProjectionNames();
-    CanopySettings settings;
-    settings.channel = Channel::Luma;
-    settings.method = ThresholdMethod::Ridler;
-    settings.rings = 3;
+    const CanopySettings settings{.channel = Channel::Luma, .method = ThresholdMethod::Ridler, .rings = 3};
     PixelFigures pixels;
     pixels.threshold = 131;
     pixels.openness = 0.41234567;
@@ -177,9 +160,7 @@ TEST(CanopyCsv, NoFieldIsMinusZero)
     dots.effectiveDots = -0.04; // one decimal
     // Angles of -0.004 and -0.0049, a centre of -0.001: two decimals.
     const ProjectionRecord source{-0.001, 250, 240, -0.004, -0.0049, -0.0, kEquidistant};
-    CanopySettings settings;
-    settings.rings = 3;
-    settings.gamma = -0.0; // shortest form
+    const CanopySettings settings{.gamma = -0.0, .rings = 3}; // gamma in its shortest form
     const auto columns = columnsOf(canopyRow("a.jpg", settings, source, pixels, kEquisolidangle, dots));
     EXPECT_EQ(columns.at("cx"), "0.00");
     EXPECT_EQ(columns.at("alpha"), "0.00");
@@ -238,6 +219,63 @@ TEST(CanopyCsv, AppendsOnlyBelowTheSameHeaderAndWhole)
     }
     const test::ScratchFolder folder;
     EXPECT_FALSE(appendCsvRow(folder.path().string(), header, row).reason.empty());
+}
+
+TEST(CsvReading, NamesOfAnyBytesReadBack)
+{
+    struct Case {
+        std::string raw;
+        std::string written;
+    };
+    const Case cases[] = {
+        {"/photos/plot 1/a.jpg", "/photos/plot 1/a.jpg"},
+        {"/f\xC3\xB6rst/\xE6\x9C\xA8.jpg", "/f\xC3\xB6rst/\xE6\x9C\xA8.jpg"}, // valid UTF-8 stays
+        {"/bad\xFF.jpg", "/bad\\xFF.jpg"},
+        {"/latin1-f\xF6rst.jpg", "/latin1-f\\xF6rst.jpg"},
+        {"/cut\xE6\x9C.jpg", "/cut\\xE6\\x9C.jpg"},          // a sequence cut short
+        {"/long\xC0\xAF.jpg", "/long\\xC0\\xAF.jpg"},        // an overlong form
+        {"/sur\xED\xA0\x80.jpg", "/sur\\xED\\xA0\\x80.jpg"}, // a surrogate
+        {"a\\xFF\\b", "a\\\\xFF\\\\b"},                      // real backslashes, doubled
+        {"line\nbreak\r\x7F", "line\\x0Abreak\\x0D\\x7F"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(csvText(c.raw), c.written) << c.raw;
+        EXPECT_EQ(rawText(csvText(c.raw)), c.raw) << c.raw;
+    }
+    std::string everyByte;
+    for (int b = 0; b < 256; ++b)
+        everyByte += char(b);
+    everyByte += everyByte;
+    EXPECT_EQ(rawText(csvText(everyByte)), everyByte);
+    EXPECT_EQ(csvText(everyByte).find_first_of("\r\n"), std::string::npos);
+}
+
+TEST(CsvReading, FieldsSplitWhereTheWriterPutThem)
+{
+    const std::vector<std::string> fields{"/a, \"b\".jpg", "", "x\"y", "plain", ","};
+    std::string line;
+    for (const std::string& f : fields) {
+        if (&f != &fields.front())
+            line += ',';
+        line += csvField(f);
+    }
+    EXPECT_EQ(csvFields(line), fields);
+    EXPECT_EQ(csvFields(""), std::vector<std::string>{""});
+    EXPECT_FALSE(csvFields("\"open,field"));
+    EXPECT_FALSE(csvFields("\"closed\"tail,x"));
+}
+
+TEST(CsvReading, OnlyTheFiguresHeaderIsOurs)
+{
+    for (const int rings : {1, 5, kMaxRings}) {
+        EXPECT_EQ(csvHeaderRings(csvHeader(rings)), rings);
+        EXPECT_EQ(csvHeaderRings("\xEF\xBB\xBF" + csvHeader(rings) + "\r"), rings); // the window's export
+    }
+    EXPECT_FALSE(csvHeaderRings(csvHeader(kMaxRings + 1)));
+    EXPECT_FALSE(csvHeaderRings(csvHeader(5) + ",notes"));
+    EXPECT_FALSE(csvHeaderRings("plot,lai,notes"));
+    EXPECT_FALSE(csvHeaderRings("\xFF\xD8\xFF\xE0"));
+    EXPECT_FALSE(csvHeaderRings(""));
 }
 
 } // namespace

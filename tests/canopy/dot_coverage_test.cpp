@@ -5,9 +5,9 @@
 #include "canopy_indices.h"
 #include "dot_figures.h"
 #include "dot_placement.h"
-#include "dot_scenes.h"
 #include "dot_sky.h"
 #include "projection_model.h"
+#include "synthetic_sky.h"
 
 #include <gtest/gtest.h>
 
@@ -47,15 +47,16 @@ DotDirections dotDirections(int32_t projection)
 TEST(DotScenes, CapSolidAnglesWorkedInClosedForm)
 {
     const test::Cap tilted{std::sin(40 * kDeg), 0.0, std::cos(40 * kDeg), 15 * kDeg, std::cos(15 * kDeg)};
-    const test::CapSky one{{tilted}, true};
+    const test::Scene one{{}, {tilted}, true};
     EXPECT_NEAR(one.gapSolidAngle(0.0, kPi / 2.0), 2.0 * kPi * (1.0 - std::cos(15 * kDeg)), 1e-9);
     // A cap on the zenith fills the bands inside its radius.
     const test::Cap zenith{0.0, 0.0, 1.0, 20 * kDeg, std::cos(20 * kDeg)};
-    const test::CapSky top{{zenith}, false};
+    const test::Scene top{{}, {zenith}, false};
     EXPECT_NEAR(top.gapSolidAngle(10 * kDeg, 30 * kDeg), 2.0 * kPi * (std::cos(20 * kDeg) - std::cos(30 * kDeg)), 1e-9);
     // A cap centred on the horizon is half above it.
     const test::Cap horizon{1.0, 0.0, 0.0, 10 * kDeg, std::cos(10 * kDeg)};
-    EXPECT_NEAR((test::CapSky{{horizon}, true}.gapSolidAngle(0.0, kPi / 2.0)), kPi * (1.0 - std::cos(10 * kDeg)), 1e-9);
+    EXPECT_NEAR(
+        (test::Scene{{}, {horizon}, true}.gapSolidAngle(0.0, kPi / 2.0)), kPi * (1.0 - std::cos(10 * kDeg)), 1e-9);
     // Split at 45 degrees, the two parts add up.
     EXPECT_NEAR(one.gapSolidAngle(0.0, 45 * kDeg) + one.gapSolidAngle(45 * kDeg, kPi / 2.0),
         one.gapSolidAngle(0.0, kPi / 2.0), 1e-9);
@@ -87,7 +88,7 @@ TEST_P(DotCoverage, BothIntervalsHoldTheTruth)
     for (int scene = 0; scene < kScenes; ++scene) {
         const int32_t projection = scene % 4;
         const DotDirections dots = dotDirections(projection);
-        const test::CapSky sky = test::capSky(7919u * uint64_t(scene) + 17u, GetParam().kind);
+        const test::Scene sky = test::capSky(7919u * uint64_t(scene) + 17u, GetParam().kind);
         DotGaps gaps{};
         for (std::size_t n = 1; n <= kDotCount; ++n)
             gaps[n] = sky.sky(dots.x[n], dots.y[n], dots.z[n]);

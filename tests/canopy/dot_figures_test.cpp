@@ -94,14 +94,9 @@ TEST(DotFigures, OpenClosedAndUnavailable)
     EXPECT_LT(closed.le->lo, closed.le->value - 3.0);
 
     EXPECT_EQ(measureDots(open, kPerspective, settings).status, DotStatus::Unavailable);
-    CanopySettings bad;
-    bad.sectors = 0;
-    EXPECT_EQ(measureDots(open, kEquidistant, bad).status, DotStatus::BadSettings);
+    EXPECT_EQ(measureDots(open, kEquidistant, {.sectors = 0}).status, DotStatus::BadSettings);
     // Rings of half a degree out to 9 degrees: the dot rings skip most.
-    CanopySettings fine;
-    fine.rings = 18;
-    fine.maxZenithDeg = 9.0;
-    EXPECT_FALSE(measureDots(open, kEquidistant, fine).le.has_value());
+    EXPECT_FALSE(measureDots(open, kEquidistant, {.rings = 18, .maxZenithDeg = 9.0}).le.has_value());
 }
 
 // Dots off the photo are left out of both figures: every other dot off the

@@ -3,8 +3,6 @@
 #include "dot_gaps.h"
 
 #include "dot_placement.h"
-#include "image.h"
-#include "image_store.h"
 #include "pixel_view.h"
 #include "projection_model.h"
 #include "synthetic_sky.h"
@@ -31,12 +29,9 @@ template <class Pattern> std::vector<uint32_t> paint(Pattern sky)
     return pixels;
 }
 
-CanopySettings plain()
-{
-    CanopySettings s;
-    s.gamma = 1.0;
-    return s;
-}
+int gapCount(const DotReading& reading) { return int(std::count(reading.gaps.begin() + 1, reading.gaps.end(), true)); }
+
+CanopySettings plain() { return {.gamma = 1.0}; }
 
 // Dot n of ring i, k-th in its ring, lies at angle (k + 0.5) 2 pi / dots
 // counter-clockwise from the x axis (y up), radius R * RingRadius[i].
@@ -70,10 +65,7 @@ TEST(DotGaps, DotsOffTheImageAndBadInput)
     const PixelView view{pixels.data(), kSide, kSide, kSide};
     const auto reading = classifyDots(view, dst, plain(), 127);
     ASSERT_TRUE(reading.has_value());
-    int gaps = 0;
-    for (std::size_t n = 1; n <= kDotCount; ++n)
-        gaps += reading->gaps[n];
-    EXPECT_EQ(gaps + reading->outside(), kDotCount);
+    EXPECT_EQ(gapCount(*reading) + reading->outside(), kDotCount);
     EXPECT_NEAR(reading->outside(), kDotCount / 2, 10);
     EXPECT_FALSE(classifyDots(view, dst, plain(), 256).has_value());
     EXPECT_FALSE(classifyDots({pixels.data(), kSide, kSide, kSide - 1}, dst, plain(), 127).has_value());
@@ -86,11 +78,10 @@ TEST(DotGaps, DotsOffTheImageAndBadInput)
 // dots off the photo are those left of 100 pixels from the view's centre.
 TEST(DotGaps, DotsOffThePhotoAreNotRead)
 {
-    const int32_t photo = RixCreate(kSide, kSide);
-    const int32_t view = RixCreate(kSide, kSide);
+    const test::RixImage photoImage(test::Photo{kSide, kSide, paint([](int, int) { return true; })}); // all sky
+    const test::RixImage viewImage(kSide, kSide);
+    const int32_t photo = photoImage.handle(), view = viewImage.handle();
     ASSERT_GT(photo, 0);
-    ASSERT_GT(view, 0);
-    std::fill_n(rix::findImage(photo)->data(), std::size_t(kSide) * kSide, 0xff0000ffu); // sky everywhere
     const ProjectionRecord source = test::fisheye(kEquidistant, 100.0, 300.0, 280);
     const ProjectionRecord dst = test::fisheye(kEquidistant, 300.0, 300.0, 280);
     std::array<float, kDotCount + 1> x{}, y{};
@@ -119,8 +110,6 @@ TEST(DotGaps, DotsOffThePhotoAreNotRead)
     EXPECT_FALSE(dotsOffPhoto({source, 0, kSide}, dst, kSide, kSide).has_value());
     EXPECT_FALSE(dotsOffPhoto(*photoSideOf(photo, source), dst, kSide, 0).has_value());
     EXPECT_FALSE(photoSideOf(-1, source).has_value());
-    (void)RixDestroy(photo);
-    (void)RixDestroy(view);
 }
 
 // Reading the dots without making the view gives exactly the reading of the
@@ -129,18 +118,15 @@ TEST(DotGaps, DotsOffThePhotoAreNotRead)
 // the whole circle or only part of it.
 TEST(DotGaps, ReadingWithoutTheViewEqualsReadingTheView)
 {
-    const int32_t photo = RixCreate(700, 500);
-    const int32_t view = RixCreate(kSide, kSide);
-    ASSERT_GT(photo, 0);
-    ASSERT_GT(view, 0);
-    // Fine noise, written straight into the photo's rows.
-    rix::Image& image = *rix::findImage(photo);
+    test::Photo noise{700, 500, std::vector<uint32_t>(700 * 500)};
     uint32_t state = 12345u;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            state = state * 1664525u + 1013904223u;
-            image.row(y)[x] = 0xff000000u | (state >> 8);
-        }
+    for (uint32_t& pixel : noise.pixels) {
+        state = state * 1664525u + 1013904223u;
+        pixel = 0xff000000u | (state >> 8);
+    }
+    const test::RixImage photoImage(noise), viewImage(kSide, kSide);
+    const int32_t photo = photoImage.handle(), view = viewImage.handle();
+    ASSERT_GT(photo, 0);
     struct Case {
         ProjectionRecord source, view;
     };
@@ -159,17 +145,13 @@ TEST(DotGaps, ReadingWithoutTheViewEqualsReadingTheView)
         EXPECT_EQ(unmade->gaps, made->gaps);
         EXPECT_EQ(unmade->outside(), made->outside());
         EXPECT_EQ(unmade->outsideDots, made->outsideDots);
-        int gaps = 0;
-        for (std::size_t n = 1; n <= kDotCount; ++n)
-            gaps += made->gaps[n];
+        const int gaps = gapCount(*made);
         EXPECT_GT(gaps, 100); // the noise reads both ways
         EXPECT_LT(gaps + made->outside(), int(kDotCount) - 100);
     }
     EXPECT_FALSE(classifyDotsOf(photo, cases[0].source, cases[0].view, kSide, kSide, plain(), 256).has_value());
     EXPECT_FALSE(classifyDotsOf(photo, cases[0].source, cases[0].view, 0, kSide, plain(), 127).has_value());
     EXPECT_FALSE(classifyDotsOf(-1, cases[0].source, cases[0].view, kSide, kSide, plain(), 127).has_value());
-    (void)RixDestroy(photo);
-    (void)RixDestroy(view);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Pixel figures against the analytic values of synthetic scenes: every
 // fisheye projection, views along the camera axis and off it, other
-// channels, thresholds and ring layouts, and the skies at the extremes.
+// channels, thresholds and ring layouts, the skies at the extremes, and a
+// view made by the imaging library's resampler.
 #include "pixel_figures.h"
 
 #include "projection_model.h"
@@ -32,14 +33,12 @@ void PrintTo(const AccuracyCase& c, std::ostream* os) { *os << c.name; }
 
 CanopySettings with(Channel channel, ThresholdMethod method, int rings = 5, double maxZenith = 75.0, int sectors = 8)
 {
-    CanopySettings s;
-    s.channel = channel;
-    s.method = method;
-    s.fixedThreshold = 100;
-    s.rings = rings;
-    s.maxZenithDeg = maxZenith;
-    s.sectors = sectors;
-    return s;
+    return {.channel = channel,
+        .method = method,
+        .fixedThreshold = 100,
+        .rings = rings,
+        .maxZenithDeg = maxZenith,
+        .sectors = sectors};
 }
 
 class PixelAccuracy : public ::testing::TestWithParam<AccuracyCase> { };
@@ -172,13 +171,11 @@ TEST(PixelFigures, RefusesWhatItCannotMeasure)
 {
     const ProjectionRecord record = fisheye(kEquidistant, 50, 50, 40);
     const test::Photo photo = test::uniform(0xffffffffu, record, 100, 100);
-    CanopySettings bad;
-    bad.rings = 0;
     ProjectionRecord perspective = record, noRadius = record, beside = record;
     perspective.Proj = kPerspective;
     noRadius.R = 0.0;
     beside.Cx = -500.0; // the circle lies wholly left of the photo
-    EXPECT_EQ(measurePixels(photo.view(), record, bad).status, PixelStatus::BadSettings);
+    EXPECT_EQ(measurePixels(photo.view(), record, {.rings = 0}).status, PixelStatus::BadSettings);
     EXPECT_EQ(measurePixels({nullptr, 100, 100, 100}, record, {}).status, PixelStatus::BadPixels);
     EXPECT_EQ(measurePixels(photo.view(), perspective, {}).status, PixelStatus::BadRecord);
     EXPECT_EQ(measurePixels(photo.view(), noRadius, {}).status, PixelStatus::BadRecord);
@@ -190,6 +187,32 @@ TEST(PixelFigures, RefusesWhatItCannotMeasure)
         ASSERT_EQ(f.status, PixelStatus::Ok) << radius;
         EXPECT_EQ(f.openness, 1.0) << radius;
     }
+}
+
+// The direction conventions against the imaging library's resampler: a
+// photo taken off the view direction, tilted and off-centre, is converted
+// by RixSDeform into an equidistant view looking along the view direction.
+// If zenith, azimuth, tilt and view angles meant anything different here,
+// the sectors of the converted view would not hold the scene's gaps.
+TEST(ResamplerAgreement, ConvertedViewHoldsTheSameSky)
+{
+    const CanopySettings settings;
+    const test::Scene scene = test::patchScene(23);
+    const test::Truth truth = test::truthOf(scene, settings.rings, settings.maxZenithDeg, settings.sectors);
+    const ProjectionRecord src = fisheye(kEquisolidangle, 490, 505, 478, 8, -6, 30);
+    const ProjectionRecord dst = fisheye(kEquidistant, 500, 500, 480);
+    const test::RixImage photo(test::render(scene, src, kSide, kSide)), converted(kSide, kSide);
+    ASSERT_GT(photo.handle(), 0);
+    ASSERT_EQ(RixSDeform(photo.handle(), converted.handle(), &src, &dst, 0), 1);
+    const PixelFigures f = measurePixels(converted.view(), dst, settings);
+    ASSERT_EQ(f.status, PixelStatus::Ok);
+    for (std::size_t b = 0; b < truth.sectorGap.size(); ++b)
+        EXPECT_NEAR(f.sectorGap[b], truth.sectorGap[b], 0.03) << "ring x sector " << b;
+    for (std::size_t k = 0; k < truth.ringGap.size(); ++k)
+        EXPECT_NEAR(f.ringGap[k], truth.ringGap[k], 0.015) << "ring " << k;
+    // The lune behind the camera is black in the converted view and counts
+    // as canopy there, so openness is a share of the whole hemisphere.
+    EXPECT_NEAR(f.openness, truth.openness, 0.01);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include "projection_model.h"
 #include "rix.h"
+#include "synthetic_sky.h"
 
 #include <gtest/gtest.h>
 
@@ -36,19 +37,14 @@ void expectViewMatchesBlit(int32_t handle)
 
 TEST(PixelView, SeesWhatTheLibraryDraws)
 {
-    const std::string sample = std::string(KARWEN_SAMPLES_DIR) + "/allsky_day.jpg";
-    const int32_t photo = RixLoadJPG(sample.c_str());
-    ASSERT_GT(photo, 0) << RixLastError();
-    expectViewMatchesBlit(photo);
+    const test::RixImage photo(std::string(KARWEN_SAMPLES_DIR) + "/allsky_day.jpg"), wide(321, 203);
+    ASSERT_GT(photo.handle(), 0) << RixLastError();
+    expectViewMatchesBlit(photo.handle());
 
     const ProjectionRecord src{250, 250, 240, 0, 0, 0, kEquidistant};
     const ProjectionRecord dst{160, 100, 150, 0, 0, 0, kOrthographic};
-    const int32_t wide = RixCreate(321, 203);
-    ASSERT_EQ(RixSDeform(photo, wide, &src, &dst, 1), 1) << RixLastError();
-    expectViewMatchesBlit(wide);
-
-    EXPECT_EQ(RixDestroy(photo), 1);
-    EXPECT_EQ(RixDestroy(wide), 1);
+    ASSERT_EQ(RixSDeform(photo.handle(), wide.handle(), &src, &dst, 1), 1) << RixLastError();
+    expectViewMatchesBlit(wide.handle());
 }
 
 TEST(PixelView, NoImageNoView)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 namespace karwen::canopy {
 namespace {
@@ -22,27 +23,30 @@ TEST(Random, SameNumbersEverywhere)
     EXPECT_EQ(random.next(), 0xae17533239e499a1ull);
 }
 
+// Mean and variance of `draws` draws against the expected ones: the mean
+// within four standard errors, the variance within 5 %; every draw within
+// [lo, hi].
+template <class Draw> void expectMoments(Draw draw, int draws, double lo, double hi, double mean, double variance)
+{
+    double sum = 0.0, squares = 0.0;
+    for (int i = 0; i < draws; ++i) {
+        const double x = draw();
+        ASSERT_GE(x, lo);
+        ASSERT_LE(x, hi);
+        sum += x;
+        squares += x * x;
+    }
+    const double m = sum / draws;
+    EXPECT_NEAR(m, mean, 4.0 * std::sqrt(variance / draws));
+    EXPECT_NEAR(squares / draws - m * m, variance, 0.05 * variance);
+}
+
 TEST(Random, BinomialMeanAndVariance)
 {
     Xoshiro256 random(7);
-    struct Case {
-        int n;
-        double p;
-    };
-    for (const Case c : {Case{50, 0.3}, Case{200, 0.02}, Case{7, 0.9}}) {
-        constexpr int kDraws = 20000;
-        double sum = 0.0, squares = 0.0;
-        for (int i = 0; i < kDraws; ++i) {
-            const int x = random.binomial(c.n, c.p);
-            ASSERT_GE(x, 0);
-            ASSERT_LE(x, c.n);
-            sum += x;
-            squares += double(x) * x;
-        }
-        const double mean = sum / kDraws, variance = squares / kDraws - mean * mean;
-        const double expectedVariance = c.n * c.p * (1.0 - c.p);
-        EXPECT_NEAR(mean, c.n * c.p, 4.0 * std::sqrt(expectedVariance / kDraws)) << c.n;
-        EXPECT_NEAR(variance, expectedVariance, 0.05 * expectedVariance) << c.n;
+    for (const auto& [n, p] : {std::pair{50, 0.3}, {200, 0.02}, {7, 0.9}}) {
+        SCOPED_TRACE(n);
+        expectMoments([&] { return double(random.binomial(n, p)); }, 20000, 0.0, n, n * p, n * p * (1.0 - p));
     }
     EXPECT_EQ(random.binomial(30, 0.0), 0);
     EXPECT_EQ(random.binomial(30, 1.0), 30);
@@ -50,28 +54,16 @@ TEST(Random, BinomialMeanAndVariance)
 }
 
 // Beta(a, b) has mean a / (a + b) and variance ab / ((a + b)^2 (a + b + 1));
-// shapes below 1 go through the boosted gamma draw.
+// shapes below 1 go through the boosted gamma draw. Every draw lies strictly
+// inside (0, 1).
 TEST(Random, BetaMeanAndVariance)
 {
     Xoshiro256 random(11);
-    struct Case {
-        double a, b;
-    };
-    for (const Case c : {Case{0.5, 10.5}, Case{3.0, 2.0}, Case{40.5, 0.5}}) {
-        constexpr int kDraws = 40000;
-        double sum = 0.0, squares = 0.0;
-        for (int i = 0; i < kDraws; ++i) {
-            const double x = random.beta(c.a, c.b);
-            ASSERT_GT(x, 0.0);
-            ASSERT_LT(x, 1.0);
-            sum += x;
-            squares += x * x;
-        }
-        const double s = c.a + c.b;
-        const double mean = sum / kDraws, variance = squares / kDraws - mean * mean;
-        const double expectedVariance = c.a * c.b / (s * s * (s + 1.0));
-        EXPECT_NEAR(mean, c.a / s, 4.0 * std::sqrt(expectedVariance / kDraws)) << c.a;
-        EXPECT_NEAR(variance, expectedVariance, 0.05 * expectedVariance) << c.a;
+    for (const auto& [a, b] : {std::pair{0.5, 10.5}, {3.0, 2.0}, {40.5, 0.5}}) {
+        SCOPED_TRACE(a);
+        const double s = a + b;
+        expectMoments([&] { return random.beta(a, b); }, 40000, std::nextafter(0.0, 1.0), std::nextafter(1.0, 0.0),
+            a / s, a * b / (s * s * (s + 1.0)));
     }
 }
 

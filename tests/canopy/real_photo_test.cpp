@@ -6,10 +6,9 @@
 #include "dot_gaps.h"
 #include "pixel_figures.h"
 
-#include "image.h"
-#include "image_store.h"
 #include "projection_model.h"
 #include "rix.h"
+#include "synthetic_sky.h"
 
 #include <gtest/gtest.h>
 
@@ -32,30 +31,38 @@ struct RealPhoto {
 
 void PrintTo(const RealPhoto& p, std::ostream* os) { *os << p.file; }
 
+// Where a shared photo lies, or "" when the checkout has no such file.
+std::string realPhotoPath(const std::string& file)
+{
+    const std::string path = std::string(KARWEN_REAL_DATA_DIR) + "/" + file;
+    return std::filesystem::exists(path) ? path : "";
+}
+
+// The circle its source gives, rows counted upward.
+ProjectionRecord circleOf(const RealPhoto& photo, const test::RixImage& image)
+{
+    return {photo.x + 0.5, image.view().height - photo.y - 0.5, photo.r, 0, 0, 0, kEquidistant};
+}
+
 class RealPhotos : public ::testing::TestWithParam<RealPhoto> { };
 
 TEST_P(RealPhotos, FiguresOfTheFishEyeConverters)
 {
     const RealPhoto& photo = GetParam();
-    const std::string path = std::string(KARWEN_REAL_DATA_DIR) + "/" + photo.file;
-    if (!std::filesystem::exists(path))
-        GTEST_SKIP() << "no " << path;
-    const int32_t hSrc = RixLoadJPG(path.c_str());
-    ASSERT_GT(hSrc, 0) << RixLastError();
-    const rix::Image& image = *rix::findImage(hSrc);
-    const PixelView view{image.data(), image.width(), image.height(), image.stride()};
-    const ProjectionRecord src{photo.x + 0.5, image.height() - photo.y - 0.5, photo.r, 0, 0, 0, kEquidistant};
+    const std::string path = realPhotoPath(photo.file);
+    if (path.empty())
+        GTEST_SKIP() << "no " << photo.file;
+    const test::RixImage source(path);
+    ASSERT_GT(source.handle(), 0) << RixLastError();
+    const ProjectionRecord src = circleOf(photo, source);
     const CanopySettings settings;
-    const PixelFigures f = measurePixels(view, src, settings);
+    const PixelFigures f = measurePixels(source.view(), src, settings);
 
     // The program's start-up destination: 512 x 512, orthographic, R 256.
     const ProjectionRecord dst{256, 256, 256, 0, 0, 0, kOrthographic};
-    const int32_t hDst = RixCreate(512, 512);
-    ASSERT_EQ(RixSDeform(hSrc, hDst, &src, &dst, 0), 1);
-    const rix::Image& converted = *rix::findImage(hDst);
-    const auto reading = classifyDots({converted.data(), 512, 512, converted.stride()}, dst, settings, f.threshold);
-    RixDestroy(hSrc);
-    RixDestroy(hDst);
+    const test::RixImage converted(512, 512);
+    ASSERT_EQ(RixSDeform(source.handle(), converted.handle(), &src, &dst, 0), 1);
+    const auto reading = classifyDots(converted.view(), dst, settings, f.threshold);
     ASSERT_TRUE(reading.has_value());
     const DotFigures d = measureDots(reading->gaps, dst.Proj, settings);
 
@@ -84,21 +91,19 @@ TEST_P(RealPhotos, FiguresOfTheFishEyeConverters)
 TEST_P(RealPhotos, EveryMethodFindsAThreshold)
 {
     const RealPhoto& photo = GetParam();
-    const std::string path = std::string(KARWEN_REAL_DATA_DIR) + "/" + photo.file;
-    if (!std::filesystem::exists(path))
-        GTEST_SKIP() << "no " << path;
-    const int32_t hSrc = RixLoadJPG(path.c_str());
-    ASSERT_GT(hSrc, 0) << RixLastError();
-    const rix::Image& image = *rix::findImage(hSrc);
-    const PixelView view{image.data(), image.width(), image.height(), image.stride()};
-    const ProjectionRecord src{photo.x + 0.5, image.height() - photo.y - 0.5, photo.r, 0, 0, 0, kEquidistant};
+    const std::string path = realPhotoPath(photo.file);
+    if (path.empty())
+        GTEST_SKIP() << "no " << photo.file;
+    const test::RixImage source(path);
+    ASSERT_GT(source.handle(), 0) << RixLastError();
+    const ProjectionRecord src = circleOf(photo, source);
     double least = 1.0, most = 0.0;
     std::printf("[real] %s thresholds (openness):", photo.file);
     for (const auto& [method, name] : {std::pair{ThresholdMethod::Otsu, "otsu"}, {ThresholdMethod::Ridler, "ridler"},
              {ThresholdMethod::Minimum, "minimum"}, {ThresholdMethod::Edge, "edge"}}) {
         CanopySettings settings;
         settings.method = method;
-        const PixelFigures f = measurePixels(view, src, settings);
+        const PixelFigures f = measurePixels(source.view(), src, settings);
         ASSERT_EQ(f.status, PixelStatus::Ok) << name;
         EXPECT_GT(f.openness, photo.minOpenness) << name;
         EXPECT_LT(f.openness, photo.maxOpenness) << name;
@@ -107,7 +112,6 @@ TEST_P(RealPhotos, EveryMethodFindsAThreshold)
         std::printf(" %s %d (%.3f)", name, f.threshold, f.openness);
     }
     std::printf("\n");
-    RixDestroy(hSrc);
     EXPECT_LT(most, 1.5 * least);
 }
 
@@ -115,19 +119,17 @@ TEST_P(RealPhotos, EveryMethodFindsAThreshold)
 // the photo are read, and they see the sky the pixels see.
 TEST(RealPhotoCutByTheFrame, DotsSeeWhatThePixelsSee)
 {
-    const std::string path = std::string(KARWEN_REAL_DATA_DIR) + "/allsky_day.jpg";
-    if (!std::filesystem::exists(path))
-        GTEST_SKIP() << "no " << path;
-    const int32_t hSrc = RixLoadJPG(path.c_str());
-    ASSERT_GT(hSrc, 0) << RixLastError();
-    const rix::Image& image = *rix::findImage(hSrc);
-    const PixelView view{image.data(), image.width(), image.height(), image.stride()};
+    const std::string path = realPhotoPath("allsky_day.jpg");
+    if (path.empty())
+        GTEST_SKIP() << "no "
+                     << "allsky_day.jpg";
+    const test::RixImage source(path);
+    ASSERT_GT(source.handle(), 0) << RixLastError();
     const ProjectionRecord src{800, 800, 1000, 0, 0, 0, kEquidistant};
     const CanopySettings settings;
-    const PixelFigures f = measurePixels(view, src, settings);
+    const PixelFigures f = measurePixels(source.view(), src, settings);
     const ProjectionRecord dst{500, 500, 500, 0, 0, 0, kEquisolidangle};
-    const auto reading = classifyDotsOf(hSrc, src, dst, 1000, 1000, settings, f.threshold);
-    RixDestroy(hSrc);
+    const auto reading = classifyDotsOf(source.handle(), src, dst, 1000, 1000, settings, f.threshold);
     ASSERT_TRUE(reading.has_value());
     const DotFigures d = measureDots(reading->gaps, dst.Proj, settings, reading->outsideDots);
     ASSERT_EQ(f.status, PixelStatus::Ok);

@@ -4,7 +4,10 @@
 // direction, azimuth counter-clockwise from x) whether it is sky. Patch
 // scenes are unions of disjoint zenith x azimuth rectangles, so the gap
 // solid angle of any ring or sector is a sum of closed-form terms; cap
-// scenes are disjoint circular caps, whose solid angles are closed-form too.
+// scenes are disjoint circular caps, gaps on a canopy sky or canopy on an
+// open one, whose solid angle within a zenith band is an integral worked
+// to about 1e-9 of the band. A cap may reach past the horizon; only its
+// part above it counts.
 // The renderer inverse-maps each pixel centre through the program's radial
 // model and the record's view angles, as a camera would have seen the scene.
 #pragma once
@@ -13,6 +16,7 @@
 #include "rix.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace karwen::canopy::test {
@@ -33,11 +37,14 @@ struct Cap {
 struct Scene {
     std::vector<Patch> patches;
     std::vector<Cap> caps;
+    bool capsAreSky = true; // else canopy caps on an open sky, and no patches
 
     [[nodiscard]] bool sky(double ex, double ey, double ez) const;
     // Gap solid angle over zenith [t0, t1] x azimuth [a0, a1] (patches only).
     [[nodiscard]] double gapSolidAngle(double t0, double t1, double a0, double a1) const;
-    // Gap share of the whole hemisphere (patches and caps, caps inside it).
+    // Gap solid angle between zenith angles t0 < t1 over all azimuths.
+    [[nodiscard]] double gapSolidAngle(double t0, double t1) const;
+    // Gap share of the whole hemisphere.
     [[nodiscard]] double openness() const;
 };
 
@@ -47,6 +54,15 @@ struct Scene {
 [[nodiscard]] Scene patchScene(uint64_t seed, double skipFrom = -1.0, double skipTo = -1.0);
 // Disjoint caps of 3 to 20 degrees radius, all inside the hemisphere.
 [[nodiscard]] Scene capScene(uint64_t seed);
+
+struct CapSkyKind {
+    double covered;                    // the caps' share of the hemisphere, about
+    double minRadiusDeg, maxRadiusDeg; // cap radii drawn uniformly between
+    bool capsAreSky;
+};
+// Caps at random places until they cover about kind.covered of the
+// hemisphere.
+[[nodiscard]] Scene capSky(uint64_t seed, const CapSkyKind& kind);
 
 // Figures straight from the definitions for a patch scene.
 struct Truth {
@@ -68,6 +84,35 @@ struct Photo {
 [[nodiscard]] Photo render(const Scene& scene, const ProjectionRecord& record, int width, int height);
 // One colour on every pixel holding part of the circle, black elsewhere.
 [[nodiscard]] Photo uniform(uint32_t colour, const ProjectionRecord& record, int width, int height);
+
+// An image of the imaging library for the length of a test: blank, a copy
+// of a photo, or a JPEG file as loaded (handle 0 when that fails).
+class RixImage {
+public:
+    RixImage(int width, int height)
+        : handle_(RixCreate(width, height))
+    {
+    }
+    explicit RixImage(const Photo& photo);
+    explicit RixImage(const std::string& jpeg)
+        : handle_(RixLoadJPG(jpeg.c_str()))
+    {
+    }
+    ~RixImage()
+    {
+        if (handle_ > 0)
+            (void)RixDestroy(handle_);
+    }
+    RixImage(const RixImage&) = delete;
+    RixImage& operator=(const RixImage&) = delete;
+
+    [[nodiscard]] int32_t handle() const { return handle_; }
+    [[nodiscard]] PixelView view() const { return pixelViewOf(handle_).value_or(PixelView{}); }
+    [[nodiscard]] uint32_t* row(int y) const; // bottom-up, as the view's
+
+private:
+    int32_t handle_;
+};
 
 [[nodiscard]] ProjectionRecord fisheye(
     int32_t proj, double cx, double cy, double r, double alpha = 0.0, double beta = 0.0, double rot = 0.0);

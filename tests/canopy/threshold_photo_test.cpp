@@ -63,13 +63,7 @@ test::Photo blurred(const test::Photo& photo, const ProjectionRecord& record, do
     return out;
 }
 
-CanopySettings plainBlue(ThresholdMethod method)
-{
-    CanopySettings s;
-    s.gamma = 1.0;
-    s.method = method;
-    return s;
-}
+CanopySettings plainBlue(ThresholdMethod method) { return {.gamma = 1.0, .method = method}; }
 
 struct PhotoCase {
     const char* name;

@@ -21,10 +21,11 @@ struct HistogramCase {
     int ridler;
 };
 
-Histogram histogramOf(const HistogramCase& c)
+// A histogram holding these weights at these values.
+Histogram spikes(const std::vector<std::pair<int, double>>& bins)
 {
     Histogram h{};
-    for (const auto& [v, w] : c.bins)
+    for (const auto& [v, w] : bins)
         h[static_cast<std::size_t>(v)] = w;
     return h;
 }
@@ -56,13 +57,10 @@ class Thresholds : public ::testing::TestWithParam<HistogramCase> { };
 
 TEST_P(Thresholds, OtsuAndRidler)
 {
-    const Histogram h = histogramOf(GetParam());
+    const Histogram h = spikes(GetParam().bins);
     EXPECT_EQ(otsuThreshold(h), GetParam().otsu);
     EXPECT_EQ(ridlerThreshold(h), GetParam().ridler);
-    CanopySettings fixed;
-    fixed.method = ThresholdMethod::Fixed;
-    fixed.fixedThreshold = 201;
-    EXPECT_EQ(chooseThreshold(h, {}, fixed), 201);
+    EXPECT_EQ(chooseThreshold(h, {}, {.method = ThresholdMethod::Fixed, .fixedThreshold = 201}), 201);
 }
 
 INSTANTIATE_TEST_SUITE_P(HandComputed, Thresholds, ::testing::ValuesIn(kHistograms),
@@ -81,42 +79,34 @@ Histogram combOfTwoHumps(int low, int high, double spread)
     return h;
 }
 
-TEST(MinimumThreshold, KnownValleys)
+Histogram oneHump()
 {
     Histogram h{};
-    // Already two peaks: the middle of the empty run 51..199 between them.
-    h[50] = 1.0;
-    h[200] = 1.0;
-    EXPECT_EQ(minimumThreshold(h), 125);
-    // Weights do not move a flat valley: the run 41..200, middle 120.
-    h = {};
-    h[40] = 3.0;
-    h[201] = 0.5;
-    EXPECT_EQ(minimumThreshold(h), 120);
-    // A one-value dip between two plateaus: 100 and 101 are one peak, as are
-    // 103 and 104.
-    h = {};
-    h[100] = h[101] = 2.0;
-    h[102] = 1.0;
-    h[103] = h[104] = 2.0;
-    EXPECT_EQ(minimumThreshold(h), 102);
-    // Comb-like humps at 60 and 180: 64 peaks until smoothed, then 120.
-    EXPECT_EQ(minimumThreshold(combOfTwoHumps(60, 180, 20.0)), 120);
-    EXPECT_EQ(minimumThreshold(combOfTwoHumps(30, 230, 12.0)), 130);
-}
-
-TEST(MinimumThreshold, NoValleyNoThreshold)
-{
-    Histogram h{};
-    EXPECT_EQ(minimumThreshold(h), std::nullopt); // nothing
-    h[90] = 5.0;
-    EXPECT_EQ(minimumThreshold(h), std::nullopt); // one value
     for (int v = 0; v < 256; ++v)
         h[static_cast<std::size_t>(v)] = std::exp(-0.5 * std::pow((v - 140) / 30.0, 2.0));
-    EXPECT_EQ(minimumThreshold(h), std::nullopt); // one hump
-    CanopySettings minimum;
-    minimum.method = ThresholdMethod::Minimum;
-    EXPECT_EQ(chooseThreshold(h, {}, minimum), std::nullopt);
+    return h;
+}
+
+TEST(MinimumThreshold, KnownValleysAndNone)
+{
+    const struct {
+        const char* name;
+        Histogram h;
+        std::optional<int> valley;
+    } cases[] = {
+        {"already two peaks: the middle of the empty run 51..199", spikes({{50, 1.0}, {200, 1.0}}), 125},
+        {"weights do not move a flat valley: the run 41..200", spikes({{40, 3.0}, {201, 0.5}}), 120},
+        {"a one-value dip: 100 and 101 one peak, 103 and 104 the other",
+            spikes({{100, 2.0}, {101, 2.0}, {102, 1.0}, {103, 2.0}, {104, 2.0}}), 102},
+        {"comb-like humps at 60 and 180: 64 peaks until smoothed", combOfTwoHumps(60, 180, 20.0), 120},
+        {"comb-like humps at 30 and 230", combOfTwoHumps(30, 230, 12.0), 130},
+        {"nothing", {}, std::nullopt},
+        {"one value", spikes({{90, 5.0}}), std::nullopt},
+        {"one hump", oneHump(), std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(minimumThreshold(c.h), c.valley) << c.name;
+    EXPECT_EQ(chooseThreshold(oneHump(), {}, {.method = ThresholdMethod::Minimum}), std::nullopt);
 }
 
 // Pairs of neighbouring values with weights, either order.
@@ -128,31 +118,30 @@ PairHistogram pairsOf(std::initializer_list<std::tuple<int, int, double>> pairs)
     return p;
 }
 
-// Worked by hand: the mean contrast of the pairs that straddle T.
+// Worked by hand: the mean contrast of the pairs that straddle T; without
+// any pair of different values, the middle of the scale.
 TEST(EdgeThreshold, LargestMeanContrast)
 {
-    // One kind of edge: every T from 40 to 199 sees contrast 160; the
-    // lowest wins. Pairs of equal values straddle nothing.
-    EXPECT_EQ(edgeThreshold(pairsOf({{40, 200, 1.0}, {90, 90, 50.0}})), 40);
-    // A blurred edge 40 -> 60 -> 120 -> 180 -> 200: contrast 20 below 60
-    // and from 180, 60 between.
-    EXPECT_EQ(edgeThreshold(pairsOf({{40, 60, 1.0}, {120, 60, 1.0}, {120, 180, 1.0}, {200, 180, 1.0}})), 60);
-    // Weights count: T in 50..59 sees (3 * 10 + 200) / 4 = 57.5, T in
-    // 60..249 sees 200.
-    EXPECT_EQ(edgeThreshold(pairsOf({{50, 60, 3.0}, {250, 50, 1.0}})), 60);
-    // Noise pairs (100, 110) beside an edge (10, 200): T in 10..99 sees 190
-    // alone, T in 100..109 (190 + 2 * 10) / 3 = 70.
-    EXPECT_EQ(edgeThreshold(pairsOf({{10, 200, 1.0}, {110, 100, 2.0}})), 10);
-    CanopySettings edge;
-    edge.method = ThresholdMethod::Edge;
-    EXPECT_EQ(chooseThreshold({}, pairsOf({{50, 60, 3.0}, {250, 50, 1.0}}), edge), 60);
-}
-
-TEST(EdgeThreshold, NoEdgeNoSplit)
-{
-    EXPECT_EQ(edgeThreshold(pairsOf({})), kMidScale);
-    EXPECT_EQ(edgeThreshold(pairsOf({{70, 70, 4.0}, {200, 200, 1.0}})), kMidScale);
-    EXPECT_EQ(edgeThreshold({}), kMidScale);
+    const struct {
+        const char* name;
+        PairHistogram pairs;
+        int threshold;
+    } cases[] = {
+        {"one kind of edge: every T from 40 to 199 sees 160, the lowest wins; equal pairs straddle nothing",
+            pairsOf({{40, 200, 1.0}, {90, 90, 50.0}}), 40},
+        {"a blurred edge 40 -> 60 -> 120 -> 180 -> 200: 20 below 60 and from 180, 60 between",
+            pairsOf({{40, 60, 1.0}, {120, 60, 1.0}, {120, 180, 1.0}, {200, 180, 1.0}}), 60},
+        {"weights count: T in 50..59 sees (3 * 10 + 200) / 4 = 57.5, T in 60..249 sees 200",
+            pairsOf({{50, 60, 3.0}, {250, 50, 1.0}}), 60},
+        {"noise (100, 110) beside an edge (10, 200): T in 10..99 sees 190, T in 100..109 (190 + 2 * 10) / 3",
+            pairsOf({{10, 200, 1.0}, {110, 100, 2.0}}), 10},
+        {"no pairs", pairsOf({}), kMidScale},
+        {"equal values only", pairsOf({{70, 70, 4.0}, {200, 200, 1.0}}), kMidScale},
+        {"an empty table", {}, kMidScale},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(edgeThreshold(c.pairs), c.threshold) << c.name;
+    EXPECT_EQ(chooseThreshold({}, cases[2].pairs, {.method = ThresholdMethod::Edge}), 60);
 }
 
 TEST(PixelValues, LinearisedChannels)
@@ -172,16 +161,10 @@ TEST(PixelValues, LinearisedChannels)
 
 TEST(CanopySettingsCheck, RejectsOutOfRange)
 {
-    CanopySettings s;
-    EXPECT_TRUE(isValid(s));
-    s.maxZenithDeg = 90.5;
-    EXPECT_FALSE(isValid(s));
-    s = {};
-    s.gamma = NAN;
-    EXPECT_FALSE(isValid(s));
-    s = {};
-    s.sectors = kMaxSectors + 1;
-    EXPECT_FALSE(isValid(s));
+    EXPECT_TRUE(isValid(CanopySettings{}));
+    for (const CanopySettings& bad : {CanopySettings{.gamma = NAN}, CanopySettings{.maxZenithDeg = 90.5},
+             CanopySettings{.sectors = kMaxSectors + 1}})
+        EXPECT_FALSE(isValid(bad));
 }
 
 } // namespace
