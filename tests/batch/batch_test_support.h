@@ -1,6 +1,6 @@
-// Photos for the batch suites, painted in memory and saved through the
-// library: a flat colour, or a bright disc on a black surround as a fisheye
-// camera takes it.
+// Photos for the batch and command-line suites, painted in memory and saved
+// through the library: any picture, a flat colour, or a bright disc on a
+// black surround as a fisheye camera takes it.
 #pragma once
 
 #include "image.h"
@@ -9,6 +9,7 @@
 #include "rix.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace karwen::test {
@@ -17,26 +18,33 @@ struct Disc {
     int cx, cy, r; // image coordinates, y counted from the bottom
 };
 
-// Saves a width x height photo as BMP or JPEG by the name's extension:
-// everywhere `colour`, or `colour` inside the disc and black outside.
-// False when it could not be written.
-[[nodiscard]] inline bool writePhoto(
-    const std::filesystem::path& path, int width, int height, uint32_t colour, const Disc* disc = nullptr)
+// Saves a width x height photo whose pixel (x, y), y counted from the
+// bottom, is colour(x, y), as BMP or JPEG by the name's extension. False
+// when it could not be written.
+[[nodiscard]] inline bool paintPhoto(
+    const std::filesystem::path& path, int width, int height, const std::function<uint32_t(int, int)>& colour)
 {
     const int32_t h = RixCreate(width, height);
     rix::Image* image = rix::findImage(h);
     if (!image)
         return false;
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const bool inside
-                = !disc || (x - disc->cx) * (x - disc->cx) + (y - disc->cy) * (y - disc->cy) <= disc->r * disc->r;
-            image->row(y)[x] = inside ? colour : rix::packRgb(0, 0, 0);
-        }
-    const std::string name = path.string();
-    const bool saved = saveImageFile(h, name);
+        for (int x = 0; x < width; ++x)
+            image->row(y)[x] = colour(x, y);
+    const bool saved = saveImageFile(h, path.string());
     (void)RixDestroy(h);
     return saved;
+}
+
+// Everywhere `colour`, or `colour` inside the disc and black outside.
+[[nodiscard]] inline bool writePhoto(
+    const std::filesystem::path& path, int width, int height, uint32_t colour, const Disc* disc = nullptr)
+{
+    return paintPhoto(path, width, height, [&](int x, int y) {
+        const bool inside
+            = !disc || (x - disc->cx) * (x - disc->cx) + (y - disc->cy) * (y - disc->cy) <= disc->r * disc->r;
+        return inside ? colour : rix::packRgb(0, 0, 0);
+    });
 }
 
 } // namespace karwen::test
