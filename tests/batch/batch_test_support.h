@@ -1,6 +1,6 @@
 // Photos for the batch and command-line suites, painted in memory and saved
-// through the library: any picture, a flat colour, or a bright disc on a
-// black surround as a fisheye camera takes it.
+// through the library: a flat colour, a bright disc on a black surround as a
+// fisheye camera takes it, or any picture.
 #pragma once
 
 #include "image.h"
@@ -9,7 +9,6 @@
 #include "rix.h"
 
 #include <filesystem>
-#include <functional>
 #include <string>
 
 namespace karwen::test {
@@ -21,8 +20,8 @@ struct Disc {
 // Saves a width x height photo whose pixel (x, y), y counted from the
 // bottom, is colour(x, y), as BMP or JPEG by the name's extension. False
 // when it could not be written.
-[[nodiscard]] inline bool paintPhoto(
-    const std::filesystem::path& path, int width, int height, const std::function<uint32_t(int, int)>& colour)
+template <class Colour>
+[[nodiscard]] bool paintPhoto(const std::filesystem::path& path, int width, int height, const Colour& colour)
 {
     const int32_t h = RixCreate(width, height);
     rix::Image* image = rix::findImage(h);
@@ -40,11 +39,20 @@ struct Disc {
 [[nodiscard]] inline bool writePhoto(
     const std::filesystem::path& path, int width, int height, uint32_t colour, const Disc* disc = nullptr)
 {
-    return paintPhoto(path, width, height, [&](int x, int y) {
-        const bool inside
-            = !disc || (x - disc->cx) * (x - disc->cx) + (y - disc->cy) * (y - disc->cy) <= disc->r * disc->r;
-        return inside ? colour : rix::packRgb(0, 0, 0);
-    });
+    const int32_t h = RixCreate(width, height);
+    rix::Image* image = rix::findImage(h);
+    if (!image)
+        return false;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const bool inside
+                = !disc || (x - disc->cx) * (x - disc->cx) + (y - disc->cy) * (y - disc->cy) <= disc->r * disc->r;
+            image->row(y)[x] = inside ? colour : rix::packRgb(0, 0, 0);
+        }
+    const std::string name = path.string();
+    const bool saved = saveImageFile(h, name);
+    (void)RixDestroy(h);
+    return saved;
 }
 
 } // namespace karwen::test
