@@ -81,20 +81,6 @@ TEST_F(Conversion, RebuildingTheDestinationFollowsItsSize)
     EXPECT_EQ(hooks.events, (Events{"resetDstScale", "redrawDst"}));
 }
 
-TEST_F(Conversion, RefreshRoutinesReachTheViews)
-{
-    AreaOn = false;
-    area_update();
-    EXPECT_TRUE(hooks.events.empty()) << "dots move only while area measurement is on";
-
-    AreaOn = true;
-    area_update();
-    dst_reset_sc();
-    src_update();
-    dst_update();
-    EXPECT_EQ(hooks.events, (Events{"placeDots", "resetDstScale", "redrawSrc", "redrawDst"}));
-}
-
 // Runs without any windows (tests, a command line): every routine that
 // asks the windows for something must still return, and do its own part.
 TEST_F(Conversion, WithoutWindowsEveryRoutineStillDoesItsOwnPart)

@@ -1,5 +1,6 @@
 #include "file_messages.h"
 
+#include "bmp_bytes.h"
 #include "image_files.h"
 #include "rix.h"
 #include "scratch_folder.h"
@@ -148,54 +149,14 @@ TEST_F(FileMessages, BatchPhotosAreJudgedByTheirLastExtension)
     }
 }
 
-namespace {
-
-void put16(std::string& bytes, uint32_t value)
-{
-    for (int i = 0; i < 2; ++i)
-        bytes += char((value >> (8 * i)) & 0xff);
-}
-
-void put32(std::string& bytes, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes += char((value >> (8 * i)) & 0xff);
-}
-
-// A BMP of BITMAPINFOHEADER with these fields and `pixelBytes` of zeros
-// after its headers (and three masks for bit fields).
-std::string bmpHeader(int32_t width, int32_t height, int bits, uint32_t compression, uint32_t pixelBytes = 64)
-{
-    const uint32_t masks = compression == 3 ? 12 : 0;
-    const uint32_t offset = 14 + 40 + masks;
-    std::string bytes = "BM";
-    put32(bytes, offset + pixelBytes);
-    put32(bytes, 0);
-    put32(bytes, offset);
-    put32(bytes, 40);
-    put32(bytes, uint32_t(width));
-    put32(bytes, uint32_t(height));
-    put16(bytes, 1);
-    put16(bytes, uint32_t(bits));
-    for (uint32_t v : {compression, pixelBytes, 2835u, 2835u, 0u, 0u})
-        put32(bytes, v);
-    for (uint32_t mask : {0x7c00u, 0x03e0u, 0x001fu})
-        if (masks)
-            put32(bytes, mask);
-    bytes += std::string(pixelBytes, '\0');
-    return bytes;
-}
-
-} // namespace
-
 // Each reason its own words, in the error column of measure and on
 // convert's lines alike (both come from photoProblem).
 TEST_F(FileMessages, EachReasonInItsOwnWords)
 {
-    write("huge.bmp", bmpHeader(65500, 65500, 24, 0));
-    write("twobits.bmp", bmpHeader(8, 8, 2, 0));
-    write("fields24.bmp", bmpHeader(8, 8, 24, 3));
-    write("rle8at4.bmp", bmpHeader(8, 8, 4, 1));
+    write("huge.bmp", test::bmpBytes(65500, 65500, 24, 0, 64));
+    write("twobits.bmp", test::bmpBytes(8, 8, 2, 0, 64));
+    write("fields24.bmp", test::bmpBytes(8, 8, 24, 3, 64));
+    write("rle8at4.bmp", test::bmpBytes(8, 8, 4, 1, 64));
     fs::create_symlink(root / "loop-b.jpg", root / "loop-a.jpg");
     fs::create_symlink(root / "loop-a.jpg", root / "loop-b.jpg");
     const struct {

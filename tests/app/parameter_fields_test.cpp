@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 using namespace karwen;
 
@@ -36,19 +37,11 @@ INSTANTIATE_TEST_SUITE_P(Table, ParseNumber,
 
 TEST(RoundHalfEven16, HalvesGoToEvenAndSixteenBitsBound)
 {
-    EXPECT_EQ(roundHalfEven16(7.5), int16_t{8});
-    EXPECT_EQ(roundHalfEven16(6.5), int16_t{6});
-    EXPECT_EQ(roundHalfEven16(2048.5), int16_t{2048});
-    EXPECT_EQ(roundHalfEven16(2049.5), int16_t{2050});
-    EXPECT_EQ(roundHalfEven16(-0.5), int16_t{0});
-    EXPECT_EQ(roundHalfEven16(-1.5), int16_t{-2});
-    EXPECT_EQ(roundHalfEven16(7.4999), int16_t{7});
-    EXPECT_EQ(roundHalfEven16(32767.4), int16_t{32767});
-    EXPECT_EQ(roundHalfEven16(-32768.5), int16_t{-32768});
-    EXPECT_EQ(roundHalfEven16(32767.5), std::nullopt);
-    EXPECT_EQ(roundHalfEven16(-32769.0), std::nullopt);
-    EXPECT_EQ(roundHalfEven16(99999.0), std::nullopt);
-    EXPECT_EQ(roundHalfEven16(1e300), std::nullopt);
+    const std::pair<double, std::optional<int16_t>> cases[] = {{7.5, 8}, {6.5, 6}, {2048.5, 2048}, {2049.5, 2050},
+        {-0.5, 0}, {-1.5, -2}, {7.4999, 7}, {32767.4, 32767}, {-32768.5, -32768}, {32767.5, std::nullopt},
+        {-32769.0, std::nullopt}, {99999.0, std::nullopt}, {1e300, std::nullopt}};
+    for (const auto& [value, rounded] : cases)
+        EXPECT_EQ(roundHalfEven16(value), rounded) << value;
 }
 
 struct FormatCase {

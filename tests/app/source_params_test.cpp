@@ -9,12 +9,29 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <tuple>
+#include <utility>
 
 using namespace karwen;
 using karwen::test::AppState;
 using Events = std::vector<std::string>;
 
 using SourceParams = AppState;
+
+namespace {
+
+// The fields of a record and of a box, to compare whole with what they
+// should hold.
+using Record = std::tuple<double, double, double, double, double, double, int32_t>;
+// The record is packed: its fields are read by value, never bound.
+Record recordOf(const ProjectionRecord& p)
+{
+    return {double(p.Cx), double(p.Cy), double(p.R), double(p.Alpha), double(p.Beta), double(p.Rot), int32_t(p.Proj)};
+}
+using Box = std::tuple<int32_t, int32_t, int32_t, int32_t>;
+Box boxOf(const RixRect& b) { return {b.Left, b.Top, b.Right, b.Bottom}; }
+
+} // namespace
 
 TEST_F(SourceParams, ResetFromTheDetectedBox)
 {
@@ -30,19 +47,9 @@ TEST_F(SourceParams, ResetFromTheDetectedBox)
     RefX = RefY = -1.0f;
     reset_src_param(true);
 
-    EXPECT_EQ(SrcBound.Left, 0);
-    EXPECT_EQ(SrcBound.Top, 0);
-    EXPECT_EQ(SrcBound.Right, 1000);
-    EXPECT_EQ(SrcBound.Bottom, 800);
-    EXPECT_EQ(SrcPrm.Cx, 500.0);
-    EXPECT_EQ(SrcPrm.Cy, 400.0);
-    EXPECT_DOUBLE_EQ(SrcPrm.R, 470.0);
-    EXPECT_EQ(SrcPrm.Alpha, 0.0);
-    EXPECT_EQ(SrcPrm.Beta, 0.0);
-    EXPECT_EQ(SrcPrm.Rot, 0.0);
-    EXPECT_EQ(SrcPrm.Proj, kEquidistant);
-    EXPECT_EQ(RefX, 500.0f);
-    EXPECT_EQ(RefY, 400.0f);
+    EXPECT_EQ(boxOf(SrcBound), (Box{0, 0, 1000, 800}));
+    EXPECT_EQ(recordOf(SrcPrm), (Record{500, 400, 470, 0, 0, 0, kEquidistant}));
+    EXPECT_EQ(std::pair(RefX, RefY), std::pair(500.0f, 400.0f));
     EXPECT_EQ(hooks.events, Events{"refreshFields"});
 }
 
@@ -52,17 +59,13 @@ TEST_F(SourceParams, OddBoxAndTallerSide)
     hSrc = 0;
     SrcBound = {3, 10, 104, 311};
     reset_src_param(true);
-    EXPECT_EQ(SrcPrm.Cx, 53.5);
-    EXPECT_EQ(SrcPrm.Cy, 160.5);
-    EXPECT_DOUBLE_EQ(SrcPrm.R, 0.47 * 301);
-    EXPECT_EQ(RefX, 53.5f);
-    EXPECT_EQ(RefY, 160.5f);
+    EXPECT_EQ(recordOf(SrcPrm), (Record{53.5, 160.5, 0.47 * 301, 0, 0, 0, kEquidistant}));
+    EXPECT_EQ(std::pair(RefX, RefY), std::pair(53.5f, 160.5f));
 
     // The batch takes the circle alone; the view and projection stay.
     ProjectionRecord batch{0, 0, 0, 10, 20, 30, kStereographic};
     circleFromBound({3, 10, 104, 311}, batch);
-    const ProjectionRecord expected{53.5, 160.5, 0.47 * 301, 10, 20, 30, kStereographic};
-    EXPECT_EQ(std::memcmp(&batch, &expected, sizeof batch), 0);
+    EXPECT_EQ(recordOf(batch), (Record{53.5, 160.5, 0.47 * 301, 10, 20, 30, kStereographic}));
 }
 
 TEST_F(SourceParams, WithoutDetectOnlyRefreshes)
@@ -72,11 +75,9 @@ TEST_F(SourceParams, WithoutDetectOnlyRefreshes)
     RefX = 7.0f;
     RefY = 8.0f;
     reset_src_param(false);
-    EXPECT_EQ(SrcPrm.Alpha, 10.0);
-    EXPECT_EQ(SrcPrm.Proj, kEquisolidangle);
-    EXPECT_EQ(SrcBound.Right, 3);
-    EXPECT_EQ(RefX, 7.0f);
-    EXPECT_EQ(RefY, 8.0f);
+    EXPECT_EQ(recordOf(SrcPrm), (Record{600, 600, 500, 10, 20, 30, kEquisolidangle}));
+    EXPECT_EQ(boxOf(SrcBound), (Box{1, 2, 3, 4}));
+    EXPECT_EQ(std::pair(RefX, RefY), std::pair(7.0f, 8.0f));
     EXPECT_EQ(hooks.events, Events{"refreshFields"});
 }
 

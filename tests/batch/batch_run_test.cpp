@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
 namespace fs = std::filesystem;
 using namespace karwen;
@@ -104,12 +105,8 @@ TEST_F(BatchRun, ConvertsGoodPhotosAndNamesUnreadableOnesWithoutTouchingTheOpenI
     EXPECT_FALSE(fs::exists(root / "out" / "broken-kw.jpg"));
 
     EXPECT_EQ(liveImagesFrom(firstHandle), 0) << "the run keeps no image";
-    EXPECT_EQ(hSrc, 7001);
-    EXPECT_EQ(hDst, 7002);
-    EXPECT_EQ(SrcFile, "open.jpg");
-    EXPECT_EQ(DstFile, "saved.jpg");
-    EXPECT_EQ(SrcW, 11);
-    EXPECT_EQ(SrcH, 12);
+    EXPECT_EQ(std::tuple(hSrc, hDst, SrcFile, DstFile, SrcW, SrcH),
+        std::tuple(7001, 7002, std::string("open.jpg"), std::string("saved.jpg"), 11, 12));
     EXPECT_EQ(std::memcmp(&SrcPrm, &mainSource, sizeof mainSource), 0);
     hSrc = hDst = 0;
 }

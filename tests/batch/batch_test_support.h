@@ -1,6 +1,6 @@
-// Photos for the batch suites, painted in memory and saved through the
-// library: a flat colour, or a bright disc on a black surround as a fisheye
-// camera takes it.
+// Photos for the batch and command-line suites, painted in memory and saved
+// through the library: a flat colour, a bright disc on a black surround as a
+// fisheye camera takes it, or any picture.
 #pragma once
 
 #include "image.h"
@@ -17,9 +17,25 @@ struct Disc {
     int cx, cy, r; // image coordinates, y counted from the bottom
 };
 
-// Saves a width x height photo as BMP or JPEG by the name's extension:
-// everywhere `colour`, or `colour` inside the disc and black outside.
-// False when it could not be written.
+// Saves a width x height photo whose pixel (x, y), y counted from the
+// bottom, is colour(x, y), as BMP or JPEG by the name's extension. False
+// when it could not be written.
+template <class Colour>
+[[nodiscard]] bool paintPhoto(const std::filesystem::path& path, int width, int height, const Colour& colour)
+{
+    const int32_t h = RixCreate(width, height);
+    rix::Image* image = rix::findImage(h);
+    if (!image)
+        return false;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image->row(y)[x] = colour(x, y);
+    const bool saved = saveImageFile(h, path.string());
+    (void)RixDestroy(h);
+    return saved;
+}
+
+// Everywhere `colour`, or `colour` inside the disc and black outside.
 [[nodiscard]] inline bool writePhoto(
     const std::filesystem::path& path, int width, int height, uint32_t colour, const Disc* disc = nullptr)
 {

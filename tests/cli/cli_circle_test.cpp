@@ -4,8 +4,7 @@
 // measure and a failure in convert, never figures from a made-up circle.
 #include "cli_fixture.h"
 
-#include "image.h"
-#include "image_store.h"
+#include "canopy_csv_reading.h"
 
 #include <gtest/gtest.h>
 
@@ -17,33 +16,16 @@
 
 namespace fs = std::filesystem;
 using namespace karwen;
-using karwen::test::CliRun;
-using karwen::test::has;
-using karwen::test::readBytes;
+using namespace karwen::test;
 
 namespace {
 
-// The CSV's lines split into fields, quotes taken off (no field here
-// holds a quote or a line end).
+// The fields of each line of the CSV.
 std::vector<std::vector<std::string>> csvRows(const std::string& text)
 {
     std::vector<std::vector<std::string>> rows;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        if (line.ends_with('\r'))
-            line.pop_back();
-        std::vector<std::string> fields(1);
-        bool quoted = false;
-        for (const char c : line) {
-            if (c == '"')
-                quoted = !quoted;
-            else if (c == ',' && !quoted)
-                fields.emplace_back();
-            else
-                fields.back().push_back(c);
-        }
-        rows.push_back(fields);
-    }
+    for (const std::string& line : linesOf(text))
+        rows.push_back(canopy::csvFields(line).value_or(std::vector<std::string>{}));
     return rows;
 }
 
@@ -55,17 +37,9 @@ std::string field(const std::vector<std::vector<std::string>>& rows, std::size_t
     return column < rows.at(row).size() ? rows.at(row)[column] : "(no such column)";
 }
 
-// A width x height photo whose pixel (x, y), y counted from the bottom,
-// has colour(x, y).
 void paint(const fs::path& path, int width, int height, const std::function<uint32_t(int, int)>& colour)
 {
-    const int32_t h = RixCreate(width, height);
-    rix::Image& image = *rix::findImage(h);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.row(y)[x] = colour(x, y);
-    ASSERT_TRUE(saveImageFile(h, path.string())) << path;
-    (void)RixDestroy(h);
+    ASSERT_TRUE(paintPhoto(path, width, height, colour)) << path;
 }
 
 // An equidistant fisheye of radius r centred on the photo, black around it:
@@ -91,9 +65,7 @@ TEST_F(CliRun, MeasureReadsTheFoundCircleToItsRim)
     const auto opennessThrough = [&](const std::vector<std::string>& circleArgs) {
         std::vector<std::string> args = circleArgs;
         args.push_back(photo.string());
-        fs::remove(csv());
-        const test_support::Outcome run = measure(args);
-        EXPECT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_TRUE(ended(measure(args), 0));
         return csvRows(readBytes(csv()));
     };
     const auto degrees = std::numbers::pi / 180.0;
@@ -137,8 +109,7 @@ TEST_F(CliRun, PhotosWithoutACircleAreErrorsNotFigures)
         = {"b_lens_cap.bmp", "c_white.bmp", "d_label.bmp", "e_one_pixel.bmp", "f_strip.bmp"};
 
     const test_support::Outcome run = measure({in()});
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_TRUE(has(run.output, "1 measured, 5 failed")) << run.output;
+    EXPECT_TRUE(ended(run, 1, {"1 measured, 5 failed"}));
     const auto rows = csvRows(readBytes(csv()));
     ASSERT_EQ(rows.size(), 7u);
     EXPECT_EQ(field(rows, 1, "error"), "");
@@ -149,21 +120,13 @@ TEST_F(CliRun, PhotosWithoutACircleAreErrorsNotFigures)
         EXPECT_EQ(field(rows, row, "error"), "no image circle found; give --circle");
         EXPECT_EQ(field(rows, row, "openness"), "") << "no figures from a made-up circle";
         EXPECT_EQ(field(rows, row, "le"), "");
-        EXPECT_TRUE(has(run.output,
-            "Cannot measure \"" + in(circleless[i])
-                + "\": no image circle found; give "
-                  "--circle."))
-            << run.output;
+        EXPECT_TRUE(
+            has(run.output, "Cannot measure \"" + in(circleless[i]) + "\": no image circle found; give --circle."));
     }
 
-    const test_support::Outcome converted = convert({in(), "--size", "64x64"});
-    EXPECT_EQ(converted.exitCode, 1) << converted.output;
-    EXPECT_TRUE(has(converted.output, "1 converted, 0 skipped, 5 failed")) << converted.output;
-    EXPECT_TRUE(has(converted.output,
-        "Cannot convert \"" + in("b_lens_cap.bmp")
-            + "\": no image circle found; "
-              "give --circle."))
-        << converted.output;
+    EXPECT_TRUE(ended(convert({in(), "--size", "64x64"}), 1,
+        {"1 converted, 0 skipped, 5 failed",
+            "Cannot convert \"" + in("b_lens_cap.bmp") + "\": no image circle found; give --circle."}));
     EXPECT_TRUE(fs::exists(out("a_good-kw.jpg")));
     EXPECT_FALSE(fs::exists(out("b_lens_cap-kw.jpg")));
 }
@@ -172,9 +135,7 @@ TEST_F(CliRun, AGivenCircleIsCheckedOnEachPhoto)
 {
     paintSkyDisc(dir / "in" / "big.bmp", 400, 300, 140.0, 40.0);
     paintSkyDisc(dir / "in" / "small.bmp", 100, 80, 35.0, 40.0);
-    test_support::Outcome run = measure({in(), "--circle", "200,150,140"});
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_TRUE(has(run.output, "1 measured, 1 failed")) << run.output;
+    EXPECT_TRUE(ended(measure({in(), "--circle", "200,150,140"}), 1, {"1 measured, 1 failed"}));
     auto rows = csvRows(readBytes(csv()));
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(field(rows, 1, "file"), in("big.bmp"));
@@ -183,18 +144,13 @@ TEST_F(CliRun, AGivenCircleIsCheckedOnEachPhoto)
     EXPECT_EQ(field(rows, 2, "error"), "the circle's centre (200.00, 150.00) lies off this photo of 100 x 80 pixels");
 
     // The view point off the photo, its centre on it.
-    fs::remove(csv());
-    run = measure({in(), "--circle", "95,40,35", "--view", "105,40"});
-    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_TRUE(ended(measure({in(), "--circle", "95,40,35", "--view", "105,40"}), 1));
     rows = csvRows(readBytes(csv()));
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(field(rows, 1, "error"), "");
     EXPECT_TRUE(field(rows, 2, "error").starts_with("the view point (105.00, 40.00) lies off this photo"))
         << field(rows, 2, "error");
 
-    const test_support::Outcome converted = convert({in(), "--circle", "200,150,140", "--size", "64x64"});
-    EXPECT_EQ(converted.exitCode, 1) << converted.output;
-    EXPECT_TRUE(has(converted.output, "1 converted, 0 skipped, 1 failed")) << converted.output;
-    EXPECT_TRUE(has(converted.output, "Cannot convert \"" + in("small.bmp") + "\": the circle's centre"))
-        << converted.output;
+    EXPECT_TRUE(ended(convert({in(), "--circle", "200,150,140", "--size", "64x64"}), 1,
+        {"1 converted, 0 skipped, 1 failed", "Cannot convert \"" + in("small.bmp") + "\": the circle's centre"}));
 }

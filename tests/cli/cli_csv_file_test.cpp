@@ -16,25 +16,17 @@
 
 namespace fs = std::filesystem;
 using namespace karwen;
-using karwen::test::ChildRun;
-using karwen::test::CliRun;
-using karwen::test::has;
-using karwen::test::readBytes;
-using karwen::test::writeBytes;
+using namespace karwen::test;
 
 namespace {
 
 std::string crlf(const std::string& line) { return line + "\r\n"; }
 
-// The CSV's rows (its lines after the header) without their line ends.
+// The CSV's rows: its lines after the header.
 std::vector<std::string> rowsOf(const std::string& text)
 {
-    std::vector<std::string> rows;
-    for (std::size_t start = text.find("\r\n"); start != std::string::npos && start + 2 < text.size();) {
-        const std::size_t end = text.find("\r\n", start + 2);
-        rows.push_back(text.substr(start + 2, end - start - 2));
-        start = end;
-    }
+    std::vector<std::string> rows = linesOf(text);
+    rows.erase(rows.begin(), rows.begin() + std::min<std::ptrdiff_t>(1, std::ssize(rows)));
     return rows;
 }
 
@@ -57,23 +49,20 @@ protected:
 
 TEST_F(CsvFile, AnExistingFileIsNeverReplacedUnasked)
 {
-    test_support::Outcome run = measureInto({in()});
-    ASSERT_EQ(run.exitCode, 0) << run.output;
+    ASSERT_TRUE(ended(measureInto({in()}), 0));
     const std::string ours = readBytes(csv());
     ASSERT_EQ(rowsOf(ours).size(), 3u) << ours;
 
-    run = measureInto({in()});
-    EXPECT_EQ(run.exitCode, 2) << run.output;
-    EXPECT_TRUE(has(run.output, "exists; --overwrite replaces a CSV of karwen-cli measure")) << run.output;
-    EXPECT_FALSE(has(run.output, "measured " + in("a.bmp"))) << run.output;
+    test_support::Outcome run = measureInto({in()});
+    EXPECT_TRUE(ended(run, 2, {"exists; --overwrite replaces a CSV of karwen-cli measure"}));
+    EXPECT_FALSE(has(run.output, "measured " + in("a.bmp")));
     EXPECT_EQ(readBytes(csv()), ours);
 
     // Ours: what measure wrote, an empty file, the window's export (a byte
     // order mark, LF line ends, other rings).
     for (const std::string& before : {ours, std::string(), "\xEF\xBB\xBF" + canopy::csvHeader(3) + "\nx.jpg,gone\n"}) {
         writeBytes(csv(), before);
-        run = measureInto({in(), "--overwrite"});
-        EXPECT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_TRUE(ended(measureInto({in(), "--overwrite"}), 0));
         EXPECT_EQ(readBytes(csv()), ours);
     }
 
@@ -84,9 +73,7 @@ TEST_F(CsvFile, AnExistingFileIsNeverReplacedUnasked)
         {photoBytes, std::string("plot,lai,notes\r\n1,2.5,x\r\n"), crlf(canopy::csvHeader(5) + ",notes")}) {
         for (const char* option : {"--overwrite", "--resume"}) {
             writeBytes(csv(), before);
-            run = measureInto({in("b.bmp"), option});
-            EXPECT_EQ(run.exitCode, 2) << run.output;
-            EXPECT_TRUE(has(run.output, "is not a CSV of karwen-cli measure")) << run.output;
+            EXPECT_TRUE(ended(measureInto({in("b.bmp"), option}), 2, {"is not a CSV of karwen-cli measure"}));
             EXPECT_EQ(readBytes(csv()), before) << option;
         }
     }
@@ -94,22 +81,18 @@ TEST_F(CsvFile, AnExistingFileIsNeverReplacedUnasked)
     // A symbolic link to a photo outside the list.
     fs::remove(csv());
     fs::create_symlink(dir / "in" / "a.bmp", csv());
-    run = measureInto({in("b.bmp"), "--overwrite"});
-    EXPECT_EQ(run.exitCode, 2) << run.output;
+    EXPECT_TRUE(ended(measureInto({in("b.bmp"), "--overwrite"}), 2));
     EXPECT_TRUE(fs::is_symlink(csv()));
     EXPECT_EQ(readBytes(dir / "in" / "a.bmp"), photoBytes);
 
     for (const std::vector<std::string>& args : {std::vector<std::string>{in(), "--overwrite", "--resume"},
-             std::vector<std::string>{"--csv", "-", in(), "--resume"}}) {
-        run = measureInto(args);
-        EXPECT_EQ(run.exitCode, 2) << run.output;
-    }
+             std::vector<std::string>{"--csv", "-", in(), "--resume"}})
+        EXPECT_TRUE(ended(measureInto(args), 2));
 }
 
 TEST_F(CsvFile, ResumeMeasuresOnlyThePhotosWithoutARow)
 {
-    test_support::Outcome run = measureInto({in()});
-    ASSERT_EQ(run.exitCode, 0) << run.output;
+    ASSERT_TRUE(ended(measureInto({in()}), 0));
     const std::string full = readBytes(csv());
     const std::vector<std::string> rows = rowsOf(full);
     ASSERT_EQ(rows.size(), 3u) << full;
@@ -120,12 +103,10 @@ TEST_F(CsvFile, ResumeMeasuresOnlyThePhotosWithoutARow)
     const std::string failed = canopy::csvRow(canopy::failedRow(in("c.bmp"), "planted failure", {}));
     const std::string other = "/elsewhere/x.bmp" + rows[0].substr(rows[0].find(','));
     writeBytes(csv(), crlf(header) + crlf(rows[0]) + crlf(failed) + crlf(other) + rows[1].substr(0, 40));
-    run = measureInto({in(), "--resume"});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_TRUE(has(run.output, "/2] measured " + in("b.bmp"))) << run.output;
-    EXPECT_TRUE(has(run.output, "/2] measured " + in("c.bmp"))) << run.output;
-    EXPECT_FALSE(has(run.output, in("a.bmp"))) << run.output;
-    EXPECT_TRUE(has(run.output, "2 measured, 1 skipped, 0 failed")) << run.output;
+    test_support::Outcome run = measureInto({in(), "--resume"});
+    EXPECT_TRUE(ended(
+        run, 0, {"/2] measured " + in("b.bmp"), "/2] measured " + in("c.bmp"), "2 measured, 1 skipped, 0 failed"}));
+    EXPECT_FALSE(has(run.output, in("a.bmp")));
     EXPECT_EQ(readBytes(csv()), full + crlf(other));
 
     // Other settings: refused, naming the setting, the file untouched.
@@ -137,15 +118,12 @@ TEST_F(CsvFile, ResumeMeasuresOnlyThePhotosWithoutARow)
     for (const auto& [options, name] : others) {
         std::vector<std::string> args{in(), "--resume"};
         args.insert(args.end(), options.begin(), options.end());
-        run = measureInto(args);
-        EXPECT_EQ(run.exitCode, 2) << run.output;
-        EXPECT_TRUE(has(run.output, "was made with other settings: its column")) << run.output;
-        EXPECT_TRUE(has(run.output, name)) << run.output;
+        EXPECT_TRUE(ended(measureInto(args), 2, {"was made with other settings: its column", name}));
         EXPECT_EQ(readBytes(csv()), resumed) << name;
     }
-    run = test_support::runProgram({KARWEN_CLI, "measure", "--csv", csv(), "--circle", "47,40,32", "--resume", in()});
-    EXPECT_EQ(run.exitCode, 2) << run.output;
-    EXPECT_TRUE(has(run.output, "its column cx reads")) << run.output;
+    EXPECT_TRUE(ended(
+        test_support::runProgram({KARWEN_CLI, "measure", "--csv", csv(), "--circle", "47,40,32", "--resume", in()}), 2,
+        {"its column cx reads"}));
 
     // A shard continued: its photos (a and c) alone, in list order.
     fs::remove(csv());
@@ -153,9 +131,7 @@ TEST_F(CsvFile, ResumeMeasuresOnlyThePhotosWithoutARow)
     const std::string shard = readBytes(csv());
     ASSERT_EQ(rowsOf(shard).size(), 2u);
     writeBytes(csv(), crlf(header) + crlf(rowsOf(shard)[1]));
-    run = measureInto({in(), "--shard", "1/2", "--resume"});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_TRUE(has(run.output, "[1/1] measured " + in("a.bmp"))) << run.output;
+    EXPECT_TRUE(ended(measureInto({in(), "--shard", "1/2", "--resume"}), 0, {"[1/1] measured " + in("a.bmp")}));
     EXPECT_EQ(readBytes(csv()), shard);
 }
 
@@ -164,21 +140,17 @@ TEST_F(CsvFile, NamesThatAreNotUtf8ReadBack)
     const std::vector<std::string> names{"bad\xFF.bmp", "back\\slash.bmp", "line\nbreak.bmp"};
     for (const std::string& name : names)
         photo(name);
-    test_support::Outcome run = measureInto({in()});
-    ASSERT_EQ(run.exitCode, 0) << run.output;
+    ASSERT_TRUE(ended(measureInto({in()}), 0));
     const std::string text = readBytes(csv());
-    EXPECT_TRUE(has(text, "\r\n" + in() + "bad\\xFF.bmp,")) << text;
-    EXPECT_TRUE(has(text, "\r\n" + in() + "back\\\\slash.bmp,")) << text;
-    EXPECT_TRUE(has(text, "\r\n" + in() + "line\\x0Abreak.bmp,")) << text;
+    for (const char* written : {"bad\\xFF.bmp,", "back\\\\slash.bmp,", "line\\x0Abreak.bmp,"})
+        EXPECT_TRUE(has(text, "\r\n" + in() + written));
     std::vector<std::string> files;
     for (const std::string& row : rowsOf(text))
         files.push_back(canopy::rawText(canopy::csvFields(row)->at(0)));
     EXPECT_EQ(files,
         (std::vector<std::string>{in("a.bmp"), in("b.bmp"), in(names[1]), in(names[0]), in("c.bmp"), in(names[2])}));
 
-    run = measureInto({in(), "--resume"});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_TRUE(has(run.output, "0 measured, 6 skipped, 0 failed")) << run.output;
+    EXPECT_TRUE(ended(measureInto({in(), "--resume"}), 0, {"0 measured, 6 skipped, 0 failed"}));
     EXPECT_EQ(readBytes(csv()), text);
 }
 
@@ -196,7 +168,7 @@ TEST_F(CsvFile, StandardOutputTakesTheFiguresUntilItCloses)
     for (const ChildRun::Stream closed : {ChildRun::Stream::ReaderGone, ChildRun::Stream::Closed}) {
         ChildRun child(args, closed, out, ChildRun::Stream::File, err);
         EXPECT_EQ(child.exitCode(), 1) << readBytes(err);
-        EXPECT_TRUE(has(readBytes(err), "standard output")) << readBytes(err);
+        EXPECT_TRUE(has(readBytes(err), "standard output"));
     }
 }
 

@@ -18,10 +18,7 @@
 #include <vector>
 
 using namespace karwen;
-using karwen::test::ChildRun;
-using karwen::test::CliRun;
-using karwen::test::has;
-using karwen::test::readBytes;
+using namespace karwen::test;
 
 namespace {
 
@@ -37,10 +34,11 @@ protected:
             photo(name(i));
     }
 
+    // p000.bmp, p001.bmp, ...
     static std::string name(int i)
     {
-        char text[16];
-        std::snprintf(text, sizeof text, "p%03d.bmp", i);
+        std::string text = std::to_string(1000 + i) + ".bmp";
+        text[0] = 'p';
         return text;
     }
 
@@ -99,7 +97,7 @@ TEST_F(CsvRun, StopSignalsKeepTheRowsFinished)
         ASSERT_TRUE(firstRowAppears()) << signal;
         child.signal(signal);
         EXPECT_EQ(child.exitCode(), 128 + signal) << readBytes(dir / "err.txt");
-        EXPECT_TRUE(has(readBytes(dir / "err.txt"), "Stopped early")) << readBytes(dir / "err.txt");
+        EXPECT_TRUE(has(readBytes(dir / "err.txt"), "Stopped early"));
         const std::vector<std::string> files = wholeRows();
         EXPECT_GE(files.size(), 1u);
         const std::vector<std::string> photos = everyPhoto();
@@ -124,15 +122,13 @@ TEST_F(CsvRun, AFileThatCannotGrowStopsTheRun)
 {
     // 8 blocks of 512 bytes: the header and a few rows; SIGXFSZ ignored,
     // as over a full disk the write itself fails.
-    const test_support::Outcome run
-        = test_support::runProgram({"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 8 && exec \"$0\" \"$@\"", KARWEN_CLI,
-            "measure", "--csv", csv(), "--circle", "48,40,32", in()});
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_TRUE(has(run.output, "The run stopped: Cannot write '" + csv() + "': ")) << run.output;
+    const test_support::Outcome run = throughShell(
+        "trap '' XFSZ; ulimit -f 8 && exec \"$0\" \"$@\"", {"measure", "--csv", csv(), "--circle", "48,40,32", in()});
+    EXPECT_TRUE(ended(run, 1, {"The run stopped: Cannot write '" + csv() + "': "}));
     const std::vector<std::string> files = wholeRows();
     EXPECT_GE(files.size(), 1u);
     EXPECT_LT(files.size(), 20u);
-    EXPECT_FALSE(has(run.output, "[50/" + std::to_string(kPhotos) + "]")) << run.output;
+    EXPECT_FALSE(has(run.output, "[50/" + std::to_string(kPhotos) + "]"));
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // A scratch folder with an "in" and an "out" folder, photos painted into it,
 // and karwen-cli run over them as a separate process: convert into "out",
-// measure into "figures.csv".
+// measure into "figures.csv"; and the checks of what it printed and wrote.
 #pragma once
 
 #include "batch_test_support.h"
@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <initializer_list>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -55,10 +57,61 @@ protected:
     ScratchFolder dir;
 };
 
-// Whether a message holds the words looked for.
-[[nodiscard]] inline bool has(const std::string& text, const std::string& part)
+// karwen-cli with a shell in front: `shell` ends in `exec "$0" "$@"`.
+[[nodiscard]] inline test_support::Outcome throughShell(const std::string& shell, std::vector<std::string> args)
 {
-    return text.find(part) != std::string::npos;
+    args.insert(args.begin(), {"/bin/sh", "-c", shell, KARWEN_CLI});
+    return test_support::runProgram(args);
+}
+
+// Whether a text holds the words looked for; a failure shows the text.
+[[nodiscard]] inline ::testing::AssertionResult has(const std::string& text, const std::string& part)
+{
+    return (text.find(part) != std::string::npos ? ::testing::AssertionSuccess() : ::testing::AssertionFailure())
+        << "\"" << part << "\" in:\n"
+        << text;
+}
+
+// Whether a run ended with this exit code, its output holding each text.
+[[nodiscard]] inline ::testing::AssertionResult ended(
+    const test_support::Outcome& run, int exitCode, std::initializer_list<std::string> says = {})
+{
+    if (run.exitCode != exitCode)
+        return ::testing::AssertionFailure() << "exit code " << run.exitCode << ", not " << exitCode << ":\n"
+                                             << run.output;
+    for (const std::string& part : says)
+        if (!has(run.output, part))
+            return has(run.output, part);
+    return ::testing::AssertionSuccess();
+}
+
+// The text's lines without their line ends (LF or CR LF).
+[[nodiscard]] inline std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line.ends_with('\r') ? line.substr(0, line.size() - 1) : line);
+    return lines;
+}
+
+// The lines that hold part.
+[[nodiscard]] inline std::vector<std::string> linesWith(const std::string& text, const std::string& part)
+{
+    std::vector<std::string> found;
+    for (const std::string& line : linesOf(text))
+        if (has(line, part))
+            found.push_back(line);
+    return found;
+}
+
+// The line of a CSV that starts with path and a comma, "" when none does.
+[[nodiscard]] inline std::string rowOf(const std::string& csv, const std::string& path)
+{
+    for (const std::string& line : linesOf(csv))
+        if (line.starts_with(path + ","))
+            return line;
+    return {};
 }
 
 // Modification time in nanoseconds, to see whether a file was written again.

@@ -10,50 +10,27 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <sstream>
 
 namespace fs = std::filesystem;
-using karwen::test::CliRun;
-using karwen::test::has;
-using karwen::test::modified;
-using karwen::test::readBytes;
-using karwen::test::writeBytes;
+using namespace karwen::test;
 
 namespace {
 
-int linesWith(const std::string& text, const std::string& part)
-{
-    int count = 0;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        count += has(line, part) ? 1 : 0;
-    return count;
-}
-
-// karwen-cli with a shell in front: `shell` ends in `exec "$0" "$@"`.
-test_support::Outcome throughShell(const std::string& shell, std::vector<std::string> args)
-{
-    args.insert(args.begin(), {"/bin/sh", "-c", shell, KARWEN_CLI});
-    return test_support::runProgram(args);
-}
-
 // No process has this id: it is above the largest the kernel gives.
 constexpr const char* kGonePid = "4194305";
-
-} // namespace
 
 class OutputFolder : public CliRun {
 protected:
     void photos(int count)
     {
         for (int i = 0; i < count; ++i) {
-            std::string name = "p";
-            name += std::to_string(i);
-            name += ".jpg";
-            photo(name);
+            const std::string number = std::to_string(i);
+            photo("p" + number + ".jpg");
         }
     }
 };
+
+} // namespace
 
 // Each of these folders takes no file; the run ends before a photo is read,
 // with one line, instead of failing every photo in turn.
@@ -62,16 +39,15 @@ TEST_F(OutputFolder, ThatTakesNoFileFailsBeforeAnyPhoto)
     photos(3);
     // /proc takes no file, whoever asks: root, whom permission bits do not stop, too.
     test_support::Outcome run = test_support::runProgram({KARWEN_CLI, "convert", "-o", "/proc", in()});
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_TRUE(has(run.output, "Cannot write into the output folder \"/proc\": ")) << run.output;
-    EXPECT_EQ(linesWith(run.output, "Cannot save"), 0) << run.output;
-    EXPECT_FALSE(has(run.output, "converted")) << run.output;
+    EXPECT_TRUE(ended(run, 1, {"Cannot write into the output folder \"/proc\": "}));
+    EXPECT_FALSE(has(run.output, "Cannot save"));
+    EXPECT_FALSE(has(run.output, "converted"));
 
     // A folder below a file cannot be made.
     writeBytes(dir / "file", "x");
     run = test_support::runProgram({KARWEN_CLI, "convert", "-o", (dir / "file" / "out").string(), in()});
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_EQ(linesWith(run.output, "Cannot save"), 0) << run.output;
+    EXPECT_TRUE(ended(run, 1));
+    EXPECT_FALSE(has(run.output, "Cannot save"));
 }
 
 TEST_F(OutputFolder, ReadOnlyFailsBeforeAnyPhoto)
@@ -89,13 +65,10 @@ TEST_F(OutputFolder, ReadOnlyFailsBeforeAnyPhoto)
         run = convert({in()});
         fs::permissions(out(), fs::perms(0755));
     }
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_TRUE(has(run.output,
-        "Cannot write into the output folder \"" + (dir / "out").string()
-            + "\": no permission to create files "
-              "in the folder."))
-        << run.output;
-    EXPECT_EQ(linesWith(run.output, "Cannot save"), 0) << run.output;
+    EXPECT_TRUE(ended(run, 1,
+        {"Cannot write into the output folder \"" + (dir / "out").string()
+            + "\": no permission to create files in the folder."}));
+    EXPECT_FALSE(has(run.output, "Cannot save"));
     EXPECT_TRUE(fs::is_empty(out()));
 }
 
@@ -106,50 +79,38 @@ TEST_F(OutputFolder, NoRoomStopsAtTheFirstFailedSave)
     photos(12);
     const test_support::Outcome run
         = throughShell("trap '' XFSZ; ulimit -f 1 && exec \"$0\" \"$@\"", {"convert", "-o", out(), "-j", "1", in()});
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    const int failed = linesWith(run.output, "\": the file would be larger than this system allows.");
+    EXPECT_TRUE(ended(run, 1,
+        {"Stopped at the first result that could not be saved for want of room", "Stopped early: 0 converted"}));
+    const int failed = int(linesWith(run.output, "\": the file would be larger than this system allows.").size());
     // Saves run beside the next photos: the few already under way fail too.
     EXPECT_GE(failed, 1) << run.output;
     EXPECT_LE(failed, 3) << run.output;
-    EXPECT_TRUE(has(run.output, "Stopped at the first result that could not be saved for want of room")) << run.output;
-    EXPECT_TRUE(has(run.output, "Stopped early: 0 converted")) << run.output;
 }
 
 TEST_F(OutputFolder, RemembersItsSettingsAndRefusesToSkipOtherResults)
 {
     photos(2);
-    ASSERT_EQ(convert({in()}).exitCode, 0);
+    ASSERT_TRUE(ended(convert({in()}), 0));
     EXPECT_TRUE(has(readBytes(out(".karwen-convert")), "--size 512x512\n"));
     const long long written = modified(out("p0-kw.jpg"));
 
-    test_support::Outcome run = convert({in(), "--size", "256x256", "--dst-projection", "equisolid"});
-    EXPECT_EQ(run.exitCode, 2) << run.output;
-    EXPECT_TRUE(has(run.output,
-        "were made with other settings (--dst-projection equisolidangle here, "
-        "orthographic there; --size 256x256 here, 512x512 there; --dst-circle 128,128,128 "
-        "here, 256,256,256 there). Give --overwrite"))
-        << run.output;
+    EXPECT_TRUE(ended(convert({in(), "--size", "256x256", "--dst-projection", "equisolid"}), 2,
+        {"were made with other settings (--dst-projection equisolidangle here, orthographic there; --size 256x256 "
+         "here, 512x512 there; --dst-circle 128,128,128 here, 256,256,256 there). Give --overwrite"}));
     EXPECT_EQ(modified(out("p0-kw.jpg")), written);
 
     // The same settings skip; other names are other results.
-    run = convert({in()});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_TRUE(has(run.output, "0 converted, 2 skipped")) << run.output;
-    run = convert({in(), "--size", "256x256", "--postfix", "-small"});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(ended(convert({in()}), 0, {"0 converted, 2 skipped"}));
+    EXPECT_TRUE(ended(convert({in(), "--size", "256x256", "--postfix", "-small"}), 0));
     EXPECT_TRUE(has(readBytes(out(".karwen-convert")), "--size 256x256\n"));
 
-    run = convert({in(), "--size", "128x128", "--overwrite"});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_TRUE(has(run.output, "2 converted, 0 skipped")) << run.output;
+    EXPECT_TRUE(ended(convert({in(), "--size", "128x128", "--overwrite"}), 0, {"2 converted, 0 skipped"}));
     EXPECT_TRUE(has(readBytes(out(".karwen-convert")), "--size 128x128\n"));
 
     // A folder from before settings were kept: its results are skipped, as
     // they always were, and no settings are claimed for them.
     fs::remove(out(".karwen-convert"));
-    run = convert({in(), "--size", "64x64"});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_TRUE(has(run.output, "0 converted, 2 skipped")) << run.output;
+    EXPECT_TRUE(ended(convert({in(), "--size", "64x64"}), 0, {"0 converted, 2 skipped"}));
     EXPECT_FALSE(fs::exists(out(".karwen-convert")));
 }
 
@@ -159,20 +120,15 @@ TEST_F(OutputFolder, RemovesOnlyTheTemporariesOfEndedRuns)
     fs::create_directory(out());
     // Named as a save of this test's process names them: that process runs.
     const std::string running = fs::path(karwen::files::temporaryFileName(out("p0-kw.jpg"), 0)).filename();
+    const std::string ownPid = std::to_string(::getpid()), gonePid = kGonePid;
+    const std::string pid = "." + ownPid + "-";
     std::string killed = running;
-    std::string pid = ".";
-    pid += std::to_string(::getpid());
-    pid += '-';
-    std::string gone = ".";
-    gone += kGonePid;
-    gone += '-';
-    killed.replace(killed.rfind(pid), pid.size(), gone);
+    killed.replace(killed.rfind(pid), pid.size(), "." + gonePid + "-");
     ASSERT_NE(killed, running);
     for (const std::string& name : {running, killed, std::string(".notes.tmp"), std::string("p1.jpg.4-0-a-0.tmp")})
         writeBytes(dir / "out" / name, "partial");
 
-    const test_support::Outcome run = convert({in()});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(ended(convert({in()}), 0));
     EXPECT_FALSE(fs::exists(dir / "out" / killed));
     for (const std::string& name : {running, std::string(".notes.tmp"), std::string("p1.jpg.4-0-a-0.tmp")})
         EXPECT_TRUE(fs::exists(dir / "out" / name)) << name;
@@ -196,26 +152,19 @@ protected:
 // output folder mirrors the subfolders.
 TEST_F(ArchiveInputs, RecursiveTakesSubfoldersAndMirrorsThem)
 {
-    test_support::Outcome run = convert({in()});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_TRUE(has(run.output, "1 converted")) << run.output;
-
-    run = convert({"-r", in(), "-j", "1"});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_TRUE(has(run.output, "3 converted, 1 skipped, 0 failed")) << run.output;
+    EXPECT_TRUE(ended(convert({in()}), 0, {"1 converted"}));
+    EXPECT_TRUE(ended(convert({"-r", in(), "-j", "1"}), 0, {"3 converted, 1 skipped, 0 failed"}));
     for (const char* result : {"x/b-kw.jpg", "y/b-kw.jpg", "x/deep/c-kw.jpg"})
         EXPECT_TRUE(fs::exists(out(result))) << result;
     EXPECT_NE(readBytes(out("x/b-kw.jpg")), readBytes(out("y/b-kw.jpg")));
 
     // Results inside the photos' folder are not taken for photos.
-    run = test_support::runProgram({KARWEN_CLI, "convert", "-r", "-o", in("results"), in()});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    run = test_support::runProgram({KARWEN_CLI, "convert", "-r", "-o", in("results"), in()});
-    EXPECT_TRUE(has(run.output, "0 converted, 4 skipped, 0 failed")) << run.output;
+    const std::vector<std::string> intoResults{KARWEN_CLI, "convert", "-r", "-o", in("results"), in()};
+    EXPECT_TRUE(ended(test_support::runProgram(intoResults), 0));
+    EXPECT_TRUE(ended(test_support::runProgram(intoResults), 0, {"0 converted, 4 skipped, 0 failed"}));
 
     // measure: one sorted list, rows in its order.
-    run = measure({"--recursive", in(), "-j", "2"});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(ended(measure({"--recursive", in(), "-j", "2"}), 0));
     const std::string figures = readBytes(csv());
     std::size_t at = 0;
     for (const char* photo : {"a.jpg", "x/b.jpg", "x/deep/c.bmp", "y/b.jpg"}) {
@@ -229,20 +178,16 @@ TEST_F(ArchiveInputs, RecursiveTakesSubfoldersAndMirrorsThem)
 TEST_F(ArchiveInputs, FilesFromAListOrStandardInput)
 {
     writeBytes(dir / "list.txt", in("x/b.jpg") + "\n\n" + in("x/deep") + "\r\n");
-    test_support::Outcome run = convert({"--files-from", (dir / "list.txt").string(), "-j", "1"});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_TRUE(has(run.output, "[1/2] converted " + in("x/b.jpg"))) << run.output;
-    EXPECT_TRUE(has(run.output, "[2/2] converted " + in("x/deep/c.bmp"))) << run.output;
+    EXPECT_TRUE(ended(convert({"--files-from", (dir / "list.txt").string(), "-j", "1"}), 0,
+        {"[1/2] converted " + in("x/b.jpg"), "[2/2] converted " + in("x/deep/c.bmp")}));
 
-    run = throughShell("printf '%s\\n' \"$1\" | exec \"$0\" measure --csv \"$2\" --files-from -", {in("a.jpg"), csv()});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    std::string row = "\n";
-    row += in("a.jpg");
-    EXPECT_TRUE(has(readBytes(csv()), row + ",")) << readBytes(csv());
+    EXPECT_TRUE(ended(
+        throughShell("printf '%s\\n' \"$1\" | exec \"$0\" measure --csv \"$2\" --files-from -", {in("a.jpg"), csv()}),
+        0));
+    const std::string listed = in("a.jpg");
+    EXPECT_TRUE(has(readBytes(csv()), "\n" + listed + ","));
 
-    run = convert({"--files-from", (dir / "missing.txt").string()});
-    EXPECT_EQ(run.exitCode, 2) << run.output;
-    EXPECT_TRUE(has(run.output,
-        "--files-from: cannot read the list '" + (dir / "missing.txt").string() + "': no such file or folder"))
-        << run.output;
+    const std::string missing = (dir / "missing.txt").string();
+    EXPECT_TRUE(ended(convert({"--files-from", missing}), 2,
+        {"--files-from: cannot read the list '" + missing + "': no such file or folder"}));
 }

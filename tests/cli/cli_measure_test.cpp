@@ -18,45 +18,26 @@
 #include <filesystem>
 #include <numbers>
 #include <optional>
-#include <sstream>
 
 namespace fs = std::filesystem;
 using namespace karwen;
-using karwen::test::CliRun;
-using karwen::test::has;
-using karwen::test::readBytes;
-using karwen::test::writeBytes;
+using namespace karwen::test;
 
 namespace {
-
-// The CSV's lines without their CR LF.
-std::vector<std::string> csvLines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        lines.push_back(line.ends_with('\r') ? line.substr(0, line.size() - 1) : line);
-    return lines;
-}
 
 // A fisheye disc of radius r centred on the photo, black around it: bright
 // sky and dark leaves in checks of azimuth and radius, so that every ring
 // and sector has both.
 void paintCanopy(const fs::path& path, int width, int height, int r)
 {
-    const int32_t h = RixCreate(width, height);
-    rix::Image& image = *rix::findImage(h);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const double dx = x + 0.5 - width / 2.0, dy = y + 0.5 - height / 2.0;
-            const double rho = std::hypot(dx, dy);
-            const int check = int((std::atan2(dy, dx) + std::numbers::pi) * 5) + int(rho / 9);
-            image.row(y)[x] = rho > r ? rix::packRgb(0, 0, 0)
-                : check % 3 == 0      ? rix::packRgb(60, 90, 40)
-                                      : rix::packRgb(200, 225, 250);
-        }
-    ASSERT_TRUE(saveImageFile(h, path.string())) << path;
-    (void)RixDestroy(h);
+    ASSERT_TRUE(test::paintPhoto(path, width, height, [&](int x, int y) {
+        const double dx = x + 0.5 - width / 2.0, dy = y + 0.5 - height / 2.0;
+        const double rho = std::hypot(dx, dy);
+        const int check = int((std::atan2(dy, dx) + std::numbers::pi) * 5) + int(rho / 9);
+        return rho > r       ? rix::packRgb(0, 0, 0)
+            : check % 3 == 0 ? rix::packRgb(60, 90, 40)
+                             : rix::packRgb(200, 225, 250);
+    })) << path;
 }
 
 // The photo's line computed through the libraries: the source record from
@@ -124,9 +105,8 @@ protected:
         for (const Photo& c : cases) {
             std::vector<std::string> args = c.args;
             args.push_back(c.photo);
-            const test_support::Outcome run = measure(args);
-            ASSERT_EQ(run.exitCode, 0) << c.photo << "\n" << run.output;
-            const std::vector<std::string> lines = csvLines(readBytes(csv()));
+            ASSERT_TRUE(ended(measure(args), 0)) << c.photo;
+            const std::vector<std::string> lines = linesOf(readBytes(csv()));
             ASSERT_EQ(lines.size(), 2u) << c.photo;
             EXPECT_EQ(lines[0], canopy::csvHeader(c.expected.settings.rings));
             EXPECT_EQ(lines[1], libraryLine(c.photo, c.expected)) << c.photo;
@@ -145,10 +125,8 @@ TEST_F(Measure, LinesFollowTheListWhateverTheJobs)
 
     std::string first;
     for (const char* jobs : {"1", "2"}) {
-        const test_support::Outcome run = measure({in(), "-j", jobs});
-        EXPECT_EQ(run.exitCode, 1) << run.output;
-        EXPECT_TRUE(has(run.output, "2 measured, 1 failed")) << run.output;
-        EXPECT_TRUE(has(run.output, "Cannot open \"" + in("c.jpg") + "\": the file is cut short")) << run.output;
+        EXPECT_TRUE(ended(measure({in(), "-j", jobs}), 1,
+            {"2 measured, 1 failed", "Cannot open \"" + in("c.jpg") + "\": the file is cut short"}));
         const std::string bytes = readBytes(csv());
         if (first.empty())
             first = bytes;
@@ -156,7 +134,7 @@ TEST_F(Measure, LinesFollowTheListWhateverTheJobs)
             EXPECT_TRUE(bytes == first) << "-j " << jobs << ":\n" << bytes << "\n-j 1:\n" << first;
     }
 
-    const std::vector<std::string> lines = csvLines(first);
+    const std::vector<std::string> lines = linesOf(first);
     ASSERT_EQ(lines.size(), 4u) << first;
     EXPECT_EQ(lines[0], canopy::csvHeader(5));
     EXPECT_TRUE(lines[1].starts_with(in("a.jpg") + ",,Equidistant,")) << lines[1];
@@ -206,15 +184,9 @@ TEST_F(Measure, FiguresAreThoseOfTheLibrary)
 TEST_F(Measure, MinimumWithoutAValleyIsThePhotosError)
 {
     // One colour inside the circle given: a histogram of one value.
-    const int32_t h = RixCreate(120, 100);
-    rix::Image& image = *rix::findImage(h);
-    for (int y = 0; y < 100; ++y)
-        std::fill_n(image.row(y), 120, rix::packRgb(200, 225, 250));
-    ASSERT_TRUE(saveImageFile(h, (dir / "in" / "sky.bmp").string()));
-    (void)RixDestroy(h);
-    const test_support::Outcome run = measure({in(), "--circle", "60,50,40", "--threshold", "minimum"});
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    const std::vector<std::string> lines = csvLines(readBytes(csv()));
+    ASSERT_TRUE(writePhoto(dir / "in" / "sky.bmp", 120, 100, rix::packRgb(200, 225, 250)));
+    EXPECT_TRUE(ended(measure({in(), "--circle", "60,50,40", "--threshold", "minimum"}), 1));
+    const std::vector<std::string> lines = linesOf(readBytes(csv()));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_TRUE(lines[1].starts_with(in("sky.bmp") + ",no threshold found; give a fixed threshold,")) << lines[1];
 }
@@ -231,11 +203,10 @@ TEST_F(Measure, RealPhotosGiveTheLibrarysFigures)
     });
     // The underexposed chestnut canopy hides its rim: no figures from a
     // guessed circle.
-    const test_support::Outcome run = measure({real + "/chestnut_fce8.jpg"});
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    const std::vector<std::string> lines = csvLines(readBytes(csv()));
+    EXPECT_TRUE(ended(measure({real + "/chestnut_fce8.jpg"}), 1));
+    const std::vector<std::string> lines = linesOf(readBytes(csv()));
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_NE(lines[1].find("no image circle found; give --circle"), std::string::npos) << lines[1];
+    EXPECT_TRUE(has(lines[1], "no image circle found; give --circle"));
 }
 
 TEST_F(Measure, CommandLinesThatCannotWorkWriteNoCsv)
@@ -244,40 +215,35 @@ TEST_F(Measure, CommandLinesThatCannotWorkWriteNoCsv)
     const std::string photoBytes = readBytes(dir / "in" / "a.jpg");
     struct Case {
         std::vector<std::string> args;
-        int exitCode;
         std::string says;
     };
     const Case cases[] = {
-        {{in(), "--threshold", "median"}, 2,
+        {{in(), "--threshold", "median"},
             "--threshold: \"median\" must be otsu, ridler, minimum, edge or a whole number"},
-        {{in(), "--threshold", "256"}, 2, "--threshold"},
-        {{in(), "--threshold", "12.5"}, 2, "--threshold"},
-        {{in(), "--rings", "0"}, 2, "--rings: \"0\" must be a whole number from 1 to 18"},
-        {{in(), "--rings", "19"}, 2, "--rings"},
-        {{in(), "--sectors", "37"}, 2, "--sectors: \"37\" must be a whole number from 1 to 36"},
-        {{in(), "--gamma", "0.05"}, 2, "--gamma: \"0.05\" must be from 0.1 to 10"},
-        {{in(), "--max-zenith", "0"}, 2, "--max-zenith: \"0\" must be above 0 and at most 90"},
-        {{in(), "--max-zenith", "90.5"}, 2, "--max-zenith"},
-        {{in(), "--channel", "red"}, 2, "--channel"},
-        {{in(), "--circle", "60,50,40", "--detect-circle"}, 2, "--detect-circle"},
-        {{}, 2, "INPUT"},
+        {{in(), "--threshold", "256"}, "--threshold"},
+        {{in(), "--threshold", "12.5"}, "--threshold"},
+        {{in(), "--rings", "0"}, "--rings: \"0\" must be a whole number from 1 to 18"},
+        {{in(), "--rings", "19"}, "--rings"},
+        {{in(), "--sectors", "37"}, "--sectors: \"37\" must be a whole number from 1 to 36"},
+        {{in(), "--gamma", "0.05"}, "--gamma: \"0.05\" must be from 0.1 to 10"},
+        {{in(), "--max-zenith", "0"}, "--max-zenith: \"0\" must be above 0 and at most 90"},
+        {{in(), "--max-zenith", "90.5"}, "--max-zenith"},
+        {{in(), "--channel", "red"}, "--channel"},
+        {{in(), "--circle", "60,50,40", "--detect-circle"}, "--detect-circle"},
+        {{}, "INPUT"},
     };
     for (const Case& c : cases) {
-        const test_support::Outcome run = measure(c.args);
-        EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
-        EXPECT_TRUE(has(run.output, c.says)) << run.output;
-        EXPECT_FALSE(fs::exists(csv())) << run.output;
+        EXPECT_TRUE(ended(measure(c.args), 2, {c.says}));
+        EXPECT_FALSE(fs::exists(csv())) << c.says;
     }
 
     const std::string nowhere = (dir / "no such folder" / "figures.csv").string();
-    test_support::Outcome run = test_support::runProgram({KARWEN_CLI, "measure", "--csv", nowhere, in()});
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_TRUE(has(run.output, "Cannot save \"" + nowhere + "\": the folder does not exist")) << run.output;
+    EXPECT_TRUE(ended(test_support::runProgram({KARWEN_CLI, "measure", "--csv", nowhere, in()}), 1,
+        {"Cannot save \"" + nowhere + "\": the folder does not exist"}));
     EXPECT_FALSE(fs::exists(dir / "no such folder"));
 
     // The CSV named as a photo of the list: the photo stays as it was.
-    run = test_support::runProgram({KARWEN_CLI, "measure", "--csv", in("a.jpg"), in()});
-    EXPECT_EQ(run.exitCode, 2) << run.output;
-    EXPECT_TRUE(has(run.output, "is the photo " + in("a.jpg") + " of this run")) << run.output;
+    EXPECT_TRUE(ended(test_support::runProgram({KARWEN_CLI, "measure", "--csv", in("a.jpg"), in()}), 2,
+        {"is the photo " + in("a.jpg") + " of this run"}));
     EXPECT_EQ(readBytes(dir / "in" / "a.jpg"), photoBytes);
 }

@@ -4,28 +4,20 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <set>
-#include <sstream>
 
 namespace fs = std::filesystem;
-using karwen::test::CliRun;
-using karwen::test::has;
-using karwen::test::modified;
-using karwen::test::readBytes;
-using karwen::test::writeBytes;
+using namespace karwen::test;
 
 namespace {
 
-std::vector<std::string> linesWith(const std::string& text, const std::string& part)
+int widthOf(const std::string& jpeg)
 {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        if (has(line, part))
-            lines.push_back(line);
-    return lines;
+    const int32_t h = RixLoadJPG(jpeg.c_str());
+    const int32_t width = RixWidth(h);
+    (void)RixDestroy(h);
+    return width;
 }
 
 } // namespace
@@ -38,31 +30,22 @@ TEST_F(CliRun, ConvertsThenRerunSkipsThenOverwriteReplaces)
     fs::rename(dir / "in" / "c.jpg", dir / "in" / "c.jpeg");
     writeBytes(dir / "in" / "notes.txt", "not a photo");
     // The folder and one of its files named again: each file counts once.
-    test_support::Outcome run = convert({in(), in("b.jpg"), "--size", "64x48", "-j", "1"});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_TRUE(has(run.output, "3 converted, 0 skipped, 0 failed")) << run.output;
     // Sorted by full path, one line per file when stderr is no terminal;
     // one job reports in that order.
-    EXPECT_TRUE(has(run.output, "[1/3] converted " + in("a.BMP") + " -> " + out("a-kw.jpg"))) << run.output;
-    EXPECT_TRUE(has(run.output, "[3/3] converted " + in("c.jpeg") + " -> " + out("c-kw.jpg"))) << run.output;
-    for (const char* name : {"a-kw.jpg", "b-kw.jpg", "c-kw.jpg"}) {
-        const int32_t h = RixLoadJPG(out(name).c_str());
-        EXPECT_EQ(RixWidth(h), 64) << name;
-        (void)RixDestroy(h);
-    }
+    EXPECT_TRUE(ended(convert({in(), in("b.jpg"), "--size", "64x48", "-j", "1"}), 0,
+        {"3 converted, 0 skipped, 0 failed", "[1/3] converted " + in("a.BMP") + " -> " + out("a-kw.jpg"),
+            "[3/3] converted " + in("c.jpeg") + " -> " + out("c-kw.jpg")}));
+    for (const char* name : {"a-kw.jpg", "b-kw.jpg", "c-kw.jpg"})
+        EXPECT_EQ(widthOf(out(name)), 64) << name;
     const long long written = modified(out("b-kw.jpg"));
 
-    run = convert({in(), "--size", "64x48"});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_TRUE(has(run.output, "0 converted, 3 skipped, 0 failed")) << run.output;
+    EXPECT_TRUE(ended(convert({in(), "--size", "64x48"}), 0, {"0 converted, 3 skipped, 0 failed"}));
     EXPECT_EQ(modified(out("b-kw.jpg")), written);
 
-    run = convert({in(), "--size", "32x32", "--overwrite", "--quiet"});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
+    const test_support::Outcome run = convert({in(), "--size", "32x32", "--overwrite", "--quiet"});
+    EXPECT_TRUE(ended(run, 0));
     EXPECT_EQ(run.output, "") << "quiet when nothing fails";
-    const int32_t h = RixLoadJPG(out("b-kw.jpg").c_str());
-    EXPECT_EQ(RixWidth(h), 32);
-    (void)RixDestroy(h);
+    EXPECT_EQ(widthOf(out("b-kw.jpg")), 32);
 }
 
 TEST_F(CliRun, DamagedAndMissingInputsFailTheRunButNotTheOtherPhotos)
@@ -76,22 +59,19 @@ TEST_F(CliRun, DamagedAndMissingInputsFailTheRunButNotTheOtherPhotos)
     const std::string nowhere = (dir / "no such folder").string();
 
     const test_support::Outcome run = convert({in(), nowhere});
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_TRUE(has(run.output, "1 converted, 0 skipped, 3 failed")) << run.output;
+    EXPECT_TRUE(ended(run, 1, {"1 converted, 0 skipped, 3 failed"}));
     EXPECT_TRUE(fs::exists(out("good-kw.jpg")));
     EXPECT_FALSE(fs::exists(out("cut-kw.jpg")));
     // One line each: the file and what is wrong with it.
-    EXPECT_EQ(
-        linesWith(run.output, "Cannot open \"" + nowhere + "\": there is no file or folder of this name.").size(), 1u)
-        << run.output;
-    const struct {
-        const char* name;
-        const char* reason;
-    } failed[] = {{"cut.jpg", "damaged JPEG data"}, {"corrupt.jpg", "the file is cut short or is not a JPEG picture"}};
-    for (const auto& f : failed) {
-        const std::vector<std::string> lines = linesWith(run.output, "Cannot open \"" + in(f.name) + "\"");
+    const std::pair<std::string, std::string> failed[] = {
+        {nowhere, "there is no file or folder of this name."},
+        {in("cut.jpg"), "damaged JPEG data"},
+        {in("corrupt.jpg"), "the file is cut short or is not a JPEG picture"},
+    };
+    for (const auto& [path, reason] : failed) {
+        const std::vector<std::string> lines = linesWith(run.output, "Cannot open \"" + path + "\"");
         ASSERT_EQ(lines.size(), 1u) << run.output;
-        EXPECT_TRUE(has(lines[0], f.reason)) << lines[0];
+        EXPECT_TRUE(has(lines[0], reason));
     }
 }
 
@@ -125,46 +105,32 @@ TEST_F(CliRun, UsageErrorsExitWithTwoAndWriteNothing)
         {{in(), "--shard", "3/2"}, "--shard K"},
         {{in(), "--shard", "1-2"}, "--shard"},
     };
-    for (const Case& c : cases) {
-        const test_support::Outcome run = convert(c.args);
-        EXPECT_EQ(run.exitCode, 2) << run.output;
-        EXPECT_TRUE(has(run.output, c.says)) << run.output;
-    }
+    for (const Case& c : cases)
+        EXPECT_TRUE(ended(convert(c.args), 2, {c.says}));
     EXPECT_FALSE(fs::exists(out())) << "a usage error makes no folder";
 
-    const test_support::Outcome help = test_support::runProgram({KARWEN_CLI, "convert", "--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(has(help.output, "y counted upward from the bottom row")) << help.output;
+    EXPECT_TRUE(ended(
+        test_support::runProgram({KARWEN_CLI, "convert", "--help"}), 0, {"y counted upward from the bottom row"}));
     const test_support::Outcome version = test_support::runProgram({KARWEN_CLI, "--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_TRUE(version.output.starts_with("karwen-cli ")) << version.output;
 }
 
-TEST_F(CliRun, NeverReplacesAPhotoOrAnotherResult)
+// Two photos with one result name are the shard test's q.BMP and q.jpg.
+TEST_F(CliRun, NeverReplacesAPhotoWithAResult)
 {
     photo("a.bmp", rix::packRgb(220, 30, 30));
     photo("a.jpg", rix::packRgb(30, 220, 30));
-    photo("x.BMP");
-    photo("x.JPG");
     const std::string photoBytes = readBytes(dir / "in" / "a.jpg");
 
     // Results into the photos' own folder without a postfix.
-    test_support::Outcome run = test_support::runProgram(
-        {KARWEN_CLI, "convert", "-o", in(), "--postfix", "", in("a.bmp"), in("a.jpg"), "--overwrite"});
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_TRUE(has(run.output,
-        "Cannot save \"" + in("a.jpg") + "\": the result of " + in("a.bmp") + " would replace the photo " + in("a.jpg")
-            + " of this run."))
-        << run.output;
-    EXPECT_TRUE(has(run.output, "the result of " + in("a.jpg") + " would replace that photo itself")) << run.output;
+    EXPECT_TRUE(ended(test_support::runProgram({KARWEN_CLI, "convert", "-o", in(), "--postfix", "", in("a.bmp"),
+                          in("a.jpg"), "--overwrite"}),
+        1,
+        {"Cannot save \"" + in("a.jpg") + "\": the result of " + in("a.bmp") + " would replace the photo " + in("a.jpg")
+                + " of this run.",
+            "the result of " + in("a.jpg") + " would replace that photo itself"}));
     EXPECT_EQ(readBytes(dir / "in" / "a.jpg"), photoBytes);
-
-    // Two photos, one result name: the first in the sorted list keeps it.
-    run = convert({in("x.JPG"), in("x.BMP")});
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_TRUE(has(run.output, "1 converted, 0 skipped, 1 failed")) << run.output;
-    EXPECT_TRUE(has(run.output, "the result of " + in("x.JPG") + " would replace that of " + in("x.BMP")))
-        << run.output;
 }
 
 TEST_F(CliRun, ShardsPartitionTheSortedList)
@@ -179,32 +145,30 @@ TEST_F(CliRun, ShardsPartitionTheSortedList)
     for (int k = 1; k <= 3; ++k) {
         const test_support::Outcome run = convert({in(), "--shard", std::to_string(k) + "/3", "-j", "2"});
         std::set<std::string> converted;
-        for (const std::string& line : linesWith(run.output, "] converted "))
-            converted.insert(
-                fs::path(line.substr(line.find(" converted ") + 11, line.find(" -> ") - line.find(" converted ") - 11))
-                    .filename()
-                    .string());
+        for (const std::string& line : linesWith(run.output, "] converted ")) {
+            const std::size_t from = line.find(" converted ") + 11;
+            converted.insert(fs::path(line.substr(from, line.find(" -> ") - from)).filename().string());
+        }
         EXPECT_EQ(converted, expected[std::size_t(k - 1)]) << run.output;
-        EXPECT_EQ(run.exitCode, k == 3 ? 1 : 0) << run.output;
+        EXPECT_TRUE(ended(run, k == 3 ? 1 : 0));
         all.insert(converted.begin(), converted.end());
     }
     EXPECT_EQ(all.size(), 8u);
-    const test_support::Outcome last = convert({in(), "--shard", "3/3"});
-    EXPECT_TRUE(has(last.output, "would replace that of " + in("q.BMP"))) << last.output;
-
-    const test_support::Outcome empty = convert({in("p0.jpg"), "--shard", "2/2"});
-    EXPECT_EQ(empty.exitCode, 0) << "an empty shard is no failure: " << empty.output;
-    EXPECT_TRUE(has(empty.output, "0 converted, 0 skipped, 0 failed")) << empty.output;
+    EXPECT_TRUE(ended(convert({in(), "--shard", "3/3"}), 1,
+        {"0 converted, 2 skipped, 1 failed",
+            "the result of " + in("q.jpg") + " would replace that of " + in("q.BMP")}));
+    // An empty shard is no failure.
+    EXPECT_TRUE(ended(convert({in("p0.jpg"), "--shard", "2/2"}), 0, {"0 converted, 0 skipped, 0 failed"}));
 }
 
 TEST_F(CliRun, NamesOutsideAsciiAndNewOutputFolders)
 {
     photo("Käfer_ÄÖÜ_ßé.jpg");
     const std::string nested = (dir / "new" / "dir ünter").string();
-    const test_support::Outcome run
-        = test_support::runProgram({KARWEN_CLI, "convert", "-o", nested, in(), "--format", "bmp", "--postfix", "_ö"});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(ended(
+        test_support::runProgram({KARWEN_CLI, "convert", "-o", nested, in(), "--format", "bmp", "--postfix", "_ö"}),
+        0));
     const int32_t h = RixLoadBMP((nested + "/Käfer_ÄÖÜ_ßé_ö.bmp").c_str());
-    EXPECT_GE(h, 1) << run.output;
+    EXPECT_GE(h, 1);
     (void)RixDestroy(h);
 }

@@ -44,12 +44,10 @@ private slots:
         images_ = std::make_unique<test::ImageFixture>();
         InitAreaTables();
         images_->destination(512, 512);
-        view_ = std::make_unique<DstView>();
-        view_->setAttribute(Qt::WA_DeleteOnClose, false);
+        view_ = test::openView<DstView>();
+        QVERIFY(view_);
         tool_ = &view_->areaTool();
         tool_->setLabelHandler([this](const AreaMouseResult& r) { results_.push_back(r); });
-        view_->show();
-        QVERIFY(view_->load());
         AreaOn = true;
         view_->set_AreaParamXYD();
         results_.clear();

@@ -59,10 +59,8 @@ private slots:
         RefY = 150;
         hooks_ = CountingHooks();
         setWindowHooks(&hooks_);
-        view_ = std::make_unique<SrcView>();
-        view_->setAttribute(Qt::WA_DeleteOnClose, false);
-        view_->show();
-        QVERIFY(view_->load());
+        view_ = test::openView<SrcView>();
+        QVERIFY(view_);
         QCOMPARE(view_->pictureSize(), QSize(400, 300));
     }
 

@@ -15,10 +15,8 @@ private slots:
     {
         images_ = std::make_unique<test::ImageFixture>();
         images_->destination(512, 512);
-        view_ = std::make_unique<DstView>();
-        view_->setAttribute(Qt::WA_DeleteOnClose, false);
-        view_->show();
-        QVERIFY(view_->load());
+        view_ = test::openView<DstView>();
+        QVERIFY(view_);
         QCOMPARE(view_->pictureSize(), QSize(512, 512));
     }
 

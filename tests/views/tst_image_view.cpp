@@ -32,22 +32,25 @@ bool wheel(QWidget* picture, QPoint at, int delta, Qt::KeyboardModifiers mods = 
 class TestImageView : public QObject {
     Q_OBJECT
 private slots:
+    void init() { images_ = std::make_unique<test::ImageFixture>(); }
+    void cleanup()
+    {
+        view_.reset();
+        images_.reset();
+    }
+
     void smallImageIsCentredBetweenMargins()
     {
-        test::ImageFixture images;
-        images.source(64, 48);
-        SrcView view;
-        view.show();
-        QVERIFY(view.load());
+        SrcView& view = open(64, 48);
         // The 2000-twip minimum enlarges the window beyond the image.
         QCOMPARE(view.width(), kMinOuterPixels);
         const QSize picture = view.pictureSize();
-        QCOMPARE(picture, QSize(kMinOuterPixels - ImageView::kBarExtent, kMinOuterPixels - ImageView::kBarExtent));
+        QCOMPARE(picture, QSize(117, 117)); // the bars' 17 pixels off 134
         QCOMPARE(view.hsb()->maximum(), 0);
         QCOMPARE(view.vsb()->maximum(), 0);
-        QCOMPARE(view.viewX0(), roundHalfEven((64 - picture.width()) * 0.5));
-        QCOMPARE(view.viewY0(), roundHalfEven((48 - picture.height()) * 0.5));
-        QVERIFY(view.viewX0() < 0 && view.viewY0() < 0);
+        // Half the margin on each side: (64 - 117) / 2 and (48 - 117) / 2, to even.
+        QCOMPARE(view.viewX0(), -26);
+        QCOMPARE(view.viewY0(), -34);
         const QColor background = view.palette().color(QPalette::Window);
         QCOMPARE(view.canvas().pixelColor(0, 0), background);
         QCOMPARE(view.canvas().pixelColor(picture.width() - 1, picture.height() - 1), background);
@@ -71,11 +74,7 @@ private slots:
         QFETCH(int, h);
         QFETCH(QString, percent);
         QFETCH(QSize, picture);
-        test::ImageFixture images;
-        images.source(w, h);
-        SrcView view;
-        view.show();
-        QVERIFY(view.load());
+        SrcView& view = open(w, h);
         QCOMPARE(view.windowTitle(), QStringLiteral("sky.jpg - Source(%1%)").arg(percent));
         QCOMPARE(view.pictureSize(), picture);
         QCOMPARE(view.hsb()->maximum(), 0);
@@ -85,11 +84,7 @@ private slots:
 
     void zoomEightScrollsWithinLimit()
     {
-        test::ImageFixture images;
-        images.source(512, 512);
-        SrcView view;
-        view.show();
-        QVERIFY(view.load());
+        SrcView& view = open(512, 512);
         view.set_sc(8.0f);
         QCOMPARE(view.windowTitle(), QStringLiteral("sky.jpg - Source(800%)"));
         QCOMPARE(view.pictureSize(), QSize(1024, 1024));
@@ -104,11 +99,7 @@ private slots:
 
     void verticalBarTopShowsTopRows()
     {
-        test::ImageFixture images;
-        images.source(512, 512);
-        SrcView view;
-        view.show();
-        QVERIFY(view.load());
+        SrcView& view = open(512, 512);
         view.set_sc(4.0f);
         QScrollBar* vsb = view.vsb();
         QCOMPARE(vsb->maximum(), 512 - 256);
@@ -123,11 +114,7 @@ private slots:
 
     void zoomKeepsTheCentreAndCtrlWheelThePointUnderTheMouse()
     {
-        test::ImageFixture images;
-        images.source(512, 512);
-        SrcView view;
-        view.show();
-        QVERIFY(view.load());
+        SrcView& view = open(512, 512);
         view.set_sc(4.0f); // 256 of 512 image pixels visible, point 256,256 in the middle
         QCOMPARE(view.pictureSize(), QSize(1024, 1024));
         QCOMPARE(view.viewX0(), 128);
@@ -150,11 +137,7 @@ private slots:
 
     void wheelScrollsThePicture()
     {
-        test::ImageFixture images;
-        images.source(512, 512);
-        SrcView view;
-        view.show();
-        QVERIFY(view.load());
+        SrcView& view = open(512, 512);
         view.set_sc(4.0f);
         // One notch is 60 picture pixels, 15 image pixels at 400 %; up shows
         // higher rows, Shift and down moves right.
@@ -171,11 +154,7 @@ private slots:
 
     void fitChoosesTheZoomThatFitsTheWindow()
     {
-        test::ImageFixture images;
-        images.source(2000, 1000);
-        SrcView view;
-        view.show();
-        QVERIFY(view.load());
+        SrcView& view = open(2000, 1000);
         QCOMPARE(view.pictureSize(), QSize(500, 250));
         view.set_sc(1.0f);
         QVERIFY(view.hsb()->maximum() > 0);
@@ -189,11 +168,10 @@ private slots:
 
     void destinationCaption()
     {
-        test::ImageFixture images;
-        images.destination(512, 512);
-        DstView view;
-        view.show();
-        QVERIFY(view.load());
+        images_->destination(512, 512);
+        const auto shown = test::openView<DstView>();
+        QVERIFY(shown);
+        DstView& view = *shown;
         QCOMPARE(view.windowTitle(), QStringLiteral("New - Destination(100%)"));
         DstFile = "/out/result.bmp";
         view.set_sc(1.5f);
@@ -202,13 +180,27 @@ private slots:
 
     void noImageClosesAtLoad()
     {
-        test::ImageFixture images;
         auto* view = new SrcView; // deletes itself on close
         QSignalSpy unloaded(view, &ImageView::unloaded);
         view->show();
         QVERIFY(!view->load());
         QCOMPARE(unloaded.count(), 1);
     }
+
+private:
+    // A source view of a w x h image at the zoom chosen at load; the test
+    // fails when it does not load.
+    SrcView& open(int w, int h)
+    {
+        images_->source(w, h);
+        view_ = test::openView<SrcView>();
+        if (!view_)
+            qFatal("the source view did not load");
+        return *view_;
+    }
+
+    std::unique_ptr<test::ImageFixture> images_;
+    std::unique_ptr<SrcView> view_;
 };
 
 QTEST_MAIN(TestImageView)

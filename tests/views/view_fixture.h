@@ -1,10 +1,13 @@
-// Shared set-up of the view suites: the globals at their start values and a
-// source or destination image of a given size, destroyed at the end.
+// Shared set-up of the view suites: the globals at their start values, a
+// source or destination image of a given size, destroyed at the end, and a
+// view open on it.
 #pragma once
 
 #include "mdl_karwen.h"
 
 #include <QImage>
+
+#include <memory>
 
 namespace karwen::test {
 
@@ -34,6 +37,16 @@ public:
         DstH = h;
     }
 };
+
+// A view of the image set up, shown and loaded, kept by the test rather
+// than deleted on close; none when it did not load.
+template <class View> std::unique_ptr<View> openView()
+{
+    auto view = std::make_unique<View>();
+    view->setAttribute(Qt::WA_DeleteOnClose, false);
+    view->show();
+    return view->load() ? std::move(view) : nullptr;
+}
 
 // A canvas full of distinct pixels, so that any change shows.
 inline void fillPattern(QImage& image)

@@ -1,5 +1,8 @@
-// An empty value (an unset shell variable) is a usage error for every option
-// of both commands, never the option's default; only --postfix may be empty.
+// The options as parsed, without running anything: an empty value (an unset
+// shell variable) is a usage error for every option of both commands, never
+// the option's default, and only --postfix may be empty; the bounds for
+// large photos and results hold to the last unit, so no image of that size
+// is made.
 #include "command_line.h"
 
 #include "projection_model.h"
@@ -62,30 +65,29 @@ void expectEveryEmptyValueRefused(
     }
 }
 
-const std::vector<std::string> kSharedOptions{
-    "--jobs", "--shard", "--max-pixels", "--src-projection", "--circle", "--tilt"};
-
 } // namespace
 
-TEST(EmptyValues, AreRefusedByConvert)
+TEST(EmptyValues, AreRefusedByBothCommands)
 {
-    std::vector<std::string> options = kSharedOptions;
-    options.insert(
-        options.end(), {"--output", "--dst-projection", "--size", "--dst-circle", "--interp", "--format", "--quality"});
-    expectEveryEmptyValueRefused({"convert", "in.jpg"}, "--output", options);
-    // --view needs --circle.
-    expectEveryEmptyValueRefused({"convert", "in.jpg", "--circle", "50,50,40"}, "--output", {"--view"});
-    expectEveryEmptyValueRefused({"convert", "in.jpg"}, "--output", {"INPUT"});
-}
-
-TEST(EmptyValues, AreRefusedByMeasure)
-{
-    std::vector<std::string> options = kSharedOptions;
-    options.insert(
-        options.end(), {"--csv", "--channel", "--gamma", "--threshold", "--rings", "--max-zenith", "--sectors"});
-    expectEveryEmptyValueRefused({"measure", "in.jpg"}, "--csv", options);
-    expectEveryEmptyValueRefused({"measure", "in.jpg", "--circle", "50,50,40"}, "--csv", {"--view"});
-    expectEveryEmptyValueRefused({"measure", "in.jpg"}, "--csv", {"INPUT"});
+    const std::vector<std::string> shared{
+        "--jobs", "--shard", "--max-pixels", "--src-projection", "--circle", "--tilt"};
+    const struct {
+        const char* command;
+        const char* required;
+        std::vector<std::string> options;
+    } commands[] = {
+        {"convert", "--output",
+            {"--output", "--dst-projection", "--size", "--dst-circle", "--interp", "--format", "--quality"}},
+        {"measure", "--csv", {"--csv", "--channel", "--gamma", "--threshold", "--rings", "--max-zenith", "--sectors"}},
+    };
+    for (const auto& c : commands) {
+        std::vector<std::string> options = shared;
+        options.insert(options.end(), c.options.begin(), c.options.end());
+        options.push_back("INPUT");
+        expectEveryEmptyValueRefused({c.command, "in.jpg"}, c.required, options);
+        // --view needs --circle.
+        expectEveryEmptyValueRefused({c.command, "in.jpg", "--circle", "50,50,40"}, c.required, {"--view"});
+    }
 }
 
 TEST(EmptyValues, ShortNamesAreRefusedToo)
@@ -105,7 +107,7 @@ TEST(EmptyValues, AnEmptyPostfixNamesResultsAsThePhotos)
     EXPECT_EQ(parsed.convert->postfix, "");
 }
 
-TEST(EmptyValues, MaxPixelsTakesItsBoundsAndDefault)
+TEST(OptionBounds, MaxPixelsTakesItsBoundsAndDefault)
 {
     std::string errors;
     const ParsedCommand plain = parse({"measure", "--csv", "out.csv", "in.jpg"}, errors);
@@ -118,5 +120,40 @@ TEST(EmptyValues, MaxPixelsTakesItsBoundsAndDefault)
         EXPECT_EQ(parse({"convert", "-o", "out", "--max-pixels", refused, "in.jpg"}, errors).exitCode, kExitUsage)
             << refused;
         EXPECT_NE(errors.find("--max-pixels"), std::string::npos) << errors;
+    }
+}
+
+// A 26-Mpx photo's circle and the largest result are taken as given.
+TEST(OptionBounds, LargePhotosAndResultsAreAccepted)
+{
+    std::string errors;
+    const ParsedCommand convert = parse({"convert", "-o", "out", "in.jpg", "--circle", "2953.5,2215,1960", "--view",
+                                            "32767,0", "--size", "16384x16384", "--dst-circle", "8192,8192,8192"},
+        errors);
+    ASSERT_TRUE(convert.convert.has_value()) << errors;
+    EXPECT_EQ(double(convert.convert->settings.srcPrm.Cx), 2953.5);
+    EXPECT_EQ(double(convert.convert->settings.srcPrm.R), 1960.0);
+    EXPECT_EQ(convert.convert->settings.dstW, 16384);
+    EXPECT_EQ(convert.convert->settings.dstH, 16384);
+    EXPECT_EQ(double(convert.convert->settings.dstPrm.R), 8192.0);
+    EXPECT_TRUE(parse({"measure", "--csv", "out.csv", "in.jpg", "--circle", "32767,32767,16384"}, errors).measure)
+        << errors;
+}
+
+TEST(OptionBounds, OneMoreIsRefused)
+{
+    for (const std::vector<std::string>& args : {
+             std::vector<std::string>{"--size", "16385x512"},
+             std::vector<std::string>{"--dst-circle", "100,100,8192.5"},
+             std::vector<std::string>{"--circle", "100,32768,500"},
+             std::vector<std::string>{"--circle", "100,100,16385"},
+         }) {
+        std::vector<std::string> all{"convert", "-o", "out", "in.jpg"};
+        all.insert(all.end(), args.begin(), args.end());
+        std::string errors;
+        const ParsedCommand parsed = parse(all, errors);
+        EXPECT_FALSE(parsed.convert.has_value()) << args[1];
+        EXPECT_EQ(parsed.exitCode, kExitUsage) << args[1];
+        EXPECT_NE(errors.find(args[0]), std::string::npos) << errors;
     }
 }
