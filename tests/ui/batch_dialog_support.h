@@ -15,6 +15,8 @@
 
 namespace karwen::test {
 
+using namespace Qt::StringLiterals;
+
 // The scripted seam with a folder picker.
 class BatchDialogs : public ScriptedDialogs {
 public:
@@ -91,8 +93,8 @@ public:
     BatchFolders()
     {
         initGlobals();
-        QDir(dir_.path()).mkpath(QStringLiteral("in"));
-        QDir(dir_.path()).mkpath(QStringLiteral("out"));
+        QDir(dir_.path()).mkpath(u"in"_s);
+        QDir(dir_.path()).mkpath(u"out"_s);
     }
     ~BatchFolders()
     {
@@ -106,9 +108,9 @@ public:
     [[nodiscard]] QString path(const QString& name) const { return dir_.filePath(name); }
     [[nodiscard]] QString in(const QString& name = {}) const
     {
-        return path(name.isEmpty() ? QStringLiteral("in") : QStringLiteral("in/") + name);
+        return path(name.isEmpty() ? u"in"_s : u"in/"_s + name);
     }
-    [[nodiscard]] QString out() const { return path(QStringLiteral("out")); }
+    [[nodiscard]] QString out() const { return path(u"out"_s); }
     [[nodiscard]] QStringList written() const { return QDir(out()).entryList(QDir::Files, QDir::Name); }
 
     // A fresh dialog over in/, its results to out/.
@@ -116,7 +118,7 @@ public:
     {
         const CurrentFolder here(in());
         auto made = std::make_unique<ui::BatchDialog>(parent);
-        child<QLineEdit>(*made, QStringLiteral("txtFolderD"))->setText(out());
+        child<QLineEdit>(*made, u"txtFolderD"_s)->setText(out());
         return made;
     }
 

@@ -12,6 +12,7 @@
 #include "window_registry.h"
 
 using namespace karwen;
+using namespace Qt::StringLiterals;
 using namespace karwen::test;
 using karwen::ui::BatchDialog;
 
@@ -82,11 +83,11 @@ private slots:
         dialog->show();
         const QSize screen = dialog->screen()->availableGeometry().size();
         QVERIFY2(dialog->width() <= screen.width() && dialog->height() <= screen.height(),
-            qPrintable(QStringLiteral("%1 x %2").arg(dialog->width()).arg(dialog->height())));
+            qPrintable(u"%1 x %2"_s.arg(dialog->width()).arg(dialog->height())));
         auto* scroll = dialog->findChild<QScrollArea*>();
         QVERIFY(scroll != nullptr);
         QVERIFY(scroll->widget()->width() > scroll->viewport()->width());
-        auto* exit = child<QPushButton>(*dialog, QStringLiteral("cmdCancel"));
+        auto* exit = child<QPushButton>(*dialog, u"cmdCancel"_s);
         scroll->ensureWidgetVisible(exit);
         QVERIFY(scroll->viewport()->rect().contains(exit->mapTo(scroll->viewport(), exit->rect().center())));
     }
@@ -108,24 +109,23 @@ private slots:
         QVERIFY(sameBits(SrcPrm, ProjectionRecord{256, 256, 256, 0, 0, 0, 2}));
         QCOMPARE(RefX, 256.0f);
         QCOMPARE(RefY, 256.0f);
-        QCOMPARE(dialog->field(Field::SrcCx)->text(), QStringLiteral("256.00"));
-        QCOMPARE(dialog->field(Field::RefPointY)->text(), QStringLiteral("256.00"));
-        QCOMPARE(dialog->field(Field::DstWidth)->text(), QStringLiteral("300"));
-        QCOMPARE(child<QComboBox>(*dialog, QStringLiteral("cmbS"))->currentText(), QStringLiteral("Equidistant"));
-        QCOMPARE(child<QComboBox>(*dialog, QStringLiteral("cmbD"))->currentText(), QStringLiteral("Perspective"));
+        QCOMPARE(dialog->field(Field::SrcCx)->text(), u"256.00"_s);
+        QCOMPARE(dialog->field(Field::RefPointY)->text(), u"256.00"_s);
+        QCOMPARE(dialog->field(Field::DstWidth)->text(), u"300"_s);
+        QCOMPARE(child<QComboBox>(*dialog, u"cmbS"_s)->currentText(), u"Equidistant"_s);
+        QCOMPARE(child<QComboBox>(*dialog, u"cmbD"_s)->currentText(), u"Perspective"_s);
         QCOMPARE(DstW, 300);
 
-        QCOMPARE(child<QLineEdit>(*dialog, QStringLiteral("txtFolderS"))->text(), QDir::toNativeSeparators(f_->in()));
-        QCOMPARE(texts(child<QListWidget>(*dialog, QStringLiteral("lstS"))),
-            (QStringList{QStringLiteral("p1.BMP"), QStringLiteral("p2.jpg"), QStringLiteral("p3.jpeg")}));
-        QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblAll"))->text(), QStringLiteral("3"));
-        QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblSelected"))->text(), QStringLiteral("0"));
-        QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblProcess"))->text(), QStringLiteral("Select Files."));
+        QCOMPARE(child<QLineEdit>(*dialog, u"txtFolderS"_s)->text(), QDir::toNativeSeparators(f_->in()));
+        QCOMPARE(texts(child<QListWidget>(*dialog, u"lstS"_s)), (QStringList{u"p1.BMP"_s, u"p2.jpg"_s, u"p3.jpeg"_s}));
+        QCOMPARE(child<QLabel>(*dialog, u"lblAll"_s)->text(), u"3"_s);
+        QCOMPARE(child<QLabel>(*dialog, u"lblSelected"_s)->text(), u"0"_s);
+        QCOMPARE(child<QLabel>(*dialog, u"lblProcess"_s)->text(), u"Select Files."_s);
         QVERIFY(messages().isEmpty());
 
-        QCOMPARE(dialog->OutExt(), QStringLiteral("jpg"));
-        child<QComboBox>(*dialog, QStringLiteral("cmbF"))->setCurrentIndex(0);
-        QCOMPARE(dialog->OutExt(), QStringLiteral("bmp"));
+        QCOMPARE(dialog->OutExt(), u"jpg"_s);
+        child<QComboBox>(*dialog, u"cmbF"_s)->setCurrentIndex(0);
+        QCOMPARE(dialog->OutExt(), u"bmp"_s);
 
         // Closing gives the main window its own source side back.
         dialog->reject();
@@ -136,16 +136,16 @@ private slots:
 
     void loadInMissingFolderReportsAndListsNothing()
     {
-        const QString gone = f_->path(QStringLiteral("gone"));
+        const QString gone = f_->path(u"gone"_s);
         QVERIFY(QDir().mkpath(gone));
         const CurrentFolder here(gone);
         QVERIFY(QDir(gone).removeRecursively());
 
         BatchDialog dialog;
         QCOMPARE(messages().size(), 1);
-        QVERIFY(messages().front().startsWith(QStringLiteral("Cannot list the folder")));
-        QCOMPARE(child<QListWidget>(dialog, QStringLiteral("lstS"))->count(), 0);
-        QCOMPARE(child<QLabel>(dialog, QStringLiteral("lblAll"))->text(), QStringLiteral("0"));
+        QVERIFY(messages().front().startsWith(u"Cannot list the folder"_s));
+        QCOMPARE(child<QListWidget>(dialog, u"lstS"_s)->count(), 0);
+        QCOMPARE(child<QLabel>(dialog, u"lblAll"_s)->text(), u"0"_s);
     }
 
     void listMovesKeepOrder()
@@ -153,28 +153,28 @@ private slots:
         for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"})
             writeBytes(f_->in(QLatin1String(name)), "x");
         const auto dialog = f_->dialog();
-        auto* lstS = child<QListWidget>(*dialog, QStringLiteral("lstS"));
-        auto* lstD = child<QListWidget>(*dialog, QStringLiteral("lstD"));
-        auto* selected = child<QLabel>(*dialog, QStringLiteral("lblSelected"));
+        auto* lstS = child<QListWidget>(*dialog, u"lstS"_s);
+        auto* lstD = child<QListWidget>(*dialog, u"lstD"_s);
+        auto* selected = child<QLabel>(*dialog, u"lblSelected"_s);
 
         selectRows(lstS, {1, 3, 4});
-        child<QPushButton>(*dialog, QStringLiteral("cmdAdd"))->click();
+        child<QPushButton>(*dialog, u"cmdAdd"_s)->click();
         QCOMPARE(texts(lstD), (QStringList{"b.jpg", "d.jpg", "e.jpg"}));
         QCOMPARE(texts(lstS), (QStringList{"a.jpg", "c.jpg", "f.jpg"}));
-        QCOMPARE(selected->text(), QStringLiteral("3"));
+        QCOMPARE(selected->text(), u"3"_s);
 
         selectRows(lstS, {0, 2});
         dialog->cmdAdd_Click();
         QCOMPARE(texts(lstD), (QStringList{"b.jpg", "d.jpg", "e.jpg", "a.jpg", "f.jpg"}));
-        QCOMPARE(selected->text(), QStringLiteral("5"));
+        QCOMPARE(selected->text(), u"5"_s);
 
         selectRows(lstD, {0, 2, 4});
-        child<QPushButton>(*dialog, QStringLiteral("cmdRemove"))->click();
+        child<QPushButton>(*dialog, u"cmdRemove"_s)->click();
         QCOMPARE(texts(lstS), (QStringList{"c.jpg", "b.jpg", "e.jpg", "f.jpg"}));
         QCOMPARE(texts(lstD), (QStringList{"d.jpg", "a.jpg"}));
-        QCOMPARE(selected->text(), QStringLiteral("2"));
+        QCOMPARE(selected->text(), u"2"_s);
         // Moving files never changes the folder's count.
-        QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblAll"))->text(), QStringLiteral("6"));
+        QCOMPARE(child<QLabel>(*dialog, u"lblAll"_s)->text(), u"6"_s);
 
         // Nothing selected: nothing moves.
         lstS->clearSelection();
@@ -187,45 +187,45 @@ private slots:
         for (const char* name : {"b.JPG", "a.bmp", "c.jpg"})
             writeBytes(f_->in(QLatin1String(name)), "x");
         const auto dialog = f_->dialog();
-        auto* lstS = child<QListWidget>(*dialog, QStringLiteral("lstS"));
-        auto* lstD = child<QListWidget>(*dialog, QStringLiteral("lstD"));
-        auto* all = child<QLabel>(*dialog, QStringLiteral("lblAll"));
-        auto* selected = child<QLabel>(*dialog, QStringLiteral("lblSelected"));
+        auto* lstS = child<QListWidget>(*dialog, u"lstS"_s);
+        auto* lstD = child<QListWidget>(*dialog, u"lstD"_s);
+        auto* all = child<QLabel>(*dialog, u"lblAll"_s);
+        auto* selected = child<QLabel>(*dialog, u"lblSelected"_s);
         const QStringList sorted{"a.bmp", "b.JPG", "c.jpg"};
 
         selectRows(lstS, {2});
         dialog->cmdAdd_Click();
-        child<QPushButton>(*dialog, QStringLiteral("cmdAddAll"))->click();
+        child<QPushButton>(*dialog, u"cmdAddAll"_s)->click();
         QCOMPARE(lstS->count(), 0);
         QCOMPARE(texts(lstD), sorted);
-        QCOMPARE(selected->text(), QStringLiteral("3"));
+        QCOMPARE(selected->text(), u"3"_s);
 
-        child<QPushButton>(*dialog, QStringLiteral("cmdRemoveAll"))->click();
+        child<QPushButton>(*dialog, u"cmdRemoveAll"_s)->click();
         QCOMPARE(texts(lstS), sorted);
         QCOMPARE(lstD->count(), 0);
-        QCOMPARE(selected->text(), QStringLiteral("0"));
-        QCOMPARE(all->text(), QStringLiteral("3"));
+        QCOMPARE(selected->text(), u"0"_s);
+        QCOMPARE(all->text(), u"3"_s);
 
         // Browse: cancel changes nothing, a folder replaces the source list.
-        const QString other = f_->path(QStringLiteral("other"));
+        const QString other = f_->path(u"other"_s);
         QVERIFY(QDir().mkpath(other));
-        writeBytes(other + QStringLiteral("/z.jpg"), "x");
+        writeBytes(other + u"/z.jpg"_s, "x");
         dialog->cmdAddAll_Click();
         dialogs().folders = {std::nullopt, other};
-        child<QPushButton>(*dialog, QStringLiteral("cmdBrowseS"))->click();
+        child<QPushButton>(*dialog, u"cmdBrowseS"_s)->click();
         QCOMPARE(texts(lstD), sorted);
         dialog->cmdBrowseS_Click();
         QCOMPARE(dialogs().folderTitles, (QStringList{"Select Folder", "Select Folder"}));
-        QCOMPARE(child<QLineEdit>(*dialog, QStringLiteral("txtFolderS"))->text(), other);
+        QCOMPARE(child<QLineEdit>(*dialog, u"txtFolderS"_s)->text(), other);
         QCOMPARE(texts(lstS), QStringList{"z.jpg"});
-        QCOMPARE(all->text(), QStringLiteral("1"));
+        QCOMPARE(all->text(), u"1"_s);
         QCOMPARE(lstD->count(), 0);
-        QCOMPARE(selected->text(), QStringLiteral("0"));
+        QCOMPARE(selected->text(), u"0"_s);
 
-        auto* folderD = child<QLineEdit>(*dialog, QStringLiteral("txtFolderD"));
+        auto* folderD = child<QLineEdit>(*dialog, u"txtFolderD"_s);
         const QString before = folderD->text();
         dialogs().folders = {std::nullopt, other};
-        child<QPushButton>(*dialog, QStringLiteral("cmdBrowseD"))->click();
+        child<QPushButton>(*dialog, u"cmdBrowseD"_s)->click();
         QCOMPARE(folderD->text(), before);
         dialog->cmdBrowseD_Click();
         QCOMPARE(folderD->text(), other);
@@ -234,24 +234,24 @@ private slots:
 
     void folderTextNamingNoFolder()
     {
-        writeBytes(f_->in(QStringLiteral("a.jpg")), "x");
+        writeBytes(f_->in(u"a.jpg"_s), "x");
         const auto dialog = f_->dialog();
-        auto* folderS = child<QLineEdit>(*dialog, QStringLiteral("txtFolderS"));
-        auto* lstS = child<QListWidget>(*dialog, QStringLiteral("lstS"));
+        auto* folderS = child<QLineEdit>(*dialog, u"txtFolderS"_s);
+        auto* lstS = child<QListWidget>(*dialog, u"lstS"_s);
 
         // Typing a folder lists nothing until a list is filled again.
-        folderS->setText(f_->path(QStringLiteral("nowhere")));
+        folderS->setText(f_->path(u"nowhere"_s));
         QCOMPARE(lstS->count(), 1);
         dialog->cmdAddAll_Click();
         QCOMPARE(messages().size(), 1);
-        QVERIFY(messages().front().contains(QStringLiteral("nowhere")));
+        QVERIFY(messages().front().contains(u"nowhere"_s));
         QCOMPARE(dialogs().icons.front(), QMessageBox::Warning);
         QCOMPARE(lstS->count(), 0);
-        QCOMPARE(child<QListWidget>(*dialog, QStringLiteral("lstD"))->count(), 0);
-        QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblSelected"))->text(), QStringLiteral("0"));
+        QCOMPARE(child<QListWidget>(*dialog, u"lstD"_s)->count(), 0);
+        QCOMPARE(child<QLabel>(*dialog, u"lblSelected"_s)->text(), u"0"_s);
 
         // A file is not a folder either.
-        folderS->setText(f_->in(QStringLiteral("a.jpg")));
+        folderS->setText(f_->in(u"a.jpg"_s));
         dialog->cmdRemoveAll_Click();
         QCOMPARE(messages().size(), 2);
         QCOMPARE(lstS->count(), 0);
@@ -294,7 +294,7 @@ private slots:
 
         QLineEdit* box = dialog->field(field);
         box->setText(text);
-        child<QLineEdit>(*dialog, QStringLiteral("txtpostfix"))->setFocus();
+        child<QLineEdit>(*dialog, u"txtpostfix"_s)->setFocus();
         dialog->Apply();
 
         if (accepted) {
@@ -308,7 +308,7 @@ private slots:
             }
             if (field == Field::DstWidth) {
                 QCOMPARE(DstW, 2048);
-                QCOMPARE(box->text(), QStringLiteral("2048"));
+                QCOMPARE(box->text(), u"2048"_s);
             }
             // No conversion: the batch dialog only stores.
             QCOMPARE(hDst, 0);
@@ -329,7 +329,7 @@ private slots:
         dialog->show();
         QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
         QLineEdit* box = dialog->field(Field::SrcCx);
-        box->setText(QStringLiteral("33000"));
+        box->setText(u"33000"_s);
         const auto leave = [&](Qt::FocusReason reason) {
             QFocusEvent event(QEvent::FocusOut, reason);
             QApplication::sendEvent(box, &event);
@@ -346,26 +346,26 @@ private slots:
         QTRY_COMPARE(messages(), QStringList{"Illegal Value"});
 
         // A double click applies at once; a valid value is then stored.
-        box->setText(QStringLiteral("1500"));
+        box->setText(u"1500"_s);
         QTest::mouseDClick(box, Qt::LeftButton);
         QCOMPARE(SrcPrm.Cx, 1500.0);
         QCOMPARE(messages().size(), 1);
 
         // Start with a refused field pending runs nothing.
-        child<QPushButton>(*dialog, QStringLiteral("cmdAddAll"))->click();
-        box->setText(QStringLiteral("-1"));
+        child<QPushButton>(*dialog, u"cmdAddAll"_s)->click();
+        box->setText(u"-1"_s);
         leave(Qt::MouseFocusReason);
         dialog->cmdStart_Click();
         QCOMPARE(messages(), (QStringList{"Illegal Value", "Illegal Value"}));
-        QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblProcess"))->text(), QStringLiteral("Select Files."));
+        QCOMPARE(child<QLabel>(*dialog, u"lblProcess"_s)->text(), u"Select Files."_s);
     }
 
     void startWithoutFilesAsksForFiles()
     {
-        writeImage(f_->in(QStringLiteral("a.jpg")), 32, 32);
+        writeImage(f_->in(u"a.jpg"_s), 32, 32);
         const auto dialog = f_->dialog();
         QSignalSpy progress(dialog.get(), &BatchDialog::progressShown);
-        child<QPushButton>(*dialog, QStringLiteral("cmdStart"))->click();
+        child<QPushButton>(*dialog, u"cmdStart"_s)->click();
         QCOMPARE(messages(), QStringList{"Select Files"});
         QCOMPARE(dialogs().icons.front(), QMessageBox::NoIcon);
         QCOMPARE(progress.count(), 0);
@@ -376,12 +376,12 @@ private slots:
     void runConvertsGoodFilesAndNamesTheOthers()
     {
         // Photos large enough for the start circle (256, 256, radius 256).
-        const QString longName = QStringLiteral("a_photograph_with_a_name_over_thirty.jpg");
-        writeImage(f_->in(QStringLiteral("a.jpg")), 600, 520);
+        const QString longName = u"a_photograph_with_a_name_over_thirty.jpg"_s;
+        writeImage(f_->in(u"a.jpg"_s), 600, 520);
         writeImage(f_->in(longName), 520, 520);
-        writeImage(f_->in(QStringLiteral("b.BMP")), 640, 560);
-        writeBytes(f_->in(QStringLiteral("c.jpg")), QByteArray("\xFF\xD8\xFF\xE0 not really a jpeg"));
-        writeBytes(f_->in(QStringLiteral("notes.txt")), "no image");
+        writeImage(f_->in(u"b.BMP"_s), 640, 560);
+        writeBytes(f_->in(u"c.jpg"_s), QByteArray("\xFF\xD8\xFF\xE0 not really a jpeg"));
+        writeBytes(f_->in(u"notes.txt"_s), "no image");
         DstW = 40;
         DstH = 30;
         DstPrm = {20, 15, 14, 0, 0, 0, 2};
@@ -390,12 +390,12 @@ private slots:
         dialog->show();
         dialog->cmdAddAll_Click();
         const QStringList names{"a.jpg", longName, "b.BMP", "c.jpg"};
-        QCOMPARE(texts(child<QListWidget>(*dialog, QStringLiteral("lstD"))), names);
+        QCOMPARE(texts(child<QListWidget>(*dialog, u"lstD"_s)), names);
 
         // What the person sees while each file is done.
-        auto* start = child<QPushButton>(*dialog, QStringLiteral("cmdStart"));
-        auto* stop = child<QPushButton>(*dialog, QStringLiteral("cmdStop"));
-        auto* label = child<QLabel>(*dialog, QStringLiteral("lblProcess"));
+        auto* start = child<QPushButton>(*dialog, u"cmdStart"_s);
+        auto* stop = child<QPushButton>(*dialog, u"cmdStop"_s);
+        auto* label = child<QLabel>(*dialog, u"lblProcess"_s);
         QStringList shown;
         QList<bool> startShown, stopShown;
         connect(dialog.get(), &BatchDialog::progressShown, this, [&](const QString& text) {
@@ -420,24 +420,24 @@ private slots:
         QCOMPARE(shown, expected);
         QCOMPARE(dialogs().questions.size(), 1);
         QVERIFY(dialog->isVisible());
-        QCOMPARE(shown[1], QStringLiteral("a_photograph_with_a_name_over_\n (2/4)"));
+        QCOMPARE(shown[1], u"a_photograph_with_a_name_over_\n (2/4)"_s);
         QCOMPARE(startShown, QList<bool>(4, false));
         QCOMPARE(stopShown, QList<bool>(4, true));
         QVERIFY(start->isVisible() && start->isEnabled() && !stop->isVisible());
-        QCOMPARE(label->text(), QStringLiteral("Completed: 3 converted, 0 skipped, 1 failed."));
+        QCOMPARE(label->text(), u"Completed: 3 converted, 0 skipped, 1 failed."_s);
         // The corrupt photo is named, after the run, in the user's words.
         QCOMPARE(messages().size(), 1);
         const QStringList lines = messages().front().split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 5);
         QCOMPARE(lines[0], label->text());
-        QCOMPARE(lines[2], QStringLiteral("These photos could not be read:"));
-        const QString corrupt = f_->in(QStringLiteral("c.jpg"));
-        QCOMPARE(lines[3], corrupt + QStringLiteral(": the file is cut short or is not a JPEG picture."));
+        QCOMPARE(lines[2], u"These photos could not be read:"_s);
+        const QString corrupt = f_->in(u"c.jpg"_s);
+        QCOMPARE(lines[3], corrupt + u": the file is cut short or is not a JPEG picture."_s);
         // The library's words, naming the file, not the library's function.
-        QVERIFY2(lines[4].startsWith(QStringLiteral("    '") + corrupt), qPrintable(lines[4]));
+        QVERIFY2(lines[4].startsWith(u"    '"_s + corrupt), qPrintable(lines[4]));
 
         QCOMPARE(f_->written(), (QStringList{"a-kw.jpg", "a_photograph_with_a_name_over_thirty-kw.jpg", "b-kw.jpg"}));
-        const int32_t written = RixLoadJPG(QDir(f_->out()).filePath(QStringLiteral("b-kw.jpg")).toUtf8().constData());
+        const int32_t written = RixLoadJPG(QDir(f_->out()).filePath(u"b-kw.jpg"_s).toUtf8().constData());
         QCOMPARE(RixWidth(written), 40);
         QCOMPARE(RixHeight(written), 30);
         (void)RixDestroy(written);
@@ -453,19 +453,19 @@ private slots:
 
     void runWritesBmpAndEmptyPostfix()
     {
-        writeImage(f_->in(QStringLiteral("a.JPG")), 512, 512);
+        writeImage(f_->in(u"a.JPG"_s), 512, 512);
         DstW = 24;
         DstH = 24;
         DstPrm = {12, 12, 12, 0, 0, 0, 0};
         const auto dialog = f_->dialog();
         dialog->cmdAddAll_Click();
-        child<QComboBox>(*dialog, QStringLiteral("cmbF"))->setCurrentIndex(0);
+        child<QComboBox>(*dialog, u"cmbF"_s)->setCurrentIndex(0);
         QVERIFY(runToTheEnd(*dialog));
-        child<QLineEdit>(*dialog, QStringLiteral("txtpostfix"))->clear();
+        child<QLineEdit>(*dialog, u"txtpostfix"_s)->clear();
         QVERIFY(runToTheEnd(*dialog));
 
         QCOMPARE(f_->written(), (QStringList{"a-kw.bmp", "a.bmp"}));
-        QVERIFY(readFile(QDir(f_->out()).filePath(QStringLiteral("a-kw.bmp"))).startsWith("BM"));
+        QVERIFY(readFile(QDir(f_->out()).filePath(u"a-kw.bmp"_s)).startsWith("BM"));
         QVERIFY(messages().isEmpty());
         QCOMPARE(liveImages(), 0);
     }
@@ -473,35 +473,30 @@ private slots:
     void closingMessageListsEveryProblemOnce()
     {
         const QString in = f_->in(), out = f_->out();
-        writeImage(f_->in(QStringLiteral("a.jpg")), 512, 512);
-        QVERIFY(QDir(out).mkpath(QStringLiteral("a-kw.jpg"))); // a folder where a's result goes
-        writeBytes(f_->in(QStringLiteral("c.jpg")), "corrupt");
+        writeImage(f_->in(u"a.jpg"_s), 512, 512);
+        QVERIFY(QDir(out).mkpath(u"a-kw.jpg"_s)); // a folder where a's result goes
+        writeBytes(f_->in(u"c.jpg"_s), "corrupt");
         const test::Disc disc{600, 450, 120}; // far from the start circle
-        writeImage(f_->in(QStringLiteral("d.jpg")), 1200, 900, &disc);
-        writeImage(f_->in(QStringLiteral("x.BMP")), 512, 512);
-        writeImage(f_->in(QStringLiteral("x.JPG")), 512, 512);
+        writeImage(f_->in(u"d.jpg"_s), 1200, 900, &disc);
+        writeImage(f_->in(u"x.BMP"_s), 512, 512);
+        writeImage(f_->in(u"x.JPG"_s), 512, 512);
         const auto dialog = f_->dialog();
         dialog->cmdAddAll_Click();
 
         QVERIFY(runToTheEnd(*dialog));
         // Counted: x.BMP converted; x.JPG's result would replace it; the rest fail.
-        QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblProcess"))->text(),
-            QStringLiteral("Completed: 1 converted, 1 skipped, 3 failed."));
+        QCOMPARE(child<QLabel>(*dialog, u"lblProcess"_s)->text(), u"Completed: 1 converted, 1 skipped, 3 failed."_s);
         QCOMPARE(messages().size(), 1);
         QCOMPARE(dialogs().icons.front(), QMessageBox::Warning);
         const QString text = messages().front();
         // Each group once, in this order, each file with its path and reason.
         const QStringList expected{
-            QStringLiteral("These photos could not be read:\n%1/c.jpg: the file is cut short or is not a JPEG picture.")
-                .arg(in),
-            QStringLiteral("These results were not written, to keep other files:\n"
-                           "%1/x-kw.jpg: the result of x.JPG would replace that of x.BMP.")
-                .arg(out),
-            QStringLiteral("These results could not be written:\n%1/a-kw.jpg: a folder of this name is in the way.")
-                .arg(out),
-            QStringLiteral("These photos gave an entirely black result, which was not written:\n"
-                           "%1/d.jpg: the circle does not lie on this photo.")
-                .arg(in),
+            u"These photos could not be read:\n%1/c.jpg: the file is cut short or is not a JPEG picture."_s.arg(in),
+            u"These results were not written, to keep other files:\n"
+            "%1/x-kw.jpg: the result of x.JPG would replace that of x.BMP."_s.arg(out),
+            u"These results could not be written:\n%1/a-kw.jpg: a folder of this name is in the way."_s.arg(out),
+            u"These photos gave an entirely black result, which was not written:\n"
+            "%1/d.jpg: the circle does not lie on this photo."_s.arg(in),
         };
         qsizetype from = 0;
         for (const QString& group : expected) {
@@ -510,39 +505,39 @@ private slots:
             from = at + group.size();
         }
         QCOMPARE(f_->written(), QStringList{"x-kw.jpg"});
-        QVERIFY(child<QPushButton>(*dialog, QStringLiteral("cmdStart"))->isEnabled());
+        QVERIFY(child<QPushButton>(*dialog, u"cmdStart"_s)->isEnabled());
     }
 
     void findTheCircleInEachPhoto()
     {
         const test::Disc disc{600, 450, 120};
-        writeImage(f_->in(QStringLiteral("d.bmp")), 1200, 900, &disc);
+        writeImage(f_->in(u"d.bmp"_s), 1200, 900, &disc);
         const auto dialog = f_->dialog();
-        auto* find = child<QCheckBox>(*dialog, QStringLiteral("chkFindCircle"));
-        QCOMPARE(find->text(), QStringLiteral("Find the circle in each photo"));
+        auto* find = child<QCheckBox>(*dialog, u"chkFindCircle"_s);
+        QCOMPARE(find->text(), u"Find the circle in each photo"_s);
         QVERIFY(!find->isChecked());
         dialog->cmdAddAll_Click();
 
         find->setChecked(true);
         QVERIFY(runToTheEnd(*dialog));
         QVERIFY(messages().isEmpty());
-        const int32_t written = RixLoadJPG(QDir(f_->out()).filePath(QStringLiteral("d-kw.jpg")).toUtf8().constData());
+        const int32_t written = RixLoadJPG(QDir(f_->out()).filePath(u"d-kw.jpg"_s).toUtf8().constData());
         QVERIFY(isImage(written));
         (void)RixDestroy(written);
         // Found for the run only: the dialog keeps its own circle.
         QCOMPARE(SrcPrm.Cx, 256.0);
-        QCOMPARE(dialog->field(Field::SrcR)->text(), QStringLiteral("256.00"));
+        QCOMPARE(dialog->field(Field::SrcR)->text(), u"256.00"_s);
     }
 
     void openImageSurvivesABatch()
     {
         ui::KarwenApp app;
         app.Main();
-        const QString photo = f_->path(QStringLiteral("open.bmp"));
+        const QString photo = f_->path(u"open.bmp"_s);
         const test::Disc disc{150, 100, 90};
         writeImage(photo, 300, 200, &disc);
         dialogs().files.push_back(photo);
-        app.frmMain().item(QStringLiteral("mnuFileOpen"))->trigger();
+        app.frmMain().item(u"mnuFileOpen"_s)->trigger();
         QVERIFY(isImage(hSrc));
         // A circle fitted by hand and a result saved: the user's work.
         SrcPrm.Cx += 7.5;
@@ -553,11 +548,11 @@ private slots:
         src_update();
         convert();
         dst_update();
-        DstFile = f_->path(QStringLiteral("saved.jpg")).toStdString();
+        DstFile = f_->path(u"saved.jpg"_s).toStdString();
         const OpenImage before(app);
 
-        writeImage(f_->in(QStringLiteral("big.jpg")), 600, 520);
-        writeImage(f_->in(QStringLiteral("small.bmp")), 520, 512);
+        writeImage(f_->in(u"big.jpg"_s), 600, 520);
+        writeImage(f_->in(u"small.bmp"_s), 520, 512);
         const auto convertAll = [&](const QString& width) {
             const auto dialog = f_->dialog(&app.frmMain());
             QCOMPARE(SrcPrm.Cx, 256.0); // the dialog starts from its own circle
@@ -569,15 +564,15 @@ private slots:
             dialog->cmdCancel_Click();
         };
 
-        convertAll(QStringLiteral("512"));
+        convertAll(u"512"_s);
         QCOMPARE(f_->written().size(), 2);
         QVERIFY(OpenImage(app) == before);
-        QVERIFY(app.frmMain().item(QStringLiteral("mnuFileSave"))->isEnabled());
+        QVERIFY(app.frmMain().item(u"mnuFileSave"_s)->isEnabled());
 
         // A new destination size from the dialog: the main window's result is
         // made again in that size from its own source side, shown at 100 %.
         app.windows().dstIfLoaded()->set_sc(0.5f);
-        convertAll(QStringLiteral("200"));
+        convertAll(u"200"_s);
         QCOMPARE(DstW, 200);
         QCOMPARE(hSrc, before.src);
         QVERIFY(sameBits(SrcPrm, before.srcPrm));
@@ -587,10 +582,10 @@ private slots:
         QCOMPARE(pixelsOf(hDst), pixelsOf(fresh));
         (void)RixDestroy(fresh);
         QCOMPARE(app.windows().dstIfLoaded()->viewScale(), 1.0f);
-        QCOMPARE(app.windows().frmFormat().field(Field::DstWidth)->text(), QStringLiteral("200"));
+        QCOMPARE(app.windows().frmFormat().field(Field::DstWidth)->text(), u"200"_s);
         QCOMPARE(app.windows().frmFormat().field(Field::SrcCx)->text(), before.cxField);
 
-        app.frmMain().item(QStringLiteral("mnuFileClose"))->trigger();
+        app.frmMain().item(u"mnuFileClose"_s)->trigger();
         QCOMPARE(liveImages(), 0);
         app.frmMain().close();
     }

@@ -8,6 +8,7 @@
 #include <mutex>
 
 using namespace karwen;
+using namespace Qt::StringLiterals;
 using namespace karwen::test;
 using karwen::ui::BatchDialog;
 
@@ -85,7 +86,7 @@ class TestBatchDialogRun : public QObject {
     {
         // Large enough for the start circle (256, 256, radius 256).
         for (int i = 0; i < count; ++i)
-            writeImage(f_->in(QStringLiteral("p%1.bmp").arg(i, 3, 10, QLatin1Char('0'))), 300, 300);
+            writeImage(f_->in(u"p%1.bmp"_s.arg(i, 3, 10, QLatin1Char('0'))), 300, 300);
         auto dialog = f_->dialog();
         dialog->cmdAddAll_Click();
         return dialog;
@@ -106,7 +107,7 @@ private slots:
         FileGate gate(3);
         dialog->setFileGate(gate.hook());
         dialog->show();
-        auto* progress = child<QProgressBar>(*dialog, QStringLiteral("progress"));
+        auto* progress = child<QProgressBar>(*dialog, u"progress"_s);
         PaintCounter painted;
         progress->installEventFilter(&painted);
         int ticks = 0;
@@ -115,16 +116,15 @@ private slots:
         timer.start(10);
 
         QSignalSpy finished(dialog.get(), &BatchDialog::runFinished);
-        child<QPushButton>(*dialog, QStringLiteral("cmdStart"))->click();
+        child<QPushButton>(*dialog, u"cmdStart"_s)->click();
         QVERIFY(dialog->isRunning());
         QTRY_VERIFY_WITH_TIMEOUT(gate.reached(), 60000);
 
         // The fourth photo is in hand: the event loop turns, the bar follows.
         QTRY_COMPARE_WITH_TIMEOUT(progress->value(), 3, 60000);
         QCOMPARE(progress->maximum(), 40);
-        QVERIFY2(
-            progress->format().startsWith(QStringLiteral("3 of 40 files, about ")), qPrintable(progress->format()));
-        QVERIFY(progress->format().endsWith(QStringLiteral(" left")));
+        QVERIFY2(progress->format().startsWith(u"3 of 40 files, about "_s), qPrintable(progress->format()));
+        QVERIFY(progress->format().endsWith(u" left"_s));
         const int ticksBefore = ticks;
         const int paintsBefore = painted.paints;
         QTRY_VERIFY_WITH_TIMEOUT(ticks > ticksBefore + 2, 60000);
@@ -133,7 +133,7 @@ private slots:
         QVERIFY(dialog->isRunning());
         QCOMPARE(finished.count(), 0);
 
-        auto* stop = child<QPushButton>(*dialog, QStringLiteral("cmdStop"));
+        auto* stop = child<QPushButton>(*dialog, u"cmdStop"_s);
         QVERIFY(stop->isVisible() && stop->isEnabled());
         QTest::mouseClick(stop, Qt::LeftButton);
         QVERIFY(!stop->isEnabled());
@@ -142,13 +142,13 @@ private slots:
 
         // The photo in hand was finished; nothing after it was started.
         QCOMPARE(f_->written(), (QStringList{"p000-kw.jpg", "p001-kw.jpg", "p002-kw.jpg", "p003-kw.jpg"}));
-        QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblProcess"))->text(),
-            QStringLiteral("Stopped after 4 of 40 files: 4 converted, 0 skipped, 0 failed."));
+        QCOMPARE(child<QLabel>(*dialog, u"lblProcess"_s)->text(),
+            u"Stopped after 4 of 40 files: 4 converted, 0 skipped, 0 failed."_s);
         QCOMPARE(progress->value(), 4);
-        QCOMPARE(progress->format(), QStringLiteral("4 of 40 files"));
+        QCOMPARE(progress->format(), u"4 of 40 files"_s);
         QVERIFY(messages().isEmpty());
         QVERIFY(!dialog->isRunning());
-        QVERIFY(child<QPushButton>(*dialog, QStringLiteral("cmdStart"))->isEnabled());
+        QVERIFY(child<QPushButton>(*dialog, u"cmdStart"_s)->isEnabled());
     }
 
     void exitDuringARunAsksAndClosesAfterThePhotoInHand()
@@ -163,7 +163,7 @@ private slots:
 
         // No: the run goes on.
         f_->dialogs.answers = {false, true};
-        child<QPushButton>(*dialog, QStringLiteral("cmdCancel"))->click();
+        child<QPushButton>(*dialog, u"cmdCancel"_s)->click();
         QCOMPARE(f_->dialogs.questions,
             QStringList{"A batch is running. Stop it once the photo in hand is done, and close?"});
         QVERIFY(dialog->isVisible());
@@ -184,31 +184,30 @@ private slots:
     {
         // Levels 13 (the dim result of the report) and 16 are nearly black;
         // 17 is not. BMP results keep the levels exactly.
-        writeImage(f_->in(QStringLiteral("dim.bmp")), 512, 512, nullptr, rix::packRgb(13, 13, 13));
-        writeImage(f_->in(QStringLiteral("edge.bmp")), 512, 512, nullptr, rix::packRgb(16, 0, 16));
-        writeImage(f_->in(QStringLiteral("lit.bmp")), 512, 512, nullptr, rix::packRgb(0, 17, 0));
+        writeImage(f_->in(u"dim.bmp"_s), 512, 512, nullptr, rix::packRgb(13, 13, 13));
+        writeImage(f_->in(u"edge.bmp"_s), 512, 512, nullptr, rix::packRgb(16, 0, 16));
+        writeImage(f_->in(u"lit.bmp"_s), 512, 512, nullptr, rix::packRgb(0, 17, 0));
         Interp = 0;
         const auto dialog = f_->dialog();
-        child<QComboBox>(*dialog, QStringLiteral("cmbF"))->setCurrentIndex(0);
+        child<QComboBox>(*dialog, u"cmbF"_s)->setCurrentIndex(0);
         dialog->cmdAddAll_Click();
         QVERIFY(runToTheEnd(*dialog));
 
         QCOMPARE(f_->written(), (QStringList{"dim-kw.bmp", "edge-kw.bmp", "lit-kw.bmp"}));
         QCOMPARE(f_->dialogs.icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
         QCOMPARE(messages(),
-            QStringList{QStringLiteral("Completed: 3 converted, 0 skipped, 0 failed.\n\n"
-                                       "These results were written, though no pixel in them is brighter than 16 of "
-                                       "255:\n%1/dim-kw.bmp: nearly black.\n%1/edge-kw.bmp: nearly black.")
-                            .arg(f_->out())});
+            QStringList{u"Completed: 3 converted, 0 skipped, 0 failed.\n\n"
+                        "These results were written, though no pixel in them is brighter than 16 of "
+                        "255:\n%1/dim-kw.bmp: nearly black.\n%1/edge-kw.bmp: nearly black."_s.arg(f_->out())});
     }
 
     void unwritableFolderIsRefusedBeforeTheFirstPhoto()
     {
         const auto dialog = dialogOverPhotos(3);
         QSignalSpy progress(dialog.get(), &BatchDialog::progressShown);
-        auto* folderD = child<QLineEdit>(*dialog, QStringLiteral("txtFolderD"));
-        const QString missing = f_->path(QStringLiteral("missing"));
-        const QString photo = f_->in(QStringLiteral("p000.bmp"));
+        auto* folderD = child<QLineEdit>(*dialog, u"txtFolderD"_s);
+        const QString missing = f_->path(u"missing"_s);
+        const QString photo = f_->in(u"p000.bmp"_s);
 
         folderD->setText(missing);
         dialog->cmdStart_Click();
@@ -217,54 +216,54 @@ private slots:
         // Enter in the box tries it as Start does.
         QTest::keyClick(folderD, Qt::Key_Return);
 
-        const QString refused = QStringLiteral("Cannot write the results into the folder \"%1\": %2");
+        const QString refused = u"Cannot write the results into the folder \"%1\": %2"_s;
         QCOMPARE(messages(),
-            (QStringList{refused.arg(missing, QStringLiteral("there is no such folder.")),
-                refused.arg(photo, QStringLiteral("this is a file, not a folder.")),
-                refused.arg(photo, QStringLiteral("this is a file, not a folder."))}));
+            (QStringList{refused.arg(missing, u"there is no such folder."_s),
+                refused.arg(photo, u"this is a file, not a folder."_s),
+                refused.arg(photo, u"this is a file, not a folder."_s)}));
         QCOMPARE(f_->dialogs.icons, QList<QMessageBox::Icon>(3, QMessageBox::Warning));
         QVERIFY(!dialog->isRunning());
         QCOMPARE(progress.count(), 0);
-        QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblProcess"))->text(), QStringLiteral("Select Files."));
+        QCOMPARE(child<QLabel>(*dialog, u"lblProcess"_s)->text(), u"Select Files."_s);
         QVERIFY(!QDir(missing).exists());
     }
 
     void enterInAFolderBoxListsIt()
     {
         const auto dialog = dialogOverPhotos(2);
-        const QString other = f_->path(QStringLiteral("other"));
+        const QString other = f_->path(u"other"_s);
         QVERIFY(QDir().mkpath(other));
         for (const char* name : {"y.jpg", "x.BMP", "notes.txt"})
             writeBytes(other + QLatin1Char('/') + QLatin1String(name), "x");
-        auto* folderS = child<QLineEdit>(*dialog, QStringLiteral("txtFolderS"));
-        auto* lstS = child<QListWidget>(*dialog, QStringLiteral("lstS"));
+        auto* folderS = child<QLineEdit>(*dialog, u"txtFolderS"_s);
+        auto* lstS = child<QListWidget>(*dialog, u"lstS"_s);
 
         folderS->setText(other);
         QTest::keyClick(folderS, Qt::Key_Return);
         QCOMPARE(texts(lstS), (QStringList{"x.BMP", "y.jpg"}));
-        QCOMPARE(child<QListWidget>(*dialog, QStringLiteral("lstD"))->count(), 0);
-        QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblAll"))->text(), QStringLiteral("2"));
-        QCOMPARE(child<QLabel>(*dialog, QStringLiteral("lblSelected"))->text(), QStringLiteral("0"));
+        QCOMPARE(child<QListWidget>(*dialog, u"lstD"_s)->count(), 0);
+        QCOMPARE(child<QLabel>(*dialog, u"lblAll"_s)->text(), u"2"_s);
+        QCOMPARE(child<QLabel>(*dialog, u"lblSelected"_s)->text(), u"0"_s);
 
         // A folder that is not there is said to be so.
-        folderS->setText(f_->path(QStringLiteral("nowhere")));
+        folderS->setText(f_->path(u"nowhere"_s));
         QTest::keyClick(folderS, Qt::Key_Enter);
         QCOMPARE(messages().size(), 1);
-        QVERIFY(messages().front().contains(QStringLiteral("nowhere")));
+        QVERIFY(messages().front().contains(u"nowhere"_s));
         QCOMPARE(lstS->count(), 0);
     }
 
     void circleOfTheOpenPhoto()
     {
         // No photo open: nothing to take.
-        QVERIFY(!child<QPushButton>(*f_->dialog(), QStringLiteral("cmdUseOpenCircle"))->isEnabled());
+        QVERIFY(!child<QPushButton>(*f_->dialog(), u"cmdUseOpenCircle"_s)->isEnabled());
 
         // A photo open with a circle fitted in the window.
         hSrc = RixCreate(640, 480);
         const ProjectionRecord fitted = SrcPrm = {321.5, 240.25, 230.75, 12, 30, 5, 1};
         const auto dialog = f_->dialog();
-        auto* use = child<QPushButton>(*dialog, QStringLiteral("cmdUseOpenCircle"));
-        QCOMPARE(use->text(), QStringLiteral("Use the circle of the open photo"));
+        auto* use = child<QPushButton>(*dialog, u"cmdUseOpenCircle"_s);
+        QCOMPARE(use->text(), u"Use the circle of the open photo"_s);
         QVERIFY(use->isEnabled());
         const auto fields = [&] {
             QStringList shown;
