@@ -6,38 +6,53 @@
 #include "area_panel.h"
 #include "area_tool.h"
 #include "dst_view.h"
+#include "format_window.h"
 #include "karwen_app.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
 #include "picture_area.h"
 #include "scripted_dialogs.h"
-
-#include <QAction>
-#include <QImage>
-#include <QLabel>
-#include <QPainter>
-#include <QTemporaryDir>
-#include <QTest>
+#include "src_view.h"
+#include "window_registry.h"
 
 #include <cmath>
 
 namespace karwen::test {
 
-// A sky-blue disc on black: the circle finder and the conversion see an
-// ordinary fisheye picture.
-inline QString writeDiscImage(const QTemporaryDir& dir, const QString& name, QSize size = {640, 480})
+using namespace Qt::StringLiterals;
+
+// A BMP picture: `ground` with filled discs over it, the later on top.
+struct Spot {
+    QPointF centre;
+    double r;
+    QColor colour;
+};
+inline QString writePicture(
+    const QTemporaryDir& dir, const QString& name, QSize size, QColor ground, std::initializer_list<Spot> spots = {})
 {
     QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::black);
+    image.fill(ground);
     QPainter painter(&image);
-    painter.setBrush(QColor(120, 160, 230));
     painter.setPen(Qt::NoPen);
-    const int r = std::min(size.width(), size.height()) / 2 - 10;
-    painter.drawEllipse(QPoint(size.width() / 2, size.height() / 2), r, r);
+    for (const Spot& spot : spots) {
+        painter.setBrush(spot.colour);
+        painter.drawEllipse(spot.centre, spot.r, spot.r);
+    }
     painter.end();
     const QString path = dir.filePath(name);
     return image.save(path, "BMP") ? path : QString();
 }
+
+// A sky-blue disc on black: the circle finder and the conversion see an
+// ordinary fisheye picture.
+inline QString writeDiscImage(const QTemporaryDir& dir, const QString& name, QSize size = {640, 480})
+{
+    const int r = std::min(size.width(), size.height()) / 2 - 10;
+    return writePicture(
+        dir, name, size, Qt::black, {{QPointF(size.width() / 2, size.height() / 2), double(r), QColor(120, 160, 230)}});
+}
+
+inline const QString kDiscardQuestion = u"The area measurement has not been saved. Discard it?"_s;
 
 class AreaApp {
 public:
@@ -54,6 +69,7 @@ public:
         return isImage(hDst) && dst() != nullptr;
     }
     void menu(const char* name) { app.frmMain().item(QLatin1String(name))->trigger(); }
+    void press(const char* button) { panel().findChild<QPushButton*>(QLatin1String(button))->click(); }
 
     [[nodiscard]] ui::AreaPanel& panel() { return app.windows().frmArea(); }
     [[nodiscard]] views::DstView* dst() { return app.windows().dstIfLoaded(); }

@@ -1,19 +1,21 @@
 // What the batch dialog suites share: the scripted seam with a folder
-// picker, photos written for a run, the dialog's controls by name, and a
-// bounded wait for a run to end.
+// picker, a test folder with in/ and out/, photos written for a run, the
+// dialog's controls by name, and a bounded wait for a run to end.
 #pragma once
 
 #include "batch_dialog.h"
 #include "batch_test_support.h"
+#include "mdl_karwen.h"
 #include "scripted_dialogs.h"
 
-#include <QListWidget>
-#include <QtTest>
-
+#include <cstring>
 #include <deque>
+#include <memory>
 #include <optional>
 
 namespace karwen::test {
+
+using namespace Qt::StringLiterals;
 
 // The scripted seam with a folder picker.
 class BatchDialogs : public ScriptedDialogs {
@@ -49,6 +51,9 @@ inline QImage pixelsOf(int32_t handle)
     return image;
 }
 
+// Bit for bit, so that not even a rounding of a stored figure goes unseen.
+template <typename T> bool sameBits(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
 inline void writeBytes(const QString& path, const QByteArray& bytes) { QVERIFY(writeFile(path, bytes)); }
 
 template <typename T> T* child(const QWidget& window, const QString& name)
@@ -80,5 +85,47 @@ inline void selectRows(QListWidget* list, const QList<int>& rows)
     dialog.cmdStart_Click();
     return QTest::qWaitFor([&] { return !dialog.isRunning(); }, 120000);
 }
+
+// One test's folder with in/ (the dialog's current folder when it loads)
+// and out/ (its destination), the scripted seam and the globals reset.
+class BatchFolders {
+public:
+    BatchFolders()
+    {
+        initGlobals();
+        QDir(dir_.path()).mkpath(u"in"_s);
+        QDir(dir_.path()).mkpath(u"out"_s);
+    }
+    ~BatchFolders()
+    {
+        (void)RixDestroy(hSrc);
+        (void)RixDestroy(hDst);
+        hSrc = hDst = 0;
+    }
+    BatchFolders(const BatchFolders&) = delete;
+    BatchFolders& operator=(const BatchFolders&) = delete;
+
+    [[nodiscard]] QString path(const QString& name) const { return dir_.filePath(name); }
+    [[nodiscard]] QString in(const QString& name = {}) const
+    {
+        return path(name.isEmpty() ? u"in"_s : u"in/"_s + name);
+    }
+    [[nodiscard]] QString out() const { return path(u"out"_s); }
+    [[nodiscard]] QStringList written() const { return QDir(out()).entryList(QDir::Files, QDir::Name); }
+
+    // A fresh dialog over in/, its results to out/.
+    [[nodiscard]] std::unique_ptr<ui::BatchDialog> dialog(QWidget* parent = nullptr) const
+    {
+        const CurrentFolder here(in());
+        auto made = std::make_unique<ui::BatchDialog>(parent);
+        child<QLineEdit>(*made, u"txtFolderD"_s)->setText(out());
+        return made;
+    }
+
+    BatchDialogs dialogs;
+
+private:
+    QTemporaryDir dir_;
+};
 
 } // namespace karwen::test

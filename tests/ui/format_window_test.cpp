@@ -2,32 +2,12 @@
 // destination image the tests paint with a marker colour: a conversion shows
 // as the marker being overwritten, the redraw requests are recorded.
 #include "area_app_fixture.h"
-#include "dst_view.h"
-#include "format_window.h"
 #include "image.h"
 #include "image_store.h"
-#include "karwen_app.h"
-#include "main_window.h"
-#include "mdl_karwen.h"
-#include "scripted_dialogs.h"
 #include "window_hooks.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QFocusEvent>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <QtTest>
-
-#include <cstring>
-#include <memory>
-
 using namespace karwen;
+using namespace Qt::StringLiterals;
 using karwen::Field;
 using karwen::ui::FormatWindow;
 
@@ -164,33 +144,44 @@ private slots:
             QVERIFY2(child->parentWidget()->rect().contains(child->geometry()), qPrintable(child->objectName()));
             QVERIFY2(child->width() >= child->minimumSizeHint().width(), qPrintable(child->objectName()));
         }
-        const int number = dialog->fontMetrics().horizontalAdvance(QStringLiteral("-1024.00"));
+        const int number = dialog->fontMetrics().horizontalAdvance(u"-1024.00"_s);
         for (QLineEdit* field : dialog->findChildren<QLineEdit*>())
             QVERIFY(field->width() > number);
     }
 
+    // "Illegal Value" goes on to say which field and what it takes under
+    // the open photo's bounds (400 x 300 here).
     void invalidFieldStopsApply_data()
     {
         QTest::addColumn<Field>("field");
         QTest::addColumn<QString>("text");
-        QTest::newRow("source x beyond width") << Field::SrcCx << "400.5";
-        QTest::newRow("source y not numeric") << Field::SrcCy << "abc";
-        QTest::newRow("source radius 10") << Field::SrcR << "10";
-        QTest::newRow("source radius beyond the larger side") << Field::SrcR << "400.01";
-        QTest::newRow("tilt 180.5") << Field::SrcRot << "180.5";
-        QTest::newRow("reference x negative") << Field::RefPointX << "-1";
-        QTest::newRow("reference y comma") << Field::RefPointY << "1,5";
-        QTest::newRow("width 6.5") << Field::DstWidth << "6.5";
-        QTest::newRow("height beyond 16 bits") << Field::DstHeight << "99999";
-        QTest::newRow("destination x 0") << Field::DstCx << "0";
-        QTest::newRow("destination y empty") << Field::DstCy << "  ";
-        QTest::newRow("destination radius 1024.01") << Field::DstR << "1024.01";
+        QTest::addColumn<QString>("detail"); // null: not looked at
+        QTest::newRow("source x beyond width")
+            << Field::SrcCx << "400.5"
+            << "Source Image X (x coordinates of viewpoint) must be a number from 0 to 400.";
+        QTest::newRow("source y not numeric") << Field::SrcCy << "abc" << QString();
+        QTest::newRow("source radius 10") << Field::SrcR << "10" << QString();
+        QTest::newRow("source radius not numeric")
+            << Field::SrcR << "ten"
+            << "Source Image R (radius) must be a number above 10 and at most 400.";
+        QTest::newRow("source radius beyond the larger side") << Field::SrcR << "400.01" << QString();
+        QTest::newRow("tilt 180.5") << Field::SrcRot << "180.5" << QString();
+        QTest::newRow("reference x negative") << Field::RefPointX << "-1" << QString();
+        QTest::newRow("reference y comma") << Field::RefPointY << "1,5" << QString();
+        QTest::newRow("width 6.5") << Field::DstWidth << "6.5" << QString();
+        QTest::newRow("height 6.5") << Field::DstHeight << "6.5"
+                                    << "Destination Image H (height) must be a whole number from 8 to 2048.";
+        QTest::newRow("height beyond 16 bits") << Field::DstHeight << "99999" << QString();
+        QTest::newRow("destination x 0") << Field::DstCx << "0" << QString();
+        QTest::newRow("destination y empty") << Field::DstCy << "  " << QString();
+        QTest::newRow("destination radius 1024.01") << Field::DstR << "1024.01" << QString();
     }
 
     void invalidFieldStopsApply()
     {
         QFETCH(Field, field);
         QFETCH(QString, text);
+        QFETCH(QString, detail);
         // A valid change ahead of the bad field and one after it: neither
         // may be stored.
         type(Field::SrcCx, "123");
@@ -202,6 +193,8 @@ private slots:
 
         QCOMPARE(messages(), QStringList{"Illegal Value"});
         QCOMPARE(dialogs_->icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
+        if (!detail.isEmpty())
+            QCOMPARE(dialogs_->details, QStringList{detail});
         QCOMPARE(window_->focusWidget(), window_->field(field));
         QVERIFY(Stored::now() == before);
         QCOMPARE(window_->field(field)->text(), text); // not refilled
@@ -217,68 +210,52 @@ private slots:
         SrcH = 4430;
         type(Field::SrcCx, "2953.5");
         type(Field::SrcCy, "2215");
-        type(Field::SrcR, "1960");
         type(Field::RefPointX, "2953.5");
         type(Field::RefPointY, "2215");
-        window_->Apply();
-        QVERIFY(messages().isEmpty());
-        QCOMPARE(SrcPrm.R, 1960.0);
-        window_->Apply();
-        type(Field::SrcR, "5907");
-        window_->Apply();
-        QVERIFY(messages().isEmpty());
-        QCOMPARE(SrcPrm.R, 5907.0);
+        for (const double r : {1960.0, 1960.0, 5907.0}) {
+            type(Field::SrcR, QString::number(r));
+            window_->Apply();
+            QVERIFY(messages().isEmpty());
+            QCOMPARE(SrcPrm.R, r);
+        }
         type(Field::SrcR, "5907.01");
         window_->Apply();
         QCOMPARE(messages(), QStringList{"Illegal Value"});
     }
 
-    // "Illegal Value" goes on to say which field and what it takes under
-    // the open photo's bounds (400 x 300 here).
-    void illegalValueSaysWhichAndWhy_data()
-    {
-        QTest::addColumn<Field>("field");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("detail");
-        QTest::newRow("source x") << Field::SrcCx << "400.5"
-                                  << "Source Image X (x coordinates of viewpoint) must be a number from 0 to 400.";
-        QTest::newRow("source radius") << Field::SrcR << "ten"
-                                       << "Source Image R (radius) must be a number above 10 and at most 400.";
-        QTest::newRow("height") << Field::DstHeight << "6.5"
-                                << "Destination Image H (height) must be a whole number from 8 to 2048.";
-    }
-
-    void illegalValueSaysWhichAndWhy()
-    {
-        QFETCH(Field, field);
-        QFETCH(QString, text);
-        QFETCH(QString, detail);
-        type(field, text);
-        window_->Apply();
-        QCOMPARE(messages(), QStringList{"Illegal Value"});
-        QCOMPARE(dialogs_->details, QStringList{detail});
-        QCOMPARE(window_->focusWidget(), window_->field(field));
-    }
-
-    // Qt's own box: the detail as its informative text; and even the
-    // shortest box leaves a title bar room for "KARWEN" beside an icon and
-    // three buttons.
-    void realIllegalValueBoxShowsItsCaption()
+    // Qt's own box, closed by a timer: one box for a field left with a bad
+    // value, with the detail as its informative text, and the focus back in
+    // the field; and even the shortest box leaves a title bar room for
+    // "KARWEN" beside an icon and three buttons.
+    void realIllegalValueBoxOnceWithItsDetailAndCaption()
     {
         dialogs_.reset();
         showActive();
+        int shown = 0;
         QString detail;
         QTimer closer;
         connect(&closer, &QTimer::timeout, this, [&] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                if (box->text() == "Illegal Value" && box->windowTitle() == "KARWEN"
+                    && box->icon() == QMessageBox::Warning)
+                    ++shown;
                 detail = box->informativeText();
                 box->done(QMessageBox::Ok);
             }
         });
         closer.start(10);
-        type(Field::SrcR, "5");
-        window_->Apply();
-        QTRY_COMPARE(detail, QStringLiteral("Source Image R (radius) must be a number above 10 and at most 400."));
+        QLineEdit* radius = edit("txtR(0)");
+        radius->setFocus(Qt::MouseFocusReason);
+        radius->setText("5");
+        QTest::keyClick(radius, Qt::Key_Tab);
+        QTRY_COMPARE(shown, 1);
+        QCOMPARE(detail, u"Source Image R (radius) must be a number above 10 and at most 400."_s);
+        // The window's focus widget: the offscreen platform does not
+        // activate the window again when the box closes.
+        QTRY_COMPARE(window_->focusWidget(), radius);
+        QTest::qWait(100); // no second box follows
+        QCOMPARE(shown, 1);
+        QCOMPARE(window_->focusWidget(), radius);
 
         QFont title = QApplication::font("QMdiSubWindowTitleBar");
         title.setBold(true);
@@ -287,8 +264,7 @@ private slots:
         const auto bare
             = ui::DialogSeam::makeMessageBox(nullptr, QMessageBox::Warning, "Illegal Value", QMessageBox::Ok);
         bare->show();
-        QVERIFY2(
-            bare->width() >= captionRoom, qPrintable(QStringLiteral("%1 < %2").arg(bare->width()).arg(captionRoom)));
+        QVERIFY2(bare->width() >= captionRoom, qPrintable(u"%1 < %2"_s.arg(bare->width()).arg(captionRoom)));
     }
 
     void displayedRoundingCountsAsChangeNextTime()
@@ -296,7 +272,7 @@ private slots:
         type(Field::SrcCx, "12.3456");
         window_->Apply();
         QCOMPARE(SrcPrm.Cx, 12.3456);
-        QCOMPARE(edit("txtCx(0)")->text(), QStringLiteral("12.35"));
+        QCOMPARE(edit("txtCx(0)")->text(), u"12.35"_s);
         QVERIFY(converted());
 
         markDestination();
@@ -315,9 +291,9 @@ private slots:
         type(Field::RefPointY, "150.000001");
         window_->Apply();
         QVERIFY(messages().isEmpty());
-        QCOMPARE(edit("txtCx(0)")->text(), QStringLiteral("200.00"));
-        QCOMPARE(edit("txtWidth(1)")->text(), QStringLiteral("512"));
-        QCOMPARE(edit("txtRot(2)")->text(), QStringLiteral("150.00"));
+        QCOMPARE(edit("txtCx(0)")->text(), u"200.00"_s);
+        QCOMPARE(edit("txtWidth(1)")->text(), u"512"_s);
+        QCOMPARE(edit("txtRot(2)")->text(), u"150.00"_s);
         QVERIFY(events().isEmpty());
         QVERIFY(!converted());
     }
@@ -373,7 +349,7 @@ private slots:
         QVERIFY(Stored::now() == before);
         QVERIFY(events().isEmpty());
         QVERIFY(!converted());
-        QCOMPARE(edit("txtR(0)")->text(), QStringLiteral("5"));
+        QCOMPARE(edit("txtR(0)")->text(), u"5"_s);
     }
 
     void listChoicesConvert_data()
@@ -437,7 +413,7 @@ private slots:
         QTest::mouseClick(window_->findChild<QPushButton*>("cmdReset"), Qt::LeftButton);
         QCOMPARE(SrcPrm.Cx, 200.0);
         QCOMPARE(SrcPrm.Proj, kEquidistant);
-        QCOMPARE(edit("txtR(0)")->text(), QStringLiteral("188.00"));
+        QCOMPARE(edit("txtR(0)")->text(), u"188.00"_s);
         QCOMPARE(list("cmbS")->currentIndex(), 2);
         // The refresh raises the source list's handler before the redraws.
         QCOMPARE(events(), (QStringList{"refresh", "redrawDst", "redrawSrc", "redrawDst"}));
@@ -455,7 +431,7 @@ private slots:
         QApplication::sendEvent(width, &leave);
         window_->findChild<QPushButton*>("cmdReset")->click();
         QCOMPARE(DstW, 300);
-        QCOMPARE(width->text(), QStringLiteral("300"));
+        QCOMPARE(width->text(), u"300"_s);
         QCOMPARE(SrcPrm.Cx, 200.0); // the circle found again, as Reset does
         QCoreApplication::processEvents();
         QVERIFY(messages().isEmpty());
@@ -491,34 +467,6 @@ private slots:
         QVERIFY(converted());
     }
 
-    void realMessageBoxGivesOneMessage()
-    {
-        dialogs_.reset(); // Qt's own message box, closed by a timer
-        showActive();
-        int shown = 0;
-        QTimer closer;
-        connect(&closer, &QTimer::timeout, this, [&] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                if (box->text() == "Illegal Value" && box->windowTitle() == "KARWEN"
-                    && box->icon() == QMessageBox::Warning)
-                    ++shown;
-                box->done(QMessageBox::Ok);
-            }
-        });
-        closer.start(10);
-        QLineEdit* radius = edit("txtR(0)");
-        radius->setFocus(Qt::MouseFocusReason);
-        radius->setText("5");
-        QTest::keyClick(radius, Qt::Key_Tab);
-        QTRY_COMPARE(shown, 1);
-        // The window's focus widget: the offscreen platform does not
-        // activate the window again when the box closes.
-        QTRY_COMPARE(window_->focusWidget(), radius);
-        QTest::qWait(100); // no second box follows
-        QCOMPARE(shown, 1);
-        QCOMPARE(window_->focusWidget(), radius);
-    }
-
     void applyButtonAfterBadFieldGivesOneMessage()
     {
         showActive();
@@ -547,13 +495,13 @@ private slots:
         window_.reset();
         hooks_.window = nullptr;
         QTemporaryDir dir;
-        const QString disc = test::writeDiscImage(dir, QStringLiteral("disc.bmp"), {400, 300});
+        const QString disc = test::writeDiscImage(dir, u"disc.bmp"_s, {400, 300});
         QVERIFY(!disc.isEmpty());
 
         ui::KarwenApp app;
         app.Main();
         dialogs_->files = {disc};
-        app.frmMain().item(QStringLiteral("mnuFileOpen"))->trigger();
+        app.frmMain().item(u"mnuFileOpen"_s)->trigger();
         FormatWindow& format = app.windows().frmFormat();
         views::DstView* dst = app.windows().dstIfLoaded();
         QVERIFY(dst && format.isEnabled());

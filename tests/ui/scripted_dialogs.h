@@ -1,12 +1,12 @@
 // Answers the program's modal questions from a script instead of a person,
 // and remembers what was asked; plus the small file helpers the UI suites
-// share.
+// share, and Qt's widgets and test tools for all of them.
 #pragma once
 
 #include "dialog_seam.h"
 
-#include <QDir>
-#include <QFile>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <deque>
 

@@ -6,17 +6,9 @@
 #include "area_file.h"
 #include "area_log.h"
 #include "colour_value.h"
-#include "format_window.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QStatusBar>
-#include <QTest>
 
 using namespace karwen;
+using namespace Qt::StringLiterals;
 using karwen::test::CurrentFolder;
 using karwen::test::readFile;
 
@@ -30,14 +22,12 @@ QStringList allLabels(ui::AreaPanel& panel)
     return texts;
 }
 
-const QString kDiscardQuestion = QStringLiteral("The area measurement has not been saved. Discard it?");
-
 // Runs one of the commands that throw the painted dots away.
 void runDiscardingCommand(
     test::AreaApp& app, const QString& command, const QString& otherImage, const QString& areaFile)
 {
     if (command == QLatin1String("reset")) {
-        app.panel().findChild<QPushButton*>(QStringLiteral("cmdReset"))->click();
+        app.press("cmdReset");
     } else if (command == QLatin1String("close box")) {
         app.dst()->parentWidget()->close();
     } else if (command == QLatin1String("open")) {
@@ -58,67 +48,66 @@ void runDiscardingCommand(
 class TestAreaFiles : public QObject {
     Q_OBJECT
 private slots:
+    // The disc open, measurement on, the largest brush.
     void init()
     {
-        app_.reset();
-        QVERIFY(dir_.isValid());
-        disc_ = test::writeDiscImage(dir_, QStringLiteral("disc.bmp"));
-        QVERIFY(!disc_.isEmpty());
+        disc_ = test::writeDiscImage(dir_, u"disc.bmp"_s);
+        app_ = std::make_unique<test::AreaApp>();
+        QVERIFY(app_->open(disc_));
+        app_->panel().chkAreaMeasure()->click();
+        app_->panel().optBrush(3)->click();
     }
+    void cleanup() { app_.reset(); }
 
     void firstSaveProposesImageName()
     {
-        test::AreaApp* app = openApp();
-        QVERIFY(app);
-        const QString target = dir_.filePath(QStringLiteral("first.area"));
-        app->dialogs.files = {target};
-        app->menu("mnuFileSaveArea");
-        const ui::FileDialogRequest& request = app->dialogs.requests.back();
+        const QString target = dir_.filePath(u"first.area"_s);
+        app_->dialogs.files = {target};
+        app_->menu("mnuFileSaveArea");
+        const ui::FileDialogRequest& request = app_->dialogs.requests.back();
         QCOMPARE(request.mode, ui::FileDialogRequest::Mode::Save);
         // The destination was never saved: the source's name with ".area".
-        QCOMPARE(request.fileName, dir_.filePath(QStringLiteral("disc.area")));
-        QCOMPARE(request.filters, QStringList{QStringLiteral("面積計量 (*.area)")});
-        QCOMPARE(request.defaultSuffix, QStringLiteral("area"));
+        QCOMPARE(request.fileName, dir_.filePath(u"disc.area"_s));
+        QCOMPARE(request.filters, QStringList{u"面積計量 (*.area)"_s});
+        QCOMPARE(request.defaultSuffix, u"area"_s);
         // The bytes of a fresh measurement are the area file suite's; here: written.
         QVERIFY(readFile(target).startsWith("0,1000\r\n0\r\n"));
         QCOMPARE(QString::fromStdString(AreaFile), target);
         // The next save proposes the last area file.
-        app->dialogs.files = {std::nullopt};
-        app->menu("mnuFileSaveArea");
-        QCOMPARE(app->dialogs.requests.back().fileName, target);
-        QVERIFY(app->dialogs.messages.isEmpty());
+        app_->dialogs.files = {std::nullopt};
+        app_->menu("mnuFileSaveArea");
+        QCOMPARE(app_->dialogs.requests.back().fileName, target);
+        QVERIFY(app_->dialogs.messages.isEmpty());
     }
 
     void roundTripRestoresMeasurement()
     {
-        test::AreaApp* app = openApp();
-        QVERIFY(app);
-        app->stroke(test::AreaApp::at(1), {6, 2}, 12);
-        app->panel().optRgn(2)->click();
-        app->stroke(test::AreaApp::at(700), {-4, 5}, 10);
+        app_->stroke(test::AreaApp::at(1), {6, 2}, 12);
+        app_->panel().optRgn(2)->click();
+        app_->stroke(test::AreaApp::at(700), {-4, 5}, 10);
         QVERIFY(ClassCount[1] > 0 && ClassCount[2] > 0);
         const auto classes = DotClass;
         const auto counts = ClassCount;
-        const QStringList labels = allLabels(app->panel());
-        const QString file = dir_.filePath(QStringLiteral("trip.area"));
-        app->dialogs.files = {file};
-        app->menu("mnuFileSaveArea");
+        const QStringList labels = allLabels(app_->panel());
+        const QString file = dir_.filePath(u"trip.area"_s);
+        app_->dialogs.files = {file};
+        app_->menu("mnuFileSaveArea");
 
-        app->panel().findChild<QPushButton*>(QStringLiteral("cmdReset"))->click();
+        app_->press("cmdReset");
         QCOMPARE(ClassCount[0], int16_t(kDotCount));
-        app->dialogs.files = {file};
-        app->menu("mnuFileLoadArea");
-        const ui::FileDialogRequest& request = app->dialogs.requests.back();
+        app_->dialogs.files = {file};
+        app_->menu("mnuFileLoadArea");
+        const ui::FileDialogRequest& request = app_->dialogs.requests.back();
         QCOMPARE(request.mode, ui::FileDialogRequest::Mode::Open);
-        QCOMPARE(request.filters, QStringList{QStringLiteral("面積計測ファイル (*.area)")});
+        QCOMPARE(request.filters, QStringList{u"面積計測ファイル (*.area)"_s});
         QCOMPARE(DotClass, classes);
         QCOMPARE(ClassCount, counts);
-        QCOMPARE(allLabels(app->panel()), labels);
-        QVERIFY(app->dialogs.messages.isEmpty());
+        QCOMPARE(allLabels(app_->panel()), labels);
+        QVERIFY(app_->dialogs.messages.isEmpty());
         // The view shows the loaded classes: a class 1 dot in its colour.
         for (int n = 1; n <= kDotCount; ++n)
             if (DotClass[std::size_t(n)] == 1) {
-                QCOMPARE(app->dst()->canvas().pixel(test::AreaApp::at(n)), views::colourOf(ClassColor[1]).rgb());
+                QCOMPARE(app_->dst()->canvas().pixel(test::AreaApp::at(n)), views::colourOf(ClassColor[1]).rgb());
                 break;
             }
     }
@@ -139,62 +128,55 @@ private slots:
     void failedLoadKeepsScreen()
     {
         QFETCH(QByteArray, content);
-        test::AreaApp* app = openApp();
-        QVERIFY(app);
-        app->stroke(test::AreaApp::at(1), {5, 5}, 8);
+        app_->stroke(test::AreaApp::at(1), {5, 5}, 8);
         const auto classes = DotClass;
-        const QStringList labels = allLabels(app->panel());
-        const QImage screen = app->dst()->canvas().copy();
-        const QString file = dir_.filePath(QStringLiteral("bad.area"));
+        const QStringList labels = allLabels(app_->panel());
+        const QImage screen = app_->dst()->canvas().copy();
+        const QString file = dir_.filePath(u"bad.area"_s);
         QFile::remove(file);
         if (!content.isEmpty())
             QVERIFY(test::writeFile(file, content));
-        app->dialogs.files = {file};
-        app->dialogs.answers = {true}; // discard the painted dots for the file
-        app->menu("mnuFileLoadArea");
+        app_->dialogs.files = {file};
+        app_->dialogs.answers = {true}; // discard the painted dots for the file
+        app_->menu("mnuFileLoadArea");
         if (content.isEmpty()) {
             // The open dialog itself refuses a missing file: nothing happens.
-            QVERIFY(app->dialogs.messages.isEmpty());
+            QVERIFY(app_->dialogs.messages.isEmpty());
             QVERIFY(!LoadAreaData(file.toStdString()));
         } else {
-            QCOMPARE(app->dialogs.messages, QStringList{QStringLiteral("ERROR: Cannot load area data.")});
+            QCOMPARE(app_->dialogs.messages, QStringList{u"ERROR: Cannot load area data."_s});
         }
         QCOMPARE(DotClass, classes);
-        QCOMPARE(allLabels(app->panel()), labels);
-        QCOMPARE(app->dst()->canvas(), screen);
+        QCOMPARE(allLabels(app_->panel()), labels);
+        QCOMPARE(app_->dst()->canvas(), screen);
     }
 
     void cancelChangesNothingUnwritableSaveReports()
     {
-        test::AreaApp* app = openApp();
-        QVERIFY(app);
         AreaFile = "/kept/before.area";
-        app->dialogs.files = {std::nullopt, std::nullopt, dir_.filePath(QStringLiteral("no/such/folder/x.area"))};
-        app->menu("mnuFileLoadArea");
-        app->menu("mnuFileSaveArea");
-        QVERIFY(app->dialogs.messages.isEmpty());
+        app_->dialogs.files = {std::nullopt, std::nullopt, dir_.filePath(u"no/such/folder/x.area"_s)};
+        app_->menu("mnuFileLoadArea");
+        app_->menu("mnuFileSaveArea");
+        QVERIFY(app_->dialogs.messages.isEmpty());
         QCOMPARE(AreaFile, std::string("/kept/before.area"));
-        app->menu("mnuFileSaveArea");
-        QCOMPARE(app->dialogs.messages, QStringList{QStringLiteral("ERROR: Cannot write area data.")});
+        app_->menu("mnuFileSaveArea");
+        QCOMPARE(app_->dialogs.messages, QStringList{u"ERROR: Cannot write area data."_s});
     }
 
     void logAndClear()
     {
-        test::AreaApp* app = openApp();
-        QVERIFY(app);
         QTemporaryDir folder;
         const CurrentFolder here(folder.path());
-        const QString log = folder.filePath(QStringLiteral("KARWEN.LOG"));
-        auto* cmdLog = app->panel().findChild<QPushButton*>(QStringLiteral("cmdLog"));
-        auto* cmdClear = app->panel().findChild<QPushButton*>(QStringLiteral("cmdClear"));
+        const QString log = folder.filePath(u"KARWEN.LOG"_s);
+        auto* cmdLog = app_->panel().findChild<QPushButton*>(u"cmdLog"_s);
+        auto* cmdClear = app_->panel().findChild<QPushButton*>(u"cmdClear"_s);
 
         cmdClear->click(); // on a missing log: creates it empty
         QVERIFY(QFile::exists(log));
         QCOMPARE(readFile(log).size(), 0);
-        app->stroke(test::AreaApp::at(1), {5, 0}, 6);
+        app_->stroke(test::AreaApp::at(1), {5, 0}, 6);
         cmdLog->click();
-        QCOMPARE(app->app.frmMain().statusBar()->currentMessage(),
-            QStringLiteral("Logged to ") + QDir::toNativeSeparators(log));
+        QCOMPARE(app_->app.frmMain().statusBar()->currentMessage(), u"Logged to "_s + QDir::toNativeSeparators(log));
         cmdLog->click();
         const QList<QByteArray> lines = readFile(log).split('\n');
         QCOMPARE(lines.size(), 2 * 19 + 1); // the last CRLF leaves an empty tail
@@ -208,38 +190,35 @@ private slots:
         cmdClear->click();
         QCOMPARE(readFile(log).size(), 0);
         QCOMPARE(readFile(log + QLatin1Char('~')), twoEntries);
-        QCOMPARE(app->app.frmMain().statusBar()->currentMessage(),
-            QStringLiteral("Log cleared; its entries are kept in ") + QDir::toNativeSeparators(log) + QLatin1Char('~'));
+        QCOMPARE(app_->app.frmMain().statusBar()->currentMessage(),
+            u"Log cleared; its entries are kept in "_s + QDir::toNativeSeparators(log) + QLatin1Char('~'));
         cmdLog->click();
         QCOMPARE(readFile(log).count('\n'), 19);
         // The next Clear replaces the backup with what the log holds now.
         const QByteArray oneEntry = readFile(log);
         cmdClear->click();
         QCOMPARE(readFile(log + QLatin1Char('~')), oneEntry);
-        QVERIFY(app->dialogs.messages.isEmpty());
+        QVERIFY(app_->dialogs.messages.isEmpty());
     }
 
     void logErrors()
     {
-        test::AreaApp* app = openApp();
-        QVERIFY(app);
         QTemporaryDir folder;
         const CurrentFolder here(folder.path());
         // A folder by the log's name can be neither appended to nor truncated.
-        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("KARWEN.LOG")));
-        app->panel().findChild<QPushButton*>(QStringLiteral("cmdLog"))->click();
-        app->panel().findChild<QPushButton*>(QStringLiteral("cmdClear"))->click();
-        QCOMPARE(app->dialogs.messages,
-            QStringList({QStringLiteral("ERROR: Cannot write log."), QStringLiteral("ERROR: Cannot clear log file.")}));
+        QVERIFY(QDir(folder.path()).mkdir(u"KARWEN.LOG"_s));
+        app_->press("cmdLog");
+        app_->press("cmdClear");
+        QCOMPARE(
+            app_->dialogs.messages, QStringList({u"ERROR: Cannot write log."_s, u"ERROR: Cannot clear log file."_s}));
         // The entries cannot be kept: the log is not cleared.
         QTemporaryDir other;
         const CurrentFolder there(other.path());
-        QVERIFY(test::writeFile(other.filePath(QStringLiteral("KARWEN.LOG")), "entries\r\n"));
-        QVERIFY(QDir(other.path()).mkdir(QStringLiteral("KARWEN.LOG~")));
-        app->panel().findChild<QPushButton*>(QStringLiteral("cmdClear"))->click();
-        QCOMPARE(app->dialogs.messages.constLast(),
-            QStringLiteral("ERROR: Cannot keep a copy of the log; it was not cleared."));
-        QCOMPARE(readFile(other.filePath(QStringLiteral("KARWEN.LOG"))), QByteArray("entries\r\n"));
+        QVERIFY(test::writeFile(other.filePath(u"KARWEN.LOG"_s), "entries\r\n"));
+        QVERIFY(QDir(other.path()).mkdir(u"KARWEN.LOG~"_s));
+        app_->press("cmdClear");
+        QCOMPARE(app_->dialogs.messages.constLast(), u"ERROR: Cannot keep a copy of the log; it was not cleared."_s);
+        QCOMPARE(readFile(other.filePath(u"KARWEN.LOG"_s)), QByteArray("entries\r\n"));
     }
 
     void unsavedDotsAreAskedAbout_data()
@@ -253,33 +232,31 @@ private slots:
     void unsavedDotsAreAskedAbout()
     {
         QFETCH(QString, command);
-        const QString other = test::writeDiscImage(dir_, QStringLiteral("other.bmp"));
-        const QString areaFile = dir_.filePath(QStringLiteral("empty.area"));
+        const QString other = test::writeDiscImage(dir_, u"other.bmp"_s);
+        const QString areaFile = dir_.filePath(u"empty.area"_s);
         QByteArray allZero = "0,1000\r\n";
         for (int n = 0; n < kDotCount; ++n)
             allZero += "0\r\n";
         QVERIFY(test::writeFile(areaFile, allZero));
-        test::AreaApp* app = openApp();
-        QVERIFY(app);
-        app->stroke(test::AreaApp::at(1), {5, 5}, 8);
+        app_->stroke(test::AreaApp::at(1), {5, 5}, 8);
         const auto painted = DotClass;
         QVERIFY(ClassCount[1] > 0);
         const int32_t image = hSrc;
 
-        app->dialogs.answers = {false};
-        runDiscardingCommand(*app, command, other, areaFile);
-        QCOMPARE(app->dialogs.questions, QStringList{kDiscardQuestion});
+        app_->dialogs.answers = {false};
+        runDiscardingCommand(*app_, command, other, areaFile);
+        QCOMPARE(app_->dialogs.questions, QStringList{test::kDiscardQuestion});
         QCOMPARE(DotClass, painted);
         QCOMPARE(hSrc, image);
-        QVERIFY(app->dst());
+        QVERIFY(app_->dst());
 
-        app->dialogs.answers = {true};
-        runDiscardingCommand(*app, command, other, areaFile);
-        QCOMPARE(app->dialogs.questions.size(), 2);
-        QVERIFY(app->dialogs.messages.isEmpty());
+        app_->dialogs.answers = {true};
+        runDiscardingCommand(*app_, command, other, areaFile);
+        QCOMPARE(app_->dialogs.questions.size(), 2);
+        QVERIFY(app_->dialogs.messages.isEmpty());
         QVERIFY(!areaChangedSinceKept()); // given up once, never asked about again
         if (command.startsWith(QLatin1String("close")) || command == QLatin1String("exit"))
-            QVERIFY(!app->dst() && !isImage(hSrc));
+            QVERIFY(!app_->dst() && !isImage(hSrc));
         else
             QCOMPARE(ClassCount[1], int16_t(0));
     }
@@ -287,29 +264,27 @@ private slots:
     // Saved, logged or never painted: nothing is asked.
     void keptDotsAreNotAskedAbout()
     {
-        test::AreaApp* app = openApp();
-        QVERIFY(app);
-        app->menu("mnuFileClose");
-        QVERIFY(app->dialogs.questions.isEmpty());
+        app_->menu("mnuFileClose");
+        QVERIFY(app_->dialogs.questions.isEmpty());
         QVERIFY(!isImage(hSrc));
 
-        QVERIFY(app->open(disc_));
-        app->stroke(test::AreaApp::at(1), {5, 5}, 8);
-        app->dialogs.files = {dir_.filePath(QStringLiteral("kept.area"))};
-        app->menu("mnuFileSaveArea");
-        app->panel().findChild<QPushButton*>(QStringLiteral("cmdReset"))->click();
-        QVERIFY(app->dialogs.questions.isEmpty());
+        QVERIFY(app_->open(disc_));
+        app_->stroke(test::AreaApp::at(1), {5, 5}, 8);
+        app_->dialogs.files = {dir_.filePath(u"kept.area"_s)};
+        app_->menu("mnuFileSaveArea");
+        app_->press("cmdReset");
+        QVERIFY(app_->dialogs.questions.isEmpty());
 
         QTemporaryDir folder;
         const CurrentFolder here(folder.path());
-        app->stroke(test::AreaApp::at(1), {5, 5}, 8);
-        app->panel().findChild<QPushButton*>(QStringLiteral("cmdLog"))->click();
+        app_->stroke(test::AreaApp::at(1), {5, 5}, 8);
+        app_->press("cmdLog");
         // Painted back to what was logged: no change either.
-        app->stroke(test::AreaApp::at(1), {5, 5}, 8, Qt::RightButton);
-        app->stroke(test::AreaApp::at(1), {5, 5}, 8);
-        app->menu("mnuFileClose");
-        QVERIFY(app->dialogs.questions.isEmpty());
-        QVERIFY(app->dialogs.messages.isEmpty());
+        app_->stroke(test::AreaApp::at(1), {5, 5}, 8, Qt::RightButton);
+        app_->stroke(test::AreaApp::at(1), {5, 5}, 8);
+        app_->menu("mnuFileClose");
+        QVERIFY(app_->dialogs.questions.isEmpty());
+        QVERIFY(app_->dialogs.messages.isEmpty());
     }
 
     void realPhotoWalkthrough()
@@ -317,16 +292,15 @@ private slots:
         const QString photo = QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg");
         if (!QFile::exists(photo))
             QSKIP("sample photo not present");
-        test::AreaApp app;
+        test::AreaApp& app = *app_;
         app.app.frmMain().show();
         QVERIFY(app.open(photo));
         // An equidistant destination, chosen in the parameters dialog.
-        auto* cmbD = app.app.windows().frmFormat().findChild<QComboBox*>(QStringLiteral("cmbD"));
+        auto* cmbD = app.app.windows().frmFormat().findChild<QComboBox*>(u"cmbD"_s);
         QVERIFY(cmbD);
         cmbD->setCurrentIndex(kEquidistant);
         QCOMPARE(DstPrm.Proj, kEquidistant);
         ui::AreaPanel& panel = app.panel();
-        panel.chkAreaMeasure()->click();
         // Sky near the zenith into class 1, the rim (trees, buildings) into
         // class 2, with every brush and dot style in turn.
         int previous1 = 0, previous2 = 0;
@@ -351,16 +325,6 @@ private slots:
     }
 
 private:
-    [[nodiscard]] test::AreaApp* openApp()
-    {
-        app_ = std::make_unique<test::AreaApp>();
-        if (!app_->open(disc_))
-            return nullptr;
-        app_->panel().chkAreaMeasure()->click();
-        app_->panel().optBrush(3)->click();
-        return app_.get();
-    }
-
     QTemporaryDir dir_;
     QString disc_;
     std::unique_ptr<test::AreaApp> app_;

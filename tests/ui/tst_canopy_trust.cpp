@@ -13,19 +13,10 @@
 #include "image_row.h"
 #include "sky_map.h"
 #include "sky_overlay.h"
-#include "src_view.h"
 #include "value_histogram.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDoubleSpinBox>
-#include <QPushButton>
-#include <QSpinBox>
-#include <QTest>
-
-#include <map>
-
 using namespace karwen;
+using namespace Qt::StringLiterals;
 using Column = ui::CanopyFigureTable::Column;
 
 namespace {
@@ -34,19 +25,9 @@ namespace {
 // the middle of the circle's radius: the rings beyond see no sky.
 QString writeCanopyPhoto(const QTemporaryDir& dir)
 {
-    QImage image(480, 400, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    QPainter painter(&image);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(70, 120, 40));
-    painter.drawEllipse(QPointF(240, 200), 180, 180);
-    painter.setBrush(QColor(150, 200, 255));
-    painter.drawEllipse(QPointF(240, 200), 40, 40);
-    painter.drawEllipse(QPointF(240, 110), 12, 12);
-    painter.drawEllipse(QPointF(320, 200), 10, 10);
-    painter.end();
-    const QString path = dir.filePath(QStringLiteral("canopy.bmp"));
-    return image.save(path, "BMP") ? path : QString();
+    const QColor sky(150, 200, 255);
+    return test::writePicture(dir, u"canopy.bmp"_s, {480, 400}, Qt::black,
+        {{{240, 200}, 180, QColor(70, 120, 40)}, {{240, 200}, 40, sky}, {{240, 110}, 12, sky}, {{320, 200}, 10, sky}});
 }
 
 // The solid angle of the tinted pixels over that of every counted pixel.
@@ -110,7 +91,7 @@ private slots:
 
     void histogramAndThresholdFollowTheSettings()
     {
-        ui::CanopyWindow& canopy = open(QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg"));
+        ui::CanopyWindow& canopy = open();
         const ui::ValueHistogram& histogram = canopy.histogram();
         QVERIFY(histogram.values() == canopy.tracker().pixels()->histogram);
         QCOMPARE(histogram.threshold(), canopy.tracker().pixels()->threshold);
@@ -134,7 +115,7 @@ private slots:
     // dot at 8 rings: Le comes from the command line's equisolid dots.
     void eightRingsTakeTheCommandLinesDots()
     {
-        ui::CanopyWindow& canopy = open(QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg"));
+        ui::CanopyWindow& canopy = open();
         QCOMPARE(DstPrm.Proj, kOrthographic);
         canopy.form().txtRings()->setValue(8);
         QCOMPARE(canopy.tracker().dotOrigin(), canopy::DotOrigin::DotsView);
@@ -142,55 +123,53 @@ private slots:
             canopy::kDotsViewSide, canopy::kDotsViewSide, canopy.tracker().settings());
         QVERIFY(row.dots && row.dots->le);
         const ui::CanopyFigureTable& table = canopy.table();
-        QCOMPARE(table.text(QStringLiteral("Le"), Column::kDots), QString::number(row.dots->le->value, 'f', 2));
-        QCOMPARE(table.horizontalHeaderItem(Column::kDots)->text(), QStringLiteral("equisolid dots"));
-        QVERIFY(canopy.notes().contains(QStringLiteral("The dot figures are the command line's: the 1000 dots of "
-                                                       "an equisolid view of 1000 x 1000 pixels")));
-        QVERIFY(canopy.notes().contains(QStringLiteral("of the orthographic destination")));
+        QCOMPARE(table.text(u"Le"_s, Column::kDots), QString::number(row.dots->le->value, 'f', 2));
+        QCOMPARE(table.horizontalHeaderItem(Column::kDots)->text(), u"equisolid dots"_s);
+        QVERIFY(canopy.notes().contains(u"The dot figures are the command line's: the 1000 dots of "
+                                        "an equisolid view of 1000 x 1000 pixels"_s));
+        QVERIFY(canopy.notes().contains(u"of the orthographic destination"_s));
         canopy.form().txtRings()->setValue(5);
         QCOMPARE(canopy.tracker().dotOrigin(), canopy::DotOrigin::Destination);
-        QCOMPARE(table.horizontalHeaderItem(Column::kDots)->text(), QStringLiteral("dots"));
+        QCOMPARE(table.horizontalHeaderItem(Column::kDots)->text(), u"dots"_s);
     }
 
     void aRingWithoutSkyGivesABound()
     {
-        QCOMPARE(ui::boundText({9.2, {{1, -1}}}, 1, QStringLiteral("dot")),
-            QStringLiteral("at least 9.2 (ring 2 has no sky; counted as one dot's share)"));
-        QCOMPARE(ui::boundText({3.0, {{2, -1}, {3, -1}, {4, -1}}}, 2, QStringLiteral("pixel")),
-            QStringLiteral("at least 3.00 (rings 3, 4 and 5 have no sky; each counted as one pixel's share)"));
+        QCOMPARE(ui::boundText({9.2, {{1, -1}}}, 1, u"dot"_s),
+            u"at least 9.2 (ring 2 has no sky; counted as one dot's share)"_s);
+        QCOMPARE(ui::boundText({3.0, {{2, -1}, {3, -1}, {4, -1}}}, 2, u"pixel"_s),
+            u"at least 3.00 (rings 3, 4 and 5 have no sky; each counted as one pixel's share)"_s);
 
         ui::CanopyWindow& canopy = open(writeCanopyPhoto(dir_));
         const canopy::PixelFigures& pixels = *canopy.tracker().pixels();
         QVERIFY(pixels.saturated && pixels.leBound);
         const ui::CanopyFigureTable& table = canopy.table();
-        const QTableWidgetItem* le = table.cell(QStringLiteral("Le"), Column::kPixels);
-        QCOMPARE(le->text(), QStringLiteral("at least ") + QString::number(pixels.leBound->atLeast, 'f', 2));
-        QCOMPARE(le->toolTip(), ui::boundText(*pixels.leBound, 2, QStringLiteral("pixel")));
-        QVERIFY2(le->toolTip().contains(QStringLiteral("no sky; ")), qPrintable(le->toolTip()));
+        const QTableWidgetItem* le = table.cell(u"Le"_s, Column::kPixels);
+        QCOMPARE(le->text(), u"at least "_s + QString::number(pixels.leBound->atLeast, 'f', 2));
+        QCOMPARE(le->toolTip(), ui::boundText(*pixels.leBound, 2, u"pixel"_s));
+        QVERIFY2(le->toolTip().contains(u"no sky; "_s), qPrintable(le->toolTip()));
         // A ring of more than e^10 pixels stays at the floor, which is then the bound.
         QVERIFY(pixels.leBound->atLeast <= pixels.le);
-        QCOMPARE(table.text(QStringLiteral("LX"), Column::kPixels), QStringLiteral("\u2013"));
-        QVERIFY(canopy.notes().contains(QStringLiteral("Le from the pixels: at least ")));
+        QCOMPARE(table.text(u"LX"_s, Column::kPixels), u"\u2013"_s);
+        QVERIFY(canopy.notes().contains(u"Le from the pixels: at least "_s));
 
         canopy.cmdClassify()->click();
         const canopy::DotFigures& dots = *canopy.tracker().dots();
         QVERIFY(dots.le && dots.leBound);
-        QCOMPARE(table.text(QStringLiteral("Le"), Column::kDots),
-            QStringLiteral("at least ") + QString::number(dots.leBound->atLeast, 'f', 2));
-        QVERIFY(canopy.notes().contains(
-            QStringLiteral("Le from the dots: ") + ui::boundText(*dots.leBound, 2, QStringLiteral("dot"))));
+        QCOMPARE(table.text(u"Le"_s, Column::kDots), u"at least "_s + QString::number(dots.leBound->atLeast, 'f', 2));
+        QVERIFY(canopy.notes().contains(u"Le from the dots: "_s + ui::boundText(*dots.leBound, 2, u"dot"_s)));
     }
 
     void everyNameIsExplained()
     {
-        ui::CanopyWindow& canopy = open(QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg"));
+        ui::CanopyWindow& canopy = open();
         const ui::CanopyFigureTable& table = canopy.table();
         for (const char* name :
             {"threshold", "openness", "DIFN", "Le", "L", "LX", "effective dots", "dots outside", "gf 1"})
             QVERIFY2(table.nameTip(QLatin1String(name)).size() > 20, name);
-        QVERIFY(table.nameTip(QStringLiteral("Le")).contains(QStringLiteral("Effective leaf area index")));
-        QVERIFY(table.nameTip(QStringLiteral("LX")).contains(QStringLiteral("Clumping index")));
-        QVERIFY(table.text(QStringLiteral("dots (n)"), Column::kDots).isEmpty()); // no such name any more
+        QVERIFY(table.nameTip(u"Le"_s).contains(u"Effective leaf area index"_s));
+        QVERIFY(table.nameTip(u"LX"_s).contains(u"Clumping index"_s));
+        QVERIFY(table.text(u"dots (n)"_s, Column::kDots).isEmpty()); // no such name any more
     }
 
     // Sector 1 (azimuths 0 to 45 degrees from the photo's right, which is
@@ -210,7 +189,7 @@ private slots:
     }
 
 private:
-    ui::CanopyWindow& open(const QString& path)
+    ui::CanopyWindow& open(const QString& path = QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg"))
     {
         [&] { QVERIFY(app_->open(path)); }();
         app_->menu("mnuCanopy");

@@ -12,32 +12,19 @@
 #include "colour_value.h"
 #include "dot_gaps.h"
 #include "dots_view.h"
-#include "format_window.h"
 #include "image_row.h"
 #include "pixel_view.h"
 
-#include <QComboBox>
-#include <QDir>
-#include <QDoubleSpinBox>
-#include <QFileInfo>
-#include <QImage>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
-#include <QTest>
-
 #include <algorithm>
-#include <cmath>
 
 using namespace karwen;
+using namespace Qt::StringLiterals;
 using canopy::CanopySettings;
 using Column = ui::CanopyFigureTable::Column;
 
 Q_DECLARE_METATYPE(karwen::canopy::CanopySettings)
 
 namespace {
-
-const QString kDiscardQuestion = QStringLiteral("The area measurement has not been saved. Discard it?");
 
 QString fixed(double value, int decimals) { return QString::number(value, 'f', decimals); }
 
@@ -69,7 +56,7 @@ QStringList names(const QString& header) { return header.split(QLatin1Char(','))
 // The lines of a text file, line ends taken off.
 QStringList linesOf(const QString& path)
 {
-    QStringList lines = QString::fromUtf8(test::readFile(path)).split(QStringLiteral("\r\n"));
+    QStringList lines = QString::fromUtf8(test::readFile(path)).split(u"\r\n"_s);
     if (!lines.isEmpty() && lines.constLast().isEmpty())
         lines.removeLast();
     return lines;
@@ -102,7 +89,7 @@ private slots:
     void figuresAreTheLibrarys()
     {
         QFETCH(CanopySettings, settings);
-        ui::CanopyWindow& canopy = openPhotoAndCanopy();
+        ui::CanopyWindow& canopy = open();
         ui::CanopySettingsForm& form = canopy.form();
         form.cmbChannel()->setCurrentIndex(int(settings.channel));
         form.cmbMethod()->setCurrentIndex(int(settings.method));
@@ -118,18 +105,17 @@ private slots:
             QCOMPARE(direct.threshold, settings.fixedThreshold);
 
         const ui::CanopyFigureTable& table = canopy.table();
-        QCOMPARE(table.text(QStringLiteral("threshold"), Column::kPixels), QString::number(direct.threshold));
-        QCOMPARE(table.text(QStringLiteral("openness"), Column::kPixels), fixed(direct.openness, 3));
-        QCOMPARE(table.text(QStringLiteral("DIFN"), Column::kPixels), fixed(direct.difn, 3));
-        QCOMPARE(table.text(QStringLiteral("Le"), Column::kPixels),
-            direct.leBound ? QStringLiteral("at least ") + fixed(direct.leBound->atLeast, 2) : fixed(direct.le, 2));
+        QCOMPARE(table.text(u"threshold"_s, Column::kPixels), QString::number(direct.threshold));
+        QCOMPARE(table.text(u"openness"_s, Column::kPixels), fixed(direct.openness, 3));
+        QCOMPARE(table.text(u"DIFN"_s, Column::kPixels), fixed(direct.difn, 3));
+        QCOMPARE(table.text(u"Le"_s, Column::kPixels),
+            direct.leBound ? u"at least "_s + fixed(direct.leBound->atLeast, 2) : fixed(direct.le, 2));
         // A sector without sky makes L a bound.
-        QCOMPARE(table.text(QStringLiteral("L"), Column::kPixels),
-            direct.lBound ? QStringLiteral("at least ") + fixed(direct.lBound->atLeast, 2) : fixed(direct.l, 2));
-        QCOMPARE(
-            table.text(QStringLiteral("gf %1").arg(settings.rings), Column::kPixels), fixed(direct.ringGap.back(), 3));
+        QCOMPARE(table.text(u"L"_s, Column::kPixels),
+            direct.lBound ? u"at least "_s + fixed(direct.lBound->atLeast, 2) : fixed(direct.l, 2));
+        QCOMPARE(table.text(u"gf %1"_s.arg(settings.rings), Column::kPixels), fixed(direct.ringGap.back(), 3));
         // No row beyond the last ring.
-        QVERIFY(table.text(QStringLiteral("gf %1").arg(settings.rings + 1), Column::kPixels).isEmpty());
+        QVERIFY(table.text(u"gf %1"_s.arg(settings.rings + 1), Column::kPixels).isEmpty());
         QCOMPARE(canopy.tracker().pixels()->sectorGap, direct.sectorGap);
     }
 
@@ -176,7 +162,7 @@ private slots:
 
     void classifyingAsksOnlyAboutPaintedDots()
     {
-        ui::CanopyWindow& canopy = openPhotoAndCanopy();
+        ui::CanopyWindow& canopy = open();
         canopy.form().txtGapClass()->setValue(3);
         QPushButton* classify = canopy.cmdClassify();
         classify->click();
@@ -201,7 +187,7 @@ private slots:
         QCOMPARE(CurRgn, int16_t(3));
         const int gapDot = int(std::find(reading->gaps.begin() + 1, reading->gaps.end(), true) - reading->gaps.begin());
         QCOMPARE(app_->dst()->canvas().pixel(test::AreaApp::at(gapDot)), views::colourOf(CurRgnColor).rgb());
-        QVERIFY(canopy.notes().contains(QStringLiteral("threshold %1").arg(threshold)));
+        QVERIFY(canopy.notes().contains(u"threshold %1"_s.arg(threshold)));
 
         // A correction is painting, which Classify asks about; No keeps it.
         app_->panel().optBrush(3)->click();
@@ -210,7 +196,7 @@ private slots:
         QVERIFY(corrected[std::size_t(gapDot)] == 0);
         app_->dialogs.answers = {false};
         classify->click();
-        QCOMPARE(app_->dialogs.questions, QStringList{kDiscardQuestion});
+        QCOMPARE(app_->dialogs.questions, QStringList{test::kDiscardQuestion});
         QVERIFY(DotClass == corrected);
         app_->dialogs.answers = {true};
         classify->click();
@@ -221,7 +207,7 @@ private slots:
 
     void dotFiguresFollowTheBrush()
     {
-        ui::CanopyWindow& canopy = openPhotoAndCanopy();
+        ui::CanopyWindow& canopy = open();
         canopy.cmdClassify()->click();
         const ui::CanopyFigureTable& table = canopy.table();
         const double before = canopy.tracker().dots()->openness.value;
@@ -230,22 +216,22 @@ private slots:
         app_->stroke(test::AreaApp::at(1) - QPoint(60, 0), {8, 0}, 15, Qt::RightButton);
         const canopy::DotFigures now = dotFiguresNow(canopy);
         QVERIFY(now.openness.value < before - 0.005);
-        QCOMPARE(table.text(QStringLiteral("openness"), Column::kDots), fixed(now.openness.value, 3));
-        QCOMPARE(table.text(QStringLiteral("openness"), Column::kInterval),
-            fixed(now.openness.lo, 3) + QStringLiteral("\u2013") + fixed(now.openness.hi, 3));
+        QCOMPARE(table.text(u"openness"_s, Column::kDots), fixed(now.openness.value, 3));
+        QCOMPARE(table.text(u"openness"_s, Column::kInterval),
+            fixed(now.openness.lo, 3) + u"\u2013"_s + fixed(now.openness.hi, 3));
         QVERIFY(now.le.has_value());
-        QCOMPARE(table.text(QStringLiteral("Le"), Column::kDots), fixed(now.le->value, 2));
+        QCOMPARE(table.text(u"Le"_s, Column::kDots), fixed(now.le->value, 2));
     }
 
     void exportAppendsRowsAndRefusesAForeignHeader()
     {
-        ui::CanopyWindow& canopy = openPhotoAndCanopy();
-        const QString csv = dir_.filePath(QStringLiteral("plots.csv"));
+        ui::CanopyWindow& canopy = open();
+        const QString csv = dir_.filePath(u"plots.csv"_s);
         app_->dialogs.files = {csv, csv};
         canopy.cmdExport()->click();
         const ui::FileDialogRequest& request = app_->dialogs.requests.back();
         QCOMPARE(request.mode, ui::FileDialogRequest::Mode::Save);
-        QCOMPARE(request.defaultSuffix, QStringLiteral("csv"));
+        QCOMPARE(request.defaultSuffix, u"csv"_s);
         QCOMPARE(request.fileName, QFileInfo(QString::fromStdString(SrcFile)).dir().filePath("canopy.csv"));
         canopy.cmdExport()->click();
         QCOMPARE(app_->dialogs.requests.back().fileName, csv); // the file last written
@@ -264,10 +250,10 @@ private slots:
         QCOMPARE(field("openness"), fixed(canopy.tracker().pixels()->openness, 6));
         QCOMPARE(field("openness_dots"), fixed(canopy.tracker().dots()->openness.value, 6));
         QCOMPARE(field("r"), fixed(throughFoundCircle().R, 2));
-        QCOMPARE(field("circle"), QStringLiteral("detected"));
+        QCOMPARE(field("circle"), u"detected"_s);
         QCOMPARE(field("dots_outside"), QString::number(canopy.tracker().dots()->outside));
-        QCOMPARE(names.mid(names.size() - 2), (QStringList{QStringLiteral("circle"), QStringLiteral("dots_outside")}));
-        QVERIFY(canopy.notes().contains(QStringLiteral("Row added to plots.csv")));
+        QCOMPARE(names.mid(names.size() - 2), (QStringList{u"circle"_s, u"dots_outside"_s}));
+        QVERIFY(canopy.notes().contains(u"Row added to plots.csv"_s));
 
         // Six rings make another header: the file is left as it was.
         canopy.form().txtRings()->setValue(6);
@@ -277,53 +263,46 @@ private slots:
         QCOMPARE(test::readFile(csv), kept);
         QCOMPARE(app_->dialogs.messages.size(), 1);
         QVERIFY(app_->dialogs.messages[0].contains(
-            QStringLiteral("column 30 is \"dots_projection\" in the file but \"gf_6\" in this row")));
-        QVERIFY(canopy.notes().contains(QStringLiteral("No row added to plots.csv")));
+            u"column 30 is \"dots_projection\" in the file but \"gf_6\" in this row"_s));
+        QVERIFY(canopy.notes().contains(u"No row added to plots.csv"_s));
     }
 
     void aCircleSetByHandIsTheWindows()
     {
-        ui::CanopyWindow& canopy = openPhotoAndCanopy();
+        ui::CanopyWindow& canopy = open();
         QVERIFY(canopy.source().detected);
-        QVERIFY(canopy.notes().contains(QStringLiteral("Measured through the image circle found on the photo")));
+        QVERIFY(canopy.notes().contains(u"Measured through the image circle found on the photo"_s));
         QVERIFY(app_->app.frmMain().circleState().isEmpty());
 
         SrcPrm.R -= 5.0; // as the parameters window would set it
         canopy.refresh();
         QVERIFY(!canopy.source().detected);
-        QVERIFY(canopy.notes().contains(QStringLiteral("Measured through the window's source circle")));
+        QVERIFY(canopy.notes().contains(u"Measured through the window's source circle"_s));
         const canopy::PixelFigures direct
             = canopy::measurePixels(*canopy::pixelViewOf(hSrc), SrcPrm, canopy.tracker().settings());
-        QCOMPARE(canopy.table().text(QStringLiteral("openness"), Column::kPixels), fixed(direct.openness, 3));
+        QCOMPARE(canopy.table().text(u"openness"_s, Column::kPixels), fixed(direct.openness, 3));
 
-        const QString csv = dir_.filePath(QStringLiteral("window.csv"));
+        const QString csv = dir_.filePath(u"window.csv"_s);
         app_->dialogs.files = {csv};
         canopy.cmdExport()->click();
         const QStringList lines = linesOf(csv);
         QCOMPARE(lines.size(), 2);
         const QStringList fields = lines[1].split(QLatin1Char(','));
-        QCOMPARE(fields.value(fields.size() - 2), QStringLiteral("window"));
-        QCOMPARE(fields.value(names(lines[0]).indexOf(QStringLiteral("r"))), fixed(SrcPrm.R, 2));
+        QCOMPARE(fields.value(fields.size() - 2), u"window"_s);
+        QCOMPARE(fields.value(names(lines[0]).indexOf(u"r"_s)), fixed(SrcPrm.R, 2));
 
         // The automatic reset finds the circle again.
-        app_->app.windows().frmFormat().findChild<QPushButton*>(QStringLiteral("cmdReset"))->click();
+        app_->app.windows().frmFormat().findChild<QPushButton*>(u"cmdReset"_s)->click();
         canopy.refresh();
         QVERIFY(canopy.source().detected);
     }
 
     void aPhotoWithoutACircleSaysSo()
     {
-        QImage white(320, 240, QImage::Format_RGB32);
-        white.fill(Qt::white);
-        const QString path = dir_.filePath(QStringLiteral("white.bmp"));
-        QVERIFY(white.save(path, "BMP"));
-        QVERIFY(app_->open(path));
-        app_->menu("mnuCanopy");
-        ui::CanopyWindow& canopy = *app_->app.windows().canopyIfLoaded();
+        ui::CanopyWindow& canopy = open(test::writePicture(dir_, u"white.bmp"_s, {320, 240}, Qt::white));
         QVERIFY(!canopy.source().detected);
-        QVERIFY(canopy.notes().contains(QStringLiteral("The image circle was not found on the photo")));
-        QCOMPARE(app_->app.frmMain().circleState(),
-            QStringLiteral("Image circle not found: the source circle is a default one"));
+        QVERIFY(canopy.notes().contains(u"The image circle was not found on the photo"_s));
+        QCOMPARE(app_->app.frmMain().circleState(), u"Image circle not found: the source circle is a default one"_s);
         QVERIFY(isImage(hDst)); // the conversion keeps the default circle
         app_->menu("mnuFileClose");
         QVERIFY(app_->app.frmMain().circleState().isEmpty());
@@ -332,46 +311,35 @@ private slots:
     void aHistogramWithoutAValleySaysSo()
     {
         // A white disc on black, measured inside its rim: one value only.
-        QImage disc(320, 240, QImage::Format_RGB32);
-        disc.fill(Qt::black);
-        for (int y = 0; y < disc.height(); ++y)
-            for (int x = 0; x < disc.width(); ++x)
-                if (std::hypot(x + 0.5 - 160.0, y + 0.5 - 120.0) < 100.0)
-                    disc.setPixel(x, y, qRgb(255, 255, 255));
-        const QString path = dir_.filePath(QStringLiteral("disc.bmp"));
-        QVERIFY(disc.save(path, "BMP"));
-        QVERIFY(app_->open(path));
-        app_->menu("mnuCanopy");
-        ui::CanopyWindow& canopy = *app_->app.windows().canopyIfLoaded();
+        ui::CanopyWindow& canopy
+            = open(test::writePicture(dir_, u"disc.bmp"_s, {320, 240}, Qt::black, {{{160, 120}, 100, Qt::white}}));
         SrcPrm = throughFoundCircle();
         SrcPrm.R -= 10.0;
         canopy.form().cmbMethod()->setCurrentIndex(int(canopy::ThresholdMethod::Minimum));
-        QVERIFY(canopy.notes().contains(
-            QStringLiteral("No figures from the pixels: no threshold found; give a fixed threshold.")));
+        QVERIFY(canopy.notes().contains(u"No figures from the pixels: no threshold found; give a fixed threshold."_s));
         QVERIFY(!canopy.cmdExport()->isEnabled());
-        QCOMPARE(canopy.table().text(QStringLiteral("openness"), Column::kPixels), QStringLiteral("\u2013"));
+        QCOMPARE(canopy.table().text(u"openness"_s, Column::kPixels), u"\u2013"_s);
         canopy.form().cmbMethod()->setCurrentIndex(int(canopy::ThresholdMethod::Fixed));
         QVERIFY(canopy.cmdExport()->isEnabled());
-        QCOMPARE(canopy.table().text(QStringLiteral("openness"), Column::kPixels), fixed(1.0, 3));
+        QCOMPARE(canopy.table().text(u"openness"_s, Column::kPixels), fixed(1.0, 3));
     }
 
     // A perspective destination has no dots for the hemisphere: the dot
     // figures are the command line's, and the notes say so.
     void perspectiveTakesTheCommandLinesDots()
     {
-        ui::CanopyWindow& canopy = openPhotoAndCanopy();
-        app_->app.windows().frmFormat().findChild<QComboBox*>(QStringLiteral("cmbD"))->setCurrentIndex(kPerspective);
+        ui::CanopyWindow& canopy = open();
+        app_->app.windows().frmFormat().findChild<QComboBox*>(u"cmbD"_s)->setCurrentIndex(kPerspective);
         QCOMPARE(DstPrm.Proj, kPerspective);
-        QVERIFY(canopy.notes().contains(QStringLiteral("The dot figures are the command line's")));
-        QVERIFY(canopy.notes().contains(QStringLiteral("since a perspective destination")));
+        QVERIFY(canopy.notes().contains(u"The dot figures are the command line's"_s));
+        QVERIFY(canopy.notes().contains(u"since a perspective destination"_s));
         const ui::CanopyFigureTable& table = canopy.table();
         const canopy::CanopyRow row = canopy::measurePhoto(SrcFile, hSrc, throughFoundCircle(), canopy::kDotsViewRecord,
             canopy::kDotsViewSide, canopy::kDotsViewSide, canopy.tracker().settings());
         QVERIFY(row.dots.has_value());
-        QCOMPARE(table.text(QStringLiteral("openness"), Column::kDots), fixed(row.dots->openness.value, 3));
-        QCOMPARE(table.horizontalHeaderItem(Column::kDots)->text(), QStringLiteral("equisolid dots"));
-        QCOMPARE(
-            table.text(QStringLiteral("openness"), Column::kPixels), fixed(canopy.tracker().pixels()->openness, 3));
+        QCOMPARE(table.text(u"openness"_s, Column::kDots), fixed(row.dots->openness.value, 3));
+        QCOMPARE(table.horizontalHeaderItem(Column::kDots)->text(), u"equisolid dots"_s);
+        QCOMPARE(table.text(u"openness"_s, Column::kPixels), fixed(canopy.tracker().pixels()->openness, 3));
     }
 
     void disabledWithoutAPhoto()
@@ -380,19 +348,19 @@ private slots:
         ui::CanopyWindow* canopy = app_->app.windows().canopyIfLoaded();
         QVERIFY(canopy && canopy->isVisible());
         QVERIFY(!canopy->isEnabled());
-        QCOMPARE(canopy->notes(), QStringLiteral("Open a photo to measure its canopy."));
+        QCOMPARE(canopy->notes(), u"Open a photo to measure its canopy."_s);
         QVERIFY(app_->open(QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg")));
         QVERIFY(canopy->isEnabled());
         QVERIFY(canopy->tracker().pixels().has_value());
         app_->menu("mnuFileClose");
         QVERIFY(!canopy->isEnabled());
-        QCOMPARE(canopy->table().text(QStringLiteral("openness"), Column::kPixels), QStringLiteral("\u2013"));
+        QCOMPARE(canopy->table().text(u"openness"_s, Column::kPixels), u"\u2013"_s);
     }
 
 private:
-    ui::CanopyWindow& openPhotoAndCanopy()
+    ui::CanopyWindow& open(const QString& path = QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg"))
     {
-        [&] { QVERIFY(app_->open(QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg"))); }();
+        [&] { QVERIFY(app_->open(path)); }();
         app_->menu("mnuCanopy");
         return *app_->app.windows().canopyIfLoaded();
     }

@@ -2,23 +2,10 @@
 // command line or dropped on the frame, remember recent photos, answer the
 // usual keys, and tell in the status bar what lies under the mouse.
 #include "area_app_fixture.h"
-#include "format_window.h"
 #include "parameter_fields.h"
-#include "src_view.h"
-
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMenu>
-#include <QMimeData>
-#include <QMouseEvent>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QStatusBar>
-#include <QTest>
-#include <QUrl>
 
 using namespace karwen;
+using namespace Qt::StringLiterals;
 using test::AreaApp;
 
 class TestDesktop : public QObject {
@@ -34,44 +21,41 @@ class TestDesktop : public QObject {
         QCoreApplication::sendEvent(picture, &move);
     }
 
-    static QMenu* recentMenu(AreaApp& app)
-    {
-        return app.app.frmMain().findChild<QMenu*>(QStringLiteral("mnuFileRecent"));
-    }
+    static QMenu* recentMenu(AreaApp& app) { return app.app.frmMain().findChild<QMenu*>(u"mnuFileRecent"_s); }
 
 private slots:
     void initTestCase()
     {
         // The settings go to a folder of the test's own, never the user's.
         QStandardPaths::setTestModeEnabled(true);
-        QVERIFY(QSettings().fileName().contains(QStringLiteral(".qttest")));
+        QVERIFY(QSettings().fileName().contains(u".qttest"_s));
     }
 
     void init()
     {
         QSettings().clear();
         QVERIFY(dir_.isValid());
-        disc_ = test::writeDiscImage(dir_, QStringLiteral("disc.bmp"));
+        disc_ = test::writeDiscImage(dir_, u"disc.bmp"_s);
         QVERIFY(!disc_.isEmpty());
     }
 
     void openPhotoAsTheOpenCommandDoes()
     {
         AreaApp app;
-        QCOMPARE(app.app.frmMain().windowTitle(), QStringLiteral("KARWEN"));
+        QCOMPARE(app.app.frmMain().windowTitle(), u"KARWEN"_s);
         QVERIFY(app.app.frmMain().openPhoto(disc_));
         QVERIFY(isImage(hSrc) && app.dst());
-        QCOMPARE(app.app.frmMain().windowTitle(), QStringLiteral("KARWEN - disc.bmp"));
+        QCOMPARE(app.app.frmMain().windowTitle(), u"KARWEN - disc.bmp"_s);
         // A file that cannot be opened: the same message as File > Open.
-        const QString broken = dir_.filePath(QStringLiteral("broken.jpg"));
+        const QString broken = dir_.filePath(u"broken.jpg"_s);
         QVERIFY(test::writeFile(broken, "not a jpeg"));
         app.app.frmMain().close();
         AreaApp fresh;
         QVERIFY(!fresh.app.frmMain().openPhoto(broken));
         QCOMPARE(fresh.dialogs.messages.size(), 1);
-        QVERIFY(fresh.dialogs.messages.constFirst().startsWith(QStringLiteral("Cannot open \"") + broken));
+        QVERIFY(fresh.dialogs.messages.constFirst().startsWith(u"Cannot open \""_s + broken));
         QVERIFY(!isImage(hSrc));
-        QCOMPARE(fresh.app.frmMain().windowTitle(), QStringLiteral("KARWEN"));
+        QCOMPARE(fresh.app.frmMain().windowTitle(), u"KARWEN"_s);
     }
 
     // .jpeg and .jpe names, in any case, open and save as JPEG files.
@@ -106,7 +90,7 @@ private slots:
 
     void recentFilesNewestFirstAndMissingOnesGo()
     {
-        const QString second = test::writeDiscImage(dir_, QStringLiteral("second.bmp"));
+        const QString second = test::writeDiscImage(dir_, u"second.bmp"_s);
         {
             AreaApp app;
             QVERIFY(!recentMenu(app)->menuAction()->isEnabled()); // greyed while empty
@@ -118,7 +102,7 @@ private slots:
         QMenu* menu = recentMenu(app);
         QVERIFY(menu->menuAction()->isEnabled());
         QCOMPARE(menu->actions().size(), 2);
-        QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("&1 disc.bmp"));
+        QCOMPARE(menu->actions().at(0)->text(), u"&1 disc.bmp"_s);
         QCOMPARE(menu->actions().at(1)->data().toString(), second);
 
         menu->actions().at(1)->trigger();
@@ -156,7 +140,7 @@ private slots:
         AreaApp app;
         QVERIFY(app.open(disc_));
         QLineEdit* width = app.app.windows().frmFormat().field(Field::DstWidth);
-        width->setText(QStringLiteral("300"));
+        width->setText(u"300"_s);
         QTest::keyClick(width, Qt::Key_Return);
         QCOMPARE(DstW, 300);
         QCOMPARE(RixWidth(hDst), 300);
@@ -169,35 +153,29 @@ private slots:
         QVERIFY(app.open(disc_));
         views::SrcView* src = app.app.windows().srcIfLoaded();
         QVERIFY(src);
-        QStatusBar* status = app.app.frmMain().statusBar();
+        // What the status bar says with the mouse over `at` on `picture`,
+        // checked to begin with `start` and to hold `parts`.
+        const auto says = [&](QWidget* picture, QPointF at, const QString& start, const QStringList& parts) {
+            hover(picture, at);
+            const QString text = app.app.frmMain().statusBar()->currentMessage();
+            QVERIFY2(text.startsWith(start), qPrintable(text));
+            for (const QString& part : parts)
+                QVERIFY2(text.contains(part), qPrintable(text));
+        };
+        const auto at = [&](double x, double y) { return views::mapToView(src->mapping(), {x, y}); };
         // The circle centre: its handle, the pixel, its colour, the zenith.
-        const QPointF centre = views::mapToView(src->mapping(), {SrcPrm.Cx, SrcPrm.Cy});
-        hover(src->picture(), centre);
-        const QString atCentre = status->currentMessage();
-        QVERIFY2(atCentre.startsWith(QStringLiteral("Circle centre and view reference point: drag to move the "
-                                                    "circle, Shift-drag to move where the view looks")),
-            qPrintable(atCentre));
-        QVERIFY2(atCentre.contains(QStringLiteral("x %1  y %2").arg(int(SrcPrm.Cx)).arg(int(SrcPrm.Cy))),
-            qPrintable(atCentre));
-        QVERIFY2(atCentre.contains(QStringLiteral("R 120  G 160  B 230")), qPrintable(atCentre));
-        QVERIFY2(atCentre.contains(QStringLiteral("zenith 0.")), qPrintable(atCentre));
-        // Half way to the rim on the right of an equidistant circle: 45 degrees.
-        const QPointF right = views::mapToView(src->mapping(), {SrcPrm.Cx + SrcPrm.R / 2, SrcPrm.Cy});
-        hover(src->picture(), right);
-        const QString halfWay = status->currentMessage();
-        QVERIFY2(halfWay.startsWith(QStringLiteral("x ")), qPrintable(halfWay)); // no handle there
-        QVERIFY2(halfWay.contains(QStringLiteral("zenith 4")) && halfWay.contains(QStringLiteral("azimuth 0.")),
-            qPrintable(halfWay));
+        says(src->picture(), at(SrcPrm.Cx, SrcPrm.Cy),
+            u"Circle centre and view reference point: drag to move the circle, Shift-drag to move "
+            "where the view looks"_s,
+            {u"x %1  y %2"_s.arg(int(SrcPrm.Cx)).arg(int(SrcPrm.Cy)), u"R 120  G 160  B 230"_s, u"zenith 0."_s});
+        // Half way to the rim on the right of an equidistant circle: 45
+        // degrees, and no handle there.
+        says(src->picture(), at(SrcPrm.Cx + SrcPrm.R / 2, SrcPrm.Cy), u"x "_s, {u"zenith 4"_s, u"azimuth 0."_s});
         // On the rim: the radius, and the tilt with Shift.
-        const QPointF rim = views::mapToView(src->mapping(), {SrcPrm.Cx, SrcPrm.Cy + SrcPrm.R});
-        hover(src->picture(), rim);
-        QVERIFY2(status->currentMessage().startsWith(
-                     QStringLiteral("Circle rim: drag to change the radius, Shift-drag to turn the tilt")),
-            qPrintable(status->currentMessage()));
+        says(src->picture(), at(SrcPrm.Cx, SrcPrm.Cy + SrcPrm.R),
+            u"Circle rim: drag to change the radius, Shift-drag to turn the tilt"_s, {});
         // The destination: its own circle, centre straight along the view.
-        const QPointF dstCentre = views::mapToView(app.dst()->mapping(), {DstPrm.Cx, DstPrm.Cy});
-        hover(app.pct(), dstCentre);
-        QVERIFY2(status->currentMessage().contains(QStringLiteral("zenith 0.")), qPrintable(status->currentMessage()));
+        says(app.pct(), views::mapToView(app.dst()->mapping(), {DstPrm.Cx, DstPrm.Cy}), QString(), {u"zenith 0."_s});
     }
 };
 

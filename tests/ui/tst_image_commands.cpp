@@ -2,21 +2,9 @@
 // generated for the test and on the shipped sample photo.
 #include "area_app_fixture.h"
 #include "common_dialog.h"
-#include "format_window.h"
-#include "src_view.h"
-
-#include <QAbstractFileIconProvider>
-#include <QDir>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QFileSystemModel>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMouseEvent>
-#include <QTest>
 
 using namespace karwen;
+using namespace Qt::StringLiterals;
 using test::AreaApp;
 
 namespace {
@@ -51,20 +39,19 @@ private slots:
     void init()
     {
         QVERIFY(dir_.isValid());
-        disc_ = test::writeDiscImage(dir_, QStringLiteral("a.bmp"), {256, 256});
+        disc_ = test::writeDiscImage(dir_, u"a.bmp"_s, {256, 256});
         QVERIFY(!disc_.isEmpty());
     }
 
     void openBmpThenJpegOfSameSize()
     {
-        const QString bmp = test::writeDiscImage(dir_, QStringLiteral("disc.BMP"));
-        const QString jpg = bmpToJpeg(bmp, dir_.filePath(QStringLiteral("disc.Jpg")));
-        const QString small = test::writeDiscImage(dir_, QStringLiteral("small.bmp"), {320, 240});
+        const QString bmp = test::writeDiscImage(dir_, u"disc.BMP"_s);
+        const QString jpg = bmpToJpeg(bmp, dir_.filePath(u"disc.Jpg"_s));
+        const QString small = test::writeDiscImage(dir_, u"small.bmp"_s, {320, 240});
         AreaApp app;
 
         QVERIFY(app.open(bmp));
-        QCOMPARE(app.dialogs.requests.back().filters,
-            QStringList({QStringLiteral("画像ファイル (*.bmp *.jpg *.jpeg *.jpe)")}));
+        QCOMPARE(app.dialogs.requests.back().filters, QStringList({u"画像ファイル (*.bmp *.jpg *.jpeg *.jpe)"_s}));
         QVERIFY(isImage(hSrc));
         QCOMPARE(SrcW, 640);
         QCOMPARE(SrcH, 480);
@@ -73,8 +60,8 @@ private slots:
         QVERIFY(SrcPrm.R > 150 && SrcPrm.R < 250);
         views::SrcView* src = app.app.windows().srcIfLoaded();
         QVERIFY(src);
-        QCOMPARE(src->windowTitle(), QStringLiteral("disc.BMP - Source(50%)"));
-        QCOMPARE(app.dst()->windowTitle(), QStringLiteral("New - Destination(100%)"));
+        QCOMPARE(src->windowTitle(), u"disc.BMP - Source(50%)"_s);
+        QCOMPARE(app.dst()->windowTitle(), u"New - Destination(100%)"_s);
         QCOMPARE(RixWidth(hDst), 512);
         for (const char* name : {"mnuFileClose", "mnuFileSave", "mnuFileLoadArea", "mnuFileSaveArea"})
             QVERIFY2(app.app.frmMain().item(QLatin1String(name))->isEnabled(), name);
@@ -90,7 +77,7 @@ private slots:
         QVERIFY(app.open(jpg));
         QCOMPARE(SrcPrm.Cx, 111.0);
         QCOMPARE(SrcPrm.Rot, 12.0);
-        QCOMPARE(app.app.windows().srcIfLoaded()->windowTitle(), QStringLiteral("disc.Jpg - Source(50%)"));
+        QCOMPARE(app.app.windows().srcIfLoaded()->windowTitle(), u"disc.Jpg - Source(50%)"_s);
 
         // Another size: detected anew.
         QVERIFY(app.open(small));
@@ -112,14 +99,14 @@ private slots:
         QCOMPARE(app.app.windows().srcIfLoaded(), src);
         app.menu("mnuFileSave");
         QVERIFY(DstFile.empty());
-        QVERIFY(app.dst()->windowTitle().startsWith(QStringLiteral("New - Destination(")));
+        QVERIFY(app.dst()->windowTitle().startsWith(u"New - Destination("_s));
     }
 
     void unreadableFileKeepsTheOpenImage()
     {
-        const QString png = dir_.filePath(QStringLiteral("a.png"));
+        const QString png = dir_.filePath(u"a.png"_s);
         QVERIFY(QFile::copy(disc_, png));
-        const QString broken = dir_.filePath(QStringLiteral("broken.jpg"));
+        const QString broken = dir_.filePath(u"broken.jpg"_s);
         QVERIFY(test::writeFile(broken, "not a jpeg"));
         AreaApp app;
         QVERIFY(app.open(disc_));
@@ -132,15 +119,14 @@ private slots:
             QCOMPARE(hDst, result);
             QCOMPARE(QString::fromStdString(SrcFile), disc_);
             QVERIFY(app.app.windows().srcIfLoaded());
-            QVERIFY(app.app.frmMain().item(QStringLiteral("mnuFileClose"))->isEnabled());
+            QVERIFY(app.app.frmMain().item(u"mnuFileClose"_s)->isEnabled());
         }
         // In the user's words, the library's own on a second line.
         QCOMPARE(app.dialogs.messages.size(), 2);
         QCOMPARE(app.dialogs.messages[0],
-            QStringLiteral("Cannot open \"%1\": only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be opened.")
-                .arg(png));
+            u"Cannot open \"%1\": only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be opened."_s.arg(png));
         QVERIFY(app.dialogs.messages[1].startsWith(
-            QStringLiteral("Cannot open \"%1\": the file is cut short or is not a JPEG picture.\n'%1'").arg(broken)));
+            u"Cannot open \"%1\": the file is cut short or is not a JPEG picture.\n'%1'"_s.arg(broken)));
     }
 
     void resultStandsBesideTheSourceWhenThereIsRoom()
@@ -168,45 +154,44 @@ private slots:
     {
         AreaApp app;
         QVERIFY(app.open(disc_));
-        const QString out = dir_.filePath(QStringLiteral("out"));
+        const QString out = dir_.filePath(u"out"_s);
         app.dialogs.files = {out};
         app.menu("mnuFileSave");
         const ui::FileDialogRequest& request = app.dialogs.requests.back();
-        QCOMPARE(request.fileName, dir_.filePath(QStringLiteral("a-kw.bmp"))); // unsaved: beside the BMP photo
+        QCOMPARE(request.fileName, dir_.filePath(u"a-kw.bmp"_s)); // unsaved: beside the BMP photo
         QCOMPARE(request.filterIndex, 0);
-        QCOMPARE(request.defaultSuffix, QStringLiteral("bmp"));
-        QVERIFY(QFile::exists(out + QStringLiteral(".bmp")));
-        QCOMPARE(app.dst()->windowTitle(), out + QStringLiteral(".bmp - Destination"));
+        QCOMPARE(request.defaultSuffix, u"bmp"_s);
+        QVERIFY(QFile::exists(out + u".bmp"_s));
+        QCOMPARE(app.dst()->windowTitle(), out + u".bmp - Destination"_s);
 
-        const QString asBmp = dir_.filePath(QStringLiteral("out.BMP"));
+        const QString asBmp = dir_.filePath(u"out.BMP"_s);
         app.dialogs.files = {asBmp};
         app.menu("mnuFileSave");
-        QCOMPARE(app.dialogs.requests.back().fileName, out + QStringLiteral(".bmp")); // the last saved path
+        QCOMPARE(app.dialogs.requests.back().fileName, out + u".bmp"_s); // the last saved path
         const int32_t back = RixLoadBMP(asBmp.toUtf8().constData());
         QCOMPARE(RixWidth(back), DstW);
         (void)RixDestroy(back);
 
         // Another extension or a folder that is not there: nothing written, the
         // user is told, and the result keeps its last name.
-        const QString tif = dir_.filePath(QStringLiteral("out.tif"));
-        const QString nowhere = dir_.filePath(QStringLiteral("missing/out.jpg"));
+        const QString tif = dir_.filePath(u"out.tif"_s);
+        const QString nowhere = dir_.filePath(u"missing/out.jpg"_s);
         app.dialogs.files = {tif, nowhere};
         app.menu("mnuFileSave");
         app.menu("mnuFileSave");
         QVERIFY(!QFile::exists(tif));
         QCOMPARE(app.dialogs.messages.size(), 2);
         QCOMPARE(app.dialogs.messages[0],
-            QStringLiteral("Cannot save \"%1\": only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be saved.")
-                .arg(tif));
+            u"Cannot save \"%1\": only BMP and JPEG pictures (.bmp, .jpg, .jpeg, .jpe) can be saved."_s.arg(tif));
         QVERIFY(app.dialogs.messages[1].startsWith(
-            QStringLiteral("Cannot save \"%1\": the folder does not exist.\nthe folder '").arg(nowhere)));
+            u"Cannot save \"%1\": the folder does not exist.\nthe folder '"_s.arg(nowhere)));
         QCOMPARE(QString::fromStdString(DstFile), asBmp);
-        QCOMPARE(app.dst()->windowTitle(), asBmp + QStringLiteral(" - Destination"));
+        QCOMPARE(app.dst()->windowTitle(), asBmp + u" - Destination"_s);
     }
 
     void overwriteQuestion()
     {
-        const QString existing = dir_.filePath(QStringLiteral("old.bmp"));
+        const QString existing = dir_.filePath(u"old.bmp"_s);
         QVERIFY(test::writeFile(existing, "keep"));
         AreaApp app;
         QVERIFY(app.open(disc_));
@@ -226,14 +211,14 @@ private slots:
     // plain question that names it.
     void saveNeverReplacesThePhotoUnasked()
     {
-        const QString jpg = bmpToJpeg(disc_, dir_.filePath(QStringLiteral("IMG 7.v2.JPG")));
+        const QString jpg = bmpToJpeg(disc_, dir_.filePath(u"IMG 7.v2.JPG"_s));
         AreaApp app;
         QVERIFY(app.open(jpg));
         app.dialogs.files = {std::nullopt};
         app.menu("mnuFileSave");
-        QCOMPARE(app.dialogs.requests.back().fileName, dir_.filePath(QStringLiteral("IMG 7.v2-kw.jpg")));
+        QCOMPARE(app.dialogs.requests.back().fileName, dir_.filePath(u"IMG 7.v2-kw.jpg"_s));
         QCOMPARE(app.dialogs.requests.back().filterIndex, 1);
-        QCOMPARE(app.dialogs.requests.back().defaultSuffix, QStringLiteral("jpg"));
+        QCOMPARE(app.dialogs.requests.back().defaultSuffix, u"jpg"_s);
 
         QVERIFY(app.open(disc_));
         const QByteArray photo = test::readFile(disc_);
@@ -243,18 +228,17 @@ private slots:
         app.menu("mnuFileSave");
         QCOMPARE(app.dialogs.questions.size(), 2);
         QCOMPARE(app.dialogs.questions[1],
-            QDir::toNativeSeparators(disc_)
-                + QStringLiteral("\n\nThis is the photo you opened; replace it with the result?"));
+            QDir::toNativeSeparators(disc_) + u"\n\nThis is the photo you opened; replace it with the result?"_s);
         QCOMPARE(test::readFile(disc_), photo);
         QVERIFY(DstFile.empty());
-        QVERIFY(app.dst()->windowTitle().startsWith(QStringLiteral("New - Destination(")));
+        QVERIFY(app.dst()->windowTitle().startsWith(u"New - Destination("_s));
         // The next save still offers the result's own name.
         app.dialogs.files = {std::nullopt};
         app.menu("mnuFileSave");
-        QCOMPARE(app.dialogs.requests.back().fileName, dir_.filePath(QStringLiteral("a-kw.bmp")));
+        QCOMPARE(app.dialogs.requests.back().fileName, dir_.filePath(u"a-kw.bmp"_s));
 
         // The same file under another spelling of its path is still the photo.
-        const QString samePhoto = dir_.path() + QStringLiteral("/./a.bmp");
+        const QString samePhoto = dir_.path() + u"/./a.bmp"_s;
         app.dialogs.files = {samePhoto};
         app.dialogs.answers = {true, false};
         app.menu("mnuFileSave");
@@ -277,10 +261,10 @@ private slots:
     {
         ui::FileDialogRequest request;
         request.mode = ui::FileDialogRequest::Mode::Save;
-        request.filters = ui::CommonDialog::qtFilters(QStringLiteral("*.bmp|*.bmp|*.jpg|*.jpg"));
+        request.filters = ui::CommonDialog::qtFilters(u"*.bmp|*.bmp|*.jpg|*.jpg"_s);
         request.filterIndex = 1;
-        request.defaultSuffix = QStringLiteral("jpg");
-        request.fileName = dir_.filePath(QStringLiteral("result"));
+        request.defaultSuffix = u"jpg"_s;
+        request.fileName = dir_.filePath(u"result"_s);
         const struct {
             int filter;
             const char* typed;
@@ -290,7 +274,7 @@ private slots:
             const std::unique_ptr<QFileDialog> dialog = ui::DialogSeam::makeFileDialog(nullptr, request);
             dialog->setDirectory(dir_.path());
             dialog->selectNameFilter(request.filters.at(c.filter));
-            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
             QVERIFY(name);
             name->setText(QLatin1String(c.typed));
             QVERIFY(QMetaObject::invokeMethod(dialog.get(), "accept")); // as the Save button does
@@ -307,8 +291,8 @@ private slots:
             QVERIFY(test::writeFile(dir.filePath(QLatin1String(name)), {}));
         }
         ui::FileDialogRequest request;
-        request.filters = ui::CommonDialog::qtFilters(QStringLiteral("画像ファイル (*.bmp;*.jpg)|*.bmp;*.jpg"));
-        request.fileName = dir.filePath(QStringLiteral("a.JPG"));
+        request.filters = ui::CommonDialog::qtFilters(u"画像ファイル (*.bmp;*.jpg)|*.bmp;*.jpg"_s);
+        request.fileName = dir.filePath(u"a.JPG"_s);
         const std::unique_ptr<QFileDialog> dialog = ui::DialogSeam::makeFileDialog(nullptr, request);
         auto* model = dialog->findChild<QFileSystemModel*>();
         QVERIFY(model);
@@ -332,13 +316,13 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         // Names without an extension, as /proc/kmsg: only the content could tell.
-        const QString looksLikePng = dir.filePath(QStringLiteral("capture"));
-        const QString plainText = dir.filePath(QStringLiteral("notes"));
+        const QString looksLikePng = dir.filePath(u"capture"_s);
+        const QString plainText = dir.filePath(u"notes"_s);
         QVERIFY(test::writeFile(looksLikePng, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
         QVERIFY(test::writeFile(plainText, "just words"));
         const std::unique_ptr<QFileDialog> dialogs[] = {
             ui::DialogSeam::makeFileDialog(nullptr, ui::FileDialogRequest{}),
-            ui::DialogSeam::makeFolderDialog(nullptr, QStringLiteral("Select Folder")),
+            ui::DialogSeam::makeFolderDialog(nullptr, u"Select Folder"_s),
         };
         for (const auto& dialog : dialogs) {
             const QAbstractFileIconProvider* icons = dialog->iconProvider();
@@ -353,30 +337,29 @@ private slots:
     {
         AreaApp app;
         QVERIFY(app.open(disc_));
-        app.dialogs.files = {dir_.filePath(QStringLiteral("missing/out.jpg"))};
+        app.dialogs.files = {dir_.filePath(u"missing/out.jpg"_s)};
         app.menu("mnuFileSave");
         QCOMPARE(app.dialogs.messages.size(), 1);
         app.dialogs.files = {std::nullopt};
         app.menu("mnuFileOpen");
-        QCOMPARE(app.dialogs.requests.back().fileName, dir_.filePath(QStringLiteral("a-kw.bmp"))); // the offer
+        QCOMPARE(app.dialogs.requests.back().fileName, dir_.filePath(u"a-kw.bmp"_s)); // the offer
     }
 
     // A damaged file opens with what could be read, and the user is told.
     void damagedFilesOpenAndSaySo()
     {
-        const QString bmp = test::writeDiscImage(dir_, QStringLiteral("whole.bmp"));
-        const QString jpg = bmpToJpeg(bmp, dir_.filePath(QStringLiteral("whole.jpg")));
-        const QString cases[] = {cutShort(bmp, dir_.filePath(QStringLiteral("cut.bmp")), 640 * 3 * 10),
-            cutShort(jpg, dir_.filePath(QStringLiteral("cut.jpg")), 2000)};
+        const QString bmp = test::writeDiscImage(dir_, u"whole.bmp"_s);
+        const QString jpg = bmpToJpeg(bmp, dir_.filePath(u"whole.jpg"_s));
+        const QString cases[] = {
+            cutShort(bmp, dir_.filePath(u"cut.bmp"_s), 640 * 3 * 10), cutShort(jpg, dir_.filePath(u"cut.jpg"_s), 2000)};
         for (const QString& path : cases) {
             AreaApp app;
             QVERIFY(app.open(path));
             QCOMPARE(QString::fromStdString(SrcFile), path);
             QCOMPARE(SrcW, 640);
             QCOMPARE(app.dialogs.messages.size(), 1);
-            QVERIFY2(
-                app.dialogs.messages[0].startsWith(
-                    QStringLiteral("\"%1\" is damaged: only what could be read is shown.\n'%1': damaged").arg(path)),
+            QVERIFY2(app.dialogs.messages[0].startsWith(
+                         u"\"%1\" is damaged: only what could be read is shown.\n'%1': damaged"_s.arg(path)),
                 qPrintable(app.dialogs.messages[0]));
             QCOMPARE(app.dialogs.icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
         }
@@ -416,7 +399,7 @@ private slots:
         QTest::mouseRelease(pct, Qt::LeftButton, {}, to);
         QVERIFY(SrcPrm.R < radiusBefore);
         // The parameters dialog shows the new radius.
-        auto* radius = app.app.windows().formatIfLoaded()->findChild<QLineEdit*>(QStringLiteral("txtR(0)"));
+        auto* radius = app.app.windows().formatIfLoaded()->findChild<QLineEdit*>(u"txtR(0)"_s);
         QVERIFY(radius);
         QCOMPARE(radius->text(), QString::number(SrcPrm.R, 'f', 2));
     }

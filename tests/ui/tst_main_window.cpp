@@ -1,29 +1,12 @@
 // Start-up state, the menus, the Zoom rule and the closing of both views.
-#include "area_panel.h"
+#include "area_app_fixture.h"
 #include "canopy_window.h"
 #include "common_dialog.h"
-#include "dst_view.h"
-#include "format_window.h"
-#include "karwen_app.h"
-#include "main_window.h"
-#include "mdl_karwen.h"
-#include "picture_area.h"
 #include "pointer_status.h"
-#include "scripted_dialogs.h"
-#include "src_view.h"
 #include "view_geometry.h"
 
-#include <QAction>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMouseEvent>
-#include <QScrollBar>
-#include <QStatusBar>
-#include <QTest>
-
 using namespace karwen;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -44,7 +27,6 @@ void openSynthetic(ui::KarwenApp& app, int w, int h)
     app.frmMain().updateCommandStates();
 }
 
-// Counts the paint events a widget receives.
 // Paint events of a widget and of the widgets inside it (a window whose
 // parts scroll is drawn by them alone).
 struct PaintCounter : QObject {
@@ -66,11 +48,21 @@ struct PaintCounter : QObject {
 
 class TestMainWindow : public QObject {
     Q_OBJECT
+
+    test::ScriptedDialogs dialogs_;
+    std::unique_ptr<ui::KarwenApp> app_;
+
 private slots:
+    void init()
+    {
+        app_ = std::make_unique<ui::KarwenApp>();
+        app_->Main();
+    }
+    void cleanup() { app_.reset(); }
+
     void menuKeys()
     {
-        ui::KarwenApp app;
-        app.Main();
+        ui::KarwenApp& app = *app_;
         QMenuBar* bar = app.frmMain().menuBar();
         // The usual keys, and no check marks anywhere.
         const QMap<QString, QString> keys{{"mnuFileOpen", "Ctrl+O"}, {"mnuFileSave", "Ctrl+S"},
@@ -84,18 +76,17 @@ private slots:
 
     void startUpStateAndCommandsWithoutImage()
     {
-        ui::KarwenApp app;
-        app.Main();
+        ui::KarwenApp& app = *app_;
         ui::MainWindow& main = app.frmMain();
-        QCOMPARE(main.windowTitle(), QStringLiteral("KARWEN"));
+        QCOMPARE(main.windowTitle(), u"KARWEN"_s);
         QCOMPARE(hSrc, 0);
         QCOMPARE(hDst, 0);
         for (const QString& name : kImageCommands)
             QVERIFY2(!main.item(name)->isEnabled(), qPrintable(name));
         for (const char* name : {"mnuFileOpen", "mnuFileBatch", "mnuFileExit", "mnufit", "mag3", "mnuHelpAbout"})
             QVERIFY2(main.item(QLatin1String(name))->isEnabled(), name);
-        QVERIFY(main.findChild<QMenu*>(QStringLiteral("mnuView"))->menuAction()->isEnabled());
-        QVERIFY(main.findChild<QMenu*>(QStringLiteral("mnuViewMag"))->menuAction()->isEnabled());
+        QVERIFY(main.findChild<QMenu*>(u"mnuView"_s)->menuAction()->isEnabled());
+        QVERIFY(main.findChild<QMenu*>(u"mnuViewMag"_s)->menuAction()->isEnabled());
         // The tool windows are shown, greyed; no image window is loaded.
         ui::FormatWindow* format = app.windows().formatIfLoaded();
         ui::AreaPanel* area = app.windows().areaIfLoaded();
@@ -112,26 +103,25 @@ private slots:
 
         // Zoom with the parameters window active and Close: nothing to act on.
         main.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(format->parentWidget()));
-        main.item(QStringLiteral("mag6"))->trigger();
-        main.item(QStringLiteral("mnufit"))->trigger();
+        main.item(u"mag6"_s)->trigger();
+        main.item(u"mnufit"_s)->trigger();
         QVERIFY(!app.windows().srcIfLoaded());
         close_image();
         QCOMPARE(hSrc, -1);
         QCOMPARE(hDst, -1);
         QCOMPARE(main.mdiArea()->subWindowList().size(), 2);
-        QVERIFY(!main.item(QStringLiteral("mnuFileClose"))->isEnabled());
+        QVERIFY(!main.item(u"mnuFileClose"_s)->isEnabled());
     }
 
     void viewCloseBoxClosesBoth()
     {
+        ui::KarwenApp& app = *app_;
         for (bool closeSource : {true, false}) {
-            ui::KarwenApp app;
-            app.Main();
             openSynthetic(app, 600, 400);
             views::SrcView* src = app.windows().srcIfLoaded();
             views::DstView* dst = app.windows().dstIfLoaded();
             QVERIFY(src && dst);
-            QVERIFY(app.frmMain().item(QStringLiteral("mnuFileClose"))->isEnabled());
+            QVERIFY(app.frmMain().item(u"mnuFileClose"_s)->isEnabled());
             (closeSource ? src : static_cast<QWidget*>(dst))->parentWidget()->close();
             QVERIFY(!app.windows().srcIfLoaded());
             QVERIFY(!app.windows().dstIfLoaded());
@@ -145,20 +135,19 @@ private slots:
 
     void zoomActsOnActiveViewOnly()
     {
-        ui::KarwenApp app;
-        app.Main();
+        ui::KarwenApp& app = *app_;
         openSynthetic(app, 600, 400);
         views::SrcView* src = app.windows().srcIfLoaded();
         views::DstView* dst = app.windows().dstIfLoaded();
         QMdiArea* area = app.frmMain().mdiArea();
         area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(dst->parentWidget()));
-        app.frmMain().item(QStringLiteral("mag6"))->trigger(); // 400%
+        app.frmMain().item(u"mag6"_s)->trigger(); // 400%
         QCOMPARE(dst->viewScale(), 4.0f);
         QCOMPARE(src->viewScale(), 0.5f);
-        QCOMPARE(dst->windowTitle(), QStringLiteral("New - Destination(400%)"));
+        QCOMPARE(dst->windowTitle(), u"New - Destination(400%)"_s);
         // The parameters window active: the Zoom items do nothing.
         area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(app.windows().formatIfLoaded()->parentWidget()));
-        app.frmMain().item(QStringLiteral("mag0"))->trigger();
+        app.frmMain().item(u"mag0"_s)->trigger();
         QCOMPARE(dst->viewScale(), 4.0f);
         QCOMPARE(src->viewScale(), 0.5f);
         close_image();
@@ -166,20 +155,19 @@ private slots:
 
     void filterTranslation()
     {
-        QCOMPARE(ui::CommonDialog::qtFilters(QStringLiteral("画像ファイル (*.bmp;*.jpg)|*.bmp;*.jpg")),
-            QStringList({QStringLiteral("画像ファイル (*.bmp *.jpg)")}));
-        QCOMPARE(ui::CommonDialog::qtFilters(QStringLiteral("*.bmp|*.bmp|*.jpg|*.jpg")),
-            QStringList({"*.bmp (*.bmp)", "*.jpg (*.jpg)"}));
+        QCOMPARE(ui::CommonDialog::qtFilters(u"画像ファイル (*.bmp;*.jpg)|*.bmp;*.jpg"_s),
+            QStringList({u"画像ファイル (*.bmp *.jpg)"_s}));
+        QCOMPARE(
+            ui::CommonDialog::qtFilters(u"*.bmp|*.bmp|*.jpg|*.jpg"_s), QStringList({"*.bmp (*.bmp)", "*.jpg (*.jpg)"}));
     }
 
     void toolWindowsComeBackWholeFromTheViewMenu()
     {
-        ui::KarwenApp app;
-        app.Main();
+        ui::KarwenApp& app = *app_;
         QMdiArea* area = app.frmMain().mdiArea();
         // The canopy window is made when the menu first asks for it.
         QVERIFY(!app.windows().canopyIfLoaded());
-        app.frmMain().item(QStringLiteral("mnuCanopy"))->trigger();
+        app.frmMain().item(u"mnuCanopy"_s)->trigger();
         const std::pair<const char*, QWidget*> tools[] = {
             {"mnuFormat", app.windows().formatIfLoaded()},
             {"mnuArea", app.windows().areaIfLoaded()},
@@ -206,13 +194,12 @@ private slots:
 
     void viewsStayInsideTheFrameAndGrowWithIt()
     {
-        ui::KarwenApp app;
-        app.Main();
+        ui::KarwenApp& app = *app_;
         app.frmMain().resize(720, 540); // most of an 800 x 600 screen
         DstW = 2000;
         DstH = 2000;
         openSynthetic(app, 600, 400);
-        app.frmMain().item(QStringLiteral("mnuCanopy"))->trigger();
+        app.frmMain().item(u"mnuCanopy"_s)->trigger();
         views::DstView* dst = app.windows().dstIfLoaded();
         QMdiArea* area = app.frmMain().mdiArea();
         const QRect frame = area->viewport()->rect();
@@ -225,7 +212,7 @@ private slots:
         QVERIFY(allInside());
         area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(dst->parentWidget()));
         for (int step = 0; step < 2; ++step)
-            app.frmMain().findChild<QAction*>(QStringLiteral("zoomIn"))->trigger();
+            app.frmMain().findChild<QAction*>(u"zoomIn"_s)->trigger();
         QCOMPARE(dst->viewScale(), 2.0f);
         // The picture scrolls inside the view; the frame has nothing to scroll.
         QVERIFY(allInside());
@@ -239,7 +226,7 @@ private slots:
         QCOMPARE(dst->viewScale(), 2.0f);
 
         // "fit" chooses the zoom that shows the whole image in the window.
-        app.frmMain().item(QStringLiteral("mnufit"))->trigger();
+        app.frmMain().item(u"mnufit"_s)->trigger();
         QVERIFY(dst->viewScale() < 0.5f);
         QCOMPARE(dst->hsb()->maximum(), 0);
         QCOMPARE(dst->vsb()->maximum(), 0);
@@ -248,8 +235,7 @@ private slots:
 
     void areaPanelStandsBesideTheParametersWhenBelowIsTooLow()
     {
-        ui::KarwenApp app;
-        app.Main();
+        ui::KarwenApp& app = *app_;
         const QWidget* format = app.windows().formatIfLoaded()->parentWidget();
         const QWidget* panel = app.windows().areaIfLoaded()->parentWidget();
         app.frmMain().resize(1000, format->height() + panel->height() + 200);
@@ -262,12 +248,11 @@ private slots:
     // key must still reach "Close(&C)" whichever of them is active.
     void ctrlWClosesTheImageFromEverySubWindow()
     {
-        ui::KarwenApp app;
-        app.Main();
+        ui::KarwenApp& app = *app_;
         app.frmMain().show();
         app.frmMain().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&app.frmMain()));
-        app.frmMain().item(QStringLiteral("mnuCanopy"))->trigger();
+        app.frmMain().item(u"mnuCanopy"_s)->trigger();
         QMdiArea* area = app.frmMain().mdiArea();
         for (const char* which : {"Src", "Dst", "frmFormat", "frmArea", "frmCanopy"}) {
             openSynthetic(app, 320, 240);
@@ -293,8 +278,7 @@ private slots:
     // mouse lets go, the status bar tells what the point under it shows now.
     void statusBarFollowsTheDragThatJustEnded()
     {
-        ui::KarwenApp app;
-        app.Main();
+        ui::KarwenApp& app = *app_;
         app.frmMain().show();
         SrcPrm.Cx = 200;
         SrcPrm.Cy = 150;
@@ -316,7 +300,7 @@ private slots:
         QVERIFY(!expected.isEmpty());
         QVERIFY2(!duringDrag.endsWith(expected), qPrintable(duringDrag));
         const QString now = app.frmMain().statusBar()->currentMessage();
-        QVERIFY2(now.endsWith(expected), qPrintable(now + QStringLiteral(" / ") + expected));
+        QVERIFY2(now.endsWith(expected), qPrintable(now + u" / "_s + expected));
         close_image();
     }
 };
