@@ -118,14 +118,15 @@ SkyMap::SkyMap(const ProjectionRecord& src, int width, int height, const RingLay
     }
     count_ = count;
     weightCount_ = count;
-    storage_ = MapStorage::take(count);
-
-    if (src.Alpha == 0.0 && src.Beta == 0.0) {
+    const bool axial = src.Alpha == 0.0 && src.Beta == 0.0;
+    if (axial)
         shareWeights();
+    weights_ = std::make_unique_for_overwrite<float[]>(weightCount_);
+    bins_ = std::make_unique_for_overwrite<uint16_t[]>(count_);
+    if (axial)
         buildAxial(sky);
-    } else {
+    else
         buildGeneral(sky);
-    }
     double covered = 0.0;
     for (int b = 0; b < beyondBin(); ++b)
         covered += binSolidAngle_[static_cast<std::size_t>(b)];
@@ -173,8 +174,8 @@ void SkyMap::buildGeneral(const PixelSky& sky)
         const auto n = static_cast<std::size_t>(row.x1 - row.x0);
         ez.resize(n);
         azimuth.resize(n);
-        float* weight = storage_.weights.get() + row.firstWeight;
-        uint16_t* bin = storage_.bins.get() + row.first;
+        float* weight = weights_.get() + row.firstWeight;
+        uint16_t* bin = bins_.get() + row.first;
         sky.directionRow(row.x0, row.x1, y, weight, ez.data(), azimuth.data());
         // Each pixel's ring is first looked for where its neighbour's was;
         // the weights are summed run by run of the same bin.
@@ -219,8 +220,8 @@ void SkyMap::buildAxial(const PixelSky& sky)
         int known = start; // every pixel up to here is classified
         const auto close = [&](int end) {
             const std::size_t offset = std::size_t(start - row.x0);
-            std::fill_n(storage_.bins.get() + row.first + offset, end - start, bin);
-            float* weights = storage_.weights.get() + row.firstWeight + offset;
+            std::fill_n(bins_.get() + row.first + offset, end - start, bin);
+            float* weights = weights_.get() + row.firstWeight + offset;
             binSolidAngle_[bin] += row.mirrored ? sumOf(weights, end - start) : sky.solidRow(start, end, y, weights);
         };
         for (const double c : at) {
@@ -245,8 +246,6 @@ void SkyMap::buildAxial(const PixelSky& sky)
         close(row.x1);
     }
 }
-
-SkyMap::~SkyMap() { MapStorage::give(std::move(storage_)); }
 
 bool SkyMap::matches(const ProjectionRecord& src, int width, int height, const RingLayout& layout) const
 {

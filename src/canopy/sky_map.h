@@ -36,10 +36,9 @@
 //
 // Memory: up to 6 bytes per pixel counted (a float weight, shared
 // by the rows at y and -y where they hold the same, and a 16-bit bin) plus
-// 40 bytes per image row; the arrays are recycled from freed maps.
+// 40 bytes per image row.
 #pragma once
 
-#include "map_storage.h"
 #include "ring_layout.h"
 #include "rix.h"
 
@@ -73,7 +72,6 @@ public:
 
     // src must be usable (isUsableSource), the sides positive.
     SkyMap(const ProjectionRecord& src, int width, int height, const RingLayout& layout);
-    ~SkyMap();
     SkyMap(const SkyMap&) = delete;
     SkyMap& operator=(const SkyMap&) = delete;
 
@@ -86,8 +84,8 @@ public:
     [[nodiscard]] int beyondBin() const { return binCount() - 1; }
 
     [[nodiscard]] std::span<const Row> rows() const { return rows_; }
-    [[nodiscard]] std::span<const float> weights() const { return {storage_.weights.get(), weightCount_}; }
-    [[nodiscard]] std::span<const uint16_t> bins() const { return {storage_.bins.get(), count_}; }
+    [[nodiscard]] std::span<const float> weights() const { return {weights_.get(), weightCount_}; }
+    [[nodiscard]] std::span<const uint16_t> bins() const { return {bins_.get(), count_}; }
 
     // Solid angle in steradians that the photo shows of each bin.
     [[nodiscard]] std::span<const double> binSolidAngle() const { return binSolidAngle_; }
@@ -107,7 +105,8 @@ private:
     // Every entry is written by the build, so none is set beforehand.
     std::size_t count_ = 0;
     std::size_t weightCount_ = 0;
-    MapStorage storage_;
+    std::unique_ptr<float[]> weights_;
+    std::unique_ptr<uint16_t[]> bins_;
     std::vector<double> binSolidAngle_;
     double coveredShare_ = 0.0;
 };
