@@ -6,11 +6,10 @@
 #include "canopy_tracker.h"
 
 #include "dots_view.h"
-#include "image.h"
 #include "image_row.h"
-#include "image_store.h"
 #include "projection_model.h"
 #include "synthetic_sky.h"
+#include "test_image.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +75,7 @@ TEST(CanopyTracker, FallsBackToTheDotsViewWhenTheDestinationGivesNoLai)
     const test::Photo scene = test::render(test::patchScene(5), record, 200, 200);
     const int32_t photo = RixCreate(200, 200);
     ASSERT_GT(photo, 0);
-    std::copy(scene.pixels.begin(), scene.pixels.end(), rix::findImage(photo)->data());
+    std::copy(scene.pixels.begin(), scene.pixels.end(), karwen::test::ImagePixels(photo).data());
     const DotView orthographic{test::fisheye(kOrthographic, 100, 100, 100), 200, 200};
     CanopyTracker tracker;
     tracker.setSettings(CanopySettings{.rings = 8});

@@ -3,11 +3,10 @@
 #include "dot_gaps.h"
 
 #include "dot_placement.h"
-#include "image.h"
-#include "image_store.h"
 #include "pixel_view.h"
 #include "projection_model.h"
 #include "synthetic_sky.h"
+#include "test_image.h"
 
 #include <gtest/gtest.h>
 
@@ -90,7 +89,7 @@ TEST(DotGaps, DotsOffThePhotoAreNotRead)
     const int32_t view = RixCreate(kSide, kSide);
     ASSERT_GT(photo, 0);
     ASSERT_GT(view, 0);
-    std::fill_n(rix::findImage(photo)->data(), std::size_t(kSide) * kSide, 0xff0000ffu); // sky everywhere
+    std::fill_n(karwen::test::ImagePixels(photo).data(), std::size_t(kSide) * kSide, 0xff0000ffu); // sky everywhere
     const ProjectionRecord source = test::fisheye(kEquidistant, 100.0, 300.0, 280);
     const ProjectionRecord dst = test::fisheye(kEquidistant, 300.0, 300.0, 280);
     std::array<float, kDotCount + 1> x{}, y{};
@@ -134,7 +133,7 @@ TEST(DotGaps, ReadingWithoutTheViewEqualsReadingTheView)
     ASSERT_GT(photo, 0);
     ASSERT_GT(view, 0);
     // Fine noise, written straight into the photo's rows.
-    rix::Image& image = *rix::findImage(photo);
+    const karwen::test::ImagePixels image(photo);
     uint32_t state = 12345u;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {

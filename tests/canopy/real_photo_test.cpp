@@ -6,8 +6,6 @@
 #include "dot_gaps.h"
 #include "pixel_figures.h"
 
-#include "image.h"
-#include "image_store.h"
 #include "projection_model.h"
 #include "rix.h"
 
@@ -42,9 +40,8 @@ TEST_P(RealPhotos, FiguresOfTheFishEyeConverters)
         GTEST_SKIP() << "no " << path;
     const int32_t hSrc = RixLoadJPG(path.c_str());
     ASSERT_GT(hSrc, 0) << RixLastError();
-    const rix::Image& image = *rix::findImage(hSrc);
-    const PixelView view{image.data(), image.width(), image.height(), image.stride()};
-    const ProjectionRecord src{photo.x + 0.5, image.height() - photo.y - 0.5, photo.r, 0, 0, 0, kEquidistant};
+    const PixelView view = pixelViewOf(hSrc).value();
+    const ProjectionRecord src{photo.x + 0.5, view.height - photo.y - 0.5, photo.r, 0, 0, 0, kEquidistant};
     const CanopySettings settings;
     const PixelFigures f = measurePixels(view, src, settings);
 
@@ -52,8 +49,7 @@ TEST_P(RealPhotos, FiguresOfTheFishEyeConverters)
     const ProjectionRecord dst{256, 256, 256, 0, 0, 0, kOrthographic};
     const int32_t hDst = RixCreate(512, 512);
     ASSERT_EQ(RixSDeform(hSrc, hDst, &src, &dst, 0), 1);
-    const rix::Image& converted = *rix::findImage(hDst);
-    const auto reading = classifyDots({converted.data(), 512, 512, converted.stride()}, dst, settings, f.threshold);
+    const auto reading = classifyDots(pixelViewOf(hDst).value(), dst, settings, f.threshold);
     RixDestroy(hSrc);
     RixDestroy(hDst);
     ASSERT_TRUE(reading.has_value());
@@ -89,9 +85,8 @@ TEST_P(RealPhotos, EveryMethodFindsAThreshold)
         GTEST_SKIP() << "no " << path;
     const int32_t hSrc = RixLoadJPG(path.c_str());
     ASSERT_GT(hSrc, 0) << RixLastError();
-    const rix::Image& image = *rix::findImage(hSrc);
-    const PixelView view{image.data(), image.width(), image.height(), image.stride()};
-    const ProjectionRecord src{photo.x + 0.5, image.height() - photo.y - 0.5, photo.r, 0, 0, 0, kEquidistant};
+    const PixelView view = pixelViewOf(hSrc).value();
+    const ProjectionRecord src{photo.x + 0.5, view.height - photo.y - 0.5, photo.r, 0, 0, 0, kEquidistant};
     double least = 1.0, most = 0.0;
     std::printf("[real] %s thresholds (openness):", photo.file);
     for (const auto& [method, name] : {std::pair{ThresholdMethod::Otsu, "otsu"}, {ThresholdMethod::Ridler, "ridler"},
@@ -120,8 +115,7 @@ TEST(RealPhotoCutByTheFrame, DotsSeeWhatThePixelsSee)
         GTEST_SKIP() << "no " << path;
     const int32_t hSrc = RixLoadJPG(path.c_str());
     ASSERT_GT(hSrc, 0) << RixLastError();
-    const rix::Image& image = *rix::findImage(hSrc);
-    const PixelView view{image.data(), image.width(), image.height(), image.stride()};
+    const PixelView view = pixelViewOf(hSrc).value();
     const ProjectionRecord src{800, 800, 1000, 0, 0, 0, kEquidistant};
     const CanopySettings settings;
     const PixelFigures f = measurePixels(view, src, settings);

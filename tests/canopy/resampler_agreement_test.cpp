@@ -5,11 +5,10 @@
 // the sectors of the converted view would not hold the scene's gaps.
 #include "pixel_figures.h"
 
-#include "image.h"
-#include "image_store.h"
 #include "projection_model.h"
 #include "rix.h"
 #include "synthetic_sky.h"
+#include "test_image.h"
 
 #include <gtest/gtest.h>
 
@@ -30,13 +29,12 @@ TEST(ResamplerAgreement, ConvertedViewHoldsTheSameSky)
     const int32_t hSrc = RixCreate(kSide, kSide), hDst = RixCreate(kSide, kSide);
     ASSERT_GT(hSrc, 0);
     ASSERT_GT(hDst, 0);
-    rix::Image& source = *rix::findImage(hSrc);
+    const karwen::test::ImagePixels source(hSrc);
     for (int y = 0; y < kSide; ++y)
         std::copy_n(photo.view().row(y), kSide, source.row(y));
     const ProjectionRecord dst = test::fisheye(kEquidistant, 500, 500, 480);
     ASSERT_EQ(RixSDeform(hSrc, hDst, &src, &dst, 0), 1);
-    const rix::Image& converted = *rix::findImage(hDst);
-    const PixelFigures f = measurePixels({converted.data(), kSide, kSide, converted.stride()}, dst, settings);
+    const PixelFigures f = measurePixels(pixelViewOf(hDst).value(), dst, settings);
     RixDestroy(hSrc);
     RixDestroy(hDst);
 

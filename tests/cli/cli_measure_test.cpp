@@ -45,15 +45,15 @@ std::vector<std::string> csvLines(const std::string& text)
 void paintCanopy(const fs::path& path, int width, int height, int r)
 {
     const int32_t h = RixCreate(width, height);
-    rix::Image& image = *rix::findImage(h);
+    const test::ImagePixels image(h);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const double dx = x + 0.5 - width / 2.0, dy = y + 0.5 - height / 2.0;
             const double rho = std::hypot(dx, dy);
             const int check = int((std::atan2(dy, dx) + std::numbers::pi) * 5) + int(rho / 9);
-            image.row(y)[x] = rho > r ? rix::packRgb(0, 0, 0)
-                : check % 3 == 0      ? rix::packRgb(60, 90, 40)
-                                      : rix::packRgb(200, 225, 250);
+            image.row(y)[x] = rho > r ? test::packRgb(0, 0, 0)
+                : check % 3 == 0      ? test::packRgb(60, 90, 40)
+                                      : test::packRgb(200, 225, 250);
         }
     ASSERT_TRUE(saveImageFile(h, path.string())) << path;
     (void)RixDestroy(h);
@@ -207,9 +207,9 @@ TEST_F(Measure, MinimumWithoutAValleyIsThePhotosError)
 {
     // One colour inside the circle given: a histogram of one value.
     const int32_t h = RixCreate(120, 100);
-    rix::Image& image = *rix::findImage(h);
+    const test::ImagePixels image(h);
     for (int y = 0; y < 100; ++y)
-        std::fill_n(image.row(y), 120, rix::packRgb(200, 225, 250));
+        std::fill_n(image.row(y), 120, test::packRgb(200, 225, 250));
     ASSERT_TRUE(saveImageFile(h, (dir / "in" / "sky.bmp").string()));
     (void)RixDestroy(h);
     const test_support::Outcome run = measure({in(), "--circle", "60,50,40", "--threshold", "minimum"});

@@ -142,8 +142,8 @@ TEST_F(CliRun, UsageErrorsExitWithTwoAndWriteNothing)
 
 TEST_F(CliRun, NeverReplacesAPhotoOrAnotherResult)
 {
-    photo("a.bmp", rix::packRgb(220, 30, 30));
-    photo("a.jpg", rix::packRgb(30, 220, 30));
+    photo("a.bmp", karwen::test::packRgb(220, 30, 30));
+    photo("a.jpg", karwen::test::packRgb(30, 220, 30));
     photo("x.BMP");
     photo("x.JPG");
     const std::string photoBytes = readBytes(dir / "in" / "a.jpg");

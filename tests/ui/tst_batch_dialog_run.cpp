@@ -223,9 +223,9 @@ void TestBatchDialogRun::nearlyBlackResultsAreListed()
 {
     // Levels 13 (the dim result of the report) and 16 are nearly black;
     // 17 is not. BMP results keep the levels exactly.
-    writeImage(in() + QStringLiteral("/dim.bmp"), 512, 512, nullptr, rix::packRgb(13, 13, 13));
-    writeImage(in() + QStringLiteral("/edge.bmp"), 512, 512, nullptr, rix::packRgb(16, 0, 16));
-    writeImage(in() + QStringLiteral("/lit.bmp"), 512, 512, nullptr, rix::packRgb(0, 17, 0));
+    writeImage(in() + QStringLiteral("/dim.bmp"), 512, 512, nullptr, test::packRgb(13, 13, 13));
+    writeImage(in() + QStringLiteral("/edge.bmp"), 512, 512, nullptr, test::packRgb(16, 0, 16));
+    writeImage(in() + QStringLiteral("/lit.bmp"), 512, 512, nullptr, test::packRgb(0, 17, 0));
     Interp = 0;
     const CurrentFolder here(in());
     BatchDialog dialog;

@@ -7,7 +7,6 @@
 #include "karwen_app.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
-#include "picture_area.h"
 #include "pointer_status.h"
 #include "scripted_dialogs.h"
 #include "src_view.h"
