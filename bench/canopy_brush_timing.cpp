@@ -20,7 +20,6 @@
 #include "karwen_app.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
-#include "picture_area.h"
 
 #include <QAction>
 #include <QApplication>
@@ -108,7 +107,7 @@ int main(int argc, char** argv)
         SrcH, DstW, DstH, int(ClassCount[std::size_t(CurRgn)]));
 
     // Strokes back and forth through the circle, each at its own height.
-    views::PictureArea* pct = dst->picture();
+    QWidget* pct = dst->picture();
     const QPoint centre(int(std::lround(DotX[1])), int(std::lround(DotY[1])));
     const int reach = int(DstPrm.R * dst->viewScale() * 0.9);
     std::vector<double> moves;

@@ -21,7 +21,6 @@
 #include "karwen_app.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
-#include "picture_area.h"
 #include "src_view.h"
 
 #include <QAction>

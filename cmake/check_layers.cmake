@@ -1,7 +1,12 @@
 # Checks that every source folder includes only what its layer may see:
 #   - a folder includes headers of its own folder or of lower layers only;
 #     folders on one layer (area and batch) do not include each other;
-#   - the imaging library is reached through its include/ folder alone;
+#   - another folder's headers are reached through that folder's include/
+#     folder alone: the rest of a library is private to it;
+#   - a header in an include/ folder includes no private header of its own
+#     library, since the folders that include it could not find that one;
+#   - every header in an include/ folder is needed outside its library:
+#     another folder includes it, or another such needed header does;
 #   - the Qt-free folders include no Qt header.
 # Run as: cmake -DSOURCE_DIR=<src> -P check_layers.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -21,49 +26,97 @@ set(layer_main 9)
 set(qt_free files imaging projection app area batch canopy cli)
 set(folders files imaging projection app area batch canopy cli views ui main)
 
-# The imaging library's public headers.
-file(GLOB imaging_public RELATIVE "${SOURCE_DIR}/imaging/include" "${SOURCE_DIR}/imaging/include/*.h")
-
-# Which folder each header belongs to.
+# Which folder each header belongs to, and which headers each folder shows
+# to the others.
+set(all_public "")
 foreach(folder IN LISTS folders)
   file(GLOB_RECURSE headers "${SOURCE_DIR}/${folder}/*.h")
   foreach(header IN LISTS headers)
     get_filename_component(name "${header}" NAME)
     set(owner_${name} ${folder})
   endforeach()
+  file(GLOB public_${folder} RELATIVE "${SOURCE_DIR}/${folder}/include" "${SOURCE_DIR}/${folder}/include/*.h")
+  list(APPEND all_public ${public_${folder}})
 endforeach()
 
+# The quoted includes of one file, as file names.
+function(quoted_includes source out)
+  file(STRINGS "${source}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  set(names "")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "\"([^\"]+)\"")
+      get_filename_component(name "${CMAKE_MATCH_1}" NAME)
+      list(APPEND names ${name})
+    endif()
+  endforeach()
+  set(${out} ${names} PARENT_SCOPE)
+endfunction()
+
 set(problems "")
+set(needed "") # public headers that another folder includes
 foreach(folder IN LISTS folders)
   file(GLOB_RECURSE sources "${SOURCE_DIR}/${folder}/*.h" "${SOURCE_DIR}/${folder}/*.cpp" "${SOURCE_DIR}/${folder}/*.c")
   foreach(source IN LISTS sources)
     file(RELATIVE_PATH shown "${SOURCE_DIR}" "${source}")
-    file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include")
-    foreach(line IN LISTS includes)
-      if(line MATCHES "<(Q[A-Za-z]*)[>/]")
-        if(folder IN_LIST qt_free)
-          list(APPEND problems "${shown}: Qt header <${CMAKE_MATCH_1}> in a Qt-free folder")
+    file(STRINGS "${source}" qt_includes REGEX "^[ \t]*#[ \t]*include[ \t]*<Q[A-Za-z]*[>/]")
+    if(qt_includes AND folder IN_LIST qt_free)
+      foreach(line IN LISTS qt_includes)
+        string(REGEX MATCH "Q[A-Za-z]*" qt_header "${line}")
+        list(APPEND problems "${shown}: Qt header <${qt_header}> in a Qt-free folder")
+      endforeach()
+    endif()
+    quoted_includes("${source}" names)
+    foreach(name IN LISTS names)
+      set(owner "${owner_${name}}")
+      if(owner STREQUAL "")
+        continue() # a generated header or one of the system
+      endif()
+      if(owner STREQUAL folder)
+        if(shown MATCHES "^${folder}/include/" AND NOT name IN_LIST public_${folder})
+          list(APPEND problems "${shown}: includes ${name}, which is not in ${folder}/include")
         endif()
-      elseif(line MATCHES "\"([^\"]+)\"")
-        get_filename_component(name "${CMAKE_MATCH_1}" NAME)
-        set(owner "${owner_${name}}")
-        if(owner STREQUAL "" OR owner STREQUAL folder)
-          continue()
-        endif()
-        if(owner STREQUAL "imaging" AND NOT name IN_LIST imaging_public)
-          list(APPEND problems "${shown}: includes ${name}, private to the imaging library")
-        elseif(${layer_${owner}} GREATER ${layer_${folder}})
-          list(APPEND problems "${shown}: includes ${name} of the higher folder ${owner}")
-        elseif(${layer_${owner}} EQUAL ${layer_${folder}})
-          list(APPEND problems "${shown}: includes ${name} of ${owner}, a folder beside it")
-        endif()
+        continue()
+      endif()
+      if(NOT name IN_LIST public_${owner})
+        list(APPEND problems "${shown}: includes ${name}, private to the ${owner} library")
+        continue()
+      endif()
+      list(APPEND needed ${name})
+      if(${layer_${owner}} GREATER ${layer_${folder}})
+        list(APPEND problems "${shown}: includes ${name} of the higher folder ${owner}")
+      elseif(${layer_${owner}} EQUAL ${layer_${folder}})
+        list(APPEND problems "${shown}: includes ${name} of ${owner}, a folder beside it")
       endif()
     endforeach()
   endforeach()
 endforeach()
 
+# A public header that a needed public header of its library includes is
+# needed as well: the other folders reach it through that one.
+set(frontier ${needed})
+while(frontier)
+  set(next "")
+  foreach(name IN LISTS frontier)
+    set(owner "${owner_${name}}")
+    quoted_includes("${SOURCE_DIR}/${owner}/include/${name}" names)
+    foreach(inner IN LISTS names)
+      if("${owner_${inner}}" STREQUAL owner AND inner IN_LIST public_${owner} AND NOT inner IN_LIST needed)
+        list(APPEND needed ${inner})
+        list(APPEND next ${inner})
+      endif()
+    endforeach()
+  endforeach()
+  set(frontier ${next})
+endwhile()
+foreach(name IN LISTS all_public)
+  if(NOT name IN_LIST needed)
+    list(APPEND problems "${owner_${name}}/include/${name}: no other folder includes it, so it belongs beside the sources")
+  endif()
+endforeach()
+
 if(problems)
+  list(REMOVE_DUPLICATES problems)
   list(JOIN problems "\n  " text)
   message(FATAL_ERROR "Layering broken:\n  ${text}")
 endif()
-message(STATUS "Every folder includes only what its layer may see.")
+message(STATUS "Every folder includes only what its layer may see, through the include/ folders.")

@@ -1,9 +1,7 @@
 #include "dot_gaps.h"
 
-#include "area_file.h"
 #include "dot_placement.h"
 #include "dot_sky.h"
-#include "mdl_karwen.h"
 #include "pixel_values.h"
 
 #include <array>
@@ -147,18 +145,6 @@ std::optional<DotReading> classifyDotsOf(int32_t photo, const ProjectionRecord& 
     // Nearest-pixel resampling reads the photo pixel holding the point.
     return readingOf(*pixels, settings, threshold,
         [&](std::size_t i) { return photoPixels->row(int(pixels->photoY[i]))[int(pixels->photoX[i])]; });
-}
-
-bool assignDotClasses(const DotGaps& gaps, int16_t gapClass)
-{
-    if (gapClass < 1 || gapClass >= kAreaClassCount)
-        return false;
-    AreaData classes{AreaFileTag, kDotCount, {}};
-    for (std::size_t n = 1; n <= kDotCount; ++n)
-        classes.dotClass[n] = gaps[n] ? gapClass : int16_t{0};
-    applyAreaData(classes);
-    markAreaKept();
-    return true;
 }
 
 } // namespace karwen::canopy

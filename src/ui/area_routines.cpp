@@ -1,5 +1,6 @@
 #include "area_routines.h"
 
+#include "area_file.h"
 #include "area_panel.h"
 #include "area_tool.h"
 #include "canopy_window.h"
@@ -27,6 +28,18 @@ void ResetArea(WindowRegistry& windows)
     if (AreaPanel* area = windows.areaIfLoaded())
         area->showAllClassTexts();
     dst_update();
+}
+
+bool assignDotClasses(const canopy::DotGaps& gaps, int16_t gapClass)
+{
+    if (gapClass < 1 || gapClass >= kAreaClassCount)
+        return false;
+    AreaData classes{AreaFileTag, kDotCount, {}};
+    for (std::size_t n = 1; n <= kDotCount; ++n)
+        classes.dotClass[n] = gaps[n] ? gapClass : int16_t{0};
+    applyAreaData(classes);
+    markAreaKept();
+    return true;
 }
 
 void SetAreaCursor(WindowRegistry& windows)

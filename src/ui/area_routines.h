@@ -4,6 +4,10 @@
 // Windows that are not loaded are left alone.
 #pragma once
 
+#include "dot_figures.h"
+
+#include <cstdint>
+
 class QWidget;
 
 namespace karwen::views {
@@ -29,5 +33,12 @@ void SetBrushCursor(WindowRegistry& windows);
 // Gives a new destination view's area tool its label handler (the area
 // panel's labels) and the view its area load work.
 void installAreaMeasurement(views::DstView& view, WindowRegistry& windows);
+
+// The area measurement takes a reading of the dots: dots read as gap go to
+// gapClass (1..15), every other dot to class 0, the class counts follow and
+// no label is highlighted. The result counts as kept, since the same reading
+// gives it again; painting after it is what the program asks about before
+// throwing it away. False, changing nothing, for a class outside 1..15.
+[[nodiscard]] bool assignDotClasses(const canopy::DotGaps& gaps, int16_t gapClass);
 
 } // namespace karwen::ui

@@ -295,7 +295,7 @@ void CanopyWindow::cmdClassify_Click()
         if (view && photo)
             reading = canopy::classifyDots(*view, DstPrm, *photo, tracker_.settings(), pixels->threshold);
     }
-    if (!reading || !canopy::assignDotClasses(reading->gaps, gapClass)) {
+    if (!reading || !assignDotClasses(reading->gaps, gapClass)) {
         actionNote_ = QStringLiteral("The dots could not be read from the destination.");
         showNotes();
         return;

@@ -78,6 +78,8 @@ QWidget* ImageView::outerWindow()
     return this;
 }
 
+QWidget* ImageView::picture() const { return pct_; }
+
 QImage& ImageView::canvas() { return pct_->canvas(); }
 
 ViewMapping ImageView::mapping() const { return {viewScale_, viewX0_, viewY0_, pictureSize().height()}; }

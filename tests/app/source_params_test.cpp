@@ -1,7 +1,6 @@
 #include "recording_hooks.h"
 
-#include "image.h"
-#include "image_store.h"
+#include "test_image.h"
 
 #include <gtest/gtest.h>
 
@@ -39,9 +38,9 @@ TEST_F(SourceParams, ResetFromTheDetectedBox)
     // whichever way the library finds it.
     hSrc = RixCreate(1000, 800);
     ASSERT_GE(hSrc, 1);
-    rix::Image* image = rix::findImage(hSrc);
-    ASSERT_NE(image, nullptr);
-    std::fill_n(image->data(), std::size_t(1000) * 800, rix::packRgb(230, 230, 230));
+    const test::ImagePixels image(hSrc);
+    ASSERT_TRUE(image.valid());
+    std::fill_n(image.data(), image.size(), test::packRgb(230, 230, 230));
 
     SrcPrm = {1, 2, 3, 10, 20, 30, kStereographic};
     RefX = RefY = -1.0f;

@@ -29,7 +29,7 @@ protected:
         settings.dstH = 48;
     }
 
-    void photo(const std::string& name, uint32_t colour = rix::packRgb(90, 140, 200))
+    void photo(const std::string& name, uint32_t colour = test::packRgb(90, 140, 200))
     {
         ASSERT_TRUE(writePhoto(root / "in" / name, 512, 512, colour)) << name;
     }

@@ -17,9 +17,9 @@ using karwen::test::writePhoto;
 
 namespace {
 
-const uint32_t kSky = rix::packRgb(90, 140, 200);
-const uint32_t kRed = rix::packRgb(220, 30, 30);
-const uint32_t kGreen = rix::packRgb(30, 220, 30);
+const uint32_t kSky = test::packRgb(90, 140, 200);
+const uint32_t kRed = test::packRgb(220, 30, 30);
+const uint32_t kGreen = test::packRgb(30, 220, 30);
 
 class BatchRun : public test::BatchFolders {
 protected:
@@ -48,8 +48,8 @@ int liveImagesFrom(int32_t first)
 uint32_t middleOf(const std::string& path)
 {
     const int32_t h = path.ends_with("bmp") ? RixLoadBMP(path.c_str()) : RixLoadJPG(path.c_str());
-    const rix::Image* image = rix::findImage(h);
-    const uint32_t pixel = image ? image->row(image->height() / 2)[image->width() / 2] : 0;
+    const test::ImagePixels image(h);
+    const uint32_t pixel = image.valid() ? image.row(image.height() / 2)[image.width() / 2] : 0;
     (void)RixDestroy(h);
     return pixel;
 }
@@ -57,8 +57,8 @@ uint32_t middleOf(const std::string& path)
 bool near(uint32_t a, uint32_t b)
 {
     const auto close = [](int x, int y) { return std::abs(x - y) <= 12; };
-    return close(rix::redOf(a), rix::redOf(b)) && close(rix::greenOf(a), rix::greenOf(b))
-        && close(rix::blueOf(a), rix::blueOf(b));
+    return close(test::redOf(a), test::redOf(b)) && close(test::greenOf(a), test::greenOf(b))
+        && close(test::blueOf(a), test::blueOf(b));
 }
 
 } // namespace
@@ -247,7 +247,7 @@ TEST_F(BatchRun, BlackResultsAreNamedAndTheCircleCanBeFoundInEachPhoto)
     ASSERT_EQ(RixSDeform(source, expected, &found, &settings.dstPrm, settings.interp), 1);
     const int32_t written = RixLoadBMP(out("p-kw.bmp").c_str());
     ASSERT_GE(written, 1);
-    EXPECT_EQ(std::memcmp(rix::findImage(written)->data(), rix::findImage(expected)->data(),
+    EXPECT_EQ(std::memcmp(test::ImagePixels(written).data(), test::ImagePixels(expected).data(),
                   std::size_t(settings.dstW) * std::size_t(settings.dstH) * 4),
         0);
     EXPECT_FALSE(isAllBlack(written));
@@ -283,16 +283,16 @@ TEST(BatchBlackCheck, EveryPixelCounts)
         bool black;
     };
     const Case cases[] = {
-        {"all black", 0, 0, rix::packRgb(0, 0, 0), true},
-        {"first pixel", 0, 0, rix::packRgb(0, 0, 1), false},
-        {"last pixel of the short strip", 32, 69, rix::packRgb(1, 0, 0), false},
-        {"first row of the short strip", 5, 64, rix::packRgb(0, 1, 0), false},
+        {"all black", 0, 0, test::packRgb(0, 0, 0), true},
+        {"first pixel", 0, 0, test::packRgb(0, 0, 1), false},
+        {"last pixel of the short strip", 32, 69, test::packRgb(1, 0, 0), false},
+        {"first row of the short strip", 5, 64, test::packRgb(0, 1, 0), false},
     };
     for (const Case& c : cases) {
         const int32_t h = RixCreate(33, 70);
-        rix::Image* image = rix::findImage(h);
-        std::fill_n(image->data(), 33 * 70, rix::packRgb(0, 0, 0));
-        image->row(c.y)[c.x] = c.pixel;
+        const test::ImagePixels image(h);
+        std::fill_n(image.data(), 33 * 70, test::packRgb(0, 0, 0));
+        image.row(c.y)[c.x] = c.pixel;
         EXPECT_EQ(isAllBlack(h), c.black) << c.what;
         (void)RixDestroy(h);
     }

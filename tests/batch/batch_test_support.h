@@ -3,10 +3,9 @@
 // fisheye camera takes it, or any picture.
 #pragma once
 
-#include "image.h"
 #include "image_files.h"
-#include "image_store.h"
 #include "rix.h"
+#include "test_image.h"
 
 #include <filesystem>
 #include <string>
@@ -24,12 +23,12 @@ template <class Colour>
 [[nodiscard]] bool paintPhoto(const std::filesystem::path& path, int width, int height, const Colour& colour)
 {
     const int32_t h = RixCreate(width, height);
-    rix::Image* image = rix::findImage(h);
-    if (!image)
+    const ImagePixels image(h);
+    if (!image.valid())
         return false;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            image->row(y)[x] = colour(x, y);
+            image.row(y)[x] = colour(x, y);
     const bool saved = saveImageFile(h, path.string());
     (void)RixDestroy(h);
     return saved;
@@ -40,14 +39,14 @@ template <class Colour>
     const std::filesystem::path& path, int width, int height, uint32_t colour, const Disc* disc = nullptr)
 {
     const int32_t h = RixCreate(width, height);
-    rix::Image* image = rix::findImage(h);
-    if (!image)
+    const ImagePixels image(h);
+    if (!image.valid())
         return false;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const bool inside
                 = !disc || (x - disc->cx) * (x - disc->cx) + (y - disc->cy) * (y - disc->cy) <= disc->r * disc->r;
-            image->row(y)[x] = inside ? colour : rix::packRgb(0, 0, 0);
+            image.row(y)[x] = inside ? colour : packRgb(0, 0, 0);
         }
     const std::string name = path.string();
     const bool saved = saveImageFile(h, name);

@@ -57,9 +57,9 @@ TEST_F(BatchWatchTest, NearlyBlackResultsAreWrittenAndListed)
     // The levels of the photos are those of their results: the circle lies
     // on the photo and the nearest neighbour adds no level of its own.
     settings.interp = 0;
-    photo("dim13.bmp", rix::packRgb(13, 5, 0));
-    photo("edge16.bmp", rix::packRgb(0, 16, 16));
-    photo("above17.bmp", rix::packRgb(17, 0, 0));
+    photo("dim13.bmp", test::packRgb(13, 5, 0));
+    photo("edge16.bmp", test::packRgb(0, 16, 16));
+    photo("above17.bmp", test::packRgb(17, 0, 0));
     const BatchOutcome outcome = runBatch(job({"above17.bmp", "dim13.bmp", "edge16.bmp"}, "-kw", "bmp"), settings, {});
 
     EXPECT_EQ(outcome.converted, 3);

@@ -9,6 +9,7 @@
 #include "image_row.h"
 #include "projection_model.h"
 #include "synthetic_sky.h"
+#include "test_image.h"
 
 #include <gtest/gtest.h>
 

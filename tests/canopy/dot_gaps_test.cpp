@@ -6,6 +6,7 @@
 #include "pixel_view.h"
 #include "projection_model.h"
 #include "synthetic_sky.h"
+#include "test_image.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,9 @@
 #include "synthetic_sky.h"
 
 #include "area_model.h"
-#include "image.h"
-#include "image_store.h"
 #include "projection_model.h"
 #include "random.h"
+#include "test_image.h"
 
 #include <gtest/gtest.h>
 
@@ -291,10 +290,10 @@ RixImage::RixImage(const Photo& photo)
     : handle_(RixCreate(photo.width, photo.height))
 {
     if (handle_ > 0)
-        std::copy(photo.pixels.begin(), photo.pixels.end(), rix::findImage(handle_)->data());
+        std::copy(photo.pixels.begin(), photo.pixels.end(), karwen::test::ImagePixels(handle_).data());
 }
 
-uint32_t* RixImage::row(int y) const { return rix::findImage(handle_)->row(y); }
+uint32_t* RixImage::row(int y) const { return karwen::test::ImagePixels(handle_).row(y); }
 
 ProjectionRecord fisheye(int32_t proj, double cx, double cy, double r, double alpha, double beta, double rot)
 {

@@ -81,7 +81,7 @@ TEST_F(Archive, FifosAndFoldersNamedLikePhotosFailAlone)
 TEST_F(Archive, PhotosOverMaxPixelsFailFromTheirHeader)
 {
     photo("a.jpg"); // 96 x 80 = 7680 pixels
-    photo("b.bmp", rix::packRgb(90, 140, 200), 100, 80);
+    photo("b.bmp", karwen::test::packRgb(90, 140, 200), 100, 80);
     writeBytes(in("huge.bmp"), rle8(30000, 30000));
 
     EXPECT_TRUE(ended(measure({"-j", "2", in()}), 1));

@@ -5,6 +5,7 @@
 #include "cli_fixture.h"
 
 #include "canopy_csv_reading.h"
+#include "test_image.h"
 
 #include <gtest/gtest.h>
 
@@ -49,8 +50,8 @@ void paintSkyDisc(const fs::path& path, int width, int height, double r, double 
     paint(path, width, height, [&](int x, int y) {
         const double rho = std::hypot(x + 0.5 - width / 2.0, y + 0.5 - height / 2.0);
         if (rho > r)
-            return rix::packRgb(0, 0, 0);
-        return rho / r * 90.0 < skyZenithDeg ? rix::packRgb(200, 225, 250) : rix::packRgb(60, 90, 40);
+            return test::packRgb(0, 0, 0);
+        return rho / r * 90.0 < skyZenithDeg ? test::packRgb(200, 225, 250) : test::packRgb(60, 90, 40);
     });
 }
 
@@ -94,17 +95,17 @@ TEST_F(CliRun, MeasureReadsTheFoundCircleToItsRim)
 TEST_F(CliRun, PhotosWithoutACircleAreErrorsNotFigures)
 {
     paintSkyDisc(dir / "in" / "a_good.bmp", 300, 240, 100.0, 40.0);
-    const auto black = [](int, int) { return rix::packRgb(0, 0, 0); };
+    const auto black = [](int, int) { return test::packRgb(0, 0, 0); };
     paint(dir / "in" / "b_lens_cap.bmp", 300, 240, black);
-    paint(dir / "in" / "c_white.bmp", 300, 240, [](int, int) { return rix::packRgb(255, 255, 255); });
+    paint(dir / "in" / "c_white.bmp", 300, 240, [](int, int) { return test::packRgb(255, 255, 255); });
     // A label printed with a gradient from dark to light.
     paint(dir / "in" / "d_label.bmp", 300, 240, [](int x, int) {
         const auto level = uint8_t(60 + x * 180 / 300);
-        return rix::packRgb(level, level, uint8_t(level / 2));
+        return test::packRgb(level, level, uint8_t(level / 2));
     });
-    paint(dir / "in" / "e_one_pixel.bmp", 1, 1, [](int, int) { return rix::packRgb(200, 225, 250); });
+    paint(dir / "in" / "e_one_pixel.bmp", 1, 1, [](int, int) { return test::packRgb(200, 225, 250); });
     paint(dir / "in" / "f_strip.bmp", 30000, 8,
-        [](int x, int) { return x % 100 < 50 ? rix::packRgb(200, 225, 250) : rix::packRgb(0, 0, 0); });
+        [](int x, int) { return x % 100 < 50 ? test::packRgb(200, 225, 250) : test::packRgb(0, 0, 0); });
     const std::vector<std::string> circleless
         = {"b_lens_cap.bmp", "c_white.bmp", "d_label.bmp", "e_one_pixel.bmp", "f_strip.bmp"};
 

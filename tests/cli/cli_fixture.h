@@ -27,7 +27,7 @@ protected:
     // The photo in/<name> (BMP or JPEG by its last three letters): a disc
     // of the colour on black, as a fisheye camera takes it, so that its
     // circle can be found.
-    void photo(const std::string& name, uint32_t colour = rix::packRgb(90, 140, 200), int width = 96, int height = 80)
+    void photo(const std::string& name, uint32_t colour = test::packRgb(90, 140, 200), int width = 96, int height = 80)
     {
         const Disc disc{width / 2, height / 2, std::min(width, height) * 2 / 5};
         ASSERT_TRUE(writePhoto(dir / "in" / name, width, height, colour, &disc)) << name;

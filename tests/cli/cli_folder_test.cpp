@@ -143,7 +143,7 @@ protected:
         fs::create_directories(dir / "in" / "y");
         photo("a.jpg");
         photo("x/b.jpg");
-        photo("y/b.jpg", rix::packRgb(200, 60, 60));
+        photo("y/b.jpg", karwen::test::packRgb(200, 60, 60));
         photo("x/deep/c.bmp");
     }
 };

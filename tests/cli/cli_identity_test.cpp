@@ -19,10 +19,10 @@ TEST_F(CliRun, ResultsAreThoseOfTheWindowsBatch)
 {
     // A fisheye disc off the middle, the shipped sample and a BMP.
     const Disc disc{130, 70, 60};
-    ASSERT_TRUE(test::writePhoto(dir / "in" / "disc.jpg", 300, 200, rix::packRgb(200, 120, 40), &disc));
+    ASSERT_TRUE(test::writePhoto(dir / "in" / "disc.jpg", 300, 200, test::packRgb(200, 120, 40), &disc));
     fs::copy_file(fs::path(KARWEN_SAMPLES_DIR) / "allsky_day.jpg", dir / "in" / "allsky.jpeg");
     const Disc small{80, 60, 50};
-    ASSERT_TRUE(test::writePhoto(dir / "in" / "small.bmp", 160, 120, rix::packRgb(10, 200, 90), &small));
+    ASSERT_TRUE(test::writePhoto(dir / "in" / "small.bmp", 160, 120, test::packRgb(10, 200, 90), &small));
 
     struct Case {
         const char* what;

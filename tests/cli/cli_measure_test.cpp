@@ -34,9 +34,9 @@ void paintCanopy(const fs::path& path, int width, int height, int r)
         const double dx = x + 0.5 - width / 2.0, dy = y + 0.5 - height / 2.0;
         const double rho = std::hypot(dx, dy);
         const int check = int((std::atan2(dy, dx) + std::numbers::pi) * 5) + int(rho / 9);
-        return rho > r       ? rix::packRgb(0, 0, 0)
-            : check % 3 == 0 ? rix::packRgb(60, 90, 40)
-                             : rix::packRgb(200, 225, 250);
+        return rho > r       ? karwen::test::packRgb(0, 0, 0)
+            : check % 3 == 0 ? karwen::test::packRgb(60, 90, 40)
+                             : karwen::test::packRgb(200, 225, 250);
     })) << path;
 }
 
@@ -184,7 +184,7 @@ TEST_F(Measure, FiguresAreThoseOfTheLibrary)
 TEST_F(Measure, MinimumWithoutAValleyIsThePhotosError)
 {
     // One colour inside the circle given: a histogram of one value.
-    ASSERT_TRUE(writePhoto(dir / "in" / "sky.bmp", 120, 100, rix::packRgb(200, 225, 250)));
+    ASSERT_TRUE(writePhoto(dir / "in" / "sky.bmp", 120, 100, karwen::test::packRgb(200, 225, 250)));
     EXPECT_TRUE(ended(measure({in(), "--circle", "60,50,40", "--threshold", "minimum"}), 1));
     const std::vector<std::string> lines = linesOf(readBytes(csv()));
     ASSERT_EQ(lines.size(), 2u);

@@ -119,8 +119,8 @@ TEST_F(CliRun, UsageErrorsExitWithTwoAndWriteNothing)
 // Two photos with one result name are the shard test's q.BMP and q.jpg.
 TEST_F(CliRun, NeverReplacesAPhotoWithAResult)
 {
-    photo("a.bmp", rix::packRgb(220, 30, 30));
-    photo("a.jpg", rix::packRgb(30, 220, 30));
+    photo("a.bmp", karwen::test::packRgb(220, 30, 30));
+    photo("a.jpg", karwen::test::packRgb(30, 220, 30));
     const std::string photoBytes = readBytes(dir / "in" / "a.jpg");
 
     // Results into the photos' own folder without a postfix.

@@ -10,7 +10,6 @@
 #include "karwen_app.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
-#include "picture_area.h"
 #include "scripted_dialogs.h"
 #include "src_view.h"
 #include "window_registry.h"
@@ -73,7 +72,7 @@ public:
 
     [[nodiscard]] ui::AreaPanel& panel() { return app.windows().frmArea(); }
     [[nodiscard]] views::DstView* dst() { return app.windows().dstIfLoaded(); }
-    [[nodiscard]] views::PictureArea* pct() { return dst()->picture(); }
+    [[nodiscard]] QWidget* pct() { return dst()->picture(); }
     [[nodiscard]] QString labelText(int k) { return panel().lblcs(k)->text(); }
 
     // Drags with `button` from `from` in `steps` moves of `step` each.

@@ -28,15 +28,16 @@ public:
         folderTitles << title;
         if (folders.empty())
             return std::nullopt;
-        std::optional<QString> chosen = folders.front();
+        const bool cancelled = !folders.front();
+        const QString chosen = folders.front().value_or(QString());
         folders.pop_front();
-        return chosen;
+        return cancelled ? std::nullopt : std::optional<QString>(chosen);
     }
 };
 
 // A photo in one bright colour, or with a disc of it on black.
 inline void writeImage(
-    const QString& path, int w, int h, const Disc* disc = nullptr, uint32_t colour = rix::packRgb(90, 140, 200))
+    const QString& path, int w, int h, const Disc* disc = nullptr, uint32_t colour = test::packRgb(90, 140, 200))
 {
     QVERIFY(writePhoto(path.toStdString(), w, h, colour, disc));
 }

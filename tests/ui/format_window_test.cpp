@@ -2,8 +2,13 @@
 // destination image the tests paint with a marker colour: a conversion shows
 // as the marker being overwritten, the redraw requests are recorded.
 #include "area_app_fixture.h"
-#include "image.h"
-#include "image_store.h"
+#include "dst_view.h"
+#include "format_window.h"
+#include "karwen_app.h"
+#include "main_window.h"
+#include "mdl_karwen.h"
+#include "scripted_dialogs.h"
+#include "test_image.h"
 #include "window_hooks.h"
 
 using namespace karwen;
@@ -15,8 +20,8 @@ Q_DECLARE_METATYPE(karwen::Field)
 
 namespace {
 
-const uint32_t kSourceColour = rix::packRgb(230, 230, 230);
-const uint32_t kMarker = rix::packRgb(255, 0, 255);
+const uint32_t kSourceColour = test::packRgb(230, 230, 230);
+const uint32_t kMarker = test::packRgb(255, 0, 255);
 
 class Hooks : public WindowHooks {
 public:
@@ -51,9 +56,9 @@ static_assert(sizeof(Stored) == 2 * sizeof(ProjectionRecord) + 4 * 4);
 
 void fill(int32_t handle, uint32_t colour)
 {
-    rix::Image* image = rix::findImage(handle);
-    QVERIFY(image);
-    std::fill_n(image->data(), std::size_t(image->width()) * std::size_t(image->height()), colour);
+    const test::ImagePixels image(handle);
+    QVERIFY(image.valid());
+    std::fill_n(image.data(), image.size(), colour);
 }
 
 } // namespace
@@ -76,8 +81,8 @@ private:
     // circle for every destination size the tests use.
     bool converted() const
     {
-        rix::Image* image = rix::findImage(hDst);
-        return image && image->row(128)[128] == kSourceColour;
+        const test::ImagePixels image(hDst);
+        return image.valid() && image.row(128)[128] == kSourceColour;
     }
     void type(Field field, const QString& text) { window_->field(field)->setText(text); }
     void showActive()

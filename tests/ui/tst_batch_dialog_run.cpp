@@ -184,9 +184,9 @@ private slots:
     {
         // Levels 13 (the dim result of the report) and 16 are nearly black;
         // 17 is not. BMP results keep the levels exactly.
-        writeImage(f_->in(u"dim.bmp"_s), 512, 512, nullptr, rix::packRgb(13, 13, 13));
-        writeImage(f_->in(u"edge.bmp"_s), 512, 512, nullptr, rix::packRgb(16, 0, 16));
-        writeImage(f_->in(u"lit.bmp"_s), 512, 512, nullptr, rix::packRgb(0, 17, 0));
+        writeImage(f_->in(u"dim.bmp"_s), 512, 512, nullptr, karwen::test::packRgb(13, 13, 13));
+        writeImage(f_->in(u"edge.bmp"_s), 512, 512, nullptr, karwen::test::packRgb(16, 0, 16));
+        writeImage(f_->in(u"lit.bmp"_s), 512, 512, nullptr, karwen::test::packRgb(0, 17, 0));
         Interp = 0;
         const auto dialog = f_->dialog();
         child<QComboBox>(*dialog, u"cmbF"_s)->setCurrentIndex(0);

@@ -2,6 +2,11 @@
 #include "area_app_fixture.h"
 #include "canopy_window.h"
 #include "common_dialog.h"
+#include "dst_view.h"
+#include "format_window.h"
+#include "karwen_app.h"
+#include "main_window.h"
+#include "mdl_karwen.h"
 #include "pointer_status.h"
 #include "view_geometry.h"
 

@@ -291,7 +291,7 @@ private:
         return {int(std::lround(DotX[std::size_t(n)])), int(std::lround(DotY[std::size_t(n)]))};
     }
 
-    [[nodiscard]] PictureArea* pct() const { return view_->picture(); }
+    [[nodiscard]] QWidget* pct() const { return view_->picture(); }
 
     std::unique_ptr<test::ImageFixture> images_;
     std::unique_ptr<DstView> view_;

@@ -79,7 +79,7 @@ private slots:
         QCOMPARE(view.pictureSize(), picture);
         QCOMPARE(view.hsb()->maximum(), 0);
         QCOMPARE(view.vsb()->maximum(), 0);
-        QCOMPARE(view.picture()->canvas().size(), picture);
+        QCOMPARE(view.canvas().size(), picture);
     }
 
     void zoomEightScrollsWithinLimit()

@@ -62,7 +62,9 @@ public:
     [[nodiscard]] bool ready() const { return ready_; }
     [[nodiscard]] int frameExtraW() const { return frameExtraW_; }
     [[nodiscard]] int frameExtraH() const { return frameExtraH_; }
-    [[nodiscard]] PictureArea* picture() const { return pct_; }
+    // The widget the image is shown in, that takes the mouse; what it is
+    // beyond a widget is this folder's own business.
+    [[nodiscard]] QWidget* picture() const;
     [[nodiscard]] QScrollBar* hsb() const { return hsb_; }
     [[nodiscard]] QScrollBar* vsb() const { return vsb_; }
     [[nodiscard]] QImage& canvas();

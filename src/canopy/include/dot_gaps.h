@@ -65,11 +65,4 @@ struct PhotoSide {
 [[nodiscard]] std::optional<DotReading> classifyDotsOf(int32_t photo, const ProjectionRecord& source,
     const ProjectionRecord& dstRecord, int width, int height, const CanopySettings& settings, int threshold);
 
-// The area measurement takes the reading: dots read as gap go to gapClass
-// (1..15), every other dot to class 0, the class counts follow and no label
-// is highlighted. The result counts as kept, since the same reading gives it
-// again; painting after it is what the program asks about before throwing
-// it away. False, changing nothing, for a class outside 1..15.
-[[nodiscard]] bool assignDotClasses(const DotGaps& gaps, int16_t gapClass);
-
 } // namespace karwen::canopy
