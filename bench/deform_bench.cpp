@@ -1,7 +1,8 @@
 // RixSDeform from a 4000 x 4000 equidistant source to 2048 x 2048
 // perspective and equisolid destinations, for each interpolation, with the
 // view angle changing between calls (as while dragging) and unchanged (as in
-// a batch), and the cost of re-creating a large image.
+// a batch); the same source seen through a real lens (RixSDeformLens); and
+// the cost of re-creating a large image.
 #include "image.h"
 #include "image_store.h"
 #include "rix.h"
@@ -25,14 +26,19 @@ void deformBench(benchmark::State& state)
     const int dstProj = int(state.range(0));
     const int interp = int(state.range(1));
     const bool changing = state.range(2) != 0;
+    const bool throughLens = state.range(3) != 0;
+    // Near the equidistant projection, as real lenses are, to 95 degrees.
+    const RixLens lens{{0.655, -0.0265, 0.0156, -0.00421, 0.0}, 95.0};
     const int32_t src = bench::syntheticPhoto();
     const int32_t dst = RixCreate(kDstSide, kDstSide);
     const ProjectionRecord dstPrm{1024.0, 1024.0, dstProj == 4 ? 900.0 : 1000.0, 0, 0, 0, dstProj};
     int call = 0;
     for (auto _ : state) {
         const double alpha = changing && (call++ & 1) ? 20.5 : 20.0;
-        const ProjectionRecord srcPrm{2000.0, 2000.0, 1880.0, alpha, 12.0, 5.0, 2};
-        benchmark::DoNotOptimize(RixSDeform(src, dst, &srcPrm, &dstPrm, interp));
+        const ProjectionRecord srcPrm{
+            2000.0, 2000.0, 1880.0, alpha, 12.0, 5.0, throughLens ? RixLensSource : RixEquidistant};
+        benchmark::DoNotOptimize(throughLens ? RixSDeformLens(src, dst, &srcPrm, &lens, &dstPrm, interp)
+                                             : RixSDeform(src, dst, &srcPrm, &dstPrm, interp));
     }
     RixDestroy(dst);
     state.SetItemsProcessed(state.iterations() * kDstSide * kDstSide);
@@ -40,11 +46,13 @@ void deformBench(benchmark::State& state)
 
 void deformArgs(benchmark::internal::Benchmark* b)
 {
-    b->ArgNames({"proj", "interp", "changing"});
+    b->ArgNames({"proj", "interp", "changing", "lens"});
     for (int proj : {4, 1})
-        for (int interp = 0; interp < 3; ++interp)
+        for (int interp = 0; interp < 3; ++interp) {
             for (int changing : {1, 0})
-                b->Args({proj, interp, changing});
+                b->Args({proj, interp, changing, 0});
+            b->Args({proj, interp, 0, 1});
+        }
 }
 
 // With --benchmark_repetitions, "min" beside median: the least disturbed

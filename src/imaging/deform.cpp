@@ -9,7 +9,8 @@
 //     cos(theta)).
 //  2. The source view angles turn it into the source camera frame: about x
 //     by Beta, then about y by Alpha.
-//  3. Behind the source hemisphere (dz < 0) the pixel is black. Otherwise
+//  3. Behind the source hemisphere (dz < 0; for a real lens, beyond its
+//     half field of view) the pixel is black. Otherwise
 //     the source point is (Cx, Cy) + R * rho_p(theta) / sin(theta) * (X, Y),
 //     (X, Y) being (dx, dy) turned by the source tilt.
 //  4. The source is sampled there: nearest (the pixel containing the
@@ -67,9 +68,10 @@ ChunkRow chunkRow(const DeformGeometry& geometry, int x, int y, int width)
 
 } // namespace
 
-void deform(const Image& src, Image& dst, const ProjectionRecord& srcPrm, const ProjectionRecord& dstPrm, int interp)
+void deform(const Image& src, Image& dst, const ProjectionRecord& srcPrm, const ProjectionRecord& dstPrm, int interp,
+    const LensForm* lens)
 {
-    const DeformGeometry geometry(srcPrm, dstPrm);
+    const DeformGeometry geometry(srcPrm, dstPrm, lens);
     if (geometry.allBlack() || interp < 0 || interp > 2) {
         std::fill_n(dst.data(), std::size_t(dst.width()) * std::size_t(dst.height()), kBlack);
         return;
@@ -135,10 +137,11 @@ bool mapPoint(const DeformGeometry& geometry, const DeformKernels& kernels, int 
 } // namespace
 
 void deformPoints(const Image& src, int width, int height, const ProjectionRecord& srcPrm,
-    const ProjectionRecord& dstPrm, int interp, const int32_t* xs, const int32_t* ys, int n, uint32_t* out)
+    const ProjectionRecord& dstPrm, int interp, const int32_t* xs, const int32_t* ys, int n, uint32_t* out,
+    const LensForm* lens)
 {
     checkPoints(width, height, xs, ys, n);
-    const DeformGeometry geometry(srcPrm, dstPrm);
+    const DeformGeometry geometry(srcPrm, dstPrm, lens);
     if (geometry.allBlack() || interp < 0 || interp > 2) {
         std::fill_n(out, n, kBlack);
         return;
@@ -157,10 +160,10 @@ void deformPoints(const Image& src, int width, int height, const ProjectionRecor
 }
 
 void deformSources(int width, int height, const ProjectionRecord& srcPrm, const ProjectionRecord& dstPrm,
-    const int32_t* xs, const int32_t* ys, int n, float* pointX, float* pointY)
+    const int32_t* xs, const int32_t* ys, int n, float* pointX, float* pointY, const LensForm* lens)
 {
     checkPoints(width, height, xs, ys, n);
-    const DeformGeometry geometry(srcPrm, dstPrm);
+    const DeformGeometry geometry(srcPrm, dstPrm, lens);
     std::fill_n(pointX, n, -1.0f);
     std::fill_n(pointY, n, -1.0f);
     if (geometry.allBlack())

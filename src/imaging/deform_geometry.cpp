@@ -22,15 +22,18 @@ bool usable(const ProjectionRecord& r)
 
 } // namespace
 
-DeformGeometry::DeformGeometry(const ProjectionRecord& src, const ProjectionRecord& dst)
+DeformGeometry::DeformGeometry(const ProjectionRecord& src, const ProjectionRecord& dst, const LensForm* lens)
 {
-    if (!RixMayBeSource(src.Proj))
+    if (lens && src.Proj != RixLensSource)
+        throw Error("a source seen through a lens must have projection 5");
+    if (!lens && !RixMayBeSource(src.Proj))
         throw Error("source projection must be 0 to 3");
     if (!RixMayBeDestination(dst.Proj))
         throw Error("destination projection must be 0 to 4");
     k_.srcProj = src.Proj;
     k_.dstProj = dst.Proj;
     k_.fit = &RadialFit::instance();
+    k_.lens = lens;
     if (!usable(src) || !usable(dst)) {
         black_ = true;
         return;

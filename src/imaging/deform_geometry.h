@@ -15,9 +15,11 @@ struct RowStart {
 
 class DeformGeometry {
 public:
-    // Throws Error for a projection code out of range. Records that cannot
-    // describe a circle (R <= 0, a field not finite) give an all-black result.
-    DeformGeometry(const ProjectionRecord& src, const ProjectionRecord& dst);
+    // Throws Error for a projection code out of range, and for a lens given
+    // to (or missing from) a source whose code is (not) RixLensSource; the
+    // lens must outlive the geometry. Records that cannot describe a circle
+    // (R <= 0, a field not finite) give an all-black result.
+    DeformGeometry(const ProjectionRecord& src, const ProjectionRecord& dst, const LensForm* lens = nullptr);
 
     [[nodiscard]] bool allBlack() const { return black_; }
     [[nodiscard]] const MapConstants& constants() const { return k_; }

@@ -10,6 +10,7 @@
 // builds give bit for bit what the scalar reference gives.
 #pragma once
 
+#include "lens_form.h"
 #include "radial_fit.h"
 #include "rix.h"
 
@@ -20,13 +21,14 @@ namespace rix {
 // The constants of one conversion, in the form the row kernels use.
 struct MapConstants {
     int dstProj = RixOrthographic; // a code RixMayBeDestination accepts
-    int srcProj = RixOrthographic; // a code RixMayBeSource accepts
+    int srcProj = RixOrthographic; // a code RixMayBeSource accepts, or RixLensSource
     // Rows: the source x and y offsets before the source's radial factor
     // (source tilt and radius folded in), and dz; columns: the coefficients
     // of u*s, v*s and cos(theta).
     float m[3][3] = {};
     float srcCx = 0, srcCy = 0;
     const RadialFit* fit = nullptr;
+    const LensForm* lens = nullptr; // the source's, for RixLensSource
 };
 
 struct SourcePixels {

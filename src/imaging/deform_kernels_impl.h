@@ -16,14 +16,16 @@ namespace rix {
 namespace {
 
 constexpr uint32_t kBlack = 0xff000000u;
+constexpr float kPiF = 3.14159265f;
 
 inline float floorOf(float x) { return __builtin_floorf(x); }
 inline int clampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
-// The equidistant fits, copied to the caller's frame and evaluated by
+// The fitted polynomials (the equidistant forms, the arcsine of lenses),
+// copied to the caller's frame and evaluated by
 // Horner's rule in x = 2t - 1.
 struct RowFits {
-    float sin[kRadialDegree + 1], cos[kRadialDegree + 1], src[kRadialDegree + 1];
+    float sin[kRadialDegree + 1], cos[kRadialDegree + 1], src[kRadialDegree + 1], asin[kRadialDegree + 1];
 
     RIX_RADIAL_INLINE static float horner(const float* c, float t)
     {
@@ -36,9 +38,47 @@ struct RowFits {
     RIX_RADIAL_INLINE float sinOverRho(float t) const { return horner(sin, t); }
     RIX_RADIAL_INLINE float cosTheta(float t) const { return horner(cos, t); }
     RIX_RADIAL_INLINE float rhoOverSin(float y) const { return horner(src, y); }
+    RIX_RADIAL_INLINE float asinRatio(float t) const { return horner(asin, t); }
 };
 
-template <int D, int S>
+// The source side of a row: the factor rho / sin(theta) that turns the
+// direction into a source point, and the smallest cos(theta) the source
+// sees. An ideal fisheye source sees its hemisphere.
+template <int S> struct IdealSource {
+    RIX_RADIAL_INLINE static float zMin(const MapConstants&) { return 0.0f; }
+    RIX_RADIAL_INLINE static float factor(const RowFits& fits, const MapConstants&, float z)
+    {
+        return radial::Model<S>::source(fits, z);
+    }
+};
+
+// A real lens sees out to its half field of view, which may pass 90
+// degrees. With s = sin(theta / 2) and c = cos(theta / 2) from cos(theta),
+// theta = 2 asin(s), through the fitted arcsine of sines up to 1/2 (beyond,
+// asin(s) = pi / 2 - 2 asin(w) with w = sqrt((1 - s) / 2)), and
+// theta / sin(theta) = theta / (2 s c), which near the axis is the fitted
+// ratio over c, free of 0 / 0.
+struct LensSource {
+    RIX_RADIAL_INLINE static float zMin(const MapConstants& k) { return k.lens->zMin; }
+    RIX_RADIAL_INLINE static float factor(const RowFits& fits, const MapConstants& k, float z)
+    {
+        const float s = radial::sqrtOf(0.5f * (1.0f - z));
+        const float c = radial::sqrtOf(0.5f * (1.0f + z));
+        const bool near = s <= 0.5f;
+        const float q = near ? s * s : 0.5f * (1.0f - s);
+        const float w = radial::sqrtOf(q);
+        const float ratio = fits.asinRatio(4.0f * q); // asin(w) / w
+        const float theta = near ? 2.0f * s * ratio : kPiF - 4.0f * w * ratio;
+        const float thetaOverSin = near ? ratio / c : theta / (2.0f * s * c);
+        const float* a = k.lens->a;
+        float rhoOverTheta = a[RIX_LENS_TERMS - 1];
+        for (int i = RIX_LENS_TERMS - 2; i >= 0; --i)
+            rhoOverTheta = rhoOverTheta * theta + a[i];
+        return rhoOverTheta * thetaOverSin;
+    }
+};
+
+template <int D, class Source>
 void mapRowT(
     const MapConstants& k, float u0, float du, float v0, float dv, int n, float* __restrict sx, float* __restrict sy)
 {
@@ -47,6 +87,7 @@ void mapRowT(
         fits.sin[i] = k.fit->sinOverRho.coef[i];
         fits.cos[i] = k.fit->cosTheta.coef[i];
         fits.src[i] = k.fit->rhoOverSin.coef[i];
+        fits.asin[i] = k.fit->asinRatio.coef[i];
     }
     const float m00 = k.m[0][0], m01 = k.m[0][1], m02 = k.m[0][2];
     const float m10 = k.m[1][0], m11 = k.m[1][1], m12 = k.m[1][2];
@@ -62,9 +103,10 @@ void mapRowT(
         const float px = s * (m00 * u + m01 * v) + m02 * c;
         const float py = s * (m10 * u + m11 * v) + m12 * c;
         const float dz = s * (m20 * u + m21 * v) + m22 * c;
-        const float z = dz < 1.0f ? dz : 1.0f; // cos(theta) of the source, clamped to 0..1
-        const float f = radial::Model<S>::source(fits, z > 0.0f ? z : 0.0f);
-        const bool valid = (!RixIsFisheye(D) || t <= 1.0f) & (dz >= 0.0f);
+        const float zMin = Source::zMin(k);
+        const float z = dz < 1.0f ? dz : 1.0f; // cos(theta) of the source, clamped to zMin..1
+        const float f = Source::factor(fits, k, z > zMin ? z : zMin);
+        const bool valid = (!RixIsFisheye(D) || t <= 1.0f) & (dz >= zMin);
         sx[i] = valid ? cx + f * px : -1.0f;
         sy[i] = valid ? cy + f * py : -1.0f;
     }
@@ -78,14 +120,17 @@ void mapNothing(const MapConstants&, float, float, float, float, int n, float* s
 }
 
 // The row kernel of the pair of codes; every destination code pairs with
-// every source code, through the one list of models.
-MapRowFn mapRowFor(int dstProj, int srcProj)
+// every source code, through the one list of models, and with a lens source
+// when its lens is there.
+MapRowFn mapRowFor(int dstProj, int srcProj, bool lensGiven)
 {
     MapRowFn fn = &mapNothing;
     radial::withModel(dstProj, [&](auto d) {
+        if (srcProj == RixLensSource && lensGiven)
+            fn = &mapRowT<d.value, LensSource>;
         radial::withModel(srcProj, [&](auto s) {
             if constexpr (RixMayBeSource(s.value))
-                fn = &mapRowT<d.value, s.value>;
+                fn = &mapRowT<d.value, IdealSource<s.value>>;
         });
     });
     return fn;
@@ -93,7 +138,7 @@ MapRowFn mapRowFor(int dstProj, int srcProj)
 
 void mapRow(const MapConstants& k, float u0, float du, float v0, float dv, int n, float* sx, float* sy)
 {
-    const MapRowFn fn = mapRowFor(k.dstProj, k.srcProj);
+    const MapRowFn fn = mapRowFor(k.dstProj, k.srcProj, k.lens != nullptr);
     fn(k, u0, du, v0, dv, n, sx, sy);
 }
 

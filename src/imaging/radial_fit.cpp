@@ -61,6 +61,10 @@ RadialFit makeFit()
     });
     f.cosTheta = fit([](double t) { return std::cos(Equidistant::theta(std::sqrt(t))); });
     f.rhoOverSin = fit([](double t) { return Equidistant::rhoOverSin(1.0 - t); });
+    f.asinRatio = fit([](double t) {
+        const double r = std::sqrt(0.25 * t);
+        return r == 0.0 ? 1.0 : std::asin(r) / r;
+    });
     return f;
 }
 

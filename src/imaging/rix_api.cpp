@@ -6,6 +6,7 @@
 #include "decode_limit.h"
 #include "errors.h"
 #include "image_store.h"
+#include "lens_form.h"
 #include "operations.h"
 #include "thread_pool.h"
 
@@ -121,17 +122,74 @@ int32_t RixSaveJPG(int32_t handle, const char* fileName, int32_t* quality)
     });
 }
 
+namespace {
+
+// The checks shared by the conversions with and without a lens.
+void checkRecords(const ProjectionRecord* srcPrm, const ProjectionRecord* dstPrm)
+{
+    if (!srcPrm || !dstPrm)
+        throw Error("no projection record");
+}
+
+void checkInterpolation(int32_t interp)
+{
+    if (interp < 0 || interp > 2)
+        throw Error("interpolation must be 0, 1 or 2");
+}
+
+void checkPointArgs(int32_t dstWidth, int32_t dstHeight, int32_t n, bool pointersGiven)
+{
+    if (dstWidth < 1 || dstHeight < 1 || n < 0 || (n > 0 && !pointersGiven))
+        throw Error("invalid destination or points");
+}
+
+// The lens of one call, checked, in the kernels' form for that call alone.
+LensForm lensFormOf(const RixLens* lens)
+{
+    if (!lens)
+        throw Error("no lens");
+    std::string why;
+    const std::optional<LensFunction> function = LensFunction::make(*lens, &why);
+    if (!function)
+        throw Error(why);
+    return LensForm(*function);
+}
+
+void deformChecked(int32_t src, int32_t dst, const ProjectionRecord* srcPrm, const ProjectionRecord* dstPrm,
+    int32_t interp, const LensForm* lens)
+{
+    checkRecords(srcPrm, dstPrm);
+    checkInterpolation(interp);
+    if (src == dst)
+        throw Error("source and destination must differ");
+    deform(imageOf(src), imageOf(dst), *srcPrm, *dstPrm, interp, lens);
+}
+
+void pointsChecked(int32_t src, int32_t dstWidth, int32_t dstHeight, const ProjectionRecord* srcPrm,
+    const ProjectionRecord* dstPrm, int32_t interp, const int32_t* xs, const int32_t* ys, int32_t n, uint32_t* out,
+    const LensForm* lens)
+{
+    checkRecords(srcPrm, dstPrm);
+    checkInterpolation(interp);
+    checkPointArgs(dstWidth, dstHeight, n, xs && ys && out);
+    deformPoints(imageOf(src), dstWidth, dstHeight, *srcPrm, *dstPrm, interp, xs, ys, n, out, lens);
+}
+
+void sourcesChecked(int32_t dstWidth, int32_t dstHeight, const ProjectionRecord* srcPrm, const ProjectionRecord* dstPrm,
+    const int32_t* xs, const int32_t* ys, int32_t n, float* sx, float* sy, const LensForm* lens)
+{
+    checkRecords(srcPrm, dstPrm);
+    checkPointArgs(dstWidth, dstHeight, n, xs && ys && sx && sy);
+    deformSources(dstWidth, dstHeight, *srcPrm, *dstPrm, xs, ys, n, sx, sy, lens);
+}
+
+} // namespace
+
 int32_t RixSDeform(
     int32_t src, int32_t dst, const ProjectionRecord* srcPrm, const ProjectionRecord* dstPrm, int32_t interp)
 {
     return guarded("RixSDeform", [&] {
-        if (!srcPrm || !dstPrm)
-            throw Error("no projection record");
-        if (interp < 0 || interp > 2)
-            throw Error("interpolation must be 0, 1 or 2");
-        if (src == dst)
-            throw Error("source and destination must differ");
-        deform(imageOf(src), imageOf(dst), *srcPrm, *dstPrm, interp);
+        deformChecked(src, dst, srcPrm, dstPrm, interp, nullptr);
         return 1;
     });
 }
@@ -140,13 +198,7 @@ int32_t RixSDeformPoints(int32_t src, int32_t dstWidth, int32_t dstHeight, const
     const ProjectionRecord* dstPrm, int32_t interp, const int32_t* xs, const int32_t* ys, int32_t n, uint32_t* out)
 {
     return guarded("RixSDeformPoints", [&] {
-        if (!srcPrm || !dstPrm)
-            throw Error("no projection record");
-        if (interp < 0 || interp > 2)
-            throw Error("interpolation must be 0, 1 or 2");
-        if (dstWidth < 1 || dstHeight < 1 || n < 0 || (n > 0 && (!xs || !ys || !out)))
-            throw Error("invalid destination or points");
-        deformPoints(imageOf(src), dstWidth, dstHeight, *srcPrm, *dstPrm, interp, xs, ys, n, out);
+        pointsChecked(src, dstWidth, dstHeight, srcPrm, dstPrm, interp, xs, ys, n, out, nullptr);
         return 1;
     });
 }
@@ -155,11 +207,47 @@ int32_t RixSDeformSources(int32_t dstWidth, int32_t dstHeight, const ProjectionR
     const ProjectionRecord* dstPrm, const int32_t* xs, const int32_t* ys, int32_t n, float* sx, float* sy)
 {
     return guarded("RixSDeformSources", [&] {
-        if (!srcPrm || !dstPrm)
-            throw Error("no projection record");
-        if (dstWidth < 1 || dstHeight < 1 || n < 0 || (n > 0 && (!xs || !ys || !sx || !sy)))
-            throw Error("invalid destination or points");
-        deformSources(dstWidth, dstHeight, *srcPrm, *dstPrm, xs, ys, n, sx, sy);
+        sourcesChecked(dstWidth, dstHeight, srcPrm, dstPrm, xs, ys, n, sx, sy, nullptr);
+        return 1;
+    });
+}
+
+int32_t RixLensCheck(const RixLens* lens)
+{
+    return guarded("RixLensCheck", [&] {
+        (void)lensFormOf(lens);
+        return 1;
+    });
+}
+
+int32_t RixSDeformLens(int32_t src, int32_t dst, const ProjectionRecord* srcPrm, const RixLens* srcLens,
+    const ProjectionRecord* dstPrm, int32_t interp)
+{
+    return guarded("RixSDeformLens", [&] {
+        const LensForm lens = lensFormOf(srcLens);
+        deformChecked(src, dst, srcPrm, dstPrm, interp, &lens);
+        return 1;
+    });
+}
+
+int32_t RixSDeformPointsLens(int32_t src, int32_t dstWidth, int32_t dstHeight, const ProjectionRecord* srcPrm,
+    const RixLens* srcLens, const ProjectionRecord* dstPrm, int32_t interp, const int32_t* xs, const int32_t* ys,
+    int32_t n, uint32_t* out)
+{
+    return guarded("RixSDeformPointsLens", [&] {
+        const LensForm lens = lensFormOf(srcLens);
+        pointsChecked(src, dstWidth, dstHeight, srcPrm, dstPrm, interp, xs, ys, n, out, &lens);
+        return 1;
+    });
+}
+
+int32_t RixSDeformSourcesLens(int32_t dstWidth, int32_t dstHeight, const ProjectionRecord* srcPrm,
+    const RixLens* srcLens, const ProjectionRecord* dstPrm, const int32_t* xs, const int32_t* ys, int32_t n, float* sx,
+    float* sy)
+{
+    return guarded("RixSDeformSourcesLens", [&] {
+        const LensForm lens = lensFormOf(srcLens);
+        sourcesChecked(dstWidth, dstHeight, srcPrm, dstPrm, xs, ys, n, sx, sy, &lens);
         return 1;
     });
 }

@@ -25,7 +25,10 @@ typedef enum RixProjection {
     RixEquisolidangle = 1, // r = sqrt(2) sin(theta / 2)
     RixEquidistant = 2,    // r = theta / (pi / 2)
     RixStereographic = 3,  // r = tan(theta / 2)
-    RixPerspective = 4     // r = tan(theta), unbounded
+    RixPerspective = 4,    // r = tan(theta), unbounded
+    // A real lens described by a RixLens passed beside the record: a source
+    // only, and only for the functions that take the lens (the ...Lens ones).
+    RixLensSource = 5
 } RixProjection;
 
 #ifdef __cplusplus
@@ -88,6 +91,21 @@ typedef struct RixCanvas {
     int32_t width, height, bytesPerLine;
 } RixCanvas;
 
+// The function of a real lens: rho = r / R, the distance from the circle's
+// centre in radii of the record's circle (R), as a polynomial in the angle
+// theta from the lens axis, in radians:
+//   rho = A[0] theta + A[1] theta^2 + ... + A[RIX_LENS_TERMS - 1] theta^5.
+// The lens sees out to HalfFov degrees from its axis, more than 90 for some
+// lenses. A lens is accepted (RixLensCheck) when every figure is finite,
+// 0 < HalfFov <= RIX_LENS_MAX_HALF_FOV and rho rises over [0, HalfFov].
+// With R the radius of the 90-degree circle, rho(pi / 2) is 1.
+#define RIX_LENS_TERMS 5
+#define RIX_LENS_MAX_HALF_FOV 120.0
+typedef struct RixLens {
+    double A[RIX_LENS_TERMS];
+    double HalfFov;
+} RixLens;
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -140,6 +158,24 @@ int32_t RixSDeformPoints(int32_t src, int32_t dstWidth, int32_t dstHeight, const
 // destination is an error (0, outputs unchanged).
 int32_t RixSDeformSources(int32_t dstWidth, int32_t dstHeight, const ProjectionRecord* srcPrm,
     const ProjectionRecord* dstPrm, const int32_t* xs, const int32_t* ys, int32_t n, float* sx, float* sy);
+
+// A lens the ...Lens functions accept: 1, else 0 with RixLastError() saying
+// what is wrong ("the lens function does not rise over its field of view").
+int32_t RixLensCheck(const RixLens* lens);
+
+// RixSDeform, RixSDeformPoints and RixSDeformSources for a source seen
+// through a real lens: srcPrm->Proj must be RixLensSource and srcLens the
+// lens. The source covers the directions within srcLens->HalfFov of its
+// axis. Each call reads the lens afresh, so threads may convert through
+// different lenses at once.
+int32_t RixSDeformLens(int32_t src, int32_t dst, const ProjectionRecord* srcPrm, const RixLens* srcLens,
+    const ProjectionRecord* dstPrm, int32_t interp);
+int32_t RixSDeformPointsLens(int32_t src, int32_t dstWidth, int32_t dstHeight, const ProjectionRecord* srcPrm,
+    const RixLens* srcLens, const ProjectionRecord* dstPrm, int32_t interp, const int32_t* xs, const int32_t* ys,
+    int32_t n, uint32_t* out);
+int32_t RixSDeformSourcesLens(int32_t dstWidth, int32_t dstHeight, const ProjectionRecord* srcPrm,
+    const RixLens* srcLens, const ProjectionRecord* dstPrm, const int32_t* xs, const int32_t* ys, int32_t n, float* sx,
+    float* sy);
 
 // How many threads one RixSDeform call made from the calling thread may use,
 // the calling thread included: n from 1 up, or 0 for all the library's
