@@ -1,4 +1,4 @@
-// A real lens's radial model, written once for every folder: how far from
+// A real lens's radial model, written once: how far from
 // the circle's centre, in radii, a direction theta from the lens axis lands
 // (rho), how fast that grows (the derivative the solid angle of a pixel
 // needs), and back. The lens itself is the C record RixLens of rix.h.
