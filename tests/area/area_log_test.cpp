@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <ctime>
-#include <regex>
 #include <string>
 
 using namespace karwen;
@@ -51,7 +51,13 @@ std::string withoutFirstLine(const std::string& entry) { return entry.substr(ent
 // "YYYY-MM-DD HH:MM:SS"
 bool isDateTime(const std::string& text)
 {
-    return std::regex_match(text, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)"));
+    const std::string shape = "dddd-dd-dd dd:dd:dd";
+    if (text.size() != shape.size())
+        return false;
+    for (std::size_t i = 0; i < shape.size(); ++i)
+        if (shape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != shape[i])
+            return false;
+    return true;
 }
 
 } // namespace
