@@ -22,8 +22,7 @@ inline float floorOf(float x) { return __builtin_floorf(x); }
 inline int clampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 // The fitted polynomials (the equidistant forms, the arcsine of lenses),
-// copied to the caller's frame and evaluated by
-// Horner's rule in x = 2t - 1.
+// copied to the caller's frame and evaluated by Horner's rule in x = 2t - 1.
 struct RowFits {
     float sin[kRadialDegree + 1], cos[kRadialDegree + 1], src[kRadialDegree + 1], asin[kRadialDegree + 1];
 
@@ -93,6 +92,7 @@ void mapRowT(
     const float m10 = k.m[1][0], m11 = k.m[1][1], m12 = k.m[1][2];
     const float m20 = k.m[2][0], m21 = k.m[2][1], m22 = k.m[2][2];
     const float cx = k.srcCx, cy = k.srcCy;
+    const float zMin = Source::zMin(k);
     for (int i = 0; i < n; ++i) {
         const float fi = float(i);
         const float u = u0 + fi * du;
@@ -103,7 +103,6 @@ void mapRowT(
         const float px = s * (m00 * u + m01 * v) + m02 * c;
         const float py = s * (m10 * u + m11 * v) + m12 * c;
         const float dz = s * (m20 * u + m21 * v) + m22 * c;
-        const float zMin = Source::zMin(k);
         const float z = dz < 1.0f ? dz : 1.0f; // cos(theta) of the source, clamped to zMin..1
         const float f = Source::factor(fits, k, z > zMin ? z : zMin);
         const bool valid = (!RixIsFisheye(D) || t <= 1.0f) & (dz >= zMin);

@@ -19,7 +19,8 @@ std::string refusal(const RixLens& lens)
         if (!std::isfinite(a))
             return "the lens function has a coefficient that is not a number";
     if (!std::isfinite(lens.HalfFov) || lens.HalfFov <= 0.0 || lens.HalfFov > RIX_LENS_MAX_HALF_FOV)
-        return "the lens's half field of view must be more than 0 and at most 120 degrees";
+        return "the lens's half field of view must be more than 0 and at most "
+            + std::to_string(int(RIX_LENS_MAX_HALF_FOV)) + " degrees";
     return {};
 }
 

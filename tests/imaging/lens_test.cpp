@@ -79,7 +79,7 @@ TEST(LensFunction, RefusesWhatIsNoLensAndSaysWhy)
         {lens({0.6, nan}, 90), "not a number"},
         {lens({0.6}, 0), "half field of view"},
         {lens({0.6}, -5), "half field of view"},
-        {lens({0.6}, 120.5), "half field of view"},
+        {lens({0.6}, 120.5), "at most 120 degrees"},
         {lens({0.6}, nan), "half field of view"},
         {lens({1.0, 0.0, -1.0}, 90), "does not rise"}, // falls beyond 33 degrees
         {lens({0.0, 0.4}, 90), "does not rise"},       // flat at the axis
