@@ -12,6 +12,7 @@ int32_t DstW = 0, DstH = 0;
 RixRect SrcBound{};
 AutomaticCircle SrcAuto{};
 ProjectionRecord SrcPrm{};
+std::optional<NamedLens> SrcLens;
 ProjectionRecord DstPrm{};
 float RefX = 0, RefY = 0;
 std::string SrcFile, DstFile, AreaFile;
@@ -28,6 +29,7 @@ void initGlobals()
     SrcBound = {};
     SrcAuto = {};
     SrcPrm = {};
+    SrcLens.reset();
     DstPrm = {};
     RefX = RefY = 0.0f;
 

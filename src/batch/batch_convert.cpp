@@ -61,7 +61,8 @@ int brightestLevel(int32_t handle)
 
 bool isAllBlack(int32_t handle) { return brightestLevel(handle) == 0; }
 
-PhotoSource photoSource(int32_t photo, const ProjectionRecord& srcPrm, bool findCircle, FoundCircle rule)
+PhotoSource photoSource(
+    int32_t photo, const ProjectionRecord& srcPrm, bool findCircle, FoundCircle rule, const RixLens* lens)
 {
     PhotoSource source{srcPrm, {}};
     if (!findCircle) {
@@ -83,6 +84,8 @@ PhotoSource photoSource(int32_t photo, const ProjectionRecord& srcPrm, bool find
         source.prm.Cy = circle.Cy;
         source.prm.R = circle.R;
     }
+    if (lens)
+        source.prm.R = radius90FromRim(source.prm.R, *lens);
     return source;
 }
 
@@ -92,11 +95,13 @@ FileOutcome makeResult(const PlannedFile& file, const BatchSettings& settings, O
     if (!isImage(source.get()))
         return {FileResult::Unreadable, photoProblem(file.sourcePath, RixLastError())};
 
-    const PhotoSource srcPrm = photoSource(source.get(), settings.srcPrm, settings.findCircle, FoundCircle::Window);
+    const RixLens* lens = lensOf(settings.srcPrm, settings.srcLens);
+    const PhotoSource srcPrm
+        = photoSource(source.get(), settings.srcPrm, settings.findCircle, FoundCircle::Window, lens);
     if (!srcPrm.problem.empty())
         return {FileResult::NoCircle, {file.sourcePath, srcPrm.problem, {}}};
     OwnedImage made(RixCreate(settings.dstW, settings.dstH));
-    if (!convertImages(source.get(), made.get(), srcPrm.prm, settings.dstPrm, settings.interp))
+    if (!convertImages(source.get(), made.get(), srcPrm.prm, settings.dstPrm, settings.interp, lens))
         return {FileResult::SaveFailed, {file.outputPath, "the result could not be made", RixLastError()}};
     // A black result says nothing of the photo and would replace whatever
     // the output file held; a nearly black one may still hold a dim sky.

@@ -333,3 +333,25 @@ TEST_F(BatchRun, ListsImageFilesSortedByName)
     EXPECT_FALSE(listImageFiles((root / "nowhere").string(), names));
     EXPECT_TRUE(names.empty());
 }
+
+TEST(BatchLensSource, TheFoundRimIsWhereTheLensFieldEnds)
+{
+    // A 100-pixel disc seen through an equidistant lens of 100 degrees:
+    // the 90-degree circle lies at 90 pixels. Without the lens the rim is it.
+    const int32_t h = RixCreate(300, 300);
+    const test::ImagePixels image(h);
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 300; ++x)
+            image.row(y)[x]
+                = (x - 150) * (x - 150) + (y - 150) * (y - 150) <= 100 * 100 ? kSky : test::packRgb(0, 0, 0);
+    ProjectionRecord prm{};
+    prm.Proj = RixLensSource;
+    const RixLens lens{{0.63661977236758134, 0, 0, 0, 0}, 100.0};
+    const PhotoSource rim = photoSource(h, prm, true, FoundCircle::Rim);
+    const PhotoSource through = photoSource(h, prm, true, FoundCircle::Rim, &lens);
+    ASSERT_TRUE(rim.problem.empty() && through.problem.empty());
+    EXPECT_NEAR(rim.prm.R, 100.0, 1.0);
+    EXPECT_DOUBLE_EQ(through.prm.R, rim.prm.R * 0.9);
+    EXPECT_DOUBLE_EQ(through.prm.Cx, rim.prm.Cx);
+    (void)RixDestroy(h);
+}

@@ -3,6 +3,7 @@
 // file names and the view switches. Windows read and write these directly.
 #pragma once
 
+#include "lens_catalogue.h"
 #include "projection_model.h"
 #include "rix.h"
 
@@ -27,6 +28,10 @@ struct AutomaticCircle {
 };
 extern AutomaticCircle SrcAuto;
 extern ProjectionRecord SrcPrm;
+// The real lens the photo is read through while SrcPrm.Proj is
+// RixLensSource; kept when another projection is chosen, for choosing it
+// again.
+extern std::optional<NamedLens> SrcLens;
 extern ProjectionRecord DstPrm;
 extern float RefX, RefY; // view reference point, source pixels
 extern std::string SrcFile, DstFile, AreaFile;
@@ -53,9 +58,13 @@ void close_image();
 void convert();
 // The one conversion call, also for images the windows do not show (the
 // batch): resamples src into dst when both are images; false when nothing
-// was converted.
-[[nodiscard]] bool convertImages(
-    int32_t src, int32_t dst, const ProjectionRecord& srcPrm, const ProjectionRecord& dstPrm, int32_t interp);
+// was converted. A source read through a real lens (srcPrm.Proj
+// RixLensSource) needs its lens in srcLens; other sources ignore it.
+[[nodiscard]] bool convertImages(int32_t src, int32_t dst, const ProjectionRecord& srcPrm,
+    const ProjectionRecord& dstPrm, int32_t interp, const RixLens* srcLens = nullptr);
+// The lens of a source record: the given lens when prm reads the photo
+// through one (Proj RixLensSource), else nullptr.
+[[nodiscard]] const RixLens* lensOf(const ProjectionRecord& prm, const std::optional<NamedLens>& lens);
 // After the destination side changed: when hDst exists, re-creates it if its
 // size is no longer DstW x DstH (its view back to 100 %), converts, places
 // the area dots while AreaOn is set and redraws the destination view.

@@ -9,9 +9,11 @@
 #include "batch_plan.h"
 #include "file_messages.h"
 #include "image_files.h"
+#include "lens_catalogue.h"
 #include "rix.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -28,6 +30,9 @@ struct BatchSettings {
     // srcPrm. A photo whose circle is not found is not converted.
     bool findCircle = false;
     int32_t quality = kJpegQuality; // of JPEG results, 1 to 100
+    // The lens the photos are read through when srcPrm.Proj is
+    // RixLensSource.
+    std::optional<NamedLens> srcLens{};
 };
 
 enum class FileResult { Converted, Unreadable, NoCircle, Black, SaveFailed };
@@ -91,8 +96,11 @@ struct PhotoSource {
 // The source side a photo is read through: srcPrm, with Cx, Cy and R of
 // the photo's own circle when findCircle is set. A circle that is not
 // found, or a given circle whose centre or view point lies off the photo,
-// is the photo's problem.
-[[nodiscard]] PhotoSource photoSource(int32_t photo, const ProjectionRecord& srcPrm, bool findCircle, FoundCircle rule);
+// is the photo's problem. Through a real lens (lens given) the found rim
+// is where the lens's field ends, so R, the radius of the 90-degree
+// circle, is the rim's radius over the lens's rho at its half field.
+[[nodiscard]] PhotoSource photoSource(
+    int32_t photo, const ProjectionRecord& srcPrm, bool findCircle, FoundCircle rule, const RixLens* lens = nullptr);
 
 // Converts file.sourcePath into file.outputPath (the plan's refusal is the
 // caller's to honour): makeResult, then saveResult.
