@@ -71,9 +71,9 @@ void BM_PixelFigures(benchmark::State& state)
     CanopySettings settings;
     settings.channel = state.range(0) == 0 ? Channel::Blue : Channel::Luma;
     settings.method = static_cast<ThresholdMethod>(state.range(1));
-    benchmark::DoNotOptimize(measurePixels(view(), record(), settings)); // builds the geometry
+    benchmark::DoNotOptimize(measurePixels(view(), record(), nullptr, settings)); // builds the geometry
     for (auto _ : state)
-        benchmark::DoNotOptimize(measurePixels(view(), record(), settings));
+        benchmark::DoNotOptimize(measurePixels(view(), record(), nullptr, settings));
     const char* methods[] = {"Otsu", "Ridler", "Minimum", "edge"};
     state.SetLabel(std::string(state.range(0) == 0 ? "blue, " : "luma, ") + methods[state.range(1)]);
 }
@@ -88,7 +88,7 @@ void BM_PixelFiguresNewCircle(benchmark::State& state)
     source.Alpha = state.range(0) == 1 ? 10.0 : 0.0;
     for (auto _ : state) {
         source.Rot += 1.0;
-        benchmark::DoNotOptimize(measurePixels(view(), source, CanopySettings{}));
+        benchmark::DoNotOptimize(measurePixels(view(), source, nullptr, CanopySettings{}));
     }
     state.SetLabel(state.range(0) == 1 ? "view off the axis" : "view along the axis");
 }
@@ -99,9 +99,9 @@ BENCHMARK(BM_PixelFiguresNewCircle)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecon
 void BM_SkyRuns(benchmark::State& state)
 {
     startUp();
-    const PixelFigures figures = measurePixels(view(), record(), CanopySettings{});
+    const PixelFigures figures = measurePixels(view(), record(), nullptr, CanopySettings{});
     for (auto _ : state)
-        benchmark::DoNotOptimize(skyRuns(view(), record(), CanopySettings{}, figures.threshold));
+        benchmark::DoNotOptimize(skyRuns(view(), record(), nullptr, CanopySettings{}, figures.threshold));
 }
 BENCHMARK(BM_SkyRuns)->Unit(benchmark::kMillisecond);
 
@@ -144,7 +144,8 @@ void BM_MeasurePhoto(benchmark::State& state)
             source.Cx = source.Cx == 1280.0 ? 1280.5 : 1280.0;
         if (state.range(0) == 2)
             source.R += 0.5;
-        benchmark::DoNotOptimize(measurePhoto("photo.jpg", photoImage, source, viewRecord, 1000, 1000, settings));
+        benchmark::DoNotOptimize(
+            measurePhoto("photo.jpg", photoImage, source, nullptr, viewRecord, 1000, 1000, settings));
     }
     (void)RixDestroy(photoImage);
     (void)RixSetThreads(0);
@@ -175,7 +176,7 @@ void BM_MeasureRealPhoto(benchmark::State& state)
     CanopySettings settings;
     settings.method = static_cast<ThresholdMethod>(state.range(0));
     for (auto _ : state)
-        benchmark::DoNotOptimize(measurePhoto(path, photoImage, source, viewRecord, 1000, 1000, settings));
+        benchmark::DoNotOptimize(measurePhoto(path, photoImage, source, nullptr, viewRecord, 1000, 1000, settings));
     (void)RixDestroy(photoImage);
     (void)RixSetThreads(0);
     const char* methods[] = {"Otsu", "Ridler", "Minimum", "edge"};
