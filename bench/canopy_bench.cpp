@@ -71,9 +71,9 @@ void BM_PixelFigures(benchmark::State& state)
     CanopySettings settings;
     settings.channel = state.range(0) == 0 ? Channel::Blue : Channel::Luma;
     settings.method = static_cast<ThresholdMethod>(state.range(1));
-    benchmark::DoNotOptimize(measurePixels(view(), record(), settings)); // builds the geometry
+    benchmark::DoNotOptimize(measurePixels(view(), record(), nullptr, settings)); // builds the geometry
     for (auto _ : state)
-        benchmark::DoNotOptimize(measurePixels(view(), record(), settings));
+        benchmark::DoNotOptimize(measurePixels(view(), record(), nullptr, settings));
     const char* methods[] = {"Otsu", "Ridler", "Minimum", "edge"};
     state.SetLabel(std::string(state.range(0) == 0 ? "blue, " : "luma, ") + methods[state.range(1)]);
 }
@@ -88,7 +88,7 @@ void BM_PixelFiguresNewCircle(benchmark::State& state)
     source.Alpha = state.range(0) == 1 ? 10.0 : 0.0;
     for (auto _ : state) {
         source.Rot += 1.0;
-        benchmark::DoNotOptimize(measurePixels(view(), source, CanopySettings{}));
+        benchmark::DoNotOptimize(measurePixels(view(), source, nullptr, CanopySettings{}));
     }
     state.SetLabel(state.range(0) == 1 ? "view off the axis" : "view along the axis");
 }
@@ -99,9 +99,9 @@ BENCHMARK(BM_PixelFiguresNewCircle)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecon
 void BM_SkyRuns(benchmark::State& state)
 {
     startUp();
-    const PixelFigures figures = measurePixels(view(), record(), CanopySettings{});
+    const PixelFigures figures = measurePixels(view(), record(), nullptr, CanopySettings{});
     for (auto _ : state)
-        benchmark::DoNotOptimize(skyRuns(view(), record(), CanopySettings{}, figures.threshold));
+        benchmark::DoNotOptimize(skyRuns(view(), record(), nullptr, CanopySettings{}, figures.threshold));
 }
 BENCHMARK(BM_SkyRuns)->Unit(benchmark::kMillisecond);
 
@@ -124,7 +124,9 @@ BENCHMARK(BM_DotFigures)->Unit(benchmark::kMillisecond);
 // finds them on the photos of one camera, so the geometry is built for every
 // photo; arg 2: the radius new as well, every time (the worst case); arg
 // 3: the same circle as arg 0, thresholded by edge detection, which passes
-// over the pixels once more for their neighbours.
+// over the pixels once more for their neighbours; arg 4: the same circle as
+// arg 0 seen through a real lens (a cubic lens function) instead of the
+// equidistant projection.
 void BM_MeasurePhoto(benchmark::State& state)
 {
     startUp();
@@ -135,6 +137,11 @@ void BM_MeasurePhoto(benchmark::State& state)
         std::copy_n(photo().data() + std::size_t(y) * kWidth, kWidth, image.row(y));
     const ProjectionRecord viewRecord{500.0, 500.0, 500.0, 0.0, 0.0, 0.0, kEquisolidangle};
     ProjectionRecord source = record();
+    const double t = 1.5707963267948966, s = 0.6 * t + 0.04 * t * t + 0.02 * t * t * t;
+    const RixLens lens{{0.6 / s, 0.04 / s, 0.02 / s, 0.0, 0.0}, 95.0};
+    const bool throughLens = state.range(0) == 4;
+    if (throughLens)
+        source.Proj = RixLensSource;
     const bool edge = state.range(0) == 3;
     CanopySettings settings;
     if (edge)
@@ -144,15 +151,16 @@ void BM_MeasurePhoto(benchmark::State& state)
             source.Cx = source.Cx == 1280.0 ? 1280.5 : 1280.0;
         if (state.range(0) == 2)
             source.R += 0.5;
-        benchmark::DoNotOptimize(measurePhoto("photo.jpg", photoImage, source, viewRecord, 1000, 1000, settings));
+        benchmark::DoNotOptimize(measurePhoto(
+            "photo.jpg", photoImage, source, throughLens ? &lens : nullptr, viewRecord, 1000, 1000, settings));
     }
     (void)RixDestroy(photoImage);
     (void)RixSetThreads(0);
     const char* labels[] = {"the same circle", "a new centre per photo", "a new centre and radius per photo",
-        "the same circle, edge detection"};
+        "the same circle, edge detection", "the same circle through a lens"};
     state.SetLabel(labels[state.range(0)]);
 }
-BENCHMARK(BM_MeasurePhoto)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MeasurePhoto)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
 
 // The same measurement of a real photo (KARWEN_BENCH_PHOTO, by default one
 // of the test photos, skipped when absent) through the circle found on it:
@@ -175,7 +183,7 @@ void BM_MeasureRealPhoto(benchmark::State& state)
     CanopySettings settings;
     settings.method = static_cast<ThresholdMethod>(state.range(0));
     for (auto _ : state)
-        benchmark::DoNotOptimize(measurePhoto(path, photoImage, source, viewRecord, 1000, 1000, settings));
+        benchmark::DoNotOptimize(measurePhoto(path, photoImage, source, nullptr, viewRecord, 1000, 1000, settings));
     (void)RixDestroy(photoImage);
     (void)RixSetThreads(0);
     const char* methods[] = {"Otsu", "Ridler", "Minimum", "edge"};

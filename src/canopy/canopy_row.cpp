@@ -1,15 +1,21 @@
 #include "canopy_row.h"
 
+#include "source_lens.h"
+
 #include <utility>
 
 namespace karwen::canopy {
 
 CanopyRow canopyRow(std::string file, const CanopySettings& settings, const ProjectionRecord& source,
-    const PixelFigures& pixels, int32_t dstProjection, const DotFigures& dots)
+    const RixLens* lens, const PixelFigures& pixels, int32_t dstProjection, const DotFigures& dots)
 {
+    if (pixels.status == PixelStatus::BadLens) {
+        const std::string why = sourceLensProblem(source, lens);
+        return failedRow(std::move(file), why.empty() ? describe(pixels.status) : why, settings);
+    }
     if (pixels.status != PixelStatus::Ok)
         return failedRow(std::move(file), describe(pixels.status), settings);
-    CanopyRow row{std::move(file), {}, settings, source, pixels, dstProjection, std::nullopt};
+    CanopyRow row{std::move(file), {}, settings, source, keptLens(lens), pixels, dstProjection, std::nullopt};
     if (dots.status == DotStatus::Ok)
         row.dots = dots;
     return row;
@@ -35,6 +41,8 @@ std::string describe(PixelStatus status)
         return "the photo has no pixels to read";
     case PixelStatus::BadRecord:
         return "the source circle is not usable (its radius must be above 0, its projection a fisheye)";
+    case PixelStatus::BadLens:
+        return "the source lens does not fit the source projection";
     case PixelStatus::NoPixels:
         return "no pixel of the photo lies within 90 degrees of the view direction";
     case PixelStatus::NoThreshold:

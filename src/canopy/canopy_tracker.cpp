@@ -4,6 +4,7 @@
 #include "dots_view.h"
 #include "pixel_view.h"
 #include "same_record.h"
+#include "source_lens.h"
 
 namespace karwen::canopy {
 
@@ -33,8 +34,9 @@ std::optional<DotFigures> CanopyTracker::dotsViewFigures() const
 {
     if (!pixels_ || pixels_->status != PixelStatus::Ok)
         return std::nullopt;
-    const std::optional<DotReading> reading = classifyDotsOf(pixelInputs_->source, pixelInputs_->record,
-        kDotsViewRecord, kDotsViewSide, kDotsViewSide, pixelInputs_->settings, pixels_->threshold);
+    const std::optional<DotReading> reading
+        = classifyDotsOf(pixelInputs_->source, pixelInputs_->record, lensPointer(pixelInputs_->lens), kDotsViewRecord,
+            kDotsViewSide, kDotsViewSide, pixelInputs_->settings, pixels_->threshold);
     if (!reading)
         return std::nullopt;
     return measureDots(reading->gaps, kDotsViewRecord.Proj, pixelInputs_->settings, reading->outsideDots);
@@ -46,20 +48,22 @@ const std::vector<PixelRun>& CanopyTracker::skyRuns()
         skyRuns_.emplace();
         if (pixels_ && pixels_->status == PixelStatus::Ok)
             if (const std::optional<PixelView> view = pixelViewOf(pixelInputs_->source))
-                *skyRuns_ = canopy::skyRuns(*view, pixelInputs_->record, pixelInputs_->settings, pixels_->threshold);
+                *skyRuns_ = canopy::skyRuns(*view, pixelInputs_->record, lensPointer(pixelInputs_->lens),
+                    pixelInputs_->settings, pixels_->threshold);
     }
     return *skyRuns_;
 }
 
-const DotMask& CanopyTracker::offPhoto(int32_t source, const ProjectionRecord& sourceRecord, const DotView& dotView)
+const DotMask& CanopyTracker::offPhoto(
+    int32_t source, const ProjectionRecord& sourceRecord, const RixLens* lens, const DotView& dotView)
 {
     const bool same = maskInputs_ && maskInputs_->source == source && sameRecord(maskInputs_->record, sourceRecord)
-        && sameRecord(maskInputs_->view.record, dotView.record) && maskInputs_->view.width == dotView.width
-        && maskInputs_->view.height == dotView.height;
+        && sameLens(maskInputs_->lens, keptLens(lens)) && sameRecord(maskInputs_->view.record, dotView.record)
+        && maskInputs_->view.width == dotView.width && maskInputs_->view.height == dotView.height;
     if (!same) {
-        maskInputs_ = MaskInputs{source, sourceRecord, dotView};
+        maskInputs_ = MaskInputs{source, sourceRecord, keptLens(lens), dotView};
         // A view the dots cannot be mapped through leaves every dot in.
-        const std::optional<PhotoSide> photo = photoSideOf(source, sourceRecord);
+        const std::optional<PhotoSide> photo = photoSideOf(source, sourceRecord, lens);
         const std::optional<DotMask> mask
             = photo ? dotsOffPhoto(*photo, dotView.record, dotView.width, dotView.height) : std::nullopt;
         offPhoto_ = mask ? *mask : kNoDots;
@@ -67,8 +71,8 @@ const DotMask& CanopyTracker::offPhoto(int32_t source, const ProjectionRecord& s
     return offPhoto_;
 }
 
-CanopyTracker::Refreshed CanopyTracker::refresh(
-    int32_t source, const ProjectionRecord& sourceRecord, const DotView& dotView, const DotClasses& classes)
+CanopyTracker::Refreshed CanopyTracker::refresh(int32_t source, const ProjectionRecord& sourceRecord,
+    const RixLens* lens, const DotView& dotView, const DotClasses& classes)
 {
     Refreshed refreshed;
     if (source < 1) {
@@ -84,11 +88,11 @@ CanopyTracker::Refreshed CanopyTracker::refresh(
     }
 
     if (!pixelInputs_ || pixelInputs_->source != source || !sameRecord(pixelInputs_->record, sourceRecord)
-        || !(pixelInputs_->settings == settings_)) {
-        pixelInputs_ = PixelInputs{source, sourceRecord, settings_};
+        || !sameLens(pixelInputs_->lens, keptLens(lens)) || !(pixelInputs_->settings == settings_)) {
+        pixelInputs_ = PixelInputs{source, sourceRecord, keptLens(lens), settings_};
         const std::optional<PixelView> view = pixelViewOf(source);
         if (view) {
-            pixels_ = measurePixels(*view, sourceRecord, settings_);
+            pixels_ = measurePixels(*view, sourceRecord, lens, settings_);
         } else {
             pixels_ = PixelFigures{};
             pixels_->status = PixelStatus::BadPixels;
@@ -102,7 +106,7 @@ CanopyTracker::Refreshed CanopyTracker::refresh(
     }
 
     const int32_t dstProjection = dotView.record.Proj;
-    const DotMask& outside = offPhoto(source, sourceRecord, dotView);
+    const DotMask& outside = offPhoto(source, sourceRecord, lens, dotView);
     if (!dotInputs_ || dotInputs_->classes != classes || dotInputs_->gapClass != gapClass_
         || dotInputs_->projection != dstProjection || !(dotInputs_->settings == settings_)
         || dotInputs_->offPhoto != outside) {

@@ -3,6 +3,7 @@
 #include "dot_placement.h"
 #include "dot_sky.h"
 #include "pixel_values.h"
+#include "source_lens.h"
 
 #include <array>
 #include <cmath>
@@ -51,9 +52,13 @@ std::optional<DotPixels> dotPixels(const PhotoSide& photo, const ProjectionRecor
     const DotPixels onView = dotsOnView(dstRecord, width, height);
     const auto count = static_cast<int32_t>(onView.dots.size());
     std::vector<float> sx(onView.dots.size()), sy(onView.dots.size());
-    if (RixSDeformSources(width, height, &photo.record, &dstRecord, onView.columns.data(), onView.rows.data(), count,
-            sx.data(), sy.data())
-        != 1)
+    // Through a lens, a dot's direction lands where the lens function puts
+    // it; the conversion refuses a lens that does not fit the record.
+    const int32_t mapped = photo.lens ? RixSDeformSourcesLens(width, height, &photo.record, &*photo.lens, &dstRecord,
+                               onView.columns.data(), onView.rows.data(), count, sx.data(), sy.data())
+                                      : RixSDeformSources(width, height, &photo.record, &dstRecord,
+                                          onView.columns.data(), onView.rows.data(), count, sx.data(), sy.data());
+    if (mapped != 1)
         return std::nullopt;
     // Nearest-pixel reading finds the photo pixel holding the point; -1
     // marks a pixel that shows none.
@@ -93,12 +98,12 @@ DotReading readingOf(const DotPixels& pixels, const CanopySettings& settings, in
 
 } // namespace
 
-std::optional<PhotoSide> photoSideOf(int32_t photo, const ProjectionRecord& record)
+std::optional<PhotoSide> photoSideOf(int32_t photo, const ProjectionRecord& record, const RixLens* lens)
 {
     const std::optional<PixelView> pixels = pixelViewOf(photo);
     if (!pixels)
         return std::nullopt;
-    return PhotoSide{record, pixels->width, pixels->height};
+    return PhotoSide{record, pixels->width, pixels->height, keptLens(lens)};
 }
 
 std::optional<DotMask> dotsOffPhoto(
@@ -132,13 +137,13 @@ std::optional<DotReading> classifyDots(
         pixels, settings, threshold, [&](std::size_t i) { return image.row(pixels.rows[i])[pixels.columns[i]]; });
 }
 
-std::optional<DotReading> classifyDotsOf(int32_t photo, const ProjectionRecord& source,
+std::optional<DotReading> classifyDotsOf(int32_t photo, const ProjectionRecord& source, const RixLens* lens,
     const ProjectionRecord& dstRecord, int width, int height, const CanopySettings& settings, int threshold)
 {
     const std::optional<PixelView> photoPixels = pixelViewOf(photo);
     if (!photoPixels || !canRead(settings, threshold))
         return std::nullopt;
-    const PhotoSide side{source, photoPixels->width, photoPixels->height};
+    const PhotoSide side{source, photoPixels->width, photoPixels->height, keptLens(lens)};
     const std::optional<DotPixels> pixels = dotPixels(side, dstRecord, width, height);
     if (!pixels)
         return std::nullopt;

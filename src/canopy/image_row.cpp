@@ -12,13 +12,13 @@ namespace {
 // The row from the photo's pixels and the dots readDots classifies by the
 // pixels' threshold (nullopt leaves the dot figures out).
 template <class ReadDots>
-CanopyRow measureWith(std::string file, int32_t photo, const ProjectionRecord& source,
+CanopyRow measureWith(std::string file, int32_t photo, const ProjectionRecord& source, const RixLens* lens,
     const ProjectionRecord& viewRecord, const CanopySettings& settings, ReadDots readDots)
 {
     const std::optional<PixelView> photoPixels = pixelViewOf(photo);
     if (!photoPixels)
         return failedRow(std::move(file), describe(PixelStatus::BadPixels), settings);
-    const PixelFigures pixels = measurePixels(*photoPixels, source, settings);
+    const PixelFigures pixels = measurePixels(*photoPixels, source, lens, settings);
     DotFigures dots;
     dots.status = DotStatus::NoTables; // left out unless the dots are read
     if (pixels.status == PixelStatus::Ok) {
@@ -26,29 +26,29 @@ CanopyRow measureWith(std::string file, int32_t photo, const ProjectionRecord& s
         if (reading)
             dots = measureDots(reading->gaps, viewRecord.Proj, settings, reading->outsideDots);
     }
-    return canopyRow(std::move(file), settings, source, pixels, viewRecord.Proj, dots);
+    return canopyRow(std::move(file), settings, source, lens, pixels, viewRecord.Proj, dots);
 }
 
 } // namespace
 
-CanopyRow measureImages(std::string file, int32_t photo, const ProjectionRecord& source, int32_t view,
-    const ProjectionRecord& viewRecord, const CanopySettings& settings)
+CanopyRow measureImages(std::string file, int32_t photo, const ProjectionRecord& source, const RixLens* lens,
+    int32_t view, const ProjectionRecord& viewRecord, const CanopySettings& settings)
 {
     return measureWith(
-        std::move(file), photo, source, viewRecord, settings, [&](int threshold) -> std::optional<DotReading> {
+        std::move(file), photo, source, lens, viewRecord, settings, [&](int threshold) -> std::optional<DotReading> {
             const std::optional<PixelView> viewPixels = pixelViewOf(view);
-            const std::optional<PhotoSide> photoSide = photoSideOf(photo, source);
+            const std::optional<PhotoSide> photoSide = photoSideOf(photo, source, lens);
             if (!viewPixels || !photoSide)
                 return std::nullopt;
             return classifyDots(*viewPixels, viewRecord, *photoSide, settings, threshold);
         });
 }
 
-CanopyRow measurePhoto(std::string file, int32_t photo, const ProjectionRecord& source,
+CanopyRow measurePhoto(std::string file, int32_t photo, const ProjectionRecord& source, const RixLens* lens,
     const ProjectionRecord& viewRecord, int viewWidth, int viewHeight, const CanopySettings& settings)
 {
-    return measureWith(std::move(file), photo, source, viewRecord, settings, [&](int threshold) {
-        return classifyDotsOf(photo, source, viewRecord, viewWidth, viewHeight, settings, threshold);
+    return measureWith(std::move(file), photo, source, lens, viewRecord, settings, [&](int threshold) {
+        return classifyDotsOf(photo, source, lens, viewRecord, viewWidth, viewHeight, settings, threshold);
     });
 }
 

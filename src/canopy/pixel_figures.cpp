@@ -106,20 +106,24 @@ PixelShares pixelShares(const SkyMap& map)
 
 } // namespace
 
-PixelFigures measurePixels(const PixelView& view, const ProjectionRecord& src, const CanopySettings& settings)
+PixelFigures measurePixels(
+    const PixelView& view, const ProjectionRecord& src, const RixLens* lens, const CanopySettings& settings)
 {
     PixelFigures f;
+    std::optional<RadialModel> model;
     if (!isValid(settings))
         f.status = PixelStatus::BadSettings;
     else if (!isValid(view))
         f.status = PixelStatus::BadPixels;
     else if (!isUsableSource(src))
         f.status = PixelStatus::BadRecord;
+    else if (model = RadialModel::of(src.Proj, lens); !model)
+        f.status = PixelStatus::BadLens;
     if (f.status != PixelStatus::Ok)
         return f;
 
     const RingLayout layout = RingLayout::of(settings);
-    const auto map = sharedSkyMap(src, view.width, view.height, layout);
+    const auto map = sharedSkyMap(src, *model, view.width, view.height, layout);
     const ValueTable values(settings.channel, settings.gamma);
     std::vector<double> hist(static_cast<std::size_t>(map->binCount()) * kValues, 0.0);
     std::optional<NeighbourPairs> pairs;

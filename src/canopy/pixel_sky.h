@@ -24,10 +24,10 @@ public:
         uint16_t bin; // ring * sectors + sector, or beyond
     };
 
-    PixelSky(const ProjectionRecord& src, const RingLayout& layout)
+    PixelSky(const ProjectionRecord& src, const RadialModel& model, const RingLayout& layout)
         : src_(src)
         , frame_(src)
-        , table_(sharedRadialTable(src.Proj, src.R))
+        , table_(sharedRadialTable(model, src.R))
         , radial_(*table_)
         , layout_(layout)
         , invR_(1.0 / src.R)

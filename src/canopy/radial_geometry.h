@@ -1,5 +1,6 @@
 // The direction belonging to a normalised image radius, from the program's
-// radial model, for the fisheye projections 0..3.
+// radial model, for the fisheye projections 0..3, or from a real lens's
+// function.
 //
 // sin_over_r gives sin(t) to about 6e-5 for the fitted projections
 // (equisolid, equidistant). That places every direction well inside the
@@ -10,8 +11,13 @@
 // rational rows (orthographic, stereographic) need no steps.
 #pragma once
 
+#include "lens_function.h"
+#include "rix.h"
+
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace karwen::canopy {
@@ -23,6 +29,41 @@ struct ZenithAt {
 
 // rho in 0..1 (clamped), p a fisheye projection 0..3.
 [[nodiscard]] ZenithAt zenithAt(double rho, int32_t p);
+
+// How a source photo's radius turns into directions: one of the ideal
+// projections 0..3, or a real lens (code RixLensSource) with its function.
+// Only the hemisphere in front of the camera is measured, so a lens's field
+// ends at 90 degrees from its axis even when the lens sees farther.
+class RadialModel {
+public:
+    // The model of projection code proj with lens beside it (nullptr for
+    // none). nullopt when the two do not go together: the lens code needs a
+    // lens that rix::LensFunction accepts, an ideal code none; why then
+    // receives the reason in the user's words.
+    [[nodiscard]] static std::optional<RadialModel> of(int32_t proj, const RixLens* lens, std::string* why = nullptr);
+
+    // The direction at rho, clamped to 0..edge().
+    [[nodiscard]] ZenithAt at(double rho) const;
+    // Where the photo's field ends, in radii: 1 for the ideal projections,
+    // rho(90 degrees) for a lens that sees that far, else the rim of its
+    // field, rho(half field of view).
+    [[nodiscard]] double edge() const { return edge_; }
+    // The direction a pixel centre past the edge looks along: sin(t) = 1 and
+    // cos(t) = 0 exactly at 90 degrees, else a hair inside a lens's rim.
+    [[nodiscard]] double edgeSin() const { return edgeSin_; }
+    [[nodiscard]] double edgeCos() const { return edgeCos_; }
+
+    // The same projection, and for a lens the same coefficients and field.
+    [[nodiscard]] bool operator==(const RadialModel& other) const;
+
+private:
+    RadialModel(int32_t proj, std::optional<rix::LensFunction> lens);
+
+    int32_t projection_;
+    std::optional<rix::LensFunction> lens_;
+    double edge_ = 1.0;
+    double edgeSin_ = 1.0, edgeCos_ = 0.0;
+};
 
 // Where q falls in a table whose entry i lies at q = i / perUnit, entries 0
 // .. end: the entry at or below it (never the last one) and, in f, the
@@ -52,13 +93,15 @@ struct ZenithAt {
 // millions of pixels needs no Newton steps per pixel. (Only the orthographic
 // projection's outermost pixels, whose solid angle changes like a square
 // root, are read to a few per cent each, which the many pixels along the rim
-// average out.) Built for each projection and radius; sharedRadialTable
-// keeps the last few.
+// average out.) Built for each radial model and radius; sharedRadialTable
+// keeps the last few. The solid angle per unit area is sin(t) / (rho
+// drho/dt), here averaged over the pixel's radial extent in closed form.
 //
-// The table reaches half a pixel past the rim: a pixel whose radial extent
-// rho +- 1 / (2 radius) straddles the rim counts with the solid angle of the
-// part inside, so pixels whose centre lies just outside count too. Their
-// direction is the rim's, along the ray through their centre.
+// The table reaches half a pixel past the rim (the model's edge): a pixel
+// whose radial extent rho +- 1 / (2 radius) straddles the rim counts with
+// the solid angle of the part inside, so pixels whose centre lies just
+// outside count too. Their direction is the rim's, along the ray through
+// their centre. Pixels farther out are off the photo.
 class RadialTable {
 public:
     struct Entry {
@@ -69,7 +112,7 @@ public:
 
     // radius: the circle's radius in pixels, which sets the pixel's radial
     // extent 1 / radius that the solid angle is averaged over.
-    RadialTable(int32_t p, double radius);
+    RadialTable(const RadialModel& model, double radius);
 
     [[nodiscard]] Entry at(double q) const
     {
@@ -78,7 +121,10 @@ public:
         return {tableLerp(cos2_.data(), i, f), tableLerp(sinOverRho_.data(), i, f), tableLerp(density_.data(), i, f)};
     }
 
-    [[nodiscard]] bool isFor(int32_t p, double radius) const { return p == projection_ && radius == radius_; }
+    [[nodiscard]] bool isFor(const RadialModel& model, double radius) const
+    {
+        return model == model_ && radius == radius_;
+    }
 
     // The columns, entry i at q = i / perUnit(), up to end().
     [[nodiscard]] const double* densities() const { return density_.data(); }
@@ -90,7 +136,7 @@ public:
     [[nodiscard]] double reachQ() const { return reachQ_; }
 
 private:
-    int32_t projection_;
+    RadialModel model_;
     double radius_;
     double perUnit_; // index of the entry at q = 1
     double end_;     // index of the last entry, at or past reachQ_ (solid angle 0)
@@ -103,6 +149,6 @@ private:
 // The table for these arguments: one of the last few built when it
 // matches, else a new one. Circles found photo by photo often share their
 // radius while their centres differ. Safe to call from several threads.
-[[nodiscard]] std::shared_ptr<const RadialTable> sharedRadialTable(int32_t p, double radius);
+[[nodiscard]] std::shared_ptr<const RadialTable> sharedRadialTable(const RadialModel& model, double radius);
 
 } // namespace karwen::canopy

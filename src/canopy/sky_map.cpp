@@ -88,17 +88,18 @@ bool isUsableSource(const ProjectionRecord& src)
     for (const double f : fields)
         if (!std::isfinite(f))
             return false;
-    return src.R > 0.0 && RixMayBeSource(src.Proj) && coefTablesFilled();
+    return src.R > 0.0 && ((RixMayBeSource(src.Proj) && coefTablesFilled()) || src.Proj == RixLensSource);
 }
 
-SkyMap::SkyMap(const ProjectionRecord& src, int width, int height, const RingLayout& layout)
+SkyMap::SkyMap(const ProjectionRecord& src, const RadialModel& model, int width, int height, const RingLayout& layout)
     : src_(src)
+    , model_(model)
     , width_(width)
     , height_(height)
     , layout_(layout)
     , binSolidAngle_(static_cast<std::size_t>(binCount()), 0.0)
 {
-    const PixelSky sky(src, layout);
+    const PixelSky sky(src, model, layout);
     const double invR = 1.0 / src.R;
     // The columns of each row whose pixels may hold part of the circle.
     std::size_t count = 0;
@@ -247,23 +248,25 @@ void SkyMap::buildAxial(const PixelSky& sky)
     }
 }
 
-bool SkyMap::matches(const ProjectionRecord& src, int width, int height, const RingLayout& layout) const
+bool SkyMap::matches(
+    const ProjectionRecord& src, const RadialModel& model, int width, int height, const RingLayout& layout) const
 {
-    return sameRecord(src, src_) && width == width_ && height == height_ && layout == layout_;
+    return sameRecord(src, src_) && model == model_ && width == width_ && height == height_ && layout == layout_;
 }
 
-std::shared_ptr<const SkyMap> sharedSkyMap(const ProjectionRecord& src, int width, int height, const RingLayout& layout)
+std::shared_ptr<const SkyMap> sharedSkyMap(
+    const ProjectionRecord& src, const RadialModel& model, int width, int height, const RingLayout& layout)
 {
     static std::mutex mutex;
     static std::shared_ptr<const SkyMap> last;
     {
         const std::lock_guard lock(mutex);
-        if (last && last->matches(src, width, height, layout))
+        if (last && last->matches(src, model, width, height, layout))
             return last;
     }
     // Built outside the lock: a second thread asking for another map need
     // not wait for this one.
-    auto map = std::make_shared<const SkyMap>(src, width, height, layout);
+    auto map = std::make_shared<const SkyMap>(src, model, width, height, layout);
     const std::lock_guard lock(mutex);
     last = map;
     return map;

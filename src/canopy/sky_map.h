@@ -11,8 +11,9 @@
 //  1. The pixel centre relative to the circle, in radii, gives (x, y) and
 //     rho = |(x, y)|; pixels that hold part of the circle (a centre within
 //     half a pixel past the rim) and whose centre lies on the image count.
-//  2. The source projection's radial model gives sin(t) = rho *
-//     sin_over_r(sqrt(1 - rho^2)), t the angle from the camera axis; the
+//  2. The source's radial model (RadialModel: the projection's, sin(t) =
+//     rho * sin_over_r(sqrt(1 - rho^2)), or the lens's) gives t, the angle
+//     from the camera axis; the
 //     camera-frame direction is (sin(t) (x, y) / rho with the tilt Rot
 //     undone, cos(t)), exactly the inverse of the resampler's step 3.
 //  3. The view angles turn it into the view frame (the inverse of the
@@ -39,6 +40,7 @@
 // 40 bytes per image row.
 #pragma once
 
+#include "radial_geometry.h"
 #include "ring_layout.h"
 #include "rix.h"
 
@@ -52,8 +54,9 @@ namespace karwen::canopy {
 
 class PixelSky;
 
-// A source record the map can be built from: projection 0..3, finite
-// fields, a positive radius, and the coefficient tables filled.
+// A source record the map can be built from: finite fields, a positive
+// radius, and projection 0..3 with the coefficient tables filled or the lens
+// code (whose lens RadialModel::of checks).
 [[nodiscard]] bool isUsableSource(const ProjectionRecord& src);
 
 class SkyMap {
@@ -70,12 +73,14 @@ public:
         bool mirrored = false;
     };
 
-    // src must be usable (isUsableSource), the sides positive.
-    SkyMap(const ProjectionRecord& src, int width, int height, const RingLayout& layout);
+    // src must be usable (isUsableSource) and model its radial model, the
+    // sides positive.
+    SkyMap(const ProjectionRecord& src, const RadialModel& model, int width, int height, const RingLayout& layout);
     SkyMap(const SkyMap&) = delete;
     SkyMap& operator=(const SkyMap&) = delete;
 
-    [[nodiscard]] bool matches(const ProjectionRecord& src, int width, int height, const RingLayout& layout) const;
+    [[nodiscard]] bool matches(
+        const ProjectionRecord& src, const RadialModel& model, int width, int height, const RingLayout& layout) const;
 
     [[nodiscard]] const RingLayout& layout() const { return layout_; }
     // Ring k, sector s is bin k * sectors + s; the last bin holds the pixels
@@ -99,6 +104,7 @@ private:
     void buildAxial(const PixelSky& sky);
 
     ProjectionRecord src_;
+    RadialModel model_;
     int width_, height_;
     RingLayout layout_;
     std::vector<Row> rows_;
@@ -114,6 +120,6 @@ private:
 // The map for these arguments: the last one built when it matches, else a
 // new one, which then replaces it. Safe to call from several threads.
 [[nodiscard]] std::shared_ptr<const SkyMap> sharedSkyMap(
-    const ProjectionRecord& src, int width, int height, const RingLayout& layout);
+    const ProjectionRecord& src, const RadialModel& model, int width, int height, const RingLayout& layout);
 
 } // namespace karwen::canopy

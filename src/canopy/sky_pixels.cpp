@@ -34,13 +34,16 @@ void addRuns(
 
 } // namespace
 
-std::vector<PixelRun> skyRuns(
-    const PixelView& view, const ProjectionRecord& src, const CanopySettings& settings, int threshold)
+std::vector<PixelRun> skyRuns(const PixelView& view, const ProjectionRecord& src, const RixLens* lens,
+    const CanopySettings& settings, int threshold)
 {
     std::vector<PixelRun> runs;
     if (!isValid(settings) || !isValid(view) || !isUsableSource(src))
         return runs;
-    const auto map = sharedSkyMap(src, view.width, view.height, RingLayout::of(settings));
+    const std::optional<RadialModel> model = RadialModel::of(src.Proj, lens);
+    if (!model)
+        return runs;
+    const auto map = sharedSkyMap(src, *model, view.width, view.height, RingLayout::of(settings));
     const ValueTable values(settings.channel, settings.gamma);
     if (settings.channel == Channel::Blue)
         addRuns<Channel::Blue>(view, *map, values, threshold, runs);

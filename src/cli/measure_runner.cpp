@@ -79,8 +79,8 @@ private:
             return canopy::failedRow(path, sourceProblemText(source.problem), run_.canopy);
         // The dots' view is made through the same circle as the pixels,
         // resampled at the dots alone.
-        CanopyRow row
-            = canopy::measurePhoto(path, photo, source.prm, kDotsViewRecord, kDotsSide, kDotsSide, run_.canopy);
+        CanopyRow row = canopy::measurePhoto(
+            path, photo, source.prm, nullptr, kDotsViewRecord, kDotsSide, kDotsSide, run_.canopy);
         row.circle = run_.source.findCircle ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Given;
         return row;
     }

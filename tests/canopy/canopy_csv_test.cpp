@@ -83,7 +83,7 @@ TEST(CanopyCsv, RowsReadBackUnderTheirHeader)
         std::map<std::string, std::string> expected; // every other column empty
     } cases[] = {
         {"measured, no le from the dots",
-            canopyRow("/plots/plot 3, north.jpg", settings, source, pixels, kOrthographic, dots),
+            canopyRow("/plots/plot 3, north.jpg", settings, source, nullptr, pixels, kOrthographic, dots),
             {{"file", "/plots/plot 3, north.jpg"}, {"projection", "Equisolidangle"}, {"cx", "249.40"}, {"cy", "250.56"},
                 {"r", "240.80"}, {"alpha", "10.00"}, {"beta", "-5.00"}, {"rot", "0.00"}, {"channel", "luma"},
                 {"gamma", "2.2"}, {"method", "ridler"}, {"threshold", "131"}, {"rings", "3"}, {"sectors", "8"},
@@ -94,7 +94,7 @@ TEST(CanopyCsv, RowsReadBackUnderTheirHeader)
                 {"dots_effective", "812.3"}, {"circle", "given"}, {"dots_outside", "0"}}},
         {"unreadable photo", failedRow("b.jpg", "cannot read \"b.jpg\", a folder", settings),
             {{"file", "b.jpg"}, {"error", "cannot read \"b.jpg\", a folder"}}},
-        {"unusable circle", canopyRow("c.jpg", settings, source, badCircle, kOrthographic, dots),
+        {"unusable circle", canopyRow("c.jpg", settings, source, nullptr, badCircle, kOrthographic, dots),
             {{"file", "c.jpg"}, {"error", describe(PixelStatus::BadRecord)}}},
     };
     for (const auto& c : cases) {
@@ -107,7 +107,7 @@ TEST(CanopyCsv, RowsReadBackUnderTheirHeader)
 
     // A perspective destination keeps the pixel figures and names its
     // projection; the dot columns stay empty.
-    const auto perspective = columnsOf(canopyRow("a.jpg", settings, source, pixels, kPerspective, noDots));
+    const auto perspective = columnsOf(canopyRow("a.jpg", settings, source, nullptr, pixels, kPerspective, noDots));
     EXPECT_EQ(perspective.at("openness"), "0.412346");
     EXPECT_EQ(perspective.at("dots_projection"), "Perspective");
     for (const char* name :
@@ -126,8 +126,8 @@ TEST(CanopyCsv, NewColumnsCloseTheHeaderAndCarryTheirValues)
 
     DotFigures dots;
     dots.outside = 17;
-    CanopyRow row
-        = canopyRow("a.jpg", {}, ProjectionRecord{250, 250, 240, 0, 0, 0, kEquidistant}, {}, kEquisolidangle, dots);
+    CanopyRow row = canopyRow(
+        "a.jpg", {}, ProjectionRecord{250, 250, 240, 0, 0, 0, kEquidistant}, nullptr, {}, kEquisolidangle, dots);
     for (const auto& [origin, name] : {std::pair{CircleOrigin::Given, "given"},
              std::pair{CircleOrigin::Detected, "detected"}, std::pair{CircleOrigin::Window, "window"}}) {
         row.circle = origin;
@@ -144,7 +144,7 @@ TEST(CanopyCsv, NewColumnsCloseTheHeaderAndCarryTheirValues)
     // A photo whose histogram has no valley for the Minimum method.
     PixelFigures noValley;
     noValley.status = PixelStatus::NoThreshold;
-    EXPECT_EQ(canopyRow("b.jpg", {}, {}, noValley, kEquisolidangle, dots).error,
+    EXPECT_EQ(canopyRow("b.jpg", {}, {}, nullptr, noValley, kEquisolidangle, dots).error,
         "no threshold found; give a fixed threshold");
 }
 
@@ -161,7 +161,7 @@ TEST(CanopyCsv, NoFieldIsMinusZero)
     // Angles of -0.004 and -0.0049, a centre of -0.001: two decimals.
     const ProjectionRecord source{-0.001, 250, 240, -0.004, -0.0049, -0.0, kEquidistant};
     const CanopySettings settings{.gamma = -0.0, .rings = 3}; // gamma in its shortest form
-    const auto columns = columnsOf(canopyRow("a.jpg", settings, source, pixels, kEquisolidangle, dots));
+    const auto columns = columnsOf(canopyRow("a.jpg", settings, source, nullptr, pixels, kEquisolidangle, dots));
     EXPECT_EQ(columns.at("cx"), "0.00");
     EXPECT_EQ(columns.at("alpha"), "0.00");
     EXPECT_EQ(columns.at("beta"), "0.00");
@@ -176,7 +176,7 @@ TEST(CanopyCsv, NoFieldIsMinusZero)
             << name << " = " << value;
     // A value that does not round to zero keeps its sign.
     const ProjectionRecord tilted{250, 250, 240, -0.005001, -12.5, 0, kEquidistant};
-    const auto signedColumns = columnsOf(canopyRow("a.jpg", settings, tilted, pixels, kEquisolidangle, dots));
+    const auto signedColumns = columnsOf(canopyRow("a.jpg", settings, tilted, nullptr, pixels, kEquisolidangle, dots));
     EXPECT_EQ(signedColumns.at("alpha"), "-0.01");
     EXPECT_EQ(signedColumns.at("beta"), "-12.50");
 }

@@ -135,7 +135,7 @@ TEST(FloorBound, PixelsOfARingWithoutSky)
     // No patch between 14 and 31 degrees: ring 2 (15 to 30) is all canopy.
     const test::Photo photo = test::render(test::patchScene(11, 14.0, 31.0), record, 300, 300);
     const CanopySettings settings{.method = ThresholdMethod::Fixed, .fixedThreshold = 127};
-    const PixelFigures f = measurePixels(photo.view(), record, settings);
+    const PixelFigures f = measurePixels(photo.view(), record, nullptr, settings);
     ASSERT_EQ(f.status, PixelStatus::Ok);
     ASSERT_TRUE(f.saturated && f.leBound && f.lBound);
     EXPECT_EQ(f.leBound->empty.size(), 1u);
@@ -146,7 +146,7 @@ TEST(FloorBound, PixelsOfARingWithoutSky)
     EXPECT_EQ(inRing2, std::size_t(settings.sectors));
     // Ring 2 counted at one over its pixels instead of exp(-10).
     const RingLayout layout = RingLayout::of(settings);
-    const auto map = sharedSkyMap(record, 300, 300, layout);
+    const auto map = sharedSkyMap(record, test::idealModel(record), 300, 300, layout);
     double pixels = 0.0;
     for (const uint16_t bin : map->bins())
         pixels += bin / settings.sectors == 1;

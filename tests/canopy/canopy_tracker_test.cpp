@@ -48,7 +48,7 @@ TEST(CanopyTracker, MeasuresAgainOnlyWhatAChangeTouches)
     };
     for (const auto& step : steps) {
         step.apply();
-        const CanopyTracker::Refreshed r = tracker.refresh(source, record, view, classes);
+        const CanopyTracker::Refreshed r = tracker.refresh(source, record, nullptr, view, classes);
         EXPECT_EQ(r.pixels, step.pixels) << step.change;
         EXPECT_EQ(r.dots, step.dots) << step.change;
         ASSERT_TRUE(tracker.pixels() && tracker.dots()) << step.change;
@@ -58,10 +58,10 @@ TEST(CanopyTracker, MeasuresAgainOnlyWhatAChangeTouches)
     }
 
     // The photo gone, the figures go; a handle that names nothing gives none.
-    EXPECT_TRUE(tracker.refresh(0, record, view, classes).pixels);
+    EXPECT_TRUE(tracker.refresh(0, record, nullptr, view, classes).pixels);
     EXPECT_FALSE(tracker.pixels() || tracker.dots());
     ASSERT_EQ(RixDestroy(other), 1);
-    tracker.refresh(other, record, view, classes);
+    tracker.refresh(other, record, nullptr, view, classes);
     EXPECT_EQ(tracker.pixels()->status, PixelStatus::BadPixels);
     EXPECT_EQ(RixDestroy(photo), 1);
 }
@@ -78,7 +78,7 @@ TEST(CanopyTracker, FallsBackToTheDotsViewWhenTheDestinationGivesNoLai)
     const DotView orthographic{test::fisheye(kOrthographic, 100, 100, 100), 200, 200};
     CanopyTracker tracker;
     tracker.setSettings(CanopySettings{.rings = 8});
-    tracker.refresh(photo, record, orthographic, DotClasses{});
+    tracker.refresh(photo, record, nullptr, orthographic, DotClasses{});
     ASSERT_TRUE(tracker.destinationDots() && tracker.dots());
     EXPECT_FALSE(tracker.destinationDots()->le.has_value());
     const std::vector<int>& ringDots = tracker.destinationDots()->ringDots;
@@ -86,13 +86,13 @@ TEST(CanopyTracker, FallsBackToTheDotsViewWhenTheDestinationGivesNoLai)
     EXPECT_EQ(tracker.dotOrigin(), DotOrigin::DotsView);
     EXPECT_EQ(tracker.dotProjection(), kEquisolidangle);
     const CanopyRow row
-        = measurePhoto("p", photo, record, kDotsViewRecord, kDotsViewSide, kDotsViewSide, tracker.settings());
+        = measurePhoto("p", photo, record, nullptr, kDotsViewRecord, kDotsViewSide, kDotsViewSide, tracker.settings());
     ASSERT_TRUE(row.dots && row.dots->le && tracker.dots()->le);
     EXPECT_EQ(tracker.dots()->le->value, row.dots->le->value);
     EXPECT_EQ(tracker.dots()->openness.value, row.dots->openness.value);
 
     tracker.setSettings(CanopySettings{.rings = 5});
-    tracker.refresh(photo, record, orthographic, DotClasses{});
+    tracker.refresh(photo, record, nullptr, orthographic, DotClasses{});
     EXPECT_EQ(tracker.dotOrigin(), DotOrigin::Destination);
     EXPECT_EQ(tracker.dotProjection(), kOrthographic);
     EXPECT_EQ(&*tracker.dots(), &*tracker.destinationDots());

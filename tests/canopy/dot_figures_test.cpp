@@ -138,7 +138,7 @@ TEST(DotFigures, IntervalsHoldTheTrueOpenness)
         const test::Scene sky = test::capScene(1000 + static_cast<uint64_t>(scene));
         const ProjectionRecord dst = test::fisheye(scene % 4, 250.5, 249.5, 238);
         const test::Photo photo = test::render(sky, dst, 500, 500);
-        const PixelFigures pixels = measurePixels(photo.view(), dst, settings);
+        const PixelFigures pixels = measurePixels(photo.view(), dst, nullptr, settings);
         const auto reading = classifyDots(photo.view(), dst, settings, pixels.threshold);
         ASSERT_TRUE(reading.has_value());
         ASSERT_EQ(reading->outside(), 0);

@@ -93,7 +93,7 @@ TEST(DotGaps, DotsOffThePhotoAreNotRead)
 
     ASSERT_EQ(RixSDeform(photo, view, &source, &dst, 0), 1);
     const auto made = classifyDots(*pixelViewOf(view), dst, *photoSideOf(photo, source), plain(), 127);
-    const auto unmade = classifyDotsOf(photo, source, dst, kSide, kSide, plain(), 127);
+    const auto unmade = classifyDotsOf(photo, source, nullptr, dst, kSide, kSide, plain(), 127);
     const auto mask = dotsOffPhoto(*photoSideOf(photo, source), dst, kSide, kSide);
     ASSERT_TRUE(made && unmade && mask);
     EXPECT_GT(offPhoto, 200);
@@ -108,7 +108,7 @@ TEST(DotGaps, DotsOffThePhotoAreNotRead)
     EXPECT_EQ(asPhoto->outside(), 0);
     EXPECT_LT(measureDots(asPhoto->gaps, dst.Proj, plain()).openness.value, 0.8);
     // Sides the conversion cannot have.
-    EXPECT_FALSE(dotsOffPhoto({source, 0, kSide}, dst, kSide, kSide).has_value());
+    EXPECT_FALSE(dotsOffPhoto({source, 0, kSide, std::nullopt}, dst, kSide, kSide).has_value());
     EXPECT_FALSE(dotsOffPhoto(*photoSideOf(photo, source), dst, kSide, 0).has_value());
     EXPECT_FALSE(photoSideOf(-1, source).has_value());
 }
@@ -140,7 +140,7 @@ TEST(DotGaps, ReadingWithoutTheViewEqualsReadingTheView)
     for (const Case& c : cases) {
         ASSERT_EQ(RixSDeform(photo, view, &c.source, &c.view, 0), 1);
         const auto made = classifyDots(*pixelViewOf(view), c.view, *photoSideOf(photo, c.source), plain(), 127);
-        const auto unmade = classifyDotsOf(photo, c.source, c.view, kSide, kSide, plain(), 127);
+        const auto unmade = classifyDotsOf(photo, c.source, nullptr, c.view, kSide, kSide, plain(), 127);
         ASSERT_TRUE(made.has_value());
         ASSERT_TRUE(unmade.has_value());
         EXPECT_EQ(unmade->gaps, made->gaps);
@@ -150,9 +150,10 @@ TEST(DotGaps, ReadingWithoutTheViewEqualsReadingTheView)
         EXPECT_GT(gaps, 100); // the noise reads both ways
         EXPECT_LT(gaps + made->outside(), int(kDotCount) - 100);
     }
-    EXPECT_FALSE(classifyDotsOf(photo, cases[0].source, cases[0].view, kSide, kSide, plain(), 256).has_value());
-    EXPECT_FALSE(classifyDotsOf(photo, cases[0].source, cases[0].view, 0, kSide, plain(), 127).has_value());
-    EXPECT_FALSE(classifyDotsOf(-1, cases[0].source, cases[0].view, kSide, kSide, plain(), 127).has_value());
+    EXPECT_FALSE(
+        classifyDotsOf(photo, cases[0].source, nullptr, cases[0].view, kSide, kSide, plain(), 256).has_value());
+    EXPECT_FALSE(classifyDotsOf(photo, cases[0].source, nullptr, cases[0].view, 0, kSide, plain(), 127).has_value());
+    EXPECT_FALSE(classifyDotsOf(-1, cases[0].source, nullptr, cases[0].view, kSide, kSide, plain(), 127).has_value());
 }
 
 } // namespace

@@ -48,7 +48,7 @@ TEST_P(PixelAccuracy, MatchesTheAnalyticScene)
     const auto& [name, record, settings, side] = GetParam();
     const test::Scene scene = test::patchScene(7);
     const test::Truth truth = test::truthOf(scene, settings.rings, settings.maxZenithDeg, settings.sectors);
-    const PixelFigures f = measurePixels(test::render(scene, record, side, side).view(), record, settings);
+    const PixelFigures f = measurePixels(test::render(scene, record, side, side).view(), record, nullptr, settings);
     ASSERT_EQ(f.status, PixelStatus::Ok);
     EXPECT_FALSE(f.partial);
     EXPECT_EQ(f.saturated, truth.saturated);
@@ -118,7 +118,8 @@ TEST(PixelFigures, SkyOnlyAlongTheRim)
         for (const double radius : {300.0, 1500.0}) {
             const int side = static_cast<int>(2.0 * radius) + 3;
             const ProjectionRecord record = fisheye(p, radius + 1.3, radius + 1.7, radius);
-            const PixelFigures f = measurePixels(test::render(scene, record, side, side).view(), record, settings);
+            const PixelFigures f
+                = measurePixels(test::render(scene, record, side, side).view(), record, nullptr, settings);
             ASSERT_EQ(f.status, PixelStatus::Ok);
             EXPECT_NEAR(f.openness, truth.openness, 0.001) << "projection " << p << " radius " << radius;
             EXPECT_NEAR(f.difn, truth.difn, 0.001) << "projection " << p << " radius " << radius;
@@ -135,7 +136,7 @@ TEST(PixelFigures, RingWithoutGapSaturates)
     const test::Scene scene = test::patchScene(7, 28.0, 47.0);
     const test::Truth truth = test::truthOf(scene, 5, 75.0, 8);
     ASSERT_EQ(truth.ringGap[2], 0.0);
-    const PixelFigures f = measurePixels(test::render(scene, record, kSide, kSide).view(), record, {});
+    const PixelFigures f = measurePixels(test::render(scene, record, kSide, kSide).view(), record, nullptr, {});
     EXPECT_EQ(f.ringGap[2], 0.0);
     EXPECT_TRUE(f.saturated);
     EXPECT_NEAR(f.le, truth.le, 0.05 * truth.le);
@@ -145,7 +146,7 @@ TEST(PixelFigures, RingWithoutGapSaturates)
 TEST(PixelFigures, AllSkyAndAllCanopy)
 {
     const ProjectionRecord record = fisheye(kStereographic, 400, 400, 380);
-    const PixelFigures sky = measurePixels(test::uniform(0xffb0d0ffu, record, 800, 800).view(), record, {});
+    const PixelFigures sky = measurePixels(test::uniform(0xffb0d0ffu, record, 800, 800).view(), record, nullptr, {});
     ASSERT_EQ(sky.status, PixelStatus::Ok);
     EXPECT_EQ(sky.threshold, 127); // one value: no split, the middle of the scale
     EXPECT_EQ(sky.openness, 1.0);
@@ -154,7 +155,7 @@ TEST(PixelFigures, AllSkyAndAllCanopy)
     EXPECT_EQ(sky.lx, 1.0);
     EXPECT_FALSE(sky.saturated);
 
-    const PixelFigures canopy = measurePixels(test::uniform(0xff204010u, record, 800, 800).view(), record, {});
+    const PixelFigures canopy = measurePixels(test::uniform(0xff204010u, record, 800, 800).view(), record, nullptr, {});
     EXPECT_EQ(canopy.openness, 0.0);
     EXPECT_TRUE(canopy.saturated);
     // Every ring at the floor: le = 2 * 10 * sum cos t_k sin t_k / sum sin t_k.
@@ -175,15 +176,15 @@ TEST(PixelFigures, RefusesWhatItCannotMeasure)
     perspective.Proj = kPerspective;
     noRadius.R = 0.0;
     beside.Cx = -500.0; // the circle lies wholly left of the photo
-    EXPECT_EQ(measurePixels(photo.view(), record, {.rings = 0}).status, PixelStatus::BadSettings);
-    EXPECT_EQ(measurePixels({nullptr, 100, 100, 100}, record, {}).status, PixelStatus::BadPixels);
-    EXPECT_EQ(measurePixels(photo.view(), perspective, {}).status, PixelStatus::BadRecord);
-    EXPECT_EQ(measurePixels(photo.view(), noRadius, {}).status, PixelStatus::BadRecord);
-    EXPECT_EQ(measurePixels(photo.view(), beside, {}).status, PixelStatus::NoPixels);
+    EXPECT_EQ(measurePixels(photo.view(), record, nullptr, {.rings = 0}).status, PixelStatus::BadSettings);
+    EXPECT_EQ(measurePixels({nullptr, 100, 100, 100}, record, nullptr, {}).status, PixelStatus::BadPixels);
+    EXPECT_EQ(measurePixels(photo.view(), perspective, nullptr, {}).status, PixelStatus::BadRecord);
+    EXPECT_EQ(measurePixels(photo.view(), noRadius, nullptr, {}).status, PixelStatus::BadRecord);
+    EXPECT_EQ(measurePixels(photo.view(), beside, nullptr, {}).status, PixelStatus::NoPixels);
     // A circle far smaller than a pixel: one pixel holds it all.
     for (const double radius : {0.3, 1e-9}) {
         const ProjectionRecord speck = fisheye(kEquidistant, 50.5, 50.5, radius);
-        const PixelFigures f = measurePixels(photo.view(), speck, {});
+        const PixelFigures f = measurePixels(photo.view(), speck, nullptr, {});
         ASSERT_EQ(f.status, PixelStatus::Ok) << radius;
         EXPECT_EQ(f.openness, 1.0) << radius;
     }
@@ -204,7 +205,7 @@ TEST(ResamplerAgreement, ConvertedViewHoldsTheSameSky)
     const test::RixImage photo(test::render(scene, src, kSide, kSide)), converted(kSide, kSide);
     ASSERT_GT(photo.handle(), 0);
     ASSERT_EQ(RixSDeform(photo.handle(), converted.handle(), &src, &dst, 0), 1);
-    const PixelFigures f = measurePixels(converted.view(), dst, settings);
+    const PixelFigures f = measurePixels(converted.view(), dst, nullptr, settings);
     ASSERT_EQ(f.status, PixelStatus::Ok);
     for (std::size_t b = 0; b < truth.sectorGap.size(); ++b)
         EXPECT_NEAR(f.sectorGap[b], truth.sectorGap[b], 0.03) << "ring x sector " << b;

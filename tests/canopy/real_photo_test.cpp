@@ -56,7 +56,7 @@ TEST_P(RealPhotos, FiguresOfTheFishEyeConverters)
     ASSERT_GT(source.handle(), 0) << RixLastError();
     const ProjectionRecord src = circleOf(photo, source);
     const CanopySettings settings;
-    const PixelFigures f = measurePixels(source.view(), src, settings);
+    const PixelFigures f = measurePixels(source.view(), src, nullptr, settings);
 
     // The program's start-up destination: 512 x 512, orthographic, R 256.
     const ProjectionRecord dst{256, 256, 256, 0, 0, 0, kOrthographic};
@@ -103,7 +103,7 @@ TEST_P(RealPhotos, EveryMethodFindsAThreshold)
              {ThresholdMethod::Minimum, "minimum"}, {ThresholdMethod::Edge, "edge"}}) {
         CanopySettings settings;
         settings.method = method;
-        const PixelFigures f = measurePixels(source.view(), src, settings);
+        const PixelFigures f = measurePixels(source.view(), src, nullptr, settings);
         ASSERT_EQ(f.status, PixelStatus::Ok) << name;
         EXPECT_GT(f.openness, photo.minOpenness) << name;
         EXPECT_LT(f.openness, photo.maxOpenness) << name;
@@ -127,9 +127,9 @@ TEST(RealPhotoCutByTheFrame, DotsSeeWhatThePixelsSee)
     ASSERT_GT(source.handle(), 0) << RixLastError();
     const ProjectionRecord src{800, 800, 1000, 0, 0, 0, kEquidistant};
     const CanopySettings settings;
-    const PixelFigures f = measurePixels(source.view(), src, settings);
+    const PixelFigures f = measurePixels(source.view(), src, nullptr, settings);
     const ProjectionRecord dst{500, 500, 500, 0, 0, 0, kEquisolidangle};
-    const auto reading = classifyDotsOf(source.handle(), src, dst, 1000, 1000, settings, f.threshold);
+    const auto reading = classifyDotsOf(source.handle(), src, nullptr, dst, 1000, 1000, settings, f.threshold);
     ASSERT_TRUE(reading.has_value());
     const DotFigures d = measureDots(reading->gaps, dst.Proj, settings, reading->outsideDots);
     ASSERT_EQ(f.status, PixelStatus::Ok);

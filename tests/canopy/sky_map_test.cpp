@@ -26,7 +26,7 @@ class SkyMapSolidAngles : public ::testing::TestWithParam<ProjectionRecord> { };
 TEST_P(SkyMapSolidAngles, EveryBinCoversItsShareOfTheSphere)
 {
     const RingLayout layout{5, 8, 75.0 * kDegToRad};
-    const SkyMap map(GetParam(), 1000, 1000, layout);
+    const SkyMap map(GetParam(), test::idealModel(GetParam()), 1000, 1000, layout);
     const auto solid = map.binSolidAngle();
     // Rings have no straight edges and come out within a fraction of a per
     // cent. A sector edge that runs along a pixel row, column or diagonal
@@ -82,7 +82,7 @@ TEST(SkyMapCoverage, CircleCutByTheImageEdge)
     for (const Cut cut : {Cut{0.95, false}, Cut{0.82, false}, Cut{0.78, true}, Cut{0.5, true}}) {
         const ProjectionRecord record = fisheye(kEquisolidangle, 450, cut.edge * 400.0, 400);
         const test::Photo photo = test::uniform(0xffc0e0ffu, record, 900, 900);
-        const PixelFigures f = measurePixels(photo.view(), record, CanopySettings{});
+        const PixelFigures f = measurePixels(photo.view(), record, nullptr, CanopySettings{});
         ASSERT_EQ(f.status, PixelStatus::Ok);
         EXPECT_NEAR(f.coveredShare, 1.0 - segmentShare(cut.edge, rho), 0.002) << cut.edge;
         EXPECT_EQ(f.partial, cut.partial) << cut.edge;
@@ -115,8 +115,8 @@ TEST(SkyMapBuild, EveryPixelAsClassifiedOnItsOwn)
         {fisheye(kStereographic, 200.25, 180.5, 220, 0, 60, -90), RingLayout{5, 8, 75.0 * kDegToRad}, 420, 300},
     };
     for (const Case& c : cases) {
-        const SkyMap map(c.record, c.width, c.height, c.layout);
-        const PixelSky sky(c.record, c.layout);
+        const SkyMap map(c.record, test::idealModel(c.record), c.width, c.height, c.layout);
+        const PixelSky sky(c.record, test::idealModel(c.record), c.layout);
         std::size_t pixels = 0, wrong = 0, mirrored = 0;
         for (const SkyMap::Row& row : map.rows()) {
             mirrored += row.mirrored ? 1 : 0;
@@ -149,7 +149,7 @@ TEST(RadialTableDensity, CloseToTheExactAnnulusEverywhere)
 {
     for (const int32_t p : {kOrthographic, kEquisolidangle, kEquidistant, kStereographic})
         for (const double radius : {100.0, 940.5}) {
-            const RadialTable table(p, radius);
+            const RadialTable table(test::idealModel(p), radius);
             const double half = 0.5 / radius, band = 1.0 - 2.0 * half;
             const int steps = 200000;
             double inner = 0.0, bandTable = 0.0, bandExact = 0.0;
@@ -185,7 +185,8 @@ TEST(SkyMapRim, WholeCircleHoldsTheHemisphere)
             for (const double offset : {0.0, 0.37}) {
                 const int side = static_cast<int>(2.0 * radius) + 4;
                 const double centre = radius + 2.0 + offset;
-                const SkyMap map(fisheye(p, centre, centre - 0.6 * offset, radius), side, side, layout);
+                const SkyMap map(
+                    fisheye(p, centre, centre - 0.6 * offset, radius), test::idealModel(p), side, side, layout);
                 double total = 0.0;
                 for (const double s : map.binSolidAngle())
                     total += s;
@@ -201,13 +202,13 @@ TEST(SkyMapCache, RebuildsOnlyForNewGeometry)
 {
     const RingLayout layout{5, 8, 75.0 * kDegToRad};
     const ProjectionRecord record = fisheye(kEquidistant, 100, 100, 90);
-    const auto first = sharedSkyMap(record, 200, 200, layout);
-    EXPECT_EQ(sharedSkyMap(record, 200, 200, layout), first);
+    const auto first = sharedSkyMap(record, test::idealModel(record), 200, 200, layout);
+    EXPECT_EQ(sharedSkyMap(record, test::idealModel(record), 200, 200, layout), first);
     ProjectionRecord turned = record;
     turned.Rot = 1.0;
-    EXPECT_NE(sharedSkyMap(turned, 200, 200, layout), first);
-    EXPECT_NE(sharedSkyMap(record, 200, 201, layout), first);
-    EXPECT_NE(sharedSkyMap(record, 200, 200, RingLayout{5, 4, 75.0 * kDegToRad}), first);
+    EXPECT_NE(sharedSkyMap(turned, test::idealModel(turned), 200, 200, layout), first);
+    EXPECT_NE(sharedSkyMap(record, test::idealModel(record), 200, 201, layout), first);
+    EXPECT_NE(sharedSkyMap(record, test::idealModel(record), 200, 200, RingLayout{5, 4, 75.0 * kDegToRad}), first);
 }
 
 } // namespace

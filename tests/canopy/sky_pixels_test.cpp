@@ -44,10 +44,11 @@ TEST(SkyPixels, AreThePixelsTheOpennessCounts)
         photo.pixels[std::size_t(corner)] = 0xffffffffu;
     for (const CanopySettings& settings : {CanopySettings{}, CanopySettings{.channel = Channel::Luma, .gamma = 1.0},
              CanopySettings{.method = ThresholdMethod::Fixed, .fixedThreshold = 40, .rings = 7}}) {
-        const PixelFigures figures = measurePixels(photo.view(), record, settings);
+        const PixelFigures figures = measurePixels(photo.view(), record, nullptr, settings);
         ASSERT_EQ(figures.status, PixelStatus::Ok);
-        const std::vector<PixelRun> runs = skyRuns(photo.view(), record, settings, figures.threshold);
-        const auto map = sharedSkyMap(record, photo.width, photo.height, RingLayout::of(settings));
+        const std::vector<PixelRun> runs = skyRuns(photo.view(), record, nullptr, settings, figures.threshold);
+        const auto map
+            = sharedSkyMap(record, test::idealModel(record), photo.width, photo.height, RingLayout::of(settings));
         long pixels = 0;
         const double sky = solidAngleOf(runs, *map, pixels);
         double all = 0.0;
@@ -66,16 +67,16 @@ TEST(SkyPixels, FollowTheThresholdAndRefuseBadInput)
     const test::Photo photo = test::render(test::capScene(3), record, 200, 200);
     const CanopySettings settings{.channel = Channel::Luma, .gamma = 1.0}; // dark green canopy above 5
     long low = 0, high = 0;
-    const auto map = sharedSkyMap(record, 200, 200, RingLayout::of(settings));
-    (void)solidAngleOf(skyRuns(photo.view(), record, settings, 5), *map, low);
-    (void)solidAngleOf(skyRuns(photo.view(), record, settings, 200), *map, high);
+    const auto map = sharedSkyMap(record, test::idealModel(record), 200, 200, RingLayout::of(settings));
+    (void)solidAngleOf(skyRuns(photo.view(), record, nullptr, settings, 5), *map, low);
+    (void)solidAngleOf(skyRuns(photo.view(), record, nullptr, settings, 200), *map, high);
     EXPECT_GT(low, high);
-    EXPECT_TRUE(skyRuns(photo.view(), record, settings, 255).empty());
+    EXPECT_TRUE(skyRuns(photo.view(), record, nullptr, settings, 255).empty());
     ProjectionRecord flat = record;
     flat.R = 0.0;
-    EXPECT_TRUE(skyRuns(photo.view(), flat, settings, 10).empty());
-    EXPECT_TRUE(skyRuns({}, record, settings, 10).empty());
-    EXPECT_TRUE(skyRuns(photo.view(), record, CanopySettings{.rings = 0}, 10).empty());
+    EXPECT_TRUE(skyRuns(photo.view(), flat, nullptr, settings, 10).empty());
+    EXPECT_TRUE(skyRuns({}, record, nullptr, settings, 10).empty());
+    EXPECT_TRUE(skyRuns(photo.view(), record, nullptr, CanopySettings{.rings = 0}, 10).empty());
 }
 
 } // namespace

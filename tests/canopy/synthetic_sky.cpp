@@ -236,7 +236,29 @@ Truth truthOf(const Scene& scene, int rings, double maxZenithDeg, int sectors)
     return truth;
 }
 
-Photo render(const Scene& scene, const ProjectionRecord& record, int width, int height)
+namespace {
+
+double lensRho(const RixLens& lens, double t)
+{
+    double r = 0.0;
+    for (int k = RIX_LENS_TERMS - 1; k >= 0; --k)
+        r = (r + lens.A[k]) * t;
+    return r;
+}
+
+// The angle t of a lens at rho, found by halving: apart from the code
+// measured, which inverts the lens by Newton's steps.
+double lensTheta(const RixLens& lens, double rho, double tMax)
+{
+    double lo = 0.0, hi = tMax;
+    for (int step = 0; step < 60; ++step)
+        (lensRho(lens, 0.5 * (lo + hi)) < rho ? lo : hi) = 0.5 * (lo + hi);
+    return 0.5 * (lo + hi);
+}
+
+} // namespace
+
+Photo render(const Scene& scene, const ProjectionRecord& record, int width, int height, const RixLens* lens)
 {
     // The resampler's rotation d = M e from the view frame e to the camera
     // frame d: about x by Beta, then about y by Alpha. Its transpose takes a
@@ -246,29 +268,47 @@ Photo render(const Scene& scene, const ProjectionRecord& record, int width, int 
     const double m[3][3] = {{ca, -sa * sb, sa * cb}, {0.0, cb, sb}, {-sa, -ca * sb, ca * cb}};
     const double cr = std::cos(record.Rot * kDegToRad), sr = std::sin(record.Rot * kDegToRad);
     Photo photo{width, height, std::vector<uint32_t>(std::size_t(width) * std::size_t(height), kBlack)};
-    const double rimReach = (1.0 + 0.5 / record.R) * (1.0 + 0.5 / record.R);
+    // A lens's picture is measured to 90 degrees or to its field's rim;
+    // a wider lens shows more, up to its half field of view, and where
+    // that lies below the view's horizon it is painted sky, which no figure
+    // may count.
+    const double tEdge = lens ? std::min(lens->HalfFov * kDeg, kPi / 2.0) : kPi / 2.0;
+    const double edge = lens ? lensRho(*lens, tEdge) : 1.0;
+    const double rimReach = (edge + 0.5 / record.R) * (edge + 0.5 / record.R);
+    const double tMax = lens ? lens->HalfFov * kDeg : kPi / 2.0;
+    const double lensReach = lens ? lensRho(*lens, tMax) : 0.0;
     for (int j = 0; j < height; ++j) {
         for (int i = 0; i < width; ++i) {
             double x = (i + 0.5 - record.Cx) / record.R, y = (j + 0.5 - record.Cy) / record.R;
             double q = x * x + y * y;
-            if (q > rimReach)
+            const bool beyond = q > rimReach;
+            if (beyond && q > lensReach * lensReach)
                 continue;
-            if (q > 1.0) {
+            if (!beyond && q > edge * edge) {
                 // A pixel across the rim, its centre outside: what the rim
                 // point on the ray through its centre sees.
-                x /= std::sqrt(q);
-                y /= std::sqrt(q);
-                q = 1.0;
+                x *= edge / std::sqrt(q);
+                y *= edge / std::sqrt(q);
+                q = edge * edge;
             }
-            // Image point (X, Y) = tilt(dx, dy) * rho / sin(t).
-            const double f = sin_over_r(std::sqrt(1.0 - q), record.Proj);
+            // Camera direction d = (tilt(X, Y), cos t) with (X, Y) = (x, y)
+            // sin(t) / rho.
+            double f = 0.0, cosT = 0.0;
+            if (!lens) {
+                f = sin_over_r(std::sqrt(1.0 - q), record.Proj);
+                cosT = std::sqrt(std::max(0.0, 1.0 - x * f * x * f - y * f * y * f));
+            } else {
+                const double t = q > 0.0 ? lensTheta(*lens, std::sqrt(q), tMax) : 0.0;
+                f = q > 0.0 ? std::sin(t) / std::sqrt(q) : 1.0 / lens->A[0];
+                cosT = std::cos(t);
+            }
             const double X = x * f, Y = y * f;
-            const double d[3] = {cr * X + sr * Y, -sr * X + cr * Y, std::sqrt(std::max(0.0, 1.0 - X * X - Y * Y))};
+            const double d[3] = {cr * X + sr * Y, -sr * X + cr * Y, cosT};
             double e[3];
             for (int r = 0; r < 3; ++r)
                 e[r] = m[0][r] * d[0] + m[1][r] * d[1] + m[2][r] * d[2];
             const unsigned n = ((unsigned(i) * 73856093u) ^ (unsigned(j) * 19349663u)) % 21u;
-            const bool sky = e[2] >= 0.0 && scene.sky(e[0], e[1], e[2]);
+            const bool sky = e[2] >= 0.0 ? scene.sky(e[0], e[1], e[2]) : beyond;
             photo.pixels[std::size_t(j) * std::size_t(width) + std::size_t(i)]
                 = sky ? rgb(150 + n, 190 + n, 235 + n) : rgb(30 + n, 60 + n, 20 + n);
         }
@@ -294,6 +334,8 @@ RixImage::RixImage(const Photo& photo)
 }
 
 uint32_t* RixImage::row(int y) const { return karwen::test::ImagePixels(handle_).row(y); }
+
+RadialModel idealModel(int32_t proj) { return RadialModel::of(proj, nullptr).value(); }
 
 ProjectionRecord fisheye(int32_t proj, double cx, double cy, double r, double alpha, double beta, double rot)
 {

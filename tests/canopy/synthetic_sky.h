@@ -13,6 +13,7 @@
 #pragma once
 
 #include "pixel_view.h"
+#include "radial_geometry.h"
 #include "rix.h"
 
 #include <cstdint>
@@ -76,12 +77,16 @@ struct Truth {
 // A photo in bottom-up rows (the imaging library's layout): sky pixels
 // bright blue, canopy dark green with a little deterministic noise, black
 // outside the circle. A pixel across the rim shows what the rim sees.
+// Through a lens (record.Proj RixLensSource) the rim is the lens's 90-degree
+// circle or, for a narrower lens, its field's rim; a wider lens's ring
+// beyond 90 degrees is painted sky.
 struct Photo {
     int width = 0, height = 0;
     std::vector<uint32_t> pixels;
     [[nodiscard]] PixelView view() const { return {pixels.data(), width, height, width}; }
 };
-[[nodiscard]] Photo render(const Scene& scene, const ProjectionRecord& record, int width, int height);
+[[nodiscard]] Photo render(
+    const Scene& scene, const ProjectionRecord& record, int width, int height, const RixLens* lens = nullptr);
 // One colour on every pixel holding part of the circle, black elsewhere.
 [[nodiscard]] Photo uniform(uint32_t colour, const ProjectionRecord& record, int width, int height);
 
@@ -113,6 +118,10 @@ public:
 private:
     int32_t handle_;
 };
+
+// The radial model of an ideal projection, or of a record's.
+[[nodiscard]] RadialModel idealModel(int32_t proj);
+[[nodiscard]] inline RadialModel idealModel(const ProjectionRecord& record) { return idealModel(record.Proj); }
 
 [[nodiscard]] ProjectionRecord fisheye(
     int32_t proj, double cx, double cy, double r, double alpha = 0.0, double beta = 0.0, double rot = 0.0);

@@ -86,13 +86,13 @@ TEST_P(ThresholdPhotos, FindTheKnownSplit)
     const test::Scene scene = caps ? test::capScene(5) : test::patchScene(11);
     const double openness = scene.openness();
     const test::Photo sharp = test::render(scene, record, kSide, kSide);
-    const PixelFigures f = measurePixels(sharp.view(), record, plainBlue(method));
+    const PixelFigures f = measurePixels(sharp.view(), record, nullptr, plainBlue(method));
     ASSERT_EQ(f.status, PixelStatus::Ok);
     EXPECT_GE(f.threshold, kCanopyTop);
     EXPECT_LT(f.threshold, kSkyBottom);
     EXPECT_NEAR(f.openness, openness, 0.003);
 
-    const PixelFigures soft = measurePixels(blurred(sharp, record, 2.0).view(), record, plainBlue(method));
+    const PixelFigures soft = measurePixels(blurred(sharp, record, 2.0).view(), record, nullptr, plainBlue(method));
     ASSERT_EQ(soft.status, PixelStatus::Ok);
     EXPECT_NEAR(soft.threshold, kMiddle, 6.0);
     EXPECT_NEAR(soft.openness, openness, 0.006);
@@ -116,9 +116,9 @@ TEST(ThresholdPhotos, OneColourHasNoValley)
 {
     const ProjectionRecord record = test::fisheye(kStereographic, 200, 200, 190);
     const test::Photo photo = test::uniform(0xffb0d0ffu, record, 400, 400);
-    EXPECT_EQ(
-        measurePixels(photo.view(), record, plainBlue(ThresholdMethod::Minimum)).status, PixelStatus::NoThreshold);
-    const PixelFigures edge = measurePixels(photo.view(), record, plainBlue(ThresholdMethod::Edge));
+    EXPECT_EQ(measurePixels(photo.view(), record, nullptr, plainBlue(ThresholdMethod::Minimum)).status,
+        PixelStatus::NoThreshold);
+    const PixelFigures edge = measurePixels(photo.view(), record, nullptr, plainBlue(ThresholdMethod::Edge));
     ASSERT_EQ(edge.status, PixelStatus::Ok);
     EXPECT_EQ(edge.threshold, 127);
     EXPECT_EQ(edge.openness, 1.0);

@@ -70,7 +70,7 @@ std::string libraryLine(const std::string& path, const Measured& m)
         src.Cy = found.Cy;
         src.R = found.R;
     }
-    const canopy::PixelFigures pixels = canopy::measurePixels(*canopy::pixelViewOf(photo), src, m.settings);
+    const canopy::PixelFigures pixels = canopy::measurePixels(*canopy::pixelViewOf(photo), src, nullptr, m.settings);
     const ProjectionRecord dst{500, 500, 500, 0, 0, 0, kEquisolidangle};
     const int32_t view = RixCreate(1000, 1000);
     EXPECT_EQ(RixSDeform(photo, view, &src, &dst, 0), 1);
@@ -80,7 +80,7 @@ std::string libraryLine(const std::string& path, const Measured& m)
         = canopy::measureDots(reading->gaps, kEquisolidangle, m.settings, reading->outsideDots);
     (void)RixDestroy(photo);
     (void)RixDestroy(view);
-    canopy::CanopyRow row = canopy::canopyRow(path, m.settings, src, pixels, kEquisolidangle, dots);
+    canopy::CanopyRow row = canopy::canopyRow(path, m.settings, src, nullptr, pixels, kEquisolidangle, dots);
     row.circle = m.circle ? canopy::CircleOrigin::Given : canopy::CircleOrigin::Detected;
     return canopy::csvRow(row);
 }

@@ -74,7 +74,7 @@ private slots:
             // settings and threshold; their solid angles add up to the openness
             // (the canopy library's own tests hold that).
             const std::vector<canopy::PixelRun> runs = canopy::skyRuns(*canopy::pixelViewOf(hSrc), canopy.source().prm,
-                canopy.tracker().settings(), canopy.tracker().pixels()->threshold);
+                nullptr, canopy.tracker().settings(), canopy.tracker().pixels()->threshold);
             long inRuns = 0;
             for (const canopy::PixelRun& run : runs)
                 inRuns += run.x1 - run.x0;
@@ -103,8 +103,8 @@ private slots:
         const canopy::Histogram before = *histogram.values();
         canopy.form().txtGamma()->setValue(1.0);
         QVERIFY(*histogram.values() != before);
-        const canopy::PixelFigures direct
-            = canopy::measurePixels(*canopy::pixelViewOf(hSrc), canopy.source().prm, canopy.tracker().settings());
+        const canopy::PixelFigures direct = canopy::measurePixels(
+            *canopy::pixelViewOf(hSrc), canopy.source().prm, nullptr, canopy.tracker().settings());
         QVERIFY(*histogram.values() == direct.histogram);
         QCOMPARE(histogram.threshold(), direct.threshold);
         canopy.form().cmbMethod()->setCurrentIndex(int(canopy::ThresholdMethod::Fixed));
@@ -124,8 +124,8 @@ private slots:
         QCOMPARE(DstPrm.Proj, kOrthographic);
         canopy.form().txtRings()->setValue(8);
         QCOMPARE(canopy.tracker().dotOrigin(), canopy::DotOrigin::DotsView);
-        const canopy::CanopyRow row = canopy::measurePhoto(SrcFile, hSrc, canopy.source().prm, canopy::kDotsViewRecord,
-            canopy::kDotsViewSide, canopy::kDotsViewSide, canopy.tracker().settings());
+        const canopy::CanopyRow row = canopy::measurePhoto(SrcFile, hSrc, canopy.source().prm, nullptr,
+            canopy::kDotsViewRecord, canopy::kDotsViewSide, canopy::kDotsViewSide, canopy.tracker().settings());
         QVERIFY(row.dots && row.dots->le);
         const ui::CanopyFigureTable& table = canopy.table();
         QCOMPARE(table.text(u"Le"_s, Column::kDots), QString::number(row.dots->le->value, 'f', 2));

@@ -99,7 +99,7 @@ private slots:
         form.txtMaxZenith()->setValue(settings.maxZenithDeg);
         form.txtSectors()->setValue(settings.sectors);
         const canopy::PixelFigures direct
-            = canopy::measurePixels(*canopy::pixelViewOf(hSrc), throughFoundCircle(), settings);
+            = canopy::measurePixels(*canopy::pixelViewOf(hSrc), throughFoundCircle(), nullptr, settings);
         QCOMPARE(direct.status, canopy::PixelStatus::Ok);
         if (settings.method == canopy::ThresholdMethod::Fixed)
             QCOMPARE(direct.threshold, settings.fixedThreshold);
@@ -170,7 +170,7 @@ private slots:
         const int threshold = canopy.tracker().pixels()->threshold;
         // Read through the circle the pixels were measured through.
         const auto reading = canopy::classifyDotsOf(
-            hSrc, throughFoundCircle(), DstPrm, DstW, DstH, canopy.tracker().settings(), threshold);
+            hSrc, throughFoundCircle(), nullptr, DstPrm, DstW, DstH, canopy.tracker().settings(), threshold);
         QVERIFY(reading.has_value());
         int gaps = 0;
         for (std::size_t n = 1; n <= kDotCount; ++n) {
@@ -279,7 +279,7 @@ private slots:
         QVERIFY(!canopy.source().detected);
         QVERIFY(canopy.notes().contains(u"Measured through the window's source circle"_s));
         const canopy::PixelFigures direct
-            = canopy::measurePixels(*canopy::pixelViewOf(hSrc), SrcPrm, canopy.tracker().settings());
+            = canopy::measurePixels(*canopy::pixelViewOf(hSrc), SrcPrm, nullptr, canopy.tracker().settings());
         QCOMPARE(canopy.table().text(u"openness"_s, Column::kPixels), fixed(direct.openness, 3));
 
         const QString csv = dir_.filePath(u"window.csv"_s);
@@ -334,8 +334,8 @@ private slots:
         QVERIFY(canopy.notes().contains(u"The dot figures are the command line's"_s));
         QVERIFY(canopy.notes().contains(u"since a perspective destination"_s));
         const ui::CanopyFigureTable& table = canopy.table();
-        const canopy::CanopyRow row = canopy::measurePhoto(SrcFile, hSrc, throughFoundCircle(), canopy::kDotsViewRecord,
-            canopy::kDotsViewSide, canopy::kDotsViewSide, canopy.tracker().settings());
+        const canopy::CanopyRow row = canopy::measurePhoto(SrcFile, hSrc, throughFoundCircle(), nullptr,
+            canopy::kDotsViewRecord, canopy::kDotsViewSide, canopy::kDotsViewSide, canopy.tracker().settings());
         QVERIFY(row.dots.has_value());
         QCOMPARE(table.text(u"openness"_s, Column::kDots), fixed(row.dots->openness.value, 3));
         QCOMPARE(table.horizontalHeaderItem(Column::kDots)->text(), u"equisolid dots"_s);

@@ -25,17 +25,19 @@ struct CanopyRow {
     std::string error; // empty when the photo was measured
     CanopySettings settings;
     ProjectionRecord source{};                 // the source circle and view angles
+    std::optional<RixLens> lens;               // the source's lens; none for an ideal projection
     std::optional<PixelFigures> pixels;        // set exactly when error is empty
     int32_t dstProjection = 0;                 // the projection the dots lie in
     std::optional<DotFigures> dots;            // none when the dots gave no figures
     CircleOrigin circle = CircleOrigin::Given; // of source
 };
 
-// A measured photo. A pixel status other than Ok makes it a failed row
-// whose error tells that status; a dot status other than Ok leaves the dot
-// figures out and the row as it is.
+// A measured photo, seen through source and lens (nullptr for source's
+// ideal projection). A pixel status other than Ok makes it a failed row
+// whose error tells that status (for a lens that does not fit, why); a dot
+// status other than Ok leaves the dot figures out and the row as it is.
 [[nodiscard]] CanopyRow canopyRow(std::string file, const CanopySettings& settings, const ProjectionRecord& source,
-    const PixelFigures& pixels, int32_t dstProjection, const DotFigures& dots);
+    const RixLens* lens, const PixelFigures& pixels, int32_t dstProjection, const DotFigures& dots);
 // A photo that gave no figures, and why.
 [[nodiscard]] CanopyRow failedRow(std::string file, std::string error, const CanopySettings& settings);
 

@@ -1,6 +1,6 @@
 // The canopy figures of the open photo, kept current at the cost of what
 // changed: the pixel figures are measured again only when the photo, its
-// source record or the settings change, the dot figures only when the dot
+// source record, its lens or the settings change, the dot figures only when the dot
 // classes, the class that counts as gap, the destination projection, the
 // settings or the set of dots that fall off the photo change. A brush stroke
 // therefore costs one measureDots, and the sky map behind the pixel figures
@@ -57,9 +57,10 @@ public:
     // Brings the figures up to date with the photo `source` (an image
     // handle; below 1 for none) and says which were measured again. Without
     // a photo there are no figures. Dots whose point falls off the photo
-    // seen through sourceRecord are left out of the dot figures.
-    Refreshed refresh(
-        int32_t source, const ProjectionRecord& sourceRecord, const DotView& dotView, const DotClasses& classes);
+    // seen through sourceRecord and lens (nullptr for the record's ideal
+    // projection) are left out of the dot figures.
+    Refreshed refresh(int32_t source, const ProjectionRecord& sourceRecord, const RixLens* lens, const DotView& dotView,
+        const DotClasses& classes);
 
     [[nodiscard]] const std::optional<PixelFigures>& pixels() const { return pixels_; }
     // The dot figures shown: the destination's, or the dots view's when
@@ -79,6 +80,7 @@ private:
     struct PixelInputs {
         int32_t source;
         ProjectionRecord record;
+        std::optional<RixLens> lens;
         CanopySettings settings;
     };
     struct DotInputs {
@@ -91,10 +93,12 @@ private:
     struct MaskInputs {
         int32_t source;
         ProjectionRecord record;
+        std::optional<RixLens> lens;
         DotView view;
     };
 
-    const DotMask& offPhoto(int32_t source, const ProjectionRecord& sourceRecord, const DotView& dotView);
+    const DotMask& offPhoto(
+        int32_t source, const ProjectionRecord& sourceRecord, const RixLens* lens, const DotView& dotView);
     // The dots view's figures for the pixels just measured.
     [[nodiscard]] std::optional<DotFigures> dotsViewFigures() const;
     [[nodiscard]] bool fallbackShown() const;

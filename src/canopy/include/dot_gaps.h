@@ -29,19 +29,23 @@ struct DotReading {
     }
 };
 
-// The photo a destination is converted from: its record and its size.
+// The photo a destination is converted from: its record, its size and the
+// lens it is seen through (none for the record's ideal projection).
 struct PhotoSide {
     ProjectionRecord record{};
     int width = 0, height = 0;
+    std::optional<RixLens> lens;
 };
 
-// The photo side of image `photo` seen through record; nullopt when the
-// handle names no image.
-[[nodiscard]] std::optional<PhotoSide> photoSideOf(int32_t photo, const ProjectionRecord& record);
+// The photo side of image `photo` seen through record and lens; nullopt
+// when the handle names no image.
+[[nodiscard]] std::optional<PhotoSide> photoSideOf(
+    int32_t photo, const ProjectionRecord& record, const RixLens* lens = nullptr);
 
 // The dots outside (see above) for a dstWidth x dstHeight destination of
-// dstRecord converted from photo. nullopt for sides below 1, records the
-// conversion refuses, or area tables that start-up has not filled yet.
+// dstRecord converted from photo. nullopt for sides below 1, records or a
+// lens the conversion refuses, or area tables that start-up has not filled
+// yet.
 [[nodiscard]] std::optional<DotMask> dotsOffPhoto(
     const PhotoSide& photo, const ProjectionRecord& dstRecord, int dstWidth, int dstHeight);
 
@@ -58,11 +62,12 @@ struct PhotoSide {
     const PixelView& image, const ProjectionRecord& record, const CanopySettings& settings, int threshold);
 
 // The same reading of a destination that is never made: the dots' pixels
-// of a width x height conversion of photo (seen through source) to
-// dstRecord, nearest pixel, are read from the photo at the very points the
-// whole conversion would sample. nullopt as above, and for a photo handle
-// that names no image.
+// of a width x height conversion of photo (seen through source and lens,
+// nullptr for source's ideal projection) to dstRecord, nearest pixel, are
+// read from the photo at the very points the whole conversion would sample.
+// nullopt as above, and for a photo handle that names no image.
 [[nodiscard]] std::optional<DotReading> classifyDotsOf(int32_t photo, const ProjectionRecord& source,
-    const ProjectionRecord& dstRecord, int width, int height, const CanopySettings& settings, int threshold);
+    const RixLens* lens, const ProjectionRecord& dstRecord, int width, int height, const CanopySettings& settings,
+    int threshold);
 
 } // namespace karwen::canopy

@@ -11,18 +11,21 @@
 
 namespace karwen::canopy {
 
-// photo is seen through source; view is the photo converted to viewRecord
+// photo is seen through source and lens (nullptr for source's ideal
+// projection; a lens that does not fit gives a failed row saying why); view
+// is the photo converted to viewRecord
 // (its projection and circle), as the window's destination view or any
 // image of that record. A photo whose pixels give no figures gives a
 // failed row; a view that cannot be read leaves the dot figures out.
-[[nodiscard]] CanopyRow measureImages(std::string file, int32_t photo, const ProjectionRecord& source, int32_t view,
-    const ProjectionRecord& viewRecord, const CanopySettings& settings);
+[[nodiscard]] CanopyRow measureImages(std::string file, int32_t photo, const ProjectionRecord& source,
+    const RixLens* lens, int32_t view, const ProjectionRecord& viewRecord, const CanopySettings& settings);
 
 // The same row with the view never made: the dots are read from a
 // viewWidth x viewHeight conversion of the photo to viewRecord, nearest
 // pixel, resampled at the dots alone (see classifyDotsOf). The figures
 // equal those of measureImages on such a view.
 [[nodiscard]] CanopyRow measurePhoto(std::string file, int32_t photo, const ProjectionRecord& source,
-    const ProjectionRecord& viewRecord, int viewWidth, int viewHeight, const CanopySettings& settings);
+    const RixLens* lens, const ProjectionRecord& viewRecord, int viewWidth, int viewHeight,
+    const CanopySettings& settings);
 
 } // namespace karwen::canopy

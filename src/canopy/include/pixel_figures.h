@@ -19,6 +19,7 @@ enum class PixelStatus {
     BadSettings, // isValid(settings) fails
     BadPixels,   // isValid(view) fails
     BadRecord,   // isUsableSource(record) fails
+    BadLens,     // the lens does not fit the record (sourceLensProblem says why)
     NoPixels,    // no pixel of the photo lies within 90 degrees of the view
     NoThreshold, // the Minimum method found no valley in the histogram
 };
@@ -49,7 +50,8 @@ struct PixelFigures {
 // A ring or sector the photo does not show at all has gap fraction NaN;
 // rings so hidden make difn, le, l and lx NaN as well (sectors are left out
 // of their ring's mean for l).
+// lens: the source's lens, nullptr for its ideal projection (source_lens.h).
 [[nodiscard]] PixelFigures measurePixels(
-    const PixelView& view, const ProjectionRecord& src, const CanopySettings& settings);
+    const PixelView& view, const ProjectionRecord& src, const RixLens* lens, const CanopySettings& settings);
 
 } // namespace karwen::canopy

@@ -21,9 +21,10 @@ struct PixelRun {
     friend bool operator==(const PixelRun&, const PixelRun&) = default;
 };
 
-// The sky pixels of view seen through src, run by run in the map's rows;
-// none when the view, the record or the settings cannot be measured.
-[[nodiscard]] std::vector<PixelRun> skyRuns(
-    const PixelView& view, const ProjectionRecord& src, const CanopySettings& settings, int threshold);
+// The sky pixels of view seen through src (and lens, nullptr for src's
+// ideal projection), run by run in the map's rows; none when the view, the
+// record, the lens or the settings cannot be measured.
+[[nodiscard]] std::vector<PixelRun> skyRuns(const PixelView& view, const ProjectionRecord& src, const RixLens* lens,
+    const CanopySettings& settings, int threshold);
 
 } // namespace karwen::canopy

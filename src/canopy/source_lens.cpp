@@ -1,0 +1,25 @@
+#include "source_lens.h"
+
+#include "radial_geometry.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace karwen::canopy {
+
+bool sameLens(const std::optional<RixLens>& a, const std::optional<RixLens>& b)
+{
+    if (!a || !b)
+        return !a && !b;
+    return std::equal(std::begin(a->A), std::end(a->A), std::begin(b->A)) && a->HalfFov == b->HalfFov;
+}
+
+std::string sourceLensProblem(const ProjectionRecord& src, const RixLens* lens)
+{
+    std::string why;
+    if (RixMayBeSource(src.Proj) || src.Proj == RixLensSource)
+        (void)RadialModel::of(src.Proj, lens, &why);
+    return why;
+}
+
+} // namespace karwen::canopy
