@@ -153,10 +153,13 @@ TEST_F(FileMessages, BatchPhotosAreJudgedByTheirLastExtension)
 // convert's lines alike (both come from photoProblem).
 TEST_F(FileMessages, EachReasonInItsOwnWords)
 {
-    write("huge.bmp", test::bmpBytes(65500, 65500, 24, 0, 64));
-    write("twobits.bmp", test::bmpBytes(8, 8, 2, 0, 64));
-    write("fields24.bmp", test::bmpBytes(8, 8, 24, 3, 64));
-    write("rle8at4.bmp", test::bmpBytes(8, 8, 4, 1, 64));
+    const std::string data(64, '\0');
+    write("huge.bmp", test::bmpBytes({.width = 65500, .height = 65500}, data));
+    write("twobits.bmp", test::bmpBytes({.width = 8, .height = 8, .bitCount = 2}, data));
+    write("fields24.bmp",
+        test::bmpBytes(
+            {.width = 8, .height = 8, .compression = test::kBitFields, .masks = {0x7c00, 0x03e0, 0x001f, 0}}, data));
+    write("rle8at4.bmp", test::bmpBytes({.width = 8, .height = 8, .bitCount = 4, .compression = test::kRle8}, data));
     fs::create_symlink(root / "loop-b.jpg", root / "loop-a.jpg");
     fs::create_symlink(root / "loop-a.jpg", root / "loop-b.jpg");
     const struct {

@@ -17,25 +17,14 @@ using karwen::test::writeBytes;
 
 namespace {
 
-// Lines 2 to 19 of the entry for the counts used below.
-const char* const kEntryBody = "(/photos/forest.jpg)\r\n"
-                               "Equidistant\r\n"
-                               "00  85.0%\r\n"
-                               "01  12.5%\r\n"
-                               "02   0.0%\r\n"
-                               "03   0.0%\r\n"
-                               "04   0.0%\r\n"
-                               "05   0.0%\r\n"
-                               "06   0.0%\r\n"
-                               "07   0.0%\r\n"
-                               "08   0.0%\r\n"
-                               "09   0.0%\r\n"
-                               "10   0.0%\r\n"
-                               "11   0.0%\r\n"
-                               "12   0.0%\r\n"
-                               "13   0.0%\r\n"
-                               "14   2.4%\r\n"
-                               "15   0.1%\r\n";
+// Lines 2 to 19 of the entry for the counts used below: classes 2 to 13
+// hold no dot.
+const std::string kEntryBody = [] {
+    std::string body = "(/photos/forest.jpg)\r\nEquidistant\r\n00  85.0%\r\n01  12.5%\r\n";
+    for (const char* empty : {"02", "03", "04", "05", "06", "07", "08", "09", "10", "11", "12", "13"})
+        body += std::string(empty) + "   0.0%\r\n";
+    return body + "14   2.4%\r\n15   0.1%\r\n";
+}();
 
 std::size_t lineCount(const std::string& text)
 {
@@ -127,43 +116,31 @@ TEST_F(AreaLog, TwoLogsDifferOnlyInTheirFirstLines)
     EXPECT_TRUE(isDateTime(text.substr(0, text.find("\r\n"))));
 }
 
-TEST_F(AreaLog, ClearThenLogLeavesOneEntry)
-{
-    const auto log = areaLogPath(folder_.path());
-    writeBytes(log, "old entries\r\nmore\r\n");
-    ASSERT_EQ(clearAreaLog(log), LogClearing::Kept);
-    EXPECT_EQ(readBytes(log), "");
-    ASSERT_TRUE(appendAreaLog(log, currentAreaLogEntry()));
-    const std::string text = readBytes(log);
-    EXPECT_EQ(lineCount(text), 19u);
-    EXPECT_EQ(withoutFirstLine(text), kEntryBody);
-}
-
-// One backup beside the log, replaced at each Clear of a log that holds
-// anything; clearing an empty log never empties the backup.
+// Clear makes a missing log, keeps the entries of a log that holds any in
+// one backup beside it, replaced at each such Clear; clearing an empty log
+// never empties the backup; the next entry is then the log's only one.
 TEST_F(AreaLog, ClearKeepsTheEntriesInOneBackup)
 {
     const auto log = areaLogPath(folder_.path());
     const auto backup = areaLogBackupPath(log);
     EXPECT_EQ(backup.filename(), "KARWEN.LOG~");
-    writeBytes(log, "first\r\n");
-    ASSERT_EQ(clearAreaLog(log), LogClearing::Kept);
-    EXPECT_EQ(readBytes(backup), "first\r\n");
-    writeBytes(log, "second\r\n");
-    ASSERT_EQ(clearAreaLog(log), LogClearing::Kept);
-    EXPECT_EQ(readBytes(backup), "second\r\n");
-    EXPECT_EQ(readBytes(log), "");
-    ASSERT_EQ(clearAreaLog(log), LogClearing::NothingToKeep);
-    EXPECT_EQ(readBytes(backup), "second\r\n");
-}
-
-TEST_F(AreaLog, ClearCreatesAMissingLog)
-{
-    const auto log = areaLogPath(folder_.path());
     ASSERT_EQ(clearAreaLog(log), LogClearing::NothingToKeep);
     EXPECT_TRUE(std::filesystem::exists(log));
     EXPECT_EQ(std::filesystem::file_size(log), 0u);
-    EXPECT_FALSE(std::filesystem::exists(areaLogBackupPath(log)));
+    EXPECT_FALSE(std::filesystem::exists(backup));
+    writeBytes(log, "first\r\n");
+    ASSERT_EQ(clearAreaLog(log), LogClearing::Kept);
+    EXPECT_EQ(readBytes(backup), "first\r\n");
+    writeBytes(log, "old entries\r\nmore\r\n");
+    ASSERT_EQ(clearAreaLog(log), LogClearing::Kept);
+    EXPECT_EQ(readBytes(backup), "old entries\r\nmore\r\n");
+    EXPECT_EQ(readBytes(log), "");
+    ASSERT_EQ(clearAreaLog(log), LogClearing::NothingToKeep);
+    EXPECT_EQ(readBytes(backup), "old entries\r\nmore\r\n");
+    ASSERT_TRUE(appendAreaLog(log, currentAreaLogEntry()));
+    const std::string text = readBytes(log);
+    EXPECT_EQ(lineCount(text), 19u);
+    EXPECT_EQ(withoutFirstLine(text), kEntryBody);
 }
 
 TEST_F(AreaLog, UnwritableLogIsReported)

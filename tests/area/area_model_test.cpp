@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <numeric>
 #include <string>
+#include <tuple>
 #include <utility>
 
 using namespace karwen;
@@ -116,27 +117,16 @@ TEST_F(AreaTables, DotColourMarksTheSelectedClass)
     EXPECT_EQ(dotColor(3), ClassColor[0]);
 }
 
-TEST(ClassPercentText, FiveColumnsAndPercent)
+// The panel's five columns and a percent sign; the log's six columns, and
+// shares wider than their column lose their leading digits.
+TEST(ClassPercentText, FiveColumnsAndPercentOrSixInTheLog)
 {
-    const std::pair<int16_t, std::string> cases[] = {
-        {1000, "100.0%"},
-        {999, " 99.9%"},
-        {125, " 12.5%"},
-        {100, " 10.0%"},
-        {10, "  1.0%"},
-        {1, "  0.1%"},
-        {0, "  0.0%"},
-        {-1, " -0.1%"},
-    };
-    for (const auto& [count, text] : cases)
+    const std::pair<int16_t, std::string> panel[] = {{1000, "100.0%"}, {999, " 99.9%"}, {125, " 12.5%"},
+        {100, " 10.0%"}, {10, "  1.0%"}, {1, "  0.1%"}, {0, "  0.0%"}, {-1, " -0.1%"}};
+    for (const auto& [count, text] : panel)
         EXPECT_EQ(ClassPercentText(count), text) << count;
-}
-
-TEST(ClassPercentText, LogColumnIsSixWide)
-{
-    EXPECT_EQ(shareColumn(1000, 6), " 100.0");
-    EXPECT_EQ(shareColumn(125, 6), "  12.5");
-    EXPECT_EQ(shareColumn(0, 6), "   0.0");
-    // Wider shares than the column lose their leading digits.
-    EXPECT_EQ(shareColumn(12345, 5), "234.5");
+    const std::tuple<int16_t, std::size_t, std::string> log[]
+        = {{1000, 6, " 100.0"}, {125, 6, "  12.5"}, {0, 6, "   0.0"}, {12345, 5, "234.5"}};
+    for (const auto& [count, width, text] : log)
+        EXPECT_EQ(shareColumn(count, width), text) << count;
 }

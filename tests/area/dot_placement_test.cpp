@@ -22,6 +22,9 @@ std::vector<std::pair<int, int>> ringOfDots()
     return rings;
 }
 
+// Where dot n is drawn.
+PlanePoint dot(int n) { return {DotX[static_cast<std::size_t>(n)], DotY[static_cast<std::size_t>(n)]}; }
+
 } // namespace
 
 using DotPlacement = AreaTest;
@@ -41,8 +44,8 @@ TEST_F(DotPlacement, WorkedValuesAtZoomTwoWithScroll)
     const double degrees[] = {135.0, 225.0, 315.0, 45.0};
     for (int k = 0; k < 4; ++k) {
         const double a = degrees[k] * M_PI / 180.0;
-        EXPECT_NEAR(DotX[static_cast<std::size_t>(2 + k)], 500.0 + r * std::cos(a), 1e-4) << k;
-        EXPECT_NEAR(DotY[static_cast<std::size_t>(2 + k)], 160.0 - r * std::sin(a), 1e-4) << k;
+        EXPECT_NEAR(dot(2 + k).x, 500.0 + r * std::cos(a), 1e-4) << k;
+        EXPECT_NEAR(dot(2 + k).y, 160.0 - r * std::sin(a), 1e-4) << k;
     }
 }
 
@@ -55,8 +58,7 @@ TEST_F(DotPlacement, DotsLieOnTheirRingsEvenlySpaced)
     ASSERT_EQ(rings.size(), 1001u);
     for (int n = 1; n <= kDotCount; ++n) {
         const auto [ring, k] = rings[static_cast<std::size_t>(n)];
-        const double dx = DotX[static_cast<std::size_t>(n)] - 256.0;
-        const double dy = 256.0 - DotY[static_cast<std::size_t>(n)];
+        const double dx = dot(n).x - 256.0, dy = 256.0 - dot(n).y;
         const double radius = 256.0 * RingRadius[static_cast<std::size_t>(ring)];
         EXPECT_NEAR(std::hypot(dx, dy), radius, 2e-4) << n;
         if (ring == 0)
@@ -86,14 +88,13 @@ TEST_P(DotPlacementViews, SameDotUnderSameImagePixel)
     ASSERT_TRUE(positionAreaDots(circle, {1.0f, 0, 0, 960}));
     std::vector<PlanePoint> reference;
     for (int n = 0; n <= kDotCount; ++n)
-        reference.push_back(
-            viewToImage({1.0f, 0, 0, 960}, {DotX[static_cast<std::size_t>(n)], DotY[static_cast<std::size_t>(n)]}));
+        reference.push_back(viewToImage({1.0f, 0, 0, 960}, dot(n)));
 
     const ViewCase c = GetParam();
     const ViewMapping view{c.scale, c.x0, c.y0, c.pictureH};
     ASSERT_TRUE(positionAreaDots(circle, view));
     for (int n = 1; n <= kDotCount; ++n) {
-        const PlanePoint p = viewToImage(view, {DotX[static_cast<std::size_t>(n)], DotY[static_cast<std::size_t>(n)]});
+        const PlanePoint p = viewToImage(view, dot(n));
         EXPECT_NEAR(p.x, reference[static_cast<std::size_t>(n)].x, 2e-3) << n;
         EXPECT_NEAR(p.y, reference[static_cast<std::size_t>(n)].y, 2e-3) << n;
     }

@@ -38,20 +38,11 @@ template <class Colour>
 [[nodiscard]] inline bool writePhoto(
     const std::filesystem::path& path, int width, int height, uint32_t colour, const Disc* disc = nullptr)
 {
-    const int32_t h = RixCreate(width, height);
-    const ImagePixels image(h);
-    if (!image.valid())
-        return false;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const bool inside
-                = !disc || (x - disc->cx) * (x - disc->cx) + (y - disc->cy) * (y - disc->cy) <= disc->r * disc->r;
-            image.row(y)[x] = inside ? colour : packRgb(0, 0, 0);
-        }
-    const std::string name = path.string();
-    const bool saved = saveImageFile(h, name);
-    (void)RixDestroy(h);
-    return saved;
+    return paintPhoto(path, width, height, [&](int x, int y) {
+        const bool inside
+            = !disc || (x - disc->cx) * (x - disc->cx) + (y - disc->cy) * (y - disc->cy) <= disc->r * disc->r;
+        return inside ? colour : packRgb(0, 0, 0);
+    });
 }
 
 } // namespace karwen::test

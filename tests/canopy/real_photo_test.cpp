@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -31,37 +32,45 @@ struct RealPhoto {
 
 void PrintTo(const RealPhoto& p, std::ostream* os) { *os << p.file; }
 
-// Where a shared photo lies, or "" when the checkout has no such file.
-std::string realPhotoPath(const std::string& file)
-{
-    const std::string path = std::string(KARWEN_REAL_DATA_DIR) + "/" + file;
-    return std::filesystem::exists(path) ? path : "";
-}
+// A shared photo opened before the test, which is skipped when the
+// checkout has no such file.
+class RealPhotoTest : public ::testing::Test {
+protected:
+    void open(const std::string& file)
+    {
+        const std::string path = std::string(KARWEN_REAL_DATA_DIR) + "/" + file;
+        if (!std::filesystem::exists(path))
+            GTEST_SKIP() << "no " << file;
+        source.emplace(path);
+        ASSERT_GT(source->handle(), 0) << RixLastError();
+    }
+    std::optional<test::RixImage> source;
+};
 
-// The circle its source gives, rows counted upward.
-ProjectionRecord circleOf(const RealPhoto& photo, const test::RixImage& image)
-{
-    return {photo.x + 0.5, image.view().height - photo.y - 0.5, photo.r, 0, 0, 0, kEquidistant};
-}
-
-class RealPhotos : public ::testing::TestWithParam<RealPhoto> { };
+// The photo of the parameter with the circle its source gives, rows
+// counted upward.
+class RealPhotos : public RealPhotoTest, public ::testing::WithParamInterface<RealPhoto> {
+protected:
+    void SetUp() override
+    {
+        const RealPhoto& photo = GetParam();
+        open(photo.file);
+        if (source)
+            src = {photo.x + 0.5, source->view().height - photo.y - 0.5, photo.r, 0, 0, 0, kEquidistant};
+    }
+    ProjectionRecord src{};
+};
 
 TEST_P(RealPhotos, FiguresOfTheFishEyeConverters)
 {
     const RealPhoto& photo = GetParam();
-    const std::string path = realPhotoPath(photo.file);
-    if (path.empty())
-        GTEST_SKIP() << "no " << photo.file;
-    const test::RixImage source(path);
-    ASSERT_GT(source.handle(), 0) << RixLastError();
-    const ProjectionRecord src = circleOf(photo, source);
     const CanopySettings settings;
-    const PixelFigures f = measurePixels(source.view(), src, nullptr, settings);
+    const PixelFigures f = measurePixels(source->view(), src, nullptr, settings);
 
     // The program's start-up destination: 512 x 512, orthographic, R 256.
     const ProjectionRecord dst{256, 256, 256, 0, 0, 0, kOrthographic};
     const test::RixImage converted(512, 512);
-    ASSERT_EQ(RixSDeform(source.handle(), converted.handle(), &src, &dst, 0), 1);
+    ASSERT_EQ(RixSDeform(source->handle(), converted.handle(), &src, &dst, 0), 1);
     const auto reading = classifyDots(converted.view(), dst, settings, f.threshold);
     ASSERT_TRUE(reading.has_value());
     const DotFigures d = measureDots(reading->gaps, dst.Proj, settings);
@@ -91,19 +100,13 @@ TEST_P(RealPhotos, FiguresOfTheFishEyeConverters)
 TEST_P(RealPhotos, EveryMethodFindsAThreshold)
 {
     const RealPhoto& photo = GetParam();
-    const std::string path = realPhotoPath(photo.file);
-    if (path.empty())
-        GTEST_SKIP() << "no " << photo.file;
-    const test::RixImage source(path);
-    ASSERT_GT(source.handle(), 0) << RixLastError();
-    const ProjectionRecord src = circleOf(photo, source);
     double least = 1.0, most = 0.0;
     std::printf("[real] %s thresholds (openness):", photo.file);
     for (const auto& [method, name] : {std::pair{ThresholdMethod::Otsu, "otsu"}, {ThresholdMethod::Ridler, "ridler"},
              {ThresholdMethod::Minimum, "minimum"}, {ThresholdMethod::Edge, "edge"}}) {
         CanopySettings settings;
         settings.method = method;
-        const PixelFigures f = measurePixels(source.view(), src, nullptr, settings);
+        const PixelFigures f = measurePixels(source->view(), src, nullptr, settings);
         ASSERT_EQ(f.status, PixelStatus::Ok) << name;
         EXPECT_GT(f.openness, photo.minOpenness) << name;
         EXPECT_LT(f.openness, photo.maxOpenness) << name;
@@ -115,21 +118,20 @@ TEST_P(RealPhotos, EveryMethodFindsAThreshold)
     EXPECT_LT(most, 1.5 * least);
 }
 
+class RealPhotoCutByTheFrame : public RealPhotoTest {
+protected:
+    void SetUp() override { open("allsky_day.jpg"); }
+};
+
 // A circle much larger than the photo: only the dots whose point falls on
 // the photo are read, and they see the sky the pixels see.
-TEST(RealPhotoCutByTheFrame, DotsSeeWhatThePixelsSee)
+TEST_F(RealPhotoCutByTheFrame, DotsSeeWhatThePixelsSee)
 {
-    const std::string path = realPhotoPath("allsky_day.jpg");
-    if (path.empty())
-        GTEST_SKIP() << "no "
-                     << "allsky_day.jpg";
-    const test::RixImage source(path);
-    ASSERT_GT(source.handle(), 0) << RixLastError();
     const ProjectionRecord src{800, 800, 1000, 0, 0, 0, kEquidistant};
     const CanopySettings settings;
-    const PixelFigures f = measurePixels(source.view(), src, nullptr, settings);
+    const PixelFigures f = measurePixels(source->view(), src, nullptr, settings);
     const ProjectionRecord dst{500, 500, 500, 0, 0, 0, kEquisolidangle};
-    const auto reading = classifyDotsOf(source.handle(), src, nullptr, dst, 1000, 1000, settings, f.threshold);
+    const auto reading = classifyDotsOf(source->handle(), src, nullptr, dst, 1000, 1000, settings, f.threshold);
     ASSERT_TRUE(reading.has_value());
     const DotFigures d = measureDots(reading->gaps, dst.Proj, settings, reading->outsideDots);
     ASSERT_EQ(f.status, PixelStatus::Ok);

@@ -23,7 +23,15 @@ namespace {
 // once decoded.
 std::string rle8(uint32_t width, uint32_t height, uint32_t dataBytes)
 {
-    return bmpBytes(width, height, 8, 1, dataBytes, 256, std::string{0, 1});
+    std::string data(dataBytes, '\0');
+    data[1] = 1;
+    return bmpBytes({.width = int32_t(width),
+                        .height = int32_t(height),
+                        .bitCount = 8,
+                        .compression = kRle8,
+                        .palette = std::vector<uint32_t>(256),
+                        .colorsUsed = 256},
+        data);
 }
 std::string rle8(uint32_t width, uint32_t height)
 {

@@ -1,8 +1,9 @@
-// The options as parsed, without running anything: an empty value (an unset
-// shell variable) is a usage error for every option of both commands, never
-// the option's default, and only --postfix may be empty; the bounds for
-// large photos and results hold to the last unit, so no image of that size
-// is made.
+// The options as parsed, without running anything: each value out of its
+// bounds is a usage error that names the option and what it takes; an empty
+// value (an unset shell variable) is one for every option of both commands,
+// never the option's default, and only --postfix may be empty; the bounds
+// for large photos and results hold to the last unit, so no image of that
+// size is made.
 #include "command_line.h"
 
 #include "projection_model.h"
@@ -66,6 +67,66 @@ void expectEveryEmptyValueRefused(
 }
 
 } // namespace
+
+// Each command line is refused with the message part given; none runs.
+TEST(UsageErrors, NameTheOptionAndWhatItTakes)
+{
+    const std::vector<std::string> convert{"convert", "-o", "out"}, measure{"measure", "--csv", "f.csv"};
+    const struct {
+        const std::vector<std::string>& command;
+        std::vector<std::string> args;
+        const char* says;
+    } cases[] = {
+        {convert, {"--bogus", "in"}, "--bogus"},
+        {convert, {}, "INPUT"},
+        {convert, {"in", "--circle", "100,100,10"}, "R \"10\" must be above 10 and at most 16384"},
+        {convert, {"in", "--circle", "32767.5,100,500"}, "CX \"32767.5\" must be from 0 to 32767"},
+        {convert, {"in", "--circle", "100,100,16384.5"}, "R \"16384.5\" must be above 10 and at most 16384"},
+        {convert, {"in", "--circle", "100,100"}, "is not of the form CX,CY,R"},
+        {convert, {"in", "--view", "10,10"}, "--view"},
+        {convert, {"in", "--circle", "100,100,50", "--detect-circle"}, "--detect-circle"},
+        {convert, {"in", "--tilt", "181"}, "must be from -180 to 180"},
+        {convert, {"in", "--size", "7x100"}, "W \"7\" must be a whole number from 8 to 16384"},
+        {convert, {"in", "--size", "512x16385"}, "H \"16385\" must be a whole number from 8 to 16384"},
+        {convert, {"in", "--size", "16x16"}, "--dst-circle (from --size): R \"8\""},
+        {convert, {"in", "--dst-circle", "0,10,20"}, "must be above 0 and at most 16384"},
+        {convert, {"in", "--src-projection", "perspective"}, "is none of orthographic, equisolidangle, equidistant"},
+        {convert, {"in", "--interp", "linear"}, "--interp"},
+        {convert, {"in", "--format", "png"}, "--format"},
+        {convert, {"in", "--quality", "0"}, "--quality"},
+        {convert, {"in", "--postfix", "/x"}, "--postfix"},
+        {convert, {"in", "-j", "0"}, "--jobs"},
+        {convert, {"in", "--shard", "3/2"}, "--shard K"},
+        {convert, {"in", "--shard", "1-2"}, "--shard"},
+        // One more than a large photo or result may have.
+        {convert, {"in", "--size", "16385x512"}, "--size"},
+        {convert, {"in", "--dst-circle", "100,100,8192.5"}, "--dst-circle"},
+        {convert, {"in", "--circle", "100,32768,500"}, "--circle"},
+        {convert, {"in", "--circle", "100,100,16385"}, "--circle"},
+        {measure, {"in", "--threshold", "median"},
+            "--threshold: \"median\" must be otsu, ridler, minimum, edge or a whole number"},
+        {measure, {"in", "--threshold", "256"}, "--threshold"},
+        {measure, {"in", "--threshold", "12.5"}, "--threshold"},
+        {measure, {"in", "--rings", "0"}, "--rings: \"0\" must be a whole number from 1 to 18"},
+        {measure, {"in", "--rings", "19"}, "--rings"},
+        {measure, {"in", "--sectors", "37"}, "--sectors: \"37\" must be a whole number from 1 to 36"},
+        {measure, {"in", "--gamma", "0.05"}, "--gamma: \"0.05\" must be from 0.1 to 10"},
+        {measure, {"in", "--max-zenith", "0"}, "--max-zenith: \"0\" must be above 0 and at most 90"},
+        {measure, {"in", "--max-zenith", "90.5"}, "--max-zenith"},
+        {measure, {"in", "--channel", "red"}, "--channel"},
+        {measure, {"in", "--circle", "60,50,40", "--detect-circle"}, "--detect-circle"},
+        {measure, {}, "INPUT"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.command;
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        std::string errors;
+        const ParsedCommand parsed = parse(args, errors);
+        EXPECT_EQ(parsed.exitCode, kExitUsage) << c.says;
+        EXPECT_FALSE(parsed.convert || parsed.measure) << c.says;
+        EXPECT_NE(errors.find(c.says), std::string::npos) << c.says << " in:\n" << errors;
+    }
+}
 
 TEST(EmptyValues, AreRefusedByBothCommands)
 {
@@ -138,22 +199,4 @@ TEST(OptionBounds, LargePhotosAndResultsAreAccepted)
     EXPECT_EQ(double(convert.convert->settings.dstPrm.R), 8192.0);
     EXPECT_TRUE(parse({"measure", "--csv", "out.csv", "in.jpg", "--circle", "32767,32767,16384"}, errors).measure)
         << errors;
-}
-
-TEST(OptionBounds, OneMoreIsRefused)
-{
-    for (const std::vector<std::string>& args : {
-             std::vector<std::string>{"--size", "16385x512"},
-             std::vector<std::string>{"--dst-circle", "100,100,8192.5"},
-             std::vector<std::string>{"--circle", "100,32768,500"},
-             std::vector<std::string>{"--circle", "100,100,16385"},
-         }) {
-        std::vector<std::string> all{"convert", "-o", "out", "in.jpg"};
-        all.insert(all.end(), args.begin(), args.end());
-        std::string errors;
-        const ParsedCommand parsed = parse(all, errors);
-        EXPECT_FALSE(parsed.convert.has_value()) << args[1];
-        EXPECT_EQ(parsed.exitCode, kExitUsage) << args[1];
-        EXPECT_NE(errors.find(args[0]), std::string::npos) << errors;
-    }
 }

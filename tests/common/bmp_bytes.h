@@ -1,38 +1,61 @@
-// The bytes of a BMP file written field by field, for files the library
-// must refuse or that are huge once decoded but small on disk.
+// The bytes of a BMP file written field by field: every header size, bit
+// count, palette and bit-field layout the library reads, and files it must
+// refuse or that are huge once decoded but small on disk.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace karwen::test {
 
-// A BMP with a BITMAPINFOHEADER of these fields, `colours` palette entries
-// of zeros, three 16-bit masks when compression is 3 (bit fields), and
-// `data` padded with zeros to dataBytes as its pixel data.
-inline std::string bmpBytes(uint32_t width, uint32_t height, int bits, uint32_t compression, uint32_t dataBytes,
-    uint32_t colours = 0, const std::string& data = {})
+enum BmpCompression : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6 };
+
+struct BmpLayout {
+    uint32_t headerSize = 40; // 12 (core), 40, 56, 108 or 124
+    int32_t width = 13;
+    int32_t height = 5; // negative: rows stored top-down
+    uint16_t bitCount = 24;
+    uint32_t compression = kRgb;
+    std::vector<uint32_t> palette{}; // 0xRRGGBB
+    std::array<uint32_t, 4> masks{};
+    uint32_t colorsUsed = 0;
+};
+
+// The file of this layout with `pixels` as its pixel data. Three or four
+// masks follow a 40-byte header with bit fields; the longer headers hold
+// four; the palette comes last, three bytes an entry after a core header.
+inline std::string bmpBytes(const BmpLayout& s, const std::string& pixels)
 {
-    const uint32_t masks = compression == 3 ? 12 : 0;
-    const uint32_t offset = 14 + 40 + masks + 4 * colours;
-    std::string bytes = "BM";
-    const auto put = [&bytes](uint32_t value, int size) {
+    const auto put = [](std::string& to, uint32_t value, int size) {
         for (int i = 0; i < size; ++i)
-            bytes += char((value >> (8 * i)) & 0xff);
+            to += char((value >> (8 * i)) & 0xff);
     };
-    for (uint32_t v : {offset + dataBytes, 0u, offset, 40u, width, height})
-        put(v, 4);
-    put(1, 2); // one plane
-    put(uint32_t(bits), 2);
-    for (uint32_t v : {compression, dataBytes, 2835u, 2835u, colours, 0u})
-        put(v, 4);
-    if (masks)
-        for (uint32_t mask : {0x7c00u, 0x03e0u, 0x001fu})
-            put(mask, 4);
-    bytes += std::string(4 * colours, '\0');
-    bytes += data;
-    bytes.resize(offset + dataBytes, '\0');
-    return bytes;
+    std::string info;
+    put(info, s.headerSize, 4);
+    const int side = s.headerSize == 12 ? 2 : 4;
+    put(info, uint32_t(s.width), side);
+    put(info, uint32_t(s.height), side);
+    put(info, 1, 2); // one plane
+    put(info, s.bitCount, 2);
+    if (s.headerSize != 12) {
+        for (uint32_t v : {s.compression, uint32_t(pixels.size()), 2835u, 2835u, s.colorsUsed, 0u})
+            put(info, v, 4);
+        const bool fields = s.compression == kBitFields || s.compression == kAlphaBitFields;
+        const std::size_t masks = s.headerSize > 40 ? (s.headerSize >= 56 ? 4 : 3)
+                                                    : (fields ? (s.compression == kAlphaBitFields ? 4 : 3) : 0);
+        for (std::size_t i = 0; i < masks; ++i)
+            put(info, s.masks[i], 4);
+        info.resize(std::max<std::size_t>(info.size(), s.headerSize + (s.headerSize == 40 ? 4 * masks : 0)), '\0');
+    }
+    for (uint32_t c : s.palette)
+        put(info, c, s.headerSize == 12 ? 3 : 4);
+    std::string file = "BM";
+    for (uint32_t v : {uint32_t(14 + info.size() + pixels.size()), 0u, uint32_t(14 + info.size())})
+        put(file, v, 4);
+    return file + info + pixels;
 }
 
 } // namespace karwen::test

@@ -1,5 +1,6 @@
 // BMP files built byte by byte here, loaded through the C interface and
 // compared pixel by pixel (row 0 is the bottom row of the picture).
+#include "bmp_bytes.h"
 #include "codec_test_support.h"
 #include "rix.h"
 
@@ -14,76 +15,16 @@ using codec_test::pixelAt;
 using codec_test::readBytes;
 using codec_test::ScratchFile;
 using codec_test::writeBytes;
+using karwen::test::BmpLayout;
 using karwen::test::ScratchFolder;
+using enum karwen::test::BmpCompression;
 
 namespace {
 
-enum : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6 };
-
-void put16(std::vector<uint8_t>& b, uint32_t v)
-{
-    b.push_back(uint8_t(v));
-    b.push_back(uint8_t(v >> 8));
-}
-void put32(std::vector<uint8_t>& b, uint32_t v)
-{
-    put16(b, v & 0xffff);
-    put16(b, v >> 16);
-}
-
-struct BmpLayout {
-    uint32_t headerSize = 40;
-    int32_t width = 13;
-    int32_t height = 5; // negative: rows stored top-down
-    uint16_t bitCount = 24;
-    uint32_t compression = kRgb;
-    std::vector<uint32_t> palette; // 0xRRGGBB
-    std::array<uint32_t, 4> masks{};
-    uint32_t colorsUsed = 0;
-};
-
 std::vector<uint8_t> makeBmp(const BmpLayout& s, const std::vector<uint8_t>& pixels)
 {
-    std::vector<uint8_t> info;
-    put32(info, s.headerSize);
-    if (s.headerSize == 12) {
-        put16(info, uint32_t(s.width));
-        put16(info, uint32_t(s.height));
-        put16(info, 1);
-        put16(info, s.bitCount);
-    } else {
-        put32(info, uint32_t(s.width));
-        put32(info, uint32_t(s.height));
-        put16(info, 1);
-        put16(info, s.bitCount);
-        put32(info, s.compression);
-        put32(info, uint32_t(pixels.size()));
-        put32(info, 2835);
-        put32(info, 2835);
-        put32(info, s.colorsUsed);
-        put32(info, 0);
-        const bool fields = s.compression == kBitFields || s.compression == kAlphaBitFields;
-        const int maskCount = s.headerSize > 40 ? (s.headerSize >= 56 ? 4 : 3)
-                                                : (fields ? (s.compression == kAlphaBitFields ? 4 : 3) : 0);
-        for (int i = 0; i < maskCount; ++i)
-            put32(info, s.masks[i]);
-        while (info.size() < s.headerSize + (s.headerSize == 40 ? 4u * maskCount : 0u))
-            info.push_back(0);
-    }
-    for (uint32_t c : s.palette) {
-        info.push_back(uint8_t(c));
-        info.push_back(uint8_t(c >> 8));
-        info.push_back(uint8_t(c >> 16));
-        if (s.headerSize != 12)
-            info.push_back(0);
-    }
-    std::vector<uint8_t> file = {'B', 'M'};
-    put32(file, uint32_t(14 + info.size() + pixels.size()));
-    put32(file, 0);
-    put32(file, uint32_t(14 + info.size()));
-    file.insert(file.end(), info.begin(), info.end());
-    file.insert(file.end(), pixels.begin(), pixels.end());
-    return file;
+    const std::string file = karwen::test::bmpBytes(s, std::string(pixels.begin(), pixels.end()));
+    return {file.begin(), file.end()};
 }
 
 // The raw value stored for picture pixel (x, y from the bottom): a palette

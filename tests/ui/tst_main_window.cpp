@@ -1,7 +1,6 @@
 // Start-up state, the menus, the Zoom rule and the closing of both views.
 #include "area_app_fixture.h"
 #include "canopy_window.h"
-#include "common_dialog.h"
 #include "dst_view.h"
 #include "format_window.h"
 #include "karwen_app.h"
@@ -156,14 +155,6 @@ private slots:
         QCOMPARE(dst->viewScale(), 4.0f);
         QCOMPARE(src->viewScale(), 0.5f);
         close_image();
-    }
-
-    void filterTranslation()
-    {
-        QCOMPARE(ui::CommonDialog::qtFilters(u"画像ファイル (*.bmp;*.jpg)|*.bmp;*.jpg"_s),
-            QStringList({u"画像ファイル (*.bmp *.jpg)"_s}));
-        QCOMPARE(
-            ui::CommonDialog::qtFilters(u"*.bmp|*.bmp|*.jpg|*.jpg"_s), QStringList({"*.bmp (*.bmp)", "*.jpg (*.jpg)"}));
     }
 
     void toolWindowsComeBackWholeFromTheViewMenu()
