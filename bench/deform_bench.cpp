@@ -1,8 +1,10 @@
 // RixSDeform from a 4000 x 4000 equidistant source to 2048 x 2048
 // perspective and equisolid destinations, for each interpolation, with the
 // view angle changing between calls (as while dragging) and unchanged (as in
-// a batch); the same source seen through a real lens (RixSDeformLens); and
-// the cost of re-creating a large image.
+// a batch); the same source seen through a real lens (RixSDeformLens); the
+// unchanged view once more on one thread, ideal and lens, whose CPU time
+// stays steady while other processes share the cores; and the cost of
+// re-creating a large image.
 #include "image.h"
 #include "image_store.h"
 #include "rix.h"
@@ -27,6 +29,7 @@ void deformBench(benchmark::State& state)
     const int interp = int(state.range(1));
     const bool changing = state.range(2) != 0;
     const bool throughLens = state.range(3) != 0;
+    RixSetThreads(int32_t(state.range(4)));
     // Near the equidistant projection, as real lenses are, to 95 degrees.
     const RixLens lens{{0.655, -0.0265, 0.0156, -0.00421, 0.0}, 95.0};
     const int32_t src = bench::syntheticPhoto();
@@ -41,17 +44,20 @@ void deformBench(benchmark::State& state)
                                              : RixSDeform(src, dst, &srcPrm, &dstPrm, interp));
     }
     RixDestroy(dst);
+    RixSetThreads(0);
     state.SetItemsProcessed(state.iterations() * kDstSide * kDstSide);
 }
 
 void deformArgs(benchmark::internal::Benchmark* b)
 {
-    b->ArgNames({"proj", "interp", "changing", "lens"});
+    b->ArgNames({"proj", "interp", "changing", "lens", "threads"});
     for (int proj : {4, 1})
         for (int interp = 0; interp < 3; ++interp) {
             for (int changing : {1, 0})
-                b->Args({proj, interp, changing, 0});
-            b->Args({proj, interp, 0, 1});
+                b->Args({proj, interp, changing, 0, 0});
+            b->Args({proj, interp, 0, 1, 0});
+            for (int lens : {0, 1})
+                b->Args({proj, interp, 0, lens, 1});
         }
 }
 

@@ -16,15 +16,14 @@ namespace rix {
 namespace {
 
 constexpr uint32_t kBlack = 0xff000000u;
-constexpr float kPiF = 3.14159265f;
 
 inline float floorOf(float x) { return __builtin_floorf(x); }
 inline int clampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
-// The fitted polynomials (the equidistant forms, the arcsine of lenses),
-// copied to the caller's frame and evaluated by Horner's rule in x = 2t - 1.
+// The fitted polynomials of the equidistant forms, copied to the caller's
+// frame and evaluated by Horner's rule in x = 2t - 1.
 struct RowFits {
-    float sin[kRadialDegree + 1], cos[kRadialDegree + 1], src[kRadialDegree + 1], asin[kRadialDegree + 1];
+    float sin[kRadialDegree + 1], cos[kRadialDegree + 1], src[kRadialDegree + 1];
 
     RIX_RADIAL_INLINE static float horner(const float* c, float t)
     {
@@ -37,43 +36,44 @@ struct RowFits {
     RIX_RADIAL_INLINE float sinOverRho(float t) const { return horner(sin, t); }
     RIX_RADIAL_INLINE float cosTheta(float t) const { return horner(cos, t); }
     RIX_RADIAL_INLINE float rhoOverSin(float y) const { return horner(src, y); }
-    RIX_RADIAL_INLINE float asinRatio(float t) const { return horner(asin, t); }
 };
 
 // The source side of a row: the factor rho / sin(theta) that turns the
 // direction into a source point, and the smallest cos(theta) the source
 // sees. An ideal fisheye source sees its hemisphere.
 template <int S> struct IdealSource {
-    RIX_RADIAL_INLINE static float zMin(const MapConstants&) { return 0.0f; }
-    RIX_RADIAL_INLINE static float factor(const RowFits& fits, const MapConstants&, float z)
-    {
-        return radial::Model<S>::source(fits, z);
-    }
+    static constexpr float zMin = 0.0f;
+
+    explicit IdealSource(const MapConstants&) { }
+    RIX_RADIAL_INLINE static float factor(const RowFits& fits, float z) { return radial::Model<S>::source(fits, z); }
 };
 
 // A real lens sees out to its half field of view, which may pass 90
-// degrees. With s = sin(theta / 2) and c = cos(theta / 2) from cos(theta),
-// theta = 2 asin(s), through the fitted arcsine of sines up to 1/2 (beyond,
-// asin(s) = pi / 2 - 2 asin(w) with w = sqrt((1 - s) / 2)), and
-// theta / sin(theta) = theta / (2 s c), which near the axis is the fitted
-// ratio over c, free of 0 / 0.
+// degrees; its factor is its own polynomial in s = sin(theta / 2) (see
+// lens_form.h).
 struct LensSource {
-    RIX_RADIAL_INLINE static float zMin(const MapConstants& k) { return k.lens->zMin; }
-    RIX_RADIAL_INLINE static float factor(const RowFits& fits, const MapConstants& k, float z)
+    const LensForm& lens;
+    const float zMin;
+
+    explicit LensSource(const MapConstants& k)
+        : lens(*k.lens)
+        , zMin(k.lens->zMin)
     {
-        const float s = radial::sqrtOf(0.5f * (1.0f - z));
-        const float c = radial::sqrtOf(0.5f * (1.0f + z));
-        const bool near = s <= 0.5f;
-        const float q = near ? s * s : 0.5f * (1.0f - s);
-        const float w = radial::sqrtOf(q);
-        const float ratio = fits.asinRatio(4.0f * q); // asin(w) / w
-        const float theta = near ? 2.0f * s * ratio : kPiF - 4.0f * w * ratio;
-        const float thetaOverSin = near ? ratio / c : theta / (2.0f * s * c);
-        const float* a = k.lens->a;
-        float rhoOverTheta = a[RIX_LENS_TERMS - 1];
-        for (int i = RIX_LENS_TERMS - 2; i >= 0; --i)
-            rhoOverTheta = rhoOverTheta * theta + a[i];
-        return rhoOverTheta * thetaOverSin;
+    }
+    // Horner's rule on the even and the odd powers side by side, in x^2: two
+    // chains of half the length, which the processor overlaps.
+    RIX_RADIAL_INLINE float factor(const RowFits&, float z) const
+    {
+        static_assert(kLensFitDegree % 2 == 0);
+        const float* c = lens.factor.data();
+        const float x = radial::sqrtOf(0.5f * (1.0f - z)) * lens.sScale - 1.0f;
+        const float xx = x * x;
+        float even = c[kLensFitDegree], odd = c[kLensFitDegree - 1];
+        for (int i = kLensFitDegree - 2; i >= 2; i -= 2) {
+            even = even * xx + c[i];
+            odd = odd * xx + c[i - 1];
+        }
+        return (even * xx + c[0]) + odd * x;
     }
 };
 
@@ -86,13 +86,13 @@ void mapRowT(
         fits.sin[i] = k.fit->sinOverRho.coef[i];
         fits.cos[i] = k.fit->cosTheta.coef[i];
         fits.src[i] = k.fit->rhoOverSin.coef[i];
-        fits.asin[i] = k.fit->asinRatio.coef[i];
     }
+    const Source source(k);
     const float m00 = k.m[0][0], m01 = k.m[0][1], m02 = k.m[0][2];
     const float m10 = k.m[1][0], m11 = k.m[1][1], m12 = k.m[1][2];
     const float m20 = k.m[2][0], m21 = k.m[2][1], m22 = k.m[2][2];
     const float cx = k.srcCx, cy = k.srcCy;
-    const float zMin = Source::zMin(k);
+    const float zMin = source.zMin;
     for (int i = 0; i < n; ++i) {
         const float fi = float(i);
         const float u = u0 + fi * du;
@@ -104,7 +104,7 @@ void mapRowT(
         const float py = s * (m10 * u + m11 * v) + m12 * c;
         const float dz = s * (m20 * u + m21 * v) + m22 * c;
         const float z = dz < 1.0f ? dz : 1.0f; // cos(theta) of the source, clamped to zMin..1
-        const float f = Source::factor(fits, k, z > zMin ? z : zMin);
+        const float f = source.factor(fits, z > zMin ? z : zMin);
         const bool valid = (!RixIsFisheye(D) || t <= 1.0f) & (dz >= zMin);
         sx[i] = valid ? cx + f * px : -1.0f;
         sy[i] = valid ? cy + f * py : -1.0f;

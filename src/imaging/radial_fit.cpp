@@ -2,51 +2,24 @@
 
 #include "projection_radial.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <vector>
 
 namespace rix {
 
 namespace {
 
 using radial::kHalfPi;
-constexpr int kNodes = kRadialDegree + 1;
 
-// Chebyshev interpolation of g on [0, 1] at kNodes points, expanded into
-// powers of x = 2t - 1. The three functions are analytic well beyond [0, 1],
-// so the expansion converges fast and its coefficients stay of order 1.
 template <class F> RadialPoly fit(F g)
 {
-    std::array<double, kNodes> cheb{};
-    for (int j = 0; j < kNodes; ++j) {
-        const double angle = std::numbers::pi * (j + 0.5) / kNodes;
-        const double value = g(0.5 * (std::cos(angle) + 1.0));
-        for (int k = 0; k < kNodes; ++k)
-            cheb[k] += 2.0 / kNodes * value * std::cos(k * angle);
-    }
-    cheb[0] *= 0.5;
-
-    // T0 = 1, T1 = x, T(k+1) = 2x T(k) - T(k-1), each as power coefficients.
-    std::array<double, kNodes> power{};
-    std::array<double, kNodes> prev{}, cur{}, next{};
-    prev[0] = 1.0;
-    cur[1] = 1.0;
-    power[0] += cheb[0];
-    power[1] += cheb[1];
-    for (int k = 2; k < kNodes; ++k) {
-        next.fill(0.0);
-        for (int i = 0; i + 1 < kNodes; ++i)
-            next[i + 1] += 2.0 * cur[i];
-        for (int i = 0; i < kNodes; ++i)
-            next[i] -= prev[i];
-        for (int i = 0; i < kNodes; ++i)
-            power[i] += cheb[k] * next[i];
-        prev = cur;
-        cur = next;
-    }
+    std::array<double, kRadialDegree + 1> power{};
+    fitPowers(g, power);
     RadialPoly poly;
-    for (int i = 0; i < kNodes; ++i)
+    for (int i = 0; i <= kRadialDegree; ++i)
         poly.coef[i] = float(power[i]);
     return poly;
 }
@@ -61,14 +34,44 @@ RadialFit makeFit()
     });
     f.cosTheta = fit([](double t) { return std::cos(Equidistant::theta(std::sqrt(t))); });
     f.rhoOverSin = fit([](double t) { return Equidistant::rhoOverSin(1.0 - t); });
-    f.asinRatio = fit([](double t) {
-        const double r = std::sqrt(0.25 * t);
-        return r == 0.0 ? 1.0 : std::asin(r) / r;
-    });
     return f;
 }
 
 } // namespace
+
+// The functions fitted here are analytic well beyond [0, 1], so the
+// expansion converges fast and its coefficients stay of order 1.
+void fitPowers(const std::function<double(double)>& g, std::span<double> power)
+{
+    const int nodes = int(power.size());
+    std::vector<double> cheb(power.size());
+    for (int j = 0; j < nodes; ++j) {
+        const double angle = std::numbers::pi * (j + 0.5) / nodes;
+        const double value = g(0.5 * (std::cos(angle) + 1.0));
+        for (int k = 0; k < nodes; ++k)
+            cheb[k] += 2.0 / nodes * value * std::cos(k * angle);
+    }
+    cheb[0] *= 0.5;
+
+    // T0 = 1, T1 = x, T(k+1) = 2x T(k) - T(k-1), each as power coefficients.
+    std::fill(power.begin(), power.end(), 0.0);
+    std::vector<double> prev(power.size()), cur(power.size()), next(power.size());
+    prev[0] = 1.0;
+    cur[1] = 1.0;
+    power[0] += cheb[0];
+    power[1] += cheb[1];
+    for (int k = 2; k < nodes; ++k) {
+        std::fill(next.begin(), next.end(), 0.0);
+        for (int i = 0; i + 1 < nodes; ++i)
+            next[i + 1] += 2.0 * cur[i];
+        for (int i = 0; i < nodes; ++i)
+            next[i] -= prev[i];
+        for (int i = 0; i < nodes; ++i)
+            power[i] += cheb[k] * next[i];
+        std::swap(prev, cur);
+        std::swap(cur, next);
+    }
+}
 
 const RadialFit& RadialFit::instance()
 {
