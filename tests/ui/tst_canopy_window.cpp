@@ -252,7 +252,7 @@ private slots:
         QCOMPARE(field("r"), fixed(throughFoundCircle().R, 2));
         QCOMPARE(field("circle"), u"detected"_s);
         QCOMPARE(field("dots_outside"), QString::number(canopy.tracker().dots()->outside));
-        QCOMPARE(names.mid(names.size() - 2), (QStringList{u"circle"_s, u"dots_outside"_s}));
+        QCOMPARE(names.mid(names.size() - 3), (QStringList{u"circle"_s, u"dots_outside"_s, u"lens"_s}));
         QVERIFY(canopy.notes().contains(u"Row added to plots.csv"_s));
 
         // Six rings make another header: the file is left as it was.
