@@ -54,16 +54,23 @@ std::optional<std::vector<std::string>> csvFields(std::string_view line)
     return fields;
 }
 
-std::optional<int> csvHeaderRings(std::string_view line)
+std::optional<CsvHeaderForm> csvHeaderForm(std::string_view line)
 {
     if (line.starts_with(kByteOrderMark))
         line.remove_prefix(kByteOrderMark.size());
     if (line.ends_with('\r'))
         line.remove_suffix(1);
-    for (int rings = 1; rings <= kMaxRings; ++rings)
-        if (line == csvHeader(rings))
-            return rings;
+    for (int missing = 0; missing <= kCsvAddedColumns; ++missing)
+        for (int rings = 1; rings <= kMaxRings; ++rings)
+            if (line == csvEarlierHeader(rings, missing))
+                return CsvHeaderForm{rings, missing};
     return std::nullopt;
+}
+
+std::optional<int> csvHeaderRings(std::string_view line)
+{
+    const auto form = csvHeaderForm(line);
+    return form ? std::optional(form->rings) : std::nullopt;
 }
 
 std::string rawText(std::string_view text)

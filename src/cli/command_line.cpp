@@ -3,6 +3,7 @@
 #include "area_model.h"
 #include "convert_command.h"
 #include "karwen_version.h"
+#include "lens_fit_command.h"
 #include "measure_command.h"
 #include "option_values.h"
 #include "parallel_runner.h"
@@ -40,8 +41,8 @@ void refuseEmptyValues(const CLI::App& command)
 
 ParsedCommand parseCommandLine(int argc, const char* const* argv, int defaultJobs, std::ostream& out, std::ostream& err)
 {
-    CLI::App app("Converts hemispherical photos between fisheye projections, as the window's batch does, and "
-                 "measures their canopy.",
+    CLI::App app("Converts hemispherical photos between fisheye projections, as the window's batch does, "
+                 "measures their canopy, and fits lens functions from calibration marks.",
         "karwen-cli");
     app.set_version_flag("--version", std::string("karwen-cli ") + kVersionText);
     app.require_subcommand(1);
@@ -49,22 +50,27 @@ ParsedCommand parseCommandLine(int argc, const char* const* argv, int defaultJob
     const auto convertOptions = addConvertOptions(*convert, defaultJobs);
     CLI::App* measure = app.add_subcommand("measure", "Measure the canopy of photos into one CSV file.");
     const auto measureOptions = addMeasureOptions(*measure, defaultJobs);
+    CLI::App* lensFit = app.add_subcommand(
+        "lens-fit", "Fit a lens function to marks at known zenith angles and print it as a lens file.");
+    const auto lensFitOptions = addLensFitOptions(*lensFit);
+    const auto chosen = [&] { return measure->parsed() ? measure : lensFit->parsed() ? lensFit : convert; };
     try {
         app.parse(argc, argv);
-        refuseEmptyValues(measure->parsed() ? *measure : *convert);
+        refuseEmptyValues(*chosen());
         if (measure->parsed())
-            return {std::nullopt, measureOptions(), kExitDone};
-        return {convertOptions(), std::nullopt, kExitDone};
+            return {std::nullopt, measureOptions(), kExitDone, std::nullopt};
+        if (lensFit->parsed())
+            return {std::nullopt, std::nullopt, kExitDone, lensFitOptions()};
+        return {convertOptions(), std::nullopt, kExitDone, std::nullopt};
     } catch (const CLI::Success& e) {
         (void)app.exit(e, out, err);
         return {};
     } catch (const CLI::ParseError& e) {
         (void)app.exit(e, out, err);
-        return {std::nullopt, std::nullopt, kExitUsage};
+        return {std::nullopt, std::nullopt, kExitUsage, std::nullopt};
     } catch (const UsageError& e) {
-        err << "karwen-cli " << (measure->parsed() ? "measure" : "convert") << ": " << e.what()
-            << "\nRun with --help for more information.\n";
-        return {std::nullopt, std::nullopt, kExitUsage};
+        err << "karwen-cli " << chosen()->get_name() << ": " << e.what() << "\nRun with --help for more information.\n";
+        return {std::nullopt, std::nullopt, kExitUsage, std::nullopt};
     }
 }
 
@@ -79,6 +85,8 @@ int runCommandLine(int argc, const char* const* argv)
         return runConvert(*command.convert);
     if (command.measure)
         return runMeasure(*command.measure);
+    if (command.lensFit)
+        return runLensFit(*command.lensFit, std::cout, std::cerr);
     return command.exitCode;
 }
 

@@ -3,6 +3,7 @@
 #include "batch_convert.h"
 #include "batch_inputs.h"
 #include "file_error.h"
+#include "mdl_karwen.h"
 #include "option_values.h"
 #include "projection_model.h"
 #include "view_reference.h"
@@ -59,11 +60,20 @@ void addRunOptions(
 
 void addSourceOptions(CLI::App& command, RawSourceOptions& raw)
 {
+    CLI::Option* projection = command.add_option("--src-projection", raw.projection,
+        "Projection of the photos: orthographic, equisolidangle (or equisolid), equidistant, "
+        "stereographic; any case. Default: equidistant.");
+    projection->type_name("NAME");
+    std::string lenses;
+    for (const NamedLens& lens : builtInLenses())
+        lenses += (lenses.empty() ? "" : ", ") + lens.name;
     command
-        .add_option("--src-projection", raw.projection,
-            "Projection of the photos: orthographic, equisolidangle (or equisolid), equidistant, "
-            "stereographic; any case. Default: equidistant.")
-        ->type_name("NAME");
+        .add_option("--src-lens", raw.lens,
+            "The real lens the photos were taken with, instead of --src-projection: a built-in lens (" + lenses
+                + "), a lens file, or poly:a1,a2,... (up to five terms of rho = a1 theta + a2 theta^2 + ..., theta "
+                  "in radians, rho = 1 at 90 degrees; a field of 90 degrees). A found circle is the lens's rim.")
+        ->type_name("NAME|FILE|poly:...")
+        ->excludes(projection);
     CLI::Option* circle = command.add_option("--circle", raw.circle,
         "The photos' circle in pixels: centre CX,CY (" + commandLineBounds(Field::SrcCx)
             + "; y counted upward from the bottom row, as in the parameters window) and radius R ("
@@ -114,11 +124,23 @@ RunOptions checkedRun(const RawRunOptions& raw, int defaultJobs)
     return o;
 }
 
+const RixLens* lensOf(const SourceOptions& source) { return karwen::lensOf(source.srcPrm, source.lens); }
+
+std::string lensNameOf(const SourceOptions& source) { return lensOf(source) ? source.lens->name : std::string(); }
+
 SourceOptions checkedSource(const RawSourceOptions& raw)
 {
     SourceOptions o;
     ProjectionRecord& src = o.srcPrm;
-    src.Proj = projectionFrom(raw.projection, kPerspective, "--src-projection");
+    if (raw.lens.empty()) {
+        src.Proj = projectionFrom(raw.projection, kPerspective, "--src-projection");
+    } else {
+        std::string why;
+        o.lens = findLens(raw.lens, &why);
+        if (!o.lens)
+            throw UsageError("--src-lens: " + why);
+        src.Proj = RixLensSource;
+    }
     src.Rot = fieldFrom(Field::SrcRot, raw.tilt, "--tilt", "the tilt");
     if (raw.circle.empty()) {
         o.findCircle = true;
@@ -129,6 +151,13 @@ SourceOptions checkedSource(const RawSourceOptions& raw)
     src.Cx = c[0];
     src.Cy = c[1];
     src.R = c[2];
+    // The angles of a view point through a lens wait for the lens-aware
+    // reference point; the circle's centre looks along the axis.
+    if (o.lens) {
+        if (!raw.view.empty())
+            throw UsageError("--view: a view point through a lens (--src-lens) is not available yet");
+        return o;
+    }
     double refX = src.Cx, refY = src.Cy;
     if (!raw.view.empty()) {
         const std::vector<double> v

@@ -49,6 +49,7 @@ ConvertOptions checked(const RawOptions& raw, int defaultJobs)
     const SourceOptions source = checkedSource(raw.source);
     o.settings.srcPrm = source.srcPrm;
     o.settings.findCircle = source.findCircle;
+    o.settings.srcLens = source.lens;
 
     const std::vector<double> size
         = fieldsFrom({Field::DstWidth, Field::DstHeight}, raw.size, 'x', "--size", {"W", "H"});

@@ -1,5 +1,6 @@
 #include "convert_settings.h"
 
+#include "mdl_karwen.h"
 #include "option_values.h"
 #include "projection_model.h"
 
@@ -12,7 +13,26 @@ namespace {
 constexpr const char* kFirstLine = "# karwen-cli convert: the settings of the results in this folder";
 constexpr const char* kInterpNames[] = {"nearest", "bilinear", "cubic"};
 
-std::string projectionName(int32_t projection) { return lowered(ProjName[static_cast<std::size_t>(projection)]); }
+std::string projectionName(int32_t projection)
+{
+    return projection == RixLensSource ? "lens" : lowered(ProjName[static_cast<std::size_t>(projection)]);
+}
+
+// The lens by its name and its figures, exact: a lens file changed under
+// the same name makes other results.
+std::string lensText(const NamedLens& lens)
+{
+    std::string text = lens.name;
+    text += " (terms";
+    for (const double a : lens.lens.A) {
+        text += ' ';
+        text += exactNumberText(a);
+    }
+    text += ", half field ";
+    text += exactNumberText(lens.lens.HalfFov);
+    text += ')';
+    return text;
+}
 
 std::string numbers(std::initializer_list<double> values, char separator)
 {
@@ -31,7 +51,7 @@ std::vector<Setting> resultSettings(const BatchSettings& s)
 {
     const ProjectionRecord& src = s.srcPrm;
     const ProjectionRecord& dst = s.dstPrm;
-    return {
+    std::vector<Setting> settings{
         {"--src-projection", projectionName(src.Proj)},
         {"--circle", s.findCircle ? "each photo's own (--detect-circle)" : numbers({src.Cx, src.Cy, src.R}, ',')},
         {"--view", "view angles " + numbers({src.Alpha, src.Beta}, ',')},
@@ -42,6 +62,11 @@ std::vector<Setting> resultSettings(const BatchSettings& s)
         {"--interp", kInterpNames[s.interp >= 0 && s.interp <= 2 ? s.interp : 0]},
         {"--quality", std::to_string(s.quality)},
     };
+    // Only a lens adds its line, so that the records of ideal projections
+    // stay as earlier runs wrote them.
+    if (lensOf(src, s.srcLens))
+        settings.insert(settings.begin() + 1, {"--src-lens", lensText(*s.srcLens)});
+    return settings;
 }
 
 std::string settingsText(const std::vector<Setting>& settings)

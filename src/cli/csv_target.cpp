@@ -58,9 +58,10 @@ Reference referenceOf(const RunSettings& run)
     row.pixels.emplace();
     row.dstProjection = canopy::kDotsViewRecord.Proj;
     row.circle = run.source.findCircle ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Given;
-    Reference r{*canopy::csvFields(canopy::csvHeader(run.canopy.rings)), *canopy::csvFields(canopy::csvRow(row)),
+    Reference r{*canopy::csvFields(canopy::csvHeader(run.canopy.rings)),
+        *canopy::csvFields(canopy::csvRow(row, lensNameOf(run.source))),
         {"projection", "alpha", "beta", "rot", "channel", "gamma", "method", "rings", "sectors", "max_zenith",
-            "dots_projection", "circle"}};
+            "dots_projection", "circle", "lens"}};
     if (!run.source.findCircle)
         r.compared.insert(r.compared.end(), {"cx", "cy", "r"});
     if (run.canopy.method == canopy::ThresholdMethod::Fixed)
@@ -81,7 +82,9 @@ std::string settingDifference(const std::vector<std::string>& fields, const Refe
     return {};
 }
 
-CsvTarget keptRows(const std::string& path, const std::string& content, const RunSettings& run)
+// missingColumns: of the columns added last, those the file was written
+// without; its rows are kept with them empty.
+CsvTarget keptRows(const std::string& path, const std::string& content, const RunSettings& run, int missingColumns)
 {
     const Reference reference = referenceOf(run);
     CsvTarget target{true, {}, kExitDone, {}};
@@ -97,14 +100,15 @@ CsvTarget keptRows(const std::string& path, const std::string& content, const Ru
             line.remove_suffix(1);
         if (line.empty())
             continue;
-        const auto fields = canopy::csvFields(line);
+        const std::string padded = std::string(line) + std::string(std::size_t(missingColumns), ',');
+        const auto fields = canopy::csvFields(padded);
         if (!fields || fields->size() != reference.columns.size())
             return refused(kExitUsage,
                 "--resume: line " + std::to_string(number) + " of \"" + path + "\" is not a row of its columns");
         const bool measured = (*fields)[1].empty();
         if (const std::string difference = measured ? settingDifference(*fields, reference) : ""; !difference.empty())
             return refused(kExitUsage, "--resume: \"" + path + "\" was made with other settings: " + difference);
-        KeptRow row{(*fields)[0], std::string(line), measured};
+        KeptRow row{(*fields)[0], padded, measured};
         if (const auto [it, added] = rowOf.emplace(row.file, target.rows.size()); added)
             target.rows.push_back(std::move(row));
         else
@@ -133,19 +137,20 @@ CsvTarget judgeCsvTarget(const std::string& path, CsvMode mode, const RunSetting
             "--csv: \"" + path + "\" exists; --overwrite replaces a CSV of karwen-cli measure, --resume continues one");
     try {
         const std::string first = firstLine(path);
-        const std::optional<int> rings = canopy::csvHeaderRings(first);
-        if (info.st_size > 0 && !rings)
+        const std::optional<canopy::CsvHeaderForm> form = canopy::csvHeaderForm(first);
+        if (info.st_size > 0 && !form)
             return refused(kExitUsage,
                 "--csv: \"" + path + "\" is not a CSV of karwen-cli measure (its first line is not the figures' header)"
                     + never);
         if (mode == CsvMode::Overwrite || info.st_size == 0)
             return {true, {}, kExitDone, {}};
-        if (*rings != run.canopy.rings)
+        if (form->rings != run.canopy.rings)
             return refused(kExitUsage,
                 "--resume: \"" + path + "\" was made with other settings: its columns are for --rings "
-                    + std::to_string(*rings) + ", this run's for --rings " + std::to_string(run.canopy.rings));
+                    + std::to_string(form->rings) + ", this run's for --rings " + std::to_string(run.canopy.rings));
         const files::FileBytes bytes = files::FileBytes::read(path);
-        return keptRows(path, std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()), run);
+        return keptRows(
+            path, std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()), run, form->missingColumns);
     } catch (const files::FileError& e) {
         return refused(kExitFailures, e.what());
     }

@@ -43,7 +43,7 @@ public:
         const CanopyRow row = measure(path, failure);
         if (!row.error.empty() && failure.empty())
             failure = "Cannot measure \"" + path + "\": " + row.error + ".";
-        measured_.lines[i] = canopy::csvRow(row);
+        measured_.lines[i] = canopy::csvRow(row, lensNameOf(run_.source));
         sink_(i, *measured_.lines[i]);
         const FileStatus status = row.error.empty() ? FileStatus::Done : FileStatus::Failed;
         ++counts_[int(status)];
@@ -74,7 +74,8 @@ private:
     CanopyRow measureLoaded(const std::string& path, int32_t photo)
     {
         // A found circle is read to its rim: the rim is the 90-degree horizon.
-        const PhotoSource source = photoSource(photo, run_.source.srcPrm, run_.source.findCircle, FoundCircle::Rim);
+        const PhotoSource source
+            = photoSource(photo, run_.source.srcPrm, run_.source.findCircle, FoundCircle::Rim, lensOf(run_.source));
         if (!source.problem.empty())
             return canopy::failedRow(path, sourceProblemText(source.problem), run_.canopy);
         // The dots' view is made through the same circle as the pixels,

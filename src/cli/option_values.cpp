@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 
 namespace karwen::cli {
@@ -36,6 +37,13 @@ std::vector<std::string> splitAt(const std::string& text, char separator)
         parts.push_back(text.substr(start, end - start));
     parts.push_back(text.substr(start));
     return parts;
+}
+
+std::string exactNumberText(double value)
+{
+    std::array<char, 64> text{};
+    const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
+    return std::string(text.data(), end);
 }
 
 std::string numberText(double value)

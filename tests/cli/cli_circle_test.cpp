@@ -89,7 +89,7 @@ TEST_F(CliRun, MeasureReadsTheFoundCircleToItsRim)
     EXPECT_EQ(field(rows, 1, "circle"), "detected");
     rows = opennessThrough({});
     EXPECT_EQ(field(rows, 1, "circle"), "detected") << "the default";
-    EXPECT_EQ(rows.at(0).back(), "dots_outside");
+    EXPECT_EQ(rows.at(0).back(), "lens");
 }
 
 TEST_F(CliRun, PhotosWithoutACircleAreErrorsNotFigures)

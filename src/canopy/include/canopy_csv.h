@@ -5,6 +5,8 @@
 // The columns stand in one table in canopy_csv.cpp, which writes the header,
 // the rows and the list csvColumnNames gives; the README tells what each
 // holds.
+// The projection column reads "lens" for a photo read through a real
+// lens, and the lens column names it.
 // Fractions, le, l and lx have six decimals, the circle and angles two, all
 // with a '.' whatever the locale. A value that does not exist (a ring the
 // photo does not show, dot figures of a perspective destination) is an
@@ -33,11 +35,18 @@ inline constexpr std::string_view kCsvLineEnd = "\r\n";
 
 // The header of rows with `rings` zenith rings (gf_1 ... gf_rings).
 [[nodiscard]] std::string csvHeader(int rings);
+// The columns added at the end after files were written without them
+// (lens); such files are read with those fields empty.
+inline constexpr int kCsvAddedColumns = 1;
+// The header as files written before the last addedColumns (at most
+// kCsvAddedColumns) columns existed have it.
+[[nodiscard]] std::string csvEarlierHeader(int rings, int addedColumns);
 // The columns' names for a help text: "file, error, ..., gf_1 ... gf_N, ...".
 [[nodiscard]] std::string csvColumnNames();
 // One photo's line, without its line end; it belongs under
-// csvHeader(row.settings.rings).
-[[nodiscard]] std::string csvRow(const CanopyRow& row);
+// csvHeader(row.settings.rings). lens names the real lens the photo was
+// read through (its source's projection RixLensSource), "" for none.
+[[nodiscard]] std::string csvRow(const CanopyRow& row, std::string_view lens = {});
 
 struct CsvAppend {
     bool written = false;

@@ -13,8 +13,16 @@ namespace karwen::canopy {
 // quoted field is not closed or text follows its closing quote.
 [[nodiscard]] std::optional<std::vector<std::string>> csvFields(std::string_view line);
 
-// The number of rings when the line (a UTF-8 byte order mark and a CR at its
-// end allowed) is csvHeader(rings) for some number of rings; none otherwise.
+struct CsvHeaderForm {
+    int rings = 0;
+    int missingColumns = 0; // of the columns added last, those the file lacks
+};
+
+// The form of the line (a UTF-8 byte order mark and a CR at its end
+// allowed) when it is csvHeader(rings) for some number of rings, or an
+// earlier form of it (csvEarlierHeader); none otherwise.
+[[nodiscard]] std::optional<CsvHeaderForm> csvHeaderForm(std::string_view line);
+// Its rings alone.
 [[nodiscard]] std::optional<int> csvHeaderRings(std::string_view line);
 
 // The bytes csvText(raw) was made from: "\\" is one backslash, \xHH one

@@ -1,13 +1,15 @@
 // The options every command of karwen-cli shares: the photos (INPUT,
 // --files-from, -r), how
 // many at once (-j), this run's shard (--shard), the progress shown (-q),
-// and the source side of the photos (--src-projection, --circle or
-// --detect-circle, --view, --tilt), each with the bounds of the parameters
-// window and the batch dialog.
+// and the source side of the photos (--src-projection or --src-lens,
+// --circle or --detect-circle, --view, --tilt), each with the bounds of the
+// parameters window and the batch dialog.
 #pragma once
 
+#include "lens_catalogue.h"
 #include "rix.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,7 +37,16 @@ struct SourceOptions {
     // Projection, tilt and view angles; with a given circle also Cx, Cy, R.
     ProjectionRecord srcPrm{};
     bool findCircle = false; // each photo's own circle, looking along its axis
+    // The real lens the photos are read through, exactly when srcPrm.Proj
+    // is RixLensSource.
+    std::optional<NamedLens> lens;
 };
+
+// The lens of a source, as the conversions and measurements take it:
+// nullptr for an ideal projection.
+[[nodiscard]] const RixLens* lensOf(const SourceOptions& source);
+// Its name for the CSV's lens column; "" for an ideal projection.
+[[nodiscard]] std::string lensNameOf(const SourceOptions& source);
 
 // The options' texts as given, checked once parsing is done.
 struct RawRunOptions {
@@ -50,6 +61,7 @@ struct RawRunOptions {
 
 struct RawSourceOptions {
     std::string projection = "equidistant";
+    std::string lens; // NAME, FILE or poly:a1,a2,...; none: the projection
     std::string circle;
     bool detectCircle = false;
     std::string view;

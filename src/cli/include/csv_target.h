@@ -8,7 +8,9 @@
 //
 // --resume reads the rows: a photo's last row counts; a last line without
 // its line end (a killed run's) is dropped; a row with figures made under
-// other settings than this run's refuses the file.
+// other settings than this run's refuses the file. A file written before
+// the last columns were added (canopy::kCsvAddedColumns) is continued with
+// those columns empty in its rows.
 #pragma once
 
 #include "canopy_settings.h"
@@ -37,7 +39,7 @@ struct CsvTarget {
 // The settings columns of a measured photo's line that a continued file's
 // rows must match: projection and view, the circle when given, channel,
 // gamma, method, a fixed threshold, rings, sectors, max_zenith,
-// dots_projection and where the circle came from.
+// dots_projection, where the circle came from, and the lens.
 struct RunSettings {
     SourceOptions source;
     canopy::CanopySettings canopy;

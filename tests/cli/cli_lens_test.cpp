@@ -1,0 +1,104 @@
+// karwen-cli run through a real lens: the equidistant lens written as a
+// polynomial converts as the equidistant projection does, another lens
+// converts otherwise and its results are not taken for those of another
+// lens; a measure CSV written before the lens column existed is continued.
+#include "cli_fixture.h"
+
+#include "canopy_csv.h"
+#include "canopy_csv_reading.h"
+#include "image_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace karwen;
+using namespace karwen::test;
+
+namespace {
+
+// The largest difference of a colour channel between two BMP results of one
+// size; -1 when they cannot be read or differ in size.
+int largestDifference(const std::string& a, const std::string& b)
+{
+    const int32_t ha = loadImageFile(a), hb = loadImageFile(b);
+    const ImagePixels pa(ha), pb(hb);
+    int worst = -1;
+    if (pa.valid() && pb.valid() && RixWidth(ha) == RixWidth(hb) && RixHeight(ha) == RixHeight(hb)) {
+        worst = 0;
+        for (int y = 0; y < RixHeight(ha); ++y)
+            for (int x = 0; x < RixWidth(ha); ++x)
+                for (int shift : {0, 8, 16})
+                    worst = std::max(
+                        worst, std::abs(int((pa.row(y)[x] >> shift) & 255) - int((pb.row(y)[x] >> shift) & 255)));
+    }
+    (void)RixDestroy(ha);
+    (void)RixDestroy(hb);
+    return worst;
+}
+
+TEST_F(CliRun, TheEquidistantPolynomialConvertsAsTheEquidistantProjection)
+{
+    fs::copy_file(fs::path(KARWEN_SAMPLES_DIR) / "allsky_day.jpg", dir / "in" / "sky.jpg");
+    const auto convertInto = [&](const std::string& folder, std::vector<std::string> source) {
+        std::vector<std::string> args{KARWEN_CLI, "convert", "-q", "-o", (dir / folder).string(), "--format", "bmp",
+            "--interp", "bilinear", "--dst-projection", "equisolid", "--size", "300x300"};
+        args.insert(args.end(), source.begin(), source.end());
+        args.push_back(in("sky.jpg"));
+        return test_support::runProgram(args);
+    };
+    const auto result = [&](const std::string& folder) { return (dir / folder / "sky-kw.bmp").string(); };
+    ASSERT_TRUE(ended(convertInto("ideal", {"--src-projection", "equidistant"}), 0));
+    ASSERT_TRUE(ended(convertInto("poly", {"--src-lens", "poly:0.6366197723675813"}), 0));
+    // Source positions agree within 0.01 pixel: bilinear values within a level.
+    EXPECT_LE(largestDifference(result("ideal"), result("poly")), 1);
+    EXPECT_GE(largestDifference(result("ideal"), result("poly")), 0);
+
+    // A lens 0.5 % short of the equidistant at 90 degrees moves the picture.
+    ASSERT_TRUE(ended(convertInto("other", {"--src-lens", "poly:0.7,-0.0425"}), 0));
+    EXPECT_GT(largestDifference(result("ideal"), result("other")), 20);
+
+    // Results through one lens are never taken for another's, nor for the
+    // projection's; the folder's record names the lens and its terms.
+    EXPECT_TRUE(ended(convertInto("ideal", {"--src-lens", "poly:0.6366197723675813"}), 2,
+        {"(--src-projection lens here, equidistant there; --src-lens poly:0.6366197723675813"}));
+    EXPECT_TRUE(ended(convertInto("other", {"--src-lens", "poly:0.6366197723675813"}), 2,
+        {"--src-lens poly:0.6366197723675813 (terms 0.6366197723675813 0 0 0 0, half field 90) here, "
+         "poly:0.7,-0.0425 (terms 0.7 -0.0425 0 0 0, half field 90) there"}));
+    EXPECT_TRUE(ended(convertInto("poly", {"--src-lens", "poly:0.6366197723675813"}), 0));
+    EXPECT_TRUE(has(readBytes(dir / "ideal" / ".karwen-convert"), "--src-projection equidistant\n--circle"));
+}
+
+TEST_F(CliRun, ACsvWrittenBeforeTheLensColumnIsContinued)
+{
+    for (const char* name : {"a.bmp", "b.bmp"})
+        photo(name);
+    ASSERT_TRUE(ended(measure({"--circle", "48,40,32", in()}), 0));
+    const std::string full = readBytes(csv());
+    const std::vector<std::string> lines = linesOf(full);
+    ASSERT_EQ(lines.size(), 3u) << full;
+    EXPECT_TRUE(lines[0].ends_with(",dots_outside,lens")) << lines[0];
+    // Each row ends with an empty lens field; an earlier file has none.
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        ASSERT_TRUE(lines[i].ends_with(",")) << lines[i];
+    const auto earlier = [](const std::string& line) { return line.substr(0, line.rfind(',')) + "\r\n"; };
+    writeBytes(csv(), earlier(canopy::csvHeader(5)) + earlier(lines[1]));
+    ASSERT_EQ(canopy::csvHeaderForm(linesOf(readBytes(csv()))[0])->missingColumns, 1);
+
+    const std::vector<std::string> resume{KARWEN_CLI, "measure", "--csv", csv(), "--circle", "48,40,32", "--resume"};
+    std::vector<std::string> args = resume;
+    args.push_back(in());
+    EXPECT_TRUE(ended(test_support::runProgram(args), 0, {"1 measured, 1 skipped, 0 failed"}));
+    EXPECT_EQ(readBytes(csv()), full);
+
+    // Its rows compare under the earlier columns: other settings refuse it.
+    writeBytes(csv(), earlier(canopy::csvHeader(5)) + earlier(lines[1]));
+    args.insert(args.end() - 1, {"--src-projection", "stereographic"});
+    EXPECT_TRUE(ended(test_support::runProgram(args), 2, {"its column projection reads \"Equidistant\""}));
+}
+
+} // namespace
