@@ -144,8 +144,10 @@ void CanopyWindow::refresh()
     if (!isVisible())
         return; // shown again, it refreshes then
     source_ = measuredSource();
+    // A photo that cannot be measured is measured as no photo: no figures.
+    const int32_t photo = unmeasurableReason().isEmpty() ? hSrc : 0;
     const canopy::CanopyTracker::Refreshed refreshed
-        = tracker_.refresh(hSrc, source_.prm, {DstPrm, DstW, DstH}, DotClass);
+        = tracker_.refresh(photo, source_.prm, {DstPrm, DstW, DstH}, DotClass);
     // What the last command did is told until the figures change.
     if (refreshed.pixels || refreshed.dots)
         actionNote_.clear();
@@ -177,8 +179,18 @@ void CanopyWindow::settings_Change()
     refresh();
 }
 
+QString CanopyWindow::unmeasurableReason()
+{
+    // The figures are worked out through the four ideal projections only.
+    if (isImage(hSrc) && SrcPrm.Proj == RixLensSource)
+        return QStringLiteral("measuring through a lens is not available yet");
+    return {};
+}
+
 QStringList CanopyWindow::figureNotes() const
 {
+    if (const QString why = unmeasurableReason(); !why.isEmpty())
+        return {QStringLiteral("No figures: %1.").arg(why)};
     if (!tracker_.pixels())
         return {QStringLiteral("Open a photo to measure its canopy.")};
     return QStringList{circleNote()} + pixelNotes() + dotNotes();

@@ -69,6 +69,8 @@ private:
     void settings_Change();
     void cmdClassify_Click();
     void cmdExport_Click();
+    // Why the open photo cannot be measured; "" when it can.
+    [[nodiscard]] static QString unmeasurableReason();
     // The notes on the figures shown: missing parts of the sky, floors met,
     // figures that do not exist and why.
     [[nodiscard]] QStringList figureNotes() const;
