@@ -5,6 +5,8 @@
 #include "parameter_form.h"
 
 #include <QSignalBlocker>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 
 #include <algorithm>
 
@@ -80,16 +82,28 @@ int SourceProjectionList::lensItem(const NamedLens& lens)
         const QSignalBlocker quiet(this); // inserting before the selection moves it
         insertItem(item, QString::fromStdString(lens.name));
     }
-    setItemData(item, QString::fromStdString(lens.source), Qt::ToolTipRole);
+    setItemData(item, QString::fromStdString(lens.name + "\n" + lens.source), Qt::ToolTipRole);
     return item;
+}
+
+void SourceProjectionList::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect text = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideMiddle, text.width());
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 void SourceProjectionList::showGlobals()
 {
+    // The lens kept while a projection is used is listed, to be picked again.
+    const int kept = SrcLens ? lensItem(*SrcLens) : -1;
     int item = -1;
     if (SrcPrm.Proj == RixLensSource) {
-        if (SrcLens)
-            item = lensItem(*SrcLens);
+        item = kept;
     } else if (RixMayBeSource(SrcPrm.Proj)) {
         item = SrcPrm.Proj;
     }
@@ -109,6 +123,7 @@ void SourceProjectionList::itemPicked(int item)
     if (item < 0)
         return;
     if (item == openFileItem()) {
+        showStored(); // not "Lens file..." behind the file dialog
         const std::optional<NamedLens> lens = askForLensFile();
         if (!lens) {
             showStored();

@@ -40,6 +40,12 @@ signals:
     // The globals hold the item just picked.
     void chosen();
 
+protected:
+    // A name too long for the list shows its start and end around an
+    // ellipsis, so that lenses that differ only in their last letters stay
+    // apart; the tool tip holds the whole name.
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     void itemPicked(int item);
     // The lens of a file the user picks; nothing when cancelled or refused.

@@ -166,8 +166,12 @@ private slots:
         test::writeImage(folders.in(u"q.bmp"_s), 512, 512, &disc, test::packRgb(200, 90, 40));
         DstW = DstH = 200;
         DstPrm = {100, 100, 100, 0, 0, 0, kEquisolidangle};
+        SrcLens = readLensFile(lensFile().toStdString(), nullptr); // kept beside a projection
+        QVERIFY(SrcLens);
         const auto dialog = folders.dialog();
         auto* list = test::child<ui::SourceProjectionList>(*dialog, u"cmbS"_s);
+        QCOMPARE(list->currentText(), u"Equidistant"_s);
+        QVERIFY(list->findText(QString::fromStdString(SrcLens->name)) > kStereographic);
         folders.dialogs.files = {lensFile()};
         list->setCurrentIndex(list->openFileItem());
         QCOMPARE(list->currentText(), u"wide-test"_s);
