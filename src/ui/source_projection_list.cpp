@@ -7,6 +7,7 @@
 #include <QSignalBlocker>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
+#include <QtMath>
 
 #include <algorithm>
 
@@ -51,9 +52,6 @@ SourceProjectionList::SourceProjectionList(QWidget* parent)
     setItemData(openFileItem(), QStringLiteral("Read the lens from a lens file"), Qt::ToolTipRole);
     for (const NamedLens& lens : builtInLenses())
         (void)lensItem(lens);
-    // Long lens names: the list keeps its width and its popup widens to them.
-    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    setMinimumContentsLength(12);
     connect(this, &QComboBox::currentIndexChanged, this, &SourceProjectionList::itemPicked);
 }
 
@@ -84,6 +82,18 @@ int SourceProjectionList::lensItem(const NamedLens& lens)
     }
     setItemData(item, QString::fromStdString(lens.name + "\n" + lens.source), Qt::ToolTipRole);
     return item;
+}
+
+QSize SourceProjectionList::sizeHint() const
+{
+    // The size QComboBox gives a list of these items.
+    const QFontMetrics metrics = fontMetrics();
+    QSize content(0, std::max(qCeil(QFontMetricsF(metrics).height()), 14) + 2);
+    for (const QString& name : ParameterForm::sourceProjections())
+        content.setWidth(std::max(content.width(), metrics.boundingRect(name).width()));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    return style()->sizeFromContents(QStyle::CT_ComboBox, &option, content, this);
 }
 
 void SourceProjectionList::paintEvent(QPaintEvent*)

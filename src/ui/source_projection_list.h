@@ -36,6 +36,11 @@ public:
     // The lens an item shows, if it shows one.
     [[nodiscard]] const NamedLens* lensAt(int item) const;
 
+    // As wide as the projections' names need, as the list of projections
+    // alone was: the lenses do not widen the window.
+    [[nodiscard]] QSize sizeHint() const override;
+    [[nodiscard]] QSize minimumSizeHint() const override { return sizeHint(); }
+
 signals:
     // The globals hold the item just picked.
     void chosen();
