@@ -11,9 +11,9 @@ namespace karwen {
 
 // A record that cannot place a point (radius 0, say, after an empty box)
 // leaves the globals as they were instead of filling them with NaN.
-void ref2angle() { (void)ref2angle(SrcPrm, RefX, RefY); }
+void ref2angle() { (void)ref2angle(SrcPrm, RefX, RefY, lensOf(SrcPrm, SrcLens)); }
 
-void angle2ref() { (void)angle2ref(SrcPrm, RefX, RefY); }
+void angle2ref() { (void)angle2ref(SrcPrm, RefX, RefY, lensOf(SrcPrm, SrcLens)); }
 
 void circleFromBound(const RixRect& box, ProjectionRecord& prm)
 {
@@ -43,6 +43,9 @@ MeasuredSource measuredSource()
         source.prm.Cx = SrcAuto.found.Cx;
         source.prm.Cy = SrcAuto.found.Cy;
         source.prm.R = SrcAuto.found.R;
+        // The rim is where the lens's field ends, not the 90-degree circle.
+        if (const RixLens* lens = lensOf(SrcPrm, SrcLens))
+            source.prm.R = radius90FromRim(SrcAuto.found.R, *lens);
         source.detected = true;
     }
     return source;

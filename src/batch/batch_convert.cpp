@@ -23,14 +23,14 @@ std::string point(double x, double y)
 }
 
 // Why a circle given for every photo does not fit this one; "" when it does.
-std::string givenCircleProblem(int32_t photo, const ProjectionRecord& prm)
+std::string givenCircleProblem(int32_t photo, const ProjectionRecord& prm, const RixLens* lens)
 {
     const int32_t width = RixWidth(photo), height = RixHeight(photo);
     const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
     if (!isOnPhoto(prm.Cx, prm.Cy, width, height))
         return "the circle's centre " + point(prm.Cx, prm.Cy) + " lies off this photo of " + size;
     float refX = 0, refY = 0;
-    if (angle2ref(prm, refX, refY) && !isOnPhoto(refX, refY, width, height))
+    if (angle2ref(prm, refX, refY, lens) && !isOnPhoto(refX, refY, width, height))
         return "the view point " + point(refX, refY) + " lies off this photo of " + size;
     return {};
 }
@@ -66,7 +66,7 @@ PhotoSource photoSource(
 {
     PhotoSource source{srcPrm, {}};
     if (!findCircle) {
-        source.problem = givenCircleProblem(photo, srcPrm);
+        source.problem = givenCircleProblem(photo, srcPrm, lens);
         return source;
     }
     const int32_t width = RixWidth(photo), height = RixHeight(photo);

@@ -151,13 +151,6 @@ SourceOptions checkedSource(const RawSourceOptions& raw)
     src.Cx = c[0];
     src.Cy = c[1];
     src.R = c[2];
-    // The angles of a view point through a lens wait for the lens-aware
-    // reference point; the circle's centre looks along the axis.
-    if (o.lens) {
-        if (!raw.view.empty())
-            throw UsageError("--view: a view point through a lens (--src-lens) is not available yet");
-        return o;
-    }
     double refX = src.Cx, refY = src.Cy;
     if (!raw.view.empty()) {
         const std::vector<double> v
@@ -166,7 +159,7 @@ SourceOptions checkedSource(const RawSourceOptions& raw)
         refY = v[1];
     }
     // The window keeps the reference point in single precision.
-    if (!ref2angle(src, static_cast<float>(refX), static_cast<float>(refY)))
+    if (!ref2angle(src, static_cast<float>(refX), static_cast<float>(refY), o.lens ? &o.lens->lens : nullptr))
         throw UsageError("--view: no view direction follows from this point and circle");
     return o;
 }

@@ -90,10 +90,6 @@ MeasureOptions checked(const RawOptions& raw, int defaultJobs)
     o.csvMode = raw.overwrite ? CsvMode::Overwrite : raw.resume ? CsvMode::Resume : CsvMode::New;
     o.run = checkedRun(raw.run, defaultJobs);
     o.source = checkedSource(raw.source);
-    // Until the canopy measurement takes the lens, figures through one would
-    // be those of another projection.
-    if (o.source.lens)
-        throw UsageError("measuring through a lens is not available yet");
 
     CanopySettings& s = o.settings;
     const std::optional<canopy::Channel> channel = canopy::choiceByKey(canopy::kChannelNames, lowered(raw.channel));

@@ -81,7 +81,7 @@ private:
         // The dots' view is made through the same circle as the pixels,
         // resampled at the dots alone.
         CanopyRow row = canopy::measurePhoto(
-            path, photo, source.prm, nullptr, kDotsViewRecord, kDotsSide, kDotsSide, run_.canopy);
+            path, photo, source.prm, lensOf(run_.source), kDotsViewRecord, kDotsSide, kDotsSide, run_.canopy);
         row.circle = run_.source.findCircle ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Given;
         return row;
     }

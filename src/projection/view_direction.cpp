@@ -1,5 +1,6 @@
 #include "view_direction.h"
 
+#include "lens_function.h"
 #include "projection_model.h"
 #include "tables_filled.h"
 
@@ -24,10 +25,13 @@ ViewFrame::ViewFrame(const ProjectionRecord& side)
     }
 }
 
-std::optional<SkyAngles> skyAnglesAt(const ProjectionRecord& record, double x, double y)
+std::optional<SkyAngles> skyAnglesAt(const ProjectionRecord& record, double x, double y, const RixLens* lens)
 {
     const int32_t p = record.Proj;
-    if (!isProjection(p) || !(record.R > 0.0) || !std::isfinite(record.R) || !coefTablesFilled())
+    std::optional<rix::LensFunction> function;
+    if (p == RixLensSource && lens != nullptr)
+        function = rix::LensFunction::make(*lens);
+    if (!(isProjection(p) || function) || !(record.R > 0.0) || !std::isfinite(record.R) || !coefTablesFilled())
         return std::nullopt;
     const ViewFrame frame(record);
     // The point relative to the circle in radii, the tilt undone.
@@ -36,7 +40,13 @@ std::optional<SkyAngles> skyAnglesAt(const ProjectionRecord& record, double x, d
     const double v = -frame.sinRot * ox + frame.cosRot * oy;
     const double rho = std::hypot(u, v);
     double sinT = 0.0, cosT = 1.0;
-    if (p == kPerspective) {
+    if (function) {
+        const double t = function->theta(rho); // NaN beyond the lens's rim
+        if (!std::isfinite(t))
+            return std::nullopt;
+        sinT = std::sin(t);
+        cosT = std::cos(t);
+    } else if (p == kPerspective) {
         // rho = tan(t): the perspective picture reaches no horizon.
         sinT = rho / std::sqrt(1.0 + rho * rho);
         cosT = 1.0 / std::sqrt(1.0 + rho * rho);

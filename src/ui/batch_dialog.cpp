@@ -7,6 +7,7 @@
 #include "mdl_karwen.h"
 #include "same_record.h"
 #include "screen_centre.h"
+#include "source_projection_list.h"
 #include "view_mapping.h"
 
 #include <QCheckBox>
@@ -34,7 +35,7 @@ BatchDialog::BatchDialog(QWidget* parent)
     connect(run_, &BatchDialogRun::starting, this, &BatchDialog::showProgress);
     connect(run_, &BatchDialogRun::fileFinished, this, &BatchDialog::showFilesDone);
     connect(run_, &BatchDialogRun::finished, this, &BatchDialog::runEnded);
-    mainSource_ = {SrcPrm, RefX, RefY};
+    mainSource_ = {SrcPrm, RefX, RefY, SrcLens};
     photoOpen_ = isImage(hSrc);
     cmdUseOpenCircle_->setEnabled(photoOpen_);
     destinationAtLoad_ = destinationSide();
@@ -72,7 +73,7 @@ void BatchDialog::Form_Load()
 void BatchDialog::set_param()
 {
     form_->showGlobals();
-    ParameterForm::select(cmbS_, SrcPrm.Proj);
+    cmbS_->showGlobals();
     ParameterForm::select(cmbD_, DstPrm.Proj);
     ParameterForm::select(cmbI_, Interp);
 }
@@ -298,6 +299,7 @@ void BatchDialog::done(int result)
         SrcPrm = mainSource_.prm;
         RefX = mainSource_.refX;
         RefY = mainSource_.refY;
+        SrcLens = mainSource_.lens;
         if (!(destinationSide() == destinationAtLoad_))
             rebuildDestination();
         reset_src_param(false);

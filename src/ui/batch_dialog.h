@@ -19,6 +19,7 @@
 #include "parameter_fields.h"
 #include "parameter_form.h"
 
+#include "lens_catalogue.h"
 #include "rix.h"
 
 #include <QDialog>
@@ -38,6 +39,8 @@ class QProgressBar;
 class QPushButton;
 
 namespace karwen::ui {
+
+class SourceProjectionList;
 
 class BatchDialog : public QDialog {
     Q_OBJECT
@@ -113,7 +116,7 @@ private:
     void setRunning(bool running);
 
     ParameterForm* form_ = nullptr; // the editable fields
-    QComboBox* cmbS_ = nullptr;
+    SourceProjectionList* cmbS_ = nullptr;
     QComboBox* cmbD_ = nullptr;
     QComboBox* cmbI_ = nullptr;
     QComboBox* cmbF_ = nullptr;
@@ -141,6 +144,7 @@ private:
     struct SourceSide {
         ProjectionRecord prm;
         float refX, refY;
+        std::optional<NamedLens> lens;
     };
     // The shared destination side as the dialog found it.
     struct DestinationSide {

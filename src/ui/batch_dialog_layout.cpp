@@ -1,6 +1,7 @@
 #include "batch_dialog.h"
 
 #include "mdl_karwen.h"
+#include "source_projection_list.h"
 #include "view_mapping.h"
 
 #include <QCheckBox>
@@ -172,14 +173,10 @@ QGroupBox* BatchDialog::createSourceFrame()
     // Enter lists the folder typed, as Browse lists the one picked.
     connect(txtFolderS_, &QLineEdit::returnPressed, this, [this] { showSourceFolder(txtFolderS_->text()); });
     form_->addSourceFields(grid, 3);
-    cmbS_ = form_->newList(QStringLiteral("cmbS"), ParameterForm::sourceProjections());
+    // It stores the projection or lens picked; the run reads them at Start.
+    cmbS_ = new SourceProjectionList;
     form_->addListRow(grid, 6, QStringLiteral("Projection"), cmbS_);
     grid->setRowStretch(8, 1);
-
-    connect(cmbS_, &QComboBox::currentIndexChanged, this, [](int index) {
-        if (index >= 0)
-            SrcPrm.Proj = index;
-    });
     return frame;
 }
 

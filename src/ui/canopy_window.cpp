@@ -145,7 +145,7 @@ void CanopyWindow::refresh()
         return; // shown again, it refreshes then
     source_ = measuredSource();
     const canopy::CanopyTracker::Refreshed refreshed
-        = tracker_.refresh(hSrc, source_.prm, nullptr, {DstPrm, DstW, DstH}, DotClass);
+        = tracker_.refresh(hSrc, source_.prm, lensOf(source_.prm, SrcLens), {DstPrm, DstW, DstH}, DotClass);
     // What the last command did is told until the figures change.
     if (refreshed.pixels || refreshed.dots)
         actionNote_.clear();
@@ -288,8 +288,8 @@ void CanopyWindow::cmdClassify_Click()
     // found one they are read from a conversion of their own.
     std::optional<canopy::DotReading> reading;
     if (source_.detected) {
-        reading = canopy::classifyDotsOf(
-            hSrc, source_.prm, nullptr, DstPrm, DstW, DstH, tracker_.settings(), pixels->threshold);
+        reading = canopy::classifyDotsOf(hSrc, source_.prm, lensOf(source_.prm, SrcLens), DstPrm, DstW, DstH,
+            tracker_.settings(), pixels->threshold);
     } else {
         const auto view = canopy::pixelViewOf(hDst);
         const auto photo = canopy::photoSideOf(hSrc, SrcPrm);
@@ -337,11 +337,11 @@ void CanopyWindow::cmdExport_Click()
     if (!cdl.ShowSave())
         return;
     const canopy::CanopySettings& settings = tracker_.settings();
-    canopy::CanopyRow row
-        = canopy::canopyRow(SrcFile, settings, source_.prm, nullptr, *pixels, tracker_.dotProjection(), *dots);
+    canopy::CanopyRow row = canopy::canopyRow(
+        SrcFile, settings, source_.prm, lensOf(source_.prm, SrcLens), *pixels, tracker_.dotProjection(), *dots);
     row.circle = source_.detected ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Window;
-    const canopy::CsvAppend result
-        = canopy::appendCsvRow(cdl.FileName.toStdString(), canopy::csvHeader(settings.rings), canopy::csvRow(row));
+    const canopy::CsvAppend result = canopy::appendCsvRow(cdl.FileName.toStdString(), canopy::csvHeader(settings.rings),
+        canopy::csvRow(row, SrcPrm.Proj == RixLensSource && SrcLens ? SrcLens->name : std::string()));
     const QString name = QFileInfo(cdl.FileName).fileName();
     if (result.written) {
         exportFile_ = cdl.FileName;

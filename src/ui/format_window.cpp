@@ -1,6 +1,7 @@
 #include "format_window.h"
 
 #include "mdl_karwen.h"
+#include "source_projection_list.h"
 #include "tool_window_font.h"
 
 #include <QCheckBox>
@@ -65,14 +66,15 @@ QGroupBox* FormatWindow::createSourceFrame()
         size->setPalette(grey);
     }
 
-    cmbS_ = form_->newList(QStringLiteral("cmbS"), ParameterForm::sourceProjections());
+    cmbS_ = new SourceProjectionList;
+    cmbS_->setFixedHeight(rowHeight_);
     form_->addListRow(grid, 4, QStringLiteral("Projection"), cmbS_);
     cmdReset_ = new QPushButton(QStringLiteral("Reset"));
     cmdReset_->setObjectName(QStringLiteral("cmdReset"));
     cmdReset_->setFixedHeight(rowHeight_ + 2);
     grid->addWidget(cmdReset_, 5, 0, 1, 4);
 
-    connect(cmbS_, &QComboBox::currentIndexChanged, this, &FormatWindow::cmbS_Click);
+    connect(cmbS_, &SourceProjectionList::chosen, this, &FormatWindow::cmbS_Click);
     connect(cmdReset_, &QPushButton::clicked, this, &FormatWindow::cmdReset_Click);
     return frame;
 }
@@ -127,7 +129,7 @@ void FormatWindow::set_param()
     txtWidth0_->setText(QString::number(SrcW));
     txtHeight0_->setText(QString::number(SrcH));
     form_->showGlobals();
-    ParameterForm::select(cmbS_, SrcPrm.Proj);
+    cmbS_->showGlobals();
     ParameterForm::select(cmbD_, DstPrm.Proj);
     ParameterForm::select(cmbI_, Interp);
     ParameterForm::select(cmbG_[0], GridR);
@@ -173,11 +175,9 @@ void FormatWindow::cmdReset_Click()
     dst_update();
 }
 
-void FormatWindow::cmbS_Click(int index)
+// The list has stored the projection or lens picked.
+void FormatWindow::cmbS_Click()
 {
-    if (index < 0)
-        return;
-    SrcPrm.Proj = index;
     convert();
     dst_update();
 }

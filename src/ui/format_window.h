@@ -20,6 +20,8 @@ class QPushButton;
 
 namespace karwen::ui {
 
+class SourceProjectionList;
+
 class FormatWindow : public QWidget {
     Q_OBJECT
 public:
@@ -42,7 +44,7 @@ private:
 
     void cmdApply_Click();
     void cmdReset_Click();
-    void cmbS_Click(int index);
+    void cmbS_Click();
     void cmbD_Click(int index);
     void cmbI_Click(int index);
     void cmbG_Click(int listIndex, int index);
@@ -52,7 +54,7 @@ private:
     // txtWidth(0), txtHeight(0): the source image's size, shown only.
     QLineEdit* txtWidth0_ = nullptr;
     QLineEdit* txtHeight0_ = nullptr;
-    QComboBox* cmbS_ = nullptr;
+    SourceProjectionList* cmbS_ = nullptr;
     QComboBox* cmbD_ = nullptr;
     QComboBox* cmbI_ = nullptr;
     std::array<QComboBox*, 2> cmbG_{};

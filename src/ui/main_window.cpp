@@ -238,7 +238,8 @@ void MainWindow::showCircleState()
 void MainWindow::showPointer(const views::ImageView& view, QPointF imagePoint, QPointF picturePosition)
 {
     const bool source = view.property("Tag").toString() == QLatin1String("Src");
-    const QString where = pointerStatusText(source ? hSrc : hDst, source ? SrcPrm : DstPrm, imagePoint);
+    const QString where = source ? pointerStatusText(hSrc, SrcPrm, imagePoint, lensOf(SrcPrm, SrcLens))
+                                 : pointerStatusText(hDst, DstPrm, imagePoint);
     const QString hint = view.handleHint(picturePosition);
     statusBar()->showMessage(hint.isEmpty() ? where : hint + QStringLiteral("    ") + where);
 }

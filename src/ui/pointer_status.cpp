@@ -21,7 +21,7 @@ uint32_t pixelAt(int32_t image, int32_t x, int32_t y)
 
 } // namespace
 
-QString pointerStatusText(int32_t image, const ProjectionRecord& record, QPointF imagePoint)
+QString pointerStatusText(int32_t image, const ProjectionRecord& record, QPointF imagePoint, const RixLens* lens)
 {
     QStringList parts;
     const double fx = std::floor(imagePoint.x()), fy = std::floor(imagePoint.y());
@@ -31,7 +31,7 @@ QString pointerStatusText(int32_t image, const ProjectionRecord& record, QPointF
         parts << QStringLiteral("x %1  y %2").arg(x).arg(y)
               << QStringLiteral("R %1  G %2  B %3").arg((rgb >> 16) & 0xFF).arg((rgb >> 8) & 0xFF).arg(rgb & 0xFF);
     }
-    if (const auto angles = skyAnglesAt(record, imagePoint.x(), imagePoint.y()))
+    if (const auto angles = skyAnglesAt(record, imagePoint.x(), imagePoint.y(), lens))
         parts << QStringLiteral("zenith %1°  azimuth %2°")
                      .arg(angles->zenithDeg, 0, 'f', 1)
                      .arg(angles->azimuthDeg, 0, 'f', 1);

@@ -11,8 +11,10 @@
 
 namespace karwen::ui {
 
-// image names the picture's image and record the side it shows; "" when the
-// point lies off the image and outside the circle.
-[[nodiscard]] QString pointerStatusText(int32_t image, const ProjectionRecord& record, QPointF imagePoint);
+// image names the picture's image and record the side it shows, lens the
+// lens a source record reads it through; "" when the point lies off the
+// image and outside the circle.
+[[nodiscard]] QString pointerStatusText(
+    int32_t image, const ProjectionRecord& record, QPointF imagePoint, const RixLens* lens = nullptr);
 
 } // namespace karwen::ui

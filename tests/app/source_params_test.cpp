@@ -119,3 +119,31 @@ TEST_F(SourceParams, EmptyBoxLeavesNoNaN)
     EXPECT_FALSE(std::isnan(RefX));
     EXPECT_FALSE(std::isnan(RefY));
 }
+
+TEST_F(SourceParams, ALensSourceReadsTheRimAndTheReferencePointThroughTheLens)
+{
+    // rho = 0.8 t + c t^3, rho(pi/2) = 1, seeing 100 degrees: its rim lies
+    // at rho(100 deg) = 1.04422 radii of the 90-degree circle.
+    const double halfPi = 1.5707963267948966, c = (1.0 - 0.8 * halfPi) / (halfPi * halfPi * halfPi);
+    const auto rho = [c](double t) { return 0.8 * t + c * t * t * t; };
+    SrcLens = NamedLens{"wide", {{0.8, 0, c, 0, 0}, 100.0}, ""};
+    SrcPrm = {600, 600, 500, 0, 0, 0, RixLensSource};
+    SrcAuto = {{610, 590, 529.0, 1}, 600, 600, 500, true};
+    const MeasuredSource measured = measuredSource();
+    ASSERT_TRUE(measured.detected);
+    EXPECT_NEAR(measured.prm.R, 529.0 / rho(100 * halfPi / 90), 1e-9);
+    EXPECT_NEAR(measured.prm.R, 506.597, 1e-3);
+
+    const double t60 = halfPi * 2 / 3;
+    RefX = float(600 + 500 * rho(t60));
+    RefY = 600.0f;
+    ref2angle();
+    EXPECT_NEAR(SrcPrm.Alpha, 60.0, 1e-4);
+    SrcPrm.Alpha = 95.0;
+    angle2ref();
+    EXPECT_NEAR(RefX, 600 + 500 * rho(95 * halfPi / 90), 1e-3);
+
+    // An ideal projection picked again reads the rim as the horizon.
+    SrcPrm.Proj = kEquidistant;
+    EXPECT_EQ(measuredSource().prm.R, 529.0);
+}

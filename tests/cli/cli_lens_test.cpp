@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -99,6 +100,43 @@ TEST_F(CliRun, ACsvWrittenBeforeTheLensColumnIsContinued)
     writeBytes(csv(), earlier(canopy::csvHeader(5)) + earlier(lines[1]));
     args.insert(args.end() - 1, {"--src-projection", "stereographic"});
     EXPECT_TRUE(ended(test_support::runProgram(args), 2, {"its column projection reads \"Equidistant\""}));
+}
+
+TEST_F(CliRun, MeasuringThroughTheEquidistantPolynomialGivesTheEquidistantFigures)
+{
+    fs::copy_file(fs::path(KARWEN_SAMPLES_DIR) / "allsky_day.jpg", dir / "in" / "sky.jpg");
+    const auto rowThrough = [&](const std::vector<std::string>& source) {
+        std::vector<std::string> args = source;
+        args.push_back(in("sky.jpg"));
+        EXPECT_TRUE(ended(measure(args), 0));
+        const std::vector<std::string> lines = linesOf(readBytes(csv()));
+        EXPECT_EQ(lines.size(), 2u);
+        return lines.size() == 2 ? *canopy::csvFields(lines[1]) : std::vector<std::string>{};
+    };
+    const std::vector<std::string> ideal = rowThrough({"--src-projection", "equidistant"});
+    const std::vector<std::string> poly = rowThrough({"--src-lens", "poly:0.6366197723675813"});
+    const std::vector<std::string> other = rowThrough({"--src-lens", "poly:0.7,-0.0425"});
+    const std::vector<std::string> names = *canopy::csvFields(canopy::csvHeader(5));
+    ASSERT_TRUE(ideal.size() == names.size() && poly.size() == names.size() && other.size() == names.size());
+    int differing = 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == "projection") {
+            EXPECT_EQ(ideal[i], "Equidistant");
+            EXPECT_EQ(poly[i], "lens");
+        } else if (names[i] == "lens") {
+            EXPECT_EQ(ideal[i], "");
+            EXPECT_EQ(poly[i], "poly:0.6366197723675813");
+        } else if (char* end = nullptr; !ideal[i].empty() && (std::strtod(ideal[i].c_str(), &end), *end == 0)) {
+            // Figures agree to 1e-6; the CSV's last digit may round apart.
+            EXPECT_NEAR(std::strtod(poly[i].c_str(), nullptr), std::strtod(ideal[i].c_str(), nullptr),
+                1e-6 + 1e-4 * std::fabs(std::strtod(ideal[i].c_str(), nullptr)))
+                << names[i];
+            differing += other[i] != ideal[i];
+        } else {
+            EXPECT_EQ(poly[i], ideal[i]) << names[i];
+        }
+    }
+    EXPECT_GT(differing, 10) << "another lens gives other figures";
 }
 
 } // namespace

@@ -76,7 +76,8 @@ void dst_update();
 void dst_reset_sc();
 void src_update();
 
-// SrcPrm.Alpha/Beta from RefX/RefY, and back. When the source record cannot
+// SrcPrm.Alpha/Beta from RefX/RefY, and back, through SrcLens while SrcPrm
+// reads the photo through a lens. When the source record cannot
 // place a point (radius not above 0, projection code out of range) the
 // outputs keep their values rather than becoming NaN.
 void ref2angle();
@@ -89,7 +90,8 @@ void reset_src_param(bool detect);
 // The source side a canopy measurement reads the photo through. While
 // SrcPrm's circle is still the one the last automatic reset set, and that
 // reset found the image circle with confidence, the found circle itself
-// (its rim the 90-degree horizon) with the rest of SrcPrm: detected is set.
+// (its rim the 90-degree horizon; through a lens, the rim of the lens's
+// field) with the rest of SrcPrm: detected is set.
 // Otherwise SrcPrm as it is.
 struct MeasuredSource {
     ProjectionRecord prm{};

@@ -33,7 +33,9 @@ struct SkyAngles {
 // The angles of image point (x, y) (y counted up from the bottom edge) on a
 // side described by record: nothing when the point lies outside a fisheye
 // circle, the record cannot describe one, or the coefficient tables are
-// empty.
-[[nodiscard]] std::optional<SkyAngles> skyAnglesAt(const ProjectionRecord& record, double x, double y);
+// empty. A source read through a real lens (Proj RixLensSource) needs the
+// lens; its picture reaches to the lens's rim.
+[[nodiscard]] std::optional<SkyAngles> skyAnglesAt(
+    const ProjectionRecord& record, double x, double y, const RixLens* lens = nullptr);
 
 } // namespace karwen
