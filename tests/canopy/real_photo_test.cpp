@@ -28,7 +28,14 @@ struct RealPhoto {
     double x, y, r;     // circle centre (column, row from the top) and radius
     double maxOpenness; // what the picture plainly shows, with room to spare
     double minOpenness;
+    // Per cent change of openness and le when read through kOffLens rather
+    // than the equidistant projection, as the README gives them.
+    double opennessChange, leChange;
 };
+
+// The README's example lens: rho = 0.514 at 45 degrees, 2.8 % beyond the
+// equidistant 0.5, and 1 at 90 degrees.
+constexpr RixLens kOffLens{{0.67227, -0.022696, 0, 0, 0}, 90.0};
 
 void PrintTo(const RealPhoto& p, std::ostream* os) { *os << p.file; }
 
@@ -143,11 +150,26 @@ TEST_F(RealPhotoCutByTheFrame, DotsSeeWhatThePixelsSee)
     EXPECT_GE(d.openness.hi, f.openness);
 }
 
+TEST_P(RealPhotos, ALensAFewPerCentOffTheEquidistantMovesTheFigures)
+{
+    const RealPhoto& photo = GetParam();
+    const CanopySettings settings;
+    const PixelFigures ideal = measurePixels(source->view(), src, nullptr, settings);
+    ProjectionRecord throughLens = src;
+    throughLens.Proj = RixLensSource;
+    const PixelFigures lens = measurePixels(source->view(), throughLens, &kOffLens, settings);
+    ASSERT_EQ(lens.status, PixelStatus::Ok);
+    const double openness = 100 * (lens.openness / ideal.openness - 1), le = 100 * (lens.le / ideal.le - 1);
+    std::printf("[real] %s through the lens: openness %+.2f %%, le %+.2f %%\n", photo.file, openness, le);
+    EXPECT_NEAR(openness, photo.opennessChange, 0.05);
+    EXPECT_NEAR(le, photo.leChange, 0.05);
+}
+
 INSTANTIATE_TEST_SUITE_P(SharedData, RealPhotos,
-    ::testing::Values(RealPhoto{"chestnut_fce8.jpg", 1136, 852, 754, 0.35, 0.0},
-        RealPhoto{"broadleaf_dusk_fce9.jpg", 1280, 960, 745, 0.8, 0.05},
-        RealPhoto{"mixed_sunlit_fce9.jpg", 1280, 960, 745, 0.8, 0.05},
-        RealPhoto{"allsky_day.jpg", 249.4, 249.4, 240.8, 1.0, 0.5}),
+    ::testing::Values(RealPhoto{"chestnut_fce8.jpg", 1136, 852, 754, 0.35, 0.0, -2.7, 0.9},
+        RealPhoto{"broadleaf_dusk_fce9.jpg", 1280, 960, 745, 0.8, 0.05, -1.0, 0.3},
+        RealPhoto{"mixed_sunlit_fce9.jpg", 1280, 960, 745, 0.8, 0.05, -3.3, 1.5},
+        RealPhoto{"allsky_day.jpg", 249.4, 249.4, 240.8, 1.0, 0.5, -2.4, 7.4}),
     [](const auto& test) {
         std::string name = test.param.file;
         return name.substr(0, name.find('.'));
