@@ -33,10 +33,10 @@ const std::vector<NamedLens>& builtInLenses()
     // Only lenses whose function their maker or a paper states; a maker
     // that states an ideal projection gives that projection as the lens.
     static const std::vector<NamedLens> lenses{
-        {"fisheye-nikkor-6mm-f2.8", equidistantLens(110.0),
+        {"nikkor-6mm-f2.8", equidistantLens(110.0),
             "Nikon, Fisheye-Nikkor 6mm f/2.8 instruction manual: equidistant projection y = C theta, "
             "220-degree picture angle"},
-        {"fisheye-nikkor-8mm-f2.8", equidistantLens(90.0),
+        {"nikkor-8mm-f2.8", equidistantLens(90.0),
             "Nikon, Fisheye-Nikkor 8mm f/2.8 instruction manual: equidistant projection y = C theta, "
             "180-degree picture angle"},
     };

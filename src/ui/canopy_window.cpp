@@ -256,11 +256,15 @@ QString CanopyWindow::circleNote() const
     const QString circle
         = QStringLiteral("centre %1, %2, radius %3")
               .arg(QString::number(c.Cx, 'f', 2), QString::number(c.Cy, 'f', 2), QString::number(c.R, 'f', 2));
+    // Through a lens the found rim is where the lens's field ends, and R
+    // the radius of its 90-degree circle.
+    const bool lens = lensOf(c, SrcLens) != nullptr;
+    const QString through
+        = lens ? QStringLiteral("the lens %1 and ").arg(QString::fromStdString(SrcLens->name)) : QString();
     if (source_.detected)
-        return QStringLiteral("Measured through the image circle found on the photo (%1), its rim the "
-                              "horizon.")
-            .arg(circle);
-    QString note = QStringLiteral("Measured through the window's source circle (%1).").arg(circle);
+        return QStringLiteral("Measured through %1the image circle found on the photo (%2), its rim the %3.")
+            .arg(through, circle, lens ? QStringLiteral("edge of the lens's field") : QStringLiteral("horizon"));
+    QString note = QStringLiteral("Measured through %1the window's source circle (%2).").arg(through, circle);
     if (srcCircleNotFound())
         note += QStringLiteral(" The image circle was not found on the photo; that circle is a default one.");
     return note;

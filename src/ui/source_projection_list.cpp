@@ -103,7 +103,9 @@ void SourceProjectionList::paintEvent(QPaintEvent*)
     initStyleOption(&option);
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
     const QRect text = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
-    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideMiddle, text.width());
+    // A long lens name keeps its beginning, where names differ (the lens and
+    // its focal length); the tool tip and the open list show it whole.
+    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideRight, text.width());
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 

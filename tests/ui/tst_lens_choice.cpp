@@ -158,6 +158,9 @@ private slots:
         QCOMPARE(canopy.tracker().pixels()->openness, direct.openness);
         QVERIFY2(std::fabs(direct.openness - asEquidistant) > 1e-3, qPrintable(QString::number(direct.openness)));
         QVERIFY(canopy.cmdExport()->isEnabled());
+        QVERIFY(canopy.notes().startsWith(u"Measured through the lens %1 and the image circle found on the photo"_s.arg(
+            QString::fromStdString(SrcLens->name))));
+        QVERIFY(canopy.notes().contains(u"its rim the edge of the lens's field."_s));
     }
 
     void batchConvertsThroughTheChosenLens()
