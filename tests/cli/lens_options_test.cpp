@@ -6,6 +6,7 @@
 #include "command_line.h"
 #include "lens_catalogue.h"
 #include "lens_fit_command.h"
+#include "parse_in_process.h"
 
 #include "../common/scratch_folder.h"
 #include "projection_model.h"
@@ -24,19 +25,7 @@ using namespace karwen::cli;
 
 namespace {
 
-ParsedCommand parse(std::vector<std::string> args, std::string& errors)
-{
-    initProjectionNames();
-    initCoefTables();
-    args.insert(args.begin(), "karwen-cli");
-    std::vector<const char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(a.c_str());
-    std::ostringstream out, err;
-    ParsedCommand parsed = parseCommandLine(int(argv.size()), argv.data(), 1, out, err);
-    errors = err.str();
-    return parsed;
-}
+using karwen::test::parse;
 
 constexpr const char* kEquidistantPoly = "poly:0.6366197723675813";
 

@@ -5,6 +5,7 @@
 // for large photos and results hold to the last unit, so no image of that
 // size is made.
 #include "command_line.h"
+#include "parse_in_process.h"
 
 #include "projection_model.h"
 
@@ -18,19 +19,7 @@ using namespace karwen::cli;
 
 namespace {
 
-ParsedCommand parse(std::vector<std::string> args, std::string& errors)
-{
-    karwen::initProjectionNames();
-    karwen::initCoefTables();
-    args.insert(args.begin(), "karwen-cli");
-    std::vector<const char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(a.c_str());
-    std::ostringstream out, err;
-    ParsedCommand parsed = parseCommandLine(int(argv.size()), argv.data(), 1, out, err);
-    errors = err.str();
-    return parsed;
-}
+using karwen::test::parse;
 
 // Each option given an empty value, as "--gamma ''" and "--gamma=", after a
 // command line that works: `command` and the command's one required option,
