@@ -118,7 +118,7 @@ int runLensFit(const LensFitOptions& o, std::ostream& out, std::ostream& err)
         const auto bytes = files::FileBytes::read(o.pointsPath);
         text.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     } catch (const files::FileError& e) {
-        err << e.what() << "\n";
+        err << "karwen-cli lens-fit: " << e.what() << "; no lens was fitted.\n";
         return kExitFailures;
     }
     std::string why;
