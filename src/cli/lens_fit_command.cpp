@@ -81,6 +81,11 @@ std::optional<std::vector<LensMark>> lensMarksFromText(std::string_view text, st
                 + "two numbers, not \"" + std::string(fieldsOf(line).size() == 1 ? fieldsOf(line)[0] : line) + "\"";
         return std::nullopt;
     }
+    if (marks.empty()) {
+        if (why)
+            *why = "no line holds a mark: write one a line, its radius in pixels and its zenith angle in degrees";
+        return std::nullopt;
+    }
     return marks;
 }
 

@@ -162,6 +162,10 @@ TEST(LensFitCommand, PrintsALensFileThatReadsBackAsTheFit)
     EXPECT_EQ(runLensFit({path, 3, {}}, none, noneErr), kExitFailures);
     EXPECT_TRUE(none.str().empty());
     EXPECT_NE(noneErr.str().find("marks#1.csv\": 2 points cannot fix 3 terms"), std::string::npos) << noneErr.str();
+    test::writeBytes(path, "radius zenith\n# no marks yet\n");
+    std::ostringstream emptyErr;
+    EXPECT_EQ(runLensFit({path, 3, {}}, none, emptyErr), kExitFailures);
+    EXPECT_NE(emptyErr.str().find("no line holds a mark"), std::string::npos) << emptyErr.str();
     std::ostringstream missingErr;
     EXPECT_EQ(runLensFit({(dir.path() / "missing.csv").string(), 3, {}}, none, missingErr), kExitFailures);
     EXPECT_EQ(missingErr.str().rfind("karwen-cli lens-fit: ", 0), 0u) << missingErr.str();
