@@ -19,6 +19,11 @@ const RixLens* lensOf(const ProjectionRecord& prm, const std::optional<NamedLens
     return prm.Proj == RixLensSource && lens ? &lens->lens : nullptr;
 }
 
+std::string lensNameOf(const ProjectionRecord& prm, const std::optional<NamedLens>& lens)
+{
+    return lensOf(prm, lens) ? lens->name : std::string();
+}
+
 // Nothing reports a failed resampling; the view shows what is there.
 void convert() { (void)convertImages(hSrc, hDst, SrcPrm, DstPrm, Interp, lensOf(SrcPrm, SrcLens)); }
 

@@ -76,10 +76,9 @@ std::string joined(const std::vector<std::string>& fields)
     return line;
 }
 
-// A column's field in a measured photo's row, whose source lens is named
-// lens ("" for an ideal projection); "" for a value that does not exist
-// there.
-using Field = std::string (*)(const CanopyRow&, std::string_view lens);
+// A column's field in a measured photo's row; "" for a value that does not
+// exist there.
+using Field = std::string (*)(const CanopyRow&);
 
 struct Column {
     std::string_view name;
@@ -102,70 +101,55 @@ template <typename Read> std::string ofLe(const CanopyRow& row, Read read)
 // The columns before the rings' gap fractions, in the file's order. A
 // failed photo's row holds only the first two.
 const Column kLeadColumns[] = {
-    {"file", [](const CanopyRow& r, std::string_view) { return csvText(r.file); }},
-    {"error", [](const CanopyRow& r, std::string_view) { return csvText(r.error); }},
-    {"projection", [](const CanopyRow& r, std::string_view) { return projectionName(r.source.Proj); }},
-    {"cx", [](const CanopyRow& r, std::string_view) { return record(r.source.Cx); }},
-    {"cy", [](const CanopyRow& r, std::string_view) { return record(r.source.Cy); }},
-    {"r", [](const CanopyRow& r, std::string_view) { return record(r.source.R); }},
-    {"alpha", [](const CanopyRow& r, std::string_view) { return record(r.source.Alpha); }},
-    {"beta", [](const CanopyRow& r, std::string_view) { return record(r.source.Beta); }},
-    {"rot", [](const CanopyRow& r, std::string_view) { return record(r.source.Rot); }},
-    {"channel", [](const CanopyRow& r, std::string_view) { return std::string(keyOf(r.settings.channel)); }},
-    {"gamma", [](const CanopyRow& r, std::string_view) { return number(r.settings.gamma, -1); }},
-    {"method", [](const CanopyRow& r, std::string_view) { return std::string(keyOf(r.settings.method)); }},
-    {"threshold", [](const CanopyRow& r, std::string_view) { return std::to_string(pixelsOf(r).threshold); }},
-    {"rings", [](const CanopyRow& r, std::string_view) { return std::to_string(r.settings.rings); }},
-    {"sectors", [](const CanopyRow& r, std::string_view) { return std::to_string(r.settings.sectors); }},
-    {"max_zenith", [](const CanopyRow& r, std::string_view) { return number(r.settings.maxZenithDeg, -1); }},
-    {"openness", [](const CanopyRow& r, std::string_view) { return figure(pixelsOf(r).openness); }},
-    {"difn", [](const CanopyRow& r, std::string_view) { return figure(pixelsOf(r).difn); }},
-    {"le", [](const CanopyRow& r, std::string_view) { return figure(pixelsOf(r).le); }},
-    {"l", [](const CanopyRow& r, std::string_view) { return figure(pixelsOf(r).l); }},
-    {"lx", [](const CanopyRow& r, std::string_view) { return figure(pixelsOf(r).lx); }},
-    {"saturated", [](const CanopyRow& r, std::string_view) { return flag(pixelsOf(r).saturated); }},
-    {"partial", [](const CanopyRow& r, std::string_view) { return flag(pixelsOf(r).partial); }},
-    {"covered", [](const CanopyRow& r, std::string_view) { return figure(pixelsOf(r).coveredShare); }},
+    {"file", [](const CanopyRow& r) { return csvText(r.file); }},
+    {"error", [](const CanopyRow& r) { return csvText(r.error); }},
+    {"projection", [](const CanopyRow& r) { return projectionName(r.source.Proj); }},
+    {"cx", [](const CanopyRow& r) { return record(r.source.Cx); }},
+    {"cy", [](const CanopyRow& r) { return record(r.source.Cy); }},
+    {"r", [](const CanopyRow& r) { return record(r.source.R); }},
+    {"alpha", [](const CanopyRow& r) { return record(r.source.Alpha); }},
+    {"beta", [](const CanopyRow& r) { return record(r.source.Beta); }},
+    {"rot", [](const CanopyRow& r) { return record(r.source.Rot); }},
+    {"channel", [](const CanopyRow& r) { return std::string(keyOf(r.settings.channel)); }},
+    {"gamma", [](const CanopyRow& r) { return number(r.settings.gamma, -1); }},
+    {"method", [](const CanopyRow& r) { return std::string(keyOf(r.settings.method)); }},
+    {"threshold", [](const CanopyRow& r) { return std::to_string(pixelsOf(r).threshold); }},
+    {"rings", [](const CanopyRow& r) { return std::to_string(r.settings.rings); }},
+    {"sectors", [](const CanopyRow& r) { return std::to_string(r.settings.sectors); }},
+    {"max_zenith", [](const CanopyRow& r) { return number(r.settings.maxZenithDeg, -1); }},
+    {"openness", [](const CanopyRow& r) { return figure(pixelsOf(r).openness); }},
+    {"difn", [](const CanopyRow& r) { return figure(pixelsOf(r).difn); }},
+    {"le", [](const CanopyRow& r) { return figure(pixelsOf(r).le); }},
+    {"l", [](const CanopyRow& r) { return figure(pixelsOf(r).l); }},
+    {"lx", [](const CanopyRow& r) { return figure(pixelsOf(r).lx); }},
+    {"saturated", [](const CanopyRow& r) { return flag(pixelsOf(r).saturated); }},
+    {"partial", [](const CanopyRow& r) { return flag(pixelsOf(r).partial); }},
+    {"covered", [](const CanopyRow& r) { return figure(pixelsOf(r).coveredShare); }},
 };
 
 // gf_1 ... gf_N come between these two tables.
 const Column kTrailColumns[] = {
-    {"dots_projection", [](const CanopyRow& r, std::string_view) { return projectionName(r.dstProjection); }},
+    {"dots_projection", [](const CanopyRow& r) { return projectionName(r.dstProjection); }},
     {"openness_dots",
-        [](const CanopyRow& r, std::string_view) {
-            return ofDots(r, [](const DotFigures& d) { return figure(d.openness.value); });
-        }},
+        [](const CanopyRow& r) { return ofDots(r, [](const DotFigures& d) { return figure(d.openness.value); }); }},
     {"openness_dots_lo",
-        [](const CanopyRow& r, std::string_view) {
-            return ofDots(r, [](const DotFigures& d) { return figure(d.openness.lo); });
-        }},
+        [](const CanopyRow& r) { return ofDots(r, [](const DotFigures& d) { return figure(d.openness.lo); }); }},
     {"openness_dots_hi",
-        [](const CanopyRow& r, std::string_view) {
-            return ofDots(r, [](const DotFigures& d) { return figure(d.openness.hi); });
-        }},
-    {"le_dots",
-        [](const CanopyRow& r, std::string_view) { return ofLe(r, [](const auto& le) { return figure(le.value); }); }},
-    {"le_dots_lo",
-        [](const CanopyRow& r, std::string_view) { return ofLe(r, [](const auto& le) { return figure(le.lo); }); }},
-    {"le_dots_hi",
-        [](const CanopyRow& r, std::string_view) { return ofLe(r, [](const auto& le) { return figure(le.hi); }); }},
+        [](const CanopyRow& r) { return ofDots(r, [](const DotFigures& d) { return figure(d.openness.hi); }); }},
+    {"le_dots", [](const CanopyRow& r) { return ofLe(r, [](const auto& le) { return figure(le.value); }); }},
+    {"le_dots_lo", [](const CanopyRow& r) { return ofLe(r, [](const auto& le) { return figure(le.lo); }); }},
+    {"le_dots_hi", [](const CanopyRow& r) { return ofLe(r, [](const auto& le) { return figure(le.hi); }); }},
     {"dots_effective",
-        [](const CanopyRow& r, std::string_view) {
-            return ofDots(r, [](const DotFigures& d) { return number(d.effectiveDots, 1); });
-        }},
+        [](const CanopyRow& r) { return ofDots(r, [](const DotFigures& d) { return number(d.effectiveDots, 1); }); }},
     // The flag tells about le; without le it stays empty.
     {"dots_saturated",
-        [](const CanopyRow& r, std::string_view) {
-            return ofLe(r, [&](const auto&) { return flag(r.dots->saturated); });
-        }},
-    {"circle", [](const CanopyRow& r, std::string_view) { return std::string(circleName(r.circle)); }},
+        [](const CanopyRow& r) { return ofLe(r, [&](const auto&) { return flag(r.dots->saturated); }); }},
+    {"circle", [](const CanopyRow& r) { return std::string(circleName(r.circle)); }},
     {"dots_outside",
-        [](const CanopyRow& r, std::string_view) {
-            return ofDots(r, [](const DotFigures& d) { return std::to_string(d.outside); });
-        }},
+        [](const CanopyRow& r) { return ofDots(r, [](const DotFigures& d) { return std::to_string(d.outside); }); }},
     // Columns added later come last: files written before they were
     // (kCsvAddedColumns) are still read.
-    {"lens", [](const CanopyRow&, std::string_view lens) { return csvText(lens); }},
+    {"lens", [](const CanopyRow& r) { return csvText(r.lensName); }},
 };
 
 constexpr std::string_view kRingPrefix = "gf_";
@@ -283,7 +267,7 @@ std::string csvEarlierHeader(int rings, int addedColumns)
     return joined(headerColumns(rings, std::clamp(addedColumns, 0, kCsvAddedColumns)));
 }
 
-std::string csvRow(const CanopyRow& row, std::string_view lens)
+std::string csvRow(const CanopyRow& row)
 {
     std::vector<std::string> fields;
     if (!row.error.empty() || !row.pixels) {
@@ -292,12 +276,12 @@ std::string csvRow(const CanopyRow& row, std::string_view lens)
         return joined(fields);
     }
     for (const Column& c : kLeadColumns)
-        fields.push_back(c.field(row, lens));
+        fields.push_back(c.field(row));
     const std::vector<double>& gaps = row.pixels->ringGap;
     for (std::size_t k = 0; k < std::size_t(row.settings.rings); ++k)
         fields.push_back(k < gaps.size() ? figure(gaps[k]) : std::string());
     for (const Column& c : kTrailColumns)
-        fields.push_back(c.field(row, lens));
+        fields.push_back(c.field(row));
     return joined(fields);
 }
 

@@ -126,7 +126,7 @@ RunOptions checkedRun(const RawRunOptions& raw, int defaultJobs)
 
 const RixLens* lensOf(const SourceOptions& source) { return karwen::lensOf(source.srcPrm, source.lens); }
 
-std::string lensNameOf(const SourceOptions& source) { return lensOf(source) ? source.lens->name : std::string(); }
+std::string lensNameOf(const SourceOptions& source) { return karwen::lensNameOf(source.srcPrm, source.lens); }
 
 SourceOptions checkedSource(const RawSourceOptions& raw)
 {

@@ -58,8 +58,8 @@ Reference referenceOf(const RunSettings& run)
     row.pixels.emplace();
     row.dstProjection = canopy::kDotsViewRecord.Proj;
     row.circle = run.source.findCircle ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Given;
-    Reference r{*canopy::csvFields(canopy::csvHeader(run.canopy.rings)),
-        *canopy::csvFields(canopy::csvRow(row, lensNameOf(run.source))),
+    row.lensName = lensNameOf(run.source);
+    Reference r{*canopy::csvFields(canopy::csvHeader(run.canopy.rings)), *canopy::csvFields(canopy::csvRow(row)),
         {"projection", "alpha", "beta", "rot", "channel", "gamma", "method", "rings", "sectors", "max_zenith",
             "dots_projection", "circle", "lens"}};
     if (!run.source.findCircle)

@@ -43,7 +43,7 @@ public:
         const CanopyRow row = measure(path, failure);
         if (!row.error.empty() && failure.empty())
             failure = "Cannot measure \"" + path + "\": " + row.error + ".";
-        measured_.lines[i] = canopy::csvRow(row, lensNameOf(run_.source));
+        measured_.lines[i] = canopy::csvRow(row);
         sink_(i, *measured_.lines[i]);
         const FileStatus status = row.error.empty() ? FileStatus::Done : FileStatus::Failed;
         ++counts_[int(status)];
@@ -83,6 +83,7 @@ private:
         CanopyRow row = canopy::measurePhoto(
             path, photo, source.prm, lensOf(run_.source), kDotsViewRecord, kDotsSide, kDotsSide, run_.canopy);
         row.circle = run_.source.findCircle ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Given;
+        row.lensName = lensNameOf(run_.source);
         return row;
     }
 

@@ -344,8 +344,9 @@ void CanopyWindow::cmdExport_Click()
     canopy::CanopyRow row = canopy::canopyRow(
         SrcFile, settings, source_.prm, lensOf(source_.prm, SrcLens), *pixels, tracker_.dotProjection(), *dots);
     row.circle = source_.detected ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Window;
-    const canopy::CsvAppend result = canopy::appendCsvRow(cdl.FileName.toStdString(), canopy::csvHeader(settings.rings),
-        canopy::csvRow(row, SrcPrm.Proj == RixLensSource && SrcLens ? SrcLens->name : std::string()));
+    row.lensName = lensNameOf(source_.prm, SrcLens);
+    const canopy::CsvAppend result
+        = canopy::appendCsvRow(cdl.FileName.toStdString(), canopy::csvHeader(settings.rings), canopy::csvRow(row));
     const QString name = QFileInfo(cdl.FileName).fileName();
     if (result.written) {
         exportFile_ = cdl.FileName;

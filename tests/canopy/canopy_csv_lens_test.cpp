@@ -32,7 +32,9 @@ TEST(CsvLens, TheLensColumnNamesTheLensLast)
     EXPECT_TRUE(header.ends_with(",circle,dots_outside,lens")) << header;
     EXPECT_TRUE(csvColumnNames().ends_with(", dots_outside, lens")) << csvColumnNames();
 
-    const std::string lensLine = csvRow(measuredRow(RixLensSource), "poly:0.6,0.1");
+    CanopyRow throughLens = measuredRow(RixLensSource);
+    throughLens.lensName = "poly:0.6,0.1";
+    const std::string lensLine = csvRow(throughLens);
     EXPECT_TRUE(lensLine.starts_with("a.jpg,,lens,250.00,")) << lensLine;
     EXPECT_TRUE(lensLine.ends_with(",\"poly:0.6,0.1\"")) << lensLine;
     const auto names = csvFields(header).value();
@@ -46,7 +48,9 @@ TEST(CsvLens, TheLensColumnNamesTheLensLast)
     EXPECT_EQ(csvFields(idealLine)->size(), names.size());
 
     // A failed photo keeps its file and error alone, whatever the lens.
-    const std::string failed = csvRow(failedRow("b.jpg", "unreadable", measuredRow(0).settings), "my-lens");
+    CanopyRow failedThroughLens = failedRow("b.jpg", "unreadable", measuredRow(0).settings);
+    failedThroughLens.lensName = "my-lens";
+    const std::string failed = csvRow(failedThroughLens);
     EXPECT_EQ(failed, "b.jpg,unreadable" + std::string(names.size() - 2, ','));
 }
 

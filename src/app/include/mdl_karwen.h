@@ -65,6 +65,8 @@ void convert();
 // The lens of a source record: the given lens when prm reads the photo
 // through one (Proj RixLensSource), else nullptr.
 [[nodiscard]] const RixLens* lensOf(const ProjectionRecord& prm, const std::optional<NamedLens>& lens);
+// Its name, as the CSV's lens column gives it; "" for an ideal projection.
+[[nodiscard]] std::string lensNameOf(const ProjectionRecord& prm, const std::optional<NamedLens>& lens);
 // After the destination side changed: when hDst exists, re-creates it if its
 // size is no longer DstW x DstH (its view back to 100 %), converts, places
 // the area dots while AreaOn is set and redraws the destination view.

@@ -44,9 +44,8 @@ inline constexpr int kCsvAddedColumns = 1;
 // The columns' names for a help text: "file, error, ..., gf_1 ... gf_N, ...".
 [[nodiscard]] std::string csvColumnNames();
 // One photo's line, without its line end; it belongs under
-// csvHeader(row.settings.rings). lens names the real lens the photo was
-// read through (its source's projection RixLensSource), "" for none.
-[[nodiscard]] std::string csvRow(const CanopyRow& row, std::string_view lens = {});
+// csvHeader(row.settings.rings).
+[[nodiscard]] std::string csvRow(const CanopyRow& row);
 
 struct CsvAppend {
     bool written = false;

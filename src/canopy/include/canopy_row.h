@@ -30,6 +30,9 @@ struct CanopyRow {
     int32_t dstProjection = 0;                 // the projection the dots lie in
     std::optional<DotFigures> dots;            // none when the dots gave no figures
     CircleOrigin circle = CircleOrigin::Given; // of source
+    // The name of the real lens source was read through, as the caller
+    // knows it; "" for an ideal projection.
+    std::string lensName{};
 };
 
 // A measured photo, seen through source and lens (nullptr for source's
