@@ -1,90 +1,104 @@
 #include "photo_threshold.h"
 
+#include "edge_rows.h"
+
 #include <algorithm>
-#include <cstddef>
+#include <array>
+#include <cmath>
 
 namespace karwen::canopy {
 
 namespace {
 
-constexpr std::size_t kSkew = 40; // doubles: 320 bytes
+constexpr std::size_t kValues = 256;
+constexpr std::size_t kTableStride = 2 * kValues + 8; // + 64 bytes
+constexpr int kChunk = 512;                           // pixels summed at a time
 
-// Neighbouring pairs often fall in the same cell, one after the other; they
-// go to kCopies matrices in turn, so that each addition need not wait for the
-// one before to be stored.
-void scatter(const uint16_t* cells, const double* weights, int n, double* const (&matrices)[NeighbourPairs::kCopies])
-{
-    static_assert(NeighbourPairs::kCopies == 4);
-    int i = 0;
-    for (; i + 4 <= n; i += 4) {
-        matrices[0][cells[i]] += weights[i];
-        matrices[1][cells[i + 1]] += weights[i + 1];
-        matrices[2][cells[i + 2]] += weights[i + 2];
-        matrices[3][cells[i + 3]] += weights[i + 3];
-    }
-    for (; i < n; ++i)
-        matrices[0][cells[i]] += weights[i];
-}
+// Column x of a row's array.
+template <typename T> T* at(std::vector<T>& v, int x) { return v.data() + 1 + x; }
+template <typename T> const T* at(const std::vector<T>& v, int x) { return v.data() + 1 + x; }
 
 } // namespace
 
-NeighbourPairs::NeighbourPairs(int width)
-    : here_(static_cast<std::size_t>(width))
-    , before_(here_.size())
-    , cells_(here_.size())
-    , pairWeights_(here_.size())
-    , block_(2 * kCopies * (kPairCells + kSkew), 0.0)
+NeighbourPairs::RowBuffer::RowBuffer(std::size_t width)
+    : values(width + 2, 0)
+    , units(width + 2, 0)
 {
-    for (std::size_t k = 0; k < kCopies; ++k) {
-        across_[k] = block_.data() + k * (kPairCells + kSkew);
-        down_[k] = block_.data() + (kCopies + k) * (kPairCells + kSkew);
+}
+
+NeighbourPairs::NeighbourPairs(int width, float maxWeight)
+    // A power of two, so that a weight in units is the weight's own bits.
+    : scale_(maxWeight > 0.0f ? std::ldexp(1.0f, 20 - std::ilogb(maxWeight)) : 1.0f)
+    , rows_{RowBuffer(static_cast<std::size_t>(width)), RowBuffer(static_cast<std::size_t>(width)),
+          RowBuffer(static_cast<std::size_t>(width))}
+    , none_(static_cast<std::size_t>(width))
+    , tables_(kCopies * kTableStride, 0)
+{
+}
+
+// Every pixel of the row here, with the rows above and below it (none: a
+// row of weight 0), a piece of the row at a time: its pairs with the next
+// pixel and with the pixels above and below, then what all four give each
+// pixel, added to the tables.
+void NeighbourPairs::addPixels(
+    const RowBuffer* above, const RowBuffer& here, const RowBuffer* below, std::vector<int64_t>& tables) const
+{
+    const RowBuffer& up = above != nullptr ? *above : none_;
+    const RowBuffer& down = below != nullptr ? *below : none_;
+    std::array<int32_t, kChunk + 1> rightWeight, rightContrast;
+    std::array<int32_t, kChunk> downWeight, downContrast, upWeight, upContrast;
+    std::array<int64_t, 2 * kChunk> sums;
+    for (int from = here.x0; from < here.x1; from += kChunk) {
+        const int n = std::min(here.x1 - from, kChunk);
+        const uint8_t* v = at(here.values, from);
+        const int32_t* u = at(here.units, from);
+        // From the pixel before the first: pixels past the row's ends weigh 0.
+        pairsOf(v - 1, u - 1, v, u, n + 1, rightWeight.data(), rightContrast.data());
+        pairsOf(v, u, at(down.values, from), at(down.units, from), n, downWeight.data(), downContrast.data());
+        pairsOf(v, u, at(up.values, from), at(up.units, from), n, upWeight.data(), upContrast.data());
+        const RowPairs pairs{rightWeight.data() + 1, rightContrast.data() + 1, downWeight.data(), downContrast.data(),
+            upWeight.data(), upContrast.data()};
+        pixelSums(pairs, n, sums.data());
+        addPixelSums(v, sums.data(), n, tables.data(), kTableStride);
     }
 }
 
 void NeighbourPairs::addRow(const SkyMap::Row& row, const float* weights)
 {
-    // The cells and weights of the row's pairs are worked out first, in
-    // loops the compiler vectorises, so that the loops that add them to the
-    // matrices do nothing else.
-    const float* w = weights + row.firstWeight; // w[x - x0]
-    const uint8_t* h = here_.data() + row.x0;
-    const int n = row.x1 - row.x0;
-    uint16_t* cells = cells_.data();
-    double* pairWeights = pairWeights_.data();
-    for (int i = 1; i < n; ++i) {
-        cells[i - 1] = uint16_t((h[i] << 8) | h[i - 1]);
-        pairWeights[i - 1] = double(std::min(w[i], w[i - 1]));
-    }
-    scatter(cells, pairWeights, n - 1, across_);
-    if (last_ != nullptr && last_->y + 1 == row.y) {
-        const int x0 = std::max(row.x0, last_->x0), x1 = std::min(row.x1, last_->x1);
-        const float* wh = w + (x0 - row.x0);
-        const float* wb = weights + last_->firstWeight + (x0 - last_->x0);
-        const uint8_t* hb = h + (x0 - row.x0);
-        const uint8_t* bb = before_.data() + x0;
-        for (int i = 0; i < x1 - x0; ++i) {
-            cells[i] = uint16_t((hb[i] << 8) | bb[i]);
-            pairWeights[i] = double(std::min(wh[i], wb[i]));
-        }
-        scatter(cells, pairWeights, x1 - x0, down_);
-    }
-    here_.swap(before_);
-    last_ = &row;
+    RowBuffer& r = *next_;
+    std::fill(at(r.units, r.x0), at(r.units, r.x1), 0);
+    r.y = row.y;
+    r.x0 = row.x0;
+    r.x1 = row.x1;
+    weightUnits(weights + row.firstWeight, row.x1 - row.x0, scale_, at(r.units, row.x0));
+    const bool follows = pending_ != nullptr && pending_->y + 1 == r.y;
+    if (pending_ != nullptr)
+        addPixels(above_, *pending_, follows ? &r : nullptr, tables_);
+    above_ = follows ? pending_ : nullptr;
+    pending_ = &r;
+    for (RowBuffer& free : rows_)
+        if (&free != above_ && &free != pending_)
+            next_ = &free;
 }
 
-PairHistogram NeighbourPairs::histogram() const
+EdgeSums NeighbourPairs::sums() const
 {
-    PairHistogram pairs(kPairCells);
+    std::vector<int64_t> tables = tables_;
+    if (pending_ != nullptr)
+        addPixels(above_, *pending_, nullptr, tables);
+    EdgeSums sums;
     for (std::size_t k = 0; k < kCopies; ++k)
-        for (std::size_t c = 0; c < kPairCells; ++c)
-            pairs[c] += across_[k][c] + down_[k][c];
-    return pairs;
+        for (std::size_t v = 0; v < kValues; ++v) {
+            sums.weight[v] += tables[k * kTableStride + 2 * v];
+            sums.contrast[v] += tables[k * kTableStride + 2 * v + 1];
+        }
+    return sums;
 }
 
 std::optional<int> photoThreshold(
     const Histogram& histogram, const NeighbourPairs* pairs, const CanopySettings& settings)
 {
-    return chooseThreshold(histogram, pairs != nullptr ? pairs->histogram() : PairHistogram{}, settings);
+    return chooseThreshold(histogram, pairs != nullptr ? pairs->sums() : EdgeSums{}, settings);
 }
 
 } // namespace karwen::canopy

@@ -16,35 +16,56 @@ namespace karwen::canopy {
 
 // Every pixel with its right-hand neighbour and with the one in the next
 // row, both as the map holds them. A pair weighs the smaller of its two
-// solid angles: neighbours cover nearly the same one, and a pair with a
+// weights: neighbours cover nearly the same solid angle, and a pair with a
 // pixel the map does not count (off the circle or behind the view, weight
 // 0) weighs nothing.
+//
+// The pairs are not kept: once the rows above and below a row are known,
+// each of its pixels adds what its (up to four) pairs give its own value in
+// EdgeSums, so that a pixel costs one addition to a 256-entry table rather
+// than one per pair to a 65536-cell matrix. Weights are counted in whole
+// units, 2^-20 of the map's largest weight or finer, which keeps a pixel's
+// sums within 32 bits and the tables' exact.
 class NeighbourPairs {
 public:
     static constexpr std::size_t kCopies = 4;
 
-    explicit NeighbourPairs(int width);
+    // maxWeight: the largest weight of the map (SkyMap::maxWeight).
+    NeighbourPairs(int width, float maxWeight);
+    NeighbourPairs(const NeighbourPairs&) = delete;
+    NeighbourPairs& operator=(const NeighbourPairs&) = delete;
 
     // Where the values of the next row go, indexed by column.
-    [[nodiscard]] uint8_t* nextRow() { return here_.data(); }
-    // Pairs the row just written with its own left neighbours and with the
-    // row before, if that was the row above; weights: the map's weights.
+    [[nodiscard]] uint8_t* nextRow() { return next_->values.data() + 1; }
+    // Takes the row just written, with the map's weights, and adds the
+    // pairs of the row before, whose neighbours are now all known.
     void addRow(const SkyMap::Row& row, const float* weights);
-    [[nodiscard]] PairHistogram histogram() const;
+    [[nodiscard]] EdgeSums sums() const;
+    // Weights count in whole units of 1 / scale (weightUnits).
+    [[nodiscard]] float scale() const { return scale_; }
 
 private:
-    std::vector<uint8_t> here_, before_;
-    std::vector<uint16_t> cells_;     // the cells of a row's pairs,
-    std::vector<double> pairWeights_; // and their weights
-    // Pairs across and down the rows go to matrices of their own (a pixel's
-    // two pairs often share a cell), in one block, the second a few cache
-    // lines past a multiple of 4 KiB from the first, so that the same cell
-    // of the two is not taken for the same address while a store to it is
-    // pending.
-    std::vector<double> block_;
-    double* across_[kCopies];
-    double* down_[kCopies];
-    const SkyMap::Row* last_ = nullptr;
+    // A row's values and weights in units by column, one column further on
+    // (column -1 is at 0); units 0 outside [x0, x1).
+    struct RowBuffer {
+        explicit RowBuffer(std::size_t width);
+        std::vector<uint8_t> values;
+        std::vector<int32_t> units;
+        int y = 0, x0 = 0, x1 = 0;
+    };
+
+    void addPixels(
+        const RowBuffer* above, const RowBuffer& here, const RowBuffer* below, std::vector<int64_t>& tables) const;
+
+    float scale_;
+    RowBuffer rows_[3];
+    RowBuffer none_; // weighs 0 everywhere: the row beyond the map's rows
+    RowBuffer* next_ = &rows_[0];
+    RowBuffer* pending_ = nullptr; // waits for the row below it
+    RowBuffer* above_ = nullptr;   // the row above the pending one
+    // kCopies tables by value (weight, contrast), a few cache lines apart so
+    // that the same value of two of them is not taken for the same address.
+    std::vector<int64_t> tables_;
 };
 
 // The threshold the settings ask for, from the photo's weighted value

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstddef>
 #include <optional>
+#include <span>
 
 namespace karwen::canopy {
 
@@ -86,9 +87,7 @@ struct PixelShares {
 PixelShares pixelShares(const SkyMap& map)
 {
     const RingLayout& layout = map.layout();
-    std::vector<double> count(static_cast<std::size_t>(map.binCount()), 0.0);
-    for (const uint16_t b : map.bins())
-        count[b] += 1.0;
+    const std::span<const double> count = map.binPixels();
     const auto sectors = static_cast<std::size_t>(layout.sectors());
     PixelShares shares{std::vector<double>(static_cast<std::size_t>(map.beyondBin())),
         std::vector<double>(static_cast<std::size_t>(layout.rings()))};
@@ -128,7 +127,7 @@ PixelFigures measurePixels(
     std::vector<double> hist(static_cast<std::size_t>(map->binCount()) * kValues, 0.0);
     std::optional<NeighbourPairs> pairs;
     if (settings.method == ThresholdMethod::Edge)
-        pairs.emplace(view.width);
+        pairs.emplace(view.width, map->maxWeight());
     NeighbourPairs* gathered = pairs ? &*pairs : nullptr;
     if (settings.channel == Channel::Blue)
         accumulate<Channel::Blue>(view, *map, values, hist, gathered);

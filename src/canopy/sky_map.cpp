@@ -128,12 +128,29 @@ SkyMap::SkyMap(const ProjectionRecord& src, const RadialModel& model, int width,
         buildAxial(sky);
     else
         buildGeneral(sky);
+    for (std::size_t i = 0; i < weightCount_; ++i)
+        maxWeight_ = std::max(maxWeight_, weights_[i]);
+    countBinPixels();
     double covered = 0.0;
     for (int b = 0; b < beyondBin(); ++b)
         covered += binSolidAngle_[static_cast<std::size_t>(b)];
     // Pixel centres on the rim side of an edge may add a few millionths
     // more than the cap holds; a share cannot exceed the whole.
     coveredShare_ = std::min(1.0, covered / (2.0 * std::numbers::pi * (1.0 - std::cos(layout.maxZenith()))));
+}
+
+// A row's bin changes at few places, so the pixels are counted run by run
+// rather than one addition each to the same count.
+void SkyMap::countBinPixels()
+{
+    binPixels_.assign(static_cast<std::size_t>(binCount()), 0.0);
+    const uint16_t* bins = bins_.get();
+    std::size_t runStart = 0;
+    for (std::size_t i = 1; i <= count_; ++i)
+        if (i == count_ || bins[i] != bins[runStart]) {
+            binPixels_[bins[runStart]] += static_cast<double>(i - runStart);
+            runStart = i;
+        }
 }
 
 // With the view along the camera axis a pixel's weight depends only on its

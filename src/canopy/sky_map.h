@@ -91,6 +91,10 @@ public:
     [[nodiscard]] std::span<const Row> rows() const { return rows_; }
     [[nodiscard]] std::span<const float> weights() const { return {weights_.get(), weightCount_}; }
     [[nodiscard]] std::span<const uint16_t> bins() const { return {bins_.get(), count_}; }
+    // The largest of the weights (0 when the map holds no pixel).
+    [[nodiscard]] float maxWeight() const { return maxWeight_; }
+    // How many pixels each bin holds.
+    [[nodiscard]] std::span<const double> binPixels() const { return binPixels_; }
 
     // Solid angle in steradians that the photo shows of each bin.
     [[nodiscard]] std::span<const double> binSolidAngle() const { return binSolidAngle_; }
@@ -102,6 +106,7 @@ private:
     void shareWeights();
     void buildGeneral(const PixelSky& sky);
     void buildAxial(const PixelSky& sky);
+    void countBinPixels();
 
     ProjectionRecord src_;
     RadialModel model_;
@@ -113,6 +118,8 @@ private:
     std::size_t weightCount_ = 0;
     std::unique_ptr<float[]> weights_;
     std::unique_ptr<uint16_t[]> bins_;
+    float maxWeight_ = 0.0f;
+    std::vector<double> binPixels_;
     std::vector<double> binSolidAngle_;
     double coveredShare_ = 0.0;
 };

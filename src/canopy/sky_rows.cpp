@@ -1,17 +1,10 @@
 #include "sky_rows.h"
 
+#include "avx2_clones.h"
 #include "radial_geometry.h"
 #include "ring_layout.h"
 
 #include <cmath>
-
-// The row loops are built for AVX2 and plain, chosen when the program loads
-// (off in ThreadSanitizer builds: see KARWEN_TARGET_CLONES).
-#ifdef KARWEN_NO_TARGET_CLONES
-#define KARWEN_AVX2_CLONES
-#else
-#define KARWEN_AVX2_CLONES __attribute__((target_clones("avx2", "default")))
-#endif
 
 namespace karwen::canopy {
 

@@ -1,5 +1,6 @@
 #include "threshold.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace karwen::canopy {
@@ -69,8 +70,6 @@ Histogram threePointMeans(const Histogram& h)
         smoothed[static_cast<std::size_t>(v)] = (at(h, v - 1) + at(h, v + 1) + at(h, v)) / 3.0;
     return smoothed;
 }
-
-std::size_t cell(int a, int b) { return static_cast<std::size_t>(a) * 256 + static_cast<std::size_t>(b); }
 
 } // namespace
 
@@ -152,35 +151,38 @@ std::optional<int> minimumThreshold(const Histogram& histogram)
     }
 }
 
-int edgeThreshold(const PairHistogram& pairs)
+void EdgeSums::addPair(int a, int b, int64_t w)
 {
-    if (pairs.size() != kPairCells)
-        return kMidScale;
-    // For each upper value b, the weight and the weighted contrast of the
-    // pairs (a, b) with a <= t, grown by one value of a per step: only sums,
-    // so a threshold no pair straddles has a weight of exactly 0.
-    std::array<double, 256> weight{}, contrast{};
-    double best = 0.0;
+    if (a == b)
+        return;
+    const auto lo = static_cast<std::size_t>(std::min(a, b)), hi = static_cast<std::size_t>(std::max(a, b));
+    const int64_t contrastOfPair = w * (std::max(a, b) - std::min(a, b));
+    weight[lo] += w;
+    contrast[lo] += contrastOfPair;
+    weight[hi] -= w;
+    contrast[hi] -= contrastOfPair;
+}
+
+int edgeThreshold(const EdgeSums& pairs)
+{
+    // The means are compared as exact fractions, so that equal means are
+    // found equal and the lowest T among them wins.
+    int64_t weight = 0, contrast = 0;
+    __int128 bestContrast = 0, bestWeight = 1;
     int threshold = kMidScale;
-    for (int t = 0; t < 255; ++t) {
-        double w = 0.0, c = 0.0;
-        for (int b = t + 1; b < 256; ++b) {
-            const double p = pairs[cell(t, b)] + pairs[cell(b, t)];
-            weight[static_cast<std::size_t>(b)] += p;
-            contrast[static_cast<std::size_t>(b)] += p * (b - t);
-            w += weight[static_cast<std::size_t>(b)];
-            c += contrast[static_cast<std::size_t>(b)];
-        }
-        if (w > 0.0 && c / w > best) {
-            best = c / w;
-            threshold = t;
+    for (std::size_t t = 0; t < 255; ++t) {
+        weight += pairs.weight[t];
+        contrast += pairs.contrast[t];
+        if (weight > 0 && __int128{contrast} * bestWeight > bestContrast * weight) {
+            bestContrast = contrast;
+            bestWeight = weight;
+            threshold = static_cast<int>(t);
         }
     }
     return threshold;
 }
 
-std::optional<int> chooseThreshold(
-    const Histogram& histogram, const PairHistogram& pairs, const CanopySettings& settings)
+std::optional<int> chooseThreshold(const Histogram& histogram, const EdgeSums& pairs, const CanopySettings& settings)
 {
     switch (settings.method) {
     case ThresholdMethod::Otsu:

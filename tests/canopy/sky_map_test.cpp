@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <vector>
 
 namespace karwen::canopy {
 namespace {
@@ -118,10 +119,14 @@ TEST(SkyMapBuild, EveryPixelAsClassifiedOnItsOwn)
         const SkyMap map(c.record, test::idealModel(c.record), c.width, c.height, c.layout);
         const PixelSky sky(c.record, test::idealModel(c.record), c.layout);
         std::size_t pixels = 0, wrong = 0, mirrored = 0;
+        std::vector<double> binPixels(static_cast<std::size_t>(map.binCount()), 0.0);
+        float maxWeight = 0.0f;
         for (const SkyMap::Row& row : map.rows()) {
             mirrored += row.mirrored ? 1 : 0;
             for (int i = row.x0; i < row.x1; ++i) {
                 const std::size_t k = std::size_t(i - row.x0);
+                binPixels[map.bins()[row.first + k]] += 1.0;
+                maxWeight = std::max(maxWeight, map.weights()[row.firstWeight + k]);
                 const PixelSky::Pixel p = sky.at(sky.xOf(i), sky.yOf(row.y));
                 if (map.bins()[row.first + k] != p.bin
                     || map.weights()[row.firstWeight + k] != static_cast<float>(p.solid))
@@ -136,6 +141,8 @@ TEST(SkyMapBuild, EveryPixelAsClassifiedOnItsOwn)
         const bool halfPixel = axial && 2.0 * c.record.Cy == std::floor(2.0 * c.record.Cy);
         EXPECT_EQ(mirrored > 0, halfPixel) << c.record.Cy;
         EXPECT_EQ(wrong, 0u) << "projection " << c.record.Proj << ", tilt " << c.record.Rot;
+        EXPECT_TRUE(std::ranges::equal(map.binPixels(), binPixels));
+        EXPECT_EQ(map.maxWeight(), maxWeight);
     }
 }
 

@@ -7,19 +7,26 @@
 #include "canopy_settings.h"
 
 #include <array>
-#include <cstddef>
+#include <cstdint>
 #include <optional>
-#include <vector>
 
 namespace karwen::canopy {
 
 using Histogram = std::array<double, 256>;
 
-// Neighbouring pixels by their two values, weighted: the pairs of values a
-// and b at a * 256 + b or b * 256 + a (the two cells are read as one).
-// Only the edge method reads it; for the others it may be empty.
-using PairHistogram = std::vector<double>;
-inline constexpr std::size_t kPairCells = 256 * 256;
+// The neighbouring pairs the edge method reads, summed by value in whole
+// weight units. A pair of values a < b and weight w adds w to weight[a] and
+// w (b - a) to contrast[a], and takes the same from weight[b] and
+// contrast[b]; a pair of equal values adds nothing. The pairs that straddle
+// T (a <= T < b) then weigh the sum of weight[v] over v <= T, and their
+// contrast is the like sum of contrast[v]: exact integers, so a T that no
+// pair straddles weighs exactly 0. Only the edge method reads them; for the
+// others they stay empty.
+struct EdgeSums {
+    std::array<int64_t, 256> weight{}, contrast{};
+
+    void addPair(int a, int b, int64_t w);
+};
 
 // The threshold of a histogram with fewer than two occupied values: no
 // split exists, so a uniform bright photo counts as all sky and a uniform
@@ -53,12 +60,12 @@ inline constexpr int kMaxSmoothings = 10000;
 // <= T < max(a, b)), each pair counted by its weight. Of equal means the
 // lowest T wins; with no pair of unequal values there is no split and the
 // result is kMidScale.
-[[nodiscard]] int edgeThreshold(const PairHistogram& pairs);
+[[nodiscard]] int edgeThreshold(const EdgeSums& pairs);
 
 // The threshold the settings ask for: from the value histogram, from the
 // neighbouring pairs for the edge method, or the fixed value. None when the
 // Minimum method finds no valley.
 [[nodiscard]] std::optional<int> chooseThreshold(
-    const Histogram& histogram, const PairHistogram& pairs, const CanopySettings& settings);
+    const Histogram& histogram, const EdgeSums& pairs, const CanopySettings& settings);
 
 } // namespace karwen::canopy
