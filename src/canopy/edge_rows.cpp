@@ -29,6 +29,15 @@ KARWEN_AVX2_CLONES void weightUnits(const float* w, int n, float scale, int32_t*
         units[i] = static_cast<int32_t>(w[i] * scale);
 }
 
+KARWEN_AVX2_CLONES void differingPixels(const uint8_t* __restrict values, const uint8_t* __restrict above,
+    const uint8_t* __restrict below, int n, uint8_t* __restrict differs)
+{
+    for (int k = 0; k < n; ++k) {
+        const uint8_t v = values[k];
+        differs[k] = uint8_t((v ^ values[k - 1]) | (v ^ values[k + 1]) | (v ^ above[k]) | (v ^ below[k]));
+    }
+}
+
 KARWEN_AVX2_CLONES void pairsOf(const uint8_t* __restrict values, const int32_t* __restrict units,
     const uint8_t* __restrict otherValues, const int32_t* __restrict otherUnits, int n, int32_t* __restrict weight,
     int32_t* __restrict contrast)

@@ -16,6 +16,11 @@ namespace karwen::canopy {
 // The n weights w in units of 1 / scale, truncated, to units.
 void weightUnits(const float* w, int n, float scale, int32_t* units);
 
+// Marks the n pixels (values) that differ from one of their four
+// neighbours, left, right, above or below: differs[k] != 0. The pairs of
+// the other pixels add nothing, whatever they weigh.
+void differingPixels(const uint8_t* values, const uint8_t* above, const uint8_t* below, int n, uint8_t* differs);
+
 // The n pairs of pixels (values, units) with others (otherValues,
 // otherUnits), as the first end takes them: signed weight and contrast.
 // The second end takes their negatives.

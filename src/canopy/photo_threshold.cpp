@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 namespace karwen::canopy {
 
@@ -12,6 +13,7 @@ namespace {
 
 constexpr std::size_t kValues = 256;
 constexpr std::size_t kTableStride = 2 * kValues + 8; // + 64 bytes
+constexpr int kBlock = 16;                            // pixels skipped together
 constexpr int kChunk = 512;                           // pixels summed at a time
 
 // Column x of a row's array.
@@ -37,30 +39,61 @@ NeighbourPairs::NeighbourPairs(int width, float maxWeight)
 }
 
 // Every pixel of the row here, with the rows above and below it (none: a
-// row of weight 0), a piece of the row at a time: its pairs with the next
-// pixel and with the pixels above and below, then what all four give each
-// pixel, added to the tables.
+// row of weight 0), a piece of the row at a time. In a photo most pixels
+// often equal all four neighbours (deep shade and open sky, once
+// linearised); their pairs add nothing, so only the runs of blocks that
+// hold a pixel that differs are summed.
 void NeighbourPairs::addPixels(
     const RowBuffer* above, const RowBuffer& here, const RowBuffer* below, std::vector<int64_t>& tables) const
 {
     const RowBuffer& up = above != nullptr ? *above : none_;
     const RowBuffer& down = below != nullptr ? *below : none_;
+    std::array<uint8_t, kChunk + kBlock> differs{}; // 0 past the piece
+    const auto blockDiffers = [&](int k) {
+        uint64_t first, second;
+        std::memcpy(&first, differs.data() + k, sizeof first);
+        std::memcpy(&second, differs.data() + k + 8, sizeof second);
+        return (first | second) != 0;
+    };
+    static_assert(kBlock == 16 && kChunk % kBlock == 0);
+    for (int from = here.x0; from < here.x1; from += kChunk) {
+        const int n = std::min(here.x1 - from, kChunk);
+        differingPixels(at(here.values, from), at(up.values, from), at(down.values, from), n, differs.data());
+        std::fill(differs.begin() + n, differs.end(), uint8_t{0});
+        for (int k = 0; k < n;) {
+            if (!blockDiffers(k)) {
+                k += kBlock;
+                continue;
+            }
+            int end = k + kBlock;
+            while (end < n && blockDiffers(end))
+                end += kBlock;
+            end = std::min(end, n);
+            addRun(up, here, down, from + k, end - k, tables);
+            k = end;
+        }
+    }
+}
+
+// Pixels from .. from + n - 1 of the row here: their pairs with the next
+// pixel and with the pixels above and below, then what all four give each
+// pixel, added to the tables.
+void NeighbourPairs::addRun(const RowBuffer& above, const RowBuffer& here, const RowBuffer& below, int from, int n,
+    std::vector<int64_t>& tables) const
+{
     std::array<int32_t, kChunk + 1> rightWeight, rightContrast;
     std::array<int32_t, kChunk> downWeight, downContrast, upWeight, upContrast;
     std::array<int64_t, 2 * kChunk> sums;
-    for (int from = here.x0; from < here.x1; from += kChunk) {
-        const int n = std::min(here.x1 - from, kChunk);
-        const uint8_t* v = at(here.values, from);
-        const int32_t* u = at(here.units, from);
-        // From the pixel before the first: pixels past the row's ends weigh 0.
-        pairsOf(v - 1, u - 1, v, u, n + 1, rightWeight.data(), rightContrast.data());
-        pairsOf(v, u, at(down.values, from), at(down.units, from), n, downWeight.data(), downContrast.data());
-        pairsOf(v, u, at(up.values, from), at(up.units, from), n, upWeight.data(), upContrast.data());
-        const RowPairs pairs{rightWeight.data() + 1, rightContrast.data() + 1, downWeight.data(), downContrast.data(),
-            upWeight.data(), upContrast.data()};
-        pixelSums(pairs, n, sums.data());
-        addPixelSums(v, sums.data(), n, tables.data(), kTableStride);
-    }
+    const uint8_t* v = at(here.values, from);
+    const int32_t* u = at(here.units, from);
+    // From the pixel before the first: pixels past the row's ends weigh 0.
+    pairsOf(v - 1, u - 1, v, u, n + 1, rightWeight.data(), rightContrast.data());
+    pairsOf(v, u, at(below.values, from), at(below.units, from), n, downWeight.data(), downContrast.data());
+    pairsOf(v, u, at(above.values, from), at(above.units, from), n, upWeight.data(), upContrast.data());
+    const RowPairs pairs{rightWeight.data() + 1, rightContrast.data() + 1, downWeight.data(), downContrast.data(),
+        upWeight.data(), upContrast.data()};
+    pixelSums(pairs, n, sums.data());
+    addPixelSums(v, sums.data(), n, tables.data(), kTableStride);
 }
 
 void NeighbourPairs::addRow(const SkyMap::Row& row, const float* weights)

@@ -56,6 +56,8 @@ private:
 
     void addPixels(
         const RowBuffer* above, const RowBuffer& here, const RowBuffer* below, std::vector<int64_t>& tables) const;
+    void addRun(const RowBuffer& above, const RowBuffer& here, const RowBuffer& below, int from, int n,
+        std::vector<int64_t>& tables) const;
 
     float scale_;
     RowBuffer rows_[3];

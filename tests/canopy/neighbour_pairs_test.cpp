@@ -23,26 +23,28 @@ TEST(NeighbourPairs, SumsEqualEveryPairCountedOnItsOwn)
     struct Case {
         ProjectionRecord record;
         int width, height;
-        unsigned run; // values repeat over runs this long
+        unsigned run; // values are equal over squares of this side
     };
     const Case cases[] = {
         {fisheye(kEquidistant, 300.5, 300.5, 280), 601, 601, 1},
         {fisheye(kEquisolidangle, 100.5, 60.5, 130, 0, 0, 22.5), 180, 160, 7},
         {fisheye(kOrthographic, 250.3, 249.1, 245, -35, 20, 0), 500, 500, 1},
         {fisheye(kStereographic, 200.25, 180.5, 220, 0, 60, -90), 420, 300, 40},
+        {fisheye(kEquidistant, 300.5, 300.5, 280), 601, 601, 100},
         {fisheye(kEquidistant, 3.5, 2.5, 3), 7, 5, 1},
     };
     const RingLayout layout{5, 8, 75.0 * kDegToRad};
     for (const Case& c : cases) {
         const SkyMap map(c.record, test::idealModel(c.record), c.width, c.height, layout);
-        // Values by pixel, from a simple generator, held over runs.
+        // Values by pixel from a hash of the square of side run it lies in,
+        // so that larger runs give wide patches whose pixels equal all their
+        // neighbours.
         std::vector<uint8_t> image(std::size_t(c.width) * std::size_t(c.height));
-        uint32_t state = 12345;
-        for (std::size_t k = 0; k < image.size(); ++k) {
-            if (k % c.run == 0)
-                state = state * 1664525u + 1013904223u;
-            image[k] = uint8_t(state >> 24);
-        }
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x) {
+                const uint32_t square = uint32_t(x) / c.run * 7919u + uint32_t(y) / c.run * 104729u;
+                image[std::size_t(y) * std::size_t(c.width) + std::size_t(x)] = uint8_t((square * 2654435761u) >> 24);
+            }
         const auto value = [&](int x, int y) { return image[std::size_t(y) * std::size_t(c.width) + std::size_t(x)]; };
 
         NeighbourPairs pairs(c.width, map.maxWeight());
