@@ -18,7 +18,8 @@ void weightUnits(const float* w, int n, float scale, int32_t* units);
 
 // Marks the n pixels (values) that differ from one of their four
 // neighbours, left, right, above or below: differs[k] != 0. The pairs of
-// the other pixels add nothing, whatever they weigh.
+// the other pixels add nothing, whatever they weigh. Reads values[-1] and
+// values[n].
 void differingPixels(const uint8_t* values, const uint8_t* above, const uint8_t* below, int n, uint8_t* differs);
 
 // The n pairs of pixels (values, units) with others (otherValues,
@@ -30,8 +31,8 @@ void pairsOf(const uint8_t* values, const int32_t* units, const uint8_t* otherVa
 // The sums of n pixels of a row from their pairs: right (the pairs with
 // the next pixel, from the pixel before the first on), down (with the pixel
 // below) and up (with the pixel above), interleaved: the signed weight at
-// out[2 k], the contrast at out[2 k + 1] (within 32 bits, which the tables'
-// sums would not be).
+// out[2 k], the contrast at out[2 k + 1]. A pixel's sums fit in 32 bits;
+// they are written as 64, the tables' width.
 struct RowPairs {
     const int32_t *rightWeight, *rightContrast; // [-1, n)
     const int32_t *downWeight, *downContrast;   // [0, n)

@@ -29,8 +29,9 @@ NeighbourPairs::RowBuffer::RowBuffer(std::size_t width)
 }
 
 NeighbourPairs::NeighbourPairs(int width, float maxWeight)
-    // A power of two, so that a weight in units is the weight's own bits.
-    : scale_(maxWeight > 0.0f ? std::ldexp(1.0f, 20 - std::ilogb(maxWeight)) : 1.0f)
+    // A power of two, so that a weight in units is the weight's own bits;
+    // at most 2^120, which a float holds, for maps of vanishing weights.
+    : scale_(maxWeight > 0.0f ? std::ldexp(1.0f, std::min(20 - std::ilogb(maxWeight), 120)) : 1.0f)
     , rows_{RowBuffer(static_cast<std::size_t>(width)), RowBuffer(static_cast<std::size_t>(width)),
           RowBuffer(static_cast<std::size_t>(width))}
     , none_(static_cast<std::size_t>(width))

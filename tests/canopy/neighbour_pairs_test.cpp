@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -78,6 +79,22 @@ TEST(NeighbourPairs, SumsEqualEveryPairCountedOnItsOwn)
         // Something was counted: the comparison is not of two empty tables.
         EXPECT_TRUE(std::ranges::any_of(expected.contrast, [](int64_t s) { return s != 0; }));
     }
+}
+
+// A circle far larger than its photo gives pixel weights too small for a
+// float to scale to whole units: the pairs then weigh nothing rather than
+// overflowing.
+TEST(NeighbourPairs, VanishingWeightsWeighNothing)
+{
+    NeighbourPairs pairs(4, 1e-40f);
+    EXPECT_TRUE(std::isfinite(pairs.scale()));
+    const float weights[4] = {1e-40f, 1e-40f, 1e-40f, 1e-40f};
+    const uint8_t values[4] = {10, 200, 10, 200};
+    std::copy_n(values, 4, pairs.nextRow());
+    pairs.addRow(SkyMap::Row{0, 0, 4, 0, 0}, weights);
+    const EdgeSums sums = pairs.sums();
+    EXPECT_TRUE(std::ranges::all_of(sums.weight, [](int64_t s) { return s == 0; }));
+    EXPECT_EQ(edgeThreshold(sums), kMidScale);
 }
 
 } // namespace
