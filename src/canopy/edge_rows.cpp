@@ -70,6 +70,7 @@ KARWEN_AVX2_CLONES void addPixelSums(
 {
     // Neighbours often share a value; four tables in turn let an addition
     // go ahead without waiting for the one before to be stored.
+    static_assert(kSumTables == 4);
     int64_t* const t0 = tables;
     int64_t* const t1 = tables + stride;
     int64_t* const t2 = tables + 2 * stride;

@@ -41,8 +41,10 @@ struct RowPairs {
 void pixelSums(const RowPairs& pairs, int n, int64_t* out);
 
 // Adds the n pixels' sums (as pixelSums gives them) to the tables by the
-// pixels' values: pixel k to table k % 4, whose value v holds the weight at
-// [2 v] and the contrast at [2 v + 1]; the tables lie stride entries apart.
+// pixels' values: pixel k to table k % kSumTables, whose value v holds the
+// weight at [2 v] and the contrast at [2 v + 1]; the tables lie stride
+// entries apart.
+inline constexpr std::size_t kSumTables = 4;
 void addPixelSums(const uint8_t* values, const int64_t* sums, int n, int64_t* tables, std::size_t stride);
 
 } // namespace karwen::canopy

@@ -35,7 +35,7 @@ NeighbourPairs::NeighbourPairs(int width, float maxWeight)
     , rows_{RowBuffer(static_cast<std::size_t>(width)), RowBuffer(static_cast<std::size_t>(width)),
           RowBuffer(static_cast<std::size_t>(width))}
     , none_(static_cast<std::size_t>(width))
-    , tables_(kCopies * kTableStride, 0)
+    , tables_(kSumTables * kTableStride, 0)
 {
 }
 
@@ -121,7 +121,7 @@ EdgeSums NeighbourPairs::sums() const
     if (pending_ != nullptr)
         addPixels(above_, *pending_, nullptr, tables);
     EdgeSums sums;
-    for (std::size_t k = 0; k < kCopies; ++k)
+    for (std::size_t k = 0; k < kSumTables; ++k)
         for (std::size_t v = 0; v < kValues; ++v) {
             sums.weight[v] += tables[k * kTableStride + 2 * v];
             sums.contrast[v] += tables[k * kTableStride + 2 * v + 1];

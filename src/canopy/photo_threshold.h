@@ -28,8 +28,6 @@ namespace karwen::canopy {
 // sums within 32 bits and the tables' exact.
 class NeighbourPairs {
 public:
-    static constexpr std::size_t kCopies = 4;
-
     // maxWeight: the largest weight of the map (SkyMap::maxWeight).
     NeighbourPairs(int width, float maxWeight);
     NeighbourPairs(const NeighbourPairs&) = delete;
@@ -65,7 +63,7 @@ private:
     RowBuffer* next_ = &rows_[0];
     RowBuffer* pending_ = nullptr; // waits for the row below it
     RowBuffer* above_ = nullptr;   // the row above the pending one
-    // kCopies tables by value (weight, contrast), a few cache lines apart so
+    // kSumTables tables by value (weight, contrast), a few cache lines apart so
     // that the same value of two of them is not taken for the same address.
     std::vector<int64_t> tables_;
 };
