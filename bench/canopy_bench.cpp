@@ -10,6 +10,8 @@
 #include "image.h"
 #include "image_row.h"
 #include "image_store.h"
+#include "light_model.h"
+#include "light_row.h"
 #include "pixel_figures.h"
 #include "projection_model.h"
 #include "sky_pixels.h"
@@ -17,6 +19,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -126,7 +129,10 @@ BENCHMARK(BM_DotFigures)->Unit(benchmark::kMillisecond);
 // 3: the same circle as arg 0, thresholded by edge detection, which passes
 // over the pixels once more for their neighbours; arg 4: the same circle as
 // arg 0 seen through a real lens (a cubic lens function) instead of the
-// equidistant projection.
+// equidistant projection; arg 5: the same circle as arg 0 with the light
+// figures of a season (the sun's track and the regions' weights worked out
+// once, before the timing); arg 6: as arg 5 with a top azimuth of its own
+// for every photo.
 void BM_MeasurePhoto(benchmark::State& state)
 {
     startUp();
@@ -146,21 +152,29 @@ void BM_MeasurePhoto(benchmark::State& state)
     CanopySettings settings;
     if (edge)
         settings.method = ThresholdMethod::Edge;
+    LightRequest light;
+    light.settings.site = {50.0, 10.0, 300.0, 1.0};
+    light.settings.period = {{2021, 5, 1}, {2021, 9, 30}};
+    const LightRequest* withLight = state.range(0) >= 5 ? &light : nullptr;
+    (void)light::sharedLightModel(light.settings);
     for (auto _ : state) {
         if (state.range(0) == 1 || state.range(0) == 2)
             source.Cx = source.Cx == 1280.0 ? 1280.5 : 1280.0;
         if (state.range(0) == 2)
             source.R += 0.5;
-        benchmark::DoNotOptimize(measurePhoto(
-            "photo.jpg", photoImage, source, throughLens ? &lens : nullptr, viewRecord, 1000, 1000, settings));
+        if (state.range(0) == 6)
+            light.orientation.topAzimuthDeg = std::fmod(light.orientation.topAzimuthDeg + 7.3, 360.0);
+        benchmark::DoNotOptimize(measurePhoto("photo.jpg", photoImage, source, throughLens ? &lens : nullptr,
+            viewRecord, 1000, 1000, settings, withLight));
     }
     (void)RixDestroy(photoImage);
     (void)RixSetThreads(0);
     const char* labels[] = {"the same circle", "a new centre per photo", "a new centre and radius per photo",
-        "the same circle, edge detection", "the same circle through a lens"};
+        "the same circle, edge detection", "the same circle through a lens", "the same circle with light",
+        "the same circle with light, a top azimuth per photo"};
     state.SetLabel(labels[state.range(0)]);
 }
-BENCHMARK(BM_MeasurePhoto)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MeasurePhoto)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
 
 // The same measurement of a real photo (KARWEN_BENCH_PHOTO, by default one
 // of the test photos, skipped when absent) through the circle found on it:

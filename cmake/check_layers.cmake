@@ -13,6 +13,7 @@ cmake_minimum_required(VERSION 3.25)
 
 # Lowest first; the executables' folder sits on top.
 set(layer_files 0)
+set(layer_light 0)
 set(layer_imaging 1)
 set(layer_projection 2)
 set(layer_app 3)
@@ -23,8 +24,8 @@ set(layer_cli 6)
 set(layer_views 7)
 set(layer_ui 8)
 set(layer_main 9)
-set(qt_free files imaging projection app area batch canopy cli)
-set(folders files imaging projection app area batch canopy cli views ui main)
+set(qt_free files light imaging projection app area batch canopy cli)
+set(folders files light imaging projection app area batch canopy cli views ui main)
 
 # Which folder each header belongs to, and which headers each folder shows
 # to the others.

@@ -1,6 +1,7 @@
 #include "image_row.h"
 
 #include "dot_gaps.h"
+#include "light_regions.h"
 #include "pixel_view.h"
 
 #include <utility>
@@ -13,7 +14,7 @@ namespace {
 // pixels' threshold (nullopt leaves the dot figures out).
 template <class ReadDots>
 CanopyRow measureWith(std::string file, int32_t photo, const ProjectionRecord& source, const RixLens* lens,
-    const ProjectionRecord& viewRecord, const CanopySettings& settings, ReadDots readDots)
+    const ProjectionRecord& viewRecord, const CanopySettings& settings, const LightRequest* light, ReadDots readDots)
 {
     const std::optional<PixelView> photoPixels = pixelViewOf(photo);
     if (!photoPixels)
@@ -26,16 +27,22 @@ CanopyRow measureWith(std::string file, int32_t photo, const ProjectionRecord& s
         if (reading)
             dots = measureDots(reading->gaps, viewRecord.Proj, settings, reading->outsideDots);
     }
-    return canopyRow(std::move(file), settings, source, lens, pixels, viewRecord.Proj, dots);
+    CanopyRow row = canopyRow(std::move(file), settings, source, lens, pixels, viewRecord.Proj, dots);
+    if (light != nullptr && row.error.empty()) {
+        const RegionGaps regions = measureRegionGaps(*photoPixels, source, lens, settings, pixels.threshold,
+            light::SkyGrid::of(light->settings), light->orientation);
+        row.light = lightRowOf(*light, regions);
+    }
+    return row;
 }
 
 } // namespace
 
 CanopyRow measureImages(std::string file, int32_t photo, const ProjectionRecord& source, const RixLens* lens,
-    int32_t view, const ProjectionRecord& viewRecord, const CanopySettings& settings)
+    int32_t view, const ProjectionRecord& viewRecord, const CanopySettings& settings, const LightRequest* light)
 {
-    return measureWith(
-        std::move(file), photo, source, lens, viewRecord, settings, [&](int threshold) -> std::optional<DotReading> {
+    return measureWith(std::move(file), photo, source, lens, viewRecord, settings, light,
+        [&](int threshold) -> std::optional<DotReading> {
             const std::optional<PixelView> viewPixels = pixelViewOf(view);
             const std::optional<PhotoSide> photoSide = photoSideOf(photo, source, lens);
             if (!viewPixels || !photoSide)
@@ -45,9 +52,10 @@ CanopyRow measureImages(std::string file, int32_t photo, const ProjectionRecord&
 }
 
 CanopyRow measurePhoto(std::string file, int32_t photo, const ProjectionRecord& source, const RixLens* lens,
-    const ProjectionRecord& viewRecord, int viewWidth, int viewHeight, const CanopySettings& settings)
+    const ProjectionRecord& viewRecord, int viewWidth, int viewHeight, const CanopySettings& settings,
+    const LightRequest* light)
 {
-    return measureWith(std::move(file), photo, source, lens, viewRecord, settings, [&](int threshold) {
+    return measureWith(std::move(file), photo, source, lens, viewRecord, settings, light, [&](int threshold) {
         return classifyDotsOf(photo, source, lens, viewRecord, viewWidth, viewHeight, settings, threshold);
     });
 }

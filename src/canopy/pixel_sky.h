@@ -42,7 +42,13 @@ public:
     [[nodiscard]] double columnAt(double x) const { return x * src_.R + src_.Cx - 0.5; }
     [[nodiscard]] uint16_t beyond() const { return beyond_; }
 
-    [[nodiscard]] Pixel at(double x, double y) const
+    // The view-frame direction of the pixel centre at (x, y), and the solid
+    // angle per unit of normalised area there.
+    struct Direction {
+        double ex, ey, ez;
+        double density;
+    };
+    [[nodiscard]] Direction directionAt(double x, double y) const
     {
         const double q = x * x + y * y;
         const RadialTable::Entry e = radial_.at(q);
@@ -50,12 +56,17 @@ public:
         const double u = e.sinOverRho * x, v = e.sinOverRho * y;
         const double dx = frame_.cosRot * u + frame_.sinRot * v, dy = -frame_.sinRot * u + frame_.cosRot * v;
         const double dz = std::sqrt(e.cos2);
-        const double ez = frame_.az[0] * dx + frame_.az[1] * dy + frame_.az[2] * dz;
-        if (ez < 0.0)
+        return {frame_.ax[0] * dx + frame_.ax[1] * dy + frame_.ax[2] * dz,
+            frame_.ay[0] * dx + frame_.ay[1] * dy + frame_.ay[2] * dz,
+            frame_.az[0] * dx + frame_.az[1] * dy + frame_.az[2] * dz, e.density};
+    }
+
+    [[nodiscard]] Pixel at(double x, double y) const
+    {
+        const Direction d = directionAt(x, y);
+        if (d.ez < 0.0)
             return {0.0, beyond_}; // more than 90 degrees from the view direction
-        const double ex = frame_.ax[0] * dx + frame_.ax[1] * dy + frame_.ax[2] * dz;
-        const double ey = frame_.ay[0] * dx + frame_.ay[1] * dy + frame_.ay[2] * dz;
-        return {e.density * pixelArea_, binOf(layout_.ringOf(ez), RingLayout::pseudoAngle(ex, ey))};
+        return {d.density * pixelArea_, binOf(layout_.ringOf(d.ez), RingLayout::pseudoAngle(d.ex, d.ey))};
     }
 
     // The bin of ring (-1 beyond the maximum zenith angle) at azimuth (a
@@ -86,6 +97,10 @@ public:
     // The ring of a direction on the camera axis's side at q = rho^2 when
     // the view looks along the camera axis; -1 beyond the maximum.
     [[nodiscard]] int axialRingAt(double q) const { return layout_.ringOf(std::sqrt(radial_.at(q).cos2)); }
+
+    // cos(t) of a direction on the camera axis's side at q = rho^2, which is
+    // the cosine of its zenith angle when the view looks along the axis.
+    [[nodiscard]] double axialCosAt(double q) const { return std::sqrt(radial_.at(q).cos2); }
 
     // The largest rho^2 of a pixel centre whose pixel holds part of the circle.
     [[nodiscard]] double reachQ() const { return radial_.reachQ(); }

@@ -102,6 +102,13 @@ ZenithAt RadialModel::at(double rho) const
     return {r > 0.0 ? std::sin(t) / r : 1.0 / lens_->rhoDerivative(0.0), std::cos(t)};
 }
 
+double RadialModel::rhoAt(double t) const
+{
+    if (lens_)
+        return lens_->rho(t);
+    return std::sin(t) * r_over_sin(std::cos(t), projection_);
+}
+
 bool RadialModel::operator==(const RadialModel& other) const
 {
     if (projection_ != other.projection_ || lens_.has_value() != other.lens_.has_value())

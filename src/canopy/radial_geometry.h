@@ -44,6 +44,10 @@ public:
 
     // The direction at rho, clamped to 0..edge().
     [[nodiscard]] ZenithAt at(double rho) const;
+    // The other way: the rho of the angle t (radians) from the axis, as the
+    // program's model or the lens's function gives it; past edge() for a t
+    // beyond the photo's field.
+    [[nodiscard]] double rhoAt(double t) const;
     // Where the photo's field ends, in radii: 1 for the ideal projections,
     // rho(90 degrees) for a lens that sees that far, else the rim of its
     // field, rho(half field of view).

@@ -6,6 +6,7 @@
 
 #include "canopy_settings.h"
 #include "dot_figures.h"
+#include "light_row.h"
 #include "pixel_figures.h"
 #include "rix.h"
 
@@ -33,6 +34,9 @@ struct CanopyRow {
     // The name of the real lens source was read through, as the caller
     // knows it; "" for an ideal projection.
     std::string lensName{};
+    // The light figures, when the run asked for them and the pixels gave
+    // figures.
+    std::optional<LightRow> light{};
 };
 
 // A measured photo, seen through source and lens (nullptr for source's

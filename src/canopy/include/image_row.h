@@ -16,9 +16,11 @@ namespace karwen::canopy {
 // is the photo converted to viewRecord
 // (its projection and circle), as the window's destination view or any
 // image of that record. A photo whose pixels give no figures gives a
-// failed row; a view that cannot be read leaves the dot figures out.
+// failed row; a view that cannot be read leaves the dot figures out. With
+// light (nullptr for none), a measured row also holds the light figures.
 [[nodiscard]] CanopyRow measureImages(std::string file, int32_t photo, const ProjectionRecord& source,
-    const RixLens* lens, int32_t view, const ProjectionRecord& viewRecord, const CanopySettings& settings);
+    const RixLens* lens, int32_t view, const ProjectionRecord& viewRecord, const CanopySettings& settings,
+    const LightRequest* light = nullptr);
 
 // The same row with the view never made: the dots are read from a
 // viewWidth x viewHeight conversion of the photo to viewRecord, nearest
@@ -26,6 +28,6 @@ namespace karwen::canopy {
 // equal those of measureImages on such a view.
 [[nodiscard]] CanopyRow measurePhoto(std::string file, int32_t photo, const ProjectionRecord& source,
     const RixLens* lens, const ProjectionRecord& viewRecord, int viewWidth, int viewHeight,
-    const CanopySettings& settings);
+    const CanopySettings& settings, const LightRequest* light = nullptr);
 
 } // namespace karwen::canopy

@@ -1,0 +1,191 @@
+#include "light_regions.h"
+
+#include "light_cuts.h"
+#include "light_shown.h"
+#include "pixel_sky.h"
+#include "pixel_values.h"
+#include "region_rows.h"
+#include "region_rule.h"
+#include "sky_map.h"
+#include "source_lens.h"
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <numbers>
+
+namespace karwen::canopy {
+
+namespace {
+
+constexpr uint16_t kNoRegion = 0xffff;
+
+// The per-pixel regions of a view off the camera axis, where a pixel's
+// region follows from its own direction alone: worked out pixel by pixel
+// once per map, grid and orientation, and kept as the last one.
+class GeneralRegions {
+public:
+    GeneralRegions(std::shared_ptr<const SkyMap> map, const PixelSky& sky, const RegionRule& rule)
+        : map_(std::move(map))
+        , rule_(rule)
+        , region_(map_->bins().size(), kNoRegion)
+    {
+        const std::span<const float> weights = map_->weights();
+        for (const SkyMap::Row& row : map_->rows()) {
+            const double y = sky.yOf(row.y);
+            for (int i = row.x0; i < row.x1; ++i) {
+                const std::size_t at = row.first + std::size_t(i - row.x0);
+                if (weights[row.firstWeight + std::size_t(i - row.x0)] > 0.0f)
+                    region_[at] = static_cast<uint16_t>(rule_.ofDirection(sky.directionAt(sky.xOf(i), y)));
+            }
+        }
+    }
+
+    [[nodiscard]] bool isFor(const SkyMap& map, const RegionRule& rule) const
+    {
+        return map_.get() == &map && rule_ == rule;
+    }
+    [[nodiscard]] const uint16_t* regions() const { return region_.data(); }
+
+private:
+    std::shared_ptr<const SkyMap> map_;
+    RegionRule rule_;
+    std::vector<uint16_t> region_;
+};
+
+std::shared_ptr<const GeneralRegions> sharedGeneralRegions(
+    const std::shared_ptr<const SkyMap>& map, const PixelSky& sky, const RegionRule& rule)
+{
+    static std::mutex mutex;
+    static std::shared_ptr<const GeneralRegions> last;
+    {
+        const std::lock_guard lock(mutex);
+        if (last && last->isFor(*map, rule))
+            return last;
+    }
+    auto built = std::make_shared<const GeneralRegions>(map, sky, rule);
+    const std::lock_guard lock(mutex);
+    last = built;
+    return built;
+}
+
+struct RegionSums {
+    std::vector<double> all, gap; // solid angle of each region's pixels, and of those counted as sky
+};
+
+void sumGeneral(
+    const PixelView& view, const SkyMap& map, const uint16_t* regions, const SkyTable& sky, RegionSums& sums)
+{
+    const float* weights = map.weights().data();
+    for (const SkyMap::Row& row : map.rows()) {
+        const uint32_t* px = view.row(row.y) + row.x0;
+        const float* w = weights + row.firstWeight;
+        const uint16_t* r = regions + row.first;
+        for (int i = 0; i < row.x1 - row.x0; ++i) {
+            if (r[i] == kNoRegion)
+                continue;
+            sums.all[r[i]] += w[i];
+            sums.gap[r[i]] += sky.of(px[i]) * double(w[i]);
+        }
+    }
+}
+
+// The rows in the order they are summed: a row that reads another's
+// weights (mirrored) right after that one, while its weights are still in
+// the cache.
+std::vector<std::size_t> summingOrder(std::span<const SkyMap::Row> rows)
+{
+    std::vector<std::size_t> order;
+    order.reserve(rows.size());
+    std::vector<std::size_t> mirrorOf(rows.size(), rows.size());
+    std::vector<bool> paired(rows.size(), false);
+    // Mirrored rows read their sources' weights in descending order of rows.
+    std::size_t source = rows.size();
+    for (std::size_t k = 0; k < rows.size(); ++k)
+        if (rows[k].mirrored) {
+            for (std::size_t j = std::min(source, k); j-- > 0;)
+                if (!rows[j].mirrored && rows[j].firstWeight == rows[k].firstWeight) {
+                    mirrorOf[j] = k;
+                    paired[k] = true;
+                    source = j;
+                    break;
+                }
+        }
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        if (paired[k])
+            continue;
+        order.push_back(k);
+        if (mirrorOf[k] < rows.size())
+            order.push_back(mirrorOf[k]);
+    }
+    return order;
+}
+
+void sumAxial(const PixelView& view, const SkyMap& map, const PixelSky& sky, const AxialRegionCuts& cuts,
+    const SkyTable& table, RegionSums& sums)
+{
+    const float* weights = map.weights().data();
+    std::vector<RegionRun> runs;
+    const std::span<const SkyMap::Row> rows = map.rows();
+    for (const std::size_t k : summingOrder(rows)) {
+        const SkyMap::Row& row = rows[k];
+        cuts.runsOf(sky, row, runs);
+        const uint32_t* px = view.row(row.y);
+        const float* w = weights + row.firstWeight - std::size_t(row.x0);
+        for (const RegionRun& run : runs) {
+            const RunSums s = table.sumRun(px + run.from, w + run.from, run.to - run.from);
+            sums.all[std::size_t(run.region)] += s.all;
+            sums.gap[std::size_t(run.region)] += s.gap;
+        }
+    }
+}
+
+} // namespace
+
+RegionGaps measureRegionGaps(const PixelView& view, const ProjectionRecord& src, const RixLens* lens,
+    const CanopySettings& settings, int threshold, const light::SkyGrid& grid, const SkyOrientation& orientation)
+{
+    const std::optional<RadialModel> model = RadialModel::of(src.Proj, lens);
+    const auto regions = static_cast<std::size_t>(grid.regions());
+    RegionGaps out{std::vector<double>(regions, 0.0), std::vector<double>(regions, 0.0)};
+    if (!model || !isValid(view) || !isUsableSource(src))
+        return out;
+
+    const RingLayout layout = RingLayout::of(settings);
+    const auto map = sharedSkyMap(src, *model, view.width, view.height, layout);
+    const PixelSky sky(src, *model, layout);
+    const RegionRule rule(grid, orientation, sky.frame());
+    const SkyTable table(settings, threshold);
+    RegionSums sums{std::vector<double>(regions, 0.0), std::vector<double>(regions, 0.0)};
+    if (src.Alpha == 0.0 && src.Beta == 0.0)
+        sumAxial(view, *map, sky, AxialRegionCuts(sky, rule), table, sums);
+    else
+        sumGeneral(view, *map, sharedGeneralRegions(map, sky, rule)->regions(), table, sums);
+
+    const std::shared_ptr<const std::vector<double>> shown
+        = sharedShownShares(src, *model, view.width, view.height, grid, orientation);
+    for (std::size_t k = 0; k < regions; ++k) {
+        out.shown[k] = (*shown)[k];
+        if (sums.all[k] > 0.0) {
+            out.gap[k] = sums.gap[k] / sums.all[k] * out.shown[k];
+        } else if (out.shown[k] > 0.0) {
+            // Too small to hold a pixel centre: the pixel under its centre.
+            const RegionCentre c = rule.centreOf(int(k));
+            const std::optional<ImagePoint> p = pointOnPhoto(src, *model, c.zenithDeg, c.photoAzimuthDeg);
+            if (p && p->x >= 0.0 && p->y >= 0.0 && p->x < view.width && p->y < view.height)
+                out.gap[k] = table.of(view.row(int(p->y))[int(p->x)]) * out.shown[k];
+        }
+    }
+    return out;
+}
+
+std::optional<ImagePoint> imagePointOf(
+    const ProjectionRecord& src, const RixLens* lens, double zenithDeg, double photoAzimuthDeg)
+{
+    const std::optional<RadialModel> model = RadialModel::of(src.Proj, lens);
+    if (!model || !isUsableSource(src))
+        return std::nullopt;
+    return pointOnPhoto(src, *model, zenithDeg, photoAzimuthDeg);
+}
+
+} // namespace karwen::canopy
