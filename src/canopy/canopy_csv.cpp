@@ -1,5 +1,6 @@
 #include "canopy_csv.h"
 
+#include "canopy_csv_reading.h"
 #include "file_bytes.h"
 #include "file_error.h"
 #include "projection_model.h"
@@ -152,6 +153,64 @@ const Column kTrailColumns[] = {
     {"lens", [](const CanopyRow& r) { return csvText(r.lensName); }},
 };
 
+// The light columns close the line; a row without light figures leaves
+// them empty.
+using LightField = std::string (*)(const LightRow&);
+
+struct LightColumn {
+    std::string_view name;
+    LightField field;
+};
+
+// A setting in the shortest text that reads back, as gamma.
+std::string setting(double value) { return number(value, -1); }
+const light::LightSettings& settingsOf(const LightRow& l) { return l.request.settings; }
+
+const LightColumn kLightColumns[] = {
+    {"top_azimuth", [](const LightRow& l) { return record(l.request.orientation.trueTop()); }},
+    {"magnetic_declination", [](const LightRow& l) { return setting(l.request.orientation.declinationDeg); }},
+    {"mirrored", [](const LightRow& l) { return std::string(l.request.orientation.mirrored ? "true" : "false"); }},
+    {"latitude", [](const LightRow& l) { return setting(settingsOf(l).site.latitudeDeg); }},
+    {"longitude", [](const LightRow& l) { return setting(settingsOf(l).site.longitudeDeg); }},
+    {"elevation", [](const LightRow& l) { return setting(settingsOf(l).site.elevationM); }},
+    {"utc_offset", [](const LightRow& l) { return setting(settingsOf(l).site.utcOffsetHours); }},
+    {"period", [](const LightRow& l) { return light::periodText(settingsOf(l).period); }},
+    {"time_step", [](const LightRow& l) { return std::to_string(settingsOf(l).timeStepMin); }},
+    {"sky", [](const LightRow& l) { return std::string(light::skyModelKey(settingsOf(l).sky)); }},
+    {"sky_regions",
+        [](const LightRow& l) {
+            return std::to_string(settingsOf(l).zenithRings) + "x" + std::to_string(settingsOf(l).azimuthSectors);
+        }},
+    {"kt", [](const LightRow& l) { return setting(settingsOf(l).kt); }},
+    // The fraction used: Erbs's under that model.
+    {"beam_fraction", [](const LightRow& l) { return setting(l.figures.beamFraction); }},
+    {"beam_fraction_model",
+        [](const LightRow& l) { return std::string(light::beamModelKey(settingsOf(l).beamModel)); }},
+    {"clear_sky_transmission", [](const LightRow& l) { return setting(settingsOf(l).clearSkyTransmission); }},
+    {"solar_constant", [](const LightRow& l) { return setting(settingsOf(l).solarConstant); }},
+    {"par_fraction", [](const LightRow& l) { return setting(settingsOf(l).parFraction); }},
+    {"par_photons", [](const LightRow& l) { return setting(settingsOf(l).parPhotons); }},
+    {"h0", [](const LightRow& l) { return figure(l.figures.h0); }},
+    {"above_direct", [](const LightRow& l) { return figure(l.figures.aboveDirect); }},
+    {"above_diffuse", [](const LightRow& l) { return figure(l.figures.aboveDiffuse); }},
+    {"above_total", [](const LightRow& l) { return figure(l.figures.aboveTotal); }},
+    {"dsf", [](const LightRow& l) { return figure(l.figures.dsf); }},
+    {"isf", [](const LightRow& l) { return figure(l.figures.isf); }},
+    {"tsf", [](const LightRow& l) { return figure(l.figures.tsf); }},
+    {"trans_direct", [](const LightRow& l) { return figure(l.figures.transDirect); }},
+    {"trans_diffuse", [](const LightRow& l) { return figure(l.figures.transDiffuse); }},
+    {"trans_total", [](const LightRow& l) { return figure(l.figures.transTotal); }},
+    {"below_direct", [](const LightRow& l) { return figure(l.figures.belowDirect); }},
+    {"below_diffuse", [](const LightRow& l) { return figure(l.figures.belowDiffuse); }},
+    {"below_total", [](const LightRow& l) { return figure(l.figures.belowTotal); }},
+    {"below_par", [](const LightRow& l) { return figure(l.figures.belowPar); }},
+    {"sun_hours", [](const LightRow& l) { return figure(l.figures.sunHours); }},
+    {"direct_sun_hours", [](const LightRow& l) { return figure(l.figures.directSunHours); }},
+    {"beam_coverage", [](const LightRow& l) { return figure(l.figures.beamCoverage); }},
+    {"diffuse_coverage", [](const LightRow& l) { return figure(l.figures.diffuseCoverage); }},
+};
+static_assert(std::size(kLightColumns) == std::size_t(kCsvLightColumns));
+
 constexpr std::string_view kRingPrefix = "gf_";
 std::string ringColumn(const std::string& k) { return std::string(kRingPrefix) + k; }
 
@@ -163,6 +222,8 @@ std::vector<std::string> headerColumns(int rings, int leftOut = 0)
     for (int k = 1; k <= rings; ++k)
         columns.push_back(ringColumn(std::to_string(k)));
     for (const Column& c : kTrailColumns)
+        columns.emplace_back(c.name);
+    for (const LightColumn& c : kLightColumns)
         columns.emplace_back(c.name);
     columns.resize(columns.size() - std::size_t(leftOut));
     return columns;
@@ -221,6 +282,35 @@ std::string headerDifference(std::string_view line, const std::string& header)
     return "the lines differ";
 }
 
+// Whether a row holds light figures: a light column of it is not empty.
+bool holdsLight(const std::string& row)
+{
+    const auto fields = csvFields(row);
+    if (!fields || fields->size() < std::size_t(kCsvLightColumns))
+        return false;
+    return std::any_of(
+        fields->end() - kCsvLightColumns, fields->end(), [](const std::string& f) { return !f.empty(); });
+}
+
+// A file of an earlier form (`lines` after its byte order mark `lead`)
+// under the current header, each of its rows padded with the columns it
+// lacks; every line ends in lineEnd.
+std::string upgraded(
+    std::string lead, std::string_view lines, const std::string& header, int missingColumns, std::string_view lineEnd)
+{
+    std::string text = std::move(lead) + header + std::string(lineEnd);
+    std::size_t start = lines.find('\n');
+    while (start != std::string_view::npos && start + 1 < lines.size()) {
+        const std::size_t end = lines.find('\n', start + 1);
+        std::string_view line = lines.substr(start + 1, end == std::string_view::npos ? end : end - start - 1);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        text += (line.empty() ? std::string() : csvPaddedRow(line, missingColumns)) + std::string(lineEnd);
+        start = end;
+    }
+    return text;
+}
+
 } // namespace
 
 std::string csvField(std::string_view text)
@@ -260,6 +350,10 @@ std::string csvText(std::string_view raw)
     return text;
 }
 
+std::string csvFigure(double value) { return figure(value); }
+
+std::string csvLine(const std::vector<std::string>& fields) { return joined(fields); }
+
 std::string csvHeader(int rings) { return joined(headerColumns(rings)); }
 
 std::string csvEarlierHeader(int rings, int addedColumns)
@@ -282,6 +376,8 @@ std::string csvRow(const CanopyRow& row)
         fields.push_back(k < gaps.size() ? figure(gaps[k]) : std::string());
     for (const Column& c : kTrailColumns)
         fields.push_back(c.field(row));
+    for (const LightColumn& c : kLightColumns)
+        fields.push_back(row.light ? c.field(*row.light) : std::string());
     return joined(fields);
 }
 
@@ -292,6 +388,8 @@ std::string csvColumnNames()
         names += std::string(c.name) + ", ";
     names += ringColumn("1") + " ... " + ringColumn("N");
     for (const Column& c : kTrailColumns)
+        names += ", " + std::string(c.name);
+    for (const LightColumn& c : kLightColumns)
         names += ", " + std::string(c.name);
     return names;
 }
@@ -315,9 +413,19 @@ CsvAppend appendCsvRow(const std::string& path, const std::string& header, const
             const bool crlf = first.ends_with('\r');
             if (crlf)
                 first.remove_suffix(1);
-            if (first != header)
-                return {false, "the file's header differs from this row's (" + headerDifference(first, header) + ")"};
             const std::string_view lineEnd = crlf || end == std::string::npos ? kCsvLineEnd : "\n";
+            if (first != header) {
+                const std::optional<CsvHeaderForm> form = csvHeaderForm(first);
+                if (!form || form->missingColumns == 0 || csvHeader(form->rings) != header)
+                    return {
+                        false, "the file's header differs from this row's (" + headerDifference(first, header) + ")"};
+                if (!csvHoldsLight(form->missingColumns) && holdsLight(row))
+                    return {false,
+                        "the file was written before the light columns existed, and this row has light "
+                        "figures; export it to a new file"};
+                content = upgraded(content.substr(0, start), std::string_view(content).substr(start), header,
+                    form->missingColumns, lineEnd);
+            }
             if (!content.ends_with('\n'))
                 content += lineEnd;
             content += row;

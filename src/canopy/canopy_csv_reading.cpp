@@ -3,6 +3,8 @@
 #include "canopy_csv.h"
 #include "canopy_settings.h"
 
+#include <algorithm>
+
 namespace karwen::canopy {
 
 namespace {
@@ -60,11 +62,25 @@ std::optional<CsvHeaderForm> csvHeaderForm(std::string_view line)
         line.remove_prefix(kByteOrderMark.size());
     if (line.ends_with('\r'))
         line.remove_suffix(1);
-    for (int missing = 0; missing <= kCsvAddedColumns; ++missing)
+    const auto inForm = [&](int missing) -> std::optional<CsvHeaderForm> {
         for (int rings = 1; rings <= kMaxRings; ++rings)
             if (line == csvEarlierHeader(rings, missing))
                 return CsvHeaderForm{rings, missing};
+        return std::nullopt;
+    };
+    if (const auto current = inForm(0))
+        return current;
+    // Only the forms files were really written in: not every count of the
+    // added columns.
+    for (const int missing : kCsvEarlierForms)
+        if (const auto earlier = inForm(missing))
+            return earlier;
     return std::nullopt;
+}
+
+std::string csvPaddedRow(std::string_view row, int missingColumns)
+{
+    return std::string(row) + std::string(std::size_t(std::max(missingColumns, 0)), ',');
 }
 
 std::optional<int> csvHeaderRings(std::string_view line)

@@ -17,9 +17,9 @@ std::string withLineEnd(const std::string& line) { return line + std::string(can
 
 } // namespace
 
-CsvOutput::CsvOutput(const std::string& path, const CsvTarget& target, int rings, std::size_t photos)
+CsvOutput::CsvOutput(const std::string& path, const std::string& header, const CsvTarget& target, std::size_t photos)
     : path_(path)
-    , header_(canopy::csvHeader(rings))
+    , header_(header)
     , kept_(target.rows)
 {
     using files::LineAppender;
@@ -44,24 +44,27 @@ CsvOutput::CsvOutput(const std::string& path, const CsvTarget& target, int rings
     appender_ = std::make_unique<LineAppender>(path, LineAppender::Open::Existing);
 }
 
-void CsvOutput::add(std::size_t i, const std::string& line)
+void CsvOutput::add(std::size_t i, const PhotoLines& lines)
 {
     std::lock_guard lock(mutex_);
     if (waiting_.empty()) {
-        write(line);
+        write(lines);
         return;
     }
-    waiting_[i] = line;
+    waiting_[i] = lines;
     for (; next_ < waiting_.size() && waiting_[next_]; ++next_)
         write(*waiting_[next_]);
 }
 
-void CsvOutput::write(const std::string& line)
+void CsvOutput::write(const PhotoLines& lines)
 {
-    if (failed_)
+    if (failed_ || lines.empty())
         return;
+    std::string text;
+    for (const std::string& line : lines)
+        text += withLineEnd(line);
     try {
-        appender_->append(withLineEnd(line));
+        appender_->append(text);
     } catch (const files::FileError& e) {
         failure_ = e.what();
         failed_ = true;
@@ -86,20 +89,26 @@ void CsvOutput::saveRows(const std::vector<std::string>& rows)
 }
 
 std::vector<std::string> rowsInListOrder(const std::vector<std::string>& list, const std::vector<std::string>& measured,
-    const std::vector<std::optional<std::string>>& lines, const std::vector<KeptRow>& kept)
+    const std::vector<std::optional<PhotoLines>>& lines, const std::vector<KeptRow>& kept)
 {
-    std::map<std::string, const std::string*> rowOf; // by the file column
+    std::map<std::string, std::vector<const std::string*>> rowsOf; // by the file column
     for (const KeptRow& row : kept)
-        rowOf[row.file] = &row.line;
-    for (std::size_t i = 0; i < measured.size(); ++i)
-        if (lines[i])
-            rowOf[canopy::csvText(measured[i])] = &*lines[i];
+        rowsOf[row.file].push_back(&row.line);
+    for (std::size_t i = 0; i < measured.size(); ++i) {
+        if (!lines[i])
+            continue;
+        std::vector<const std::string*>& now = rowsOf[canopy::csvText(measured[i])];
+        now.clear();
+        for (const std::string& line : *lines[i])
+            now.push_back(&line);
+    }
     std::vector<std::string> rows;
     std::set<std::string> listed;
     for (const std::string& path : list) {
         const std::string file = canopy::csvText(path);
-        if (const auto row = rowOf.find(file); row != rowOf.end())
-            rows.push_back(*row->second);
+        if (const auto found = rowsOf.find(file); found != rowsOf.end())
+            for (const std::string* row : found->second)
+                rows.push_back(*row);
         listed.insert(file);
     }
     for (const KeptRow& row : kept)

@@ -1,11 +1,12 @@
-// Where measure's lines go while photos are measured. To a file: its start
-// (the header, and the rows a resumed file keeps) is saved before the first
-// photo is read, each line is appended as its photo finishes, and a run that
-// ends normally saves the file again with one row per photo in list order.
-// To standard output ("-"): the header, then each line once the lines
-// before it in the list are out. A line that cannot be written (a full disk,
-// a closed standard output) fails the output: the lines out so far stay,
-// and the run is to stop.
+// Where measure's lines go while photos are measured, the CSV's and the
+// days' of --light-daily alike. To a file: its start (the header, and the
+// rows a resumed file keeps) is saved before the first photo is read, each
+// photo's lines are appended as it finishes, and a run that ends normally
+// saves the file again with each photo's lines in list order. To standard
+// output ("-"): the header, then each photo's lines once those before it in
+// the list are out. A line that cannot be written (a full disk, a closed
+// standard output) fails the output: the lines out so far stay, and the run
+// is to stop.
 #pragma once
 
 #include "csv_target.h"
@@ -22,14 +23,18 @@ namespace karwen::cli {
 
 inline const std::string kStandardOutput = "-";
 
+// A photo's lines without their line ends: its CSV row, or its days (none
+// for a photo without light figures).
+using PhotoLines = std::vector<std::string>;
+
 class CsvOutput {
 public:
-    // photos: the lines to come. Throws FileError when the start cannot be
-    // written.
-    CsvOutput(const std::string& path, const CsvTarget& target, int rings, std::size_t photos);
+    // photos: the photos whose lines are to come. Throws FileError when the
+    // start cannot be written.
+    CsvOutput(const std::string& path, const std::string& header, const CsvTarget& target, std::size_t photos);
 
-    // Photo i's line; safe from several threads.
-    void add(std::size_t i, const std::string& line);
+    // Photo i's lines, written at once; safe from several threads.
+    void add(std::size_t i, const PhotoLines& lines);
     [[nodiscard]] bool failed() const { return failed_; }
     [[nodiscard]] std::string failure() const;
 
@@ -41,7 +46,7 @@ public:
     void saveRows(const std::vector<std::string>& rows);
 
 private:
-    void write(const std::string& line);
+    void write(const PhotoLines& lines);
 
     std::string path_;
     std::string header_;
@@ -51,16 +56,16 @@ private:
     std::atomic<bool> failed_ = false;
     std::string failure_;
     // Standard output's lines waiting for those before them.
-    std::vector<std::optional<std::string>> waiting_;
+    std::vector<std::optional<PhotoLines>> waiting_;
     std::size_t next_ = 0;
 };
 
-// The rows of a file at the normal end of a run: one per photo of the list
-// in its order (the line measured now, else the row kept), then the kept
+// The rows of a file at the normal end of a run: each photo's of the list in
+// its order (the lines measured now, else the rows kept), then the kept
 // rows of photos not in the list, in the order they had. measured: the
 // paths measured now and their lines (none for a photo not taken).
 [[nodiscard]] std::vector<std::string> rowsInListOrder(const std::vector<std::string>& list,
-    const std::vector<std::string>& measured, const std::vector<std::optional<std::string>>& lines,
+    const std::vector<std::string>& measured, const std::vector<std::optional<PhotoLines>>& lines,
     const std::vector<KeptRow>& kept);
 
 } // namespace karwen::cli

@@ -6,6 +6,7 @@
 #include "file_bytes.h"
 #include "file_descriptor.h"
 #include "file_error.h"
+#include "light_daily.h"
 #include "measure_runner.h"
 #include "run_control.h"
 
@@ -14,7 +15,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <map>
+#include <set>
+#include <string_view>
 
 namespace karwen::cli {
 
@@ -59,13 +63,23 @@ Reference referenceOf(const RunSettings& run)
     row.dstProjection = canopy::kDotsViewRecord.Proj;
     row.circle = run.source.findCircle ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Given;
     row.lensName = lensNameOf(run.source);
+    if (run.light) {
+        row.light.emplace();
+        row.light->request = *run.light;
+        row.light->figures.beamFraction = run.light->settings.beamFraction;
+    }
     Reference r{*canopy::csvFields(canopy::csvHeader(run.canopy.rings)), *canopy::csvFields(canopy::csvRow(row)),
         {"projection", "alpha", "beta", "rot", "channel", "gamma", "method", "rings", "sectors", "max_zenith",
-            "dots_projection", "circle", "lens"}};
+            "dots_projection", "circle", "lens", "top_azimuth", "magnetic_declination", "mirrored", "latitude",
+            "longitude", "elevation", "utc_offset", "period", "time_step", "sky", "sky_regions", "kt",
+            "beam_fraction_model", "clear_sky_transmission", "solar_constant", "par_fraction", "par_photons"}};
     if (!run.source.findCircle)
         r.compared.insert(r.compared.end(), {"cx", "cy", "r"});
     if (run.canopy.method == canopy::ThresholdMethod::Fixed)
         r.compared.emplace_back("threshold");
+    // Erbs's fraction follows from the settings compared.
+    if (!run.light || run.light->settings.beamModel == light::BeamFractionModel::Fixed)
+        r.compared.emplace_back("beam_fraction");
     return r;
 }
 
@@ -82,6 +96,37 @@ std::string settingDifference(const std::vector<std::string>& fields, const Refe
     return {};
 }
 
+struct NumberedLine {
+    int number; // in the file, 1 for the header
+    std::string_view line;
+};
+
+// The lines after the header without their line ends, empty lines left out,
+// and a last line without its line end too: a killed run cut it short.
+std::vector<NumberedLine> rowLines(std::string_view content)
+{
+    std::vector<NumberedLine> lines;
+    std::size_t start = content.find('\n');
+    for (int number = 2; start != std::string_view::npos && start + 1 < content.size(); ++number) {
+        const std::size_t end = content.find('\n', start + 1);
+        if (end == std::string_view::npos)
+            break;
+        std::string_view line = content.substr(start + 1, end - start - 1);
+        start = end;
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        if (!line.empty())
+            lines.push_back({number, line});
+    }
+    return lines;
+}
+
+CsvTarget notARow(const std::string& path, int number)
+{
+    return refused(
+        kExitUsage, "--resume: line " + std::to_string(number) + " of \"" + path + "\" is not a row of its columns");
+}
+
 // missingColumns: of the columns added last, those the file was written
 // without; its rows are kept with them empty.
 CsvTarget keptRows(const std::string& path, const std::string& content, const RunSettings& run, int missingColumns)
@@ -89,22 +134,11 @@ CsvTarget keptRows(const std::string& path, const std::string& content, const Ru
     const Reference reference = referenceOf(run);
     CsvTarget target{true, {}, kExitDone, {}};
     std::map<std::string, std::size_t> rowOf;
-    std::size_t start = content.find('\n');
-    for (int number = 2; start != std::string::npos && start + 1 < content.size(); ++number) {
-        const std::size_t end = content.find('\n', start + 1);
-        if (end == std::string::npos)
-            break; // a line cut short by a killed run
-        std::string_view line = std::string_view(content).substr(start + 1, end - start - 1);
-        start = end;
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        if (line.empty())
-            continue;
-        const std::string padded = std::string(line) + std::string(std::size_t(missingColumns), ',');
+    for (const auto& [number, line] : rowLines(content)) {
+        const std::string padded = canopy::csvPaddedRow(line, missingColumns);
         const auto fields = canopy::csvFields(padded);
         if (!fields || fields->size() != reference.columns.size())
-            return refused(kExitUsage,
-                "--resume: line " + std::to_string(number) + " of \"" + path + "\" is not a row of its columns");
+            return notARow(path, number);
         const bool measured = (*fields)[1].empty();
         if (const std::string difference = measured ? settingDifference(*fields, reference) : ""; !difference.empty())
             return refused(kExitUsage, "--resume: \"" + path + "\" was made with other settings: " + difference);
@@ -117,9 +151,62 @@ CsvTarget keptRows(const std::string& path, const std::string& content, const Ru
     return target;
 }
 
-} // namespace
+// The days' lines of the photos the CSV keeps as measured; the others'
+// are measured again.
+CsvTarget keptDays(const std::string& path, const std::string& content, const CsvTarget& csv)
+{
+    std::set<std::string> measured;
+    for (const KeptRow& row : csv.rows)
+        if (row.measured)
+            measured.insert(row.file);
+    CsvTarget target{true, {}, kExitDone, {}};
+    for (const auto& [number, line] : rowLines(content)) {
+        const auto fields = canopy::csvFields(line);
+        if (!fields || fields->size() != dailyColumns())
+            return notARow(path, number);
+        if (measured.contains((*fields)[0]))
+            target.rows.push_back({(*fields)[0], std::string(line), true});
+    }
+    return target;
+}
 
-CsvTarget judgeCsvTarget(const std::string& path, CsvMode mode, const RunSettings& run)
+// Why the days kept do not go with the CSV ("" when they do): a photo the
+// CSV keeps as measured is not measured again, so its days must all be
+// there already.
+std::string missingDays(const std::string& path, const CsvTarget& csv, const std::vector<KeptRow>& days, int count)
+{
+    std::map<std::string, int> daysOf;
+    for (const KeptRow& day : days)
+        ++daysOf[day.file];
+    for (const KeptRow& row : csv.rows)
+        if (row.measured && daysOf[row.file] != count)
+            return "--resume: \"" + path + "\" holds " + std::to_string(daysOf[row.file]) + " days of " + row.file
+                + ", not the " + std::to_string(count)
+                + " of the period, and the --csv file keeps the photo as measured; measure into a new --csv and "
+                  "--light-daily file";
+    return {};
+}
+
+// A kind of file of ours: the option that names it, what it is called, and
+// whether a first line is its header.
+struct FileKind {
+    std::string option;
+    std::string name;
+    std::string header;
+    bool (*isHeader)(const std::string& line);
+};
+
+const FileKind kCsvKind{"--csv", "a CSV of karwen-cli measure", "the figures' header",
+    [](const std::string& line) { return canopy::csvHeaderForm(line).has_value(); }};
+const FileKind kDailyKind{"--light-daily", "a file of days of karwen-cli measure", "the days' header",
+    [](const std::string& line) { return isDailyHeader(line); }};
+
+// What both files share: a new run needs a free name; a regular file of
+// ours alone is replaced, or continued, its first line and content then
+// read by `resumed`.
+using Resumed = std::function<CsvTarget(const std::string& first, const std::string& content)>;
+
+CsvTarget judgeTarget(const std::string& path, CsvMode mode, const FileKind& kind, const Resumed& resumed)
 {
     struct stat info { };
     if (::stat(path.c_str(), &info) != 0) {
@@ -131,29 +218,53 @@ CsvTarget judgeCsvTarget(const std::string& path, CsvMode mode, const RunSetting
         return refused(kExitFailures, "Cannot save \"" + path + "\": a folder of this name is in the way");
     const std::string never = "; it is never replaced or continued";
     if (!S_ISREG(info.st_mode))
-        return refused(kExitUsage, "--csv: \"" + path + "\" is not a regular file" + never);
+        return refused(kExitUsage, kind.option + ": \"" + path + "\" is not a regular file" + never);
     if (mode == CsvMode::New)
         return refused(kExitUsage,
-            "--csv: \"" + path + "\" exists; --overwrite replaces a CSV of karwen-cli measure, --resume continues one");
+            kind.option + ": \"" + path + "\" exists; --overwrite replaces " + kind.name + ", --resume continues one");
     try {
         const std::string first = firstLine(path);
-        const std::optional<canopy::CsvHeaderForm> form = canopy::csvHeaderForm(first);
-        if (info.st_size > 0 && !form)
+        if (info.st_size > 0 && !kind.isHeader(first))
             return refused(kExitUsage,
-                "--csv: \"" + path + "\" is not a CSV of karwen-cli measure (its first line is not the figures' header)"
+                kind.option + ": \"" + path + "\" is not " + kind.name + " (its first line is not " + kind.header + ")"
                     + never);
         if (mode == CsvMode::Overwrite || info.st_size == 0)
             return {true, {}, kExitDone, {}};
-        if (form->rings != run.canopy.rings)
-            return refused(kExitUsage,
-                "--resume: \"" + path + "\" was made with other settings: its columns are for --rings "
-                    + std::to_string(form->rings) + ", this run's for --rings " + std::to_string(run.canopy.rings));
         const files::FileBytes bytes = files::FileBytes::read(path);
-        return keptRows(
-            path, std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()), run, form->missingColumns);
+        return resumed(first, std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     } catch (const files::FileError& e) {
         return refused(kExitFailures, e.what());
     }
+}
+
+} // namespace
+
+CsvTarget judgeCsvTarget(const std::string& path, CsvMode mode, const RunSettings& run)
+{
+    return judgeTarget(path, mode, kCsvKind, [&](const std::string& first, const std::string& content) {
+        const canopy::CsvHeaderForm form = *canopy::csvHeaderForm(first);
+        if (form.rings != run.canopy.rings)
+            return refused(kExitUsage,
+                "--resume: \"" + path + "\" was made with other settings: its columns are for --rings "
+                    + std::to_string(form.rings) + ", this run's for --rings " + std::to_string(run.canopy.rings));
+        if (run.light && !canopy::csvHoldsLight(form.missingColumns))
+            return refused(kExitUsage,
+                "--resume: \"" + path
+                    + "\" was written before the light columns existed; continue it without --site, or measure into "
+                      "a new --csv");
+        return keptRows(path, content, run, form.missingColumns);
+    });
+}
+
+CsvTarget judgeDailyTarget(const std::string& path, CsvMode mode, const CsvTarget& csv, int days)
+{
+    CsvTarget target = judgeTarget(path, mode, kDailyKind,
+        [&](const std::string&, const std::string& content) { return keptDays(path, content, csv); });
+    if (target.exitCode != kExitDone || mode != CsvMode::Resume)
+        return target;
+    if (const std::string missing = missingDays(path, csv, target.rows, days); !missing.empty())
+        return refused(kExitUsage, missing);
+    return target;
 }
 
 } // namespace karwen::cli

@@ -1,12 +1,14 @@
 #include "measure_command.h"
 
 #include "batch_inputs.h"
+#include "calendar.h"
 #include "canopy_csv.h"
 #include "csv_output.h"
 #include "csv_target.h"
 #include "file_error.h"
 #include "file_messages.h"
 #include "file_path.h"
+#include "light_daily.h"
 #include "measure_runner.h"
 #include "parallel_runner.h"
 #include "rix.h"
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <set>
@@ -60,8 +63,33 @@ std::vector<std::string> photosToMeasure(const std::vector<std::string>& list, c
     return photos;
 }
 
-// Whether the run may write where --csv says, told on standard error when
-// it may not: kExitDone, or the exit code. target: what a file there holds.
+// Whether the run may write the file `option` names at path, told on
+// standard error when it may not: kExitDone, or the exit code. judge tells
+// what a file there holds, into target.
+int judgeFile(const std::string& option, const std::string& path, const BatchInputs& inputs,
+    const std::function<CsvTarget()>& judge, CsvTarget& target)
+{
+    std::error_code ec;
+    const fs::path full = fs::absolute(files::utf8Path(path), ec).lexically_normal();
+    const auto photo = std::find_if(
+        inputs.paths.begin(), inputs.paths.end(), [&](const std::string& p) { return sameFile(full, p); });
+    if (photo != inputs.paths.end()) {
+        std::fprintf(stderr,
+            "karwen-cli measure: %s: \"%s\" is the photo %s of this run; nothing was measured or written.\n",
+            option.c_str(), path.c_str(), photo->c_str());
+        return kExitUsage;
+    }
+    if (const std::string obstacle = ec ? ec.message() : csvObstacle(full); !obstacle.empty()) {
+        std::fprintf(stderr, "Cannot save \"%s\": %s; nothing was measured.\n", path.c_str(), obstacle.c_str());
+        return kExitFailures;
+    }
+    target = judge();
+    if (target.exitCode != kExitDone)
+        std::fprintf(stderr, "%s%s; nothing was measured.\n",
+            target.exitCode == kExitUsage ? "karwen-cli measure: " : "", target.refusal.c_str());
+    return target.exitCode;
+}
+
 int judgeCsv(const MeasureOptions& o, const BatchInputs& inputs, CsvTarget& target)
 {
     if (o.csvPath == kStandardOutput) {
@@ -70,43 +98,51 @@ int judgeCsv(const MeasureOptions& o, const BatchInputs& inputs, CsvTarget& targ
         std::fprintf(stderr, "Cannot write the figures: standard output is closed; nothing was measured.\n");
         return kExitFailures;
     }
+    return judgeFile(
+        "--csv", o.csvPath, inputs,
+        [&] {
+            return judgeCsvTarget(o.csvPath, o.csvMode, {o.source, o.settings, o.light.request});
+        },
+        target);
+}
+
+// The same for the --light-daily file, once the CSV's rows are known.
+int judgeDaily(const MeasureOptions& o, const BatchInputs& inputs, const CsvTarget& csv, CsvTarget& target)
+{
+    const std::string& path = o.light.dailyPath;
     std::error_code ec;
-    const fs::path csv = fs::absolute(files::utf8Path(o.csvPath), ec).lexically_normal();
-    const auto photo = std::find_if(
-        inputs.paths.begin(), inputs.paths.end(), [&](const std::string& p) { return sameFile(csv, p); });
-    if (photo != inputs.paths.end()) {
+    if (o.csvPath != kStandardOutput
+        && sameFile(fs::absolute(files::utf8Path(path), ec).lexically_normal(), o.csvPath)) {
         std::fprintf(stderr,
-            "karwen-cli measure: --csv: \"%s\" is the photo %s of this run; nothing was measured or written.\n",
-            o.csvPath.c_str(), photo->c_str());
+            "karwen-cli measure: --light-daily: \"%s\" is the --csv file too; nothing was measured or written.\n",
+            path.c_str());
         return kExitUsage;
     }
-    if (const std::string obstacle = ec ? ec.message() : csvObstacle(csv); !obstacle.empty()) {
-        std::fprintf(stderr, "Cannot save \"%s\": %s; nothing was measured.\n", o.csvPath.c_str(), obstacle.c_str());
-        return kExitFailures;
-    }
-    target = judgeCsvTarget(o.csvPath, o.csvMode, {o.source, o.settings});
-    if (target.exitCode != kExitDone)
-        std::fprintf(stderr, "%s%s; nothing was measured.\n",
-            target.exitCode == kExitUsage ? "karwen-cli measure: " : "", target.refusal.c_str());
-    return target.exitCode;
+    const int days = light::dayCount(o.light.request->settings.period);
+    return judgeFile(
+        "--light-daily", path, inputs, [&] { return judgeDailyTarget(path, o.csvMode, csv, days); }, target);
 }
 
 } // namespace
 
 int runMeasure(const MeasureOptions& o)
 {
-    const bool toStandardOutput = o.csvPath == kStandardOutput;
     const BatchInputs inputs = collectBatchInputs(o.run.inputs, {o.run.recursive, {}});
-    CsvTarget target;
+    const bool daily = !o.light.dailyPath.empty();
+    CsvTarget target, dailyTarget;
     if (const int refused = judgeCsv(o, inputs, target); refused != kExitDone)
+        return refused;
+    if (const int refused = daily ? judgeDaily(o, inputs, target, dailyTarget) : kExitDone; refused != kExitDone)
         return refused;
 
     const std::vector<std::string> mine = shardOf(inputs.paths, o.run.shard, o.run.shards);
     const std::vector<std::string> photos = photosToMeasure(mine, target.rows);
     catchStopSignals();
-    std::optional<CsvOutput> output;
+    std::optional<CsvOutput> output, days;
     try {
-        output.emplace(o.csvPath, target, o.settings.rings, photos.size());
+        output.emplace(o.csvPath, canopy::csvHeader(o.settings.rings), target, photos.size());
+        if (daily)
+            days.emplace(o.light.dailyPath, dailyHeader(), dailyTarget, photos.size());
     } catch (const files::FileError& e) {
         std::fprintf(stderr, "%s; nothing was measured.\n", e.what());
         return kExitFailures;
@@ -118,28 +154,43 @@ int runMeasure(const MeasureOptions& o)
     for (const FileProblem& problem : inputs.problems)
         reporter.failure(fileProblemMessage(FileAction::Open, problem));
     (void)RixSetMaxPixels(o.run.maxPixels);
-    const MeasureSettings run{o.source, o.settings, o.run.jobs, availableCpus()};
+    const MeasureSettings run{o.source, o.settings, o.run.jobs, availableCpus(), o.light.request};
+    const auto failed = [&] { return output->failed() || (days && days->failed()); };
     MeasuredLines measured = measurePhotos(
-        photos, run, reporter, [&] { return stopRequested() || output->failed(); },
-        [&](std::size_t i, const std::string& line) { output->add(i, line); });
+        photos, run, reporter, [&] { return stopRequested() || failed(); },
+        [&](std::size_t i, const PhotoLines& row, const PhotoLines& dayLines) {
+            // The days first: a photo the CSV holds has its days in their file.
+            if (days)
+                days->add(i, dayLines);
+            output->add(i, row);
+        });
     measured.counts.failed += int(inputs.problems.size());
     measured.counts.skipped = int(mine.size() - photos.size());
-    bool saved = !output->failed();
-    const bool inListOrder = saved && !stopRequested() && !toStandardOutput;
-    try {
-        if (inListOrder)
-            output->saveRows(rowsInListOrder(mine, photos, measured.lines, target.rows));
-        else
-            output->close();
-    } catch (const files::FileError& e) {
-        reporter.failure(std::string(inListOrder ? "The lines were not put in list order (they stay in the order "
-                                                   "the photos finished): "
-                                                 : "The figures were not saved: ")
-            + e.what());
-        saved = false;
-    }
-    if (output->failed())
-        reporter.failure("The run stopped: " + output->failure() + "; the lines written before stay");
+    const bool allWritten = !failed();
+    // Each file's lines in list order at the normal end of a run.
+    const auto finish = [&](CsvOutput& out, const std::string& path,
+                            const std::vector<std::optional<PhotoLines>>& lines, const std::vector<KeptRow>& kept) {
+        const bool inListOrder = allWritten && !stopRequested() && path != kStandardOutput;
+        bool written = !out.failed();
+        try {
+            if (inListOrder)
+                out.saveRows(rowsInListOrder(mine, photos, lines, kept));
+            else
+                out.close();
+        } catch (const files::FileError& e) {
+            reporter.failure(std::string(inListOrder ? "The lines were not put in list order (they stay in the order "
+                                                       "the photos finished): "
+                                                     : "The figures were not saved: ")
+                + e.what());
+            written = false;
+        }
+        if (out.failed())
+            reporter.failure("The run stopped: " + out.failure() + "; the lines written before stay");
+        return written;
+    };
+    bool saved = finish(*output, o.csvPath, measured.rows, target.rows);
+    if (days)
+        saved = finish(*days, o.light.dailyPath, measured.days, dailyTarget.rows) && saved;
     reporter.finish(measured.counts, stopRequested());
     return exitCodeOf(measured.counts.failed > 0 || !saved);
 }

@@ -1,11 +1,11 @@
 #include "measure_options.h"
 
 #include "canopy_csv.h"
+#include "light_options.h"
 #include "option_values.h"
 
 #include <CLI/CLI.hpp>
 
-#include <cmath>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -29,6 +29,7 @@ struct RawOptions {
     std::string rings;
     std::string maxZenith;
     std::string sectors;
+    RawLightOptions light;
 };
 
 const CanopySettings kDefaults{};
@@ -58,24 +59,13 @@ const std::string kFixedBounds = "from 0 to " + std::to_string(canopy::kMaxFixed
 const std::string kThresholdBounds = keyList(canopy::kMethodNames, ", ", std::optional(canopy::ThresholdMethod::Fixed))
     + " or a whole number " + kFixedBounds;
 
-// Whole numbers far beyond every bound are refused before they become ints.
-constexpr double kLargestWhole = 1e9;
-
 // The settings with one more value set from its option's text (none: the
-// value stays), kept when the canopy library accepts them; `bounds` tells
-// the user what it accepts.
+// value stays), kept when the canopy library accepts them.
 CanopySettings withValue(CanopySettings settings, const std::string& text, bool whole,
     void (*set)(CanopySettings&, double), const std::string& option, const std::string& bounds)
 {
-    if (text.empty())
-        return settings;
-    const std::optional<double> value = parseNumber(text);
-    if (value && (!whole || (*value == std::floor(*value) && std::abs(*value) < kLargestWhole))) {
-        set(settings, *value);
-        if (isValid(settings))
-            return settings;
-    }
-    throw UsageError(option + ": \"" + text + "\" must be " + bounds);
+    return withOptionValue(
+        settings, text, whole, set, [](const CanopySettings& c) { return isValid(c); }, option, bounds);
 }
 
 MeasureOptions checked(const RawOptions& raw, int defaultJobs)
@@ -115,6 +105,7 @@ MeasureOptions checked(const RawOptions& raw, int defaultJobs)
     s = withValue(
         s, raw.maxZenith, false, [](CanopySettings& c, double v) { c.maxZenithDeg = v; }, "--max-zenith",
         kMaxZenithBounds);
+    o.light = checkedLight(raw.light);
     return o;
 }
 
@@ -132,11 +123,12 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
         ->required()
         ->type_name("FILE");
     measure.add_flag("--overwrite", raw->overwrite,
-        "Replace the --csv file when it is a CSV of karwen-cli measure (or of the window's export, or empty); "
-        "anything else is never replaced.");
+        "Replace the --csv file when it is a CSV of karwen-cli measure (or of the window's export, or empty), and "
+        "the --light-daily file when it is such a file of days; anything else is never replaced.");
     measure.add_flag("--resume", raw->resume,
         "Continue the --csv file: measure only the photos without a line there (lines with an error are "
-        "measured again). The file's lines must have been made with this run's settings.");
+        "measured again). The file's lines must have been made with this run's settings, light settings "
+        "included. The --light-daily file is continued with it.");
     addSourceOptions(measure, raw->source);
     measure
         .add_option("--channel", raw->channel,
@@ -171,6 +163,7 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
             "Azimuth sectors of equal width, 1 to " + std::to_string(canopy::kMaxSectors)
                 + ". Default: " + std::to_string(kDefaults.sectors) + ".")
         ->type_name("N");
+    addLightOptions(measure, raw->light);
     addRunOptions(measure, raw->run, "measure", "Concatenate the shards' lines, each without its header.", defaultJobs);
     measure.footer(
         "Image coordinates: x counts columns from the left edge, y counts rows upward from the bottom edge; "
@@ -184,12 +177,20 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
         + ". The dot columns hold openness and le with 95 % intervals from the 1000 sample dots of an equisolid view "
           "(1000 x 1000 pixels), read with the same threshold. A photo that gives no figures has a line with its "
           "error and nothing else.\n"
+          "Light: with --site and --period the light columns hold the settings (top_azimuth the true azimuth of the "
+          "top, beam_fraction the one used, also under erbs) and each photo's means per day of the period: "
+          "radiation in MJ/m2 (h0 above the atmosphere, above_* above and below_* under the canopy), below_par in "
+          "mol/m2, the site factors dsf, isf and tsf (0 to 1), trans_* in percent, sun_hours and direct_sun_hours in "
+          "hours, and the shares of the beam and the diffuse light that fall on what the photo shows "
+          "(beam_coverage, diffuse_coverage). In a period without sun (a polar night) dsf, tsf, trans_direct, "
+          "trans_total and beam_coverage are empty. Without --site the light columns are empty. Regions are "
+          "turned to true north by --top-azimuth, --magnetic-declination and --mirrored.\n"
           "Names that are not valid UTF-8, control characters and backslashes are written as \\xHH and \\\\.\n"
           "Exit status: 0 when every photo was measured, 1 when a photo could not be read or measured (the "
-          "others still are) or the CSV could not be written (the run stops at the first line that cannot be; "
-          "the lines written stay), 2 for a usage error or a --csv file that may not be written, 128 + the "
-          "signal's number when SIGINT, SIGTERM or SIGHUP stopped the run (the lines of the photos finished "
-          "stay).");
+          "others still are) or the CSV or the --light-daily file could not be written (the run stops at the first "
+          "line that cannot be; the lines written stay), 2 for a usage error or a --csv or --light-daily file that "
+          "may not be written, 128 + the signal's number when SIGINT, SIGTERM or SIGHUP stopped the run (the lines "
+          "of the photos finished stay).");
     return [raw, defaultJobs] { return checked(*raw, defaultJobs); };
 }
 

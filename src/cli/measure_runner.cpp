@@ -7,6 +7,7 @@
 #include "file_messages.h"
 #include "image_files.h"
 #include "image_row.h"
+#include "light_daily.h"
 #include "mdl_karwen.h"
 #include "parallel_runner.h"
 #include "projection_model.h"
@@ -43,8 +44,9 @@ public:
         const CanopyRow row = measure(path, failure);
         if (!row.error.empty() && failure.empty())
             failure = "Cannot measure \"" + path + "\": " + row.error + ".";
-        measured_.lines[i] = canopy::csvRow(row);
-        sink_(i, *measured_.lines[i]);
+        measured_.rows[i] = PhotoLines{canopy::csvRow(row)};
+        measured_.days[i] = dailyLines(row);
+        sink_(i, *measured_.rows[i], *measured_.days[i]);
         const FileStatus status = row.error.empty() ? FileStatus::Done : FileStatus::Failed;
         ++counts_[int(status)];
         reporter_.fileDone(status, path, {}, failure);
@@ -80,8 +82,8 @@ private:
             return canopy::failedRow(path, sourceProblemText(source.problem), run_.canopy);
         // The dots' view is made through the same circle as the pixels,
         // resampled at the dots alone.
-        CanopyRow row = canopy::measurePhoto(
-            path, photo, source.prm, lensOf(run_.source), kDotsViewRecord, kDotsSide, kDotsSide, run_.canopy);
+        CanopyRow row = canopy::measurePhoto(path, photo, source.prm, lensOf(run_.source), kDotsViewRecord, kDotsSide,
+            kDotsSide, run_.canopy, run_.light ? &*run_.light : nullptr);
         row.circle = run_.source.findCircle ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Given;
         row.lensName = lensNameOf(run_.source);
         return row;
@@ -101,7 +103,8 @@ MeasuredLines measurePhotos(const std::vector<std::string>& photos, const Measur
     ProgressReporter& reporter, const std::function<bool()>& stop, const LineSink& sink)
 {
     MeasuredLines measured;
-    measured.lines.resize(photos.size());
+    measured.rows.resize(photos.size());
+    measured.days.resize(photos.size());
     std::atomic<int> counts[3] = {0, 0, 0}; // by FileStatus
     reporter.start(int(photos.size()));
     runWorkers(photos.size(), run.jobs, run.cpus, stop,

@@ -1,6 +1,7 @@
 // The photos of a list measured in parallel (parallel_runner.h), each
-// worker holding one photo at a time: each photo's CSV line (canopy_csv.h)
-// lands at its place in the list, whatever the number of jobs. The dots are
+// worker holding one photo at a time: each photo's CSV line (canopy_csv.h),
+// and its days' lines when the light run asks for them (light_daily.h),
+// land at its place in the list, whatever the number of jobs. The dots are
 // read from the photo converted, nearest pixel, into an equisolid view of
 // kDotsSide x kDotsSide pixels whose circle fills it; only the dots' pixels
 // of that view are ever resampled.
@@ -8,7 +9,9 @@
 
 #include "canopy_settings.h"
 #include "common_options.h"
+#include "csv_output.h"
 #include "dots_view.h"
+#include "light_row.h"
 #include "progress_reporter.h"
 
 #include <functional>
@@ -25,17 +28,21 @@ struct MeasureSettings {
     canopy::CanopySettings canopy;
     int jobs = 1;
     int cpus = 1; // the cores the workers share
+    // The light figures too; the workers share the light library's models.
+    std::optional<canopy::LightRequest> light;
 };
 
 struct MeasuredLines {
-    // Line i is photo i's; none for a photo not taken because of a stop.
-    std::vector<std::optional<std::string>> lines;
+    // Entry i is photo i's row (one line) and its days; none for a photo not
+    // taken because of a stop.
+    std::vector<std::optional<PhotoLines>> rows;
+    std::vector<std::optional<PhotoLines>> days;
     RunCounts counts;
 };
 
-// Photo i's line, handed over as soon as it is made, before the reporter
-// tells of the photo; called from the workers' threads.
-using LineSink = std::function<void(std::size_t i, const std::string& line)>;
+// Photo i's row and days, handed over as soon as they are made, before the
+// reporter tells of the photo; called from the workers' threads.
+using LineSink = std::function<void(std::size_t i, const PhotoLines& row, const PhotoLines& days)>;
 
 // photos: the list's paths, which the file column shows. stop() is
 // asked before each photo is taken; a true answer ends the run once the

@@ -94,6 +94,16 @@ int wholeNumber(const std::string& text, int low, int high, const std::string& o
     return static_cast<int>(*value);
 }
 
+std::optional<double> numberOf(const std::string& text, bool whole)
+{
+    // Whole numbers far beyond every bound are refused before they become ints.
+    constexpr double kLargestWhole = 1e9;
+    const std::optional<double> value = parseNumber(text);
+    if (!value || (whole && (*value != std::floor(*value) || std::abs(*value) >= kLargestWhole)))
+        return std::nullopt;
+    return value;
+}
+
 double anyNumber(const std::string& text, const std::string& option, const std::string& bounds)
 {
     const std::optional<double> value = parseNumber(text);

@@ -7,8 +7,10 @@
 #include "parameter_fields.h"
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace karwen::cli {
@@ -40,6 +42,35 @@ public:
     const std::string& option, const std::vector<std::string>& what);
 
 [[nodiscard]] int wholeNumber(const std::string& text, int low, int high, const std::string& option);
+
+// The number a text reads as: any number, or with whole only a whole one
+// (and none far beyond every bound, so that it fits an int).
+[[nodiscard]] std::optional<double> numberOf(const std::string& text, bool whole);
+
+// The settings with one more value set from the text of an option (or of a
+// part `what` of its value, such as "LAT"), kept when `valid` accepts them;
+// `bounds` tells the user what is accepted.
+template <typename Settings>
+[[nodiscard]] Settings withPartValue(Settings settings, const std::string& text, bool whole,
+    std::type_identity_t<void (*)(Settings&, double)> set, std::type_identity_t<bool (*)(const Settings&)> valid,
+    const std::string& option, const std::string& what, const std::string& bounds)
+{
+    if (const std::optional<double> value = numberOf(text, whole)) {
+        set(settings, *value);
+        if (valid(settings))
+            return settings;
+    }
+    throw UsageError(option + ": " + (what.empty() ? "" : what + " ") + "\"" + text + "\" must be " + bounds);
+}
+// The same for a whole option's text; an option not given (empty text)
+// leaves the settings as they are.
+template <typename Settings>
+[[nodiscard]] Settings withOptionValue(Settings settings, const std::string& text, bool whole,
+    std::type_identity_t<void (*)(Settings&, double)> set, std::type_identity_t<bool (*)(const Settings&)> valid,
+    const std::string& option, const std::string& bounds)
+{
+    return text.empty() ? settings : withPartValue(settings, text, whole, set, valid, option, "", bounds);
+}
 // Any number the parameter fields accept; `bounds` ends the message when
 // the text is none ("must be a number <bounds>").
 [[nodiscard]] double anyNumber(const std::string& text, const std::string& option, const std::string& bounds);

@@ -1,7 +1,8 @@
 // The CSV's lens: a photo read through a real lens reads "lens" in the
 // projection column and names the lens, quoted when its name holds a
-// comma, in the last column; an ideal projection leaves it empty; a header
-// written before the lens column existed is still ours, one column short.
+// comma, in the column before the light columns; an ideal projection leaves
+// it empty; a header written before the lens column existed is still ours,
+// without it and the light columns.
 #include "canopy_csv.h"
 #include "canopy_csv_reading.h"
 
@@ -10,9 +11,19 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace karwen::canopy {
 namespace {
+
+// The header without its last `leftOut` columns.
+std::string joinedPrefix(const std::string& header, int leftOut)
+{
+    std::string line = header;
+    for (int i = 0; i < leftOut; ++i)
+        line.erase(line.rfind(','));
+    return line;
+}
 
 CanopyRow measuredRow(int32_t projection)
 {
@@ -25,26 +36,27 @@ CanopyRow measuredRow(int32_t projection)
     return row;
 }
 
-TEST(CsvLens, TheLensColumnNamesTheLensLast)
+TEST(CsvLens, TheLensColumnNamesTheLensBeforeTheLightColumns)
 {
     initProjectionNames();
     const std::string header = csvHeader(4);
-    EXPECT_TRUE(header.ends_with(",circle,dots_outside,lens")) << header;
-    EXPECT_TRUE(csvColumnNames().ends_with(", dots_outside, lens")) << csvColumnNames();
+    const std::string noLight(std::size_t(kCsvLightColumns), ',');
+    EXPECT_NE(header.find(",circle,dots_outside,lens,top_azimuth,"), std::string::npos) << header;
+    EXPECT_NE(csvColumnNames().find(", dots_outside, lens, top_azimuth, "), std::string::npos) << csvColumnNames();
 
     CanopyRow throughLens = measuredRow(RixLensSource);
     throughLens.lensName = "poly:0.6,0.1";
     const std::string lensLine = csvRow(throughLens);
     EXPECT_TRUE(lensLine.starts_with("a.jpg,,lens,250.00,")) << lensLine;
-    EXPECT_TRUE(lensLine.ends_with(",\"poly:0.6,0.1\"")) << lensLine;
+    EXPECT_TRUE(lensLine.ends_with(",\"poly:0.6,0.1\"" + noLight)) << lensLine;
     const auto names = csvFields(header).value();
     const auto fields = csvFields(lensLine).value();
     ASSERT_EQ(fields.size(), names.size());
-    EXPECT_EQ(fields.back(), "poly:0.6,0.1");
+    EXPECT_EQ(fields[names.size() - std::size_t(kCsvAddedColumns)], "poly:0.6,0.1");
 
     const std::string idealLine = csvRow(measuredRow(kEquidistant));
     EXPECT_TRUE(idealLine.starts_with("a.jpg,,Equidistant,")) << idealLine;
-    EXPECT_TRUE(idealLine.ends_with(",given,,")) << idealLine; // no dots, no lens
+    EXPECT_TRUE(idealLine.ends_with(",given,," + noLight)) << idealLine; // no dots, no lens, no light
     EXPECT_EQ(csvFields(idealLine)->size(), names.size());
 
     // A failed photo keeps its file and error alone, whatever the lens.
@@ -54,23 +66,31 @@ TEST(CsvLens, TheLensColumnNamesTheLensLast)
     EXPECT_EQ(failed, "b.jpg,unreadable" + std::string(names.size() - 2, ','));
 }
 
-TEST(CsvLens, AHeaderWithoutTheLensColumnIsAnEarlierForm)
+// Files were written without the light columns, and before that without the
+// lens column too; no other count of the columns added last was ever
+// written.
+TEST(CsvLens, OnlyTheHeadersOnceWrittenAreEarlierForms)
 {
     for (const int rings : {1, 5, kMaxRings}) {
         const std::string current = csvHeader(rings);
-        const std::string earlier = current.substr(0, current.rfind(','));
-        EXPECT_EQ(csvEarlierHeader(rings, 1), earlier);
+        const std::string withoutLight = current.substr(0, current.find(",top_azimuth,"));
+        const std::string withoutLens = withoutLight.substr(0, withoutLight.rfind(','));
+        ASSERT_TRUE(withoutLens.ends_with(",dots_outside")) << withoutLens;
+        EXPECT_EQ(csvEarlierHeader(rings, kCsvLightColumns), withoutLight);
+        EXPECT_EQ(csvEarlierHeader(rings, kCsvAddedColumns), withoutLens);
         EXPECT_EQ(csvEarlierHeader(rings, 0), current);
-        const auto form = csvHeaderForm("\xEF\xBB\xBF" + earlier + "\r");
-        ASSERT_TRUE(form) << rings;
-        EXPECT_EQ(form->rings, rings);
-        EXPECT_EQ(form->missingColumns, 1);
-        EXPECT_EQ(csvHeaderForm(current)->missingColumns, 0);
-        EXPECT_EQ(csvHeaderRings(earlier), rings);
+        for (const auto& [line, missing] : {std::pair{current, 0}, std::pair{withoutLight, kCsvLightColumns},
+                 std::pair{withoutLens, kCsvAddedColumns}}) {
+            const auto form = csvHeaderForm("\xEF\xBB\xBF" + line + "\r");
+            ASSERT_TRUE(form) << line;
+            EXPECT_EQ(form->rings, rings);
+            EXPECT_EQ(form->missingColumns, missing);
+            EXPECT_EQ(csvHoldsLight(missing), missing == 0);
+        }
+        for (const int missing : {1, kCsvLightColumns - 1, kCsvLightColumns + 2})
+            EXPECT_FALSE(csvHeaderForm(joinedPrefix(current, missing))) << missing;
     }
-    const std::string shorter = csvEarlierHeader(5, 1);
-    EXPECT_FALSE(csvHeaderForm(shorter.substr(0, shorter.rfind(','))));
-    EXPECT_FALSE(csvHeaderForm(shorter + ",notes"));
+    EXPECT_FALSE(csvHeaderForm(csvEarlierHeader(5, kCsvLightColumns) + ",notes"));
 }
 
 } // namespace

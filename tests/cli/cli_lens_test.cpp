@@ -82,13 +82,19 @@ TEST_F(CliRun, ACsvWrittenBeforeTheLensColumnIsContinued)
     const std::string full = readBytes(csv());
     const std::vector<std::string> lines = linesOf(full);
     ASSERT_EQ(lines.size(), 3u) << full;
-    EXPECT_TRUE(lines[0].ends_with(",dots_outside,lens")) << lines[0];
-    // Each row ends with an empty lens field; an earlier file has none.
+    EXPECT_TRUE(has(lines[0], ",dots_outside,lens,top_azimuth,"));
+    // Each row ends with an empty lens field and empty light fields; an
+    // earlier file has neither.
+    const std::string added(std::size_t(canopy::kCsvAddedColumns), ',');
     for (std::size_t i = 1; i < lines.size(); ++i)
-        ASSERT_TRUE(lines[i].ends_with(",")) << lines[i];
-    const auto earlier = [](const std::string& line) { return line.substr(0, line.rfind(',')) + "\r\n"; };
+        ASSERT_TRUE(lines[i].ends_with(added)) << lines[i];
+    const auto earlier = [](std::string line) {
+        for (int i = 0; i < canopy::kCsvAddedColumns; ++i)
+            line.erase(line.rfind(','));
+        return line + "\r\n";
+    };
     writeBytes(csv(), earlier(canopy::csvHeader(5)) + earlier(lines[1]));
-    ASSERT_EQ(canopy::csvHeaderForm(linesOf(readBytes(csv()))[0])->missingColumns, 1);
+    ASSERT_EQ(canopy::csvHeaderForm(linesOf(readBytes(csv()))[0])->missingColumns, canopy::kCsvAddedColumns);
 
     const std::vector<std::string> resume{KARWEN_CLI, "measure", "--csv", csv(), "--circle", "48,40,32", "--resume"};
     std::vector<std::string> args = resume;

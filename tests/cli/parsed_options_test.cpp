@@ -128,7 +128,11 @@ TEST(EmptyValues, AreRefusedByBothCommands)
     } commands[] = {
         {"convert", "--output",
             {"--output", "--dst-projection", "--size", "--dst-circle", "--interp", "--format", "--quality"}},
-        {"measure", "--csv", {"--csv", "--channel", "--gamma", "--threshold", "--rings", "--max-zenith", "--sectors"}},
+        {"measure", "--csv",
+            {"--csv", "--channel", "--gamma", "--threshold", "--rings", "--max-zenith", "--sectors", "--site",
+                "--period", "--utc-offset", "--time-step", "--top-azimuth", "--magnetic-declination", "--kt",
+                "--beam-fraction", "--clear-sky-transmission", "--sky", "--sky-regions", "--solar-constant",
+                "--par-fraction", "--par-photons", "--light-daily"}},
     };
     for (const auto& c : commands) {
         std::vector<std::string> options = shared;

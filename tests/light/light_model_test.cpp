@@ -216,3 +216,15 @@ TEST(LightModel, SunHoursFollowTheTrack)
             ASSERT_NEAR(model.sunHoursIn()[k], hours[k], 1e-12) << site.latitudeDeg << " region " << k;
     }
 }
+
+// Two minutes, the default step, is about the time the sun takes to move its
+// own diameter: halving it moves DSF by less than 2e-4.
+TEST(LightModel, TwoMinuteStepsAreFineEnough)
+{
+    LightSettings fine = settingsAt(kNorth, kNorthSummer);
+    fine.timeStepMin = 1;
+    const double coarse = figuresOf(LightModel(settingsAt(kNorth, kNorthSummer)), ringTable(kExampleRings)).dsf;
+    const double finer = figuresOf(LightModel(fine), ringTable(kExampleRings)).dsf;
+    EXPECT_LT(std::abs(coarse - finer), 2e-4);
+    EXPECT_NE(coarse, finer);
+}

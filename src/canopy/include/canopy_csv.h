@@ -12,12 +12,20 @@
 // photo does not show, dot figures of a perspective destination) is an
 // empty field; a failed photo's row has nothing but its file and error.
 // No field reads "-0.00": a value that rounds to zero is written unsigned.
+//
+// The light columns come last: the run's light settings (the true azimuth
+// of the photo's top with two decimals, the others in the shortest text
+// that reads back, mirrored as true or false), then the light figures with
+// six decimals. A figure of the beam in a period without sun (dsf, tsf,
+// trans_direct, trans_total, beam_coverage) is empty, and a row without
+// light figures leaves every light column empty.
 #pragma once
 
 #include "canopy_row.h"
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace karwen::canopy {
 
@@ -33,11 +41,25 @@ inline constexpr std::string_view kCsvLineEnd = "\r\n";
 // rawText (canopy_csv_reading.h) gives the bytes back.
 [[nodiscard]] std::string csvText(std::string_view raw);
 
+// A figure as the rows write it: six decimals, empty for a value that does
+// not exist.
+[[nodiscard]] std::string csvFigure(double value);
+// The fields as one line, each through csvField, without its line end.
+[[nodiscard]] std::string csvLine(const std::vector<std::string>& fields);
+
 // The header of rows with `rings` zenith rings (gf_1 ... gf_rings).
 [[nodiscard]] std::string csvHeader(int rings);
-// The columns added at the end after files were written without them
-// (lens); such files are read with those fields empty.
-inline constexpr int kCsvAddedColumns = 1;
+// The columns added at the end after files were written without them: lens,
+// then the light columns (empty in a row without light figures). Files of
+// the earlier forms are read with those fields empty.
+inline constexpr int kCsvLightColumns = 36;
+inline constexpr int kCsvAddedColumns = 1 + kCsvLightColumns;
+// The forms files were written in before, by the added columns each lacks:
+// without the light columns, and without the lens column too.
+inline constexpr int kCsvEarlierForms[] = {kCsvLightColumns, kCsvAddedColumns};
+// Whether a file lacking missingColumns of the added columns can hold
+// light figures.
+[[nodiscard]] constexpr bool csvHoldsLight(int missingColumns) { return missingColumns == 0; }
 // The header as files written before the last addedColumns (at most
 // kCsvAddedColumns) columns existed have it.
 [[nodiscard]] std::string csvEarlierHeader(int rings, int addedColumns);
@@ -55,9 +77,11 @@ struct CsvAppend {
 // Adds one line to the file at path (UTF-8): a missing or empty file is
 // created with the header first; an existing one is appended to only when
 // its first line (after a UTF-8 byte order mark, before its line end) is
-// exactly the header, in the line ends the file already uses. The whole new
-// content is saved at once through the files library's safe save, so a
-// failure leaves the file as it was.
+// exactly the header, in the line ends the file already uses. A file of an
+// earlier form of that header (kCsvEarlierForms) is first brought up to it,
+// its rows padded with empty fields, when the row holds no light figures,
+// and refused when it does. The whole new content is saved at once through
+// the files library's safe save, so a failure leaves the file as it was.
 [[nodiscard]] CsvAppend appendCsvRow(const std::string& path, const std::string& header, const std::string& row);
 
 } // namespace karwen::canopy

@@ -24,6 +24,9 @@ struct CsvHeaderForm {
 [[nodiscard]] std::optional<CsvHeaderForm> csvHeaderForm(std::string_view line);
 // Its rings alone.
 [[nodiscard]] std::optional<int> csvHeaderRings(std::string_view line);
+// A row of a file of an earlier form as the current header reads it: the
+// missingColumns fields it lacks added, empty.
+[[nodiscard]] std::string csvPaddedRow(std::string_view row, int missingColumns);
 
 // The bytes csvText(raw) was made from: "\\" is one backslash, \xHH one
 // byte; any other backslash stays as it is.

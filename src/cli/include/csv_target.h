@@ -8,14 +8,21 @@
 //
 // --resume reads the rows: a photo's last row counts; a last line without
 // its line end (a killed run's) is dropped; a row with figures made under
-// other settings than this run's refuses the file. A file written before
-// the last columns were added (canopy::kCsvAddedColumns) is continued with
-// those columns empty in its rows.
+// other settings than this run's, light settings included, refuses the
+// file. A file written before the last columns were added
+// (canopy::kCsvAddedColumns) is continued with those columns empty in its
+// rows, and only without --site: its rows lack the light columns.
+//
+// The file of --light-daily follows the same rules, its header being the
+// days' header; resumed, it keeps the days of the photos the CSV keeps as
+// measured (and those alone), and each of them must have every day there.
 #pragma once
 
 #include "canopy_settings.h"
 #include "common_options.h"
+#include "light_row.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,21 +37,28 @@ struct KeptRow {
 };
 
 struct CsvTarget {
-    bool exists = false;       // a file to be replaced or continued is there
-    std::vector<KeptRow> rows; // --resume: one per photo, in the file's order
-    int exitCode = 0;          // kExitUsage: refused; kExitFailures: it cannot be read
-    std::string refusal;       // why, in the user's words
+    bool exists = false; // a file to be replaced or continued is there
+    // --resume: the CSV's, one per photo in the file's order; the days', one
+    // per photo and day.
+    std::vector<KeptRow> rows;
+    int exitCode = 0;    // kExitUsage: refused; kExitFailures: it cannot be read
+    std::string refusal; // why, in the user's words
 };
 
 // The settings columns of a measured photo's line that a continued file's
 // rows must match: projection and view, the circle when given, channel,
 // gamma, method, a fixed threshold, rings, sectors, max_zenith,
-// dots_projection, where the circle came from, and the lens.
+// dots_projection, where the circle came from, the lens, and every light
+// setting (beam_fraction under a fixed fraction), empty without light.
 struct RunSettings {
     SourceOptions source;
     canopy::CanopySettings canopy;
+    std::optional<canopy::LightRequest> light;
 };
 
 [[nodiscard]] CsvTarget judgeCsvTarget(const std::string& path, CsvMode mode, const RunSettings& run);
+// The --light-daily file; csv: the CSV's judgement, whose measured rows
+// are kept; days: the days of the period.
+[[nodiscard]] CsvTarget judgeDailyTarget(const std::string& path, CsvMode mode, const CsvTarget& csv, int days);
 
 } // namespace karwen::cli

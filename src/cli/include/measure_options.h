@@ -1,12 +1,14 @@
 // The options of karwen-cli measure read into what a measuring run needs:
 // the photos and how the run is spread and reported, their source side as
-// convert reads it, the canopy settings and the CSV file. A canopy setting
-// is taken when the canopy library accepts it (isValid).
+// convert reads it, the canopy settings, the light run if asked for, and
+// the CSV file. A canopy setting is taken when the canopy library accepts
+// it (isValid).
 #pragma once
 
 #include "canopy_settings.h"
 #include "common_options.h"
 #include "csv_target.h"
+#include "light_options.h"
 
 #include <functional>
 #include <string>
@@ -21,8 +23,9 @@ struct MeasureOptions {
     RunOptions run;
     SourceOptions source;
     canopy::CanopySettings settings;
-    std::string csvPath; // "-" for standard output
-    CsvMode csvMode = CsvMode::New;
+    std::string csvPath;            // "-" for standard output
+    CsvMode csvMode = CsvMode::New; // --light-daily's file too
+    LightOptions light;
 };
 
 // Adds measure's options to its subcommand. Once a parse has chosen it, the
