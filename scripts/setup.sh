@@ -10,7 +10,7 @@ PACKAGES="
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev
   clang libclang-rt-14-dev clang-format-14
-  xvfb xauth imagemagick desktop-file-utils
+  xvfb xauth imagemagick desktop-file-utils openbox xdotool
   fonts-ipafont-gothic
 "
 

@@ -2,6 +2,7 @@
 
 #include "dot_gaps.h"
 #include "dots_view.h"
+#include "light_regions.h"
 #include "pixel_view.h"
 #include "same_record.h"
 #include "source_lens.h"
@@ -42,6 +43,19 @@ std::optional<DotFigures> CanopyTracker::dotsViewFigures() const
     return measureDots(reading->gaps, kDotsViewRecord.Proj, pixelInputs_->settings, reading->outsideDots);
 }
 
+std::optional<LightRow> CanopyTracker::lightFigures() const
+{
+    if (!lightRequest_ || !pixels_ || pixels_->status != PixelStatus::Ok)
+        return std::nullopt;
+    const std::optional<PixelView> view = pixelViewOf(pixelInputs_->source);
+    if (!view)
+        return std::nullopt;
+    const RegionGaps regions
+        = measureRegionGaps(*view, pixelInputs_->record, lensPointer(pixelInputs_->lens), pixelInputs_->settings,
+            pixels_->threshold, light::SkyGrid::of(lightRequest_->settings), lightRequest_->orientation);
+    return lightRowOf(*lightRequest_, regions);
+}
+
 const std::vector<PixelRun>& CanopyTracker::skyRuns()
 {
     if (!skyRuns_) {
@@ -76,7 +90,7 @@ CanopyTracker::Refreshed CanopyTracker::refresh(int32_t source, const Projection
 {
     Refreshed refreshed;
     if (source < 1) {
-        refreshed = {pixels_.has_value(), dots_.has_value()};
+        refreshed = {pixels_.has_value(), dots_.has_value(), light_.has_value()};
         pixelInputs_.reset();
         dotInputs_.reset();
         maskInputs_.reset();
@@ -84,6 +98,8 @@ CanopyTracker::Refreshed CanopyTracker::refresh(int32_t source, const Projection
         dots_.reset();
         fallback_.reset();
         skyRuns_.reset();
+        lightInputs_.reset();
+        light_.reset();
         return refreshed;
     }
 
@@ -103,6 +119,13 @@ CanopyTracker::Refreshed CanopyTracker::refresh(int32_t source, const Projection
         const bool wasShown = fallbackShown();
         fallback_ = dotsViewFigures();
         refreshed.dots = wasShown || fallbackShown();
+    }
+
+    if (refreshed.pixels || lightInputs_ != lightRequest_) {
+        lightInputs_ = lightRequest_;
+        const bool had = light_.has_value();
+        light_ = lightFigures();
+        refreshed.light = had || light_.has_value();
     }
 
     const int32_t dstProjection = dotView.record.Proj;

@@ -1,6 +1,7 @@
 #include "canopy_figure_table.h"
 
 #include "figure_words.h"
+#include "table_size.h"
 
 #include <QHeaderView>
 
@@ -15,8 +16,6 @@ using canopy::DotFigures;
 using canopy::Estimate;
 using canopy::PixelFigures;
 
-const QString kNone = QStringLiteral("\u2013");
-
 // The rows before the rings' gap fractions.
 enum Row { kThreshold, kOpenness, kDifn, kLe, kL, kLx, kEffectiveDots, kDotsOutside, kFirstRing };
 
@@ -25,7 +24,7 @@ constexpr int kIndexDecimals = 2;
 
 QString number(double value, int decimals)
 {
-    return std::isfinite(value) ? QString::number(value, 'f', decimals) : kNone;
+    return std::isfinite(value) ? QString::number(value, 'f', decimals) : kNoFigure;
 }
 
 QString interval(const Estimate& e, int decimals)
@@ -83,6 +82,9 @@ CanopyFigureTable::CanopyFigureTable(QWidget* parent)
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     setToolTip(QStringLiteral("Figures from every pixel of the photo, and from the sample dots of the destination"));
+    setRows(canopy::CanopySettings{}.rings, canopy::CanopySettings{}.maxZenithDeg);
+    // Never narrower than the widest texts its columns show.
+    setMinimumWidth(sizeHint().width());
 }
 
 void CanopyFigureTable::setRows(int rings, double maxZenithDeg)
@@ -106,7 +108,7 @@ void CanopyFigureTable::setRows(int rings, double maxZenithDeg)
                              .arg(QString::number(k * width, 'g', 3), QString::number((k + 1) * width, 'g', 3)));
     for (int row = 0; row < rowCount(); ++row)
         for (int column = 0; column < columnCount(); ++column) {
-            auto* cell = new QTableWidgetItem(kNone);
+            auto* cell = new QTableWidgetItem(kNoFigure);
             cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             setItem(row, column, cell);
         }
@@ -133,12 +135,12 @@ void CanopyFigureTable::showFigures(
                              "give no Le")
             : QStringLiteral("From the 1000 sample dots of the destination view, by their classes"));
     const bool p = pixels && pixels->status == canopy::PixelStatus::Ok;
-    setCell(kThreshold, kPixels, p ? QString::number(pixels->threshold) : kNone);
-    setCell(kOpenness, kPixels, p ? number(pixels->openness, kFractionDecimals) : kNone);
-    setCell(kDifn, kPixels, p ? number(pixels->difn, kFractionDecimals) : kNone);
-    setCell(kLe, kPixels, p ? number(pixels->le, kIndexDecimals) : kNone);
-    setCell(kL, kPixels, p ? number(pixels->l, kIndexDecimals) : kNone);
-    setCell(kLx, kPixels, p && !pixels->saturated ? number(pixels->lx, kIndexDecimals) : kNone);
+    setCell(kThreshold, kPixels, p ? QString::number(pixels->threshold) : kNoFigure);
+    setCell(kOpenness, kPixels, p ? number(pixels->openness, kFractionDecimals) : kNoFigure);
+    setCell(kDifn, kPixels, p ? number(pixels->difn, kFractionDecimals) : kNoFigure);
+    setCell(kLe, kPixels, p ? number(pixels->le, kIndexDecimals) : kNoFigure);
+    setCell(kL, kPixels, p ? number(pixels->l, kIndexDecimals) : kNoFigure);
+    setCell(kLx, kPixels, p && !pixels->saturated ? number(pixels->lx, kIndexDecimals) : kNoFigure);
     if (p && pixels->leBound)
         showBound(item(kLe, kPixels), *pixels->leBound, QStringLiteral("pixel"));
     if (p && pixels->lBound)
@@ -148,28 +150,37 @@ void CanopyFigureTable::showFigures(
     for (int k = 0; k < rings; ++k) {
         const auto i = std::size_t(k);
         setCell(kFirstRing + k, kPixels,
-            p && i < pixels->ringGap.size() ? number(pixels->ringGap[i], kFractionDecimals) : kNone);
+            p && i < pixels->ringGap.size() ? number(pixels->ringGap[i], kFractionDecimals) : kNoFigure);
     }
 
     const bool d = dots && dots->status == canopy::DotStatus::Ok;
-    setCell(kOpenness, kDots, d ? number(dots->openness.value, kFractionDecimals) : kNone);
-    setCell(kOpenness, kInterval, d ? interval(dots->openness, kFractionDecimals) : kNone);
+    setCell(kOpenness, kDots, d ? number(dots->openness.value, kFractionDecimals) : kNoFigure);
+    setCell(kOpenness, kInterval, d ? interval(dots->openness, kFractionDecimals) : kNoFigure);
     const bool le = d && dots->le.has_value();
-    setCell(kLe, kDots, le ? number(dots->le->value, kIndexDecimals) : kNone);
-    setCell(kLe, kInterval, le ? interval(*dots->le, kIndexDecimals) : kNone);
+    setCell(kLe, kDots, le ? number(dots->le->value, kIndexDecimals) : kNoFigure);
+    setCell(kLe, kInterval, le ? interval(*dots->le, kIndexDecimals) : kNoFigure);
     if (le && dots->leBound) {
         showBound(item(kLe, kDots), *dots->leBound, QStringLiteral("dot"));
         setCell(kLe, kInterval,
             QStringLiteral("\u2265 ") + number(std::min(dots->le->lo, dots->leBound->atLeast), kIndexDecimals));
     }
-    setCell(kEffectiveDots, kDots, d ? number(dots->effectiveDots, 0) : kNone);
-    setCell(kDotsOutside, kDots, d ? QString::number(dots->outside) : kNone);
+    setCell(kEffectiveDots, kDots, d ? number(dots->effectiveDots, 0) : kNoFigure);
+    setCell(kDotsOutside, kDots, d ? QString::number(dots->outside) : kNoFigure);
 }
 
 QSize CanopyFigureTable::sizeHint() const
 {
-    const int rows = verticalHeader()->defaultSectionSize() * rowCount();
-    return {QTableWidget::sizeHint().width(), horizontalHeader()->sizeHint().height() + rows + 2 * frameWidth()};
+    // The widest texts: a bound in the pixels' and the dots' columns, an
+    // interval in the last; the headers' own names.
+    const QFontMetrics& cells = fontMetrics();
+    const QFontMetrics headers = horizontalHeader()->fontMetrics();
+    const auto column = [&](const QString& widest, const QString& header) {
+        return std::max(cells.horizontalAdvance(widest), headers.horizontalAdvance(header)) + 12;
+    };
+    const QString bound = QStringLiteral("at least 00.00");
+    const int columns = column(bound, QStringLiteral("pixels")) + column(bound, QStringLiteral("equisolid dots"))
+        + column(QStringLiteral("0.000\u20130.000"), QStringLiteral("dots 95 %"));
+    return wholeTableSize(*this, columns);
 }
 
 QTableWidgetItem* CanopyFigureTable::cell(const QString& figure, Column column) const

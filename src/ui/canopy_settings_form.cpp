@@ -44,7 +44,7 @@ QComboBox* newChoices(
 } // namespace
 
 CanopySettingsForm::CanopySettingsForm(QWidget* parent)
-    : QGroupBox(QStringLiteral("Settings"), parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmSettings"));
     const CanopySettings start;

@@ -8,7 +8,7 @@
 
 #include "canopy_settings.h"
 
-#include <QGroupBox>
+#include <QWidget>
 
 #include <cstdint>
 
@@ -18,7 +18,7 @@ class QSpinBox;
 
 namespace karwen::ui {
 
-class CanopySettingsForm : public QGroupBox {
+class CanopySettingsForm : public QWidget {
     Q_OBJECT
 public:
     explicit CanopySettingsForm(QWidget* parent = nullptr);

@@ -5,18 +5,22 @@
 #include "area_routines.h"
 #include "canopy_csv.h"
 #include "canopy_figure_table.h"
+#include "canopy_panes.h"
 #include "canopy_settings_form.h"
 #include "dialog_seam.h"
 #include "dot_gaps.h"
 #include "dots_view.h"
 #include "figure_words.h"
 #include "gap_polar_plot.h"
+#include "light_figure_table.h"
+#include "light_settings_form.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
 #include "pixel_view.h"
 #include "projection_model.h"
 #include "sky_overlay.h"
 #include "src_view.h"
+#include "sun_track_marks.h"
 #include "tool_window_font.h"
 #include "value_histogram.h"
 #include "window_registry.h"
@@ -29,16 +33,35 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 namespace karwen::ui {
 
 using canopy::DotStatus;
 using canopy::PixelStatus;
 
+namespace {
+
+// A page holding the widget at its top.
+QWidget* topAligned(QWidget* widget)
+{
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(widget);
+    layout->addStretch(1);
+    return page;
+}
+
+} // namespace
+
 CanopyWindow::CanopyWindow(WindowRegistry& windows, QWidget* parent)
     : QWidget(parent)
     , windows_(windows)
+    , sunTracks_([this](double photoAngleDeg) { return northDropped(photoAngleDeg); })
 {
     setObjectName(QStringLiteral("frmCanopy"));
     setProperty("Tag", QString());
@@ -46,6 +69,13 @@ CanopyWindow::CanopyWindow(WindowRegistry& windows, QWidget* parent)
     setFont(toolWindowFont(font()));
 
     form_ = new CanopySettingsForm(this);
+    lightForm_ = new LightSettingsForm(this);
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("tabSettings"));
+    // In a tab the forms take no more height than their fields.
+    tabs_->addTab(topAligned(form_), QStringLiteral("Canopy"));
+    tabs_->addTab(topAligned(lightForm_), QStringLiteral("Light"));
+    tabs_->setTabToolTip(1, QStringLiteral("The light under the canopy: site, period, orientation and sky"));
     cmdClassify_ = new QPushButton(QStringLiteral("Classify dots"), this);
     cmdClassify_->setObjectName(QStringLiteral("cmdClassify"));
     cmdClassify_->setToolTip(QStringLiteral("Every dot to the gap class or to class 0 by the threshold; "
@@ -58,6 +88,7 @@ CanopyWindow::CanopyWindow(WindowRegistry& windows, QWidget* parent)
     chkShowSky_->setToolTip(QStringLiteral("Tint on the source view the pixels counted as sky, inside the "
                                            "circle measured through"));
     table_ = new CanopyFigureTable(this);
+    lightTable_ = new LightFigureTable(this);
     plot_ = new GapPolarPlot(this);
     histogram_ = new ValueHistogram(this);
     lblNotes_ = new QLabel(this);
@@ -77,30 +108,29 @@ CanopyWindow::CanopyWindow(WindowRegistry& windows, QWidget* parent)
     buttons->addWidget(cmdClassify_);
     buttons->addWidget(cmdExport_);
     buttons->addWidget(chkShowSky_);
-    auto* controls = new QVBoxLayout;
-    controls->addWidget(form_);
-    controls->addLayout(buttons);
-    controls->addWidget(notes, 1);
-    auto* content = new QWidget(this);
-    auto* layout = new QHBoxLayout(content);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->setSpacing(6);
-    layout->addLayout(controls);
-    layout->addWidget(table_, 3);
-    auto* pictures = new QVBoxLayout;
-    pictures->addWidget(plot_, 3);
-    pictures->addWidget(histogram_, 2);
-    layout->addLayout(pictures, 2);
+    auto* controls = new QWidget(this);
+    auto* controlsLayout = new QVBoxLayout(controls);
+    controlsLayout->setContentsMargins(0, 0, 0, 0);
+    controlsLayout->addWidget(tabs_);
+    controlsLayout->addLayout(buttons);
+    controlsLayout->addWidget(notes, 1);
+    auto* pictures = new QWidget(this);
+    auto* picturesLayout = new QVBoxLayout(pictures);
+    picturesLayout->setContentsMargins(0, 0, 0, 0);
+    picturesLayout->addWidget(plot_, 3);
+    picturesLayout->addWidget(histogram_, 2);
+    panes_ = new CanopyPanes(controls, table_, lightTable_, pictures, this);
     // Made smaller than its parts (a small screen), the window scrolls them.
     scroll_ = new QScrollArea(this);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidgetResizable(true);
-    scroll_->setWidget(content);
+    scroll_->setWidget(panes_);
     auto* whole = new QVBoxLayout(this);
     whole->setContentsMargins(0, 0, 0, 0);
     whole->addWidget(scroll_);
 
     connect(form_, &CanopySettingsForm::changed, this, &CanopyWindow::settings_Change);
+    connect(lightForm_, &LightSettingsForm::changed, this, &CanopyWindow::light_Change);
     connect(cmdClassify_, &QPushButton::clicked, this, &CanopyWindow::cmdClassify_Click);
     connect(cmdExport_, &QPushButton::clicked, this, &CanopyWindow::cmdExport_Click);
     connect(chkShowSky_, &QCheckBox::toggled, this, &CanopyWindow::showSkyTint);
@@ -108,6 +138,12 @@ CanopyWindow::CanopyWindow(WindowRegistry& windows, QWidget* parent)
 }
 
 QSize CanopyWindow::sizeHint() const { return scroll_->widget()->sizeHint(); }
+
+void CanopyWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    panes_->fitWidth(width());
+}
 
 void CanopyWindow::showEvent(QShowEvent* event)
 {
@@ -119,9 +155,12 @@ void CanopyWindow::showEvent(QShowEvent* event)
 void CanopyWindow::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
-    // Hidden, the window keeps nothing up to date: the tint goes with it.
-    if (views::SrcView* src = windows_.srcIfLoaded())
+    // Hidden, the window keeps nothing up to date: the tint and the tracks
+    // go with it.
+    if (views::SrcView* src = windows_.srcIfLoaded()) {
         src->setSkyTint({});
+        sunTracks_.hide(*src);
+    }
 }
 
 void CanopyWindow::showSkyTint()
@@ -137,6 +176,25 @@ void CanopyWindow::showSkyTint()
     const std::optional<canopy::PixelView> photo = canopy::pixelViewOf(hSrc);
     if (photo)
         src->setSkyTint(skyOverlay(tracker_.skyRuns(), photo->width, photo->height));
+}
+
+void CanopyWindow::showSunTracks()
+{
+    views::SrcView* src = windows_.srcIfLoaded();
+    if (!src)
+        return;
+    // The tracks need the site and the period, not the figures.
+    const std::optional<canopy::LightRequest> request = lightForm_->lastValid();
+    if (!isVisible() || !lightForm_->showsSunTracks() || !request || !isImage(hSrc)) {
+        sunTracks_.hide(*src);
+        return;
+    }
+    sunTracks_.show(*src, *request, hSrc, source_.prm, lensOf(source_.prm, SrcLens));
+}
+
+bool CanopyWindow::northDropped(double photoAngleDeg)
+{
+    return lightForm_->setTopAzimuth(topAzimuthWithNorthAt(photoAngleDeg, lightForm_->orientation()));
 }
 
 void CanopyWindow::refresh()
@@ -165,6 +223,10 @@ void CanopyWindow::refresh()
     }
     table_->showFigures(pixels ? &*pixels : nullptr, dots ? &*dots : nullptr, tracker_.dotOrigin(), settings.rings,
         settings.maxZenithDeg);
+    const auto& light = tracker_.light();
+    lightTable_->showFigures(light ? &light->figures : nullptr);
+    plot_->setOrientation(lightForm_->orientation(), source_.prm.Rot);
+    showSunTracks();
     cmdClassify_->setEnabled(measured);
     cmdExport_->setEnabled(measured);
     showNotes();
@@ -177,11 +239,49 @@ void CanopyWindow::settings_Change()
     refresh();
 }
 
+void CanopyWindow::light_Change()
+{
+    tracker_.setLight(lightForm_->request());
+    refresh();
+}
+
 QStringList CanopyWindow::figureNotes() const
 {
     if (!tracker_.pixels())
         return {QStringLiteral("Open a photo to measure its canopy.")};
-    return QStringList{circleNote()} + pixelNotes() + dotNotes();
+    return QStringList{circleNote()} + pixelNotes() + dotNotes() + lightNotes();
+}
+
+QStringList CanopyWindow::lightNotes() const
+{
+    QStringList notes;
+    const auto& light = tracker_.light();
+    if (lightForm_->lightOn() && !lightForm_->request())
+        notes << QStringLiteral("No light figures yet: give the site and the period on the Light tab.");
+    else if (lightForm_->lightOn() && !light && tracker_.pixels())
+        notes << QStringLiteral("No light figures without figures from the pixels.");
+    if (light) {
+        const light::LightFigures& f = light->figures;
+        if (std::isnan(f.dsf))
+            notes << QStringLiteral("The sun does not rise in the period: there is no DSF, TSF, nor direct or total "
+                                    "transmission.");
+        if (f.beamCoverage < 0.9995 || f.diffuseCoverage < 0.9995)
+            notes << QStringLiteral("The photo shows %1 % of the beam and %2 % of the diffuse light above the "
+                                    "canopy; what it does not show counts as canopy.")
+                         .arg(std::isfinite(f.beamCoverage) ? QString::number(f.beamCoverage * 100.0, 'f', 1)
+                                                            : QStringLiteral("none"),
+                             QString::number(f.diffuseCoverage * 100.0, 'f', 1));
+    }
+    if (!sunTracks_.days().empty()) {
+        QStringList days;
+        for (const light::Date& day : sunTracks_.days())
+            days << QString::fromStdString(light::dateText(day));
+        const double offset = lightForm_->lastValid()->settings.site.utcOffsetHours;
+        notes << QStringLiteral("Sun tracks of %1; hour marks in local standard time (UTC%2%3).")
+                     .arg(days.join(QStringLiteral(", ")), offset < 0 ? QStringLiteral("\u2212") : QStringLiteral("+"),
+                         QString::number(std::abs(offset), 'g', 4));
+    }
+    return notes;
 }
 
 QStringList CanopyWindow::pixelNotes() const
@@ -345,6 +445,7 @@ void CanopyWindow::cmdExport_Click()
         SrcFile, settings, source_.prm, lensOf(source_.prm, SrcLens), *pixels, tracker_.dotProjection(), *dots);
     row.circle = source_.detected ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Window;
     row.lensName = lensNameOf(source_.prm, SrcLens);
+    row.light = tracker_.light();
     const canopy::CsvAppend result
         = canopy::appendCsvRow(cdl.FileName.toStdString(), canopy::csvHeader(settings.rings), canopy::csvRow(row));
     const QString name = QFileInfo(cdl.FileName).fileName();

@@ -9,6 +9,13 @@
 // every setting. When the destination's dots give no Le, the dot figures
 // come from the command line's dots and the notes say so.
 //
+// The Light tab beside the canopy settings asks for the light under the
+// canopy at a site over a period; its figures stand in a table of their
+// own, follow every change as the canopy figures do and go into the
+// exported row. "Show sun tracks" draws the sun's paths on the source view,
+// where dragging the compass's N sets the photo's top azimuth. The polar
+// plot turns so that its north is true north.
+//
 // A photo whose source circle is still the automatic one, found with
 // confidence, is measured through the found circle, its rim the 90-degree
 // horizon; otherwise through the window's source circle. The notes say
@@ -22,6 +29,7 @@
 
 #include "canopy_tracker.h"
 #include "mdl_karwen.h"
+#include "source_sun_tracks.h"
 
 #include <QWidget>
 
@@ -29,13 +37,17 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 class QScrollArea;
+class QTabWidget;
 
 namespace karwen::ui {
 
 class WindowRegistry;
 class CanopySettingsForm;
 class CanopyFigureTable;
+class CanopyPanes;
 class GapPolarPlot;
+class LightFigureTable;
+class LightSettingsForm;
 class ValueHistogram;
 
 class CanopyWindow : public QWidget {
@@ -50,6 +62,9 @@ public:
     [[nodiscard]] const canopy::CanopyTracker& tracker() const { return tracker_; }
     [[nodiscard]] CanopySettingsForm& form() const { return *form_; }
     [[nodiscard]] CanopyFigureTable& table() const { return *table_; }
+    [[nodiscard]] LightSettingsForm& lightForm() const { return *lightForm_; }
+    [[nodiscard]] LightFigureTable& lightTable() const { return *lightTable_; }
+    [[nodiscard]] QTabWidget* tabSettings() const { return tabs_; }
     [[nodiscard]] GapPolarPlot& plot() const { return *plot_; }
     [[nodiscard]] ValueHistogram& histogram() const { return *histogram_; }
     [[nodiscard]] QCheckBox* chkShowSky() const { return chkShowSky_; }
@@ -64,9 +79,13 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // The parts side by side, or the tables below the rest, as the width
+    // allows.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void settings_Change();
+    void light_Change();
     void cmdClassify_Click();
     void cmdExport_Click();
     // The notes on the figures shown: missing parts of the sky, floors met,
@@ -74,20 +93,31 @@ private:
     [[nodiscard]] QStringList figureNotes() const;
     [[nodiscard]] QStringList pixelNotes() const;
     [[nodiscard]] QStringList dotNotes() const;
+    [[nodiscard]] QStringList lightNotes() const;
     [[nodiscard]] QString circleNote() const;
     // Why the destination's dots were set aside for the command line's.
     [[nodiscard]] QString fallbackReason() const;
     void showNotes();
     // The source view's tint brought in line with "Show sky".
     void showSkyTint();
+    // The source view's sun tracks brought in line with "Show sun tracks".
+    void showSunTracks();
+    // A drag of the compass's N let go at this photo angle: the top azimuth
+    // that puts north there; true when it changed.
+    bool northDropped(double photoAngleDeg);
 
     WindowRegistry& windows_;
     canopy::CanopyTracker tracker_;
     MeasuredSource source_;
     CanopySettingsForm* form_ = nullptr;
     CanopyFigureTable* table_ = nullptr;
+    LightSettingsForm* lightForm_ = nullptr;
+    LightFigureTable* lightTable_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    SourceSunTracks sunTracks_;
     GapPolarPlot* plot_ = nullptr;
     ValueHistogram* histogram_ = nullptr;
+    CanopyPanes* panes_ = nullptr;
     QScrollArea* scroll_ = nullptr;
     QCheckBox* chkShowSky_ = nullptr;
     QPushButton* cmdClassify_ = nullptr;

@@ -1,6 +1,7 @@
-// How the Canopy window words a figure that is only a bound: "at least
-// 9.20 (ring 2 has no sky; counted as one dot's share)", the rings and the
-// unit taken from the bound itself.
+// How the Canopy window words its figures: a dash for one that does not
+// exist, and a figure that is only a bound as "at least 9.20 (ring 2 has no
+// sky; counted as one dot's share)", the rings and the unit taken from the
+// bound itself.
 #pragma once
 
 #include "floor_bound.h"
@@ -8,6 +9,9 @@
 #include <QString>
 
 namespace karwen::ui {
+
+// What a table cell shows for a figure that does not exist.
+inline const QString kNoFigure = QStringLiteral("\u2013");
 
 // "at least 9.20"
 [[nodiscard]] QString boundValue(const canopy::FloorBound& bound, int decimals);

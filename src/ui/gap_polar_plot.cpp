@@ -33,9 +33,10 @@ GapPolarPlot::GapPolarPlot(QWidget* parent)
 {
     setObjectName(QStringLiteral("pctGaps"));
     setToolTip(QStringLiteral("Gap fraction per zenith ring and azimuth sector, the zenith in the middle, drawn "
-                              "as a map of the sky: north (the photo's top) up, bearings clockwise, east right; "
-                              "the photo, taken looking up, shows east on its left. Hatched where the photo shows "
-                              "none of the cell"));
+                              "as a map of the sky: true north up (the photo turned by the top azimuth and the "
+                              "declination of the Light tab), bearings clockwise, east right; the photo, taken "
+                              "looking up, shows east on its left. Hatched where the photo shows none of the "
+                              "cell"));
 }
 
 void GapPolarPlot::setGaps(int rings, int sectors, double maxZenithDeg, std::vector<double> sectorGap)
@@ -48,6 +49,23 @@ void GapPolarPlot::setGaps(int rings, int sectors, double maxZenithDeg, std::vec
 }
 
 void GapPolarPlot::clear() { setGaps(0, 0, 0.0, {}); }
+
+void GapPolarPlot::setOrientation(const canopy::SkyOrientation& orientation, double tiltDeg)
+{
+    if (orientation == orientation_ && tiltDeg == tiltDeg_)
+        return;
+    orientation_ = orientation;
+    tiltDeg_ = tiltDeg;
+    update();
+}
+
+double GapPolarPlot::qtAngleOf(double azimuthDeg) const
+{
+    // Bearings run clockwise from north at 12 o'clock: Qt's 90 - bearing.
+    // The bearing follows the azimuth one way, or the other when mirrored.
+    const double atZero = orientation_.trueAzimuth(tiltDeg_);
+    return 90.0 - atZero - (orientation_.mirrored ? -azimuthDeg : azimuthDeg);
+}
 
 QColor GapPolarPlot::gapColour(double gap)
 {
@@ -91,12 +109,9 @@ void GapPolarPlot::paintEvent(QPaintEvent*)
         for (int k = 0; k < rings_; ++k) {
             const double inner = radius * k / rings_, outer = radius * (k + 1) / rings_;
             for (int s = 0; s < sectors_; ++s) {
-                // Sector s spans azimuths span s .. span (s + 1), which
-                // run counter-clockwise from the photo's right; drawn as
-                // bearings clockwise from north up, that is Qt's angle
-                // 180 - azimuth (Qt's arcs run counter-clockwise from 3
-                // o'clock).
-                const double start = 180.0 - span * (s + 1);
+                // Sector s spans azimuths span s .. span (s + 1); its arc
+                // starts at whichever edge Qt's angles put first.
+                const double start = std::min(qtAngleOf(span * s), qtAngleOf(span * (s + 1)));
                 QPainterPath cell;
                 cell.arcMoveTo(circle(outer), start);
                 cell.arcTo(circle(outer), start, span);

@@ -29,7 +29,7 @@ public:
     // The picture column the threshold line is drawn at, for tests.
     [[nodiscard]] int thresholdColumn() const;
 
-    [[nodiscard]] QSize sizeHint() const override { return {280, 110}; }
+    [[nodiscard]] QSize sizeHint() const override { return {250, 110}; }
     [[nodiscard]] QSize minimumSizeHint() const override { return {160, 70}; }
 
 protected:

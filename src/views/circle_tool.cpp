@@ -8,13 +8,18 @@
 #include <QMouseEvent>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace karwen::views {
 
 namespace {
 constexpr float kSingleDegToRad = static_cast<float>(kDegToRad);
-}
+constexpr std::array<QChar, 4> kCompassLetters{u'N', u'E', u'S', u'W'};
+// Half the box a compass letter takes, for the area a drag redraws.
+constexpr double kLetterReach = 10.0;
+} // namespace
 
 CircleTool::CircleTool(ImageView& view)
     : view_(view)
@@ -33,7 +38,28 @@ void CircleTool::paint(QImage&)
     const QPointF ref = mapToView(m, {RefX, RefY});
     refVX_ = static_cast<float>(ref.x());
     refVY_ = static_cast<float>(ref.y());
+    for (std::size_t k = 0; k < compass_.size(); ++k) {
+        compass_[k] = {};
+        if (!horizon_[k])
+            continue;
+        // Pushed out from the centre past the rim, where the horizon point
+        // of a view off the axis may lie inside it.
+        const QPointF h = mapToView(m, *horizon_[k]) - centre;
+        const double reach = std::hypot(h.x(), h.y());
+        if (reach > 0.0)
+            compass_[k] = {true, std::atan2(h.y(), h.x()), std::max(reach, double(circR_)) + kCompassOverhang};
+    }
+    northDA_ = 0.0;
     draw_marks();
+}
+
+std::optional<QPointF> CircleTool::compassMark(Cardinal which) const
+{
+    const CompassLetter& letter = compass_[std::size_t(which)];
+    if (!letter.shown)
+        return std::nullopt;
+    const double a = letter.angle + northDA_;
+    return QPointF(circX_ + letter.radius * std::cos(a), circY_ + letter.radius * std::sin(a));
 }
 
 void CircleTool::draw_marks()
@@ -48,6 +74,9 @@ void CircleTool::draw_marks()
     pen.circle(c, circR_);
     pen.line({c.x() + l * rotSin_, c.y() + l * rotCos_}, {c.x() - l * rotSin_, c.y() - l * rotCos_});
     pen.line({c.x() - l * rotCos_, c.y() + l * rotSin_}, {c.x() + l * rotCos_, c.y() - l * rotSin_});
+    for (std::size_t k = 0; k < compass_.size(); ++k)
+        if (const std::optional<QPointF> at = compassMark(Cardinal(k)))
+            pen.letter(*at, kCompassLetters[k]);
 }
 
 CircleTool::Distances CircleTool::distancesTo(QPointF p) const
@@ -58,12 +87,22 @@ CircleTool::Distances CircleTool::distancesTo(QPointF p) const
     return {d, e, q};
 }
 
+bool CircleTool::nearNorth(QPointF p) const
+{
+    const std::optional<QPointF> n = compassMark(kNorth);
+    return n && std::hypot(p.x() - n->x(), p.y() - n->y()) < kNorthHandle;
+}
+
+double CircleTool::pointerAngle(QPointF p) const { return std::atan2(p.y() - circY_, p.x() - circX_); }
+
 QRectF CircleTool::marksBounds() const
 {
     const double l = double(circR_) + kCrossOverhang;
-    const QRectF circle(circX_ - l, circY_ - l, 2 * l, 2 * l);
-    const QRectF ref(refVX_ - 5, refVY_ - 5, 10, 10);
-    return circle.united(ref).adjusted(-2, -2, 2, 2);
+    QRectF bounds = QRectF(circX_ - l, circY_ - l, 2 * l, 2 * l).united(QRectF(refVX_ - 5, refVY_ - 5, 10, 10));
+    for (std::size_t k = 0; k < compass_.size(); ++k)
+        if (const std::optional<QPointF> at = compassMark(Cardinal(k)))
+            bounds |= QRectF(at->x() - kLetterReach, at->y() - kLetterReach, 2 * kLetterReach, 2 * kLetterReach);
+    return bounds.adjusted(-2, -2, 2, 2);
 }
 
 template <typename Change> void CircleTool::redrawMarks(Change change)
@@ -88,6 +127,8 @@ QString CircleTool::handleHint(QPointF p) const
     // The handles a press takes, without and with Shift, as mousePress
     // chooses them.
     const Distances r = distancesTo(p);
+    if (r.d >= kHandle && r.q >= kHandle && nearNorth(p))
+        return QStringLiteral("Compass N: drag to where true north lies on the photo (sets the top azimuth)");
     QStringList names, actions;
     if (r.d < kHandle) {
         names << QStringLiteral("circle centre");
@@ -117,15 +158,23 @@ void CircleTool::mousePress(QMouseEvent* event)
         return;
     const QPointF p = event->position();
     const Distances r = distancesTo(p);
+    // The N is looked for before the rim, with Shift or without.
+    const bool north = nearNorth(p);
     if (!(event->modifiers() & Qt::ShiftModifier)) {
-        dragMode_ = r.d < kHandle ? Centre : r.e < kHandle ? Radius : None;
+        dragMode_ = r.d < kHandle ? Centre : north ? North : r.e < kHandle ? Radius : None;
     } else if (r.q < kHandle) {
         dragMode_ = Reference;
+    } else if (north) {
+        dragMode_ = North;
     } else if (r.e < kHandle) {
         dragMode_ = Tilt;
         dragA0_ = static_cast<float>(atn2(p.x() - circX_, p.y() - circY_));
     } else {
         dragMode_ = None;
+    }
+    if (dragMode_ == North) {
+        northA0_ = pointerAngle(p);
+        northDA_ = 0.0;
     }
     setPointer(dragMode_ != None);
 }
@@ -135,7 +184,7 @@ void CircleTool::mouseMove(QMouseEvent* event)
     const QPointF p = event->position();
     if (event->buttons() == Qt::NoButton) {
         const Distances r = distancesTo(p);
-        setPointer(!(r.q >= kHandle && r.d >= kHandle && r.e >= kHandle));
+        setPointer(!(r.q >= kHandle && r.d >= kHandle && r.e >= kHandle) || nearNorth(p));
         return;
     }
     if (event->buttons() != Qt::LeftButton)
@@ -171,6 +220,9 @@ void CircleTool::mouseMove(QMouseEvent* event)
             if (inside(p.y(), picture.height()))
                 refVY_ = static_cast<float>(p.y());
         });
+        break;
+    case North:
+        redrawMarks([&] { northDA_ = pointerAngle(p) - northA0_; });
         break;
     default:
         break;
@@ -225,12 +277,29 @@ bool CircleTool::commit(int16_t mode)
     }
 }
 
+void CircleTool::commitNorth()
+{
+    // A click that did not move the N changes nothing.
+    if (northDA_ == 0.0)
+        return;
+    // The view's y runs down, the image's up.
+    const double photoAngleDeg = -(compass_[kNorth].angle + northDA_) * 180.0 / std::numbers::pi;
+    // A copy: the owner may give the tool its answer anew while answering.
+    const std::function<bool(double)> drop = northDrop_;
+    if (!drop || !drop(photoAngleDeg))
+        view_.pct_update();
+}
+
 void CircleTool::mouseRelease(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton || dragMode_ == None)
         return;
     const int16_t mode = dragMode_;
     dragMode_ = None;
+    if (mode == North) {
+        commitNorth();
+        return;
+    }
     if (!commit(mode))
         return;
     ref2angle();

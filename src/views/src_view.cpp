@@ -7,7 +7,8 @@ namespace karwen::views {
 SrcView::SrcView(QWidget* parent)
     : ImageView(QStringLiteral("Src"), parent)
     , tool_(*this)
-    , tint_(*this, tool_)
+    , tracks_(*this, tool_)
+    , tint_(*this, tracks_)
 {
     setObjectName(QStringLiteral("frmSrc"));
 }
@@ -26,6 +27,15 @@ void SrcView::setSkyTint(QImage tint)
     if (tint.isNull() && tint_.tint().isNull())
         return;
     tint_.setTint(std::move(tint));
+    pct_update();
+}
+
+void SrcView::setSunTracks(SunTracks tracks)
+{
+    if (tracks.empty() && !showsSunTracks())
+        return;
+    tracks_.setTracks(std::move(tracks.days));
+    tool_.setCompass(tracks.horizon);
     pct_update();
 }
 

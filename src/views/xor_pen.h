@@ -19,6 +19,8 @@ public:
 
     void circle(QPointF centre, double radius);
     void line(QPointF from, QPointF to);
+    // A bold capital centred on the point, filled without antialiasing.
+    void letter(QPointF centre, QChar letter);
 
 private:
     void setStyle(Qt::PenStyle style);

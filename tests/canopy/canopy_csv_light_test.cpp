@@ -5,6 +5,7 @@
 // header when its row has no light figures, and refuses it when it has.
 #include "canopy_csv.h"
 #include "canopy_csv_reading.h"
+#include "csv_columns.h"
 
 #include "../common/scratch_folder.h"
 #include "projection_model.h"
@@ -53,17 +54,6 @@ LightRow lightRow()
     f.isf = 0.25;
     f.belowPar = 1e-9;
     return {{s, {350, 15, true}, false}, f, {}};
-}
-
-std::map<std::string, std::string> columnsOf(const CanopyRow& row)
-{
-    const auto names = csvFields(csvHeader(row.settings.rings)).value();
-    const auto values = csvFields(csvRow(row)).value();
-    EXPECT_EQ(values.size(), names.size());
-    std::map<std::string, std::string> columns;
-    for (std::size_t i = 0; i < names.size() && i < values.size(); ++i)
-        columns[names[i]] = values[i];
-    return columns;
 }
 
 const std::vector<std::string> kLightNames{"top_azimuth", "magnetic_declination", "mirrored", "latitude", "longitude",

@@ -8,6 +8,7 @@
 #include "canopy_csv.h"
 #include "canopy_csv_reading.h"
 #include "canopy_settings.h"
+#include "csv_columns.h"
 
 #include "../common/scratch_folder.h"
 #include "projection_model.h"
@@ -24,18 +25,6 @@
 
 namespace karwen::canopy {
 namespace {
-
-// The row's fields by the header's column names.
-std::map<std::string, std::string> columnsOf(const CanopyRow& row)
-{
-    const auto names = csvFields(csvHeader(row.settings.rings)).value();
-    const auto values = csvFields(csvRow(row)).value();
-    EXPECT_EQ(values.size(), names.size());
-    std::map<std::string, std::string> columns;
-    for (std::size_t i = 0; i < names.size() && i < values.size(); ++i)
-        columns[names[i]] = values[i];
-    return columns;
-}
 
 TEST(CanopyCsv, FieldsAreQuotedOnlyWhenTheyMustBe)
 {

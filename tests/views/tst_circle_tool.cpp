@@ -1,4 +1,4 @@
-// The source marks and the four drags, driven by real mouse events.
+// The source marks and the five drags, driven by real mouse events.
 #include "picture_area.h"
 #include "src_view.h"
 #include "view_fixture.h"
@@ -9,6 +9,7 @@
 #include <QWheelEvent>
 
 #include <cmath>
+#include <functional>
 
 using namespace karwen;
 using namespace karwen::views;
@@ -182,6 +183,93 @@ private slots:
         QCOMPARE(hooks_.dstRedraws, 1);
     }
 
+    void compassStandsOutsideTheRim()
+    {
+        setNorthUp({});
+        const CircleTool& tool = view_->circleTool();
+        // 100 px up from the centre at 150, and 12 more.
+        QCOMPARE(*tool.compassMark(kNorth), QPointF(200, 38));
+        QCOMPARE(*tool.compassMark(kEast), QPointF(88, 150));
+        QCOMPARE(*tool.compassMark(kWest), QPointF(312, 150));
+        QImage& canvas = view_->canvas();
+        test::fillPattern(canvas);
+        const QImage before = canvas.copy();
+        view_->circleTool().draw_marks();
+        const auto changedNear = [&](QPointF at) {
+            return test::changedPixels(before.copy(QRectF(at - QPointF(7, 7), QSizeF(14, 14)).toRect()),
+                canvas.copy(QRectF(at - QPointF(7, 7), QSizeF(14, 14)).toRect()));
+        };
+        QVERIFY(changedNear({200, 38}) > 15); // the N itself
+        QVERIFY(changedNear({200, 262}) > 15);
+        view_->circleTool().draw_marks();
+        QCOMPARE(test::changedPixels(before, canvas), 0);
+    }
+
+    void pressTakesTheNorthMark_data()
+    {
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<bool>("shift");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("on the N") << QPoint(200, 38) << false << int(CircleTool::North);
+        QTest::newRow("5 px from it") << QPoint(205, 38) << false << int(CircleTool::North);
+        QTest::newRow("with Shift") << QPoint(200, 42) << true << int(CircleTool::North);
+        QTest::newRow("exactly 6 px from it") << QPoint(200, 32) << false << int(CircleTool::None);
+        QTest::newRow("7 px from it") << QPoint(207, 38) << false << int(CircleTool::None);
+        QTest::newRow("the E is no handle") << QPoint(88, 150) << false << int(CircleTool::None);
+        QTest::newRow("the rim below the N") << QPoint(200, 51) << false << int(CircleTool::Radius);
+    }
+
+    void pressTakesTheNorthMark()
+    {
+        QFETCH(QPoint, at);
+        QFETCH(bool, shift);
+        QFETCH(int, mode);
+        setNorthUp({});
+        send(view_->picture(), QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton,
+            shift ? Qt::ShiftModifier : Qt::NoModifier);
+        QCOMPARE(int(view_->circleTool().dragMode()), mode);
+    }
+
+    void withoutACompassTheNIsNoHandle()
+    {
+        send(view_->picture(), QEvent::MouseButtonPress, {200, 38}, Qt::LeftButton, Qt::LeftButton, {});
+        QCOMPARE(int(view_->circleTool().dragMode()), int(CircleTool::None));
+        QVERIFY(!view_->circleTool().compassMark(kNorth));
+    }
+
+    // Dragged a quarter turn clockwise on the screen, the N lands on the
+    // image's x axis: photo angle 0. Nothing of the conversion runs.
+    void northDragTellsThePhotoAngle()
+    {
+        QList<double> drops;
+        setNorthUp([&](double angle) {
+            drops << angle;
+            return true;
+        });
+        drag(view_->picture(), {200, 38}, {301, 150});
+        QCOMPARE(drops.size(), 1);
+        QVERIFY2(qAbs(drops[0]) < 1e-9, qPrintable(QString::number(drops[0])));
+        QCOMPARE(view_->circleTool().dragMode(), int16_t(CircleTool::None));
+        QCOMPARE(hooks_.dstRedraws, 0);
+        QCOMPARE(SrcPrm.Rot, 0.0);
+        // A click on the N that does not move it tells nothing.
+        drag(view_->picture(), {200, 38}, {200, 38});
+        QCOMPARE(drops.size(), 1);
+    }
+
+    void refusedNorthDropPutsTheMarksBack()
+    {
+        setNorthUp([](double) { return false; });
+        const QImage before = view_->canvas().copy();
+        send(view_->picture(), QEvent::MouseButtonPress, {200, 38}, Qt::LeftButton, Qt::LeftButton, {});
+        send(view_->picture(), QEvent::MouseMove, {150, 60}, Qt::NoButton, Qt::LeftButton, {});
+        QVERIFY(test::changedPixels(before, view_->canvas()) > 30); // the letters moved
+        QVERIFY(view_->circleTool().compassMark(kNorth)->x() < 190.0);
+        send(view_->picture(), QEvent::MouseButtonRelease, {150, 60}, Qt::LeftButton, Qt::NoButton, {});
+        QCOMPARE(test::changedPixels(before, view_->canvas()), 0);
+        QCOMPARE(*view_->circleTool().compassMark(kNorth), QPointF(200, 38));
+    }
+
     void releaseWithoutChangeRunsNothing()
     {
         // A click on the centre and a tilt that ends where it began.
@@ -195,6 +283,15 @@ private slots:
     }
 
 private:
+    // N straight above the centre on the image, E on its left, S below,
+    // W on its right (a photo taken looking up with north at its top).
+    void setNorthUp(std::function<bool(double)> drop)
+    {
+        view_->circleTool().setCompass({QPointF(200, 250), QPointF(100, 150), QPointF(200, 50), QPointF(300, 150)});
+        view_->circleTool().setNorthDrop(std::move(drop));
+        view_->pct_update();
+    }
+
     std::unique_ptr<test::ImageFixture> images_;
     std::unique_ptr<SrcView> view_;
     CountingHooks hooks_;

@@ -4,7 +4,9 @@
 // classes, the class that counts as gap, the destination projection, the
 // settings or the set of dots that fall off the photo change. A brush stroke
 // therefore costs one measureDots, and the sky map behind the pixel figures
-// is the library's shared one.
+// is the library's shared one. The light figures, when asked for, are
+// measured again with the pixel figures (by their threshold) or when the
+// request changes; their models come from the light library's caches.
 //
 // When the destination's dots give no leaf area index (a perspective
 // destination, or a zenith ring without a dot, as an orthographic one
@@ -16,6 +18,7 @@
 #include "area_model.h"
 #include "canopy_settings.h"
 #include "dot_figures.h"
+#include "light_row.h"
 #include "pixel_figures.h"
 #include "rix.h"
 #include "sky_pixels.h"
@@ -23,6 +26,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace karwen::canopy {
@@ -46,6 +50,7 @@ public:
     struct Refreshed {
         bool pixels = false;
         bool dots = false;
+        bool light = false;
     };
 
     [[nodiscard]] const CanopySettings& settings() const { return settings_; }
@@ -53,6 +58,9 @@ public:
     // The class whose dots count as gap, 1..15.
     [[nodiscard]] int16_t gapClass() const { return gapClass_; }
     void setGapClass(int16_t gapClass) { gapClass_ = gapClass; }
+    // The light figures to measure with the pixel figures; none for none.
+    [[nodiscard]] const std::optional<LightRequest>& lightRequest() const { return lightRequest_; }
+    void setLight(std::optional<LightRequest> request) { lightRequest_ = std::move(request); }
 
     // Brings the figures up to date with the photo `source` (an image
     // handle; below 1 for none) and says which were measured again. Without
@@ -71,6 +79,11 @@ public:
     [[nodiscard]] int32_t dotProjection() const;
     // The destination's own dot figures, shown or not.
     [[nodiscard]] const std::optional<DotFigures>& destinationDots() const { return dots_; }
+
+    // The light figures of the request, from the regions' gap fractions read
+    // by the pixel figures' threshold; none without a request or without
+    // pixel figures.
+    [[nodiscard]] const std::optional<LightRow>& light() const { return light_; }
 
     // The photo's pixels the figures count as sky (sky_pixels.h), found on
     // first asking after each new measurement; none without pixel figures.
@@ -101,6 +114,8 @@ private:
         int32_t source, const ProjectionRecord& sourceRecord, const RixLens* lens, const DotView& dotView);
     // The dots view's figures for the pixels just measured.
     [[nodiscard]] std::optional<DotFigures> dotsViewFigures() const;
+    // The light row of the request for the pixels just measured.
+    [[nodiscard]] std::optional<LightRow> lightFigures() const;
     [[nodiscard]] bool fallbackShown() const;
     [[nodiscard]] const std::optional<DotFigures>& shownDots() const { return fallbackShown() ? fallback_ : dots_; }
 
@@ -114,6 +129,9 @@ private:
     std::optional<DotFigures> dots_;
     std::optional<DotFigures> fallback_; // the dots view's, measured with the pixels
     std::optional<std::vector<PixelRun>> skyRuns_;
+    std::optional<LightRequest> lightRequest_;
+    std::optional<LightRequest> lightInputs_; // the request light_ was measured for
+    std::optional<LightRow> light_;
 };
 
 } // namespace karwen::canopy
