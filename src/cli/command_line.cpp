@@ -86,7 +86,7 @@ int runCommandLine(int argc, const char* const* argv)
     if (command.measure)
         return runMeasure(*command.measure);
     if (command.lensFit)
-        return runLensFit(*command.lensFit, std::cout, std::cerr);
+        return runLensFit(*command.lensFit, std::cin, std::cout, std::cerr);
     return command.exitCode;
 }
 

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <istream>
+#include <iterator>
 #include <memory>
 #include <ostream>
 
@@ -93,7 +95,7 @@ std::string lensFitText(
     const LensFitResult& fit, const std::vector<LensMark>& marks, int degree, const std::string& pointsPath)
 {
     // The file's name, as one line of the lens file that no '#' cuts short.
-    std::string name = files::nameOf(pointsPath);
+    std::string name = pointsPath == kStandardInputName ? "standard input" : files::nameOf(pointsPath);
     std::replace_if(
         name.begin(), name.end(), [](char c) { return c == '#' || c == '\n' || c == '\r'; }, '_');
     std::string text = "# A lens fitted by karwen-cli lens-fit from " + std::to_string(marks.size()) + " points of "
@@ -116,21 +118,30 @@ std::string lensFitText(
     return text;
 }
 
-int runLensFit(const LensFitOptions& o, std::ostream& out, std::ostream& err)
+int runLensFit(const LensFitOptions& o, std::istream& in, std::ostream& out, std::ostream& err)
 {
     std::string text;
-    try {
-        const auto bytes = files::FileBytes::read(o.pointsPath);
-        text.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    } catch (const files::FileError& e) {
-        err << "karwen-cli lens-fit: " << e.what() << "; no lens was fitted.\n";
-        return kExitFailures;
+    if (o.pointsPath == kStandardInputName) {
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (in.bad()) {
+            err << "karwen-cli lens-fit: cannot read standard input; no lens was fitted.\n";
+            return kExitFailures;
+        }
+    } else {
+        try {
+            const auto bytes = files::FileBytes::read(o.pointsPath);
+            text.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        } catch (const files::FileError& e) {
+            err << "karwen-cli lens-fit: " << e.what() << "; no lens was fitted.\n";
+            return kExitFailures;
+        }
     }
     std::string why;
     const auto marks = lensMarksFromText(text, &why);
     const auto fit = marks ? fitLens(*marks, o.degree, o.halfFovDeg, &why) : std::nullopt;
     if (!fit) {
-        err << "karwen-cli lens-fit: \"" << o.pointsPath << "\": " << why << "; no lens was fitted.\n";
+        const std::string source = o.pointsPath == kStandardInputName ? "standard input" : "\"" + o.pointsPath + "\"";
+        err << "karwen-cli lens-fit: " << source << ": " << why << "; no lens was fitted.\n";
         return kExitFailures;
     }
     out << lensFitText(*fit, *marks, o.degree, o.pointsPath);
@@ -148,7 +159,8 @@ std::function<LensFitOptions()> addLensFitOptions(CLI::App& lensFit)
     const auto raw = std::make_shared<Raw>();
     lensFit
         .add_option("POINTS", raw->points,
-            "The marks measured on a calibration photo, one a line: the radius in pixels from the image centre and "
+            "The marks measured on a calibration photo (- for standard input), one a line: the radius in pixels "
+            "from the image centre and "
             "the zenith angle in degrees (0 to "
                 + numberText(RIX_LENS_MAX_HALF_FOV)
                 + "), separated by a comma, a semicolon or blanks. '#' starts a comment; a first line of column "

@@ -164,7 +164,11 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
                 + ". Default: " + std::to_string(kDefaults.sectors) + ".")
         ->type_name("N");
     addLightOptions(measure, raw->light);
-    addRunOptions(measure, raw->run, "measure", "Concatenate the shards' lines, each without its header.", defaultJobs);
+    addRunOptions(measure, raw->run, "measure",
+        "The shards' CSVs give the list's order again when merged line by line in turn: the header once, then the "
+        "first line of shard 1, of shard 2, ..., of shard N, then each one's second line, and so on (the README "
+        "gives a script that does it).",
+        defaultJobs);
     measure.footer(
         "Image coordinates: x counts columns from the left edge, y counts rows upward from the bottom edge; "
         "they are continuous (pixel j covers j to j + 1), so a circle given in pixel indices is half a pixel off.\n"

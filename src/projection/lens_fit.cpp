@@ -95,8 +95,9 @@ std::optional<LensFitResult> fitLens(
     const auto terms = std::size_t(degree);
     if (marks.size() < terms)
         return refuse(why,
-            std::to_string(marks.size()) + " points cannot fix " + std::to_string(degree)
-                + " terms: give at least as many points as terms");
+            std::to_string(marks.size()) + (marks.size() == 1 ? " point cannot fix " : " points cannot fix ")
+                + std::to_string(degree) + (degree == 1 ? " term" : " terms")
+                + ": give at least as many points as terms");
     double largest = 0.0;
     std::set<double> angles;
     for (std::size_t i = 0; i < marks.size(); ++i) {

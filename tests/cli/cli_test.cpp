@@ -87,6 +87,8 @@ TEST_F(CliRun, UsageErrorsExitWithTwoAndWriteNothing)
 
     EXPECT_TRUE(ended(
         test_support::runProgram({KARWEN_CLI, "convert", "--help"}), 0, {"y counted upward from the bottom row"}));
+    // Shards merge back into the list's order line by line in turn, not one after another.
+    EXPECT_TRUE(ended(test_support::runProgram({KARWEN_CLI, "measure", "--help"}), 0, {"merged line by line in turn"}));
     const test_support::Outcome version = test_support::runProgram({KARWEN_CLI, "--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_TRUE(version.output.starts_with("karwen-cli ")) << version.output;

@@ -15,6 +15,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <iostream>
 #include <numbers>
 #include <sstream>
 #include <string>
@@ -137,7 +138,7 @@ TEST(LensFitCommand, PrintsALensFileThatReadsBackAsTheFit)
     const std::string path = (dir.path() / "marks#1.csv").string();
     test::writeBytes(path, points);
     std::ostringstream out, err;
-    ASSERT_EQ(runLensFit({path, 3, 100.0}, out, err), kExitDone) << err.str();
+    ASSERT_EQ(runLensFit({path, 3, 100.0}, std::cin, out, err), kExitDone) << err.str();
     const std::string text = out.str();
     EXPECT_NE(text.find("# R, the radius of the 90-degree circle: "), std::string::npos) << text;
     EXPECT_NE(text.find("# RMS: 0.00"), std::string::npos) << text;
@@ -159,16 +160,28 @@ TEST(LensFitCommand, PrintsALensFileThatReadsBackAsTheFit)
     // A points file that gives no lens: exit 1, its name and the reason.
     test::writeBytes(path, "10,5\n20,10\n");
     std::ostringstream none, noneErr;
-    EXPECT_EQ(runLensFit({path, 3, {}}, none, noneErr), kExitFailures);
+    EXPECT_EQ(runLensFit({path, 3, {}}, std::cin, none, noneErr), kExitFailures);
     EXPECT_TRUE(none.str().empty());
     EXPECT_NE(noneErr.str().find("marks#1.csv\": 2 points cannot fix 3 terms"), std::string::npos) << noneErr.str();
     test::writeBytes(path, "radius zenith\n# no marks yet\n");
     std::ostringstream emptyErr;
-    EXPECT_EQ(runLensFit({path, 3, {}}, none, emptyErr), kExitFailures);
+    EXPECT_EQ(runLensFit({path, 3, {}}, std::cin, none, emptyErr), kExitFailures);
     EXPECT_NE(emptyErr.str().find("no line holds a mark"), std::string::npos) << emptyErr.str();
     std::ostringstream missingErr;
-    EXPECT_EQ(runLensFit({(dir.path() / "missing.csv").string(), 3, {}}, none, missingErr), kExitFailures);
+    EXPECT_EQ(runLensFit({(dir.path() / "missing.csv").string(), 3, {}}, std::cin, none, missingErr), kExitFailures);
     EXPECT_EQ(missingErr.str().rfind("karwen-cli lens-fit: ", 0), 0u) << missingErr.str();
+
+    // - reads the marks from standard input, and the lens file says so.
+    std::istringstream piped(points);
+    std::ostringstream fromPipe, pipeErr;
+    ASSERT_EQ(runLensFit({"-", 3, 100.0}, piped, fromPipe, pipeErr), kExitDone) << pipeErr.str();
+    EXPECT_NE(fromPipe.str().find("source: lens-fit of standard input\n"), std::string::npos) << fromPipe.str();
+    EXPECT_EQ(fromPipe.str().substr(fromPipe.str().find("half_fov")), text.substr(text.find("half_fov")));
+    // One point is one, not one points.
+    std::istringstream onePoint("100,30\n");
+    std::ostringstream oneErr;
+    EXPECT_EQ(runLensFit({"-", 3, {}}, onePoint, none, oneErr), kExitFailures);
+    EXPECT_NE(oneErr.str().find("standard input: 1 point cannot fix 3 terms"), std::string::npos) << oneErr.str();
 }
 
 } // namespace

@@ -41,7 +41,11 @@ struct LensFitOptions {
 [[nodiscard]] std::string lensFitText(
     const LensFitResult& fit, const std::vector<LensMark>& marks, int degree, const std::string& pointsPath);
 
+// The points path that reads the marks from standard input.
+inline constexpr const char* kStandardInputName = "-";
+
 // Prints the lens file to out, or why no lens follows to err; the exit code.
-[[nodiscard]] int runLensFit(const LensFitOptions& options, std::ostream& out, std::ostream& err);
+// The marks come from the points file, or from in for kStandardInputName.
+[[nodiscard]] int runLensFit(const LensFitOptions& options, std::istream& in, std::ostream& out, std::ostream& err);
 
 } // namespace karwen::cli
