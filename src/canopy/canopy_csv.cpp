@@ -166,7 +166,7 @@ struct LightColumn {
 std::string setting(double value) { return number(value, -1); }
 const light::LightSettings& settingsOf(const LightRow& l) { return l.request.settings; }
 
-const LightColumn kLightColumns[] = {
+constexpr LightColumn kLightColumns[] = {
     {"top_azimuth", [](const LightRow& l) { return record(l.request.orientation.trueTop()); }},
     {"magnetic_declination", [](const LightRow& l) { return setting(l.request.orientation.declinationDeg); }},
     {"mirrored", [](const LightRow& l) { return std::string(l.request.orientation.mirrored ? "true" : "false"); }},
@@ -210,6 +210,9 @@ const LightColumn kLightColumns[] = {
     {"diffuse_coverage", [](const LightRow& l) { return figure(l.figures.diffuseCoverage); }},
 };
 static_assert(std::size(kLightColumns) == std::size_t(kCsvLightColumns));
+// The settings come first, the figures from h0 on.
+constexpr std::size_t kLightSettingColumns = 18;
+static_assert(kLightColumns[kLightSettingColumns].name == "h0");
 
 constexpr std::string_view kRingPrefix = "gf_";
 std::string ringColumn(const std::string& k) { return std::string(kRingPrefix) + k; }
@@ -379,6 +382,14 @@ std::string csvRow(const CanopyRow& row)
     for (const LightColumn& c : kLightColumns)
         fields.push_back(row.light ? c.field(*row.light) : std::string());
     return joined(fields);
+}
+
+std::vector<std::string> csvLightSettingColumns()
+{
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < kLightSettingColumns; ++i)
+        names.emplace_back(kLightColumns[i].name);
+    return names;
 }
 
 std::string csvColumnNames()

@@ -61,7 +61,7 @@ int AxialRegionCuts::regionAt(double x, double y) const
     return ring * rule_.grid().sectors() + sector;
 }
 
-void AxialRegionCuts::runsOf(const PixelSky& sky, const SkyMap::Row& row, std::vector<RegionRun>& runs) const
+void AxialRegionCuts::runsOf(const PixelSky& sky, const SkyMap::Row& row, std::vector<RegionRun>& runs)
 {
     runs.clear();
     const double y = sky.yOf(row.y);

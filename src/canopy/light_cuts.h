@@ -25,7 +25,7 @@ public:
     AxialRegionCuts(const PixelSky& sky, const RegionRule& rule);
 
     // The runs of the map's row, in column order, covering all of it.
-    void runsOf(const PixelSky& sky, const SkyMap::Row& row, std::vector<RegionRun>& runs) const;
+    void runsOf(const PixelSky& sky, const SkyMap::Row& row, std::vector<RegionRun>& runs);
 
     // The region of the pixel centre at (x, y) radii from the centre, by the
     // same rule the runs follow.
@@ -49,7 +49,7 @@ private:
     };
     std::vector<Ray> upRays_, downRays_; // pointing into y > 0, y < 0
     // A row's cuts, kept between rows so that their room is reused.
-    mutable std::vector<Cut> ringCuts_, rayCuts_, cuts_;
+    std::vector<Cut> ringCuts_, rayCuts_, cuts_;
 };
 
 } // namespace karwen::canopy

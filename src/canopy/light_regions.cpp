@@ -1,18 +1,12 @@
 #include "light_regions.h"
 
+#include "last_built.h"
 #include "light_cuts.h"
 #include "light_shown.h"
 #include "pixel_sky.h"
-#include "pixel_values.h"
 #include "region_rows.h"
 #include "region_rule.h"
 #include "sky_map.h"
-#include "source_lens.h"
-
-#include <algorithm>
-#include <cmath>
-#include <mutex>
-#include <numbers>
 
 namespace karwen::canopy {
 
@@ -56,17 +50,9 @@ private:
 std::shared_ptr<const GeneralRegions> sharedGeneralRegions(
     const std::shared_ptr<const SkyMap>& map, const PixelSky& sky, const RegionRule& rule)
 {
-    static std::mutex mutex;
-    static std::shared_ptr<const GeneralRegions> last;
-    {
-        const std::lock_guard lock(mutex);
-        if (last && last->isFor(*map, rule))
-            return last;
-    }
-    auto built = std::make_shared<const GeneralRegions>(map, sky, rule);
-    const std::lock_guard lock(mutex);
-    last = built;
-    return built;
+    static LastBuilt<GeneralRegions> last;
+    return last.get([&](const GeneralRegions& kept) { return kept.isFor(*map, rule); },
+        [&] { return std::make_shared<const GeneralRegions>(map, sky, rule); });
 }
 
 struct RegionSums {
@@ -90,45 +76,12 @@ void sumGeneral(
     }
 }
 
-// The rows in the order they are summed: a row that reads another's
-// weights (mirrored) right after that one, while its weights are still in
-// the cache.
-std::vector<std::size_t> summingOrder(std::span<const SkyMap::Row> rows)
-{
-    std::vector<std::size_t> order;
-    order.reserve(rows.size());
-    std::vector<std::size_t> mirrorOf(rows.size(), rows.size());
-    std::vector<bool> paired(rows.size(), false);
-    // Mirrored rows read their sources' weights in descending order of rows.
-    std::size_t source = rows.size();
-    for (std::size_t k = 0; k < rows.size(); ++k)
-        if (rows[k].mirrored) {
-            for (std::size_t j = std::min(source, k); j-- > 0;)
-                if (!rows[j].mirrored && rows[j].firstWeight == rows[k].firstWeight) {
-                    mirrorOf[j] = k;
-                    paired[k] = true;
-                    source = j;
-                    break;
-                }
-        }
-    for (std::size_t k = 0; k < rows.size(); ++k) {
-        if (paired[k])
-            continue;
-        order.push_back(k);
-        if (mirrorOf[k] < rows.size())
-            order.push_back(mirrorOf[k]);
-    }
-    return order;
-}
-
-void sumAxial(const PixelView& view, const SkyMap& map, const PixelSky& sky, const AxialRegionCuts& cuts,
+void sumAxial(const PixelView& view, const SkyMap& map, const PixelSky& sky, AxialRegionCuts cuts,
     const SkyTable& table, RegionSums& sums)
 {
     const float* weights = map.weights().data();
     std::vector<RegionRun> runs;
-    const std::span<const SkyMap::Row> rows = map.rows();
-    for (const std::size_t k : summingOrder(rows)) {
-        const SkyMap::Row& row = rows[k];
+    for (const SkyMap::Row& row : map.rows()) {
         cuts.runsOf(sky, row, runs);
         const uint32_t* px = view.row(row.y);
         const float* w = weights + row.firstWeight - std::size_t(row.x0);

@@ -1,12 +1,12 @@
 #include "light_shown.h"
 
+#include "last_built.h"
 #include "region_rule.h"
 #include "same_record.h"
 #include "view_direction.h"
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 
 namespace karwen::canopy {
 
@@ -99,20 +99,17 @@ std::optional<ImagePoint> pointOnPhoto(
 std::shared_ptr<const std::vector<double>> sharedShownShares(const ProjectionRecord& src, const RadialModel& model,
     int width, int height, const light::SkyGrid& grid, const SkyOrientation& orientation)
 {
-    static std::mutex mutex;
-    static std::optional<ShownKey> lastKey;
-    static std::shared_ptr<const std::vector<double>> last;
+    struct Shown {
+        ShownKey key;
+        std::vector<double> shares;
+    };
+    static LastBuilt<Shown> last;
     const ShownKey key{src, model, width, height, grid.rings(), grid.sectors(), orientation};
-    {
-        const std::lock_guard lock(mutex);
-        if (lastKey && *lastKey == key)
-            return last;
-    }
-    auto shares = std::make_shared<const std::vector<double>>(shownShares(key));
-    const std::lock_guard lock(mutex);
-    lastKey = key;
-    last = shares;
-    return shares;
+    const std::shared_ptr<const Shown> shown = last.get([&](const Shown& kept) { return kept.key == key; },
+        [&] {
+            return std::make_shared<const Shown>(Shown{key, shownShares(key)});
+        });
+    return {shown, &shown->shares};
 }
 
 } // namespace karwen::canopy

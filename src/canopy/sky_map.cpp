@@ -1,5 +1,6 @@
 #include "sky_map.h"
 
+#include "last_built.h"
 #include "pixel_sky.h"
 #include "same_record.h"
 #include "sky_rows.h"
@@ -7,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 #include <numbers>
 #include <utility>
 #include <vector>
@@ -274,19 +274,9 @@ bool SkyMap::matches(
 std::shared_ptr<const SkyMap> sharedSkyMap(
     const ProjectionRecord& src, const RadialModel& model, int width, int height, const RingLayout& layout)
 {
-    static std::mutex mutex;
-    static std::shared_ptr<const SkyMap> last;
-    {
-        const std::lock_guard lock(mutex);
-        if (last && last->matches(src, model, width, height, layout))
-            return last;
-    }
-    // Built outside the lock: a second thread asking for another map need
-    // not wait for this one.
-    auto map = std::make_shared<const SkyMap>(src, model, width, height, layout);
-    const std::lock_guard lock(mutex);
-    last = map;
-    return map;
+    static LastBuilt<SkyMap> last;
+    return last.get([&](const SkyMap& kept) { return kept.matches(src, model, width, height, layout); },
+        [&] { return std::make_shared<const SkyMap>(src, model, width, height, layout); });
 }
 
 } // namespace karwen::canopy

@@ -70,16 +70,16 @@ Reference referenceOf(const RunSettings& run)
     }
     Reference r{*canopy::csvFields(canopy::csvHeader(run.canopy.rings)), *canopy::csvFields(canopy::csvRow(row)),
         {"projection", "alpha", "beta", "rot", "channel", "gamma", "method", "rings", "sectors", "max_zenith",
-            "dots_projection", "circle", "lens", "top_azimuth", "magnetic_declination", "mirrored", "latitude",
-            "longitude", "elevation", "utc_offset", "period", "time_step", "sky", "sky_regions", "kt",
-            "beam_fraction_model", "clear_sky_transmission", "solar_constant", "par_fraction", "par_photons"}};
+            "dots_projection", "circle", "lens"}};
+    // Erbs's fraction follows from the other settings compared.
+    const bool erbs = run.light && run.light->settings.beamModel == light::BeamFractionModel::Erbs;
+    for (std::string& name : canopy::csvLightSettingColumns())
+        if (!(erbs && name == "beam_fraction"))
+            r.compared.push_back(std::move(name));
     if (!run.source.findCircle)
         r.compared.insert(r.compared.end(), {"cx", "cy", "r"});
     if (run.canopy.method == canopy::ThresholdMethod::Fixed)
         r.compared.emplace_back("threshold");
-    // Erbs's fraction follows from the settings compared.
-    if (!run.light || run.light->settings.beamModel == light::BeamFractionModel::Fixed)
-        r.compared.emplace_back("beam_fraction");
     return r;
 }
 

@@ -22,14 +22,9 @@ enum Row { kThreshold, kOpenness, kDifn, kLe, kL, kLx, kEffectiveDots, kDotsOuts
 constexpr int kFractionDecimals = 3;
 constexpr int kIndexDecimals = 2;
 
-QString number(double value, int decimals)
-{
-    return std::isfinite(value) ? QString::number(value, 'f', decimals) : kNoFigure;
-}
-
 QString interval(const Estimate& e, int decimals)
 {
-    return number(e.lo, decimals) + QStringLiteral("\u2013") + number(e.hi, decimals);
+    return figureText(e.lo, decimals) + QStringLiteral("\u2013") + figureText(e.hi, decimals);
 }
 
 // The names as a canopy field sheet writes them, each with what it is.
@@ -136,11 +131,11 @@ void CanopyFigureTable::showFigures(
             : QStringLiteral("From the 1000 sample dots of the destination view, by their classes"));
     const bool p = pixels && pixels->status == canopy::PixelStatus::Ok;
     setCell(kThreshold, kPixels, p ? QString::number(pixels->threshold) : kNoFigure);
-    setCell(kOpenness, kPixels, p ? number(pixels->openness, kFractionDecimals) : kNoFigure);
-    setCell(kDifn, kPixels, p ? number(pixels->difn, kFractionDecimals) : kNoFigure);
-    setCell(kLe, kPixels, p ? number(pixels->le, kIndexDecimals) : kNoFigure);
-    setCell(kL, kPixels, p ? number(pixels->l, kIndexDecimals) : kNoFigure);
-    setCell(kLx, kPixels, p && !pixels->saturated ? number(pixels->lx, kIndexDecimals) : kNoFigure);
+    setCell(kOpenness, kPixels, p ? figureText(pixels->openness, kFractionDecimals) : kNoFigure);
+    setCell(kDifn, kPixels, p ? figureText(pixels->difn, kFractionDecimals) : kNoFigure);
+    setCell(kLe, kPixels, p ? figureText(pixels->le, kIndexDecimals) : kNoFigure);
+    setCell(kL, kPixels, p ? figureText(pixels->l, kIndexDecimals) : kNoFigure);
+    setCell(kLx, kPixels, p && !pixels->saturated ? figureText(pixels->lx, kIndexDecimals) : kNoFigure);
     if (p && pixels->leBound)
         showBound(item(kLe, kPixels), *pixels->leBound, QStringLiteral("pixel"));
     if (p && pixels->lBound)
@@ -150,21 +145,21 @@ void CanopyFigureTable::showFigures(
     for (int k = 0; k < rings; ++k) {
         const auto i = std::size_t(k);
         setCell(kFirstRing + k, kPixels,
-            p && i < pixels->ringGap.size() ? number(pixels->ringGap[i], kFractionDecimals) : kNoFigure);
+            p && i < pixels->ringGap.size() ? figureText(pixels->ringGap[i], kFractionDecimals) : kNoFigure);
     }
 
     const bool d = dots && dots->status == canopy::DotStatus::Ok;
-    setCell(kOpenness, kDots, d ? number(dots->openness.value, kFractionDecimals) : kNoFigure);
+    setCell(kOpenness, kDots, d ? figureText(dots->openness.value, kFractionDecimals) : kNoFigure);
     setCell(kOpenness, kInterval, d ? interval(dots->openness, kFractionDecimals) : kNoFigure);
     const bool le = d && dots->le.has_value();
-    setCell(kLe, kDots, le ? number(dots->le->value, kIndexDecimals) : kNoFigure);
+    setCell(kLe, kDots, le ? figureText(dots->le->value, kIndexDecimals) : kNoFigure);
     setCell(kLe, kInterval, le ? interval(*dots->le, kIndexDecimals) : kNoFigure);
     if (le && dots->leBound) {
         showBound(item(kLe, kDots), *dots->leBound, QStringLiteral("dot"));
         setCell(kLe, kInterval,
-            QStringLiteral("\u2265 ") + number(std::min(dots->le->lo, dots->leBound->atLeast), kIndexDecimals));
+            QStringLiteral("\u2265 ") + figureText(std::min(dots->le->lo, dots->leBound->atLeast), kIndexDecimals));
     }
-    setCell(kEffectiveDots, kDots, d ? number(dots->effectiveDots, 0) : kNoFigure);
+    setCell(kEffectiveDots, kDots, d ? figureText(dots->effectiveDots, 0) : kNoFigure);
     setCell(kDotsOutside, kDots, d ? QString::number(dots->outside) : kNoFigure);
 }
 

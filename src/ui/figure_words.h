@@ -8,10 +8,18 @@
 
 #include <QString>
 
+#include <cmath>
+
 namespace karwen::ui {
 
 // What a table cell shows for a figure that does not exist.
 inline const QString kNoFigure = QStringLiteral("\u2013");
+
+// A figure with its decimals, or kNoFigure for one that does not exist (NaN).
+[[nodiscard]] inline QString figureText(double value, int decimals)
+{
+    return std::isfinite(value) ? QString::number(value, 'f', decimals) : kNoFigure;
+}
 
 // "at least 9.20"
 [[nodiscard]] QString boundValue(const canopy::FloorBound& bound, int decimals);

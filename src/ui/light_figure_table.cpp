@@ -100,7 +100,7 @@ void LightFigureTable::showFigures(const LightFigures* figures)
 {
     for (int row = 0; row < rowCount(); ++row) {
         const double value = figures ? kRows[row].of(*figures) : NAN;
-        const QString text = std::isfinite(value) ? QString::number(value, 'f', kRows[row].decimals) : kNoFigure;
+        const QString text = figureText(value, kRows[row].decimals);
         if (item(row, kValue)->text() != text)
             item(row, kValue)->setText(text);
     }

@@ -64,7 +64,7 @@ TEST_P(AxialRuns, PutEveryPixelInTheRegionOfItsDirection)
     const auto map = sharedSkyMap(c.record, model, 640, 480, layout);
     const PixelSky sky(c.record, model, layout);
     const RegionRule rule(light::SkyGrid(c.rings, c.sectors), c.orientation, sky.frame());
-    const AxialRegionCuts cuts(sky, rule);
+    AxialRegionCuts cuts(sky, rule);
     std::vector<RegionRun> runs;
     long pixels = 0, wrong = 0;
     for (const SkyMap::Row& row : map->rows()) {

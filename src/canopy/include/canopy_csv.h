@@ -60,6 +60,9 @@ inline constexpr int kCsvEarlierForms[] = {kCsvLightColumns, kCsvAddedColumns};
 // Whether a file lacking missingColumns of the added columns can hold
 // light figures.
 [[nodiscard]] constexpr bool csvHoldsLight(int missingColumns) { return missingColumns == 0; }
+// The light columns that hold the run's settings, in the file's order:
+// those a continued file's rows must share with the run.
+[[nodiscard]] std::vector<std::string> csvLightSettingColumns();
 // The header as files written before the last addedColumns (at most
 // kCsvAddedColumns) columns existed have it.
 [[nodiscard]] std::string csvEarlierHeader(int rings, int addedColumns);
