@@ -164,8 +164,8 @@ std::string saveReason(const std::string& name, const fs::path& path, const std:
     return "the file could not be written";
 }
 
-// The library's message without the name of its function ("RixLoadJPG: "),
-// which means nothing to the user.
+} // namespace
+
 std::string withoutFunction(const std::string& libraryError)
 {
     if (!libraryError.starts_with("Rix"))
@@ -176,6 +176,8 @@ std::string withoutFunction(const std::string& libraryError)
             [](unsigned char c) { return std::isalnum(c) != 0; });
     return isName ? libraryError.substr(colon + 2) : libraryError;
 }
+
+namespace {
 
 // The library's words beside the reason, unless they only say it again
 // ("'x.jpg' is not a regular file" beside "this is not a regular file").

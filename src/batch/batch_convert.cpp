@@ -102,7 +102,8 @@ FileOutcome makeResult(const PlannedFile& file, const BatchSettings& settings, O
         return {FileResult::NoCircle, {file.sourcePath, srcPrm.problem, {}}};
     OwnedImage made(RixCreate(settings.dstW, settings.dstH));
     if (!convertImages(source.get(), made.get(), srcPrm.prm, settings.dstPrm, settings.interp, lens))
-        return {FileResult::SaveFailed, {file.outputPath, "the result could not be made", RixLastError()}};
+        return {FileResult::SaveFailed,
+            {file.outputPath, "the result could not be made: " + withoutFunction(RixLastError()), {}}};
     // A black result says nothing of the photo and would replace whatever
     // the output file held; a nearly black one may still hold a dim sky.
     const int brightest = brightestLevel(made.get());

@@ -63,13 +63,13 @@ private:
     {
         std::error_code ec;
         fs::directory_iterator it(path, ec);
-        std::vector<fs::path> subfolders;
+        std::vector<fs::path> subfolders, skipped;
         for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
             const fs::directory_entry& entry = *it;
             std::error_code typeError;
             if (entry.is_directory(typeError)) {
-                if (rules_.recursive && !entry.is_symlink(typeError) && entry.path() != skip_)
-                    subfolders.push_back(entry.path().filename());
+                if (rules_.recursive && !entry.is_symlink(typeError))
+                    (entry.path() == skip_ ? skipped : subfolders).push_back(entry.path().filename());
                 continue;
             }
             if (photoFormatOf(files::utf8String(entry.path().filename())) != ImageFormat::Other)
@@ -81,6 +81,20 @@ private:
         }
         for (const fs::path& name : subfolders)
             folder(files::utf8String(path / name), path / name, sub / name);
+        for (const fs::path& name : skipped)
+            countSkipped(files::utf8String(fs::path(files::utf8Path(shown)) / name), path / name);
+    }
+
+    // The photos below the folder that is never entered, which the user is
+    // told of: counted by the walk's own rules, into a walk of their own.
+    void countSkipped(const std::string& shown, const fs::path& path)
+    {
+        BatchInputs below;
+        const InputRules everything{true, {}}; // outlives the walk, which keeps a reference
+        Collector walk(everything, below);
+        walk.folder(shown, path, {});
+        inputs_.skippedFolder = shown;
+        inputs_.skippedPhotos.insert(inputs_.skippedPhotos.end(), below.paths.begin(), below.paths.end());
     }
 
     void add(const fs::path& path, const fs::path& sub)
@@ -115,6 +129,8 @@ BatchInputs collectBatchInputs(const std::vector<std::string>& names, const Inpu
     });
     BatchInputs inputs;
     inputs.problems = std::move(found.problems);
+    inputs.skippedFolder = std::move(found.skippedFolder);
+    inputs.skippedPhotos = std::move(found.skippedPhotos);
     for (std::size_t i : order) {
         if (!inputs.paths.empty() && inputs.paths.back() == found.paths[i])
             continue;

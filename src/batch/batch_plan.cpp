@@ -1,5 +1,6 @@
 #include "batch_plan.h"
 
+#include "below_folder.h"
 #include "file_path.h"
 #include "image_files.h"
 #include "utf8_path.h"
@@ -10,6 +11,8 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
+#include <sys/stat.h>
 #include <system_error>
 #include <unordered_map>
 
@@ -65,14 +68,70 @@ private:
 
 } // namespace
 
-std::string batchOutputPath(const BatchJob& job, const std::string& name, const std::string& subfolder)
+namespace {
+
+// The result's path below the output folder.
+std::string outputBelow(const BatchJob& job, const std::string& name, const std::string& subfolder)
 {
     const std::string base = name.substr(files::nameStart(name), files::extensionDot(name) - files::nameStart(name));
-    fs::path folder = files::utf8Path(job.destFolder);
-    if (!subfolder.empty())
-        folder /= files::utf8Path(subfolder);
-    return files::utf8String(folder / files::utf8Path(base + job.postfix + "." + job.outExt));
+    const std::string file = base + job.postfix + "." + job.outExt;
+    return subfolder.empty() ? file : files::utf8String(files::utf8Path(subfolder) / files::utf8Path(file));
 }
+
+} // namespace
+
+std::string batchOutputPath(const BatchJob& job, const std::string& name, const std::string& subfolder)
+{
+    return files::utf8String(files::utf8Path(job.destFolder) / files::utf8Path(outputBelow(job, name, subfolder)));
+}
+
+namespace {
+
+// A folder known by its device and inode, whatever the path that names it.
+using FolderId = std::pair<dev_t, ino_t>;
+
+std::optional<FolderId> folderIdOf(const std::string& folder)
+{
+    struct stat info { };
+    if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return std::nullopt;
+    return FolderId{info.st_dev, info.st_ino};
+}
+
+// The folders that hold the listed files.
+std::set<FolderId> photoFolders(const std::vector<PlannedFile>& plan)
+{
+    std::set<FolderId> folders;
+    std::set<std::string> asked;
+    for (const PlannedFile& file : plan)
+        if (const std::string folder = files::folderOf(file.sourcePath); asked.insert(folder).second)
+            if (const std::optional<FolderId> id = folderIdOf(folder))
+                folders.insert(*id);
+    return folders;
+}
+
+// Why a result's name cannot be made, "" when it can; the limit asked once
+// per folder.
+class NameLimits {
+public:
+    std::string problem(const std::string& outputPath)
+    {
+        const std::string folder = files::folderOf(outputPath);
+        auto it = limits_.find(folder);
+        if (it == limits_.end())
+            it = limits_.emplace(folder, files::longestNameIn(folder)).first;
+        const std::size_t bytes = outputPath.size() - files::nameStart(outputPath);
+        if (bytes <= it->second)
+            return {};
+        return "the result's name is too long: " + std::to_string(bytes) + " bytes, at most "
+            + std::to_string(it->second);
+    }
+
+private:
+    std::map<std::string, std::size_t> limits_;
+};
+
+} // namespace
 
 std::vector<PlannedFile> planBatch(const BatchJob& job)
 {
@@ -81,16 +140,23 @@ std::vector<PlannedFile> planBatch(const BatchJob& job)
     PathIndex sources;
     for (std::size_t i = 0; i < job.files.size(); ++i) {
         const std::string& name = job.files[i];
+        const std::string subfolder = job.subfolders.empty() ? std::string() : job.subfolders[i];
         PlannedFile file{name, files::utf8String(files::utf8Path(job.sourceFolder) / files::utf8Path(name)),
-            batchOutputPath(job, name, job.subfolders.empty() ? std::string() : job.subfolders[i]), {}};
+            batchOutputPath(job, name, subfolder), {}, outputBelow(job, name, subfolder)};
         sources.add(file.sourcePath, plan.size());
         plan.push_back(std::move(file));
     }
 
+    const std::set<FolderId> withPhotos = photoFolders(plan);
+    NameLimits names;
     PathIndex written;
     for (std::size_t i = 0; i < plan.size(); ++i) {
         PlannedFile& file = plan[i];
-        if (const std::optional<std::size_t> source = sources.find(file.outputPath)) {
+        const std::optional<FolderId> folder = folderIdOf(files::folderOf(file.outputPath));
+        file.besidePhotos = folder && withPhotos.contains(*folder);
+        if (std::string tooLong = names.problem(file.outputPath); !tooLong.empty()) {
+            file.refusal = std::move(tooLong);
+        } else if (const std::optional<std::size_t> source = sources.find(file.outputPath)) {
             file.refusal = "the result of " + file.name
                 + (*source == i ? " would replace that photo itself"
                                 : " would replace the photo " + plan[*source].name + " of this run");

@@ -9,6 +9,7 @@
 #include "parallel_runner.h"
 #include "projection_model.h"
 #include "run_control.h"
+#include "shown_text.h"
 
 #include <CLI/CLI.hpp>
 
@@ -69,7 +70,8 @@ ParsedCommand parseCommandLine(int argc, const char* const* argv, int defaultJob
         (void)app.exit(e, out, err);
         return {std::nullopt, std::nullopt, kExitUsage, std::nullopt};
     } catch (const UsageError& e) {
-        err << "karwen-cli " << chosen()->get_name() << ": " << e.what() << "\nRun with --help for more information.\n";
+        err << "karwen-cli " << chosen()->get_name() << ": " << shownText(e.what())
+            << "\nRun with --help for more information.\n";
         return {std::nullopt, std::nullopt, kExitUsage, std::nullopt};
     }
 }

@@ -4,17 +4,38 @@
 #include "batch_plan.h"
 #include "convert_folder.h"
 #include "convert_runner.h"
+#include "file_error.h"
 #include "file_messages.h"
 #include "parallel_runner.h"
 #include "rix.h"
 #include "run_control.h"
+#include "shown_text.h"
 #include "utf8_path.h"
 
 #include <cstdio>
 #include <filesystem>
+#include <set>
 #include <system_error>
 
 namespace karwen::cli {
+
+namespace {
+
+// The line telling of the photos -r leaves out below the output folder,
+// other than this run's own results; "" when there are none.
+std::string leftOutLine(const BatchInputs& inputs, const std::vector<PlannedFile>& plan)
+{
+    std::set<std::string> photos(inputs.skippedPhotos.begin(), inputs.skippedPhotos.end());
+    for (const PlannedFile& file : plan)
+        photos.erase(file.outputPath);
+    if (photos.empty())
+        return {};
+    const bool one = photos.size() == 1;
+    return std::to_string(photos.size()) + (one ? " photo in " : " photos in ") + inputs.skippedFolder
+        + (one ? " is" : " are") + " left out: it is the output folder";
+}
+
+} // namespace
 
 int runConvert(const ConvertOptions& o)
 {
@@ -24,8 +45,9 @@ int runConvert(const ConvertOptions& o)
     if (!ec)
         fs::create_directories(output, ec);
     if (ec || !fs::is_directory(output)) {
-        std::fprintf(stderr, "Cannot make the output folder \"%s\": %s.\n", o.outputFolder.c_str(),
-            ec ? ec.message().c_str() : "something else of that name is in the way");
+        printShown(stderr,
+            "Cannot make the output folder \"" + o.outputFolder
+                + "\": " + (ec ? files::reasonOf(ec.value()) : "something else of that name is in the way") + ".");
         return kExitFailures;
     }
 
@@ -34,27 +56,37 @@ int runConvert(const ConvertOptions& o)
     BatchJob job{"", files::utf8String(output), o.postfix, o.outExt, inputs.paths, {}};
     if (o.run.recursive)
         job.subfolders = inputs.subfolders;
-    const std::vector<PlannedFile> mine = shardOf(planBatch(job), o.run.shard, o.run.shards);
-    if (const FolderCheck folder = prepareOutputFolder(job.destFolder, mine, o.settings, o.overwrite);
-        folder.exitCode != kExitDone) {
-        std::fprintf(stderr, "%s\n", folder.message.c_str());
+    const std::vector<PlannedFile> plan = planBatch(job);
+    const std::string leftOut = leftOutLine(inputs, plan);
+    const std::vector<PlannedFile> mine = shardOf(plan, o.run.shard, o.run.shards);
+    const FolderCheck folder = prepareOutputFolder(job.destFolder, mine, o.settings, o.overwrite);
+    if (folder.exitCode != kExitDone) {
+        printShown(stderr, folder.message);
         return folder.exitCode;
     }
 
     ProgressReporter reporter(stderr, reporterStyle(o.run.quiet));
     for (const FileProblem& problem : inputs.problems)
-        reporter.failure(fileProblemMessage(FileAction::Open, problem));
+        reporter.failure(problemLine(FileAction::Open, problem));
+    if (!leftOut.empty())
+        reporter.note(leftOut);
 
     (void)RixSetMaxPixels(o.run.maxPixels);
     catchStopSignals();
-    const RunSettings run{o.settings, o.overwrite, o.run.jobs, availableCpus()};
+    const RunSettings run{o.settings, job.destFolder, o.overwrite, o.run.jobs, availableCpus()};
     ConversionRun result = runConversions(mine, run, reporter, stopRequested);
     result.counts.failed += int(inputs.problems.size());
+    std::string unrecorded;
+    if (folder.recordAfterRun && result.counts.done > 0)
+        unrecorded = recordSettings(job.destFolder, o.settings);
+    if (!unrecorded.empty())
+        reporter.failure(
+            "Cannot record the settings of the results in \"" + job.destFolder + "\": " + unrecorded + ".");
     if (result.outOfRoom)
         reporter.failure("Stopped at the first result that could not be saved for want of room; make room and run "
                          "again to go on.");
     reporter.finish(result.counts, stopRequested() || result.outOfRoom);
-    return exitCodeOf(result.counts.failed > 0);
+    return exitCodeOf(result.counts.failed > 0 || !unrecorded.empty());
 }
 
 } // namespace karwen::cli

@@ -105,15 +105,24 @@ FolderCheck prepareOutputFolder(
             "The results in \"" + folder + "\" were made with other settings ("
                 + joined(settingDifferences(mine, *theirs))
                 + "). Give --overwrite to replace them, or another output folder."};
-    // A folder of results made before settings were recorded keeps no
-    // record: its results' settings are not known.
-    if ((!theirs && resultsThere) || theirs == mine)
+    // A folder of results made before settings were recorded: whether
+    // these settings are theirs is not known until this run adds its own.
+    if (!theirs && resultsThere)
+        return {kExitDone, {}, true};
+    if (theirs == mine)
         return {};
+    if (const std::string why = recordSettings(folder, settings); !why.empty())
+        return failed(folder, why);
+    return {};
+}
+
+std::string recordSettings(const std::string& folder, const BatchSettings& settings)
+{
     try {
-        const std::string text = settingsText(mine);
-        files::saveFile(files::utf8String(record), text.data(), text.size());
+        const std::string text = settingsText(resultSettings(settings));
+        files::saveFile(files::utf8String(files::utf8Path(folder) / kSettingsFileName), text.data(), text.size());
     } catch (const files::FileError& e) {
-        return failed(folder, e.what());
+        return e.what();
     }
     return {};
 }

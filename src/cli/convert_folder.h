@@ -16,10 +16,16 @@ namespace karwen::cli {
 struct FolderCheck {
     int exitCode = 0;    // kExitDone when the run may go on
     std::string message; // why it may not, in plain words
+    // The folder holds results from before settings were recorded: the
+    // settings are recorded once the run has converted a photo.
+    bool recordAfterRun = false;
 };
 
 // folder: the output folder, absolute; files: the results this run writes.
 [[nodiscard]] FolderCheck prepareOutputFolder(
     const std::string& folder, const std::vector<PlannedFile>& files, const BatchSettings& settings, bool overwrite);
+
+// Records the run's settings in folder; the message, or "" when done.
+[[nodiscard]] std::string recordSettings(const std::string& folder, const BatchSettings& settings);
 
 } // namespace karwen::cli

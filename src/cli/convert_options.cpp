@@ -106,9 +106,11 @@ std::function<ConvertOptions()> addConvertOptions(CLI::App& convert, int default
             "empty. Default: -kw (x.jpeg gives x-kw.jpg).")
         ->type_name("TEXT");
     convert.add_flag("--overwrite", raw->overwrite,
-        "Replace results that exist. Without it they are left alone and counted as skipped, so "
-        "a rerun resumes where a run stopped; a rerun with other settings than those the folder's results "
-        "were made with (kept in its file .karwen-convert) stops instead, with exit status 2.");
+        "Replace results that exist: BMP or JPEG files reached through no symbolic link below the output "
+        "folder, in a folder that holds none of the run's photos. Without it they are left alone and counted as "
+        "skipped, so a rerun resumes where a run stopped; a rerun with other settings than those the folder's "
+        "results were made with (kept in its file .karwen-convert) stops instead, with exit status 2. Anything "
+        "else under a result's name (a link, a folder, a file that is no picture) fails that photo and stays.");
     addRunOptions(convert, raw->run, "convert", "Results and refusals are decided over the whole list.", defaultJobs);
     convert.footer(
         "Image coordinates: x counts columns from the left edge, y counts rows upward from the bottom edge.\n"

@@ -3,29 +3,19 @@
 #include "common_options.h"
 #include "file_messages.h"
 #include "parallel_runner.h"
+#include "result_place.h"
 #include "run_control.h"
-#include "utf8_path.h"
+#include "shown_text.h"
 
 #include <atomic>
 #include <deque>
-#include <filesystem>
 #include <future>
 #include <memory>
 #include <new>
-#include <system_error>
 
 namespace karwen::cli {
 
 namespace {
-
-namespace fs = std::filesystem;
-
-// Anything at the path, a link to nothing included.
-bool somethingAt(const std::string& path)
-{
-    std::error_code ec;
-    return fs::symlink_status(files::utf8Path(path), ec).type() != fs::file_type::not_found;
-}
 
 struct Done {
     FileStatus status;
@@ -39,9 +29,9 @@ Done doneOf(const FileOutcome& outcome)
     case FileResult::Converted:
         return {FileStatus::Done, {}};
     case FileResult::Unreadable:
-        return {FileStatus::Failed, oneLine(fileProblemMessage(FileAction::Open, outcome.problem))};
+        return {FileStatus::Failed, problemLine(FileAction::Open, outcome.problem)};
     case FileResult::SaveFailed:
-        return {FileStatus::Failed, oneLine(fileProblemMessage(FileAction::Save, outcome.problem))};
+        return {FileStatus::Failed, problemLine(FileAction::Save, outcome.problem)};
     case FileResult::NoCircle:
         return {FileStatus::Failed,
             "Cannot convert \"" + outcome.problem.path + "\": " + sourceProblemText(outcome.problem.reason) + "."};
@@ -59,16 +49,26 @@ Done outOfMemory(const PlannedFile& file)
     return {FileStatus::Failed, "Cannot convert \"" + file.sourcePath + "\": out of memory; nothing was written."};
 }
 
+Done refusedSave(const PlannedFile& file, const std::string& reason)
+{
+    return {FileStatus::Failed, problemLine(FileAction::Save, {file.outputPath, reason, {}})};
+}
+
 // Saves a result, or tells what went wrong; outOfRoom is set by the first
-// save that finds no room, and no save is tried after it.
-Done saved(const PlannedFile& file, const OwnedImage& result, const RunSettings& run, std::atomic<bool>& outOfRoom)
+// save that finds no room, and no save is tried after it. replace: a
+// picture --overwrite may replace was there when the file was taken.
+Done saved(const PlannedFile& file, const OwnedImage& result, const RunSettings& run, bool replace,
+    std::atomic<bool>& outOfRoom)
 {
     if (outOfRoom.load())
         return {FileStatus::Failed, {}, true};
     try {
-        const FileOutcome outcome = saveResult(result, file, run.settings);
+        bool written = false;
+        const FileOutcome outcome = saveResultBelow(result, file, run.settings, run.outputFolder, replace, written);
         if (outcome.result == FileResult::SaveFailed && isOutOfRoom(outcome.problem) && outOfRoom.exchange(true))
             return {FileStatus::Failed, {}, true}; // another save told it first
+        if (outcome.result == FileResult::Converted && !written)
+            return {FileStatus::Skipped, {}}; // another run saved it meanwhile
         return doneOf(outcome);
     } catch (const std::bad_alloc&) {
         return outOfMemory(file);
@@ -95,15 +95,19 @@ public:
     {
         const PlannedFile& file = files_[i];
         if (!file.refusal.empty()) {
-            report(i,
-                {FileStatus::Failed,
-                    oneLine(fileProblemMessage(FileAction::Save, {file.outputPath, file.refusal, {}}))});
+            report(i, refusedSave(file, file.refusal));
             return;
         }
-        if (!run_.overwrite && somethingAt(file.outputPath)) {
+        const ResultPlace place = judgeResultPlace(file, run_.outputFolder, run_.overwrite);
+        if (place.verdict == PlaceVerdict::Fail) {
+            report(i, refusedSave(file, place.reason));
+            return;
+        }
+        if (place.verdict == PlaceVerdict::Skip) {
             report(i, {FileStatus::Skipped, {}});
             return;
         }
+        const bool replace = place.replaces;
         OwnedImage result;
         FileOutcome made;
         try {
@@ -121,12 +125,12 @@ public:
         auto image = std::make_shared<OwnedImage>(std::move(result));
         try {
             // The save holds the result until it is written.
-            saving_.push_back({i, std::async(std::launch::async, [this, i, image] {
-                                   return saved(files_[i], *image, run_, outOfRoom_);
+            saving_.push_back({i, std::async(std::launch::async, [this, i, image, replace] {
+                                   return saved(files_[i], *image, run_, replace, outOfRoom_);
                                })});
         } catch (const std::exception&) {
             // No thread or memory to spare: save here and now.
-            report(i, saved(file, *image, run_, outOfRoom_));
+            report(i, saved(file, *image, run_, replace, outOfRoom_));
         }
     }
 

@@ -1,7 +1,8 @@
 // The files of a plan converted in parallel (parallel_runner.h), each
 // worker holding a photo and its result at a time, so memory does not grow
-// with the number of files. A result whose path exists is left alone unless
-// overwrite is set; a result the plan refuses is a failure.
+// with the number of files. Each result goes where result_place.h allows:
+// an earlier result is skipped unless overwrite is set, whatever else holds
+// its name fails that photo, as does a result the plan refuses.
 #pragma once
 
 #include "batch_convert.h"
@@ -9,12 +10,14 @@
 #include "progress_reporter.h"
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace karwen::cli {
 
 struct RunSettings {
     BatchSettings settings;
+    std::string outputFolder; // absolute; the results' paths lie below it
     bool overwrite = false;
     int jobs = 1;
     int cpus = 1; // the cores the workers share

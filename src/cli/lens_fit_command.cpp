@@ -6,6 +6,7 @@
 #include "option_values.h"
 #include "parameter_fields.h"
 #include "run_control.h"
+#include "shown_text.h"
 
 #include <CLI/CLI.hpp>
 
@@ -132,7 +133,7 @@ int runLensFit(const LensFitOptions& o, std::istream& in, std::ostream& out, std
             const auto bytes = files::FileBytes::read(o.pointsPath);
             text.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         } catch (const files::FileError& e) {
-            err << "karwen-cli lens-fit: " << e.what() << "; no lens was fitted.\n";
+            err << "karwen-cli lens-fit: " << shownText(e.what()) << "; no lens was fitted.\n";
             return kExitFailures;
         }
     }
@@ -141,7 +142,7 @@ int runLensFit(const LensFitOptions& o, std::istream& in, std::ostream& out, std
     const auto fit = marks ? fitLens(*marks, o.degree, o.halfFovDeg, &why) : std::nullopt;
     if (!fit) {
         const std::string source = o.pointsPath == kStandardInputName ? "standard input" : "\"" + o.pointsPath + "\"";
-        err << "karwen-cli lens-fit: " << source << ": " << why << "; no lens was fitted.\n";
+        err << "karwen-cli lens-fit: " << shownText(source + ": " + why) << "; no lens was fitted.\n";
         return kExitFailures;
     }
     out << lensFitText(*fit, *marks, o.degree, o.pointsPath);

@@ -13,6 +13,7 @@
 #include "parallel_runner.h"
 #include "rix.h"
 #include "run_control.h"
+#include "shown_text.h"
 #include "utf8_path.h"
 
 #include <algorithm>
@@ -74,19 +75,19 @@ int judgeFile(const std::string& option, const std::string& path, const BatchInp
     const auto photo = std::find_if(
         inputs.paths.begin(), inputs.paths.end(), [&](const std::string& p) { return sameFile(full, p); });
     if (photo != inputs.paths.end()) {
-        std::fprintf(stderr,
-            "karwen-cli measure: %s: \"%s\" is the photo %s of this run; nothing was measured or written.\n",
-            option.c_str(), path.c_str(), photo->c_str());
+        printShown(stderr,
+            "karwen-cli measure: " + option + ": \"" + path + "\" is the photo " + *photo
+                + " of this run; nothing was measured or written.");
         return kExitUsage;
     }
     if (const std::string obstacle = ec ? ec.message() : csvObstacle(full); !obstacle.empty()) {
-        std::fprintf(stderr, "Cannot save \"%s\": %s; nothing was measured.\n", path.c_str(), obstacle.c_str());
+        printShown(stderr, "Cannot save \"" + path + "\": " + obstacle + "; nothing was measured.");
         return kExitFailures;
     }
     target = judge();
     if (target.exitCode != kExitDone)
-        std::fprintf(stderr, "%s%s; nothing was measured.\n",
-            target.exitCode == kExitUsage ? "karwen-cli measure: " : "", target.refusal.c_str());
+        printShown(stderr,
+            (target.exitCode == kExitUsage ? "karwen-cli measure: " : "") + target.refusal + "; nothing was measured.");
     return target.exitCode;
 }
 
@@ -113,9 +114,9 @@ int judgeDaily(const MeasureOptions& o, const BatchInputs& inputs, const CsvTarg
     std::error_code ec;
     if (o.csvPath != kStandardOutput
         && sameFile(fs::absolute(files::utf8Path(path), ec).lexically_normal(), o.csvPath)) {
-        std::fprintf(stderr,
-            "karwen-cli measure: --light-daily: \"%s\" is the --csv file too; nothing was measured or written.\n",
-            path.c_str());
+        printShown(stderr,
+            "karwen-cli measure: --light-daily: \"" + path
+                + "\" is the --csv file too; nothing was measured or written.");
         return kExitUsage;
     }
     const int days = light::dayCount(o.light.request->settings.period);
@@ -144,7 +145,7 @@ int runMeasure(const MeasureOptions& o)
         if (daily)
             days.emplace(o.light.dailyPath, dailyHeader(), dailyTarget, photos.size());
     } catch (const files::FileError& e) {
-        std::fprintf(stderr, "%s; nothing was measured.\n", e.what());
+        printShown(stderr, std::string(e.what()) + "; nothing was measured.");
         return kExitFailures;
     }
 
@@ -152,7 +153,7 @@ int runMeasure(const MeasureOptions& o)
     const bool resumed = o.csvMode == CsvMode::Resume;
     ProgressReporter reporter(stderr, reporterStyle(o.run.quiet), {"measured", resumed});
     for (const FileProblem& problem : inputs.problems)
-        reporter.failure(fileProblemMessage(FileAction::Open, problem));
+        reporter.failure(problemLine(FileAction::Open, problem));
     (void)RixSetMaxPixels(o.run.maxPixels);
     const MeasureSettings run{o.source, o.settings, o.run.jobs, availableCpus(), o.light.request};
     const auto failed = [&] { return output->failed() || (days && days->failed()); };

@@ -12,6 +12,7 @@
 #include "parallel_runner.h"
 #include "projection_model.h"
 #include "run_control.h"
+#include "shown_text.h"
 
 #include <atomic>
 #include <new>
@@ -60,7 +61,7 @@ private:
         const OwnedImage photo(loadImageFile(path, photoFormatOf(path)));
         if (!isImage(photo.get())) {
             const FileProblem problem = photoProblem(path, RixLastError());
-            failure = oneLine(fileProblemMessage(FileAction::Open, problem));
+            failure = problemLine(FileAction::Open, problem);
             return canopy::failedRow(path, problem.reason, run_.canopy);
         }
         try {

@@ -1,5 +1,7 @@
 #include "progress_reporter.h"
 
+#include "shown_text.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -95,22 +97,23 @@ void ProgressReporter::fileDone(
     switch (style_) {
     case Style::Quiet:
         if (status == FileStatus::Failed)
-            std::fprintf(stream_, "%s\n", line.c_str());
+            std::fprintf(stream_, "%s\n", shownText(line).c_str());
         break;
     case Style::Lines:
         if (status == FileStatus::Done && output.empty())
-            std::fprintf(stream_, "%s%s %s\n", place, wording_.done, input.c_str());
+            std::fprintf(stream_, "%s%s %s\n", place, wording_.done, shownText(input).c_str());
         else if (status == FileStatus::Done)
-            std::fprintf(stream_, "%s%s %s -> %s\n", place, wording_.done, input.c_str(), output.c_str());
+            std::fprintf(
+                stream_, "%s%s %s -> %s\n", place, wording_.done, shownText(input).c_str(), shownText(output).c_str());
         else if (status == FileStatus::Skipped)
-            std::fprintf(stream_, "%sskipped %s: the result exists\n", place, output.c_str());
+            std::fprintf(stream_, "%sskipped %s: the result exists\n", place, shownText(output).c_str());
         else
-            std::fprintf(stream_, "%s%s\n", place, line.c_str());
+            std::fprintf(stream_, "%s%s\n", place, shownText(line).c_str());
         break;
     case Style::Bar:
         if (status == FileStatus::Failed) {
             clearBar();
-            std::fprintf(stream_, "%s\n", line.c_str());
+            std::fprintf(stream_, "%s\n", shownText(line).c_str());
         }
         if (!barShown_ || done_ == total_ || std::chrono::steady_clock::now() - lastDraw_ >= kRedrawEvery)
             drawBar();
@@ -125,7 +128,7 @@ void ProgressReporter::failure(const std::string& line)
         return;
     const bool redraw = barShown_;
     clearBar();
-    std::fprintf(stream_, "%s\n", line.c_str());
+    std::fprintf(stream_, "%s\n", shownText(line).c_str());
     if (redraw)
         drawBar();
 }

@@ -5,7 +5,6 @@
 
 #include <cerrno>
 
-#include <algorithm>
 #include <atomic>
 #include <csignal>
 
@@ -62,12 +61,6 @@ ProgressReporter::Style reporterStyle(bool quiet)
     if (quiet)
         return ProgressReporter::Style::Quiet;
     return ::isatty(STDERR_FILENO) ? ProgressReporter::Style::Bar : ProgressReporter::Style::Lines;
-}
-
-std::string oneLine(std::string message)
-{
-    std::replace(message.begin(), message.end(), '\n', ' ');
-    return message;
 }
 
 } // namespace karwen::cli

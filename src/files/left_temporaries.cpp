@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -38,16 +39,30 @@ const std::string& hostTag()
 
 } // namespace
 
-std::string temporaryFileName(const std::string& target, unsigned attempt)
+std::string temporaryName(const std::string& name, unsigned attempt)
 {
     static std::atomic<unsigned> counter{0};
-    const std::string folder = target.substr(0, nameStart(target));
-    const std::string base = nameOf(target);
+    // Cut where no UTF-8 character is split, so that listings stay readable.
+    std::size_t kept = std::min(name.size(), kTargetBytesInTemporary);
+    while (kept > 0 && kept < name.size() && (static_cast<unsigned char>(name[kept]) & 0xC0) == 0x80)
+        --kept;
     const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
     char suffix[64];
     std::snprintf(suffix, sizeof suffix, ".%d-%u-%llx-%u.tmp", int(::getpid()), counter++,
         static_cast<unsigned long long>(ticks) & 0xffffffu, attempt);
-    return folder + "." + base + "." + hostTag() + suffix;
+    std::string temporary;
+    temporary.reserve(kept + hostTag().size() + sizeof suffix + 2);
+    temporary.push_back('.');
+    temporary.append(name, 0, kept);
+    temporary.push_back('.');
+    temporary.append(hostTag());
+    temporary.append(suffix);
+    return temporary;
+}
+
+std::string temporaryFileName(const std::string& target, unsigned attempt)
+{
+    return target.substr(0, nameStart(target)) + temporaryName(nameOf(target), attempt);
 }
 
 bool isTemporaryFileName(const std::string& name, long& pid)

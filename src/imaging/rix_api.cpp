@@ -7,10 +7,12 @@
 #include "errors.h"
 #include "image_store.h"
 #include "lens_form.h"
+#include "memory_codecs.h"
 #include "operations.h"
 #include "thread_pool.h"
 
 #include <string>
+#include <vector>
 
 using namespace rix;
 
@@ -119,6 +121,39 @@ int32_t RixSaveJPG(int32_t handle, const char* fileName, int32_t* quality)
             throw Error("no quality given");
         saveJpeg(imageOf(handle), checkedName(fileName), *quality);
         return 1;
+    });
+}
+
+namespace {
+
+int32_t handedOver(const std::vector<uint8_t>& file, RixWriteBytes write, void* context)
+{
+    if (write(context, file.data(), int64_t(file.size())) != 1)
+        throw Error("the file was not kept");
+    return 1;
+}
+
+RixWriteBytes checkedWriter(RixWriteBytes write)
+{
+    if (!write)
+        throw Error("no writer given");
+    return write;
+}
+
+} // namespace
+
+int32_t RixWriteBMP(int32_t handle, RixWriteBytes write, void* context)
+{
+    return guarded(
+        "RixWriteBMP", [&] { return handedOver(encodeBmp(imageOf(handle)), checkedWriter(write), context); });
+}
+
+int32_t RixWriteJPG(int32_t handle, int32_t* quality, RixWriteBytes write, void* context)
+{
+    return guarded("RixWriteJPG", [&] {
+        if (!quality)
+            throw Error("no quality given");
+        return handedOver(encodeJpeg(imageOf(handle), *quality), checkedWriter(write), context);
     });
 }
 

@@ -28,6 +28,10 @@ struct FileProblem {
 // format that photoFormatOf gives the name.
 [[nodiscard]] FileProblem photoProblem(const std::string& path, const std::string& libraryError);
 
+// The library's message without the name of its function ("RixLoadJPG: "),
+// which means nothing to the user.
+[[nodiscard]] std::string withoutFunction(const std::string& libraryError);
+
 // Whether a save failed for want of room (a full disk, a used-up quota, a
 // file-size limit), which stops every later save as well.
 [[nodiscard]] bool isOutOfRoom(const FileProblem& problem);

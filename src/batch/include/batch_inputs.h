@@ -22,6 +22,10 @@ struct BatchInputs {
     // itself: where its result goes below the output folder.
     std::vector<std::string> subfolders;
     std::vector<FileProblem> problems; // names that give no photo: nothing there, a folder not listed
+    // The skipped folder as the walk met it ("photos/day2"), "" when it met
+    // none, and the photos below it that the walk would have taken.
+    std::string skippedFolder;
+    std::vector<std::string> skippedPhotos;
 };
 
 // A file named twice, or named and found in a folder named as well, counts

@@ -24,13 +24,18 @@ struct PlannedFile {
     std::string name; // as listed
     std::string sourcePath;
     std::string outputPath;
-    std::string refusal; // why the result is not written; "" when it is
+    std::string refusal;     // why the result is not written; "" when it is
+    std::string outputBelow; // outputPath below destFolder ("day 2/x-kw.jpg")
+    // The result's folder holds a listed file: what lies there under the
+    // result's name may be a photo the user keeps.
+    bool besidePhotos = false;
 };
 
 // One entry per listed file, in the list's order. A result is refused when
 // its path is that of any listed source or of an earlier result that is
 // written: the same full name byte for byte, or, where the file exists, the
-// same file under another name.
+// same file under another name; and when its name is longer than the file
+// system of its folder takes.
 [[nodiscard]] std::vector<PlannedFile> planBatch(const BatchJob& job);
 
 // destFolder/subfolder/<file name without its last extension><postfix>.<outExt>,

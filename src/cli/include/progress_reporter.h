@@ -2,7 +2,8 @@
 // nothing with --quiet (failures still), one plain line per file when the
 // output is not a terminal, otherwise a bar with files done of all, files
 // per second and the time left, redrawn in place. Each failure is one line
-// of its own; a summary closes the run. Safe to call from several threads.
+// of its own; a summary closes the run. Names and lines are shown escaped
+// (shown_text.h). Safe to call from several threads.
 // A stream that cannot be written (a closed pipe) is left alone from then
 // on: the run goes on without progress.
 #pragma once
@@ -41,6 +42,9 @@ public:
     void fileDone(FileStatus status, const std::string& input, const std::string& output, const std::string& line);
     // A failure that belongs to no file of the list (an input not found).
     void failure(const std::string& line);
+    // Something the user must hear of, even with --quiet, that is no
+    // failure (photos the run leaves out).
+    void note(const std::string& line) { failure(line); }
     // The closing summary; stopped when a signal ended the run early.
     void finish(const RunCounts& counts, bool stopped);
 

@@ -37,9 +37,6 @@ void keepStandardStreamsOpen();
 // Bar on a terminal, one line per file otherwise, nothing when quiet.
 [[nodiscard]] ProgressReporter::Style reporterStyle(bool quiet);
 
-// A message of the core on one line: its detail, if any, after the words.
-[[nodiscard]] std::string oneLine(std::string message);
-
 // The items at places i of the list with i mod n = k - 1 (k counted from 1).
 template <class T> [[nodiscard]] std::vector<T> shardOf(std::vector<T> list, int k, int n)
 {

@@ -3,6 +3,8 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 namespace karwen::files {
 
 class FileDescriptor {
@@ -18,6 +20,16 @@ public:
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor(FileDescriptor&& other) noexcept
+        : fd_(other.fd_)
+    {
+        other.fd_ = -1;
+    }
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept
+    {
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
 
     [[nodiscard]] int get() const { return fd_; }
     // Closes now and reports close()'s result, which can carry a late write error.

@@ -127,6 +127,12 @@ int32_t RixSalvageBMP(const char* fileName, int32_t* damaged);
 int32_t RixSalvageJPG(const char* fileName, int32_t* damaged);
 int32_t RixSaveBMP(int32_t handle, const char* fileName);
 int32_t RixSaveJPG(int32_t handle, const char* fileName, int32_t* quality);
+// The whole file RixSaveBMP or RixSaveJPG would write, handed in one piece
+// to write(context, data, size) for a caller that puts it where it chooses;
+// write returns 1 when it kept the bytes, else 0, and keeps its own reason.
+typedef int32_t (*RixWriteBytes)(void* context, const uint8_t* data, int64_t size);
+int32_t RixWriteBMP(int32_t handle, RixWriteBytes write, void* context);
+int32_t RixWriteJPG(int32_t handle, int32_t* quality, RixWriteBytes write, void* context);
 int32_t RixSDeform(
     int32_t src, int32_t dst, const ProjectionRecord* srcPrm, const ProjectionRecord* dstPrm, int32_t interp);
 int32_t RixStretchBlt(int32_t handle, int32_t sx, int32_t sy, int32_t sw, int32_t sh, RixCanvas* dc, int32_t dx,
