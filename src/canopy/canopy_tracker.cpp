@@ -4,6 +4,7 @@
 #include "dots_view.h"
 #include "light_regions.h"
 #include "pixel_view.h"
+#include "rix.h"
 #include "same_record.h"
 #include "source_lens.h"
 
@@ -89,6 +90,7 @@ CanopyTracker::Refreshed CanopyTracker::refresh(int32_t source, const Projection
     const RixLens* lens, const DotView& dotView, const DotClasses& classes)
 {
     Refreshed refreshed;
+    settings_ = forPhoto(chosen_, source >= 1 && RixIsGrey(source) == 1);
     if (source < 1) {
         refreshed = {pixels_.has_value(), dots_.has_value(), light_.has_value()};
         pixelInputs_.reset();

@@ -3,6 +3,7 @@
 #include "dot_gaps.h"
 #include "light_regions.h"
 #include "pixel_view.h"
+#include "rix.h"
 
 #include <utility>
 
@@ -11,11 +12,13 @@ namespace karwen::canopy {
 namespace {
 
 // The row from the photo's pixels and the dots readDots classifies by the
-// pixels' threshold (nullopt leaves the dot figures out).
+// pixels' threshold (nullopt leaves the dot figures out), with the settings
+// the photo takes (forPhoto).
 template <class ReadDots>
 CanopyRow measureWith(std::string file, int32_t photo, const ProjectionRecord& source, const RixLens* lens,
-    const ProjectionRecord& viewRecord, const CanopySettings& settings, const LightRequest* light, ReadDots readDots)
+    const ProjectionRecord& viewRecord, const CanopySettings& chosen, const LightRequest* light, ReadDots readDots)
 {
+    const CanopySettings settings = forPhoto(chosen, RixIsGrey(photo) == 1);
     const std::optional<PixelView> photoPixels = pixelViewOf(photo);
     if (!photoPixels)
         return failedRow(std::move(file), describe(PixelStatus::BadPixels), settings);
@@ -23,7 +26,7 @@ CanopyRow measureWith(std::string file, int32_t photo, const ProjectionRecord& s
     DotFigures dots;
     dots.status = DotStatus::NoTables; // left out unless the dots are read
     if (pixels.status == PixelStatus::Ok) {
-        const std::optional<DotReading> reading = readDots(pixels.threshold);
+        const std::optional<DotReading> reading = readDots(pixels.threshold, settings);
         if (reading)
             dots = measureDots(reading->gaps, viewRecord.Proj, settings, reading->outsideDots);
     }
@@ -42,12 +45,12 @@ CanopyRow measureImages(std::string file, int32_t photo, const ProjectionRecord&
     int32_t view, const ProjectionRecord& viewRecord, const CanopySettings& settings, const LightRequest* light)
 {
     return measureWith(std::move(file), photo, source, lens, viewRecord, settings, light,
-        [&](int threshold) -> std::optional<DotReading> {
+        [&](int threshold, const CanopySettings& used) -> std::optional<DotReading> {
             const std::optional<PixelView> viewPixels = pixelViewOf(view);
             const std::optional<PhotoSide> photoSide = photoSideOf(photo, source, lens);
             if (!viewPixels || !photoSide)
                 return std::nullopt;
-            return classifyDots(*viewPixels, viewRecord, *photoSide, settings, threshold);
+            return classifyDots(*viewPixels, viewRecord, *photoSide, used, threshold);
         });
 }
 
@@ -55,9 +58,10 @@ CanopyRow measurePhoto(std::string file, int32_t photo, const ProjectionRecord& 
     const ProjectionRecord& viewRecord, int viewWidth, int viewHeight, const CanopySettings& settings,
     const LightRequest* light)
 {
-    return measureWith(std::move(file), photo, source, lens, viewRecord, settings, light, [&](int threshold) {
-        return classifyDotsOf(photo, source, lens, viewRecord, viewWidth, viewHeight, settings, threshold);
-    });
+    return measureWith(std::move(file), photo, source, lens, viewRecord, settings, light,
+        [&](int threshold, const CanopySettings& used) {
+            return classifyDotsOf(photo, source, lens, viewRecord, viewWidth, viewHeight, used, threshold);
+        });
 }
 
 } // namespace karwen::canopy

@@ -129,7 +129,7 @@ PixelFigures measurePixels(
     if (settings.method == ThresholdMethod::Edge)
         pairs.emplace(view.width, map->maxWeight());
     NeighbourPairs* gathered = pairs ? &*pairs : nullptr;
-    if (settings.channel == Channel::Blue)
+    if (readsBlueByte(settings.channel))
         accumulate<Channel::Blue>(view, *map, values, hist, gathered);
     else
         accumulate<Channel::Luma>(view, *map, values, hist, gathered);

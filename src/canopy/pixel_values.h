@@ -19,7 +19,7 @@ public:
     // integer first, so that one 256-entry table serves both channels.
     [[nodiscard]] unsigned raw(uint32_t pixel) const
     {
-        if (channel_ == Channel::Blue)
+        if (readsBlueByte(channel_))
             return pixel & 0xffu;
         const unsigned r = (pixel >> 16) & 0xffu, g = (pixel >> 8) & 0xffu, b = pixel & 0xffu;
         return (30u * r + 59u * g + 11u * b + 50u) / 100u;

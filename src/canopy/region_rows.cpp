@@ -60,7 +60,7 @@ SkyTable::SkyTable(const CanopySettings& settings, int threshold)
 
 RunSums SkyTable::sumRun(const uint32_t* pixels, const float* weights, int n) const
 {
-    if (values_.channel() == Channel::Blue && monotonic_)
+    if (readsBlueByte(values_.channel()) && monotonic_)
         return sumBlue(lastCanopy_, pixels, weights, n);
     RunSums s;
     for (int i = 0; i < n; ++i) {

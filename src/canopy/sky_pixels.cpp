@@ -45,7 +45,7 @@ std::vector<PixelRun> skyRuns(const PixelView& view, const ProjectionRecord& src
         return runs;
     const auto map = sharedSkyMap(src, *model, view.width, view.height, RingLayout::of(settings));
     const ValueTable values(settings.channel, settings.gamma);
-    if (settings.channel == Channel::Blue)
+    if (readsBlueByte(settings.channel))
         addRuns<Channel::Blue>(view, *map, values, threshold, runs);
     else
         addRuns<Channel::Luma>(view, *map, values, threshold, runs);

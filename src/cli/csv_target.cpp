@@ -54,10 +54,10 @@ struct Reference {
     std::vector<std::string> compared;
 };
 
-Reference referenceOf(const RunSettings& run)
+Reference referenceOf(const RunSettings& run, bool greyPhoto)
 {
     canopy::CanopyRow row;
-    row.settings = run.canopy;
+    row.settings = canopy::forPhoto(run.canopy, greyPhoto);
     row.source = run.source.srcPrm;
     row.pixels.emplace();
     row.dstProjection = canopy::kDotsViewRecord.Proj;
@@ -83,12 +83,20 @@ Reference referenceOf(const RunSettings& run)
     return r;
 }
 
-// The first of the compared columns where a measured row differs from this
-// run's; "" when none does.
-std::string settingDifference(const std::vector<std::string>& fields, const Reference& r)
+std::size_t columnOf(const Reference& r, const std::string& name)
+{
+    return std::size_t(std::ranges::find(r.columns, name) - r.columns.begin());
+}
+
+// The first of the compared columns, but `except`, where a measured row
+// differs from this run's; "" when none does.
+std::string settingDifference(
+    const std::vector<std::string>& fields, const Reference& r, const std::string& except = {})
 {
     for (const std::string& name : r.compared) {
-        const auto at = std::size_t(std::ranges::find(r.columns, name) - r.columns.begin());
+        if (name == except)
+            continue;
+        const std::size_t at = columnOf(r, name);
         if (fields[at] != r.fields[at])
             return "its column " + name + " reads \"" + fields[at] + "\" where this run writes \"" + r.fields[at]
                 + "\" (the row of " + fields[0] + ")";
@@ -131,18 +139,32 @@ CsvTarget notARow(const std::string& path, int number)
 // without; its rows are kept with them empty.
 CsvTarget keptRows(const std::string& path, const std::string& content, const RunSettings& run, int missingColumns)
 {
-    const Reference reference = referenceOf(run);
+    const Reference colour = referenceOf(run, false), grey = referenceOf(run, true);
+    const std::size_t channel = columnOf(colour, "channel");
+    const std::string greyKey(canopy::keyOf(canopy::Channel::Grey));
     CsvTarget target{true, {}, kExitDone, {}};
     std::map<std::string, std::size_t> rowOf;
     for (const auto& [number, line] : rowLines(content)) {
         const std::string padded = canopy::csvPaddedRow(line, missingColumns);
         const auto fields = canopy::csvFields(padded);
-        if (!fields || fields->size() != reference.columns.size())
+        if (!fields || fields->size() != colour.columns.size())
             return notARow(path, number);
-        const bool measured = (*fields)[1].empty();
-        if (const std::string difference = measured ? settingDifference(*fields, reference) : ""; !difference.empty())
-            return refused(kExitUsage, "--resume: \"" + path + "\" was made with other settings: " + difference);
-        KeptRow row{(*fields)[0], padded, measured};
+        KeptRow row{(*fields)[0], padded, (*fields)[1].empty(), {}};
+        if (row.measured) {
+            const std::string& read = (*fields)[channel];
+            const std::optional<bool> greyPhoto = run.photoIsGrey ? run.photoIsGrey(row.file) : std::nullopt;
+            // A photo not known is taken for what its row says.
+            const bool isGrey = greyPhoto.value_or(read == greyKey);
+            const bool olderGrey = isGrey && read != greyKey;
+            const std::string difference
+                = settingDifference(*fields, isGrey ? grey : colour, olderGrey ? "channel" : "");
+            if (!difference.empty())
+                return refused(kExitUsage, "--resume: \"" + path + "\" was made with other settings: " + difference);
+            if (olderGrey) {
+                row.measured = false;
+                row.again = "its row reads channel " + read + ", but the photo is grey";
+            }
+        }
         if (const auto [it, added] = rowOf.emplace(row.file, target.rows.size()); added)
             target.rows.push_back(std::move(row));
         else
@@ -165,7 +187,7 @@ CsvTarget keptDays(const std::string& path, const std::string& content, const Cs
         if (!fields || fields->size() != dailyColumns())
             return notARow(path, number);
         if (measured.contains((*fields)[0]))
-            target.rows.push_back({(*fields)[0], std::string(line), true});
+            target.rows.push_back({(*fields)[0], std::string(line), true, {}});
     }
     return target;
 }

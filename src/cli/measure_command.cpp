@@ -3,6 +3,7 @@
 #include "batch_inputs.h"
 #include "calendar.h"
 #include "canopy_csv.h"
+#include "canopy_csv_reading.h"
 #include "csv_output.h"
 #include "csv_target.h"
 #include "file_error.h"
@@ -21,6 +22,8 @@
 #include <filesystem>
 #include <functional>
 #include <iterator>
+#include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <system_error>
@@ -64,6 +67,22 @@ std::vector<std::string> photosToMeasure(const std::vector<std::string>& list, c
     return photos;
 }
 
+// Whether a listed photo is grey, by the file column of its row; read from
+// the photo's headers alone, so that a long list resumes quickly.
+std::function<std::optional<bool>(const std::string&)> greyByFile(const BatchInputs& inputs)
+{
+    auto pathOf = std::make_shared<std::map<std::string, std::string>>();
+    for (const std::string& path : inputs.paths)
+        pathOf->emplace(canopy::csvText(path), path);
+    return [pathOf](const std::string& file) -> std::optional<bool> {
+        const auto it = pathOf->find(file);
+        int32_t grey = 0;
+        if (it == pathOf->end() || RixFileIsGrey(it->second.c_str(), &grey) != 1)
+            return std::nullopt;
+        return grey == 1;
+    };
+}
+
 // Whether the run may write the file `option` names at path, told on
 // standard error when it may not: kExitDone, or the exit code. judge tells
 // what a file there holds, into target.
@@ -102,7 +121,7 @@ int judgeCsv(const MeasureOptions& o, const BatchInputs& inputs, CsvTarget& targ
     return judgeFile(
         "--csv", o.csvPath, inputs,
         [&] {
-            return judgeCsvTarget(o.csvPath, o.csvMode, {o.source, o.settings, o.light.request});
+            return judgeCsvTarget(o.csvPath, o.csvMode, {o.source, o.settings, o.light.request, greyByFile(inputs)});
         },
         target);
 }
@@ -154,6 +173,9 @@ int runMeasure(const MeasureOptions& o)
     ProgressReporter reporter(stderr, reporterStyle(o.run.quiet), {"measured", resumed});
     for (const FileProblem& problem : inputs.problems)
         reporter.failure(problemLine(FileAction::Open, problem));
+    for (const KeptRow& row : target.rows)
+        if (!row.again.empty())
+            reporter.note("Measuring \"" + canopy::rawText(row.file) + "\" again: " + row.again + ".");
     (void)RixSetMaxPixels(o.run.maxPixels);
     const MeasureSettings run{o.source, o.settings, o.run.jobs, availableCpus(), o.light.request};
     const auto failed = [&] { return output->failed() || (days && days->failed()); };

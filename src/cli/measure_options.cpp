@@ -82,9 +82,9 @@ MeasureOptions checked(const RawOptions& raw, int defaultJobs)
     o.source = checkedSource(raw.source);
 
     CanopySettings& s = o.settings;
-    const std::optional<canopy::Channel> channel = canopy::choiceByKey(canopy::kChannelNames, lowered(raw.channel));
+    const std::optional<canopy::Channel> channel = canopy::choiceByKey(canopy::kChannelChoices, lowered(raw.channel));
     if (!channel)
-        throw UsageError("--channel: \"" + raw.channel + "\" is neither " + keyList(canopy::kChannelNames, " nor "));
+        throw UsageError("--channel: \"" + raw.channel + "\" is neither " + keyList(canopy::kChannelChoices, " nor "));
     s.channel = *channel;
     const std::optional<canopy::ThresholdMethod> method
         = canopy::choiceByKey(canopy::kMethodNames, lowered(raw.threshold));
@@ -132,8 +132,10 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
     addSourceOptions(measure, raw->source);
     measure
         .add_option("--channel", raw->channel,
-            "Channel that tells sky from canopy: " + keyList(canopy::kChannelNames)
-                + ". Default: " + std::string(canopy::keyOf(kDefaults.channel)) + ".")
+            "Channel that tells sky from canopy: " + keyList(canopy::kChannelChoices)
+                + ". Default: " + std::string(canopy::keyOf(kDefaults.channel))
+                + ". A grey photo (a JPEG of one component, a BMP whose palette holds only greys) is measured on "
+                  "its one channel whatever is chosen, and its row says grey.")
         ->type_name("NAME");
     measure
         .add_option("--gamma", raw->gamma,

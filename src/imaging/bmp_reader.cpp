@@ -276,18 +276,31 @@ DecodedImage decodeCompressed(const Layout& l, const uint8_t* pixels, std::size_
     return {std::move(image), damage};
 }
 
+// Every entry grey; entries the file leaves out are black, grey as well.
+bool isGreyLayout(const Layout& l)
+{
+    return l.bitCount <= 8 && std::all_of(l.palette.begin(), l.palette.end(), [](uint32_t c) {
+        return redOf(c) == greenOf(c) && greenOf(c) == blueOf(c);
+    });
+}
+
 DecodedImage decodeBmp(const uint8_t* data, std::size_t size)
 {
     const Layout layout = parseHeaders(data, size);
     checkDecodedPixels(layout.width, layout.height);
     const uint8_t* pixels = data + layout.pixelOffset;
     const std::size_t available = size - layout.pixelOffset;
-    if (layout.compression == kRle8 || layout.compression == kRle4)
-        return decodeCompressed(layout, pixels, available);
-    return decodeUncompressed(layout, pixels, available);
+    DecodedImage decoded = layout.compression == kRle8 || layout.compression == kRle4
+        ? decodeCompressed(layout, pixels, available)
+        : decodeUncompressed(layout, pixels, available);
+    if (decoded.image)
+        decoded.image->markGrey(isGreyLayout(layout));
+    return decoded;
 }
 
 } // namespace
+
+bool bmpIsGrey(const uint8_t* data, std::size_t size) { return isGreyLayout(parseHeaders(data, size)); }
 
 std::unique_ptr<Image> loadBmpFromMemory(const uint8_t* data, std::size_t size)
 {

@@ -19,4 +19,8 @@ DecodedImage salvageJpeg(const std::string& path);
 void saveBmp(const Image& image, const std::string& path);
 void saveJpeg(const Image& image, const std::string& path, int quality);
 
+// Whether the photo file holds one grey channel (jpegIsGrey, bmpIsGrey), from
+// its headers alone; throws Error naming the file when they cannot be read.
+[[nodiscard]] bool fileIsGrey(const std::string& path);
+
 } // namespace rix

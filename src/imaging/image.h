@@ -41,12 +41,18 @@ public:
     uint32_t* row(int32_t y) { return data() + y * stride(); }
     const uint32_t* row(int32_t y) const { return data() + y * stride(); }
 
+    // Read from a file that holds one grey channel (greyIn below): every
+    // pixel's red, green and blue are equal.
+    bool grey() const { return grey_; }
+    void markGrey(bool grey) { grey_ = grey; }
+
 private:
     std::size_t pixelCount() const { return std::size_t(width_) * std::size_t(height_); }
 
     int32_t width_;
     int32_t height_;
     PixelBuffer pixels_;
+    bool grey_ = false;
 };
 
 // An image read from a file and, when the file's pixel data is damaged

@@ -5,21 +5,28 @@
 #include "decoded_file.h"
 #include "errors.h"
 #include "jpeg_decoder.h"
+#include "jpeg_frame.h"
 #include "memory_codecs.h"
 #include "save_file.h"
 #include "turbojpeg_handle.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace rix {
 
 namespace {
 
-DecodedImage decodeJpegFile(const uint8_t* data, std::size_t size, bool stopAtDamage)
+void checkSignature(const uint8_t* data, std::size_t size)
 {
     if (size < 3 || data[0] != 0xff || data[1] != 0xd8 || data[2] != 0xff)
         throw Error("not a JPEG file");
+}
+
+DecodedImage decodeJpegFile(const uint8_t* data, std::size_t size, bool stopAtDamage)
+{
+    checkSignature(data, size);
     return decodeJpeg(data, size, stopAtDamage);
 }
 
@@ -27,6 +34,15 @@ DecodedImage decodeJpegFile(const uint8_t* data, std::size_t size, bool stopAtDa
 DecodedImage loadingJpeg(const uint8_t* data, std::size_t size) { return decodeJpegFile(data, size, true); }
 
 } // namespace
+
+bool jpegIsGrey(const uint8_t* data, std::size_t size)
+{
+    checkSignature(data, size);
+    const std::optional<JpegFrame> frame = findJpegFrame(data, size);
+    if (!frame)
+        throw Error("the JPEG header ends before the image size");
+    return frame->components == 1;
+}
 
 std::unique_ptr<Image> loadJpegFromMemory(const uint8_t* data, std::size_t size)
 {

@@ -189,6 +189,8 @@ DecodedImage decodeJpeg(const uint8_t* data, std::size_t size, bool stopAtDamage
     }
     if (header.cmyk)
         cmykToRgbInPlace(*image);
+    const std::optional<JpegFrame> frame = findJpegFrame(data, size);
+    image->markGrey(frame && frame->components == 1);
     return {std::move(image), damaged ? kDamagedPrefix + first.message : std::string()};
 }
 

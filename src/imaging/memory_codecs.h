@@ -23,6 +23,14 @@ namespace rix {
 [[nodiscard]] DecodedImage salvageBmpFromMemory(const uint8_t* data, std::size_t size);
 [[nodiscard]] DecodedImage salvageJpegFromMemory(const uint8_t* data, std::size_t size);
 
+// Whether a file holds one grey channel by its format: a JPEG of one
+// component, a BMP of 8 bits or fewer whose palette holds only greys. The
+// headers alone are read (up to the JPEG's frame header, the BMP's palette);
+// both throw Error when those are not all there. The loaders mark the
+// images of such files (Image::grey).
+[[nodiscard]] bool jpegIsGrey(const uint8_t* data, std::size_t size);
+[[nodiscard]] bool bmpIsGrey(const uint8_t* data, std::size_t size);
+
 [[nodiscard]] std::vector<uint8_t> encodeBmp(const Image& image);
 // Quality is clamped to 1..100.
 [[nodiscard]] std::vector<uint8_t> encodeJpeg(const Image& image, int quality);

@@ -106,6 +106,20 @@ int32_t RixSalvageJPG(const char* fileName, int32_t* damaged)
     });
 }
 
+int32_t RixIsGrey(int32_t handle)
+{
+    return guarded("RixIsGrey", [&] { return imageOf(handle).grey() ? 1 : 0; });
+}
+
+int32_t RixFileIsGrey(const char* fileName, int32_t* grey)
+{
+    return guarded("RixFileIsGrey", [&] {
+        int32_t* flag = checkedFlag(grey);
+        *flag = fileIsGrey(checkedName(fileName)) ? 1 : 0;
+        return 1;
+    });
+}
+
 int32_t RixSaveBMP(int32_t handle, const char* fileName)
 {
     return guarded("RixSaveBMP", [&] {

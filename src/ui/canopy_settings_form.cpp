@@ -49,7 +49,7 @@ CanopySettingsForm::CanopySettingsForm(QWidget* parent)
     setObjectName(QStringLiteral("frmSettings"));
     const CanopySettings start;
 
-    cmbChannel_ = newChoices(this, "cmbChannel", canopy::kChannelNames,
+    cmbChannel_ = newChoices(this, "cmbChannel", canopy::kChannelChoices,
         QStringLiteral("The value each pixel is judged by: its blue channel or its luma"));
     txtGamma_ = newReal(this, "txtGamma", canopy::kMinGamma, canopy::kMaxGamma, start.gamma, 2,
         QStringLiteral("Values are linearised as 255 (v / 255)^gamma; 1 keeps them"));

@@ -291,6 +291,8 @@ QStringList CanopyWindow::pixelNotes() const
         return {
             QStringLiteral("No figures from the pixels: %1.").arg(QString::fromStdString(describe(pixels->status)))};
     QStringList notes;
+    if (tracker_.settings().channel == canopy::Channel::Grey)
+        notes << QStringLiteral("The photo is grey: it is measured on its grey values, whatever channel is chosen.");
     if (pixels->partial)
         notes << QStringLiteral("The photo shows %1 % of the sky up to %2\u00B0; the figures from the pixels "
                                 "cover that part.")

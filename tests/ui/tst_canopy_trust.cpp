@@ -10,6 +10,7 @@
 #include "dots_view.h"
 #include "figure_words.h"
 #include "gap_polar_plot.h"
+#include "grey_photo.h"
 #include "image_row.h"
 #include "sky_overlay.h"
 #include "sky_pixels.h"
@@ -163,6 +164,30 @@ private slots:
         QVERIFY(dots.le && dots.leBound);
         QCOMPARE(table.text(u"Le"_s, Column::kDots), u"at least "_s + QString::number(dots.leBound->atLeast, 'f', 2));
         QVERIFY(canopy.notes().contains(u"Le from the dots: "_s + ui::boundText(*dots.leBound, 2, u"dot"_s)));
+    }
+
+    // A grey photo is measured on its grey, whatever channel is chosen, and
+    // the window says so; the choice itself stays the user's.
+    void aGreyPhotoIsMeasuredOnItsGrey()
+    {
+        const QString path = dir_.filePath(u"grey.bmp"_s);
+        const std::string bytes = test::greyBmp(96, 80, [](int x, int y) {
+            return uint8_t((x - 48) * (x - 48) + (y - 40) * (y - 40) <= 30 * 30 ? (x + y) * 2 : 0);
+        });
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes.data(), qint64(bytes.size()));
+        file.close();
+        ui::CanopyWindow& canopy = open(path);
+        QCOMPARE(canopy.tracker().settings().channel, canopy::Channel::Grey);
+        QCOMPARE(canopy.form().cmbChannel()->currentText(), u"Blue"_s);
+        QCOMPARE(canopy.form().cmbChannel()->count(), 2);
+        QVERIFY2(canopy.notes().contains(u"The photo is grey: it is measured on its grey values"_s),
+            qPrintable(canopy.notes()));
+
+        [&] { QVERIFY(app_->open(QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg"))); }();
+        QCOMPARE(canopy.tracker().settings().channel, canopy::Channel::Blue);
+        QVERIFY(!canopy.notes().contains(u"The photo is grey"_s));
     }
 
     void everyNameIsExplained()

@@ -13,6 +13,7 @@ namespace karwen::canopy {
 enum class Channel {
     Blue, // the blue channel: sky is brightest there against foliage
     Luma, // 0.3 R + 0.59 G + 0.11 B
+    Grey, // the one channel of a grey photo, whatever was chosen (forPhoto)
 };
 
 // In the order the Canopy window lists them.
@@ -36,7 +37,10 @@ template <typename Choice> struct ChoiceName {
 inline constexpr ChoiceName<Channel> kChannelNames[] = {
     {Channel::Blue, "blue", "Blue"},
     {Channel::Luma, "luma", "Luma"},
+    {Channel::Grey, "grey", "Grey"},
 };
+// The channels a user chooses among; a grey photo takes Grey by itself.
+inline constexpr ChoiceName<Channel> kChannelChoices[] = {kChannelNames[0], kChannelNames[1]};
 inline constexpr ChoiceName<ThresholdMethod> kMethodNames[] = {
     {ThresholdMethod::Otsu, "otsu", "Otsu"},
     {ThresholdMethod::Ridler, "ridler", "Ridler"},
@@ -77,6 +81,19 @@ struct CanopySettings {
 
     friend bool operator==(const CanopySettings&, const CanopySettings&) = default;
 };
+
+// The settings a photo is measured with: a grey one (RixIsGrey) on its one
+// channel, whatever channel was chosen, so that no row says blue of it.
+[[nodiscard]] constexpr CanopySettings forPhoto(CanopySettings settings, bool greyPhoto)
+{
+    if (greyPhoto)
+        settings.channel = Channel::Grey;
+    return settings;
+}
+
+// Whether a pixel's value is its blue byte: a grey photo's grey is that
+// byte too, as red, green and blue are equal.
+[[nodiscard]] constexpr bool readsBlueByte(Channel c) { return c != Channel::Luma; }
 
 // Rings 1..kMaxRings, sectors 1..kMaxSectors, a maximum zenith angle in
 // (0, kZenithLimitDeg] degrees, a gamma in [kMinGamma, kMaxGamma] and a

@@ -53,8 +53,10 @@ public:
         bool light = false;
     };
 
+    // The settings the figures were measured with: those set, with a grey
+    // photo's channel (forPhoto) once refresh has seen the photo.
     [[nodiscard]] const CanopySettings& settings() const { return settings_; }
-    void setSettings(const CanopySettings& settings) { settings_ = settings; }
+    void setSettings(const CanopySettings& settings) { chosen_ = settings_ = settings; }
     // The class whose dots count as gap, 1..15.
     [[nodiscard]] int16_t gapClass() const { return gapClass_; }
     void setGapClass(int16_t gapClass) { gapClass_ = gapClass; }
@@ -119,7 +121,8 @@ private:
     [[nodiscard]] bool fallbackShown() const;
     [[nodiscard]] const std::optional<DotFigures>& shownDots() const { return fallbackShown() ? fallback_ : dots_; }
 
-    CanopySettings settings_;
+    CanopySettings chosen_;   // as set
+    CanopySettings settings_; // as measured
     int16_t gapClass_ = 1;
     std::optional<PixelInputs> pixelInputs_;
     std::optional<DotInputs> dotInputs_;

@@ -8,8 +8,8 @@
 //
 // --resume reads the rows: a photo's last row counts; a last line without
 // its line end (a killed run's) is dropped; a row with figures made under
-// other settings than this run's, light settings included, refuses the
-// file. A file written before the last columns were added
+// other settings than its photo takes in this run (this run's, light
+// settings included, with a grey photo's channel), refuses the file. A file written before the last columns were added
 // (canopy::kCsvAddedColumns) is continued with those columns empty in its
 // rows, and only without --site: its rows lack the light columns.
 //
@@ -22,6 +22,7 @@
 #include "common_options.h"
 #include "light_row.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,7 @@ struct KeptRow {
     std::string file;      // as the file column reads it (canopy::csvText)
     std::string line;      // without its line end
     bool measured = false; // no error: the photo need not be measured again
+    std::string again;     // why a row without error is measured again; "" for none
 };
 
 struct CsvTarget {
@@ -54,6 +56,12 @@ struct RunSettings {
     SourceOptions source;
     canopy::CanopySettings canopy;
     std::optional<canopy::LightRequest> light;
+    // Whether the photo a row names (by its file column) is grey; none when
+    // that cannot be known (a photo not listed, or not readable). A grey
+    // photo's row must read channel grey (canopy::forPhoto): one that
+    // reads another, from before grey photos were told apart, is measured
+    // again (KeptRow::again).
+    std::function<std::optional<bool>(const std::string& file)> photoIsGrey;
 };
 
 [[nodiscard]] CsvTarget judgeCsvTarget(const std::string& path, CsvMode mode, const RunSettings& run);

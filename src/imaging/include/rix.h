@@ -125,6 +125,13 @@ int32_t RixLoadJPG(const char* fileName);
 // failure; otherwise *damaged is 0. A file that cannot be read at all fails.
 int32_t RixSalvageBMP(const char* fileName, int32_t* damaged);
 int32_t RixSalvageJPG(const char* fileName, int32_t* damaged);
+// Whether the image was read from a file of one grey channel: a JPEG of
+// one component, a BMP of 8 bits or fewer whose palette holds only greys.
+// 1 when it was, 0 when not (a made or converted image, a colour photo) and
+// for a handle that is no image.
+int32_t RixIsGrey(int32_t handle);
+// The same of a file, from its headers alone: *grey is 1 or 0.
+int32_t RixFileIsGrey(const char* fileName, int32_t* grey);
 int32_t RixSaveBMP(int32_t handle, const char* fileName);
 int32_t RixSaveJPG(int32_t handle, const char* fileName, int32_t* quality);
 // The whole file RixSaveBMP or RixSaveJPG would write, handed in one piece
