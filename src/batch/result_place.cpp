@@ -51,6 +51,8 @@ ResultPlace judgeResultPlace(const PlannedFile& file, const std::string& root, b
     if (file.besidePhotos)
         return failure(
             "a picture of this name lies in a folder of this run's photos; it may be a photo, so it is left alone");
+    if (!entry.writable)
+        return failure("the picture of this name is read-only or not yours to change; it is left alone");
     return {PlaceVerdict::Write, {}, true};
 }
 

@@ -123,8 +123,11 @@ EntryBelow lookBelow(const std::string& root, const std::string& below)
     EntryBelow entry{kindOf(info.st_mode), {}, {}};
     if (entry.kind == EntryKind::Link)
         entry.link = below;
-    if (entry.kind == EntryKind::RegularFile)
+    if (entry.kind == EntryKind::RegularFile) {
         entry.head = headOf(walk.folder.get(), steps.back(), shown);
+        entry.writable = (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0
+            && ::faccessat(walk.folder.get(), steps.back().c_str(), W_OK, AT_EACCESS) == 0;
+    }
     return entry;
 }
 

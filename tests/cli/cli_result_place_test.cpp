@@ -87,6 +87,7 @@ TEST_F(ResultPlaces, WhatIsNoPictureFailsItsPhotoAlone)
     writeBytes(out("doc-kw.jpg"), "notes, not a picture");
     ASSERT_EQ(::mkfifo(out("fifo-kw.jpg").c_str(), 0600), 0);
     picture("old-kw.jpg");
+    fs::permissions(out("old-kw.jpg"), fs::perms(0640));
     const std::string old = readBytes(out("old-kw.jpg"));
 
     const std::initializer_list<std::string> failures{
@@ -103,8 +104,27 @@ TEST_F(ResultPlaces, WhatIsNoPictureFailsItsPhotoAlone)
     EXPECT_TRUE(has(replaced.output, "2 converted, 0 skipped, 3 failed"));
     EXPECT_NE(readBytes(out("old-kw.jpg")), old);
     EXPECT_EQ(readBytes(out("doc-kw.jpg")), "notes, not a picture");
+    // A replaced result keeps its mode.
+    EXPECT_EQ(fs::status(out("old-kw.jpg")).permissions() & fs::perms::all, fs::perms(0640));
     EXPECT_TRUE(fs::is_directory(out("folder-kw.jpg")));
     EXPECT_TRUE(fs::is_fifo(out("fifo-kw.jpg")));
+}
+
+// A read-only result is the user's to keep, for --overwrite too (and for
+// root, whom permission bits do not otherwise stop).
+TEST_F(ResultPlaces, OverwriteLeavesReadOnlyResultsAlone)
+{
+    photo("a.jpg");
+    photo("b.jpg");
+    picture("a-kw.jpg");
+    picture("b-kw.jpg");
+    fs::permissions(out("a-kw.jpg"), fs::perms(0444));
+    const std::string kept = readBytes(out("a-kw.jpg"));
+    EXPECT_TRUE(ended(convert({in(), "--overwrite", "-j", "1"}), 1,
+        {"Cannot save \"" + out("a-kw.jpg") + "\": the picture of this name is read-only or not yours to change",
+            "1 converted, 0 skipped, 1 failed"}));
+    EXPECT_EQ(readBytes(out("a-kw.jpg")), kept);
+    EXPECT_EQ(fs::status(out("a-kw.jpg")).permissions() & fs::perms::all, fs::perms(0444));
 }
 
 // A picture under a result's name in a folder of the run's photos may be a

@@ -16,8 +16,11 @@ struct EntryBelow {
     // For a Link: the steps up to the link ("day 2" or "day 2/x-kw.jpg").
     std::string link;
     // For a RegularFile: its first bytes, at most kHeadBytes; fewer for a
-    // shorter file.
+    // shorter file; and whether it may be changed, as saveFile judges it:
+    // not when no write permission bit is set (read-only for root too), nor
+    // when the system's check of the effective user says no.
     std::string head;
+    bool writable = false;
 };
 
 inline constexpr std::size_t kHeadBytes = 16;
