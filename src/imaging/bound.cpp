@@ -1,9 +1,9 @@
 // Finding the fisheye image circle against its dark surround.
 //
 // Principle of operation:
-// 1. Reduce the image to a grid of block means of max(R, G, B), at most about
-//    512 blocks on the longer side, and smooth it once more over 3 x 3
-//    blocks: averaging removes sensor and JPEG noise.
+// 1. Reduce the image to a grid of block means of max(R, G, B), 512 blocks
+//    on the longer side (or one per pixel in a smaller image), and smooth it
+//    once more over 3 x 3 blocks: averaging removes sensor and JPEG noise.
 // 2. The darkest corner gives the surround's level and noise; content lies
 //    clear of that noise above it. When no corner is dark there is no
 //    surround and so no circle.

@@ -6,7 +6,7 @@
 
 namespace rix {
 
-LumaGrid::LumaGrid(int block, int w, int h)
+LumaGrid::LumaGrid(double block, int w, int h)
     : block_(block)
     , w_(w)
     , h_(h)
@@ -14,37 +14,88 @@ LumaGrid::LumaGrid(int block, int w, int h)
 {
 }
 
-LumaGrid::LumaGrid(const Image& image, int cells)
-    : LumaGrid(std::max(1, (std::max(image.width(), image.height()) + cells - 1) / cells), 1, 1)
+namespace {
+
+// The pixels (of `count`) a cell of `block` pixels from `start` overlaps,
+// and how much of the first and last of them it covers. A cell ending on
+// the last pixel's edge may overshoot it by a rounding error.
+struct Span {
+    int first, last;
+    float firstWeight, lastWeight;
+};
+
+Span span(double start, double block, int count)
 {
-    // Whole blocks only: a narrow last block would be as noisy as its few
-    // pixels.
-    w_ = image.width() / block_;
-    h_ = image.height() / block_;
+    const double end = start + block;
+    const int first = int(std::floor(start));
+    const int last = std::min(int(std::ceil(end)) - 1, count - 1);
+    if (first == last)
+        return {first, last, float(block), float(block)};
+    return {first, last, float(double(first + 1) - start), float(end - double(last))};
+}
+
+} // namespace
+
+LumaGrid::LumaGrid(const Image& image, int cells)
+    : LumaGrid(1.0, 0, 0)
+{
+    // A cell is the same share of the picture at every size of a photo, so
+    // that every length measured in cells is too: whole pixels per cell
+    // would give a photo just over `cells` pixels long half the cells of one
+    // just under. Pixels a cell only partly covers count by their share of
+    // it; a photo no longer than `cells` keeps one cell per pixel. Whole
+    // cells only: a narrow last cell would be as noisy as its few pixels.
+    const int longer = std::max(image.width(), image.height());
+    w_ = image.width();
+    h_ = image.height();
+    if (longer > cells) {
+        block_ = double(longer) / cells;
+        w_ = int(int64_t{w_} * cells / longer);
+        h_ = int(int64_t{h_} * cells / longer);
+    }
     cells_.assign(std::size_t(w_) * std::size_t(h_), 0.0f);
+    std::vector<Span> columns(std::size_t(w_), Span{});
+    for (int gx = 0; gx < w_; ++gx)
+        columns[std::size_t(gx)] = span(gx * block_, block_, image.width());
     // Each grid row's column sums first, then the cells from them: every
-    // pixel costs a max and an addition, both done many at a time.
+    // pixel a row holds whole costs a max and an addition, both done many at
+    // a time; only the row or two it shares with a neighbour are weighted.
     const int32_t width = image.width();
-    std::vector<uint32_t> columnSums(std::size_t(width), 0);
+    std::vector<uint32_t> wholeRows(std::size_t(width), 0);
+    std::vector<float> columnSums(std::size_t(width), 0.0f);
+    auto level = [](uint32_t p) { return std::max(std::max((p >> 16) & 0xffu, (p >> 8) & 0xffu), p & 0xffu); };
+    auto addShare = [&](int y, float weight) {
+        const uint32_t* src = image.row(y);
+        for (int32_t x = 0; x < width; ++x)
+            columnSums[std::size_t(x)] += weight * float(level(src[x]));
+    };
+    const float area = float(block_ * block_);
     for (int gy = 0; gy < h_; ++gy) {
-        std::fill(columnSums.begin(), columnSums.end(), 0u);
-        const int y0 = gy * block_;
-        const int y1 = y0 + block_;
-        for (int y = y0; y < y1; ++y) {
+        const Span rows = span(gy * block_, block_, image.height());
+        const bool firstShared = rows.firstWeight < 1.0f;
+        const bool lastShared = rows.last > rows.first && rows.lastWeight < 1.0f;
+        std::fill(wholeRows.begin(), wholeRows.end(), 0u);
+        for (int y = rows.first + (firstShared ? 1 : 0); y <= rows.last - (lastShared ? 1 : 0); ++y) {
             const uint32_t* src = image.row(y);
-            uint32_t* sums = columnSums.data();
-            for (int32_t x = 0; x < width; ++x) {
-                const uint32_t p = src[x];
-                sums[x] += std::max(std::max((p >> 16) & 0xffu, (p >> 8) & 0xffu), p & 0xffu);
-            }
+            uint32_t* sums = wholeRows.data();
+            for (int32_t x = 0; x < width; ++x)
+                sums[x] += level(src[x]);
         }
+        for (int32_t x = 0; x < width; ++x)
+            columnSums[std::size_t(x)] = float(wholeRows[std::size_t(x)]);
+        if (firstShared)
+            addShare(rows.first, rows.firstWeight);
+        if (lastShared)
+            addShare(rows.last, rows.lastWeight);
         for (int gx = 0; gx < w_; ++gx) {
-            const int x0 = gx * block_;
-            const int x1 = x0 + block_;
-            uint32_t sum = 0;
-            for (int x = x0; x < x1; ++x)
-                sum += columnSums[std::size_t(x)];
-            cells_[std::size_t(gy) * std::size_t(w_) + std::size_t(gx)] = float(sum) / float((x1 - x0) * (y1 - y0));
+            const Span& c = columns[std::size_t(gx)];
+            float sum = c.firstWeight * columnSums[std::size_t(c.first)];
+            if (c.last > c.first) {
+                for (int x = c.first + 1; x < c.last; ++x)
+                    sum += columnSums[std::size_t(x)];
+                sum += c.lastWeight * columnSums[std::size_t(c.last)];
+            }
+            cells_[std::size_t(gy) * std::size_t(w_) + std::size_t(gx)] = sum / area;
         }
     }
 }

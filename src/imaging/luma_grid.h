@@ -11,11 +11,13 @@ namespace rix {
 
 class LumaGrid {
 public:
-    // At most about `cells` blocks on the image's longer side.
+    // `cells` blocks on the image's longer side, or one per pixel when it is
+    // shorter.
     LumaGrid(const Image& image, int cells);
 
-    // Side of a block in image pixels.
-    int block() const { return block_; }
+    // Side of a block in image pixels; a fraction when a cell does not
+    // cover whole pixels.
+    double block() const { return block_; }
     int width() const { return w_; }
     int height() const { return h_; }
     float at(int x, int y) const { return cells_[std::size_t(y) * std::size_t(w_) + std::size_t(x)]; }
@@ -30,9 +32,9 @@ public:
     float sample(double x, double y) const;
 
 private:
-    LumaGrid(int block, int w, int h);
+    LumaGrid(double block, int w, int h);
 
-    int block_;
+    double block_;
     int w_, h_;
     std::vector<float> cells_;
 };

@@ -58,8 +58,12 @@ float quantile(std::vector<float> values, double q)
 // The level is the highest within a short stretch inside: where dark
 // content lies against the rim and brighter content just inside it, the
 // halfway point falls inside the rim, never beyond it.
-// Samples from this far inside the last content sample to one beyond it.
+// Samples from this far inside the last content sample to kRimBeyond beyond.
 constexpr auto kRimReach = std::size_t((kSpread + kLevelWindow) / kRayStep);
+// Faint content, below the threshold but above the halfway level, may go on
+// past the last content sample on the sharp grid: as far as the smoothed
+// grid spreads a rim.
+constexpr auto kRimBeyond = std::size_t(kSpread / kRayStep);
 
 // Samples the ringing outside a sharp rim may cover on this grid.
 std::size_t ringSamples(const LumaGrid& grid)
@@ -89,9 +93,18 @@ RimCrossing locateRim(
     std::size_t i = last;
     while (i > windowStart && samples[i] < half)
         --i;
+    if (i == last) {
+        const std::size_t beyond = std::min(samples.size() - 1, last + kRimBeyond);
+        while (i < beyond && samples[i + 1] >= half)
+            ++i;
+    }
     if (i + 1 >= samples.size())
-        return {double(last) * kRayStep, level};
-    const double t = double(samples[i] - half) / double(samples[i] - samples[i + 1]);
+        return {double(i) * kRayStep, level};
+    // Between the two samples the level falls through half at; a level still
+    // not falling where the samples end puts the rim there, not at a slope
+    // extrapolated far out (or, when flat, to infinity).
+    const float drop = samples[i] - samples[i + 1];
+    const double t = drop > 0 ? std::clamp(double(samples[i] - half) / double(drop), 0.0, 1.0) : 1.0;
     return {(double(i) + t) * kRayStep, level};
 }
 
@@ -199,7 +212,7 @@ std::vector<RimCrossing> traceRays(
             continue;
         // The sharp grid is read only where locateRim looks.
         sharpSamples.assign(samples.size(), 0.0f);
-        const auto end = std::min(samples.size(), std::size_t(last) + 2);
+        const auto end = std::min(samples.size(), std::size_t(last) + 2 + kRimBeyond);
         const std::size_t reach = kRimReach + ring;
         for (std::size_t i = std::size_t(last) > reach ? std::size_t(last) - reach : 0; i < end; ++i)
             sharpSamples[i] = sharp.sample(centre.x + double(i) * kRayStep * ux, centre.y + double(i) * kRayStep * uy);
