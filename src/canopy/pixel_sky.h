@@ -11,11 +11,22 @@
 #include "sky_rows.h"
 #include "view_direction.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
 
 namespace karwen::canopy {
+
+// How far below the view's horizon (in cosine, about 0.00006 degrees) a
+// direction is still taken as on it: a pixel centre past the rim looks
+// along the rim, 90 degrees from the camera axis, which a view that leaves
+// the axis by a hair puts, on one side, a hair behind it.
+inline constexpr double kHorizonSlack = 1e-6;
+
+// The cosine of a direction's zenith angle as the rings judge it, or a
+// negative value for a direction behind the view.
+[[nodiscard]] inline double onOrAboveHorizon(double ez) { return ez < -kHorizonSlack ? -1.0 : std::max(ez, 0.0); }
 
 class PixelSky {
 public:
@@ -64,10 +75,17 @@ public:
     [[nodiscard]] Pixel at(double x, double y) const
     {
         const Direction d = directionAt(x, y);
-        if (d.ez < 0.0)
+        const double ez = onOrAboveHorizon(d.ez);
+        if (ez < 0.0)
             return {0.0, beyond_}; // more than 90 degrees from the view direction
-        return {d.density * pixelArea_, binOf(layout_.ringOf(d.ez), RingLayout::pseudoAngle(d.ex, d.ey))};
+        const double solid = acrossRim(x * x + y * y) ? rimSolid(x, y) : d.density * pixelArea_;
+        return {solid, binOf(layout_.ringOf(ez), RingLayout::pseudoAngle(d.ex, d.ey))};
     }
+
+    // Whether the pixel centred at q = rho^2 may reach past the rim, and
+    // the solid angle of its part inside then (RadialTable::rimPixel).
+    [[nodiscard]] bool acrossRim(double q) const { return radial_.acrossRim(q); }
+    [[nodiscard]] double rimSolid(double x, double y) const { return radial_.rimPixel(x, y).solid; }
 
     // The bin of ring (-1 beyond the maximum zenith angle) at azimuth (a
     // pseudo-angle).

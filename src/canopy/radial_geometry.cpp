@@ -7,6 +7,7 @@
 #include <cmath>
 #include <deque>
 #include <mutex>
+#include <numbers>
 #include <utility>
 
 namespace karwen::canopy {
@@ -128,7 +129,7 @@ RadialTable::RadialTable(const RadialModel& model, double radius)
     perUnit_ = double(count);
     // A circle under a pixel across (radius < 0.5) would need a table
     // reaching ever farther; its pixels beyond rho = 2 count nothing.
-    reachQ_ = std::min((edge + half) * (edge + half), 4.0);
+    reachQ_ = std::min((edge + std::numbers::sqrt2 * half) * (edge + std::numbers::sqrt2 * half), 4.0);
     end_ = std::ceil(reachQ_ * perUnit_);
     const auto entries = static_cast<std::size_t>(end_) + 1;
     cos2_.resize(entries);
@@ -167,6 +168,68 @@ RadialTable::RadialTable(const RadialModel& model, double radius)
         density_[i] = a >= edge ? 0.0 : 2.0 * (cosAt(a) - cosAt(std::min(b, edge))) / (b * b - a * a);
     }
     density_.back() = 0.0; // what every pixel farther out reads
+    edge_ = edge;
+    const double inner = std::max(0.0, edge - std::numbers::sqrt2 * half);
+    acrossQ_ = inner * inner;
+}
+
+RadialTable::RimPixel RadialTable::rimPixel(double x, double y) const
+{
+    // The square's radial profile p(u), u the offset along the ray from the
+    // centre: the sum of its two sides' projections on the ray, uniform
+    // over +-a and +-b, a trapezoid reaching a + b. Its area at radius r
+    // is p dr (the rim taken as straight across one pixel), so the solid
+    // angle is the integral of p(r - rho) D(r) over r up to the edge, D the
+    // solid angle per area, -cos'(t(r)) / r. Piece by piece of p (where it
+    // is linear), slice by slice: the slice's p at its middle times the
+    // integral of D, plus p's slope times D's first moment, both from
+    // cos t, which stays finite where D does not (the orthographic rim).
+    constexpr int kSlicesPerPiece = 4;
+    const double half = 0.5 / radius_;
+    const double rho = std::hypot(x, y);
+    const double c = rho > 0.0 ? std::abs(x) / rho : 1.0, s = rho > 0.0 ? std::abs(y) / rho : 0.0;
+    const double a = half * std::max(c, s), b = std::max(half * std::min(c, s), 1e-6 * half);
+    const double ramp = 1.0 / (4.0 * a * b); // p's slope on the ramps
+    const auto profile = [&](double u) {
+        const double t = std::abs(u);
+        return t <= a - b ? 1.0 / (2.0 * a) : std::max(0.0, (a + b - t) * ramp);
+    };
+    const auto below = [&](double u) { // the share of the pixel at offsets up to u
+        const double t = std::clamp(u, -(a + b), a + b);
+        const auto lower = [&](double v) { return (v + a + b) * (v + a + b) * ramp / 2.0; };
+        if (t <= b - a)
+            return lower(t);
+        if (t < a - b)
+            return lower(b - a) + (t - (b - a)) / (2.0 * a);
+        return 1.0 - lower(-t);
+    };
+    const auto cosAt = [this](double r) {
+        double f = 0.0;
+        const int i = tableSpan(r * r, perUnit_, end_, f);
+        return std::sqrt(std::max(0.0, tableLerp(cos2_.data(), i, f)));
+    };
+    const double to = std::min(rho + (a + b), edge_);
+    RimPixel pixel{0.0, std::clamp(below(to - rho), 0.0, 1.0)};
+    const double knots[] = {rho - (a + b), rho - (a - b), rho + (a - b), rho + (a + b)};
+    const double slopes[] = {ramp, 0.0, -ramp};
+    for (int k = 0; k < 3; ++k) {
+        const double lo = std::max(knots[k], 1e-12), hi = std::min(knots[k + 1], to);
+        if (hi <= lo)
+            continue;
+        const double step = (hi - lo) / kSlicesPerPiece;
+        double r0 = lo, c0 = cosAt(r0);
+        for (int i = 1; i <= kSlicesPerPiece; ++i) {
+            const double r1 = lo + step * i, rm = 0.5 * (r0 + r1);
+            const double c1 = cosAt(r1), cm = cosAt(rm);
+            const double integral = (c0 - c1) / rm;
+            const double moment = ((r0 - rm) * c0 - (r1 - rm) * c1 + (r1 - r0) * (c0 + 4.0 * cm + c1) / 6.0) / rm;
+            pixel.solid += profile(rm - rho) * integral + slopes[k] * moment;
+            r0 = r1;
+            c0 = c1;
+        }
+    }
+    pixel.solid *= 4.0 * half * half;
+    return pixel;
 }
 
 std::shared_ptr<const RadialTable> sharedRadialTable(const RadialModel& model, double radius)

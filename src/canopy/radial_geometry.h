@@ -139,12 +139,30 @@ public:
     // The largest q a pixel centre may have and still hold part of the circle.
     [[nodiscard]] double reachQ() const { return reachQ_; }
 
+    // A square pixel across the rim, centred at (x, y) in radii: the solid
+    // angle of its part inside the edge, and that part's share of it. The
+    // table's annulus counts a pixel as a ring of its width, which across
+    // the rim, where the orthographic solid angle per area grows without
+    // bound, errs by up to a few per cent a pixel, the same way all along
+    // the rim; here the pixel's own profile across the rim (a trapezoid,
+    // by its direction) weighs thin annuli.
+    struct RimPixel {
+        double solid;
+        double inside;
+    };
+    [[nodiscard]] RimPixel rimPixel(double x, double y) const;
+    // Whether a pixel centre at q may have part of its square past the
+    // edge, where rimPixel, not the table, gives its solid angle.
+    [[nodiscard]] bool acrossRim(double q) const { return q > acrossQ_; }
+
 private:
     RadialModel model_;
     double radius_;
     double perUnit_; // index of the entry at q = 1
     double end_;     // index of the last entry, at or past reachQ_ (solid angle 0)
     double reachQ_;
+    double acrossQ_; // (edge - half a pixel's diagonal)^2
+    double edge_;
     // One column per quantity: the solid angle, read for every pixel of a
     // map, then lies densely in the cache.
     std::vector<double> cos2_, sinOverRho_, density_;

@@ -200,12 +200,13 @@ void SkyMap::buildGeneral(const PixelSky& sky)
         std::size_t start = 0;
         int ring = -1;
         for (std::size_t i = 0; i < n; ++i) {
-            if (ez[i] < 0.0) {
+            const double c = onOrAboveHorizon(ez[i]);
+            if (c < 0.0) {
                 weight[i] = 0.0f; // behind the view
                 bin[i] = sky.beyond();
             } else {
-                if (!layout_.holds(ring, ez[i]))
-                    ring = layout_.ringOf(ez[i]);
+                if (!layout_.holds(ring, c))
+                    ring = layout_.ringOf(c);
                 bin[i] = sky.binOf(ring, azimuth[i]);
             }
             if (bin[i] != bin[start]) {
@@ -215,6 +216,38 @@ void SkyMap::buildGeneral(const PixelSky& sky)
         }
         if (n > 0)
             binSolidAngle_[bin[start]] += sumOf(weight + start, static_cast<int>(n - start));
+        weighRimPixels(row, sky, ez.data());
+    }
+}
+
+// The pixels of a row that reach past the rim, at its two ends, take the
+// solid angle of their own square's inside (PixelSky::rimSolid) in place
+// of the table's; a mirrored row reads them from its mirror. ez: the
+// row's view-frame cosines off the camera axis (nullptr along it), by which
+// the pixels behind the view stay at 0.
+void SkyMap::weighRimPixels(const Row& row, const PixelSky& sky, const double* ez)
+{
+    if (row.mirrored)
+        return;
+    const double y = sky.yOf(row.y);
+    float* weight = weights_.get() + row.firstWeight;
+    const uint16_t* bin = bins_.get() + row.first;
+    const auto weigh = [&](int i) {
+        const double x = sky.xOf(i);
+        if (!sky.acrossRim(x * x + y * y))
+            return false;
+        const auto k = static_cast<std::size_t>(i - row.x0);
+        if (ez != nullptr && onOrAboveHorizon(ez[k]) < 0.0)
+            return true;
+        const auto solid = static_cast<float>(sky.rimSolid(x, y));
+        binSolidAngle_[bin[k]] += double(solid) - double(weight[k]);
+        weight[k] = solid;
+        return true;
+    };
+    int i = row.x0;
+    while (i < row.x1 && weigh(i))
+        ++i;
+    for (int j = row.x1 - 1; j >= i && weigh(j); --j) {
     }
 }
 
@@ -262,6 +295,7 @@ void SkyMap::buildAxial(const PixelSky& sky)
             known = std::max(known, to - 1);
         }
         close(row.x1);
+        weighRimPixels(row, sky, nullptr);
     }
 }
 

@@ -106,6 +106,7 @@ private:
     void shareWeights();
     void buildGeneral(const PixelSky& sky);
     void buildAxial(const PixelSky& sky);
+    void weighRimPixels(const Row& row, const PixelSky& sky, const double* ez);
     void countBinPixels();
 
     ProjectionRecord src_;

@@ -41,9 +41,13 @@ bool ref2angle(ProjectionRecord& src, float refX, float refY, const RixLens* len
         return false;
     const int32_t p = src.Proj;
 
-    // The point in units of the circle radius.
-    double x = (static_cast<double>(refX) - src.Cx) / src.R;
-    double y = (static_cast<double>(refY) - src.Cy) / src.R;
+    // The point in units of the circle radius. The point is kept in single
+    // precision: the centre rounded so is the centre, the view along the
+    // camera axis, not a view a millionth of a degree off it, whose rim
+    // pixels would half fall behind it.
+    const bool atCentre = refX == static_cast<float>(src.Cx) && refY == static_cast<float>(src.Cy);
+    double x = atCentre ? 0.0 : (static_cast<double>(refX) - src.Cx) / src.R;
+    double y = atCentre ? 0.0 : (static_cast<double>(refY) - src.Cy) / src.R;
     const double q = x * x + y * y;
     // The axial part of the direction where the lens gives it: a lens may
     // see past 90 degrees, where the sideways part alone cannot tell.

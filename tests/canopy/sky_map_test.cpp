@@ -219,4 +219,39 @@ TEST(SkyMapCache, RebuildsOnlyForNewGeometry)
 }
 
 } // namespace
+// Every pixel that holds part of the circle counts with the part inside,
+// whatever the centre's fraction of a pixel, on the path along the camera
+// axis and on the general one (a view off the axis by a hair): a whole
+// circle holds the hemisphere, a cap its solid angle, and a layout to 90
+// degrees covers the whole circle.
+TEST(SkyMapRim, EveryPixelTouchingTheCircleCounts)
+{
+    const RingLayout layout{9, 4, 90.0 * kDegToRad}; // ring edges every 10 degrees
+    const double cap50 = 1.0 - std::cos(50.0 * std::numbers::pi / 180.0);
+    for (const int32_t p : {kOrthographic, kEquisolidangle, kEquidistant, kStereographic})
+        for (const double radius : {300.0, 480.0})
+            for (int k = 0; k < 19; ++k) {
+                const double fx = k < 10 ? k / 10.0 : 0.0, fy = k < 10 ? 0.0 : (k - 9) / 10.0;
+                const int side = static_cast<int>(2.0 * radius) + 8;
+                ProjectionRecord record = fisheye(p, radius + 4.0 + fx, radius + 4.0 + fy, radius);
+                // A hair off the axis takes the general path; a few centres suffice.
+                for (const double alpha : k % 6 == 0 ? std::vector<double>{0.0, 1e-6} : std::vector<double>{0.0}) {
+                    record.Alpha = alpha;
+                    const SkyMap map(record, test::idealModel(p), side, side, layout);
+                    double all = 0.0, cap = 0.0;
+                    for (int b = 0; b < map.binCount(); ++b) {
+                        all += map.binSolidAngle()[static_cast<std::size_t>(b)];
+                        cap += b < 5 * layout.sectors() ? map.binSolidAngle()[static_cast<std::size_t>(b)] : 0.0;
+                    }
+                    const std::string where = "projection " + std::to_string(p) + " R " + std::to_string(radius)
+                        + " centre +" + std::to_string(fx) + ", +" + std::to_string(fy) + " alpha "
+                        + std::to_string(alpha);
+                    EXPECT_NEAR(all / (2.0 * kPi), 1.0, 0.0003) << where;
+                    EXPECT_NEAR(cap / (2.0 * kPi), cap50, 0.001) << where;
+                    EXPECT_GE(map.coveredShare(), 0.999) << where;
+                    EXPECT_EQ(map.binSolidAngle()[static_cast<std::size_t>(map.beyondBin())], 0.0) << where;
+                }
+            }
+}
+
 } // namespace karwen::canopy

@@ -274,7 +274,10 @@ Photo render(const Scene& scene, const ProjectionRecord& record, int width, int 
     // may count.
     const double tEdge = lens ? std::min(lens->HalfFov * kDeg, kPi / 2.0) : kPi / 2.0;
     const double edge = lens ? lensRho(*lens, tEdge) : 1.0;
-    const double rimReach = (edge + 0.5 / record.R) * (edge + 0.5 / record.R);
+    // Every pixel whose square may reach into the circle: its centre within
+    // half a pixel's diagonal past the rim.
+    const double reach = edge + std::sqrt(0.5) / record.R;
+    const double rimReach = reach * reach;
     const double tMax = lens ? lens->HalfFov * kDeg : kPi / 2.0;
     const double lensReach = lens ? lensRho(*lens, tMax) : 0.0;
     for (int j = 0; j < height; ++j) {
@@ -321,7 +324,7 @@ Photo uniform(uint32_t colour, const ProjectionRecord& record, int width, int he
     Photo photo{width, height, std::vector<uint32_t>(std::size_t(width) * std::size_t(height), kBlack)};
     for (int j = 0; j < height; ++j)
         for (int i = 0; i < width; ++i)
-            if (std::hypot(i + 0.5 - record.Cx, j + 0.5 - record.Cy) <= record.R + 0.5)
+            if (std::hypot(i + 0.5 - record.Cx, j + 0.5 - record.Cy) <= record.R + std::sqrt(0.5))
                 photo.pixels[std::size_t(j) * std::size_t(width) + std::size_t(i)] = colour;
     return photo;
 }

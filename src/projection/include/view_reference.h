@@ -16,8 +16,9 @@
 
 namespace karwen {
 
-// Sets src.Alpha and src.Beta from the reference point; a point outside the
-// circle looks at the horizon in its own azimuth. Returns false and leaves
+// Sets src.Alpha and src.Beta from the reference point; the circle's centre
+// in single precision looks along the camera axis (both angles 0), a point
+// outside the circle at the horizon in its own azimuth. Returns false and leaves
 // the record unchanged when the record cannot place a point: a radius that
 // is not a positive finite number, a projection code outside 0..4, or any
 // other input that would make the angles NaN or infinite. Through a lens,
