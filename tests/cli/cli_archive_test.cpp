@@ -147,6 +147,20 @@ TEST_F(Archive, APhotoBeyondTheMemoryFailsAlone)
     EXPECT_TRUE(fs::exists(out("a-kw.jpg")));
 }
 
+// A result (256 MB) that does not fit under the limit fails its photo in
+// the user's words: no function of the library is named.
+TEST_F(Archive, AResultBeyondTheMemoryFailsInPlainWords)
+{
+    if (underSanitizer())
+        GTEST_SKIP() << "a sanitizer's shadow memory does not fit under a limit of the address space";
+    photo("a.jpg");
+    const test_support::Outcome run = limited(250, {"convert", "-o", out(), "-j", "1", "--size", "8192x8192", in()});
+    EXPECT_TRUE(ended(run, 1,
+        {"Cannot save \"" + out("a-kw.jpg") + "\": the result could not be made: out of memory.",
+            "0 converted, 0 skipped, 1 failed"}));
+    EXPECT_FALSE(has(run.output, "Rix"));
+}
+
 // Each failure says what it is, in the error column and on standard error
 // alike, and never with the library's function names.
 TEST_F(Archive, FailuresNameTheirCause)
