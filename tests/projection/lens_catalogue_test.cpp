@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 
 namespace karwen {
@@ -69,6 +70,89 @@ TEST(LensCatalogue, WhatIsNotALensIsRefusedWithItsReason)
     EXPECT_NE(reasonOf("half_fov: 90\na1: 650").find("reaches 1021 at 90 degrees, not 1"), std::string::npos);
 }
 
+NamedLens builtIn(std::string_view name)
+{
+    std::string why;
+    const auto lens = findLens(name, &why);
+    EXPECT_TRUE(lens) << why;
+    return lens.value_or(NamedLens{});
+}
+
+TEST(LensCatalogue, BuiltInLensesAreTheirSourcesFunctions)
+{
+    // rho worked out from each source's own formula (exact decimals for
+    // x = theta / 90 degrees, t = theta in radians otherwise) at 15, 30, 45,
+    // 60, 75, 90 and 91.5 degrees.
+    const double degrees[] = {15, 30, 45, 60, 75, 90, 91.5};
+    const struct {
+        const char* name;
+        double halfFov;
+        double scale; // what the source's rho is divided by
+        double rho[7];
+    } cases[] = {
+        // 1.06 x + 0.00498 x^2 - 0.0639 x^3: 1.00108 at x = 1.
+        {"fc-e8", 91.5, 1.00108,
+            {0.176509166666667, 0.35152, 0.5232575, 0.689946666666667, 0.8498125, 1.00108, 1.015665504166667}},
+        // 0.6427 t + 0.0346 t^2 - 0.024491 t^3.
+        {"fc-e9", 91.5, 1.0,
+            {0.170190460187330, 0.342487095815401, 0.514253189098877, 0.682852022252418, 0.845646877490689,
+                1.000001037028350, 1.014870701083847}},
+        // 0.75276 t - 0.073937 t^2.
+        {"sigma-8mm", 90.0, 1.0,
+            {0.192004545072164, 0.373873965969283, 0.545608262691354, 0.707207435238379, 0.858671483610358,
+                1.000000407807290, 1.013575868397356}},
+    };
+    for (const auto& c : cases) {
+        const NamedLens lens = builtIn(c.name);
+        EXPECT_EQ(lens.name, c.name);
+        EXPECT_DOUBLE_EQ(lens.lens.HalfFov, c.halfFov) << c.name;
+        for (int i = 0; i < 7; ++i)
+            EXPECT_NEAR(rhoOf(lens.lens, degrees[i] * kPi / 180), c.rho[i] / c.scale, 1e-12)
+                << c.name << " at " << degrees[i] << " degrees";
+    }
+    // Rescaled, the FC-E8 puts every angle where the source does relative
+    // to its image circle.
+    const RixLens e8 = builtIn("fc-e8").lens;
+    EXPECT_NEAR(rhoOf(e8, kPi / 4) / rhoOf(e8, 91.5 * kPi / 180), 0.5232575 / 1.015665504166667, 1e-12);
+
+    // The Sigma 4.5 mm of the same paper reaches 0.948 at 90 degrees, against
+    // no stated radius: refused as any lens file would be.
+    char sigma45[160];
+    std::snprintf(sigma45, sizeof sigma45, "half_fov: 90\na1: %.17g\na2: %.17g\na3: %.17g\n", 1.12 / (kPi / 2),
+        0.00598 / std::pow(kPi / 2, 2), -0.178 / std::pow(kPi / 2, 3));
+    EXPECT_NE(reasonOf(sigma45).find("reaches 0.948 at 90 degrees"), std::string::npos) << reasonOf(sigma45);
+}
+
+TEST(LensCatalogue, BuiltInLensesAreLensesAFileOrPolyCouldGive)
+{
+    for (const NamedLens& lens : builtInLenses()) {
+        EXPECT_FALSE(lens.source.empty()) << lens.name;
+        // Published digits: 1.000001 at most from 1.
+        EXPECT_NEAR(rhoOf(lens.lens, kPi / 2), 1.0, 2e-6) << lens.name;
+        char text[256];
+        std::snprintf(text, sizeof text, "name: %s\nhalf_fov: %.17g\na1: %.17g\na2: %.17g\na3: %.17g\n",
+            lens.name.c_str(), lens.lens.HalfFov, lens.lens.A[0], lens.lens.A[1], lens.lens.A[2]);
+        std::string why;
+        const auto parsed = parseLensText(text, "x", &why);
+        ASSERT_TRUE(parsed) << lens.name << ": " << why;
+        EXPECT_EQ(parsed->name, lens.name);
+        EXPECT_EQ(parsed->lens.HalfFov, lens.lens.HalfFov) << lens.name;
+        for (int k = 0; k < RIX_LENS_TERMS; ++k)
+            EXPECT_EQ(parsed->lens.A[k], lens.lens.A[k]) << lens.name << " a" << k + 1;
+    }
+
+    // The FC-E9's terms as published, typed after poly:, are its function;
+    // poly: always sees 90 degrees, the converter 91.5.
+    const NamedLens e9 = builtIn("FC-E9");
+    std::string why;
+    const auto poly = findLens("poly:0.6427,0.0346,-0.024491", &why);
+    ASSERT_TRUE(poly) << why;
+    for (int k = 0; k < RIX_LENS_TERMS; ++k)
+        EXPECT_EQ(poly->lens.A[k], e9.lens.A[k]) << "a" << k + 1;
+    EXPECT_EQ(poly->lens.HalfFov, 90.0);
+    EXPECT_EQ(e9.lens.HalfFov, 91.5);
+}
+
 TEST(LensCatalogue, NamesFilesAndPolynomialsAreFound)
 {
     std::string why;
@@ -80,10 +164,6 @@ TEST(LensCatalogue, NamesFilesAndPolynomialsAreFound)
     EXPECT_FALSE(findLens("poly:0.1,0.1,0.1,0.1,0.1,0.1", &why));
     EXPECT_EQ(why, "poly: takes at most 5 terms, a1 to a5");
 
-    for (const NamedLens& lens : builtInLenses()) {
-        EXPECT_FALSE(lens.source.empty());
-        EXPECT_NEAR(rhoOf(lens.lens, kPi / 2), 1.0, 1e-12) << lens.name;
-    }
     const auto found = findLens("NIKKOR-8MM-F2.8", &why);
     ASSERT_TRUE(found) << why;
     EXPECT_EQ(found->name, "nikkor-8mm-f2.8");

@@ -28,14 +28,14 @@ namespace karwen {
 struct NamedLens {
     std::string name;   // as listed and written to the CSV's lens column
     RixLens lens{};     // in radians, rho = 1 at 90 degrees
-    std::string source; // the publication, or the file it was read from
+    std::string source; // where the function comes from, or the file read
 };
 
 // How far rho(90 degrees) may stray from 1, for published terms rounded
 // to a few digits.
 inline constexpr double kLensRho90Tolerance = 0.01;
 
-// The lenses shipped with the program, each with its publication.
+// The lenses shipped with the program, each naming its function's source.
 [[nodiscard]] const std::vector<NamedLens>& builtInLenses();
 
 // A lens from the text of a lens file; fallbackName names it when the text
