@@ -6,7 +6,10 @@
 #include "pixel_sky.h"
 #include "region_rows.h"
 #include "region_rule.h"
+#include "rim_reading.h"
 #include "sky_map.h"
+
+#include <algorithm>
 
 namespace karwen::canopy {
 
@@ -59,11 +62,65 @@ struct RegionSums {
     std::vector<double> all, gap; // solid angle of each region's pixels, and of those counted as sky
 };
 
-void sumGeneral(
-    const PixelView& view, const SkyMap& map, const uint16_t* regions, const SkyTable& sky, RegionSums& sums)
+// The pixels across the rim as RimReading reads them, where that differs
+// from how the table reads them: each rim pixel's class then, in the map's
+// order.
+class RimClasses {
+public:
+    RimClasses(
+        const PixelView& view, const SkyMap& map, const SkyTable& table, int threshold, const CanopySettings& settings)
+        : map_(map)
+        , view_(view)
+        , table_(table)
+    {
+        const ValueTable values(settings.channel, settings.gamma);
+        const RimReading rim(view, map, values);
+        if (!rim.appliesAt(threshold))
+            return;
+        for (const uint8_t v : rim.values(true))
+            sky_.push_back(v > threshold ? 1.0 : 0.0);
+    }
+
+    // What the rim pixels of row r add to the gap sums beyond what the
+    // table gave them, with regionOf(x) the region of column x.
+    template <typename RegionOf> void correctRow(uint32_t r, RegionOf regionOf, RegionSums& sums)
+    {
+        const std::span<const SkyMap::RimPixel> rim = map_.rimPixels();
+        if (sky_.empty())
+            return;
+        while (next_ < rim.size() && rim[next_].row == r) {
+            const SkyMap::RimPixel& p = rim[next_];
+            const SkyMap::Row& row = map_.rows()[r];
+            const double change = sky_[next_] - table_.of(view_.row(row.y)[p.x]);
+            if (change != 0.0) {
+                const int region = regionOf(p.x);
+                if (region >= 0)
+                    sums.gap[std::size_t(region)] += change * double(p.weight);
+            }
+            ++next_;
+        }
+    }
+
+private:
+    const SkyMap& map_;
+    const PixelView& view_;
+    const SkyTable& table_;
+    std::vector<double> sky_;
+    std::size_t next_ = 0;
+};
+
+void sumGeneral(const PixelView& view, const SkyMap& map, const uint16_t* regions, const SkyTable& sky, RimClasses& rim,
+    RegionSums& sums)
 {
     const float* weights = map.weights().data();
     for (const SkyMap::Row& row : map.rows()) {
+        rim.correctRow(
+            static_cast<uint32_t>(&row - map.rows().data()),
+            [&](int x) {
+                const uint16_t region = regions[row.first + std::size_t(x - row.x0)];
+                return region == kNoRegion ? -1 : int(region);
+            },
+            sums);
         const uint32_t* px = view.row(row.y) + row.x0;
         const float* w = weights + row.firstWeight;
         const uint16_t* r = regions + row.first;
@@ -77,12 +134,21 @@ void sumGeneral(
 }
 
 void sumAxial(const PixelView& view, const SkyMap& map, const PixelSky& sky, AxialRegionCuts cuts,
-    const SkyTable& table, RegionSums& sums)
+    const SkyTable& table, RimClasses& rim, RegionSums& sums)
 {
     const float* weights = map.weights().data();
     std::vector<RegionRun> runs;
     for (const SkyMap::Row& row : map.rows()) {
         cuts.runsOf(sky, row, runs);
+        rim.correctRow(
+            static_cast<uint32_t>(&row - map.rows().data()),
+            [&](int x) {
+                for (const RegionRun& run : runs)
+                    if (x >= run.from && x < run.to)
+                        return run.region;
+                return -1;
+            },
+            sums);
         const uint32_t* px = view.row(row.y);
         const float* w = weights + row.firstWeight - std::size_t(row.x0);
         for (const RegionRun& run : runs) {
@@ -110,17 +176,19 @@ RegionGaps measureRegionGaps(const PixelView& view, const ProjectionRecord& src,
     const RegionRule rule(grid, orientation, sky.frame());
     const SkyTable table(settings, threshold);
     RegionSums sums{std::vector<double>(regions, 0.0), std::vector<double>(regions, 0.0)};
+    RimClasses rim(view, *map, table, threshold, settings);
     if (src.Alpha == 0.0 && src.Beta == 0.0)
-        sumAxial(view, *map, sky, AxialRegionCuts(sky, rule), table, sums);
+        sumAxial(view, *map, sky, AxialRegionCuts(sky, rule), table, rim, sums);
     else
-        sumGeneral(view, *map, sharedGeneralRegions(map, sky, rule)->regions(), table, sums);
+        sumGeneral(view, *map, sharedGeneralRegions(map, sky, rule)->regions(), table, rim, sums);
 
     const std::shared_ptr<const std::vector<double>> shown
         = sharedShownShares(src, *model, view.width, view.height, grid, orientation);
     for (std::size_t k = 0; k < regions; ++k) {
         out.shown[k] = (*shown)[k];
         if (sums.all[k] > 0.0) {
-            out.gap[k] = sums.gap[k] / sums.all[k] * out.shown[k];
+            // The rim's corrections may leave a hair below 0 or above all.
+            out.gap[k] = std::clamp(sums.gap[k] / sums.all[k], 0.0, 1.0) * out.shown[k];
         } else if (out.shown[k] > 0.0) {
             // Too small to hold a pixel centre: the pixel under its centre.
             const RegionCentre c = rule.centreOf(int(k));

@@ -97,7 +97,7 @@ void NeighbourPairs::addRun(const RowBuffer& above, const RowBuffer& here, const
     addPixelSums(v, sums.data(), n, tables.data(), kTableStride);
 }
 
-void NeighbourPairs::addRow(const SkyMap::Row& row, const float* weights)
+void NeighbourPairs::addRow(const SkyMap::Row& row, const float* weights, bool withRim)
 {
     RowBuffer& r = *next_;
     std::fill(at(r.units, r.x0), at(r.units, r.x1), 0);
@@ -105,6 +105,10 @@ void NeighbourPairs::addRow(const SkyMap::Row& row, const float* weights)
     r.x0 = row.x0;
     r.x1 = row.x1;
     weightUnits(weights + row.firstWeight, row.x1 - row.x0, scale_, at(r.units, row.x0));
+    if (!withRim) {
+        std::fill(at(r.units, row.x0), at(r.units, row.inner0), 0);
+        std::fill(at(r.units, row.inner1), at(r.units, row.x1), 0);
+    }
     const bool follows = pending_ != nullptr && pending_->y + 1 == r.y;
     if (pending_ != nullptr)
         addPixels(above_, *pending_, follows ? &r : nullptr, tables_);
@@ -121,6 +125,7 @@ EdgeSums NeighbourPairs::sums() const
     if (pending_ != nullptr)
         addPixels(above_, *pending_, nullptr, tables);
     EdgeSums sums;
+    sums.unit = 1.0 / double(scale_);
     for (std::size_t k = 0; k < kSumTables; ++k)
         for (std::size_t v = 0; v < kValues; ++v) {
             sums.weight[v] += tables[k * kTableStride + 2 * v];
@@ -129,10 +134,46 @@ EdgeSums NeighbourPairs::sums() const
     return sums;
 }
 
-std::optional<int> photoThreshold(
-    const Histogram& histogram, const NeighbourPairs* pairs, const CanopySettings& settings)
+void addRimPairs(EdgeSums& sums, const PixelView& view, const SkyMap& map, const ValueTable& values, float scale)
 {
-    return chooseThreshold(histogram, pairs != nullptr ? pairs->sums() : EdgeSums{}, settings);
+    const std::span<const SkyMap::Row> rows = map.rows();
+    const std::span<const SkyMap::RimPixel> rim = map.rimPixels();
+    const float* weights = map.weights().data();
+    // A row of the map as the pairs read it: column x's value, units and
+    // whether the pass left it out; none past the row's ends.
+    struct Line {
+        const SkyMap::Row* row = nullptr;
+        const uint32_t* pixels = nullptr;
+        [[nodiscard]] bool holds(int x) const { return row != nullptr && x >= row->x0 && x < row->x1; }
+        [[nodiscard]] bool leftOut(int x) const { return x < row->inner0 || x >= row->inner1; }
+    };
+    const auto lineAt = [&](int y) {
+        const SkyMap::Row* row = map.rowAt(y);
+        return Line{row, row != nullptr ? view.row(y) : nullptr};
+    };
+    const auto pair = [&](const Line& a, int xa, const Line& b, int xb) {
+        const auto units = [&](const Line& l, int x) {
+            return static_cast<int32_t>(weights[l.row->firstWeight + std::size_t(x - l.row->x0)] * scale);
+        };
+        sums.addPair(values(a.pixels[xa]), values(b.pixels[xb]), std::min(units(a, xa), units(b, xb)));
+    };
+    for (std::size_t k = 0; k < rim.size();) {
+        const int y = rows[rim[k].row].y;
+        const Line above = lineAt(y - 1), here = lineAt(y), below = lineAt(y + 1);
+        for (; k < rim.size() && rows[rim[k].row].y == y; ++k) {
+            // A pair of two rim pixels is taken from the earlier one (by
+            // row, then column).
+            const int x = rim[k].x;
+            if (here.holds(x + 1))
+                pair(here, x, here, x + 1);
+            if (below.holds(x))
+                pair(here, x, below, x);
+            if (here.holds(x - 1) && !here.leftOut(x - 1))
+                pair(here, x, here, x - 1);
+            if (above.holds(x) && !above.leftOut(x))
+                pair(here, x, above, x);
+        }
+    }
 }
 
 } // namespace karwen::canopy

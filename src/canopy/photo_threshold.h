@@ -4,6 +4,8 @@
 #pragma once
 
 #include "canopy_settings.h"
+#include "pixel_values.h"
+#include "pixel_view.h"
 #include "sky_map.h"
 #include "threshold.h"
 
@@ -36,8 +38,9 @@ public:
     // Where the values of the next row go, indexed by column.
     [[nodiscard]] uint8_t* nextRow() { return next_->values.data() + 1; }
     // Takes the row just written, with the map's weights, and adds the
-    // pairs of the row before, whose neighbours are now all known.
-    void addRow(const SkyMap::Row& row, const float* weights);
+    // pairs of the row before, whose neighbours are now all known. Without
+    // rim, the row's pixels across the rim weigh nothing.
+    void addRow(const SkyMap::Row& row, const float* weights, bool withRim = true);
     [[nodiscard]] EdgeSums sums() const;
     // Weights count in whole units of 1 / scale (weightUnits).
     [[nodiscard]] float scale() const { return scale_; }
@@ -68,10 +71,9 @@ private:
     std::vector<int64_t> tables_;
 };
 
-// The threshold the settings ask for, from the photo's weighted value
-// histogram and, for the edge method, its neighbouring pairs; none when the
-// Minimum method finds no valley.
-[[nodiscard]] std::optional<int> photoThreshold(
-    const Histogram& histogram, const NeighbourPairs* pairs, const CanopySettings& settings);
+// The pairs the map's rim pixels (SkyMap::rimPixels) take part in, each
+// once, weighed in units of 1 / scale as NeighbourPairs weighs them: added
+// to the sums of a pass without the rim, they give those of a pass with it.
+void addRimPairs(EdgeSums& sums, const PixelView& view, const SkyMap& map, const ValueTable& values, float scale);
 
 } // namespace karwen::canopy

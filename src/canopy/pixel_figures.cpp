@@ -3,10 +3,12 @@
 #include "canopy_indices.h"
 #include "photo_threshold.h"
 #include "pixel_values.h"
+#include "rim_reading.h"
 #include "sky_map.h"
 
 #include <cmath>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <span>
 
@@ -21,29 +23,41 @@ constexpr std::size_t kValues = 256;
 // b * 256 + v: one pass over the pixels gives the threshold histogram and,
 // once the threshold is known, every bin's gap. The edge method's pairs of
 // neighbours are gathered in the same pass, while the row's values are at
-// hand.
+// hand. The pixels across the rim take part in neither: they are added
+// apart (addRim, addRimPairs), once it is known how they are read.
+// Not inlined: on its own its loops keep every pointer in a register.
 template <Channel C, bool WithPairs>
-void accumulate(const PixelView& view, const SkyMap& map, const ValueTable& values, std::vector<double>& hist,
-    NeighbourPairs* pairs)
+[[gnu::noinline]] void accumulate(const PixelView& view, const SkyMap& map, const ValueTable& values,
+    std::vector<double>& hist, NeighbourPairs* pairs)
 {
-    const auto& lut = values.table();
-    const float* weights = map.weights().data();
-    const uint16_t* bins = map.bins().data();
+    // Plain pointers, held in registers through the loops.
+    const uint8_t* const lut = values.table().data();
+    const float* const weights = map.weights().data();
+    const uint16_t* const bins = map.bins().data();
+    double* const h = hist.data();
+    const auto valueOf
+        = [lut, &values](uint32_t pixel) { return lut[C == Channel::Blue ? (pixel & 0xffu) : values.raw(pixel)]; };
     for (const SkyMap::Row& row : map.rows()) {
         const uint32_t* px = view.row(row.y) + row.x0;
         const float* w = weights + row.firstWeight;
         const uint16_t* b = bins + row.first;
-        const int n = row.x1 - row.x0;
-        uint8_t* rowValues = WithPairs ? pairs->nextRow() + row.x0 : nullptr;
-        for (int i = 0; i < n; ++i) {
-            const unsigned raw = C == Channel::Blue ? (px[i] & 0xffu) : values.raw(px[i]);
-            const uint8_t value = lut[raw];
-            hist[b[i] * kValues + value] += w[i];
-            if constexpr (WithPairs)
+        const int from = row.inner0 - row.x0, to = row.inner1 - row.x0;
+        if constexpr (WithPairs) {
+            uint8_t* rowValues = pairs->nextRow() + row.x0;
+            for (int i = 0; i < from; ++i)
+                rowValues[i] = valueOf(px[i]);
+            for (int i = from; i < to; ++i) {
+                const uint8_t value = valueOf(px[i]);
+                h[b[i] * kValues + value] += w[i];
                 rowValues[i] = value;
+            }
+            for (int i = to; i < row.x1 - row.x0; ++i)
+                rowValues[i] = valueOf(px[i]);
+            pairs->addRow(row, weights, false);
+        } else {
+            for (int i = from; i < to; ++i)
+                h[b[i] * kValues + valueOf(px[i])] += w[i];
         }
-        if constexpr (WithPairs)
-            pairs->addRow(row, weights);
     }
 }
 
@@ -55,6 +69,41 @@ void accumulate(const PixelView& view, const SkyMap& map, const ValueTable& valu
         accumulate<C, true>(view, map, values, hist, pairs);
     else
         accumulate<C, false>(view, map, values, hist, nullptr);
+}
+
+// The histograms of one pass, and the edge method's pairs.
+struct Pass {
+    std::vector<double> hist;
+    std::unique_ptr<NeighbourPairs> pairs;
+};
+
+Pass passOver(const PixelView& view, const SkyMap& map, const ValueTable& values, const CanopySettings& settings)
+{
+    Pass pass{std::vector<double>(static_cast<std::size_t>(map.binCount()) * kValues, 0.0), nullptr};
+    if (settings.method == ThresholdMethod::Edge)
+        pass.pairs = std::make_unique<NeighbourPairs>(view.width, map.maxWeight());
+    NeighbourPairs* pairs = pass.pairs.get();
+    if (readsBlueByte(settings.channel))
+        accumulate<Channel::Blue>(view, map, values, pass.hist, pairs);
+    else
+        accumulate<Channel::Luma>(view, map, values, pass.hist, pairs);
+    return pass;
+}
+
+// The rim pixels, each with the value it is read by (RimReading::values).
+void addRim(std::vector<double>& hist, const SkyMap& map, const std::vector<uint8_t>& values)
+{
+    const std::span<const SkyMap::RimPixel> rim = map.rimPixels();
+    for (std::size_t k = 0; k < rim.size(); ++k)
+        hist[rim[k].bin * kValues + values[k]] += rim[k].weight;
+}
+
+Histogram totalOf(const std::vector<double>& hist)
+{
+    Histogram total{};
+    for (std::size_t i = 0; i < hist.size(); ++i)
+        total[i % kValues] += hist[i];
+    return total;
 }
 
 struct BinSums {
@@ -124,20 +173,32 @@ PixelFigures measurePixels(
     const RingLayout layout = RingLayout::of(settings);
     const auto map = sharedSkyMap(src, *model, view.width, view.height, layout);
     const ValueTable values(settings.channel, settings.gamma);
-    std::vector<double> hist(static_cast<std::size_t>(map->binCount()) * kValues, 0.0);
-    std::optional<NeighbourPairs> pairs;
-    if (settings.method == ThresholdMethod::Edge)
-        pairs.emplace(view.width, map->maxWeight());
-    NeighbourPairs* gathered = pairs ? &*pairs : nullptr;
-    if (readsBlueByte(settings.channel))
-        accumulate<Channel::Blue>(view, *map, values, hist, gathered);
-    else
-        accumulate<Channel::Luma>(view, *map, values, hist, gathered);
-
-    Histogram& total = f.histogram;
-    for (std::size_t i = 0; i < hist.size(); ++i)
-        total[i % kValues] += hist[i];
-    const std::optional<int> threshold = photoThreshold(total, gathered, settings);
+    // Whether the rim is read by its inside depends on the threshold, which
+    // for most methods depends on the histogram without the rim: the rim
+    // is kept apart whenever it may be, and added as it stands when the
+    // threshold then found shows the photo is not dark beyond it.
+    const RimReading rim(view, *map, values);
+    Pass pass = passOver(view, *map, values, settings);
+    EdgeSums pairs = pass.pairs ? pass.pairs->sums() : EdgeSums{};
+    const auto addRimAsItStands = [&] {
+        addRim(pass.hist, *map, rim.values(false));
+        if (pass.pairs)
+            addRimPairs(pairs, view, *map, values, pass.pairs->scale());
+    };
+    bool byInside = settings.method == ThresholdMethod::Fixed ? rim.appliesAt(settings.fixedThreshold) : rim.mayApply();
+    if (!byInside)
+        addRimAsItStands();
+    f.histogram = totalOf(pass.hist);
+    std::optional<int> threshold = chooseThreshold(f.histogram, pairs, settings);
+    if (byInside && threshold && !rim.appliesAt(*threshold)) {
+        byInside = false;
+        addRimAsItStands();
+        f.histogram = totalOf(pass.hist);
+        threshold = chooseThreshold(f.histogram, pairs, settings);
+    }
+    if (byInside)
+        addRim(pass.hist, *map, rim.values(true));
+    const std::vector<double>& hist = pass.hist;
     f.threshold = threshold.value_or(0);
     const BinSums sums = sumBins(hist, map->binCount(), f.threshold);
 

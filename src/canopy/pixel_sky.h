@@ -86,6 +86,7 @@ public:
     // the solid angle of its part inside then (RadialTable::rimPixel).
     [[nodiscard]] bool acrossRim(double q) const { return radial_.acrossRim(q); }
     [[nodiscard]] double rimSolid(double x, double y) const { return radial_.rimPixel(x, y).solid; }
+    [[nodiscard]] RadialTable::RimPixel rimPixel(double x, double y) const { return radial_.rimPixel(x, y); }
 
     // The bin of ring (-1 beyond the maximum zenith angle) at azimuth (a
     // pseudo-angle).

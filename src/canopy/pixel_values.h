@@ -14,6 +14,8 @@ public:
     ValueTable(Channel channel, double gamma);
 
     [[nodiscard]] uint8_t operator()(uint32_t pixel) const { return lut_[raw(pixel)]; }
+    // The linearised value before rounding.
+    [[nodiscard]] double linear(uint32_t pixel) const { return linear_[raw(pixel)]; }
 
     // The channel value before linearising. Luma is rounded to the nearest
     // integer first, so that one 256-entry table serves both channels.
@@ -31,6 +33,7 @@ public:
 private:
     Channel channel_;
     std::array<uint8_t, 256> lut_{};
+    std::array<double, 256> linear_{};
 };
 
 } // namespace karwen::canopy

@@ -58,6 +58,7 @@ RadialModel::RadialModel(int32_t proj, std::optional<rix::LensFunction> lens)
     // The lens reaches 90 degrees, or ends short of it at its field's rim.
     if (lens_->halfFov() >= kQuarterTurn) {
         edge_ = lens_->rho(kQuarterTurn);
+        edgeIsRim_ = lens_->halfFov() <= kQuarterTurn + 1e-12; // a field of exactly 90 degrees ends there
     } else {
         // A centre past the rim looks a hair inside it, so that a zenith
         // ring ending at the rim's angle holds it: ring edges are converted

@@ -52,6 +52,9 @@ public:
     // rho(90 degrees) for a lens that sees that far, else the rim of its
     // field, rho(half field of view).
     [[nodiscard]] double edge() const { return edge_; }
+    // Whether the edge is the rim of the lens's field, beyond which the photo
+    // shows nothing of the scene; not so for a lens that sees past 90 degrees.
+    [[nodiscard]] bool edgeIsRim() const { return edgeIsRim_; }
     // The direction a pixel centre past the edge looks along: sin(t) = 1 and
     // cos(t) = 0 exactly at 90 degrees, else a hair inside a lens's rim.
     [[nodiscard]] double edgeSin() const { return edgeSin_; }
@@ -66,6 +69,7 @@ private:
     int32_t projection_;
     std::optional<rix::LensFunction> lens_;
     double edge_ = 1.0;
+    bool edgeIsRim_ = true;
     double edgeSin_ = 1.0, edgeCos_ = 0.0;
 };
 
@@ -151,6 +155,7 @@ public:
         double inside;
     };
     [[nodiscard]] RimPixel rimPixel(double x, double y) const;
+    [[nodiscard]] const RadialModel& model() const { return model_; }
     // Whether a pixel centre at q may have part of its square past the
     // edge, where rimPixel, not the table, gives its solid angle.
     [[nodiscard]] bool acrossRim(double q) const { return q > acrossQ_; }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -128,6 +129,7 @@ SkyMap::SkyMap(const ProjectionRecord& src, const RadialModel& model, int width,
         buildAxial(sky);
     else
         buildGeneral(sky);
+    linkInnerNeighbours();
     for (std::size_t i = 0; i < weightCount_; ++i)
         maxWeight_ = std::max(maxWeight_, weights_[i]);
     countBinPixels();
@@ -216,38 +218,90 @@ void SkyMap::buildGeneral(const PixelSky& sky)
         }
         if (n > 0)
             binSolidAngle_[bin[start]] += sumOf(weight + start, static_cast<int>(n - start));
-        weighRimPixels(row, sky, ez.data());
+        weighRimPixels(static_cast<std::size_t>(&row - rows_.data()), sky, ez.data());
     }
 }
 
 // The pixels of a row that reach past the rim, at its two ends, take the
-// solid angle of their own square's inside (PixelSky::rimSolid) in place
-// of the table's; a mirrored row reads them from its mirror. ez: the
-// row's view-frame cosines off the camera axis (nullptr along it), by which
-// the pixels behind the view stay at 0.
-void SkyMap::weighRimPixels(const Row& row, const PixelSky& sky, const double* ez)
+// solid angle of their own square's inside (PixelSky::rimPixel) in place
+// of the table's; a mirrored row reads them from its mirror. Those of them
+// not wholly inside are listed, and the row's inner span ends where they
+// begin. ez: the row's view-frame cosines off the camera axis (nullptr
+// along it), by which the pixels behind the view stay at 0.
+void SkyMap::weighRimPixels(std::size_t r, const PixelSky& sky, const double* ez)
 {
-    if (row.mirrored)
-        return;
+    Row& row = rows_[r];
     const double y = sky.yOf(row.y);
     float* weight = weights_.get() + row.firstWeight;
     const uint16_t* bin = bins_.get() + row.first;
-    const auto weigh = [&](int i) {
+    // Pixel i, if it may reach past the rim.
+    const auto weigh = [&](int i) -> std::optional<RimPixel> {
         const double x = sky.xOf(i);
         if (!sky.acrossRim(x * x + y * y))
-            return false;
+            return std::nullopt;
+        const RadialTable::RimPixel p = sky.rimPixel(x, y);
         const auto k = static_cast<std::size_t>(i - row.x0);
-        if (ez != nullptr && onOrAboveHorizon(ez[k]) < 0.0)
-            return true;
-        const auto solid = static_cast<float>(sky.rimSolid(x, y));
-        binSolidAngle_[bin[k]] += double(solid) - double(weight[k]);
-        weight[k] = solid;
-        return true;
+        const bool behind = ez != nullptr && onOrAboveHorizon(ez[k]) < 0.0;
+        if (!behind && !row.mirrored) {
+            const auto solid = static_cast<float>(p.solid);
+            binSolidAngle_[bin[k]] += double(solid) - double(weight[k]);
+            weight[k] = solid;
+        }
+        return RimPixel{static_cast<uint32_t>(r), i, static_cast<float>(p.inside), weight[k], bin[k]};
     };
+    const auto partlyOutside = [](const RimPixel& p) { return p.inside < 1.0f; };
+    std::vector<RimPixel> right;
+    row.inner0 = row.x0;
     int i = row.x0;
-    while (i < row.x1 && weigh(i))
-        ++i;
-    for (int j = row.x1 - 1; j >= i && weigh(j); --j) {
+    for (std::optional<RimPixel> p; i < row.x1 && (p = weigh(i)); ++i)
+        if (row.inner0 == i && partlyOutside(*p)) {
+            row.inner0 = i + 1;
+            rim_.push_back(*p);
+        }
+    row.inner1 = row.x1;
+    for (std::optional<RimPixel> p; row.inner1 > row.inner0 && (p = weigh(row.inner1 - 1)) && partlyOutside(*p);) {
+        --row.inner1;
+        right.push_back(*p);
+    }
+    // The rest of the row's pixels that may reach past the rim, for their weights.
+    for (int j = row.inner1 - 1; j >= i && weigh(j); --j) {
+    }
+    rim_.insert(rim_.end(), right.rbegin(), right.rend());
+}
+
+// Step by step towards the centre from each rim pixel with little inside,
+// until a pixel with a quarter inside or more.
+void SkyMap::linkInnerNeighbours()
+{
+    constexpr int kSteps = 3; // a pixel with so little inside lies within a step or two of one with more
+    const auto before = [](const RimPixel& a, const RimPixel& b) { return a.row != b.row ? a.row < b.row : a.x < b.x; };
+    for (RimPixel& p : rim_) {
+        if (p.inside >= kLeastInside)
+            continue;
+        double cx = p.x + 0.5, cy = rows_[p.row].y + 0.5; // the step's pixel centre
+        for (int step = 0; step < kSteps; ++step) {
+            const double dx = cx - src_.Cx, dy = cy - src_.Cy;
+            const double d = std::hypot(dx, dy);
+            if (!(d > 1.0))
+                break;
+            const int x = static_cast<int>(std::floor(cx - dx / d)), y = static_cast<int>(std::floor(cy - dy / d));
+            const Row* row = rowAt(y);
+            if (row == nullptr || x < row->x0 || x >= row->x1)
+                break;
+            float inside = 1.0f;
+            if (x < row->inner0 || x >= row->inner1) {
+                const RimPixel key{static_cast<uint32_t>(row - rows_.data()), x, 0.0f, 0.0f, 0};
+                inside = std::lower_bound(rim_.begin(), rim_.end(), key, before)->inside;
+            }
+            if (inside >= kLeastInside) {
+                p.innerX = x;
+                p.innerY = y;
+                p.innerInside = inside;
+                break;
+            }
+            cx = x + 0.5;
+            cy = y + 0.5;
+        }
     }
 }
 
@@ -295,8 +349,16 @@ void SkyMap::buildAxial(const PixelSky& sky)
             known = std::max(known, to - 1);
         }
         close(row.x1);
-        weighRimPixels(row, sky, nullptr);
+        weighRimPixels(static_cast<std::size_t>(&row - rows_.data()), sky, nullptr);
     }
+}
+
+const SkyMap::Row* SkyMap::rowAt(int y) const
+{
+    if (rows_.empty() || y < rows_.front().y || y > rows_.back().y)
+        return nullptr;
+    const Row& row = rows_[static_cast<std::size_t>(y - rows_.front().y)];
+    return row.y == y ? &row : nullptr;
 }
 
 bool SkyMap::matches(

@@ -64,14 +64,36 @@ public:
     // Pixels of row y, columns [x0, x1): their bins at bins()[first ...],
     // their weights at weights()[firstWeight ...]. Rows that hold exactly
     // the same weights (at y and -y of a view along the camera axis) share
-    // them; mirrored marks the later one.
+    // them; mirrored marks the later one. The pixels [inner0, inner1) lie
+    // wholly inside the circle, those before and after reach past the rim.
     struct Row {
         int y;
         int x0, x1;
         std::size_t first;
         std::size_t firstWeight = 0;
         bool mirrored = false;
+        int inner0 = 0, inner1 = 0;
     };
+
+    // A pixel of the map that reaches past the rim: column x of rows()[row],
+    // the share of its square inside the rim, its weight (0 behind the
+    // view) and bin. One with less than a quarter inside also names the
+    // pixel it is read by: its inner neighbour, the first pixel with a
+    // quarter inside or more one step after another towards the centre
+    // along the radius (innerX -1 when the way leaves the map), and that
+    // pixel's inside share (1 for a pixel wholly inside). Sorted by row,
+    // then column: the pixels of each row outside [inner0, inner1).
+    struct RimPixel {
+        uint32_t row;
+        int32_t x;
+        float inside;
+        float weight;
+        uint16_t bin;
+        int32_t innerX = -1, innerY = -1;
+        float innerInside = 1.0f;
+    };
+    // Below this share a rim pixel is read by its inner neighbour.
+    static constexpr float kLeastInside = 0.25f;
 
     // src must be usable (isUsableSource) and model its radial model, the
     // sides positive.
@@ -89,6 +111,11 @@ public:
     [[nodiscard]] int beyondBin() const { return binCount() - 1; }
 
     [[nodiscard]] std::span<const Row> rows() const { return rows_; }
+    // The row of the image row y, if the map holds one.
+    [[nodiscard]] const Row* rowAt(int y) const;
+    [[nodiscard]] std::span<const RimPixel> rimPixels() const { return rim_; }
+    [[nodiscard]] const ProjectionRecord& source() const { return src_; }
+    [[nodiscard]] const RadialModel& model() const { return model_; }
     [[nodiscard]] std::span<const float> weights() const { return {weights_.get(), weightCount_}; }
     [[nodiscard]] std::span<const uint16_t> bins() const { return {bins_.get(), count_}; }
     // The largest of the weights (0 when the map holds no pixel).
@@ -106,7 +133,8 @@ private:
     void shareWeights();
     void buildGeneral(const PixelSky& sky);
     void buildAxial(const PixelSky& sky);
-    void weighRimPixels(const Row& row, const PixelSky& sky, const double* ez);
+    void weighRimPixels(std::size_t r, const PixelSky& sky, const double* ez);
+    void linkInnerNeighbours();
     void countBinPixels();
 
     ProjectionRecord src_;
@@ -114,6 +142,7 @@ private:
     int width_, height_;
     RingLayout layout_;
     std::vector<Row> rows_;
+    std::vector<RimPixel> rim_;
     // Every entry is written by the build, so none is set beforehand.
     std::size_t count_ = 0;
     std::size_t weightCount_ = 0;

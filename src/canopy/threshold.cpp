@@ -163,23 +163,35 @@ void EdgeSums::addPair(int a, int b, int64_t w)
     contrast[hi] -= contrastOfPair;
 }
 
-int edgeThreshold(const EdgeSums& pairs)
+std::optional<int> edgeThreshold(const EdgeSums& pairs, const Histogram& histogram)
 {
+    double total = 0.0;
+    for (const double h : histogram)
+        total += h;
     // The means are compared as exact fractions, so that equal means are
     // found equal and the lowest T among them wins.
     int64_t weight = 0, contrast = 0;
     __int128 bestContrast = 0, bestWeight = 1;
-    int threshold = kMidScale;
+    bool straddled = false;
+    std::optional<int> threshold;
+    double below = 0.0;
     for (std::size_t t = 0; t < 255; ++t) {
         weight += pairs.weight[t];
         contrast += pairs.contrast[t];
-        if (weight > 0 && __int128{contrast} * bestWeight > bestContrast * weight) {
+        below += histogram[t];
+        if (weight <= 0)
+            continue;
+        straddled = true;
+        const double smaller = std::min(below, total - below);
+        if (double(weight) * pairs.unit > kMostStraddlingPerPixel * smaller)
+            continue;
+        if (__int128{contrast} * bestWeight > bestContrast * weight) {
             bestContrast = contrast;
             bestWeight = weight;
             threshold = static_cast<int>(t);
         }
     }
-    return threshold;
+    return straddled ? threshold : std::optional<int>(kMidScale);
 }
 
 std::optional<int> chooseThreshold(const Histogram& histogram, const EdgeSums& pairs, const CanopySettings& settings)
@@ -192,7 +204,7 @@ std::optional<int> chooseThreshold(const Histogram& histogram, const EdgeSums& p
     case ThresholdMethod::Minimum:
         return minimumThreshold(histogram);
     case ThresholdMethod::Edge:
-        return edgeThreshold(pairs);
+        return edgeThreshold(pairs, histogram);
     case ThresholdMethod::Fixed:
         break;
     }

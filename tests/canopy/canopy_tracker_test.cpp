@@ -191,7 +191,7 @@ TEST(CanopyTracker, LightOfASymmetricPhotoDoesNotTurn)
     const ProjectionRecord record = test::fisheye(kEquidistant, 150, 150, 140);
     test::Scene scene;
     scene.patches.push_back({0.0, 50.0 * std::numbers::pi / 180.0, 0.0, 2.0 * std::numbers::pi});
-    const test::RixImage image(test::render(scene, record, 300, 300));
+    const test::RixImage image(test::render(scene, record, 300, 300, nullptr, test::Rim::Hard));
     const DotView view{test::fisheye(kEquidistant, 100, 100, 100), 200, 200};
     CanopyTracker tracker;
     LightRequest request = summerAt50North();

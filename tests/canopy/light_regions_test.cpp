@@ -123,7 +123,7 @@ TEST(RegionGaps, FollowTheOrientationOfTheSameSky)
     const light::SkyGrid grid(9, 36);
     const CanopySettings settings;
     const auto gapsOf = [&](double a0, const ProjectionRecord& record, const SkyOrientation& o) {
-        const test::Photo photo = test::render(quadrant(a0), record, 600, 600);
+        const test::Photo photo = test::render(quadrant(a0), record, 600, 600, nullptr, test::Rim::Hard);
         const PixelFigures f = measurePixels(photo.view(), record, nullptr, settings);
         return measureRegionGaps(photo.view(), record, nullptr, settings, f.threshold, grid, o);
     };

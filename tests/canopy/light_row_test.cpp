@@ -35,7 +35,7 @@ light::LightFigures halfOpen(double a0, const SkyOrientation& orientation)
     test::Scene scene;
     scene.patches.push_back({0.0, kPi / 2.0, a0, a0 + kPi});
     const ProjectionRecord record = fisheye(kEquidistant, 300.3, 299.6, 280.0);
-    const test::Photo photo = test::render(scene, record, 600, 600);
+    const test::Photo photo = test::render(scene, record, 600, 600, nullptr, test::Rim::Hard);
     const CanopySettings settings;
     const PixelFigures f = measurePixels(photo.view(), record, nullptr, settings);
     const LightRequest request = season(orientation);

@@ -78,6 +78,23 @@ TEST(NeighbourPairs, SumsEqualEveryPairCountedOnItsOwn)
         EXPECT_EQ(got.contrast, expected.contrast) << c.width << " x " << c.height;
         // Something was counted: the comparison is not of two empty tables.
         EXPECT_TRUE(std::ranges::any_of(expected.contrast, [](int64_t s) { return s != 0; }));
+
+        // Without the pixels across the rim, which are then added on their own.
+        std::vector<uint32_t> pixels(image.size());
+        std::ranges::transform(image, pixels.begin(), [](uint8_t v) { return 0xff000000u | v; });
+        const PixelView view{pixels.data(), c.width, c.height, c.width};
+        NeighbourPairs apart(c.width, map.maxWeight());
+        for (const SkyMap::Row& row : map.rows()) {
+            std::copy_n(&image[std::size_t(row.y) * std::size_t(c.width) + std::size_t(row.x0)], row.x1 - row.x0,
+                apart.nextRow() + row.x0);
+            apart.addRow(row, weights, false);
+        }
+        EdgeSums rejoined = apart.sums();
+        ASSERT_FALSE(map.rimPixels().empty());
+        EXPECT_NE(rejoined.weight, expected.weight) << "the rim weighs something";
+        addRimPairs(rejoined, view, map, ValueTable(Channel::Blue, 1.0), apart.scale());
+        EXPECT_EQ(rejoined.weight, expected.weight) << c.width << " x " << c.height;
+        EXPECT_EQ(rejoined.contrast, expected.contrast) << c.width << " x " << c.height;
     }
 }
 
@@ -94,7 +111,7 @@ TEST(NeighbourPairs, VanishingWeightsWeighNothing)
     pairs.addRow(SkyMap::Row{0, 0, 4, 0, 0}, weights);
     const EdgeSums sums = pairs.sums();
     EXPECT_TRUE(std::ranges::all_of(sums.weight, [](int64_t s) { return s == 0; }));
-    EXPECT_EQ(edgeThreshold(sums), kMidScale);
+    EXPECT_EQ(edgeThreshold(sums, Histogram{}), kMidScale);
 }
 
 } // namespace

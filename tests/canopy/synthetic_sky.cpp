@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace karwen::canopy::test {
 
@@ -36,6 +37,18 @@ double azimuthOf(double ex, double ey)
 }
 
 uint32_t rgb(unsigned r, unsigned g, unsigned b) { return kBlack | (r << 16) | (g << 8) | b; }
+
+// Shares of two colours on black, mixed in linear light (gamma 2.2).
+uint32_t mixed(uint32_t first, double firstShare, uint32_t second, double secondShare)
+{
+    uint32_t out = kBlack;
+    for (const int shift : {0, 8, 16}) {
+        const auto linear = [shift](uint32_t c) { return std::pow(double((c >> shift) & 0xffu) / 255.0, 2.2); };
+        const double mean = firstShare * linear(first) + secondShare * linear(second);
+        out |= uint32_t(std::lround(255.0 * std::pow(mean, 1.0 / 2.2))) << shift;
+    }
+    return out;
+}
 
 // Azimuth length of the circle of zenith t inside a cap of radius r whose
 // centre lies at zenith c.
@@ -258,7 +271,7 @@ double lensTheta(const RixLens& lens, double rho, double tMax)
 
 } // namespace
 
-Photo render(const Scene& scene, const ProjectionRecord& record, int width, int height, const RixLens* lens)
+Photo render(const Scene& scene, const ProjectionRecord& record, int width, int height, const RixLens* lens, Rim rim)
 {
     // The resampler's rotation d = M e from the view frame e to the camera
     // frame d: about x by Beta, then about y by Alpha. Its transpose takes a
@@ -267,65 +280,106 @@ Photo render(const Scene& scene, const ProjectionRecord& record, int width, int 
     const double cb = std::cos(record.Beta * kDegToRad), sb = std::sin(record.Beta * kDegToRad);
     const double m[3][3] = {{ca, -sa * sb, sa * cb}, {0.0, cb, sb}, {-sa, -ca * sb, ca * cb}};
     const double cr = std::cos(record.Rot * kDegToRad), sr = std::sin(record.Rot * kDegToRad);
-    Photo photo{width, height, std::vector<uint32_t>(std::size_t(width) * std::size_t(height), kBlack)};
+    const uint32_t surround = rim == Rim::Lens ? kBlack : rgb(128, 128, 128);
+    Photo photo{width, height, std::vector<uint32_t>(std::size_t(width) * std::size_t(height), surround)};
     // A lens's picture is measured to 90 degrees or to its field's rim;
     // a wider lens shows more, up to its half field of view, and where
     // that lies below the view's horizon it is painted sky, which no figure
     // may count.
     const double tEdge = lens ? std::min(lens->HalfFov * kDeg, kPi / 2.0) : kPi / 2.0;
     const double edge = lens ? lensRho(*lens, tEdge) : 1.0;
-    // Every pixel whose square may reach into the circle: its centre within
-    // half a pixel's diagonal past the rim.
-    const double reach = edge + std::sqrt(0.5) / record.R;
-    const double rimReach = reach * reach;
     const double tMax = lens ? lens->HalfFov * kDeg : kPi / 2.0;
-    const double lensReach = lens ? lensRho(*lens, tMax) : 0.0;
+    const double picture = lens ? std::max(edge, lensRho(*lens, tMax)) : 1.0; // the rim of what it shows
+    // Whether the point (x, y), in radii, shows sky; none past the rim,
+    // unless onRay: what the rim point on its ray sees then.
+    const bool wide = picture > edge;
+    const double rimReach = edge + std::sqrt(0.5) / record.R;
+    const auto skyAt = [&](double x, double y, bool onRay) -> std::optional<bool> {
+        double q = x * x + y * y;
+        if (wide && q > rimReach * rimReach) {
+            if (q > picture * picture)
+                return std::nullopt;
+            return true; // a wider lens's ring past 90 degrees
+        }
+        if (q > edge * edge) {
+            if (!wide && !onRay)
+                return std::nullopt;
+            // Past a wider lens's 90 degrees by less than a pixel, or a
+            // hard rim: what the rim point on the ray sees.
+            x *= edge / std::sqrt(q);
+            y *= edge / std::sqrt(q);
+            q = edge * edge;
+        }
+        // Camera direction d = (tilt(X, Y), cos t) with (X, Y) = (x, y)
+        // sin(t) / rho.
+        double f = 0.0, cosT = 0.0;
+        if (!lens) {
+            f = sin_over_r(std::sqrt(1.0 - q), record.Proj);
+            cosT = std::sqrt(std::max(0.0, 1.0 - x * f * x * f - y * f * y * f));
+        } else {
+            const double t = q > 0.0 ? lensTheta(*lens, std::sqrt(q), tMax) : 0.0;
+            f = q > 0.0 ? std::sin(t) / std::sqrt(q) : 1.0 / lens->A[0];
+            cosT = std::cos(t);
+        }
+        const double X = x * f, Y = y * f;
+        const double d[3] = {cr * X + sr * Y, -sr * X + cr * Y, cosT};
+        double e[3];
+        for (int r = 0; r < 3; ++r)
+            e[r] = m[0][r] * d[0] + m[1][r] * d[1] + m[2][r] * d[2];
+        return e[2] >= 0.0 && scene.sky(e[0], e[1], e[2]);
+    };
+    // A pixel the rim crosses is the mean, in linear light, of 4 x 4
+    // samples, those past the rim black: a lens's rim, as a camera whose
+    // response the default gamma undoes records it.
+    const double half = std::sqrt(0.5) / record.R;
+    const double nearFrom = std::max(0.0, picture - half), nearTo = picture + half;
     for (int j = 0; j < height; ++j) {
         for (int i = 0; i < width; ++i) {
-            double x = (i + 0.5 - record.Cx) / record.R, y = (j + 0.5 - record.Cy) / record.R;
-            double q = x * x + y * y;
-            const bool beyond = q > rimReach;
-            if (beyond && q > lensReach * lensReach)
+            const double x = (i + 0.5 - record.Cx) / record.R, y = (j + 0.5 - record.Cy) / record.R;
+            const double q = x * x + y * y;
+            if (q > nearTo * nearTo)
                 continue;
-            if (!beyond && q > edge * edge) {
-                // A pixel across the rim, its centre outside: what the rim
-                // point on the ray through its centre sees.
-                x *= edge / std::sqrt(q);
-                y *= edge / std::sqrt(q);
-                q = edge * edge;
-            }
-            // Camera direction d = (tilt(X, Y), cos t) with (X, Y) = (x, y)
-            // sin(t) / rho.
-            double f = 0.0, cosT = 0.0;
-            if (!lens) {
-                f = sin_over_r(std::sqrt(1.0 - q), record.Proj);
-                cosT = std::sqrt(std::max(0.0, 1.0 - x * f * x * f - y * f * y * f));
-            } else {
-                const double t = q > 0.0 ? lensTheta(*lens, std::sqrt(q), tMax) : 0.0;
-                f = q > 0.0 ? std::sin(t) / std::sqrt(q) : 1.0 / lens->A[0];
-                cosT = std::cos(t);
-            }
-            const double X = x * f, Y = y * f;
-            const double d[3] = {cr * X + sr * Y, -sr * X + cr * Y, cosT};
-            double e[3];
-            for (int r = 0; r < 3; ++r)
-                e[r] = m[0][r] * d[0] + m[1][r] * d[1] + m[2][r] * d[2];
             const unsigned n = ((unsigned(i) * 73856093u) ^ (unsigned(j) * 19349663u)) % 21u;
-            const bool sky = e[2] >= 0.0 ? scene.sky(e[0], e[1], e[2]) : beyond;
-            photo.pixels[std::size_t(j) * std::size_t(width) + std::size_t(i)]
-                = sky ? rgb(150 + n, 190 + n, 235 + n) : rgb(30 + n, 60 + n, 20 + n);
+            const uint32_t skyColour = rgb(150 + n, 190 + n, 235 + n), canopyColour = rgb(30 + n, 60 + n, 20 + n);
+            uint32_t& pixel = photo.pixels[std::size_t(j) * std::size_t(width) + std::size_t(i)];
+            if (q < nearFrom * nearFrom || rim == Rim::Hard) {
+                pixel = skyAt(x, y, true).value_or(false) ? skyColour : canopyColour;
+                continue;
+            }
+            int skies = 0, canopies = 0;
+            for (int a = 0; a < 4; ++a)
+                for (int b = 0; b < 4; ++b) {
+                    const std::optional<bool> sky
+                        = skyAt(x + (a - 1.5) / (4.0 * record.R), y + (b - 1.5) / (4.0 * record.R), false);
+                    if (sky)
+                        ++(*sky ? skies : canopies);
+                }
+            pixel = mixed(skyColour, skies / 16.0, canopyColour, canopies / 16.0);
         }
     }
     return photo;
 }
 
-Photo uniform(uint32_t colour, const ProjectionRecord& record, int width, int height)
+Photo uniform(uint32_t colour, const ProjectionRecord& record, int width, int height, Rim rim)
 {
     Photo photo{width, height, std::vector<uint32_t>(std::size_t(width) * std::size_t(height), kBlack)};
+    const double reach = record.R + std::sqrt(0.5);
     for (int j = 0; j < height; ++j)
-        for (int i = 0; i < width; ++i)
-            if (std::hypot(i + 0.5 - record.Cx, j + 0.5 - record.Cy) <= record.R + std::sqrt(0.5))
-                photo.pixels[std::size_t(j) * std::size_t(width) + std::size_t(i)] = colour;
+        for (int i = 0; i < width; ++i) {
+            const double d = std::hypot(i + 0.5 - record.Cx, j + 0.5 - record.Cy);
+            if (d > reach)
+                continue;
+            uint32_t& pixel = photo.pixels[std::size_t(j) * std::size_t(width) + std::size_t(i)];
+            if (rim == Rim::Hard || d < record.R - std::sqrt(0.5)) {
+                pixel = colour;
+                continue;
+            }
+            int inside = 0;
+            for (int a = 0; a < 4; ++a)
+                for (int b = 0; b < 4; ++b)
+                    inside += std::hypot(i + (a + 0.5) / 4.0 - record.Cx, j + (b + 0.5) / 4.0 - record.Cy) <= record.R;
+            pixel = mixed(colour, inside / 16.0, colour, 0.0);
+        }
     return photo;
 }
 

@@ -74,21 +74,33 @@ struct Truth {
 };
 [[nodiscard]] Truth truthOf(const Scene& scene, int rings, double maxZenithDeg, int sectors);
 
-// A photo in bottom-up rows (the imaging library's layout): sky pixels
-// bright blue, canopy dark green with a little deterministic noise, black
-// outside the circle. A pixel across the rim shows what the rim sees.
-// Through a lens (record.Proj RixLensSource) the rim is the lens's 90-degree
-// circle or, for a narrower lens, its field's rim; a wider lens's ring
-// beyond 90 degrees is painted sky.
+// How a photo shows its rim: anti-aliased on black, as a lens does; or
+// hard, every pixel across it showing what its centre (or the rim point on
+// its ray) sees. A rendered scene with a hard rim stands on a grey surround,
+// bright enough that its rim pixels are read as all the others: for tests
+// that need every pixel classified by its centre's direction.
+enum class Rim { Lens, Hard };
+
 struct Photo {
     int width = 0, height = 0;
     std::vector<uint32_t> pixels;
     [[nodiscard]] PixelView view() const { return {pixels.data(), width, height, width}; }
 };
-[[nodiscard]] Photo render(
-    const Scene& scene, const ProjectionRecord& record, int width, int height, const RixLens* lens = nullptr);
-// One colour on every pixel holding part of the circle, black elsewhere.
-[[nodiscard]] Photo uniform(uint32_t colour, const ProjectionRecord& record, int width, int height);
+
+// A photo in bottom-up rows (the imaging library's layout): sky pixels
+// bright blue, canopy dark green with a little deterministic noise, black
+// outside the circle. With Rim::Lens a pixel across the rim is the mean in
+// linear light of 4 x 4 samples, black past it.
+// Through a lens (record.Proj RixLensSource) the rim is the lens's 90-degree
+// circle or, for a narrower lens, its field's rim; a wider lens's ring
+// beyond 90 degrees is painted sky (a pixel centre less than a pixel past
+// 90 degrees shows what the 90-degree point on its ray sees).
+[[nodiscard]] Photo render(const Scene& scene, const ProjectionRecord& record, int width, int height,
+    const RixLens* lens = nullptr, Rim rim = Rim::Lens);
+// One colour on every pixel holding part of the circle, black elsewhere;
+// with Rim::Lens the pixels across the rim are anti-aliased on the black.
+[[nodiscard]] Photo uniform(
+    uint32_t colour, const ProjectionRecord& record, int width, int height, Rim rim = Rim::Hard);
 
 // An image of the imaging library for the length of a test: blank, a copy
 // of a photo, or a JPEG file as loaded (handle 0 when that fails).

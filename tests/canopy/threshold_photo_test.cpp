@@ -5,12 +5,15 @@
 #include "pixel_figures.h"
 
 #include "projection_model.h"
+#include "random.h"
 #include "synthetic_sky.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 #include <ostream>
 #include <vector>
 
@@ -122,6 +125,74 @@ TEST(ThresholdPhotos, OneColourHasNoValley)
     ASSERT_EQ(edge.status, PixelStatus::Ok);
     EXPECT_EQ(edge.threshold, 127);
     EXPECT_EQ(edge.openness, 1.0);
+}
+
+// Two populations under noise: 40 round gaps of radius 40 pixels on a
+// 1000 x 1000 equidistant photo, blue 170 for sky and 90 for canopy (grey,
+// on the photo's scale), normal noise of spread sigma on every channel.
+test::Photo twoPopulations(uint64_t seed, double sigma)
+{
+    constexpr int kGaps = 40;
+    constexpr double kCentre = 500.0, kRadius = 480.0, kGap = 40.0;
+    Xoshiro256 random(seed);
+    std::vector<std::pair<double, double>> gaps;
+    while (gaps.size() < kGaps) {
+        const double r = (kRadius - kGap) * std::sqrt(random.uniform()), a = 2.0 * std::numbers::pi * random.uniform();
+        const double x = kCentre + r * std::cos(a), y = kCentre + r * std::sin(a);
+        if (std::ranges::all_of(
+                gaps, [&](const auto& g) { return std::hypot(g.first - x, g.second - y) > 2.1 * kGap; }))
+            gaps.emplace_back(x, y);
+    }
+    test::Photo photo{kSide, kSide, std::vector<uint32_t>(std::size_t(kSide) * kSide, test::kBlack)};
+    std::vector<uint8_t> sky(photo.pixels.size(), 0);
+    for (const auto& [x, y] : gaps)
+        for (int j = int(y - kGap); j <= int(y + kGap); ++j)
+            for (int i = int(x - kGap); i <= int(x + kGap); ++i)
+                if (std::hypot(i + 0.5 - x, j + 0.5 - y) <= kGap)
+                    sky[std::size_t(j) * kSide + std::size_t(i)] = 1;
+    for (int j = 0; j < kSide; ++j)
+        for (int i = 0; i < kSide; ++i) {
+            const std::size_t k = std::size_t(j) * kSide + std::size_t(i);
+            if (std::hypot(i + 0.5 - kCentre, j + 0.5 - kCentre) > kRadius)
+                continue;
+            uint32_t pixel = test::kBlack;
+            for (const int shift : {0, 8, 16}) {
+                const double v = (sky[k] ? 170.0 : 90.0) + sigma * random.normal();
+                pixel |= static_cast<uint32_t>(std::clamp(std::lround(v), 0L, 255L)) << shift;
+            }
+            photo.pixels[k] = pixel;
+        }
+    return photo;
+}
+
+// The noise puts specks into the tail of the sky, whose contrast with
+// their neighbours grows with their brightness: no threshold up there may
+// win, or the whole sky would read as canopy.
+TEST(ThresholdPhotos, EdgeDetectionSurvivesNoise)
+{
+    const ProjectionRecord record = test::fisheye(kEquidistant, 500, 500, 480);
+    const CanopySettings edge{.method = ThresholdMethod::Edge};
+    for (uint64_t seed = 1; seed <= 10; ++seed) {
+        const double clean = measurePixels(twoPopulations(seed, 0.0).view(), record, nullptr, edge).openness;
+        ASSERT_GT(clean, 0.2);
+        for (const double sigma : {5.0, 10.0, 15.0}) {
+            const PixelFigures f = measurePixels(twoPopulations(seed, sigma).view(), record, nullptr, edge);
+            ASSERT_EQ(f.status, PixelStatus::Ok);
+            EXPECT_NEAR(f.openness, clean, 0.01) << "seed " << seed << ", sigma " << sigma;
+        }
+    }
+}
+
+// Pure noise has no regions: edge detection finds no threshold and says so.
+TEST(ThresholdPhotos, NoiseAloneHasNoEdges)
+{
+    const ProjectionRecord record = test::fisheye(kEquidistant, 200, 200, 190);
+    test::Photo photo = test::uniform(0xff000000u, record, 400, 400);
+    Xoshiro256 random(7);
+    for (uint32_t& pixel : photo.pixels)
+        pixel = test::kBlack | static_cast<uint32_t>(random.uniform() * 256.0);
+    EXPECT_EQ(measurePixels(photo.view(), record, nullptr, plainBlue(ThresholdMethod::Edge)).status,
+        PixelStatus::NoThreshold);
 }
 
 } // namespace

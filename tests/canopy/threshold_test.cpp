@@ -118,6 +118,15 @@ EdgeSums pairsOf(std::initializer_list<std::tuple<int, int, int64_t>> pairs)
     return sums;
 }
 
+// A histogram of large regions at both ends of the scale, so that every T
+// splits the photo into regions.
+Histogram regionsAtBothEnds()
+{
+    Histogram h{};
+    h[0] = h[255] = 1000.0;
+    return h;
+}
+
 // Worked by hand: the mean contrast of the pairs that straddle T; without
 // any pair of different values, the middle of the scale.
 TEST(EdgeThreshold, LargestMeanContrast)
@@ -139,8 +148,32 @@ TEST(EdgeThreshold, LargestMeanContrast)
         {"equal values only", pairsOf({{70, 70, 4}, {200, 200, 1}}), kMidScale},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(edgeThreshold(c.pairs), c.threshold) << c.name;
-    EXPECT_EQ(chooseThreshold({}, cases[2].pairs, {.method = ThresholdMethod::Edge}), 60);
+        EXPECT_EQ(edgeThreshold(c.pairs, regionsAtBothEnds()), c.threshold) << c.name;
+    EXPECT_EQ(chooseThreshold(regionsAtBothEnds(), cases[2].pairs, {.method = ThresholdMethod::Edge}), 60);
+}
+
+// A class of specks holds no edges: a bright pixel amid a region of 100
+// borders it with all four pairs, and its contrast beats the true edge's.
+TEST(EdgeThreshold, SpecksAreNoRegion)
+{
+    Histogram h{};
+    h[20] = 500.0;
+    h[100] = 500.0;
+    h[250] = 1.0;
+    const EdgeSums edgeAndSpeck = pairsOf({{20, 100, 50}, {100, 250, 4}});
+    // T in 20..99 sees 80 with 50 pairs for 500 pixels; T in 100..249 sees
+    // 150, but from 4 pairs for the one pixel above it.
+    EXPECT_EQ(edgeThreshold(edgeAndSpeck, h), 20);
+    // A class that borders the other with one pair a pixel is a region.
+    EXPECT_EQ(edgeThreshold(pairsOf({{20, 100, 50}, {100, 250, 1}}), h), 100);
+    // The weights of the pairs in the histogram's measure.
+    EdgeSums fine = edgeAndSpeck;
+    fine.unit = 0.25;
+    EXPECT_EQ(edgeThreshold(fine, h), 100);
+    // Specks only: no threshold, which the figures report.
+    h[20] = 0.0;
+    EXPECT_EQ(edgeThreshold(pairsOf({{100, 250, 4}}), h), std::nullopt);
+    EXPECT_EQ(chooseThreshold(h, pairsOf({{100, 250, 4}}), {.method = ThresholdMethod::Edge}), std::nullopt);
 }
 
 TEST(PixelValues, LinearisedChannels)

@@ -21,7 +21,7 @@ enum class PixelStatus {
     BadRecord,   // isUsableSource(record) fails
     BadLens,     // the lens does not fit the record (sourceLensProblem says why)
     NoPixels,    // no pixel of the photo lies within 90 degrees of the view
-    NoThreshold, // the Minimum method found no valley in the histogram
+    NoThreshold, // the Minimum method found no valley, the edge method no split into regions
 };
 
 struct PixelFigures {
@@ -43,7 +43,9 @@ struct PixelFigures {
     // as one pixel's share of it (the mean pixel's solid angle there).
     std::optional<FloorBound> leBound, lBound;
     // The weighted histogram of the linearised values the threshold was
-    // found on (every pixel within 90 degrees of the view).
+    // found on: every pixel within 90 degrees of the view, but for those
+    // across the rim of a photo dark beyond it, which are read by their
+    // inside instead.
     Histogram histogram{};
 };
 

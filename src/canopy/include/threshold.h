@@ -21,9 +21,10 @@ using Histogram = std::array<double, 256>;
 // T (a <= T < b) then weigh the sum of weight[v] over v <= T, and their
 // contrast is the like sum of contrast[v]: exact integers, so a T that no
 // pair straddles weighs exactly 0. Only the edge method reads them; for the
-// others they stay empty.
+// others they stay empty. A unit weighs `unit` in the histogram's measure.
 struct EdgeSums {
     std::array<int64_t, 256> weight{}, contrast{};
+    double unit = 1.0;
 
     void addPair(int a, int b, int64_t w);
 };
@@ -60,11 +61,22 @@ inline constexpr int kMaxSmoothings = 10000;
 // <= T < max(a, b)), each pair counted by its weight. Of equal means the
 // lowest T wins; with no pair of unequal values there is no split and the
 // result is kMidScale.
-[[nodiscard]] int edgeThreshold(const EdgeSums& pairs);
+//
+// Only a T that splits the photo into regions takes part: one at which the
+// smaller of its two classes (by the histogram) borders the other with at
+// most kMostStraddlingPerPixel pairs a pixel. A class of isolated specks
+// borders it with four, an uncorrelated speckle of share p <= 1/2 with
+// 4 (1 - p), so never fewer than two; a square gap of n x n pixels with
+// 4 / n, a round one of radius r with about 2 / r. Noise puts specks into
+// the tails of every population, and the contrast of a speck grows with its
+// distance from its neighbours' values, so without this rule the tail of
+// the sky wins on a noisy photo. None when no T qualifies.
+inline constexpr double kMostStraddlingPerPixel = 1.5; // below any speckle's 2
+[[nodiscard]] std::optional<int> edgeThreshold(const EdgeSums& pairs, const Histogram& histogram);
 
 // The threshold the settings ask for: from the value histogram, from the
 // neighbouring pairs for the edge method, or the fixed value. None when the
-// Minimum method finds no valley.
+// Minimum method finds no valley or the edge method no split into regions.
 [[nodiscard]] std::optional<int> chooseThreshold(
     const Histogram& histogram, const EdgeSums& pairs, const CanopySettings& settings);
 
