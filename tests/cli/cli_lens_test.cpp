@@ -145,4 +145,26 @@ TEST_F(CliRun, MeasuringThroughTheEquidistantPolynomialGivesTheEquidistantFigure
     EXPECT_GT(differing, 10) << "another lens gives other figures";
 }
 
+// A built-in lens is its function: through a given circle fc-e9 gives the
+// figures of the polynomial it is made of (its wider field only ends past
+// what is measured).
+TEST_F(CliRun, ABuiltInLensMeasuresAsItsPolynomial)
+{
+    fs::copy_file(fs::path(KARWEN_SAMPLES_DIR) / "allsky_day.jpg", dir / "in" / "sky.jpg");
+    const auto rowThrough = [&](const std::string& lens) {
+        EXPECT_TRUE(ended(measure({"--src-lens", lens, "--circle", "250,250,200", in("sky.jpg")}), 0));
+        const std::vector<std::string> lines = linesOf(readBytes(csv()));
+        return lines.size() == 2 ? *canopy::csvFields(lines[1]) : std::vector<std::string>{};
+    };
+    const std::vector<std::string> builtIn = rowThrough("fc-e9");
+    const std::vector<std::string> poly = rowThrough("poly:0.6427,0.0346,-0.024491");
+    const std::vector<std::string> names = *canopy::csvFields(canopy::csvHeader(5));
+    ASSERT_TRUE(builtIn.size() == names.size() && poly.size() == names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == "lens")
+            continue;
+        EXPECT_EQ(builtIn[i], poly[i]) << names[i];
+    }
+}
+
 } // namespace
