@@ -14,6 +14,7 @@ void close_image()
     windowHooks().unloadDstView();
     (void)RixDestroy(hSrc);
     hSrc = -1;
+    SrcDamage.clear();
     (void)RixDestroy(hDst);
     hDst = -1;
     windowHooks().updateCommandStates();

@@ -16,6 +16,7 @@ std::optional<NamedLens> SrcLens;
 ProjectionRecord DstPrm{};
 float RefX = 0, RefY = 0;
 std::string SrcFile, DstFile, AreaFile;
+std::string SrcDamage;
 bool AreaOn = false;
 bool GridOn = false;
 int16_t GridR = 0, GridTheta = 0;
@@ -34,6 +35,7 @@ void initGlobals()
     RefX = RefY = 0.0f;
 
     SrcFile.clear();
+    SrcDamage.clear();
     DstFile.clear();
     AreaFile.clear();
 

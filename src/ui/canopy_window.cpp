@@ -11,6 +11,7 @@
 #include "dot_gaps.h"
 #include "dots_view.h"
 #include "figure_words.h"
+#include "file_messages.h"
 #include "gap_polar_plot.h"
 #include "light_figure_table.h"
 #include "light_settings_form.h"
@@ -169,7 +170,8 @@ void CanopyWindow::showSkyTint()
     if (!src)
         return;
     const auto& pixels = tracker_.pixels();
-    if (!chkShowSky_->isChecked() || !isVisible() || !pixels || pixels->status != PixelStatus::Ok) {
+    if (!chkShowSky_->isChecked() || !isVisible() || !pixels || pixels->status != PixelStatus::Ok
+        || !damage().empty()) {
         src->setSkyTint({});
         return;
     }
@@ -207,11 +209,14 @@ void CanopyWindow::refresh()
     // What the last command did is told until the figures change.
     if (refreshed.pixels || refreshed.dots)
         actionNote_.clear();
-    const auto& pixels = tracker_.pixels();
-    const auto& dots = tracker_.dots();
+    // A damaged photo shows only what could be read: its figures would
+    // count the filler as sky or canopy.
+    const bool damaged = !damage().empty();
+    const canopy::PixelFigures* pixels = !damaged && tracker_.pixels() ? &*tracker_.pixels() : nullptr;
+    const canopy::DotFigures* dots = !damaged && tracker_.dots() ? &*tracker_.dots() : nullptr;
     const canopy::CanopySettings& settings = tracker_.settings();
     const bool measured = pixels && pixels->status == PixelStatus::Ok;
-    if (refreshed.pixels) {
+    if (refreshed.pixels || damaged) {
         if (measured) {
             plot_->setGaps(settings.rings, settings.sectors, settings.maxZenithDeg, pixels->sectorGap);
             histogram_->setValues(pixels->histogram, pixels->threshold);
@@ -221,15 +226,19 @@ void CanopyWindow::refresh()
         }
         showSkyTint();
     }
-    table_->showFigures(pixels ? &*pixels : nullptr, dots ? &*dots : nullptr, tracker_.dotOrigin(), settings.rings,
-        settings.maxZenithDeg);
+    table_->showFigures(pixels, dots, tracker_.dotOrigin(), settings.rings, settings.maxZenithDeg);
     const auto& light = tracker_.light();
-    lightTable_->showFigures(light ? &light->figures : nullptr);
+    lightTable_->showFigures(light && !damaged ? &light->figures : nullptr);
     plot_->setOrientation(lightForm_->orientation(), source_.prm.Rot);
     showSunTracks();
     cmdClassify_->setEnabled(measured);
-    cmdExport_->setEnabled(measured);
+    cmdExport_->setEnabled(measured || damaged);
     showNotes();
+}
+
+std::string CanopyWindow::damage() const
+{
+    return isImage(hSrc) && !SrcDamage.empty() ? photoProblem(SrcFile, SrcDamage).reason : std::string();
 }
 
 void CanopyWindow::settings_Change()
@@ -249,6 +258,10 @@ QStringList CanopyWindow::figureNotes() const
 {
     if (!tracker_.pixels())
         return {QStringLiteral("Open a photo to measure its canopy.")};
+    if (const std::string why = damage(); !why.empty())
+        return {QStringLiteral("No figures: the photo is damaged (%1). Only what could be read is shown, and the "
+                               "command line does not measure it either; Export writes its row with that error.")
+                    .arg(QString::fromStdString(why))};
     return QStringList{circleNote()} + pixelNotes() + dotNotes() + lightNotes();
 }
 
@@ -430,7 +443,8 @@ void CanopyWindow::cmdExport_Click()
     refresh();
     const auto& pixels = tracker_.pixels();
     const auto& dots = tracker_.dots();
-    if (!pixels || pixels->status != PixelStatus::Ok || !dots)
+    const std::string damaged = damage();
+    if (damaged.empty() && (!pixels || pixels->status != PixelStatus::Ok || !dots))
         return;
     CommonDialog& cdl = windows_.frmMain().cdl();
     cdl.FileName = !exportFile_.isEmpty()
@@ -443,11 +457,16 @@ void CanopyWindow::cmdExport_Click()
     if (!cdl.ShowSave())
         return;
     const canopy::CanopySettings& settings = tracker_.settings();
-    canopy::CanopyRow row = canopy::canopyRow(
-        SrcFile, settings, source_.prm, lensOf(source_.prm, SrcLens), *pixels, tracker_.dotProjection(), *dots);
-    row.circle = source_.detected ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Window;
-    row.lensName = lensNameOf(source_.prm, SrcLens);
-    row.light = tracker_.light();
+    canopy::CanopyRow row;
+    if (!damaged.empty()) {
+        row = canopy::failedRow(SrcFile, damaged, settings);
+    } else {
+        row = canopy::canopyRow(
+            SrcFile, settings, source_.prm, lensOf(source_.prm, SrcLens), *pixels, tracker_.dotProjection(), *dots);
+        row.circle = source_.detected ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Window;
+        row.lensName = lensNameOf(source_.prm, SrcLens);
+        row.light = tracker_.light();
+    }
     const canopy::CsvAppend result
         = canopy::appendCsvRow(cdl.FileName.toStdString(), canopy::csvHeader(settings.rings), canopy::csvRow(row));
     const QString name = QFileInfo(cdl.FileName).fileName();

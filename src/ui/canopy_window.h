@@ -95,6 +95,9 @@ private:
     [[nodiscard]] QStringList dotNotes() const;
     [[nodiscard]] QStringList lightNotes() const;
     [[nodiscard]] QString circleNote() const;
+    // Why the open photo is not measured: its pixel data is damaged, in the
+    // words of the command line's error row; "" for a whole photo.
+    [[nodiscard]] std::string damage() const;
     // Why the destination's dots were set aside for the command line's.
     [[nodiscard]] QString fallbackReason() const;
     void showNotes();

@@ -48,6 +48,7 @@ bool ImageFileCommands::openPhoto(const QString& path)
     SrcFile = path.toStdString();
     close_image();
     hSrc = loaded;
+    SrcDamage = damage;
     const int32_t width = RixWidth(hSrc);
     const int32_t height = RixHeight(hSrc);
     if (width != SrcW || height != SrcH) {

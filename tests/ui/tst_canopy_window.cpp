@@ -312,6 +312,45 @@ private slots:
         QVERIFY(app_->app.frmMain().circleState().isEmpty());
     }
 
+    // A photo whose data is damaged shows what could be read, and no figures:
+    // the filler where the data ends would count as sky or canopy.
+    void aDamagedPhotoIsNotMeasured()
+    {
+        const QString cut = dir_.filePath(u"cut.jpg"_s);
+        {
+            QFile whole(QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg"));
+            QFile part(cut);
+            QVERIFY(whole.open(QIODevice::ReadOnly) && part.open(QIODevice::WriteOnly));
+            part.write(whole.read(whole.size() / 2));
+        }
+        ui::CanopyWindow& canopy = open(cut);
+        QVERIFY(isImage(hDst)); // the conversion shows what was decoded
+        QVERIFY2(canopy.notes().startsWith(u"No figures: the photo is damaged (damaged JPEG data)."_s),
+            qPrintable(canopy.notes()));
+        QCOMPARE(canopy.table().text(u"openness"_s, Column::kPixels), u"\u2013"_s);
+        QCOMPARE(canopy.table().text(u"openness"_s, Column::kDots), u"\u2013"_s);
+        QVERIFY(!canopy.cmdClassify()->isEnabled());
+        canopy.chkShowSky()->setChecked(true);
+        QVERIFY(app_->app.windows().srcIfLoaded()->skyTint().isNull());
+
+        // Its row says why, as the command line's does.
+        const QString csv = dir_.filePath(u"damaged.csv"_s);
+        app_->dialogs.files = {csv};
+        QVERIFY(canopy.cmdExport()->isEnabled());
+        canopy.cmdExport()->click();
+        const QStringList lines = linesOf(csv);
+        QCOMPARE(lines.size(), 2);
+        const QStringList fields = lines[1].split(QLatin1Char(','));
+        QCOMPARE(fields.value(names(lines[0]).indexOf(u"error"_s)), u"damaged JPEG data"_s);
+        QCOMPARE(fields.value(names(lines[0]).indexOf(u"openness"_s)), QString());
+
+        // A whole photo opened next is measured.
+        QVERIFY(app_->open(QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg")));
+        canopy.refresh();
+        QVERIFY(!canopy.notes().contains(u"damaged"_s));
+        QVERIFY(canopy.table().text(u"openness"_s, Column::kPixels) != u"\u2013"_s);
+    }
+
     void aHistogramWithoutAValleySaysSo()
     {
         // A white disc on black, measured inside its rim: one value only.

@@ -35,6 +35,9 @@ extern std::optional<NamedLens> SrcLens;
 extern ProjectionRecord DstPrm;
 extern float RefX, RefY; // view reference point, source pixels
 extern std::string SrcFile, DstFile, AreaFile;
+// Why the open photo's pixel data is damaged, in the library's words ("" for
+// a whole photo): it shows what could be read, and is not measured.
+extern std::string SrcDamage;
 extern bool AreaOn;
 extern bool GridOn;
 extern int16_t GridR, GridTheta; // grid list indices
