@@ -5,6 +5,7 @@
 #include "view_reference.h"
 #include "window_hooks.h"
 
+#include <cmath>
 #include <cstdint>
 
 namespace karwen {
@@ -38,7 +39,19 @@ bool isUsableCircle(const RixCircle& circle, int32_t width, int32_t height)
 MeasuredSource measuredSource()
 {
     MeasuredSource source{SrcPrm, false};
-    const bool untouched = SrcAuto.done && SrcPrm.Cx == SrcAuto.cx && SrcPrm.Cy == SrcAuto.cy && SrcPrm.R == SrcAuto.r;
+    // Within the fields' two decimals of what the reset set, the circle is
+    // still the reset's: a value read back from its field is no change.
+    constexpr double kShown = 0.005 + 1e-9;
+    const auto near = [](double a, double b) { return std::abs(a - b) <= kShown; };
+    const bool untouched
+        = SrcAuto.done && near(SrcPrm.Cx, SrcAuto.cx) && near(SrcPrm.Cy, SrcAuto.cy) && near(SrcPrm.R, SrcAuto.r);
+    // Likewise a view point at the circle's centre looks along the camera
+    // axis, not a hair off it, which would measure down the path for views
+    // off the axis.
+    if (near(RefX, SrcPrm.Cx) && near(RefY, SrcPrm.Cy)) {
+        source.prm.Alpha = 0.0;
+        source.prm.Beta = 0.0;
+    }
     if (untouched && SrcAuto.found.Confident) {
         source.prm.Cx = SrcAuto.found.Cx;
         source.prm.Cy = SrcAuto.found.Cy;

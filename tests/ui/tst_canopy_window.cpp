@@ -12,7 +12,9 @@
 #include "colour_value.h"
 #include "dot_gaps.h"
 #include "dots_view.h"
+#include "format_window.h"
 #include "image_row.h"
+#include "parameter_fields.h"
 #include "pixel_view.h"
 
 #include <algorithm>
@@ -310,6 +312,53 @@ private slots:
         QVERIFY(isImage(hDst)); // the conversion keeps the default circle
         app_->menu("mnuFileClose");
         QVERIFY(app_->app.frmMain().circleState().isEmpty());
+    }
+
+    // Fields read back as they are shown are no change: Apply, Enter in every
+    // field and a new destination size keep the found circle and the view on
+    // the camera axis, and so the figures.
+    void fieldsReadBackKeepTheFoundCircle()
+    {
+        // Its reset's radius, 0.47 of the box, has more than two decimals.
+        const QString photo = QStringLiteral(KARWEN_REAL_DATA_DIR "/broadleaf_dusk_fce9.jpg");
+        if (!QFileInfo::exists(photo))
+            QSKIP("no shared photos");
+        ui::CanopyWindow& canopy = open(photo);
+        QVERIFY(SrcAuto.r != std::stod(formatFixed2(SrcAuto.r))); // so its field reads back another value
+        QVERIFY(canopy.source().detected);
+        const double openness = canopy.tracker().pixels()->openness;
+        const ProjectionRecord before = canopy.source().prm;
+        ui::FormatWindow& format = app_->app.windows().frmFormat();
+        const auto unchanged = [&] {
+            canopy.refresh();
+            QVERIFY(canopy.source().detected);
+            QCOMPARE(canopy.source().prm.Cx, before.Cx);
+            QCOMPARE(canopy.source().prm.Cy, before.Cy);
+            QCOMPARE(canopy.source().prm.R, before.R);
+            QCOMPARE(canopy.source().prm.Alpha, 0.0);
+            QCOMPARE(canopy.source().prm.Beta, 0.0);
+            QCOMPARE(canopy.tracker().pixels()->openness, openness);
+        };
+        format.findChild<QPushButton*>(u"cmdApply"_s)->click();
+        unchanged();
+        for (int i = 0; i < kEditableFields; ++i)
+            QTest::keyClick(format.field(static_cast<Field>(i)), Qt::Key_Return);
+        unchanged();
+        format.field(Field::DstWidth)->setText(u"600"_s);
+        QTest::keyClick(format.field(Field::DstWidth), Qt::Key_Return);
+        QCOMPARE(DstW, 600);
+        unchanged();
+        // A view point a hundredth of a pixel off the centre is the user's,
+        // and so is a radius typed.
+        format.field(Field::RefPointX)->setText(QString::fromStdString(formatFixed2(SrcPrm.Cx + 0.01)));
+        QTest::keyClick(format.field(Field::RefPointX), Qt::Key_Return);
+        canopy.refresh();
+        QVERIFY(canopy.source().detected);
+        QVERIFY(canopy.source().prm.Beta != 0.0 || canopy.source().prm.Alpha != 0.0);
+        format.field(Field::SrcR)->setText(QString::fromStdString(formatFixed2(SrcPrm.R - 3.0)));
+        QTest::keyClick(format.field(Field::SrcR), Qt::Key_Return);
+        canopy.refresh();
+        QVERIFY(!canopy.source().detected);
     }
 
     // A photo whose data is damaged shows what could be read, and no figures:

@@ -93,11 +93,13 @@ void angle2ref();
 // globals.
 void reset_src_param(bool detect);
 // The source side a canopy measurement reads the photo through. While
-// SrcPrm's circle is still the one the last automatic reset set, and that
+// SrcPrm's circle is still the one the last automatic reset set (within
+// 0.005 px, the fields' two decimals), and that
 // reset found the image circle with confidence, the found circle itself
 // (its rim the 90-degree horizon; through a lens, the rim of the lens's
 // field) with the rest of SrcPrm: detected is set.
-// Otherwise SrcPrm as it is.
+// Otherwise SrcPrm as it is. A view point within 0.005 px of the circle's
+// centre looks along the camera axis (Alpha and Beta 0).
 struct MeasuredSource {
     ProjectionRecord prm{};
     bool detected = false;
