@@ -28,6 +28,7 @@ void brush(int16_t from, int16_t to, double x, double y, AreaMouseResult& result
         --ClassCount[static_cast<std::size_t>(from)];
         ++ClassCount[static_cast<std::size_t>(to)];
         cls = to;
+        markAreaDotsSet();
         result.changedDots.push_back(static_cast<int16_t>(n));
     }
 }

@@ -134,6 +134,7 @@ void applyAreaData(const AreaData& data)
     }
     AreaFileTag = data.tag;
     LastLbl = -1;
+    markAreaDotsSet();
 }
 
 bool LoadAreaData(const std::filesystem::path& file)

@@ -25,6 +25,7 @@ int16_t LastLbl = 0;
 
 namespace {
 std::array<int16_t, kDotCount + 1> keptDotClass{};
+bool dotsSet = false;
 } // namespace
 
 void InitAreaTables()
@@ -56,10 +57,15 @@ void resetAreaCounts()
     ClassCount[0] = kDotCount;
     LastLbl = -1;
     DotClass.fill(0);
+    dotsSet = false;
     markAreaKept();
 }
 
 void markAreaKept() { keptDotClass = DotClass; }
+
+bool areaDotsSet() { return dotsSet; }
+
+void markAreaDotsSet() { dotsSet = true; }
 
 bool areaChangedSinceKept() { return DotClass != keptDotClass; }
 

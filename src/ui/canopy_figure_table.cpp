@@ -118,6 +118,14 @@ void CanopyFigureTable::setCell(int row, Column column, const QString& text)
     }
 }
 
+void CanopyFigureTable::explainMissingDots(const QString& why)
+{
+    for (int row = 0; row < rowCount(); ++row)
+        for (const Column column : {kDots, kInterval})
+            if (QTableWidgetItem* cell = item(row, column))
+                cell->setToolTip(why);
+}
+
 void CanopyFigureTable::showFigures(
     const PixelFigures* pixels, const DotFigures* dots, canopy::DotOrigin origin, int rings, double maxZenithDeg)
 {

@@ -29,6 +29,9 @@ public:
     void showFigures(const canopy::PixelFigures* pixels, const canopy::DotFigures* dots, canopy::DotOrigin origin,
         int rings, double maxZenithDeg);
 
+    // Why the dot columns are empty, in the tool tip of each of their cells.
+    void explainMissingDots(const QString& why);
+
     // The cell of a figure ("openness", "Le", "gf 2"...) in a column, and
     // its text; none past the rows.
     [[nodiscard]] QTableWidgetItem* cell(const QString& figure, Column column) const;

@@ -213,7 +213,7 @@ void CanopyWindow::refresh()
     // count the filler as sky or canopy.
     const bool damaged = !damage().empty();
     const canopy::PixelFigures* pixels = !damaged && tracker_.pixels() ? &*tracker_.pixels() : nullptr;
-    const canopy::DotFigures* dots = !damaged && tracker_.dots() ? &*tracker_.dots() : nullptr;
+    const canopy::DotFigures* dots = !damaged && dotsSet() && tracker_.dots() ? &*tracker_.dots() : nullptr;
     const canopy::CanopySettings& settings = tracker_.settings();
     const bool measured = pixels && pixels->status == PixelStatus::Ok;
     if (refreshed.pixels || damaged) {
@@ -227,6 +227,9 @@ void CanopyWindow::refresh()
         showSkyTint();
     }
     table_->showFigures(pixels, dots, tracker_.dotOrigin(), settings.rings, settings.maxZenithDeg);
+    if (!damaged && !dotsSet())
+        table_->explainMissingDots(QStringLiteral("No dot is classified or painted yet: Classify the dots, or "
+                                                  "paint them, or load an area file"));
     const auto& light = tracker_.light();
     lightTable_->showFigures(light && !damaged ? &light->figures : nullptr);
     plot_->setOrientation(lightForm_->orientation(), source_.prm.Rot);
@@ -235,6 +238,8 @@ void CanopyWindow::refresh()
     cmdExport_->setEnabled(measured || damaged);
     showNotes();
 }
+
+bool CanopyWindow::dotsSet() const { return areaDotsSet() || tracker_.dotOrigin() == canopy::DotOrigin::DotsView; }
 
 std::string CanopyWindow::damage() const
 {
@@ -325,6 +330,9 @@ QStringList CanopyWindow::dotNotes() const
         return {};
     if (dots->status != DotStatus::Ok)
         return {QStringLiteral("No figures from the dots: %1.").arg(QString::fromStdString(describe(dots->status)))};
+    if (!dotsSet())
+        return {QStringLiteral("No figures from the dots yet: no dot is classified or painted. Classify the dots, "
+                               "paint them, or load an area file.")};
     QStringList notes;
     if (tracker_.dotOrigin() == canopy::DotOrigin::DotsView) {
         notes << QStringLiteral("The dot figures are the command line's: the 1000 dots of an equisolid view of %1 "
@@ -466,6 +474,8 @@ void CanopyWindow::cmdExport_Click()
         row.circle = source_.detected ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Window;
         row.lensName = lensNameOf(source_.prm, SrcLens);
         row.light = tracker_.light();
+        if (!dotsSet())
+            row.dots.reset(); // no dot looked at yet: no dot figures
     }
     const canopy::CsvAppend result
         = canopy::appendCsvRow(cdl.FileName.toStdString(), canopy::csvHeader(settings.rings), canopy::csvRow(row));

@@ -98,6 +98,9 @@ private:
     // Why the open photo is not measured: its pixel data is damaged, in the
     // words of the command line's error row; "" for a whole photo.
     [[nodiscard]] std::string damage() const;
+    // Whether the dot figures read dots someone looked at: the destination's
+    // once classified, painted or loaded, the command line's always.
+    [[nodiscard]] bool dotsSet() const;
     // Why the destination's dots were set aside for the command line's.
     [[nodiscard]] QString fallbackReason() const;
     void showNotes();

@@ -1,4 +1,5 @@
 #include "area_brush.h"
+#include "area_file.h"
 #include "dot_placement.h"
 
 #include "area_test_support.h"
@@ -123,6 +124,23 @@ TEST_F(AreaBrush, PaintTakesOnlyClassZeroAndErasesOnlyTheSelectedClass)
     EXPECT_EQ(ClassCount[0], 998);
     EXPECT_EQ(ClassCount[4], 0);
     EXPECT_EQ(ClassCount, countsFromDots());
+}
+
+// The dots hold a measurement once a stroke changed one, until the reset.
+TEST_F(AreaBrush, AStrokeThatChangesADotSetsTheDots)
+{
+    parkAllDots();
+    putDot(1, 10, 10);
+    resetAreaCounts();
+    ASSERT_TRUE(selectClass(2));
+    (void)areaMouseMove(kLeftButton, 500, 500); // over no dot
+    EXPECT_FALSE(areaDotsSet());
+    (void)areaMouseMove(kLeftButton, 10, 10);
+    EXPECT_TRUE(areaDotsSet());
+    resetAreaCounts();
+    EXPECT_FALSE(areaDotsSet());
+    applyAreaData({0, kDotCount, {}}); // Classify and an area file load the dots
+    EXPECT_TRUE(areaDotsSet());
 }
 
 TEST_F(AreaBrush, BothButtonsOrTheMiddleOneHover)

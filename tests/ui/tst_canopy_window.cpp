@@ -250,10 +250,11 @@ private slots:
         QCOMPARE(field("file"), QString::fromStdString(SrcFile));
         QCOMPARE(field("error"), QString());
         QCOMPARE(field("openness"), fixed(canopy.tracker().pixels()->openness, 6));
-        QCOMPARE(field("openness_dots"), fixed(canopy.tracker().dots()->openness.value, 6));
+        QCOMPARE(field("openness_dots"), QString()); // no dot is classified yet
+        QCOMPARE(field("le_dots"), QString());
         QCOMPARE(field("r"), fixed(throughFoundCircle().R, 2));
         QCOMPARE(field("circle"), u"detected"_s);
-        QCOMPARE(field("dots_outside"), QString::number(canopy.tracker().dots()->outside));
+        QCOMPARE(field("dots_outside"), QString());
         // The light columns come last, all empty without light figures.
         const int light = canopy::kCsvLightColumns;
         QCOMPARE(names.mid(names.size() - light - 3, 3), (QStringList{u"circle"_s, u"dots_outside"_s, u"lens"_s}));
@@ -312,6 +313,32 @@ private slots:
         QVERIFY(isImage(hDst)); // the conversion keeps the default circle
         app_->menu("mnuFileClose");
         QVERIFY(app_->app.frmMain().circleState().isEmpty());
+    }
+
+    // The dots give figures once someone looked at them: before Classify (or
+    // painting, or an area file) every dot is in class 0 only because none
+    // was, and their figures would read a closed canopy.
+    void dotFiguresWaitForClassifiedDots()
+    {
+        ui::CanopyWindow& canopy = open();
+        const ui::CanopyFigureTable& table = canopy.table();
+        QCOMPARE(table.text(u"openness"_s, Column::kDots), u"\u2013"_s);
+        QCOMPARE(table.text(u"Le"_s, Column::kDots), u"\u2013"_s);
+        QVERIFY(table.cell(u"openness"_s, Column::kDots)->toolTip().contains(u"No dot is classified or painted"_s));
+        QVERIFY(canopy.notes().contains(u"No figures from the dots yet"_s));
+
+        canopy.cmdClassify()->click();
+        const auto& dots = canopy.tracker().dots();
+        QVERIFY(dots && dots->status == canopy::DotStatus::Ok);
+        QCOMPARE(table.text(u"openness"_s, Column::kDots), fixed(dots->openness.value, 3));
+        QVERIFY(dots->openness.value > 0.1);
+        const QString csv = dir_.filePath(u"classified.csv"_s);
+        app_->dialogs.files = {csv};
+        canopy.cmdExport()->click();
+        const QStringList lines = linesOf(csv);
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[1].split(QLatin1Char(',')).value(names(lines[0]).indexOf(u"openness_dots"_s)),
+            fixed(dots->openness.value, 6));
     }
 
     // Fields read back as they are shown are no change: Apply, Enter in every

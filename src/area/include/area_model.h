@@ -57,6 +57,12 @@ void resetAreaCounts();
 void markAreaKept();
 [[nodiscard]] bool areaChangedSinceKept();
 
+// Whether the dots hold a measurement: classified, loaded from an area file
+// or painted since the last reset. Before that every dot is in class 0 only
+// because none was looked at, and their figures would read a closed canopy.
+[[nodiscard]] bool areaDotsSet();
+void markAreaDotsSet();
+
 // Chooses dot style `index` (0..3): DotIdx, DotSize and DotHit2 (the
 // square of twice the dot radius). Out-of-range indices change nothing and
 // return false.
