@@ -36,19 +36,27 @@ bool isUsableCircle(const RixCircle& circle, int32_t width, int32_t height)
     return circle.Confident && isOnPhoto(circle.Cx, circle.Cy, width, height);
 }
 
+namespace {
+
+// Within the fields' two decimals: a value read back from its field is no change.
+bool withinShown(double a, double b) { return std::abs(a - b) <= 0.005 + 1e-9; }
+
+} // namespace
+
+bool srcCircleIsReset()
+{
+    return SrcAuto.done && withinShown(SrcPrm.Cx, SrcAuto.cx) && withinShown(SrcPrm.Cy, SrcAuto.cy)
+        && withinShown(SrcPrm.R, SrcAuto.r);
+}
+
 MeasuredSource measuredSource()
 {
     MeasuredSource source{SrcPrm, false};
-    // Within the fields' two decimals of what the reset set, the circle is
-    // still the reset's: a value read back from its field is no change.
-    constexpr double kShown = 0.005 + 1e-9;
-    const auto near = [](double a, double b) { return std::abs(a - b) <= kShown; };
-    const bool untouched
-        = SrcAuto.done && near(SrcPrm.Cx, SrcAuto.cx) && near(SrcPrm.Cy, SrcAuto.cy) && near(SrcPrm.R, SrcAuto.r);
-    // Likewise a view point at the circle's centre looks along the camera
-    // axis, not a hair off it, which would measure down the path for views
-    // off the axis.
-    if (near(RefX, SrcPrm.Cx) && near(RefY, SrcPrm.Cy)) {
+    const bool untouched = srcCircleIsReset();
+    // A view point at the circle's centre (read back from its fields) looks
+    // along the camera axis, not a hair off it, which would measure down
+    // the path for views off the axis.
+    if (withinShown(RefX, SrcPrm.Cx) && withinShown(RefY, SrcPrm.Cy)) {
         source.prm.Alpha = 0.0;
         source.prm.Beta = 0.0;
     }

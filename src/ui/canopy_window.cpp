@@ -389,7 +389,9 @@ QString CanopyWindow::circleNote() const
             .arg(through, circle, lens ? QStringLiteral("edge of the lens's field") : QStringLiteral("horizon"));
     QString note = QStringLiteral("Measured through %1the window's source circle (%2).").arg(through, circle);
     if (srcCircleNotFound())
-        note += QStringLiteral(" The image circle was not found on the photo; that circle is a default one.");
+        note += srcCircleIsReset()
+            ? QStringLiteral(" The image circle was not found on the photo; that circle is a default one.")
+            : QStringLiteral(" The image circle was not found on the photo; that circle was fitted by hand.");
     return note;
 }
 

@@ -33,6 +33,9 @@ void GuiHooks::redrawSrcView()
 {
     if (views::SrcView* src = windows_.srcIfLoaded())
         src->pct_update();
+    // The circle may have been fitted by hand meanwhile.
+    if (MainWindow* main = windows_.mainIfLoaded())
+        main->showCircleState();
 }
 
 void GuiHooks::redrawDstView()

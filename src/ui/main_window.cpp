@@ -230,9 +230,11 @@ void MainWindow::showCircleState()
 {
     // The conversion still uses the default circle; the note stays while
     // the photo is open, since every figure and result depends on it.
-    lblCircle_->setText(isImage(hSrc) && srcCircleNotFound()
-            ? QStringLiteral("Image circle not found: the source circle is a default one")
-            : QString());
+    QString state;
+    if (isImage(hSrc) && srcCircleNotFound())
+        state = srcCircleIsReset() ? QStringLiteral("Image circle not found: the source circle is a default one")
+                                   : QStringLiteral("Image circle not found: the source circle is fitted by hand");
+    lblCircle_->setText(state);
 }
 
 void MainWindow::showPointer(const views::ImageView& view, QPointF imagePoint, QPointF picturePosition)

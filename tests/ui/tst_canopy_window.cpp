@@ -311,6 +311,13 @@ private slots:
         QVERIFY(canopy.notes().contains(u"The image circle was not found on the photo"_s));
         QCOMPARE(app_->app.frmMain().circleState(), u"Image circle not found: the source circle is a default one"_s);
         QVERIFY(isImage(hDst)); // the conversion keeps the default circle
+        // Fitted by hand, the words follow.
+        ui::FormatWindow& format = app_->app.windows().frmFormat();
+        format.field(Field::SrcR)->setText(QString::fromStdString(formatFixed2(SrcPrm.R - 4.0)));
+        QTest::keyClick(format.field(Field::SrcR), Qt::Key_Return);
+        canopy.refresh();
+        QCOMPARE(app_->app.frmMain().circleState(), u"Image circle not found: the source circle is fitted by hand"_s);
+        QVERIFY(canopy.notes().contains(u"that circle was fitted by hand"_s));
         app_->menu("mnuFileClose");
         QVERIFY(app_->app.frmMain().circleState().isEmpty());
     }

@@ -105,6 +105,9 @@ struct MeasuredSource {
     bool detected = false;
 };
 [[nodiscard]] MeasuredSource measuredSource();
+// SrcPrm's circle is still the one the last automatic reset set, within
+// 0.005 px; otherwise the user fitted it by hand.
+[[nodiscard]] bool srcCircleIsReset();
 // The last automatic reset found no image circle with confidence, so the
 // source circle it set is a default one.
 [[nodiscard]] bool srcCircleNotFound();
