@@ -1,6 +1,8 @@
 #include "floor_bound.h"
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 namespace karwen::canopy {
 
@@ -22,6 +24,13 @@ std::vector<double> raised(
     return out;
 }
 
+// A ring the photo does not show leaves the index, and so its bound,
+// undefined: no bound then, rather than "at least nan".
+std::optional<FloorBound> finite(FloorBound bound)
+{
+    return std::isfinite(bound.atLeast) ? std::optional<FloorBound>(std::move(bound)) : std::nullopt;
+}
+
 } // namespace
 
 std::optional<FloorBound> leBound(
@@ -33,7 +42,7 @@ std::optional<FloorBound> leBound(
         return std::nullopt;
     bool floorMet = false; // a unit share itself below the floor; it stays counted at the floor
     bound.atLeast = weights.le(gap, floorMet);
-    return bound;
+    return finite(std::move(bound));
 }
 
 std::optional<FloorBound> lBound(
@@ -45,7 +54,7 @@ std::optional<FloorBound> lBound(
         return std::nullopt;
     bool floorMet = false;
     bound.atLeast = weights.l(gap, floorMet);
-    return bound;
+    return finite(std::move(bound));
 }
 
 } // namespace karwen::canopy

@@ -139,15 +139,24 @@ void ParameterForm::addFields(QGridLayout* grid, int row, Field first, Field las
     }
 }
 
-QString ParameterForm::illegalValueDetail(Field which, const FieldBounds& bounds)
+QString ParameterForm::illegalValueDetail(Field which, const FieldBounds& bounds, const QString& text)
 {
     const FieldSpec& spec = specOf(which);
     // Both dialogs title their frames so.
     const QString frame
         = which < Field::DstWidth ? QStringLiteral("Source Image") : QStringLiteral("Destination Image");
-    const std::string allowed = allowedValuesText(fieldRules(bounds)[static_cast<std::size_t>(which)]);
-    return QStringLiteral("%1 %2 (%3) must be %4.")
-        .arg(frame, QString::fromUtf8(spec.label), QString::fromLatin1(spec.toolTip), QString::fromStdString(allowed));
+    const FieldRule rule = fieldRules(bounds)[static_cast<std::size_t>(which)];
+    const std::string allowed = allowedValuesText(rule);
+    QString detail = QStringLiteral("%1 %2 (%3) must be %4")
+                         .arg(frame, QString::fromUtf8(spec.label), QString::fromLatin1(spec.toolTip),
+                             QString::fromStdString(allowed));
+    // A decimal comma, as many keyboards type it, that a point would make valid.
+    QString pointed = text.trimmed();
+    pointed.replace(QLatin1Char(','), QLatin1Char('.'));
+    if (text.contains(QLatin1Char(',')) && text.count(QLatin1Char(',')) == 1
+        && fieldValue(rule, pointed.toStdString()).has_value())
+        detail += QStringLiteral("; use a point: %1").arg(pointed);
+    return detail + QLatin1Char('.');
 }
 
 QLineEdit* ParameterForm::field(Field which) const
@@ -270,8 +279,9 @@ std::optional<bool> ParameterForm::readIntoGlobals(QWidget* messageParent, const
         // A list opened by the click that left the field stays shut.
         if (QWidget* popup = QApplication::activePopupWidget())
             popup->close();
-        dialogs().messageWithDetail(
-            messageParent, QStringLiteral("Illegal Value"), illegalValueDetail(*invalid, bounds), QMessageBox::Warning);
+        dialogs().messageWithDetail(messageParent, QStringLiteral("Illegal Value"),
+            illegalValueDetail(*invalid, bounds, QString::fromStdString(texts[std::size_t(*invalid)])),
+            QMessageBox::Warning);
         field(*invalid)->setFocus(Qt::OtherFocusReason);
         return std::nullopt;
     }

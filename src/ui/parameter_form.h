@@ -88,7 +88,8 @@ public:
 
     // What "Illegal Value" adds about the field: its frame, caption and tip,
     // and the values it takes under the bounds given.
-    [[nodiscard]] static QString illegalValueDetail(Field which, const FieldBounds& bounds);
+    [[nodiscard]] static QString illegalValueDetail(
+        Field which, const FieldBounds& bounds, const QString& text = QString());
 
     // A focus-out asked for an Apply that has not run yet.
     [[nodiscard]] bool applyPending() const { return applyPending_; }

@@ -110,6 +110,23 @@ TEST(FloorBound, OneRingWorkedByHand)
     EXPECT_EQ(l->empty, (std::vector<EmptyCell>{{0, 1}}));
 }
 
+// A ring the photo does not show (a photo of one pixel, say) leaves le
+// undefined: no bound, never "at least nan".
+TEST(FloorBound, NoBoundWhereARingIsNotShown)
+{
+    const RingWeights weights(RingLayout(2, 1, std::numbers::pi / 2.0));
+    const std::vector<double> gap{0.0, NAN}, share{0.01, NAN};
+    EXPECT_FALSE(leBound(weights, gap, share).has_value());
+    EXPECT_FALSE(lBound(weights, gap, share, 1).has_value());
+    // A one-pixel photo, all canopy: saturated, its le and bounds absent.
+    const ProjectionRecord record = test::fisheye(kEquidistant, 0.5, 0.5, 0.47);
+    const uint32_t pixel = 0xff203010u;
+    const PixelFigures f = measurePixels({&pixel, 1, 1, 1}, record, nullptr, {});
+    ASSERT_EQ(f.status, PixelStatus::Ok);
+    EXPECT_FALSE(f.leBound.has_value());
+    EXPECT_FALSE(f.lBound.has_value());
+}
+
 TEST(FloorBound, DotsOfARingWithoutSky)
 {
     const CanopySettings settings; // 5 rings to 75 degrees

@@ -172,7 +172,12 @@ private slots:
         QTest::newRow("source radius beyond the larger side") << Field::SrcR << "400.01" << QString();
         QTest::newRow("tilt 180.5") << Field::SrcRot << "180.5" << QString();
         QTest::newRow("reference x negative") << Field::RefPointX << "-1" << QString();
-        QTest::newRow("reference y comma") << Field::RefPointY << "1,5" << QString();
+        QTest::newRow("reference y comma") << Field::RefPointY << "1,5"
+                                           << "Source Image Yr (y coordinates of view reference point) must be a "
+                                              "number from 0 to 300; use a point: 1.5.";
+        QTest::newRow("radius with a comma, out of range even with a point")
+            << Field::SrcR << "754,5"
+            << "Source Image R (radius) must be a number above 10 and at most 400.";
         QTest::newRow("width 6.5") << Field::DstWidth << "6.5" << QString();
         QTest::newRow("height 6.5") << Field::DstHeight << "6.5"
                                     << "Destination Image H (height) must be a whole number from 8 to 2048.";

@@ -27,7 +27,8 @@ struct FloorBound {
 };
 
 // le over ringGap with each ring below the floor counted at unitShare[k]
-// (one dot's or pixel's share of ring k); none when no ring is below it.
+// (one dot's or pixel's share of ring k); none when no ring is below it, or
+// when le does not exist (a ring the photo does not show).
 [[nodiscard]] std::optional<FloorBound> leBound(
     const RingWeights& weights, std::span<const double> ringGap, std::span<const double> unitShare);
 
