@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -135,6 +136,16 @@ void BatchDialog::showSourceFolder(const QString& folder)
 bool BatchDialog::destinationWritable()
 {
     const QString folder = txtFolderD_->text();
+    // A folder that does not exist yet is offered, not refused.
+    if (!folder.trimmed().isEmpty() && !QFileInfo(folder).exists() && !QFileInfo(folder).isSymLink()) {
+        if (!dialogs().question(this, QStringLiteral("The folder \"%1\" does not exist. Create it?").arg(folder)))
+            return false;
+        if (!QDir().mkpath(folder)) {
+            dialogs().message(
+                this, QStringLiteral("Cannot create the folder \"%1\".").arg(folder), QMessageBox::Warning);
+            return false;
+        }
+    }
     const std::string problem = destinationFolderProblem(folder.toStdString());
     if (problem.empty())
         return true;
@@ -152,6 +163,12 @@ void BatchDialog::cmdUseOpenCircle_Click()
     SrcPrm.Cx = mainSource_.prm.Cx;
     SrcPrm.Cy = mainSource_.prm.Cy;
     SrcPrm.R = mainSource_.prm.R;
+    // Through a lens the radius is that of the lens's 90-degree circle, so
+    // the lens comes with it; an ideal projection leaves the dialog's own.
+    if (mainSource_.prm.Proj == RixLensSource && mainSource_.lens) {
+        SrcPrm.Proj = RixLensSource;
+        SrcLens = mainSource_.lens;
+    }
     // The view direction stays; its point on the photo moves with the circle.
     angle2ref();
     set_param();

@@ -124,8 +124,9 @@ void BatchDialog::createColumns()
     place(chkFindCircle_, 0, 4920, 4815, 375);
     cmdUseOpenCircle_
         = addButton(QStringLiteral("cmdUseOpenCircle"), QStringLiteral("Use the circle of the open photo"));
-    cmdUseOpenCircle_->setToolTip(QStringLiteral("The centre and radius fitted in the main window; "
-                                                 "projection, tilt and view direction as set here"));
+    cmdUseOpenCircle_->setToolTip(QStringLiteral("The centre and radius fitted in the main window, and its lens "
+                                                 "when it reads the photo through one; otherwise projection, tilt "
+                                                 "and view direction as set here"));
     place(cmdUseOpenCircle_, 0, 5400, 3240, 375);
 
     // Across the dialog: the files done and the time left.

@@ -216,16 +216,30 @@ private slots:
         // Enter in the box tries it as Start does.
         QTest::keyClick(folderD, Qt::Key_Return);
 
+        // A missing folder is offered to be made; declined, nothing runs.
+        QCOMPARE(f_->dialogs.questions, QStringList{u"The folder \"%1\" does not exist. Create it?"_s.arg(missing)});
         const QString refused = u"Cannot write the results into the folder \"%1\": %2"_s;
         QCOMPARE(messages(),
-            (QStringList{refused.arg(missing, u"there is no such folder."_s),
-                refused.arg(photo, u"this is a file, not a folder."_s),
+            (QStringList{refused.arg(photo, u"this is a file, not a folder."_s),
                 refused.arg(photo, u"this is a file, not a folder."_s)}));
-        QCOMPARE(f_->dialogs.icons, QList<QMessageBox::Icon>(3, QMessageBox::Warning));
+        QCOMPARE(f_->dialogs.icons, QList<QMessageBox::Icon>(2, QMessageBox::Warning));
         QVERIFY(!dialog->isRunning());
         QCOMPARE(progress.count(), 0);
         QCOMPARE(child<QLabel>(*dialog, u"lblProcess"_s)->text(), u"Select Files."_s);
         QVERIFY(!QDir(missing).exists());
+    }
+
+    void aMissingFolderIsMadeWhenTheUserSaysYes()
+    {
+        const auto dialog = dialogOverPhotos(2);
+        const QString missing = f_->path(u"new/results"_s);
+        child<QLineEdit>(*dialog, u"txtFolderD"_s)->setText(missing);
+        f_->dialogs.answers = {true};
+        dialog->cmdStart_Click();
+        QVERIFY(QDir(missing).exists());
+        QVERIFY(dialog->isRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->isRunning(), 60000);
+        QCOMPARE(QDir(missing).entryList(QDir::Files).size(), 2);
     }
 
     void enterInAFolderBoxListsIt()
@@ -282,6 +296,23 @@ private slots:
 
         dialog->reject();
         QVERIFY(sameBits(SrcPrm, fitted));
+    }
+
+    // A circle fitted through a lens is that lens's: the lens comes with it.
+    void circleOfTheOpenPhotoBringsItsLens()
+    {
+        hSrc = RixCreate(640, 480);
+        const NamedLens lens = builtInLenses().front();
+        SrcPrm = {321.5, 240.25, 230.75, 0, 0, 0, RixLensSource};
+        SrcLens = lens;
+        const auto dialog = f_->dialog();
+        QCOMPARE(SrcPrm.Proj, kEquidistant); // the dialog loads its own projection
+        child<QPushButton>(*dialog, u"cmdUseOpenCircle"_s)->click();
+        QCOMPARE(SrcPrm.Proj, RixLensSource);
+        QVERIFY(SrcLens && SrcLens->name == lens.name);
+        QCOMPARE(SrcPrm.R, 230.75);
+        dialog->reject();
+        QCOMPARE(SrcPrm.Proj, RixLensSource);
     }
 };
 
