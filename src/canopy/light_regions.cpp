@@ -67,14 +67,12 @@ struct RegionSums {
 // order.
 class RimClasses {
 public:
-    RimClasses(
-        const PixelView& view, const SkyMap& map, const SkyTable& table, int threshold, const CanopySettings& settings)
+    RimClasses(const PixelView& view, const SkyMap& map, const SkyTable& table, int threshold)
         : map_(map)
         , view_(view)
         , table_(table)
     {
-        const ValueTable values(settings.channel, settings.gamma);
-        const RimReading rim(view, map, values);
+        const RimReading rim(view, map, table.values());
         if (!rim.appliesAt(threshold))
             return;
         for (const uint8_t v : rim.values(true))
@@ -176,7 +174,7 @@ RegionGaps measureRegionGaps(const PixelView& view, const ProjectionRecord& src,
     const RegionRule rule(grid, orientation, sky.frame());
     const SkyTable table(settings, threshold);
     RegionSums sums{std::vector<double>(regions, 0.0), std::vector<double>(regions, 0.0)};
-    RimClasses rim(view, *map, table, threshold, settings);
+    RimClasses rim(view, *map, table, threshold);
     if (src.Alpha == 0.0 && src.Beta == 0.0)
         sumAxial(view, *map, sky, AxialRegionCuts(sky, rule), table, rim, sums);
     else

@@ -153,7 +153,9 @@ void addRimPairs(EdgeSums& sums, const PixelView& view, const SkyMap& map, const
     };
     const auto pair = [&](const Line& a, int xa, const Line& b, int xb) {
         const auto units = [&](const Line& l, int x) {
-            return static_cast<int32_t>(weights[l.row->firstWeight + std::size_t(x - l.row->x0)] * scale);
+            int32_t u = 0;
+            weightUnits(weights + l.row->firstWeight + (x - l.row->x0), 1, scale, &u);
+            return u;
         };
         sums.addPair(values(a.pixels[xa]), values(b.pixels[xb]), std::min(units(a, xa), units(b, xb)));
     };

@@ -155,7 +155,6 @@ public:
         double inside;
     };
     [[nodiscard]] RimPixel rimPixel(double x, double y) const;
-    [[nodiscard]] const RadialModel& model() const { return model_; }
     // Whether a pixel centre at q may have part of its square past the
     // edge, where rimPixel, not the table, gives its solid angle.
     [[nodiscard]] bool acrossRim(double q) const { return q > acrossQ_; }

@@ -21,6 +21,9 @@ class SkyTable {
 public:
     SkyTable(const CanopySettings& settings, int threshold);
 
+    // How the table linearises a pixel's value.
+    [[nodiscard]] const ValueTable& values() const { return values_; }
+
     // 1 for a sky pixel, else 0.
     [[nodiscard]] double of(uint32_t pixel) const { return sky_[values_.raw(pixel)]; }
 

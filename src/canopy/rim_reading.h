@@ -41,15 +41,13 @@ public:
     // order) is classified by: read by its inside, or as it stands.
     [[nodiscard]] std::vector<uint8_t> values(bool inside) const;
 
-    // The median linearised value beyond the rim, if the map's edge is the
-    // rim of the lens's field and the photo holds pixels there.
-    [[nodiscard]] std::optional<int> surround() const { return surround_; }
-
 private:
     [[nodiscard]] uint8_t byInside(uint32_t pixel, float inside) const;
 
     const SkyMap& map_;
     const ValueTable& values_;
+    // The median linearised value beyond the rim, if the map's edge is the
+    // rim of the lens's field and the photo holds pixels there.
     std::optional<int> surround_;
     // By rim pixel: its own pixel and its inner neighbour's, if it has one.
     std::vector<uint32_t> own_, inner_;
