@@ -4,6 +4,7 @@
 #include "file_bytes.h"
 #include "file_error.h"
 #include "projection_model.h"
+#include "reported_figures.h"
 #include "save_file.h"
 #include "utf8_path.h"
 
@@ -93,10 +94,10 @@ template <typename Read> std::string ofDots(const CanopyRow& row, Read read)
 {
     return row.dots ? read(*row.dots) : std::string();
 }
-// A figure of the dots' le and its interval, "" without one.
+// A figure of the dots' le and its interval as reported, "" without one.
 template <typename Read> std::string ofLe(const CanopyRow& row, Read read)
 {
-    return row.dots && row.dots->le ? read(*row.dots->le) : std::string();
+    return row.dots && row.dots->le ? read(reportedLe(*row.dots)) : std::string();
 }
 
 // The columns before the rings' gap fractions, in the file's order. A
@@ -120,9 +121,9 @@ const Column kLeadColumns[] = {
     {"max_zenith", [](const CanopyRow& r) { return number(r.settings.maxZenithDeg, -1); }},
     {"openness", [](const CanopyRow& r) { return figure(pixelsOf(r).openness); }},
     {"difn", [](const CanopyRow& r) { return figure(pixelsOf(r).difn); }},
-    {"le", [](const CanopyRow& r) { return figure(pixelsOf(r).le); }},
-    {"l", [](const CanopyRow& r) { return figure(pixelsOf(r).l); }},
-    {"lx", [](const CanopyRow& r) { return figure(pixelsOf(r).lx); }},
+    {"le", [](const CanopyRow& r) { return figure(reportedLe(pixelsOf(r))); }},
+    {"l", [](const CanopyRow& r) { return figure(reportedL(pixelsOf(r))); }},
+    {"lx", [](const CanopyRow& r) { return figure(reportedLx(pixelsOf(r))); }},
     {"saturated", [](const CanopyRow& r) { return flag(pixelsOf(r).saturated); }},
     {"partial", [](const CanopyRow& r) { return flag(pixelsOf(r).partial); }},
     {"covered", [](const CanopyRow& r) { return figure(pixelsOf(r).coveredShare); }},

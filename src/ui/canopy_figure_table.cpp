@@ -1,12 +1,14 @@
 #include "canopy_figure_table.h"
 
 #include "figure_words.h"
+#include "reported_figures.h"
 #include "table_size.h"
 
 #include <QHeaderView>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace karwen::ui {
 
@@ -141,9 +143,9 @@ void CanopyFigureTable::showFigures(
     setCell(kThreshold, kPixels, p ? QString::number(pixels->threshold) : kNoFigure);
     setCell(kOpenness, kPixels, p ? figureText(pixels->openness, kFractionDecimals) : kNoFigure);
     setCell(kDifn, kPixels, p ? figureText(pixels->difn, kFractionDecimals) : kNoFigure);
-    setCell(kLe, kPixels, p ? figureText(pixels->le, kIndexDecimals) : kNoFigure);
-    setCell(kL, kPixels, p ? figureText(pixels->l, kIndexDecimals) : kNoFigure);
-    setCell(kLx, kPixels, p && !pixels->saturated ? figureText(pixels->lx, kIndexDecimals) : kNoFigure);
+    setCell(kLe, kPixels, p ? figureText(canopy::reportedLe(*pixels), kIndexDecimals) : kNoFigure);
+    setCell(kL, kPixels, p ? figureText(canopy::reportedL(*pixels), kIndexDecimals) : kNoFigure);
+    setCell(kLx, kPixels, p ? figureText(canopy::reportedLx(*pixels), kIndexDecimals) : kNoFigure);
     if (p && pixels->leBound)
         showBound(item(kLe, kPixels), *pixels->leBound, QStringLiteral("pixel"));
     if (p && pixels->lBound)
@@ -160,12 +162,12 @@ void CanopyFigureTable::showFigures(
     setCell(kOpenness, kDots, d ? figureText(dots->openness.value, kFractionDecimals) : kNoFigure);
     setCell(kOpenness, kInterval, d ? interval(dots->openness, kFractionDecimals) : kNoFigure);
     const bool le = d && dots->le.has_value();
-    setCell(kLe, kDots, le ? figureText(dots->le->value, kIndexDecimals) : kNoFigure);
-    setCell(kLe, kInterval, le ? interval(*dots->le, kIndexDecimals) : kNoFigure);
+    const std::optional<Estimate> dotsLe = le ? std::optional(canopy::reportedLe(*dots)) : std::nullopt;
+    setCell(kLe, kDots, le ? figureText(dotsLe->value, kIndexDecimals) : kNoFigure);
+    setCell(kLe, kInterval, le ? interval(*dotsLe, kIndexDecimals) : kNoFigure);
     if (le && dots->leBound) {
         showBound(item(kLe, kDots), *dots->leBound, QStringLiteral("dot"));
-        setCell(kLe, kInterval,
-            QStringLiteral("\u2265 ") + figureText(std::min(dots->le->lo, dots->leBound->atLeast), kIndexDecimals));
+        setCell(kLe, kInterval, QStringLiteral("\u2265 ") + figureText(dotsLe->lo, kIndexDecimals));
     }
     setCell(kEffectiveDots, kDots, d ? figureText(dots->effectiveDots, 0) : kNoFigure);
     setCell(kDotsOutside, kDots, d ? QString::number(dots->outside) : kNoFigure);

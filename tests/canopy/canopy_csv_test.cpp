@@ -171,6 +171,55 @@ TEST(CanopyCsv, NoFieldIsMinusZero)
     EXPECT_EQ(signedColumns.at("beta"), "-12.50");
 }
 
+// A ring without sky: the row carries the bound, as the window's table
+// shows it, not the floor's value; no clumping index, no upper end of the
+// dots' interval.
+TEST(CanopyCsv, ASaturatedIndexIsWrittenAsItsBound)
+{
+    initProjectionNames();
+    PixelFigures pixels;
+    pixels.le = 12.696814;
+    pixels.l = 13.1;
+    pixels.lx = 0.97;
+    pixels.saturated = true;
+    pixels.leBound = FloorBound{6.4, {{1, -1}}};
+    pixels.ringGap = {0.5, 0.0, 0.5};
+    DotFigures dots;
+    dots.le = Estimate{12.0, 7.5, 12.7};
+    dots.saturated = true;
+    dots.leBound = FloorBound{7.9, {{1, -1}}};
+    const CanopySettings settings{.rings = 3};
+    const ProjectionRecord source{250, 250, 240, 0, 0, 0, kEquidistant};
+    auto columns = columnsOf(canopyRow("a.jpg", settings, source, nullptr, pixels, kEquisolidangle, dots));
+    EXPECT_EQ(columns.at("le"), "6.400000");
+    EXPECT_EQ(columns.at("l"), "13.100000"); // its sectors all saw sky: no bound
+    EXPECT_EQ(columns.at("lx"), "");
+    EXPECT_EQ(columns.at("saturated"), "1");
+    EXPECT_EQ(columns.at("le_dots"), "7.900000");
+    EXPECT_EQ(columns.at("le_dots_lo"), "7.500000");
+    EXPECT_EQ(columns.at("le_dots_hi"), "");
+    EXPECT_EQ(columns.at("dots_saturated"), "1");
+
+    // A lower end above the bound comes down to it; unsaturated figures stand.
+    dots.le->lo = 9.0;
+    pixels.lBound = FloorBound{8.2, {{1, 0}}};
+    columns = columnsOf(canopyRow("a.jpg", settings, source, nullptr, pixels, kEquisolidangle, dots));
+    EXPECT_EQ(columns.at("le_dots_lo"), "7.900000");
+    EXPECT_EQ(columns.at("l"), "8.200000");
+    pixels = PixelFigures();
+    pixels.le = 2.5;
+    pixels.l = 3.0;
+    pixels.lx = 0.8333;
+    pixels.ringGap = {0.5, 0.2, 0.5};
+    dots = DotFigures();
+    dots.le = Estimate{2.0, 1.5, 2.5};
+    columns = columnsOf(canopyRow("a.jpg", settings, source, nullptr, pixels, kEquisolidangle, dots));
+    EXPECT_EQ(columns.at("le"), "2.500000");
+    EXPECT_EQ(columns.at("lx"), "0.833300");
+    EXPECT_EQ(columns.at("le_dots_hi"), "2.500000");
+    EXPECT_EQ(columns.at("saturated"), "0");
+}
+
 TEST(CanopyCsv, AppendsOnlyBelowTheSameHeaderAndWhole)
 {
     const std::string header = csvHeader(5);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -133,6 +134,28 @@ TEST_F(CsvFile, ResumeMeasuresOnlyThePhotosWithoutARow)
     writeBytes(csv(), crlf(header) + crlf(rowsOf(shard)[1]));
     EXPECT_TRUE(ended(measureInto({in(), "--shard", "1/2", "--resume"}), 0, {"[1/1] measured " + in("a.bmp")}));
     EXPECT_EQ(readBytes(csv()), shard);
+}
+
+// A row written before saturated indices were written as their bounds
+// (le at the floor's 12.696814) is kept as it stands.
+TEST_F(CsvFile, ResumeKeepsRowsAsTheyWereWritten)
+{
+    ASSERT_TRUE(ended(measureInto({in()}), 0));
+    std::vector<std::string> rows = rowsOf(readBytes(csv()));
+    ASSERT_EQ(rows.size(), 3u);
+    const std::vector<std::string> names = canopy::csvFields(canopy::csvHeader(5)).value();
+    std::vector<std::string> fields = canopy::csvFields(rows[0]).value();
+    const auto column
+        = [&](const char* name) { return std::size_t(std::find(names.begin(), names.end(), name) - names.begin()); };
+    fields[column("le")] = "12.696814";
+    fields[column("saturated")] = "1";
+    std::string old;
+    for (const std::string& f : fields)
+        old += (old.empty() ? "" : ",") + f;
+    const std::string before = crlf(canopy::csvHeader(5)) + crlf(old);
+    writeBytes(csv(), before);
+    ASSERT_TRUE(ended(measureInto({in(), "--resume"}), 0, {"2 measured, 1 skipped, 0 failed"}));
+    EXPECT_EQ(readBytes(csv()), before + crlf(rows[1]) + crlf(rows[2]));
 }
 
 TEST_F(CsvFile, NamesThatAreNotUtf8ReadBack)

@@ -17,6 +17,8 @@
 #include "src_view.h"
 #include "value_histogram.h"
 
+#include <functional>
+
 using namespace karwen;
 using namespace Qt::StringLiterals;
 using Column = ui::CanopyFigureTable::Column;
@@ -164,6 +166,16 @@ private slots:
         QVERIFY(dots.le && dots.leBound);
         QCOMPARE(table.text(u"Le"_s, Column::kDots), u"at least "_s + QString::number(dots.leBound->atLeast, 'f', 2));
         QVERIFY(canopy.notes().contains(u"Le from the dots: "_s + ui::boundText(*dots.leBound, 2, u"dot"_s)));
+
+        // The export writes the bounds the table shows, never the floor's value.
+        const auto field = exportedRow(canopy);
+        QCOMPARE(field(u"le"_s).toDouble(), round6(pixels.leBound->atLeast));
+        QCOMPARE(field(u"lx"_s), QString());
+        QCOMPARE(field(u"saturated"_s), u"1"_s);
+        QCOMPARE(field(u"le_dots"_s).toDouble(), round6(dots.leBound->atLeast));
+        QCOMPARE(field(u"le_dots_lo"_s).toDouble(), round6(std::min(dots.le->lo, dots.leBound->atLeast)));
+        QCOMPARE(field(u"le_dots_hi"_s), QString());
+        QCOMPARE(field(u"dots_saturated"_s), u"1"_s);
     }
 
     // A grey photo is measured on its grey, whatever channel is chosen, and
@@ -225,6 +237,22 @@ private:
         app_->menu("mnuCanopy");
         return *app_->app.windows().canopyIfLoaded();
     }
+
+    // The window's export of its photo, one field by its column's name.
+    std::function<QString(const QString&)> exportedRow(ui::CanopyWindow& canopy)
+    {
+        const QString csv = dir_.filePath(u"exported.csv"_s);
+        QFile::remove(csv);
+        app_->dialogs.files = {csv};
+        canopy.cmdExport()->click();
+        QFile file(csv);
+        [&] { QVERIFY(file.open(QIODevice::ReadOnly)); }();
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        const QStringList names = lines.value(0).split(u',');
+        const QStringList fields = lines.value(1).split(u',');
+        return [names, fields](const QString& name) { return fields.value(names.indexOf(name)); };
+    }
+    static double round6(double value) { return QString::number(value, 'f', 6).toDouble(); }
 
     QTemporaryDir dir_;
     std::unique_ptr<test::AreaApp> app_;
