@@ -17,6 +17,7 @@ void close_image()
     SrcDamage.clear();
     (void)RixDestroy(hDst);
     hDst = -1;
+    windowHooks().forgetSteps();
     windowHooks().updateCommandStates();
 }
 

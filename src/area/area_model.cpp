@@ -1,5 +1,7 @@
 #include "area_model.h"
 
+#include "mdl_karwen.h"
+
 #include <cstdlib>
 #include <numeric>
 
@@ -68,6 +70,17 @@ bool areaDotsSet() { return dotsSet; }
 void markAreaDotsSet() { dotsSet = true; }
 
 bool areaChangedSinceKept() { return DotClass != keptDotClass; }
+
+AreaMeasurement currentMeasurement() { return {DotClass, ClassCount, AreaFileTag, dotsSet}; }
+
+void restoreMeasurement(const AreaMeasurement& measurement)
+{
+    DotClass = measurement.dotClass;
+    ClassCount = measurement.classCount;
+    AreaFileTag = measurement.fileTag;
+    dotsSet = measurement.dotsSet;
+    LastLbl = -1;
+}
 
 bool selectDotStyle(int index)
 {

@@ -6,6 +6,7 @@
 #include "dialog_seam.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
+#include "undoable_step.h"
 #include "utf8_path.h"
 #include "window_registry.h"
 
@@ -39,6 +40,7 @@ void AreaFileCommands::mnuFileLoadArea_Click()
         return;
     if (!mayDiscardArea(&main_))
         return;
+    const UndoableStep step("Load Area Data");
     // The file is read whole before anything changes: a failed load keeps
     // the measurement and the labels as they were.
     if (LoadAreaData(pathOf(cdl.FileName))) {

@@ -8,6 +8,7 @@
 #include "main_window.h"
 #include "mdl_karwen.h"
 #include "tool_window_font.h"
+#include "undoable_step.h"
 #include "utf8_path.h"
 #include "view_geometry.h"
 #include "window_registry.h"
@@ -277,8 +278,10 @@ void AreaPanel::chkAreaMeasure_Click(bool checked)
 
 void AreaPanel::cmdReset_Click()
 {
-    if (mayDiscardArea(this))
-        ResetArea(windows_);
+    if (!mayDiscardArea(this))
+        return;
+    const UndoableStep step("area reset");
+    ResetArea(windows_);
 }
 
 void AreaPanel::optDot_Click(int index)

@@ -23,6 +23,7 @@
 #include "src_view.h"
 #include "sun_track_marks.h"
 #include "tool_window_font.h"
+#include "undoable_step.h"
 #include "value_histogram.h"
 #include "window_registry.h"
 
@@ -411,6 +412,7 @@ void CanopyWindow::cmdClassify_Click()
     const auto& pixels = tracker_.pixels();
     if (!pixels || pixels->status != PixelStatus::Ok || !mayDiscardArea(this))
         return;
+    const UndoableStep step("Classify dots");
     const int16_t gapClass = tracker_.gapClass();
     // The dots are read through the circle the pixels were measured
     // through: the destination shows the window's circle, so through the

@@ -3,6 +3,7 @@
 #include "mdl_karwen.h"
 #include "source_projection_list.h"
 #include "tool_window_font.h"
+#include "undoable_step.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -147,6 +148,7 @@ bool FormatWindow::applyFields()
     if (!isEnabled())
         return true;
     const auto guard = form_->applyingGuard();
+    const UndoableStep step("Apply");
 
     const std::optional<bool> changed = form_->readIntoGlobals(this, windowBounds(SrcW, SrcH));
     if (!changed.has_value()) // an invalid field, already reported
@@ -169,6 +171,7 @@ void FormatWindow::cmdReset_Click()
     // over it. A refused value keeps the reset from running.
     if (form_->applyPending() && !applyFields())
         return;
+    const UndoableStep step("Reset");
     reset_src_param(true);
     src_update();
     convert();
@@ -186,6 +189,7 @@ void FormatWindow::cmbD_Click(int index)
 {
     if (index < 0)
         return;
+    const UndoableStep step("projection choice");
     DstPrm.Proj = index;
     convert();
     dst_update();
@@ -195,6 +199,7 @@ void FormatWindow::cmbI_Click(int index)
 {
     if (index < 0)
         return;
+    const UndoableStep step("interpolation choice");
     Interp = index;
     convert();
     dst_update();

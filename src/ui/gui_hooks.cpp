@@ -6,6 +6,7 @@
 #include "format_window.h"
 #include "main_window.h"
 #include "src_view.h"
+#include "undo_history.h"
 #include "window_registry.h"
 
 namespace karwen::ui {
@@ -57,6 +58,25 @@ void GuiHooks::placeAreaDots()
 {
     if (views::DstView* dst = windows_.dstIfLoaded())
         dst->set_AreaParamXYD();
+}
+
+// While the frame closes, no step is kept or taken back.
+void GuiHooks::stepBegins(const std::string& name)
+{
+    if (MainWindow* main = windows_.mainIfLoaded())
+        main->history().begin(QString::fromStdString(name));
+}
+
+void GuiHooks::stepEnds()
+{
+    if (MainWindow* main = windows_.mainIfLoaded())
+        main->history().end();
+}
+
+void GuiHooks::forgetSteps()
+{
+    if (MainWindow* main = windows_.mainIfLoaded())
+        main->history().forget();
 }
 
 } // namespace karwen::ui

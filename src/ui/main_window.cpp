@@ -12,6 +12,8 @@
 #include "mdl_karwen.h"
 #include "pointer_status.h"
 #include "recent_files.h"
+#include "undo_history.h"
+#include "undoable_step.h"
 #include "view_geometry.h"
 #include "window_registry.h"
 
@@ -50,6 +52,7 @@ MainWindow::MainWindow(WindowRegistry& windows)
     lblCircle_->setObjectName(QStringLiteral("lblCircle"));
     statusBar()->addPermanentWidget(lblCircle_);
     createFileMenu();
+    createEditMenu();
     createViewMenus();
     createZoomKeys();
     setAcceptDrops(true);
@@ -118,6 +121,32 @@ void MainWindow::createFileMenu()
     mnuFileSave_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     mnuFileClose_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     mnuFileExit_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+}
+
+void MainWindow::createEditMenu()
+{
+    history_ = new UndoHistory(windows_, this);
+    QUndoStack& stack = history_->stack();
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit(&E)"));
+    edit->setObjectName(QStringLiteral("mnuEdit"));
+    QAction* undo = addItem(edit, QStringLiteral("mnuEditUndo"), QStringLiteral("Undo(&U)"));
+    QAction* redo = addItem(edit, QStringLiteral("mnuEditRedo"), QStringLiteral("Redo(&R)"));
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    connect(undo, &QAction::triggered, history_, &UndoHistory::undo);
+    connect(redo, &QAction::triggered, history_, &UndoHistory::redo);
+    // The captions stay; what would be taken back or done again shows in
+    // the status bar.
+    undo->setEnabled(false);
+    redo->setEnabled(false);
+    connect(&stack, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    connect(&stack, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    connect(&stack, &QUndoStack::undoTextChanged, undo, [undo](const QString& step) {
+        undo->setStatusTip(step.isEmpty() ? QString() : QStringLiteral("Undo ") + step);
+    });
+    connect(&stack, &QUndoStack::redoTextChanged, redo, [redo](const QString& step) {
+        redo->setStatusTip(step.isEmpty() ? QString() : QStringLiteral("Redo ") + step);
+    });
 }
 
 void MainWindow::createViewMenus()
@@ -250,6 +279,8 @@ void MainWindow::clearPointer() { statusBar()->clearMessage(); }
 
 void MainWindow::mnuFileBatch_Click()
 {
+    // The destination side the dialog hands back is a step of its own.
+    const UndoableStep step("Batch");
     BatchDialog frmBatch(this);
     frmBatch.exec();
 }

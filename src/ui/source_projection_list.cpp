@@ -3,6 +3,7 @@
 #include "dialog_seam.h"
 #include "mdl_karwen.h"
 #include "parameter_form.h"
+#include "undoable_step.h"
 
 #include <QSignalBlocker>
 #include <QStyleOptionComboBox>
@@ -145,13 +146,16 @@ void SourceProjectionList::itemPicked(int item)
         showStored();
         item = stored_;
     }
-    if (const NamedLens* lens = lensAt(item)) {
+    const NamedLens* lens = lensAt(item);
+    if (!lens && !RixMayBeSource(item))
+        return; // the separator
+    // The choice and the conversion it runs are one step.
+    const UndoableStep step(lens ? "lens choice" : "projection choice");
+    if (lens) {
         SrcLens = *lens;
         SrcPrm.Proj = RixLensSource;
-    } else if (RixMayBeSource(item)) {
-        SrcPrm.Proj = item;
     } else {
-        return; // the separator
+        SrcPrm.Proj = item;
     }
     stored_ = item;
     setToolTip(itemData(item, Qt::ToolTipRole).toString());

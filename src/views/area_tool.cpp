@@ -85,11 +85,25 @@ void AreaTool::paint(QImage& canvas)
 
 void AreaTool::mousePress(QMouseEvent* event)
 {
+    // A stroke whose release went elsewhere ends when the next one begins.
+    if (event->buttons() == event->button())
+        stroke_.emplace("brush stroke");
     // A click acts at once, with the button that went down.
     (void)mouseAt(buttonBits(event->button()), event->position());
 }
 
-void AreaTool::mouseMove(QMouseEvent* event) { (void)mouseAt(buttonBits(event->buttons()), event->position()); }
+void AreaTool::mouseMove(QMouseEvent* event)
+{
+    if (event->buttons() == Qt::NoButton)
+        stroke_.reset();
+    (void)mouseAt(buttonBits(event->buttons()), event->position());
+}
+
+void AreaTool::mouseRelease(QMouseEvent* event)
+{
+    if (event->buttons() == Qt::NoButton)
+        stroke_.reset();
+}
 
 AreaMouseResult AreaTool::mouseAt(int button, QPointF position)
 {

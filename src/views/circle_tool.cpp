@@ -3,6 +3,7 @@
 #include "image_view.h"
 #include "mdl_karwen.h"
 #include "picture_area.h"
+#include "undoable_step.h"
 #include "xor_pen.h"
 
 #include <QMouseEvent>
@@ -300,6 +301,7 @@ void CircleTool::mouseRelease(QMouseEvent* event)
         commitNorth();
         return;
     }
+    const UndoableStep step(mode == Reference ? "view point drag" : "circle drag");
     if (!commit(mode))
         return;
     ref2angle();

@@ -70,7 +70,8 @@ private slots:
         QMenuBar* bar = app.frmMain().menuBar();
         // The usual keys, and no check marks anywhere.
         const QMap<QString, QString> keys{{"mnuFileOpen", "Ctrl+O"}, {"mnuFileSave", "Ctrl+S"},
-            {"mnuFileClose", "Ctrl+W"}, {"mnuFileExit", "Ctrl+Q"}, {"mag3", "Ctrl+0"}, {"mnuHelpAbout", "F1"}};
+            {"mnuFileClose", "Ctrl+W"}, {"mnuFileExit", "Ctrl+Q"}, {"mnuEditUndo", "Ctrl+Z"},
+            {"mnuEditRedo", "Ctrl+Shift+Z"}, {"mag3", "Ctrl+0"}, {"mnuHelpAbout", "F1"}};
         for (QMenu* m : bar->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
             for (QAction* a : m->actions()) {
                 QCOMPARE(a->shortcut().toString(), keys.value(a->objectName()));

@@ -3,6 +3,8 @@
 // request does nothing, as a call on a window that is not loaded does.
 #pragma once
 
+#include <string>
+
 namespace karwen {
 
 class WindowHooks {
@@ -26,6 +28,12 @@ public:
     virtual void resetDstScale() { }
     // Sample-dot positions for the current destination geometry.
     virtual void placeAreaDots() { }
+    // A change the user may take back as a whole begins and ends
+    // (UndoableStep); one begun inside another is part of that one.
+    virtual void stepBegins(const std::string&) { }
+    virtual void stepEnds() { }
+    // The photo the steps were taken on is closed.
+    virtual void forgetSteps() { }
 };
 
 // nullptr restores the do-nothing hooks. The caller keeps ownership.

@@ -63,6 +63,22 @@ void markAreaKept();
 [[nodiscard]] bool areaDotsSet();
 void markAreaDotsSet();
 
+// The measurement as one value, for taking a change back: the class of
+// every dot, the counts, the area file's tag and whether the dots hold a
+// measurement (areaDotsSet).
+struct AreaMeasurement {
+    std::array<int16_t, kDotCount + 1> dotClass{};
+    std::array<int16_t, kAreaClassCount> classCount{};
+    int16_t fileTag = 0;
+    bool dotsSet = false;
+    bool operator==(const AreaMeasurement&) const = default;
+};
+[[nodiscard]] AreaMeasurement currentMeasurement();
+// Puts a kept measurement back, with no label highlighted; what was last
+// kept in a file or the log stays. The caller shows the 16 label texts and
+// redraws the destination view.
+void restoreMeasurement(const AreaMeasurement& measurement);
+
 // Chooses dot style `index` (0..3): DotIdx, DotSize and DotHit2 (the
 // square of twice the dot radius). Out-of-range indices change nothing and
 // return false.

@@ -24,6 +24,9 @@ public:
     void redrawDstView() override;
     void resetDstScale() override;
     void placeAreaDots() override;
+    void stepBegins(const std::string& name) override;
+    void stepEnds() override;
+    void forgetSteps() override;
 
 private:
     WindowRegistry& windows_;

@@ -29,6 +29,7 @@ class WindowRegistry;
 class ImageFileCommands;
 class RecentFiles;
 class AreaFileCommands;
+class UndoHistory;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -43,6 +44,8 @@ public:
     // frame's Ctrl+W, which then closes the image whichever child is active.
     QMdiSubWindow* addChild(QWidget* widget);
     [[nodiscard]] CommonDialog& cdl() { return cdl_; }
+    // The steps "Undo(&U)" and "Redo(&R)" take back and do again.
+    [[nodiscard]] UndoHistory& history() const { return *history_; }
     // A menu item by its object name ("mnuFileOpen", "mag0" ... "mag7",
     // "mnufit"), for tests and scripts; the program uses the members.
     [[nodiscard]] QAction* item(const QString& name) const;
@@ -82,6 +85,7 @@ protected:
 
 private:
     void createFileMenu();
+    void createEditMenu();
     void createViewMenus();
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
     [[nodiscard]] QWidget* activeChild() const;
@@ -97,6 +101,7 @@ private:
     std::unique_ptr<ImageFileCommands> files_;
     std::unique_ptr<AreaFileCommands> areaFiles_;
     RecentFiles* recent_ = nullptr;
+    UndoHistory* history_ = nullptr;
 
     QAction* mnuFileOpen_ = nullptr;
     QAction* mnuFileSave_ = nullptr;

@@ -6,11 +6,13 @@
 #pragma once
 
 #include "area_brush.h"
+#include "undoable_step.h"
 #include "view_tool.h"
 
 #include <QRect>
 
 #include <functional>
+#include <optional>
 
 class QPainter;
 
@@ -30,6 +32,7 @@ public:
     void paint(QImage& canvas) override;
     void mousePress(QMouseEvent* event) override;
     void mouseMove(QMouseEvent* event) override;
+    void mouseRelease(QMouseEvent* event) override;
 
     // areaMouseMove with the button bits it expects (1 left, 2 right,
     // 4 middle) at a picture position, then draws the changed dots and
@@ -58,6 +61,8 @@ private:
     DstView& view_;
     LabelHandler labels_;
     bool brushPointer_ = false;
+    // A stroke, from the first button down to the last one up, is one step.
+    std::optional<UndoableStep> stroke_;
 };
 
 } // namespace karwen::views
