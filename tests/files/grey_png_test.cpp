@@ -65,7 +65,8 @@ TEST(GreyPng, ReadsBackAsWritten)
         {"four greys, width a multiple of four", 16, 4, {9, 200, 0, 77}, 2, PNG_COLOR_TYPE_PALETTE},
         {"one pixel", 1, 1, {255}, 2, PNG_COLOR_TYPE_PALETTE},
         {"five greys", 13, 7, {0, 1, 2, 3, 4}, 8, PNG_COLOR_TYPE_GRAY},
-        {"a fifth grey in the last row only", 6, 3,
+        {"a new grey in each row", 4, 3, {0, 0, 0, 0, 128, 128, 0, 0, 255, 128, 255, 0}, 2, PNG_COLOR_TYPE_PALETTE},
+        {"more greys in the last row only", 6, 3,
             {0, 128, 255, 0, 128, 255, 0, 128, 255, 0, 128, 255, 1, 2, 3, 4, 5, 6}, 8, PNG_COLOR_TYPE_GRAY},
     };
     for (const Case& c : cases) {
