@@ -6,7 +6,7 @@ set -eu
 PACKAGES="
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
-  libturbojpeg0-dev libjpeg62-turbo-dev
+  libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev
   clang libclang-rt-14-dev clang-format-14

@@ -12,8 +12,13 @@ namespace karwen {
 
 namespace {
 
-// A BMP starts "BM"; a JPEG with its start-of-image marker and a segment.
-bool isPicture(std::string_view head) { return head.starts_with("BM") || head.starts_with("\xff\xd8\xff"); }
+// A PNG starts with its signature, a BMP with "BM", a JPEG with its
+// start-of-image marker and a segment.
+bool isPng(std::string_view head) { return head.starts_with("\x89PNG\r\n\x1a\n"); }
+bool isBmpOrJpeg(std::string_view head) { return head.starts_with("BM") || head.starts_with("\xff\xd8\xff"); }
+
+// A sky image is a PNG; a converted photo a BMP or JPEG.
+bool isPngResult(const std::string& outputPath) { return outputPath.ends_with(".png"); }
 
 ResultPlace failure(std::string reason) { return {PlaceVerdict::Fail, std::move(reason)}; }
 
@@ -44,11 +49,14 @@ ResultPlace judgeResultPlace(const PlannedFile& file, const std::string& root, b
     case files::EntryKind::RegularFile:
         break;
     }
-    if (!isPicture(entry.head))
-        return failure("a file of this name that is no BMP or JPEG picture is in the way; it is left alone");
+    const bool png = isPngResult(file.outputPath);
+    if (png ? !isPng(entry.head) : !isBmpOrJpeg(entry.head))
+        return failure(png ? "a file of this name that is no PNG picture is in the way; it is left alone"
+                           : "a file of this name that is no BMP or JPEG picture is in the way; it is left alone");
     if (!overwrite)
         return {PlaceVerdict::Skip, {}};
-    if (file.besidePhotos)
+    // No photo is a PNG, so a PNG beside the photos is no photo either.
+    if (file.besidePhotos && !png)
         return failure(
             "a picture of this name lies in a folder of this run's photos; it may be a photo, so it is left alone");
     if (!entry.writable)

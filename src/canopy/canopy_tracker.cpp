@@ -69,6 +69,17 @@ const std::vector<PixelRun>& CanopyTracker::skyRuns()
     return *skyRuns_;
 }
 
+SkyImage CanopyTracker::skyImage() const
+{
+    if (!pixels_ || pixels_->status != PixelStatus::Ok)
+        return {};
+    const std::optional<PixelView> view = pixelViewOf(pixelInputs_->source);
+    if (!view)
+        return {};
+    return canopy::skyImage(
+        *view, pixelInputs_->record, lensPointer(pixelInputs_->lens), pixelInputs_->settings, pixels_->threshold);
+}
+
 const DotMask& CanopyTracker::offPhoto(
     int32_t source, const ProjectionRecord& sourceRecord, const RixLens* lens, const DotView& dotView)
 {

@@ -64,4 +64,12 @@ CanopyRow measurePhoto(std::string file, int32_t photo, const ProjectionRecord& 
         });
 }
 
+SkyImage skyImageOf(int32_t photo, const CanopyRow& row)
+{
+    const std::optional<PixelView> view = pixelViewOf(photo);
+    if (!row.error.empty() || !row.pixels || !view)
+        return {};
+    return skyImage(*view, row.source, row.lens ? &*row.lens : nullptr, row.settings, row.pixels->threshold);
+}
+
 } // namespace karwen::canopy

@@ -23,9 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-FolderCheck failed(const std::string& folder, const std::string& why)
+FolderCheck failed(const std::string& what, const std::string& folder, const std::string& why)
 {
-    return {kExitFailures, "Cannot write into the output folder \"" + folder + "\": " + why + "."};
+    return {kExitFailures, "Cannot write into " + what + " \"" + folder + "\": " + why + "."};
 }
 
 // The library's words on what stops a new file, without the folder's path.
@@ -80,8 +80,7 @@ std::string joined(const std::vector<std::string>& parts)
 
 } // namespace
 
-FolderCheck prepareOutputFolder(
-    const std::string& folder, const std::vector<PlannedFile>& files, const BatchSettings& settings, bool overwrite)
+FolderCheck makeResultFolders(const std::string& folder, const std::vector<PlannedFile>& files, const std::string& what)
 {
     std::set<std::string> folders{folder};
     for (const PlannedFile& file : files)
@@ -93,8 +92,16 @@ FolderCheck prepareOutputFolder(
             return {kExitFailures, "Cannot make the folder \"" + f + "\": " + files::reasonOf(ec.value()) + "."};
         (void)files::removeLeftTemporaries(f);
         if (const std::string why = creationProblem(f); !why.empty())
-            return failed(f, why);
+            return failed(what, f, why);
     }
+    return {};
+}
+
+FolderCheck prepareOutputFolder(
+    const std::string& folder, const std::vector<PlannedFile>& files, const BatchSettings& settings, bool overwrite)
+{
+    if (FolderCheck made = makeResultFolders(folder, files, "the output folder"); made.exitCode != kExitDone)
+        return made;
 
     const fs::path record = files::utf8Path(folder) / kSettingsFileName;
     const std::vector<Setting> mine = resultSettings(settings);
@@ -112,7 +119,7 @@ FolderCheck prepareOutputFolder(
     if (theirs == mine)
         return {};
     if (const std::string why = recordSettings(folder, settings); !why.empty())
-        return failed(folder, why);
+        return failed("the output folder", folder, why);
     return {};
 }
 

@@ -1,7 +1,8 @@
 // The output folder of convert made ready before the first photo is read:
 // made (with the subfolders the results go to), known to take new files,
 // rid of the temporary files a killed run left there, and holding the
-// run's settings (convert_settings.h). A folder whose results would be
+// run's settings (convert_settings.h); measure's folder of sky images the
+// same, without the settings. A folder whose results would be
 // skipped although they were made with other settings stops the run.
 #pragma once
 
@@ -20,6 +21,13 @@ struct FolderCheck {
     // settings are recorded once the run has converted a photo.
     bool recordAfterRun = false;
 };
+
+// The folders the results go to made, rid of the temporary files a killed
+// run left there, and known to take new files: folder (absolute) and those
+// of files below it. `what` names folder in the message ("the output
+// folder").
+[[nodiscard]] FolderCheck makeResultFolders(
+    const std::string& folder, const std::vector<PlannedFile>& files, const std::string& what);
 
 // folder: the output folder, absolute; files: the results this run writes.
 [[nodiscard]] FolderCheck prepareOutputFolder(

@@ -4,6 +4,7 @@
 #include "calendar.h"
 #include "canopy_csv.h"
 #include "canopy_csv_reading.h"
+#include "convert_folder.h"
 #include "csv_output.h"
 #include "csv_target.h"
 #include "file_error.h"
@@ -15,6 +16,7 @@
 #include "rix.h"
 #include "run_control.h"
 #include "shown_text.h"
+#include "sky_images.h"
 #include "utf8_path.h"
 
 #include <algorithm>
@@ -143,6 +145,36 @@ int judgeDaily(const MeasureOptions& o, const BatchInputs& inputs, const CsvTarg
         "--light-daily", path, inputs, [&] { return judgeDailyTarget(path, o.csvMode, csv, days); }, target);
 }
 
+// The sky images of the photos to measure, planned over the whole list (so
+// that shards agree on every refusal), their folders made and tried:
+// kExitDone, or the exit code, told on standard error.
+int planImages(const MeasureOptions& o, const BatchInputs& inputs, const std::vector<std::string>& photos,
+    std::optional<SkyImages>& images)
+{
+    std::error_code ec;
+    const fs::path folder = fs::absolute(files::utf8Path(o.classifiedFolder), ec).lexically_normal();
+    if (ec) {
+        printShown(stderr,
+            "Cannot make the folder \"" + o.classifiedFolder + "\": " + files::reasonOf(ec.value())
+                + "; nothing was measured.");
+        return kExitFailures;
+    }
+    SkyImages planned{files::utf8String(folder), o.csvMode != CsvMode::New, {}};
+    const std::vector<PlannedFile> plan = planSkyImages(planned.folder, inputs, o.run.recursive);
+    std::map<std::string, const PlannedFile*> ofPhoto;
+    for (const PlannedFile& file : plan)
+        ofPhoto.emplace(file.sourcePath, &file);
+    for (const std::string& photo : photos)
+        planned.files.push_back(*ofPhoto.at(photo));
+    const FolderCheck check = makeResultFolders(planned.folder, planned.files, "the folder of the sky images");
+    if (check.exitCode != kExitDone) {
+        printShown(stderr, check.message + " Nothing was measured.");
+        return check.exitCode;
+    }
+    images = std::move(planned);
+    return kExitDone;
+}
+
 } // namespace
 
 int runMeasure(const MeasureOptions& o)
@@ -157,6 +189,10 @@ int runMeasure(const MeasureOptions& o)
 
     const std::vector<std::string> mine = shardOf(inputs.paths, o.run.shard, o.run.shards);
     const std::vector<std::string> photos = photosToMeasure(mine, target.rows);
+    std::optional<SkyImages> images;
+    if (!o.classifiedFolder.empty())
+        if (const int refused = planImages(o, inputs, photos, images); refused != kExitDone)
+            return refused;
     catchStopSignals();
     std::optional<CsvOutput> output, days;
     try {
@@ -177,7 +213,8 @@ int runMeasure(const MeasureOptions& o)
         if (!row.again.empty())
             reporter.note("Measuring \"" + canopy::rawText(row.file) + "\" again: " + row.again + ".");
     (void)RixSetMaxPixels(o.run.maxPixels);
-    const MeasureSettings run{o.source, o.settings, o.run.jobs, availableCpus(), o.light.request};
+    const MeasureSettings run{
+        o.source, o.settings, o.run.jobs, availableCpus(), o.light.request, images ? &*images : nullptr};
     const auto failed = [&] { return output->failed() || (days && days->failed()); };
     MeasuredLines measured = measurePhotos(
         photos, run, reporter, [&] { return stopRequested() || failed(); },
@@ -214,8 +251,8 @@ int runMeasure(const MeasureOptions& o)
     bool saved = finish(*output, o.csvPath, measured.rows, target.rows);
     if (days)
         saved = finish(*days, o.light.dailyPath, measured.days, dailyTarget.rows) && saved;
-    reporter.finish(measured.counts, stopRequested());
-    return exitCodeOf(measured.counts.failed > 0 || !saved);
+    reporter.finish(measured.counts, stopRequested(), images ? imageSummary(measured.images) : std::string());
+    return exitCodeOf(measured.counts.failed > 0 || measured.images.failed > 0 || !saved);
 }
 
 } // namespace karwen::cli

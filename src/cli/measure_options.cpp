@@ -30,6 +30,7 @@ struct RawOptions {
     std::string maxZenith;
     std::string sectors;
     RawLightOptions light;
+    std::string classified;
 };
 
 const CanopySettings kDefaults{};
@@ -106,6 +107,7 @@ MeasureOptions checked(const RawOptions& raw, int defaultJobs)
         s, raw.maxZenith, false, [](CanopySettings& c, double v) { c.maxZenithDeg = v; }, "--max-zenith",
         kMaxZenithBounds);
     o.light = checkedLight(raw.light);
+    o.classifiedFolder = raw.classified;
     return o;
 }
 
@@ -129,6 +131,17 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
         "Continue the --csv file: measure only the photos without a line there (lines with an error are "
         "measured again). The file's lines must have been made with this run's settings, light settings "
         "included. The --light-daily file is continued with it.");
+    measure
+        .add_option("--save-classified", raw->classified,
+            "Also save each measured photo's sky image in DIR (created when missing): a PNG of the photo's size, "
+            "named as convert names results (x.jpg gives x-sky.png; with -r in the subfolder its photo is in), "
+            "white (255) where a pixel counts as sky, black (0) canopy, grey (128) outside the circle measured or "
+            "beyond 90 degrees, exactly as the figures count them. A photo with an error line gets none. An image "
+            "that exists is kept (\"image kept: exists\") unless --overwrite replaces the CSV: then the images of "
+            "its photos are replaced too, as --resume replaces those of the photos it measures again; only a PNG "
+            "reached through no symbolic link below DIR is ever replaced. A name two photos would share is refused "
+            "for the second (its line is still written), and the run exits with 1.")
+        ->type_name("DIR");
     addSourceOptions(measure, raw->source);
     measure
         .add_option("--channel", raw->channel,
@@ -193,8 +206,10 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
           "turned to true north by --top-azimuth, --magnetic-declination and --mirrored.\n"
           "Names that are not valid UTF-8, control characters and backslashes are written as \\xHH and \\\\.\n"
           "Exit status: 0 when every photo was measured, 1 when a photo could not be read or measured (the "
-          "others still are) or the CSV or the --light-daily file could not be written (the run stops at the first "
-          "line that cannot be; the lines written stay), 2 for a usage error or a --csv or --light-daily file that "
+          "others still are), a sky image could not be saved or was refused, the folder of --save-classified takes "
+          "no file (nothing is measured), or the CSV or the --light-daily file could not be written (the run stops "
+          "at the first line that cannot be; the lines written stay), 2 for a usage error or a --csv or --light-daily "
+          "file that "
           "may not be written, 128 + the signal's number when SIGINT, SIGTERM or SIGHUP stopped the run (the lines "
           "of the photos finished stay).");
     return [raw, defaultJobs] { return checked(*raw, defaultJobs); };

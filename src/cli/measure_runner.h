@@ -13,6 +13,7 @@
 #include "dots_view.h"
 #include "light_row.h"
 #include "progress_reporter.h"
+#include "sky_images.h"
 
 #include <functional>
 #include <optional>
@@ -30,6 +31,8 @@ struct MeasureSettings {
     int cpus = 1; // the cores the workers share
     // The light figures too; the workers share the light library's models.
     std::optional<canopy::LightRequest> light;
+    // The sky images too, files[i] photo i's; nullptr for none.
+    const SkyImages* images = nullptr;
 };
 
 struct MeasuredLines {
@@ -38,10 +41,12 @@ struct MeasuredLines {
     std::vector<std::optional<PhotoLines>> rows;
     std::vector<std::optional<PhotoLines>> days;
     RunCounts counts;
+    ImageCounts images;
 };
 
-// Photo i's row and days, handed over as soon as they are made, before the
-// reporter tells of the photo; called from the workers' threads.
+// Photo i's row and days, handed over as soon as they are made (after its
+// sky image, so that an image without its row is one to make again), before
+// the reporter tells of the photo; called from the workers' threads.
 using LineSink = std::function<void(std::size_t i, const PhotoLines& row, const PhotoLines& days)>;
 
 // photos: the list's paths, which the file column shows. stop() is

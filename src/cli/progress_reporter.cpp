@@ -100,7 +100,10 @@ void ProgressReporter::fileDone(
             std::fprintf(stream_, "%s\n", shownText(line).c_str());
         break;
     case Style::Lines:
-        if (status == FileStatus::Done && output.empty())
+        if (status == FileStatus::Done && output.empty() && !line.empty())
+            std::fprintf(
+                stream_, "%s%s %s (%s)\n", place, wording_.done, shownText(input).c_str(), shownText(line).c_str());
+        else if (status == FileStatus::Done && output.empty())
             std::fprintf(stream_, "%s%s %s\n", place, wording_.done, shownText(input).c_str());
         else if (status == FileStatus::Done)
             std::fprintf(
@@ -133,7 +136,7 @@ void ProgressReporter::failure(const std::string& line)
         drawBar();
 }
 
-void ProgressReporter::finish(const RunCounts& counts, bool stopped)
+void ProgressReporter::finish(const RunCounts& counts, bool stopped, const std::string& more)
 {
     std::lock_guard lock(mutex_);
     if (style_ == Style::Quiet || !writable())
@@ -142,8 +145,8 @@ void ProgressReporter::finish(const RunCounts& counts, bool stopped)
         std::fputs("\n", stream_);
     barShown_ = false;
     const std::string skipped = wording_.skips ? std::to_string(counts.skipped) + " skipped, " : "";
-    std::fprintf(stream_, "%s%d %s, %s%d failed (%.1f s)\n", stopped ? "Stopped early: " : "", counts.done,
-        wording_.done, skipped.c_str(), counts.failed, secondsSinceStart());
+    std::fprintf(stream_, "%s%d %s, %s%d failed%s (%.1f s)\n", stopped ? "Stopped early: " : "", counts.done,
+        wording_.done, skipped.c_str(), counts.failed, more.c_str(), secondsSinceStart());
     std::fflush(stream_);
 }
 

@@ -6,6 +6,7 @@
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QSpinBox>
 
 namespace karwen::ui {
@@ -122,6 +123,19 @@ CanopySettings CanopySettingsForm::settings() const
     s.maxZenithDeg = txtMaxZenith_->value();
     s.sectors = txtSectors_->value();
     return s;
+}
+
+void CanopySettingsForm::setFixedThreshold(int value)
+{
+    const canopy::CanopySettings before = settings();
+    {
+        const QSignalBlocker method(cmbMethod_), threshold(txtThreshold_);
+        cmbMethod_->setCurrentIndex(int(canopy::ThresholdMethod::Fixed));
+        txtThreshold_->setValue(value);
+    }
+    txtThreshold_->setEnabled(true);
+    if (!(settings() == before))
+        emit changed();
 }
 
 int16_t CanopySettingsForm::gapClass() const { return static_cast<int16_t>(txtGapClass_->value()); }

@@ -36,6 +36,10 @@ public:
     [[nodiscard]] QSpinBox* txtSectors() const { return txtSectors_; }
     [[nodiscard]] QSpinBox* txtGapClass() const { return txtGapClass_; }
 
+    // A fixed threshold of this value, as choosing "Fixed" and typing it
+    // gives, with one changed().
+    void setFixedThreshold(int value);
+
 signals:
     // A setting or the gap class changed.
     void changed();

@@ -19,6 +19,7 @@
 #include "mdl_karwen.h"
 #include "pixel_view.h"
 #include "projection_model.h"
+#include "sky_image_save.h"
 #include "sky_overlay.h"
 #include "src_view.h"
 #include "sun_track_marks.h"
@@ -85,6 +86,8 @@ CanopyWindow::CanopyWindow(WindowRegistry& windows, QWidget* parent)
     cmdExport_ = new QPushButton(QStringLiteral("Export CSV..."), this);
     cmdExport_->setObjectName(QStringLiteral("cmdExport"));
     cmdExport_->setToolTip(QStringLiteral("Append these figures to a CSV file as one row"));
+    cmdSaveSky_ = new QPushButton(QStringLiteral("Save sky image..."), this);
+    cmdSaveSky_->setObjectName(QStringLiteral("cmdSaveSky"));
     chkShowSky_ = new QCheckBox(QStringLiteral("Show sky"), this);
     chkShowSky_->setObjectName(QStringLiteral("chkShowSky"));
     chkShowSky_->setToolTip(QStringLiteral("Tint on the source view the pixels counted as sky, inside the "
@@ -109,6 +112,7 @@ CanopyWindow::CanopyWindow(WindowRegistry& windows, QWidget* parent)
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdClassify_);
     buttons->addWidget(cmdExport_);
+    buttons->addWidget(cmdSaveSky_);
     buttons->addWidget(chkShowSky_);
     auto* controls = new QWidget(this);
     auto* controlsLayout = new QVBoxLayout(controls);
@@ -135,6 +139,8 @@ CanopyWindow::CanopyWindow(WindowRegistry& windows, QWidget* parent)
     connect(lightForm_, &LightSettingsForm::changed, this, &CanopyWindow::light_Change);
     connect(cmdClassify_, &QPushButton::clicked, this, &CanopyWindow::cmdClassify_Click);
     connect(cmdExport_, &QPushButton::clicked, this, &CanopyWindow::cmdExport_Click);
+    connect(cmdSaveSky_, &QPushButton::clicked, this, &CanopyWindow::cmdSaveSky_Click);
+    connect(histogram_, &ValueHistogram::valueClicked, form_, &CanopySettingsForm::setFixedThreshold);
     connect(chkShowSky_, &QCheckBox::toggled, this, &CanopyWindow::showSkyTint);
     settings_Change();
 }
@@ -237,7 +243,25 @@ void CanopyWindow::refresh()
     showSunTracks();
     cmdClassify_->setEnabled(measured);
     cmdExport_->setEnabled(measured || damaged);
+    offerSkyImage(measured && !damaged);
     showNotes();
+}
+
+void CanopyWindow::offerSkyImage(bool measured)
+{
+    cmdSaveSky_->setEnabled(measured);
+    const auto& pixels = tracker_.pixels();
+    if (measured)
+        cmdSaveSky_->setToolTip(QStringLiteral("Save the photo's pixels as the figures count them: white sky, black "
+                                               "canopy, grey outside the circle measured through (a PNG)"));
+    else if (const std::string why = damage(); !why.empty())
+        cmdSaveSky_->setToolTip(
+            QStringLiteral("No sky image: the photo is damaged (%1)").arg(QString::fromStdString(why)));
+    else if (pixels && pixels->status != PixelStatus::Ok)
+        cmdSaveSky_->setToolTip(QStringLiteral("No sky image without figures from the pixels: %1")
+                                    .arg(QString::fromStdString(describe(pixels->status))));
+    else
+        cmdSaveSky_->setToolTip(QStringLiteral("No sky image: open a photo to measure its canopy"));
 }
 
 bool CanopyWindow::dotsSet() const { return areaDotsSet() || tracker_.dotOrigin() == canopy::DotOrigin::DotsView; }
@@ -496,6 +520,21 @@ void CanopyWindow::cmdExport_Click()
                 .arg(name, QString::fromStdString(result.reason)),
             QMessageBox::Warning);
     }
+    showNotes();
+}
+
+void CanopyWindow::cmdSaveSky_Click()
+{
+    refresh();
+    if (!cmdSaveSky_->isEnabled())
+        return;
+    const canopy::SkyImage image = tracker_.skyImage();
+    if (image.width == 0)
+        return;
+    const QString note = saveSkyImage(this, windows_.frmMain().cdl(), image, QString::fromStdString(SrcFile));
+    if (note.isEmpty())
+        return;
+    actionNote_ = note;
     showNotes();
 }
 

@@ -2,12 +2,14 @@
 // holds the measurement's settings, a table of every figure from the
 // photo's pixels beside the same from the sample dots of the destination,
 // a polar plot of the gap fractions, "Classify dots", which gives the dots
-// their classes by the threshold for the brush to correct, and "Export
-// CSV...", which appends the figures as one row of the command line's CSV.
+// their classes by the threshold for the brush to correct, "Export
+// CSV...", which appends the figures as one row of the command line's CSV,
+// and "Save sky image...", which saves the pixels' classes as the command
+// line's --save-classified does.
 // "Show sky" tints the pixels the figures count as sky on the source view,
 // and a histogram of the measured values marks the threshold; both follow
-// every setting. When the destination's dots give no Le, the dot figures
-// come from the command line's dots and the notes say so.
+// every setting. A click on the histogram sets a fixed threshold there. When the destination's dots give no Le, the dot
+// figures come from the command line's dots and the notes say so.
 //
 // The Light tab beside the canopy settings asks for the light under the
 // canopy at a site over a period; its figures stand in a table of their
@@ -70,6 +72,7 @@ public:
     [[nodiscard]] QCheckBox* chkShowSky() const { return chkShowSky_; }
     [[nodiscard]] QPushButton* cmdClassify() const { return cmdClassify_; }
     [[nodiscard]] QPushButton* cmdExport() const { return cmdExport_; }
+    [[nodiscard]] QPushButton* cmdSaveSky() const { return cmdSaveSky_; }
     [[nodiscard]] QString notes() const;
     // Room for every part; the window scrolls them when made smaller.
     [[nodiscard]] QSize sizeHint() const override;
@@ -88,6 +91,9 @@ private:
     void light_Change();
     void cmdClassify_Click();
     void cmdExport_Click();
+    void cmdSaveSky_Click();
+    // "Save sky image..." offered when there are figures, else why not.
+    void offerSkyImage(bool measured);
     // The notes on the figures shown: missing parts of the sky, floors met,
     // figures that do not exist and why.
     [[nodiscard]] QStringList figureNotes() const;
@@ -128,6 +134,7 @@ private:
     QCheckBox* chkShowSky_ = nullptr;
     QPushButton* cmdClassify_ = nullptr;
     QPushButton* cmdExport_ = nullptr;
+    QPushButton* cmdSaveSky_ = nullptr;
     QLabel* lblNotes_ = nullptr;
     QString actionNote_; // what the last Classify or Export did
     QString exportFile_; // the CSV file last appended to

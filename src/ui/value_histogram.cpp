@@ -1,5 +1,6 @@
 #include "value_histogram.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -22,7 +23,7 @@ ValueHistogram::ValueHistogram(QWidget* parent)
     setObjectName(QStringLiteral("pctHistogram"));
     setToolTip(QStringLiteral("The measured values (linearised, 0 to 255) of every pixel within 90\u00B0 of the "
                               "view, weighted by the sky each pixel covers; the red line is the threshold, and "
-                              "the light bars above it are counted as sky"));
+                              "the light bars above it are counted as sky. Click to set a fixed threshold there"));
 }
 
 void ValueHistogram::setValues(const canopy::Histogram& histogram, int threshold)
@@ -48,6 +49,25 @@ int ValueHistogram::thresholdColumn() const
 {
     const QRect bars = barArea();
     return bars.left() + (threshold_ * 2 + 2) * bars.width() / 512;
+}
+
+int ValueHistogram::valueAt(int x) const
+{
+    const QRect bars = barArea();
+    if (bars.width() < 1)
+        return 0;
+    return std::clamp((x - bars.left()) * 256 / bars.width(), 0, 255);
+}
+
+void ValueHistogram::mousePressEvent(QMouseEvent* event)
+{
+    const QRect bars = barArea();
+    const QPoint at = event->position().toPoint();
+    if (event->button() != Qt::LeftButton || at.x() < bars.left() || at.x() > bars.right()) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    emit valueClicked(valueAt(at.x()));
 }
 
 void ValueHistogram::paintEvent(QPaintEvent*)

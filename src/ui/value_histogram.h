@@ -4,7 +4,8 @@
 // threshold a red line with its value. Bar heights go with the square root
 // of the weight, so that the smaller class still shows beside the larger,
 // scaled to the tallest but the two end values, which a clipped photo
-// piles up.
+// piles up. A click on the bars asks for a fixed threshold at the value
+// under the mouse.
 #pragma once
 
 #include "threshold.h"
@@ -28,12 +29,19 @@ public:
     [[nodiscard]] int threshold() const { return threshold_; }
     // The picture column the threshold line is drawn at, for tests.
     [[nodiscard]] int thresholdColumn() const;
+    // The value whose bar covers picture column x, clamped to 0..255.
+    [[nodiscard]] int valueAt(int x) const;
 
     [[nodiscard]] QSize sizeHint() const override { return {250, 110}; }
     [[nodiscard]] QSize minimumSizeHint() const override { return {160, 70}; }
 
+signals:
+    // The bars were clicked at this value.
+    void valueClicked(int value);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     [[nodiscard]] QRect barArea() const;

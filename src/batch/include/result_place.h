@@ -1,8 +1,10 @@
 // Where the command line puts a result: below the output folder, through no
-// symbolic link there, and never over anything but a picture that no photo
-// of the run sits beside. Whatever else holds a result's name (a link, a
-// folder, a FIFO, a document, a picture among the run's photos) is that
-// photo's failure, with its reason, and stays as it was.
+// symbolic link there, and never over anything but a picture of the
+// result's kind (a PNG for a sky image, named .png; a BMP or JPEG
+// otherwise) that no photo of the run sits beside. Whatever else holds a
+// result's name (a link, a folder, a FIFO, a document, a picture of another
+// kind, a BMP or JPEG among the run's photos) is that photo's failure, with
+// its reason, and stays as it was.
 #pragma once
 
 #include "batch_convert.h"

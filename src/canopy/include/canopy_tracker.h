@@ -90,6 +90,9 @@ public:
     // The photo's pixels the figures count as sky (sky_pixels.h), found on
     // first asking after each new measurement; none without pixel figures.
     [[nodiscard]] const std::vector<PixelRun>& skyRuns();
+    // The photo's sky image by the same pixels (sky_pixels.h); an empty one
+    // without pixel figures.
+    [[nodiscard]] SkyImage skyImage() const;
 
 private:
     struct PixelInputs {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "canopy_row.h"
+#include "sky_pixels.h"
 
 #include <cstdint>
 #include <string>
@@ -29,5 +30,10 @@ namespace karwen::canopy {
 [[nodiscard]] CanopyRow measurePhoto(std::string file, int32_t photo, const ProjectionRecord& source,
     const RixLens* lens, const ProjectionRecord& viewRecord, int viewWidth, int viewHeight,
     const CanopySettings& settings, const LightRequest* light = nullptr);
+
+// The sky image of the photo of a row measured from it: through the row's
+// circle, lens, settings and threshold, as its figures were. An empty one
+// for a failed row.
+[[nodiscard]] SkyImage skyImageOf(int32_t photo, const CanopyRow& row);
 
 } // namespace karwen::canopy

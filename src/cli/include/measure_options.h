@@ -1,7 +1,7 @@
 // The options of karwen-cli measure read into what a measuring run needs:
 // the photos and how the run is spread and reported, their source side as
-// convert reads it, the canopy settings, the light run if asked for, and
-// the CSV file. A canopy setting is taken when the canopy library accepts
+// convert reads it, the canopy settings, the light run if asked for, the
+// CSV file, and the folder of the sky images if asked for. A canopy setting is taken when the canopy library accepts
 // it (isValid).
 #pragma once
 
@@ -24,8 +24,9 @@ struct MeasureOptions {
     SourceOptions source;
     canopy::CanopySettings settings;
     std::string csvPath;            // "-" for standard output
-    CsvMode csvMode = CsvMode::New; // --light-daily's file too
+    CsvMode csvMode = CsvMode::New; // --light-daily's file too, and the sky images
     LightOptions light;
+    std::string classifiedFolder; // --save-classified: the sky images' folder; "" for none
 };
 
 // Adds measure's options to its subcommand. Once a parse has chosen it, the

@@ -1,0 +1,186 @@
+// The Canopy window's sky image and its histogram: "Save sky image..."
+// writes the very bytes the command line's --save-classified writes for the
+// same photo and settings, never over the photo, and is not offered without
+// figures; a click on the histogram sets a fixed threshold there, and the
+// figures follow.
+#include "area_app_fixture.h"
+#include "canopy_figure_table.h"
+#include "canopy_settings_form.h"
+#include "canopy_window.h"
+#include "pixel_figures.h"
+#include "pixel_view.h"
+#include "value_histogram.h"
+
+using namespace karwen;
+using namespace Qt::StringLiterals;
+using Column = ui::CanopyFigureTable::Column;
+
+Q_DECLARE_METATYPE(QStringList)
+
+namespace {
+
+// karwen-cli measure with --save-classified into folder: its exit code.
+int runCli(const QStringList& args)
+{
+    QProcess cli;
+    cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    cli.start(QStringLiteral(KARWEN_CLI), args);
+    if (!cli.waitForFinished(60000))
+        return -1;
+    return cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+}
+
+} // namespace
+
+class TestSkyImage : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        QVERIFY(dir_.isValid());
+        photo_ = dir_.filePath(u"allsky_day.jpg"_s);
+        QFile::remove(photo_);
+        QVERIFY(QFile::copy(QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg"), photo_));
+        app_ = std::make_unique<test::AreaApp>();
+    }
+    void cleanup() { app_.reset(); }
+
+    void savesTheCommandLinesBytes_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("the defaults") << QStringList{};
+        QTest::newRow("luma, gamma 1, Ridler")
+            << QStringList{u"--channel"_s, u"luma"_s, u"--gamma"_s, u"1"_s, u"--threshold"_s, u"ridler"_s};
+        QTest::newRow("a fixed threshold") << QStringList{u"--threshold"_s, u"40"_s};
+    }
+    void savesTheCommandLinesBytes()
+    {
+        QFETCH(QStringList, options);
+        ui::CanopyWindow& canopy = open();
+        ui::CanopySettingsForm& form = canopy.form();
+        for (qsizetype i = 0; i + 1 < options.size(); i += 2) {
+            if (options[i] == u"--channel"_s)
+                form.cmbChannel()->setCurrentIndex(int(canopy::Channel::Luma));
+            else if (options[i] == u"--gamma"_s)
+                form.txtGamma()->setValue(options[i + 1].toDouble());
+            else if (options[i + 1] == u"ridler"_s)
+                form.cmbMethod()->setCurrentIndex(int(canopy::ThresholdMethod::Ridler));
+            else
+                form.setFixedThreshold(options[i + 1].toInt());
+        }
+        QVERIFY(canopy.cmdSaveSky()->isEnabled());
+        // A folder of its own for each row: nothing there is replaced.
+        const QString row = dir_.filePath(QString::number(++rows_));
+        QVERIFY(QDir().mkpath(row));
+        const QString saved = row + u"/window.png"_s;
+        app_->dialogs.files = {saved};
+        canopy.cmdSaveSky()->click();
+        const ui::FileDialogRequest& request = app_->dialogs.requests.back();
+        QCOMPARE(request.mode, ui::FileDialogRequest::Mode::Save);
+        QCOMPARE(request.fileName, dir_.filePath(u"allsky_day-sky.png"_s));
+        QCOMPARE(request.defaultSuffix, u"png"_s);
+        QVERIFY(app_->dialogs.messages.isEmpty());
+        QVERIFY(canopy.notes().contains(u"Sky image saved as window.png."_s));
+
+        const QString folder = row + u"/cli"_s;
+        QCOMPARE(runCli(QStringList{
+                            u"measure"_s, u"-q"_s, u"--csv"_s, row + u"/figures.csv"_s, u"--save-classified"_s, folder}
+                     + options + QStringList{photo_}),
+            0);
+        const QByteArray window = test::readFile(saved);
+        QVERIFY(window.startsWith("\x89PNG"));
+        QVERIFY(window == test::readFile(folder + u"/allsky_day-sky.png"_s));
+    }
+
+    // Chosen anyway, the photo itself is refused, and stays as it was.
+    void neverOverThePhoto()
+    {
+        ui::CanopyWindow& canopy = open();
+        const QByteArray before = test::readFile(photo_);
+        app_->dialogs.files = {photo_};
+        app_->dialogs.answers = {true}; // "already exists. Do you want to replace it?"
+        canopy.cmdSaveSky()->click();
+        QCOMPARE(test::readFile(photo_), before);
+        QCOMPARE(app_->dialogs.messages.size(), 1);
+        QVERIFY2(app_->dialogs.messages[0].contains(u"this is the photo you opened"_s),
+            qPrintable(app_->dialogs.messages[0]));
+        QVERIFY(canopy.notes().contains(u"No sky image saved."_s));
+    }
+
+    void notOfferedWithoutFigures()
+    {
+        const QString cut = dir_.filePath(u"cut.jpg"_s);
+        {
+            QFile whole(photo_);
+            QFile part(cut);
+            QVERIFY(whole.open(QIODevice::ReadOnly) && part.open(QIODevice::WriteOnly));
+            part.write(whole.read(whole.size() / 2));
+        }
+        ui::CanopyWindow& canopy = open(cut);
+        QVERIFY(!canopy.cmdSaveSky()->isEnabled());
+        QVERIFY2(canopy.cmdSaveSky()->toolTip().contains(u"damaged JPEG data"_s),
+            qPrintable(canopy.cmdSaveSky()->toolTip()));
+
+        // A white disc measured inside its rim has one value only: Minimum
+        // finds no threshold, and the tip says so.
+        QVERIFY(
+            app_->open(test::writePicture(dir_, u"disc.bmp"_s, {320, 240}, Qt::black, {{{160, 120}, 100, Qt::white}})));
+        SrcPrm.R -= 10.0;
+        canopy.refresh();
+        QVERIFY(canopy.cmdSaveSky()->isEnabled());
+        canopy.form().cmbMethod()->setCurrentIndex(int(canopy::ThresholdMethod::Minimum));
+        QCOMPARE(canopy.tracker().pixels()->status, canopy::PixelStatus::NoThreshold);
+        QVERIFY(!canopy.cmdSaveSky()->isEnabled());
+        QVERIFY2(canopy.cmdSaveSky()->toolTip().contains(u"no threshold found"_s),
+            qPrintable(canopy.cmdSaveSky()->toolTip()));
+    }
+
+    void aClickOnTheHistogramSetsAFixedThreshold()
+    {
+        ui::CanopyWindow& canopy = open();
+        ui::ValueHistogram& histogram = canopy.histogram();
+        QVERIFY(histogram.width() > 256 / 4);
+        QCOMPARE(canopy.tracker().settings().method, canopy::ThresholdMethod::Otsu);
+        const int otsu = canopy.tracker().pixels()->threshold;
+        const int wanted = otsu + 40;
+        int x = 0;
+        while (x < histogram.width() && histogram.valueAt(x) < wanted)
+            ++x;
+        const int value = histogram.valueAt(x);
+        QVERIFY(std::abs(value - wanted) <= 1);
+        QTest::mouseClick(&histogram, Qt::LeftButton, {}, QPoint(x, histogram.height() / 2));
+
+        // The form shows it as if it had been typed, and the figures follow.
+        QCOMPARE(canopy.form().cmbMethod()->currentIndex(), int(canopy::ThresholdMethod::Fixed));
+        QVERIFY(canopy.form().txtThreshold()->isEnabled());
+        QCOMPARE(canopy.form().txtThreshold()->value(), value);
+        QCOMPARE(canopy.tracker().pixels()->threshold, value);
+        QCOMPARE(histogram.threshold(), value);
+        QCOMPARE(canopy.table().text(u"threshold"_s, Column::kPixels), QString::number(value));
+        canopy::CanopySettings typed = canopy.tracker().settings();
+        typed.method = canopy::ThresholdMethod::Fixed;
+        typed.fixedThreshold = value;
+        const canopy::PixelFigures direct
+            = canopy::measurePixels(*canopy::pixelViewOf(hSrc), canopy.source().prm, nullptr, typed);
+        QCOMPARE(canopy.tracker().pixels()->openness, direct.openness);
+        QVERIFY(direct.openness
+            < canopy::measurePixels(*canopy::pixelViewOf(hSrc), canopy.source().prm, nullptr, canopy::CanopySettings{})
+                  .openness);
+    }
+
+private:
+    ui::CanopyWindow& open(const QString& path = {})
+    {
+        [&] { QVERIFY(app_->open(path.isEmpty() ? photo_ : path)); }();
+        app_->menu("mnuCanopy");
+        return *app_->app.windows().canopyIfLoaded();
+    }
+
+    QTemporaryDir dir_;
+    QString photo_;
+    int rows_ = 0;
+    std::unique_ptr<test::AreaApp> app_;
+};
+
+QTEST_MAIN(TestSkyImage)
+#include "tst_sky_image.moc"
