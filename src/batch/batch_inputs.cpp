@@ -140,8 +140,9 @@ BatchInputs collectBatchInputs(const std::vector<std::string>& names, const Inpu
     return inputs;
 }
 
-std::vector<std::string> namesFromList(const std::string& list)
+std::vector<std::string> namesFromList(const std::string& list, ListSeparator separator)
 {
+    const char end = separator == ListSeparator::Nul ? '\0' : '\n';
     const bool standardInput = list == "-";
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> opened(
         standardInput ? nullptr : std::fopen(list.c_str(), "rb"), [](std::FILE* f) { return f ? std::fclose(f) : 0; });
@@ -151,14 +152,14 @@ std::vector<std::string> namesFromList(const std::string& list)
     std::vector<std::string> names;
     std::string line;
     const auto keep = [&] {
-        if (!line.empty() && line.back() == '\r')
+        if (separator == ListSeparator::Line && !line.empty() && line.back() == '\r')
             line.pop_back();
         if (!line.empty())
             names.push_back(line);
         line.clear();
     };
     for (int c; (c = std::getc(in)) != EOF;) {
-        if (c == '\n')
+        if (c == end)
             keep();
         else
             line += char(c);

@@ -36,6 +36,11 @@ void addRunOptions(
         .add_option("--files-from", raw.filesFrom,
             "More INPUT from a file, one path a line (- for standard input); empty lines are left out.")
         ->type_name("FILE");
+    command
+        .add_option("--files-from0", raw.filesFrom0,
+            "More INPUT from a file of paths each ended by a NUL byte, as find -print0 writes them (- for standard "
+            "input), so a path may hold a line break; empty ones are left out.")
+        ->type_name("FILE");
     command.add_flag("-r,--recursive", raw.recursive,
         "Take the photos in the subfolders of the folders named too, at any depth (links to folders are not "
         "followed).");
@@ -98,21 +103,34 @@ std::string sourceProblemText(const std::string& problem)
     return problem == kNoCircleReason ? problem + "; give --circle" : problem;
 }
 
+namespace {
+
+// The names of a list option, after those given so far.
+void addListed(std::vector<std::string>& inputs, const std::string& list, ListSeparator separator, const char* option)
+{
+    if (list.empty())
+        return;
+    try {
+        const std::vector<std::string> listed = namesFromList(list, separator);
+        inputs.insert(inputs.end(), listed.begin(), listed.end());
+    } catch (const files::FileError& e) {
+        throw UsageError(std::string(option) + ": " + e.what());
+    }
+}
+
+} // namespace
+
 RunOptions checkedRun(const RawRunOptions& raw, int defaultJobs)
 {
     RunOptions o;
     o.inputs = raw.inputs;
     o.recursive = raw.recursive;
-    if (!raw.filesFrom.empty()) {
-        try {
-            const std::vector<std::string> listed = namesFromList(raw.filesFrom);
-            o.inputs.insert(o.inputs.end(), listed.begin(), listed.end());
-        } catch (const files::FileError& e) {
-            throw UsageError(std::string("--files-from: ") + e.what());
-        }
-    } else if (o.inputs.empty()) {
-        throw UsageError("no photos are named: give INPUT or --files-from");
-    }
+    if (raw.filesFrom == "-" && raw.filesFrom0 == "-")
+        throw UsageError("--files-from - and --files-from0 -: standard input holds one list");
+    addListed(o.inputs, raw.filesFrom, ListSeparator::Line, "--files-from");
+    addListed(o.inputs, raw.filesFrom0, ListSeparator::Nul, "--files-from0");
+    if (raw.filesFrom.empty() && raw.filesFrom0.empty() && o.inputs.empty())
+        throw UsageError("no photos are named: give INPUT, --files-from or --files-from0");
     o.quiet = raw.quiet;
     o.jobs = raw.jobs.empty() ? defaultJobs : wholeNumber(raw.jobs, 1, kMaxJobs, "--jobs");
     const std::vector<std::string> shard = splitAt(raw.shard, '/');

@@ -5,6 +5,8 @@
 #include "cli_fixture.h"
 #include "left_temporaries.h"
 
+#include "canopy_csv.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -192,4 +194,32 @@ TEST_F(ArchiveInputs, FilesFromAListOrStandardInput)
     const std::string missing = (dir / "missing.txt").string();
     EXPECT_TRUE(ended(convert({"--files-from", missing}), 2,
         {"--files-from: cannot read the list '" + missing + "': no such file or folder"}));
+}
+
+// Names ended by NUL bytes may hold any other byte: a line break, a carriage
+// return, bytes that are not UTF-8.
+TEST_F(ArchiveInputs, FilesFromANulList)
+{
+    const std::vector<std::string> names{"line\nbreak.jpg", "bad\xFF name\r.jpg"};
+    std::string list;
+    for (const std::string& name : names) {
+        fs::copy_file(in("a.jpg"), dir / "in" / name);
+        list += in(name) + '\0';
+    }
+    list += '\0'; // an empty name is left out
+    writeBytes(dir / "list0", list);
+    const test_support::Outcome run = test_support::runProgram(
+        {KARWEN_CLI, "measure", "--csv", csv(), "--files-from0", (dir / "list0").string(), "-j", "1"});
+    EXPECT_TRUE(ended(run, 0, {"2 measured, 0 failed"}));
+    const std::string figures = readBytes(csv());
+    for (const std::string& name : names) {
+        std::string row = karwen::canopy::csvText(in(name));
+        row.insert(0, 1, '\n');
+        row += ',';
+        EXPECT_TRUE(has(figures, row)) << figures;
+    }
+
+    EXPECT_TRUE(ended(convert({"--files-from", "-", "--files-from0", "-"}), 2, {"standard input holds one list"}));
+    const std::string missing = (dir / "missing0").string();
+    EXPECT_TRUE(ended(convert({"--files-from0", missing}), 2, {"--files-from0: cannot read the list '" + missing}));
 }

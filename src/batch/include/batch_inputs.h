@@ -34,10 +34,15 @@ struct BatchInputs {
 // entered, so a link back to a folder above cannot make the walk endless.
 [[nodiscard]] BatchInputs collectBatchInputs(const std::vector<std::string>& names, const InputRules& rules = {});
 
-// The names a list file holds, one a line ("-" reads standard input):
-// empty lines are left out and a line's closing carriage return is dropped,
-// so lists made on Windows read the same. Throws files::FileError with the
+// Line: one name a line; Nul: names ended by NUL bytes (find -print0), so
+// that a name may hold any other byte, a line break or a carriage return.
+enum class ListSeparator { Line, Nul };
+
+// The names a list file holds ("-" reads standard input): empty entries are
+// left out and, one a line, a line's closing carriage return is dropped, so
+// lists made on Windows read the same. Throws files::FileError with the
 // reason when the list cannot be read.
-[[nodiscard]] std::vector<std::string> namesFromList(const std::string& list);
+[[nodiscard]] std::vector<std::string> namesFromList(
+    const std::string& list, ListSeparator separator = ListSeparator::Line);
 
 } // namespace karwen

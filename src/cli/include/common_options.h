@@ -51,7 +51,8 @@ struct SourceOptions {
 // The options' texts as given, checked once parsing is done.
 struct RawRunOptions {
     std::vector<std::string> inputs;
-    std::string filesFrom; // a list of more inputs, one a line; "-" for standard input
+    std::string filesFrom;  // a list of more inputs, one a line; "-" for standard input
+    std::string filesFrom0; // the same, each name ended by a NUL byte
     bool recursive = false;
     std::string jobs;
     std::string shard = "1/1";
