@@ -1,5 +1,7 @@
 #include "batch_run.h"
 
+#include "result_place.h"
+
 namespace karwen {
 
 namespace {
@@ -25,13 +27,41 @@ std::string batchProgressText(const std::string& name, int index, int count)
 
 namespace {
 
-void runFile(const PlannedFile& file, const BatchSettings& settings, BatchOutcome& outcome)
+// Converts the file unless its result is there already and kept, or
+// something else holds the result's name; the result never replaces
+// anything but a picture of its kind.
+FileOutcome placeFile(const PlannedFile& file, const BatchJob& job, const BatchSettings& settings, bool& kept)
+{
+    const ResultPlace place = judgeResultPlace(file, job.destFolder, job.replaceResults);
+    if (place.verdict == PlaceVerdict::Fail)
+        return {FileResult::SaveFailed, {file.outputPath, place.reason, {}}};
+    kept = place.verdict == PlaceVerdict::Skip;
+    if (kept)
+        return {};
+    OwnedImage result;
+    const FileOutcome made = makeResult(file, settings, result);
+    if (made.result != FileResult::Converted)
+        return made;
+    bool written = false;
+    FileOutcome saved = saveResultBelow(result, file, settings, job.destFolder, place.replaces, written);
+    // Another program put a file there meanwhile: it stays.
+    kept = saved.result == FileResult::Converted && !written;
+    saved.nearlyBlack = made.nearlyBlack && saved.result == FileResult::Converted;
+    return saved;
+}
+
+void runFile(const PlannedFile& file, const BatchJob& job, const BatchSettings& settings, BatchOutcome& outcome)
 {
     if (!file.refusal.empty()) {
         outcome.refused.push_back({file.outputPath, file.refusal, {}});
         return;
     }
-    FileOutcome done = convertFile(file, settings);
+    bool kept = false;
+    FileOutcome done = placeFile(file, job, settings, kept);
+    if (kept) {
+        ++outcome.kept;
+        return;
+    }
     switch (done.result) {
     case FileResult::Converted:
         ++outcome.converted;
@@ -69,9 +99,9 @@ BatchOutcome runBatch(const BatchJob& job, const BatchSettings& settings, const 
         const PlannedFile& file = plan[std::size_t(i)];
         if (watch.starting)
             watch.starting(batchProgressText(file.name, i + 1, n));
-        runFile(file, settings, outcome);
+        runFile(file, job, settings, outcome);
         if (watch.finished)
-            watch.finished(i + 1, n);
+            watch.finished(i + 1, n, outcome.skipped());
     }
     return outcome;
 }

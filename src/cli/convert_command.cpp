@@ -9,6 +9,7 @@
 #include "parallel_runner.h"
 #include "rix.h"
 #include "run_control.h"
+#include "settings_record.h"
 #include "shown_text.h"
 #include "utf8_path.h"
 

@@ -1,19 +1,15 @@
 #include "convert_folder.h"
 
 #include "atomic_file_writer.h"
-#include "convert_settings.h"
 #include "file_error.h"
 #include "file_messages.h"
 #include "file_path.h"
 #include "left_temporaries.h"
 #include "run_control.h"
-#include "save_file.h"
+#include "settings_record.h"
 #include "utf8_path.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <optional>
 #include <set>
 #include <system_error>
 
@@ -51,25 +47,6 @@ std::string creationProblem(const std::string& folder)
     return {};
 }
 
-std::optional<std::vector<Setting>> recordedSettings(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    return settingsFrom({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
-}
-
-bool anyResultExists(const std::vector<PlannedFile>& files)
-{
-    for (const PlannedFile& file : files) {
-        std::error_code ec;
-        if (file.refusal.empty()
-            && fs::symlink_status(files::utf8Path(file.outputPath), ec).type() != fs::file_type::not_found)
-            return true;
-    }
-    return false;
-}
-
 std::string joined(const std::vector<std::string>& parts)
 {
     std::string text;
@@ -103,34 +80,17 @@ FolderCheck prepareOutputFolder(
     if (FolderCheck made = makeResultFolders(folder, files, "the output folder"); made.exitCode != kExitDone)
         return made;
 
-    const fs::path record = files::utf8Path(folder) / kSettingsFileName;
-    const std::vector<Setting> mine = resultSettings(settings);
-    const std::optional<std::vector<Setting>> theirs = recordedSettings(record);
-    const bool resultsThere = anyResultExists(files);
-    if (theirs && *theirs != mine && resultsThere && !overwrite)
+    const RecordCheck record = checkSettingsRecord(folder, files, settings, overwrite);
+    if (record.otherSettings)
         return {kExitUsage,
-            "The results in \"" + folder + "\" were made with other settings ("
-                + joined(settingDifferences(mine, *theirs))
+            "The results in \"" + folder + "\" were made with other settings (" + joined(record.differences)
                 + "). Give --overwrite to replace them, or another output folder."};
-    // A folder of results made before settings were recorded: whether
-    // these settings are theirs is not known until this run adds its own.
-    if (!theirs && resultsThere)
+    if (record.recordAfterRun)
         return {kExitDone, {}, true};
-    if (theirs == mine)
+    if (!record.recordNow)
         return {};
     if (const std::string why = recordSettings(folder, settings); !why.empty())
         return failed("the output folder", folder, why);
-    return {};
-}
-
-std::string recordSettings(const std::string& folder, const BatchSettings& settings)
-{
-    try {
-        const std::string text = settingsText(resultSettings(settings));
-        files::saveFile(files::utf8String(files::utf8Path(folder) / kSettingsFileName), text.data(), text.size());
-    } catch (const files::FileError& e) {
-        return e.what();
-    }
     return {};
 }
 

@@ -1,7 +1,7 @@
 // The output folder of convert made ready before the first photo is read:
 // made (with the subfolders the results go to), known to take new files,
 // rid of the temporary files a killed run left there, and holding the
-// run's settings (convert_settings.h); measure's folder of sky images the
+// run's settings (settings_record.h); measure's folder of sky images the
 // same, without the settings. A folder whose results would be
 // skipped although they were made with other settings stops the run.
 #pragma once
@@ -32,8 +32,5 @@ struct FolderCheck {
 // folder: the output folder, absolute; files: the results this run writes.
 [[nodiscard]] FolderCheck prepareOutputFolder(
     const std::string& folder, const std::vector<PlannedFile>& files, const BatchSettings& settings, bool overwrite);
-
-// Records the run's settings in folder; the message, or "" when done.
-[[nodiscard]] std::string recordSettings(const std::string& folder, const BatchSettings& settings);
 
 } // namespace karwen::cli

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "parameter_fields.h"
+#include "plain_text.h"
 
 #include <cstdint>
 #include <optional>
@@ -19,13 +20,6 @@ class UsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
-
-[[nodiscard]] std::string lowered(std::string text);
-[[nodiscard]] std::vector<std::string> splitAt(const std::string& text, char separator);
-// The shortest decimal text of a value: 2.5, 256.
-[[nodiscard]] std::string numberText(double value);
-// The shortest text that reads back as the same double: 0.6366197723675814.
-[[nodiscard]] std::string exactNumberText(double value);
 
 // What the command line accepts in a field, as its messages and help say:
 // "from 0 to 32767", "above 10 and at most 16384", "a whole number from 8 to 16384".

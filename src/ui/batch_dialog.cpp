@@ -7,6 +7,7 @@
 #include "mdl_karwen.h"
 #include "same_record.h"
 #include "screen_centre.h"
+#include "settings_record.h"
 #include "source_projection_list.h"
 #include "view_mapping.h"
 
@@ -156,6 +157,36 @@ bool BatchDialog::destinationWritable()
     return false;
 }
 
+bool BatchDialog::settingsRecordAllows(const BatchJob& job, const BatchSettings& settings)
+{
+    const QString folder = QString::fromStdString(job.destFolder);
+    const RecordCheck record = checkSettingsRecord(job.destFolder, planBatch(job), settings, job.replaceResults);
+    if (record.otherSettings) {
+        QStringList differences;
+        for (const std::string& difference : record.differences)
+            differences << QString::fromStdString(difference);
+        dialogs().message(this,
+            QStringLiteral("The results in the folder \"%1\" were made with other settings (%2). Tick \"Replace "
+                           "results that exist\" to replace them, or choose another folder.")
+                .arg(folder, differences.join(QStringLiteral("; "))),
+            QMessageBox::Warning);
+        return false;
+    }
+    recordAfterRun_.reset();
+    if (record.recordAfterRun)
+        recordAfterRun_ = LateRecord{job.destFolder, settings};
+    if (!record.recordNow)
+        return true;
+    const std::string problem = recordSettings(job.destFolder, settings);
+    if (problem.empty())
+        return true;
+    dialogs().message(this,
+        QStringLiteral("Cannot write the results into the folder \"%1\": %2.")
+            .arg(folder, QString::fromStdString(problem)),
+        QMessageBox::Warning);
+    return false;
+}
+
 void BatchDialog::cmdUseOpenCircle_Click()
 {
     if (!photoOpen_ || run_->isRunning())
@@ -213,12 +244,15 @@ void BatchDialog::showProgress(const QString& text)
     emit progressShown(lblProcess_->text());
 }
 
-void BatchDialog::showFilesDone(int done, int count)
+void BatchDialog::showFilesDone(int done, int count, int skipped)
 {
     progress_->setRange(0, count);
     progress_->setValue(done);
     QString text = QStringLiteral("%1 of %2 files").arg(done).arg(count);
-    const std::string left = batchTimeLeft(double(runClock_.elapsed()) / 1000.0, done, count);
+    if (skipped > 0)
+        text += QStringLiteral(" (%1 skipped)").arg(skipped);
+    // A skipped file takes no time: the pace is that of the others.
+    const std::string left = batchTimeLeft(double(runClock_.elapsed()) / 1000.0, done - skipped, count - skipped);
     if (!left.empty())
         text += QStringLiteral(", ") + QString::fromStdString(left);
     progress_->setFormat(text);
@@ -258,14 +292,17 @@ void BatchDialog::cmdStart_Click()
     job.destFolder = txtFolderD_->text().toStdString();
     job.postfix = txtpostfix_->text().toStdString();
     job.outExt = OutExt_.toStdString();
+    job.replaceResults = chkReplace_->isChecked();
     for (const QString& name : itemTexts(*lstD_))
         job.files.push_back(name.toStdString());
     // Copies: the windows may be used while the run goes.
     const BatchSettings settings{
         SrcPrm, DstPrm, DstW, DstH, Interp, chkFindCircle_->isChecked(), kJpegQuality, SrcLens};
+    if (!settingsRecordAllows(job, settings))
+        return;
 
     setRunning(true);
-    showFilesDone(0, lstD_->count());
+    showFilesDone(0, lstD_->count(), 0);
     runClock_.start();
     (void)run_->start(std::move(job), settings, fileGate_);
 }
@@ -282,13 +319,21 @@ void BatchDialog::cmdStop_Click()
 void BatchDialog::runEnded(const BatchOutcome& outcome)
 {
     setRunning(false);
-    progress_->setFormat(QStringLiteral("%1 of %2 files").arg(progress_->value()).arg(progress_->maximum()));
+    progress_->setFormat(QStringLiteral("%1 of %2 files").arg(progress_->value()).arg(progress_->maximum())
+        + (outcome.skipped() > 0 ? QStringLiteral(" (%1 skipped)").arg(outcome.skipped()) : QString()));
     const QString summary = QString::fromStdString(batchSummary(outcome));
     lblProcess_->setText(summary);
+    QString report = QString::fromStdString(batchReport(outcome));
+    const std::optional<LateRecord> late = std::exchange(recordAfterRun_, std::nullopt);
+    if (late && outcome.converted > 0) {
+        if (const std::string problem = recordSettings(late->folder, late->settings); !problem.empty())
+            report += QStringLiteral("%1Cannot record the settings of the results in \"%2\": %3.")
+                          .arg(report.isEmpty() ? QString() : QStringLiteral("\n\n"),
+                              QString::fromStdString(late->folder), QString::fromStdString(problem));
+    }
     // Not reported one by one: a single message once the run is over.
-    if (!outcome.allWell())
-        dialogs().message(this, summary + QStringLiteral("\n\n") + QString::fromStdString(batchReport(outcome)),
-            QMessageBox::Warning);
+    if (!report.isEmpty())
+        dialogs().message(this, summary + QStringLiteral("\n\n") + report, QMessageBox::Warning);
     emit runFinished();
     if (const std::optional<int> result = std::exchange(closeWhenStopped_, std::nullopt))
         done(*result);

@@ -4,8 +4,12 @@
 // edits the conversion parameters (the same globals as frmFormat, with the
 // batch's own bounds); "Start" converts the selected files one by one on a
 // thread of the run's own, with a progress bar, the time left and "Stop",
-// which finishes the file in hand. Closing the dialog during a run asks to
-// stop it first. Shown modal with exec(); constructing it runs Form_Load.
+// which finishes the file in hand. A result already there is kept and
+// counted as skipped unless "Replace results that exist" is ticked, so that
+// Start after Stop resumes; the destination folder records the settings as
+// the command line's convert does (settings_record.h), and a run with other
+// settings over results there is refused before the first photo. Closing
+// the dialog during a run asks to stop it first. Shown modal with exec(); constructing it runs Form_Load.
 // The layout is in batch_dialog_layout.cpp.
 //
 // The destination side is the one the main window uses. The source side is
@@ -28,6 +32,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 class QCheckBox;
 class QComboBox;
@@ -109,8 +114,13 @@ private:
     void showSourceFolder(const QString& folder);
     // Says so when no result can be written into the destination folder.
     bool destinationWritable();
+    // Judges the folder's settings record against the run's, and records
+    // them when the run may go on; says why it may not.
+    bool settingsRecordAllows(const BatchJob& job, const BatchSettings& settings);
     void showProgress(const QString& text);
-    void showFilesDone(int done, int count);
+    // The files done, the skipped among them, and the time left at the pace
+    // of those converted.
+    void showFilesDone(int done, int count, int skipped);
     void runEnded(const BatchOutcome& outcome);
     // Everything but the run's own controls is disabled during a run.
     void setRunning(bool running);
@@ -133,12 +143,20 @@ private:
     QPushButton* cmdCancel_ = nullptr;
     QPushButton* cmdUseOpenCircle_ = nullptr;
     QCheckBox* chkFindCircle_ = nullptr;
+    QCheckBox* chkReplace_ = nullptr;
     QProgressBar* progress_ = nullptr;
 
     BatchDialogRun* run_ = nullptr;
     BatchDialogRun::FileGate fileGate_;
     QElapsedTimer runClock_;
     std::optional<int> closeWhenStopped_; // the result to close with
+    // A folder of results from before settings were recorded: the run's
+    // settings are recorded there once it has converted a photo.
+    struct LateRecord {
+        std::string folder;
+        BatchSettings settings;
+    };
+    std::optional<LateRecord> recordAfterRun_;
 
     // The main window's source side, given back on closing.
     struct SourceSide {

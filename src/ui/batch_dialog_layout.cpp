@@ -128,6 +128,12 @@ void BatchDialog::createColumns()
                                                  "when it reads the photo through one; otherwise projection, tilt "
                                                  "and view direction as set here"));
     place(cmdUseOpenCircle_, 0, 5400, 3240, 375);
+    // Beside it, under Start: what Start does with the results there.
+    chkReplace_ = new QCheckBox(QStringLiteral("Replace results that exist"));
+    chkReplace_->setObjectName(QStringLiteral("chkReplace"));
+    chkReplace_->setToolTip(QStringLiteral("Otherwise a result already in the destination folder is kept and "
+                                           "counted as skipped, so that Start goes on where a run stopped"));
+    place(chkReplace_, 3360, 5400, 2775, 375);
 
     // Across the dialog: the files done and the time left.
     progress_ = new QProgressBar;

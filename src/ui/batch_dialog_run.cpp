@@ -41,7 +41,9 @@ bool BatchDialogRun::start(BatchJob job, BatchSettings settings, FileGate gate)
             ++index;
             post([this, text = QString::fromStdString(text)] { emit starting(text); });
         };
-        watch.finished = [this](int done, int count) { post([this, done, count] { emit fileFinished(done, count); }); };
+        watch.finished = [this](int done, int count, int skipped) {
+            post([this, done, count, skipped] { emit fileFinished(done, count, skipped); });
+        };
         watch.stop = &stop_;
         BatchOutcome outcome = runBatch(job, settings, watch);
         post([this, outcome = std::move(outcome)] {

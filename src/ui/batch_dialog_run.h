@@ -37,7 +37,7 @@ public:
 
 signals:
     void starting(const QString& text);
-    void fileFinished(int done, int count);
+    void fileFinished(int done, int count, int skipped);
     void finished(const karwen::BatchOutcome& outcome);
 
 private:

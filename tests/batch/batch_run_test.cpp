@@ -140,6 +140,53 @@ TEST_F(BatchRun, NoPhotoOrEarlierResultIsReplaced)
     EXPECT_TRUE(near(middleOf(out("x-kw.jpg")), kRed));
 }
 
+TEST_F(BatchRun, WhatHoldsAResultsNameIsKeptReplacedOrLeftAlone)
+{
+    photo("a.bmp", kRed);
+    const std::string picture = "BM an earlier result";
+    struct Case {
+        const char* what;
+        std::string there; // the bytes under the result's name before the run
+        bool beside;       // the results go into the photos' folder
+        bool replace;
+        bool written; // the run's result is there afterwards
+        int kept;
+        const char* failure; // "" when none
+    };
+    const Case cases[] = {
+        {"nothing there", "", false, false, true, 0, ""},
+        {"an earlier result is kept", picture, false, false, false, 1, ""},
+        {"and replaced when asked", picture, false, true, true, 0, ""},
+        {"a file that is no picture stays", "notes", false, true, false, 0,
+            "a file of this name that is no BMP or JPEG picture is in the way; it is left alone"},
+        {"a picture beside the photos may be one", picture, true, true, false, 0,
+            "a picture of this name lies in a folder of this run's photos; it may be a photo, so it is left alone"},
+    };
+    for (const Case& c : cases) {
+        BatchJob j = job({"a.bmp"}, "-kw", "bmp");
+        if (c.beside)
+            j.destFolder = j.sourceFolder;
+        j.replaceResults = c.replace;
+        const fs::path result = fs::path(j.destFolder) / "a-kw.bmp";
+        fs::remove(result);
+        if (!c.there.empty())
+            test::writeBytes(result, c.there);
+        const BatchOutcome outcome = runBatch(j, settings, {});
+        EXPECT_EQ(outcome.kept, c.kept) << c.what;
+        EXPECT_EQ(outcome.skipped(), c.kept) << c.what;
+        EXPECT_EQ(outcome.converted, c.written ? 1 : 0) << c.what;
+        ASSERT_EQ(outcome.failedSaves.size(), std::string(c.failure).empty() ? 0u : 1u) << c.what;
+        if (!outcome.failedSaves.empty()) {
+            EXPECT_EQ(outcome.failedSaves[0].reason, c.failure) << c.what;
+        }
+        if (c.written) {
+            EXPECT_TRUE(near(middleOf(result.string()), kRed)) << c.what;
+        } else {
+            EXPECT_EQ(test::readBytes(result), c.there) << c.what;
+        }
+    }
+}
+
 TEST_F(BatchRun, PlanFindsTheSameFileUnderAnotherName)
 {
     // Photos of one size, so that only the file system can tell them apart.
@@ -213,8 +260,8 @@ TEST_F(BatchRun, FailedSavesAreReported)
     j.destFolder = (root / "missing").string();
     outcome = runBatch(j, settings, {});
     ASSERT_EQ(outcome.failedSaves.size(), 2u);
-    EXPECT_EQ(outcome.failedSaves[0].reason, "the folder does not exist");
-    EXPECT_FALSE(outcome.failedSaves[0].detail.empty());
+    // Looked at before the photo is read: the folder is not there.
+    EXPECT_EQ(outcome.failedSaves[0].reason, "cannot reach the folder '" + j.destFolder + "': no such file or folder");
 }
 
 TEST_F(BatchRun, BlackResultsAreNamedAndTheCircleCanBeFoundInEachPhoto)

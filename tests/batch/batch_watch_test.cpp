@@ -35,7 +35,7 @@ TEST_F(BatchWatchTest, StopFinishesTheFileInHandAndKeepsEveryResultSoFar)
         if (started.size() == 2)
             stop = true;
     };
-    watch.finished = [&](int done, int count) { finished.emplace_back(done, count); };
+    watch.finished = [&](int done, int count, int) { finished.emplace_back(done, count); };
     watch.stop = &stop;
 
     const BatchOutcome outcome = runBatch(job(names), settings, watch);

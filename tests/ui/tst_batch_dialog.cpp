@@ -556,6 +556,8 @@ private slots:
         const auto convertAll = [&](const QString& width) {
             const auto dialog = f_->dialog(&app.frmMain());
             QCOMPARE(SrcPrm.Cx, 256.0); // the dialog starts from its own circle
+            // The second size replaces the results of the first.
+            child<QCheckBox>(*dialog, u"chkReplace"_s)->setChecked(true);
             dialog->field(Field::DstWidth)->setText(width);
             dialog->Apply();
             dialog->cmdAddAll_Click();

@@ -1,10 +1,15 @@
 // The batch dialog while a run goes: the windows stay responsive, Stop and
 // Exit end the run after the photo in hand and keep every result so far;
-// what is refused before the first photo; the folder boxes' Enter; and the
-// circle of the open photo taken into the fields.
+// what is refused before the first photo; results already there kept or
+// replaced, and the folder's settings record shared with karwen-cli; the
+// folder boxes' Enter; and the circle of the open photo taken into the
+// fields.
 #include "batch_dialog_support.h"
 
+#include <QProcess>
+
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 
 using namespace karwen;
@@ -72,6 +77,39 @@ public:
         return QObject::eventFilter(watched, event);
     }
 };
+
+// A file's bytes and time of change: whether it was left alone.
+struct FileState {
+    QByteArray bytes;
+    std::filesystem::file_time_type changed;
+    bool operator==(const FileState& other) const { return bytes == other.bytes && changed == other.changed; }
+};
+
+// Every file of a folder, the hidden settings record included.
+QMap<QString, FileState> statesOf(const QString& folder)
+{
+    QMap<QString, FileState> states;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+        const QString path = folder + QLatin1Char('/') + name;
+        states.insert(name, {readFile(path), std::filesystem::last_write_time(path.toStdString())});
+    }
+    return states;
+}
+
+// karwen-cli convert with the settings the tests give the dialog (its start
+// circle, a 32 x 32 orthographic result, nearest, JPEG 75): its exit code.
+int convertLikeTheDialog(const QString& output, const QStringList& more)
+{
+    QProcess cli;
+    cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    cli.start(QStringLiteral(KARWEN_CLI),
+        QStringList{"convert", "-q", "-o", output, "--src-projection", "equidistant", "--circle", "256,256,256",
+            "--dst-projection", "orthographic", "--size", "32x32", "--dst-circle", "16,16,16"}
+            + more);
+    if (!cli.waitForFinished(60000))
+        return -1;
+    return cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+}
 
 } // namespace
 
@@ -178,6 +216,129 @@ private slots:
         QCOMPARE(dialog->result(), int(QDialog::Rejected));
         QCOMPARE(f_->written(), (QStringList{"p000-kw.jpg", "p001-kw.jpg"}));
         QVERIFY(sameBits(SrcPrm, mainSource));
+    }
+
+    void startAfterStopConvertsOnlyWhatIsMissing()
+    {
+        const auto dialog = dialogOverPhotos(5);
+        FileGate gate(2);
+        dialog->setFileGate(gate.hook());
+        QSignalSpy finished(dialog.get(), &BatchDialog::runFinished);
+        dialog->cmdStart_Click();
+        QTRY_VERIFY_WITH_TIMEOUT(gate.reached(), 60000);
+        dialog->cmdStop_Click();
+        gate.open();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 60000);
+        QCOMPARE(f_->written(), (QStringList{"p000-kw.jpg", "p001-kw.jpg", "p002-kw.jpg"}));
+        const QMap<QString, FileState> before = statesOf(f_->out());
+
+        dialog->setFileGate({});
+        QVERIFY(runToTheEnd(*dialog));
+        auto* label = child<QLabel>(*dialog, u"lblProcess"_s);
+        QCOMPARE(label->text(), u"Completed: 2 converted, 3 skipped, 0 failed."_s);
+        QCOMPARE(child<QProgressBar>(*dialog, u"progress"_s)->format(), u"5 of 5 files (3 skipped)"_s);
+        QCOMPARE(f_->written().size(), 5);
+        const QMap<QString, FileState> after = statesOf(f_->out());
+        for (auto it = before.begin(); it != before.end(); ++it)
+            QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key()));
+        QVERIFY(messages().isEmpty());
+
+        // Nothing left to do: everything is skipped, nothing is touched.
+        QVERIFY(runToTheEnd(*dialog));
+        QCOMPARE(label->text(), u"Completed: 0 converted, 5 skipped, 0 failed."_s);
+        QVERIFY(statesOf(f_->out()) == after);
+    }
+
+    void otherSettingsStopTheRunUntilReplaceIsTicked()
+    {
+        const auto dialog = dialogOverPhotos(3);
+        writeBytes(f_->out() + u"/p002-kw.jpg"_s, "notes, not a result");
+        QVERIFY(runToTheEnd(*dialog));
+        auto* label = child<QLabel>(*dialog, u"lblProcess"_s);
+        QCOMPARE(label->text(), u"Completed: 2 converted, 0 skipped, 1 failed."_s);
+        QCOMPARE(messages().size(), 1);
+        QVERIFY2(messages().front().contains(u"%1/p002-kw.jpg: a file of this name that is no BMP or JPEG picture "
+                                             "is in the way; it is left alone."_s.arg(f_->out())),
+            qPrintable(messages().front()));
+        messages().clear();
+        const QMap<QString, FileState> before = statesOf(f_->out());
+        QVERIFY(before.contains(u".karwen-convert"_s));
+
+        // Other settings over those results: nothing runs, nothing changes.
+        dialog->field(Field::DstWidth)->setText(u"40"_s);
+        dialog->Apply();
+        QSignalSpy progress(dialog.get(), &BatchDialog::progressShown);
+        dialog->cmdStart_Click();
+        QVERIFY(!dialog->isRunning());
+        QCOMPARE(messages(),
+            QStringList{u"The results in the folder \"%1\" were made with other settings (--size 40x32 here, "
+                        "32x32 there). Tick \"Replace results that exist\" to replace them, or choose another "
+                        "folder."_s.arg(f_->out())});
+        QCOMPARE(f_->dialogs.icons.back(), QMessageBox::Warning);
+        QCOMPARE(progress.count(), 0);
+        QCOMPARE(label->text(), u"Completed: 2 converted, 0 skipped, 1 failed."_s);
+        QVERIFY(statesOf(f_->out()) == before);
+        messages().clear();
+
+        // Ticked: the results are replaced and the record follows; the file
+        // that is no result stays.
+        auto* replace = child<QCheckBox>(*dialog, u"chkReplace"_s);
+        QCOMPARE(replace->text(), u"Replace results that exist"_s);
+        QVERIFY(!replace->isChecked());
+        replace->setChecked(true);
+        QVERIFY(runToTheEnd(*dialog));
+        QCOMPARE(label->text(), u"Completed: 2 converted, 0 skipped, 1 failed."_s);
+        const QMap<QString, FileState> after = statesOf(f_->out());
+        QVERIFY(after.value(u"p002-kw.jpg"_s) == before.value(u"p002-kw.jpg"_s));
+        for (const QString& name : {u"p000-kw.jpg"_s, u"p001-kw.jpg"_s}) {
+            QVERIFY2(!(after.value(name) == before.value(name)), qPrintable(name));
+            const int32_t written = RixLoadJPG((f_->out() + QLatin1Char('/') + name).toUtf8().constData());
+            QCOMPARE(RixWidth(written), 40);
+            (void)RixDestroy(written);
+        }
+        QVERIFY(after.value(u".karwen-convert"_s).bytes.contains("\n--size 40x32\n"));
+    }
+
+    // A folder begun by the window is continued by the command line, and
+    // the other way round; each refuses the other's results made otherwise.
+    void theCommandLineAndTheWindowContinueEachOthersFolders()
+    {
+        const auto dialog = dialogOverPhotos(4);
+        auto* lstD = child<QListWidget>(*dialog, u"lstD"_s);
+        selectRows(lstD, {2, 3});
+        dialog->cmdRemove_Click();
+        QVERIFY(runToTheEnd(*dialog));
+        const QMap<QString, FileState> window = statesOf(f_->out());
+        QCOMPARE(window.size(), 3);
+
+        QCOMPARE(convertLikeTheDialog(f_->out(), {f_->in()}), 0);
+        QCOMPARE(f_->written().size(), 4);
+        const QMap<QString, FileState> continued = statesOf(f_->out());
+        for (auto it = window.begin(); it != window.end(); ++it)
+            QVERIFY2(continued.value(it.key()) == it.value(), qPrintable(it.key()));
+        QCOMPARE(convertLikeTheDialog(f_->out(), {"--size", "40x32", f_->in()}), 2);
+        QVERIFY(statesOf(f_->out()) == continued);
+
+        const QString begun = f_->path(u"begun"_s);
+        QCOMPARE(convertLikeTheDialog(begun, {f_->in(u"p001.bmp"_s)}), 0);
+        const QMap<QString, FileState> cli = statesOf(begun);
+        QCOMPARE(cli.size(), 2);
+        child<QLineEdit>(*dialog, u"txtFolderD"_s)->setText(begun);
+        dialog->cmdAddAll_Click();
+        QVERIFY(runToTheEnd(*dialog));
+        QCOMPARE(child<QLabel>(*dialog, u"lblProcess"_s)->text(), u"Completed: 3 converted, 1 skipped, 0 failed."_s);
+        const QMap<QString, FileState> both = statesOf(begun);
+        QCOMPARE(both.size(), 5);
+        for (auto it = cli.begin(); it != cli.end(); ++it)
+            QVERIFY2(both.value(it.key()) == it.value(), qPrintable(it.key()));
+
+        dialog->field(Field::DstHeight)->setText(u"40"_s);
+        dialog->Apply();
+        dialog->cmdStart_Click();
+        QVERIFY(!dialog->isRunning());
+        QCOMPARE(messages().size(), 1);
+        QVERIFY2(messages().front().contains(u"(--size 32x40 here, 32x32 there)"_s), qPrintable(messages().front()));
+        QVERIFY(statesOf(begun) == both);
     }
 
     void nearlyBlackResultsAreListed()

@@ -18,6 +18,9 @@ struct BatchJob {
     // For each file, the folder below destFolder its result goes to ("day 1",
     // "" for destFolder itself); empty when every result goes to destFolder.
     std::vector<std::string> subfolders;
+    // A result already there (a picture of its kind) is replaced; otherwise
+    // it is kept and counted as skipped, so that a run stopped is resumed.
+    bool replaceResults = false;
 };
 
 struct PlannedFile {

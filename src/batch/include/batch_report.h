@@ -13,8 +13,9 @@ namespace karwen {
 [[nodiscard]] std::string batchReport(const BatchOutcome& outcome);
 
 // "Completed: 5 converted, 1 skipped, 2 failed." or, for a stopped run,
-// "Stopped after 8 of 300 files: ...". Skipped are the results not written
-// to keep other files; failed, the photos that gave no result.
+// "Stopped after 8 of 300 files: ...". Skipped are the results not written,
+// being there already or to keep other files; failed, the photos that gave
+// no result.
 [[nodiscard]] std::string batchSummary(const BatchOutcome& outcome);
 
 // "about 40 s left", "about 3 min left" for the files still to do at the

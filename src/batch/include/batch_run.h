@@ -2,8 +2,9 @@
 // conversion parameters, one after the other, each result written under
 // the source's name with a postfix and the chosen format. The plan comes
 // first, so that no result replaces a photo of the run or an earlier
-// result; each file is then converted on images of the run's own, leaving
-// the program's open image and its state alone.
+// result; each result then goes where result_place.h allows (one there
+// already is kept unless the job replaces results), converted on images of
+// the run's own, leaving the program's open image and its state alone.
 #pragma once
 
 #include "batch_convert.h"
@@ -21,6 +22,7 @@ struct BatchOutcome {
     int listed = 0;                       // files in the run's list
     int converted = 0;                    // results written, nearly black ones included
     int notStarted = 0;                   // files left when the run was stopped
+    int kept = 0;                         // results there already, left as they were
     std::vector<FileProblem> unreadable;  // photos that could not be read
     std::vector<FileProblem> noCircle;    // photos without a circle to read them through
     std::vector<FileProblem> refused;     // results not written, by the plan
@@ -33,8 +35,8 @@ struct BatchOutcome {
         return unreadable.empty() && noCircle.empty() && refused.empty() && failedSaves.empty() && black.empty()
             && nearlyBlack.empty();
     }
-    // Results not written so as to keep other files.
-    [[nodiscard]] int skipped() const { return int(refused.size()); }
+    // Results not written: there already, or so as to keep other files.
+    [[nodiscard]] int skipped() const { return kept + int(refused.size()); }
     [[nodiscard]] int failed() const
     {
         return int(unreadable.size() + noCircle.size() + failedSaves.size() + black.size());
@@ -48,8 +50,9 @@ using BatchProgress = std::function<void(const std::string& text)>;
 // What a caller may see of a run, and how it stops one. The calls come
 // from the thread that runs the batch.
 struct BatchWatch {
-    BatchProgress starting;                            // before each listed file
-    std::function<void(int done, int count)> finished; // after each
+    BatchProgress starting; // before each listed file
+    // After each, with the files done so far and the skipped among them.
+    std::function<void(int done, int count, int skipped)> finished;
     // Once set, the file in hand is finished and no further one is started.
     const std::atomic<bool>* stop = nullptr;
 };

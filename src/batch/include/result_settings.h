@@ -1,7 +1,8 @@
-// What convert remembers in its output folder: the settings that decide
-// what a result looks like, in a small hidden text file (kSettingsFileName),
-// one "--option value" a line. A rerun compares its own settings with them,
-// so that results made otherwise are never taken for its own.
+// What a folder of results remembers, whether the command line's convert or
+// the batch dialog made them: the settings that decide what a result looks
+// like, in a small hidden text file (kSettingsFileName), one "--option
+// value" a line. A rerun compares its own settings with them, so that
+// results made otherwise are never taken for its own.
 #pragma once
 
 #include "batch_convert.h"
@@ -10,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace karwen::cli {
+namespace karwen {
 
 inline constexpr const char* kSettingsFileName = ".karwen-convert";
 
@@ -29,8 +30,9 @@ struct Setting {
 [[nodiscard]] std::optional<std::vector<Setting>> settingsFrom(const std::string& text);
 
 // Each setting that differs, as "--size 1024x1024 here, 512x512 there",
-// `here` being this run's and `there` those of the folder.
+// `here` being this run's and `there` those of the folder ("not recorded"
+// where it has none).
 [[nodiscard]] std::vector<std::string> settingDifferences(
     const std::vector<Setting>& here, const std::vector<Setting>& there);
 
-} // namespace karwen::cli
+} // namespace karwen

@@ -1,19 +1,19 @@
-#include "convert_settings.h"
+#include "result_settings.h"
 
 #include "mdl_karwen.h"
-#include "option_values.h"
+#include "plain_text.h"
 #include "projection_model.h"
 
 #include <cstddef>
 
-namespace karwen::cli {
+namespace karwen {
 
 namespace {
 
 constexpr const char* kFirstLine = "# karwen-cli convert: the settings of the results in this folder";
 constexpr const char* kInterpNames[] = {"nearest", "bilinear", "cubic"};
 
-std::string projectionName(int32_t projection)
+std::string recordedProjection(int32_t projection)
 {
     return projection == RixLensSource ? "lens" : lowered(ProjName[static_cast<std::size_t>(projection)]);
 }
@@ -52,11 +52,11 @@ std::vector<Setting> resultSettings(const BatchSettings& s)
     const ProjectionRecord& src = s.srcPrm;
     const ProjectionRecord& dst = s.dstPrm;
     std::vector<Setting> settings{
-        {"--src-projection", projectionName(src.Proj)},
+        {"--src-projection", recordedProjection(src.Proj)},
         {"--circle", s.findCircle ? "each photo's own (--detect-circle)" : numbers({src.Cx, src.Cy, src.R}, ',')},
         {"--view", "view angles " + numbers({src.Alpha, src.Beta}, ',')},
         {"--tilt", numberText(src.Rot)},
-        {"--dst-projection", projectionName(dst.Proj)},
+        {"--dst-projection", recordedProjection(dst.Proj)},
         {"--size", numbers({double(s.dstW), double(s.dstH)}, 'x')},
         {"--dst-circle", numbers({dst.Cx, dst.Cy, dst.R}, ',')},
         {"--interp", kInterpNames[s.interp >= 0 && s.interp <= 2 ? s.interp : 0]},
@@ -108,4 +108,4 @@ std::vector<std::string> settingDifferences(const std::vector<Setting>& here, co
     return differences;
 }
 
-} // namespace karwen::cli
+} // namespace karwen
