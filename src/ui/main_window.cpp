@@ -287,6 +287,7 @@ void MainWindow::mnuFileBatch_Click()
     // The destination side the dialog hands back is a step of its own.
     const UndoableStep step("Batch");
     BatchDialog frmBatch(this);
+    keepBatchDialogSettings(frmBatch);
     frmBatch.exec();
 }
 

@@ -1,6 +1,7 @@
 #include "stored_settings.h"
 
 #include "area_panel.h"
+#include "batch_dialog.h"
 #include "canopy_settings_form.h"
 #include "canopy_window.h"
 #include "format_window.h"
@@ -18,6 +19,7 @@
 #include <QDoubleSpinBox>
 #include <QEvent>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QSettings>
 #include <QSpinBox>
@@ -220,13 +222,21 @@ QString writeLens(const QVariantMap& values)
     return word;
 }
 
+const QString kBatch = QStringLiteral("batch");
+const QString kBatchSource = QStringLiteral("batch/folderS");
+const QString kBatchDestination = QStringLiteral("batch/folderD");
+const QString kBatchPostfix = QStringLiteral("batch/txtpostfix");
+const QStringList kBatchOptions{QStringLiteral("batch/cmbF"), QStringLiteral("batch/chkFindCircle")};
+const QString kDialogFolder = QStringLiteral("dialogs/folder");
+
 const QString kCanopy = QStringLiteral("canopy");
 const QString kLight = QStringLiteral("light");
 const QString kFrame = QStringLiteral("layout/frame");
 const QString kFrameState = QStringLiteral("layout/frameState");
 const QString kFormatPlace = QStringLiteral("layout/format");
 const QString kAreaPlace = QStringLiteral("layout/area");
-const QStringList kGroups{QStringLiteral("destination"), kCanopy, kLight, QStringLiteral("layout")};
+const QStringList kGroups{QStringLiteral("destination"), QStringLiteral("source"), kCanopy, kLight, kBatch,
+    QStringLiteral("dialogs"), QStringLiteral("layout")};
 
 QWidget* outerOf(QWidget* child)
 {
@@ -309,6 +319,8 @@ QVariantMap StoredSettings::current() const
     if (MainWindow* frame = windows_.mainIfLoaded()) {
         values.insert(kFrame, frame->saveGeometry());
         values.insert(kFrameState, frame->saveState());
+        const QString last = frame->cdl().FileName;
+        values.insert(kDialogFolder, last.isEmpty() ? QString() : QFileInfo(last).absolutePath());
         if (FormatWindow* format = windows_.formatIfLoaded())
             values.insert(kFormatPlace, outerOf(format)->pos());
         if (AreaPanel* area = windows_.areaIfLoaded())
@@ -338,6 +350,10 @@ QString StoredSettings::apply(const QVariantMap& values)
             (void)frame->restoreGeometry(values.value(kFrame).toByteArray());
         if (values.contains(kFrameState))
             (void)frame->restoreState(values.value(kFrameState).toByteArray());
+        // The dialogs open in the folder, with no name proposed.
+        const QString folder = values.value(kDialogFolder).toString();
+        if (folder.isEmpty() || QFileInfo(folder).isDir())
+            frame->cdl().FileName = folder.isEmpty() ? QString() : folder + QLatin1Char('/');
         if (FormatWindow* format = windows_.formatIfLoaded())
             placeWindow(format, values.value(kFormatPlace));
         if (AreaPanel* area = windows_.areaIfLoaded())
@@ -394,6 +410,44 @@ void StoredSettings::canopyLoaded()
     }
     readControls(canopy->form(), kCanopy, written_);
     readControls(canopy->lightForm(), kLight, written_);
+}
+
+void keepBatchDialogSettings(BatchDialog& dialog)
+{
+    std::unique_ptr<QSettings> settings = openStoredSettings();
+    if (!settings)
+        return;
+    auto* source = dialog.findChild<QLineEdit*>(QStringLiteral("txtFolderS"));
+    auto* destination = dialog.findChild<QLineEdit*>(QStringLiteral("txtFolderD"));
+    auto* postfix = dialog.findChild<QLineEdit*>(QStringLiteral("txtpostfix"));
+    // A folder gone since is not offered again.
+    const auto folder = [&settings](const QString& key, const QString& shown) {
+        const QString kept = settings->value(key).toString();
+        return !kept.isEmpty() && QFileInfo(kept).isDir() ? kept : shown;
+    };
+    dialog.useFolders(folder(kBatchSource, source->text()), folder(kBatchDestination, destination->text()));
+    const QString keptPostfix = settings->value(kBatchPostfix, postfix->text()).toString();
+    if (keptPostfix.size() <= 64 && !keptPostfix.contains(QLatin1Char('/')))
+        postfix->setText(keptPostfix);
+    QVariantMap options;
+    for (const QString& key : kBatchOptions)
+        if (settings->contains(key))
+            options.insert(key, settings->value(key));
+    writeControls(dialog, kBatch, options);
+
+    QObject::connect(&dialog, &QDialog::finished, &dialog, [&dialog, source, destination, postfix] {
+        std::unique_ptr<QSettings> kept = openStoredSettings();
+        if (!kept)
+            return;
+        kept->setValue(kBatchSource, source->text());
+        kept->setValue(kBatchDestination, destination->text());
+        kept->setValue(kBatchPostfix, postfix->text());
+        QVariantMap shown;
+        readControls(dialog, kBatch, shown);
+        for (const QString& key : kBatchOptions)
+            kept->setValue(key, shown.value(key));
+        kept->sync();
+    });
 }
 
 QString keptLensNote()

@@ -2,6 +2,7 @@
 // file, a damaged one falls back to its start value alone, and "Reset
 // settings" brings back the start values and empties the file.
 #include "area_app_fixture.h"
+#include "batch_dialog.h"
 #include "canopy_settings_form.h"
 #include "canopy_window.h"
 #include "lens_catalogue.h"
@@ -31,6 +32,10 @@ QString probe(AreaApp& app, const QString& key)
     ui::WindowRegistry& windows = app.app.windows();
     if (key == u"layout/format"_s)
         return QString::number(windows.frmFormat().parentWidget()->x());
+    if (key == u"dialogs/folder"_s) {
+        const QString last = windows.frmMain().cdl().FileName;
+        return last.isEmpty() ? QString() : QFileInfo(last).absolutePath();
+    }
     if (key == u"layout/frame"_s)
         return QString::number(windows.frmMain().width());
     ui::CanopyWindow& canopy = windows.frmCanopy();
@@ -50,8 +55,8 @@ QString probe(AreaApp& app, const QString& key)
 
 const QStringList kProbed{u"destination/width"_s, u"destination/cx"_s, u"destination/projection"_s,
     u"destination/interpolation"_s, u"destination/grid"_s, u"destination/gridR"_s, u"destination/gridTheta"_s,
-    u"layout/format"_s, u"layout/frame"_s, u"canopy/txtRings"_s, u"canopy/txtGamma"_s, u"canopy/cmbChannel"_s,
-    u"light/chkMirrored"_s, u"light/cmbSky"_s};
+    u"layout/format"_s, u"layout/frame"_s, u"dialogs/folder"_s, u"canopy/txtRings"_s, u"canopy/txtGamma"_s,
+    u"canopy/cmbChannel"_s, u"light/chkMirrored"_s, u"light/cmbSky"_s};
 
 // Every probed setting away from its start value, as the user would set it.
 void changeEverything(AreaApp& app)
@@ -66,6 +71,7 @@ void changeEverything(AreaApp& app)
     GridTheta = 1;
     windows.frmFormat().parentWidget()->move(37, 0);
     windows.frmMain().resize(700, 500);
+    windows.frmMain().cdl().FileName = QDir::tempPath() + u"/sky.jpg"_s;
     ui::CanopyWindow& canopy = windows.frmCanopy();
     canopy.form().txtRings()->setValue(canopy.form().txtRings()->value() + 2);
     canopy.form().txtGamma()->setValue(1.7);
@@ -203,6 +209,42 @@ private slots:
         QSettings file(file_, QSettings::IniFormat);
         QCOMPARE(file.allKeys(), QStringList{u"recentFiles"_s});
         QCOMPARE(app.app.frmMain().item(u"mnuHelpResetSettings"_s)->text(), u"Reset settings(&R)"_s);
+    }
+
+    void batchDialogKeepsItsFoldersAndOptions()
+    {
+        QTemporaryDir photos, results;
+        QVERIFY(test::writeDiscImage(photos, u"a.bmp"_s) != QString());
+        AreaApp app;
+        {
+            ui::BatchDialog dialog(&app.app.frmMain());
+            ui::keepBatchDialogSettings(dialog);
+            dialog.useFolders(photos.path(), results.path());
+            dialog.findChild<QLineEdit*>(u"txtpostfix"_s)->setText(u"-flat"_s);
+            dialog.findChild<QComboBox*>(u"cmbF"_s)->setCurrentIndex(0);
+            auto* find = dialog.findChild<QCheckBox*>(u"chkFindCircle"_s);
+            find->setChecked(!find->isChecked());
+            dialog.done(QDialog::Rejected);
+        }
+        const auto shown = [&app](const auto& check) {
+            ui::BatchDialog dialog(&app.app.frmMain());
+            ui::keepBatchDialogSettings(dialog);
+            check(dialog);
+        };
+        shown([&](ui::BatchDialog& dialog) {
+            QCOMPARE(dialog.findChild<QLineEdit*>(u"txtFolderS"_s)->text(), photos.path());
+            QCOMPARE(dialog.findChild<QLineEdit*>(u"txtFolderD"_s)->text(), results.path());
+            QCOMPARE(dialog.findChild<QLineEdit*>(u"txtpostfix"_s)->text(), u"-flat"_s);
+            QCOMPARE(dialog.OutExt(), u"bmp"_s);
+            QCOMPARE(dialog.findChild<QListWidget*>(u"lstS"_s)->count(), 1); // the kept folder is listed
+        });
+        // A folder gone since: the dialog's own start folder instead.
+        const QString gone = results.path();
+        QVERIFY(results.remove());
+        shown([&](ui::BatchDialog& dialog) {
+            QCOMPARE(dialog.findChild<QLineEdit*>(u"txtFolderS"_s)->text(), photos.path());
+            QVERIFY(dialog.findChild<QLineEdit*>(u"txtFolderD"_s)->text() != gone);
+        });
     }
 
     // A kept lens outlasts the reset to "Equidistant" that opening a photo

@@ -10,6 +10,9 @@
 //                                          name, or a lens file's path
 //   canopy/<control>                       the Canopy settings' controls
 //   light/<control>                        the Light tab's boxes and lists
+//   batch/folderS, folderD, txtpostfix,    the batch dialog's folders and
+//   batch/cmbF, batch/chkFindCircle        options, at each close
+//   dialogs/folder                         the file dialogs' last folder
 //   layout/frame, layout/frameState        the main window
 //   layout/format, layout/area             the tool windows' places
 // A value missing, damaged or out of range is skipped, one by one: that
@@ -31,6 +34,7 @@ namespace karwen::ui {
 
 class WindowRegistry;
 class CanopySettingsForm;
+class BatchDialog;
 
 // The user's settings (the organisation's and program's names).
 void keepSettingsInUserProfile();
@@ -46,6 +50,10 @@ void keepNoSettings();
 // The canopy window's notes on kept settings in use (the lens, a fixed
 // threshold not changed since).
 [[nodiscard]] QStringList keptSettingNotes(const CanopySettingsForm& form);
+
+// The batch dialog shows the folders and options of its last showing and
+// keeps them when it closes.
+void keepBatchDialogSettings(BatchDialog& dialog);
 
 class StoredSettings : public QObject {
     Q_OBJECT
