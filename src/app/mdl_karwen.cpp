@@ -13,6 +13,7 @@ RixRect SrcBound{};
 AutomaticCircle SrcAuto{};
 ProjectionRecord SrcPrm{};
 std::optional<NamedLens> SrcLens;
+bool SrcLensKept = false;
 ProjectionRecord DstPrm{};
 float RefX = 0, RefY = 0;
 std::string SrcFile, DstFile, AreaFile;
@@ -31,6 +32,7 @@ void initGlobals()
     SrcAuto = {};
     SrcPrm = {};
     SrcLens.reset();
+    SrcLensKept = false;
     DstPrm = {};
     RefX = RefY = 0.0f;
 

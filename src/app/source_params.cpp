@@ -93,7 +93,8 @@ void reset_src_param(bool detect)
         SrcPrm.Alpha = 0.0;
         SrcPrm.Beta = 0.0;
         SrcPrm.Rot = 0.0;
-        SrcPrm.Proj = kEquidistant;
+        if (!(SrcLensKept && SrcLens && SrcPrm.Proj == RixLensSource))
+            SrcPrm.Proj = kEquidistant;
         angle2ref();
     }
     windowHooks().refreshParameterFields();

@@ -2,6 +2,7 @@
 #include "karwen_app.h"
 #include "karwen_version.h"
 #include "main_window.h"
+#include "stored_settings.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -27,6 +28,7 @@ int main(int argc, char* argv[])
         QStringLiteral("photo"), QStringLiteral("A BMP or JPEG photo to open."), QStringLiteral("[photo]"));
     options.process(application);
 
+    karwen::ui::keepSettingsInUserProfile();
     karwen::ui::KarwenApp karwen;
     karwen.Main();
     const QStringList photos = options.positionalArguments();

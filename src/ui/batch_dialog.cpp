@@ -126,6 +126,13 @@ void BatchDialog::cmdBrowseS_Click()
     showSourceFolder(folder);
 }
 
+void BatchDialog::useFolders(const QString& source, const QString& destination)
+{
+    txtFolderS_->setText(source);
+    txtFolderD_->setText(destination);
+    showSourceFolder(source);
+}
+
 void BatchDialog::showSourceFolder(const QString& folder)
 {
     ListImageFiles(lstS_, folder);

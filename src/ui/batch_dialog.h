@@ -59,6 +59,9 @@ public:
     [[nodiscard]] QLineEdit* field(Field which) const { return form_->field(which); }
     [[nodiscard]] const QString& OutExt() const { return OutExt_; }
 
+    // The folders of an earlier showing; the source one is listed.
+    void useFolders(const QString& source, const QString& destination);
+
     // Handlers, public so that the dialog can be driven without a mouse.
     void cmdBrowseS_Click();
     void cmdBrowseD_Click();

@@ -22,6 +22,7 @@
 #include "sky_image_save.h"
 #include "sky_overlay.h"
 #include "src_view.h"
+#include "stored_settings.h"
 #include "sun_track_marks.h"
 #include "tool_window_font.h"
 #include "undoable_step.h"
@@ -292,7 +293,7 @@ QStringList CanopyWindow::figureNotes() const
         return {QStringLiteral("No figures: the photo is damaged (%1). Only what could be read is shown, and the "
                                "command line does not measure it either; Export writes its row with that error.")
                     .arg(QString::fromStdString(why))};
-    return QStringList{circleNote()} + pixelNotes() + dotNotes() + lightNotes();
+    return QStringList{circleNote()} + keptSettingNotes(*form_) + pixelNotes() + dotNotes() + lightNotes();
 }
 
 QStringList CanopyWindow::lightNotes() const

@@ -6,12 +6,14 @@
 #include "area_routines.h"
 #include "batch_dialog.h"
 #include "canopy_window.h"
+#include "dialog_seam.h"
 #include "format_window.h"
 #include "image_file_commands.h"
 #include "image_view.h"
 #include "mdl_karwen.h"
 #include "pointer_status.h"
 #include "recent_files.h"
+#include "stored_settings.h"
 #include "undo_history.h"
 #include "undoable_step.h"
 #include "view_geometry.h"
@@ -177,6 +179,7 @@ void MainWindow::createViewMenus()
     QAction* about = addItem(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("About(&A)..."));
     about->setShortcut(QKeySequence(Qt::Key_F1));
     connect(about, &QAction::triggered, this, &MainWindow::mnuHelpAbout_Click);
+    addResetSettingsItem(help);
     item(QStringLiteral("mag3"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
 }
 
@@ -263,6 +266,8 @@ void MainWindow::showCircleState()
     if (isImage(hSrc) && srcCircleNotFound())
         state = srcCircleIsReset() ? QStringLiteral("Image circle not found: the source circle is a default one")
                                    : QStringLiteral("Image circle not found: the source circle is fitted by hand");
+    if (const QString lens = keptLensNote(); !lens.isEmpty())
+        state = state.isEmpty() ? lens : state + QStringLiteral("; ") + lens;
     lblCircle_->setText(state);
 }
 
@@ -282,6 +287,7 @@ void MainWindow::mnuFileBatch_Click()
     // The destination side the dialog hands back is a step of its own.
     const UndoableStep step("Batch");
     BatchDialog frmBatch(this);
+    keepBatchDialogSettings(frmBatch);
     frmBatch.exec();
 }
 
@@ -289,6 +295,20 @@ void MainWindow::mnuHelpAbout_Click()
 {
     AboutBox frmAbout(this);
     frmAbout.exec();
+}
+
+void MainWindow::addResetSettingsItem(QMenu* help)
+{
+    connect(addItem(help, QStringLiteral("mnuHelpResetSettings"), QStringLiteral("Reset settings(&R)")),
+        &QAction::triggered, this, &MainWindow::mnuHelpResetSettings_Click);
+}
+
+void MainWindow::mnuHelpResetSettings_Click()
+{
+    if (dialogs().question(this,
+            QStringLiteral("Return every setting to its start value and forget the kept ones? "
+                           "The recent files stay.")))
+        emit resetSettingsAsked();
 }
 
 QWidget* MainWindow::activeChild() const

@@ -107,6 +107,7 @@ CanopyWindow& WindowRegistry::frmCanopy()
         sub->resize(canopyWantedSize().boundedTo(area->size()));
         const int x = std::min(outerOf(&frmArea())->geometry().right() + 1, area->width() - sub->width());
         sub->move(std::max(0, x), std::max(0, area->height() - sub->height()));
+        emit canopyMade();
         frmMain().updateCommandStates();
     }
     return *canopy_;

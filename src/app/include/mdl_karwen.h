@@ -32,6 +32,9 @@ extern ProjectionRecord SrcPrm;
 // RixLensSource; kept when another projection is chosen, for choosing it
 // again.
 extern std::optional<NamedLens> SrcLens;
+// The lens chosen last is kept between runs, and a photo opened is read
+// through it too, not through "Equidistant" (only while settings are kept).
+extern bool SrcLensKept;
 extern ProjectionRecord DstPrm;
 extern float RefX, RefY; // view reference point, source pixels
 extern std::string SrcFile, DstFile, AreaFile;

@@ -78,6 +78,10 @@ public:
 
     static constexpr std::array<float, 8> MagTbl = views::kZoomSteps;
 
+signals:
+    // "Reset settings" was confirmed.
+    void resetSettingsAsked();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -94,6 +98,8 @@ private:
     void zoomStep(int direction);
     void mnuFileBatch_Click();
     void mnuHelpAbout_Click();
+    void addResetSettingsItem(QMenu* help);
+    void mnuHelpResetSettings_Click();
 
     WindowRegistry& windows_;
     QMdiArea* mdiArea_;

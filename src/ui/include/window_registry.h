@@ -67,6 +67,10 @@ public:
     // The frame started closing: child windows are no longer loaded on use.
     void mainUnloading() { mainClosing_ = true; }
 
+signals:
+    // The canopy window was made and placed, before its first figures.
+    void canopyMade();
+
 protected:
     // The frame's area changed size: every child is fitted to it again.
     bool eventFilter(QObject* watched, QEvent* event) override;
