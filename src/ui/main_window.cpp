@@ -15,6 +15,7 @@
 #include "undo_history.h"
 #include "undoable_step.h"
 #include "view_geometry.h"
+#include "window_menu.h"
 #include "window_registry.h"
 
 #include <QCloseEvent>
@@ -54,6 +55,7 @@ MainWindow::MainWindow(WindowRegistry& windows)
     createFileMenu();
     createEditMenu();
     createViewMenus();
+    createWindowMenu();
     createZoomKeys();
     setAcceptDrops(true);
     // Most of the screen, so that the parameters, the source and the result
@@ -178,6 +180,15 @@ void MainWindow::createViewMenus()
     about->setShortcut(QKeySequence(Qt::Key_F1));
     connect(about, &QAction::triggered, this, &MainWindow::mnuHelpAbout_Click);
     item(QStringLiteral("mag3"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+}
+
+void MainWindow::createWindowMenu()
+{
+    auto* window = new QMenu(QStringLiteral("Window(&W)"), menuBar());
+    window->setObjectName(QStringLiteral("mnuWindow"));
+    const QMenu* help = findChild<QMenu*>(QStringLiteral("mnuHelp"));
+    menuBar()->insertMenu(help ? help->menuAction() : nullptr, window);
+    new WindowMenu(window, mdiArea_);
 }
 
 void MainWindow::createZoomKeys()
