@@ -40,7 +40,7 @@ constexpr int kFrameHeight = 4800;
 // The file lists' width, and the least they keep on a small screen: a
 // photo's name still reads.
 constexpr int kListWidth = 2535;
-constexpr int kLeastListWidth = 1500;
+constexpr int kLeastListWidth = 1000;
 // The window's frame and title around the dialog, and the panels beside it.
 constexpr QSize kFrameAllowance(16, 48);
 
@@ -262,6 +262,11 @@ void BatchDialog::fitToScreen()
         size = {room.width(), std::min(size.height() + bar, room.height())};
     if (size.height() > room.height())
         size = {std::min(size.width() + bar, room.width()), room.height()};
+    // A side that fits shows no bar, even while the layout settles.
+    if (size.width() >= content_->width())
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    if (size.height() >= content_->height())
+        scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFixedSize(size);
 }
 

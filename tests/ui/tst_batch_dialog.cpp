@@ -86,7 +86,11 @@ private slots:
             qPrintable(u"%1 x %2"_s.arg(dialog->width()).arg(dialog->height())));
         auto* scroll = dialog->findChild<QScrollArea*>();
         QVERIFY(scroll != nullptr);
-        QVERIFY(!scroll->horizontalScrollBar()->isVisible());
+        QVERIFY2(!scroll->horizontalScrollBar()->isVisible(),
+            qPrintable(u"%1 x %2 in %3 x %4"_s.arg(scroll->widget()->width())
+                           .arg(scroll->widget()->height())
+                           .arg(scroll->viewport()->width())
+                           .arg(scroll->viewport()->height())));
         QVERIFY(!scroll->verticalScrollBar()->isVisible());
         const QRect shown = scroll->viewport()->rect();
         for (QWidget* control : scroll->widget()->findChildren<QWidget*>()) {

@@ -1,7 +1,12 @@
 // Where the sub-windows stand: the Window menu's tiling, cascading and list,
 // the views kept where the user put them from one photo to the next, and
 // zooming that scales the picture inside its window.
+#include "about_box.h"
+#include "area_panel.h"
+#include "canopy_figure_table.h"
+#include "canopy_window.h"
 #include "dst_view.h"
+#include "format_window.h"
 #include "karwen_app.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
@@ -30,6 +35,9 @@ void openSynthetic(ui::KarwenApp& app, int w, int h)
     app.windows().showDst();
     app.frmMain().updateCommandStates();
 }
+
+// An 800 x 600 screen, less the window frame and title a dialog gets on it.
+constexpr QSize kSmallScreenRoom(800 - 16, 600 - 48);
 
 QMdiSubWindow* outer(QWidget* child) { return qobject_cast<QMdiSubWindow*>(child->parentWidget()); }
 
@@ -212,6 +220,51 @@ private slots:
             QCOMPARE(view->hsb()->maximum(), 0);
         }
         QVERIFY(!area->horizontalScrollBar()->isVisible() && !area->verticalScrollBar()->isVisible());
+    }
+
+    void windowsFitASmallScreen()
+    {
+        const QSize room = kSmallScreenRoom;
+        const auto fits = [&](QSize size) { return size.width() <= room.width() && size.height() <= room.height(); };
+        ui::AboutBox about;
+        QVERIFY(fits(about.sizeHint()));
+        QVERIFY(fits(about.minimumSize()));
+        QVERIFY(fits(outer(app_->windows().formatIfLoaded())->size()));
+        QVERIFY(fits(outer(app_->windows().areaIfLoaded())->size()));
+    }
+
+    // The frame on an 800 x 600 screen: the canopy window opens with every
+    // column of its figure table in sight, not below the fold.
+    void canopyTableShowsEveryColumnOnASmallScreen()
+    {
+        ui::MainWindow& main = app_->frmMain();
+        main.resize(720, 540);
+        openSynthetic(*app_, 600, 400);
+        main.item(u"mnuCanopy"_s)->trigger();
+        ui::CanopyWindow* canopy = app_->windows().canopyIfLoaded();
+        QVERIFY(canopy);
+        QTRY_VERIFY(canopy->isVisible());
+        QVERIFY(main.mdiArea()->viewport()->rect().contains(outer(canopy)->geometry()));
+        auto* scroll = canopy->findChild<QScrollArea*>(QString(), Qt::FindDirectChildrenOnly);
+        QVERIFY(scroll);
+        QWidget* shown = scroll->viewport();
+        const ui::CanopyFigureTable& table = canopy->table();
+        const QHeaderView* header = table.horizontalHeader();
+        // The header and the first rows (threshold to LX) show.
+        const int firstRows = header->height() + 6 * table.verticalHeader()->defaultSectionSize();
+        for (int column = 0; column < table.columnCount(); ++column) {
+            const QPoint left = header->mapTo(shown, QPoint(header->sectionViewportPosition(column), 0));
+            const QRect section(left, QSize(header->sectionSize(column), firstRows));
+            const QString name = table.horizontalHeaderItem(column)->text();
+            QVERIFY2(shown->rect().contains(section),
+                qPrintable(name
+                    + u" at %1,%2 %3 x %4"_s.arg(section.x())
+                          .arg(section.y())
+                          .arg(section.width())
+                          .arg(section.height())));
+            // The text is not cut.
+            QVERIFY2(header->sectionSize(column) >= header->fontMetrics().horizontalAdvance(name), qPrintable(name));
+        }
     }
 };
 
