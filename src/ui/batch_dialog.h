@@ -107,6 +107,11 @@ private:
     // The controls scroll inside the dialog where the screen is smaller
     // than they are.
     void fitToScreen();
+    // The screen's room for the dialog inside its window frame, in pixels.
+    [[nodiscard]] QSize screenRoom() const;
+    // How many twips the two file lists give up each so that the dialog
+    // fits the screen's width at the present scale.
+    [[nodiscard]] int listShrink() const;
 
     // Validates and stores the fields; false when a field was refused.
     bool applyFields();

@@ -37,6 +37,12 @@ constexpr int kClientWidth = 11040 + 2 * kBorder;
 constexpr int kClientHeight = 6360 + kBorder;
 constexpr int kFrameWidth = 2160;
 constexpr int kFrameHeight = 4800;
+// The file lists' width, and the least they keep on a small screen: a
+// photo's name still reads.
+constexpr int kListWidth = 2535;
+constexpr int kLeastListWidth = 1000;
+// The window's frame and title around the dialog, and the panels beside it.
+constexpr QSize kFrameAllowance(16, 48);
 
 } // namespace
 
@@ -71,6 +77,13 @@ void BatchDialog::createColumns()
             need.height() * double(kTwipsPerPixel) / kFrameHeight});
     }
 
+    // The lists narrow on a small screen; the columns right of them follow.
+    const int shrink = listShrink();
+    const int list = kListWidth - shrink;
+    const int moves = 4920 - shrink;
+    const int selected = 6240 - shrink;
+    const int last = 8880 - 2 * shrink;
+
     // Column 1: the source folder and the source parameters.
     place(source, 0, 0, kFrameWidth, kFrameHeight);
 
@@ -78,50 +91,50 @@ void BatchDialog::createColumns()
     lstS_ = new QListWidget;
     lstS_->setObjectName(QStringLiteral("lstS"));
     lstS_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    place(lstS_, 2280, 120, 2535, 4680);
+    place(lstS_, 2280, 120, list, 4680);
 
     // Column 3: the moves, the counts and Start.
     auto* cmdAdd = addButton(QStringLiteral("cmdAdd"), QStringLiteral("Add"));
     auto* cmdAddAll = addButton(QStringLiteral("cmdAddAll"), QStringLiteral("Add All"));
     auto* cmdRemove = addButton(QStringLiteral("cmdRemove"), QStringLiteral("Remove"));
     auto* cmdRemoveAll = addButton(QStringLiteral("cmdRemoveAll"), QStringLiteral("Remove All"));
-    place(cmdAdd, 4920, 120, 1215, 375);
-    place(cmdAddAll, 4920, 720, 1215, 375);
-    place(cmdRemove, 4920, 1560, 1215, 375);
-    place(cmdRemoveAll, 4920, 2160, 1215, 375);
-    place(new QLabel(QStringLiteral("All Files")), 4920, 3240, 1215, 240);
+    place(cmdAdd, moves, 120, 1215, 375);
+    place(cmdAddAll, moves, 720, 1215, 375);
+    place(cmdRemove, moves, 1560, 1215, 375);
+    place(cmdRemoveAll, moves, 2160, 1215, 375);
+    place(new QLabel(QStringLiteral("All Files")), moves, 3240, 1215, 240);
     lblAll_ = new QLabel(QStringLiteral("0"));
     lblAll_->setObjectName(QStringLiteral("lblAll"));
-    place(lblAll_, 4920, 3480, 1215, 240);
-    place(new QLabel(QStringLiteral("Selected Files")), 4920, 3840, 1215, 240);
+    place(lblAll_, moves, 3480, 1215, 240);
+    place(new QLabel(QStringLiteral("Selected Files")), moves, 3840, 1215, 240);
     lblSelected_ = new QLabel(QStringLiteral("0"));
     lblSelected_->setObjectName(QStringLiteral("lblSelected"));
-    place(lblSelected_, 4920, 4080, 1215, 240);
+    place(lblSelected_, moves, 4080, 1215, 240);
     cmdStart_ = addButton(QStringLiteral("cmdStart"), QStringLiteral("Start"));
-    place(cmdStart_, 4920, 4920, 1215, 375);
+    place(cmdStart_, moves, 4920, 1215, 375);
     // In Start's place while a run goes.
     cmdStop_ = addButton(QStringLiteral("cmdStop"), QStringLiteral("Stop"));
     cmdStop_->setToolTip(QStringLiteral("Stops the run once the photo in hand is done; every result so far is kept"));
-    place(cmdStop_, 4920, 4920, 1215, 375);
+    place(cmdStop_, moves, 4920, 1215, 375);
     cmdStop_->hide();
 
     // Column 4: the selected files and the progress.
     lstD_ = new QListWidget;
     lstD_->setObjectName(QStringLiteral("lstD"));
     lstD_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    place(lstD_, 6240, 120, 2535, 4680);
+    place(lstD_, selected, 120, list, 4680);
     lblProcess_ = new QLabel(QStringLiteral("Select Files."));
     lblProcess_->setObjectName(QStringLiteral("lblProcess"));
     lblProcess_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblProcess_->setWordWrap(true);
-    place(lblProcess_, 6240, 4880, 2535, 960);
+    place(lblProcess_, selected, 4880, list, 960);
 
     // Under the source frame and the file list: it concerns the photos.
     chkFindCircle_ = new QCheckBox(QStringLiteral("Find the circle in each photo"));
     chkFindCircle_->setObjectName(QStringLiteral("chkFindCircle"));
     chkFindCircle_->setToolTip(QStringLiteral("Each photo's own centre and radius; "
                                               "projection, tilt and view direction as set here"));
-    place(chkFindCircle_, 0, 4920, 4815, 375);
+    place(chkFindCircle_, 0, 4920, 2280 + list, 375);
     cmdUseOpenCircle_
         = addButton(QStringLiteral("cmdUseOpenCircle"), QStringLiteral("Use the circle of the open photo"));
     cmdUseOpenCircle_->setToolTip(QStringLiteral("The centre and radius fitted in the main window, and its lens "
@@ -141,13 +154,13 @@ void BatchDialog::createColumns()
     progress_->setRange(0, 1);
     progress_->setValue(0);
     progress_->setFormat(QString());
-    place(progress_, 0, 5940, 11040, 300);
+    place(progress_, 0, 5940, 11040 - 2 * shrink, 300);
 
     // Column 5: the destination folder, format, postfix and parameters.
-    place(destination, 8880, 0, kFrameWidth, kFrameHeight);
+    place(destination, last, 0, kFrameWidth, kFrameHeight);
     cmdCancel_ = addButton(QStringLiteral("cmdCancel"), QStringLiteral("Exit"));
-    place(cmdCancel_, 8880 + 2160 - 1215, 4920, 1215, 375);
-    content_->setFixedSize(px(kClientWidth), px(kClientHeight));
+    place(cmdCancel_, last + kFrameWidth - 1215, 4920, 1215, 375);
+    content_->setFixedSize(px(kClientWidth - 2 * shrink), px(kClientHeight));
     fitToScreen();
 
     connect(cmdAdd, &QPushButton::clicked, this, &BatchDialog::cmdAdd_Click);
@@ -223,6 +236,22 @@ QGroupBox* BatchDialog::createDestinationFrame()
     return frame;
 }
 
+QSize BatchDialog::screenRoom() const
+{
+    const QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->availableGeometry().size() - kFrameAllowance : QSize();
+}
+
+int BatchDialog::listShrink() const
+{
+    const QSize room = screenRoom();
+    if (room.isEmpty())
+        return 0;
+    const int roomTwips = int(room.width() * double(kTwipsPerPixel) / scale_);
+    const int over = kClientWidth - roomTwips + kTwipsPerPixel; // a pixel for rounding
+    return std::clamp((over + 1) / 2, 0, kListWidth - kLeastListWidth);
+}
+
 void BatchDialog::fitToScreen()
 {
     auto* scroll = new QScrollArea;
@@ -231,15 +260,19 @@ void BatchDialog::fitToScreen()
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll);
-    // Room for the window's frame and title beside the screen's panels.
-    const QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    const QSize room = screen != nullptr ? screen->availableGeometry().size() - QSize(16, 48) : content_->size();
+    // A screen too small even for the narrowed lists scrolls the controls.
+    const QSize room = screenRoom().isEmpty() ? content_->size() : screenRoom();
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     QSize size = content_->size();
     if (size.width() > room.width())
         size = {room.width(), std::min(size.height() + bar, room.height())};
     if (size.height() > room.height())
         size = {std::min(size.width() + bar, room.width()), room.height()};
+    // A side that fits shows no bar, even while the layout settles.
+    if (size.width() >= content_->width())
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    if (size.height() >= content_->height())
+        scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFixedSize(size);
 }
 

@@ -54,12 +54,16 @@ void CanopyPanes::arrange(bool stacked)
         bottom_->removeWidget(part);
     }
     // Each row's parts share its width by their own, so that the two rows
-    // need not line up.
-    top_->addWidget(controls_, stacked ? 3 : 0);
-    QBoxLayout* tables = stacked ? bottom_ : top_;
-    tables->addWidget(canopyFigures_, 3);
-    tables->addWidget(lightFigures_, 2);
-    top_->addWidget(pictures_, 2);
+    // need not line up. Stacked, the figures come first: a window lower than
+    // both rows shows them, and the settings are a scroll away.
+    QBoxLayout* settings = stacked ? bottom_ : top_;
+    if (!stacked)
+        top_->addWidget(controls_, 0);
+    top_->addWidget(canopyFigures_, 3);
+    top_->addWidget(lightFigures_, 2);
+    if (stacked)
+        bottom_->addWidget(controls_, 3);
+    settings->addWidget(pictures_, 2);
     // Stacked, the window scrolls down to whole tables rather than squeeze
     // them; side by side they scroll their own rows.
     for (QWidget* table : {canopyFigures_, lightFigures_})

@@ -1,8 +1,8 @@
 // The Canopy window's four parts: its controls, the canopy figures, the
 // light figures and the pictures (polar plot and histogram), side by side
 // in one row where the width allows it; narrower, the two tables go on a
-// second row below the controls and the pictures, so that nothing is
-// squeezed and the window scrolls up and down only.
+// first row above the controls and the pictures, so that nothing is
+// squeezed, the figures show first and the window scrolls up and down only.
 #pragma once
 
 #include <QWidget>

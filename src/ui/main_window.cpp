@@ -17,6 +17,7 @@
 #include "undo_history.h"
 #include "undoable_step.h"
 #include "view_geometry.h"
+#include "window_menu.h"
 #include "window_registry.h"
 
 #include <QCloseEvent>
@@ -56,6 +57,7 @@ MainWindow::MainWindow(WindowRegistry& windows)
     createFileMenu();
     createEditMenu();
     createViewMenus();
+    createWindowMenu();
     createZoomKeys();
     setAcceptDrops(true);
     // Most of the screen, so that the parameters, the source and the result
@@ -181,6 +183,15 @@ void MainWindow::createViewMenus()
     connect(about, &QAction::triggered, this, &MainWindow::mnuHelpAbout_Click);
     addResetSettingsItem(help);
     item(QStringLiteral("mag3"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+}
+
+void MainWindow::createWindowMenu()
+{
+    auto* window = new QMenu(QStringLiteral("Window(&W)"), menuBar());
+    window->setObjectName(QStringLiteral("mnuWindow"));
+    const QMenu* help = findChild<QMenu*>(QStringLiteral("mnuHelp"));
+    menuBar()->insertMenu(help ? help->menuAction() : nullptr, window);
+    new WindowMenu(window, mdiArea_);
 }
 
 void MainWindow::createZoomKeys()

@@ -157,7 +157,7 @@ void WindowRegistry::fitChildrenToFrame()
     for (views::ImageView* view :
         {static_cast<views::ImageView*>(srcIfLoaded()), static_cast<views::ImageView*>(dstIfLoaded())})
         if (view && view->ready())
-            view->set_sc(view->viewScale()); // fitted again at the same zoom
+            view->fit(); // fitted again at the same zoom
 }
 
 void WindowRegistry::showFormat() { outerOf(&frmFormat())->show(); }
@@ -195,7 +195,12 @@ void WindowRegistry::showView(ViewSlot& slot, views::ImageView* fresh)
 {
     slot.view = fresh;
     slot.unloading = false;
-    connect(fresh, &views::ImageView::unloading, this, [&slot] { slot.unloading = true; });
+    fresh->setLoadGeometry(slot.kept);
+    connect(fresh, &views::ImageView::unloading, this, [this, &slot] {
+        slot.unloading = true;
+        if (!mainClosing_ && slot.view)
+            slot.kept = outerOf(slot.view)->geometry();
+    });
     connect(fresh, &views::ImageView::unloaded, this, [&slot] {
         slot.view = nullptr;
         slot.unloading = false;

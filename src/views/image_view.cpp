@@ -95,13 +95,18 @@ bool ImageView::load()
     beforePlace();
     ready_ = false;
     QWidget* outer = outerWindow();
-    if (loadPosition_)
-        outer->move(loadPosition_());
     frameExtraW_ = static_cast<int16_t>(outer->width() - width() + kBarExtent);
     frameExtraH_ = static_cast<int16_t>(outer->height() - height() + kBarExtent);
+    if (loadGeometry_) {
+        outer->setGeometry(*loadGeometry_);
+        sized_ = true;
+    } else if (loadPosition_) {
+        outer->move(loadPosition_());
+    }
     const QSize image = imageSize();
     zoomKeeping(loadScale(), QPointF(image.width() / 2.0, image.height() / 2.0), std::nullopt);
     afterLoadScale();
+    sized_ = true;
     ready_ = true;
     return true;
 }
@@ -126,7 +131,12 @@ void ImageView::zoomKeeping(float scale, QPointF imagePoint, std::optional<QPoin
     const QSize image = imageSize();
     scaledW_ = static_cast<float>(double(viewScale_) * image.width());
     scaledH_ = static_cast<float>(double(viewScale_) * image.height());
-    fit();
+    // Only the first zoom sizes the window; later ones scroll inside it, so
+    // a window never grows past the frame nor leaves where the user put it.
+    if (sized_)
+        relayout();
+    else
+        fit();
     // The bars clamp what lies beyond the image; a bar without range keeps
     // the centred offset.
     const QSize picture = pictureSize();
@@ -170,6 +180,19 @@ void ImageView::fit()
     sb_set();
     ready_ = true;
     pct_update();
+}
+
+void ImageView::relayout()
+{
+    ready_ = false;
+    QWidget* outer = outerWindow();
+    const QSize frame(frameExtraW_ - kBarExtent, frameExtraH_ - kBarExtent);
+    // A hidden frame lays its content out only when shown.
+    if (outer != this && size() != outer->size() - frame)
+        resize(outer->size() - frame);
+    layoutChildren();
+    sb_set();
+    ready_ = true;
 }
 
 void ImageView::resizeEvent(QResizeEvent*)

@@ -131,10 +131,12 @@ private slots:
 
     void resultStandsBesideTheSourceWhenThereIsRoom()
     {
-        AreaApp app;
-        app.app.frmMain().resize(1400, 900); // room beside the source for a 256-wide result
-        const int mdiWidth = app.app.frmMain().mdiArea()->viewport()->width();
+        // Each in a session of its own: a later photo keeps where the first
+        // one's windows stood.
         for (const int32_t width : {256, 2048}) {
+            AreaApp app;
+            app.app.frmMain().resize(1400, 900); // room beside the source for a 256-wide result
+            const int mdiWidth = app.app.frmMain().mdiArea()->viewport()->width();
             DstW = width;
             DstH = 256;
             QVERIFY(app.open(disc_));

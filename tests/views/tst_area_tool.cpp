@@ -119,6 +119,8 @@ private slots:
         std::array<float, kDotCount + 1> ix{}, iy{};
         computeDotPositions({DstPrm.Cx, DstPrm.Cy, DstPrm.R}, {1.0f, 0, 0, 0}, ix, iy);
 
+        // The window as large as a picture gets; zooming keeps it.
+        view_->resize(kMaxPicture + ImageView::kBarExtent, kMaxPicture + ImageView::kBarExtent);
         view_->set_sc(scale);
         view_->hsb()->setValue(hsb);
         view_->vsb()->setValue(vsb);

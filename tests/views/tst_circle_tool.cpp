@@ -167,6 +167,8 @@ private slots:
         // picture: offsets 72 and 22; a notch up and one to the right scroll
         // 15 image pixels each, so the centre shows at 452, 572; let go at
         // 472, 552 it lands on image point 87 + 472 / 4, 37 + (1024 - 552) / 4.
+        // The window as large as a picture gets; zooming keeps it.
+        view_->resize(kMaxPicture + ImageView::kBarExtent, kMaxPicture + ImageView::kBarExtent);
         view_->set_sc(4.0f);
         QCOMPARE(view_->pictureSize(), QSize(1024, 1024));
         for (const Qt::KeyboardModifiers mods : {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::ShiftModifier)}) {

@@ -93,6 +93,7 @@ private:
     void createViewMenus();
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
     [[nodiscard]] QWidget* activeChild() const;
+    void createWindowMenu();
     void createZoomKeys();
     // One step of MagTbl up (+1) or down (-1) from the active view's zoom.
     void zoomStep(int direction);

@@ -6,9 +6,11 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QMdiSubWindow;
 class QWidget;
@@ -79,6 +81,9 @@ private:
     struct ViewSlot {
         QPointer<views::ImageView> view;
         bool unloading = false;
+        // Where the user left the window of the last photo; the next
+        // photo's window takes it.
+        std::optional<QRect> kept;
     };
     // Image views are deleted when closed; the tool windows only hide.
     [[nodiscard]] QMdiSubWindow* addChild(QWidget* widget, bool deleteOnClose);

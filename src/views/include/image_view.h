@@ -36,6 +36,9 @@ public:
     bool load();
     // Where the outer window goes at load (its top-left corner).
     void setLoadPosition(std::function<QPoint()> where) { loadPosition_ = std::move(where); }
+    // The outer geometry a window of an earlier photo had: the window takes
+    // it at load instead of its place and size, and keeps it whatever the zoom.
+    void setLoadGeometry(std::optional<QRect> kept) { loadGeometry_ = kept; }
     // Asked when the user closes the window by its close box; false keeps
     // it open. The program's own unload() does not ask.
     void setCloseGuard(std::function<bool()> mayClose) { mayClose_ = std::move(mayClose); }
@@ -112,6 +115,8 @@ private:
     [[nodiscard]] QSize pictureRoom();
     void scrollByWheel(QPoint angleDelta);
     void layoutChildren();
+    // Lays the picture out in the window as it stands, at the new zoom.
+    void relayout();
     void hsbChange(int value);
     void vsbChange(int value);
     void clearMargins(QImage& canvas, QSize picture, QSize image);
@@ -135,6 +140,9 @@ private:
     QPointF wheelScrollRest_;
     int wheelZoomRest_ = 0;
     std::function<QPoint()> loadPosition_;
+    std::optional<QRect> loadGeometry_;
+    // The window has its size: zooming scales the picture inside it.
+    bool sized_ = false;
     std::function<bool()> mayClose_;
 };
 
