@@ -154,7 +154,11 @@ bool BatchDialog::destinationWritable()
             return false;
         }
     }
-    const std::string problem = destinationFolderProblem(folder.toStdString());
+    return writable(folder, destinationFolderProblem(folder.toStdString()));
+}
+
+bool BatchDialog::writable(const QString& folder, const std::string& problem)
+{
     if (problem.empty())
         return true;
     dialogs().message(this,
@@ -184,14 +188,7 @@ bool BatchDialog::settingsRecordAllows(const BatchJob& job, const BatchSettings&
         recordAfterRun_ = LateRecord{job.destFolder, settings};
     if (!record.recordNow)
         return true;
-    const std::string problem = recordSettings(job.destFolder, settings);
-    if (problem.empty())
-        return true;
-    dialogs().message(this,
-        QStringLiteral("Cannot write the results into the folder \"%1\": %2.")
-            .arg(folder, QString::fromStdString(problem)),
-        QMessageBox::Warning);
-    return false;
+    return writable(folder, recordSettings(job.destFolder, settings));
 }
 
 void BatchDialog::cmdUseOpenCircle_Click()

@@ -125,6 +125,8 @@ private:
     // Judges the folder's settings record against the run's, and records
     // them when the run may go on; says why it may not.
     bool settingsRecordAllows(const BatchJob& job, const BatchSettings& settings);
+    // True for no problem; otherwise tells the user why the folder takes no results.
+    bool writable(const QString& folder, const std::string& problem);
     void showProgress(const QString& text);
     // The files done, the skipped among them, and the time left at the pace
     // of those converted.

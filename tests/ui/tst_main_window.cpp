@@ -7,6 +7,7 @@
 #include "main_window.h"
 #include "mdl_karwen.h"
 #include "pointer_status.h"
+#include "synthetic_open.h"
 #include "view_geometry.h"
 
 using namespace karwen;
@@ -14,22 +15,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+using test::openSynthetic;
+
 // The four commands that need an image.
 const QStringList kImageCommands{"mnuFileSave", "mnuFileLoadArea", "mnuFileSaveArea", "mnuFileClose"};
-
-// Both images as an open command leaves them, without reading a file.
-void openSynthetic(ui::KarwenApp& app, int w, int h)
-{
-    SrcW = w;
-    SrcH = h;
-    SrcFile = "/photos/sky.jpg";
-    hSrc = RixCreate(w, h);
-    app.windows().showSrc();
-    hDst = RixCreate(DstW, DstH);
-    convert();
-    app.windows().showDst();
-    app.frmMain().updateCommandStates();
-}
 
 // Paint events of a widget and of the widgets inside it (a window whose
 // parts scroll is drawn by them alone).

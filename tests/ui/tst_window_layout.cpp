@@ -12,6 +12,7 @@
 #include "mdl_karwen.h"
 #include "scripted_dialogs.h"
 #include "src_view.h"
+#include "synthetic_open.h"
 #include "window_registry.h"
 
 #include <QtTest>
@@ -22,19 +23,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Both images as an open command leaves them, without reading a file.
-void openSynthetic(ui::KarwenApp& app, int w, int h)
-{
-    SrcW = w;
-    SrcH = h;
-    SrcFile = "/photos/sky.jpg";
-    hSrc = RixCreate(w, h);
-    app.windows().showSrc();
-    hDst = RixCreate(DstW, DstH);
-    convert();
-    app.windows().showDst();
-    app.frmMain().updateCommandStates();
-}
+using test::openSynthetic;
 
 // An 800 x 600 screen, less the window frame and title a dialog gets on it.
 constexpr QSize kSmallScreenRoom(800 - 16, 600 - 48);
