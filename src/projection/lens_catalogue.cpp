@@ -69,21 +69,26 @@ const std::vector<NamedLens>& builtInLenses()
     static const std::vector<NamedLens> lenses{
         {"nikkor-6mm-f2.8", equidistantLens(110.0),
             "Nikon, Fisheye-Nikkor 6mm f/2.8 instruction manual: equidistant projection y = C theta, "
-            "220-degree picture angle"},
+            "220-degree picture angle",
+            ""},
         {"nikkor-8mm-f2.8", equidistantLens(90.0),
             "Nikon, Fisheye-Nikkor 8mm f/2.8 instruction manual: equidistant projection y = C theta, "
-            "180-degree picture angle"},
+            "180-degree picture angle",
+            ""},
         {"fc-e8", rescaledRelativeAngleLens({1.06, 0.00498, -0.0639}, 91.5),
             "Pekin & Macfarlane (2009), Remote Sensing 1(4): 1298-1320, doi:10.3390/rs1041298, as tabulated "
             "in hemispheR's gapfrac_fisheye lens table: rho = 1.06 x + 0.00498 x^2 - 0.0639 x^3, "
             "x = theta / 90 degrees, divided by its 1.00108 at 90 degrees; Nikon FC-E8, 183-degree picture "
-            "angle"},
+            "angle",
+            ""},
         {"fc-e9", radianLens({0.6427, 0.0346, -0.024491}, 91.5),
             "hemispheR's gapfrac_fisheye lens table: rho = 0.6427 t + 0.0346 t^2 - 0.024491 t^3, t in "
-            "radians, as published; Nikon FC-E9, 183-degree picture angle"},
+            "radians, as published; Nikon FC-E9, 183-degree picture angle",
+            ""},
         {"sigma-8mm", radianLens({0.75276, -0.073937}, 90.0),
             "hemispheR's gapfrac_fisheye lens table, 'Sigma-8': rho = 0.75276 t - 0.073937 t^2, t in "
-            "radians, as published; Sigma 8mm circular fisheye, 180-degree angle of view"},
+            "radians, as published; Sigma 8mm circular fisheye, 180-degree angle of view",
+            ""},
     };
     return lenses;
 }

@@ -74,7 +74,7 @@ std::optional<NamedLens> checked(NamedLens lens, std::string* why)
 
 std::optional<NamedLens> parseLensText(std::string_view text, const std::string& fallbackName, std::string* why)
 {
-    NamedLens lens{fallbackName, {}, ""};
+    NamedLens lens{fallbackName, {}, "", ""};
     bool haveFov = false, haveTerm = false, degrees = false, circle = false;
     int lineNumber = 0;
     while (!text.empty()) {
@@ -165,12 +165,13 @@ std::optional<NamedLens> readLensFile(const std::string& path, std::string* why)
         return refuse(why, "lens file '" + path + "': " + reason);
     if (lens->source.empty())
         lens->source = path;
+    lens->file = path;
     return lens;
 }
 
 std::optional<NamedLens> lensFromPolynomial(std::string_view terms, std::string* why)
 {
-    NamedLens lens{"poly:" + std::string(terms), {}, "given on the command line"};
+    NamedLens lens{"poly:" + std::string(terms), {}, "given on the command line", ""};
     lens.lens.HalfFov = 90.0;
     int count = 0;
     std::string_view rest = terms;

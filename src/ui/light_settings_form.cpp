@@ -359,8 +359,10 @@ void LightSettingsForm::confirm()
     for (const FieldRow& row : rows_) {
         QString why;
         bool good = true;
-        if (!row.edit->isEnabled()) {
+        if (!row.edit->isEnabledTo(this)) {
             // Not read (the fixed beam fraction under Erbs): the default stands.
+            // Only the form's own switch counts: a window disabled around it
+            // (while a dialog is up) leaves every field read.
         } else if (row.edit->text().trimmed().isEmpty()) {
             good = false;
             // A field light waits for is asked for only once light is on.

@@ -124,6 +124,16 @@ std::vector<KeptGlobal> keptGlobals()
 
 // A form's lists, boxes and number fields by their object names; each one
 // keeps its value in range, so a stored value outside it is refused.
+// A spin box's or list's own line edit is kept through its box.
+bool isPartOfABox(const QLineEdit& field)
+{
+    return qobject_cast<const QAbstractSpinBox*>(field.parentWidget())
+        || qobject_cast<const QComboBox*>(field.parentWidget());
+}
+
+// Longer than any field's text; a damaged file's long value is cut.
+constexpr int kLongestKeptText = 200;
+
 void readControls(const QWidget& form, const QString& group, QVariantMap& values)
 {
     for (const QWidget* control : form.findChildren<QWidget*>()) {
@@ -138,6 +148,8 @@ void readControls(const QWidget& form, const QString& group, QVariantMap& values
             values.insert(key, count->value());
         else if (const auto* number = qobject_cast<const QDoubleSpinBox*>(control))
             values.insert(key, QString::number(number->value(), 'g', 17));
+        else if (const auto* field = qobject_cast<const QLineEdit*>(control); field && !isPartOfABox(*field))
+            values.insert(key, field->text());
     }
 }
 
@@ -164,6 +176,10 @@ void writeControls(QWidget& form, const QString& group, const QVariantMap& value
             const double value = text.toDouble(&ok);
             if (ok && value >= number->minimum() && value <= number->maximum())
                 number->setValue(value);
+        } else if (auto* field = qobject_cast<QLineEdit*>(control); field && !isPartOfABox(*field)) {
+            // As if typed: the form checks the text and takes it, or says why not.
+            field->setText(text.left(kLongestKeptText));
+            emit field->editingFinished();
         }
     }
 }
@@ -183,15 +199,15 @@ bool isBuiltInLens(const NamedLens& lens)
         [&lens](const NamedLens& b) { return b.name == lens.name && b.source == lens.source; });
 }
 
-// A lens file's lens says where it was read from unless the file names its
-// own source; such a lens is not kept.
+// A lens read from a file is kept by that file's path, whatever source the
+// file names.
 void readLens(QVariantMap& values)
 {
     const NamedLens* lens = lensInUse();
-    const bool builtIn = lens && isBuiltInLens(*lens);
-    const QString source = lens ? QString::fromStdString(lens->source) : QString();
+    const bool fromFile = lens && !lens->file.empty();
+    const bool builtIn = lens && !fromFile && isBuiltInLens(*lens);
     values.insert(kLens, builtIn ? QString::fromStdString(lens->name) : QString());
-    values.insert(kLensFile, lens && !builtIn && QFileInfo(source).isFile() ? source : QString());
+    values.insert(kLensFile, fromFile ? QString::fromStdString(lens->file) : QString());
 }
 
 // The kept lens in the globals; what went wrong for the status bar.

@@ -126,7 +126,7 @@ TEST_F(SourceParams, ALensSourceReadsTheRimAndTheReferencePointThroughTheLens)
     // at rho(100 deg) = 1.04422 radii of the 90-degree circle.
     const double halfPi = 1.5707963267948966, c = (1.0 - 0.8 * halfPi) / (halfPi * halfPi * halfPi);
     const auto rho = [c](double t) { return 0.8 * t + c * t * t * t; };
-    SrcLens = NamedLens{"wide", {{0.8, 0, c, 0, 0}, 100.0}, ""};
+    SrcLens = NamedLens{"wide", {{0.8, 0, c, 0, 0}, 100.0}, "", ""};
     SrcPrm = {600, 600, 500, 0, 0, 0, RixLensSource};
     SrcAuto = {{610, 590, 529.0, 1}, 600, 600, 500, true};
     const MeasuredSource measured = measuredSource();

@@ -39,6 +39,9 @@ QString probe(AreaApp& app, const QString& key)
     if (key == u"layout/frame"_s)
         return QString::number(windows.frmMain().width());
     ui::CanopyWindow& canopy = windows.frmCanopy();
+    // Whether the light fields' texts were taken, not only shown.
+    if (key == u"light/taken"_s)
+        return canopy.lightForm().lastValid() ? u"taken"_s : u"none"_s;
     const QString name = key.section(u'/', 1);
     QWidget* control = key.startsWith(u"canopy/"_s) ? canopy.form().findChild<QWidget*>(name)
                                                     : canopy.lightForm().findChild<QWidget*>(name);
@@ -50,13 +53,16 @@ QString probe(AreaApp& app, const QString& key)
         return QString::number(list->currentIndex());
     if (auto* box = qobject_cast<QCheckBox*>(control))
         return QString::number(box->isChecked());
+    if (auto* field = qobject_cast<QLineEdit*>(control))
+        return field->text();
     return u"no such setting"_s;
 }
 
 const QStringList kProbed{u"destination/width"_s, u"destination/cx"_s, u"destination/projection"_s,
     u"destination/interpolation"_s, u"destination/grid"_s, u"destination/gridR"_s, u"destination/gridTheta"_s,
     u"layout/format"_s, u"layout/frame"_s, u"dialogs/folder"_s, u"canopy/txtRings"_s, u"canopy/txtGamma"_s,
-    u"canopy/cmbChannel"_s, u"light/chkMirrored"_s, u"light/cmbSky"_s};
+    u"canopy/cmbChannel"_s, u"light/chkMirrored"_s, u"light/cmbSky"_s, u"light/txtLatitude"_s, u"light/txtFrom"_s,
+    u"light/txtTo"_s, u"light/taken"_s};
 
 // Every probed setting away from its start value, as the user would set it.
 void changeEverything(AreaApp& app)
@@ -80,6 +86,13 @@ void changeEverything(AreaApp& app)
     mirrored->setChecked(!mirrored->isChecked());
     auto* sky = canopy.lightForm().findChild<QComboBox*>(u"cmbSky"_s);
     sky->setCurrentIndex(sky->count() - 1);
+    const QList<std::pair<QString, QString>> typed{{u"txtLatitude"_s, u"47.5"_s}, {u"txtLongitude"_s, u"8.25"_s},
+        {u"txtUtcOffset"_s, u"+1"_s}, {u"txtFrom"_s, u"2021-06-01"_s}, {u"txtTo"_s, u"2021-06-30"_s}};
+    for (const auto& [name, text] : typed) {
+        QLineEdit* field = canopy.lightForm().field(name);
+        field->setText(text);
+        emit field->editingFinished();
+    }
 }
 
 QMap<QString, QString> probeAll(AreaApp& app)
@@ -270,12 +283,21 @@ private slots:
             qPrintable(notes));
     }
 
+    // A file naming where its figures come from is kept by its path too.
+    void keptLensFileIsReadAgainOrDropped_data()
+    {
+        QTest::addColumn<QString>("sourceLine");
+        QTest::newRow("no source") << QString();
+        QTest::newRow("own source") << u"source: calibrated on the bench, 2026\n"_s;
+    }
+
     void keptLensFileIsReadAgainOrDropped()
     {
+        QFETCH(QString, sourceLine);
         const QString path = dir_.filePath(u"wide.lens"_s);
         const double cubic = (1.0 - 0.8 * M_PI / 2) / std::pow(M_PI / 2, 3);
-        QVERIFY(test::writeFile(
-            path, u"name: wide-test\nhalf_fov: 100\na1: 0.8\na3: %1\n"_s.arg(cubic, 0, 'g', 17).toUtf8()));
+        QVERIFY(test::writeFile(path,
+            (u"name: wide-test\nhalf_fov: 100\na1: 0.8\na3: %1\n"_s.arg(cubic, 0, 'g', 17) + sourceLine).toUtf8()));
         {
             AreaApp app;
             std::string why;

@@ -29,6 +29,7 @@ struct NamedLens {
     std::string name;   // as listed and written to the CSV's lens column
     RixLens lens{};     // in radians, rho = 1 at 90 degrees
     std::string source; // where the function comes from, or the file read
+    std::string file;   // the lens file it was read from; "" for any other
 };
 
 // How far rho(90 degrees) may stray from 1, for published terms rounded

@@ -9,7 +9,7 @@
 //   source/lens, source/lensFile           the lens in use: a built-in one's
 //                                          name, or a lens file's path
 //   canopy/<control>                       the Canopy settings' controls
-//   light/<control>                        the Light tab's boxes and lists
+//   light/<control>                        the Light tab's boxes, lists, fields
 //   batch/folderS, folderD, txtpostfix,    the batch dialog's folders and
 //   batch/cmbF, batch/chkFindCircle        options, at each close
 //   dialogs/folder                         the file dialogs' last folder
