@@ -112,6 +112,21 @@ int judgeFile(const std::string& option, const std::string& path, const BatchInp
     return target.exitCode;
 }
 
+// The table's settings of a listed photo, by the file column of its row.
+std::function<const PhotoSettings*(const std::string&)> ownByFile(const MeasureOptions& o, const BatchInputs& inputs)
+{
+    if (!o.table)
+        return {};
+    auto ownOf = std::make_shared<std::map<std::string, const PhotoSettings*>>();
+    for (const std::string& path : inputs.paths)
+        if (const TableRow* row = o.table->rowOf(path))
+            ownOf->emplace(canopy::csvText(path), &row->settings);
+    return [ownOf](const std::string& file) -> const PhotoSettings* {
+        const auto it = ownOf->find(file);
+        return it == ownOf->end() ? nullptr : it->second;
+    };
+}
+
 int judgeCsv(const MeasureOptions& o, const BatchInputs& inputs, CsvTarget& target)
 {
     if (o.csvPath == kStandardOutput) {
@@ -123,7 +138,8 @@ int judgeCsv(const MeasureOptions& o, const BatchInputs& inputs, CsvTarget& targ
     return judgeFile(
         "--csv", o.csvPath, inputs,
         [&] {
-            return judgeCsvTarget(o.csvPath, o.csvMode, {o.source, o.settings, o.light.request, greyByFile(inputs)});
+            return judgeCsvTarget(o.csvPath, o.csvMode,
+                {o.source, o.settings, o.light.request, greyByFile(inputs), ownByFile(o, inputs)});
         },
         target);
 }
@@ -189,6 +205,13 @@ int runMeasure(const MeasureOptions& o)
 
     const std::vector<std::string> mine = shardOf(inputs.paths, o.run.shard, o.run.shards);
     const std::vector<std::string> photos = photosToMeasure(mine, target.rows);
+    const TableUse table = o.table ? useTable(*o.table, o.withoutRow, inputs.paths, photos) : TableUse{};
+    if (!table.refusal.empty()) {
+        printShown(stderr, "karwen-cli measure: " + table.refusal + "; nothing was measured.");
+        return kExitUsage;
+    }
+    if (!table.unused.empty())
+        printShown(stderr, "karwen-cli measure: " + table.unused + ".");
     std::optional<SkyImages> images;
     if (!o.classifiedFolder.empty())
         if (const int refused = planImages(o, inputs, photos, images); refused != kExitDone)
@@ -214,7 +237,7 @@ int runMeasure(const MeasureOptions& o)
             reporter.note("Measuring \"" + canopy::rawText(row.file) + "\" again: " + row.again + ".");
     (void)RixSetMaxPixels(o.run.maxPixels);
     const MeasureSettings run{
-        o.source, o.settings, o.run.jobs, availableCpus(), o.light.request, images ? &*images : nullptr};
+        o.source, o.settings, o.run.jobs, availableCpus(), o.light.request, images ? &*images : nullptr, table.own};
     const auto failed = [&] { return output->failed() || (days && days->failed()); };
     MeasuredLines measured = measurePhotos(
         photos, run, reporter, [&] { return stopRequested() || failed(); },
