@@ -41,7 +41,12 @@ std::optional<std::vector<Setting>> recordedSettings(const std::string& folder)
 RecordCheck checkSettingsRecord(
     const std::string& folder, const std::vector<PlannedFile>& files, const BatchSettings& settings, bool replace)
 {
-    const std::vector<Setting> mine = resultSettings(settings);
+    return checkSettingsRecord(folder, files, resultSettings(settings), replace);
+}
+
+RecordCheck checkSettingsRecord(
+    const std::string& folder, const std::vector<PlannedFile>& files, const std::vector<Setting>& mine, bool replace)
+{
     const std::optional<std::vector<Setting>> theirs = recordedSettings(folder);
     const bool resultsThere = anyResultExists(files);
     if (theirs && *theirs != mine && resultsThere && !replace)
@@ -55,8 +60,13 @@ RecordCheck checkSettingsRecord(
 
 std::string recordSettings(const std::string& folder, const BatchSettings& settings)
 {
+    return recordSettings(folder, resultSettings(settings));
+}
+
+std::string recordSettings(const std::string& folder, const std::vector<Setting>& settings)
+{
     try {
-        const std::string text = settingsText(resultSettings(settings));
+        const std::string text = settingsText(settings);
         files::saveFile(files::utf8String(recordPath(folder)), text.data(), text.size());
     } catch (const files::FileError& e) {
         return e.what();

@@ -4,6 +4,7 @@
 #include "batch_plan.h"
 #include "convert_folder.h"
 #include "convert_runner.h"
+#include "convert_table.h"
 #include "file_error.h"
 #include "file_messages.h"
 #include "parallel_runner.h"
@@ -60,7 +61,8 @@ int runConvert(const ConvertOptions& o)
     const std::vector<PlannedFile> plan = planBatch(job);
     const std::string leftOut = leftOutLine(inputs, plan);
     const std::vector<PlannedFile> mine = shardOf(plan, o.run.shard, o.run.shards);
-    const FolderCheck folder = prepareOutputFolder(job.destFolder, mine, o.settings, o.overwrite);
+    const ConvertTable table(o, plan, mine);
+    const FolderCheck folder = prepareOutputFolder(job.destFolder, mine, table.recorded, o.overwrite);
     if (folder.exitCode != kExitDone) {
         printShown(stderr, folder.message);
         return folder.exitCode;
@@ -71,15 +73,17 @@ int runConvert(const ConvertOptions& o)
         reporter.failure(problemLine(FileAction::Open, problem));
     if (!leftOut.empty())
         reporter.note(leftOut);
+    if (!table.unused.empty())
+        printShown(stderr, "karwen-cli convert: " + table.unused + ".");
 
     (void)RixSetMaxPixels(o.run.maxPixels);
     catchStopSignals();
-    const RunSettings run{o.settings, job.destFolder, o.overwrite, o.run.jobs, availableCpus()};
+    const RunSettings run{o.settings, job.destFolder, o.overwrite, o.run.jobs, availableCpus(), table.own};
     ConversionRun result = runConversions(mine, run, reporter, stopRequested);
     result.counts.failed += int(inputs.problems.size());
     std::string unrecorded;
     if (folder.recordAfterRun && result.counts.done > 0)
-        unrecorded = recordSettings(job.destFolder, o.settings);
+        unrecorded = recordSettings(job.destFolder, table.recorded);
     if (!unrecorded.empty())
         reporter.failure(
             "Cannot record the settings of the results in \"" + job.destFolder + "\": " + unrecorded + ".");

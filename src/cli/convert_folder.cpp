@@ -74,8 +74,8 @@ FolderCheck makeResultFolders(const std::string& folder, const std::vector<Plann
     return {};
 }
 
-FolderCheck prepareOutputFolder(
-    const std::string& folder, const std::vector<PlannedFile>& files, const BatchSettings& settings, bool overwrite)
+FolderCheck prepareOutputFolder(const std::string& folder, const std::vector<PlannedFile>& files,
+    const std::vector<Setting>& settings, bool overwrite)
 {
     if (FolderCheck made = makeResultFolders(folder, files, "the output folder"); made.exitCode != kExitDone)
         return made;

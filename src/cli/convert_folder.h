@@ -8,6 +8,7 @@
 
 #include "batch_convert.h"
 #include "batch_plan.h"
+#include "result_settings.h"
 
 #include <string>
 #include <vector>
@@ -30,7 +31,7 @@ struct FolderCheck {
     const std::string& folder, const std::vector<PlannedFile>& files, const std::string& what);
 
 // folder: the output folder, absolute; files: the results this run writes.
-[[nodiscard]] FolderCheck prepareOutputFolder(
-    const std::string& folder, const std::vector<PlannedFile>& files, const BatchSettings& settings, bool overwrite);
+[[nodiscard]] FolderCheck prepareOutputFolder(const std::string& folder, const std::vector<PlannedFile>& files,
+    const std::vector<Setting>& settings, bool overwrite);
 
 } // namespace karwen::cli

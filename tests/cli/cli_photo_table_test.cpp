@@ -161,3 +161,26 @@ TEST_F(PhotoTable, ARowsSiteServesThePeriodOfTheOptions)
     EXPECT_EQ(field(in("b.bmp"), "latitude"), "-40");
     EXPECT_NE(field(in("a.bmp"), "h0"), field(in("b.bmp"), "h0"));
 }
+
+TEST_F(PhotoTable, ConvertRecordsEachRowAndRefusesAFolderMadeWithAnotherRow)
+{
+    const std::string path = table("file,circle,tilt\n" + in("a.bmp") + ",\"48,40,20\",10\n");
+    ASSERT_TRUE(ended(convert({"--photo-settings", path, "--circle", "48,40,32", in()}), 0, {"2 converted"}));
+    // Only a's result is made through the table's circle.
+    ASSERT_TRUE(ended(convert({"--circle", "48,40,32", "--overwrite", in()}), 0));
+    const std::string b = readBytes(out("b-kw.jpg")), aByOptions = readBytes(out("a-kw.jpg"));
+    fs::remove_all(out());
+    ASSERT_TRUE(ended(convert({"--photo-settings", path, "--circle", "48,40,32", in()}), 0));
+    EXPECT_EQ(readBytes(out("b-kw.jpg")), b);
+    EXPECT_NE(readBytes(out("a-kw.jpg")), aByOptions);
+    EXPECT_TRUE(has(readBytes(out(".karwen-convert")), "--circle 48,40,20; --tilt 10"));
+
+    EXPECT_TRUE(ended(convert({"--photo-settings", path, "--circle", "48,40,32", in()}), 0, {"2 skipped"}));
+    (void)table("file,circle,tilt\n" + in("a.bmp") + ",\"48,40,22\",10\n");
+    EXPECT_TRUE(ended(convert({"--photo-settings", path, "--circle", "48,40,32", in()}), 2,
+        {"other settings", "--photo-settings:" + in("a.bmp")}));
+    EXPECT_TRUE(ended(convert({"--circle", "48,40,32", in()}), 2, {in("a.bmp") + " not given here"}));
+    const std::string measuresOwn = table("file,threshold\n" + in("a.bmp") + ",5\n");
+    EXPECT_TRUE(
+        ended(convert({"--photo-settings", measuresOwn, in()}), 2, {"line 2, column threshold: measure's alone"}));
+}
