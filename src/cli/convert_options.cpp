@@ -104,7 +104,7 @@ std::function<ConvertOptions()> addConvertOptions(CLI::App& convert, int default
         ->required()
         ->type_name("DIR");
     addSourceOptions(convert, raw->source);
-    addPhotoSettingsOption(convert, raw->photoSettings);
+    addPhotoSettingsOption(convert, raw->photoSettings, true);
     convert
         .add_option("--dst-projection", raw->dstProjection,
             "Projection of the results: as --src-projection, or perspective. Default: "

@@ -171,7 +171,7 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
             "for the second (its line is still written), and the run exits with 1.")
         ->type_name("DIR");
     addSourceOptions(measure, raw->source);
-    addPhotoSettingsOption(measure, raw->photoSettings);
+    addPhotoSettingsOption(measure, raw->photoSettings, false);
     measure
         .add_option("--channel", raw->channel,
             "Channel that tells sky from canopy: " + keyList(canopy::kChannelChoices)

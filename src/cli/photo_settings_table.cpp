@@ -233,16 +233,20 @@ canopy::CircleOrigin circleOriginOf(const PhotoSettings& settings)
     return settings.source.findCircle ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Given;
 }
 
-void addPhotoSettingsOption(CLI::App& command, std::string& path)
+void addPhotoSettingsOption(CLI::App& command, std::string& path, bool sourceOnly)
 {
+    const std::string columns = sourceOnly
+        ? "circle (\"CX,CY,R\"), view, tilt, lens and projection (measure's other columns are refused)"
+        : "circle (\"CX,CY,R\"), view, tilt, lens, projection, threshold, top_azimuth, magnetic_declination, "
+          "mirrored (true or false), site, period and utc_offset";
     command
         .add_option(kOption, path,
             "A CSV of settings per photo (- for standard input): a header naming the column file (the photo, as "
-            "the command line names it or relative to the table's folder) and any of circle (\"CX,CY,R\"), view, "
-            "tilt, lens, projection, threshold, top_azimuth, magnetic_declination, mirrored (true or false), site, "
-            "period and utc_offset, each read as its option is. A value replaces the option for its photo; an empty "
-            "cell, or a photo without a row, keeps the option. measure's CSV (or the window's export) reads as a "
-            "table of circles (file, cx, cy, r). Rows naming no photo of the list are told and left unused.")
+            "the command line names it or relative to the table's folder) and any of "
+                + columns
+                + ", each read as its option is. A value replaces the option for its photo; an empty cell, or a "
+                  "photo without a row, keeps the option. measure's CSV (or the window's export) reads as a table "
+                  "of circles (file, cx, cy, r). Rows naming no photo of the list are told and left unused.")
         ->type_name("FILE");
 }
 

@@ -80,8 +80,9 @@ struct TableUse {
 [[nodiscard]] TableUse useTable(const PhotoSettingsTable& table, const std::string& withoutRow,
     const std::vector<std::string>& list, const std::vector<std::string>& photos);
 
-// --photo-settings, of measure and convert alike.
-void addPhotoSettingsOption(CLI::App& command, std::string& path);
+// --photo-settings, of measure and convert alike; sourceOnly: a command
+// that takes the source side alone (convert).
+void addPhotoSettingsOption(CLI::App& command, std::string& path, bool sourceOnly);
 // Throws UsageError when the table and the list of photos would both be
 // read from standard input.
 void checkPhotoSettingsPath(const std::string& path, const RawRunOptions& run);
