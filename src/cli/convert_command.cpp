@@ -5,6 +5,7 @@
 #include "convert_folder.h"
 #include "convert_runner.h"
 #include "convert_table.h"
+#include "dry_run.h"
 #include "file_error.h"
 #include "file_messages.h"
 #include "parallel_runner.h"
@@ -44,9 +45,13 @@ int runConvert(const ConvertOptions& o)
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::path output = fs::absolute(files::utf8Path(o.outputFolder), ec).lexically_normal();
-    if (!ec)
+    if (const std::string why = o.dryRun ? unwritableFolder(o.outputFolder) : ""; !why.empty()) {
+        printShown(stderr, "Cannot make the output folder \"" + o.outputFolder + "\": " + why + ".");
+        return kExitUsage;
+    }
+    if (!ec && !o.dryRun)
         fs::create_directories(output, ec);
-    if (ec || !fs::is_directory(output)) {
+    if (ec || (!o.dryRun && !fs::is_directory(output))) {
         printShown(stderr,
             "Cannot make the output folder \"" + o.outputFolder
                 + "\": " + (ec ? files::reasonOf(ec.value()) : "something else of that name is in the way") + ".");
@@ -62,6 +67,8 @@ int runConvert(const ConvertOptions& o)
     const std::string leftOut = leftOutLine(inputs, plan);
     const std::vector<PlannedFile> mine = shardOf(plan, o.run.shard, o.run.shards);
     const ConvertTable table(o, plan, mine);
+    if (o.dryRun)
+        return dryRunConvert(job.destFolder, inputs.problems, mine, table, o);
     const FolderCheck folder = prepareOutputFolder(job.destFolder, mine, table.recorded, o.overwrite);
     if (folder.exitCode != kExitDone) {
         printShown(stderr, folder.message);

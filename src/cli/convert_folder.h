@@ -9,6 +9,7 @@
 #include "batch_convert.h"
 #include "batch_plan.h"
 #include "result_settings.h"
+#include "settings_record.h"
 
 #include <string>
 #include <vector>
@@ -29,6 +30,10 @@ struct FolderCheck {
 // folder").
 [[nodiscard]] FolderCheck makeResultFolders(
     const std::string& folder, const std::vector<PlannedFile>& files, const std::string& what);
+
+// The refusal of a folder whose results were made with other settings
+// (record.otherSettings); kExitDone otherwise.
+[[nodiscard]] FolderCheck otherSettings(const std::string& folder, const RecordCheck& record);
 
 // folder: the output folder, absolute; files: the results this run writes.
 [[nodiscard]] FolderCheck prepareOutputFolder(const std::string& folder, const std::vector<PlannedFile>& files,

@@ -27,6 +27,7 @@ struct RawOptions {
     std::string postfix = "-kw";
     bool overwrite = false;
     std::string photoSettings;
+    bool dryRun = false;
 };
 
 // A table's columns of measure's options have no meaning here: refused, as
@@ -47,6 +48,7 @@ ConvertOptions checked(const RawOptions& raw, int defaultJobs)
     ConvertOptions o;
     o.outputFolder = raw.output;
     o.overwrite = raw.overwrite;
+    o.dryRun = raw.dryRun;
 
     if (raw.postfix.find('/') != std::string::npos)
         throw UsageError("--postfix: \"" + raw.postfix + "\" may not hold a '/'");
@@ -105,6 +107,10 @@ std::function<ConvertOptions()> addConvertOptions(CLI::App& convert, int default
         ->type_name("DIR");
     addSourceOptions(convert, raw->source);
     addPhotoSettingsOption(convert, raw->photoSettings, true);
+    convert.add_flag("--dry-run", raw->dryRun,
+        "Read no pixels and write nothing: list each photo with what the run would do (its result's path, "
+        "\"skipped: exists\", \"refused: ...\", \"fails: ...\"; with the settings of its row in --photo-settings), "
+        "then the counts, on standard output. Exit status 0 when the run could start, 2 when it could not.");
     convert
         .add_option("--dst-projection", raw->dstProjection,
             "Projection of the results: as --src-projection, or perspective. Default: "

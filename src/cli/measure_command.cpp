@@ -7,6 +7,7 @@
 #include "convert_folder.h"
 #include "csv_output.h"
 #include "csv_target.h"
+#include "dry_run.h"
 #include "file_error.h"
 #include "file_messages.h"
 #include "file_path.h"
@@ -191,6 +192,20 @@ int planImages(const MeasureOptions& o, const BatchInputs& inputs, const std::ve
     return kExitDone;
 }
 
+// The dry run's listing, once the files it would write are found free:
+// the folders of the CSV, the days and the sky images must take files.
+int dryRunMeasure(const MeasureOptions& o, const BatchInputs& inputs, const std::vector<std::string>& mine,
+    const std::vector<std::string>& photos)
+{
+    for (const std::string& folder : {o.csvPath == kStandardOutput ? std::string() : files::folderOf(o.csvPath),
+             o.light.dailyPath.empty() ? std::string() : files::folderOf(o.light.dailyPath), o.classifiedFolder})
+        if (const std::string why = folder.empty() ? "" : unwritableFolder(folder); !why.empty()) {
+            printShown(stderr, "Cannot write in \"" + folder + "\": " + why + "; nothing was measured.");
+            return kExitUsage;
+        }
+    return dryRunMeasure(inputs.problems, mine, photos, o.table ? &*o.table : nullptr);
+}
+
 } // namespace
 
 int runMeasure(const MeasureOptions& o)
@@ -198,10 +213,12 @@ int runMeasure(const MeasureOptions& o)
     const BatchInputs inputs = collectBatchInputs(o.run.inputs, {o.run.recursive, {}});
     const bool daily = !o.light.dailyPath.empty();
     CsvTarget target, dailyTarget;
+    // A dry run that finds the run could not start says so by a usage error.
+    const auto refusal = [&](int code) { return o.dryRun ? kExitUsage : code; };
     if (const int refused = judgeCsv(o, inputs, target); refused != kExitDone)
-        return refused;
+        return refusal(refused);
     if (const int refused = daily ? judgeDaily(o, inputs, target, dailyTarget) : kExitDone; refused != kExitDone)
-        return refused;
+        return refusal(refused);
 
     const std::vector<std::string> mine = shardOf(inputs.paths, o.run.shard, o.run.shards);
     const std::vector<std::string> photos = photosToMeasure(mine, target.rows);
@@ -212,6 +229,8 @@ int runMeasure(const MeasureOptions& o)
     }
     if (!table.unused.empty())
         printShown(stderr, "karwen-cli measure: " + table.unused + ".");
+    if (o.dryRun)
+        return dryRunMeasure(o, inputs, mine, photos);
     std::optional<SkyImages> images;
     if (!o.classifiedFolder.empty())
         if (const int refused = planImages(o, inputs, photos, images); refused != kExitDone)

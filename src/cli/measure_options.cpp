@@ -33,6 +33,7 @@ struct RawOptions {
     RawLightOptions light;
     std::string classified;
     std::string photoSettings;
+    bool dryRun = false;
 };
 
 const CanopySettings kDefaults{};
@@ -107,6 +108,7 @@ MeasureOptions checked(const RawOptions& raw, int defaultJobs)
 {
     MeasureOptions o;
     o.csvPath = raw.csv;
+    o.dryRun = raw.dryRun;
     if (raw.overwrite && raw.resume)
         throw UsageError("--overwrite and --resume: a CSV is either replaced or continued");
     if ((raw.overwrite || raw.resume) && raw.csv == "-")
@@ -172,6 +174,11 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
         ->type_name("DIR");
     addSourceOptions(measure, raw->source);
     addPhotoSettingsOption(measure, raw->photoSettings, false);
+    measure.add_flag("--dry-run", raw->dryRun,
+        "Read no pixels and write nothing (no CSV, no sky images): list each photo with what the run would do "
+        "(\"row\", \"skipped: exists\" for a photo --resume keeps, \"fails: ...\"; with the settings of its row "
+        "in --photo-settings), then the counts, on standard output. Exit status 0 when the run could start, 2 when "
+        "it could not.");
     measure
         .add_option("--channel", raw->channel,
             "Channel that tells sky from canopy: " + keyList(canopy::kChannelChoices)

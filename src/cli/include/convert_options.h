@@ -25,6 +25,7 @@ struct ConvertOptions {
     std::string outExt = "jpg"; // "jpg" or "bmp"
     BatchSettings settings;
     bool overwrite = false;
+    bool dryRun = false;                     // tell what the run would do, and do nothing
     std::optional<PhotoSettingsTable> table; // --photo-settings: the source side per photo
 };
 

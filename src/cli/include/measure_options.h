@@ -29,6 +29,7 @@ struct MeasureOptions {
     CsvMode csvMode = CsvMode::New; // --light-daily's file too, and the sky images
     LightOptions light;
     std::string classifiedFolder;            // --save-classified: the sky images' folder; "" for none
+    bool dryRun = false;                     // tell what the run would do, and do nothing
     std::optional<PhotoSettingsTable> table; // --photo-settings
     // Why the options alone measure no photo (a table gives what they
     // lack): a photo without a row is refused with it; "" when they do.
