@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <system_error>
 
 namespace karwen {
@@ -26,6 +27,21 @@ bool anyResultExists(const std::vector<PlannedFile>& files)
             return true;
     }
     return false;
+}
+
+// The settings but the lines of photos of their own (photoSettingName)
+// whose results are not there: a photo's own settings bind only its result.
+std::vector<Setting> ofResultsThere(const std::vector<Setting>& settings, const std::vector<PlannedFile>& files)
+{
+    std::set<std::string> there;
+    for (const PlannedFile& file : files)
+        if (anyResultExists({file}))
+            there.insert(photoSettingName(file.sourcePath));
+    std::vector<Setting> kept;
+    for (const Setting& s : settings)
+        if (!s.name.starts_with(photoSettingName("")) || there.contains(s.name))
+            kept.push_back(s);
+    return kept;
 }
 
 } // namespace
@@ -49,8 +65,11 @@ RecordCheck checkSettingsRecord(
 {
     const std::optional<std::vector<Setting>> theirs = recordedSettings(folder);
     const bool resultsThere = anyResultExists(files);
-    if (theirs && *theirs != mine && resultsThere && !replace)
-        return {true, settingDifferences(mine, *theirs)};
+    if (theirs && resultsThere && !replace) {
+        const std::vector<Setting> here = ofResultsThere(mine, files), there = ofResultsThere(*theirs, files);
+        if (here != there)
+            return {true, settingDifferences(here, there)};
+    }
     // A folder of results made before settings were recorded: whether
     // these settings are theirs is not known until this run adds its own.
     if (!theirs && resultsThere)

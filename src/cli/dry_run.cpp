@@ -26,6 +26,16 @@ std::string quoted(const std::string& text)
     return q;
 }
 
+// A photo the run would fail on opening it: a FIFO or a device is no
+// photo, and is not read here either.
+bool isRegularFile(const std::string& path)
+{
+    std::error_code ec;
+    return std::filesystem::is_regular_file(files::utf8Path(path), ec);
+}
+
+constexpr const char* kNotAFile = "fails: not a regular file";
+
 std::string shownOf(const PhotoSettingsTable* table, const std::string& photo)
 {
     const TableRow* row = table ? table->rowOf(photo) : nullptr;
@@ -93,9 +103,10 @@ int dryRunConvert(const std::string& folder, const std::vector<FileProblem>& pro
         const ResultPlace place = !file.refusal.empty() ? ResultPlace{PlaceVerdict::Fail, file.refusal}
             : folderThere                               ? judgeResultPlace(file, folder, o.overwrite)
                                                         : ResultPlace{};
-        const std::string what = place.verdict == PlaceVerdict::Skip ? "skipped: exists"
-            : place.verdict == PlaceVerdict::Fail                    ? "refused: " + place.reason
-                                                                     : file.outputPath;
+        const std::string what = !isRegularFile(file.sourcePath) ? kNotAFile
+            : place.verdict == PlaceVerdict::Skip                ? "skipped: exists"
+            : place.verdict == PlaceVerdict::Fail                ? "refused: " + place.reason
+                                                                 : file.outputPath;
         run.photo(file.sourcePath, what, shownOf(o.table ? &*o.table : nullptr, file.sourcePath));
     }
     return run.finish("converted");
@@ -108,7 +119,11 @@ int dryRunMeasure(const std::vector<FileProblem>& problems, const std::vector<st
     DryRun run;
     run.problems(problems);
     for (const std::string& photo : mine)
-        run.photo(photo, measured.contains(photo) ? "row" : "skipped: exists", shownOf(table, photo));
+        run.photo(photo,
+            !measured.contains(photo)  ? "skipped: exists"
+                : isRegularFile(photo) ? "row"
+                                       : kNotAFile,
+            shownOf(table, photo));
     return run.finish("measured");
 }
 

@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <map>
+
 namespace fs = std::filesystem;
 using namespace karwen;
 using namespace karwen::test;
@@ -183,4 +187,64 @@ TEST_F(PhotoTable, ConvertRecordsEachRowAndRefusesAFolderMadeWithAnotherRow)
     const std::string measuresOwn = table("file,threshold\n" + in("a.bmp") + ",5\n");
     EXPECT_TRUE(
         ended(convert({"--photo-settings", measuresOwn, in()}), 2, {"line 2, column threshold: measure's alone"}));
+}
+
+namespace {
+
+// Every entry below the folder by name, with the bytes of each file, to
+// see that nothing was written.
+std::map<std::string, std::string> listing(const fs::path& folder)
+{
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        entries[entry.path().string()] = entry.is_regular_file() ? readBytes(entry.path()) : "(not a file)";
+    return entries;
+}
+
+} // namespace
+
+TEST_F(PhotoTable, ADryRunListsWhatConvertWouldDoAndWritesNothing)
+{
+    photo("c.bmp");
+    ASSERT_TRUE(ended(convert({in("c.bmp")}), 0));
+    ASSERT_EQ(::mkfifo(in("d.bmp").c_str(), 0600), 0); // no photo, and never opened
+    const std::string path = table("file,tilt\n" + in("a.bmp") + ",10\n");
+    const auto before = listing(dir.path());
+    const auto run = convert(
+        {"--dry-run", "--photo-settings", path, in("a.bmp"), in("b.bmp"), in("c.bmp"), in("d.bmp"), in("e.bmp")});
+    EXPECT_TRUE(listing(dir.path()) == before);
+    ASSERT_TRUE(ended(run, 0,
+        {in("a.bmp") + ": " + out("a-kw.jpg") + " (tilt=10)\n", in("b.bmp") + ": " + out("b-kw.jpg") + "\n",
+            in("c.bmp") + ": skipped: exists\n", in("d.bmp") + ": fails: not a regular file\n",
+            in("e.bmp") + ": fails: ", "dry run: 2 would be converted, 1 skipped, 2 would fail"}));
+
+    // Into a folder that cannot be made, nor made with other settings.
+    writeBytes(dir / "plain", "x");
+    const std::vector<std::string> blocked{
+        KARWEN_CLI, "convert", "--dry-run", "-o", (dir / "plain" / "out").string(), in("a.bmp")};
+    EXPECT_TRUE(ended(test_support::runProgram(blocked), 2, {"is in the way and is no folder"}));
+    EXPECT_TRUE(ended(convert({"--dry-run", "--tilt", "5", in("c.bmp")}), 2, {"other settings"}));
+    auto withPlain = before;
+    withPlain[(dir / "plain").string()] = "x";
+    EXPECT_TRUE(listing(dir.path()) == withPlain);
+}
+
+TEST_F(PhotoTable, ADryRunListsWhatMeasureWouldDoAndWritesNothing)
+{
+    ASSERT_TRUE(ended(measure({"--circle", "48,40,32", in("a.bmp")}), 0));
+    const std::string path = table("file,threshold\n" + in("b.bmp") + ",90\n");
+    const auto before = listing(dir.path());
+    const std::vector<std::string> resume{KARWEN_CLI, "measure", "--dry-run", "--resume", "--csv", csv(), "--circle",
+        "48,40,32", "--photo-settings", path, "--save-classified", (dir / "sky").string(), in()};
+    ASSERT_TRUE(ended(test_support::runProgram(resume), 0,
+        {in("a.bmp") + ": skipped: exists\n", in("b.bmp") + ": row (threshold=90)\n",
+            "dry run: 1 would be measured, 1 skipped, 0 would fail"}));
+    EXPECT_TRUE(listing(dir.path()) == before);
+    // The CSV there is refused without --resume, as the run refuses it.
+    EXPECT_TRUE(
+        ended(test_support::runProgram({KARWEN_CLI, "measure", "--dry-run", "--csv", csv(), in()}), 2, {"exists"}));
+    writeBytes(dir / "plain", "x");
+    EXPECT_TRUE(ended(test_support::runProgram(
+                          {KARWEN_CLI, "measure", "--dry-run", "--csv", (dir / "plain" / "f.csv").string(), in()}),
+        2));
 }
