@@ -76,6 +76,14 @@ TEST_F(PhotoTable, ARefusedCellIsNamedByLineAndColumnBeforeAnyPhotoIsRead)
         EXPECT_TRUE(ended(run, 2, {"--photo-settings: " + c.says})) << c.header << " / " << c.row;
         EXPECT_FALSE(fs::exists(csv())) << c.header;
     }
+    // Tables that are no tables.
+    for (const auto& [text, says] : std::vector<std::pair<std::string, std::string>>{{"", "the table is empty"},
+             {"tilt\n1\n", "line 1: the header has no file column"},
+             {"file,tilt\n\"a.bmp,1\n", "line 2: a quoted field is not closed"}}) {
+        EXPECT_TRUE(ended(measure({"--photo-settings", table(text), in()}), 2, {says})) << says;
+        EXPECT_FALSE(fs::exists(csv())) << says;
+    }
+    EXPECT_TRUE(ended(measure({"--photo-settings", (dir / "none.csv").string(), in()}), 2, {"--photo-settings: "}));
     // A second row of the same photo, by another name of it.
     const std::string twice = table("file,tilt\n" + in("a.bmp") + ",1\n" + in("../in/a.bmp") + ",2\n");
     EXPECT_TRUE(ended(measure({"--photo-settings", twice, in()}), 2, {"line 3: names the photo of line 2 again"}));
