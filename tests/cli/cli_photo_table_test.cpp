@@ -226,6 +226,12 @@ TEST_F(PhotoTable, ADryRunListsWhatConvertWouldDoAndWritesNothing)
             in("c.bmp") + ": skipped: exists\n", in("d.bmp") + ": fails: not a regular file\n",
             in("e.bmp") + ": fails: ", "dry run: 2 would be converted, 1 skipped, 2 would fail"}));
 
+    // A result that would take a photo's place.
+    const std::vector<std::string> overPhoto{
+        KARWEN_CLI, "convert", "--dry-run", "-o", in(), "--postfix", "", "--format", "bmp", in("a.bmp")};
+    EXPECT_TRUE(ended(test_support::runProgram(overPhoto), 0,
+        {in("a.bmp") + ": refused: ", "would replace that photo itself",
+            "0 would be converted, 0 skipped, 1 would fail"}));
     // Into a folder that cannot be made, nor made with other settings.
     writeBytes(dir / "plain", "x");
     const std::vector<std::string> blocked{
