@@ -94,6 +94,8 @@ void readTable(const RawOptions& raw, MeasureOptions& o)
     try {
         o.light = checkedLight(raw.light);
     } catch (const UsageError& e) {
+        if (!raw.light.daily.empty())
+            throw; // the file of days takes the options' own site and period
         o.withoutRow = e.what();
     }
     const MeasureOptions& base = o;

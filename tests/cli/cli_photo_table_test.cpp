@@ -168,6 +168,10 @@ TEST_F(PhotoTable, ARowsSiteServesThePeriodOfTheOptions)
     EXPECT_TRUE(ended(measure({"--photo-settings", one, "--period", "2024-06-01", in()}), 2,
         {"\"" + in("b.bmp") + "\" has no row in --photo-settings, and --period: needs --site"}));
     const std::string both = table("file,site\n" + in("a.bmp") + ",\"50,10\"\n" + in("b.bmp") + ",\"-40,10\"\n");
+    // The file of days needs the options' own site.
+    EXPECT_TRUE(ended(measure({"--photo-settings", both, "--period", "2024-06-01", "--light-daily",
+                          (dir / "days.csv").string(), in()}),
+        2, {"--period: needs --site"}));
     ASSERT_TRUE(ended(measure({"--photo-settings", both, "--period", "2024-06-01", "--circle", "48,40,32", in()}), 0));
     EXPECT_EQ(field(in("a.bmp"), "latitude"), "50");
     EXPECT_EQ(field(in("b.bmp"), "latitude"), "-40");
