@@ -4,6 +4,7 @@
 #include "plain_text.h"
 #include "projection_model.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace karwen {
@@ -69,6 +70,30 @@ std::vector<Setting> resultSettings(const BatchSettings& s)
     return settings;
 }
 
+std::string photoSettingName(const std::string& photo)
+{
+    std::string name = "--photo-settings:";
+    for (const char c : photo)
+        name += c == ' ' ? "%20" : c == '\n' ? "%0A" : c == '%' ? "%25" : std::string(1, c);
+    return name;
+}
+
+std::vector<Setting> resultSettings(
+    const BatchSettings& settings, const std::vector<std::pair<std::string, BatchSettings>>& ownByPhoto)
+{
+    std::vector<Setting> all = resultSettings(settings);
+    const std::vector<Setting> run = all;
+    for (const auto& [photo, own] : ownByPhoto) {
+        std::string differing;
+        for (const Setting& s : resultSettings(own))
+            if (std::find(run.begin(), run.end(), s) == run.end())
+                differing += (differing.empty() ? "" : "; ") + s.name + " " + s.value;
+        if (!differing.empty())
+            all.push_back({photoSettingName(photo), differing});
+    }
+    return all;
+}
+
 std::string settingsText(const std::vector<Setting>& settings)
 {
     std::string text = std::string(kFirstLine) + "\n";
@@ -105,6 +130,9 @@ std::vector<std::string> settingDifferences(const std::vector<Setting>& here, co
         if (theirs != mine.value)
             differences.push_back(mine.name + " " + mine.value + " here, " + theirs + " there");
     }
+    for (const Setting& theirs : there)
+        if (std::none_of(here.begin(), here.end(), [&](const Setting& s) { return s.name == theirs.name; }))
+            differences.push_back(theirs.name + " not given here, " + theirs.value + " there");
     return differences;
 }
 

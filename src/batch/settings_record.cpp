@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <system_error>
 
 namespace karwen {
@@ -28,6 +29,21 @@ bool anyResultExists(const std::vector<PlannedFile>& files)
     return false;
 }
 
+// The settings but the lines of photos of their own (photoSettingName)
+// whose results are not there: a photo's own settings bind only its result.
+std::vector<Setting> ofResultsThere(const std::vector<Setting>& settings, const std::vector<PlannedFile>& files)
+{
+    std::set<std::string> there;
+    for (const PlannedFile& file : files)
+        if (anyResultExists({file}))
+            there.insert(photoSettingName(file.sourcePath));
+    std::vector<Setting> kept;
+    for (const Setting& s : settings)
+        if (!s.name.starts_with(photoSettingName("")) || there.contains(s.name))
+            kept.push_back(s);
+    return kept;
+}
+
 } // namespace
 
 std::optional<std::vector<Setting>> recordedSettings(const std::string& folder)
@@ -41,11 +57,19 @@ std::optional<std::vector<Setting>> recordedSettings(const std::string& folder)
 RecordCheck checkSettingsRecord(
     const std::string& folder, const std::vector<PlannedFile>& files, const BatchSettings& settings, bool replace)
 {
-    const std::vector<Setting> mine = resultSettings(settings);
+    return checkSettingsRecord(folder, files, resultSettings(settings), replace);
+}
+
+RecordCheck checkSettingsRecord(
+    const std::string& folder, const std::vector<PlannedFile>& files, const std::vector<Setting>& mine, bool replace)
+{
     const std::optional<std::vector<Setting>> theirs = recordedSettings(folder);
     const bool resultsThere = anyResultExists(files);
-    if (theirs && *theirs != mine && resultsThere && !replace)
-        return {true, settingDifferences(mine, *theirs)};
+    if (theirs && resultsThere && !replace) {
+        const std::vector<Setting> here = ofResultsThere(mine, files), there = ofResultsThere(*theirs, files);
+        if (here != there)
+            return {true, settingDifferences(here, there)};
+    }
     // A folder of results made before settings were recorded: whether
     // these settings are theirs is not known until this run adds its own.
     if (!theirs && resultsThere)
@@ -55,8 +79,13 @@ RecordCheck checkSettingsRecord(
 
 std::string recordSettings(const std::string& folder, const BatchSettings& settings)
 {
+    return recordSettings(folder, resultSettings(settings));
+}
+
+std::string recordSettings(const std::string& folder, const std::vector<Setting>& settings)
+{
     try {
-        const std::string text = settingsText(resultSettings(settings));
+        const std::string text = settingsText(settings);
         files::saveFile(files::utf8String(recordPath(folder)), text.data(), text.size());
     } catch (const files::FileError& e) {
         return e.what();

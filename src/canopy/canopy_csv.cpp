@@ -52,6 +52,8 @@ const char* circleName(CircleOrigin c)
         return "detected";
     case CircleOrigin::Window:
         return "window";
+    case CircleOrigin::Table:
+        return "table";
     }
     return "";
 }

@@ -4,6 +4,8 @@
 #include "batch_plan.h"
 #include "convert_folder.h"
 #include "convert_runner.h"
+#include "convert_table.h"
+#include "dry_run.h"
 #include "file_error.h"
 #include "file_messages.h"
 #include "parallel_runner.h"
@@ -43,9 +45,13 @@ int runConvert(const ConvertOptions& o)
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::path output = fs::absolute(files::utf8Path(o.outputFolder), ec).lexically_normal();
-    if (!ec)
+    if (const std::string why = o.dryRun ? unwritableFolder(o.outputFolder) : ""; !why.empty()) {
+        printShown(stderr, "Cannot make the output folder \"" + o.outputFolder + "\": " + why + ".");
+        return kExitUsage;
+    }
+    if (!ec && !o.dryRun)
         fs::create_directories(output, ec);
-    if (ec || !fs::is_directory(output)) {
+    if (ec || (!o.dryRun && !fs::is_directory(output))) {
         printShown(stderr,
             "Cannot make the output folder \"" + o.outputFolder
                 + "\": " + (ec ? files::reasonOf(ec.value()) : "something else of that name is in the way") + ".");
@@ -60,7 +66,10 @@ int runConvert(const ConvertOptions& o)
     const std::vector<PlannedFile> plan = planBatch(job);
     const std::string leftOut = leftOutLine(inputs, plan);
     const std::vector<PlannedFile> mine = shardOf(plan, o.run.shard, o.run.shards);
-    const FolderCheck folder = prepareOutputFolder(job.destFolder, mine, o.settings, o.overwrite);
+    const ConvertTable table(o, plan, mine);
+    if (o.dryRun)
+        return dryRunConvert(job.destFolder, inputs.problems, mine, table, o);
+    const FolderCheck folder = prepareOutputFolder(job.destFolder, mine, table.recorded, o.overwrite);
     if (folder.exitCode != kExitDone) {
         printShown(stderr, folder.message);
         return folder.exitCode;
@@ -71,15 +80,17 @@ int runConvert(const ConvertOptions& o)
         reporter.failure(problemLine(FileAction::Open, problem));
     if (!leftOut.empty())
         reporter.note(leftOut);
+    if (!table.unused.empty())
+        printShown(stderr, "karwen-cli convert: " + table.unused + ".");
 
     (void)RixSetMaxPixels(o.run.maxPixels);
     catchStopSignals();
-    const RunSettings run{o.settings, job.destFolder, o.overwrite, o.run.jobs, availableCpus()};
+    const RunSettings run{o.settings, job.destFolder, o.overwrite, o.run.jobs, availableCpus(), table.own};
     ConversionRun result = runConversions(mine, run, reporter, stopRequested);
     result.counts.failed += int(inputs.problems.size());
     std::string unrecorded;
     if (folder.recordAfterRun && result.counts.done > 0)
-        unrecorded = recordSettings(job.destFolder, o.settings);
+        unrecorded = recordSettings(job.destFolder, table.recorded);
     if (!unrecorded.empty())
         reporter.failure(
             "Cannot record the settings of the results in \"" + job.destFolder + "\": " + unrecorded + ".");

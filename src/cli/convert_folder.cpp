@@ -74,17 +74,24 @@ FolderCheck makeResultFolders(const std::string& folder, const std::vector<Plann
     return {};
 }
 
-FolderCheck prepareOutputFolder(
-    const std::string& folder, const std::vector<PlannedFile>& files, const BatchSettings& settings, bool overwrite)
+FolderCheck otherSettings(const std::string& folder, const RecordCheck& record)
+{
+    if (!record.otherSettings)
+        return {};
+    return {kExitUsage,
+        "The results in \"" + folder + "\" were made with other settings (" + joined(record.differences)
+            + "). Give --overwrite to replace them, or another output folder."};
+}
+
+FolderCheck prepareOutputFolder(const std::string& folder, const std::vector<PlannedFile>& files,
+    const std::vector<Setting>& settings, bool overwrite)
 {
     if (FolderCheck made = makeResultFolders(folder, files, "the output folder"); made.exitCode != kExitDone)
         return made;
 
     const RecordCheck record = checkSettingsRecord(folder, files, settings, overwrite);
-    if (record.otherSettings)
-        return {kExitUsage,
-            "The results in \"" + folder + "\" were made with other settings (" + joined(record.differences)
-                + "). Give --overwrite to replace them, or another output folder."};
+    if (FolderCheck other = otherSettings(folder, record); other.exitCode != kExitDone)
+        return other;
     if (record.recordAfterRun)
         return {kExitDone, {}, true};
     if (!record.recordNow)

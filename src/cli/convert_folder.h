@@ -8,6 +8,8 @@
 
 #include "batch_convert.h"
 #include "batch_plan.h"
+#include "result_settings.h"
+#include "settings_record.h"
 
 #include <string>
 #include <vector>
@@ -29,8 +31,12 @@ struct FolderCheck {
 [[nodiscard]] FolderCheck makeResultFolders(
     const std::string& folder, const std::vector<PlannedFile>& files, const std::string& what);
 
+// The refusal of a folder whose results were made with other settings
+// (record.otherSettings); kExitDone otherwise.
+[[nodiscard]] FolderCheck otherSettings(const std::string& folder, const RecordCheck& record);
+
 // folder: the output folder, absolute; files: the results this run writes.
-[[nodiscard]] FolderCheck prepareOutputFolder(
-    const std::string& folder, const std::vector<PlannedFile>& files, const BatchSettings& settings, bool overwrite);
+[[nodiscard]] FolderCheck prepareOutputFolder(const std::string& folder, const std::vector<PlannedFile>& files,
+    const std::vector<Setting>& settings, bool overwrite);
 
 } // namespace karwen::cli

@@ -1,6 +1,7 @@
 #include "convert_options.h"
 
 #include "option_values.h"
+#include "photo_settings_table.h"
 #include "projection_model.h"
 
 #include <CLI/CLI.hpp>
@@ -25,13 +26,29 @@ struct RawOptions {
     std::string quality = "75";
     std::string postfix = "-kw";
     bool overwrite = false;
+    std::string photoSettings;
+    bool dryRun = false;
 };
+
+// A table's columns of measure's options have no meaning here: refused, as
+// the options would be.
+void refuseMeasuresColumns(const RawPhotoOptions& row)
+{
+    const RawLightOptions& l = row.light;
+    for (const auto& [option, given] :
+        {std::pair{"--threshold", !row.threshold.empty()}, {"--top-azimuth", !l.topAzimuth.empty()},
+            {"--magnetic-declination", !l.declination.empty()}, {"--mirrored", l.mirrored}, {"--site", !l.site.empty()},
+            {"--period", !l.period.empty()}, {"--utc-offset", !l.utcOffset.empty()}})
+        if (given)
+            throw UsageError(std::string(option) + ": measure's alone; convert takes no such setting");
+}
 
 ConvertOptions checked(const RawOptions& raw, int defaultJobs)
 {
     ConvertOptions o;
     o.outputFolder = raw.output;
     o.overwrite = raw.overwrite;
+    o.dryRun = raw.dryRun;
 
     if (raw.postfix.find('/') != std::string::npos)
         throw UsageError("--postfix: \"" + raw.postfix + "\" may not hold a '/'");
@@ -46,10 +63,7 @@ ConvertOptions checked(const RawOptions& raw, int defaultJobs)
         throw UsageError("--interp: \"" + raw.interp + "\" is none of nearest, bilinear, cubic");
     o.settings.interp = static_cast<int32_t>(interp - interps.begin());
     o.run = checkedRun(raw.run, defaultJobs);
-    const SourceOptions source = checkedSource(raw.source);
-    o.settings.srcPrm = source.srcPrm;
-    o.settings.findCircle = source.findCircle;
-    o.settings.srcLens = source.lens;
+    o.settings = withSource(o.settings, checkedSource(raw.source));
 
     const std::vector<double> size
         = fieldsFrom({Field::DstWidth, Field::DstHeight}, raw.size, 'x', "--size", {"W", "H"});
@@ -65,10 +79,25 @@ ConvertOptions checked(const RawOptions& raw, int defaultJobs)
     dst.Cx = d[0];
     dst.Cy = d[1];
     dst.R = d[2];
+    if (!raw.photoSettings.empty()) {
+        checkPhotoSettingsPath(raw.photoSettings, raw.run);
+        o.table = readPhotoSettings(raw.photoSettings, {raw.source, {}, {}}, [](const RawPhotoOptions& row) {
+            refuseMeasuresColumns(row);
+            return PhotoSettings{checkedSource(row.source), {}, std::nullopt, false, {}};
+        });
+    }
     return o;
 }
 
 } // namespace
+
+BatchSettings withSource(BatchSettings settings, const SourceOptions& source)
+{
+    settings.srcPrm = source.srcPrm;
+    settings.findCircle = source.findCircle;
+    settings.srcLens = source.lens;
+    return settings;
+}
 
 std::function<ConvertOptions()> addConvertOptions(CLI::App& convert, int defaultJobs)
 {
@@ -77,6 +106,11 @@ std::function<ConvertOptions()> addConvertOptions(CLI::App& convert, int default
         ->required()
         ->type_name("DIR");
     addSourceOptions(convert, raw->source);
+    addPhotoSettingsOption(convert, raw->photoSettings, true);
+    convert.add_flag("--dry-run", raw->dryRun,
+        "Read no pixels and write nothing: list each photo with what the run would do (its result's path, "
+        "\"skipped: exists\", \"refused: ...\", \"fails: ...\"; with the settings of its row in --photo-settings), "
+        "then the counts, on standard output. Exit status 0 when the run could start, 2 when it could not.");
     convert
         .add_option("--dst-projection", raw->dstProjection,
             "Projection of the results: as --src-projection, or perspective. Default: "

@@ -57,14 +57,14 @@ Done refusedSave(const PlannedFile& file, const std::string& reason)
 // Saves a result, or tells what went wrong; outOfRoom is set by the first
 // save that finds no room, and no save is tried after it. replace: a
 // picture --overwrite may replace was there when the file was taken.
-Done saved(const PlannedFile& file, const OwnedImage& result, const RunSettings& run, bool replace,
-    std::atomic<bool>& outOfRoom)
+Done saved(const PlannedFile& file, const OwnedImage& result, const BatchSettings& settings, const RunSettings& run,
+    bool replace, std::atomic<bool>& outOfRoom)
 {
     if (outOfRoom.load())
         return {FileStatus::Failed, {}, true};
     try {
         bool written = false;
-        const FileOutcome outcome = saveResultBelow(result, file, run.settings, run.outputFolder, replace, written);
+        const FileOutcome outcome = saveResultBelow(result, file, settings, run.outputFolder, replace, written);
         if (outcome.result == FileResult::SaveFailed && isOutOfRoom(outcome.problem) && outOfRoom.exchange(true))
             return {FileStatus::Failed, {}, true}; // another save told it first
         if (outcome.result == FileResult::Converted && !written)
@@ -111,7 +111,7 @@ public:
         OwnedImage result;
         FileOutcome made;
         try {
-            made = makeResult(file, run_.settings, result);
+            made = makeResult(file, run_.settingsOf(i), result);
         } catch (const std::bad_alloc&) {
             report(i, outOfMemory(file));
             return;
@@ -126,11 +126,11 @@ public:
         try {
             // The save holds the result until it is written.
             saving_.push_back({i, std::async(std::launch::async, [this, i, image, replace] {
-                                   return saved(files_[i], *image, run_, replace, outOfRoom_);
+                                   return saved(files_[i], *image, run_.settingsOf(i), run_, replace, outOfRoom_);
                                })});
         } catch (const std::exception&) {
             // No thread or memory to spare: save here and now.
-            report(i, saved(file, *image, run_, replace, outOfRoom_));
+            report(i, saved(file, *image, run_.settingsOf(i), run_, replace, outOfRoom_));
         }
     }
 

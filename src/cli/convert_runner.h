@@ -21,6 +21,14 @@ struct RunSettings {
     bool overwrite = false;
     int jobs = 1;
     int cpus = 1; // the cores the workers share
+    // files[i]'s own settings from a table, own[i]; nullptr (or no entry)
+    // takes settings.
+    std::vector<const BatchSettings*> own;
+
+    [[nodiscard]] const BatchSettings& settingsOf(std::size_t i) const
+    {
+        return i < own.size() && own[i] ? *own[i] : settings;
+    }
 };
 
 struct ConversionRun {

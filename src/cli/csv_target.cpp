@@ -54,14 +54,16 @@ struct Reference {
     std::vector<std::string> compared;
 };
 
-Reference referenceOf(const RunSettings& run, bool greyPhoto)
+Reference referenceOf(const PhotoSettings& run, bool greyPhoto)
 {
     canopy::CanopyRow row;
     row.settings = canopy::forPhoto(run.canopy, greyPhoto);
     row.source = run.source.srcPrm;
     row.pixels.emplace();
+    if (run.canopy.method == canopy::ThresholdMethod::Fixed)
+        row.pixels->threshold = run.canopy.fixedThreshold; // the one compared
     row.dstProjection = canopy::kDotsViewRecord.Proj;
-    row.circle = run.source.findCircle ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Given;
+    row.circle = circleOriginOf(run);
     row.lensName = lensNameOf(run.source);
     if (run.light) {
         row.light.emplace();
@@ -139,7 +141,8 @@ CsvTarget notARow(const std::string& path, int number)
 // without; its rows are kept with them empty.
 CsvTarget keptRows(const std::string& path, const std::string& content, const RunSettings& run, int missingColumns)
 {
-    const Reference colour = referenceOf(run, false), grey = referenceOf(run, true);
+    const PhotoSettings runs{run.source, run.canopy, run.light, false, {}};
+    const Reference colour = referenceOf(runs, false), grey = referenceOf(runs, true);
     const std::size_t channel = columnOf(colour, "channel");
     const std::string greyKey(canopy::keyOf(canopy::Channel::Grey));
     CsvTarget target{true, {}, kExitDone, {}};
@@ -156,8 +159,13 @@ CsvTarget keptRows(const std::string& path, const std::string& content, const Ru
             // A photo not known is taken for what its row says.
             const bool isGrey = greyPhoto.value_or(read == greyKey);
             const bool olderGrey = isGrey && read != greyKey;
-            const std::string difference
-                = settingDifference(*fields, isGrey ? grey : colour, olderGrey ? "channel" : "");
+            // A photo of the settings table is compared with its own settings.
+            const PhotoSettings* own = run.ownSettings ? run.ownSettings(row.file) : nullptr;
+            const std::string difference = settingDifference(*fields,
+                own          ? referenceOf(*own, isGrey)
+                    : isGrey ? grey
+                             : colour,
+                olderGrey ? "channel" : "");
             if (!difference.empty())
                 return refused(kExitUsage, "--resume: \"" + path + "\" was made with other settings: " + difference);
             if (olderGrey) {

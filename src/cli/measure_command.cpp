@@ -7,6 +7,7 @@
 #include "convert_folder.h"
 #include "csv_output.h"
 #include "csv_target.h"
+#include "dry_run.h"
 #include "file_error.h"
 #include "file_messages.h"
 #include "file_path.h"
@@ -112,6 +113,21 @@ int judgeFile(const std::string& option, const std::string& path, const BatchInp
     return target.exitCode;
 }
 
+// The table's settings of a listed photo, by the file column of its row.
+std::function<const PhotoSettings*(const std::string&)> ownByFile(const MeasureOptions& o, const BatchInputs& inputs)
+{
+    if (!o.table)
+        return {};
+    auto ownOf = std::make_shared<std::map<std::string, const PhotoSettings*>>();
+    for (const std::string& path : inputs.paths)
+        if (const TableRow* row = o.table->rowOf(path))
+            ownOf->emplace(canopy::csvText(path), &row->settings);
+    return [ownOf](const std::string& file) -> const PhotoSettings* {
+        const auto it = ownOf->find(file);
+        return it == ownOf->end() ? nullptr : it->second;
+    };
+}
+
 int judgeCsv(const MeasureOptions& o, const BatchInputs& inputs, CsvTarget& target)
 {
     if (o.csvPath == kStandardOutput) {
@@ -123,7 +139,8 @@ int judgeCsv(const MeasureOptions& o, const BatchInputs& inputs, CsvTarget& targ
     return judgeFile(
         "--csv", o.csvPath, inputs,
         [&] {
-            return judgeCsvTarget(o.csvPath, o.csvMode, {o.source, o.settings, o.light.request, greyByFile(inputs)});
+            return judgeCsvTarget(o.csvPath, o.csvMode,
+                {o.source, o.settings, o.light.request, greyByFile(inputs), ownByFile(o, inputs)});
         },
         target);
 }
@@ -175,6 +192,20 @@ int planImages(const MeasureOptions& o, const BatchInputs& inputs, const std::ve
     return kExitDone;
 }
 
+// The dry run's listing, once the files it would write are found free:
+// the folders of the CSV, the days and the sky images must take files.
+int dryRunMeasure(const MeasureOptions& o, const BatchInputs& inputs, const std::vector<std::string>& mine,
+    const std::vector<std::string>& photos)
+{
+    for (const std::string& folder : {o.csvPath == kStandardOutput ? std::string() : files::folderOf(o.csvPath),
+             o.light.dailyPath.empty() ? std::string() : files::folderOf(o.light.dailyPath), o.classifiedFolder})
+        if (const std::string why = folder.empty() ? "" : unwritableFolder(folder); !why.empty()) {
+            printShown(stderr, "Cannot write in \"" + folder + "\": " + why + "; nothing was measured.");
+            return kExitUsage;
+        }
+    return dryRunMeasure(inputs.problems, mine, photos, o.table ? &*o.table : nullptr);
+}
+
 } // namespace
 
 int runMeasure(const MeasureOptions& o)
@@ -182,13 +213,24 @@ int runMeasure(const MeasureOptions& o)
     const BatchInputs inputs = collectBatchInputs(o.run.inputs, {o.run.recursive, {}});
     const bool daily = !o.light.dailyPath.empty();
     CsvTarget target, dailyTarget;
+    // A dry run that finds the run could not start says so by a usage error.
+    const auto refusal = [&](int code) { return o.dryRun ? kExitUsage : code; };
     if (const int refused = judgeCsv(o, inputs, target); refused != kExitDone)
-        return refused;
+        return refusal(refused);
     if (const int refused = daily ? judgeDaily(o, inputs, target, dailyTarget) : kExitDone; refused != kExitDone)
-        return refused;
+        return refusal(refused);
 
     const std::vector<std::string> mine = shardOf(inputs.paths, o.run.shard, o.run.shards);
     const std::vector<std::string> photos = photosToMeasure(mine, target.rows);
+    const TableUse table = o.table ? useTable(*o.table, o.withoutRow, inputs.paths, photos) : TableUse{};
+    if (!table.refusal.empty()) {
+        printShown(stderr, "karwen-cli measure: " + table.refusal + "; nothing was measured.");
+        return kExitUsage;
+    }
+    if (!table.unused.empty())
+        printShown(stderr, "karwen-cli measure: " + table.unused + ".");
+    if (o.dryRun)
+        return dryRunMeasure(o, inputs, mine, photos);
     std::optional<SkyImages> images;
     if (!o.classifiedFolder.empty())
         if (const int refused = planImages(o, inputs, photos, images); refused != kExitDone)
@@ -214,7 +256,7 @@ int runMeasure(const MeasureOptions& o)
             reporter.note("Measuring \"" + canopy::rawText(row.file) + "\" again: " + row.again + ".");
     (void)RixSetMaxPixels(o.run.maxPixels);
     const MeasureSettings run{
-        o.source, o.settings, o.run.jobs, availableCpus(), o.light.request, images ? &*images : nullptr};
+        o.source, o.settings, o.run.jobs, availableCpus(), o.light.request, images ? &*images : nullptr, table.own};
     const auto failed = [&] { return output->failed() || (days && days->failed()); };
     MeasuredLines measured = measurePhotos(
         photos, run, reporter, [&] { return stopRequested() || failed(); },

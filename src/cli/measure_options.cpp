@@ -3,6 +3,7 @@
 #include "canopy_csv.h"
 #include "light_options.h"
 #include "option_values.h"
+#include "photo_settings_table.h"
 
 #include <CLI/CLI.hpp>
 
@@ -31,6 +32,8 @@ struct RawOptions {
     std::string sectors;
     RawLightOptions light;
     std::string classified;
+    std::string photoSettings;
+    bool dryRun = false;
 };
 
 const CanopySettings kDefaults{};
@@ -69,10 +72,45 @@ CanopySettings withValue(CanopySettings settings, const std::string& text, bool 
         settings, text, whole, set, [](const CanopySettings& c) { return isValid(c); }, option, bounds);
 }
 
+CanopySettings withThreshold(CanopySettings s, const std::string& threshold)
+{
+    const std::optional<canopy::ThresholdMethod> method = canopy::choiceByKey(canopy::kMethodNames, lowered(threshold));
+    if (method && method != canopy::ThresholdMethod::Fixed) {
+        s.method = *method;
+        return s;
+    }
+    s.method = canopy::ThresholdMethod::Fixed;
+    return withValue(
+        s, threshold, true, [](CanopySettings& c, double v) { c.fixedThreshold = int(v); }, "--threshold",
+        kThresholdBounds);
+}
+
+// The table's rows read by the options' rules, o's settings in place of
+// those the cells leave. The light options alone may lack a site or a
+// period that the rows give: then a photo without a row is refused.
+void readTable(const RawOptions& raw, MeasureOptions& o)
+{
+    checkPhotoSettingsPath(raw.photoSettings, raw.run);
+    try {
+        o.light = checkedLight(raw.light);
+    } catch (const UsageError& e) {
+        if (!raw.light.daily.empty())
+            throw; // the file of days takes the options' own site and period
+        o.withoutRow = e.what();
+    }
+    const MeasureOptions& base = o;
+    o.table
+        = readPhotoSettings(raw.photoSettings, {raw.source, raw.threshold, raw.light}, [&](const RawPhotoOptions& row) {
+              return PhotoSettings{checkedSource(row.source), withThreshold(base.settings, row.threshold),
+                  checkedLight(row.light).request, false, {}};
+          });
+}
+
 MeasureOptions checked(const RawOptions& raw, int defaultJobs)
 {
     MeasureOptions o;
     o.csvPath = raw.csv;
+    o.dryRun = raw.dryRun;
     if (raw.overwrite && raw.resume)
         throw UsageError("--overwrite and --resume: a CSV is either replaced or continued");
     if ((raw.overwrite || raw.resume) && raw.csv == "-")
@@ -87,16 +125,7 @@ MeasureOptions checked(const RawOptions& raw, int defaultJobs)
     if (!channel)
         throw UsageError("--channel: \"" + raw.channel + "\" is neither " + keyList(canopy::kChannelChoices, " nor "));
     s.channel = *channel;
-    const std::optional<canopy::ThresholdMethod> method
-        = canopy::choiceByKey(canopy::kMethodNames, lowered(raw.threshold));
-    if (method && method != canopy::ThresholdMethod::Fixed) {
-        s.method = *method;
-    } else {
-        s.method = canopy::ThresholdMethod::Fixed;
-        s = withValue(
-            s, raw.threshold, true, [](CanopySettings& c, double v) { c.fixedThreshold = int(v); }, "--threshold",
-            kThresholdBounds);
-    }
+    s = withThreshold(s, raw.threshold);
     s = withValue(
         s, raw.gamma, false, [](CanopySettings& c, double v) { c.gamma = v; }, "--gamma", kGammaBounds);
     s = withValue(
@@ -106,7 +135,10 @@ MeasureOptions checked(const RawOptions& raw, int defaultJobs)
     s = withValue(
         s, raw.maxZenith, false, [](CanopySettings& c, double v) { c.maxZenithDeg = v; }, "--max-zenith",
         kMaxZenithBounds);
-    o.light = checkedLight(raw.light);
+    if (raw.photoSettings.empty())
+        o.light = checkedLight(raw.light);
+    else
+        readTable(raw, o);
     o.classifiedFolder = raw.classified;
     return o;
 }
@@ -143,6 +175,12 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
             "for the second (its line is still written), and the run exits with 1.")
         ->type_name("DIR");
     addSourceOptions(measure, raw->source);
+    addPhotoSettingsOption(measure, raw->photoSettings, false);
+    measure.add_flag("--dry-run", raw->dryRun,
+        "Read no pixels and write nothing (no CSV, no sky images): list each photo with what the run would do "
+        "(\"row\", \"skipped: exists\" for a photo --resume keeps, \"fails: ...\"; with the settings of its row "
+        "in --photo-settings), then the counts, on standard output. Exit status 0 when the run could start, 2 when "
+        "it could not.");
     measure
         .add_option("--channel", raw->channel,
             "Channel that tells sky from canopy: " + keyList(canopy::kChannelChoices)

@@ -50,7 +50,7 @@ public:
         std::optional<MadeImage> image;
         {
             const OwnedImage photo(loadImageFile(path, photoFormatOf(path)));
-            done->row = measure(path, photo.get(), done->failure);
+            done->row = measure(i, photo.get(), done->failure);
             if (run_.images && done->row.error.empty())
                 image = makeSkyImage(run_.images->files[i], *run_.images, photo.get(), done->row);
         }
@@ -122,38 +122,48 @@ private:
         reporter_.fileDone(status, photos_[i], written, status == FileStatus::Failed ? done.failure : note);
     }
 
-    // The photo's row; failure: what the user is told of a photo that could
-    // not be opened (other errors are told by the row's error).
-    CanopyRow measure(const std::string& path, int32_t photo, std::string& failure)
+    // Photo i's settings: its own from a table, else the run's.
+    PhotoSettings settingsOf(std::size_t i) const
     {
+        if (i < run_.own.size() && run_.own[i])
+            return *run_.own[i];
+        return {run_.source, run_.canopy, run_.light, false, {}};
+    }
+
+    // Photo i's row; failure: what the user is told of a photo that could
+    // not be opened (other errors are told by the row's error).
+    CanopyRow measure(std::size_t i, int32_t photo, std::string& failure)
+    {
+        const std::string& path = photos_[i];
+        const PhotoSettings settings = settingsOf(i);
         if (!isImage(photo)) {
             const FileProblem problem = photoProblem(path, RixLastError());
             failure = problemLine(FileAction::Open, problem);
-            return canopy::failedRow(path, problem.reason, run_.canopy);
+            return canopy::failedRow(path, problem.reason, settings.canopy);
         }
         try {
-            return measureLoaded(path, photo);
+            return measureLoaded(path, photo, settings);
         } catch (const std::bad_alloc&) {
             // What the measurement held is freed by now, so the row still fits.
             const std::string error = "too large: " + std::to_string(RixWidth(photo)) + " x "
                 + std::to_string(RixHeight(photo)) + " pixels; out of memory";
-            return canopy::failedRow(path, error, run_.canopy);
+            return canopy::failedRow(path, error, settings.canopy);
         }
     }
 
-    CanopyRow measureLoaded(const std::string& path, int32_t photo)
+    static CanopyRow measureLoaded(const std::string& path, int32_t photo, const PhotoSettings& s)
     {
         // A found circle is read to its rim: the rim is the 90-degree horizon.
         const PhotoSource source
-            = photoSource(photo, run_.source.srcPrm, run_.source.findCircle, FoundCircle::Rim, lensOf(run_.source));
+            = photoSource(photo, s.source.srcPrm, s.source.findCircle, FoundCircle::Rim, lensOf(s.source));
         if (!source.problem.empty())
-            return canopy::failedRow(path, sourceProblemText(source.problem), run_.canopy);
+            return canopy::failedRow(path, sourceProblemText(source.problem), s.canopy);
         // The dots' view is made through the same circle as the pixels,
         // resampled at the dots alone.
-        CanopyRow row = canopy::measurePhoto(path, photo, source.prm, lensOf(run_.source), kDotsViewRecord, kDotsSide,
-            kDotsSide, run_.canopy, run_.light ? &*run_.light : nullptr);
-        row.circle = run_.source.findCircle ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Given;
-        row.lensName = lensNameOf(run_.source);
+        CanopyRow row = canopy::measurePhoto(path, photo, source.prm, lensOf(s.source), kDotsViewRecord, kDotsSide,
+            kDotsSide, s.canopy, s.light ? &*s.light : nullptr);
+        row.circle = circleOriginOf(s);
+        row.lensName = lensNameOf(s.source);
         return row;
     }
 

@@ -12,6 +12,7 @@
 #include "csv_output.h"
 #include "dots_view.h"
 #include "light_row.h"
+#include "photo_settings_table.h"
 #include "progress_reporter.h"
 #include "sky_images.h"
 
@@ -33,6 +34,9 @@ struct MeasureSettings {
     std::optional<canopy::LightRequest> light;
     // The sky images too, files[i] photo i's; nullptr for none.
     const SkyImages* images = nullptr;
+    // Photo i's own settings from a table, own[i]; nullptr (or no entry)
+    // takes those above.
+    std::vector<const PhotoSettings*> own;
 };
 
 struct MeasuredLines {

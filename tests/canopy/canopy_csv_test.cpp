@@ -118,8 +118,9 @@ TEST(CanopyCsv, NewColumnsCloseTheHeaderAndCarryTheirValues)
     dots.outside = 17;
     CanopyRow row = canopyRow(
         "a.jpg", {}, ProjectionRecord{250, 250, 240, 0, 0, 0, kEquidistant}, nullptr, {}, kEquisolidangle, dots);
-    for (const auto& [origin, name] : {std::pair{CircleOrigin::Given, "given"},
-             std::pair{CircleOrigin::Detected, "detected"}, std::pair{CircleOrigin::Window, "window"}}) {
+    for (const auto& [origin, name] :
+        {std::pair{CircleOrigin::Given, "given"}, std::pair{CircleOrigin::Detected, "detected"},
+            std::pair{CircleOrigin::Window, "window"}, std::pair{CircleOrigin::Table, "table"}}) {
         row.circle = origin;
         const auto columns = columnsOf(row);
         EXPECT_EQ(columns.at("circle"), name);

@@ -32,10 +32,15 @@ struct RecordCheck {
 [[nodiscard]] RecordCheck checkSettingsRecord(
     const std::string& folder, const std::vector<PlannedFile>& files, const BatchSettings& settings, bool replace);
 
+// The same for the settings of resultSettings.
+[[nodiscard]] RecordCheck checkSettingsRecord(
+    const std::string& folder, const std::vector<PlannedFile>& files, const std::vector<Setting>& mine, bool replace);
+
 // The settings recorded in folder; nothing when it holds no record.
 [[nodiscard]] std::optional<std::vector<Setting>> recordedSettings(const std::string& folder);
 
 // Records the settings in folder; the reason it cannot, or "" when done.
 [[nodiscard]] std::string recordSettings(const std::string& folder, const BatchSettings& settings);
+[[nodiscard]] std::string recordSettings(const std::string& folder, const std::vector<Setting>& settings);
 
 } // namespace karwen

@@ -18,8 +18,9 @@ namespace karwen::canopy {
 
 // Where the circle a photo was measured through comes from: given by the
 // user, the image circle found on the photo (its rim the 90-degree
-// horizon), or the window's source circle as set.
-enum class CircleOrigin { Given, Detected, Window };
+// horizon), the window's source circle as set, or a per-photo settings
+// table.
+enum class CircleOrigin { Given, Detected, Window, Table };
 
 struct CanopyRow {
     std::string file;  // the photo's path as the user gave it

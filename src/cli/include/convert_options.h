@@ -6,8 +6,10 @@
 
 #include "batch_convert.h"
 #include "common_options.h"
+#include "photo_settings_table.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace CLI {
@@ -23,7 +25,12 @@ struct ConvertOptions {
     std::string outExt = "jpg"; // "jpg" or "bmp"
     BatchSettings settings;
     bool overwrite = false;
+    bool dryRun = false;                     // tell what the run would do, and do nothing
+    std::optional<PhotoSettingsTable> table; // --photo-settings: the source side per photo
 };
+
+// The settings with the source side of source in place.
+[[nodiscard]] BatchSettings withSource(BatchSettings settings, const SourceOptions& source);
 
 // Adds convert's options to its subcommand. Once a parse has chosen it, the
 // function returned gives its options or throws UsageError; it needs the

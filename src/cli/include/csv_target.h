@@ -21,6 +21,7 @@
 #include "canopy_settings.h"
 #include "common_options.h"
 #include "light_row.h"
+#include "photo_settings_table.h"
 
 #include <functional>
 #include <optional>
@@ -62,6 +63,9 @@ struct RunSettings {
     // reads another, from before grey photos were told apart, is measured
     // again (KeptRow::again).
     std::function<std::optional<bool>(const std::string& file)> photoIsGrey;
+    // The settings of the photo a row names from a settings table; none
+    // (or nullptr) takes those above.
+    std::function<const PhotoSettings*(const std::string& file)> ownSettings{};
 };
 
 [[nodiscard]] CsvTarget judgeCsvTarget(const std::string& path, CsvMode mode, const RunSettings& run);

@@ -9,8 +9,10 @@
 #include "common_options.h"
 #include "csv_target.h"
 #include "light_options.h"
+#include "photo_settings_table.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace CLI {
@@ -26,7 +28,12 @@ struct MeasureOptions {
     std::string csvPath;            // "-" for standard output
     CsvMode csvMode = CsvMode::New; // --light-daily's file too, and the sky images
     LightOptions light;
-    std::string classifiedFolder; // --save-classified: the sky images' folder; "" for none
+    std::string classifiedFolder;            // --save-classified: the sky images' folder; "" for none
+    bool dryRun = false;                     // tell what the run would do, and do nothing
+    std::optional<PhotoSettingsTable> table; // --photo-settings
+    // Why the options alone measure no photo (a table gives what they
+    // lack): a photo without a row is refused with it; "" when they do.
+    std::string withoutRow;
 };
 
 // Adds measure's options to its subcommand. Once a parse has chosen it, the
