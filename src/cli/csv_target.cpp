@@ -73,8 +73,11 @@ Reference referenceOf(const RunSettings& run, bool greyPhoto)
             "dots_projection", "circle", "lens"}};
     // Erbs's fraction follows from the other settings compared.
     const bool erbs = run.light && run.light->settings.beamModel == light::BeamFractionModel::Erbs;
+    const auto photoSite = [&](const std::string& name) {
+        return run.siteFromPhotos && (name == "latitude" || name == "longitude" || name == "elevation");
+    };
     for (std::string& name : canopy::csvLightSettingColumns())
-        if (!(erbs && name == "beam_fraction"))
+        if (!(erbs && name == "beam_fraction") && !photoSite(name))
             r.compared.push_back(std::move(name));
     if (!run.source.findCircle)
         r.compared.insert(r.compared.end(), {"cx", "cy", "r"});

@@ -123,7 +123,8 @@ int judgeCsv(const MeasureOptions& o, const BatchInputs& inputs, CsvTarget& targ
     return judgeFile(
         "--csv", o.csvPath, inputs,
         [&] {
-            return judgeCsvTarget(o.csvPath, o.csvMode, {o.source, o.settings, o.light.request, greyByFile(inputs)});
+            return judgeCsvTarget(o.csvPath, o.csvMode,
+                {o.source, o.settings, o.light.request, greyByFile(inputs), o.light.siteFromPhotos});
         },
         target);
 }
@@ -213,8 +214,8 @@ int runMeasure(const MeasureOptions& o)
         if (!row.again.empty())
             reporter.note("Measuring \"" + canopy::rawText(row.file) + "\" again: " + row.again + ".");
     (void)RixSetMaxPixels(o.run.maxPixels);
-    const MeasureSettings run{
-        o.source, o.settings, o.run.jobs, availableCpus(), o.light.request, images ? &*images : nullptr};
+    const MeasureSettings run{o.source, o.settings, o.run.jobs, availableCpus(), o.light.request,
+        images ? &*images : nullptr, o.light.siteFromPhotos};
     const auto failed = [&] { return output->failed() || (days && days->failed()); };
     MeasuredLines measured = measurePhotos(
         photos, run, reporter, [&] { return stopRequested() || failed(); },

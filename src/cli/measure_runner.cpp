@@ -10,6 +10,8 @@
 #include "light_daily.h"
 #include "mdl_karwen.h"
 #include "parallel_runner.h"
+#include "photo_metadata.h"
+#include "photo_site.h"
 #include "projection_model.h"
 #include "run_control.h"
 #include "shown_text.h"
@@ -131,8 +133,17 @@ private:
             failure = problemLine(FileAction::Open, problem);
             return canopy::failedRow(path, problem.reason, run_.canopy);
         }
+        files::PhotoMetadata metadata = files::readPhotoMetadata(path);
+        std::optional<PhotoLight> own;
+        if (run_.light && run_.siteFromPhotos) {
+            own = photoLight(*run_.light, metadata);
+            if (!own->error.empty())
+                return canopy::failedRow(path, own->error, run_.canopy);
+        }
         try {
-            return measureLoaded(path, photo);
+            CanopyRow row = measureLoaded(path, photo, own ? &*own->request : run_.light ? &*run_.light : nullptr);
+            row.metadata = std::move(metadata);
+            return row;
         } catch (const std::bad_alloc&) {
             // What the measurement held is freed by now, so the row still fits.
             const std::string error = "too large: " + std::to_string(RixWidth(photo)) + " x "
@@ -141,7 +152,7 @@ private:
         }
     }
 
-    CanopyRow measureLoaded(const std::string& path, int32_t photo)
+    CanopyRow measureLoaded(const std::string& path, int32_t photo, const canopy::LightRequest* light)
     {
         // A found circle is read to its rim: the rim is the 90-degree horizon.
         const PhotoSource source
@@ -150,8 +161,8 @@ private:
             return canopy::failedRow(path, sourceProblemText(source.problem), run_.canopy);
         // The dots' view is made through the same circle as the pixels,
         // resampled at the dots alone.
-        CanopyRow row = canopy::measurePhoto(path, photo, source.prm, lensOf(run_.source), kDotsViewRecord, kDotsSide,
-            kDotsSide, run_.canopy, run_.light ? &*run_.light : nullptr);
+        CanopyRow row = canopy::measurePhoto(
+            path, photo, source.prm, lensOf(run_.source), kDotsViewRecord, kDotsSide, kDotsSide, run_.canopy, light);
         row.circle = run_.source.findCircle ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Given;
         row.lensName = lensNameOf(run_.source);
         return row;

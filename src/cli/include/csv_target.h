@@ -62,6 +62,8 @@ struct RunSettings {
     // reads another, from before grey photos were told apart, is measured
     // again (KeptRow::again).
     std::function<std::optional<bool>(const std::string& file)> photoIsGrey;
+    // --site exif: each row's site is its photo's, never compared.
+    bool siteFromPhotos = false;
 };
 
 [[nodiscard]] CsvTarget judgeCsvTarget(const std::string& path, CsvMode mode, const RunSettings& run);
