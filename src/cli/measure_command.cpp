@@ -12,7 +12,9 @@
 #include "file_path.h"
 #include "light_daily.h"
 #include "measure_runner.h"
+#include "option_values.h"
 #include "parallel_runner.h"
+#include "result_base.h"
 #include "rix.h"
 #include "run_control.h"
 #include "shown_text.h"
@@ -161,7 +163,15 @@ int planImages(const MeasureOptions& o, const BatchInputs& inputs, const std::ve
         return kExitFailures;
     }
     SkyImages planned{files::utf8String(folder), o.csvMode != CsvMode::New, {}};
-    const std::vector<PlannedFile> plan = planSkyImages(planned.folder, inputs, o.run.recursive);
+    std::vector<std::string> subfolders;
+    try {
+        if (o.run.recursive)
+            subfolders = resultSubfolders(inputs, o.run.base);
+    } catch (const UsageError& e) {
+        printShown(stderr, std::string("karwen-cli measure: ") + e.what() + "; nothing was measured or written.");
+        return kExitUsage;
+    }
+    const std::vector<PlannedFile> plan = planSkyImages(planned.folder, inputs, subfolders);
     std::map<std::string, const PlannedFile*> ofPhoto;
     for (const PlannedFile& file : plan)
         ofPhoto.emplace(file.sourcePath, &file);

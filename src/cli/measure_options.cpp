@@ -108,6 +108,8 @@ MeasureOptions checked(const RawOptions& raw, int defaultJobs)
         kMaxZenithBounds);
     o.light = checkedLight(raw.light);
     o.classifiedFolder = raw.classified;
+    if (!o.run.base.empty() && o.classifiedFolder.empty())
+        throw UsageError("--base: only with --save-classified, whose sky images it places");
     return o;
 }
 
