@@ -25,15 +25,16 @@ void setExif(const std::string& path, const std::vector<std::string>& settings)
     ASSERT_EQ(std::system((command + " '" + path + "'").c_str()), 0) << command;
 }
 
-// The TIFF header of the photo's EXIF block made unreadable.
+// The entries of the photo's first EXIF directory overwritten with 0xFF
+// bytes (the TIFF header kept): types and sizes the library warns about.
 void damageExif(const std::string& path)
 {
     std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(file)), {});
     const std::size_t at = bytes.find(std::string("Exif\0\0", 6));
     ASSERT_NE(at, std::string::npos);
-    file.seekp(std::streamoff(at + 6));
-    file.write("XXXXXXXX", 8);
+    file.seekp(std::streamoff(at + 6 + 10));
+    file.write(std::string(30, '\xFF').data(), 30);
 }
 
 const std::vector<std::string> kNorthEast{"Exif.Photo.DateTimeOriginal 2021:06:21 12:30:00",
@@ -82,7 +83,10 @@ TEST_F(MetadataRun, EachFieldReadsBackThroughTheCsv)
                 "Exif.GPSInfo.GPSLongitude 10/1 15/1 0/1"},
             false, {}},
         {"no_exif.jpg", {}, false, {}},
-        {"damaged.jpg", kNorthEast, true, {}},
+        // The first directory's entries are lost; the GPS directory it
+        // points to past them is still read.
+        {"damaged.jpg", kNorthEast, true,
+            {{"gps_latitude", "45.5"}, {"gps_longitude", "10.25"}, {"gps_altitude", "250"}}},
         {"a.bmp", {}, false, {}},
     };
     std::vector<std::string> args;
