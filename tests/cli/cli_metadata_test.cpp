@@ -140,6 +140,14 @@ TEST_F(MetadataRun, SiteFromExifGivesTheFiguresOfTheSameSiteGiven)
     EXPECT_FALSE(fieldOf(exif, 2, "h0").empty());
     EXPECT_EQ(fieldOf(exif, 1, "error"), "no GPS position in the photo's metadata");
     EXPECT_EQ(fieldOf(site, 1, "error"), "");
+
+    std::filesystem::remove(csv());
+    // An altitude the light model does not take fails that photo alone.
+    std::vector<std::string> high = kNorthEast;
+    high.back() = "Exif.GPSInfo.GPSAltitude 9500/1";
+    const std::string summit = exifPhoto("summit.jpg", high);
+    EXPECT_TRUE(ended(run({"--site", "exif", "--period", "2021-06-01", summit}), 1,
+        {"the photo's GPS altitude 9500 m is outside the light figures' range, from -500 to 9000 m"}));
 }
 
 TEST_F(MetadataRun, SiteFromExifResumesOverPhotosOfOtherSites)
