@@ -3,7 +3,8 @@
 # 512 x 512, with one job and with two, and one ffmpeg process per photo on
 # the same photos for comparison; then karwen-cli measure on the same
 # photos, through one circle and through each photo's own, with one job and
-# with two. The photos are copies, made at run time in
+# with two, and the EXIF read the metadata columns add per photo. The
+# photos are copies, made at run time in
 # a temporary folder, of the two 2560 x 1920 photos in ../shared/data/real
 # (see SOURCES.md there); they are never copied into the repository.
 # Not a test: the figures depend on the machine and on what else runs.
@@ -109,6 +110,12 @@ for circle in "--circle 1277,933,782" "--detect-circle"; do
     echo "  $circle, -j $jobs: $ms ms per photo"
   done
 done
+
+# measure always writes the metadata columns, so their cost is timed
+# alone: the EXIF read of one 5-Mpx photo (bench/metadata_bench.cpp).
+./scripts/build.sh release metadata_bench >/dev/null
+us=$(./build/release/bench/metadata_bench --benchmark_format=csv 2>/dev/null | awk -F, '/BM_ReadPhotoMetadata/ { print $3 }')
+echo "  the metadata columns add $us us per 5-Mpx photo (its EXIF read alone)"
 
 # Peak memory of one job (-j 1) on one photo, as /usr/bin/time -v gives it
 # ("Maximum resident set size"): a 5-Mpx photo as it is and the same photo

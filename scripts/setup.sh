@@ -9,6 +9,7 @@ PACKAGES="
   libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev
+  libexiv2-dev exiv2
   clang libclang-rt-14-dev clang-format-14
   xvfb xauth imagemagick desktop-file-utils openbox xdotool
   fonts-ipafont-gothic

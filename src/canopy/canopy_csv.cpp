@@ -217,6 +217,29 @@ static_assert(std::size(kLightColumns) == std::size_t(kCsvLightColumns));
 constexpr std::size_t kLightSettingColumns = 18;
 static_assert(kLightColumns[kLightSettingColumns].name == "h0");
 
+// The photo's metadata after the light columns.
+using MetadataField = std::string (*)(const files::PhotoMetadata&);
+
+struct MetadataColumn {
+    std::string_view name;
+    MetadataField field;
+};
+
+std::string known(const std::optional<double>& value) { return value ? number(*value, -1) : std::string(); }
+
+constexpr MetadataColumn kMetadataColumns[] = {
+    {"datetime_original", [](const files::PhotoMetadata& m) { return csvText(m.datetimeOriginal); }},
+    {"camera", [](const files::PhotoMetadata& m) { return csvText(m.camera); }},
+    {"lens_model", [](const files::PhotoMetadata& m) { return csvText(m.lensModel); }},
+    {"exposure_time", [](const files::PhotoMetadata& m) { return known(m.exposureTimeS); }},
+    {"f_number", [](const files::PhotoMetadata& m) { return known(m.fNumber); }},
+    {"iso", [](const files::PhotoMetadata& m) { return known(m.iso); }},
+    {"gps_latitude", [](const files::PhotoMetadata& m) { return known(m.latitudeDeg); }},
+    {"gps_longitude", [](const files::PhotoMetadata& m) { return known(m.longitudeDeg); }},
+    {"gps_altitude", [](const files::PhotoMetadata& m) { return known(m.altitudeM); }},
+};
+static_assert(std::size(kMetadataColumns) == std::size_t(kCsvMetadataColumns));
+
 constexpr std::string_view kRingPrefix = "gf_";
 std::string ringColumn(const std::string& k) { return std::string(kRingPrefix) + k; }
 
@@ -230,6 +253,8 @@ std::vector<std::string> headerColumns(int rings, int leftOut = 0)
     for (const Column& c : kTrailColumns)
         columns.emplace_back(c.name);
     for (const LightColumn& c : kLightColumns)
+        columns.emplace_back(c.name);
+    for (const MetadataColumn& c : kMetadataColumns)
         columns.emplace_back(c.name);
     columns.resize(columns.size() - std::size_t(leftOut));
     return columns;
@@ -288,14 +313,15 @@ std::string headerDifference(std::string_view line, const std::string& header)
     return "the lines differ";
 }
 
-// Whether a row holds light figures: a light column of it is not empty.
+// Whether a row holds light figures: a light column of it (before the
+// metadata columns) is not empty.
 bool holdsLight(const std::string& row)
 {
     const auto fields = csvFields(row);
-    if (!fields || fields->size() < std::size_t(kCsvLightColumns))
+    if (!fields || fields->size() < std::size_t(kCsvLightColumns + kCsvMetadataColumns))
         return false;
-    return std::any_of(
-        fields->end() - kCsvLightColumns, fields->end(), [](const std::string& f) { return !f.empty(); });
+    const auto lightEnd = fields->end() - kCsvMetadataColumns;
+    return std::any_of(lightEnd - kCsvLightColumns, lightEnd, [](const std::string& f) { return !f.empty(); });
 }
 
 // A file of an earlier form (`lines` after its byte order mark `lead`)
@@ -384,6 +410,8 @@ std::string csvRow(const CanopyRow& row)
         fields.push_back(c.field(row));
     for (const LightColumn& c : kLightColumns)
         fields.push_back(row.light ? c.field(*row.light) : std::string());
+    for (const MetadataColumn& c : kMetadataColumns)
+        fields.push_back(c.field(row.metadata));
     return joined(fields);
 }
 
@@ -404,6 +432,8 @@ std::string csvColumnNames()
     for (const Column& c : kTrailColumns)
         names += ", " + std::string(c.name);
     for (const LightColumn& c : kLightColumns)
+        names += ", " + std::string(c.name);
+    for (const MetadataColumn& c : kMetadataColumns)
         names += ", " + std::string(c.name);
     return names;
 }

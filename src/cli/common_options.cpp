@@ -6,11 +6,14 @@
 #include "mdl_karwen.h"
 #include "option_values.h"
 #include "projection_model.h"
+#include "utf8_path.h"
 #include "view_reference.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 
 namespace karwen::cli {
 
@@ -44,6 +47,13 @@ void addRunOptions(
     command.add_flag("-r,--recursive", raw.recursive,
         "Take the photos in the subfolders of the folders named too, at any depth (links to folders are not "
         "followed).");
+    command
+        .add_option("--base", raw.base,
+            "With -r: each result's folder below the output folder (measure: that of --save-classified) is its photo's "
+            "folder relative to DIR, instead "
+            "of to the named folder it was found in, so that two named folders whose photos share names below them "
+            "keep their results apart. A photo outside DIR is a usage error. Default: each named folder.")
+        ->type_name("DIR");
     command
         .add_option("-j,--jobs", raw.jobs,
             "Photos taken at once. Default: the CPUs this process may run on (" + std::to_string(defaultJobs)
@@ -125,6 +135,17 @@ RunOptions checkedRun(const RawRunOptions& raw, int defaultJobs)
     RunOptions o;
     o.inputs = raw.inputs;
     o.recursive = raw.recursive;
+    if (!raw.base.empty()) {
+        if (!raw.recursive)
+            throw UsageError("--base: only with -r, whose subfolders it places");
+        std::error_code ec;
+        std::filesystem::path base = std::filesystem::absolute(files::utf8Path(raw.base), ec).lexically_normal();
+        if (ec)
+            throw UsageError("--base: \"" + raw.base + "\": " + files::reasonOf(ec.value()));
+        if (!base.has_filename() && base.has_relative_path())
+            base = base.parent_path(); // "photos/" is "photos"
+        o.base = files::utf8String(base);
+    }
     if (raw.filesFrom == "-" && raw.filesFrom0 == "-")
         throw UsageError("--files-from - and --files-from0 -: standard input holds one list");
     addListed(o.inputs, raw.filesFrom, ListSeparator::Line, "--files-from");

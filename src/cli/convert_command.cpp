@@ -8,7 +8,9 @@
 #include "dry_run.h"
 #include "file_error.h"
 #include "file_messages.h"
+#include "option_values.h"
 #include "parallel_runner.h"
+#include "result_base.h"
 #include "rix.h"
 #include "run_control.h"
 #include "settings_record.h"
@@ -61,8 +63,13 @@ int runConvert(const ConvertOptions& o)
     const BatchInputs inputs
         = collectBatchInputs(o.run.inputs, {o.run.recursive, o.run.recursive ? files::utf8String(output) : ""});
     BatchJob job{"", files::utf8String(output), o.postfix, o.outExt, inputs.paths, {}};
-    if (o.run.recursive)
-        job.subfolders = inputs.subfolders;
+    try {
+        if (o.run.recursive)
+            job.subfolders = resultSubfolders(inputs, o.run.base);
+    } catch (const UsageError& e) {
+        printShown(stderr, std::string("karwen-cli convert: ") + e.what() + "; nothing was converted.");
+        return kExitUsage;
+    }
     const std::vector<PlannedFile> plan = planBatch(job);
     const std::string leftOut = leftOutLine(inputs, plan);
     const std::vector<PlannedFile> mine = shardOf(plan, o.run.shard, o.run.shards);

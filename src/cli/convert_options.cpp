@@ -83,7 +83,7 @@ ConvertOptions checked(const RawOptions& raw, int defaultJobs)
         checkPhotoSettingsPath(raw.photoSettings, raw.run);
         o.table = readPhotoSettings(raw.photoSettings, {raw.source, {}, {}}, [](const RawPhotoOptions& row) {
             refuseMeasuresColumns(row);
-            return PhotoSettings{checkedSource(row.source), {}, std::nullopt, false, {}};
+            return PhotoSettings{checkedSource(row.source), {}, std::nullopt, false, false, {}};
         });
     }
     return o;

@@ -75,8 +75,11 @@ Reference referenceOf(const PhotoSettings& run, bool greyPhoto)
             "dots_projection", "circle", "lens"}};
     // Erbs's fraction follows from the other settings compared.
     const bool erbs = run.light && run.light->settings.beamModel == light::BeamFractionModel::Erbs;
+    const auto photoSite = [&](const std::string& name) {
+        return run.siteFromPhotos && (name == "latitude" || name == "longitude" || name == "elevation");
+    };
     for (std::string& name : canopy::csvLightSettingColumns())
-        if (!(erbs && name == "beam_fraction"))
+        if (!(erbs && name == "beam_fraction") && !photoSite(name))
             r.compared.push_back(std::move(name));
     if (!run.source.findCircle)
         r.compared.insert(r.compared.end(), {"cx", "cy", "r"});
@@ -141,7 +144,7 @@ CsvTarget notARow(const std::string& path, int number)
 // without; its rows are kept with them empty.
 CsvTarget keptRows(const std::string& path, const std::string& content, const RunSettings& run, int missingColumns)
 {
-    const PhotoSettings runs{run.source, run.canopy, run.light, false, {}};
+    const PhotoSettings runs{run.source, run.canopy, run.light, run.siteFromPhotos, false, {}};
     const Reference colour = referenceOf(runs, false), grey = referenceOf(runs, true);
     const std::size_t channel = columnOf(colour, "channel");
     const std::string greyKey(canopy::keyOf(canopy::Channel::Grey));

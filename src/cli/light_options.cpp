@@ -3,6 +3,7 @@
 #include "calendar.h"
 #include "light_settings.h"
 #include "option_values.h"
+#include "photo_site.h"
 
 #include <CLI/CLI.hpp>
 
@@ -181,9 +182,10 @@ void addLightOptions(CLI::App& measure, RawLightOptions& raw)
     add("--site", raw.site,
         "Where the photos were taken: latitude " + kLatitudeBounds + " and longitude " + kLongitudeBounds
             + " in degrees, north and east positive, and elevation " + kElevationBounds
-            + " m above sea level (default 0), e.g. --site -33.9,18.4. With --period, each measured photo's line "
-              "holds its light figures.",
-        "LAT,LON[,ELEV]");
+            + " m above sea level (default 0), e.g. --site -33.9,18.4; or " + kSiteFromPhotos
+            + " for each photo's own GPS position and altitude in its metadata (a photo without a position is an "
+              "error row). With --period, each measured photo's line holds its light figures.",
+        "LAT,LON[,ELEV]|exif");
     add("--period", raw.period,
         "The days the light figures are worked out for, FROM..TO as YYYY-MM-DD..YYYY-MM-DD, both days included, TO "
         "not before FROM and at most "
@@ -267,7 +269,9 @@ LightOptions checkedLight(const RawLightOptions& raw)
 
     LightSettings s;
     s.period = checkedPeriod(raw.period);
-    s = withSite(s, raw.site);
+    const bool siteFromPhotos = lowered(raw.site) == kSiteFromPhotos;
+    if (!siteFromPhotos)
+        s = withSite(s, raw.site);
     s = withOptionValue(
         s, raw.utcOffset, false, [](LightSettings& l, double v) { l.site.utcOffsetHours = v; }, validSettings,
         "--utc-offset", kUtcOffsetBounds);
@@ -275,7 +279,7 @@ LightOptions checkedLight(const RawLightOptions& raw)
         s, raw.timeStep, true, [](LightSettings& l, double v) { l.timeStepMin = int(v); }, validSettings, "--time-step",
         kTimeStepBounds);
     s = withModel(s, raw);
-    return {canopy::LightRequest{s, checkedOrientation(raw), !raw.daily.empty()}, raw.daily};
+    return {canopy::LightRequest{s, checkedOrientation(raw), !raw.daily.empty()}, raw.daily, siteFromPhotos};
 }
 
 } // namespace karwen::cli

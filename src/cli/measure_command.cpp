@@ -13,7 +13,9 @@
 #include "file_path.h"
 #include "light_daily.h"
 #include "measure_runner.h"
+#include "option_values.h"
 #include "parallel_runner.h"
+#include "result_base.h"
 #include "rix.h"
 #include "run_control.h"
 #include "shown_text.h"
@@ -140,7 +142,8 @@ int judgeCsv(const MeasureOptions& o, const BatchInputs& inputs, CsvTarget& targ
         "--csv", o.csvPath, inputs,
         [&] {
             return judgeCsvTarget(o.csvPath, o.csvMode,
-                {o.source, o.settings, o.light.request, greyByFile(inputs), ownByFile(o, inputs)});
+                {o.source, o.settings, o.light.request, greyByFile(inputs), ownByFile(o, inputs),
+                    o.light.siteFromPhotos});
         },
         target);
 }
@@ -177,7 +180,15 @@ int planImages(const MeasureOptions& o, const BatchInputs& inputs, const std::ve
         return kExitFailures;
     }
     SkyImages planned{files::utf8String(folder), o.csvMode != CsvMode::New, {}};
-    const std::vector<PlannedFile> plan = planSkyImages(planned.folder, inputs, o.run.recursive);
+    std::vector<std::string> subfolders;
+    try {
+        if (o.run.recursive)
+            subfolders = resultSubfolders(inputs, o.run.base);
+    } catch (const UsageError& e) {
+        printShown(stderr, std::string("karwen-cli measure: ") + e.what() + "; nothing was measured or written.");
+        return kExitUsage;
+    }
+    const std::vector<PlannedFile> plan = planSkyImages(planned.folder, inputs, subfolders);
     std::map<std::string, const PlannedFile*> ofPhoto;
     for (const PlannedFile& file : plan)
         ofPhoto.emplace(file.sourcePath, &file);
@@ -255,8 +266,8 @@ int runMeasure(const MeasureOptions& o)
         if (!row.again.empty())
             reporter.note("Measuring \"" + canopy::rawText(row.file) + "\" again: " + row.again + ".");
     (void)RixSetMaxPixels(o.run.maxPixels);
-    const MeasureSettings run{
-        o.source, o.settings, o.run.jobs, availableCpus(), o.light.request, images ? &*images : nullptr, table.own};
+    const MeasureSettings run{o.source, o.settings, o.run.jobs, availableCpus(), o.light.request,
+        images ? &*images : nullptr, table.own, o.light.siteFromPhotos};
     const auto failed = [&] { return output->failed() || (days && days->failed()); };
     MeasuredLines measured = measurePhotos(
         photos, run, reporter, [&] { return stopRequested() || failed(); },

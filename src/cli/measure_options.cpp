@@ -101,8 +101,9 @@ void readTable(const RawOptions& raw, MeasureOptions& o)
     const MeasureOptions& base = o;
     o.table
         = readPhotoSettings(raw.photoSettings, {raw.source, raw.threshold, raw.light}, [&](const RawPhotoOptions& row) {
+              const LightOptions light = checkedLight(row.light);
               return PhotoSettings{checkedSource(row.source), withThreshold(base.settings, row.threshold),
-                  checkedLight(row.light).request, false, {}};
+                  light.request, light.siteFromPhotos, false, {}};
           });
 }
 
@@ -140,6 +141,8 @@ MeasureOptions checked(const RawOptions& raw, int defaultJobs)
     else
         readTable(raw, o);
     o.classifiedFolder = raw.classified;
+    if (!o.run.base.empty() && o.classifiedFolder.empty())
+        throw UsageError("--base: only with --save-classified, whose sky images it places");
     return o;
 }
 
@@ -242,6 +245,11 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
           "(beam_coverage, diffuse_coverage). In a period without sun (a polar night) dsf, tsf, trans_direct, "
           "trans_total and beam_coverage are empty. Without --site the light columns are empty. Regions are "
           "turned to true north by --top-azimuth, --magnetic-declination and --mirrored.\n"
+          "Metadata: the last columns hold what the photo's EXIF records, empty where it records nothing (a BMP, "
+          "damaged metadata): datetime_original as 2021-06-21T12:30:00 (+02:00 with a recorded offset), camera "
+          "(make and model), lens_model, exposure_time in s, f_number, iso, gps_latitude and gps_longitude in "
+          "degrees (south and west negative), gps_altitude in m (below sea level negative). A photo is measured "
+          "as stored whatever its EXIF orientation: the circle and the top refer to the stored pixels.\n"
           "Names that are not valid UTF-8, control characters and backslashes are written as \\xHH and \\\\.\n"
           "Exit status: 0 when every photo was measured, 1 when a photo could not be read or measured (the "
           "others still are), a sky image could not be saved or was refused, the folder of --save-classified takes "

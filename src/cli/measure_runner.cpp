@@ -10,6 +10,8 @@
 #include "light_daily.h"
 #include "mdl_karwen.h"
 #include "parallel_runner.h"
+#include "photo_metadata.h"
+#include "photo_site.h"
 #include "projection_model.h"
 #include "run_control.h"
 #include "shown_text.h"
@@ -127,7 +129,7 @@ private:
     {
         if (i < run_.own.size() && run_.own[i])
             return *run_.own[i];
-        return {run_.source, run_.canopy, run_.light, false, {}};
+        return {run_.source, run_.canopy, run_.light, run_.siteFromPhotos, false, {}};
     }
 
     // Photo i's row; failure: what the user is told of a photo that could
@@ -135,14 +137,23 @@ private:
     CanopyRow measure(std::size_t i, int32_t photo, std::string& failure)
     {
         const std::string& path = photos_[i];
-        const PhotoSettings settings = settingsOf(i);
+        PhotoSettings settings = settingsOf(i);
         if (!isImage(photo)) {
             const FileProblem problem = photoProblem(path, RixLastError());
             failure = problemLine(FileAction::Open, problem);
             return canopy::failedRow(path, problem.reason, settings.canopy);
         }
+        files::PhotoMetadata metadata = files::readPhotoMetadata(path);
+        if (settings.light && settings.siteFromPhotos) {
+            PhotoLight own = photoLight(*settings.light, metadata);
+            if (!own.error.empty())
+                return canopy::failedRow(path, own.error, settings.canopy);
+            settings.light = own.request;
+        }
         try {
-            return measureLoaded(path, photo, settings);
+            CanopyRow row = measureLoaded(path, photo, settings);
+            row.metadata = std::move(metadata);
+            return row;
         } catch (const std::bad_alloc&) {
             // What the measurement held is freed by now, so the row still fits.
             const std::string error = "too large: " + std::to_string(RixWidth(photo)) + " x "

@@ -4,7 +4,8 @@
 // land at its place in the list, whatever the number of jobs. The dots are
 // read from the photo converted, nearest pixel, into an equisolid view of
 // kDotsSide x kDotsSide pixels whose circle fills it; only the dots' pixels
-// of that view are ever resampled.
+// of that view are ever resampled. Each photo's metadata is read from its
+// file's header for the row's last columns.
 #pragma once
 
 #include "canopy_settings.h"
@@ -37,6 +38,8 @@ struct MeasureSettings {
     // Photo i's own settings from a table, own[i]; nullptr (or no entry)
     // takes those above.
     std::vector<const PhotoSettings*> own;
+    // The light figures at each photo's own GPS position (photo_site.h).
+    bool siteFromPhotos = false;
 };
 
 struct MeasuredLines {

@@ -23,11 +23,10 @@ MadeImage decided(SavedImage image) { return {std::move(image), {}, false}; }
 
 } // namespace
 
-std::vector<PlannedFile> planSkyImages(const std::string& folder, const BatchInputs& inputs, bool recursive)
+std::vector<PlannedFile> planSkyImages(
+    const std::string& folder, const BatchInputs& inputs, const std::vector<std::string>& subfolders)
 {
-    BatchJob job{"", folder, kSkyImagePostfix, kSkyImageExt, inputs.paths, {}};
-    if (recursive)
-        job.subfolders = inputs.subfolders;
+    const BatchJob job{"", folder, kSkyImagePostfix, kSkyImageExt, inputs.paths, subfolders};
     return planBatch(job);
 }
 

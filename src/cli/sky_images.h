@@ -31,10 +31,11 @@ struct SkyImages {
     std::vector<PlannedFile> files; // by photo of the list
 };
 
-// The images of the listed photos (inputs' paths and, with recursive,
-// their subfolders) in folder, absolute; refusals included.
+// The images of the listed photos (inputs' paths) in folder, absolute,
+// each below its entry of subfolders (none: all in folder itself);
+// refusals included.
 [[nodiscard]] std::vector<PlannedFile> planSkyImages(
-    const std::string& folder, const BatchInputs& inputs, bool recursive);
+    const std::string& folder, const BatchInputs& inputs, const std::vector<std::string>& subfolders);
 
 enum class ImageStatus { Written, Kept, Failed };
 

@@ -17,6 +17,7 @@
 #include "light_settings_form.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
+#include "photo_metadata.h"
 #include "pixel_view.h"
 #include "projection_model.h"
 #include "sky_image_save.h"
@@ -503,6 +504,7 @@ void CanopyWindow::cmdExport_Click()
         row.circle = source_.detected ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Window;
         row.lensName = lensNameOf(source_.prm, SrcLens);
         row.light = tracker_.light();
+        row.metadata = files::readPhotoMetadata(SrcFile);
         if (!dotsSet())
             row.dots.reset(); // no dot looked at yet: no dot figures
     }

@@ -40,7 +40,7 @@ TEST(CsvLens, TheLensColumnNamesTheLensBeforeTheLightColumns)
 {
     initProjectionNames();
     const std::string header = csvHeader(4);
-    const std::string noLight(std::size_t(kCsvLightColumns), ',');
+    const std::string noLight(std::size_t(kCsvLightColumns + kCsvMetadataColumns), ',');
     EXPECT_NE(header.find(",circle,dots_outside,lens,top_azimuth,"), std::string::npos) << header;
     EXPECT_NE(csvColumnNames().find(", dots_outside, lens, top_azimuth, "), std::string::npos) << csvColumnNames();
 
@@ -66,31 +66,35 @@ TEST(CsvLens, TheLensColumnNamesTheLensBeforeTheLightColumns)
     EXPECT_EQ(failed, "b.jpg,unreadable" + std::string(names.size() - 2, ','));
 }
 
-// Files were written without the light columns, and before that without the
-// lens column too; no other count of the columns added last was ever
-// written.
+// Files were written without the metadata columns, before that without
+// the light columns too, and before that without the lens column too; no
+// other count of the columns added last was ever written.
 TEST(CsvLens, OnlyTheHeadersOnceWrittenAreEarlierForms)
 {
     for (const int rings : {1, 5, kMaxRings}) {
         const std::string current = csvHeader(rings);
+        const int lightGone = kCsvMetadataColumns + kCsvLightColumns;
+        const std::string withoutMetadata = current.substr(0, current.find(",datetime_original,"));
         const std::string withoutLight = current.substr(0, current.find(",top_azimuth,"));
         const std::string withoutLens = withoutLight.substr(0, withoutLight.rfind(','));
         ASSERT_TRUE(withoutLens.ends_with(",dots_outside")) << withoutLens;
-        EXPECT_EQ(csvEarlierHeader(rings, kCsvLightColumns), withoutLight);
+        ASSERT_TRUE(withoutMetadata.ends_with(",diffuse_coverage")) << withoutMetadata;
+        EXPECT_EQ(csvEarlierHeader(rings, kCsvMetadataColumns), withoutMetadata);
+        EXPECT_EQ(csvEarlierHeader(rings, lightGone), withoutLight);
         EXPECT_EQ(csvEarlierHeader(rings, kCsvAddedColumns), withoutLens);
         EXPECT_EQ(csvEarlierHeader(rings, 0), current);
-        for (const auto& [line, missing] : {std::pair{current, 0}, std::pair{withoutLight, kCsvLightColumns},
-                 std::pair{withoutLens, kCsvAddedColumns}}) {
+        for (const auto& [line, missing] : {std::pair{current, 0}, std::pair{withoutMetadata, kCsvMetadataColumns},
+                 std::pair{withoutLight, lightGone}, std::pair{withoutLens, kCsvAddedColumns}}) {
             const auto form = csvHeaderForm("\xEF\xBB\xBF" + line + "\r");
             ASSERT_TRUE(form) << line;
             EXPECT_EQ(form->rings, rings);
             EXPECT_EQ(form->missingColumns, missing);
-            EXPECT_EQ(csvHoldsLight(missing), missing == 0);
+            EXPECT_EQ(csvHoldsLight(missing), missing <= kCsvMetadataColumns);
         }
-        for (const int missing : {1, kCsvLightColumns - 1, kCsvLightColumns + 2})
+        for (const int missing : {1, kCsvMetadataColumns + 1, lightGone - 1, lightGone + 2})
             EXPECT_FALSE(csvHeaderForm(joinedPrefix(current, missing))) << missing;
     }
-    EXPECT_FALSE(csvHeaderForm(csvEarlierHeader(5, kCsvLightColumns) + ",notes"));
+    EXPECT_FALSE(csvHeaderForm(csvEarlierHeader(5, kCsvMetadataColumns + kCsvLightColumns) + ",notes"));
 }
 
 } // namespace

@@ -68,8 +68,10 @@ TEST(CsvLight, ColumnsFollowTheLensWithTheRunsSettingsAndFigures)
     initProjectionNames();
     const auto names = csvFields(csvHeader(3)).value();
     ASSERT_GT(names.size(), kLightNames.size());
-    EXPECT_EQ(std::vector(names.end() - std::ssize(kLightNames), names.end()), kLightNames);
-    EXPECT_EQ(names[names.size() - kLightNames.size() - 1], "lens");
+    // The photo's metadata comes after them.
+    const auto lightEnd = names.end() - kCsvMetadataColumns;
+    EXPECT_EQ(std::vector(lightEnd - std::ssize(kLightNames), lightEnd), kLightNames);
+    EXPECT_EQ(*(lightEnd - std::ssize(kLightNames) - 1), "lens");
 
     CanopyRow row = measuredRow();
     row.light = lightRow();
@@ -104,9 +106,12 @@ TEST(CsvLight, TheExportBringsAnEarlierFileUpOnlyForARowWithoutLight)
     const std::string plain = csvRow(row);
     row.light = lightRow();
     const std::string lit = csvRow(row);
-    const std::string withoutLight = csvEarlierHeader(3, kCsvLightColumns);
+    const std::string withoutMetadata = csvEarlierHeader(3, kCsvMetadataColumns);
+    const std::string withoutLight = csvEarlierHeader(3, kCsvMetadataColumns + kCsvLightColumns);
     const std::string withoutLens = csvEarlierHeader(3, kCsvAddedColumns);
-    const std::string light(std::size_t(kCsvLightColumns), ','), added(std::size_t(kCsvAddedColumns), ',');
+    const std::string metadata(std::size_t(kCsvMetadataColumns), ',');
+    const std::string light(std::size_t(kCsvLightColumns + kCsvMetadataColumns), ',');
+    const std::string added(std::size_t(kCsvAddedColumns), ',');
     const std::string bom = "\xEF\xBB\xBF";
     const struct {
         const char* name;
@@ -119,7 +124,10 @@ TEST(CsvLight, TheExportBringsAnEarlierFileUpOnlyForARowWithoutLight)
             bom + header + "\nold" + added + "\n\nx,y" + added + "\n" + plain + "\n"},
         {"header alone", withoutLens, plain, header + "\r\n" + plain + "\r\n"},
         {"a row with light figures", withoutLight + "\r\nold\r\n", lit, std::nullopt},
-        {"an earlier form of other rings", csvEarlierHeader(4, kCsvLightColumns) + "\r\n", plain, std::nullopt},
+        {"without the metadata columns, a row with light figures", withoutMetadata + "\r\nold,1\r\n", lit,
+            header + "\r\nold,1" + metadata + "\r\n" + lit + "\r\n"},
+        {"an earlier form of other rings", csvEarlierHeader(4, kCsvLightColumns + kCsvMetadataColumns) + "\r\n", plain,
+            std::nullopt},
         {"the current header", header + "\r\n", lit, header + "\r\n" + lit + "\r\n"},
     };
     for (const auto& c : cases) {

@@ -89,7 +89,7 @@ TEST_F(CliRun, MeasureReadsTheFoundCircleToItsRim)
     EXPECT_EQ(field(rows, 1, "circle"), "detected");
     rows = opennessThrough({});
     EXPECT_EQ(field(rows, 1, "circle"), "detected") << "the default";
-    EXPECT_EQ(rows.at(0).back(), "diffuse_coverage");
+    EXPECT_EQ(rows.at(0).back(), "gps_altitude");
 }
 
 TEST_F(CliRun, PhotosWithoutACircleAreErrorsNotFigures)

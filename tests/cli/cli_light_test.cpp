@@ -18,6 +18,8 @@ using namespace karwen::test;
 namespace {
 
 const int kLight = canopy::kCsvLightColumns;
+// The photo's metadata follows the light columns; the painted photos have none.
+const int kMetadata = canopy::kCsvMetadataColumns;
 
 TEST_F(LightRun, ColumnsHoldPlausibleFiguresAndStayEmptyWithoutTheSite)
 {
@@ -58,8 +60,8 @@ TEST_F(LightRun, ColumnsHoldPlausibleFiguresAndStayEmptyWithoutTheSite)
     const std::vector<std::string> plainLines = linesOf(plain);
     ASSERT_EQ(plainLines.size(), 3u);
     for (std::size_t row : {1u, 2u})
-        EXPECT_TRUE(plainLines[row].ends_with(std::string(std::size_t(kLight), ','))) << plainLines[row];
-    EXPECT_EQ(withoutLast(plain, kLight), withoutLast(lit, kLight));
+        EXPECT_TRUE(plainLines[row].ends_with(std::string(std::size_t(kLight + kMetadata), ','))) << plainLines[row];
+    EXPECT_EQ(withoutLast(plain, kLight + kMetadata), withoutLast(lit, kLight + kMetadata));
 }
 
 TEST_F(LightRun, TheTiltOfAnAxialViewLeavesTheFiguresTheTopsAzimuthTurnsThem)
@@ -70,7 +72,8 @@ TEST_F(LightRun, TheTiltOfAnAxialViewLeavesTheFiguresTheTopsAzimuthTurnsThem)
         EXPECT_TRUE(ended(runLit(args), 0));
         const auto table = tableOf(readBytes(csv()));
         std::filesystem::remove(csv());
-        return table.size() == 2 ? std::vector(table[1].end() - kLight, table[1].end()) : std::vector<std::string>{};
+        return table.size() == 2 ? std::vector(table[1].end() - kMetadata - kLight, table[1].end() - kMetadata)
+                                 : std::vector<std::string>{};
     };
     const std::vector<std::string> level = lightOf({"--tilt", "0"});
     ASSERT_EQ(level.size(), std::size_t(kLight));
@@ -113,7 +116,7 @@ TEST_F(LightRun, AFileWrittenBeforeTheLightColumnsIsContinuedOnlyWithoutTheSite)
     const std::string full = readBytes(csv());
     const std::vector<std::string> lines = linesOf(full);
     ASSERT_EQ(lines.size(), 3u);
-    for (const int missing : {kLight, canopy::kCsvAddedColumns}) {
+    for (const int missing : {kMetadata + kLight, canopy::kCsvAddedColumns}) {
         SCOPED_TRACE(missing);
         const std::string earlier = withoutLast(lines[0] + "\r\n" + lines[1] + "\r\n", missing);
         writeBytes(csv(), earlier);
@@ -122,6 +125,15 @@ TEST_F(LightRun, AFileWrittenBeforeTheLightColumnsIsContinuedOnlyWithoutTheSite)
         EXPECT_TRUE(ended(run({in(), "--resume"}), 0, {"1 measured, 1 skipped, 0 failed"}));
         EXPECT_EQ(readBytes(csv()), full);
     }
+    // Written with light figures before the metadata columns: continued
+    // with or without the site, the rows kept with those columns empty.
+    ASSERT_TRUE(ended(runLit({in(), "--overwrite"}), 0));
+    const std::string lit = readBytes(csv());
+    const std::vector<std::string> litLines = linesOf(lit);
+    ASSERT_EQ(litLines.size(), 3u);
+    writeBytes(csv(), withoutLast(litLines[0] + "\r\n" + litLines[1] + "\r\n", kMetadata));
+    EXPECT_TRUE(ended(runLit({in(), "--resume"}), 0, {"1 measured, 1 skipped, 0 failed"}));
+    EXPECT_EQ(readBytes(csv()), lit);
     // Only the forms once written: not a file a column short of today's.
     const std::string cut = withoutLast(lines[0] + "\r\n", 1);
     writeBytes(csv(), cut);

@@ -8,6 +8,7 @@
 #include "canopy_csv.h"
 #include "dot_gaps.h"
 #include "mdl_karwen.h"
+#include "photo_metadata.h"
 #include "pixel_view.h"
 #include "view_reference.h"
 
@@ -82,6 +83,7 @@ std::string libraryLine(const std::string& path, const Measured& m)
     (void)RixDestroy(view);
     canopy::CanopyRow row = canopy::canopyRow(path, m.settings, src, nullptr, pixels, kEquisolidangle, dots);
     row.circle = m.circle ? canopy::CircleOrigin::Given : canopy::CircleOrigin::Detected;
+    row.metadata = files::readPhotoMetadata(path); // the real photos' EXIF
     return canopy::csvRow(row);
 }
 

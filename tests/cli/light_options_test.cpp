@@ -73,6 +73,9 @@ TEST(LightOptions, BadValuesAreUsageErrorsNamingTheOptionAndItsRange)
         {withSite({"--light-daily", "-"}), "--light-daily: \"-\" is refused"},
         {{"--site", "45,10"}, "--site: needs --period"},
         {{"--period", "2021-06-01"}, "--period: needs --site"},
+        // Each photo's own site counts as a site.
+        {{"--site", "exif"}, "--site: needs --period"},
+        {{"--site", "exif,10", "--period", "2021-06-01"}, "--site: LAT \"exif\""},
     };
     for (const auto& c : cases) {
         std::string errors;
@@ -81,6 +84,20 @@ TEST(LightOptions, BadValuesAreUsageErrorsNamingTheOptionAndItsRange)
         EXPECT_FALSE(parsed.measure) << c.says;
         EXPECT_NE(errors.find(c.says), std::string::npos) << c.says << " in:\n" << errors;
     }
+}
+
+TEST(LightOptions, SiteFromThePhotosKeepsTheOtherSettings)
+{
+    std::string errors;
+    const ParsedCommand parsed
+        = measureWith({"--site", "EXIF", "--period", "2021-06-01", "--utc-offset", "2", "--kt", "0.4"}, errors);
+    ASSERT_TRUE(parsed.measure) << errors;
+    const LightOptions& light = parsed.measure->light;
+    EXPECT_TRUE(light.siteFromPhotos);
+    ASSERT_TRUE(light.request);
+    EXPECT_EQ(light.request->settings.site.utcOffsetHours, 2);
+    EXPECT_EQ(light.request->settings.kt, 0.4);
+    EXPECT_FALSE(measureWith(kSite, errors).measure->light.siteFromPhotos);
 }
 
 TEST(LightOptions, EachNeedsTheSite)

@@ -255,10 +255,13 @@ private slots:
         QCOMPARE(field("r"), fixed(throughFoundCircle().R, 2));
         QCOMPARE(field("circle"), u"detected"_s);
         QCOMPARE(field("dots_outside"), QString());
-        // The light columns come last, all empty without light figures.
-        const int light = canopy::kCsvLightColumns;
-        QCOMPARE(names.mid(names.size() - light - 3, 3), (QStringList{u"circle"_s, u"dots_outside"_s, u"lens"_s}));
-        for (const QString& empty : fields.mid(fields.size() - light))
+        // The light columns come before the photo's metadata, all empty
+        // without light figures.
+        const int light = canopy::kCsvLightColumns, metadata = canopy::kCsvMetadataColumns;
+        QCOMPARE(names.mid(names.size() - metadata - light - 3, 3),
+            (QStringList{u"circle"_s, u"dots_outside"_s, u"lens"_s}));
+        QCOMPARE(names.last(), u"gps_altitude"_s);
+        for (const QString& empty : fields.mid(fields.size() - metadata - light, light))
             QVERIFY(empty.isEmpty());
         QVERIFY(canopy.notes().contains(u"Row added to plots.csv"_s));
 

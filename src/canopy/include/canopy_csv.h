@@ -19,6 +19,12 @@
 // six decimals. A figure of the beam in a period without sun (dsf, tsf,
 // trans_direct, trans_total, beam_coverage) is empty, and a row without
 // light figures leaves every light column empty.
+//
+// The photo's metadata closes the line: datetime_original (ISO 8601),
+// camera, lens_model, exposure_time (s), f_number, iso, gps_latitude,
+// gps_longitude (decimal degrees, south and west negative) and gps_altitude
+// (m, below sea level negative), numbers in the shortest text that reads
+// back, each empty where the photo records none.
 #pragma once
 
 #include "canopy_row.h"
@@ -50,16 +56,20 @@ inline constexpr std::string_view kCsvLineEnd = "\r\n";
 // The header of rows with `rings` zenith rings (gf_1 ... gf_rings).
 [[nodiscard]] std::string csvHeader(int rings);
 // The columns added at the end after files were written without them: lens,
-// then the light columns (empty in a row without light figures). Files of
-// the earlier forms are read with those fields empty.
+// then the light columns (empty in a row without light figures), then the
+// photo's metadata. Files of the earlier forms are read with those fields
+// empty.
 inline constexpr int kCsvLightColumns = 36;
-inline constexpr int kCsvAddedColumns = 1 + kCsvLightColumns;
+inline constexpr int kCsvMetadataColumns = 9;
+inline constexpr int kCsvAddedColumns = 1 + kCsvLightColumns + kCsvMetadataColumns;
 // The forms files were written in before, by the added columns each lacks:
-// without the light columns, and without the lens column too.
-inline constexpr int kCsvEarlierForms[] = {kCsvLightColumns, kCsvAddedColumns};
+// without the metadata columns, without the light columns too, and without
+// the lens column too.
+inline constexpr int kCsvEarlierForms[]
+    = {kCsvMetadataColumns, kCsvMetadataColumns + kCsvLightColumns, kCsvAddedColumns};
 // Whether a file lacking missingColumns of the added columns can hold
 // light figures.
-[[nodiscard]] constexpr bool csvHoldsLight(int missingColumns) { return missingColumns == 0; }
+[[nodiscard]] constexpr bool csvHoldsLight(int missingColumns) { return missingColumns <= kCsvMetadataColumns; }
 // The light columns that hold the run's settings, in the file's order:
 // those a continued file's rows must share with the run.
 [[nodiscard]] std::vector<std::string> csvLightSettingColumns();

@@ -7,6 +7,7 @@
 #include "canopy_settings.h"
 #include "dot_figures.h"
 #include "light_row.h"
+#include "photo_metadata.h"
 #include "pixel_figures.h"
 #include "rix.h"
 
@@ -38,6 +39,9 @@ struct CanopyRow {
     // The light figures, when the run asked for them and the pixels gave
     // figures.
     std::optional<LightRow> light{};
+    // What the photo's file records of how and where it was taken, as far
+    // as the caller read it.
+    files::PhotoMetadata metadata{};
 };
 
 // A measured photo, seen through source and lens (nullptr for source's

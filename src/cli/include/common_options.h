@@ -26,6 +26,9 @@ inline constexpr int kDefaultMaxPixels = 600'000'000;
 struct RunOptions {
     std::vector<std::string> inputs; // files and folders as named, those of --files-from included
     bool recursive = false;          // the photos of the named folders' subfolders too
+    // --base: the folder the results' subfolders are relative to (absolute,
+    // without "." and ".." steps); "" for each named folder.
+    std::string base;
     int jobs = 1;
     int shard = 1; // this run's shard, 1..shards
     int shards = 1;
@@ -54,6 +57,7 @@ struct RawRunOptions {
     std::string filesFrom;  // a list of more inputs, one a line; "-" for standard input
     std::string filesFrom0; // the same, each name ended by a NUL byte
     bool recursive = false;
+    std::string base;
     std::string jobs;
     std::string shard = "1/1";
     std::string maxPixels = std::to_string(kDefaultMaxPixels);

@@ -66,6 +66,8 @@ struct RunSettings {
     // The settings of the photo a row names from a settings table; none
     // (or nullptr) takes those above.
     std::function<const PhotoSettings*(const std::string& file)> ownSettings{};
+    // --site exif: each row's site is its photo's, never compared.
+    bool siteFromPhotos = false;
 };
 
 [[nodiscard]] CsvTarget judgeCsvTarget(const std::string& path, CsvMode mode, const RunSettings& run);

@@ -20,6 +20,9 @@ namespace karwen::cli {
 struct LightOptions {
     std::optional<canopy::LightRequest> request; // none without --site
     std::string dailyPath;                       // --light-daily; "" when not given
+    // --site exif: each photo's site from its GPS position, request's site
+    // then unused.
+    bool siteFromPhotos = false;
 };
 
 // The options' texts as given; "" (false) for an option not given.

@@ -31,6 +31,7 @@ struct PhotoSettings {
     SourceOptions source;
     canopy::CanopySettings canopy;
     std::optional<canopy::LightRequest> light;
+    bool siteFromPhotos = false; // the light's site is each photo's GPS position (--site exif)
     bool circleFromTable = false;
     std::string shown; // the row's cells as "column=value, ...", for the user
 };
