@@ -150,6 +150,25 @@ TEST_F(MetadataRun, SiteFromExifGivesTheFiguresOfTheSameSiteGiven)
         {"the photo's GPS altitude 9500 m is outside the light figures' range, from -500 to 9000 m"}));
 }
 
+// A settings table's site cell is that photo's site; the others keep
+// their GPS positions.
+TEST_F(MetadataRun, ATableSiteReplacesTheGpsPositionForItsPhoto)
+{
+    exifPhoto("p.jpg", kNorthEast);
+    exifPhoto("q.jpg", kNorthEast);
+    const std::string table = in("sites.csv");
+    std::ofstream(table) << "file,site\nq.jpg,\"-33.5,151.25,40\"\n";
+    ASSERT_TRUE(ended(
+        run({"--site", "exif", "--period", "2021-06-01", "--photo-settings", table, in("p.jpg"), in("q.jpg")}), 0));
+    const auto rows = tableOf(readBytes(csv()));
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(fieldOf(rows, 1, "latitude"), "45.5");
+    EXPECT_EQ(fieldOf(rows, 1, "elevation"), "250");
+    EXPECT_EQ(fieldOf(rows, 2, "latitude"), "-33.5");
+    EXPECT_EQ(fieldOf(rows, 2, "longitude"), "151.25");
+    EXPECT_EQ(fieldOf(rows, 2, "gps_latitude"), "45.5"); // the metadata still as recorded
+}
+
 TEST_F(MetadataRun, SiteFromExifResumesOverPhotosOfOtherSites)
 {
     exifPhoto("p.jpg", kNorthEast);
