@@ -1,5 +1,6 @@
 #include "batch_dialog.h"
 
+#include "batch_measure_plan.h"
 #include "mdl_karwen.h"
 #include "source_projection_list.h"
 #include "view_mapping.h"
@@ -33,8 +34,9 @@ constexpr double kDesignFontHeight = 13.0;
 constexpr int kBorder = 120;
 constexpr int kClientWidth = 11040 + 2 * kBorder;
 // Under the columns: a row of buttons and labels, one more for "Use the
-// circle of the open photo" and one for the progress bar.
-constexpr int kClientHeight = 6360 + kBorder;
+// circle of the open photo", one for the CSV and sky images of a measuring
+// run and one for the progress bar.
+constexpr int kClientHeight = 6840 + kBorder;
 constexpr int kFrameWidth = 2160;
 constexpr int kFrameHeight = 4800;
 // The file lists' width, and the least they keep on a small screen: a
@@ -148,18 +150,25 @@ void BatchDialog::createColumns()
                                            "counted as skipped, so that Start goes on where a run stopped"));
     place(chkReplace_, 3360, 5400, 2775, 375);
 
+    createMeasureRow(11040 - 2 * shrink);
+
     // Across the dialog: the files done and the time left.
     progress_ = new QProgressBar;
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setRange(0, 1);
     progress_->setValue(0);
     progress_->setFormat(QString());
-    place(progress_, 0, 5940, 11040 - 2 * shrink, 300);
+    place(progress_, 0, 6420, 11040 - 2 * shrink, 300);
 
     // Column 5: the destination folder, format, postfix and parameters.
     place(destination, last, 0, kFrameWidth, kFrameHeight);
     cmdCancel_ = addButton(QStringLiteral("cmdCancel"), QStringLiteral("Exit"));
     place(cmdCancel_, last + kFrameWidth - 1215, 4920, 1215, 375);
+    // Under Exit: the other start, whose files are named in the row below.
+    cmdMeasure_ = addButton(QStringLiteral("cmdMeasure"), QStringLiteral("Measure into a CSV file"));
+    cmdMeasure_->setToolTip(QStringLiteral("Measures the selected photos with the Canopy window's settings, one "
+                                           "row each, as karwen-cli measure does; a CSV there already is continued"));
+    place(cmdMeasure_, last, 5400, kFrameWidth, 375);
     content_->setFixedSize(px(kClientWidth - 2 * shrink), px(kClientHeight));
     fitToScreen();
 
@@ -171,6 +180,45 @@ void BatchDialog::createColumns()
     connect(cmdStop_, &QPushButton::clicked, this, &BatchDialog::cmdStop_Click);
     connect(cmdCancel_, &QPushButton::clicked, this, &BatchDialog::cmdCancel_Click);
     connect(cmdUseOpenCircle_, &QPushButton::clicked, this, &BatchDialog::cmdUseOpenCircle_Click);
+    connect(cmdMeasure_, &QPushButton::clicked, this, &BatchDialog::cmdMeasure_Click);
+}
+
+void BatchDialog::createMeasureRow(int width)
+{
+    // The two fields share what the captions and buttons leave.
+    constexpr int kCaption = 720, kBrowse = 900, kGap = 60, kSkyBox = 1560;
+    const int field = (width - kCaption - kSkyBox - 2 * kBrowse - 4 * kGap) / 2;
+    constexpr int top = 5940;
+    auto* caption = new QLabel(QStringLiteral("CSV file"));
+    place(caption, 0, top, kCaption, 375);
+    txtCsv_ = new QLineEdit;
+    txtCsv_->setObjectName(QStringLiteral("txtCsv"));
+    txtCsv_->setToolTip(QStringLiteral("The file the figures of \"Measure into a CSV file\" go into"));
+    caption->setBuddy(txtCsv_);
+    place(txtCsv_, kCaption, top, field, 375);
+    auto* cmdBrowseCsv = addButton(QStringLiteral("cmdBrowseCsv"), QStringLiteral("Browse..."));
+    place(cmdBrowseCsv, kCaption + field + kGap, top, kBrowse, 375);
+
+    const int sky = kCaption + field + kBrowse + 3 * kGap;
+    chkSaveSky_ = new QCheckBox(QStringLiteral("Save sky images"));
+    chkSaveSky_->setObjectName(QStringLiteral("chkSaveSky"));
+    chkSaveSky_->setToolTip(QStringLiteral("Each measured photo's sky and canopy pixels as an image, in the folder "
+                                           "beside it"));
+    place(chkSaveSky_, sky, top, kSkyBox, 375);
+    txtSkyFolder_ = new QLineEdit;
+    txtSkyFolder_->setObjectName(QStringLiteral("txtSkyFolder"));
+    txtSkyFolder_->setToolTip(QStringLiteral("Left empty: a folder beside the CSV, named after it (plot.csv: "
+                                             "plot-sky)"));
+    place(txtSkyFolder_, sky + kSkyBox, top, field, 375);
+    auto* cmdBrowseSky = addButton(QStringLiteral("cmdBrowseSky"), QStringLiteral("Browse..."));
+    place(cmdBrowseSky, sky + kSkyBox + field + kGap, top, kBrowse, 375);
+
+    connect(cmdBrowseCsv, &QPushButton::clicked, this, &BatchDialog::cmdBrowseCsv_Click);
+    connect(cmdBrowseSky, &QPushButton::clicked, this, &BatchDialog::cmdBrowseSky_Click);
+    // The empty field shows the folder it stands for.
+    connect(txtCsv_, &QLineEdit::textChanged, this, [this](const QString& csv) {
+        txtSkyFolder_->setPlaceholderText(csv.trimmed().isEmpty() ? QString() : defaultSkyFolder(csv.trimmed()));
+    });
 }
 
 ParameterForm::Frame BatchDialog::newFolderFrame(const QString& title, const QString& frameName, const QString& side,
