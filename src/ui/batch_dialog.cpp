@@ -21,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
 #include <utility>
 
 namespace karwen::ui {
@@ -255,8 +256,10 @@ void BatchDialog::showProgress(const QString& text)
 
 void BatchDialog::showFilesDone(int done, int count, int skipped)
 {
-    progress_->setRange(0, count);
-    progress_->setValue(done);
+    // Nothing to do (a continued CSV that holds every photo) is a full bar,
+    // not Qt's busy one.
+    progress_->setRange(0, std::max(count, 1));
+    progress_->setValue(count > 0 ? done : 1);
     QString text = QStringLiteral("%1 of %2 files").arg(done).arg(count);
     if (skipped > 0)
         text += QStringLiteral(" (%1 skipped)").arg(skipped);
@@ -323,7 +326,9 @@ void BatchDialog::cmdStop_Click()
     run_->stop();
     measure_->stop();
     cmdStop_->setEnabled(false);
-    lblProcess_->setText(lblProcess_->text() + QStringLiteral("\nStopping after this file."));
+    lblProcess_->setText(lblProcess_->text()
+        + (measure_->isRunning() ? QStringLiteral("\nStopping once the photos in hand are measured.")
+                                 : QStringLiteral("\nStopping after this file.")));
 }
 
 void BatchDialog::runEnded(const BatchOutcome& outcome)

@@ -117,7 +117,6 @@ void BatchDialog::cmdMeasure_Click()
 void BatchDialog::measureEnded(int exitCode, const QString& summary)
 {
     setRunning(false);
-    progress_->setFormat(QStringLiteral("%1 of %2 files").arg(progress_->value()).arg(progress_->maximum()));
     QStringList lines;
     for (const QString& line : std::as_const(told_))
         lines << windowWords(line);
