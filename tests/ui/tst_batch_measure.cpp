@@ -260,6 +260,63 @@ private slots:
         QCOMPARE(elsewhere, kept);
     }
 
+    // Exit during a run asks, then closes once the photos in hand are
+    // measured; their rows stay.
+    void exitDuringARunClosesOnceThePhotosInHandAreMeasured()
+    {
+        for (int i = 0; i < 4; ++i)
+            writeCanopyPhoto(f_->in(u"p%1.jpg"_s.arg(i)), i);
+        const QString csv = f_->path(u"out/plot.csv"_s);
+        const auto dialog = measuringDialog(csv);
+        FileGate gate(1);
+        dialog->setFileGate(gate.hook());
+        dialog->show();
+        dialog->cmdMeasure_Click();
+        QTRY_VERIFY_WITH_TIMEOUT(gate.reached(), 60000);
+        f_->dialogs.answers = {true};
+        child<QPushButton>(*dialog, u"cmdCancel"_s)->click();
+        QCOMPARE(f_->dialogs.questions.size(), 1);
+        QVERIFY(dialog->isVisible());
+        gate.open();
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), 60000);
+        QCOMPARE(dialog->result(), int(QDialog::Rejected));
+        const auto rows = filesAndErrors(csv);
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].first, f_->in(u"p0.jpg"_s));
+    }
+
+    // What cannot be written is refused before the first photo, with why,
+    // and nothing is written.
+    void refusedBeforeTheFirstPhoto_data()
+    {
+        QTest::addColumn<QString>("csv"); // in the test's folder
+        QTest::addColumn<QString>("sky"); // the sky images' folder; "" for none
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a folder in the way") << u"out"_s << QString() << u"a folder of this name is in the way"_s;
+        QTest::newRow("no such folder") << u"gone/plot.csv"_s << QString() << u"the folder does not exist"_s;
+        QTest::newRow("one of the photos") << u"in/a.jpg"_s << QString() << u"is the photo"_s;
+        QTest::newRow("sky folder a file") << u"out/plot.csv"_s << u"notes.txt"_s << u"notes.txt"_s;
+    }
+    void refusedBeforeTheFirstPhoto()
+    {
+        QFETCH(QString, csv);
+        QFETCH(QString, sky);
+        QFETCH(QString, reason);
+        writeCanopyPhoto(f_->in(u"a.jpg"_s), 0);
+        writeBytes(f_->path(u"notes.txt"_s), "notes");
+        const QByteArray photo = readFile(f_->in(u"a.jpg"_s));
+        const auto dialog = measuringDialog(f_->path(csv));
+        child<QCheckBox>(*dialog, u"chkSaveSky"_s)->setChecked(!sky.isEmpty());
+        child<QLineEdit>(*dialog, u"txtSkyFolder"_s)->setText(sky.isEmpty() ? QString() : f_->path(sky));
+        QVERIFY(measureToTheEnd(*dialog));
+        QCOMPARE(messages().size(), 1);
+        QVERIFY2(messages()[0].contains(reason) && !messages()[0].contains(u"karwen-cli"_s), qPrintable(messages()[0]));
+        QCOMPARE(child<QLabel>(*dialog, u"lblProcess"_s)->text(), u"Nothing was measured."_s);
+        QCOMPARE(readFile(f_->in(u"a.jpg"_s)), photo);
+        QCOMPARE(readFile(f_->path(u"notes.txt"_s)), "notes"_ba);
+        QVERIFY(f_->written().isEmpty());
+    }
+
     void skyFolderIsNamedAfterTheCsv_data()
     {
         QTest::addColumn<QString>("csv");
