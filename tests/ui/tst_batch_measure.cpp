@@ -9,6 +9,7 @@
 #include "canopy_csv.h"
 #include "canopy_csv_reading.h"
 #include "canopy_row.h"
+#include "light_options.h"
 
 #include <QProcess>
 
@@ -133,13 +134,17 @@ private slots:
     {
         QTest::addColumn<bool>("findCircle");
         QTest::addColumn<bool>("skyImages");
-        QTest::newRow("given circle") << false << false;
-        QTest::newRow("found circle, sky images") << true << true;
+        QTest::addColumn<bool>("light");
+        QTest::newRow("given circle") << false << false << false;
+        QTest::newRow("found circle, sky images") << true << true << false;
+        QTest::newRow("light") << false << false << true;
     }
     void windowWritesWhatTheCommandLineWrites()
     {
         QFETCH(bool, findCircle);
         QFETCH(bool, skyImages);
+        QFETCH(bool, light);
+        const QStringList lightOptions{"--site", "45,10", "--period", "2021-06-01..2021-06-03"};
         writeCanopyPhoto(f_->in(u"a.jpg"_s), 0);
         writeCanopyPhoto(f_->in(u"b.bmp"_s), 1);
         writeDamagedPhoto(f_->in(u"c.jpg"_s));
@@ -147,6 +152,12 @@ private slots:
         const auto dialog = measuringDialog(csv);
         child<QCheckBox>(*dialog, u"chkFindCircle"_s)->setChecked(findCircle);
         child<QCheckBox>(*dialog, u"chkSaveSky"_s)->setChecked(skyImages);
+        if (light) {
+            cli::RawLightOptions raw;
+            raw.site = lightOptions[1].toStdString();
+            raw.period = lightOptions[3].toStdString();
+            dialog->useCanopySettings(measureSettings(), cli::checkedLight(raw).request);
+        }
         QVERIFY(measureToTheEnd(*dialog));
 
         QStringList options{"--csv", f_->path(u"cli.csv"_s)};
@@ -155,6 +166,8 @@ private slots:
                     << "256,256,256";
         if (skyImages)
             options << "--save-classified" << f_->path(u"cli-sky"_s);
+        if (light)
+            options << lightOptions;
         QCOMPARE(measureByTheCommandLine(options, selectedPaths(*dialog)), 1); // the damaged photo failed
         QCOMPARE(readFile(csv), readFile(f_->path(u"cli.csv"_s)));
 
