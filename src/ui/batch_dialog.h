@@ -19,7 +19,8 @@
 // (batch_measure_plan.h names their folder when none is chosen). A CSV
 // there already is continued, its photos with figures skipped, so that a
 // second run after Stop goes on; with "Replace results that exist" it is
-// replaced once the user agrees. Its part is in batch_dialog_measure.cpp.
+// replaced once the user agrees, and sky images there are replaced. Its
+// part is in batch_dialog_measure.cpp.
 //
 // The destination side is the one the main window uses. The source side is
 // the dialog's own while it is open: its load starts from a fixed circle,

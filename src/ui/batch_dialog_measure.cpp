@@ -69,16 +69,17 @@ std::optional<cli::MeasureOptions> BatchDialog::measureOptions()
     cli::MeasureOptions o;
     // A file there is continued, as results there are kept by a conversion;
     // replacing it loses rows that may have taken hours, so it is asked.
+    // "Replace" replaces the sky images there too, as it does results.
     const QFileInfo file(csv);
-    if (file.exists() || file.isSymLink()) {
-        if (!chkReplace_->isChecked())
-            o.csvMode = cli::CsvMode::Resume;
-        else if (dialogs().question(
-                     this, QStringLiteral("The CSV file \"%1\" exists. Replace it, and lose its rows?").arg(csv)))
-            o.csvMode = cli::CsvMode::Overwrite;
-        else
-            return std::nullopt;
-    }
+    const bool there = file.exists() || file.isSymLink();
+    if (!chkReplace_->isChecked())
+        o.csvMode = there ? cli::CsvMode::Resume : cli::CsvMode::New;
+    else if (!there
+        || dialogs().question(
+            this, QStringLiteral("The CSV file \"%1\" exists. Replace it, and lose its rows?").arg(csv)))
+        o.csvMode = cli::CsvMode::Overwrite;
+    else
+        return std::nullopt;
     o.csvPath = csv.toStdString();
     const QDir folder(txtFolderS_->text());
     for (const QString& name : itemTexts(*lstD_))

@@ -273,6 +273,36 @@ private slots:
         QCOMPARE(elsewhere, kept);
     }
 
+    // Sky images there from an earlier run are kept, as results are, unless
+    // "Replace results that exist" is ticked.
+    void skyImagesThereAreReplacedOnlyWhenAsked_data()
+    {
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("kept") << false;
+        QTest::newRow("replaced") << true;
+    }
+    void skyImagesThereAreReplacedOnlyWhenAsked()
+    {
+        QFETCH(bool, replace);
+        writeCanopyPhoto(f_->in(u"a.jpg"_s), 0);
+        const QString csv = f_->path(u"out/plot.csv"_s);
+        const auto dialog = measuringDialog(csv);
+        child<QCheckBox>(*dialog, u"chkSaveSky"_s)->setChecked(true);
+        QVERIFY(measureToTheEnd(*dialog));
+        const QMap<QString, QByteArray> before = filesOf(f_->path(u"out/plot-sky"_s));
+        QCOMPARE(before.size(), 1);
+        QVERIFY(QFile::remove(csv));
+
+        canopy::CanopySettings darker = measureSettings();
+        darker.fixedThreshold = 230; // less of the sky counts as sky
+        dialog->useCanopySettings(darker, std::nullopt);
+        child<QCheckBox>(*dialog, u"chkReplace"_s)->setChecked(replace);
+        QVERIFY(measureToTheEnd(*dialog));
+        QVERIFY(f_->dialogs.questions.isEmpty()); // no CSV was there to lose
+        QVERIFY(messages().isEmpty());
+        QCOMPARE(filesOf(f_->path(u"out/plot-sky"_s)) != before, replace);
+    }
+
     // Exit during a run asks, then closes once the photos in hand are
     // measured; their rows stay.
     void exitDuringARunClosesOnceThePhotosInHandAreMeasured()
