@@ -121,11 +121,16 @@ void BatchDialog::measureEnded(int exitCode, const QString& summary)
     QStringList lines;
     for (const QString& line : std::as_const(told_))
         lines << windowWords(line);
-    // Refused before the first photo: the reason alone.
-    const QString said = summary.isEmpty() ? QStringLiteral("Nothing was measured.") : summary;
-    lblProcess_->setText(said);
-    if (!lines.isEmpty() || exitCode != 0)
-        dialogs().message(this, said + QStringLiteral("\n\n") + lines.join(QLatin1Char('\n')), QMessageBox::Warning);
+    // Refused before the first photo: the reason alone, which says that
+    // nothing was measured.
+    const bool refused = summary.isEmpty();
+    lblProcess_->setText(refused ? QStringLiteral("Nothing was measured.") : summary);
+    const QString told = lines.join(QLatin1Char('\n'));
+    QString text = refused ? told : summary;
+    if (!refused && !told.isEmpty())
+        text += QStringLiteral("\n\n") + told;
+    if (!told.isEmpty() || exitCode != 0)
+        dialogs().message(this, text, QMessageBox::Warning);
     afterRun();
 }
 

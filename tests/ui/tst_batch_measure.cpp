@@ -354,6 +354,7 @@ private slots:
         QVERIFY(measureToTheEnd(*dialog));
         QCOMPARE(messages().size(), 1);
         QVERIFY2(messages()[0].contains(reason) && !messages()[0].contains(u"karwen-cli"_s), qPrintable(messages()[0]));
+        QCOMPARE(messages()[0].count(u"othing was measured"_s), 1);
         QCOMPARE(child<QLabel>(*dialog, u"lblProcess"_s)->text(), u"Nothing was measured."_s);
         QCOMPARE(readFile(f_->in(u"a.jpg"_s)), photo);
         QCOMPARE(readFile(f_->path(u"notes.txt"_s)), "notes"_ba);
