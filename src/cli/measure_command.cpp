@@ -39,6 +39,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Where the run's messages go: standard error, or the hooks' sink.
+using Tell = std::function<void(const std::string& line)>;
+
 // The same file: the same full name, or, where both exist, one file under
 // two names.
 bool sameFile(const fs::path& a, const std::string& b)
@@ -92,25 +95,24 @@ std::function<std::optional<bool>(const std::string&)> greyByFile(const BatchInp
 // standard error when it may not: kExitDone, or the exit code. judge tells
 // what a file there holds, into target.
 int judgeFile(const std::string& option, const std::string& path, const BatchInputs& inputs,
-    const std::function<CsvTarget()>& judge, CsvTarget& target)
+    const std::function<CsvTarget()>& judge, CsvTarget& target, const Tell& tell)
 {
     std::error_code ec;
     const fs::path full = fs::absolute(files::utf8Path(path), ec).lexically_normal();
     const auto photo = std::find_if(
         inputs.paths.begin(), inputs.paths.end(), [&](const std::string& p) { return sameFile(full, p); });
     if (photo != inputs.paths.end()) {
-        printShown(stderr,
-            "karwen-cli measure: " + option + ": \"" + path + "\" is the photo " + *photo
-                + " of this run; nothing was measured or written.");
+        tell("karwen-cli measure: " + option + ": \"" + path + "\" is the photo " + *photo
+            + " of this run; nothing was measured or written.");
         return kExitUsage;
     }
     if (const std::string obstacle = ec ? ec.message() : csvObstacle(full); !obstacle.empty()) {
-        printShown(stderr, "Cannot save \"" + path + "\": " + obstacle + "; nothing was measured.");
+        tell("Cannot save \"" + path + "\": " + obstacle + "; nothing was measured.");
         return kExitFailures;
     }
     target = judge();
     if (target.exitCode != kExitDone)
-        printShown(stderr,
+        tell(
             (target.exitCode == kExitUsage ? "karwen-cli measure: " : "") + target.refusal + "; nothing was measured.");
     return target.exitCode;
 }
@@ -130,12 +132,12 @@ std::function<const PhotoSettings*(const std::string&)> ownByFile(const MeasureO
     };
 }
 
-int judgeCsv(const MeasureOptions& o, const BatchInputs& inputs, CsvTarget& target)
+int judgeCsv(const MeasureOptions& o, const BatchInputs& inputs, CsvTarget& target, const Tell& tell)
 {
     if (o.csvPath == kStandardOutput) {
         if (!standardOutputWasClosed())
             return kExitDone;
-        std::fprintf(stderr, "Cannot write the figures: standard output is closed; nothing was measured.\n");
+        tell("Cannot write the figures: standard output is closed; nothing was measured.");
         return kExitFailures;
     }
     return judgeFile(
@@ -145,38 +147,37 @@ int judgeCsv(const MeasureOptions& o, const BatchInputs& inputs, CsvTarget& targ
                 {o.source, o.settings, o.light.request, greyByFile(inputs), ownByFile(o, inputs),
                     o.light.siteFromPhotos});
         },
-        target);
+        target, tell);
 }
 
 // The same for the --light-daily file, once the CSV's rows are known.
-int judgeDaily(const MeasureOptions& o, const BatchInputs& inputs, const CsvTarget& csv, CsvTarget& target)
+int judgeDaily(
+    const MeasureOptions& o, const BatchInputs& inputs, const CsvTarget& csv, CsvTarget& target, const Tell& tell)
 {
     const std::string& path = o.light.dailyPath;
     std::error_code ec;
     if (o.csvPath != kStandardOutput
         && sameFile(fs::absolute(files::utf8Path(path), ec).lexically_normal(), o.csvPath)) {
-        printShown(stderr,
-            "karwen-cli measure: --light-daily: \"" + path
-                + "\" is the --csv file too; nothing was measured or written.");
+        tell("karwen-cli measure: --light-daily: \"" + path
+            + "\" is the --csv file too; nothing was measured or written.");
         return kExitUsage;
     }
     const int days = light::dayCount(o.light.request->settings.period);
     return judgeFile(
-        "--light-daily", path, inputs, [&] { return judgeDailyTarget(path, o.csvMode, csv, days); }, target);
+        "--light-daily", path, inputs, [&] { return judgeDailyTarget(path, o.csvMode, csv, days); }, target, tell);
 }
 
 // The sky images of the photos to measure, planned over the whole list (so
 // that shards agree on every refusal), their folders made and tried:
 // kExitDone, or the exit code, told on standard error.
 int planImages(const MeasureOptions& o, const BatchInputs& inputs, const std::vector<std::string>& photos,
-    std::optional<SkyImages>& images)
+    std::optional<SkyImages>& images, const Tell& tell)
 {
     std::error_code ec;
     const fs::path folder = fs::absolute(files::utf8Path(o.classifiedFolder), ec).lexically_normal();
     if (ec) {
-        printShown(stderr,
-            "Cannot make the folder \"" + o.classifiedFolder + "\": " + files::reasonOf(ec.value())
-                + "; nothing was measured.");
+        tell("Cannot make the folder \"" + o.classifiedFolder + "\": " + files::reasonOf(ec.value())
+            + "; nothing was measured.");
         return kExitFailures;
     }
     SkyImages planned{files::utf8String(folder), o.csvMode != CsvMode::New, {}};
@@ -185,7 +186,7 @@ int planImages(const MeasureOptions& o, const BatchInputs& inputs, const std::ve
         if (o.run.recursive)
             subfolders = resultSubfolders(inputs, o.run.base);
     } catch (const UsageError& e) {
-        printShown(stderr, std::string("karwen-cli measure: ") + e.what() + "; nothing was measured or written.");
+        tell(std::string("karwen-cli measure: ") + e.what() + "; nothing was measured or written.");
         return kExitUsage;
     }
     const std::vector<PlannedFile> plan = planSkyImages(planned.folder, inputs, subfolders);
@@ -196,7 +197,7 @@ int planImages(const MeasureOptions& o, const BatchInputs& inputs, const std::ve
         planned.files.push_back(*ofPhoto.at(photo));
     const FolderCheck check = makeResultFolders(planned.folder, planned.files, "the folder of the sky images");
     if (check.exitCode != kExitDone) {
-        printShown(stderr, check.message + " Nothing was measured.");
+        tell(check.message + " Nothing was measured.");
         return check.exitCode;
     }
     images = std::move(planned);
@@ -219,47 +220,61 @@ int dryRunMeasure(const MeasureOptions& o, const BatchInputs& inputs, const std:
 
 } // namespace
 
-int runMeasure(const MeasureOptions& o)
+int runMeasure(const MeasureOptions& o, const RunHooks& hooks)
 {
+    const Tell tell = [&hooks](const std::string& line) {
+        if (!hooks.progress)
+            printShown(stderr, line);
+        else if (hooks.progress->line)
+            hooks.progress->line(line);
+    };
+    const std::function<bool()> stopped = hooks.stop ? hooks.stop : std::function<bool()>(stopRequested);
     const BatchInputs inputs = collectBatchInputs(o.run.inputs, {o.run.recursive, {}});
     const bool daily = !o.light.dailyPath.empty();
     CsvTarget target, dailyTarget;
     // A dry run that finds the run could not start says so by a usage error.
     const auto refusal = [&](int code) { return o.dryRun ? kExitUsage : code; };
-    if (const int refused = judgeCsv(o, inputs, target); refused != kExitDone)
+    if (const int refused = judgeCsv(o, inputs, target, tell); refused != kExitDone)
         return refusal(refused);
-    if (const int refused = daily ? judgeDaily(o, inputs, target, dailyTarget) : kExitDone; refused != kExitDone)
+    if (const int refused = daily ? judgeDaily(o, inputs, target, dailyTarget, tell) : kExitDone; refused != kExitDone)
         return refusal(refused);
 
     const std::vector<std::string> mine = shardOf(inputs.paths, o.run.shard, o.run.shards);
     const std::vector<std::string> photos = photosToMeasure(mine, target.rows);
     const TableUse table = o.table ? useTable(*o.table, o.withoutRow, inputs.paths, photos) : TableUse{};
     if (!table.refusal.empty()) {
-        printShown(stderr, "karwen-cli measure: " + table.refusal + "; nothing was measured.");
+        tell("karwen-cli measure: " + table.refusal + "; nothing was measured.");
         return kExitUsage;
     }
     if (!table.unused.empty())
-        printShown(stderr, "karwen-cli measure: " + table.unused + ".");
+        tell("karwen-cli measure: " + table.unused + ".");
     if (o.dryRun)
         return dryRunMeasure(o, inputs, mine, photos);
     std::optional<SkyImages> images;
     if (!o.classifiedFolder.empty())
-        if (const int refused = planImages(o, inputs, photos, images); refused != kExitDone)
+        if (const int refused = planImages(o, inputs, photos, images, tell); refused != kExitDone)
             return refused;
-    catchStopSignals();
+    if (!hooks.stop)
+        catchStopSignals();
     std::optional<CsvOutput> output, days;
     try {
         output.emplace(o.csvPath, canopy::csvHeader(o.settings.rings), target, photos.size());
         if (daily)
             days.emplace(o.light.dailyPath, dailyHeader(), dailyTarget, photos.size());
     } catch (const files::FileError& e) {
-        printShown(stderr, std::string(e.what()) + "; nothing was measured.");
+        tell(std::string(e.what()) + "; nothing was measured.");
         return kExitFailures;
     }
 
     // A continued file's photos that already have figures count as skipped.
     const bool resumed = o.csvMode == CsvMode::Resume;
-    ProgressReporter reporter(stderr, reporterStyle(o.run.quiet), {"measured", resumed});
+    const Wording wording{"measured", resumed};
+    std::optional<ProgressReporter> shown;
+    if (hooks.progress)
+        shown.emplace(*hooks.progress, wording);
+    else
+        shown.emplace(stderr, reporterStyle(o.run.quiet), wording);
+    ProgressReporter& reporter = *shown;
     for (const FileProblem& problem : inputs.problems)
         reporter.failure(problemLine(FileAction::Open, problem));
     for (const KeptRow& row : target.rows)
@@ -270,7 +285,7 @@ int runMeasure(const MeasureOptions& o)
         images ? &*images : nullptr, table.own, o.light.siteFromPhotos};
     const auto failed = [&] { return output->failed() || (days && days->failed()); };
     MeasuredLines measured = measurePhotos(
-        photos, run, reporter, [&] { return stopRequested() || failed(); },
+        photos, run, reporter, [&] { return stopped() || failed(); },
         [&](std::size_t i, const PhotoLines& row, const PhotoLines& dayLines) {
             // The days first: a photo the CSV holds has its days in their file.
             if (days)
@@ -283,7 +298,7 @@ int runMeasure(const MeasureOptions& o)
     // Each file's lines in list order at the normal end of a run.
     const auto finish = [&](CsvOutput& out, const std::string& path,
                             const std::vector<std::optional<PhotoLines>>& lines, const std::vector<KeptRow>& kept) {
-        const bool inListOrder = allWritten && !stopRequested() && path != kStandardOutput;
+        const bool inListOrder = allWritten && !stopped() && path != kStandardOutput;
         bool written = !out.failed();
         try {
             if (inListOrder)
@@ -304,7 +319,7 @@ int runMeasure(const MeasureOptions& o)
     bool saved = finish(*output, o.csvPath, measured.rows, target.rows);
     if (days)
         saved = finish(*days, o.light.dailyPath, measured.days, dailyTarget.rows) && saved;
-    reporter.finish(measured.counts, stopRequested(), images ? imageSummary(measured.images) : std::string());
+    reporter.finish(measured.counts, stopped(), images ? imageSummary(measured.images) : std::string());
     return exitCodeOf(measured.counts.failed > 0 || measured.images.failed > 0 || !saved);
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 namespace karwen::cli {
 
@@ -34,19 +35,28 @@ ProgressReporter::ProgressReporter(std::FILE* stream, Style style, Wording wordi
 {
 }
 
+ProgressReporter::ProgressReporter(ProgressSink sink, Wording wording)
+    : sink_(std::move(sink))
+    , style_(Style::Sink)
+    , wording_(wording)
+{
+}
+
 void ProgressReporter::start(int total)
 {
     std::lock_guard lock(mutex_);
     total_ = total;
     done_ = 0;
     start_ = std::chrono::steady_clock::now();
-    if (style_ == Style::Bar && writable())
+    if (style_ == Style::Sink && sink_.filesDone)
+        sink_.filesDone(0, total_);
+    else if (style_ == Style::Bar && writable())
         drawBar();
 }
 
 bool ProgressReporter::writable()
 {
-    if (std::ferror(stream_))
+    if (stream_ && std::ferror(stream_))
         broken_ = true;
     return !broken_;
 }
@@ -95,6 +105,12 @@ void ProgressReporter::fileDone(
     if (!writable())
         return;
     switch (style_) {
+    case Style::Sink:
+        if (status == FileStatus::Failed && sink_.line)
+            sink_.line(line);
+        if (sink_.filesDone)
+            sink_.filesDone(done_, total_);
+        break;
     case Style::Quiet:
         if (status == FileStatus::Failed)
             std::fprintf(stream_, "%s\n", shownText(line).c_str());
@@ -127,6 +143,11 @@ void ProgressReporter::fileDone(
 void ProgressReporter::failure(const std::string& line)
 {
     std::lock_guard lock(mutex_);
+    if (style_ == Style::Sink) {
+        if (sink_.line)
+            sink_.line(line);
+        return;
+    }
     if (!writable())
         return;
     const bool redraw = barShown_;
@@ -136,17 +157,29 @@ void ProgressReporter::failure(const std::string& line)
         drawBar();
 }
 
+std::string ProgressReporter::summaryText(const RunCounts& counts, bool stopped, const std::string& more) const
+{
+    const std::string skipped = wording_.skips ? std::to_string(counts.skipped) + " skipped, " : "";
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, " (%.1f s)", secondsSinceStart());
+    return (stopped ? "Stopped early: " : "") + std::to_string(counts.done) + " " + wording_.done + ", " + skipped
+        + std::to_string(counts.failed) + " failed" + more + seconds;
+}
+
 void ProgressReporter::finish(const RunCounts& counts, bool stopped, const std::string& more)
 {
     std::lock_guard lock(mutex_);
+    if (style_ == Style::Sink) {
+        if (sink_.summary)
+            sink_.summary(summaryText(counts, stopped, more));
+        return;
+    }
     if (style_ == Style::Quiet || !writable())
         return;
     if (barShown_)
         std::fputs("\n", stream_);
     barShown_ = false;
-    const std::string skipped = wording_.skips ? std::to_string(counts.skipped) + " skipped, " : "";
-    std::fprintf(stream_, "%s%d %s, %s%d failed%s (%.1f s)\n", stopped ? "Stopped early: " : "", counts.done,
-        wording_.done, skipped.c_str(), counts.failed, more.c_str(), secondsSinceStart());
+    std::fprintf(stream_, "%s\n", summaryText(counts, stopped, more).c_str());
     std::fflush(stream_);
 }
 

@@ -21,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
 #include <utility>
 
 namespace karwen::ui {
@@ -37,6 +38,11 @@ BatchDialog::BatchDialog(QWidget* parent)
     connect(run_, &BatchDialogRun::starting, this, &BatchDialog::showProgress);
     connect(run_, &BatchDialogRun::fileFinished, this, &BatchDialog::showFilesDone);
     connect(run_, &BatchDialogRun::finished, this, &BatchDialog::runEnded);
+    measure_ = new BatchMeasureRun(this);
+    connect(
+        measure_, &BatchMeasureRun::filesDone, this, [this](int done, int total) { showFilesDone(done, total, 0); });
+    connect(measure_, &BatchMeasureRun::told, this, [this](const QString& line) { told_ << line; });
+    connect(measure_, &BatchMeasureRun::finished, this, &BatchDialog::measureEnded);
     mainSource_ = {SrcPrm, RefX, RefY, SrcLens};
     photoOpen_ = isImage(hSrc);
     cmdUseOpenCircle_->setEnabled(photoOpen_);
@@ -193,7 +199,7 @@ bool BatchDialog::settingsRecordAllows(const BatchJob& job, const BatchSettings&
 
 void BatchDialog::cmdUseOpenCircle_Click()
 {
-    if (!photoOpen_ || run_->isRunning())
+    if (!photoOpen_ || isRunning())
         return;
     SrcPrm.Cx = mainSource_.prm.Cx;
     SrcPrm.Cy = mainSource_.prm.Cy;
@@ -250,8 +256,10 @@ void BatchDialog::showProgress(const QString& text)
 
 void BatchDialog::showFilesDone(int done, int count, int skipped)
 {
-    progress_->setRange(0, count);
-    progress_->setValue(done);
+    // Nothing to do (a continued CSV that holds every photo) is a full bar,
+    // not Qt's busy one.
+    progress_->setRange(0, std::max(count, 1));
+    progress_->setValue(count > 0 ? done : 1);
     QString text = QStringLiteral("%1 of %2 files").arg(done).arg(count);
     if (skipped > 0)
         text += QStringLiteral(" (%1 skipped)").arg(skipped);
@@ -277,7 +285,7 @@ void BatchDialog::setRunning(bool running)
 
 void BatchDialog::cmdStart_Click()
 {
-    if (run_->isRunning())
+    if (isRunning())
         return;
     // A field left for the Start button is applied first; a refused value
     // keeps the run from starting with it.
@@ -313,11 +321,14 @@ void BatchDialog::cmdStart_Click()
 
 void BatchDialog::cmdStop_Click()
 {
-    if (!run_->isRunning())
+    if (!isRunning())
         return;
     run_->stop();
+    measure_->stop();
     cmdStop_->setEnabled(false);
-    lblProcess_->setText(lblProcess_->text() + QStringLiteral("\nStopping after this file."));
+    lblProcess_->setText(lblProcess_->text()
+        + (measure_->isRunning() ? QStringLiteral("\nStopping once the photos in hand are measured.")
+                                 : QStringLiteral("\nStopping after this file.")));
 }
 
 void BatchDialog::runEnded(const BatchOutcome& outcome)
@@ -338,6 +349,11 @@ void BatchDialog::runEnded(const BatchOutcome& outcome)
     // Not reported one by one: a single message once the run is over.
     if (!report.isEmpty())
         dialogs().message(this, summary + QStringLiteral("\n\n") + report, QMessageBox::Warning);
+    afterRun();
+}
+
+void BatchDialog::afterRun()
+{
     emit runFinished();
     if (const std::optional<int> result = std::exchange(closeWhenStopped_, std::nullopt))
         done(*result);
@@ -347,7 +363,7 @@ void BatchDialog::cmdCancel_Click() { reject(); }
 
 void BatchDialog::done(int result)
 {
-    if (run_->isRunning()) {
+    if (isRunning()) {
         if (closeWhenStopped_
             || !dialogs().question(this,
                 QStringLiteral("A batch is running. Stop it once the "

@@ -12,6 +12,16 @@
 // the dialog during a run asks to stop it first. Shown modal with exec(); constructing it runs Form_Load.
 // The layout is in batch_dialog_layout.cpp.
 //
+// "Measure into a CSV file" measures the selected photos instead, through
+// the command line's measure (batch_measure_run.h): the source side as the
+// conversion reads it, the canopy window's settings, one row per photo in
+// the CSV named, and the sky images too when "Save sky images" is ticked
+// (batch_measure_plan.h names their folder when none is chosen). A CSV
+// there already is continued, its photos with figures skipped, so that a
+// second run after Stop goes on; with "Replace results that exist" it is
+// replaced once the user agrees, and sky images there are replaced. Its
+// part is in batch_dialog_measure.cpp.
+//
 // The destination side is the one the main window uses. The source side is
 // the dialog's own while it is open: its load starts from a fixed circle,
 // and closing it gives the main window back its source parameters, and a
@@ -20,15 +30,19 @@
 #pragma once
 
 #include "batch_dialog_run.h"
+#include "batch_measure_run.h"
 #include "parameter_fields.h"
 #include "parameter_form.h"
 
+#include "canopy_settings.h"
 #include "lens_catalogue.h"
+#include "light_row.h"
 #include "rix.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -74,14 +88,24 @@ public:
     void cmdCancel_Click();
     // Takes the centre and radius of the circle fitted in the main window.
     void cmdUseOpenCircle_Click();
+    void cmdMeasure_Click();
+    void cmdBrowseCsv_Click();
+    void cmdBrowseSky_Click();
+
+    // The canopy window's settings (and light, when it measures light),
+    // which a measuring run takes; the canopy library's defaults until set.
+    void useCanopySettings(const canopy::CanopySettings& settings, std::optional<canopy::LightRequest> light);
+    [[nodiscard]] const canopy::CanopySettings& canopySettings() const { return canopySettings_; }
+    [[nodiscard]] const std::optional<canopy::LightRequest>& lightRequest() const { return light_; }
 
     // Closing, by "Exit" or otherwise, gives the main window its source
     // parameters back and brings its result up to date. During a run it
     // asks first, then closes once the file in hand is finished.
     void done(int result) override;
 
-    [[nodiscard]] bool isRunning() const { return run_->isRunning(); }
-    // See BatchDialogRun::FileGate; for the runs started from now on.
+    [[nodiscard]] bool isRunning() const { return run_->isRunning() || measure_->isRunning(); }
+    // See BatchDialogRun::FileGate (a measuring run: BatchMeasureRun::AskGate);
+    // for the runs started from now on.
     void setFileGate(BatchDialogRun::FileGate gate) { fileGate_ = std::move(gate); }
 
 signals:
@@ -99,6 +123,9 @@ private:
         QLineEdit*& folder, void (BatchDialog::*browse)());
     QGroupBox* createSourceFrame();
     QGroupBox* createDestinationFrame();
+    // The CSV file and the sky images' folder of a measuring run, in a row
+    // `width` twips wide.
+    void createMeasureRow(int width);
     QPushButton* addButton(const QString& objectName, const QString& caption);
     // Places a control by its layout position and size in twips, scaled
     // with the font and moved in by the border.
@@ -134,6 +161,12 @@ private:
     void runEnded(const BatchOutcome& outcome);
     // Everything but the run's own controls is disabled during a run.
     void setRunning(bool running);
+    // What every run's end does last: the signal, and a close asked for.
+    void afterRun();
+    // The measuring run's options from the dialog; none when the user
+    // cancelled or something was refused, already told.
+    [[nodiscard]] std::optional<cli::MeasureOptions> measureOptions();
+    void measureEnded(int exitCode, const QString& summary);
 
     ParameterForm* form_ = nullptr; // the editable fields
     SourceProjectionList* cmbS_ = nullptr;
@@ -155,8 +188,16 @@ private:
     QCheckBox* chkFindCircle_ = nullptr;
     QCheckBox* chkReplace_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QLineEdit* txtCsv_ = nullptr;
+    QPushButton* cmdMeasure_ = nullptr;
+    QCheckBox* chkSaveSky_ = nullptr;
+    QLineEdit* txtSkyFolder_ = nullptr;
 
     BatchDialogRun* run_ = nullptr;
+    BatchMeasureRun* measure_ = nullptr;
+    canopy::CanopySettings canopySettings_{};
+    std::optional<canopy::LightRequest> light_;
+    QStringList told_; // the measuring run's failures and notes
     BatchDialogRun::FileGate fileGate_;
     QElapsedTimer runClock_;
     std::optional<int> closeWhenStopped_; // the result to close with

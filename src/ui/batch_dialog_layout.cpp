@@ -1,5 +1,6 @@
 #include "batch_dialog.h"
 
+#include "batch_measure_plan.h"
 #include "mdl_karwen.h"
 #include "source_projection_list.h"
 #include "view_mapping.h"
@@ -32,11 +33,17 @@ constexpr double kDesignFontHeight = 13.0;
 // the top), which keeps the frames off the window's edge.
 constexpr int kBorder = 120;
 constexpr int kClientWidth = 11040 + 2 * kBorder;
-// Under the columns: a row of buttons and labels, one more for "Use the
-// circle of the open photo" and one for the progress bar.
-constexpr int kClientHeight = 6360 + kBorder;
+// The columns: the parameter frames and the file lists beside them, short
+// enough that three rows fit under them on an 800 x 600 screen: one of
+// buttons and labels, one more for "Use the circle of the open photo", one
+// for the CSV file and sky images of a measuring run; then the progress bar.
+constexpr int kColumnsHeight = 4440;
+constexpr int kRow = 480; // from one row under the columns to the next
+constexpr int kFirstRow = kColumnsHeight + 120;
+constexpr int kProgressTop = kFirstRow + 3 * kRow;
+constexpr int kClientHeight = kProgressTop + 300 + 2 * kBorder;
 constexpr int kFrameWidth = 2160;
-constexpr int kFrameHeight = 4800;
+constexpr int kFrameHeight = kColumnsHeight;
 // The file lists' width, and the least they keep on a small screen: a
 // photo's name still reads.
 constexpr int kListWidth = 2535;
@@ -91,7 +98,7 @@ void BatchDialog::createColumns()
     lstS_ = new QListWidget;
     lstS_->setObjectName(QStringLiteral("lstS"));
     lstS_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    place(lstS_, 2280, 120, list, 4680);
+    place(lstS_, 2280, 120, list, kColumnsHeight - 120);
 
     // Column 3: the moves, the counts and Start.
     auto* cmdAdd = addButton(QStringLiteral("cmdAdd"), QStringLiteral("Add"));
@@ -102,51 +109,54 @@ void BatchDialog::createColumns()
     place(cmdAddAll, moves, 720, 1215, 375);
     place(cmdRemove, moves, 1560, 1215, 375);
     place(cmdRemoveAll, moves, 2160, 1215, 375);
-    place(new QLabel(QStringLiteral("All Files")), moves, 3240, 1215, 240);
+    place(new QLabel(QStringLiteral("All Files")), moves, 2880, 1215, 240);
     lblAll_ = new QLabel(QStringLiteral("0"));
     lblAll_->setObjectName(QStringLiteral("lblAll"));
-    place(lblAll_, moves, 3480, 1215, 240);
-    place(new QLabel(QStringLiteral("Selected Files")), moves, 3840, 1215, 240);
+    place(lblAll_, moves, 3120, 1215, 240);
+    place(new QLabel(QStringLiteral("Selected Files")), moves, 3480, 1215, 240);
     lblSelected_ = new QLabel(QStringLiteral("0"));
     lblSelected_->setObjectName(QStringLiteral("lblSelected"));
-    place(lblSelected_, moves, 4080, 1215, 240);
+    place(lblSelected_, moves, 3720, 1215, 240);
     cmdStart_ = addButton(QStringLiteral("cmdStart"), QStringLiteral("Start"));
-    place(cmdStart_, moves, 4920, 1215, 375);
+    place(cmdStart_, moves, kFirstRow, 1215, 375);
     // In Start's place while a run goes.
     cmdStop_ = addButton(QStringLiteral("cmdStop"), QStringLiteral("Stop"));
     cmdStop_->setToolTip(QStringLiteral("Stops the run once the photo in hand is done; every result so far is kept"));
-    place(cmdStop_, moves, 4920, 1215, 375);
+    place(cmdStop_, moves, kFirstRow, 1215, 375);
     cmdStop_->hide();
 
     // Column 4: the selected files and the progress.
     lstD_ = new QListWidget;
     lstD_->setObjectName(QStringLiteral("lstD"));
     lstD_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    place(lstD_, selected, 120, list, 4680);
+    place(lstD_, selected, 120, list, kColumnsHeight - 120);
     lblProcess_ = new QLabel(QStringLiteral("Select Files."));
     lblProcess_->setObjectName(QStringLiteral("lblProcess"));
     lblProcess_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblProcess_->setWordWrap(true);
-    place(lblProcess_, selected, 4880, list, 960);
+    place(lblProcess_, selected, kFirstRow - 40, list, 2 * kRow - 40);
 
     // Under the source frame and the file list: it concerns the photos.
     chkFindCircle_ = new QCheckBox(QStringLiteral("Find the circle in each photo"));
     chkFindCircle_->setObjectName(QStringLiteral("chkFindCircle"));
     chkFindCircle_->setToolTip(QStringLiteral("Each photo's own centre and radius; "
                                               "projection, tilt and view direction as set here"));
-    place(chkFindCircle_, 0, 4920, 2280 + list, 375);
+    place(chkFindCircle_, 0, kFirstRow, 2280 + list, 375);
     cmdUseOpenCircle_
         = addButton(QStringLiteral("cmdUseOpenCircle"), QStringLiteral("Use the circle of the open photo"));
     cmdUseOpenCircle_->setToolTip(QStringLiteral("The centre and radius fitted in the main window, and its lens "
                                                  "when it reads the photo through one; otherwise projection, tilt "
                                                  "and view direction as set here"));
-    place(cmdUseOpenCircle_, 0, 5400, 3240, 375);
+    place(cmdUseOpenCircle_, 0, kFirstRow + kRow, 3240, 375);
     // Beside it, under Start: what Start does with the results there.
     chkReplace_ = new QCheckBox(QStringLiteral("Replace results that exist"));
     chkReplace_->setObjectName(QStringLiteral("chkReplace"));
     chkReplace_->setToolTip(QStringLiteral("Otherwise a result already in the destination folder is kept and "
-                                           "counted as skipped, so that Start goes on where a run stopped"));
-    place(chkReplace_, 3360, 5400, 2775, 375);
+                                           "counted as skipped, and a CSV file there is continued, so that a "
+                                           "run goes on where it stopped; a CSV file is replaced once you agree"));
+    place(chkReplace_, 3360, kFirstRow + kRow, 2775, 375);
+
+    createMeasureRow(11040 - 2 * shrink);
 
     // Across the dialog: the files done and the time left.
     progress_ = new QProgressBar;
@@ -154,12 +164,17 @@ void BatchDialog::createColumns()
     progress_->setRange(0, 1);
     progress_->setValue(0);
     progress_->setFormat(QString());
-    place(progress_, 0, 5940, 11040 - 2 * shrink, 300);
+    place(progress_, 0, kProgressTop, 11040 - 2 * shrink, 300);
 
     // Column 5: the destination folder, format, postfix and parameters.
     place(destination, last, 0, kFrameWidth, kFrameHeight);
     cmdCancel_ = addButton(QStringLiteral("cmdCancel"), QStringLiteral("Exit"));
-    place(cmdCancel_, last + kFrameWidth - 1215, 4920, 1215, 375);
+    place(cmdCancel_, last + kFrameWidth - 1215, kFirstRow, 1215, 375);
+    // Under Exit: the other start, whose files are named in the row below.
+    cmdMeasure_ = addButton(QStringLiteral("cmdMeasure"), QStringLiteral("Measure into a CSV file"));
+    cmdMeasure_->setToolTip(QStringLiteral("Measures the selected photos with the Canopy window's settings, one "
+                                           "row each, as karwen-cli measure does; a CSV there already is continued"));
+    place(cmdMeasure_, last, kFirstRow + kRow, kFrameWidth, 375);
     content_->setFixedSize(px(kClientWidth - 2 * shrink), px(kClientHeight));
     fitToScreen();
 
@@ -171,6 +186,46 @@ void BatchDialog::createColumns()
     connect(cmdStop_, &QPushButton::clicked, this, &BatchDialog::cmdStop_Click);
     connect(cmdCancel_, &QPushButton::clicked, this, &BatchDialog::cmdCancel_Click);
     connect(cmdUseOpenCircle_, &QPushButton::clicked, this, &BatchDialog::cmdUseOpenCircle_Click);
+    connect(cmdMeasure_, &QPushButton::clicked, this, &BatchDialog::cmdMeasure_Click);
+}
+
+void BatchDialog::createMeasureRow(int width)
+{
+    // The two fields share what the captions and buttons leave.
+    constexpr int kCaption = 720, kBrowse = 900, kGap = 60, kSkyBox = 1560;
+    const int field = (width - kCaption - kSkyBox - 2 * kBrowse - 4 * kGap) / 2;
+    constexpr int top = kFirstRow + 2 * kRow;
+    auto* caption = new QLabel(QStringLiteral("CSV file"));
+    place(caption, 0, top, kCaption, 375);
+    txtCsv_ = new QLineEdit;
+    txtCsv_->setObjectName(QStringLiteral("txtCsv"));
+    txtCsv_->setToolTip(QStringLiteral("The file the figures of \"Measure into a CSV file\" go into"));
+    caption->setBuddy(txtCsv_);
+    place(txtCsv_, kCaption, top, field, 375);
+    auto* cmdBrowseCsv = addButton(QStringLiteral("cmdBrowseCsv"), QStringLiteral("Browse..."));
+    place(cmdBrowseCsv, kCaption + field + kGap, top, kBrowse, 375);
+
+    const int sky = kCaption + field + kBrowse + 3 * kGap;
+    chkSaveSky_ = new QCheckBox(QStringLiteral("Save sky images"));
+    chkSaveSky_->setObjectName(QStringLiteral("chkSaveSky"));
+    chkSaveSky_->setToolTip(
+        QStringLiteral("Each measured photo's sky image (white sky, black canopy), as "
+                       "karwen-cli measure --save-classified saves it, into the folder at the right"));
+    place(chkSaveSky_, sky, top, kSkyBox, 375);
+    txtSkyFolder_ = new QLineEdit;
+    txtSkyFolder_->setObjectName(QStringLiteral("txtSkyFolder"));
+    txtSkyFolder_->setToolTip(QStringLiteral("Left empty: a folder beside the CSV, named after it (plot.csv: "
+                                             "plot-sky)"));
+    place(txtSkyFolder_, sky + kSkyBox, top, field, 375);
+    auto* cmdBrowseSky = addButton(QStringLiteral("cmdBrowseSky"), QStringLiteral("Browse..."));
+    place(cmdBrowseSky, sky + kSkyBox + field + kGap, top, kBrowse, 375);
+
+    connect(cmdBrowseCsv, &QPushButton::clicked, this, &BatchDialog::cmdBrowseCsv_Click);
+    connect(cmdBrowseSky, &QPushButton::clicked, this, &BatchDialog::cmdBrowseSky_Click);
+    // The empty field shows the folder it stands for.
+    connect(txtCsv_, &QLineEdit::textChanged, this, [this](const QString& csv) {
+        txtSkyFolder_->setPlaceholderText(csv.trimmed().isEmpty() ? QString() : defaultSkyFolder(csv.trimmed()));
+    });
 }
 
 ParameterForm::Frame BatchDialog::newFolderFrame(const QString& title, const QString& frameName, const QString& side,

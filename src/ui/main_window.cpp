@@ -298,6 +298,7 @@ void MainWindow::mnuFileBatch_Click()
     // The destination side the dialog hands back is a step of its own.
     const UndoableStep step("Batch");
     BatchDialog frmBatch(this);
+    giveCanopySettings(frmBatch, windows_);
     keepBatchDialogSettings(frmBatch);
     frmBatch.exec();
 }

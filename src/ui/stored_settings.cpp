@@ -242,7 +242,8 @@ const QString kBatch = QStringLiteral("batch");
 const QString kBatchSource = QStringLiteral("batch/folderS");
 const QString kBatchDestination = QStringLiteral("batch/folderD");
 const QString kBatchPostfix = QStringLiteral("batch/txtpostfix");
-const QStringList kBatchOptions{QStringLiteral("batch/cmbF"), QStringLiteral("batch/chkFindCircle")};
+const QStringList kBatchOptions{QStringLiteral("batch/cmbF"), QStringLiteral("batch/chkFindCircle"),
+    QStringLiteral("batch/txtCsv"), QStringLiteral("batch/chkSaveSky"), QStringLiteral("batch/txtSkyFolder")};
 const QString kDialogFolder = QStringLiteral("dialogs/folder");
 
 const QString kCanopy = QStringLiteral("canopy");
@@ -464,6 +465,26 @@ void keepBatchDialogSettings(BatchDialog& dialog)
             kept->setValue(key, shown.value(key));
         kept->sync();
     });
+}
+
+void giveCanopySettings(BatchDialog& dialog, const WindowRegistry& windows)
+{
+    if (const CanopyWindow* canopy = windows.canopyIfLoaded()) {
+        dialog.useCanopySettings(canopy->form().settings(), canopy->lightForm().request());
+        return;
+    }
+    // Forms of their own, never shown, read the kept values as the window's would.
+    CanopySettingsForm form;
+    LightSettingsForm light;
+    if (std::unique_ptr<QSettings> settings = openStoredSettings()) {
+        QVariantMap stored;
+        for (const QString& key : settings->allKeys())
+            if (key.startsWith(kCanopy + QLatin1Char('/')) || key.startsWith(kLight + QLatin1Char('/')))
+                stored.insert(key, settings->value(key));
+        writeControls(form, kCanopy, stored);
+        writeControls(light, kLight, stored);
+    }
+    dialog.useCanopySettings(form.settings(), light.request());
 }
 
 QString keptLensNote()

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 using namespace karwen::cli;
 
@@ -66,4 +67,38 @@ TEST(Progress, TheBarCountsFilesAndEndsWithTheSummaryBelowIt)
         EXPECT_EQ(summary.find('\n'), summary.size() - 1);
         EXPECT_EQ(text.find("converted /in"), std::string::npos) << "no file lines beside the bar";
     }
+}
+
+// A window's run: the counts, each failure and note in the order told, and
+// the summary the stream's lines end with, the same words.
+TEST(Progress, ASinkHearsWhatTheLinesShow)
+{
+    std::vector<std::string> heard;
+    ProgressSink sink{[&](int done, int total) { heard.push_back(std::to_string(done) + "/" + std::to_string(total)); },
+        [&](const std::string& line) { heard.push_back("line " + line); },
+        [&](const std::string& summary) { heard.push_back("summary " + summary); }};
+    std::FILE* stream = std::tmpfile();
+    ASSERT_NE(stream, nullptr);
+    ProgressReporter heardBy(sink, {"measured", true});
+    ProgressReporter shown(stream, ProgressReporter::Style::Lines, {"measured", true});
+    for (ProgressReporter* reporter : {&heardBy, &shown}) {
+        reporter->start(2);
+        reporter->fileDone(FileStatus::Done, "/in/a.jpg", "", "");
+        reporter->note("Measuring \"/in/b.jpg\" again: no figures.");
+        reporter->fileDone(FileStatus::Failed, "/in/b.jpg", "", "Cannot open \"/in/b.jpg\": damaged JPEG data.");
+        reporter->finish({1, 3, 1}, true);
+    }
+    const std::string text = written(stream);
+    std::fclose(stream);
+    ASSERT_EQ(heard.size(), 6u);
+    EXPECT_EQ(heard[0], "0/2");
+    EXPECT_EQ(heard[1], "1/2");
+    EXPECT_EQ(heard[2], "line Measuring \"/in/b.jpg\" again: no figures.");
+    EXPECT_EQ(heard[3], "line Cannot open \"/in/b.jpg\": damaged JPEG data.");
+    EXPECT_EQ(heard[4], "2/2");
+    const std::string summary = heard[5].substr(std::string("summary ").size());
+    EXPECT_TRUE(summary.starts_with("Stopped early: 1 measured, 3 skipped, 1 failed (")) << summary;
+    // The same words as the stream's last line, the clock's figure aside.
+    const std::string last = text.substr(text.rfind('\n', text.size() - 2) + 1);
+    EXPECT_EQ(last.substr(0, last.find('(')), summary.substr(0, summary.find('('))) << text;
 }

@@ -1,6 +1,7 @@
 // What the batch dialog suites share: the scripted seam with a folder
-// picker, a test folder with in/ and out/, photos written for a run, the
-// dialog's controls by name, and a bounded wait for a run to end.
+// picker, a gate that holds a run, a test folder with in/ and out/, photos
+// written for a run, the dialog's controls by name, and a bounded wait for
+// a run to end.
 #pragma once
 
 #include "batch_dialog.h"
@@ -8,9 +9,11 @@
 #include "mdl_karwen.h"
 #include "scripted_dialogs.h"
 
+#include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace karwen::test {
@@ -86,6 +89,54 @@ inline void selectRows(QListWidget* list, const QList<int>& rows)
     dialog.cmdStart_Click();
     return QTest::qWaitFor([&] { return !dialog.isRunning(); }, 120000);
 }
+
+// Holds a run before one file (a measuring run: at one of its asks whether
+// to stop) until opened, so that a test can act while a
+// run is certainly going. Opens itself when it goes, so that a failed test
+// does not leave the run waiting.
+class FileGate {
+public:
+    explicit FileGate(int at)
+        : at_(at)
+    {
+    }
+    ~FileGate() { open(); }
+    FileGate(const FileGate&) = delete;
+    FileGate& operator=(const FileGate&) = delete;
+
+    void arrive(int index)
+    {
+        if (index != at_)
+            return;
+        std::unique_lock lock(mutex_);
+        reached_ = true;
+        wake_.wait(lock, [this] { return open_; });
+    }
+    [[nodiscard]] bool reached()
+    {
+        const std::lock_guard lock(mutex_);
+        return reached_;
+    }
+    void open()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            open_ = true;
+        }
+        wake_.notify_all();
+    }
+    ui::BatchDialogRun::FileGate hook()
+    {
+        return [this](int index) { arrive(index); };
+    }
+
+private:
+    const int at_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool reached_ = false;
+    bool open_ = false;
+};
 
 // One test's folder with in/ (the dialog's current folder when it loads)
 // and out/ (its destination), the scripted seam and the globals reset.

@@ -8,9 +8,7 @@
 
 #include <QProcess>
 
-#include <condition_variable>
 #include <filesystem>
-#include <mutex>
 
 using namespace karwen;
 using namespace Qt::StringLiterals;
@@ -18,53 +16,6 @@ using namespace karwen::test;
 using karwen::ui::BatchDialog;
 
 namespace {
-
-// Holds a run before one file until opened, so that a test can act while a
-// run is certainly going. Opens itself when it goes, so that a failed test
-// does not leave the run waiting.
-class FileGate {
-public:
-    explicit FileGate(int at)
-        : at_(at)
-    {
-    }
-    ~FileGate() { open(); }
-    FileGate(const FileGate&) = delete;
-    FileGate& operator=(const FileGate&) = delete;
-
-    void arrive(int index)
-    {
-        if (index != at_)
-            return;
-        std::unique_lock lock(mutex_);
-        reached_ = true;
-        wake_.wait(lock, [this] { return open_; });
-    }
-    [[nodiscard]] bool reached()
-    {
-        const std::lock_guard lock(mutex_);
-        return reached_;
-    }
-    void open()
-    {
-        {
-            const std::lock_guard lock(mutex_);
-            open_ = true;
-        }
-        wake_.notify_all();
-    }
-    ui::BatchDialogRun::FileGate hook()
-    {
-        return [this](int index) { arrive(index); };
-    }
-
-private:
-    const int at_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool reached_ = false;
-    bool open_ = false;
-};
 
 // Counts the paint events a widget receives.
 class PaintCounter : public QObject {

@@ -237,6 +237,9 @@ private slots:
             dialog.findChild<QComboBox*>(u"cmbF"_s)->setCurrentIndex(0);
             auto* find = dialog.findChild<QCheckBox*>(u"chkFindCircle"_s);
             find->setChecked(!find->isChecked());
+            dialog.findChild<QLineEdit*>(u"txtCsv"_s)->setText(results.filePath(u"plot.csv"_s));
+            dialog.findChild<QCheckBox*>(u"chkSaveSky"_s)->setChecked(true);
+            dialog.findChild<QLineEdit*>(u"txtSkyFolder"_s)->setText(results.filePath(u"skies"_s));
             dialog.done(QDialog::Rejected);
         }
         const auto shown = [&app](const auto& check) {
@@ -250,6 +253,9 @@ private slots:
             QCOMPARE(dialog.findChild<QLineEdit*>(u"txtpostfix"_s)->text(), u"-flat"_s);
             QCOMPARE(dialog.OutExt(), u"bmp"_s);
             QCOMPARE(dialog.findChild<QListWidget*>(u"lstS"_s)->count(), 1); // the kept folder is listed
+            QCOMPARE(dialog.findChild<QLineEdit*>(u"txtCsv"_s)->text(), results.filePath(u"plot.csv"_s));
+            QVERIFY(dialog.findChild<QCheckBox*>(u"chkSaveSky"_s)->isChecked());
+            QCOMPARE(dialog.findChild<QLineEdit*>(u"txtSkyFolder"_s)->text(), results.filePath(u"skies"_s));
         });
         // A folder gone since: the dialog's own start folder instead.
         const QString gone = results.path();
@@ -258,6 +264,37 @@ private slots:
             QCOMPARE(dialog.findChild<QLineEdit*>(u"txtFolderS"_s)->text(), photos.path());
             QVERIFY(dialog.findChild<QLineEdit*>(u"txtFolderD"_s)->text() != gone);
         });
+    }
+
+    // Before the canopy window is made, the dialog measures with the kept
+    // settings it would start with; once made, with those it holds.
+    void batchDialogMeasuresWithTheCanopyWindowsSettings()
+    {
+        {
+            AreaApp app;
+            changeEverything(app);
+        }
+        AreaApp app;
+        ui::WindowRegistry& windows = app.app.windows();
+        QVERIFY(!windows.canopyIfLoaded());
+        ui::BatchDialog dialog(&windows.frmMain());
+        ui::giveCanopySettings(dialog, windows);
+        const canopy::CanopySettings kept = dialog.canopySettings();
+        QVERIFY(kept.rings != canopy::CanopySettings{}.rings);
+        const ui::CanopyWindow& canopy = windows.frmCanopy();
+        const canopy::CanopySettings made = canopy.form().settings();
+        QCOMPARE(kept.rings, made.rings);
+        QCOMPARE(kept.gamma, made.gamma);
+        QCOMPARE(kept.channel, made.channel);
+        QCOMPARE(dialog.lightRequest().has_value(), canopy.lightForm().request().has_value());
+
+        canopy.form().txtRings()->setValue(3);
+        auto* light = canopy.lightForm().chkLight();
+        light->setChecked(true);
+        ui::giveCanopySettings(dialog, windows);
+        QCOMPARE(dialog.canopySettings().rings, 3);
+        QVERIFY(dialog.lightRequest().has_value());
+        QCOMPARE(dialog.lightRequest()->settings.site.latitudeDeg, 47.5);
     }
 
     // A kept lens outlasts the reset to "Equidistant" that opening a photo

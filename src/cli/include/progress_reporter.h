@@ -6,10 +6,13 @@
 // (shown_text.h). Safe to call from several threads.
 // A stream that cannot be written (a closed pipe) is left alone from then
 // on: the run goes on without progress.
+// A run started by the window tells a ProgressSink instead, with the same
+// lines unescaped: the window shows them as text, not on a terminal.
 #pragma once
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -29,11 +32,20 @@ struct Wording {
     bool skips = true; // whether files can be skipped, and the summary counts them
 };
 
+// Where a run's progress goes in place of a stream. Called from the run's
+// threads, one call at a time; every member may be empty.
+struct ProgressSink {
+    std::function<void(int done, int total)> filesDone; // 0 of all at the start
+    std::function<void(const std::string& line)> line;  // each failure or note
+    std::function<void(const std::string& summary)> summary;
+};
+
 class ProgressReporter {
 public:
-    enum class Style { Quiet, Lines, Bar };
+    enum class Style { Quiet, Lines, Bar, Sink };
 
     ProgressReporter(std::FILE* stream, Style style, Wording wording = {});
+    ProgressReporter(ProgressSink sink, Wording wording);
 
     // Starts the clock for a run of `total` files.
     void start(int total);
@@ -51,6 +63,8 @@ public:
     void finish(const RunCounts& counts, bool stopped, const std::string& more = {});
 
 private:
+    // What finish() says: "Stopped early: 3 measured, 0 skipped, 1 failed (2.0 s)".
+    [[nodiscard]] std::string summaryText(const RunCounts& counts, bool stopped, const std::string& more) const;
     void drawBar();
     // Whether the stream may still be written; false once a write failed.
     [[nodiscard]] bool writable();
@@ -58,7 +72,8 @@ private:
     [[nodiscard]] double secondsSinceStart() const;
 
     std::mutex mutex_;
-    std::FILE* stream_;
+    std::FILE* stream_ = nullptr;
+    ProgressSink sink_;
     Style style_;
     Wording wording_;
     int total_ = 0;

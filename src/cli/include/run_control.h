@@ -5,6 +5,8 @@
 #include "progress_reporter.h"
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +24,16 @@ inline constexpr int kExitUsage = 2;    // the command line was not understood
 // process at once. SIGPIPE is ignored: a write to a closed pipe fails with
 // EPIPE and is handled where it happens.
 void catchStopSignals();
+
+// How a run is stopped and where it tells of itself. Left empty, as the
+// command line leaves them: the stop signals above, and standard error.
+// A program that runs a command on a thread of its own (the window) gives
+// its own stop, asked before each photo is taken, and a sink for what
+// standard error would show; its rows and files are the command line's.
+struct RunHooks {
+    std::function<bool()> stop;
+    std::optional<ProgressSink> progress;
+};
 
 // Opens /dev/null in place of a closed standard input, output or error, so
 // that no file the run opens takes their numbers; called first thing.

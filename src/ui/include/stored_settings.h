@@ -11,7 +11,8 @@
 //   canopy/<control>                       the Canopy settings' controls
 //   light/<control>                        the Light tab's boxes, lists, fields
 //   batch/folderS, folderD, txtpostfix,    the batch dialog's folders and
-//   batch/cmbF, batch/chkFindCircle        options, at each close
+//   batch/cmbF, batch/chkFindCircle,       options, at each close
+//   batch/txtCsv, chkSaveSky, txtSkyFolder
 //   dialogs/folder                         the file dialogs' last folder
 //   layout/frame, layout/frameState        the main window
 //   layout/format, layout/area             the tool windows' places
@@ -54,6 +55,10 @@ void keepNoSettings();
 // The batch dialog shows the folders and options of its last showing and
 // keeps them when it closes.
 void keepBatchDialogSettings(BatchDialog& dialog);
+// The batch dialog measures with the canopy window's settings and light:
+// those the window holds, or before it is made, those it would start with
+// (the kept ones).
+void giveCanopySettings(BatchDialog& dialog, const WindowRegistry& windows);
 
 class StoredSettings : public QObject {
     Q_OBJECT
