@@ -24,10 +24,10 @@ void checkSignature(const uint8_t* data, std::size_t size)
         throw Error("not a JPEG file");
 }
 
-DecodedImage decodeJpegFile(const uint8_t* data, std::size_t size, bool stopAtDamage)
+DecodedImage decodeJpegFile(const uint8_t* data, std::size_t size, bool stopAtDamage, int scale = 1)
 {
     checkSignature(data, size);
-    return decodeJpeg(data, size, stopAtDamage);
+    return decodeJpeg(data, size, stopAtDamage, scale);
 }
 
 // A load stops at the first damage; a salvage decodes what it can.
@@ -52,6 +52,21 @@ std::unique_ptr<Image> loadJpegFromMemory(const uint8_t* data, std::size_t size)
 DecodedImage salvageJpegFromMemory(const uint8_t* data, std::size_t size) { return decodeJpegFile(data, size, false); }
 
 std::unique_ptr<Image> loadJpeg(const std::string& path) { return wholeImage(decodeFile(path, loadingJpeg)); }
+
+std::unique_ptr<Image> loadScaledJpeg(const std::string& path, int scale)
+{
+    return wholeImage(decodeFile(
+        path, [scale](const uint8_t* data, std::size_t size) { return decodeJpegFile(data, size, true, scale); }));
+}
+
+void jpegFileSize(const std::string& path, int& width, int& height)
+{
+    (void)decodeFile(path, [&](const uint8_t* data, std::size_t size) {
+        checkSignature(data, size);
+        jpegSize(data, size, width, height);
+        return DecodedImage{};
+    });
+}
 
 DecodedImage salvageJpeg(const std::string& path) { return decodeFile(path, salvageJpegFromMemory); }
 
