@@ -139,11 +139,12 @@ std::function<ConvertOptions()> addConvertOptions(CLI::App& convert, int default
     convert.add_option("--interp", raw->interp, "Interpolation: nearest, bilinear or cubic. Default: nearest.")
         ->type_name("KIND");
     CLI::Option* decode = convert.add_option("--decode", raw->decode,
-        "How much of each photo to decode: auto decodes a JPEG photo at 1/2, 1/4 or 1/8 of its size where the "
-        "result still gets at least one decoded pixel under each of its own (two for cubic), which is faster "
-        "and changes the result by little (with --detect-circle photos are decoded in full); full decodes "
-        "every pixel. Default: auto, or full when continuing a folder of results made before the choice was "
-        "recorded.");
+        "How much of each photo to decode: auto decodes a JPEG photo read through the circle given at 1/2, 1/4 "
+        "or 1/8 of its size where the result still gets at least one decoded pixel under each of its own (two for "
+        "cubic), which is faster; the result then shows the photo's finest detail averaged where a full decode's "
+        "would pick single pixels of it. With --detect-circle, and for BMP photos, every pixel is decoded. full "
+        "decodes every pixel. Default: auto, or full when continuing a folder of results made before the choice "
+        "was recorded.");
     decode->type_name("KIND");
     convert.add_option("--format", raw->format, "Format of the results: jpg or bmp. Default: jpg.")->type_name("FMT");
     convert.add_option("--quality", raw->quality, "JPEG quality of the results, 1 to 100. Default: 75.")

@@ -154,6 +154,7 @@ private:
     QPushButton* cmdUseOpenCircle_ = nullptr;
     QCheckBox* chkFindCircle_ = nullptr;
     QCheckBox* chkReplace_ = nullptr;
+    QCheckBox* chkDecodeScaled_ = nullptr;
     QProgressBar* progress_ = nullptr;
 
     BatchDialogRun* run_ = nullptr;

@@ -33,8 +33,9 @@ constexpr double kDesignFontHeight = 13.0;
 constexpr int kBorder = 120;
 constexpr int kClientWidth = 11040 + 2 * kBorder;
 // Under the columns: a row of buttons and labels, one more for "Use the
-// circle of the open photo" and one for the progress bar.
-constexpr int kClientHeight = 6360 + kBorder;
+// circle of the open photo", one for how the photos are decoded and one for
+// the progress bar.
+constexpr int kClientHeight = 6840 + kBorder;
 constexpr int kFrameWidth = 2160;
 constexpr int kFrameHeight = 4800;
 // The file lists' width, and the least they keep on a small screen: a
@@ -147,6 +148,15 @@ void BatchDialog::createColumns()
     chkReplace_->setToolTip(QStringLiteral("Otherwise a result already in the destination folder is kept and "
                                            "counted as skipped, so that Start goes on where a run stopped"));
     place(chkReplace_, 3360, 5400, 2775, 375);
+    // Under them: how much of each photo is decoded.
+    chkDecodeScaled_ = new QCheckBox(QStringLiteral("Decode only the detail needed"));
+    chkDecodeScaled_->setObjectName(QStringLiteral("chkDecodeScaled"));
+    chkDecodeScaled_->setToolTip(QStringLiteral(
+        "A JPEG photo read through the circle set here is decoded at 1/2, 1/4 or 1/8 of its size where the "
+        "results still get a decoded pixel (two for cubic) under each of theirs: faster, and their finest detail "
+        "is averaged rather than picked. Otherwise, and with each photo's own circle, every pixel is decoded"));
+    chkDecodeScaled_->setChecked(true);
+    place(chkDecodeScaled_, 0, 5880, 4815, 375);
 
     // Across the dialog: the files done and the time left.
     progress_ = new QProgressBar;
@@ -154,7 +164,7 @@ void BatchDialog::createColumns()
     progress_->setRange(0, 1);
     progress_->setValue(0);
     progress_->setFormat(QString());
-    place(progress_, 0, 5940, 11040 - 2 * shrink, 300);
+    place(progress_, 0, 6420, 11040 - 2 * shrink, 300);
 
     // Column 5: the destination folder, format, postfix and parameters.
     place(destination, last, 0, kFrameWidth, kFrameHeight);

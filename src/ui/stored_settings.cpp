@@ -242,7 +242,8 @@ const QString kBatch = QStringLiteral("batch");
 const QString kBatchSource = QStringLiteral("batch/folderS");
 const QString kBatchDestination = QStringLiteral("batch/folderD");
 const QString kBatchPostfix = QStringLiteral("batch/txtpostfix");
-const QStringList kBatchOptions{QStringLiteral("batch/cmbF"), QStringLiteral("batch/chkFindCircle")};
+const QStringList kBatchOptions{
+    QStringLiteral("batch/cmbF"), QStringLiteral("batch/chkFindCircle"), QStringLiteral("batch/chkDecodeScaled")};
 const QString kDialogFolder = QStringLiteral("dialogs/folder");
 
 const QString kCanopy = QStringLiteral("canopy");

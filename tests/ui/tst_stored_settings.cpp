@@ -237,6 +237,9 @@ private slots:
             dialog.findChild<QComboBox*>(u"cmbF"_s)->setCurrentIndex(0);
             auto* find = dialog.findChild<QCheckBox*>(u"chkFindCircle"_s);
             find->setChecked(!find->isChecked());
+            auto* decode = dialog.findChild<QCheckBox*>(u"chkDecodeScaled"_s);
+            QVERIFY(decode->isChecked()); // as convert's --decode auto
+            decode->setChecked(false);
             dialog.done(QDialog::Rejected);
         }
         const auto shown = [&app](const auto& check) {
@@ -249,6 +252,7 @@ private slots:
             QCOMPARE(dialog.findChild<QLineEdit*>(u"txtFolderD"_s)->text(), results.path());
             QCOMPARE(dialog.findChild<QLineEdit*>(u"txtpostfix"_s)->text(), u"-flat"_s);
             QCOMPARE(dialog.OutExt(), u"bmp"_s);
+            QVERIFY(!dialog.findChild<QCheckBox*>(u"chkDecodeScaled"_s)->isChecked());
             QCOMPARE(dialog.findChild<QListWidget*>(u"lstS"_s)->count(), 1); // the kept folder is listed
         });
         // A folder gone since: the dialog's own start folder instead.

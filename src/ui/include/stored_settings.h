@@ -11,7 +11,8 @@
 //   canopy/<control>                       the Canopy settings' controls
 //   light/<control>                        the Light tab's boxes, lists, fields
 //   batch/folderS, folderD, txtpostfix,    the batch dialog's folders and
-//   batch/cmbF, batch/chkFindCircle        options, at each close
+//   batch/cmbF, batch/chkFindCircle,       options, at each close
+//   batch/chkDecodeScaled
 //   dialogs/folder                         the file dialogs' last folder
 //   layout/frame, layout/frameState        the main window
 //   layout/format, layout/area             the tool windows' places
