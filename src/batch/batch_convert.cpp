@@ -59,10 +59,11 @@ FileOutcome loadScaled(const PlannedFile& file, const BatchSettings& settings, O
         return {FileResult::NoCircle, {file.sourcePath, srcPrm.problem, {}}};
     const int scale
         = decodeScale(settings.srcPrm, lens, settings.dstPrm, settings.dstW, settings.dstH, settings.interp);
-    source = OwnedImage(scale == 1 ? RixLoadJPG(path) : RixLoadJPGScaled(path, scale));
-    if (!isImage(source.get()))
+    OwnedImage photo(scale == 1 ? RixLoadJPG(path) : RixLoadJPGScaled(path, scale));
+    if (!isImage(photo.get()))
         return {FileResult::Unreadable, photoProblem(file.sourcePath, RixLastError())};
     srcPrm.prm = scaledRecord(settings.srcPrm, height, scale);
+    source = std::move(photo);
     return {};
 }
 

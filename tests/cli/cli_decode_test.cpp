@@ -97,3 +97,16 @@ TEST_F(Decode, PerspectiveViewThatNeedsEveryPixelGetsTheFullPhoto)
     ASSERT_TRUE(ended(run("full", full), 0));
     EXPECT_EQ(result("auto"), result("full"));
 }
+
+// A photo that cannot be read is told of in the same words either way.
+TEST_F(Decode, UnreadablePhotosFailAlikeEitherWay)
+{
+    stripes();
+    const std::string whole = readBytes(in("s.jpg"));
+    writeBytes(in("s.jpg"), whole.substr(0, whole.size() / 2));
+    writeBytes(in("t.jpg"), "not a JPEG at all");
+    const test_support::Outcome scaled = run("auto", {"--size", "64x64", "-q", "-j", "1"});
+    const test_support::Outcome full = run("full", {"--size", "64x64", "-q", "-j", "1", "--decode", "full"});
+    EXPECT_TRUE(ended(scaled, 1, {"s.jpg\": damaged JPEG data.", "t.jpg\": the file is cut short or is not"}));
+    EXPECT_EQ(scaled.output, full.output);
+}
