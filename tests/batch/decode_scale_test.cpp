@@ -24,6 +24,13 @@ constexpr int32_t kNearest = 0, kBilinear = 1, kCubic = 2;
 
 ProjectionRecord record(double cx, double cy, double r, int32_t proj) { return {cx, cy, r, 0, 0, 0, proj}; }
 
+// A file of the temporary folder, of this process alone: ctest runs tests
+// side by side.
+std::string scratchPath(const std::string& name)
+{
+    return (std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()) + ".jpg")).string();
+}
+
 struct ScaleCase {
     const char* name;
     ProjectionRecord src, dst;
@@ -179,9 +186,7 @@ protected:
     {
         // Smooth shading (periods of 250 px and more) on a photo of odd
         // width and height, whose scaled decode has part-filled last rows.
-        const std::string path
-            = (std::filesystem::temp_directory_path() / ("decode-scale-smooth-" + std::to_string(::getpid()) + ".jpg"))
-                  .string();
+        const std::string path = scratchPath("decode-scale-smooth");
         const bool painted = test::paintPhoto(path, 1203, 901, [](int x, int y) {
             const auto level = uint8_t(128 + 90 * std::sin(x / 40.0) * std::cos(y / 50.0));
             return test::packRgb(level, level, level);
@@ -270,9 +275,7 @@ double eighthScaleCircleMiss(const std::string& path)
 // within a pixel: a photo whose circle is found is decoded in full.
 TEST(EighthScaleCircle, MissesTheRealPhotosCirclesByMoreThanAPixel)
 {
-    const std::string disc = (std::filesystem::temp_directory_path()
-        / ("decode-scale-disc-" + std::to_string(::getpid()) + ".jpg"))
-                                 .string();
+    const std::string disc = scratchPath("decode-scale-disc");
     const test::Disc circle{1001, 700, 620};
     ASSERT_TRUE(test::writePhoto(disc, 2003, 1501, test::packRgb(90, 140, 200), &circle));
     const double synthetic = eighthScaleCircleMiss(disc);
