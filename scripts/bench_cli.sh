@@ -5,9 +5,9 @@
 # two, each against the floor, and one ffmpeg process per photo on the same
 # photos for comparison; then karwen-cli measure on the same photos,
 # through one circle and through each photo's own, with one job and with
-# two; each stage of one photo's conversion and measurement
-# (bench/stage_profile.cpp); and the EXIF read the metadata columns add per
-# photo. The
+# two, what saving the sky images adds (--save-classified), each stage of
+# one photo's conversion and measurement (bench/stage_profile.cpp), and the
+# EXIF read the metadata columns add per photo. The
 # photos are copies, made at run time in
 # a temporary folder, of the two 2560 x 1920 photos in ../shared/data/real
 # (see SOURCES.md there); they are never copied into the repository.
@@ -51,13 +51,15 @@ count=$(ls "$work/in" | wc -l)
 now() { date +%s%N; }
 # ms per photo for a run that took from $1 to $2 nanoseconds.
 per_photo() { echo "$1 $2 $count" | awk '{ printf "%.2f", ($2 - $1) / 1e6 / $3 }'; }
-# Runs the command given 3 times (each time into an empty $work/out) and
+# Runs the command given 3 times (each time into an empty $work/out, made
+# anew, so that no run finds the results or the CSV of the one before) and
 # prints the median time in ms per photo: on a shared machine single runs
 # of a fraction of a second scatter by a tenth either way.
 median_ms() {
   times=""
   for run in 1 2 3; do
     rm -rf "$work/out"
+    mkdir "$work/out"
     start=$(now)
     "$@"
     end=$(now)
@@ -121,9 +123,18 @@ echo "karwen-cli measure: $count photos, the default canopy settings (median of 
 for circle in "--circle 1277,933,782" "--detect-circle"; do
   for jobs in 1 2; do
     # shellcheck disable=SC2086
-    ms=$(median_ms "$cli" measure -q -j "$jobs" --csv "$work/out.csv" $circle "$work/in")
+    ms=$(median_ms "$cli" measure -q -j "$jobs" --csv "$work/out/m.csv" $circle "$work/in")
     report "$circle, -j $jobs" "$ms" "$jobs"
   done
+done
+
+# What the sky images add: the same run with --save-classified, against the
+# one without it, through the fixed circle.
+for jobs in 1 2; do
+  plain=$(median_ms "$cli" measure -q -j "$jobs" --csv "$work/out/m.csv" --circle 1277,933,782 "$work/in")
+  sky=$(median_ms "$cli" measure -q -j "$jobs" --csv "$work/out/m.csv" --circle 1277,933,782 \
+    --save-classified "$work/out/sky" "$work/in")
+  echo "$plain $sky $jobs" | awk '{ printf "  --save-classified, -j %d: %.2f ms per photo, %.2f ms more than without (aim: at most 15 ms)\n", $3, $2, $2 - $1 }'
 done
 
 # Where each photo's time goes, stage by stage on one thread.

@@ -58,14 +58,6 @@ int runConvert(const ConvertOptions& given)
         printShown(stderr, "Cannot make the output folder \"" + o.outputFolder + "\": " + why + ".");
         return kExitUsage;
     }
-    if (!ec && !o.dryRun)
-        fs::create_directories(output, ec);
-    if (ec || (!o.dryRun && !fs::is_directory(output))) {
-        printShown(stderr,
-            "Cannot make the output folder \"" + o.outputFolder
-                + "\": " + (ec ? files::reasonOf(ec.value()) : "something else of that name is in the way") + ".");
-        return kExitFailures;
-    }
 
     const BatchInputs inputs
         = collectBatchInputs(o.run.inputs, {o.run.recursive, o.run.recursive ? files::utf8String(output) : ""});
@@ -83,6 +75,16 @@ int runConvert(const ConvertOptions& given)
     const ConvertTable table(o, plan, mine);
     if (o.dryRun)
         return dryRunConvert(job.destFolder, inputs.problems, mine, table, o);
+    // Made only once the list and the table are known to be usable, so that
+    // a usage error leaves no empty folder behind.
+    if (!ec)
+        fs::create_directories(output, ec);
+    if (ec || !fs::is_directory(output)) {
+        printShown(stderr,
+            "Cannot make the output folder \"" + o.outputFolder
+                + "\": " + (ec ? files::reasonOf(ec.value()) : "something else of that name is in the way") + ".");
+        return kExitFailures;
+    }
     const FolderCheck folder = prepareOutputFolder(job.destFolder, mine, table.recorded, o.overwrite);
     if (folder.exitCode != kExitDone) {
         printShown(stderr, folder.message);

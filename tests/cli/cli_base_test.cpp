@@ -68,11 +68,12 @@ TEST_F(BaseRun, APhotoOutsideTheBaseIsAUsageErrorAndNothingIsWritten)
 {
     const auto run = convert({"-r", "--base", in("north"), in("north"), in("south")});
     EXPECT_TRUE(ended(run, 2, {"--base: the photo \"" + in("south/day1/x.bmp") + "\" is not inside"}));
-    EXPECT_FALSE(std::filesystem::exists(out("day1")));
+    EXPECT_FALSE(std::filesystem::exists(out())) << "not even the output folder is made";
     const auto sky = test_support::runProgram({KARWEN_CLI, "measure", "--csv", csv(), "--save-classified", out(), "-r",
         "--base", in("south"), in("north"), in("south")});
     EXPECT_TRUE(ended(sky, 2, {"is not inside"}));
     EXPECT_FALSE(std::filesystem::exists(csv()));
+    EXPECT_FALSE(std::filesystem::exists(out()));
     // And it takes -r, and measure's --save-classified.
     EXPECT_TRUE(ended(convert({"--base", in(), in("north")}), 2, {"--base: only with -r"}));
     EXPECT_TRUE(ended(test_support::runProgram({KARWEN_CLI, "measure", "--csv", csv(), "-r", "--base", in(), in()}), 2,
