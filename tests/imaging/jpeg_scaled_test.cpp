@@ -58,6 +58,30 @@ TEST(JpegScaled, SidesAreTheDecodersCeilingsAndTheImageIsPlacedFromTheTop)
     }
 }
 
+// The size is read from the file's first 256 KiB where its header lies
+// there, else from the whole file.
+TEST(JpegScaled, SizeOfLongFilesAndOfLongHeaders)
+{
+    ScratchFolder folder;
+    std::vector<uint8_t> bytes = codec_test::readBytes(savedPhoto(folder));
+    // Five comments of 60000 bytes after the start marker: 300 kB of header.
+    std::vector<uint8_t> comment{0xff, 0xfe, 60000 >> 8, 60000 & 0xff};
+    comment.resize(60002, 'c');
+    for (int i = 0; i < 5; ++i)
+        bytes.insert(bytes.begin() + 2, comment.begin(), comment.end());
+    const codec_test::ScratchFile longHeader("long_header.jpg", bytes);
+    int32_t w = 0, h = 0;
+    ASSERT_EQ(RixJPGSize(longHeader.path(), &w, &h), 1) << RixLastError();
+    EXPECT_EQ(w, 1203);
+    EXPECT_EQ(h, 901);
+    const std::string real = codec_test::photoPath(KARWEN_REAL_DATA_DIR, "broadleaf_dusk_fce9.jpg");
+    if (real.empty())
+        GTEST_SKIP() << "the real photos are not here";
+    ASSERT_EQ(RixJPGSize(real.c_str(), &w, &h), 1) << RixLastError();
+    EXPECT_EQ(w, 2560);
+    EXPECT_EQ(h, 1920);
+}
+
 TEST(JpegScaled, AGreyFileStaysGrey)
 {
     const codec_test::ScratchFile grey(
