@@ -1,9 +1,12 @@
 #!/bin/sh
-# Times karwen-cli on 40 real 5-Mpx photos (2560 x 1920) converted to
-# 512 x 512, with one job and with two, and one ffmpeg process per photo on
-# the same photos for comparison; then karwen-cli measure on the same
-# photos, through one circle and through each photo's own, with one job and
-# with two, what saving the sky images adds (--save-classified), and the
+# Times JPEG decoding alone on one thread and on two (the floor), then
+# karwen-cli on 40 real 5-Mpx photos (2560 x 1920) converted to 512 x 512,
+# decoded at a scale (--decode auto) and in full, with one job and with
+# two, each against the floor, and one ffmpeg process per photo on the same
+# photos for comparison; then karwen-cli measure on the same photos,
+# through one circle and through each photo's own, with one job and with
+# two, what saving the sky images adds (--save-classified), each stage of
+# one photo's conversion and measurement (bench/stage_profile.cpp), and the
 # EXIF read the metadata columns add per photo. The
 # photos are copies, made at run time in
 # a temporary folder, of the two 2560 x 1920 photos in ../shared/data/real
@@ -65,21 +68,39 @@ median_ms() {
   echo "$times" | tr ' ' '\n' | sed '/^$/d' | sort -n | sed -n 2p
 }
 
+# Decoding alone, at the same moment: what one and two cores of this
+# machine can do at best (a shared virtual machine may give two threads
+# less than twice what it gives one). Every figure below is also given as
+# a ratio to it: -j 1 to one thread's, -j 2 to two threads'.
+set -- $(./build/profile/bench/decode_floor "$work/in"/*.jpg)
+floor1=$1
+floor2=$2
+echo "JPEG decoding alone (full scale): $floor1 ms per photo on one thread, $floor2 ms on two"
+# "NAME MS JOBS": the line of one timed run, with its ratio to the floor.
+report() {
+  awk -v name="$1" -v ms="$2" -v jobs="$3" -v f1="$floor1" -v f2="$floor2" 'BEGIN {
+    f = (jobs == 1) ? f1 : f2
+    printf "  %-34s %6.2f ms per photo, %.2fx the %d-thread floor\n", name, ms, ms / f, jobs
+  }'
+}
+
 params="--src-projection equidistant --circle 1277,933,782 --dst-projection equisolid --interp bilinear"
-echo "karwen-cli: $count photos, 2560 x 1920 to 512 x 512, $(nproc) CPUs (median of 3 runs)"
-for jobs in 1 2; do
-  # shellcheck disable=SC2086
-  ms=$(median_ms "$cli" convert -q -j "$jobs" -o "$work/out" $params "$work/in")
-  eval "ms_j$jobs=$ms"
-  echo "  -j $jobs: $ms ms per photo"
+echo "karwen-cli convert: $count photos, 2560 x 1920 to 512 x 512, $(nproc) CPUs (median of 3 runs)"
+for decode in auto full; do
+  for jobs in 1 2; do
+    # shellcheck disable=SC2086
+    ms=$(median_ms "$cli" convert -q -j "$jobs" --decode "$decode" -o "$work/out" $params "$work/in")
+    eval "ms_${decode}_j$jobs=$ms"
+    report "--decode $decode, -j $jobs" "$ms" "$jobs"
+  done
 done
 
 # One job may still use every core it is allowed (the resampler's threads,
 # the save beside the next decode); confined to one core it is the run that
 # two jobs on two cores should halve.
 # shellcheck disable=SC2086
-ms_one=$(median_ms taskset -c 0 "$cli" convert -q -j 1 -o "$work/out" $params "$work/in")
-echo "  -j 1 on one core (taskset -c 0): $ms_one ms per photo"
+ms_one=$(median_ms taskset -c 0 "$cli" convert -q -j 1 --decode full -o "$work/out" $params "$work/in")
+echo "  --decode full, -j 1 on one core (taskset -c 0): $ms_one ms per photo"
 
 rm -rf "$work/ff" && mkdir "$work/ff"
 start=$(now)
@@ -91,26 +112,19 @@ end=$(now)
 ms_ff=$(per_photo "$start" "$end")
 echo "ffmpeg, one process per photo: $ms_ff ms per photo"
 
-# Decoding alone, at the same moment: what two cores of this machine can do
-# at best (a shared virtual machine may give two threads less than twice
-# what it gives one).
-set -- $(./build/profile/bench/decode_floor "$work/in"/*.jpg)
-echo "JPEG decoding alone: $1 ms per photo on one thread, $2 ms on two"
-
-echo "$ms_j1 $ms_j2 $ms_ff $ms_one $1 $2" | awk '{
-  printf "-j 2 is %.2fx as fast as -j 1 (target: at least 1.8x)\n", $1 / $2
-  printf "-j 2 is %.2fx as fast as -j 1 on one core\n", $4 / $2
-  printf "-j 2 is %.1fx as fast as ffmpeg per photo (target: at least 15x)\n", $3 / $2
-  printf "-j 2 takes %.2fx the decoding floor of two cores (one thread / 2; goal: at most 1.3x)\n", $2 / ($5 / 2)
-  printf "-j 2 takes %.2fx what two decoding threads take\n", $2 / $6
+echo "$ms_full_j1 $ms_full_j2 $ms_ff $ms_one $floor1 $floor2 $ms_auto_j2" | awk '{
+  printf "--decode full: -j 2 is %.2fx as fast as -j 1 (target: at least 1.8x)\n", $1 / $2
+  printf "--decode full: -j 2 is %.2fx as fast as -j 1 on one core\n", $4 / $2
+  printf "--decode auto: -j 2 is %.1fx as fast as ffmpeg per photo (target: at least 15x)\n", $3 / $7
+  printf "--decode auto: -j 2 takes %.2fx the two-thread floor (target: at most 1.0x, goal 0.9x)\n", $7 / $6
 }'
 
-echo "karwen-cli measure: $count photos, the default canopy settings (median of 3 runs)"
+echo "karwen-cli measure: $count photos, the default canopy settings (median of 3 runs; always decoded in full)"
 for circle in "--circle 1277,933,782" "--detect-circle"; do
   for jobs in 1 2; do
     # shellcheck disable=SC2086
     ms=$(median_ms "$cli" measure -q -j "$jobs" --csv "$work/out/m.csv" $circle "$work/in")
-    echo "  $circle, -j $jobs: $ms ms per photo"
+    report "$circle, -j $jobs" "$ms" "$jobs"
   done
 done
 
@@ -122,6 +136,10 @@ for jobs in 1 2; do
     --save-classified "$work/out/sky" "$work/in")
   echo "$plain $sky $jobs" | awk '{ printf "  --save-classified, -j %d: %.2f ms per photo, %.2f ms more than without (aim: at most 15 ms)\n", $3, $2, $2 - $1 }'
 done
+
+# Where each photo's time goes, stage by stage on one thread.
+./scripts/build.sh release stage_profile >/dev/null
+./build/release/bench/stage_profile "$real/broadleaf_dusk_fce9.jpg" "$real/mixed_sunlit_fce9.jpg"
 
 # measure always writes the metadata columns, so their cost is timed
 # alone: the EXIF read of one 5-Mpx photo (bench/metadata_bench.cpp).

@@ -1,5 +1,6 @@
 #include "batch_convert.h"
 
+#include "decode_scale.h"
 #include "mdl_karwen.h"
 #include "view_reference.h"
 
@@ -22,16 +23,61 @@ std::string point(double x, double y)
     return text;
 }
 
-// Why a circle given for every photo does not fit this one; "" when it does.
-std::string givenCircleProblem(int32_t photo, const ProjectionRecord& prm, const RixLens* lens)
+// Why a circle given for every photo does not fit this one of width x
+// height; "" when it does.
+std::string givenCircleProblem(int32_t width, int32_t height, const ProjectionRecord& prm, const RixLens* lens)
 {
-    const int32_t width = RixWidth(photo), height = RixHeight(photo);
     const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
     if (!isOnPhoto(prm.Cx, prm.Cy, width, height))
         return "the circle's centre " + point(prm.Cx, prm.Cy) + " lies off this photo of " + size;
     float refX = 0, refY = 0;
     if (angle2ref(prm, refX, refY, lens) && !isOnPhoto(refX, refY, width, height))
         return "the view point " + point(refX, refY) + " lies off this photo of " + size;
+    return {};
+}
+
+// Whether the photo is decoded at the coarsest scale its result allows: a
+// JPEG read through the circle given, whose place on the photo is known
+// before its pixels are.
+bool decodesScaled(const PlannedFile& file, const BatchSettings& settings)
+{
+    return settings.scaledDecode && !settings.findCircle && photoFormatOf(file.sourcePath) == ImageFormat::Jpg;
+}
+
+// The photo, decoded at the coarsest scale the result allows, and the
+// source side scaled with it; `source` stays empty when the photo cannot be
+// read or the circle does not fit it, and the outcome says why.
+FileOutcome loadScaled(const PlannedFile& file, const BatchSettings& settings, OwnedImage& source, PhotoSource& srcPrm)
+{
+    const char* path = file.sourcePath.c_str();
+    int32_t width = 0, height = 0;
+    if (RixJPGSize(path, &width, &height) != 1)
+        return {FileResult::Unreadable, photoProblem(file.sourcePath, RixLastError())};
+    const RixLens* lens = lensOf(settings.srcPrm, settings.srcLens);
+    srcPrm = {settings.srcPrm, givenCircleProblem(width, height, settings.srcPrm, lens)};
+    if (!srcPrm.problem.empty())
+        return {FileResult::NoCircle, {file.sourcePath, srcPrm.problem, {}}};
+    const int scale
+        = decodeScale(settings.srcPrm, lens, settings.dstPrm, settings.dstW, settings.dstH, settings.interp);
+    OwnedImage photo(scale == 1 ? RixLoadJPG(path) : RixLoadJPGScaled(path, scale));
+    if (!isImage(photo.get()))
+        return {FileResult::Unreadable, photoProblem(file.sourcePath, RixLastError())};
+    srcPrm.prm = scaledRecord(settings.srcPrm, height, scale);
+    source = std::move(photo);
+    return {};
+}
+
+// The photo in full and the source side it is read through.
+FileOutcome loadFull(const PlannedFile& file, const BatchSettings& settings, OwnedImage& source, PhotoSource& srcPrm)
+{
+    OwnedImage photo(loadImageFile(file.sourcePath, photoFormatOf(file.sourcePath)));
+    if (!isImage(photo.get()))
+        return {FileResult::Unreadable, photoProblem(file.sourcePath, RixLastError())};
+    srcPrm = photoSource(photo.get(), settings.srcPrm, settings.findCircle, FoundCircle::Window,
+        lensOf(settings.srcPrm, settings.srcLens));
+    if (!srcPrm.problem.empty())
+        return {FileResult::NoCircle, {file.sourcePath, srcPrm.problem, {}}};
+    source = std::move(photo);
     return {};
 }
 
@@ -66,7 +112,7 @@ PhotoSource photoSource(
 {
     PhotoSource source{srcPrm, {}};
     if (!findCircle) {
-        source.problem = givenCircleProblem(photo, srcPrm, lens);
+        source.problem = givenCircleProblem(RixWidth(photo), RixHeight(photo), srcPrm, lens);
         return source;
     }
     const int32_t width = RixWidth(photo), height = RixHeight(photo);
@@ -91,15 +137,14 @@ PhotoSource photoSource(
 
 FileOutcome makeResult(const PlannedFile& file, const BatchSettings& settings, OwnedImage& result)
 {
-    const OwnedImage source(loadImageFile(file.sourcePath, photoFormatOf(file.sourcePath)));
+    OwnedImage source;
+    PhotoSource srcPrm;
+    const FileOutcome loaded = decodesScaled(file, settings) ? loadScaled(file, settings, source, srcPrm)
+                                                             : loadFull(file, settings, source, srcPrm);
     if (!isImage(source.get()))
-        return {FileResult::Unreadable, photoProblem(file.sourcePath, RixLastError())};
+        return loaded;
 
     const RixLens* lens = lensOf(settings.srcPrm, settings.srcLens);
-    const PhotoSource srcPrm
-        = photoSource(source.get(), settings.srcPrm, settings.findCircle, FoundCircle::Window, lens);
-    if (!srcPrm.problem.empty())
-        return {FileResult::NoCircle, {file.sourcePath, srcPrm.problem, {}}};
     OwnedImage made(RixCreate(settings.dstW, settings.dstH));
     if (!convertImages(source.get(), made.get(), srcPrm.prm, settings.dstPrm, settings.interp, lens))
         return {FileResult::SaveFailed,

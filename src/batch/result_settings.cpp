@@ -67,6 +67,10 @@ std::vector<Setting> resultSettings(const BatchSettings& s)
     // stay as earlier runs wrote them.
     if (lensOf(src, s.srcLens))
         settings.insert(settings.begin() + 1, {"--src-lens", lensText(*s.srcLens)});
+    // Likewise scaled decoding: a record without the line was made from
+    // photos decoded in full.
+    if (s.scaledDecode)
+        settings.push_back({kDecodeSettingName, "auto"});
     return settings;
 }
 

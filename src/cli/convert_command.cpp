@@ -42,11 +42,18 @@ std::string leftOutLine(const BatchInputs& inputs, const std::vector<PlannedFile
 
 } // namespace
 
-int runConvert(const ConvertOptions& o)
+int runConvert(const ConvertOptions& given)
 {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path output = fs::absolute(files::utf8Path(o.outputFolder), ec).lexically_normal();
+    const fs::path output = fs::absolute(files::utf8Path(given.outputFolder), ec).lexically_normal();
+    ConvertOptions o = given;
+    if (!ec && continuesFullDecoding(files::utf8String(output), given.settings, given.decodeGiven)) {
+        o.settings.scaledDecode = false;
+        printShown(stderr,
+            "karwen-cli convert: the results in \"" + given.outputFolder
+                + "\" were made from photos decoded in full, so this run decodes in full too (--decode full).");
+    }
     if (const std::string why = o.dryRun ? unwritableFolder(o.outputFolder) : ""; !why.empty()) {
         printShown(stderr, "Cannot make the output folder \"" + o.outputFolder + "\": " + why + ".");
         return kExitUsage;

@@ -9,6 +9,7 @@
 #include "settings_record.h"
 #include "utf8_path.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <system_error>
@@ -81,6 +82,16 @@ FolderCheck otherSettings(const std::string& folder, const RecordCheck& record)
     return {kExitUsage,
         "The results in \"" + folder + "\" were made with other settings (" + joined(record.differences)
             + "). Give --overwrite to replace them, or another output folder."};
+}
+
+bool continuesFullDecoding(const std::string& folder, const BatchSettings& settings, bool decodeGiven)
+{
+    if (decodeGiven || !settings.scaledDecode)
+        return false;
+    const std::optional<std::vector<Setting>> recorded = recordedSettings(folder);
+    return recorded && std::none_of(recorded->begin(), recorded->end(), [](const Setting& s) {
+        return s.name == kDecodeSettingName;
+    });
 }
 
 FolderCheck prepareOutputFolder(const std::string& folder, const std::vector<PlannedFile>& files,

@@ -35,6 +35,11 @@ struct FolderCheck {
 // (record.otherSettings); kExitDone otherwise.
 [[nodiscard]] FolderCheck otherSettings(const std::string& folder, const RecordCheck& record);
 
+// A run that left --decode at auto (decodeGiven false) over a folder whose
+// record holds no --decode line: its results were made from photos decoded
+// in full, and this run's are to match them.
+[[nodiscard]] bool continuesFullDecoding(const std::string& folder, const BatchSettings& settings, bool decodeGiven);
+
 // folder: the output folder, absolute; files: the results this run writes.
 [[nodiscard]] FolderCheck prepareOutputFolder(const std::string& folder, const std::vector<PlannedFile>& files,
     const std::vector<Setting>& settings, bool overwrite);

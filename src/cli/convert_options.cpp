@@ -28,6 +28,8 @@ struct RawOptions {
     bool overwrite = false;
     std::string photoSettings;
     bool dryRun = false;
+    std::string decode = "auto";
+    bool decodeGiven = false;
 };
 
 // A table's columns of measure's options have no meaning here: refused, as
@@ -62,6 +64,11 @@ ConvertOptions checked(const RawOptions& raw, int defaultJobs)
     if (interp == interps.end())
         throw UsageError("--interp: \"" + raw.interp + "\" is none of nearest, bilinear, cubic");
     o.settings.interp = static_cast<int32_t>(interp - interps.begin());
+    const std::string decode = lowered(raw.decode);
+    if (decode != "auto" && decode != "full")
+        throw UsageError("--decode: \"" + raw.decode + "\" is neither auto nor full");
+    o.decodeGiven = raw.decodeGiven;
+    o.settings.scaledDecode = decode == "auto";
     o.run = checkedRun(raw.run, defaultJobs);
     o.settings = withSource(o.settings, checkedSource(raw.source));
 
@@ -131,6 +138,14 @@ std::function<ConvertOptions()> addConvertOptions(CLI::App& convert, int default
         ->type_name("CX,CY,R");
     convert.add_option("--interp", raw->interp, "Interpolation: nearest, bilinear or cubic. Default: nearest.")
         ->type_name("KIND");
+    CLI::Option* decode = convert.add_option("--decode", raw->decode,
+        "How much of each photo to decode: auto decodes a JPEG photo read through the circle given at 1/2, 1/4 "
+        "or 1/8 of its size where the result still gets at least one decoded pixel under each of its own (two for "
+        "cubic), which is faster; the result then shows the photo's finest detail averaged where a full decode's "
+        "would pick single pixels of it. With --detect-circle, and for BMP photos, every pixel is decoded. full "
+        "decodes every pixel. Default: auto, or full when continuing a folder of results made before the choice "
+        "was recorded.");
+    decode->type_name("KIND");
     convert.add_option("--format", raw->format, "Format of the results: jpg or bmp. Default: jpg.")->type_name("FMT");
     convert.add_option("--quality", raw->quality, "JPEG quality of the results, 1 to 100. Default: 75.")
         ->type_name("N");
@@ -157,7 +172,10 @@ std::function<ConvertOptions()> addConvertOptions(CLI::App& convert, int default
         "result was refused because it would replace a photo or another result of the run, or a result could "
         "not be written (the other photos are still converted), or the output folder takes no file or no more "
         "(the run stops), 2 for a usage error or results made with other settings.");
-    return [raw, defaultJobs] { return checked(*raw, defaultJobs); };
+    return [raw, decode, defaultJobs] {
+        raw->decodeGiven = decode->count() > 0;
+        return checked(*raw, defaultJobs);
+    };
 }
 
 } // namespace karwen::cli

@@ -3,6 +3,7 @@
 #include "file_descriptor.h"
 #include "file_error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,7 +19,9 @@ constexpr uint64_t kMaxFileBytes = 5'000'000'000ull;
 
 } // namespace
 
-FileBytes FileBytes::read(const std::string& path)
+FileBytes FileBytes::read(const std::string& path) { return read(path, std::size_t(kMaxFileBytes)); }
+
+FileBytes FileBytes::read(const std::string& path, std::size_t most)
 {
     // Opened without waiting, so that a FIFO or a device named like a photo
     // fails here instead of blocking until a writer or the device answers.
@@ -39,7 +42,7 @@ FileBytes FileBytes::read(const std::string& path)
         throw FileError("'" + path + "' is too large for an image file");
 
     FileBytes bytes;
-    bytes.size_ = std::size_t(info.st_size);
+    bytes.size_ = std::min(std::size_t(info.st_size), most);
     bytes.data_ = std::make_unique_for_overwrite<uint8_t[]>(bytes.size_ ? bytes.size_ : 1);
     std::size_t done = 0;
     while (done < bytes.size_) {

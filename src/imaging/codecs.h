@@ -12,6 +12,10 @@ namespace rix {
 
 std::unique_ptr<Image> loadBmp(const std::string& path);
 std::unique_ptr<Image> loadJpeg(const std::string& path);
+// loadJpeg at 1 / scale (scale 1, 2, 4 or 8; see decodeJpeg).
+std::unique_ptr<Image> loadScaledJpeg(const std::string& path, int scale);
+// The size a JPEG file's header gives, without decoding its pixels.
+void jpegFileSize(const std::string& path, int& width, int& height);
 // Loads as above, but keeps a file whose pixel data is damaged (see
 // salvageBmpFromMemory); the damage message names the file.
 DecodedImage salvageBmp(const std::string& path);

@@ -24,10 +24,10 @@ void checkSignature(const uint8_t* data, std::size_t size)
         throw Error("not a JPEG file");
 }
 
-DecodedImage decodeJpegFile(const uint8_t* data, std::size_t size, bool stopAtDamage)
+DecodedImage decodeJpegFile(const uint8_t* data, std::size_t size, bool stopAtDamage, int scale = 1)
 {
     checkSignature(data, size);
-    return decodeJpeg(data, size, stopAtDamage);
+    return decodeJpeg(data, size, stopAtDamage, scale);
 }
 
 // A load stops at the first damage; a salvage decodes what it can.
@@ -52,6 +52,36 @@ std::unique_ptr<Image> loadJpegFromMemory(const uint8_t* data, std::size_t size)
 DecodedImage salvageJpegFromMemory(const uint8_t* data, std::size_t size) { return decodeJpegFile(data, size, false); }
 
 std::unique_ptr<Image> loadJpeg(const std::string& path) { return wholeImage(decodeFile(path, loadingJpeg)); }
+
+std::unique_ptr<Image> loadScaledJpeg(const std::string& path, int scale)
+{
+    return wholeImage(decodeFile(
+        path, [scale](const uint8_t* data, std::size_t size) { return decodeJpegFile(data, size, true, scale); }));
+}
+
+// The header of nearly every photo lies in its first bytes (EXIF and the
+// other metadata segments take at most 64 KiB each); a longer one, or one
+// found wrong, is read again with the whole file.
+constexpr std::size_t kHeaderBytes = 256 * 1024;
+
+void jpegFileSize(const std::string& path, int& width, int& height)
+{
+    const auto size = [&](const uint8_t* data, std::size_t bytes) {
+        checkSignature(data, bytes);
+        jpegSize(data, bytes, width, height);
+        return DecodedImage{};
+    };
+    const karwen::files::FileBytes start = karwen::files::FileBytes::read(path, kHeaderBytes);
+    if (start.size() == kHeaderBytes && jpegHeaderIsWhole(start.data(), start.size())) {
+        try {
+            (void)size(start.data(), start.size());
+            return;
+        } catch (const Error&) {
+            // Told below in the words the whole file gives.
+        }
+    }
+    (void)decodeFile(path, size);
+}
 
 DecodedImage salvageJpeg(const std::string& path) { return decodeFile(path, salvageJpegFromMemory); }
 

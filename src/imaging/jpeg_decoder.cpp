@@ -138,13 +138,28 @@ struct Pass {
     std::string message;
 };
 
-} // namespace
-
-DecodedImage decodeJpeg(const uint8_t* data, std::size_t size, bool stopAtDamage)
+TjHandle decompressor()
 {
     TjHandle tj(tjInitDecompress());
     if (!tj)
         throw Error("cannot start the JPEG decoder");
+    return tj;
+}
+
+} // namespace
+
+void jpegSize(const uint8_t* data, std::size_t size, int& width, int& height)
+{
+    const Header header = readHeader(decompressor(), data, size);
+    width = header.width;
+    height = header.height;
+}
+
+DecodedImage decodeJpeg(const uint8_t* data, std::size_t size, bool stopAtDamage, int scale)
+{
+    if (scale != 1 && scale != 2 && scale != 4 && scale != 8)
+        throw Error("no such decoding scale: 1/" + std::to_string(scale));
+    TjHandle tj = decompressor();
     const Header header = readHeader(tj, data, size);
 
     // TJPF_BGRA with TJFLAG_BOTTOMUP is exactly our bottom-up 0xffRRGGBB
@@ -152,14 +167,21 @@ DecodedImage decodeJpeg(const uint8_t* data, std::size_t size, bool stopAtDamage
     // bytes and is turned into RGB in place. Every pixel is written, even
     // from damaged data.
     checkDecodedPixels(header.width, header.height);
-    auto image = decodedImage(header.width, header.height, false);
+    const tjscalingfactor factor{1, scale};
+    const int width = TJSCALED(header.width, factor), height = TJSCALED(header.height, factor);
+    auto image = decodedImage(width, height, false);
     std::vector<uint8_t> repaired;
     const uint8_t* input = data;
     std::size_t inputSize = size;
+    // A scaled decode has given up the finest detail already: its chroma
+    // (of half the luma's resolution in most photos) is widened by repeating
+    // pixels rather than by interpolating them, which spares a sixth of the
+    // decoding; luma is decoded the same either way.
+    const int upsampling = scale > 1 ? TJFLAG_FASTUPSAMPLE : 0;
     auto decode = [&](int extraFlags) {
-        const int flags = TJFLAG_BOTTOMUP | TJFLAG_ACCURATEDCT | TJFLAG_LIMITSCANS | extraFlags;
-        if (tjDecompress2(tj.get(), input, inputSize, reinterpret_cast<unsigned char*>(image->data()), header.width,
-                header.width * 4, header.height, header.cmyk ? TJPF_CMYK : TJPF_BGRA, flags)
+        const int flags = TJFLAG_BOTTOMUP | TJFLAG_ACCURATEDCT | TJFLAG_LIMITSCANS | extraFlags | upsampling;
+        if (tjDecompress2(tj.get(), input, inputSize, reinterpret_cast<unsigned char*>(image->data()), width, width * 4,
+                height, header.cmyk ? TJPF_CMYK : TJPF_BGRA, flags)
             == 0)
             return Pass{};
         const bool failed = tjGetErrorCode(tj.get()) != TJERR_WARNING;

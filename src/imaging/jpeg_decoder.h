@@ -21,6 +21,16 @@ namespace rix {
 // scans of a progressive file). A damaged image holds whatever the decoder
 // made of the data (grey where it could read nothing). With stopAtDamage no
 // image is decoded past the damage and none is returned, only the reason.
-[[nodiscard]] DecodedImage decodeJpeg(const uint8_t* data, std::size_t size, bool stopAtDamage);
+//
+// scale 2, 4 or 8 decodes at 1 / scale through the DCT's own scaling, which
+// skips most of the inverse transform: the image is ceil(width / scale) x
+// ceil(height / scale), its pixels counted from the top-left corner as the
+// file's are, so that a last row or column may stand for fewer than scale
+// of the file's. The size limits are those of the full photo.
+[[nodiscard]] DecodedImage decodeJpeg(const uint8_t* data, std::size_t size, bool stopAtDamage, int scale = 1);
+
+// The width and height the JPEG header gives, checked as decodeJpeg checks
+// them. Throws rix::Error when the header cannot be read.
+void jpegSize(const uint8_t* data, std::size_t size, int& width, int& height);
 
 } // namespace rix

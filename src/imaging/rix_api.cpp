@@ -90,6 +90,24 @@ int32_t RixLoadJPG(const char* fileName)
     return guarded("RixLoadJPG", [&] { return adoptImage(loadJpeg(checkedName(fileName))); });
 }
 
+int32_t RixLoadJPGScaled(const char* fileName, int32_t scale)
+{
+    return guarded("RixLoadJPGScaled", [&] { return adoptImage(loadScaledJpeg(checkedName(fileName), scale)); });
+}
+
+int32_t RixJPGSize(const char* fileName, int32_t* width, int32_t* height)
+{
+    return guarded("RixJPGSize", [&] {
+        if (!width || !height)
+            throw Error("no place for the size");
+        int w = 0, h = 0;
+        jpegFileSize(checkedName(fileName), w, h);
+        *width = w;
+        *height = h;
+        return 1;
+    });
+}
+
 int32_t RixSalvageBMP(const char* fileName, int32_t* damaged)
 {
     return guarded("RixSalvageBMP", [&] {

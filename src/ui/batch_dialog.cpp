@@ -308,8 +308,8 @@ void BatchDialog::cmdStart_Click()
     for (const QString& name : itemTexts(*lstD_))
         job.files.push_back(name.toStdString());
     // Copies: the windows may be used while the run goes.
-    const BatchSettings settings{
-        SrcPrm, DstPrm, DstW, DstH, Interp, chkFindCircle_->isChecked(), kJpegQuality, SrcLens};
+    const BatchSettings settings{SrcPrm, DstPrm, DstW, DstH, Interp, chkFindCircle_->isChecked(), kJpegQuality, SrcLens,
+        chkDecodeScaled_->isChecked()};
     if (!settingsRecordAllows(job, settings))
         return;
 

@@ -187,6 +187,7 @@ private:
     QPushButton* cmdUseOpenCircle_ = nullptr;
     QCheckBox* chkFindCircle_ = nullptr;
     QCheckBox* chkReplace_ = nullptr;
+    QCheckBox* chkDecodeScaled_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLineEdit* txtCsv_ = nullptr;
     QPushButton* cmdMeasure_ = nullptr;

@@ -251,7 +251,16 @@ QGroupBox* BatchDialog::createSourceFrame()
     // It stores the projection or lens picked; the run reads them at Start.
     cmbS_ = new SourceProjectionList;
     form_->addListRow(grid, 6, QStringLiteral("Projection"), cmbS_);
-    grid->setRowStretch(8, 1);
+    // How much of each photo is decoded.
+    chkDecodeScaled_ = new QCheckBox(QStringLiteral("Scaled decoding"));
+    chkDecodeScaled_->setObjectName(QStringLiteral("chkDecodeScaled"));
+    chkDecodeScaled_->setToolTip(QStringLiteral(
+        "A JPEG photo read through the circle set here is decoded at 1/2, 1/4 or 1/8 of its size where the "
+        "results still get a decoded pixel (two for cubic) under each of theirs: faster, and their finest detail "
+        "is averaged rather than picked. Otherwise, and with each photo's own circle, every pixel is decoded"));
+    chkDecodeScaled_->setChecked(true);
+    grid->addWidget(chkDecodeScaled_, 8, 0, 1, 4);
+    grid->setRowStretch(9, 1);
     return frame;
 }
 

@@ -243,7 +243,8 @@ const QString kBatchSource = QStringLiteral("batch/folderS");
 const QString kBatchDestination = QStringLiteral("batch/folderD");
 const QString kBatchPostfix = QStringLiteral("batch/txtpostfix");
 const QStringList kBatchOptions{QStringLiteral("batch/cmbF"), QStringLiteral("batch/chkFindCircle"),
-    QStringLiteral("batch/txtCsv"), QStringLiteral("batch/chkSaveSky"), QStringLiteral("batch/txtSkyFolder")};
+    QStringLiteral("batch/txtCsv"), QStringLiteral("batch/chkSaveSky"), QStringLiteral("batch/txtSkyFolder"),
+    QStringLiteral("batch/chkDecodeScaled")};
 const QString kDialogFolder = QStringLiteral("dialogs/folder");
 
 const QString kCanopy = QStringLiteral("canopy");

@@ -248,6 +248,9 @@ private slots:
             (void)RixDestroy(written);
         }
         QVERIFY(after.value(u".karwen-convert"_s).bytes.contains("\n--size 40x32\n"));
+        // "Scaled decoding", ticked from the start, as convert's --decode auto.
+        QVERIFY(child<QCheckBox>(*dialog, u"chkDecodeScaled"_s)->isChecked());
+        QVERIFY(after.value(u".karwen-convert"_s).bytes.contains("\n--decode auto\n"));
     }
 
     // A folder begun by the window is continued by the command line, and

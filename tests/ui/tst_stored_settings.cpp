@@ -240,6 +240,9 @@ private slots:
             dialog.findChild<QLineEdit*>(u"txtCsv"_s)->setText(results.filePath(u"plot.csv"_s));
             dialog.findChild<QCheckBox*>(u"chkSaveSky"_s)->setChecked(true);
             dialog.findChild<QLineEdit*>(u"txtSkyFolder"_s)->setText(results.filePath(u"skies"_s));
+            auto* decode = dialog.findChild<QCheckBox*>(u"chkDecodeScaled"_s);
+            QVERIFY(decode->isChecked()); // as convert's --decode auto
+            decode->setChecked(false);
             dialog.done(QDialog::Rejected);
         }
         const auto shown = [&app](const auto& check) {
@@ -252,6 +255,7 @@ private slots:
             QCOMPARE(dialog.findChild<QLineEdit*>(u"txtFolderD"_s)->text(), results.path());
             QCOMPARE(dialog.findChild<QLineEdit*>(u"txtpostfix"_s)->text(), u"-flat"_s);
             QCOMPARE(dialog.OutExt(), u"bmp"_s);
+            QVERIFY(!dialog.findChild<QCheckBox*>(u"chkDecodeScaled"_s)->isChecked());
             QCOMPARE(dialog.findChild<QListWidget*>(u"lstS"_s)->count(), 1); // the kept folder is listed
             QCOMPARE(dialog.findChild<QLineEdit*>(u"txtCsv"_s)->text(), results.filePath(u"plot.csv"_s));
             QVERIFY(dialog.findChild<QCheckBox*>(u"chkSaveSky"_s)->isChecked());

@@ -1,4 +1,5 @@
-// One file of the batch: load the photo (its format by photoFormatOf),
+// One file of the batch: load the photo (its format by photoFormatOf; a
+// JPEG at a smaller scale when settings.scaledDecode allows it),
 // find its circle or check the one given, create the result, resample,
 // refuse a result that came out entirely black, mark one that came out
 // nearly black, save.
@@ -33,6 +34,10 @@ struct BatchSettings {
     // The lens the photos are read through when srcPrm.Proj is
     // RixLensSource.
     std::optional<NamedLens> srcLens{};
+    // A JPEG photo read through the circle given is decoded at the coarsest
+    // scale that still leaves enough of its pixels under each of the
+    // result's (decode_scale.h); otherwise every photo is decoded in full.
+    bool scaledDecode = false;
 };
 
 enum class FileResult { Converted, Unreadable, NoCircle, Black, SaveFailed };

@@ -15,6 +15,9 @@
 namespace karwen {
 
 inline constexpr const char* kSettingsFileName = ".karwen-convert";
+// The line of a run that decodes its photos at a smaller scale where it can
+// ("--decode auto"); a run that decodes them in full has none.
+inline constexpr const char* kDecodeSettingName = "--decode";
 
 struct Setting {
     std::string name; // the option's, as the user gives it: "--size"

@@ -26,6 +26,7 @@ struct ConvertOptions {
     BatchSettings settings;
     bool overwrite = false;
     bool dryRun = false;                     // tell what the run would do, and do nothing
+    bool decodeGiven = false;                // --decode was given, rather than left at auto
     std::optional<PhotoSettingsTable> table; // --photo-settings: the source side per photo
 };
 

@@ -13,6 +13,9 @@ class FileBytes {
 public:
     // Reads the regular file at path; throws FileError when it cannot.
     [[nodiscard]] static FileBytes read(const std::string& path);
+    // The same, but no more than the first `most` bytes: enough for a
+    // header, without the cost of the rest.
+    [[nodiscard]] static FileBytes read(const std::string& path, std::size_t most);
 
     const uint8_t* data() const { return data_.get(); }
     std::size_t size() const { return size_; }

@@ -123,6 +123,15 @@ int32_t RixLoadJPG(const char* fileName);
 // what could be decoded (missing BMP rows black, unreadable JPEG blocks grey):
 // *damaged is then 1 and RixLastError() tells what is wrong, as after a
 // failure; otherwise *damaged is 0. A file that cannot be read at all fails.
+// RixLoadJPG at 1 / scale (scale 1, 2, 4 or 8), through the DCT's own
+// scaling, which leaves out most of the decoding work: the image is
+// ceil(width / scale) x ceil(height / scale) pixels of the file's width x
+// height, counted from the file's top-left corner. A point (x, y) of the
+// file lies at (x / scale, height' - (height - y) / scale) of the image of
+// height height'. The pixel limit (RixSetMaxPixels) is the file's.
+int32_t RixLoadJPGScaled(const char* fileName, int32_t scale);
+// The width and height a JPEG file's header gives, without its pixels.
+int32_t RixJPGSize(const char* fileName, int32_t* width, int32_t* height);
 int32_t RixSalvageBMP(const char* fileName, int32_t* damaged);
 int32_t RixSalvageJPG(const char* fileName, int32_t* damaged);
 // Whether the image was read from a file of one grey channel: a JPEG of

@@ -12,7 +12,7 @@
 //   light/<control>                        the Light tab's boxes, lists, fields
 //   batch/folderS, folderD, txtpostfix,    the batch dialog's folders and
 //   batch/cmbF, batch/chkFindCircle,       options, at each close
-//   batch/txtCsv, chkSaveSky, txtSkyFolder
+//   batch/txtCsv, chkSaveSky, txtSkyFolder, chkDecodeScaled
 //   dialogs/folder                         the file dialogs' last folder
 //   layout/frame, layout/frameState        the main window
 //   layout/format, layout/area             the tool windows' places
