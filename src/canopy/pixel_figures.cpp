@@ -25,18 +25,36 @@ constexpr std::size_t kValues = 256;
 // neighbours are gathered in the same pass, while the row's values are at
 // hand. The pixels across the rim take part in neither: they are added
 // apart (addRim, addRimPairs), once it is known how they are read.
+//
+// Two things keep the pass short. Neighbouring pixels mostly fall in the
+// same cell, and each addition would wait for the one before to be stored:
+// pixel i of a row is added into lane i % kLanes of its cell instead, and
+// the lanes summed at the end. And the pixels are counted by their channel
+// value as it stands, which the value table turns into the thresholded
+// value only once per cell at the end rather than once per pixel. Together
+// they run the pixels of a real photo about twice as fast; the sums differ
+// from one running total only by rounding (a few units in the 15th digit).
+constexpr std::size_t kLanes = 4;
+
 // Not inlined: on its own its loops keep every pointer in a register.
 template <Channel C, bool WithPairs>
 [[gnu::noinline]] void accumulate(const PixelView& view, const SkyMap& map, const ValueTable& values,
     std::vector<double>& hist, NeighbourPairs* pairs)
 {
+    // Bin b's raw value v in lane l at (b * 256 + v) * kLanes + l: the lanes
+    // of one cell share a cache line.
+    std::vector<double> lanes(hist.size() * kLanes, 0.0);
     // Plain pointers, held in registers through the loops.
     const uint8_t* const lut = values.table().data();
     const float* const weights = map.weights().data();
     const uint16_t* const bins = map.bins().data();
-    double* const h = hist.data();
-    const auto valueOf
-        = [lut, &values](uint32_t pixel) { return lut[C == Channel::Blue ? (pixel & 0xffu) : values.raw(pixel)]; };
+    double* const h = lanes.data();
+    const auto rawOf = [&values](uint32_t pixel) { return C == Channel::Blue ? (pixel & 0xffu) : values.raw(pixel); };
+    const auto add = [&](const uint32_t* px, const uint16_t* b, const float* w, int i, std::size_t lane) {
+        const unsigned raw = rawOf(px[i]);
+        h[(std::size_t(b[i]) * kValues + raw) * kLanes + lane] += w[i];
+        return raw;
+    };
     for (const SkyMap::Row& row : map.rows()) {
         const uint32_t* px = view.row(row.y) + row.x0;
         const float* w = weights + row.firstWeight;
@@ -45,20 +63,26 @@ template <Channel C, bool WithPairs>
         if constexpr (WithPairs) {
             uint8_t* rowValues = pairs->nextRow() + row.x0;
             for (int i = 0; i < from; ++i)
-                rowValues[i] = valueOf(px[i]);
-            for (int i = from; i < to; ++i) {
-                const uint8_t value = valueOf(px[i]);
-                h[b[i] * kValues + value] += w[i];
-                rowValues[i] = value;
-            }
+                rowValues[i] = lut[rawOf(px[i])];
+            for (int i = from; i < to; ++i)
+                rowValues[i] = lut[add(px, b, w, i, std::size_t(i) % kLanes)];
             for (int i = to; i < row.x1 - row.x0; ++i)
-                rowValues[i] = valueOf(px[i]);
+                rowValues[i] = lut[rawOf(px[i])];
             pairs->addRow(row, weights, false);
         } else {
-            for (int i = from; i < to; ++i)
-                h[b[i] * kValues + valueOf(px[i])] += w[i];
+            int i = from;
+            for (; i + int(kLanes) <= to; i += int(kLanes))
+                for (std::size_t lane = 0; lane < kLanes; ++lane)
+                    (void)add(px, b, w, i + int(lane), lane);
+            for (; i < to; ++i)
+                (void)add(px, b, w, i, 0);
         }
     }
+    for (std::size_t bin = 0; bin < hist.size() / kValues; ++bin)
+        for (std::size_t raw = 0; raw < kValues; ++raw) {
+            const double* lane = h + (bin * kValues + raw) * kLanes;
+            hist[bin * kValues + lut[raw]] += (lane[0] + lane[1]) + (lane[2] + lane[3]);
+        }
 }
 
 template <Channel C>
