@@ -125,8 +125,12 @@ for circle in "--circle 1277,933,782" "--detect-circle"; do
     # shellcheck disable=SC2086
     ms=$(median_ms "$cli" measure -q -j "$jobs" --csv "$work/out/m.csv" $circle "$work/in")
     report "$circle, -j $jobs" "$ms" "$jobs"
+    if [ "$circle" = "--circle 1277,933,782" ] && [ "$jobs" -eq 2 ]; then ms_measure_j2=$ms; fi
   done
 done
+echo "$ms_measure_j2 $floor2" | awk '{
+  printf "--circle: -j 2 takes %.2fx the two-thread floor (target: at most 1.3x, goal 1.1x)\n", $1 / $2
+}'
 
 # What the sky images add: the same run with --save-classified, against the
 # one without it, through the fixed circle.

@@ -2,11 +2,15 @@
 
 #include "dot_placement.h"
 #include "dot_sky.h"
+#include "last_built.h"
 #include "pixel_values.h"
+#include "same_record.h"
 #include "source_lens.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace karwen::canopy {
@@ -45,10 +49,8 @@ DotPixels dotsOnView(const ProjectionRecord& dstRecord, int width, int height)
     return onView;
 }
 
-std::optional<DotPixels> dotPixels(const PhotoSide& photo, const ProjectionRecord& dstRecord, int width, int height)
+std::optional<DotPixels> mapDotPixels(const PhotoSide& photo, const ProjectionRecord& dstRecord, int width, int height)
 {
-    if (width < 1 || height < 1 || photo.width < 1 || photo.height < 1 || !dotTablesFilled())
-        return std::nullopt;
     const DotPixels onView = dotsOnView(dstRecord, width, height);
     const auto count = static_cast<int32_t>(onView.dots.size());
     std::vector<float> sx(onView.dots.size()), sy(onView.dots.size());
@@ -77,6 +79,48 @@ std::optional<DotPixels> dotPixels(const PhotoSide& photo, const ProjectionRecor
         pixels.photoY.push_back(sy[i]);
     }
     return pixels;
+}
+
+bool sameLens(const std::optional<RixLens>& a, const std::optional<RixLens>& b)
+{
+    if (!a || !b)
+        return !a && !b;
+    return std::equal(std::begin(a->A), std::end(a->A), std::begin(b->A)) && a->HalfFov == b->HalfFov;
+}
+
+// The dots' pixels for one photo side and view, as mapDotPixels finds them.
+struct KeptDotPixels {
+    PhotoSide photo;
+    ProjectionRecord dstRecord;
+    int width, height;
+    DotPixels pixels;
+
+    [[nodiscard]] bool isFor(const PhotoSide& p, const ProjectionRecord& dst, int w, int h) const
+    {
+        return sameRecord(p.record, photo.record) && p.width == photo.width && p.height == photo.height
+            && sameLens(p.lens, photo.lens) && sameRecord(dst, dstRecord) && w == width && h == height;
+    }
+};
+
+// The dots' pixels, those of the last photo side and view asked for kept:
+// the photos of a series through one circle map their dots once.
+std::optional<DotPixels> dotPixels(const PhotoSide& photo, const ProjectionRecord& dstRecord, int width, int height)
+{
+    if (width < 1 || height < 1 || photo.width < 1 || photo.height < 1 || !dotTablesFilled())
+        return std::nullopt;
+    static LastBuilt<std::optional<KeptDotPixels>> last;
+    const auto kept = last.get(
+        [&](const std::optional<KeptDotPixels>& k) { return k && k->isFor(photo, dstRecord, width, height); },
+        [&]() -> std::shared_ptr<const std::optional<KeptDotPixels>> {
+            std::optional<DotPixels> pixels = mapDotPixels(photo, dstRecord, width, height);
+            if (!pixels)
+                return std::make_shared<const std::optional<KeptDotPixels>>();
+            return std::make_shared<const std::optional<KeptDotPixels>>(
+                KeptDotPixels{photo, dstRecord, width, height, std::move(*pixels)});
+        });
+    if (!*kept)
+        return std::nullopt;
+    return (*kept)->pixels;
 }
 
 bool canRead(const CanopySettings& settings, int threshold)

@@ -276,5 +276,22 @@ TEST(LensSource, GeometryFollowsTheLens)
     EXPECT_NE(tracker.pixels()->openness, throughFirst);
 }
 
+// The dots' places in the photo, kept for the next photo through the same
+// circle, are those of the lens asked for.
+TEST(LensSource, DotPlacesFollowTheLens)
+{
+    const RixLens lens = skewedLens(100.0), equidistant = lensOf({2.0 / kPi}, 100.0);
+    const ProjectionRecord record = throughLens(fisheye(kEquidistant, 500, 500, 480));
+    const test::RixImage photo(test::render(test::patchScene(7), record, kSide, kSide, &lens));
+    const auto gaps = [&](const RixLens& through) {
+        return classifyDotsOf(photo.handle(), record, &through, kDotsViewRecord, kSide, kSide, CanopySettings{}, 127)
+            .value()
+            .gaps;
+    };
+    const DotGaps throughLensGaps = gaps(lens);
+    EXPECT_NE(gaps(equidistant), throughLensGaps);
+    EXPECT_EQ(gaps(lens), throughLensGaps);
+}
+
 } // namespace
 } // namespace karwen::canopy
