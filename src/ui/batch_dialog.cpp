@@ -82,7 +82,7 @@ void BatchDialog::set_param()
 {
     form_->showGlobals();
     cmbS_->showGlobals();
-    ParameterForm::select(cmbD_, DstPrm.Proj);
+    ParameterForm::select(cmbD_, ParameterForm::projectionItem(cmbD_, DstPrm.Proj));
     ParameterForm::select(cmbI_, Interp);
 }
 

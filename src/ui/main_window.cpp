@@ -7,6 +7,7 @@
 #include "batch_dialog.h"
 #include "canopy_window.h"
 #include "dialog_seam.h"
+#include "file_path.h"
 #include "format_window.h"
 #include "image_file_commands.h"
 #include "image_view.h"
