@@ -92,7 +92,7 @@ void initGridTables()
 double rational(const float (&table)[kCoefCount][kProjectionCount], double x, int32_t p)
 {
     if (!isProjection(p))
-        throw std::out_of_range("projection code " + std::to_string(p) + " outside 0..4");
+        throw std::out_of_range("projection code " + std::to_string(p) + " is no ideal projection");
     const double k0 = table[0][p], k1 = table[1][p], k2 = table[2][p];
     const double k3 = table[3][p], k4 = table[4][p];
     const double numerator = (k4 * x + k3) * x + 1.0;

@@ -58,7 +58,7 @@ void initGridTables();
 
 // The rational function (1 + K3 x + K4 x^2) / (K0 + K1 x + K2 x^2) with
 // Kk = table[k][p]. Both radial functions below are this with their table.
-// Throws std::out_of_range for p outside 0..4. A zero denominator (only
+// Throws std::out_of_range for a p that is no ideal projection (isProjection). A zero denominator (only
 // projection 4 at x = 0) gives what the IEEE division gives: +inf.
 [[nodiscard]] double rational(const float (&table)[kCoefCount][kProjectionCount], double x, int32_t p);
 
