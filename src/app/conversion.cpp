@@ -1,5 +1,6 @@
 // The conversion run and the refresh requests to the image views.
 #include "mdl_karwen.h"
+#include "photo_source.h"
 #include "window_hooks.h"
 
 namespace karwen {

@@ -2,6 +2,7 @@
 // and back, the reset from the detected image circle, and the circle a
 // canopy measurement reads the photo through.
 #include "mdl_karwen.h"
+#include "photo_source.h"
 #include "view_reference.h"
 #include "window_hooks.h"
 

@@ -5,6 +5,7 @@
 #include "dialog_seam.h"
 #include "file_list_moves.h"
 #include "mdl_karwen.h"
+#include "photo_source.h"
 #include "same_record.h"
 #include "screen_centre.h"
 #include "settings_record.h"

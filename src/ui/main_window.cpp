@@ -12,6 +12,7 @@
 #include "image_file_commands.h"
 #include "image_view.h"
 #include "mdl_karwen.h"
+#include "photo_source.h"
 #include "pointer_status.h"
 #include "recent_files.h"
 #include "stored_settings.h"

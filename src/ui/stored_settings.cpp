@@ -11,6 +11,7 @@
 #include "mdl_karwen.h"
 #include "parameter_fields.h"
 #include "parameter_form.h"
+#include "photo_source.h"
 #include "undoable_step.h"
 #include "window_registry.h"
 

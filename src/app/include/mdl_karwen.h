@@ -4,7 +4,6 @@
 #pragma once
 
 #include "lens_catalogue.h"
-#include "photo_source.h"
 #include "projection_model.h"
 #include "rix.h"
 
