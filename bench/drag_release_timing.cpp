@@ -21,6 +21,7 @@
 #include "karwen_app.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
+#include "photo_source.h"
 #include "src_view.h"
 
 #include <QAction>

@@ -7,7 +7,10 @@
 #     library, since the folders that include it could not find that one;
 #   - every header in an include/ folder is needed outside its library:
 #     another folder includes it, or another such needed header does;
-#   - the Qt-free folders include no Qt header.
+#   - the Qt-free folders include no Qt header;
+#   - the libraries that run without the windows (batch, canopy, cli) do not
+#     include the window's state, mdl_karwen.h: they take what they read as
+#     arguments, so that runs in parallel share nothing.
 # Run as: cmake -DSOURCE_DIR=<src> -P check_layers.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -26,6 +29,8 @@ set(layer_ui 8)
 set(layer_main 9)
 set(qt_free files light imaging projection app area batch canopy cli)
 set(folders files light imaging projection app area batch canopy cli views ui main)
+set(window_state mdl_karwen.h)
+set(window_state_free batch canopy cli)
 
 # Which folder each header belongs to, and which headers each folder shows
 # to the others.
@@ -68,6 +73,9 @@ foreach(folder IN LISTS folders)
     endif()
     quoted_includes("${source}" names)
     foreach(name IN LISTS names)
+      if(name STREQUAL window_state AND folder IN_LIST window_state_free)
+        list(APPEND problems "${shown}: includes ${name}, the window's state, which ${folder} never reads")
+      endif()
       set(owner "${owner_${name}}")
       if(owner STREQUAL "")
         continue() # a generated header or one of the system

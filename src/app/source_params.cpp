@@ -2,6 +2,7 @@
 // and back, the reset from the detected image circle, and the circle a
 // canopy measurement reads the photo through.
 #include "mdl_karwen.h"
+#include "photo_source.h"
 #include "view_reference.h"
 #include "window_hooks.h"
 
@@ -15,26 +16,6 @@ namespace karwen {
 void ref2angle() { (void)ref2angle(SrcPrm, RefX, RefY, lensOf(SrcPrm, SrcLens)); }
 
 void angle2ref() { (void)angle2ref(SrcPrm, RefX, RefY, lensOf(SrcPrm, SrcLens)); }
-
-void circleFromBound(const RixRect& box, ProjectionRecord& prm)
-{
-    // Integer sums before halving; 64 bits so that no box can overflow.
-    prm.Cx = static_cast<double>(int64_t{box.Right} + box.Left) * 0.5;
-    prm.Cy = static_cast<double>(int64_t{box.Bottom} + box.Top) * 0.5;
-    const int64_t w = int64_t{box.Right} - box.Left;
-    const int64_t h = int64_t{box.Bottom} - box.Top;
-    prm.R = 0.47 * static_cast<double>(w > h ? w : h);
-}
-
-bool isOnPhoto(double x, double y, int32_t width, int32_t height)
-{
-    return x >= 0.0 && x <= width && y >= 0.0 && y <= height;
-}
-
-bool isUsableCircle(const RixCircle& circle, int32_t width, int32_t height)
-{
-    return circle.Confident && isOnPhoto(circle.Cx, circle.Cy, width, height);
-}
 
 namespace {
 

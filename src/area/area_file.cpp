@@ -1,5 +1,6 @@
 #include "area_file.h"
 
+#include "file_path.h"
 #include "mdl_karwen.h"
 #include "save_file.h"
 #include "utf8_path.h"

@@ -1,7 +1,7 @@
 #include "batch_convert.h"
 
 #include "decode_scale.h"
-#include "mdl_karwen.h"
+#include "photo_source.h"
 #include "view_reference.h"
 
 #include <algorithm>

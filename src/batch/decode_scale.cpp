@@ -15,6 +15,7 @@
 // scale changes slowly inside the result, and fastest towards its rim. The
 // least s found is shaded by kSafety for what falls between the samples.
 #include "decode_scale.h"
+#include "projection_kinds.h"
 
 #include <algorithm>
 #include <cmath>
@@ -65,7 +66,7 @@ double fewestSourcePixelsPerPixel(
         for (int j = 0; j <= kGridSteps; ++j)
             samples.add(int32_t(std::lround(double(i) * (dstW - 2) / kGridSteps)),
                 int32_t(std::lround(double(j) * (dstH - 2) / kGridSteps)), dstW, dstH);
-    if (RixIsFisheye(dst.Proj))
+    if (isIdealFisheye(dst.Proj))
         for (int k = 0; k < kRingPoints; ++k) {
             const double a = 2 * M_PI * k / kRingPoints, r = dst.R - 1.5;
             samples.add(int32_t(std::floor(dst.Cx + r * std::cos(a) - 0.5)),

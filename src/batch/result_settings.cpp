@@ -1,6 +1,6 @@
 #include "result_settings.h"
 
-#include "mdl_karwen.h"
+#include "photo_source.h"
 #include "plain_text.h"
 #include "projection_model.h"
 
@@ -12,11 +12,11 @@ namespace karwen {
 namespace {
 
 constexpr const char* kFirstLine = "# karwen-cli convert: the settings of the results in this folder";
-constexpr const char* kInterpNames[] = {"nearest", "bilinear", "cubic"};
 
 std::string recordedProjection(int32_t projection)
 {
-    return projection == RixLensSource ? "lens" : lowered(ProjName[static_cast<std::size_t>(projection)]);
+    const ProjectionKind* kind = projectionKind(projection);
+    return kind ? kind->key : std::to_string(projection);
 }
 
 // The lens by its name and its figures, exact: a lens file changed under
@@ -60,7 +60,7 @@ std::vector<Setting> resultSettings(const BatchSettings& s)
         {"--dst-projection", recordedProjection(dst.Proj)},
         {"--size", numbers({double(s.dstW), double(s.dstH)}, 'x')},
         {"--dst-circle", numbers({dst.Cx, dst.Cy, dst.R}, ',')},
-        {"--interp", kInterpNames[s.interp >= 0 && s.interp <= 2 ? s.interp : 0]},
+        {"--interp", kInterpolationKeys[isInterpolation(s.interp) ? s.interp : 0]},
         {"--quality", std::to_string(s.quality)},
     };
     // Only a lens adds its line, so that the records of ideal projections

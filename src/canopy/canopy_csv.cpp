@@ -58,15 +58,12 @@ const char* circleName(CircleOrigin c)
     return "";
 }
 
-// The program's name once start-up has filled the names, "lens" for a
-// source read through a real lens, else the code.
+// The name in the table of projections ("lens" for a source read through a
+// real lens), else the code.
 std::string projectionName(int32_t p)
 {
-    if (p == RixLensSource)
-        return "lens";
-    if (isProjection(p) && !ProjName[std::size_t(p)].empty())
-        return ProjName[std::size_t(p)];
-    return std::to_string(p);
+    const ProjectionKind* kind = projectionKind(p);
+    return kind ? kind->name : std::to_string(p);
 }
 
 std::string joined(const std::vector<std::string>& fields)

@@ -82,7 +82,7 @@ std::optional<RadialModel> RadialModel::of(int32_t proj, const RixLens* lens, st
                 return RadialModel(proj, std::move(function));
             reason = "the source lens is not usable: " + reason;
         }
-    } else if (!RixMayBeSource(proj)) {
+    } else if (!isIdealFisheye(proj)) {
         reason = "the source projection is not a fisheye projection";
     } else if (lens != nullptr) {
         reason = "a lens function was given for an ideal source projection";

@@ -2,6 +2,7 @@
 
 #include "last_built.h"
 #include "pixel_sky.h"
+#include "projection_kinds.h"
 #include "same_record.h"
 #include "sky_rows.h"
 #include "tables_filled.h"
@@ -89,7 +90,7 @@ bool isUsableSource(const ProjectionRecord& src)
     for (const double f : fields)
         if (!std::isfinite(f))
             return false;
-    return src.R > 0.0 && ((RixMayBeSource(src.Proj) && coefTablesFilled()) || src.Proj == RixLensSource);
+    return src.R > 0.0 && ((isIdealFisheye(src.Proj) && coefTablesFilled()) || src.Proj == RixLensSource);
 }
 
 SkyMap::SkyMap(const ProjectionRecord& src, const RadialModel& model, int width, int height, const RingLayout& layout)

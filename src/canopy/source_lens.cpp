@@ -1,5 +1,6 @@
 #include "source_lens.h"
 
+#include "projection_kinds.h"
 #include "radial_geometry.h"
 
 #include <algorithm>
@@ -17,7 +18,7 @@ bool sameLens(const std::optional<RixLens>& a, const std::optional<RixLens>& b)
 std::string sourceLensProblem(const ProjectionRecord& src, const RixLens* lens)
 {
     std::string why;
-    if (RixMayBeSource(src.Proj) || src.Proj == RixLensSource)
+    if (isSourceProjection(src.Proj))
         (void)RadialModel::of(src.Proj, lens, &why);
     return why;
 }

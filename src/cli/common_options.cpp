@@ -3,8 +3,8 @@
 #include "batch_convert.h"
 #include "batch_inputs.h"
 #include "file_error.h"
-#include "mdl_karwen.h"
 #include "option_values.h"
+#include "photo_source.h"
 #include "projection_model.h"
 #include "utf8_path.h"
 #include "view_reference.h"
@@ -76,8 +76,8 @@ void addRunOptions(
 void addSourceOptions(CLI::App& command, RawSourceOptions& raw)
 {
     CLI::Option* projection = command.add_option("--src-projection", raw.projection,
-        "Projection of the photos: orthographic, equisolidangle (or equisolid), equidistant, "
-        "stereographic; any case. Default: equidistant.");
+        "Projection of the photos: " + projectionKeys(ProjectionsNamed::Sources)
+            + "; any case. Default: " + projectionKind(kEquidistant)->key + ".");
     projection->type_name("NAME");
     std::string lenses;
     for (const NamedLens& lens : builtInLenses())
@@ -172,7 +172,7 @@ SourceOptions checkedSource(const RawSourceOptions& raw)
     SourceOptions o;
     ProjectionRecord& src = o.srcPrm;
     if (raw.lens.empty()) {
-        src.Proj = projectionFrom(raw.projection, kPerspective, "--src-projection");
+        src.Proj = projectionFrom(raw.projection, ProjectionsNamed::Sources, "--src-projection");
     } else {
         std::string why;
         o.lens = findLens(raw.lens, &why);

@@ -2,7 +2,9 @@
 
 #include "option_values.h"
 #include "photo_settings_table.h"
+#include "photo_source.h"
 #include "projection_model.h"
+#include "run_control.h"
 
 #include <CLI/CLI.hpp>
 
@@ -18,10 +20,10 @@ struct RawOptions {
     RawRunOptions run;
     RawSourceOptions source;
     std::string output;
-    std::string dstProjection = "orthographic";
+    std::string dstProjection = projectionKind(kOrthographic)->key;
     std::string size = "512x512";
     std::string dstCircle;
-    std::string interp = "nearest";
+    std::string interp = kInterpolationKeys[0];
     std::string format = "jpg";
     std::string quality = "75";
     std::string postfix = "-kw";
@@ -31,6 +33,15 @@ struct RawOptions {
     std::string decode = "auto";
     bool decodeGiven = false;
 };
+
+// The interpolations' keys, the last one after lastSeparator.
+std::string interpolationKeys(const std::string& lastSeparator)
+{
+    std::string keys;
+    for (std::size_t i = 0; i < std::size(kInterpolationKeys); ++i)
+        keys += (i == 0 ? "" : i + 1 == std::size(kInterpolationKeys) ? lastSeparator : ", ") + kInterpolationKeys[i];
+    return keys;
+}
 
 // A table's columns of measure's options have no meaning here: refused, as
 // the options would be.
@@ -59,11 +70,10 @@ ConvertOptions checked(const RawOptions& raw, int defaultJobs)
     if (o.outExt != "jpg" && o.outExt != "bmp")
         throw UsageError("--format: \"" + raw.format + "\" is neither jpg nor bmp");
     o.settings.quality = wholeNumber(raw.quality, 1, 100, "--quality");
-    const std::vector<std::string> interps{"nearest", "bilinear", "cubic"};
-    const auto interp = std::find(interps.begin(), interps.end(), lowered(raw.interp));
-    if (interp == interps.end())
-        throw UsageError("--interp: \"" + raw.interp + "\" is none of nearest, bilinear, cubic");
-    o.settings.interp = static_cast<int32_t>(interp - interps.begin());
+    const auto interp = std::find(std::begin(kInterpolationKeys), std::end(kInterpolationKeys), lowered(raw.interp));
+    if (interp == std::end(kInterpolationKeys))
+        throw UsageError("--interp: \"" + raw.interp + "\" is none of " + interpolationKeys(", "));
+    o.settings.interp = static_cast<int32_t>(interp - std::begin(kInterpolationKeys));
     const std::string decode = lowered(raw.decode);
     if (decode != "auto" && decode != "full")
         throw UsageError("--decode: \"" + raw.decode + "\" is neither auto nor full");
@@ -77,7 +87,7 @@ ConvertOptions checked(const RawOptions& raw, int defaultJobs)
     o.settings.dstW = static_cast<int32_t>(size[0]);
     o.settings.dstH = static_cast<int32_t>(size[1]);
     ProjectionRecord& dst = o.settings.dstPrm;
-    dst.Proj = projectionFrom(raw.dstProjection, kProjectionCount, "--dst-projection");
+    dst.Proj = projectionFrom(raw.dstProjection, ProjectionsNamed::Results, "--dst-projection");
     const std::string dstCircle = raw.dstCircle.empty()
         ? numberText(size[0] / 2) + "," + numberText(size[1] / 2) + "," + numberText(std::min(size[0], size[1]) / 2)
         : raw.dstCircle;
@@ -117,11 +127,12 @@ std::function<ConvertOptions()> addConvertOptions(CLI::App& convert, int default
     convert.add_flag("--dry-run", raw->dryRun,
         "Read no pixels and write nothing: list each photo with what the run would do (its result's path, "
         "\"skipped: exists\", \"refused: ...\", \"fails: ...\"; with the settings of its row in --photo-settings), "
-        "then the counts, on standard output. Exit status 0 when the run could start, 2 when it could not.");
+        "then the counts, on standard output. "
+            + dryRunExitHelp());
     convert
         .add_option("--dst-projection", raw->dstProjection,
-            "Projection of the results: as --src-projection, or perspective. Default: "
-            "orthographic.")
+            "Projection of the results: as --src-projection, or " + projectionKeys(ProjectionsNamed::ResultsOnly)
+                + ". Default: " + projectionKind(kOrthographic)->key + ".")
         ->type_name("NAME");
     convert
         .add_option("--size", raw->size,
@@ -136,7 +147,9 @@ std::function<ConvertOptions()> addConvertOptions(CLI::App& convert, int default
                 + "; y counted upward from the bottom row) and radius R (" + commandLineBounds(Field::DstR)
                 + "). Default: the centre and half the smaller side of --size.")
         ->type_name("CX,CY,R");
-    convert.add_option("--interp", raw->interp, "Interpolation: nearest, bilinear or cubic. Default: nearest.")
+    convert
+        .add_option("--interp", raw->interp,
+            "Interpolation: " + interpolationKeys(" or ") + ". Default: " + kInterpolationKeys[0] + ".")
         ->type_name("KIND");
     CLI::Option* decode = convert.add_option("--decode", raw->decode,
         "How much of each photo to decode: auto decodes a JPEG photo read through the circle given at 1/2, 1/4 "
@@ -167,11 +180,11 @@ std::function<ConvertOptions()> addConvertOptions(CLI::App& convert, int default
         "below the folder named.\n"
         "Circle: --detect-circle reads each photo a little inside its found rim (0.47 of the larger side of its "
         "box), as the window does; a photo without a circle found is a failure.\n"
-        "Exit status: 0 when nothing failed (skipped results included), 1 when a photo could not be read or has "
-        "no circle to read it through, a "
-        "result was refused because it would replace a photo or another result of the run, or a result could "
-        "not be written (the other photos are still converted), or the output folder takes no file or no more "
-        "(the run stops), 2 for a usage error or results made with other settings.");
+        + exitStatusHelp("nothing failed (skipped results included)",
+            "a photo could not be read or has no circle to read it through, a result was refused because it would "
+            "replace a photo or another result of the run, or a result could not be written (the other photos are "
+            "still converted), or the output folder takes no file or no more (the run stops)",
+            "a usage error or results made with other settings"));
     return [raw, decode, defaultJobs] {
         raw->decodeGiven = decode->count() > 0;
         return checked(*raw, defaultJobs);

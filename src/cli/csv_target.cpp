@@ -63,8 +63,7 @@ Reference referenceOf(const PhotoSettings& run, bool greyPhoto)
     if (run.canopy.method == canopy::ThresholdMethod::Fixed)
         row.pixels->threshold = run.canopy.fixedThreshold; // the one compared
     row.dstProjection = canopy::kDotsViewRecord.Proj;
-    row.circle = circleOriginOf(run);
-    row.lensName = lensNameOf(run.source);
+    setSettingsColumns(row, run);
     if (run.light) {
         row.light.emplace();
         row.light->request = *run.light;

@@ -182,8 +182,8 @@ std::function<LensFitOptions()> addLensFitOptions(CLI::App& lensFit)
         "Prints a lens file (lens-fit POINTS.csv > my.lens makes one that --src-lens reads): the terms a_k = b_k / "
         "R, R = r(90 degrees) being the radius of the 90-degree circle, and as comments R, each point's residual in "
         "pixels and in degrees, and their RMS.\n"
-        "Exit status: 0 when a lens was printed, 1 when the points file cannot be read or gives no lens (the "
-        "reason on standard error), 2 for a usage error.");
+        + exitStatusHelp("a lens was printed",
+            "the points file cannot be read or gives no lens (the reason on standard error)", "a usage error"));
     return [raw] {
         LensFitOptions o;
         o.pointsPath = raw->points;

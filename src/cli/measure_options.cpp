@@ -4,6 +4,7 @@
 #include "light_options.h"
 #include "option_values.h"
 #include "photo_settings_table.h"
+#include "run_control.h"
 
 #include <CLI/CLI.hpp>
 
@@ -182,8 +183,8 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
     measure.add_flag("--dry-run", raw->dryRun,
         "Read no pixels and write nothing (no CSV, no sky images): list each photo with what the run would do "
         "(\"row\", \"skipped: exists\" for a photo --resume keeps, \"fails: ...\"; with the settings of its row "
-        "in --photo-settings), then the counts, on standard output. Exit status 0 when the run could start, 2 when "
-        "it could not.");
+        "in --photo-settings), then the counts, on standard output. "
+            + dryRunExitHelp());
     measure
         .add_option("--channel", raw->channel,
             "Channel that tells sky from canopy: " + keyList(canopy::kChannelChoices)
@@ -251,13 +252,13 @@ std::function<MeasureOptions()> addMeasureOptions(CLI::App& measure, int default
           "degrees (south and west negative), gps_altitude in m (below sea level negative). A photo is measured "
           "as stored whatever its EXIF orientation: the circle and the top refer to the stored pixels.\n"
           "Names that are not valid UTF-8, control characters and backslashes are written as \\xHH and \\\\.\n"
-          "Exit status: 0 when every photo was measured, 1 when a photo could not be read or measured (the "
-          "others still are), a sky image could not be saved or was refused, the folder of --save-classified takes "
-          "no file (nothing is measured), or the CSV or the --light-daily file could not be written (the run stops "
-          "at the first line that cannot be; the lines written stay), 2 for a usage error or a --csv or --light-daily "
-          "file that "
-          "may not be written, 128 + the signal's number when SIGINT, SIGTERM or SIGHUP stopped the run (the lines "
-          "of the photos finished stay).");
+        + exitStatusHelp("every photo was measured",
+            "a photo could not be read or measured (the others still are), a sky image could not be saved or was "
+            "refused, the folder of --save-classified takes no file (nothing is measured), or the CSV or the "
+            "--light-daily file could not be written (the run stops at the first line that cannot be; the lines "
+            "written stay)",
+            "a usage error or a --csv or --light-daily file that may not be written",
+            "the lines of the photos finished stay"));
     return [raw, defaultJobs] { return checked(*raw, defaultJobs); };
 }
 

@@ -8,10 +8,10 @@
 #include "image_files.h"
 #include "image_row.h"
 #include "light_daily.h"
-#include "mdl_karwen.h"
 #include "parallel_runner.h"
 #include "photo_metadata.h"
 #include "photo_site.h"
+#include "photo_source.h"
 #include "projection_model.h"
 #include "run_control.h"
 #include "shown_text.h"
@@ -173,8 +173,7 @@ private:
         // resampled at the dots alone.
         CanopyRow row = canopy::measurePhoto(path, photo, source.prm, lensOf(s.source), kDotsViewRecord, kDotsSide,
             kDotsSide, s.canopy, s.light ? &*s.light : nullptr);
-        row.circle = circleOriginOf(s);
-        row.lensName = lensNameOf(s.source);
+        setSettingsColumns(row, s);
         return row;
     }
 

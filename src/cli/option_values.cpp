@@ -79,17 +79,54 @@ double anyNumber(const std::string& text, const std::string& option, const std::
     return *value;
 }
 
-int32_t projectionFrom(const std::string& text, int32_t count, const std::string& option)
+namespace {
+
+// Lens rows are named by --src-lens, not by a projection key.
+bool isNamed(const ProjectionKind& kind, ProjectionsNamed which)
 {
-    const std::string name = lowered(text) == "equisolid" ? lowered(ProjName[kEquisolidangle]) : lowered(text);
-    for (int32_t p = 0; p < count; ++p) {
-        if (lowered(ProjName[static_cast<std::size_t>(p)]) == name)
-            return p;
+    switch (which) {
+    case ProjectionsNamed::Sources:
+        return !kind.lens && kind.fisheye;
+    case ProjectionsNamed::Results:
+        return !kind.lens;
+    case ProjectionsNamed::ResultsOnly:
+        return !kind.lens && !kind.fisheye;
     }
-    std::string known;
-    for (int32_t p = 0; p < count; ++p)
-        known += (p ? ", " : "") + lowered(ProjName[static_cast<std::size_t>(p)]);
-    throw UsageError(option + ": \"" + text + "\" is none of " + known + " (or equisolid)");
+    return false;
+}
+
+} // namespace
+
+int32_t projectionFrom(const std::string& text, ProjectionsNamed which, const std::string& option)
+{
+    const std::string name = lowered(text);
+    for (const ProjectionKind& kind : kProjectionKinds) {
+        if (isNamed(kind, which) && (name == kind.key || (*kind.shortKey && name == kind.shortKey)))
+            return kind.code;
+    }
+    std::string known, shortKeys;
+    for (const ProjectionKind& kind : kProjectionKinds) {
+        if (!isNamed(kind, which))
+            continue;
+        known += (known.empty() ? "" : ", ") + std::string(kind.key);
+        if (*kind.shortKey)
+            shortKeys += (shortKeys.empty() ? "" : ", ") + std::string(kind.shortKey);
+    }
+    throw UsageError(
+        option + ": \"" + text + "\" is none of " + known + (shortKeys.empty() ? "" : " (or " + shortKeys + ")"));
+}
+
+std::string projectionKeys(ProjectionsNamed which)
+{
+    std::string keys;
+    for (const ProjectionKind& kind : kProjectionKinds) {
+        if (!isNamed(kind, which))
+            continue;
+        keys += (keys.empty() ? "" : ", ") + std::string(kind.key);
+        if (*kind.shortKey)
+            keys += " (or " + std::string(kind.shortKey) + ")";
+    }
+    return keys;
 }
 
 } // namespace karwen::cli

@@ -69,8 +69,14 @@ template <typename Settings>
 // the text is none ("must be a number <bounds>").
 [[nodiscard]] double anyNumber(const std::string& text, const std::string& option, const std::string& bounds);
 
-// The projection code 0..count-1 for a name of the parameters window, in
-// any case; "equisolid" stands for "Equisolidangle".
-[[nodiscard]] int32_t projectionFrom(const std::string& text, int32_t count, const std::string& option);
+// Which projections an option names: those a photo may have, those a
+// conversion may make, or those only a conversion may make.
+enum class ProjectionsNamed { Sources, Results, ResultsOnly };
+// The projection code for a key of the table of projections (or its short
+// key, "equisolid"), in any case.
+[[nodiscard]] int32_t projectionFrom(const std::string& text, ProjectionsNamed which, const std::string& option);
+// The keys such an option takes, as the help and the messages list them:
+// "orthographic, equisolidangle (or equisolid), ...".
+[[nodiscard]] std::string projectionKeys(ProjectionsNamed which);
 
 } // namespace karwen::cli

@@ -233,6 +233,12 @@ canopy::CircleOrigin circleOriginOf(const PhotoSettings& settings)
     return settings.source.findCircle ? canopy::CircleOrigin::Detected : canopy::CircleOrigin::Given;
 }
 
+void setSettingsColumns(canopy::CanopyRow& row, const PhotoSettings& settings)
+{
+    row.circle = circleOriginOf(settings);
+    row.lensName = lensNameOf(settings.source);
+}
+
 void addPhotoSettingsOption(CLI::App& command, std::string& path, bool sourceOnly)
 {
     const std::string columns = sourceOnly

@@ -52,8 +52,25 @@ bool stopRequested() { return stopSignal != 0; }
 int exitCodeOf(bool failed)
 {
     if (stopSignal != 0)
-        return 128 + stopSignal;
+        return kExitSignalBase + stopSignal;
     return failed ? kExitFailures : kExitDone;
+}
+
+std::string exitStatusHelp(
+    const std::string& done, const std::string& failures, const std::string& usage, const std::string& signalled)
+{
+    std::string text = "Exit status: " + std::to_string(kExitDone) + " when " + done + ", "
+        + std::to_string(kExitFailures) + " when " + failures + ", " + std::to_string(kExitUsage) + " for " + usage;
+    if (!signalled.empty())
+        text += ", " + std::to_string(kExitSignalBase)
+            + " + the signal's number when SIGINT, SIGTERM or SIGHUP stopped the run (" + signalled + ")";
+    return text + ".";
+}
+
+std::string dryRunExitHelp()
+{
+    return "Exit status " + std::to_string(kExitDone) + " when the run could start, " + std::to_string(kExitUsage)
+        + " when it could not.";
 }
 
 ProgressReporter::Style reporterStyle(bool quiet)

@@ -21,11 +21,13 @@ static_assert(rix::radial::kCoefCount == kCoefCount, "a coefficient row is K0..K
 
 namespace {
 
-// Calls f(Code<P>{}) for every projection P, in code order.
+// Calls f(Code<P>{}) for every ideal projection P, in the table's order.
 template <class F> void forEachProjection(F f)
 {
-    for (int32_t p = 0; p < kProjectionCount; ++p)
-        rix::radial::withModel(p, f);
+    for (const ProjectionKind& kind : kProjectionKinds) {
+        if (!kind.lens)
+            rix::radial::withModel(kind.code, f);
+    }
 }
 
 } // namespace
@@ -35,12 +37,7 @@ void initProjectionNames()
     forEachProjection([](auto p) { ProjName[p.value] = projectionName(p.value); });
 }
 
-const char* projectionName(int32_t p)
-{
-    const char* name = "";
-    rix::radial::withModel(p, [&](auto code) { name = rix::radial::Model<code.value>::kName; });
-    return name;
-}
+const char* projectionName(int32_t p) { return isIdealProjection(p) ? projectionKind(p)->name : ""; }
 
 void initCoefTables()
 {
@@ -73,9 +70,12 @@ void initGridTables()
         GridSin[i] = static_cast<float>(std::sin(static_cast<double>(a)));
     }
 
-    for (int p = 0; p < kProjectionCount; ++p) {
+    for (const ProjectionKind& kind : kProjectionKinds) {
+        if (kind.lens)
+            continue;
+        const int32_t p = kind.code;
         int first = 0;
-        if (!RixIsFisheye(p)) {
+        if (!kind.fisheye) {
             GridRadius[0][p] = 0.0f; // the horizon of a perspective view is at infinity
             first = 1;
         }
@@ -92,7 +92,7 @@ void initGridTables()
 double rational(const float (&table)[kCoefCount][kProjectionCount], double x, int32_t p)
 {
     if (!isProjection(p))
-        throw std::out_of_range("projection code " + std::to_string(p) + " outside 0..4");
+        throw std::out_of_range("projection code " + std::to_string(p) + " is no ideal projection");
     const double k0 = table[0][p], k1 = table[1][p], k2 = table[2][p];
     const double k3 = table[3][p], k4 = table[4][p];
     const double numerator = (k4 * x + k3) * x + 1.0;

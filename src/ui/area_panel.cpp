@@ -7,6 +7,7 @@
 #include "format_window.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
+#include "photo_source.h"
 #include "tool_window_font.h"
 #include "undoable_step.h"
 #include "utf8_path.h"

@@ -5,6 +5,7 @@
 #include "dialog_seam.h"
 #include "file_list_moves.h"
 #include "mdl_karwen.h"
+#include "photo_source.h"
 #include "same_record.h"
 #include "screen_centre.h"
 #include "settings_record.h"
@@ -82,7 +83,7 @@ void BatchDialog::set_param()
 {
     form_->showGlobals();
     cmbS_->showGlobals();
-    ParameterForm::select(cmbD_, DstPrm.Proj);
+    ParameterForm::select(cmbD_, ParameterForm::projectionItem(cmbD_, DstPrm.Proj));
     ParameterForm::select(cmbI_, Interp);
 }
 

@@ -282,15 +282,16 @@ QGroupBox* BatchDialog::createDestinationFrame()
     grid->addWidget(txtpostfix_, 4, 2, 1, 2);
 
     form_->addDestinationFields(grid, 5);
-    cmbD_ = form_->newList(QStringLiteral("cmbD"), ParameterForm::destinationProjections());
+    cmbD_ = form_->newList(QStringLiteral("cmbD"), {});
+    ParameterForm::addProjections(cmbD_, false);
     form_->addListRow(grid, 8, QStringLiteral("Projection"), cmbD_);
     cmbI_ = form_->newList(QStringLiteral("cmbI"), ParameterForm::interpolations());
     form_->addListRow(grid, 10, QStringLiteral("Interpolation"), cmbI_);
     grid->setRowStretch(12, 1);
 
-    connect(cmbD_, &QComboBox::currentIndexChanged, this, [](int index) {
-        if (index >= 0)
-            DstPrm.Proj = index;
+    connect(cmbD_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (const std::optional<int32_t> code = ParameterForm::projectionAt(cmbD_, index))
+            DstPrm.Proj = *code;
     });
     connect(cmbI_, &QComboBox::currentIndexChanged, this, [](int index) {
         if (index >= 0)

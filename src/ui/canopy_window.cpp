@@ -18,6 +18,7 @@
 #include "main_window.h"
 #include "mdl_karwen.h"
 #include "photo_metadata.h"
+#include "photo_source.h"
 #include "pixel_view.h"
 #include "projection_model.h"
 #include "sky_image_save.h"

@@ -85,7 +85,8 @@ QGroupBox* FormatWindow::createDestinationFrame()
     const auto [frame, grid] = form_->newFrame(QStringLiteral("Destination Image"), QStringLiteral("frmDst"));
     form_->addDestinationFields(grid, 0);
 
-    cmbD_ = form_->newList(QStringLiteral("cmbD"), ParameterForm::destinationProjections());
+    cmbD_ = form_->newList(QStringLiteral("cmbD"), {});
+    ParameterForm::addProjections(cmbD_, false);
     form_->addListRow(grid, 3, QStringLiteral("Projection"), cmbD_);
     cmbI_ = form_->newList(QStringLiteral("cmbI"), ParameterForm::interpolations());
     form_->addListRow(grid, 4, QStringLiteral("Interpolation"), cmbI_);
@@ -131,7 +132,7 @@ void FormatWindow::set_param()
     txtHeight0_->setText(QString::number(SrcH));
     form_->showGlobals();
     cmbS_->showGlobals();
-    ParameterForm::select(cmbD_, DstPrm.Proj);
+    ParameterForm::select(cmbD_, ParameterForm::projectionItem(cmbD_, DstPrm.Proj));
     ParameterForm::select(cmbI_, Interp);
     ParameterForm::select(cmbG_[0], GridR);
     ParameterForm::select(cmbG_[1], GridTheta);
@@ -187,10 +188,11 @@ void FormatWindow::cmbS_Click()
 
 void FormatWindow::cmbD_Click(int index)
 {
-    if (index < 0)
+    const std::optional<int32_t> code = ParameterForm::projectionAt(cmbD_, index);
+    if (!code)
         return;
     const UndoableStep step("projection choice");
-    DstPrm.Proj = index;
+    DstPrm.Proj = *code;
     convert();
     dst_update();
 }

@@ -8,6 +8,7 @@
 #include "image_files.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
+#include "photo_source.h"
 #include "window_registry.h"
 
 #include <QDir>

@@ -167,29 +167,37 @@ QLineEdit* ParameterForm::field(Field which) const
 
 namespace {
 
-// The names of the projections the test accepts, in code order (so that an
-// item's index is its code).
-QStringList projectionNames(int32_t (*accepts)(int32_t))
-{
-    QStringList names;
-    for (int32_t p = 0; accepts(p); ++p)
-        names << QString::fromLatin1(projectionName(p));
-    return names;
-}
+bool isOffered(const ProjectionKind& kind, bool sources) { return !kind.lens && (kind.fisheye || !sources); }
 
 } // namespace
 
-const QStringList& ParameterForm::sourceProjections()
+QStringList ParameterForm::projectionNames(bool sources)
 {
-    static const QStringList items = projectionNames(&RixMayBeSource);
-    return items;
+    QStringList names;
+    for (const ProjectionKind& kind : kProjectionKinds) {
+        if (isOffered(kind, sources))
+            names << QString::fromLatin1(kind.name);
+    }
+    return names;
 }
 
-const QStringList& ParameterForm::destinationProjections()
+void ParameterForm::addProjections(QComboBox* list, bool sources)
 {
-    static const QStringList items = projectionNames(&RixMayBeDestination);
-    return items;
+    for (const ProjectionKind& kind : kProjectionKinds) {
+        if (isOffered(kind, sources))
+            list->addItem(QString::fromLatin1(kind.name), kind.code);
+    }
 }
+
+std::optional<int32_t> ParameterForm::projectionAt(const QComboBox* list, int item)
+{
+    const QVariant code = item >= 0 ? list->itemData(item) : QVariant();
+    if (code.typeId() != QMetaType::Int)
+        return std::nullopt;
+    return code.toInt();
+}
+
+int ParameterForm::projectionItem(const QComboBox* list, int32_t code) { return list->findData(code); }
 
 const QStringList& ParameterForm::interpolations()
 {

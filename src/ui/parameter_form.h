@@ -61,9 +61,16 @@ public:
     [[nodiscard]] QLineEdit* field(Field which) const;
     // The editable fields show the globals they stand for.
     void showGlobals() const;
-    // The projection and interpolation lists' items, in the globals' order.
-    [[nodiscard]] static const QStringList& sourceProjections();
-    [[nodiscard]] static const QStringList& destinationProjections();
+    // The projections a list offers, in the table's order: those a photo
+    // may have (sources) or those a conversion may make.
+    [[nodiscard]] static QStringList projectionNames(bool sources);
+    // Appends them to list, each item holding its code (Qt::UserRole).
+    static void addProjections(QComboBox* list, bool sources);
+    // The code a projection item holds; nullopt for any other item.
+    [[nodiscard]] static std::optional<int32_t> projectionAt(const QComboBox* list, int item);
+    // The item holding code; -1 when the list has none.
+    [[nodiscard]] static int projectionItem(const QComboBox* list, int32_t code);
+    // The interpolation list's items, in the globals' order.
     [[nodiscard]] static const QStringList& interpolations();
     // A list selection from a global; an index the list does not have shows
     // no selection (and the handlers ignore it).

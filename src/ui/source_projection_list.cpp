@@ -17,7 +17,7 @@ namespace karwen::ui {
 namespace {
 
 // The projections, then a separator, then the lenses.
-int firstLensItem() { return int(ParameterForm::sourceProjections().size()) + 1; }
+int firstLensItem() { return int(ParameterForm::projectionNames(true).size()) + 1; }
 
 bool sameFunction(const RixLens& a, const RixLens& b)
 {
@@ -47,7 +47,7 @@ SourceProjectionList::SourceProjectionList(QWidget* parent)
 {
     setObjectName(QStringLiteral("cmbS"));
     setEditable(false);
-    addItems(ParameterForm::sourceProjections());
+    ParameterForm::addProjections(this, true);
     insertSeparator(count());
     addItem(QStringLiteral("Lens file..."));
     setItemData(openFileItem(), QStringLiteral("Read the lens from a lens file"), Qt::ToolTipRole);
@@ -90,7 +90,7 @@ QSize SourceProjectionList::sizeHint() const
     // The size QComboBox gives a list of these items.
     const QFontMetrics metrics = fontMetrics();
     QSize content(0, std::max(qCeil(QFontMetricsF(metrics).height()), 14) + 2);
-    for (const QString& name : ParameterForm::sourceProjections())
+    for (const QString& name : ParameterForm::projectionNames(true))
         content.setWidth(std::max(content.width(), metrics.boundingRect(name).width()));
     QStyleOptionComboBox option;
     initStyleOption(&option);
@@ -117,8 +117,8 @@ void SourceProjectionList::showGlobals()
     int item = -1;
     if (SrcPrm.Proj == RixLensSource) {
         item = kept;
-    } else if (RixMayBeSource(SrcPrm.Proj)) {
-        item = SrcPrm.Proj;
+    } else {
+        item = ParameterForm::projectionItem(this, SrcPrm.Proj);
     }
     setCurrentIndex(item);
     stored_ = currentIndex();
@@ -147,7 +147,8 @@ void SourceProjectionList::itemPicked(int item)
         item = stored_;
     }
     const NamedLens* lens = lensAt(item);
-    if (!lens && !RixMayBeSource(item))
+    const std::optional<int32_t> code = ParameterForm::projectionAt(this, item);
+    if (!lens && !code)
         return; // the separator
     // The choice and the conversion it runs are one step.
     const UndoableStep step(lens ? "lens choice" : "projection choice");
@@ -155,7 +156,7 @@ void SourceProjectionList::itemPicked(int item)
         SrcLens = *lens;
         SrcPrm.Proj = RixLensSource;
     } else {
-        SrcPrm.Proj = item;
+        SrcPrm.Proj = *code;
     }
     stored_ = item;
     setToolTip(itemData(item, Qt::ToolTipRole).toString());

@@ -1,5 +1,5 @@
-// cmbS, the source projection list of both parameter dialogs: the four
-// fisheye projections (an item's index is its code), then the real lenses
+// cmbS, the source projection list of both parameter dialogs: the ideal
+// fisheye projections (each item holding its code), then the real lenses
 // a photo may be read through (the built-in ones, lens files opened here and
 // the current lens), then "Lens file...", which asks for a lens file.
 //

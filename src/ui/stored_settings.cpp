@@ -11,6 +11,7 @@
 #include "mdl_karwen.h"
 #include "parameter_fields.h"
 #include "parameter_form.h"
+#include "photo_source.h"
 #include "undoable_step.h"
 #include "window_registry.h"
 
@@ -59,14 +60,15 @@ KeptGlobal keptField(const QString& key, Field field, std::function<double()> re
         }};
 }
 
-// An index into a list of count entries.
-KeptGlobal keptIndex(const QString& key, std::function<int()> read, std::function<void(int)> set, int count)
+// A whole number that valid accepts: an index into a list or a code.
+KeptGlobal keptIndex(
+    const QString& key, std::function<int()> read, std::function<void(int)> set, std::function<bool(int)> valid)
 {
     return {key, [read] { return QVariant(read()); },
-        [set, count](const QVariant& value) {
+        [set, valid](const QVariant& value) {
             bool ok = false;
             const int index = value.toString().toInt(&ok);
-            if (!ok || index < 0 || index >= count)
+            if (!ok || !valid(index))
                 return false;
             set(index);
             return true;
@@ -101,10 +103,10 @@ std::vector<KeptGlobal> keptGlobals()
             QStringLiteral("destination/r"), Field::DstR, [] { return DstPrm.R; }, [](double v) { DstPrm.R = v; }),
         keptIndex(
             QStringLiteral("destination/projection"), [] { return int(DstPrm.Proj); }, [](int v) { DstPrm.Proj = v; },
-            int(ParameterForm::destinationProjections().size())),
+            [](int v) { return isProjection(v); }),
         keptIndex(
             QStringLiteral("destination/interpolation"), [] { return int(Interp); }, [](int v) { Interp = v; },
-            int(ParameterForm::interpolations().size())),
+            [](int v) { return isInterpolation(v); }),
         {QStringLiteral("destination/grid"),
             [] { return QVariant(GridOn ? QStringLiteral("true") : QStringLiteral("false")); },
             [](const QVariant& value) {
@@ -115,10 +117,10 @@ std::vector<KeptGlobal> keptGlobals()
             }},
         keptIndex(
             QStringLiteral("destination/gridR"), [] { return int(GridR); }, [](int v) { GridR = int16_t(v); },
-            gridSpacings),
+            [gridSpacings](int v) { return v >= 0 && v < gridSpacings; }),
         keptIndex(
             QStringLiteral("destination/gridTheta"), [] { return int(GridTheta); },
-            [](int v) { GridTheta = int16_t(v); }, gridSpacings),
+            [](int v) { GridTheta = int16_t(v); }, [gridSpacings](int v) { return v >= 0 && v < gridSpacings; }),
     };
 }
 

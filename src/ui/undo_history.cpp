@@ -2,6 +2,7 @@
 
 #include "area_panel.h"
 #include "mdl_karwen.h"
+#include "photo_source.h"
 #include "window_registry.h"
 
 #include <QScopedValueRollback>

@@ -21,7 +21,7 @@ void GridTool::paint(QImage& canvas)
     XorPen pen(canvas, view_.foreground());
     pen.dotted();
     const DstView::ViewCircle circle = view_.destinationCircle();
-    const int b = p == kPerspective ? 1 : 0; // the perspective horizon lies at infinity
+    const int b = isIdealFisheye(p) ? 0 : 1; // the perspective horizon lies at infinity
     const double x = circle.centre.x(), y = circle.centre.y();
     const double l = double(GridRadius[b][p]) * circle.radius;
 

@@ -1,6 +1,7 @@
 #include "image_view.h"
 
 #include "mdl_karwen.h"
+#include "photo_source.h"
 #include "picture_area.h"
 #include "view_tool.h"
 

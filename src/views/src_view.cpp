@@ -1,5 +1,6 @@
 #include "src_view.h"
 
+#include "file_path.h"
 #include "mdl_karwen.h"
 
 namespace karwen::views {

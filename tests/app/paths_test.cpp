@@ -1,4 +1,4 @@
-#include "mdl_karwen.h"
+#include "file_path.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "mdl_karwen.h"
+#include "photo_source.h"
 #include "window_hooks.h"
 
 #include <gtest/gtest.h>

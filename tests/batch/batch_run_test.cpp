@@ -3,6 +3,7 @@
 #include "batch_folders.h"
 #include "batch_report.h"
 #include "mdl_karwen.h"
+#include "photo_source.h"
 
 #include <gtest/gtest.h>
 

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -192,4 +193,28 @@ TEST(OptionBounds, LargePhotosAndResultsAreAccepted)
     EXPECT_EQ(double(convert.convert->settings.dstPrm.R), 8192.0);
     EXPECT_TRUE(parse({"measure", "--csv", "out.csv", "in.jpg", "--circle", "32767,32767,16384"}, errors).measure)
         << errors;
+}
+
+// Every key of the table of projections, in any case, names its code where
+// the option may take it, and only there.
+TEST(ParsedOptions, ProjectionKeysFromTheTable)
+{
+    for (const karwen::ProjectionKind& kind : karwen::kProjectionKinds) {
+        if (kind.lens)
+            continue;
+        for (std::string key : {std::string(kind.key), std::string(kind.shortKey)}) {
+            if (key.empty())
+                continue;
+            key[0] = char(std::toupper(static_cast<unsigned char>(key[0])));
+            std::string errors;
+            const ParsedCommand dst = parse({"convert", "-o", "out", "in", "--dst-projection", key}, errors);
+            ASSERT_TRUE(dst.convert) << key << errors;
+            EXPECT_EQ(dst.convert->settings.dstPrm.Proj, kind.code) << key;
+            const ParsedCommand src = parse({"convert", "-o", "out", "in", "--src-projection", key}, errors);
+            EXPECT_EQ(src.convert.has_value(), kind.fisheye) << key << errors;
+            if (src.convert) {
+                EXPECT_EQ(src.convert->settings.srcPrm.Proj, kind.code) << key;
+            }
+        }
+    }
 }

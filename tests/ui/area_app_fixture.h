@@ -10,6 +10,7 @@
 #include "karwen_app.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
+#include "photo_source.h"
 #include "scripted_dialogs.h"
 #include "src_view.h"
 #include "window_registry.h"

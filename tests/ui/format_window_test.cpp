@@ -7,6 +7,7 @@
 #include "karwen_app.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
+#include "photo_source.h"
 #include "scripted_dialogs.h"
 #include "test_image.h"
 #include "window_hooks.h"

@@ -8,6 +8,7 @@
 #include "format_window.h"
 #include "karwen_app.h"
 #include "main_window.h"
+#include "photo_source.h"
 #include "src_view.h"
 #include "window_registry.h"
 

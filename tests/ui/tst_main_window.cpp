@@ -6,6 +6,7 @@
 #include "karwen_app.h"
 #include "main_window.h"
 #include "mdl_karwen.h"
+#include "photo_source.h"
 #include "pointer_status.h"
 #include "synthetic_open.h"
 #include "view_geometry.h"

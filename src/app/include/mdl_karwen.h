@@ -46,9 +46,6 @@ extern bool GridOn;
 extern int16_t GridR, GridTheta; // grid list indices
 extern int16_t AreaFileTag;
 
-// A handle names an image only when it is 1 or more.
-[[nodiscard]] inline bool isImage(int32_t handle) { return handle >= 1; }
-
 // Start-up: every global to its start value (the zeroed state, then the
 // defaults), and the projection names, coefficient and grid tables filled.
 // The area tables (InitAreaTables, area library) and the windows are the
@@ -62,17 +59,6 @@ void close_image();
 // Resamples hSrc into hDst with the current parameters when both exist;
 // otherwise does nothing. The library's result is not read.
 void convert();
-// The one conversion call, also for images the windows do not show (the
-// batch): resamples src into dst when both are images; false when nothing
-// was converted. A source read through a real lens (srcPrm.Proj
-// RixLensSource) needs its lens in srcLens; other sources ignore it.
-[[nodiscard]] bool convertImages(int32_t src, int32_t dst, const ProjectionRecord& srcPrm,
-    const ProjectionRecord& dstPrm, int32_t interp, const RixLens* srcLens = nullptr);
-// The lens of a source record: the given lens when prm reads the photo
-// through one (Proj RixLensSource), else nullptr.
-[[nodiscard]] const RixLens* lensOf(const ProjectionRecord& prm, const std::optional<NamedLens>& lens);
-// Its name, as the CSV's lens column gives it; "" for an ideal projection.
-[[nodiscard]] std::string lensNameOf(const ProjectionRecord& prm, const std::optional<NamedLens>& lens);
 // After the destination side changed: when hDst exists, re-creates it if its
 // size is no longer DstW x DstH (its view back to 100 %), converts, places
 // the area dots while AreaOn is set and redraws the destination view.
@@ -114,22 +100,5 @@ struct MeasuredSource {
 // The last automatic reset found no image circle with confidence, so the
 // source circle it set is a default one.
 [[nodiscard]] bool srcCircleNotFound();
-// A point in continuous coordinates lies on a width x height photo, which
-// covers 0..width and 0..height.
-[[nodiscard]] bool isOnPhoto(double x, double y, int32_t width, int32_t height);
-// A found image circle a photo can be read through: found with confidence
-// and centred on the width x height photo (a gradient fits a circle centred
-// far off it).
-[[nodiscard]] bool isUsableCircle(const RixCircle& circle, int32_t width, int32_t height);
-// The circle assumed on a picture whose content fills box: centred on the
-// box, radius 0.47 of its larger side (a little inside the rim). Sets Cx,
-// Cy and R of prm only.
-void circleFromBound(const RixRect& box, ProjectionRecord& prm);
-
-// The name part of a path, after its last '\' or '/'.
-[[nodiscard]] std::string get_fname(const std::string& path);
-// The path without its extension (before its last '.'); nullopt when the
-// path has no '.' at all.
-[[nodiscard]] std::optional<std::string> cut_ext(const std::string& path);
 
 } // namespace karwen

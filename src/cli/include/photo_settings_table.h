@@ -38,6 +38,10 @@ struct PhotoSettings {
 
 // What the circle column of a photo measured with these settings says.
 [[nodiscard]] canopy::CircleOrigin circleOriginOf(const PhotoSettings& settings);
+// Fills the columns of a photo's row that its settings give and the canopy
+// library does not know: the circle's origin and the lens's name. Measured
+// rows and the row a resumed CSV is compared with both take them from here.
+void setSettingsColumns(canopy::CanopyRow& row, const PhotoSettings& settings);
 
 // The raw options a row's cells replace.
 struct RawPhotoOptions {

@@ -18,6 +18,15 @@ namespace karwen::cli {
 inline constexpr int kExitDone = 0;     // nothing failed
 inline constexpr int kExitFailures = 1; // some file failed; the others were done
 inline constexpr int kExitUsage = 2;    // the command line was not understood
+inline constexpr int kExitSignalBase = 128;
+
+// The help's sentence on these codes for one command: what done, failures
+// and usage mean for it, and, unless signalled is empty, what a run a signal
+// stopped leaves.
+[[nodiscard]] std::string exitStatusHelp(
+    const std::string& done, const std::string& failures, const std::string& usage, const std::string& signalled = "");
+// What a dry run's exit status says, for the --dry-run option's help.
+[[nodiscard]] std::string dryRunExitHelp();
 
 // From here on, the first SIGINT, SIGTERM or SIGHUP asks the run to stop
 // once the files in hand are done; a second one of the same ends the

@@ -1,15 +1,24 @@
-// Path text helpers for the file writers, on '/'-separated UTF-8 paths.
+// Path text helpers, on '/'-separated UTF-8 paths: the one place that
+// splits a path into folder, name and extension. The captions and the area
+// file name keep the window's older rules (a '\\' separates too; the last
+// dot anywhere cuts) through get_fname and cut_ext below.
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace karwen::files {
 
-// Where the name part of path starts: after its last '/', 0 without one.
-[[nodiscard]] inline std::size_t nameStart(const std::string& path)
+// The file writers' separator, and the captions' ones.
+inline constexpr const char* kSlash = "/";
+inline constexpr const char* kAnySlash = "\\/";
+
+// Where the name part of path starts: after its last separator (any of
+// separators), 0 without one.
+[[nodiscard]] inline std::size_t nameStart(const std::string& path, const char* separators = kSlash)
 {
-    const auto slash = path.find_last_of('/');
+    const auto slash = path.find_last_of(separators);
     return slash == std::string::npos ? 0 : slash + 1;
 }
 
@@ -34,3 +43,23 @@ namespace karwen::files {
 }
 
 } // namespace karwen::files
+
+namespace karwen {
+
+// The name part of a path, after its last '\\' or '/'.
+[[nodiscard]] inline std::string get_fname(const std::string& path)
+{
+    return path.substr(files::nameStart(path, files::kAnySlash));
+}
+
+// The path without its extension (before its last '.', also one in a folder
+// name); nullopt when the path has no '.' at all.
+[[nodiscard]] inline std::optional<std::string> cut_ext(const std::string& path)
+{
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos)
+        return std::nullopt;
+    return path.substr(0, dot);
+}
+
+} // namespace karwen

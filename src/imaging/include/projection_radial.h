@@ -7,8 +7,9 @@
 //     z = cos(theta) and of sin(theta) / rho over w = sqrt(1 - rho^2), each
 //     (1 + K3 x + K4 x^2) / (K0 + K1 x + K2 x^2);
 //   - the float forms the resampler's row kernels evaluate per pixel.
-// Adding a projection means a code in rix.h, a Model here and a case in
-// withModel. C++ only; the C interface is rix.h.
+// Adding a projection means a code in rix.h, a row in the table of
+// projections (projection_kinds.h, above this library), a Model here and a
+// case in withModel. C++ only; the C interface is rix.h.
 #pragma once
 
 #include "rix.h"
@@ -38,7 +39,6 @@ RIX_RADIAL_INLINE float sqrtOf(float x) { return __builtin_sqrtf(x); }
 template <int P> struct Model;
 
 template <> struct Model<RixOrthographic> { // rho = sin(theta)
-    static constexpr const char* kName = "Orthographic";
     static constexpr CoefRow kSinOverRho = {1.0f, 0.0f, 0.0f, 0.0f, 0.0f};
     static constexpr CoefRow kRhoOverSin = {1.0f, 0.0f, 0.0f, 0.0f, 0.0f};
     static constexpr bool kRationalIsExact = true;
@@ -58,7 +58,6 @@ template <> struct Model<RixOrthographic> { // rho = sin(theta)
 };
 
 template <> struct Model<RixEquisolidangle> { // rho = sqrt(2) sin(theta / 2)
-    static constexpr const char* kName = "Equisolidangle";
     static constexpr CoefRow kSinOverRho = {1.0f, std::bit_cast<float>(0x3E0149C0u), std::bit_cast<float>(0x3E0170C2u),
         std::bit_cast<float>(0x3DFE6443u), std::bit_cast<float>(0x3F25B1DAu)};
     static constexpr CoefRow kRhoOverSin = {1.0f, std::bit_cast<float>(0x3F92CAECu), std::bit_cast<float>(0x3E74B500u),
@@ -78,7 +77,6 @@ template <> struct Model<RixEquisolidangle> { // rho = sqrt(2) sin(theta / 2)
 };
 
 template <> struct Model<RixEquidistant> { // rho = theta / (pi / 2)
-    static constexpr const char* kName = "Equidistant";
     // Three coefficients are double constants rounded on storing.
     static constexpr CoefRow kSinOverRho = {1.0f, static_cast<float>(-0.040302246), static_cast<float>(-0.095601717),
         static_cast<float>(-0.039436648), std::bit_cast<float>(0x3ECB26F5u)};
@@ -110,7 +108,6 @@ template <> struct Model<RixEquidistant> { // rho = theta / (pi / 2)
 };
 
 template <> struct Model<RixStereographic> { // rho = tan(theta / 2)
-    static constexpr const char* kName = "Stereographic";
     static constexpr CoefRow kSinOverRho = {1.0f, 0.0f, -0.5f, 0.0f, 0.0f};
     static constexpr CoefRow kRhoOverSin = {1.0f, 1.0f, 0.0f, 0.0f, 0.0f};
     static constexpr bool kRationalIsExact = true;
@@ -128,7 +125,6 @@ template <> struct Model<RixStereographic> { // rho = tan(theta / 2)
 };
 
 template <> struct Model<RixPerspective> { // rho = tan(theta), unbounded: a destination only
-    static constexpr const char* kName = "Perspective";
     static constexpr CoefRow kSinOverRho = {0.0f, 1.0f, 0.0f, 0.0f, 0.0f};
     static constexpr CoefRow kRhoOverSin = {0.0f, 1.0f, 0.0f, 0.0f, 0.0f};
     static constexpr bool kRationalIsExact = true;

@@ -4,6 +4,7 @@
 // that maps between image points and directions goes through these.
 #pragma once
 
+#include "projection_kinds.h"
 #include "rix.h"
 
 #include <array>
@@ -22,13 +23,12 @@ inline constexpr int32_t kEquisolidangle = RixEquisolidangle;
 inline constexpr int32_t kEquidistant = RixEquidistant;
 inline constexpr int32_t kStereographic = RixStereographic;
 inline constexpr int32_t kPerspective = RixPerspective;
-inline constexpr int kProjectionCount = RixPerspective + 1;
 inline constexpr int kCoefCount = 5;
 inline constexpr int kGridRows = 19; // elevations 0, 5, ... 90 degrees
 inline constexpr int kGridStepCount = 7;
 
 // A code of rix.h: one a conversion may make.
-[[nodiscard]] inline constexpr bool isProjection(int32_t p) { return RixMayBeDestination(p) != 0; }
+[[nodiscard]] inline constexpr bool isProjection(int32_t p) { return isIdealProjection(p); }
 
 extern std::array<std::string, kProjectionCount> ProjName;
 // Indexed [k][p]: coefficient k of projection p.
@@ -43,11 +43,11 @@ extern float GridSin[kGridRows];
 // Normalised radius of the circle of elevation 5*i degrees, [i][p].
 extern float GridRadius[kGridRows][kProjectionCount];
 
-// The name of projection p ("Equidistant"), "" for an unknown code. Needs no
-// start-up, unlike ProjName.
+// The name of projection p ("Equidistant"), "" for an unknown code or a
+// lens. Needs no start-up, unlike ProjName.
 [[nodiscard]] const char* projectionName(int32_t p);
-// Names and coefficient rows come from each projection's model
-// (projection_radial.h).
+// Names come from the table of projections (projection_kinds.h),
+// coefficient rows from each projection's model (projection_radial.h).
 void initProjectionNames();
 void initCoefTables();
 // The rational rows of projection p are its closed form, so need no
@@ -58,7 +58,7 @@ void initGridTables();
 
 // The rational function (1 + K3 x + K4 x^2) / (K0 + K1 x + K2 x^2) with
 // Kk = table[k][p]. Both radial functions below are this with their table.
-// Throws std::out_of_range for p outside 0..4. A zero denominator (only
+// Throws std::out_of_range for a p that is no ideal projection (isProjection). A zero denominator (only
 // projection 4 at x = 0) gives what the IEEE division gives: +inf.
 [[nodiscard]] double rational(const float (&table)[kCoefCount][kProjectionCount], double x, int32_t p);
 
