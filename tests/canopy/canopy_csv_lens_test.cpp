@@ -2,9 +2,10 @@
 // projection column and names the lens, quoted when its name holds a
 // comma, in the column before the light columns; an ideal projection leaves
 // it empty; a header written before the lens column existed is still ours,
-// without it and the light columns.
+// without it and the light columns; no other header is.
 #include "canopy_csv.h"
 #include "canopy_csv_reading.h"
+#include "csv_columns.h"
 
 #include "projection_model.h"
 
@@ -25,17 +26,6 @@ std::string joinedPrefix(const std::string& header, int leftOut)
     return line;
 }
 
-CanopyRow measuredRow(int32_t projection)
-{
-    CanopyRow row;
-    row.file = "a.jpg";
-    row.settings.rings = 4;
-    row.source = {250, 250, 240, 0, 0, 0, projection};
-    row.pixels.emplace();
-    row.dstProjection = kEquisolidangle;
-    return row;
-}
-
 TEST(CsvLens, TheLensColumnNamesTheLensBeforeTheLightColumns)
 {
     initProjectionNames();
@@ -44,7 +34,7 @@ TEST(CsvLens, TheLensColumnNamesTheLensBeforeTheLightColumns)
     EXPECT_NE(header.find(",circle,dots_outside,lens,top_azimuth,"), std::string::npos) << header;
     EXPECT_NE(csvColumnNames().find(", dots_outside, lens, top_azimuth, "), std::string::npos) << csvColumnNames();
 
-    CanopyRow throughLens = measuredRow(RixLensSource);
+    CanopyRow throughLens = measuredRow(4, RixLensSource);
     throughLens.lensName = "poly:0.6,0.1";
     const std::string lensLine = csvRow(throughLens);
     EXPECT_TRUE(lensLine.starts_with("a.jpg,,lens,250.00,")) << lensLine;
@@ -54,13 +44,13 @@ TEST(CsvLens, TheLensColumnNamesTheLensBeforeTheLightColumns)
     ASSERT_EQ(fields.size(), names.size());
     EXPECT_EQ(fields[names.size() - std::size_t(kCsvAddedColumns)], "poly:0.6,0.1");
 
-    const std::string idealLine = csvRow(measuredRow(kEquidistant));
+    const std::string idealLine = csvRow(measuredRow(4, kEquidistant));
     EXPECT_TRUE(idealLine.starts_with("a.jpg,,Equidistant,")) << idealLine;
     EXPECT_TRUE(idealLine.ends_with(",given,," + noLight)) << idealLine; // no dots, no lens, no light
     EXPECT_EQ(csvFields(idealLine)->size(), names.size());
 
     // A failed photo keeps its file and error alone, whatever the lens.
-    CanopyRow failedThroughLens = failedRow("b.jpg", "unreadable", measuredRow(0).settings);
+    CanopyRow failedThroughLens = failedRow("b.jpg", "unreadable", measuredRow(4, 0).settings);
     failedThroughLens.lensName = "my-lens";
     const std::string failed = csvRow(failedThroughLens);
     EXPECT_EQ(failed, "b.jpg,unreadable" + std::string(names.size() - 2, ','));
@@ -94,7 +84,11 @@ TEST(CsvLens, OnlyTheHeadersOnceWrittenAreEarlierForms)
         for (const int missing : {1, kCsvMetadataColumns + 1, lightGone - 1, lightGone + 2})
             EXPECT_FALSE(csvHeaderForm(joinedPrefix(current, missing))) << missing;
     }
-    EXPECT_FALSE(csvHeaderForm(csvEarlierHeader(5, kCsvMetadataColumns + kCsvLightColumns) + ",notes"));
+    EXPECT_EQ(csvHeaderRings(csvHeader(7)), 7);
+    for (const std::string& other :
+        {csvEarlierHeader(5, kCsvMetadataColumns + kCsvLightColumns) + ",notes", csvHeader(kMaxRings + 1),
+            csvHeader(5) + ",notes", std::string("plot,lai,notes"), std::string("\xFF\xD8\xFF\xE0"), std::string()})
+        EXPECT_FALSE(csvHeaderRings(other)) << other;
 }
 
 } // namespace

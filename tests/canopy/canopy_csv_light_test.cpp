@@ -21,17 +21,6 @@
 namespace karwen::canopy {
 namespace {
 
-CanopyRow measuredRow()
-{
-    CanopyRow row;
-    row.file = "a.jpg";
-    row.settings.rings = 3;
-    row.source = {250, 250, 240, 0, 0, 0, kEquidistant};
-    row.pixels.emplace();
-    row.dstProjection = kEquisolidangle;
-    return row;
-}
-
 LightRow lightRow()
 {
     const light::LightSettings s{.site = {-33.9, 18.4, 20, 5.75},
@@ -73,7 +62,7 @@ TEST(CsvLight, ColumnsFollowTheLensWithTheRunsSettingsAndFigures)
     EXPECT_EQ(std::vector(lightEnd - std::ssize(kLightNames), lightEnd), kLightNames);
     EXPECT_EQ(*(lightEnd - std::ssize(kLightNames) - 1), "lens");
 
-    CanopyRow row = measuredRow();
+    CanopyRow row = measuredRow(3, kEquidistant);
     row.light = lightRow();
     const std::map<std::string, std::string> expected{{"top_azimuth", "5.00"}, // 350 + 15, true north
         {"magnetic_declination", "15"}, {"mirrored", "true"}, {"latitude", "-33.9"}, {"longitude", "18.4"},
@@ -102,7 +91,7 @@ TEST(CsvLight, TheExportBringsAnEarlierFileUpOnlyForARowWithoutLight)
 {
     initProjectionNames();
     const std::string header = csvHeader(3);
-    CanopyRow row = measuredRow();
+    CanopyRow row = measuredRow(3, kEquidistant);
     const std::string plain = csvRow(row);
     row.light = lightRow();
     const std::string lit = csvRow(row);

@@ -10,7 +10,6 @@
 #include "light_regions.h"
 #include "projection_model.h"
 #include "synthetic_sky.h"
-#include "test_image.h"
 
 #include <gtest/gtest.h>
 
