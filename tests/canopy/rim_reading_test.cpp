@@ -82,7 +82,9 @@ TEST(RimReading, SkyAlongAnAntiAliasedRimCountsWhole)
         }
 }
 
-// The darkened rim pixels once made a second population of a grey disc.
+// The darkened rim pixels once made a second population of a grey disc:
+// Minimum finds no valley and says so, edge detection no edge, so the
+// middle of the scale splits it.
 TEST(RimReading, AGreyDiscOnBlackHasNoValley)
 {
     for (const int32_t p : kProjections) {
@@ -90,6 +92,11 @@ TEST(RimReading, AGreyDiscOnBlackHasNoValley)
         const test::Photo photo = test::uniform(0xff909090u, record, kSide, kSide, test::Rim::Lens);
         const PixelFigures f = measurePixels(photo.view(), record, nullptr, {.method = ThresholdMethod::Minimum});
         EXPECT_EQ(f.status, PixelStatus::NoThreshold) << "projection " << p;
+        const PixelFigures edge
+            = measurePixels(photo.view(), record, nullptr, {.gamma = 1.0, .method = ThresholdMethod::Edge});
+        ASSERT_EQ(edge.status, PixelStatus::Ok) << "projection " << p;
+        EXPECT_EQ(edge.threshold, kMidScale) << "projection " << p;
+        EXPECT_EQ(edge.openness, 1.0) << "projection " << p;
         // The same disc through a fixed threshold is all sky to its rim.
         const PixelFigures fixed
             = measurePixels(photo.view(), record, nullptr, {.method = ThresholdMethod::Fixed, .fixedThreshold = 40});
