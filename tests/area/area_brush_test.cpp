@@ -69,6 +69,15 @@ TEST_F(AreaBrush, NothingHappensWhileMeasurementIsOff)
         EXPECT_FALSE(r.refreshTexts);
     }
     EXPECT_EQ(MeasurementSnapshot{}, before);
+    // Measuring, but with no class selected (class 0 is the unpainted one):
+    // neither button paints or erases.
+    AreaOn = true;
+    for (const int16_t cls : {int16_t(0), int16_t(kAreaClassCount)}) {
+        CurRgn = cls;
+        for (int button : {kLeftButton, kRightButton})
+            EXPECT_TRUE(areaMouseMove(button, 10, 10).changedDots.empty()) << "class " << cls;
+    }
+    EXPECT_EQ(MeasurementSnapshot{}, before);
 }
 
 // The brush takes dots strictly inside its radius, for every brush size.

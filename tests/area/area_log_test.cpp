@@ -67,21 +67,22 @@ protected:
     ScratchFolder folder_;
 };
 
+// The entry's nineteen lines: the time, the destination's path where one
+// was saved (else the source's), the projection's name (none for a code
+// that names none) and every class's share.
 TEST_F(AreaLog, EntryIsNineteenExactLines)
 {
     AreaLogEntry entry = currentAreaLogEntry();
     entry.when = "2026-12-06 13:05:09";
-    const std::string text = formatAreaLogEntry(entry);
-    EXPECT_EQ(text, std::string("2026-12-06 13:05:09\r\n") + kEntryBody);
-}
+    EXPECT_EQ(formatAreaLogEntry(entry), std::string("2026-12-06 13:05:09\r\n") + kEntryBody);
 
-TEST_F(AreaLog, DestinationPathAndFullClassZero)
-{
     DstFile = "/out/converted.bmp";
     DstPrm.Proj = kPerspective;
     resetAreaCounts();
     const std::string text = formatAreaLogEntry(currentAreaLogEntry());
     EXPECT_NE(text.find("\r\n/out/converted.bmp\r\nPerspective\r\n00 100.0%\r\n01   0.0%\r\n"), std::string::npos);
+    DstPrm.Proj = 9;
+    EXPECT_EQ(currentAreaLogEntry().projName, "");
 }
 
 TEST_F(AreaLog, DateAndTimeAreIsoLikeLocalTime)
@@ -152,10 +153,4 @@ TEST_F(AreaLog, UnwritableLogIsReported)
     std::filesystem::create_directory(folder_ / "KARWEN.LOG");
     EXPECT_FALSE(appendAreaLog(areaLogPath(folder_.path()), currentAreaLogEntry()));
     EXPECT_EQ(clearAreaLog(areaLogPath(folder_.path())), LogClearing::Failed);
-}
-
-TEST_F(AreaLog, UnknownProjectionCodeGivesAnEmptyName)
-{
-    DstPrm.Proj = 9;
-    EXPECT_EQ(currentAreaLogEntry().projName, "");
 }

@@ -1,8 +1,10 @@
-// A CSV row's fields by the header's column names, for the CSV suites.
+// The CSV suites' rows: a measured row to fill in, and a row's fields by
+// the header's column names.
 #pragma once
 
 #include "canopy_csv.h"
 #include "canopy_csv_reading.h"
+#include "projection_model.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +12,18 @@
 #include <string>
 
 namespace karwen::canopy {
+
+// A photo measured through the given source projection, its figures all zero.
+inline CanopyRow measuredRow(int rings, int32_t projection)
+{
+    CanopyRow row;
+    row.file = "a.jpg";
+    row.settings.rings = rings;
+    row.source = {250, 250, 240, 0, 0, 0, projection};
+    row.pixels.emplace();
+    row.dstProjection = kEquisolidangle;
+    return row;
+}
 
 inline std::map<std::string, std::string> columnsOf(const CanopyRow& row)
 {

@@ -1,6 +1,7 @@
 // Coverage of the dots' 95 % intervals over random skies: the dots stay
 // where they are, the sky moves, and the truth is each sky's exact ring gap
-// fractions and openness. Small gaps (narrower than the dot spacing of
+// fractions and openness; the bootstrap interval of le is the same on
+// every call. Small gaps (narrower than the dot spacing of
 // about 4.5 degrees) and large ones, at openness about 0.02, 0.2 and 0.6.
 #include "canopy_indices.h"
 #include "dot_figures.h"
@@ -107,6 +108,13 @@ TEST_P(DotCoverage, BothIntervalsHoldTheTruth)
         openness += trueOpenness / kScenes;
         openHeld += f.openness.lo <= trueOpenness && trueOpenness <= f.openness.hi;
         leHeld += f.le->lo <= trueLe && trueLe <= f.le->hi;
+        EXPECT_LE(f.le->lo, f.le->value);
+        EXPECT_GE(f.le->hi, f.le->value);
+        if (scene % 20 == 0) { // the bootstrap draws the same numbers on every call
+            const DotFigures again = measureDots(gaps, projection, settings);
+            EXPECT_EQ(again.le->lo, f.le->lo);
+            EXPECT_EQ(again.le->hi, f.le->hi);
+        }
     }
     const double openCoverage = double(openHeld) / kScenes, leCoverage = double(leHeld) / kScenes;
     std::printf("[dots] %s (mean %.3f): openness interval held %.3f, le interval %.3f\n", GetParam().name, openness,

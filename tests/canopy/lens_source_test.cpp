@@ -27,17 +27,10 @@ namespace karwen::canopy {
 namespace {
 
 using test::fisheye;
+using test::lensOf;
 
 constexpr double kPi = std::numbers::pi;
 constexpr int kSide = 1000;
-
-RixLens lensOf(std::initializer_list<double> a, double halfFov)
-{
-    RixLens lens{};
-    std::copy(a.begin(), a.end(), lens.A);
-    lens.HalfFov = halfFov;
-    return lens;
-}
 
 // rho = 0.6 t + 0.04 t^2 + 0.02 t^3, scaled so that rho(pi / 2) = 1: at 45
 // degrees it reads 0.452 where the equidistant projection reads 0.5.

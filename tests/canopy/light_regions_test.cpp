@@ -135,6 +135,9 @@ TEST(RegionGaps, FollowTheOrientationOfTheSameSky)
     expectSouthEastOpen(gapsOf(1.5 * kPi, record, {0.0, 0.0, true}), grid);
     // A compass aimed 10 degrees east of north with a declination of -10.
     expectSouthEastOpen(gapsOf(kPi, record, {10.0, -10.0, false}), grid);
+    // Flipped and its top aimed west, which tells the mirroring and the
+    // turn apart: the right is north, the lower left the south-east.
+    expectSouthEastOpen(gapsOf(kPi, record, {270.0, 0.0, true}), grid);
 }
 
 // The regions follow the image's own angle: measuring a photo along its
@@ -236,9 +239,7 @@ TEST(RegionGaps, ShowWhatThePhotoCovers)
     EXPECT_LT(covered, 0.9);
     EXPECT_NEAR(sum, covered, 2e-3);
 
-    RixLens lens{};
-    lens.A[0] = 1.0 / (80.0 * kDeg);
-    lens.HalfFov = 80.0;
+    const RixLens lens = test::lensOf({1.0 / (80.0 * kDeg)}, 80.0);
     const ProjectionRecord through = fisheye(RixLensSource, 300.3, 300.2, 290.0);
     const std::vector<double> narrow = shownOf(through, 600, &lens);
     for (int k = 0; k < grid.regions(); ++k)
@@ -278,9 +279,7 @@ TEST(ImagePoint, GivesBackTheDirectionItWasAskedFor)
     const std::optional<ImagePoint> centre = imagePointOf(records[0], nullptr, 0.0, 0.0);
     ASSERT_TRUE(centre);
     EXPECT_DOUBLE_EQ(centre->x, 400.3);
-    RixLens lens{};
-    lens.A[0] = 1.0 / (80.0 * kDeg);
-    lens.HalfFov = 80.0;
+    const RixLens lens = test::lensOf({1.0 / (80.0 * kDeg)}, 80.0);
     const ProjectionRecord through = fisheye(RixLensSource, 300.3, 300.2, 290.0);
     EXPECT_TRUE(imagePointOf(through, &lens, 79.0, 10.0));
     EXPECT_FALSE(imagePointOf(through, &lens, 81.0, 10.0));

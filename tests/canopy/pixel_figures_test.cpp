@@ -104,31 +104,6 @@ INSTANTIATE_TEST_SUITE_P(Scenes, PixelAccuracy,
             with(Channel::Blue, ThresholdMethod::Otsu, 9, 81.0, 12)}),
     [](const auto& test) { return std::string(test.param.name); });
 
-// Sky only beyond 80 degrees: a thin band along the rim, most of it within
-// a few pixels of it in the orthographic projection, holds cos(80 degrees)
-// of the hemisphere. Nine rings to 90 degrees put all of it in the last.
-TEST(PixelFigures, SkyOnlyAlongTheRim)
-{
-    test::Scene scene;
-    scene.patches.push_back({80.0 * kDegToRad, 91.0 * kDegToRad, 0.0, 2.0 * kPi});
-    const CanopySettings settings = with(Channel::Blue, ThresholdMethod::Otsu, 9, 90.0, 8);
-    const test::Truth truth = test::truthOf(scene, settings.rings, settings.maxZenithDeg, settings.sectors);
-    ASSERT_NEAR(truth.openness, std::cos(80.0 * kDegToRad), 1e-12);
-    for (const int32_t p : {kOrthographic, kEquisolidangle, kEquidistant, kStereographic})
-        for (const double radius : {300.0, 1500.0}) {
-            const int side = static_cast<int>(2.0 * radius) + 3;
-            const ProjectionRecord record = fisheye(p, radius + 1.3, radius + 1.7, radius);
-            const PixelFigures f
-                = measurePixels(test::render(scene, record, side, side).view(), record, nullptr, settings);
-            ASSERT_EQ(f.status, PixelStatus::Ok);
-            EXPECT_NEAR(f.openness, truth.openness, 0.001) << "projection " << p << " radius " << radius;
-            EXPECT_NEAR(f.difn, truth.difn, 0.001) << "projection " << p << " radius " << radius;
-            EXPECT_NEAR(f.ringGap.back(), 1.0, 0.001) << "projection " << p << " radius " << radius;
-            std::printf("[rim] projection %d radius %4.0f: openness %+.5f difn %+.5f\n", p, radius,
-                f.openness - truth.openness, f.difn - truth.difn);
-        }
-}
-
 TEST(PixelFigures, RingWithoutGapSaturates)
 {
     // No patch reaches zenith angles 28 to 47 degrees: ring 2 is closed.

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <string>
 
 namespace karwen::canopy {
 namespace {
@@ -49,25 +50,41 @@ double sum(const Histogram& h)
     return total;
 }
 
+// Nine rings to 90 degrees put all of the band in the last; small and large
+// circles, their centres off the pixel grid, and every method.
 TEST(RimReading, SkyAlongAnAntiAliasedRimCountsWhole)
 {
-    const double truth = std::cos(80.0 * kDegToRad);
+    const test::Scene scene = skyBeyond80();
+    const test::Truth truth = test::truthOf(scene, kToTheHorizon.rings, 90.0, kToTheHorizon.sectors);
+    ASSERT_NEAR(truth.openness, std::cos(80.0 * kDegToRad), 1e-12);
+    const struct {
+        double radius;
+        ThresholdMethod method;
+        double tolerance;
+    } cases[] = {{300.0, ThresholdMethod::Otsu, 0.001}, {1500.0, ThresholdMethod::Otsu, 0.001},
+        {480.0, ThresholdMethod::Ridler, 0.003}, {480.0, ThresholdMethod::Edge, 0.003}};
     for (const int32_t p : kProjections)
-        for (const ThresholdMethod method : {ThresholdMethod::Otsu, ThresholdMethod::Ridler, ThresholdMethod::Edge}) {
-            const ProjectionRecord record = fisheye(p, 500, 500, 480);
+        for (const auto& c : cases) {
+            const int side = static_cast<int>(2.0 * c.radius) + 3;
+            const ProjectionRecord record = fisheye(p, c.radius + 1.3, c.radius + 1.7, c.radius);
             CanopySettings settings = kToTheHorizon;
-            settings.method = method;
-            const test::Photo photo = test::render(skyBeyond80(), record, kSide, kSide);
+            settings.method = c.method;
+            const test::Photo photo = test::render(scene, record, side, side);
             const PixelFigures f = measurePixels(photo.view(), record, nullptr, settings);
-            ASSERT_EQ(f.status, PixelStatus::Ok);
-            EXPECT_NEAR(f.openness, truth, 0.003) << "projection " << p << ", method " << keyOf(method);
-            EXPECT_NEAR(f.ringGap.back(), 1.0, 0.01) << "projection " << p << ", method " << keyOf(method);
-            std::printf(
-                "[rim] projection %d %-6s openness %+.5f\n", p, std::string(keyOf(method)).c_str(), f.openness - truth);
+            const std::string where = "projection " + std::to_string(p) + " radius " + std::to_string(c.radius)
+                + " method " + std::string(keyOf(c.method));
+            ASSERT_EQ(f.status, PixelStatus::Ok) << where;
+            EXPECT_NEAR(f.openness, truth.openness, c.tolerance) << where;
+            EXPECT_NEAR(f.difn, truth.difn, c.tolerance) << where;
+            EXPECT_NEAR(f.ringGap.back(), 1.0, 0.001) << where;
+            std::printf("[rim] %s: openness %+.5f difn %+.5f\n", where.c_str(), f.openness - truth.openness,
+                f.difn - truth.difn);
         }
 }
 
-// The darkened rim pixels once made a second population of a grey disc.
+// The darkened rim pixels once made a second population of a grey disc:
+// Minimum finds no valley and says so, edge detection no edge, so the
+// middle of the scale splits it.
 TEST(RimReading, AGreyDiscOnBlackHasNoValley)
 {
     for (const int32_t p : kProjections) {
@@ -75,6 +92,11 @@ TEST(RimReading, AGreyDiscOnBlackHasNoValley)
         const test::Photo photo = test::uniform(0xff909090u, record, kSide, kSide, test::Rim::Lens);
         const PixelFigures f = measurePixels(photo.view(), record, nullptr, {.method = ThresholdMethod::Minimum});
         EXPECT_EQ(f.status, PixelStatus::NoThreshold) << "projection " << p;
+        const PixelFigures edge
+            = measurePixels(photo.view(), record, nullptr, {.gamma = 1.0, .method = ThresholdMethod::Edge});
+        ASSERT_EQ(edge.status, PixelStatus::Ok) << "projection " << p;
+        EXPECT_EQ(edge.threshold, kMidScale) << "projection " << p;
+        EXPECT_EQ(edge.openness, 1.0) << "projection " << p;
         // The same disc through a fixed threshold is all sky to its rim.
         const PixelFigures fixed
             = measurePixels(photo.view(), record, nullptr, {.method = ThresholdMethod::Fixed, .fixedThreshold = 40});
@@ -135,9 +157,7 @@ TEST(RimReading, APhotoNotDarkPastTheRimIsReadAsItStands)
 // its own rim.
 TEST(RimReading, ALensThatSeesPast90DegreesIsReadAsItStands)
 {
-    RixLens lens{};
-    lens.A[0] = 2.0 / kPi;
-    lens.HalfFov = 95.0;
+    const RixLens lens = test::lensOf({2.0 / kPi}, 95.0);
     ProjectionRecord record = fisheye(kEquidistant, 500, 500, 450);
     record.Proj = RixLensSource;
     const test::Photo photo = test::render(skyBeyond80(), record, kSide, kSide, &lens);

@@ -390,8 +390,6 @@ RixImage::RixImage(const Photo& photo)
         std::copy(photo.pixels.begin(), photo.pixels.end(), karwen::test::ImagePixels(handle_).data());
 }
 
-uint32_t* RixImage::row(int y) const { return karwen::test::ImagePixels(handle_).row(y); }
-
 RadialModel idealModel(int32_t proj) { return RadialModel::of(proj, nullptr).value(); }
 
 ProjectionRecord fisheye(int32_t proj, double cx, double cy, double r, double alpha, double beta, double rot)

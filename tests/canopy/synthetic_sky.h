@@ -16,7 +16,9 @@
 #include "radial_geometry.h"
 #include "rix.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -125,7 +127,6 @@ public:
 
     [[nodiscard]] int32_t handle() const { return handle_; }
     [[nodiscard]] PixelView view() const { return pixelViewOf(handle_).value_or(PixelView{}); }
-    [[nodiscard]] uint32_t* row(int y) const; // bottom-up, as the view's
 
 private:
     int32_t handle_;
@@ -134,6 +135,16 @@ private:
 // The radial model of an ideal projection, or of a record's.
 [[nodiscard]] RadialModel idealModel(int32_t proj);
 [[nodiscard]] inline RadialModel idealModel(const ProjectionRecord& record) { return idealModel(record.Proj); }
+
+// A lens of these polynomial coefficients (from the first power up) and
+// half field in degrees.
+[[nodiscard]] inline RixLens lensOf(std::initializer_list<double> a, double halfFov)
+{
+    RixLens lens{};
+    std::copy(a.begin(), a.end(), lens.A);
+    lens.HalfFov = halfFov;
+    return lens;
+}
 
 [[nodiscard]] ProjectionRecord fisheye(
     int32_t proj, double cx, double cy, double r, double alpha = 0.0, double beta = 0.0, double rot = 0.0);

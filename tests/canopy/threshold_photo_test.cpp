@@ -113,20 +113,6 @@ INSTANTIATE_TEST_SUITE_P(Synthetic, ThresholdPhotos,
             "edge_caps_turned", ThresholdMethod::Edge, test::fisheye(kEquidistant, 490, 505, 478, 0, 0, 30), true}),
     [](const auto& test) { return std::string(test.param.name); });
 
-// One colour inside the circle: Minimum finds no valley and says so,
-// edge detection no edge, so the middle of the scale splits it.
-TEST(ThresholdPhotos, OneColourHasNoValley)
-{
-    const ProjectionRecord record = test::fisheye(kStereographic, 200, 200, 190);
-    const test::Photo photo = test::uniform(0xffb0d0ffu, record, 400, 400);
-    EXPECT_EQ(measurePixels(photo.view(), record, nullptr, plainBlue(ThresholdMethod::Minimum)).status,
-        PixelStatus::NoThreshold);
-    const PixelFigures edge = measurePixels(photo.view(), record, nullptr, plainBlue(ThresholdMethod::Edge));
-    ASSERT_EQ(edge.status, PixelStatus::Ok);
-    EXPECT_EQ(edge.threshold, 127);
-    EXPECT_EQ(edge.openness, 1.0);
-}
-
 // Two populations under noise: 40 round gaps of radius 40 pixels on a
 // 1000 x 1000 equidistant photo, blue 170 for sky and 90 for canopy (grey,
 // on the photo's scale), normal noise of spread sigma on every channel.

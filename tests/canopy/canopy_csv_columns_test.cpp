@@ -1,7 +1,11 @@
-// The CSV's light columns: after the lens column, in their order, the
-// settings in their shortest text and the figures with six decimals, a
-// figure that does not exist empty, all empty without light figures; the
-// window's export brings a file written before them up to the current
+// The CSV's columns added after the figures. The lens: a photo read through
+// a real lens reads "lens" in the projection column and names the lens,
+// quoted when its name holds a comma, in the column before the light
+// columns; an ideal projection leaves it empty. The light columns: in their
+// order, the settings in their shortest text and the figures with six
+// decimals, a figure that does not exist empty, all empty without light
+// figures. A header written before some of them existed is still ours, no
+// other header is; the window's export brings such a file up to the current
 // header when its row has no light figures, and refuses it when it has.
 #include "canopy_csv.h"
 #include "canopy_csv_reading.h"
@@ -16,20 +20,84 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace karwen::canopy {
 namespace {
 
-CanopyRow measuredRow()
+// The header without its last `leftOut` columns.
+std::string joinedPrefix(const std::string& header, int leftOut)
 {
-    CanopyRow row;
-    row.file = "a.jpg";
-    row.settings.rings = 3;
-    row.source = {250, 250, 240, 0, 0, 0, kEquidistant};
-    row.pixels.emplace();
-    row.dstProjection = kEquisolidangle;
-    return row;
+    std::string line = header;
+    for (int i = 0; i < leftOut; ++i)
+        line.erase(line.rfind(','));
+    return line;
+}
+
+TEST(CsvLens, TheLensColumnNamesTheLensBeforeTheLightColumns)
+{
+    initProjectionNames();
+    const std::string header = csvHeader(4);
+    const std::string noLight(std::size_t(kCsvLightColumns + kCsvMetadataColumns), ',');
+    EXPECT_NE(header.find(",circle,dots_outside,lens,top_azimuth,"), std::string::npos) << header;
+    EXPECT_NE(csvColumnNames().find(", dots_outside, lens, top_azimuth, "), std::string::npos) << csvColumnNames();
+
+    CanopyRow throughLens = measuredRow(4, RixLensSource);
+    throughLens.lensName = "poly:0.6,0.1";
+    const std::string lensLine = csvRow(throughLens);
+    EXPECT_TRUE(lensLine.starts_with("a.jpg,,lens,250.00,")) << lensLine;
+    EXPECT_TRUE(lensLine.ends_with(",\"poly:0.6,0.1\"" + noLight)) << lensLine;
+    const auto names = csvFields(header).value();
+    const auto fields = csvFields(lensLine).value();
+    ASSERT_EQ(fields.size(), names.size());
+    EXPECT_EQ(fields[names.size() - std::size_t(kCsvAddedColumns)], "poly:0.6,0.1");
+
+    const std::string idealLine = csvRow(measuredRow(4, kEquidistant));
+    EXPECT_TRUE(idealLine.starts_with("a.jpg,,Equidistant,")) << idealLine;
+    EXPECT_TRUE(idealLine.ends_with(",given,," + noLight)) << idealLine; // no dots, no lens, no light
+    EXPECT_EQ(csvFields(idealLine)->size(), names.size());
+
+    // A failed photo keeps its file and error alone, whatever the lens.
+    CanopyRow failedThroughLens = failedRow("b.jpg", "unreadable", measuredRow(4, 0).settings);
+    failedThroughLens.lensName = "my-lens";
+    const std::string failed = csvRow(failedThroughLens);
+    EXPECT_EQ(failed, "b.jpg,unreadable" + std::string(names.size() - 2, ','));
+}
+
+// Files were written without the metadata columns, before that without
+// the light columns too, and before that without the lens column too; no
+// other count of the columns added last was ever written.
+TEST(CsvLens, OnlyTheHeadersOnceWrittenAreEarlierForms)
+{
+    for (const int rings : {1, 5, kMaxRings}) {
+        const std::string current = csvHeader(rings);
+        const int lightGone = kCsvMetadataColumns + kCsvLightColumns;
+        const std::string withoutMetadata = current.substr(0, current.find(",datetime_original,"));
+        const std::string withoutLight = current.substr(0, current.find(",top_azimuth,"));
+        const std::string withoutLens = withoutLight.substr(0, withoutLight.rfind(','));
+        ASSERT_TRUE(withoutLens.ends_with(",dots_outside")) << withoutLens;
+        ASSERT_TRUE(withoutMetadata.ends_with(",diffuse_coverage")) << withoutMetadata;
+        EXPECT_EQ(csvEarlierHeader(rings, kCsvMetadataColumns), withoutMetadata);
+        EXPECT_EQ(csvEarlierHeader(rings, lightGone), withoutLight);
+        EXPECT_EQ(csvEarlierHeader(rings, kCsvAddedColumns), withoutLens);
+        EXPECT_EQ(csvEarlierHeader(rings, 0), current);
+        for (const auto& [line, missing] : {std::pair{current, 0}, std::pair{withoutMetadata, kCsvMetadataColumns},
+                 std::pair{withoutLight, lightGone}, std::pair{withoutLens, kCsvAddedColumns}}) {
+            const auto form = csvHeaderForm("\xEF\xBB\xBF" + line + "\r");
+            ASSERT_TRUE(form) << line;
+            EXPECT_EQ(form->rings, rings);
+            EXPECT_EQ(form->missingColumns, missing);
+            EXPECT_EQ(csvHoldsLight(missing), missing <= kCsvMetadataColumns);
+        }
+        for (const int missing : {1, kCsvMetadataColumns + 1, lightGone - 1, lightGone + 2})
+            EXPECT_FALSE(csvHeaderForm(joinedPrefix(current, missing))) << missing;
+    }
+    EXPECT_EQ(csvHeaderRings(csvHeader(7)), 7);
+    for (const std::string& other :
+        {csvEarlierHeader(5, kCsvMetadataColumns + kCsvLightColumns) + ",notes", csvHeader(kMaxRings + 1),
+            csvHeader(5) + ",notes", std::string("plot,lai,notes"), std::string("\xFF\xD8\xFF\xE0"), std::string()})
+        EXPECT_FALSE(csvHeaderRings(other)) << other;
 }
 
 LightRow lightRow()
@@ -73,7 +141,7 @@ TEST(CsvLight, ColumnsFollowTheLensWithTheRunsSettingsAndFigures)
     EXPECT_EQ(std::vector(lightEnd - std::ssize(kLightNames), lightEnd), kLightNames);
     EXPECT_EQ(*(lightEnd - std::ssize(kLightNames) - 1), "lens");
 
-    CanopyRow row = measuredRow();
+    CanopyRow row = measuredRow(3, kEquidistant);
     row.light = lightRow();
     const std::map<std::string, std::string> expected{{"top_azimuth", "5.00"}, // 350 + 15, true north
         {"magnetic_declination", "15"}, {"mirrored", "true"}, {"latitude", "-33.9"}, {"longitude", "18.4"},
@@ -102,7 +170,7 @@ TEST(CsvLight, TheExportBringsAnEarlierFileUpOnlyForARowWithoutLight)
 {
     initProjectionNames();
     const std::string header = csvHeader(3);
-    CanopyRow row = measuredRow();
+    CanopyRow row = measuredRow(3, kEquidistant);
     const std::string plain = csvRow(row);
     row.light = lightRow();
     const std::string lit = csvRow(row);
