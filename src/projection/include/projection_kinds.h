@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 namespace karwen {
 
@@ -32,34 +33,44 @@ inline constexpr ProjectionKind kProjectionKinds[] = {
     {RixLensSource, "lens", "lens", "", true, true},
 };
 
+// The index of code's row, or -1 for a code the program does not know.
+// The predicates below go by the index rather than by a pointer: a pointer
+// tested against null is no constant expression in a build checked for
+// undefined behaviour.
+[[nodiscard]] inline constexpr int projectionRow(int32_t code)
+{
+    for (int i = 0; i < int(std::size(kProjectionKinds)); ++i) {
+        if (kProjectionKinds[i].code == code)
+            return i;
+    }
+    return -1;
+}
+
 // The row of code, or nullptr for a code the program does not know.
 [[nodiscard]] inline constexpr const ProjectionKind* projectionKind(int32_t code)
 {
-    for (const ProjectionKind& kind : kProjectionKinds) {
-        if (kind.code == code)
-            return &kind;
-    }
-    return nullptr;
+    const int row = projectionRow(code);
+    return row < 0 ? nullptr : &kProjectionKinds[row];
 }
 
 // An ideal projection (a formula of the radial model): a conversion may make it.
 [[nodiscard]] inline constexpr bool isIdealProjection(int32_t code)
 {
-    const ProjectionKind* kind = projectionKind(code);
-    return kind && !kind->lens;
+    const int row = projectionRow(code);
+    return row >= 0 && !kProjectionKinds[row].lens;
 }
 // An ideal fisheye projection: a photo may have it, and its picture ends at
 // the horizon.
 [[nodiscard]] inline constexpr bool isIdealFisheye(int32_t code)
 {
-    const ProjectionKind* kind = projectionKind(code);
-    return kind && kind->fisheye && !kind->lens;
+    const int row = projectionRow(code);
+    return row >= 0 && kProjectionKinds[row].fisheye && !kProjectionKinds[row].lens;
 }
 // A photo may be read through it: an ideal fisheye projection or a real lens.
 [[nodiscard]] inline constexpr bool isSourceProjection(int32_t code)
 {
-    const ProjectionKind* kind = projectionKind(code);
-    return kind && kind->fisheye;
+    const int row = projectionRow(code);
+    return row >= 0 && kProjectionKinds[row].fisheye;
 }
 
 // One past the largest ideal code: the size of the tables indexed by code.
