@@ -2,39 +2,13 @@
 
 #include "measure_command.h"
 
-#include <QMetaObject>
-
 #include <utility>
 
 namespace karwen::ui {
 
-BatchMeasureRun::BatchMeasureRun(QObject* parent)
-    : QObject(parent)
-{
-}
-
-BatchMeasureRun::~BatchMeasureRun()
-{
-    stop_ = true;
-    if (thread_.joinable())
-        thread_.join();
-}
-
-void BatchMeasureRun::post(std::function<void()> fn)
-{
-    // Calls still queued when this object goes are dropped with it.
-    QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
-}
-
 bool BatchMeasureRun::start(cli::MeasureOptions options, AskGate gate)
 {
-    if (running_)
-        return false;
-    if (thread_.joinable())
-        thread_.join();
-    stop_ = false;
-    running_ = true;
-    thread_ = std::thread([this, options = std::move(options), gate = std::move(gate)] {
+    return launch([this, options = std::move(options), gate = std::move(gate)] {
         int ask = 0;
         cli::RunHooks hooks;
         hooks.stop = [this, &ask, &gate] {
@@ -50,13 +24,8 @@ bool BatchMeasureRun::start(cli::MeasureOptions options, AskGate gate)
             [this](const std::string& line) { post([this, line = QString::fromStdString(line)] { emit told(line); }); },
             [&summary](const std::string& text) { summary = QString::fromStdString(text); }};
         const int exitCode = cli::runMeasure(options, hooks);
-        post([this, exitCode, summary] {
-            thread_.join();
-            running_ = false;
-            emit finished(exitCode, summary);
-        });
+        return [this, exitCode, summary] { emit finished(exitCode, summary); };
     });
-    return true;
 }
 
 } // namespace karwen::ui

@@ -6,25 +6,24 @@
 #pragma once
 
 #include "measure_options.h"
+#include "threaded_run.h"
 
-#include <QObject>
 #include <QString>
 
-#include <atomic>
 #include <functional>
 #include <mutex>
-#include <thread>
 
 namespace karwen::ui {
 
-class BatchMeasureRun : public QObject {
+class BatchMeasureRun : public ThreadedRun {
     Q_OBJECT
 public:
-    explicit BatchMeasureRun(QObject* parent = nullptr);
+    explicit BatchMeasureRun(QObject* parent = nullptr)
+        : ThreadedRun(parent)
+    {
+    }
     // Stops a run still going and waits for the photos in hand.
-    ~BatchMeasureRun() override;
-    BatchMeasureRun(const BatchMeasureRun&) = delete;
-    BatchMeasureRun& operator=(const BatchMeasureRun&) = delete;
+    ~BatchMeasureRun() override { stopAndWait(); }
 
     // Called on a run's thread each time the run asks whether to stop
     // (before each photo is taken), numbered from 0, one call at a time: a
@@ -33,10 +32,6 @@ public:
 
     // Starts a run; false when one is going already.
     bool start(cli::MeasureOptions options, AskGate gate = {});
-    // The photos in hand are finished, no further one is taken.
-    void stop() { stop_ = true; }
-    // From start until `finished` has been emitted.
-    [[nodiscard]] bool isRunning() const { return running_; }
 
 signals:
     void filesDone(int done, int total);
@@ -47,13 +42,7 @@ signals:
     void finished(int exitCode, const QString& summary);
 
 private:
-    // Runs fn on the window's thread, after what is queued there already.
-    void post(std::function<void()> fn);
-
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
     std::mutex asking_; // the workers ask one at a time, so a gate holds them all
-    bool running_ = false;
 };
 
 } // namespace karwen::ui
