@@ -10,7 +10,11 @@
 #   - the Qt-free folders include no Qt header;
 #   - the libraries that run without the windows (batch, canopy, cli) do not
 #     include the window's state, mdl_karwen.h: they take what they read as
-#     arguments, so that runs in parallel share nothing.
+#     arguments, so that runs in parallel share nothing;
+#   - a window's files (ui: the main window, the parameters window, the area
+#     panel, the canopy window, the batch dialog) include no header of
+#     another window: windows ask each other through the registry
+#     (window_requests.h), which alone with its glue knows them all.
 # Run as: cmake -DSOURCE_DIR=<src> -P check_layers.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -31,6 +35,13 @@ set(qt_free files light imaging projection app area batch canopy cli)
 set(folders files light imaging projection app area batch canopy cli views ui main)
 set(window_state mdl_karwen.h)
 set(window_state_free batch canopy cli)
+# The windows of ui, each with the pattern its files' names follow.
+set(windows main_window format_window area_panel canopy_window batch_dialog)
+set(window_files_main_window "^main_window\\.(h|cpp)$")
+set(window_files_format_window "^format_window\\.(h|cpp)$")
+set(window_files_area_panel "^area_panel\\.(h|cpp)$")
+set(window_files_canopy_window "^canopy_window\\.(h|cpp)$")
+set(window_files_batch_dialog "^batch_dialog(_[a-z_]+)?\\.(h|cpp)$")
 
 # Which folder each header belongs to, and which headers each folder shows
 # to the others.
@@ -100,6 +111,38 @@ foreach(folder IN LISTS folders)
   endforeach()
 endforeach()
 
+# The window a file of ui belongs to; "" for the registry, its glue and
+# the windows' parts.
+function(window_of name out)
+  set(found "")
+  foreach(window IN LISTS windows)
+    if(name MATCHES "${window_files_${window}}")
+      set(found ${window})
+    endif()
+  endforeach()
+  set(${out} "${found}" PARENT_SCOPE)
+endfunction()
+
+file(GLOB_RECURSE ui_sources "${SOURCE_DIR}/ui/*.h" "${SOURCE_DIR}/ui/*.cpp")
+foreach(source IN LISTS ui_sources)
+  get_filename_component(name "${source}" NAME)
+  window_of("${name}" window)
+  if(window STREQUAL "")
+    continue()
+  endif()
+  file(RELATIVE_PATH shown "${SOURCE_DIR}" "${source}")
+  quoted_includes("${source}" names)
+  foreach(included IN LISTS names)
+    if(NOT "${owner_${included}}" STREQUAL "ui")
+      continue()
+    endif()
+    window_of("${included}" other)
+    if(NOT other STREQUAL "" AND NOT other STREQUAL window)
+      list(APPEND problems "${shown}: includes ${included} of the ${other} window, another window")
+    endif()
+  endforeach()
+endforeach()
+
 # A public header that a needed public header of its library includes is
 # needed as well: the other folders reach it through that one.
 set(frontier ${needed})
@@ -128,4 +171,4 @@ if(problems)
   list(JOIN problems "\n  " text)
   message(FATAL_ERROR "Layering broken:\n  ${text}")
 endif()
-message(STATUS "Every folder includes only what its layer may see, through the include/ folders.")
+message(STATUS "Every folder includes only what its layer may see, through the include/ folders, and no window includes another.")

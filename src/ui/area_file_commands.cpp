@@ -1,7 +1,6 @@
 #include "area_file_commands.h"
 
 #include "area_file.h"
-#include "area_panel.h"
 #include "area_routines.h"
 #include "dialog_seam.h"
 #include "main_window.h"
@@ -45,8 +44,7 @@ void AreaFileCommands::mnuFileLoadArea_Click()
     // the measurement and the labels as they were.
     if (LoadAreaData(pathOf(cdl.FileName))) {
         AreaFile = cdl.FileName.toStdString();
-        if (AreaPanel* panel = windows_.areaIfLoaded())
-            panel->showAllClassTexts();
+        windows_.showAreaClassTexts();
     } else {
         cdl.forgetChoice();
         error(kAreaLoadError);

@@ -4,8 +4,6 @@
 #include "area_routines.h"
 #include "colour_value.h"
 #include "dialog_seam.h"
-#include "format_window.h"
-#include "main_window.h"
 #include "mdl_karwen.h"
 #include "photo_source.h"
 #include "tool_window_font.h"
@@ -21,7 +19,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStatusBar>
 
 #include <algorithm>
 #include <filesystem>
@@ -340,19 +337,14 @@ void AreaPanel::cmdClear_Click()
     }
 }
 
-void AreaPanel::showNote(const QString& text)
-{
-    if (MainWindow* main = windows_.mainIfLoaded())
-        main->statusBar()->showMessage(text);
-}
+void AreaPanel::showNote(const QString& text) { windows_.showStatusNote(text); }
 
 void AreaPanel::Form_KeyUp(int keyCode)
 {
     constexpr int kEnter = 13;
     if (keyCode != kEnter)
         return;
-    if (FormatWindow* format = windows_.formatIfLoaded())
-        format->Apply();
+    windows_.applyParameterWindow();
 }
 
 bool AreaPanel::eventFilter(QObject* watched, QEvent* event)

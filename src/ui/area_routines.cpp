@@ -25,8 +25,7 @@ bool mayDiscardArea(QWidget* parent)
 void ResetArea(WindowRegistry& windows)
 {
     resetAreaCounts();
-    if (AreaPanel* area = windows.areaIfLoaded())
-        area->showAllClassTexts();
+    windows.showAreaClassTexts();
     dst_update();
 }
 

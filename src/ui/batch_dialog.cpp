@@ -91,18 +91,9 @@ void BatchDialog::Apply() { (void)applyFields(); }
 
 bool BatchDialog::applyFields()
 {
-    form_->settlePendingApply();
-    if (!isEnabled())
-        return true;
-    const auto guard = form_->applyingGuard();
-
-    const std::optional<bool> changed = form_->readIntoGlobals(this, kBatchBounds);
-    if (!changed.has_value()) // an invalid field, already reported
-        return false;
-    set_param();
-    if (*changed)
-        ref2angle();
-    return true;
+    // No step of its own: the whole showing is the main window's "Batch".
+    return form_->apply(this, kBatchBounds,
+        {.undoStep = std::nullopt, .showFields = [this] { set_param(); }, .rebuildDestination = false});
 }
 
 void BatchDialog::ListImageFiles(QListWidget* list, const QString& folder)

@@ -1,12 +1,12 @@
 #include "canopy_window.h"
 
 #include "area_model.h"
-#include "area_panel.h"
 #include "area_routines.h"
 #include "canopy_csv.h"
 #include "canopy_figure_table.h"
 #include "canopy_panes.h"
 #include "canopy_settings_form.h"
+#include "common_dialog.h"
 #include "dialog_seam.h"
 #include "dot_gaps.h"
 #include "dots_view.h"
@@ -15,7 +15,6 @@
 #include "gap_polar_plot.h"
 #include "light_figure_table.h"
 #include "light_settings_form.h"
-#include "main_window.h"
 #include "mdl_karwen.h"
 #include "photo_metadata.h"
 #include "photo_source.h"
@@ -466,12 +465,10 @@ void CanopyWindow::cmdClassify_Click()
                        .arg(ClassCount[0] - reading->outside());
     if (reading->outside() > 0)
         note += QStringLiteral("; %1 fall off the photo (class 0, left out of the figures)").arg(reading->outside());
-    if (AreaPanel* panel = windows_.areaIfLoaded()) {
-        panel->showAllClassTexts();
-        // The brush corrects the gap class, on the dots shown.
-        panel->optRgn(gapClass)->setChecked(true);
-        panel->chkAreaMeasure()->setChecked(true);
-    }
+    windows_.showAreaClassTexts();
+    // The brush corrects the gap class, on the dots shown.
+    windows_.chooseAreaClass(gapClass);
+    windows_.setAreaMeasuring(true);
     dst_update();
     actionNote_ = note + QLatin1Char('.');
     showNotes();
@@ -485,7 +482,7 @@ void CanopyWindow::cmdExport_Click()
     const std::string damaged = damage();
     if (damaged.empty() && (!pixels || pixels->status != PixelStatus::Ok || !dots))
         return;
-    CommonDialog& cdl = windows_.frmMain().cdl();
+    CommonDialog& cdl = windows_.fileDialog();
     cdl.FileName = !exportFile_.isEmpty()
         ? exportFile_
         : QFileInfo(QString::fromStdString(SrcFile)).dir().filePath(QStringLiteral("canopy.csv"));
@@ -535,7 +532,7 @@ void CanopyWindow::cmdSaveSky_Click()
     const canopy::SkyImage image = tracker_.skyImage();
     if (image.width == 0)
         return;
-    const QString note = saveSkyImage(this, windows_.frmMain().cdl(), image, QString::fromStdString(SrcFile));
+    const QString note = saveSkyImage(this, windows_.fileDialog(), image, QString::fromStdString(SrcFile));
     if (note.isEmpty())
         return;
     actionNote_ = note;

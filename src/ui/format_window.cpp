@@ -145,22 +145,8 @@ void FormatWindow::Apply() { (void)applyFields(); }
 
 bool FormatWindow::applyFields()
 {
-    form_->settlePendingApply();
-    if (!isEnabled())
-        return true;
-    const auto guard = form_->applyingGuard();
-    const UndoableStep step("Apply");
-
-    const std::optional<bool> changed = form_->readIntoGlobals(this, windowBounds(SrcW, SrcH));
-    if (!changed.has_value()) // an invalid field, already reported
-        return false;
-    set_param();
-    if (!*changed)
-        return true;
-    ref2angle();
-    src_update();
-    rebuildDestination();
-    return true;
+    return form_->apply(this, windowBounds(SrcW, SrcH),
+        {.undoStep = "Apply", .showFields = [this] { set_param(); }, .rebuildDestination = true});
 }
 
 void FormatWindow::cmdApply_Click() { Apply(); }

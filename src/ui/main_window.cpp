@@ -2,13 +2,9 @@
 
 #include "about_box.h"
 #include "area_file_commands.h"
-#include "area_panel.h"
 #include "area_routines.h"
-#include "batch_dialog.h"
-#include "canopy_window.h"
 #include "dialog_seam.h"
 #include "file_path.h"
-#include "format_window.h"
 #include "image_file_commands.h"
 #include "image_view.h"
 #include "mdl_karwen.h"
@@ -257,13 +253,7 @@ void MainWindow::updateCommandStates()
     showCircleState();
     setWindowTitle(
         imageOpen ? kAppTitle + QStringLiteral(" - ") + QString::fromStdString(get_fname(SrcFile)) : kAppTitle);
-    windows_.frmFormat().parentWidget()->setEnabled(imageOpen);
-    windows_.frmArea().parentWidget()->setEnabled(imageOpen);
-    // The canopy window is made on first use; its figures follow the photo.
-    if (CanopyWindow* canopy = windows_.canopyIfLoaded()) {
-        canopy->parentWidget()->setEnabled(imageOpen);
-        canopy->refresh();
-    }
+    windows_.toolWindowsFollowImage(imageOpen);
     for (QAction* command : {mnuFileClose_, mnuFileSave_, mnuFileLoadArea_, mnuFileSaveArea_})
         command->setEnabled(imageOpen);
     mnuViewMag_->menuAction()->setEnabled(true);
@@ -299,10 +289,7 @@ void MainWindow::mnuFileBatch_Click()
 {
     // The destination side the dialog hands back is a step of its own.
     const UndoableStep step("Batch");
-    BatchDialog frmBatch(this);
-    giveCanopySettings(frmBatch, windows_);
-    keepBatchDialogSettings(frmBatch);
-    frmBatch.exec();
+    windows_.runBatchDialog();
 }
 
 void MainWindow::mnuHelpAbout_Click()

@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 #include <utility>
@@ -278,7 +279,16 @@ void ParameterForm::applyAfterFocusMove()
     });
 }
 
-std::optional<bool> ParameterForm::readIntoGlobals(QWidget* messageParent, const FieldBounds& bounds) const
+bool ParameterForm::apply(QWidget* owner, const FieldBounds& bounds, const ParameterApply& how)
+{
+    settlePendingApply();
+    if (!owner->isEnabled())
+        return true;
+    const QScopedValueRollback<bool> guard(applying_, true);
+    return applyParameters(how, [this, owner, &bounds] { return readValues(owner, bounds); });
+}
+
+std::optional<ParameterValues> ParameterForm::readValues(QWidget* messageParent, const FieldBounds& bounds) const
 {
     std::array<std::string, kEditableFields> texts;
     for (int i = 0; i < kEditableFields; ++i)
@@ -293,32 +303,7 @@ std::optional<bool> ParameterForm::readIntoGlobals(QWidget* messageParent, const
         field(*invalid)->setFocus(Qt::OtherFocusReason);
         return std::nullopt;
     }
-
-    const auto rules = fieldRules(bounds);
-    const auto value = [&](Field which) {
-        // Validated above, so the value is there.
-        const auto i = static_cast<std::size_t>(which);
-        return fieldValue(rules[i], texts[i]).value_or(0.0);
-    };
-    bool changed = false;
-    const auto store = [&changed](auto& global, auto v) {
-        if (global != v) {
-            global = v;
-            changed = true;
-        }
-    };
-    store(SrcPrm.Cx, value(Field::SrcCx));
-    store(SrcPrm.Cy, value(Field::SrcCy));
-    store(SrcPrm.R, value(Field::SrcR));
-    store(SrcPrm.Rot, value(Field::SrcRot));
-    store(RefX, static_cast<float>(value(Field::RefPointX)));
-    store(RefY, static_cast<float>(value(Field::RefPointY)));
-    store(DstW, static_cast<int32_t>(value(Field::DstWidth)));
-    store(DstH, static_cast<int32_t>(value(Field::DstHeight)));
-    store(DstPrm.Cx, value(Field::DstCx));
-    store(DstPrm.Cy, value(Field::DstCy));
-    store(DstPrm.R, value(Field::DstR));
-    return changed;
+    return parameterValues(texts, bounds);
 }
 
 } // namespace karwen::ui

@@ -4,10 +4,10 @@
 // for another widget of the program applies the owner's fields.
 #pragma once
 
+#include "parameter_apply.h"
 #include "parameter_fields.h"
 
 #include <QObject>
-#include <QScopedValueRollback>
 
 #include <array>
 #include <cstdint>
@@ -81,17 +81,19 @@ public:
     // message box or a switch to another window takes away.
     [[nodiscard]] static bool appliesOnFocusOut(Qt::FocusReason reason);
 
-    // The owner's Apply starts with these: the pending focus-out Apply is
-    // then done, and focus moves while the guard lives apply nothing.
+    // The pending focus-out Apply is done: the owner's Apply runs now, or
+    // the owner is closing and drops it.
     void settlePendingApply() { applyPending_ = false; }
-    [[nodiscard]] QScopedValueRollback<bool> applyingGuard() { return QScopedValueRollback<bool>(applying_, true); }
+    // The owner's Apply: the pending focus-out Apply settled, nothing while
+    // the owner is disabled, and no focus move during it applies again;
+    // then applyParameters with the fields read under bounds (readValues).
+    // False when a field was refused.
+    bool apply(QWidget* owner, const FieldBounds& bounds, const ParameterApply& how);
     // Validates the eleven fields in table order under the bounds given
     // (the window's photo, or the batch's). At the first invalid field:
     // "Illegal Value" over messageParent with illegalValueDetail, the focus
-    // back to that field, nothing stored, nullopt. Otherwise every field
-    // that differs from its global is stored (the reference point compared
-    // as a float) and the result tells whether any did.
-    [[nodiscard]] std::optional<bool> readIntoGlobals(QWidget* messageParent, const FieldBounds& bounds) const;
+    // back to that field, nullopt. Otherwise the values the fields hold.
+    [[nodiscard]] std::optional<ParameterValues> readValues(QWidget* messageParent, const FieldBounds& bounds) const;
 
     // What "Illegal Value" adds about the field: its frame, caption and tip,
     // and the values it takes under the bounds given.

@@ -1,8 +1,12 @@
 // The program's windows, each a single instance reached by its name:
 // created and loaded on first use, and unloading a window that is not loaded
 // (or is being unloaded) does nothing. The MDI children live in frmMain's
-// area; the registry only keeps track of them.
+// area; the registry only keeps track of them. It answers what the windows
+// ask of each other (WindowRequests, in window_requests.cpp), so that no
+// window needs to know another.
 #pragma once
+
+#include "window_requests.h"
 
 #include <QObject>
 #include <QPointer>
@@ -28,13 +32,11 @@ class FormatWindow;
 class AreaPanel;
 class CanopyWindow;
 
-class WindowRegistry : public QObject {
+class WindowRegistry : public QObject, public WindowRequests {
     Q_OBJECT
 public:
     WindowRegistry();
     ~WindowRegistry() override;
-    WindowRegistry(const WindowRegistry&) = delete;
-    WindowRegistry& operator=(const WindowRegistry&) = delete;
 
     // Loading accessors: the window is created and loaded when missing.
     MainWindow& frmMain();
@@ -68,6 +70,15 @@ public:
 
     // The frame started closing: child windows are no longer loaded on use.
     void mainUnloading() { mainClosing_ = true; }
+
+    void showStatusNote(const QString& text) override;
+    void applyParameterWindow() override;
+    void showAreaClassTexts() override;
+    void chooseAreaClass(int k) override;
+    void setAreaMeasuring(bool on) override;
+    CommonDialog& fileDialog() override;
+    void toolWindowsFollowImage(bool imageOpen) override;
+    void runBatchDialog() override;
 
 signals:
     // The canopy window was made and placed, before its first figures.
