@@ -1,12 +1,41 @@
+// The radial model's tables and functions against their worked values and
+// closed forms; the projection kinds; records compared as numbers; the
+// zenith and azimuth under a point of either picture, against angles worked
+// by hand and the view reference point's own geometry. Every projection
+// suite runs with the tables filled, as the programs fill them at start-up.
+#include "projection_kinds.h"
 #include "projection_model.h"
+#include "same_record.h"
+#include "view_direction.h"
+#include "view_reference.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <numbers>
+#include <set>
 #include <stdexcept>
+#include <string>
 
 using namespace karwen;
+
+namespace {
+
+class FilledTables : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        karwen::initProjectionNames();
+        karwen::initCoefTables();
+        karwen::initGridTables();
+    }
+};
+
+const ::testing::Environment* const kFilledTables = ::testing::AddGlobalTestEnvironment(new FilledTables);
+
+} // namespace
 
 // The fitted rows pinned to double precision at two points each: a
 // coefficient off by one bit of its single-precision pattern shows here,
@@ -120,3 +149,148 @@ TEST(ProjectionModel, Atn2Cases)
     for (const Case& c : cases)
         EXPECT_EQ(atn2(c.y, c.x), c.expected) << "atn2(" << c.y << ", " << c.x << ")";
 }
+
+// Every code the table answers for, and codes around them that it must not
+// know: what each is called and what it may be.
+TEST(ProjectionKinds, EachCodeItsNameKeyAndUse)
+{
+    const struct {
+        int32_t code;
+        const char* name; // nullptr: not a projection
+        const char* key;
+        bool fisheye, ideal, source;
+    } cases[] = {
+        {-1, nullptr, "", false, false, false},
+        {RixOrthographic, "Orthographic", "orthographic", true, true, true},
+        {RixEquisolidangle, "Equisolidangle", "equisolidangle", true, true, true},
+        {RixEquidistant, "Equidistant", "equidistant", true, true, true},
+        {RixStereographic, "Stereographic", "stereographic", true, true, true},
+        {RixPerspective, "Perspective", "perspective", false, true, false},
+        {RixLensSource, "lens", "lens", false, false, true},
+        {6, nullptr, "", false, false, false},
+        {INT32_MIN, nullptr, "", false, false, false},
+    };
+    for (const auto& c : cases) {
+        const ProjectionKind* kind = projectionKind(c.code);
+        ASSERT_EQ(kind != nullptr, c.name != nullptr) << c.code;
+        if (kind) {
+            EXPECT_STREQ(kind->name, c.name);
+            EXPECT_STREQ(kind->key, c.key);
+        }
+        EXPECT_EQ(isIdealFisheye(c.code), c.fisheye) << c.code;
+        EXPECT_EQ(isIdealProjection(c.code), c.ideal) << c.code;
+        EXPECT_EQ(isProjection(c.code), c.ideal) << c.code;
+        EXPECT_EQ(isSourceProjection(c.code), c.source) << c.code;
+        EXPECT_STREQ(projectionName(c.code), c.ideal ? c.name : "") << c.code;
+    }
+    EXPECT_EQ(kProjectionCount, 5);
+    EXPECT_STREQ(projectionKind(kEquisolidangle)->shortKey, "equisolid");
+}
+
+// Codes, names and keys each name one row only.
+TEST(ProjectionKinds, OneRowPerCodeNameAndKey)
+{
+    std::set<int32_t> codes;
+    std::set<std::string> names, keys;
+    for (const ProjectionKind& kind : kProjectionKinds) {
+        EXPECT_TRUE(codes.insert(kind.code).second) << kind.name;
+        EXPECT_TRUE(names.insert(kind.name).second) << kind.name;
+        EXPECT_TRUE(keys.insert(kind.key).second) << kind.key;
+        if (*kind.shortKey) {
+            EXPECT_TRUE(keys.insert(kind.shortKey).second) << kind.shortKey;
+        }
+    }
+}
+
+namespace {
+
+constexpr ProjectionRecord kCircle{600.0, 400.0, 350.0, 0.0, 0.0, 0.0, 1};
+
+} // namespace
+
+// The cases where a byte-by-byte comparison answers otherwise: a negative
+// zero is the same angle, and a NaN field is never a known circle.
+TEST(SameRecord, ComparesFieldsAsNumbers)
+{
+    ProjectionRecord negativeZero = kCircle;
+    negativeZero.Rot = -0.0;
+    ASSERT_NE(std::memcmp(&negativeZero, &kCircle, sizeof kCircle), 0);
+    EXPECT_TRUE(sameRecord(negativeZero, kCircle));
+
+    ProjectionRecord unknown = kCircle;
+    unknown.Cx = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_FALSE(sameRecord(unknown, unknown));
+    EXPECT_FALSE(sameRecord(unknown, kCircle));
+}
+
+TEST(SameRecord, EachFieldCounts)
+{
+    double ProjectionRecord::*const fields[] = {&ProjectionRecord::Cx, &ProjectionRecord::Cy, &ProjectionRecord::R,
+        &ProjectionRecord::Alpha, &ProjectionRecord::Beta, &ProjectionRecord::Rot};
+    EXPECT_TRUE(sameRecord(kCircle, kCircle));
+    for (double ProjectionRecord::*field : fields) {
+        ProjectionRecord moved = kCircle;
+        moved.*field += 0.5;
+        EXPECT_FALSE(sameRecord(moved, kCircle));
+    }
+    ProjectionRecord otherProjection = kCircle;
+    otherProjection.Proj = 2;
+    EXPECT_FALSE(sameRecord(otherProjection, kCircle));
+}
+
+namespace {
+
+TEST(ViewDirection, WorkedAngles)
+{
+    struct Case {
+        int32_t proj;
+        double rot;
+        double x, y; // relative to the centre, in radii
+        double zenith, azimuth;
+    } const cases[] = {
+        {kEquidistant, 0, 0.0, 0.0, 0.0, 0.0},
+        {kEquidistant, 0, 0.5, 0.0, 45.0, 0.0},
+        {kEquidistant, 0, 0.0, 0.5, 45.0, 90.0},
+        {kEquidistant, 0, -1.0, 0.0, 90.0, 180.0},
+        {kEquisolidangle, 0, 0.0, -std::sqrt(0.5), 60.0, 270.0}, // rho = sqrt2 sin(t/2)
+        {kOrthographic, 0, 0.5, 0.0, 30.0, 0.0},
+        {kStereographic, 0, std::tan(M_PI / 8), 0.0, 45.0, 0.0},
+        {kPerspective, 0, 1.0, 1.0, std::atan(std::sqrt(2.0)) * 180 / M_PI, 45.0},
+        // Drawn 90 degrees counter-clockwise of the x axis on a side tilted by
+        // 90 degrees: on the view frame's x axis.
+        {kEquidistant, 90, 0.0, 0.5, 45.0, 0.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.proj << " " << c.x << "," << c.y << " tilt " << c.rot);
+        const ProjectionRecord side{300.0, 200.0, 150.0, 0.0, 0.0, c.rot, c.proj};
+        const auto angles = skyAnglesAt(side, 300.0 + 150.0 * c.x, 200.0 + 150.0 * c.y);
+        ASSERT_TRUE(angles);
+        EXPECT_NEAR(angles->zenithDeg, c.zenith, 0.01);
+        EXPECT_NEAR(angles->azimuthDeg, c.azimuth, 0.01); // within [0, 360)
+    }
+}
+
+TEST(ViewDirection, TheViewReferencePointLooksAlongTheViewDirection)
+{
+    ProjectionRecord src{640.0, 480.0, 450.0, 0.0, 0.0, 20.0, kEquisolidangle};
+    ASSERT_TRUE(ref2angle(src, 900.0f, 600.0f));
+    ASSERT_GT(src.Alpha * src.Alpha + src.Beta * src.Beta, 1.0);
+    const auto atReference = skyAnglesAt(src, 900.0, 600.0);
+    ASSERT_TRUE(atReference);
+    EXPECT_NEAR(atReference->zenithDeg, 0.0, 0.05);
+    // The circle centre, the camera axis, lies as far off as the view turned.
+    const auto atCentre = skyAnglesAt(src, 640.0, 480.0);
+    ASSERT_TRUE(atCentre);
+    const double turned = std::acos(std::cos(src.Alpha * kDegToRad) * std::cos(src.Beta * kDegToRad)) * 180 / M_PI;
+    EXPECT_NEAR(atCentre->zenithDeg, turned, 0.05);
+}
+
+TEST(ViewDirection, NothingOutsideTheCircleOrForBrokenRecords)
+{
+    const ProjectionRecord side{100.0, 100.0, 50.0, 0.0, 0.0, 0.0, kEquidistant};
+    EXPECT_FALSE(skyAnglesAt(side, 100.0, 151.0));
+    EXPECT_FALSE(skyAnglesAt({100.0, 100.0, 0.0, 0.0, 0.0, 0.0, kEquidistant}, 100.0, 100.0));
+    EXPECT_FALSE(skyAnglesAt({100.0, 100.0, 50.0, 0.0, 0.0, 0.0, 7}, 100.0, 100.0));
+}
+
+} // namespace

@@ -87,30 +87,46 @@ private slots:
         QCOMPARE(test::changedPixels(before, canvas), 0);
     }
 
+    // Which handle a press takes; with a compass (N above the centre, at
+    // 200,38), the N too, never the other letters.
     void pressGrabs_data()
     {
         QTest::addColumn<QPoint>("at");
         QTest::addColumn<bool>("shift");
+        QTest::addColumn<bool>("compass");
         QTest::addColumn<int>("mode");
-        QTest::newRow("3 px from centre") << QPoint(203, 150) << false << int(CircleTool::Centre);
-        QTest::newRow("exactly 4 px from centre") << QPoint(204, 150) << false << int(CircleTool::None);
-        QTest::newRow("on the rim") << QPoint(200, 253) << false << int(CircleTool::Radius);
-        QTest::newRow("4 px off the rim") << QPoint(200, 254) << false << int(CircleTool::None);
-        QTest::newRow("shift: centre not taken") << QPoint(200, 150) << true << int(CircleTool::None);
-        QTest::newRow("shift: reference mark") << QPoint(302, 150) << true << int(CircleTool::Reference);
-        QTest::newRow("shift: rim is tilt") << QPoint(200, 250) << true << int(CircleTool::Tilt);
-        QTest::newRow("plain press on reference is rim") << QPoint(300, 151) << false << int(CircleTool::Radius);
+        QTest::newRow("3 px from centre") << QPoint(203, 150) << false << false << int(CircleTool::Centre);
+        QTest::newRow("exactly 4 px from centre") << QPoint(204, 150) << false << false << int(CircleTool::None);
+        QTest::newRow("on the rim") << QPoint(200, 253) << false << false << int(CircleTool::Radius);
+        QTest::newRow("4 px off the rim") << QPoint(200, 254) << false << false << int(CircleTool::None);
+        QTest::newRow("shift: centre not taken") << QPoint(200, 150) << true << false << int(CircleTool::None);
+        QTest::newRow("shift: reference mark") << QPoint(302, 150) << true << false << int(CircleTool::Reference);
+        QTest::newRow("shift: rim is tilt") << QPoint(200, 250) << true << false << int(CircleTool::Tilt);
+        QTest::newRow("plain press on reference is rim")
+            << QPoint(300, 151) << false << false << int(CircleTool::Radius);
+        QTest::newRow("on the N") << QPoint(200, 38) << false << true << int(CircleTool::North);
+        QTest::newRow("5 px from it") << QPoint(205, 38) << false << true << int(CircleTool::North);
+        QTest::newRow("with Shift") << QPoint(200, 42) << true << true << int(CircleTool::North);
+        QTest::newRow("exactly 6 px from it") << QPoint(200, 32) << false << true << int(CircleTool::None);
+        QTest::newRow("7 px from it") << QPoint(207, 38) << false << true << int(CircleTool::None);
+        QTest::newRow("the E is no handle") << QPoint(88, 150) << false << true << int(CircleTool::None);
+        QTest::newRow("the rim below the N") << QPoint(200, 51) << false << true << int(CircleTool::Radius);
+        QTest::newRow("no compass, no N") << QPoint(200, 38) << false << false << int(CircleTool::None);
     }
 
     void pressGrabs()
     {
         QFETCH(QPoint, at);
         QFETCH(bool, shift);
+        QFETCH(bool, compass);
         QFETCH(int, mode);
+        if (compass)
+            setNorthUp({});
         send(view_->picture(), QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton,
             shift ? Qt::ShiftModifier : Qt::NoModifier);
         QCOMPARE(int(view_->circleTool().dragMode()), mode);
         QCOMPARE(view_->picture()->cursor().shape(), mode ? Qt::SizeAllCursor : Qt::ArrowCursor);
+        QCOMPARE(bool(view_->circleTool().compassMark(kNorth)), compass);
     }
 
     void centreDragStoresHundredths()
@@ -205,38 +221,6 @@ private slots:
         QVERIFY(changedNear({200, 262}) > 15);
         view_->circleTool().draw_marks();
         QCOMPARE(test::changedPixels(before, canvas), 0);
-    }
-
-    void pressTakesTheNorthMark_data()
-    {
-        QTest::addColumn<QPoint>("at");
-        QTest::addColumn<bool>("shift");
-        QTest::addColumn<int>("mode");
-        QTest::newRow("on the N") << QPoint(200, 38) << false << int(CircleTool::North);
-        QTest::newRow("5 px from it") << QPoint(205, 38) << false << int(CircleTool::North);
-        QTest::newRow("with Shift") << QPoint(200, 42) << true << int(CircleTool::North);
-        QTest::newRow("exactly 6 px from it") << QPoint(200, 32) << false << int(CircleTool::None);
-        QTest::newRow("7 px from it") << QPoint(207, 38) << false << int(CircleTool::None);
-        QTest::newRow("the E is no handle") << QPoint(88, 150) << false << int(CircleTool::None);
-        QTest::newRow("the rim below the N") << QPoint(200, 51) << false << int(CircleTool::Radius);
-    }
-
-    void pressTakesTheNorthMark()
-    {
-        QFETCH(QPoint, at);
-        QFETCH(bool, shift);
-        QFETCH(int, mode);
-        setNorthUp({});
-        send(view_->picture(), QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton,
-            shift ? Qt::ShiftModifier : Qt::NoModifier);
-        QCOMPARE(int(view_->circleTool().dragMode()), mode);
-    }
-
-    void withoutACompassTheNIsNoHandle()
-    {
-        send(view_->picture(), QEvent::MouseButtonPress, {200, 38}, Qt::LeftButton, Qt::LeftButton, {});
-        QCOMPARE(int(view_->circleTool().dragMode()), int(CircleTool::None));
-        QVERIFY(!view_->circleTool().compassMark(kNorth));
     }
 
     // Dragged a quarter turn clockwise on the screen, the N lands on the

@@ -84,9 +84,7 @@ private slots:
 
     void zoomEightScrollsWithinLimit()
     {
-        SrcView& view = open(512, 512);
-        view.resize(1024 + ImageView::kBarExtent, 1024 + ImageView::kBarExtent); // zooming keeps the window
-        view.set_sc(8.0f);
+        SrcView& view = openZoomed(8.0f);
         QCOMPARE(view.windowTitle(), QStringLiteral("sky.jpg - Source(800%)"));
         QCOMPARE(view.pictureSize(), QSize(1024, 1024));
         QCOMPARE(view.hsb()->minimum(), 0);
@@ -100,9 +98,7 @@ private slots:
 
     void verticalBarTopShowsTopRows()
     {
-        SrcView& view = open(512, 512);
-        view.resize(1024 + ImageView::kBarExtent, 1024 + ImageView::kBarExtent); // zooming keeps the window
-        view.set_sc(4.0f);
+        SrcView& view = openZoomed(4.0f);
         QScrollBar* vsb = view.vsb();
         QCOMPARE(vsb->maximum(), 512 - 256);
         QVERIFY(vsb->invertedAppearance());
@@ -116,9 +112,7 @@ private slots:
 
     void zoomKeepsTheCentreAndCtrlWheelThePointUnderTheMouse()
     {
-        SrcView& view = open(512, 512);
-        view.resize(1024 + ImageView::kBarExtent, 1024 + ImageView::kBarExtent); // zooming keeps the window
-        view.set_sc(4.0f); // 256 of 512 image pixels visible, point 256,256 in the middle
+        SrcView& view = openZoomed(4.0f); // 256 of 512 image pixels visible, point 256,256 in the middle
         QCOMPARE(view.pictureSize(), QSize(1024, 1024));
         QCOMPARE(view.viewX0(), 128);
         QCOMPARE(view.viewY0(), 128);
@@ -140,9 +134,7 @@ private slots:
 
     void wheelScrollsThePicture()
     {
-        SrcView& view = open(512, 512);
-        view.resize(1024 + ImageView::kBarExtent, 1024 + ImageView::kBarExtent); // zooming keeps the window
-        view.set_sc(4.0f);
+        SrcView& view = openZoomed(4.0f);
         // One notch is 60 picture pixels, 15 image pixels at 400 %; up shows
         // higher rows, Shift and down moves right.
         QVERIFY(wheel(view.picture(), {10, 10}, 120));
@@ -201,6 +193,16 @@ private:
         if (!view_)
             qFatal("the source view did not load");
         return *view_;
+    }
+
+    // A 512 x 512 source in a window as large as a picture gets, which
+    // zooming keeps, at this zoom.
+    SrcView& openZoomed(float scale)
+    {
+        SrcView& view = open(512, 512);
+        view.resize(1024 + ImageView::kBarExtent, 1024 + ImageView::kBarExtent);
+        view.set_sc(scale);
+        return view;
     }
 
     std::unique_ptr<test::ImageFixture> images_;

@@ -1,11 +1,12 @@
 // The light regions' gap fractions of a photo: every pixel in the region its
-// own direction gives, whatever the orientation; photos whose sky lies
-// exactly on region edges; the tilt that must not turn the regions; the
-// openness the regions add up to; what the photo shows of each region; and
-// the image point of a sky direction.
-#include "light_regions.h"
-
+// own direction gives, whatever the orientation; skies exactly on region
+// edges; the tilt that must not turn the regions; the openness they add up
+// to; what the photo shows of each; the image point of a sky direction; and
+// the light figures through them (a photo open only to the south at 50 N
+// lets half the diffuse light through, an open photo all of it).
 #include "light_cuts.h"
+#include "light_regions.h"
+#include "light_row.h"
 #include "pixel_figures.h"
 #include "projection_model.h"
 #include "region_rule.h"
@@ -283,6 +284,44 @@ TEST(ImagePoint, GivesBackTheDirectionItWasAskedFor)
     const ProjectionRecord through = fisheye(RixLensSource, 300.3, 300.2, 290.0);
     EXPECT_TRUE(imagePointOf(through, &lens, 79.0, 10.0));
     EXPECT_FALSE(imagePointOf(through, &lens, 81.0, 10.0));
+}
+
+LightRequest season(const SkyOrientation& orientation)
+{
+    LightRequest r;
+    r.settings.site = {50.0, 10.0, 300.0, 1.0};
+    r.settings.period = {{2021, 5, 1}, {2021, 9, 30}};
+    r.orientation = orientation;
+    return r;
+}
+
+// The light of a photo whose sky is the half of photo azimuths a0 .. a0 + pi.
+light::LightFigures halfOpen(double a0, const SkyOrientation& orientation)
+{
+    test::Scene scene;
+    scene.patches.push_back({0.0, kPi / 2.0, a0, a0 + kPi});
+    const ProjectionRecord record = fisheye(kEquidistant, 300.3, 299.6, 280.0);
+    const test::Photo photo = test::render(scene, record, 600, 600, nullptr, test::Rim::Hard);
+    const CanopySettings settings;
+    const PixelFigures f = measurePixels(photo.view(), record, nullptr, settings);
+    const LightRequest request = season(orientation);
+    const RegionGaps gaps = measureRegionGaps(photo.view(), record, nullptr, settings, f.threshold,
+        light::SkyGrid::of(request.settings), request.orientation);
+    return lightRowOf(request, gaps).figures;
+}
+
+TEST(LightRow, HalfSkiesSplitTheLightExactly)
+{
+    // Looking up with north at the top, the lower half (photo azimuths 180
+    // to 360) is the south: true azimuths 90 to 270.
+    const light::LightFigures south = halfOpen(kPi, {});
+    const light::LightFigures north = halfOpen(0.0, {});
+    EXPECT_NEAR(south.isf, 0.5, 1e-12);
+    EXPECT_NEAR(north.isf, 0.5, 1e-12);
+    EXPECT_NEAR(south.dsf + north.dsf, 1.0, 1e-12);
+    EXPECT_GT(south.dsf, 0.8); // the summer sun at 50 N stands mostly in the south
+    EXPECT_NEAR(south.directSunHours + north.directSunHours, south.sunHours, 1e-9);
+    EXPECT_DOUBLE_EQ(south.beamCoverage, 1.0);
 }
 
 } // namespace

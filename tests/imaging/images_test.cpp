@@ -1,14 +1,25 @@
-// BMP files built byte by byte here, loaded through the C interface and
-// compared pixel by pixel (row 0 is the bottom row of the picture).
+// Images by handle, made and destroyed, from C too; BMP files built byte by
+// byte here, loaded and compared pixel by pixel (row 0 is the bottom row);
+// grey photos told apart by their format, from the loaded image and from
+// the headers alone; both savers through the files library's safe save.
 #include "bmp_bytes.h"
 #include "codec_test_support.h"
+#include "grey_photo.h"
+#include "image_store.h"
+#include "jpeg_test_support.h"
 #include "rix.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
 
 using codec_test::OwnedImage;
 using codec_test::pixelAt;
@@ -18,6 +29,60 @@ using codec_test::writeBytes;
 using karwen::test::BmpLayout;
 using karwen::test::ScratchFolder;
 using enum karwen::test::BmpCompression;
+
+TEST(Handles, CreateDestroyAndRefuseUnknownHandlesAndImpossibleSizes)
+{
+    const int32_t h = RixCreate(64, 48);
+    ASSERT_GE(h, 1);
+    EXPECT_EQ(RixWidth(h), 64);
+    EXPECT_EQ(RixHeight(h), 48);
+    EXPECT_EQ(RixDestroy(h), 1);
+    EXPECT_EQ(RixWidth(h), 0) << "a destroyed handle names no image";
+    EXPECT_EQ(RixDestroy(h), 0);
+    EXPECT_EQ(RixDestroy(0), 1);
+    EXPECT_EQ(RixDestroy(-1), 1);
+    EXPECT_EQ(RixDestroy(12345), 0);
+    EXPECT_STRNE(RixLastError(), "");
+    EXPECT_EQ(RixCreate(0, 10), 0);
+    EXPECT_EQ(RixCreate(10, -1), 0);
+    EXPECT_EQ(RixCreate(32768, 1), 0);
+}
+
+extern "C" {
+int32_t rixFromCRecordSize(void);
+int32_t rixFromCProjOffset(void);
+int32_t rixFromCRoundTrip(int32_t width, int32_t height);
+}
+
+TEST(Handles, TheInterfaceWorksFromC)
+{
+    EXPECT_EQ(rixFromCRecordSize(), 52);
+    EXPECT_EQ(rixFromCProjOffset(), 48);
+    EXPECT_EQ(rixFromCRoundTrip(7, 5), 7005);
+}
+
+// Freed pixel memory is handed out again (large buffers through the library's
+// own cache, small ones through the heap); a new image must not show any of
+// what the old one held. Black is 0xff000000 in the library's layout.
+TEST(Handles, NewImagesAreBlackWhateverMemoryTheyReuse)
+{
+    struct Size {
+        int32_t w, h;
+    };
+    for (const Size s : {Size{3, 2}, Size{300, 200}, Size{1500, 1000}}) {
+        const std::size_t count = std::size_t(s.w) * std::size_t(s.h);
+        for (int round = 0; round < 3; ++round) {
+            const int32_t h = RixCreate(s.w, s.h);
+            ASSERT_GE(h, 1) << RixLastError();
+            const uint32_t* pixels = rix::findImage(h)->data();
+            const auto stray = std::find_if(pixels, pixels + count, [](uint32_t p) { return p != 0xff000000u; });
+            EXPECT_EQ(stray, pixels + count) << s.w << " x " << s.h << " round " << round << ": pixel "
+                                             << (stray - pixels) << " holds " << std::hex << *stray;
+            std::fill_n(rix::findImage(h)->data(), count, 0xff123456u);
+            RixDestroy(h);
+        }
+    }
+}
 
 namespace {
 
@@ -396,5 +461,157 @@ TEST(BmpSave, RoundTripIs24BitBottomUpAndExact)
     ASSERT_GE(back.id(), 1) << RixLastError();
     EXPECT_EQ(back.pixels(), src.pixels());
 }
+
+uint8_t ramp(int x, int y) { return uint8_t((x * 7 + y * 3) & 0xff); }
+
+std::vector<uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+
+// What the loaded image and the file's headers each say: 1 grey, 0 not,
+// -1 when the headers could not be read.
+struct Told {
+    int loaded = -1;
+    int file = -1;
+};
+
+Told greyness(const ScratchFolder& folder, const std::string& name, const std::vector<uint8_t>& bytes)
+{
+    const std::string path = folder.file(name);
+    writeBytes(path, bytes);
+    const bool bmp = name.ends_with(".bmp");
+    const OwnedImage image(bmp ? RixLoadBMP(path.c_str()) : RixLoadJPG(path.c_str()));
+    Told told;
+    told.loaded = image.id() > 0 ? RixIsGrey(image.id()) : -1;
+    int32_t grey = -1;
+    told.file = RixFileIsGrey(path.c_str(), &grey) == 1 ? grey : -1;
+    return told;
+}
+
+std::string bmpOfPalette(std::vector<uint32_t> palette, uint16_t bits)
+{
+    BmpLayout layout;
+    layout.width = 8;
+    layout.height = 2;
+    layout.bitCount = bits;
+    layout.palette = std::move(palette);
+    return karwen::test::bmpBytes(layout, std::string(16, '\0')); // enough rows for 8 bits
+}
+
+} // namespace
+
+TEST(GreyPhotos, AreToldApartByTheirFormat)
+{
+    ScratchFolder folder;
+    const auto greyRgb = [](int x, int y) { return jpeg_test::Pixel{ramp(x, y), ramp(x, y), ramp(x, y), 255}; };
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        int grey;
+    };
+    const std::vector<Case> cases{
+        {"one_component.jpg", karwen::test::greyJpeg(40, 30, ramp), 1},
+        {"grey_pixels_in_colour.jpg", jpeg_test::tjEncode(40, 30, greyRgb, TJPF_BGRX, TJSAMP_444), 0},
+        {"grey_palette.bmp", bytesOf(karwen::test::greyBmp(40, 30, ramp)), 1},
+        {"black_and_white.bmp", bytesOf(bmpOfPalette({0x000000, 0xffffff}, 1)), 1},
+        {"short_grey_palette.bmp", bytesOf(bmpOfPalette({0x101010, 0x808080, 0xf0f0f0}, 4)), 1},
+        {"one_colour_entry.bmp", bytesOf(bmpOfPalette({0x000000, 0x808080, 0x80807f}, 8)), 0},
+        {"grey_pixels_in_24_bits.bmp", bytesOf(karwen::test::bmpBytes(BmpLayout{}, std::string(5 * 40, '\x80'))), 0},
+    };
+    for (const Case& c : cases) {
+        const Told told = greyness(folder, c.name, c.bytes);
+        EXPECT_EQ(told.loaded, c.grey) << c.name;
+        EXPECT_EQ(told.file, c.grey) << c.name;
+    }
+    // A made image is no grey photo.
+    const OwnedImage made(8, 8);
+    EXPECT_EQ(RixIsGrey(made.id()), 0);
+}
+
+// The headers may lie far into the file, behind metadata segments of up to
+// 64 KiB each: the reading goes on until it finds them.
+TEST(GreyPhotos, TheFileIsReadAsFarAsItsHeadersGo)
+{
+    ScratchFolder folder;
+    std::vector<uint8_t> jpeg = karwen::test::greyJpeg(40, 30, ramp);
+    std::vector<uint8_t> metadata;
+    for (int i = 0; i < 3; ++i) {
+        metadata.insert(metadata.end(), {0xff, 0xe1, 0xff, 0xff}); // APP1 of 65535 bytes
+        metadata.resize(metadata.size() + 65533, uint8_t('m'));
+    }
+    jpeg.insert(jpeg.begin() + 2, metadata.begin(), metadata.end());
+    EXPECT_EQ(greyness(folder, "metadata_first.jpg", jpeg).file, 1);
+
+    // Headers cut short fail, naming the file; so does what is no file.
+    const std::vector<uint8_t> whole = karwen::test::greyJpeg(40, 30, ramp);
+    const std::string cut = folder.file("cut.jpg");
+    writeBytes(cut, std::vector<uint8_t>(whole.begin(), whole.begin() + 20));
+    int32_t grey = -1;
+    EXPECT_EQ(RixFileIsGrey(cut.c_str(), &grey), 0);
+    EXPECT_NE(std::string(RixLastError()).find(cut), std::string::npos) << RixLastError();
+    const std::string fifo = folder.file("fifo.jpg");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(RixFileIsGrey(fifo.c_str(), &grey), 0); // at once, not waiting for a writer
+    EXPECT_EQ(RixFileIsGrey(folder.file("absent.jpg").c_str(), &grey), 0);
+    EXPECT_EQ(RixFileIsGrey(cut.c_str(), nullptr), 0);
+}
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::vector<uint8_t> kOldBytes = {'o', 'l', 'd', ' ', 'p', 'i', 'c'};
+
+class ImageSave : public ::testing::TestWithParam<std::string> {
+protected:
+    std::string name(const std::string& stem) const { return folder_.file(stem + "." + GetParam()); }
+    // Saves a new 24 x 16 image, or the image behind handle, at path in the
+    // format under test: "" when saved, else why not.
+    std::string save(const std::string& path, int32_t handle = 0) const
+    {
+        const codec_test::OwnedImage image(24, 16);
+        int32_t quality = 75;
+        const int32_t h = handle ? handle : image.id();
+        const int32_t ok = GetParam() == "jpg" ? RixSaveJPG(h, path.c_str(), &quality) : RixSaveBMP(h, path.c_str());
+        return ok ? "" : RixLastError();
+    }
+
+    karwen::test::ScratchFolder folder_;
+};
+
+TEST_P(ImageSave, WritesTheFileALinkNamesAndRefusesReadOnlyFiles)
+{
+    const std::string photo = name("photo");
+    writeBytes(photo, kOldBytes);
+    fs::create_symlink(photo, name("link"));
+    ASSERT_EQ(save(name("link")), "");
+    EXPECT_TRUE(fs::is_symlink(name("link")));
+    const codec_test::OwnedImage back(GetParam() == "jpg" ? RixLoadJPG(photo.c_str()) : RixLoadBMP(photo.c_str()));
+    EXPECT_EQ(RixWidth(back.id()), 24);
+    EXPECT_EQ(RixHeight(back.id()), 16);
+
+    writeBytes(photo, kOldBytes);
+    fs::permissions(photo, fs::perms(0444));
+    EXPECT_NE(save(photo).find("is read-only"), std::string::npos);
+    EXPECT_EQ(readBytes(photo), kOldBytes);
+    EXPECT_EQ(folder_.entries().size(), 2u) << "no temporary file left";
+}
+
+TEST_P(ImageSave, FailuresAreNamedOnceAfterTheSaver)
+{
+    const std::string root = folder_.path().string();
+    const std::pair<std::string, int32_t> cases[]
+        = {{root + "/no/such/photo." + GetParam(), 0}, {root, 0}, {"", 0}, {name("photo"), 987654}};
+    const std::string function = GetParam() == "jpg" ? "RixSaveJPG: " : "RixSaveBMP: ";
+    for (const auto& [path, handle] : cases) {
+        const std::string message = save(path, handle);
+        EXPECT_EQ(message.rfind(function, 0), 0u) << message;
+        EXPECT_EQ(message.find(function, 1), std::string::npos) << message;
+    }
+    EXPECT_NE(save("").find("no file name"), std::string::npos);
+    EXPECT_NE(save(name("photo"), 987654).find("invalid handle 987654"), std::string::npos);
+    EXPECT_EQ(folder_.entries().size(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, ImageSave, ::testing::Values("bmp", "jpg"), [](const auto& test) { return test.param; });
 
 } // namespace
