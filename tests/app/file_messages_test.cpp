@@ -123,36 +123,13 @@ TEST_F(FileMessages, MessageNamesThePathAndOnlyTheLibraryWordsThatApply)
         "Cannot save \"" + noFolder.path + "\": the folder does not exist.\n" + noFolder.detail);
 }
 
-TEST_F(FileMessages, BatchPhotosAreJudgedByTheirLastExtension)
+// A batch photo is judged by its last extension; each reason is in its own
+// words, in the error column of measure and on convert's lines alike (both
+// come from photoProblem).
+TEST_F(FileMessages, BatchPhotosAreJudgedByTheirLastExtensionEachReasonInItsWords)
 {
     fs::copy_file(root / "short.jpg", root / "short.JPEG");
     fs::copy_file(root / "text.bmp", root / "text.jpe");
-    struct Case {
-        const char* name;
-        const char* reason;
-        bool detail;
-    };
-    const Case cases[] = {
-        {"short.JPEG", "the file is cut short or is not a JPEG picture", true},
-        {"unended.jpg", "damaged JPEG data", true},
-        {"text.jpe", "the file is cut short or is not a JPEG picture", true},
-        {"missing.jpeg", "the file does not exist", true},
-        {"plain.txt", "only BMP and JPEG photos (.bmp, .jpg, .jpeg, .jpe) are converted", false},
-    };
-    for (const Case& c : cases) {
-        const std::string path = (root / c.name).string();
-        EXPECT_LT(loadImageFile(path, photoFormatOf(path)), 1) << c.name;
-        const FileProblem problem = photoProblem(path, RixLastError());
-        EXPECT_EQ(problem.reason, c.reason) << c.name;
-        EXPECT_EQ(!problem.detail.empty(), c.detail) << c.name << ": " << problem.detail;
-        EXPECT_FALSE(problem.detail.starts_with("Rix")) << c.name << ": " << problem.detail;
-    }
-}
-
-// Each reason its own words, in the error column of measure and on
-// convert's lines alike (both come from photoProblem).
-TEST_F(FileMessages, EachReasonInItsOwnWords)
-{
     const std::string data(64, '\0');
     write("huge.bmp", test::bmpBytes({.width = 65500, .height = 65500}, data));
     write("twobits.bmp", test::bmpBytes({.width = 8, .height = 8, .bitCount = 2}, data));
@@ -165,7 +142,13 @@ TEST_F(FileMessages, EachReasonInItsOwnWords)
     const struct {
         const char* name;
         const char* reason;
+        int detail = -1; // whether the library's words follow; -1: either
     } cases[] = {
+        {"short.JPEG", "the file is cut short or is not a JPEG picture", 1},
+        {"unended.jpg", "damaged JPEG data", 1},
+        {"text.jpe", "the file is cut short or is not a JPEG picture", 1},
+        {"missing.jpeg", "the file does not exist", 1},
+        {"plain.txt", "only BMP and JPEG photos (.bmp, .jpg, .jpeg, .jpe) are converted", 0},
         {"huge.bmp", "too large: 65500 x 65500 pixels, more than 32767 a side"},
         {"twobits.bmp", "unsupported kind of BMP: 2 bits per pixel"},
         {"fields24.bmp", "unsupported kind of BMP: bit fields with 24 bits per pixel (only 16 or 32)"},
@@ -177,6 +160,9 @@ TEST_F(FileMessages, EachReasonInItsOwnWords)
         EXPECT_LT(loadImageFile(path, photoFormatOf(path)), 1) << c.name;
         const FileProblem problem = photoProblem(path, RixLastError());
         EXPECT_EQ(problem.reason, c.reason) << c.name << ": " << problem.detail;
+        if (c.detail >= 0) {
+            EXPECT_EQ(!problem.detail.empty(), c.detail == 1) << c.name << ": " << problem.detail;
+        }
         EXPECT_FALSE(problem.detail.starts_with("Rix")) << c.name << ": " << problem.detail;
     }
     // A load that ran out of memory anywhere says so, whatever else it says.

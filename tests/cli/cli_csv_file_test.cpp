@@ -1,9 +1,11 @@
 // The CSV file of karwen-cli measure: an existing file is never replaced
 // unasked, and only our own CSV is replaced (--overwrite) or continued
 // (--resume); a continued file gets the rows it lacks, in list order; names
-// that are not UTF-8 read back; --csv - writes to standard output.
+// that are not UTF-8 read back; --csv - writes to standard output. Grey
+// photos are measured on their one channel, their rows saying so.
 #include "cli_child.h"
 #include "cli_fixture.h"
+#include "grey_photo.h"
 
 #include "canopy_csv.h"
 #include "canopy_csv_reading.h"
@@ -21,8 +23,6 @@ using namespace karwen::test;
 
 namespace {
 
-std::string crlf(const std::string& line) { return line + "\r\n"; }
-
 // The CSV's rows: its lines after the header.
 std::vector<std::string> rowsOf(const std::string& text)
 {
@@ -39,22 +39,15 @@ protected:
         for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
             photo(name);
     }
-
-    // karwen-cli measure --csv figures.csv, whatever the file holds.
-    [[nodiscard]] test_support::Outcome measureInto(std::vector<std::string> args) const
-    {
-        args.insert(args.begin(), {KARWEN_CLI, "measure", "--csv", csv(), "--circle", "48,40,32"});
-        return test_support::runProgram(args);
-    }
 };
 
 TEST_F(CsvFile, AnExistingFileIsNeverReplacedUnasked)
 {
-    ASSERT_TRUE(ended(measureInto({in()}), 0));
+    ASSERT_TRUE(ended(measureAt({in()}), 0));
     const std::string ours = readBytes(csv());
     ASSERT_EQ(rowsOf(ours).size(), 3u) << ours;
 
-    test_support::Outcome run = measureInto({in()});
+    Outcome run = measureAt({in()});
     EXPECT_TRUE(ended(run, 2, {"exists; --overwrite replaces a CSV of karwen-cli measure"}));
     EXPECT_FALSE(has(run.output, "measured " + in("a.bmp")));
     EXPECT_EQ(readBytes(csv()), ours);
@@ -63,7 +56,7 @@ TEST_F(CsvFile, AnExistingFileIsNeverReplacedUnasked)
     // order mark, LF line ends, other rings).
     for (const std::string& before : {ours, std::string(), "\xEF\xBB\xBF" + canopy::csvHeader(3) + "\nx.jpg,gone\n"}) {
         writeBytes(csv(), before);
-        EXPECT_TRUE(ended(measureInto({in(), "--overwrite"}), 0));
+        EXPECT_TRUE(ended(measureAt({in(), "--overwrite"}), 0));
         EXPECT_EQ(readBytes(csv()), ours);
     }
 
@@ -74,7 +67,7 @@ TEST_F(CsvFile, AnExistingFileIsNeverReplacedUnasked)
         {photoBytes, std::string("plot,lai,notes\r\n1,2.5,x\r\n"), crlf(canopy::csvHeader(5) + ",notes")}) {
         for (const char* option : {"--overwrite", "--resume"}) {
             writeBytes(csv(), before);
-            EXPECT_TRUE(ended(measureInto({in("b.bmp"), option}), 2, {"is not a CSV of karwen-cli measure"}));
+            EXPECT_TRUE(ended(measureAt({in("b.bmp"), option}), 2, {"is not a CSV of karwen-cli measure"}));
             EXPECT_EQ(readBytes(csv()), before) << option;
         }
     }
@@ -82,18 +75,18 @@ TEST_F(CsvFile, AnExistingFileIsNeverReplacedUnasked)
     // A symbolic link to a photo outside the list.
     fs::remove(csv());
     fs::create_symlink(dir / "in" / "a.bmp", csv());
-    EXPECT_TRUE(ended(measureInto({in("b.bmp"), "--overwrite"}), 2));
+    EXPECT_TRUE(ended(measureAt({in("b.bmp"), "--overwrite"}), 2));
     EXPECT_TRUE(fs::is_symlink(csv()));
     EXPECT_EQ(readBytes(dir / "in" / "a.bmp"), photoBytes);
 
     for (const std::vector<std::string>& args : {std::vector<std::string>{in(), "--overwrite", "--resume"},
              std::vector<std::string>{"--csv", "-", in(), "--resume"}})
-        EXPECT_TRUE(ended(measureInto(args), 2));
+        EXPECT_TRUE(ended(measureAt(args), 2));
 }
 
 TEST_F(CsvFile, ResumeMeasuresOnlyThePhotosWithoutARow)
 {
-    ASSERT_TRUE(ended(measureInto({in()}), 0));
+    ASSERT_TRUE(ended(measureAt({in()}), 0));
     const std::string full = readBytes(csv());
     const std::vector<std::string> rows = rowsOf(full);
     ASSERT_EQ(rows.size(), 3u) << full;
@@ -104,7 +97,7 @@ TEST_F(CsvFile, ResumeMeasuresOnlyThePhotosWithoutARow)
     const std::string failed = canopy::csvRow(canopy::failedRow(in("c.bmp"), "planted failure", {}));
     const std::string other = "/elsewhere/x.bmp" + rows[0].substr(rows[0].find(','));
     writeBytes(csv(), crlf(header) + crlf(rows[0]) + crlf(failed) + crlf(other) + rows[1].substr(0, 40));
-    test_support::Outcome run = measureInto({in(), "--resume"});
+    const Outcome run = measureAt({in(), "--resume"});
     EXPECT_TRUE(ended(
         run, 0, {"/2] measured " + in("b.bmp"), "/2] measured " + in("c.bmp"), "2 measured, 1 skipped, 0 failed"}));
     EXPECT_FALSE(has(run.output, in("a.bmp")));
@@ -119,20 +112,19 @@ TEST_F(CsvFile, ResumeMeasuresOnlyThePhotosWithoutARow)
     for (const auto& [options, name] : others) {
         std::vector<std::string> args{in(), "--resume"};
         args.insert(args.end(), options.begin(), options.end());
-        EXPECT_TRUE(ended(measureInto(args), 2, {"was made with other settings: its column", name}));
+        EXPECT_TRUE(ended(measureAt(args), 2, {"was made with other settings: its column", name}));
         EXPECT_EQ(readBytes(csv()), resumed) << name;
     }
-    EXPECT_TRUE(ended(
-        test_support::runProgram({KARWEN_CLI, "measure", "--csv", csv(), "--circle", "47,40,32", "--resume", in()}), 2,
-        {"its column cx reads"}));
+    EXPECT_TRUE(
+        ended(cli({"measure", "--csv", csv(), "--circle", "47,40,32", "--resume", in()}), 2, {"its column cx reads"}));
 
     // A shard continued: its photos (a and c) alone, in list order.
     fs::remove(csv());
-    ASSERT_EQ(measureInto({in(), "--shard", "1/2"}).exitCode, 0);
+    ASSERT_EQ(measureAt({in(), "--shard", "1/2"}).exitCode, 0);
     const std::string shard = readBytes(csv());
     ASSERT_EQ(rowsOf(shard).size(), 2u);
     writeBytes(csv(), crlf(header) + crlf(rowsOf(shard)[1]));
-    EXPECT_TRUE(ended(measureInto({in(), "--shard", "1/2", "--resume"}), 0, {"[1/1] measured " + in("a.bmp")}));
+    EXPECT_TRUE(ended(measureAt({in(), "--shard", "1/2", "--resume"}), 0, {"[1/1] measured " + in("a.bmp")}));
     EXPECT_EQ(readBytes(csv()), shard);
 }
 
@@ -140,13 +132,12 @@ TEST_F(CsvFile, ResumeMeasuresOnlyThePhotosWithoutARow)
 // (le at the floor's 12.696814) is kept as it stands.
 TEST_F(CsvFile, ResumeKeepsRowsAsTheyWereWritten)
 {
-    ASSERT_TRUE(ended(measureInto({in()}), 0));
+    ASSERT_TRUE(ended(measureAt({in()}), 0));
     std::vector<std::string> rows = rowsOf(readBytes(csv()));
     ASSERT_EQ(rows.size(), 3u);
     const std::vector<std::string> names = canopy::csvFields(canopy::csvHeader(5)).value();
     std::vector<std::string> fields = canopy::csvFields(rows[0]).value();
-    const auto column
-        = [&](const char* name) { return std::size_t(std::find(names.begin(), names.end(), name) - names.begin()); };
+    const auto column = [&](const char* name) { return std::size_t(std::ranges::find(names, name) - names.begin()); };
     fields[column("le")] = "12.696814";
     fields[column("saturated")] = "1";
     std::string old;
@@ -154,7 +145,7 @@ TEST_F(CsvFile, ResumeKeepsRowsAsTheyWereWritten)
         old += (old.empty() ? "" : ",") + f;
     const std::string before = crlf(canopy::csvHeader(5)) + crlf(old);
     writeBytes(csv(), before);
-    ASSERT_TRUE(ended(measureInto({in(), "--resume"}), 0, {"2 measured, 1 skipped, 0 failed"}));
+    ASSERT_TRUE(ended(measureAt({in(), "--resume"}), 0, {"2 measured, 1 skipped, 0 failed"}));
     EXPECT_EQ(readBytes(csv()), before + crlf(rows[1]) + crlf(rows[2]));
 }
 
@@ -163,7 +154,7 @@ TEST_F(CsvFile, NamesThatAreNotUtf8ReadBack)
     const std::vector<std::string> names{"bad\xFF.bmp", "back\\slash.bmp", "line\nbreak.bmp"};
     for (const std::string& name : names)
         photo(name);
-    ASSERT_TRUE(ended(measureInto({in()}), 0));
+    ASSERT_TRUE(ended(measureAt({in()}), 0));
     const std::string text = readBytes(csv());
     for (const char* written : {"bad\\xFF.bmp,", "back\\\\slash.bmp,", "line\\x0Abreak.bmp,"})
         EXPECT_TRUE(has(text, "\r\n" + in() + written));
@@ -173,13 +164,13 @@ TEST_F(CsvFile, NamesThatAreNotUtf8ReadBack)
     EXPECT_EQ(files,
         (std::vector<std::string>{in("a.bmp"), in("b.bmp"), in(names[1]), in(names[0]), in("c.bmp"), in(names[2])}));
 
-    EXPECT_TRUE(ended(measureInto({in(), "--resume"}), 0, {"0 measured, 6 skipped, 0 failed"}));
+    EXPECT_TRUE(ended(measureAt({in(), "--resume"}), 0, {"0 measured, 6 skipped, 0 failed"}));
     EXPECT_EQ(readBytes(csv()), text);
 }
 
 TEST_F(CsvFile, StandardOutputTakesTheFiguresUntilItCloses)
 {
-    ASSERT_EQ(measureInto({in()}).exitCode, 0);
+    ASSERT_EQ(measureAt({in()}).exitCode, 0);
     const std::string figures = readBytes(csv());
     const std::string out = (dir / "out.txt").string(), err = (dir / "err.txt").string();
     const std::vector<std::string> args{KARWEN_CLI, "measure", "--csv", "-", "--circle", "48,40,32", "-j", "2", in()};
@@ -193,6 +184,56 @@ TEST_F(CsvFile, StandardOutputTakesTheFiguresUntilItCloses)
         EXPECT_EQ(child.exitCode(), 1) << readBytes(err);
         EXPECT_TRUE(has(readBytes(err), "standard output"));
     }
+}
+
+class GreyPhotos : public CliRun {
+protected:
+    void SetUp() override
+    {
+        CliRun::SetUp();
+        photo("colour.jpg");
+        const auto disc
+            = [](int x, int y) { return uint8_t((x - 48) * (x - 48) + (y - 40) * (y - 40) <= 32 * 32 ? 180 : 0); };
+        const std::vector<uint8_t> jpeg = greyJpeg(96, 80, disc);
+        ASSERT_FALSE(jpeg.empty());
+        writeBytes(dir / "in" / "grey.jpg", std::string(jpeg.begin(), jpeg.end()));
+        writeBytes(dir / "in" / "grey.bmp", greyBmp(96, 80, disc));
+    }
+};
+
+// Whatever --channel says; grey is no choice of the user's.
+TEST_F(GreyPhotos, AreMeasuredOnTheirOneChannelAndSaySo)
+{
+    for (const char* channel : {"blue", "luma"}) {
+        fs::remove(csv());
+        ASSERT_TRUE(ended(measureAt({"-j", "1", in(), "--channel", channel}), 0, {"3 measured"}));
+        EXPECT_EQ(cell(in("colour.jpg"), "channel"), channel);
+        EXPECT_EQ(cell(in("grey.jpg"), "channel"), "grey");
+        EXPECT_EQ(cell(in("grey.bmp"), "channel"), "grey");
+    }
+    EXPECT_TRUE(ended(measureAt({in(), "--channel", "grey", "--overwrite"}), 2, {"is neither blue nor luma"}));
+}
+
+// A grey photo's row from before grey photos were told apart is measured again.
+TEST_F(GreyPhotos, ARunOverGreyAndColourPhotosResumes)
+{
+    ASSERT_TRUE(ended(measureAt({"-j", "1", in()}), 0));
+    const std::string full = readBytes(csv());
+    EXPECT_TRUE(ended(measureAt({in(), "--resume"}), 0, {"0 measured, 3 skipped, 0 failed"}));
+    EXPECT_EQ(readBytes(csv()), full);
+
+    std::string older = full;
+    const std::string row = rowOf(full, in("grey.jpg"));
+    std::string blue = row;
+    blue.replace(blue.find(",grey,"), 6, ",blue,");
+    older.replace(older.find(row), row.size(), blue);
+    writeBytes(csv(), older);
+    EXPECT_TRUE(ended(measureAt({"-j", "1", in(), "--resume"}), 0,
+        {"Measuring \"" + in("grey.jpg") + "\" again: its row reads channel blue, but the photo is grey.",
+            "1 measured, 2 skipped, 0 failed"}));
+    EXPECT_EQ(readBytes(csv()), full);
+    // Other settings are still other settings, grey photo or not.
+    EXPECT_TRUE(ended(measureAt({in(), "--resume", "--gamma", "1.5"}), 2, {"was made with other settings"}));
 }
 
 } // namespace

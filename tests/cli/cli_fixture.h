@@ -4,6 +4,7 @@
 #pragma once
 
 #include "batch_test_support.h"
+#include "canopy_csv_reading.h"
 #include "other_user.h"
 #include "scratch_folder.h"
 
@@ -19,6 +20,15 @@
 #include <vector>
 
 namespace karwen::test {
+
+using test_support::Outcome;
+
+// karwen-cli <args>: its exit code and what it printed.
+[[nodiscard]] inline Outcome cli(std::vector<std::string> args)
+{
+    args.insert(args.begin(), KARWEN_CLI);
+    return test_support::runProgram(args);
+}
 
 class CliRun : public ::testing::Test {
 protected:
@@ -36,29 +46,38 @@ protected:
     [[nodiscard]] std::string in(const std::string& name = {}) const { return (dir / "in" / name).string(); }
     [[nodiscard]] std::string out(const std::string& name = {}) const { return (dir / "out" / name).string(); }
 
-    // karwen-cli convert -o out <args>; its exit code and what it printed.
-    [[nodiscard]] test_support::Outcome convert(std::vector<std::string> args) const
+    // karwen-cli convert -o out <args>.
+    [[nodiscard]] Outcome convert(std::vector<std::string> args) const
     {
-        args.insert(args.begin(), {KARWEN_CLI, "convert", "-o", out()});
-        return test_support::runProgram(args);
+        args.insert(args.begin(), {"convert", "-o", out()});
+        return cli(args);
     }
 
     [[nodiscard]] std::string csv() const { return (dir / "figures.csv").string(); }
 
     // karwen-cli measure --csv figures.csv <args> into a new file: the CSV
     // of an earlier run is removed first.
-    [[nodiscard]] test_support::Outcome measure(std::vector<std::string> args) const
+    [[nodiscard]] Outcome measure(std::vector<std::string> args) const
     {
         std::filesystem::remove(csv());
-        args.insert(args.begin(), {KARWEN_CLI, "measure", "--csv", csv()});
-        return test_support::runProgram(args);
+        args.insert(args.begin(), {"measure", "--csv", csv()});
+        return cli(args);
     }
+    // karwen-cli measure --csv figures.csv through the circle of photo()'s
+    // disc, whatever the file holds.
+    [[nodiscard]] Outcome measureAt(std::vector<std::string> args) const
+    {
+        args.insert(args.begin(), {"measure", "--csv", csv(), "--circle", "48,40,32"});
+        return cli(args);
+    }
+    // The field under the column `name` in the CSV's row of `path`.
+    [[nodiscard]] std::string cell(const std::string& path, const std::string& name) const;
 
     ScratchFolder dir;
 };
 
 // karwen-cli with a shell in front: `shell` ends in `exec "$0" "$@"`.
-[[nodiscard]] inline test_support::Outcome throughShell(const std::string& shell, std::vector<std::string> args)
+[[nodiscard]] inline Outcome throughShell(const std::string& shell, std::vector<std::string> args)
 {
     args.insert(args.begin(), {"/bin/sh", "-c", shell, KARWEN_CLI});
     return test_support::runProgram(args);
@@ -74,7 +93,7 @@ protected:
 
 // Whether a run ended with this exit code, its output holding each text.
 [[nodiscard]] inline ::testing::AssertionResult ended(
-    const test_support::Outcome& run, int exitCode, std::initializer_list<std::string> says = {})
+    const Outcome& run, int exitCode, std::initializer_list<std::string> says = {})
 {
     if (run.exitCode != exitCode)
         return ::testing::AssertionFailure() << "exit code " << run.exitCode << ", not " << exitCode << ":\n"
@@ -112,6 +131,36 @@ protected:
         if (line.starts_with(path + ","))
             return line;
     return {};
+}
+
+inline std::string crlf(const std::string& line) { return line + "\r\n"; }
+
+// A CSV's lines split into fields, the header first.
+[[nodiscard]] inline std::vector<std::vector<std::string>> tableOf(const std::string& text)
+{
+    std::vector<std::vector<std::string>> table;
+    for (const std::string& line : linesOf(text))
+        table.push_back(canopy::csvFields(line).value_or(std::vector<std::string>{}));
+    return table;
+}
+
+// The field of a row in the header's column `name`; "(none)" without one.
+[[nodiscard]] inline std::string fieldOf(
+    const std::vector<std::vector<std::string>>& table, std::size_t row, const std::string& name)
+{
+    for (std::size_t i = 0; !table.empty() && i < table[0].size(); ++i)
+        if (table[0][i] == name && row < table.size() && i < table[row].size())
+            return table[row][i];
+    return "(none)";
+}
+
+inline std::string CliRun::cell(const std::string& path, const std::string& name) const
+{
+    const auto table = tableOf(readBytes(csv()));
+    for (std::size_t row = 1; row < table.size(); ++row)
+        if (!table[row].empty() && table[row][0] == path)
+            return fieldOf(table, row, name);
+    return "(no row of " + path + ")";
 }
 
 // Modification time in nanoseconds, to see whether a file was written again.

@@ -1,7 +1,7 @@
 // convert's output folder: checked before the first photo is read, given
 // up at the first save that finds no room, remembering the settings of its
-// results, rid of a killed run's temporary files; and the inputs of an
-// archive: subfolders (-r) and lists of paths (--files-from).
+// results (--decode among them), rid of a killed run's temporary files; the
+// inputs of an archive: subfolders (-r) and lists of paths (--files-from).
 #include "cli_fixture.h"
 #include "left_temporaries.h"
 
@@ -26,7 +26,7 @@ protected:
     void photos(int count)
     {
         for (int i = 0; i < count; ++i) {
-            const std::string number = std::to_string(i);
+            const std::string number = std::to_string(i); // GCC 12 warns of "p" + to_string(i)
             photo("p" + number + ".jpg");
         }
     }
@@ -34,29 +34,11 @@ protected:
 
 } // namespace
 
-// Each of these folders takes no file; the run ends before a photo is read,
-// with one line, instead of failing every photo in turn.
-TEST_F(OutputFolder, ThatTakesNoFileFailsBeforeAnyPhoto)
-{
-    photos(3);
-    // /proc takes no file, whoever asks: root, whom permission bits do not stop, too.
-    test_support::Outcome run = test_support::runProgram({KARWEN_CLI, "convert", "-o", "/proc", in()});
-    EXPECT_TRUE(ended(run, 1, {"Cannot write into the output folder \"/proc\": "}));
-    EXPECT_FALSE(has(run.output, "Cannot save"));
-    EXPECT_FALSE(has(run.output, "converted"));
-
-    // A folder below a file cannot be made.
-    writeBytes(dir / "file", "x");
-    run = test_support::runProgram({KARWEN_CLI, "convert", "-o", (dir / "file" / "out").string(), in()});
-    EXPECT_TRUE(ended(run, 1));
-    EXPECT_FALSE(has(run.output, "Cannot save"));
-}
-
 TEST_F(OutputFolder, ReadOnlyFailsBeforeAnyPhoto)
 {
     photos(3);
     fs::create_directory(out());
-    test_support::Outcome run;
+    Outcome run;
     if (::geteuid() == 0) {
         // A folder of root's (mode 0755) is read-only to nobody.
         if (const std::string why = test_support::nobodyUnavailable(); !why.empty())
@@ -81,7 +63,7 @@ TEST_F(OutputFolder, ReadOnlyFailsBeforeAnyPhoto)
 TEST_F(OutputFolder, NoRoomStopsAtTheFirstFailedSave)
 {
     photos(12);
-    const test_support::Outcome run
+    const Outcome run
         = throughShell("trap '' XFSZ; ulimit -f 1 && exec \"$0\" \"$@\"", {"convert", "-o", out(), "-j", "1", in()});
     EXPECT_TRUE(ended(run, 1,
         {"Stopped at the first result that could not be saved for want of room", "Stopped early: 0 converted"}));
@@ -112,10 +94,14 @@ TEST_F(OutputFolder, RemembersItsSettingsAndRefusesToSkipOtherResults)
     EXPECT_TRUE(has(readBytes(out(".karwen-convert")), "--size 128x128\n"));
 
     // A folder from before settings were kept: its results are skipped, as
-    // they always were, and no settings are claimed for them.
+    // they always were, and no settings are claimed for them until a run
+    // adds a result.
     fs::remove(out(".karwen-convert"));
     EXPECT_TRUE(ended(convert({in(), "--size", "64x64"}), 0, {"0 converted, 2 skipped"}));
     EXPECT_FALSE(fs::exists(out(".karwen-convert")));
+    photos(3);
+    EXPECT_TRUE(ended(convert({in(), "--size", "64x64"}), 0, {"1 converted, 2 skipped"}));
+    EXPECT_TRUE(has(readBytes(out(".karwen-convert")), "--size 64x64\n"));
 }
 
 TEST_F(OutputFolder, RemovesOnlyTheTemporariesOfEndedRuns)
@@ -163,9 +149,9 @@ TEST_F(ArchiveInputs, RecursiveTakesSubfoldersAndMirrorsThem)
     EXPECT_NE(readBytes(out("x/b-kw.jpg")), readBytes(out("y/b-kw.jpg")));
 
     // Results inside the photos' folder are not taken for photos.
-    const std::vector<std::string> intoResults{KARWEN_CLI, "convert", "-r", "-o", in("results"), in()};
-    EXPECT_TRUE(ended(test_support::runProgram(intoResults), 0));
-    EXPECT_TRUE(ended(test_support::runProgram(intoResults), 0, {"0 converted, 4 skipped, 0 failed"}));
+    const std::vector<std::string> intoResults{"convert", "-r", "-o", in("results"), in()};
+    EXPECT_TRUE(ended(cli(intoResults), 0));
+    EXPECT_TRUE(ended(cli(intoResults), 0, {"0 converted, 4 skipped, 0 failed"}));
 
     // measure: one sorted list, rows in its order.
     EXPECT_TRUE(ended(measure({"--recursive", in(), "-j", "2"}), 0));
@@ -208,18 +194,101 @@ TEST_F(ArchiveInputs, FilesFromANulList)
     }
     list += '\0'; // an empty name is left out
     writeBytes(dir / "list0", list);
-    const test_support::Outcome run = test_support::runProgram(
-        {KARWEN_CLI, "measure", "--csv", csv(), "--files-from0", (dir / "list0").string(), "-j", "1"});
-    EXPECT_TRUE(ended(run, 0, {"2 measured, 0 failed"}));
+    EXPECT_TRUE(ended(measure({"--files-from0", (dir / "list0").string(), "-j", "1"}), 0, {"2 measured, 0 failed"}));
     const std::string figures = readBytes(csv());
     for (const std::string& name : names) {
         std::string row = karwen::canopy::csvText(in(name));
         row.insert(0, 1, '\n');
-        row += ',';
-        EXPECT_TRUE(has(figures, row)) << figures;
+        EXPECT_TRUE(has(figures, row + ",")) << figures;
     }
 
     EXPECT_TRUE(ended(convert({"--files-from", "-", "--files-from0", "-"}), 2, {"standard input holds one list"}));
     const std::string missing = (dir / "missing0").string();
     EXPECT_TRUE(ended(convert({"--files-from0", missing}), 2, {"--files-from0: cannot read the list '" + missing}));
+}
+
+namespace {
+
+class Decode : public CliRun {
+protected:
+    // A 800 x 600 photo of fine stripes inside a disc of radius 240, read
+    // through that circle: a small result leaves several of its pixels
+    // under each of its own.
+    void SetUp() override
+    {
+        CliRun::SetUp();
+        ASSERT_TRUE(paintPhoto(dir / "in" / "s.jpg", 800, 600, [](int x, int y) {
+            const int dx = x - 400, dy = y - 300;
+            const uint8_t level = uint8_t(((x / 3 + y / 5) % 2) ? 220 : 40);
+            return dx * dx + dy * dy <= 240 * 240 ? packRgb(level, level, level) : packRgb(0, 0, 0);
+        }));
+    }
+
+    [[nodiscard]] Outcome run(const std::string& folder, std::vector<std::string> args) const
+    {
+        args.insert(args.begin(), {"convert", "-o", (dir / folder).string(), "--circle", "400,300,240"});
+        args.push_back(in());
+        return cli(args);
+    }
+
+    [[nodiscard]] std::string result(const std::string& folder) const { return readBytes(dir / folder / "s-kw.jpg"); }
+    [[nodiscard]] std::string record(const std::string& folder) const
+    {
+        return readBytes(dir / folder / ".karwen-convert");
+    }
+};
+
+} // namespace
+
+TEST_F(Decode, RecordsAutoAndLeavesFullUnrecorded)
+{
+    ASSERT_TRUE(ended(run("auto", {"--size", "64x64"}), 0));
+    ASSERT_TRUE(ended(run("full", {"--size", "64x64", "--decode", "full"}), 0));
+    EXPECT_TRUE(has(record("auto"), "\n--quality 75\n--decode auto\n"));
+    EXPECT_FALSE(has(record("full"), "--decode"));
+    // 240 / 32 = 7.5 pixels a pixel: decoded at 1/4, the stripes come out
+    // otherwise.
+    EXPECT_NE(result("auto"), result("full"));
+
+    // Each continues as it was made; another choice is refused.
+    EXPECT_TRUE(ended(run("auto", {"--size", "64x64"}), 0, {"0 converted, 1 skipped"}));
+    EXPECT_TRUE(ended(run("auto", {"--size", "64x64", "--decode", "full"}), 2,
+        {"were made with other settings (--decode not given here, auto there)"}));
+    EXPECT_TRUE(ended(run("full", {"--size", "64x64", "--decode", "auto"}), 2,
+        {"were made with other settings (--decode auto here, not recorded there)"}));
+    const Outcome resumed = run("full", {"--size", "64x64"});
+    EXPECT_TRUE(ended(resumed, 0,
+        {"were made from photos decoded in full, so this run decodes in full too (--decode full).",
+            "0 converted, 1 skipped"}));
+    EXPECT_EQ(linesWith(resumed.output, "decoded in full").size(), 1u);
+    EXPECT_FALSE(has(record("full"), "--decode"));
+
+    // Replacing them, the run's own choice holds and is recorded.
+    EXPECT_TRUE(ended(run("full", {"--size", "64x64", "--decode", "auto", "--overwrite"}), 0));
+    EXPECT_TRUE(has(record("full"), "--decode auto\n"));
+    EXPECT_EQ(result("full"), result("auto"));
+}
+
+// Zoomed in on the centre, one result pixel is less than one of the photo's:
+// the photo is decoded in full, and the result is that of --decode full.
+TEST_F(Decode, PerspectiveViewThatNeedsEveryPixelGetsTheFullPhoto)
+{
+    const std::vector<std::string> zoomed{
+        "--size", "64x64", "--dst-projection", "perspective", "--dst-circle", "32,32,200"};
+    std::vector<std::string> full = zoomed;
+    full.insert(full.end(), {"--decode", "full"});
+    ASSERT_TRUE(ended(run("auto", zoomed), 0));
+    ASSERT_TRUE(ended(run("full", full), 0));
+    EXPECT_EQ(result("auto"), result("full"));
+}
+
+// A photo that cannot be read is told of in the same words either way.
+TEST_F(Decode, UnreadablePhotosFailAlikeEitherWay)
+{
+    const std::string whole = readBytes(in("s.jpg"));
+    writeBytes(in("s.jpg"), whole.substr(0, whole.size() / 2));
+    writeBytes(in("t.jpg"), "not a JPEG at all");
+    const Outcome scaled = run("auto", {"--size", "64x64", "-q", "-j", "1"});
+    EXPECT_TRUE(ended(scaled, 1, {"s.jpg\": damaged JPEG data.", "t.jpg\": the file is cut short or is not"}));
+    EXPECT_EQ(scaled.output, run("full", {"--size", "64x64", "-q", "-j", "1", "--decode", "full"}).output);
 }

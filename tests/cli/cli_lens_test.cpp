@@ -46,11 +46,11 @@ TEST_F(CliRun, TheEquidistantPolynomialConvertsAsTheEquidistantProjection)
 {
     fs::copy_file(fs::path(KARWEN_SAMPLES_DIR) / "allsky_day.jpg", dir / "in" / "sky.jpg");
     const auto convertInto = [&](const std::string& folder, std::vector<std::string> source) {
-        std::vector<std::string> args{KARWEN_CLI, "convert", "-q", "-o", (dir / folder).string(), "--format", "bmp",
-            "--interp", "bilinear", "--dst-projection", "equisolid", "--size", "300x300"};
+        std::vector<std::string> args{"convert", "-q", "-o", (dir / folder).string(), "--format", "bmp", "--interp",
+            "bilinear", "--dst-projection", "equisolid", "--size", "300x300"};
         args.insert(args.end(), source.begin(), source.end());
         args.push_back(in("sky.jpg"));
-        return test_support::runProgram(args);
+        return cli(args);
     };
     const auto result = [&](const std::string& folder) { return (dir / folder / "sky-kw.bmp").string(); };
     ASSERT_TRUE(ended(convertInto("ideal", {"--src-projection", "equidistant"}), 0));
@@ -96,36 +96,45 @@ TEST_F(CliRun, ACsvWrittenBeforeTheLensColumnIsContinued)
     writeBytes(csv(), earlier(canopy::csvHeader(5)) + earlier(lines[1]));
     ASSERT_EQ(canopy::csvHeaderForm(linesOf(readBytes(csv()))[0])->missingColumns, canopy::kCsvAddedColumns);
 
-    const std::vector<std::string> resume{KARWEN_CLI, "measure", "--csv", csv(), "--circle", "48,40,32", "--resume"};
-    std::vector<std::string> args = resume;
-    args.push_back(in());
-    EXPECT_TRUE(ended(test_support::runProgram(args), 0, {"1 measured, 1 skipped, 0 failed"}));
+    std::vector<std::string> args{"--resume", in()};
+    EXPECT_TRUE(ended(measureAt(args), 0, {"1 measured, 1 skipped, 0 failed"}));
     EXPECT_EQ(readBytes(csv()), full);
 
     // Its rows compare under the earlier columns: other settings refuse it.
     writeBytes(csv(), earlier(canopy::csvHeader(5)) + earlier(lines[1]));
     args.insert(args.end() - 1, {"--src-projection", "stereographic"});
-    EXPECT_TRUE(ended(test_support::runProgram(args), 2, {"its column projection reads \"Equidistant\""}));
+    EXPECT_TRUE(ended(measureAt(args), 2, {"its column projection reads \"Equidistant\""}));
 }
 
-TEST_F(CliRun, MeasuringThroughTheEquidistantPolynomialGivesTheEquidistantFigures)
+// A lens is its function: the equidistant lens written as a polynomial
+// gives the equidistant figures, and through a given circle fc-e9 those of
+// the polynomial it is made of (its wider field only ends past what is
+// measured).
+TEST_F(CliRun, MeasuringThroughALensGivesTheFiguresOfItsFunction)
 {
     fs::copy_file(fs::path(KARWEN_SAMPLES_DIR) / "allsky_day.jpg", dir / "in" / "sky.jpg");
-    const auto rowThrough = [&](const std::vector<std::string>& source) {
-        std::vector<std::string> args = source;
+    const std::vector<std::string> names = *canopy::csvFields(canopy::csvHeader(5));
+    const auto rowThrough = [&](std::vector<std::string> args) {
         args.push_back(in("sky.jpg"));
         EXPECT_TRUE(ended(measure(args), 0));
         const std::vector<std::string> lines = linesOf(readBytes(csv()));
         EXPECT_EQ(lines.size(), 2u);
-        return lines.size() == 2 ? *canopy::csvFields(lines[1]) : std::vector<std::string>{};
+        auto row = lines.size() == 2 ? *canopy::csvFields(lines[1]) : std::vector<std::string>{};
+        EXPECT_EQ(row.size(), names.size());
+        row.resize(names.size());
+        return row;
     };
     const std::vector<std::string> ideal = rowThrough({"--src-projection", "equidistant"});
     const std::vector<std::string> poly = rowThrough({"--src-lens", "poly:0.6366197723675813"});
     const std::vector<std::string> other = rowThrough({"--src-lens", "poly:0.7,-0.0425"});
-    const std::vector<std::string> names = *canopy::csvFields(canopy::csvHeader(5));
-    ASSERT_TRUE(ideal.size() == names.size() && poly.size() == names.size() && other.size() == names.size());
+    const std::vector<std::string> builtIn = rowThrough({"--src-lens", "fc-e9", "--circle", "250,250,200"});
+    const std::vector<std::string> itsPoly
+        = rowThrough({"--src-lens", "poly:0.6427,0.0346,-0.024491", "--circle", "250,250,200"});
     int differing = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] != "lens") {
+            EXPECT_EQ(builtIn[i], itsPoly[i]) << names[i];
+        }
         if (names[i] == "projection") {
             EXPECT_EQ(ideal[i], "Equidistant");
             EXPECT_EQ(poly[i], "lens");
@@ -143,28 +152,6 @@ TEST_F(CliRun, MeasuringThroughTheEquidistantPolynomialGivesTheEquidistantFigure
         }
     }
     EXPECT_GT(differing, 10) << "another lens gives other figures";
-}
-
-// A built-in lens is its function: through a given circle fc-e9 gives the
-// figures of the polynomial it is made of (its wider field only ends past
-// what is measured).
-TEST_F(CliRun, ABuiltInLensMeasuresAsItsPolynomial)
-{
-    fs::copy_file(fs::path(KARWEN_SAMPLES_DIR) / "allsky_day.jpg", dir / "in" / "sky.jpg");
-    const auto rowThrough = [&](const std::string& lens) {
-        EXPECT_TRUE(ended(measure({"--src-lens", lens, "--circle", "250,250,200", in("sky.jpg")}), 0));
-        const std::vector<std::string> lines = linesOf(readBytes(csv()));
-        return lines.size() == 2 ? *canopy::csvFields(lines[1]) : std::vector<std::string>{};
-    };
-    const std::vector<std::string> builtIn = rowThrough("fc-e9");
-    const std::vector<std::string> poly = rowThrough("poly:0.6427,0.0346,-0.024491");
-    const std::vector<std::string> names = *canopy::csvFields(canopy::csvHeader(5));
-    ASSERT_TRUE(builtIn.size() == names.size() && poly.size() == names.size());
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (names[i] == "lens")
-            continue;
-        EXPECT_EQ(builtIn[i], poly[i]) << names[i];
-    }
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 #include "cli_fixture.h"
 
 #include "canopy_csv.h"
-#include "canopy_csv_reading.h"
 
 #include <gtest/gtest.h>
 
@@ -43,36 +42,17 @@ protected:
 
     // karwen-cli measure --csv figures.csv through the photos' circle,
     // whatever the files hold.
-    [[nodiscard]] test_support::Outcome run(std::vector<std::string> args) const
+    [[nodiscard]] Outcome run(std::vector<std::string> args) const
     {
-        args.insert(args.begin(), {KARWEN_CLI, "measure", "--csv", csv(), "--circle", "80,60,55"});
-        return test_support::runProgram(args);
+        args.insert(args.begin(), {"measure", "--csv", csv(), "--circle", "80,60,55"});
+        return cli(args);
     }
-    [[nodiscard]] test_support::Outcome runLit(std::vector<std::string> args) const
+    [[nodiscard]] Outcome runLit(std::vector<std::string> args) const
     {
         args.insert(args.begin(), kJuneSite.begin(), kJuneSite.end());
         return run(args);
     }
 };
-
-// A CSV's lines split into fields, the header first.
-[[nodiscard]] inline std::vector<std::vector<std::string>> tableOf(const std::string& text)
-{
-    std::vector<std::vector<std::string>> table;
-    for (const std::string& line : linesOf(text))
-        table.push_back(canopy::csvFields(line).value_or(std::vector<std::string>{}));
-    return table;
-}
-
-// The field of a row in the header's column `name`; "(none)" without one.
-[[nodiscard]] inline std::string fieldOf(
-    const std::vector<std::vector<std::string>>& table, std::size_t row, const std::string& name)
-{
-    for (std::size_t i = 0; !table.empty() && i < table[0].size(); ++i)
-        if (table[0][i] == name && row < table.size() && i < table[row].size())
-            return table[row][i];
-    return "(none)";
-}
 
 [[nodiscard]] inline double numberOf(
     const std::vector<std::vector<std::string>>& table, std::size_t row, const std::string& name)

@@ -150,38 +150,27 @@ TEST_F(MetadataRun, SiteFromExifGivesTheFiguresOfTheSameSiteGiven)
         {"the photo's GPS altitude 9500 m is outside the light figures' range, from -500 to 9000 m"}));
 }
 
-// A settings table's site cell is that photo's site; the others keep
-// their GPS positions.
-TEST_F(MetadataRun, ATableSiteReplacesTheGpsPositionForItsPhoto)
-{
-    exifPhoto("p.jpg", kNorthEast);
-    exifPhoto("q.jpg", kNorthEast);
-    const std::string table = in("sites.csv");
-    std::ofstream(table) << "file,site\nq.jpg,\"-33.5,151.25,40\"\n";
-    ASSERT_TRUE(ended(
-        run({"--site", "exif", "--period", "2021-06-01", "--photo-settings", table, in("p.jpg"), in("q.jpg")}), 0));
-    const auto rows = tableOf(readBytes(csv()));
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(fieldOf(rows, 1, "latitude"), "45.5");
-    EXPECT_EQ(fieldOf(rows, 1, "elevation"), "250");
-    EXPECT_EQ(fieldOf(rows, 2, "latitude"), "-33.5");
-    EXPECT_EQ(fieldOf(rows, 2, "longitude"), "151.25");
-    EXPECT_EQ(fieldOf(rows, 2, "gps_latitude"), "45.5"); // the metadata still as recorded
-}
-
-TEST_F(MetadataRun, SiteFromExifResumesOverPhotosOfOtherSites)
+// Each photo's own site, resumed over photos of other sites; a settings
+// table's site cell is that photo's site, its metadata still as recorded.
+TEST_F(MetadataRun, SiteFromExifResumesOverPhotosOfOtherSitesAndTablesSites)
 {
     exifPhoto("p.jpg", kNorthEast);
     std::vector<std::string> south = kNorthEast;
     south[8] = "Exif.GPSInfo.GPSLatitudeRef S";
     exifPhoto("q.jpg", south);
-    const std::vector<std::string> args{"--site", "exif", "--period", "2021-06-01", in("p.jpg")};
-    ASSERT_TRUE(ended(run(args), 0));
-    ASSERT_TRUE(ended(run({"--resume", "--site", "exif", "--period", "2021-06-01", in("p.jpg"), in("q.jpg")}), 0));
-    const auto table = tableOf(readBytes(csv()));
-    ASSERT_EQ(table.size(), 3u);
-    EXPECT_EQ(fieldOf(table, 1, "latitude"), "45.5");
-    EXPECT_EQ(fieldOf(table, 2, "latitude"), "-45.5");
+    exifPhoto("r.jpg", kNorthEast);
+    const std::string table = in("sites.csv");
+    std::ofstream(table) << "file,site\nr.jpg,\"-33.5,151.25,40\"\n";
+    ASSERT_TRUE(ended(run({"--site", "exif", "--period", "2021-06-01", in("p.jpg")}), 0));
+    ASSERT_TRUE(ended(run({"--resume", "--site", "exif", "--period", "2021-06-01", "--photo-settings", table,
+                          in("p.jpg"), in("q.jpg"), in("r.jpg")}),
+        0, {"2 measured, 1 skipped"}));
+    EXPECT_EQ(cell(in("p.jpg"), "latitude"), "45.5");
+    EXPECT_EQ(cell(in("p.jpg"), "elevation"), "250");
+    EXPECT_EQ(cell(in("q.jpg"), "latitude"), "-45.5");
+    EXPECT_EQ(cell(in("r.jpg"), "latitude"), "-33.5");
+    EXPECT_EQ(cell(in("r.jpg"), "longitude"), "151.25");
+    EXPECT_EQ(cell(in("r.jpg"), "gps_latitude"), "45.5");
 }
 
 } // namespace

@@ -4,8 +4,6 @@
 // CSV reads back as a table of circles.
 #include "cli_fixture.h"
 
-#include "canopy_csv_reading.h"
-
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -31,16 +29,6 @@ protected:
     {
         writeBytes(dir / name, text);
         return (dir / name).string();
-    }
-
-    // The field under the column name in the CSV's row of the photo.
-    [[nodiscard]] std::string field(const std::string& photoPath, const std::string& name) const
-    {
-        const std::string text = readBytes(csv());
-        const auto header = canopy::csvFields(linesOf(text).at(0)).value();
-        const auto row = canopy::csvFields(rowOf(text, photoPath)).value_or(std::vector<std::string>{});
-        const auto at = std::size_t(std::find(header.begin(), header.end(), name) - header.begin());
-        return at < row.size() ? row[at] : "(none)";
     }
 };
 
@@ -95,11 +83,11 @@ TEST_F(PhotoTable, AValueReplacesItsOptionForItsPhotoAlone)
     const auto run = measure({"--photo-settings", path, "--circle", "48,40,32", "--tilt", "7", in()});
     EXPECT_TRUE(ended(
         run, 0, {"--photo-settings: 1 row names no photo of the list, left unused: line 3 (" + in("ghost.bmp") + ")"}));
-    EXPECT_EQ(field(in("a.bmp"), "method"), "fixed");
-    EXPECT_EQ(field(in("a.bmp"), "threshold"), "100");
-    EXPECT_EQ(field(in("a.bmp"), "rot"), "7.00"); // the empty cell keeps --tilt
-    EXPECT_EQ(field(in("b.bmp"), "method"), "otsu");
-    EXPECT_EQ(field(in("b.bmp"), "circle"), "given");
+    EXPECT_EQ(cell(in("a.bmp"), "method"), "fixed");
+    EXPECT_EQ(cell(in("a.bmp"), "threshold"), "100");
+    EXPECT_EQ(cell(in("a.bmp"), "rot"), "7.00"); // the empty cell keeps --tilt
+    EXPECT_EQ(cell(in("b.bmp"), "method"), "otsu");
+    EXPECT_EQ(cell(in("b.bmp"), "circle"), "given");
 }
 
 TEST_F(PhotoTable, MeasuresCsvReadsBackAsATableOfCircles)
@@ -108,7 +96,7 @@ TEST_F(PhotoTable, MeasuresCsvReadsBackAsATableOfCircles)
     const auto figures = [&](const std::string& photoPath) {
         std::vector<std::string> values;
         for (const std::string& column : columns)
-            values.push_back(field(photoPath, column));
+            values.push_back(cell(photoPath, column));
         return values;
     };
     ASSERT_TRUE(ended(measure({"--circle", "47,41,30", in()}), 0));
@@ -118,7 +106,7 @@ TEST_F(PhotoTable, MeasuresCsvReadsBackAsATableOfCircles)
     ASSERT_TRUE(ended(measure({"--photo-settings", circles, in()}), 0));
     EXPECT_EQ(figures(in("a.bmp")), first[0]);
     EXPECT_EQ(figures(in("b.bmp")), first[1]);
-    EXPECT_EQ(field(in("a.bmp"), "circle"), "table");
+    EXPECT_EQ(cell(in("a.bmp"), "circle"), "table");
 }
 
 TEST_F(PhotoTable, TheTableIsReadFromStandardInputAlone)
@@ -127,7 +115,7 @@ TEST_F(PhotoTable, TheTableIsReadFromStandardInputAlone)
     const auto run = throughShell("exec \"$0\" \"$@\" < '" + path + "'",
         {"measure", "--csv", csv(), "--photo-settings", "-", "--circle", "48,40,32", in("a.bmp")});
     ASSERT_TRUE(ended(run, 0));
-    EXPECT_EQ(field(in("a.bmp"), "threshold"), "90");
+    EXPECT_EQ(cell(in("a.bmp"), "threshold"), "90");
     EXPECT_TRUE(
         ended(measure({"--photo-settings", "-", "--files-from", "-"}), 2, {"standard input holds one of them"}));
 }
@@ -142,7 +130,7 @@ TEST_F(PhotoTable, ANameIsTakenAsGivenOrBesideTheTableButNeverBoth)
     // Run from dir: in/a.bmp is there as given; beside the table it is not.
     const std::string cd = "cd '" + dir.path().string() + "' && exec \"$0\" \"$@\"";
     ASSERT_TRUE(ended(throughShell(cd, {"measure", "--csv", csv(), "--photo-settings", path, "in/a.bmp"}), 0));
-    EXPECT_EQ(field(in("a.bmp"), "threshold"), "80"); // the list holds full paths
+    EXPECT_EQ(cell(in("a.bmp"), "threshold"), "80"); // the list holds full paths
     fs::copy_file(dir / "in" / "c.bmp", dir / "tables" / "in" / "c.bmp");
     fs::remove(csv());
     EXPECT_TRUE(ended(throughShell(cd, {"measure", "--csv", csv(), "--photo-settings", path, "in/a.bmp"}), 2,
@@ -153,12 +141,11 @@ TEST_F(PhotoTable, ResumeComparesEachRowWithItsPhotosOwnSettings)
 {
     const std::string path = table("file,threshold\n" + in("a.bmp") + ",100\n");
     ASSERT_TRUE(ended(measure({"--photo-settings", path, "--circle", "48,40,32", in()}), 0));
-    const std::vector<std::string> resume{
-        KARWEN_CLI, "measure", "--csv", csv(), "--resume", "--photo-settings", path, "--circle", "48,40,32", in()};
-    EXPECT_TRUE(ended(test_support::runProgram(resume), 0, {"2 skipped"}));
+    const std::vector<std::string> resume{"--resume", "--photo-settings", path, in()};
+    EXPECT_TRUE(ended(measureAt(resume), 0, {"2 skipped"}));
     (void)table("file,threshold\n" + in("a.bmp") + ",120\n");
     const std::string before = readBytes(csv());
-    EXPECT_TRUE(ended(test_support::runProgram(resume), 2, {"other settings", "\"120\""}));
+    EXPECT_TRUE(ended(measureAt(resume), 2, {"other settings", "\"120\""}));
     EXPECT_EQ(readBytes(csv()), before);
 }
 
@@ -173,9 +160,9 @@ TEST_F(PhotoTable, ARowsSiteServesThePeriodOfTheOptions)
                           (dir / "days.csv").string(), in()}),
         2, {"--period: needs --site"}));
     ASSERT_TRUE(ended(measure({"--photo-settings", both, "--period", "2024-06-01", "--circle", "48,40,32", in()}), 0));
-    EXPECT_EQ(field(in("a.bmp"), "latitude"), "50");
-    EXPECT_EQ(field(in("b.bmp"), "latitude"), "-40");
-    EXPECT_NE(field(in("a.bmp"), "h0"), field(in("b.bmp"), "h0"));
+    EXPECT_EQ(cell(in("a.bmp"), "latitude"), "50");
+    EXPECT_EQ(cell(in("b.bmp"), "latitude"), "-40");
+    EXPECT_NE(cell(in("a.bmp"), "h0"), cell(in("b.bmp"), "h0"));
 }
 
 TEST_F(PhotoTable, ConvertRecordsEachRowAndRefusesAFolderMadeWithAnotherRow)
@@ -231,16 +218,13 @@ TEST_F(PhotoTable, ADryRunListsWhatConvertWouldDoAndWritesNothing)
             in("e.bmp") + ": fails: ", "dry run: 2 would be converted, 1 skipped, 2 would fail"}));
 
     // A result that would take a photo's place.
-    const std::vector<std::string> overPhoto{
-        KARWEN_CLI, "convert", "--dry-run", "-o", in(), "--postfix", "", "--format", "bmp", in("a.bmp")};
-    EXPECT_TRUE(ended(test_support::runProgram(overPhoto), 0,
+    EXPECT_TRUE(ended(cli({"convert", "--dry-run", "-o", in(), "--postfix", "", "--format", "bmp", in("a.bmp")}), 0,
         {in("a.bmp") + ": refused: ", "would replace that photo itself",
             "0 would be converted, 0 skipped, 1 would fail"}));
     // Into a folder that cannot be made, nor made with other settings.
     writeBytes(dir / "plain", "x");
-    const std::vector<std::string> blocked{
-        KARWEN_CLI, "convert", "--dry-run", "-o", (dir / "plain" / "out").string(), in("a.bmp")};
-    EXPECT_TRUE(ended(test_support::runProgram(blocked), 2, {"is in the way and is no folder"}));
+    EXPECT_TRUE(ended(cli({"convert", "--dry-run", "-o", (dir / "plain" / "out").string(), in("a.bmp")}), 2,
+        {"is in the way and is no folder"}));
     EXPECT_TRUE(ended(convert({"--dry-run", "--tilt", "5", in("c.bmp")}), 2, {"other settings"}));
     auto withPlain = before;
     withPlain[(dir / "plain").string()] = "x";
@@ -252,17 +236,14 @@ TEST_F(PhotoTable, ADryRunListsWhatMeasureWouldDoAndWritesNothing)
     ASSERT_TRUE(ended(measure({"--circle", "48,40,32", in("a.bmp")}), 0));
     const std::string path = table("file,threshold\n" + in("b.bmp") + ",90\n");
     const auto before = listing(dir.path());
-    const std::vector<std::string> resume{KARWEN_CLI, "measure", "--dry-run", "--resume", "--csv", csv(), "--circle",
-        "48,40,32", "--photo-settings", path, "--save-classified", (dir / "sky").string(), in()};
-    ASSERT_TRUE(ended(test_support::runProgram(resume), 0,
+    ASSERT_TRUE(ended(measureAt({"--dry-run", "--resume", "--photo-settings", path, "--save-classified",
+                          (dir / "sky").string(), in()}),
+        0,
         {in("a.bmp") + ": skipped: exists\n", in("b.bmp") + ": row (threshold=90)\n",
             "dry run: 1 would be measured, 1 skipped, 0 would fail"}));
     EXPECT_TRUE(listing(dir.path()) == before);
     // The CSV there is refused without --resume, as the run refuses it.
-    EXPECT_TRUE(
-        ended(test_support::runProgram({KARWEN_CLI, "measure", "--dry-run", "--csv", csv(), in()}), 2, {"exists"}));
+    EXPECT_TRUE(ended(cli({"measure", "--dry-run", "--csv", csv(), in()}), 2, {"exists"}));
     writeBytes(dir / "plain", "x");
-    EXPECT_TRUE(ended(test_support::runProgram(
-                          {KARWEN_CLI, "measure", "--dry-run", "--csv", (dir / "plain" / "f.csv").string(), in()}),
-        2));
+    EXPECT_TRUE(ended(cli({"measure", "--dry-run", "--csv", (dir / "plain" / "f.csv").string(), in()}), 2));
 }

@@ -5,6 +5,8 @@
 #include "command_line.h"
 #include "projection_model.h"
 
+#include <gtest/gtest.h>
+
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,6 +25,18 @@ inline cli::ParsedCommand parse(std::vector<std::string> args, std::string& erro
     cli::ParsedCommand parsed = cli::parseCommandLine(int(argv.size()), argv.data(), 1, out, err);
     errors = err.str();
     return parsed;
+}
+
+// Whether the command line is a usage error, nothing to run, whose message
+// holds `says`.
+[[nodiscard]] inline ::testing::AssertionResult refused(const std::vector<std::string>& args, const std::string& says)
+{
+    std::string errors;
+    const cli::ParsedCommand parsed = parse(args, errors);
+    if (parsed.exitCode == cli::kExitUsage && !parsed.convert && !parsed.measure && !parsed.lensFit
+        && errors.find(says) != std::string::npos)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "exit " << parsed.exitCode << ", \"" << says << "\" in:\n" << errors;
 }
 
 } // namespace karwen::test
