@@ -5,6 +5,7 @@
 
 #include "area_panel.h"
 #include "area_tool.h"
+#include "canopy_window.h"
 #include "dst_view.h"
 #include "format_window.h"
 #include "karwen_app.h"
@@ -53,6 +54,38 @@ inline QString writeDiscImage(const QTemporaryDir& dir, const QString& name, QSi
 }
 
 inline const QString kDiscardQuestion = u"The area measurement has not been saved. Discard it?"_s;
+inline const QString kSamplePhoto = QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg");
+
+// SrcPrm through the image circle found on the open photo, its rim the
+// horizon.
+inline ProjectionRecord throughFoundCircle()
+{
+    RixCircle found{};
+    [&] { QVERIFY(RixFindCircle(hSrc, &found) == 1 && found.Confident); }();
+    ProjectionRecord source = SrcPrm;
+    source.Cx = found.Cx;
+    source.Cy = found.Cy;
+    source.R = found.R;
+    return source;
+}
+
+// A CSV as written (CRLF line ends): its column names and its rows.
+struct Csv {
+    QStringList names;
+    QList<QStringList> rows;
+    [[nodiscard]] QString field(qsizetype row, const QString& name) const
+    {
+        return rows.value(row).value(names.indexOf(name));
+    }
+};
+inline Csv readCsv(const QString& path)
+{
+    const QStringList lines = QString::fromUtf8(readFile(path)).split(u"\r\n"_s, Qt::SkipEmptyParts);
+    Csv csv{lines.value(0).split(u','), {}};
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        csv.rows << lines[i].split(u',');
+    return csv;
+}
 
 class AreaApp {
 public:
@@ -75,6 +108,21 @@ public:
     [[nodiscard]] views::DstView* dst() { return app.windows().dstIfLoaded(); }
     [[nodiscard]] QWidget* pct() { return dst()->picture(); }
     [[nodiscard]] QString labelText(int k) { return panel().lblcs(k)->text(); }
+
+    // The photo opened and the Canopy window over it.
+    ui::CanopyWindow& openCanopy(const QString& path = kSamplePhoto)
+    {
+        [&] { QVERIFY(open(path)); }();
+        menu("mnuCanopy");
+        return *app.windows().canopyIfLoaded();
+    }
+    // The Canopy window's export into csv, read back.
+    Csv exportCanopy(ui::CanopyWindow& canopy, const QString& csv)
+    {
+        dialogs.files = {csv};
+        canopy.cmdExport()->click();
+        return readCsv(csv);
+    }
 
     // Drags with `button` from `from` in `steps` moves of `step` each.
     void stroke(QPoint from, QPoint step, int steps, Qt::MouseButton button = Qt::LeftButton)

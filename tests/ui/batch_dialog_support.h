@@ -55,9 +55,6 @@ inline QImage pixelsOf(int32_t handle)
     return image;
 }
 
-// Bit for bit, so that not even a rounding of a stored figure goes unseen.
-template <typename T> bool sameBits(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
 inline void writeBytes(const QString& path, const QByteArray& bytes) { QVERIFY(writeFile(path, bytes)); }
 
 template <typename T> T* child(const QWidget& window, const QString& name)

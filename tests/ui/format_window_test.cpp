@@ -162,30 +162,24 @@ private slots:
         QTest::addColumn<Field>("field");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("detail"); // null: not looked at
+        // Every edge of the rules is tests/app's; these show the window
+        // stops at one, with the open photo's bounds and the words it adds.
         QTest::newRow("source x beyond width")
             << Field::SrcCx << "400.5"
             << "Source Image X (x coordinates of viewpoint) must be a number from 0 to 400.";
-        QTest::newRow("source y not numeric") << Field::SrcCy << "abc" << QString();
-        QTest::newRow("source radius 10") << Field::SrcR << "10" << QString();
         QTest::newRow("source radius not numeric")
             << Field::SrcR << "ten"
             << "Source Image R (radius) must be a number above 10 and at most 400.";
-        QTest::newRow("source radius beyond the larger side") << Field::SrcR << "400.01" << QString();
-        QTest::newRow("tilt 180.5") << Field::SrcRot << "180.5" << QString();
-        QTest::newRow("reference x negative") << Field::RefPointX << "-1" << QString();
         QTest::newRow("reference y comma") << Field::RefPointY << "1,5"
                                            << "Source Image Yr (y coordinates of view reference point) must be a "
                                               "number from 0 to 300; use a point: 1.5.";
         QTest::newRow("radius with a comma, out of range even with a point")
             << Field::SrcR << "754,5"
             << "Source Image R (radius) must be a number above 10 and at most 400.";
-        QTest::newRow("width 6.5") << Field::DstWidth << "6.5" << QString();
         QTest::newRow("height 6.5") << Field::DstHeight << "6.5"
                                     << "Destination Image H (height) must be a whole number from 8 to 2048.";
-        QTest::newRow("height beyond 16 bits") << Field::DstHeight << "99999" << QString();
-        QTest::newRow("destination x 0") << Field::DstCx << "0" << QString();
+        QTest::newRow("tilt 180.5") << Field::SrcRot << "180.5" << QString();
         QTest::newRow("destination y empty") << Field::DstCy << "  " << QString();
-        QTest::newRow("destination radius 1024.01") << Field::DstR << "1024.01" << QString();
     }
 
     void invalidFieldStopsApply()
@@ -211,27 +205,6 @@ private slots:
         QCOMPARE(window_->field(field)->text(), text); // not refilled
         QVERIFY(events().isEmpty());
         QVERIFY(!converted());
-    }
-
-    // The circle of a 26-Mpx photo, as detection finds it, passes every
-    // Apply; the radius is bounded by the photo's larger side.
-    void largePhotoCircleIsAccepted()
-    {
-        SrcW = 5907;
-        SrcH = 4430;
-        type(Field::SrcCx, "2953.5");
-        type(Field::SrcCy, "2215");
-        type(Field::RefPointX, "2953.5");
-        type(Field::RefPointY, "2215");
-        for (const double r : {1960.0, 1960.0, 5907.0}) {
-            type(Field::SrcR, QString::number(r));
-            window_->Apply();
-            QVERIFY(messages().isEmpty());
-            QCOMPARE(SrcPrm.R, r);
-        }
-        type(Field::SrcR, "5907.01");
-        window_->Apply();
-        QCOMPARE(messages(), QStringList{"Illegal Value"});
     }
 
     // Qt's own box, closed by a timer: one box for a field left with a bad
@@ -476,18 +449,15 @@ private slots:
         QCOMPARE(messages().size(), 2);
         QCOMPARE(QApplication::focusWidget(), edit("txtRot(0)"));
         QVERIFY(converted());
-    }
 
-    void applyButtonAfterBadFieldGivesOneMessage()
-    {
-        showActive();
+        // Apply clicked away from a bad field: one message, not two.
         QLineEdit* height = edit("txtHeight(1)");
         height->setFocus(Qt::MouseFocusReason);
         height->setText("6.5");
         QTest::mouseClick(window_->findChild<QPushButton*>("cmdApply"), Qt::LeftButton);
-        QTRY_COMPARE(messages().size(), 1);
+        QTRY_COMPARE(messages().size(), 3);
         QCoreApplication::processEvents();
-        QCOMPARE(messages().size(), 1);
+        QCOMPARE(messages().size(), 3);
         QCOMPARE(QApplication::focusWidget(), height);
     }
 

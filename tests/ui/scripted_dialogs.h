@@ -5,9 +5,11 @@
 
 #include "dialog_seam.h"
 
+#include <QProcess>
 #include <QtTest>
 #include <QtWidgets>
 
+#include <cstring>
 #include <deque>
 
 namespace karwen::test {
@@ -78,6 +80,9 @@ private:
     QString old_;
 };
 
+// Bit for bit, so that not even a rounding of a stored figure goes unseen.
+template <typename T> bool sameBits(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
 [[nodiscard]] inline bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
@@ -89,5 +94,28 @@ private:
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// How many pixels of an image are of this colour.
+inline int pixelsOfColour(const QImage& image, QRgb colour)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += image.pixel(x, y) == colour;
+    return n;
+}
+
+#ifdef KARWEN_CLI
+// karwen-cli with these arguments: its exit code, -1 when it did not end.
+inline int runCli(const QStringList& args)
+{
+    QProcess cli;
+    cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    cli.start(QStringLiteral(KARWEN_CLI), args);
+    if (!cli.waitForFinished(120000))
+        return -1;
+    return cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+}
+#endif
 
 } // namespace karwen::test

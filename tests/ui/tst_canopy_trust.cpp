@@ -1,23 +1,16 @@
 // What lets the Canopy window be trusted: "Show sky" tints exactly the
 // pixels the figures count, the histogram and its threshold follow the
-// settings, the command line's dots stand in when the destination's give no
-// Le, a ring without sky gives a bound, every name has a tool tip, and the
-// polar plot has north up with bearings clockwise.
+// settings, a ring without sky gives a bound, a grey photo is measured on
+// its grey, and every name has a tool tip.
 #include "area_app_fixture.h"
 #include "canopy_figure_table.h"
 #include "canopy_settings_form.h"
-#include "canopy_window.h"
-#include "dots_view.h"
 #include "figure_words.h"
-#include "gap_polar_plot.h"
 #include "grey_photo.h"
-#include "image_row.h"
 #include "sky_overlay.h"
 #include "sky_pixels.h"
 #include "src_view.h"
 #include "value_histogram.h"
-
-#include <functional>
 
 using namespace karwen;
 using namespace Qt::StringLiterals;
@@ -46,15 +39,6 @@ long tintedInRuns(const QImage& tint, const std::vector<canopy::PixelRun>& runs)
     return covered;
 }
 
-long tintedPixels(const QImage& tint)
-{
-    long tinted = 0;
-    for (int y = 0; y < tint.height(); ++y)
-        for (int x = 0; x < tint.width(); ++x)
-            tinted += tint.pixel(x, y) == ui::kSkyTint;
-    return tinted;
-}
-
 } // namespace
 
 class TestCanopyTrust : public QObject {
@@ -65,7 +49,7 @@ private slots:
 
     void showSkyTintsThePixelsCountedAsSky()
     {
-        ui::CanopyWindow& canopy = open(writeCanopyPhoto(dir_));
+        ui::CanopyWindow& canopy = app_->openCanopy(writeCanopyPhoto(dir_));
         views::SrcView* src = app_->app.windows().srcIfLoaded();
         QVERIFY(src && src->skyTint().isNull());
         canopy.chkShowSky()->setChecked(true);
@@ -81,7 +65,7 @@ private slots:
             long inRuns = 0;
             for (const canopy::PixelRun& run : runs)
                 inRuns += run.x1 - run.x0;
-            tinted = tintedPixels(tint);
+            tinted = test::pixelsOfColour(tint, ui::kSkyTint);
             QCOMPARE(tintedInRuns(tint, runs), inRuns);
             QCOMPARE(tinted, inRuns);
         };
@@ -99,7 +83,7 @@ private slots:
 
     void histogramAndThresholdFollowTheSettings()
     {
-        ui::CanopyWindow& canopy = open();
+        ui::CanopyWindow& canopy = app_->openCanopy();
         const ui::ValueHistogram& histogram = canopy.histogram();
         QVERIFY(histogram.values() == canopy.tracker().pixels()->histogram);
         QCOMPARE(histogram.threshold(), canopy.tracker().pixels()->threshold);
@@ -119,28 +103,6 @@ private slots:
         QVERIFY2(line.red() > 180 && line.green() < 80, qPrintable(line.name()));
     }
 
-    // The default orthographic destination leaves a zenith ring without a
-    // dot at 8 rings: Le comes from the command line's equisolid dots.
-    void eightRingsTakeTheCommandLinesDots()
-    {
-        ui::CanopyWindow& canopy = open();
-        QCOMPARE(DstPrm.Proj, kOrthographic);
-        canopy.form().txtRings()->setValue(8);
-        QCOMPARE(canopy.tracker().dotOrigin(), canopy::DotOrigin::DotsView);
-        const canopy::CanopyRow row = canopy::measurePhoto(SrcFile, hSrc, canopy.source().prm, nullptr,
-            canopy::kDotsViewRecord, canopy::kDotsViewSide, canopy::kDotsViewSide, canopy.tracker().settings());
-        QVERIFY(row.dots && row.dots->le);
-        const ui::CanopyFigureTable& table = canopy.table();
-        QCOMPARE(table.text(u"Le"_s, Column::kDots), QString::number(row.dots->le->value, 'f', 2));
-        QCOMPARE(table.horizontalHeaderItem(Column::kDots)->text(), u"equisolid dots"_s);
-        QVERIFY(canopy.notes().contains(u"The dot figures are the command line's: the 1000 dots of "
-                                        "an equisolid view of 1000 x 1000 pixels"_s));
-        QVERIFY(canopy.notes().contains(u"of the orthographic destination"_s));
-        canopy.form().txtRings()->setValue(5);
-        QCOMPARE(canopy.tracker().dotOrigin(), canopy::DotOrigin::Destination);
-        QCOMPARE(table.horizontalHeaderItem(Column::kDots)->text(), u"dots"_s);
-    }
-
     void aRingWithoutSkyGivesABound()
     {
         QCOMPARE(ui::boundText({9.2, {{1, -1}}}, 1, u"dot"_s),
@@ -148,7 +110,7 @@ private slots:
         QCOMPARE(ui::boundText({3.0, {{2, -1}, {3, -1}, {4, -1}}}, 2, u"pixel"_s),
             u"at least 3.00 (rings 3, 4 and 5 have no sky; each counted as one pixel's share)"_s);
 
-        ui::CanopyWindow& canopy = open(writeCanopyPhoto(dir_));
+        ui::CanopyWindow& canopy = app_->openCanopy(writeCanopyPhoto(dir_));
         const canopy::PixelFigures& pixels = *canopy.tracker().pixels();
         QVERIFY(pixels.saturated && pixels.leBound);
         const ui::CanopyFigureTable& table = canopy.table();
@@ -168,7 +130,8 @@ private slots:
         QVERIFY(canopy.notes().contains(u"Le from the dots: "_s + ui::boundText(*dots.leBound, 2, u"dot"_s)));
 
         // The export writes the bounds the table shows, never the floor's value.
-        const auto field = exportedRow(canopy);
+        const test::Csv csv = app_->exportCanopy(canopy, dir_.filePath(u"exported.csv"_s));
+        const auto field = [&](const QString& name) { return csv.field(0, name); };
         QCOMPARE(field(u"le"_s).toDouble(), round6(pixels.leBound->atLeast));
         QCOMPARE(field(u"lx"_s), QString());
         QCOMPARE(field(u"saturated"_s), u"1"_s);
@@ -186,25 +149,22 @@ private slots:
         const std::string bytes = test::greyBmp(96, 80, [](int x, int y) {
             return uint8_t((x - 48) * (x - 48) + (y - 40) * (y - 40) <= 30 * 30 ? (x + y) * 2 : 0);
         });
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes.data(), qint64(bytes.size()));
-        file.close();
-        ui::CanopyWindow& canopy = open(path);
+        QVERIFY(test::writeFile(path, QByteArray::fromStdString(bytes)));
+        ui::CanopyWindow& canopy = app_->openCanopy(path);
         QCOMPARE(canopy.tracker().settings().channel, canopy::Channel::Grey);
         QCOMPARE(canopy.form().cmbChannel()->currentText(), u"Blue"_s);
         QCOMPARE(canopy.form().cmbChannel()->count(), 2);
         QVERIFY2(canopy.notes().contains(u"The photo is grey: it is measured on its grey values"_s),
             qPrintable(canopy.notes()));
 
-        [&] { QVERIFY(app_->open(QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg"))); }();
+        QVERIFY(app_->open(test::kSamplePhoto));
         QCOMPARE(canopy.tracker().settings().channel, canopy::Channel::Blue);
         QVERIFY(!canopy.notes().contains(u"The photo is grey"_s));
     }
 
     void everyNameIsExplained()
     {
-        ui::CanopyWindow& canopy = open();
+        ui::CanopyWindow& canopy = app_->openCanopy();
         const ui::CanopyFigureTable& table = canopy.table();
         for (const char* name :
             {"threshold", "openness", "DIFN", "Le", "L", "LX", "effective dots", "dots outside", "gf 1"})
@@ -214,44 +174,7 @@ private slots:
         QVERIFY(table.text(u"dots (n)"_s, Column::kDots).isEmpty()); // no such name any more
     }
 
-    // Sector 1 (azimuths 0 to 45 degrees from the photo's right, which is
-    // west with the top north) is sky: drawn at bearings 270 to 315, upper left.
-    void polarPlotHasNorthUpAndBearingsClockwise()
-    {
-        ui::GapPolarPlot plot;
-        plot.resize(320, 260);
-        std::vector<double> gaps(8, 0.0);
-        gaps[0] = 1.0;
-        plot.setGaps(1, 8, 90.0, gaps);
-        const QImage drawn = plot.grab().toImage();
-        const auto at = [&](double bearing) { return drawn.pixelColor(plot.skyPoint(bearing, 60.0).toPoint()); };
-        QCOMPARE(at(292.5), ui::GapPolarPlot::gapColour(1.0));
-        QCOMPARE(at(67.5), ui::GapPolarPlot::gapColour(0.0));
-        QCOMPARE(at(22.5), ui::GapPolarPlot::gapColour(0.0));
-    }
-
 private:
-    ui::CanopyWindow& open(const QString& path = QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg"))
-    {
-        [&] { QVERIFY(app_->open(path)); }();
-        app_->menu("mnuCanopy");
-        return *app_->app.windows().canopyIfLoaded();
-    }
-
-    // The window's export of its photo, one field by its column's name.
-    std::function<QString(const QString&)> exportedRow(ui::CanopyWindow& canopy)
-    {
-        const QString csv = dir_.filePath(u"exported.csv"_s);
-        QFile::remove(csv);
-        app_->dialogs.files = {csv};
-        canopy.cmdExport()->click();
-        QFile file(csv);
-        [&] { QVERIFY(file.open(QIODevice::ReadOnly)); }();
-        const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-        const QStringList names = lines.value(0).split(u',');
-        const QStringList fields = lines.value(1).split(u',');
-        return [names, fields](const QString& name) { return fields.value(names.indexOf(name)); };
-    }
     static double round6(double value) { return QString::number(value, 'f', 6).toDouble(); }
 
     QTemporaryDir dir_;

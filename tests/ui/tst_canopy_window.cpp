@@ -1,20 +1,20 @@
 // frmCanopy in the running program on the sample photo: the figures it
 // shows against the library's own for the same settings, "Classify dots"
-// and its question, the dot figures following the brush, the CSV export
-// and its refusal of a foreign file, the circle measured through (the found
-// one while the source circle is the automatic one) and a photo without a
-// circle, and a perspective destination.
+// and its question, the dot figures waiting for classified dots and then
+// following the brush, the CSV export and its refusal of a foreign file, the
+// circle measured through (the found one while the source circle is the
+// automatic one) and a photo without a circle, a damaged photo and one
+// without a threshold, and the command line's dots standing in.
 #include "area_app_fixture.h"
 #include "canopy_csv.h"
 #include "canopy_figure_table.h"
 #include "canopy_settings_form.h"
-#include "canopy_window.h"
 #include "colour_value.h"
 #include "dot_gaps.h"
 #include "dots_view.h"
-#include "format_window.h"
 #include "image_row.h"
 #include "parameter_fields.h"
+#include "parameter_form.h"
 #include "pixel_view.h"
 
 #include <algorithm>
@@ -22,47 +22,16 @@
 using namespace karwen;
 using namespace Qt::StringLiterals;
 using canopy::CanopySettings;
+using test::throughFoundCircle;
 using Column = ui::CanopyFigureTable::Column;
 
 Q_DECLARE_METATYPE(karwen::canopy::CanopySettings)
 
 namespace {
 
+const QString kDash = u"\u2013"_s;
+
 QString fixed(double value, int decimals) { return QString::number(value, 'f', decimals); }
-
-// SrcPrm through the image circle found on the open photo, its rim the
-// horizon.
-ProjectionRecord throughFoundCircle()
-{
-    RixCircle found{};
-    [&] {
-        QCOMPARE(RixFindCircle(hSrc, &found), 1);
-        QVERIFY(found.Confident);
-    }();
-    ProjectionRecord source = SrcPrm;
-    source.Cx = found.Cx;
-    source.Cy = found.Cy;
-    source.R = found.R;
-    return source;
-}
-
-canopy::DotFigures dotFiguresNow(const ui::CanopyWindow& window)
-{
-    const CanopySettings& s = window.tracker().settings();
-    return canopy::measureDots(canopy::gapsOfClass(DotClass, window.tracker().gapClass()), DstPrm.Proj, s);
-}
-
-// The column names of a header line.
-QStringList names(const QString& header) { return header.split(QLatin1Char(',')); }
-
-// The lines of a text file, line ends taken off.
-QStringList linesOf(const QString& path)
-{
-    QStringList lines = QString::fromUtf8(test::readFile(path)).split(u"\r\n"_s);
-    if (!lines.isEmpty() && lines.constLast().isEmpty())
-        lines.removeLast();
-    return lines;
-}
 
 } // namespace
 
@@ -91,7 +60,7 @@ private slots:
     void figuresAreTheLibrarys()
     {
         QFETCH(CanopySettings, settings);
-        ui::CanopyWindow& canopy = open();
+        ui::CanopyWindow& canopy = app_->openCanopy();
         ui::CanopySettingsForm& form = canopy.form();
         form.cmbChannel()->setCurrentIndex(int(settings.channel));
         form.cmbMethod()->setCurrentIndex(int(settings.method));
@@ -107,17 +76,17 @@ private slots:
             QCOMPARE(direct.threshold, settings.fixedThreshold);
 
         const ui::CanopyFigureTable& table = canopy.table();
-        QCOMPARE(table.text(u"threshold"_s, Column::kPixels), QString::number(direct.threshold));
-        QCOMPARE(table.text(u"openness"_s, Column::kPixels), fixed(direct.openness, 3));
-        QCOMPARE(table.text(u"DIFN"_s, Column::kPixels), fixed(direct.difn, 3));
-        QCOMPARE(table.text(u"Le"_s, Column::kPixels),
-            direct.leBound ? u"at least "_s + fixed(direct.leBound->atLeast, 2) : fixed(direct.le, 2));
+        const auto pixels = [&](const QString& name) { return table.text(name, Column::kPixels); };
+        QCOMPARE(pixels(u"threshold"_s), QString::number(direct.threshold));
+        QCOMPARE(pixels(u"openness"_s), fixed(direct.openness, 3));
+        QCOMPARE(pixels(u"DIFN"_s), fixed(direct.difn, 3));
+        QCOMPARE(
+            pixels(u"Le"_s), direct.leBound ? u"at least "_s + fixed(direct.leBound->atLeast, 2) : fixed(direct.le, 2));
         // A sector without sky makes L a bound.
-        QCOMPARE(table.text(u"L"_s, Column::kPixels),
-            direct.lBound ? u"at least "_s + fixed(direct.lBound->atLeast, 2) : fixed(direct.l, 2));
-        QCOMPARE(table.text(u"gf %1"_s.arg(settings.rings), Column::kPixels), fixed(direct.ringGap.back(), 3));
-        // No row beyond the last ring.
-        QVERIFY(table.text(u"gf %1"_s.arg(settings.rings + 1), Column::kPixels).isEmpty());
+        QCOMPARE(
+            pixels(u"L"_s), direct.lBound ? u"at least "_s + fixed(direct.lBound->atLeast, 2) : fixed(direct.l, 2));
+        QCOMPARE(pixels(u"gf %1"_s.arg(settings.rings)), fixed(direct.ringGap.back(), 3));
+        QVERIFY(pixels(u"gf %1"_s.arg(settings.rings + 1)).isEmpty()); // no row beyond the last ring
         QCOMPARE(canopy.tracker().pixels()->sectorGap, direct.sectorGap);
     }
 
@@ -126,45 +95,42 @@ private slots:
     void formRangesAreTheLibrarys()
     {
         const ui::CanopySettingsForm form;
-        const auto settingsAt = [&](QAbstractSpinBox* box, double value) {
-            if (auto* count = qobject_cast<QSpinBox*>(box))
-                count->setValue(int(value));
-            else
-                static_cast<QDoubleSpinBox*>(box)->setValue(value);
-            return form.settings();
+        const struct {
+            QAbstractSpinBox* box;
+            double step;
+            void (*set)(CanopySettings&, double);
+        } controls[] = {
+            {form.txtThreshold(), 1.0, [](CanopySettings& s, double v) { s.fixedThreshold = int(v); }},
+            {form.txtRings(), 1.0, [](CanopySettings& s, double v) { s.rings = int(v); }},
+            {form.txtSectors(), 1.0, [](CanopySettings& s, double v) { s.sectors = int(v); }},
+            {form.txtGamma(), 0.01, [](CanopySettings& s, double v) { s.gamma = v; }},
+            {form.txtMaxZenith(), 0.1, [](CanopySettings& s, double v) { s.maxZenithDeg = v; }},
         };
-        const auto setBeyond = [](CanopySettings s, QAbstractSpinBox* box, double value) {
-            const QString name = box->objectName();
-            if (name == "txtThreshold")
-                s.fixedThreshold = int(value);
-            else if (name == "txtRings")
-                s.rings = int(value);
-            else if (name == "txtSectors")
-                s.sectors = int(value);
-            else if (name == "txtGamma")
-                s.gamma = value;
-            else
-                s.maxZenithDeg = value;
-            return s;
-        };
-        const std::pair<QAbstractSpinBox*, double> controls[] = {{form.txtThreshold(), 1.0}, {form.txtRings(), 1.0},
-            {form.txtSectors(), 1.0}, {form.txtGamma(), 0.01}, {form.txtMaxZenith(), 0.1}};
-        for (const auto& [box, step] : controls) {
-            const auto* count = qobject_cast<QSpinBox*>(box);
-            const auto* real = qobject_cast<QDoubleSpinBox*>(box);
+        for (const auto& c : controls) {
+            auto* count = qobject_cast<QSpinBox*>(c.box);
+            auto* real = qobject_cast<QDoubleSpinBox*>(c.box);
             const double low = count ? count->minimum() : real->minimum();
             const double high = count ? count->maximum() : real->maximum();
-            for (const double end : {low, high})
-                QVERIFY2(canopy::isValid(settingsAt(box, end)), qPrintable(box->objectName()));
+            const QByteArray name = c.box->objectName().toLatin1();
+            for (const double end : {low, high}) {
+                if (count)
+                    count->setValue(int(end));
+                else
+                    real->setValue(end);
+                QVERIFY2(canopy::isValid(form.settings()), name.constData());
+            }
             // Bounds the library takes beyond the form's would show here.
-            QVERIFY2(!canopy::isValid(setBeyond(form.settings(), box, low - step)), qPrintable(box->objectName()));
-            QVERIFY2(!canopy::isValid(setBeyond(form.settings(), box, high + step)), qPrintable(box->objectName()));
+            for (const double beyond : {low - c.step, high + c.step}) {
+                CanopySettings s = form.settings();
+                c.set(s, beyond);
+                QVERIFY2(!canopy::isValid(s), name.constData());
+            }
         }
     }
 
     void classifyingAsksOnlyAboutPaintedDots()
     {
-        ui::CanopyWindow& canopy = open();
+        ui::CanopyWindow& canopy = app_->openCanopy();
         canopy.form().txtGapClass()->setValue(3);
         QPushButton* classify = canopy.cmdClassify();
         classify->click();
@@ -182,8 +148,8 @@ private slots:
         QVERIFY(gaps > 100 && gaps < 900); // a photo of sky and buildings
         QCOMPARE(int(ClassCount[3]), gaps);
         QCOMPARE(int(ClassCount[0]), kDotCount - gaps);
-        QCOMPARE(app_->labelText(3), QString::fromStdString(ClassPercentText(ClassCount[3])));
-        QCOMPARE(app_->labelText(0), QString::fromStdString(ClassPercentText(ClassCount[0])));
+        for (int k : {0, 3})
+            QCOMPARE(app_->labelText(k), QString::fromStdString(ClassPercentText(ClassCount[std::size_t(k)])));
         // The brush is ready to correct class 3, and the dots show in its colour.
         QVERIFY(AreaOn);
         QCOMPARE(CurRgn, int16_t(3));
@@ -196,57 +162,70 @@ private slots:
         QTest::mouseClick(app_->pct(), Qt::RightButton, {}, test::AreaApp::at(gapDot));
         const auto corrected = DotClass;
         QVERIFY(corrected[std::size_t(gapDot)] == 0);
-        app_->dialogs.answers = {false};
+        app_->dialogs.answers = {false, true};
         classify->click();
         QCOMPARE(app_->dialogs.questions, QStringList{test::kDiscardQuestion});
         QVERIFY(DotClass == corrected);
-        app_->dialogs.answers = {true};
         classify->click();
         QCOMPARE(app_->dialogs.questions.size(), 2);
         QCOMPARE(int(ClassCount[3]), gaps);
         QCOMPARE(DotClass[std::size_t(gapDot)], int16_t(3));
     }
 
-    void dotFiguresFollowTheBrush()
+    // The dots give figures once someone looked at them: before Classify (or
+    // painting, or an area file) every dot is in class 0 only because none
+    // was, and their figures would read a closed canopy. Then the figures
+    // follow the brush.
+    void dotFiguresWaitForClassifiedDotsThenFollowTheBrush()
     {
-        ui::CanopyWindow& canopy = open();
-        canopy.cmdClassify()->click();
+        ui::CanopyWindow& canopy = app_->openCanopy();
         const ui::CanopyFigureTable& table = canopy.table();
-        const double before = canopy.tracker().dots()->openness.value;
+        QCOMPARE(table.text(u"openness"_s, Column::kDots), kDash);
+        QCOMPARE(table.text(u"Le"_s, Column::kDots), kDash);
+        QVERIFY(table.cell(u"openness"_s, Column::kDots)->toolTip().contains(u"No dot is classified or painted"_s));
+        QVERIFY(canopy.notes().contains(u"No figures from the dots yet"_s));
+
+        canopy.cmdClassify()->click();
+        const canopy::DotFigures classified = *canopy.tracker().dots();
+        QCOMPARE(classified.status, canopy::DotStatus::Ok);
+        QCOMPARE(table.text(u"openness"_s, Column::kDots), fixed(classified.openness.value, 3));
+        QVERIFY(classified.openness.value > 0.1);
+        const test::Csv csv = app_->exportCanopy(canopy, dir_.filePath(u"classified.csv"_s));
+        QCOMPARE(csv.rows.size(), 1);
+        QCOMPARE(csv.field(0, u"openness_dots"_s), fixed(classified.openness.value, 6));
+
         // Erase the sky dots under a stroke across the centre.
         app_->panel().optBrush(3)->click();
         app_->stroke(test::AreaApp::at(1) - QPoint(60, 0), {8, 0}, 15, Qt::RightButton);
-        const canopy::DotFigures now = dotFiguresNow(canopy);
-        QVERIFY(now.openness.value < before - 0.005);
+        const canopy::DotFigures now = canopy::measureDots(
+            canopy::gapsOfClass(DotClass, canopy.tracker().gapClass()), DstPrm.Proj, canopy.tracker().settings());
+        QVERIFY(now.openness.value < classified.openness.value - 0.005);
         QCOMPARE(table.text(u"openness"_s, Column::kDots), fixed(now.openness.value, 3));
         QCOMPARE(table.text(u"openness"_s, Column::kInterval),
-            fixed(now.openness.lo, 3) + u"\u2013"_s + fixed(now.openness.hi, 3));
+            fixed(now.openness.lo, 3) + kDash + fixed(now.openness.hi, 3));
         QVERIFY(now.le.has_value());
         QCOMPARE(table.text(u"Le"_s, Column::kDots), fixed(now.le->value, 2));
     }
 
     void exportAppendsRowsAndRefusesAForeignHeader()
     {
-        ui::CanopyWindow& canopy = open();
-        const QString csv = dir_.filePath(u"plots.csv"_s);
-        app_->dialogs.files = {csv, csv};
+        ui::CanopyWindow& canopy = app_->openCanopy();
+        const QString path = dir_.filePath(u"plots.csv"_s);
+        app_->dialogs.files = {path};
         canopy.cmdExport()->click();
         const ui::FileDialogRequest& request = app_->dialogs.requests.back();
         QCOMPARE(request.mode, ui::FileDialogRequest::Mode::Save);
         QCOMPARE(request.defaultSuffix, u"csv"_s);
         QCOMPARE(request.fileName, QFileInfo(QString::fromStdString(SrcFile)).dir().filePath("canopy.csv"));
-        canopy.cmdExport()->click();
-        QCOMPARE(app_->dialogs.requests.back().fileName, csv); // the file last written
+        const test::Csv csv = app_->exportCanopy(canopy, path);
+        QCOMPARE(app_->dialogs.requests.back().fileName, path); // the file last written
         QVERIFY(app_->dialogs.messages.isEmpty());
 
-        const QStringList lines = linesOf(csv);
-        QCOMPARE(lines.size(), 3);
-        QCOMPARE(lines[0], QString::fromStdString(canopy::csvHeader(5)));
-        QCOMPARE(lines[1], lines[2]);
-        const QStringList names = lines[0].split(QLatin1Char(','));
-        const QStringList fields = lines[1].split(QLatin1Char(','));
-        QCOMPARE(fields.size(), names.size());
-        const auto field = [&](const char* name) { return fields.value(names.indexOf(QLatin1String(name))); };
+        QCOMPARE(csv.names.join(u','), QString::fromStdString(canopy::csvHeader(5)));
+        QCOMPARE(csv.rows.size(), 2);
+        QCOMPARE(csv.rows[0], csv.rows[1]);
+        QCOMPARE(csv.rows[0].size(), csv.names.size());
+        const auto field = [&](const char* name) { return csv.field(0, QLatin1String(name)); };
         QCOMPARE(field("file"), QString::fromStdString(SrcFile));
         QCOMPARE(field("error"), QString());
         QCOMPARE(field("openness"), fixed(canopy.tracker().pixels()->openness, 6));
@@ -255,22 +234,17 @@ private slots:
         QCOMPARE(field("r"), fixed(throughFoundCircle().R, 2));
         QCOMPARE(field("circle"), u"detected"_s);
         QCOMPARE(field("dots_outside"), QString());
-        // The light columns come before the photo's metadata, all empty
-        // without light figures.
-        const int light = canopy::kCsvLightColumns, metadata = canopy::kCsvMetadataColumns;
-        QCOMPARE(names.mid(names.size() - metadata - light - 3, 3),
-            (QStringList{u"circle"_s, u"dots_outside"_s, u"lens"_s}));
-        QCOMPARE(names.last(), u"gps_altitude"_s);
-        for (const QString& empty : fields.mid(fields.size() - metadata - light, light))
+        // Without light figures the light columns (before the metadata) are empty.
+        const qsizetype light = csv.names.size() - canopy::kCsvMetadataColumns - canopy::kCsvLightColumns;
+        for (const QString& empty : csv.rows[0].mid(light, canopy::kCsvLightColumns))
             QVERIFY(empty.isEmpty());
         QVERIFY(canopy.notes().contains(u"Row added to plots.csv"_s));
 
         // Six rings make another header: the file is left as it was.
         canopy.form().txtRings()->setValue(6);
-        app_->dialogs.files = {csv};
-        const QByteArray kept = test::readFile(csv);
-        canopy.cmdExport()->click();
-        QCOMPARE(test::readFile(csv), kept);
+        const QByteArray kept = test::readFile(path);
+        (void)app_->exportCanopy(canopy, path);
+        QCOMPARE(test::readFile(path), kept);
         QCOMPARE(app_->dialogs.messages.size(), 1);
         QVERIFY(app_->dialogs.messages[0].contains(
             u"column 30 is \"dots_projection\" in the file but \"gf_6\" in this row"_s));
@@ -279,7 +253,7 @@ private slots:
 
     void aCircleSetByHandIsTheWindows()
     {
-        ui::CanopyWindow& canopy = open();
+        ui::CanopyWindow& canopy = app_->openCanopy();
         QVERIFY(canopy.source().detected);
         QVERIFY(canopy.notes().contains(u"Measured through the image circle found on the photo"_s));
         QVERIFY(app_->app.frmMain().circleState().isEmpty());
@@ -291,15 +265,10 @@ private slots:
         const canopy::PixelFigures direct
             = canopy::measurePixels(*canopy::pixelViewOf(hSrc), SrcPrm, nullptr, canopy.tracker().settings());
         QCOMPARE(canopy.table().text(u"openness"_s, Column::kPixels), fixed(direct.openness, 3));
-
-        const QString csv = dir_.filePath(u"window.csv"_s);
-        app_->dialogs.files = {csv};
-        canopy.cmdExport()->click();
-        const QStringList lines = linesOf(csv);
-        QCOMPARE(lines.size(), 2);
-        const QStringList fields = lines[1].split(QLatin1Char(','));
-        QCOMPARE(fields.value(names(lines[0]).indexOf(u"circle"_s)), u"window"_s);
-        QCOMPARE(fields.value(names(lines[0]).indexOf(u"r"_s)), fixed(SrcPrm.R, 2));
+        const test::Csv csv = app_->exportCanopy(canopy, dir_.filePath(u"window.csv"_s));
+        QCOMPARE(csv.rows.size(), 1);
+        QCOMPARE(csv.field(0, u"circle"_s), u"window"_s);
+        QCOMPARE(csv.field(0, u"r"_s), fixed(SrcPrm.R, 2));
 
         // The automatic reset finds the circle again.
         app_->app.windows().frmFormat().findChild<QPushButton*>(u"cmdReset"_s)->click();
@@ -309,7 +278,7 @@ private slots:
 
     void aPhotoWithoutACircleSaysSo()
     {
-        ui::CanopyWindow& canopy = open(test::writePicture(dir_, u"white.bmp"_s, {320, 240}, Qt::white));
+        ui::CanopyWindow& canopy = app_->openCanopy(test::writePicture(dir_, u"white.bmp"_s, {320, 240}, Qt::white));
         QVERIFY(!canopy.source().detected);
         QVERIFY(canopy.notes().contains(u"The image circle was not found on the photo"_s));
         QCOMPARE(app_->app.frmMain().circleState(), u"Image circle not found: the source circle is a default one"_s);
@@ -325,32 +294,6 @@ private slots:
         QVERIFY(app_->app.frmMain().circleState().isEmpty());
     }
 
-    // The dots give figures once someone looked at them: before Classify (or
-    // painting, or an area file) every dot is in class 0 only because none
-    // was, and their figures would read a closed canopy.
-    void dotFiguresWaitForClassifiedDots()
-    {
-        ui::CanopyWindow& canopy = open();
-        const ui::CanopyFigureTable& table = canopy.table();
-        QCOMPARE(table.text(u"openness"_s, Column::kDots), u"\u2013"_s);
-        QCOMPARE(table.text(u"Le"_s, Column::kDots), u"\u2013"_s);
-        QVERIFY(table.cell(u"openness"_s, Column::kDots)->toolTip().contains(u"No dot is classified or painted"_s));
-        QVERIFY(canopy.notes().contains(u"No figures from the dots yet"_s));
-
-        canopy.cmdClassify()->click();
-        const auto& dots = canopy.tracker().dots();
-        QVERIFY(dots && dots->status == canopy::DotStatus::Ok);
-        QCOMPARE(table.text(u"openness"_s, Column::kDots), fixed(dots->openness.value, 3));
-        QVERIFY(dots->openness.value > 0.1);
-        const QString csv = dir_.filePath(u"classified.csv"_s);
-        app_->dialogs.files = {csv};
-        canopy.cmdExport()->click();
-        const QStringList lines = linesOf(csv);
-        QCOMPARE(lines.size(), 2);
-        QCOMPARE(lines[1].split(QLatin1Char(',')).value(names(lines[0]).indexOf(u"openness_dots"_s)),
-            fixed(dots->openness.value, 6));
-    }
-
     // Fields read back as they are shown are no change: Apply, Enter in every
     // field and a new destination size keep the found circle and the view on
     // the camera axis, and so the figures.
@@ -360,20 +303,23 @@ private slots:
         const QString photo = QStringLiteral(KARWEN_REAL_DATA_DIR "/broadleaf_dusk_fce9.jpg");
         if (!QFileInfo::exists(photo))
             QSKIP("no shared photos");
-        ui::CanopyWindow& canopy = open(photo);
+        ui::CanopyWindow& canopy = app_->openCanopy(photo);
         QVERIFY(SrcAuto.r != std::stod(formatFixed2(SrcAuto.r))); // so its field reads back another value
         QVERIFY(canopy.source().detected);
         const double openness = canopy.tracker().pixels()->openness;
         const ProjectionRecord before = canopy.source().prm;
         ui::FormatWindow& format = app_->app.windows().frmFormat();
+        const auto enter = [&](Field field, const QString& text) {
+            format.field(field)->setText(text);
+            QTest::keyClick(format.field(field), Qt::Key_Return);
+            canopy.refresh();
+        };
         const auto unchanged = [&] {
             canopy.refresh();
             QVERIFY(canopy.source().detected);
-            QCOMPARE(canopy.source().prm.Cx, before.Cx);
-            QCOMPARE(canopy.source().prm.Cy, before.Cy);
-            QCOMPARE(canopy.source().prm.R, before.R);
-            QCOMPARE(canopy.source().prm.Alpha, 0.0);
-            QCOMPARE(canopy.source().prm.Beta, 0.0);
+            const ProjectionRecord& now = canopy.source().prm;
+            QVERIFY(now.Cx == before.Cx && now.Cy == before.Cy && now.R == before.R);
+            QVERIFY(now.Alpha == 0.0 && now.Beta == 0.0);
             QCOMPARE(canopy.tracker().pixels()->openness, openness);
         };
         format.findChild<QPushButton*>(u"cmdApply"_s)->click();
@@ -381,90 +327,101 @@ private slots:
         for (int i = 0; i < kEditableFields; ++i)
             QTest::keyClick(format.field(static_cast<Field>(i)), Qt::Key_Return);
         unchanged();
-        format.field(Field::DstWidth)->setText(u"600"_s);
-        QTest::keyClick(format.field(Field::DstWidth), Qt::Key_Return);
+        enter(Field::DstWidth, u"600"_s);
         QCOMPARE(DstW, 600);
         unchanged();
         // A view point a hundredth of a pixel off the centre is the user's,
         // and so is a radius typed.
-        format.field(Field::RefPointX)->setText(QString::fromStdString(formatFixed2(SrcPrm.Cx + 0.01)));
-        QTest::keyClick(format.field(Field::RefPointX), Qt::Key_Return);
-        canopy.refresh();
+        enter(Field::RefPointX, QString::fromStdString(formatFixed2(SrcPrm.Cx + 0.01)));
         QVERIFY(canopy.source().detected);
         QVERIFY(canopy.source().prm.Beta != 0.0 || canopy.source().prm.Alpha != 0.0);
-        format.field(Field::SrcR)->setText(QString::fromStdString(formatFixed2(SrcPrm.R - 3.0)));
-        QTest::keyClick(format.field(Field::SrcR), Qt::Key_Return);
-        canopy.refresh();
+        enter(Field::SrcR, QString::fromStdString(formatFixed2(SrcPrm.R - 3.0)));
         QVERIFY(!canopy.source().detected);
     }
 
-    // A photo whose data is damaged shows what could be read, and no figures:
-    // the filler where the data ends would count as sky or canopy.
+    // A photo whose data is damaged shows what could be read, and no figures
+    // and no sky image: the filler where the data ends would count as sky or
+    // canopy.
     void aDamagedPhotoIsNotMeasured()
     {
         const QString cut = dir_.filePath(u"cut.jpg"_s);
-        {
-            QFile whole(QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg"));
-            QFile part(cut);
-            QVERIFY(whole.open(QIODevice::ReadOnly) && part.open(QIODevice::WriteOnly));
-            part.write(whole.read(whole.size() / 2));
-        }
-        ui::CanopyWindow& canopy = open(cut);
+        const QByteArray whole = test::readFile(test::kSamplePhoto);
+        QVERIFY(test::writeFile(cut, whole.left(whole.size() / 2)));
+        ui::CanopyWindow& canopy = app_->openCanopy(cut);
         QVERIFY(isImage(hDst)); // the conversion shows what was decoded
         QVERIFY2(canopy.notes().startsWith(u"No figures: the photo is damaged (damaged JPEG data)."_s),
             qPrintable(canopy.notes()));
-        QCOMPARE(canopy.table().text(u"openness"_s, Column::kPixels), u"\u2013"_s);
-        QCOMPARE(canopy.table().text(u"openness"_s, Column::kDots), u"\u2013"_s);
+        QCOMPARE(canopy.table().text(u"openness"_s, Column::kPixels), kDash);
+        QCOMPARE(canopy.table().text(u"openness"_s, Column::kDots), kDash);
         QVERIFY(!canopy.cmdClassify()->isEnabled());
+        QVERIFY(!canopy.cmdSaveSky()->isEnabled());
+        QVERIFY(canopy.cmdSaveSky()->toolTip().contains(u"damaged JPEG data"_s));
         canopy.chkShowSky()->setChecked(true);
         QVERIFY(app_->app.windows().srcIfLoaded()->skyTint().isNull());
 
         // Its row says why, as the command line's does.
-        const QString csv = dir_.filePath(u"damaged.csv"_s);
-        app_->dialogs.files = {csv};
         QVERIFY(canopy.cmdExport()->isEnabled());
-        canopy.cmdExport()->click();
-        const QStringList lines = linesOf(csv);
-        QCOMPARE(lines.size(), 2);
-        const QStringList fields = lines[1].split(QLatin1Char(','));
-        QCOMPARE(fields.value(names(lines[0]).indexOf(u"error"_s)), u"damaged JPEG data"_s);
-        QCOMPARE(fields.value(names(lines[0]).indexOf(u"openness"_s)), QString());
+        const test::Csv csv = app_->exportCanopy(canopy, dir_.filePath(u"damaged.csv"_s));
+        QCOMPARE(csv.rows.size(), 1);
+        QCOMPARE(csv.field(0, u"error"_s), u"damaged JPEG data"_s);
+        QCOMPARE(csv.field(0, u"openness"_s), QString());
 
         // A whole photo opened next is measured.
-        QVERIFY(app_->open(QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg")));
+        QVERIFY(app_->open(test::kSamplePhoto));
         canopy.refresh();
         QVERIFY(!canopy.notes().contains(u"damaged"_s));
-        QVERIFY(canopy.table().text(u"openness"_s, Column::kPixels) != u"\u2013"_s);
+        QVERIFY(canopy.table().text(u"openness"_s, Column::kPixels) != kDash);
     }
 
     void aHistogramWithoutAValleySaysSo()
     {
         // A white disc on black, measured inside its rim: one value only.
-        ui::CanopyWindow& canopy
-            = open(test::writePicture(dir_, u"disc.bmp"_s, {320, 240}, Qt::black, {{{160, 120}, 100, Qt::white}}));
+        ui::CanopyWindow& canopy = app_->openCanopy(
+            test::writePicture(dir_, u"disc.bmp"_s, {320, 240}, Qt::black, {{{160, 120}, 100, Qt::white}}));
         SrcPrm = throughFoundCircle();
         SrcPrm.R -= 10.0;
         canopy.form().cmbMethod()->setCurrentIndex(int(canopy::ThresholdMethod::Minimum));
         QVERIFY(canopy.notes().contains(u"No figures from the pixels: no threshold found; give a fixed threshold."_s));
         QVERIFY(!canopy.cmdExport()->isEnabled());
-        QCOMPARE(canopy.table().text(u"openness"_s, Column::kPixels), u"\u2013"_s);
+        QVERIFY(!canopy.cmdSaveSky()->isEnabled());
+        QVERIFY(canopy.cmdSaveSky()->toolTip().contains(u"no threshold found"_s));
+        QCOMPARE(canopy.table().text(u"openness"_s, Column::kPixels), kDash);
         canopy.form().cmbMethod()->setCurrentIndex(int(canopy::ThresholdMethod::Fixed));
         QVERIFY(canopy.cmdExport()->isEnabled());
+        QVERIFY(canopy.cmdSaveSky()->isEnabled());
         QCOMPARE(canopy.table().text(u"openness"_s, Column::kPixels), fixed(1.0, 3));
     }
 
-    // A perspective destination has no dots for the hemisphere: the dot
-    // figures are the command line's, and the notes say so.
-    void perspectiveTakesTheCommandLinesDots()
+    // The default orthographic destination leaves a zenith ring without a
+    // dot at 8 rings, and a perspective one has no dots for the hemisphere:
+    // the dot figures are then the command line's, and the notes say so.
+    void theCommandLinesDotsStandIn()
     {
-        ui::CanopyWindow& canopy = open();
-        app_->app.windows().frmFormat().findChild<QComboBox*>(u"cmbD"_s)->setCurrentIndex(kPerspective);
-        QCOMPARE(DstPrm.Proj, kPerspective);
-        QVERIFY(canopy.notes().contains(u"The dot figures are the command line's"_s));
-        QVERIFY(canopy.notes().contains(u"since a perspective destination"_s));
+        ui::CanopyWindow& canopy = app_->openCanopy();
         const ui::CanopyFigureTable& table = canopy.table();
-        const canopy::CanopyRow row = canopy::measurePhoto(SrcFile, hSrc, throughFoundCircle(), nullptr,
-            canopy::kDotsViewRecord, canopy::kDotsViewSide, canopy::kDotsViewSide, canopy.tracker().settings());
+        const auto commandLineRow = [&] {
+            return canopy::measurePhoto(SrcFile, hSrc, canopy.source().prm, nullptr, canopy::kDotsViewRecord,
+                canopy::kDotsViewSide, canopy::kDotsViewSide, canopy.tracker().settings());
+        };
+        QCOMPARE(DstPrm.Proj, kOrthographic);
+        canopy.form().txtRings()->setValue(8);
+        QCOMPARE(canopy.tracker().dotOrigin(), canopy::DotOrigin::DotsView);
+        const canopy::CanopyRow eight = commandLineRow();
+        QVERIFY(eight.dots && eight.dots->le);
+        QCOMPARE(table.text(u"Le"_s, Column::kDots), fixed(eight.dots->le->value, 2));
+        QCOMPARE(table.horizontalHeaderItem(Column::kDots)->text(), u"equisolid dots"_s);
+        QVERIFY(canopy.notes().contains(u"The dot figures are the command line's: the 1000 dots of "
+                                        "an equisolid view of 1000 x 1000 pixels"_s));
+        QVERIFY(canopy.notes().contains(u"of the orthographic destination"_s));
+        canopy.form().txtRings()->setValue(5);
+        QCOMPARE(canopy.tracker().dotOrigin(), canopy::DotOrigin::Destination);
+        QCOMPARE(table.horizontalHeaderItem(Column::kDots)->text(), u"dots"_s);
+
+        auto* cmbD = app_->app.windows().frmFormat().findChild<QComboBox*>(u"cmbD"_s);
+        cmbD->setCurrentIndex(ui::ParameterForm::projectionItem(cmbD, kPerspective));
+        QCOMPARE(DstPrm.Proj, kPerspective);
+        QVERIFY(canopy.notes().contains(u"since a perspective destination"_s));
+        const canopy::CanopyRow row = commandLineRow();
         QVERIFY(row.dots.has_value());
         QCOMPARE(table.text(u"openness"_s, Column::kDots), fixed(row.dots->openness.value, 3));
         QCOMPARE(table.horizontalHeaderItem(Column::kDots)->text(), u"equisolid dots"_s);
@@ -478,22 +435,15 @@ private slots:
         QVERIFY(canopy && canopy->isVisible());
         QVERIFY(!canopy->isEnabled());
         QCOMPARE(canopy->notes(), u"Open a photo to measure its canopy."_s);
-        QVERIFY(app_->open(QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg")));
+        QVERIFY(app_->open(test::kSamplePhoto));
         QVERIFY(canopy->isEnabled());
         QVERIFY(canopy->tracker().pixels().has_value());
         app_->menu("mnuFileClose");
         QVERIFY(!canopy->isEnabled());
-        QCOMPARE(canopy->table().text(u"openness"_s, Column::kPixels), u"\u2013"_s);
+        QCOMPARE(canopy->table().text(u"openness"_s, Column::kPixels), kDash);
     }
 
 private:
-    ui::CanopyWindow& open(const QString& path = QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg"))
-    {
-        [&] { QVERIFY(app_->open(path)); }();
-        app_->menu("mnuCanopy");
-        return *app_->app.windows().canopyIfLoaded();
-    }
-
     QTemporaryDir dir_;
     std::unique_ptr<test::AreaApp> app_;
 };

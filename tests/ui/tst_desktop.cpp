@@ -46,16 +46,8 @@ private slots:
         QVERIFY(app.app.frmMain().openPhoto(disc_));
         QVERIFY(isImage(hSrc) && app.dst());
         QCOMPARE(app.app.frmMain().windowTitle(), u"KARWEN - disc.bmp"_s);
-        // A file that cannot be opened: the same message as File > Open.
-        const QString broken = dir_.filePath(u"broken.jpg"_s);
-        QVERIFY(test::writeFile(broken, "not a jpeg"));
-        app.app.frmMain().close();
-        AreaApp fresh;
-        QVERIFY(!fresh.app.frmMain().openPhoto(broken));
-        QCOMPARE(fresh.dialogs.messages.size(), 1);
-        QVERIFY(fresh.dialogs.messages.constFirst().startsWith(u"Cannot open \""_s + broken));
-        QVERIFY(!isImage(hSrc));
-        QCOMPARE(fresh.app.frmMain().windowTitle(), u"KARWEN"_s);
+        // A file that cannot be opened is File > Open's (tst_image_commands):
+        // both go through openPhoto.
     }
 
     // .jpeg and .jpe names, in any case, open and save as JPEG files.
@@ -115,6 +107,8 @@ private slots:
         QCOMPARE(QString::fromStdString(SrcFile), second);
     }
 
+    // The zoom keys and items act on the active view alone, and on nothing
+    // while the parameters window is active.
     void zoomKeysStepTheActiveView()
     {
         AreaApp app;
@@ -126,6 +120,7 @@ private slots:
             app.app.frmMain().findChild<QAction*>(QLatin1String(name))->trigger();
             return app.dst()->viewScale();
         };
+        const float source = app.app.windows().srcIfLoaded()->viewScale();
         QCOMPARE(key("zoomIn"), 1.5f);
         QCOMPARE(key("zoomIn"), 2.0f);
         QCOMPARE(key("zoomOut"), 1.5f);
@@ -133,17 +128,13 @@ private slots:
         for (int i = 0; i < 4; ++i)
             (void)key("zoomOut");
         QCOMPARE(app.dst()->viewScale(), 0.25f); // the smallest step stays
-    }
-
-    void enterAppliesAField()
-    {
-        AreaApp app;
-        QVERIFY(app.open(disc_));
-        QLineEdit* width = app.app.windows().frmFormat().field(Field::DstWidth);
-        width->setText(u"300"_s);
-        QTest::keyClick(width, Qt::Key_Return);
-        QCOMPARE(DstW, 300);
-        QCOMPARE(RixWidth(hDst), 300);
+        QCOMPARE(key("mag6"), 4.0f);
+        QCOMPARE(app.dst()->windowTitle(), u"New - Destination(400%)"_s);
+        QCOMPARE(app.app.windows().srcIfLoaded()->viewScale(), source);
+        area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(app.app.windows().formatIfLoaded()->parentWidget()));
+        QCOMPARE(key("mag0"), 4.0f);
+        QCOMPARE(key("zoomOut"), 4.0f);
+        QCOMPARE(app.app.windows().srcIfLoaded()->viewScale(), source);
     }
 
     void statusBarTellsWhatIsUnderTheMouse()

@@ -1,11 +1,11 @@
 // The source list's lenses in the running program and in the batch dialog:
 // a lens picked converts through it, a lens file is read through the
 // scripted file dialog or refused with its reason, the list names the lens
-// in use, a new photo starts equidistant, the reference point and the
-// canopy window follow the lens, and a batch converts through it.
+// in use, the reference point and the canopy window follow the lens, a new
+// photo starts equidistant, and a batch converts through it.
 #include "area_app_fixture.h"
 #include "batch_dialog_support.h"
-#include "canopy_window.h"
+#include "parameter_form.h"
 #include "pixel_figures.h"
 #include "pixel_view.h"
 #include "source_projection_list.h"
@@ -81,7 +81,7 @@ private slots:
 
         // A projection picked again keeps the lens, and the globals bring
         // it back into the list.
-        list.setCurrentIndex(kStereographic);
+        list.setCurrentIndex(ui::ParameterForm::projectionItem(&list, kStereographic));
         QCOMPARE(SrcPrm.Proj, kStereographic);
         QCOMPARE(test::pixelsOf(hDst), expectedDestination(nullptr, kStereographic));
         QCOMPARE(SrcLens->name, "wide-test"s);
@@ -113,24 +113,14 @@ private slots:
             app_->dialogs.details[0].contains(u"line 2: unknown key 'focal'"_s), qPrintable(app_->dialogs.details[0]));
     }
 
-    void newPhotoStartsEquidistant()
+    // The reference point looks through the lens; a new photo starts
+    // equidistant again.
+    void referencePointLooksThroughTheLensUntilANewPhoto()
     {
         QVERIFY(app_->open(photo(u"a.bmp"_s, {640, 480})));
         app_->dialogs.files = {lensFile()};
         cmbS().setCurrentIndex(cmbS().openFileItem());
         QCOMPARE(SrcPrm.Proj, RixLensSource);
-        QVERIFY(app_->open(photo(u"b.bmp"_s, {800, 600})));
-        QCOMPARE(SrcPrm.Proj, kEquidistant);
-        QCOMPARE(cmbS().currentText(), u"Equidistant"_s);
-        QCOMPARE(SrcLens->name, "wide-test"s); // still there to pick again
-        QCOMPARE(test::pixelsOf(hDst), expectedDestination(nullptr, kEquidistant));
-    }
-
-    void referencePointLooksThroughTheLens()
-    {
-        QVERIFY(app_->open(photo(u"a.bmp"_s, {640, 480})));
-        app_->dialogs.files = {lensFile()};
-        cmbS().setCurrentIndex(cmbS().openFileItem());
         // The point where the lens puts 60 degrees to the right.
         const double t = kPi / 3, rho = 0.8 * t + kCubic * t * t * t;
         ui::FormatWindow& format = app_->app.windows().frmFormat();
@@ -141,13 +131,17 @@ private slots:
         // Two decimals of a point about 1.6 pixels per degree from the axis.
         QVERIFY2(std::fabs(SrcPrm.Alpha - 60.0) < 0.01, qPrintable(QString::number(SrcPrm.Alpha)));
         QVERIFY2(std::fabs(SrcPrm.Beta) < 0.01, qPrintable(QString::number(SrcPrm.Beta)));
+
+        QVERIFY(app_->open(photo(u"b.bmp"_s, {800, 600})));
+        QCOMPARE(SrcPrm.Proj, kEquidistant);
+        QCOMPARE(cmbS().currentText(), u"Equidistant"_s);
+        QCOMPARE(SrcLens->name, "wide-test"s); // still there to pick again
+        QCOMPARE(test::pixelsOf(hDst), expectedDestination(nullptr, kEquidistant));
     }
 
     void canopyWindowMeasuresThroughTheLens()
     {
-        QVERIFY(app_->open(QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg")));
-        app_->menu("mnuCanopy");
-        ui::CanopyWindow& canopy = *app_->app.windows().canopyIfLoaded();
+        ui::CanopyWindow& canopy = app_->openCanopy();
         QVERIFY(canopy.tracker().pixels());
         const double asEquidistant = canopy.tracker().pixels()->openness;
         app_->dialogs.files = {lensFile()};
@@ -177,7 +171,7 @@ private slots:
         const auto dialog = folders.dialog();
         auto* list = test::child<ui::SourceProjectionList>(*dialog, u"cmbS"_s);
         QCOMPARE(list->currentText(), u"Equidistant"_s);
-        QVERIFY(list->findText(QString::fromStdString(SrcLens->name)) > kStereographic);
+        QVERIFY(list->findText(QString::fromStdString(SrcLens->name)) > list->findText(u"Stereographic"_s));
         folders.dialogs.files = {lensFile()};
         list->setCurrentIndex(list->openFileItem());
         QCOMPARE(list->currentText(), u"wide-test"_s);

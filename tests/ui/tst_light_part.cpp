@@ -7,7 +7,6 @@
 #include "area_app_fixture.h"
 #include "canopy_csv.h"
 #include "canopy_settings_form.h"
-#include "canopy_window.h"
 #include "gap_polar_plot.h"
 #include "image_row.h"
 #include "light_field_text.h"
@@ -22,6 +21,8 @@
 
 using namespace karwen;
 using namespace Qt::StringLiterals;
+using test::pixelsOfColour;
+using test::throughFoundCircle;
 
 namespace {
 
@@ -46,18 +47,6 @@ void enter(QLineEdit* field, const QString& text)
     QTest::keyClick(field, Qt::Key_Return);
 }
 
-// SrcPrm through the image circle found on the open photo.
-ProjectionRecord throughFoundCircle()
-{
-    RixCircle found{};
-    [&] { QVERIFY(RixFindCircle(hSrc, &found) == 1 && found.Confident); }();
-    ProjectionRecord source = SrcPrm;
-    source.Cx = found.Cx;
-    source.Cy = found.Cy;
-    source.R = found.R;
-    return source;
-}
-
 light::LightFigures figuresOf(
     const canopy::LightRequest& request, const canopy::CanopySettings& settings, int threshold)
 {
@@ -76,15 +65,6 @@ void expectSame(const light::LightFigures& a, const light::LightFigures& b)
     QVERIFY(same(a.beamCoverage, b.beamCoverage) && same(a.diffuseCoverage, b.diffuseCoverage));
 }
 
-int pixelsOfColour(const QImage& image, QRgb colour)
-{
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += image.pixel(x, y) == colour;
-    return n;
-}
-
 } // namespace
 
 class TestLightPart : public QObject {
@@ -99,7 +79,7 @@ private slots:
 
     void figuresAreTheLibrarys()
     {
-        ui::CanopyWindow& canopy = open();
+        ui::CanopyWindow& canopy = app_->openCanopy();
         switchOn(canopy.lightForm());
         const auto& light = canopy.tracker().light();
         QVERIFY(light.has_value());
@@ -126,7 +106,7 @@ private slots:
 
     void lightWaitsForTheSiteAndThePeriod()
     {
-        ui::CanopyWindow& canopy = open();
+        ui::CanopyWindow& canopy = app_->openCanopy();
         ui::LightSettingsForm& form = canopy.lightForm();
         QLineEdit* latitude = form.field(u"txtLatitude"_s);
         QVERIFY(!form.lightOn());
@@ -181,7 +161,7 @@ private slots:
         QFETCH(QString, field);
         QFETCH(QString, text);
         QFETCH(QString, why);
-        ui::CanopyWindow& canopy = open();
+        ui::CanopyWindow& canopy = app_->openCanopy();
         ui::LightSettingsForm& form = canopy.lightForm();
         switchOn(form);
         const QStringList names = canopy.lightTable().names();
@@ -208,22 +188,11 @@ private slots:
         QCOMPARE(canopy.tracker().light()->request, kept);
     }
 
-    void aGoodValueChangesTheFigures()
-    {
-        ui::CanopyWindow& canopy = open();
-        ui::LightSettingsForm& form = canopy.lightForm();
-        switchOn(form);
-        const double dsf = canopy.tracker().light()->figures.dsf;
-        enter(form.field(u"txtLatitude"_s), u"33.9 S"_s);
-        QCOMPARE(canopy.tracker().light()->request.settings.site.latitudeDeg, -33.9);
-        QVERIFY(canopy.tracker().light()->figures.dsf != dsf);
-    }
-
     // North of the arctic circle in December the sun never rises: the
     // figures of the beam do not exist, the diffuse ones do.
     void aPolarNightHasNoBeamFigures()
     {
-        ui::CanopyWindow& canopy = open();
+        ui::CanopyWindow& canopy = app_->openCanopy();
         ui::LightSettingsForm& form = canopy.lightForm();
         switchOn(form);
         enter(form.field(u"txtLatitude"_s), u"80"_s);
@@ -241,12 +210,10 @@ private slots:
     // one measure writes for the same photo, circle and settings.
     void exportedRowIsTheCommandLines()
     {
-        ui::CanopyWindow& canopy = open();
+        ui::CanopyWindow& canopy = app_->openCanopy();
         switchOn(canopy.lightForm());
         canopy.cmdClassify()->click();
-        const QString csv = dir_.filePath(u"light.csv"_s);
-        app_->dialogs.files = {csv};
-        canopy.cmdExport()->click();
+        const test::Csv csv = app_->exportCanopy(canopy, dir_.filePath(u"light.csv"_s));
         QVERIFY(app_->dialogs.messages.isEmpty());
 
         const canopy::LightRequest request = summerAt50North();
@@ -255,19 +222,16 @@ private slots:
         measured.circle = canopy::CircleOrigin::Detected;
         QVERIFY(measured.light.has_value());
         expectSame(canopy.tracker().light()->figures, measured.light->figures);
-        const QStringList lines = QString::fromUtf8(test::readFile(csv)).split(u"\r\n"_s, Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 2);
-        QCOMPARE(lines[1], QString::fromStdString(canopy::csvRow(measured)));
-        const QStringList names = lines[0].split(u',');
-        const QStringList fields = lines[1].split(u',');
-        QCOMPARE(fields.value(names.indexOf(u"dsf"_s)),
-            QString::fromStdString(canopy::csvFigure(canopy.tracker().light()->figures.dsf)));
-        QCOMPARE(fields.value(names.indexOf(u"latitude"_s)), u"50"_s);
+        QCOMPARE(csv.rows.size(), 1);
+        QCOMPARE(csv.rows[0].join(u','), QString::fromStdString(canopy::csvRow(measured)));
+        QCOMPARE(
+            csv.field(0, u"dsf"_s), QString::fromStdString(canopy::csvFigure(canopy.tracker().light()->figures.dsf)));
+        QCOMPARE(csv.field(0, u"latitude"_s), u"50"_s);
     }
 
     void sunTracksShowOnlyWhenChecked()
     {
-        ui::CanopyWindow& canopy = open();
+        ui::CanopyWindow& canopy = app_->openCanopy();
         ui::LightSettingsForm& form = canopy.lightForm();
         switchOn(form);
         views::SrcView* src = app_->app.windows().srcIfLoaded();
@@ -298,7 +262,7 @@ private slots:
     // photo's right: the photo's top then points east.
     void draggingTheNorthMarkSetsTheTopAzimuth()
     {
-        ui::CanopyWindow& canopy = open();
+        ui::CanopyWindow& canopy = app_->openCanopy();
         ui::LightSettingsForm& form = canopy.lightForm();
         switchOn(form);
         form.chkSunTracks()->setChecked(true);
@@ -369,7 +333,7 @@ private slots:
 
     void theWindowsPlotFollowsTheOrientation()
     {
-        ui::CanopyWindow& canopy = open();
+        ui::CanopyWindow& canopy = app_->openCanopy();
         const QImage before = canopy.plot().grab().toImage();
         enter(canopy.lightForm().field(u"txtTopAzimuth"_s), u"90"_s);
         QVERIFY(canopy.plot().grab().toImage() != before);
@@ -456,13 +420,6 @@ private slots:
     }
 
 private:
-    ui::CanopyWindow& open(const QString& path = QStringLiteral(KARWEN_SAMPLES_DIR "/allsky_day.jpg"))
-    {
-        [&] { QVERIFY(app_->open(path)); }();
-        app_->menu("mnuCanopy");
-        return *app_->app.windows().canopyIfLoaded();
-    }
-
     // Light on at 50 N, 10 E, UTC+1 for May to September 2021.
     void switchOn(ui::LightSettingsForm& form)
     {

@@ -1,4 +1,5 @@
-// Start-up state, the menus, the Zoom rule and the closing of both views.
+// Start-up state, the menus, the tool windows and the frame, and the
+// closing of both views.
 #include "area_app_fixture.h"
 #include "canopy_window.h"
 #include "dst_view.h"
@@ -128,26 +129,6 @@ private slots:
         }
     }
 
-    void zoomActsOnActiveViewOnly()
-    {
-        ui::KarwenApp& app = *app_;
-        openSynthetic(app, 600, 400);
-        views::SrcView* src = app.windows().srcIfLoaded();
-        views::DstView* dst = app.windows().dstIfLoaded();
-        QMdiArea* area = app.frmMain().mdiArea();
-        area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(dst->parentWidget()));
-        app.frmMain().item(u"mag6"_s)->trigger(); // 400%
-        QCOMPARE(dst->viewScale(), 4.0f);
-        QCOMPARE(src->viewScale(), 0.5f);
-        QCOMPARE(dst->windowTitle(), u"New - Destination(400%)"_s);
-        // The parameters window active: the Zoom items do nothing.
-        area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(app.windows().formatIfLoaded()->parentWidget()));
-        app.frmMain().item(u"mag0"_s)->trigger();
-        QCOMPARE(dst->viewScale(), 4.0f);
-        QCOMPARE(src->viewScale(), 0.5f);
-        close_image();
-    }
-
     void toolWindowsComeBackWholeFromTheViewMenu()
     {
         ui::KarwenApp& app = *app_;
@@ -197,15 +178,9 @@ private slots:
             return true;
         };
         QVERIFY(allInside());
+        // (Zooming keeps each view's window: tst_window_layout.)
         area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(dst->parentWidget()));
-        for (int step = 0; step < 2; ++step)
-            app.frmMain().findChild<QAction*>(u"zoomIn"_s)->trigger();
-        QCOMPARE(dst->viewScale(), 2.0f);
-        // The picture scrolls inside the view; the frame has nothing to scroll.
-        QVERIFY(allInside());
-        QVERIFY(dst->hsb()->maximum() > 0 && dst->vsb()->maximum() > 0);
-        QVERIFY(!area->horizontalScrollBar()->isVisible() && !area->verticalScrollBar()->isVisible());
-
+        dst->set_sc(2.0f);
         // A larger frame (maximised) gives the view room to grow.
         const QSize before = dst->parentWidget()->size();
         app.frmMain().resize(1200, 900);

@@ -1,12 +1,11 @@
 // The Canopy window's sky image and its histogram: "Save sky image..."
 // writes the very bytes the command line's --save-classified writes for the
-// same photo and settings, never over the photo, and is not offered without
-// figures; a click on the histogram sets a fixed threshold there, and the
-// figures follow.
+// same photo and settings, and never over the photo (tst_canopy_window shows
+// it is not offered without figures); a click on the histogram sets a fixed
+// threshold there, and the figures follow.
 #include "area_app_fixture.h"
 #include "canopy_figure_table.h"
 #include "canopy_settings_form.h"
-#include "canopy_window.h"
 #include "pixel_figures.h"
 #include "pixel_view.h"
 #include "value_histogram.h"
@@ -16,21 +15,6 @@ using namespace Qt::StringLiterals;
 using Column = ui::CanopyFigureTable::Column;
 
 Q_DECLARE_METATYPE(QStringList)
-
-namespace {
-
-// karwen-cli measure with --save-classified into folder: its exit code.
-int runCli(const QStringList& args)
-{
-    QProcess cli;
-    cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    cli.start(QStringLiteral(KARWEN_CLI), args);
-    if (!cli.waitForFinished(60000))
-        return -1;
-    return cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
-}
-
-} // namespace
 
 class TestSkyImage : public QObject {
     Q_OBJECT
@@ -48,26 +32,17 @@ private slots:
     void savesTheCommandLinesBytes_data()
     {
         QTest::addColumn<QStringList>("options");
+        // The window's settings reach the image (the form's own mapping is
+        // tst_canopy_window's).
         QTest::newRow("the defaults") << QStringList{};
-        QTest::newRow("luma, gamma 1, Ridler")
-            << QStringList{u"--channel"_s, u"luma"_s, u"--gamma"_s, u"1"_s, u"--threshold"_s, u"ridler"_s};
         QTest::newRow("a fixed threshold") << QStringList{u"--threshold"_s, u"40"_s};
     }
     void savesTheCommandLinesBytes()
     {
         QFETCH(QStringList, options);
-        ui::CanopyWindow& canopy = open();
-        ui::CanopySettingsForm& form = canopy.form();
-        for (qsizetype i = 0; i + 1 < options.size(); i += 2) {
-            if (options[i] == u"--channel"_s)
-                form.cmbChannel()->setCurrentIndex(int(canopy::Channel::Luma));
-            else if (options[i] == u"--gamma"_s)
-                form.txtGamma()->setValue(options[i + 1].toDouble());
-            else if (options[i + 1] == u"ridler"_s)
-                form.cmbMethod()->setCurrentIndex(int(canopy::ThresholdMethod::Ridler));
-            else
-                form.setFixedThreshold(options[i + 1].toInt());
-        }
+        ui::CanopyWindow& canopy = app_->openCanopy(photo_);
+        if (!options.isEmpty())
+            canopy.form().setFixedThreshold(options[1].toInt());
         QVERIFY(canopy.cmdSaveSky()->isEnabled());
         // A folder of its own for each row: nothing there is replaced.
         const QString row = dir_.filePath(QString::number(++rows_));
@@ -83,8 +58,8 @@ private slots:
         QVERIFY(canopy.notes().contains(u"Sky image saved as window.png."_s));
 
         const QString folder = row + u"/cli"_s;
-        QCOMPARE(runCli(QStringList{
-                            u"measure"_s, u"-q"_s, u"--csv"_s, row + u"/figures.csv"_s, u"--save-classified"_s, folder}
+        QCOMPARE(test::runCli(QStringList{u"measure"_s, u"-q"_s, u"--csv"_s, row + u"/figures.csv"_s,
+                                  u"--save-classified"_s, folder}
                      + options + QStringList{photo_}),
             0);
         const QByteArray window = test::readFile(saved);
@@ -95,7 +70,7 @@ private slots:
     // Chosen anyway, the photo itself is refused, and stays as it was.
     void neverOverThePhoto()
     {
-        ui::CanopyWindow& canopy = open();
+        ui::CanopyWindow& canopy = app_->openCanopy(photo_);
         const QByteArray before = test::readFile(photo_);
         app_->dialogs.files = {photo_};
         app_->dialogs.answers = {true}; // "already exists. Do you want to replace it?"
@@ -107,37 +82,9 @@ private slots:
         QVERIFY(canopy.notes().contains(u"No sky image saved."_s));
     }
 
-    void notOfferedWithoutFigures()
-    {
-        const QString cut = dir_.filePath(u"cut.jpg"_s);
-        {
-            QFile whole(photo_);
-            QFile part(cut);
-            QVERIFY(whole.open(QIODevice::ReadOnly) && part.open(QIODevice::WriteOnly));
-            part.write(whole.read(whole.size() / 2));
-        }
-        ui::CanopyWindow& canopy = open(cut);
-        QVERIFY(!canopy.cmdSaveSky()->isEnabled());
-        QVERIFY2(canopy.cmdSaveSky()->toolTip().contains(u"damaged JPEG data"_s),
-            qPrintable(canopy.cmdSaveSky()->toolTip()));
-
-        // A white disc measured inside its rim has one value only: Minimum
-        // finds no threshold, and the tip says so.
-        QVERIFY(
-            app_->open(test::writePicture(dir_, u"disc.bmp"_s, {320, 240}, Qt::black, {{{160, 120}, 100, Qt::white}})));
-        SrcPrm.R -= 10.0;
-        canopy.refresh();
-        QVERIFY(canopy.cmdSaveSky()->isEnabled());
-        canopy.form().cmbMethod()->setCurrentIndex(int(canopy::ThresholdMethod::Minimum));
-        QCOMPARE(canopy.tracker().pixels()->status, canopy::PixelStatus::NoThreshold);
-        QVERIFY(!canopy.cmdSaveSky()->isEnabled());
-        QVERIFY2(canopy.cmdSaveSky()->toolTip().contains(u"no threshold found"_s),
-            qPrintable(canopy.cmdSaveSky()->toolTip()));
-    }
-
     void aClickOnTheHistogramSetsAFixedThreshold()
     {
-        ui::CanopyWindow& canopy = open();
+        ui::CanopyWindow& canopy = app_->openCanopy(photo_);
         ui::ValueHistogram& histogram = canopy.histogram();
         QVERIFY(histogram.width() > 256 / 4);
         QCOMPARE(canopy.tracker().settings().method, canopy::ThresholdMethod::Otsu);
@@ -169,13 +116,6 @@ private slots:
     }
 
 private:
-    ui::CanopyWindow& open(const QString& path = {})
-    {
-        [&] { QVERIFY(app_->open(path.isEmpty() ? photo_ : path)); }();
-        app_->menu("mnuCanopy");
-        return *app_->app.windows().canopyIfLoaded();
-    }
-
     QTemporaryDir dir_;
     QString photo_;
     int rows_ = 0;

@@ -6,8 +6,8 @@
 #include "area_app_fixture.h"
 #include "batch_dialog.h"
 #include "canopy_figure_table.h"
-#include "canopy_window.h"
 #include "parameter_fields.h"
+#include "parameter_form.h"
 #include "source_projection_list.h"
 #include "undo_history.h"
 
@@ -112,6 +112,10 @@ class TestUndoHistory : public QObject {
     ui::SourceProjectionList& cmbS() { return child<ui::SourceProjectionList>(format(), u"cmbS"_s); }
     QComboBox& cmbD() { return child<QComboBox>(format(), u"cmbD"_s); }
     QComboBox& cmbI() { return child<QComboBox>(format(), u"cmbI"_s); }
+    static void pick(QComboBox& list, int32_t code)
+    {
+        list.setCurrentIndex(ui::ParameterForm::projectionItem(&list, code));
+    }
 
     Shown shown()
     {
@@ -220,9 +224,9 @@ class TestUndoHistory : public QObject {
         const QPoint ref = srcViewPoint(RefX, RefY);
         drag(src().picture(), ref, ref + QPoint(-30, 25), Qt::ShiftModifier);
     }
-    void sourceProjectionStep() { cmbS().setCurrentIndex(kStereographic); }
+    void sourceProjectionStep() { pick(cmbS(), kStereographic); }
     void lensStep() { cmbS().setCurrentIndex(cmbS().lensItem(builtInLenses().front())); }
-    void destinationProjectionStep() { cmbD().setCurrentIndex(2); }
+    void destinationProjectionStep() { pick(cmbD(), kEquidistant); }
     void interpolationStep() { cmbI().setCurrentIndex(2); }
     // The batch dialog hands its destination side back when it closes.
     void batchStep()
@@ -278,6 +282,9 @@ private slots:
         QCOMPARE(bar[0]->text(), u"File(&F)"_s);
         QCOMPARE(bar[1]->text(), u"Edit(&E)"_s);
         QCOMPARE(bar[1]->menu()->objectName(), u"mnuEdit"_s);
+        // The Window menu stands before Help, the last.
+        QCOMPARE(bar[bar.size() - 2]->text(), u"Window(&W)"_s);
+        QCOMPARE(bar.last()->text(), u"Help(&H)"_s);
         QStringList captions;
         for (QAction* item : bar[1]->menu()->actions()) {
             captions << item->text();
