@@ -15,12 +15,7 @@
 #include <string>
 
 using namespace karwen;
-using karwen::test::AreaTest;
-using karwen::test::countsFromDots;
-using karwen::test::MeasurementSnapshot;
-using karwen::test::readBytes;
-using karwen::test::ScratchFolder;
-using karwen::test::writeBytes;
+using namespace karwen::test;
 
 #ifdef __unix__
 #include <csignal>

@@ -19,11 +19,9 @@
 #include <vector>
 
 using namespace karwen;
-using karwen::test::AreaTest;
+using namespace karwen::test;
 using AreaTables = AreaTest;
 using DotPlacement = AreaTest;
-using karwen::test::countsFromDots;
-using karwen::test::MeasurementSnapshot;
 using AreaBrush = AreaTest;
 
 // Every dot stands for an equal share of the circle: ring i sits where
@@ -102,16 +100,6 @@ TEST_F(AreaTables, ToolSizesAndClasses)
     EXPECT_FALSE(selectClass(0));
     EXPECT_FALSE(selectClass(16));
     EXPECT_EQ(CurRgn, 15);
-}
-
-TEST_F(AreaTables, DotColourMarksTheSelectedClass)
-{
-    ASSERT_TRUE(selectClass(2));
-    DotClass[1] = 2;
-    DotClass[2] = 3;
-    EXPECT_EQ(dotColor(1), CurRgnColor);
-    EXPECT_EQ(dotColor(2), ClassColor[3]);
-    EXPECT_EQ(dotColor(3), ClassColor[0]);
 }
 
 // The panel's five columns and a percent sign; the log's six columns, and
@@ -221,16 +209,6 @@ INSTANTIATE_TEST_SUITE_P(ZoomAndScroll, DotPlacementViews,
         ViewCase{1.5f, 200, 137, 700}, ViewCase{2.0f, 511, 3, 1024}, ViewCase{4.0f, 600, 400, 333},
         ViewCase{8.0f, 1000, 900, 1024}));
 
-TEST_F(DotPlacement, NothingMovesWhileMeasurementIsOff)
-{
-    AreaOn = false;
-    DotX[1] = 12.0f;
-    DotY[1] = 34.0f;
-    EXPECT_FALSE(positionAreaDots({256.0, 256.0, 256.0}, {1.0f, 0, 0, 512}));
-    EXPECT_EQ(DotX[1], 12.0f);
-    EXPECT_EQ(DotY[1], 34.0f);
-}
-
 namespace {
 
 // All dots far outside any brush, then a few where a test wants them.
@@ -275,6 +253,9 @@ TEST_F(AreaBrush, NothingHappensWhileMeasurementIsOff)
     AreaOn = false;
     parkAllDots();
     putDot(1, 10, 10);
+    EXPECT_FALSE(positionAreaDots({256.0, 256.0, 256.0}, {1.0f, 0, 0, 512}));
+    EXPECT_EQ(dot(1).x, 10.0f);
+    EXPECT_EQ(dot(1).y, 10.0f);
     const MeasurementSnapshot before;
     for (int button : {0, 1, 2, 3}) {
         const auto r = areaMouseMove(button, 10, 10);
@@ -336,7 +317,9 @@ TEST_F(AreaBrush, PaintTakesOnlyClassZeroAndErasesOnlyTheSelectedClass)
     EXPECT_EQ(DotClass[2], 4);
     EXPECT_EQ(ClassCount[0], 997);
     EXPECT_EQ(ClassCount[2], 2);
-    EXPECT_EQ(dotColor(1), CurRgnColor);
+    EXPECT_EQ(dotColor(1), CurRgnColor); // the selected class marked, the others in their colours
+    EXPECT_EQ(dotColor(2), ClassColor[4]);
+    EXPECT_EQ(dotColor(4), ClassColor[0]);
 
     ASSERT_TRUE(selectClass(4));
     const auto erase = areaMouseMove(kRightButton, 10, 10);

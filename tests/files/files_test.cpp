@@ -28,12 +28,8 @@
 #include <unistd.h>
 #include <vector>
 
-using karwen::files::FileError;
-using karwen::files::LineAppender;
-using karwen::test::readBytes;
-using karwen::test::ScratchFolder;
-using karwen::test::writeBytes;
 using namespace karwen::files;
+using namespace karwen::test;
 
 namespace fs = std::filesystem;
 namespace files = karwen::files;

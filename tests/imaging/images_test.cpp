@@ -21,14 +21,16 @@
 #include <sys/stat.h>
 #include <vector>
 
-using codec_test::OwnedImage;
-using codec_test::pixelAt;
-using codec_test::readBytes;
-using codec_test::ScratchFile;
-using codec_test::writeBytes;
+using namespace codec_test;
 using karwen::test::BmpLayout;
 using karwen::test::ScratchFolder;
 using enum karwen::test::BmpCompression;
+
+extern "C" {
+int32_t rixFromCRecordSize(void);
+int32_t rixFromCProjOffset(void);
+int32_t rixFromCRoundTrip(int32_t width, int32_t height);
+}
 
 TEST(Handles, CreateDestroyAndRefuseUnknownHandlesAndImpossibleSizes)
 {
@@ -46,16 +48,6 @@ TEST(Handles, CreateDestroyAndRefuseUnknownHandlesAndImpossibleSizes)
     EXPECT_EQ(RixCreate(0, 10), 0);
     EXPECT_EQ(RixCreate(10, -1), 0);
     EXPECT_EQ(RixCreate(32768, 1), 0);
-}
-
-extern "C" {
-int32_t rixFromCRecordSize(void);
-int32_t rixFromCProjOffset(void);
-int32_t rixFromCRoundTrip(int32_t width, int32_t height);
-}
-
-TEST(Handles, TheInterfaceWorksFromC)
-{
     EXPECT_EQ(rixFromCRecordSize(), 52);
     EXPECT_EQ(rixFromCProjOffset(), 48);
     EXPECT_EQ(rixFromCRoundTrip(7, 5), 7005);

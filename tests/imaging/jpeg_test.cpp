@@ -18,18 +18,12 @@
 #include <string>
 #include <utility>
 
-using codec_test::OwnedImage;
-using codec_test::pixelAt;
-using codec_test::readBytes;
-using codec_test::ScratchFile;
-using codec_test::writeBytes;
+using namespace codec_test;
 using karwen::test::ScratchFolder;
 
 namespace {
 
-using jpeg_test::byteOf;
-using jpeg_test::cut;
-using jpeg_test::Pixel;
+using namespace jpeg_test;
 
 constexpr int kWidth = 250; // not a multiple of the MCU size
 constexpr int kHeight = 190;
@@ -327,6 +321,11 @@ TEST(JpegScaled, SidesAreTheDecodersCeilingsAndTheImageIsPlacedFromTheTop)
         EXPECT_LT(level(image.id(), 600 / scale - 2, 20), 50) << scale;
         EXPECT_GT(level(image.id(), 600 / scale + 1, 20), 200) << scale;
     }
+    // A grey file stays grey.
+    const ScratchFile grey("grey.jpg", karwen::test::greyJpeg(40, 30, [](int x, int y) { return uint8_t(4 * x + y); }));
+    const OwnedImage scaledGrey(RixLoadJPGScaled(grey.path(), 4));
+    ASSERT_GE(scaledGrey.id(), 1) << RixLastError();
+    EXPECT_EQ(RixIsGrey(scaledGrey.id()), 1);
 }
 
 // The size is read from the file's first 256 KiB where its header lies
@@ -351,15 +350,6 @@ TEST(JpegScaled, SizeOfLongFilesAndOfLongHeaders)
     ASSERT_EQ(RixJPGSize(real.c_str(), &w, &h), 1) << RixLastError();
     EXPECT_EQ(w, 2560);
     EXPECT_EQ(h, 1920);
-}
-
-TEST(JpegScaled, AGreyFileStaysGrey)
-{
-    const codec_test::ScratchFile grey(
-        "grey.jpg", karwen::test::greyJpeg(40, 30, [](int x, int y) { return uint8_t(4 * x + y); }));
-    const OwnedImage image(RixLoadJPGScaled(grey.path(), 4));
-    ASSERT_GE(image.id(), 1) << RixLastError();
-    EXPECT_EQ(RixIsGrey(image.id()), 1);
 }
 
 TEST(JpegScaled, RefusesBadArgumentsDamageAndPhotosOverTheLimit)

@@ -305,6 +305,18 @@ TEST(ViewReferenceLens, WorkedAnglesThroughAWideLens)
     src.Alpha = -120.0;
     ASSERT_TRUE(angle2ref(src, x, y, &lens));
     EXPECT_NEAR(x, 600 - rim, 1e-3);
+
+    // The sky angles under the pointer, past 90 degrees and on a tilted side.
+    const auto past90 = skyAnglesAt(lensSource(), 600.0, 600.0 + at(95), &lens);
+    ASSERT_TRUE(past90);
+    EXPECT_NEAR(past90->zenithDeg, 95.0, 1e-6);
+    EXPECT_NEAR(past90->azimuthDeg, 90.0, 1e-6);
+    const auto tilted = skyAnglesAt(lensSource(90.0), 600.0 - at(40), 600.0, &lens);
+    ASSERT_TRUE(tilted);
+    EXPECT_NEAR(tilted->zenithDeg, 40.0, 1e-6);
+    EXPECT_NEAR(tilted->azimuthDeg, 90.0, 1e-6);
+    // Beyond the rim the lens sees nothing.
+    EXPECT_FALSE(skyAnglesAt(lensSource(), 600.0 + at(100) + 1.0, 600.0, &lens));
 }
 
 TEST(ViewReferenceLens, RoundTripOverTheWholeFieldAndTilts)
@@ -373,22 +385,6 @@ TEST(ViewReferenceLens, ALensSourceWithoutAUsableLensPlacesNothing)
     const RixLens wide = wideLens();
     ASSERT_TRUE(ref2angle(withLens, 850, 600, &wide));
     EXPECT_EQ(withLens.Alpha, ideal.Alpha);
-}
-
-TEST(ViewDirectionLens, PointerAnglesThroughTheLens)
-{
-    const RixLens lens = wideLens();
-    const auto at = [&lens](double thetaDeg) { return 500.0 * rhoOf(lens, thetaDeg * kDeg); };
-    const auto past90 = skyAnglesAt(lensSource(), 600.0, 600.0 + at(95), &lens);
-    ASSERT_TRUE(past90);
-    EXPECT_NEAR(past90->zenithDeg, 95.0, 1e-6);
-    EXPECT_NEAR(past90->azimuthDeg, 90.0, 1e-6);
-    const auto tilted = skyAnglesAt(lensSource(90.0), 600.0 - at(40), 600.0, &lens);
-    ASSERT_TRUE(tilted);
-    EXPECT_NEAR(tilted->zenithDeg, 40.0, 1e-6);
-    EXPECT_NEAR(tilted->azimuthDeg, 90.0, 1e-6);
-    // Beyond the rim the lens sees nothing.
-    EXPECT_FALSE(skyAnglesAt(lensSource(), 600.0 + at(100) + 1.0, 600.0, &lens));
 }
 
 } // namespace
