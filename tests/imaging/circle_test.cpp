@@ -34,24 +34,6 @@ struct NoisyDisc {
 
 std::ostream& operator<<(std::ostream& os, const NoisyDisc& c) { return os << c.name; }
 
-// Sensor noise: Gaussian per channel (Box-Muller on a fixed-seed engine, the
-// same numbers on every platform), clipped to 0..255.
-class Noise {
-public:
-    explicit Noise(uint32_t seed)
-        : engine_(seed)
-    {
-    }
-    double next()
-    {
-        auto uniform = [&] { return (double(engine_()) + 0.5) / 4294967296.0; };
-        return std::sqrt(-2 * std::log(uniform())) * std::cos(2 * std::numbers::pi * uniform());
-    }
-
-private:
-    std::mt19937 engine_;
-};
-
 // The disc's level at (dx, dy) from its centre: uniform, or with dark
 // canopy-like wedges over the outer fifth that hide the rim at more than
 // half of the angles.
@@ -63,14 +45,18 @@ double discLevel(const NoisyDisc& d, double dx, double dy)
     return d.background + d.contrast;
 }
 
-// Each channel at the disc's level plus noise, row after row from the bottom.
+// Each channel at the disc's level plus sensor noise, row after row from the
+// bottom: Gaussian (Box-Muller on a fixed-seed engine, the same numbers on
+// every platform), clipped to 0..255.
 OwnedImage makeNoisyDisc(const NoisyDisc& d)
 {
-    Noise noise(d.seed);
+    std::mt19937 engine(d.seed);
+    auto uniform = [&] { return (double(engine()) + 0.5) / 4294967296.0; };
+    auto noise = [&] { return std::sqrt(-2 * std::log(uniform())) * std::cos(2 * std::numbers::pi * uniform()); };
     return OwnedImage(d.w, d.h, [&](int x, int y) {
         const double dx = x + 0.5 - d.cx, dy = y + 0.5 - d.cy;
         const double level = std::hypot(dx, dy) <= d.r ? discLevel(d, dx, dy) : d.background;
-        auto channel = [&] { return uint8_t(std::clamp(std::lround(level + d.sigma * noise.next()), 0L, 255L)); };
+        auto channel = [&] { return uint8_t(std::clamp(std::lround(level + d.sigma * noise()), 0L, 255L)); };
         const uint8_t red = channel(), green = channel(), blue = channel();
         return rix::packRgb(red, green, blue);
     });
