@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <ctime>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <string>
 
@@ -236,27 +236,12 @@ const std::string kEntryBody = [] {
     return body + "14   2.4%\r\n15   0.1%\r\n";
 }();
 
-std::size_t lineCount(const std::string& text)
-{
-    std::size_t lines = 0;
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
-        ++lines;
-    return lines;
-}
-
 // The text after the first line of each 19-line entry.
 std::string withoutFirstLine(const std::string& entry) { return entry.substr(entry.find("\r\n") + 2); }
 
-// "YYYY-MM-DD HH:MM:SS"
 bool isDateTime(const std::string& text)
 {
-    const std::string shape = "dddd-dd-dd dd:dd:dd";
-    if (text.size() != shape.size())
-        return false;
-    for (std::size_t i = 0; i < shape.size(); ++i)
-        if (shape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != shape[i])
-            return false;
-    return true;
+    return std::regex_match(text, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)"));
 }
 
 } // namespace
@@ -319,8 +304,8 @@ TEST_F(AreaLog, TwoLogsDifferOnlyInTheirFirstLines)
     EXPECT_EQ(log.filename(), "KARWEN.LOG");
     ASSERT_TRUE(appendAreaLog(log, currentAreaLogEntry()));
     ASSERT_TRUE(appendAreaLog(log, currentAreaLogEntry()));
+    // Two first lines, each followed by the same 18.
     const std::string text = readBytes(log);
-    ASSERT_EQ(lineCount(text), 38u);
     const std::size_t half = text.size() / 2;
     EXPECT_EQ(withoutFirstLine(text.substr(0, half)), kEntryBody);
     EXPECT_EQ(withoutFirstLine(text.substr(half)), kEntryBody);
@@ -349,9 +334,7 @@ TEST_F(AreaLog, ClearKeepsTheEntriesInOneBackup)
     ASSERT_EQ(clearAreaLog(log), LogClearing::NothingToKeep);
     EXPECT_EQ(readBytes(backup), "old entries\r\nmore\r\n");
     ASSERT_TRUE(appendAreaLog(log, currentAreaLogEntry()));
-    const std::string text = readBytes(log);
-    EXPECT_EQ(lineCount(text), 19u);
-    EXPECT_EQ(withoutFirstLine(text), kEntryBody);
+    EXPECT_EQ(withoutFirstLine(readBytes(log)), kEntryBody);
 }
 
 TEST_F(AreaLog, UnwritableLogIsReported)
