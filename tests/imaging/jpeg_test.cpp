@@ -263,20 +263,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(JpegBadFiles, MissingFileAndNoHandleLeak)
 {
     ScratchFolder folder;
-    const std::string good = folder.file("good.jpg");
-    writeBytes(good, baseline());
-    const int32_t before = RixLoadJPG(good.c_str());
-    ASSERT_GE(before, 1) << RixLastError();
-    RixDestroy(before);
+    const int32_t before = nextHandle();
     EXPECT_EQ(RixLoadJPG(folder.file("absent.jpg").c_str()), 0);
     EXPECT_NE(std::string(RixLastError()).find("absent.jpg"), std::string::npos) << RixLastError();
     EXPECT_EQ(RixLoadJPG(""), 0);
     const std::string bad = folder.file("bad.jpg");
     writeBytes(bad, cut(baseline(), 0.5));
     EXPECT_EQ(RixLoadJPG(bad.c_str()), 0);
-    const int32_t after = RixLoadJPG(good.c_str());
-    EXPECT_EQ(after, before + 1) << "failed loads must not consume handles";
-    RixDestroy(after);
+    EXPECT_EQ(nextHandle(), before + 1) << "failed loads must not consume handles";
 }
 
 // 1203 x 901: a left half dark and a right half bright, and a bright top
