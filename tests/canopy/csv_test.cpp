@@ -1,9 +1,6 @@
-// The CSV lines of canopy figures: quoting, measured and failed rows read
-// back column by column under their header, no "-0.00", saturated indices
-// as their bounds, appending only below the same header and whole; names of
-// any bytes through csvText and rawText. The columns added after the
-// figures: the lens, the light columns in order, and the earlier headers
-// that are still ours, which the export brings up to date.
+// The CSV lines of canopy figures read back column by column under their
+// header, appended only below the same header and whole; names of any
+// bytes; the lens and light columns, and the earlier headers still ours.
 #include "../common/scratch_folder.h"
 #include "canopy_csv.h"
 #include "canopy_csv_reading.h"
@@ -14,6 +11,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -45,6 +43,14 @@ std::map<std::string, std::string> columnsOf(const CanopyRow& row)
     for (std::size_t i = 0; i < names.size() && i < values.size(); ++i)
         columns[names[i]] = values[i];
     return columns;
+}
+
+using Columns = std::map<std::string, std::string>;
+
+void expectColumns(const Columns& columns, std::initializer_list<std::pair<const char*, const char*>> expected)
+{
+    for (const auto& [name, value] : expected)
+        EXPECT_EQ(columns.at(name), value) << name;
 }
 
 TEST(CanopyCsv, FieldsAreQuotedOnlyWhenTheyMustBe)
@@ -117,13 +123,10 @@ TEST(CanopyCsv, RowsReadBackUnderTheirHeader)
 
     // A perspective destination keeps the pixel figures and names its
     // projection; the dot columns stay empty.
-    const auto perspective = columnsOf(canopyRow("a.jpg", settings, source, nullptr, pixels, kPerspective, noDots));
-    EXPECT_EQ(perspective.at("openness"), "0.412346");
-    EXPECT_EQ(perspective.at("dots_projection"), "Perspective");
-    for (const char* name :
-        {"openness_dots", "openness_dots_hi", "le_dots", "dots_effective", "dots_saturated", "dots_outside"})
-        EXPECT_EQ(perspective.at(name), "") << name;
-    EXPECT_EQ(perspective.at("circle"), "given");
+    expectColumns(columnsOf(canopyRow("a.jpg", settings, source, nullptr, pixels, kPerspective, noDots)),
+        {{"openness", "0.412346"}, {"dots_projection", "Perspective"}, {"openness_dots", ""}, {"openness_dots_hi", ""},
+            {"le_dots", ""}, {"dots_effective", ""}, {"dots_saturated", ""}, {"dots_outside", ""},
+            {"circle", "given"}});
 }
 
 TEST(CanopyCsv, NewColumnsCloseTheHeaderAndCarryTheirValues)
@@ -174,18 +177,16 @@ TEST(CanopyCsv, NoFieldIsMinusZero)
     const ProjectionRecord source{-0.001, 250, 240, -0.004, -0.0049, -0.0, kEquidistant};
     const CanopySettings settings{.gamma = -0.0, .rings = 3}; // gamma in its shortest form
     const auto columns = columnsOf(canopyRow("a.jpg", settings, source, nullptr, pixels, kEquisolidangle, dots));
-    for (const auto& [name, value] :
-        {std::pair{"cx", "0.00"}, {"beta", "0.00"}, {"gamma", "0"}, {"openness", "0.000000"}, {"gf_1", "0.000000"},
-            {"openness_dots_lo", "0.000000"}, {"dots_effective", "0.0"}})
-        EXPECT_EQ(columns.at(name), value) << name;
+    expectColumns(columns,
+        {{"cx", "0.00"}, {"beta", "0.00"}, {"gamma", "0"}, {"openness", "0.000000"}, {"gf_1", "0.000000"},
+            {"openness_dots_lo", "0.000000"}, {"dots_effective", "0.0"}});
     for (const auto& [name, value] : columns)
         EXPECT_FALSE(value.starts_with("-0") && value.find_first_not_of("-0.") == std::string::npos)
             << name << " = " << value;
     // A value that does not round to zero keeps its sign.
     const ProjectionRecord tilted{250, 250, 240, -0.005001, -12.5, 0, kEquidistant};
-    const auto signedColumns = columnsOf(canopyRow("a.jpg", settings, tilted, nullptr, pixels, kEquisolidangle, dots));
-    EXPECT_EQ(signedColumns.at("alpha"), "-0.01");
-    EXPECT_EQ(signedColumns.at("beta"), "-12.50");
+    expectColumns(columnsOf(canopyRow("a.jpg", settings, tilted, nullptr, pixels, kEquisolidangle, dots)),
+        {{"alpha", "-0.01"}, {"beta", "-12.50"}});
 }
 
 // A ring without sky: the row carries the bound, as the window's table
@@ -207,26 +208,20 @@ TEST(CanopyCsv, ASaturatedIndexIsWrittenAsItsBound)
     dots.leBound = FloorBound{7.9, {{1, -1}}};
     const CanopySettings settings{.rings = 3};
     const ProjectionRecord source{250, 250, 240, 0, 0, 0, kEquidistant};
-    auto columns = columnsOf(canopyRow("a.jpg", settings, source, nullptr, pixels, kEquisolidangle, dots));
-    EXPECT_EQ(columns.at("le"), "6.400000");
-    EXPECT_EQ(columns.at("l"), "13.100000"); // its sectors all saw sky: no bound
-    EXPECT_EQ(columns.at("lx"), "");
-    EXPECT_EQ(columns.at("saturated"), "1");
-    EXPECT_EQ(columns.at("le_dots"), "7.900000");
-    EXPECT_EQ(columns.at("le_dots_lo"), "7.500000");
-    EXPECT_EQ(columns.at("le_dots_hi"), "");
-    EXPECT_EQ(columns.at("dots_saturated"), "1");
+    // l: its sectors all saw sky, no bound.
+    expectColumns(columnsOf(canopyRow("a.jpg", settings, source, nullptr, pixels, kEquisolidangle, dots)),
+        {{"le", "6.400000"}, {"l", "13.100000"}, {"lx", ""}, {"saturated", "1"}, {"le_dots", "7.900000"},
+            {"le_dots_lo", "7.500000"}, {"le_dots_hi", ""}, {"dots_saturated", "1"}});
 
     // A lower end above the bound comes down to it; unsaturated figures stand.
     dots.le->lo = 9.0;
     pixels.lBound = FloorBound{8.2, {{1, 0}}};
-    columns = columnsOf(canopyRow("a.jpg", settings, source, nullptr, pixels, kEquisolidangle, dots));
-    EXPECT_EQ(columns.at("le_dots_lo"), "7.900000");
-    EXPECT_EQ(columns.at("l"), "8.200000");
+    expectColumns(columnsOf(canopyRow("a.jpg", settings, source, nullptr, pixels, kEquisolidangle, dots)),
+        {{"le_dots_lo", "7.900000"}, {"l", "8.200000"}});
     dots = DotFigures();
     dots.le = Estimate{2.0, 1.5, 2.5};
-    columns = columnsOf(canopyRow("a.jpg", settings, source, nullptr, PixelFigures(), kEquisolidangle, dots));
-    EXPECT_EQ(columns.at("le_dots_hi"), "2.500000");
+    expectColumns(columnsOf(canopyRow("a.jpg", settings, source, nullptr, PixelFigures(), kEquisolidangle, dots)),
+        {{"le_dots_hi", "2.500000"}});
 }
 
 TEST(CsvReading, NamesOfAnyBytesReadBack)

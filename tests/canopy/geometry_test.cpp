@@ -1,9 +1,7 @@
-// The per-pixel geometry against closed-form solid angles (every ring and
-// sector of every projection, off-axis views, circles cut by the edge, the
-// rim); the edge method's pairs gathered row by row against every pair
-// counted on its own; the ring formulas against canopies whose leaf area is
-// known, and the bounds of rings without sky; the random numbers behind the
-// intervals.
+// The per-pixel geometry against closed-form solid angles; the edge
+// method's pairs against every pair counted on its own; the ring formulas
+// against canopies of known leaf area, and the bounds of rings without sky;
+// the random numbers behind the intervals.
 #include "canopy_indices.h"
 #include "dot_figures.h"
 #include "dot_sky.h"
@@ -24,6 +22,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -60,10 +59,7 @@ TEST_P(SkyMapSolidAngles, EveryBinCoversItsShareOfTheSphere)
     // angle between the two beyond 75 degrees; everything else is shown.
     const ProjectionRecord& r = GetParam();
     const double tilt = std::acos(std::cos(r.Alpha * kDegToRad) * std::cos(r.Beta * kDegToRad));
-    double total = 0.0;
-    for (const double s : solid)
-        total += s;
-    EXPECT_NEAR(total, 2.0 * kPi - 2.0 * tilt, 0.001 * 2.0 * kPi);
+    EXPECT_NEAR(test::sumOf(solid), 2.0 * kPi - 2.0 * tilt, 0.001 * 2.0 * kPi);
     EXPECT_NEAR(map.coveredShare(), 1.0, 0.002);
     EXPECT_LE(map.coveredShare(), 1.0);
 }
@@ -226,11 +222,9 @@ TEST(SkyMapRim, EveryPixelTouchingTheCircleCounts)
                 for (const double alpha : k % 6 == 0 ? std::vector<double>{0.0, 1e-6} : std::vector<double>{0.0}) {
                     record.Alpha = alpha;
                     const SkyMap map(record, test::idealModel(p), side, side, layout);
-                    double all = 0.0, cap = 0.0;
-                    for (int b = 0; b < map.binCount(); ++b) {
-                        all += map.binSolidAngle()[static_cast<std::size_t>(b)];
-                        cap += b < 5 * layout.sectors() ? map.binSolidAngle()[static_cast<std::size_t>(b)] : 0.0;
-                    }
+                    const auto solid = map.binSolidAngle();
+                    const double all = test::sumOf(solid);
+                    const double cap = std::accumulate(solid.begin(), solid.begin() + 5 * layout.sectors(), 0.0);
                     const std::string where = "projection " + std::to_string(p) + " R " + std::to_string(radius)
                         + " centre +" + std::to_string(fx) + ", +" + std::to_string(fy) + " alpha "
                         + std::to_string(alpha);
@@ -487,15 +481,11 @@ TEST(FloorBound, PixelsOfARingWithoutSky)
     // The whole hemisphere, weighted, but for the pixels across the rim,
     // which are read by their inside and so left out of the threshold's
     // histogram.
-    double total = 0.0, rim = 0.0;
-    for (const double v : f.histogram)
-        total += v;
-    for (const SkyMap::RimPixel& p : map->rimPixels()) {
-        const SkyMap::Row& row = map->rows()[p.row];
-        rim += map->weights()[row.firstWeight + std::size_t(p.x - row.x0)];
-    }
+    double rim = 0.0;
+    for (const SkyMap::RimPixel& p : map->rimPixels())
+        rim += test::weightOf(*map, p);
     EXPECT_GT(rim, 0.01);
-    EXPECT_NEAR(total + rim, 2.0 * std::numbers::pi, 1e-3);
+    EXPECT_NEAR(test::sumOf(f.histogram) + rim, 2.0 * std::numbers::pi, 1e-3);
 }
 
 TEST(Random, SameNumbersEverywhere)

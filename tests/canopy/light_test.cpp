@@ -1,9 +1,6 @@
-// The light regions' gap fractions of a photo: every pixel in the region its
-// own direction gives, whatever the orientation; skies exactly on region
-// edges; the tilt that must not turn the regions; the openness they add up
-// to; what the photo shows of each; the image point of a sky direction; and
-// the light figures through them (a photo open only to the south at 50 N
-// lets half the diffuse light through, an open photo all of it).
+// The light regions' gap fractions of a photo, by every pixel's direction
+// and the orientation; what the photo shows of each; the image point of a
+// sky direction; the light figures of half-open photos.
 #include "light_cuts.h"
 #include "light_regions.h"
 #include "light_row.h"
@@ -129,16 +126,16 @@ TEST(RegionGaps, FollowTheOrientationOfTheSameSky)
         return measureRegionGaps(photo.view(), record, nullptr, settings, f.threshold, grid, o);
     };
     const ProjectionRecord record = fisheye(kEquidistant, 300.3, 299.6, 280.0);
-    expectSouthEastOpen(gapsOf(kPi, record, {0.0, 0.0, false}), grid);
-    // Turned by 180 degrees, its top aimed south.
-    expectSouthEastOpen(gapsOf(0.0, record, {180.0, 0.0, false}), grid);
-    // Flipped left to right, to a map's orientation.
-    expectSouthEastOpen(gapsOf(1.5 * kPi, record, {0.0, 0.0, true}), grid);
-    // A compass aimed 10 degrees east of north with a declination of -10.
-    expectSouthEastOpen(gapsOf(kPi, record, {10.0, -10.0, false}), grid);
-    // Flipped and its top aimed west, which tells the mirroring and the
-    // turn apart: the right is north, the lower left the south-east.
-    expectSouthEastOpen(gapsOf(kPi, record, {270.0, 0.0, true}), grid);
+    // Looking up, north at the top; turned by 180 degrees, its top aimed
+    // south; flipped left to right, to a map's orientation; a compass aimed
+    // 10 degrees east of north with a declination of -10; flipped and its
+    // top aimed west, which tells the mirroring and the turn apart (the
+    // right is north, the lower left the south-east).
+    for (const auto& [a0, o] : {std::pair{kPi, SkyOrientation{0.0, 0.0, false}}, {0.0, {180.0, 0.0, false}},
+             {1.5 * kPi, {0.0, 0.0, true}}, {kPi, {10.0, -10.0, false}}, {kPi, {270.0, 0.0, true}}}) {
+        SCOPED_TRACE(o.topAzimuthDeg);
+        expectSouthEastOpen(gapsOf(a0, record, o), grid);
+    }
 }
 
 // The regions follow the image's own angle: measuring a photo along its
@@ -156,14 +153,6 @@ TEST(RegionGaps, TiltDoesNotTurnTheRegions)
     const RegionGaps b = measureRegionGaps(photo.view(), tilted, nullptr, settings, threshold, grid, {});
     for (std::size_t k = 0; k < a.gap.size(); ++k)
         EXPECT_NEAR(a.gap[k], b.gap[k], 1e-12) << "region " << k;
-}
-
-double regionOpenness(const RegionGaps& gaps, const light::SkyGrid& grid)
-{
-    double sum = 0.0;
-    for (int k = 0; k < grid.regions(); ++k)
-        sum += gaps.gap[std::size_t(k)] * grid.solidAngle(k);
-    return sum / (2.0 * kPi);
 }
 
 struct OpennessCase {
@@ -191,7 +180,7 @@ TEST_P(RegionOpenness, IsThePixelOpennessOfWhatThePhotoShows)
     const light::SkyGrid grid(c.rings, c.sectors);
     const RegionGaps gaps
         = measureRegionGaps(photo.view(), c.record, nullptr, settings, f.threshold, grid, {77.0, 0.0, false});
-    EXPECT_NEAR(regionOpenness(gaps, grid), f.openness * f.coveredShare, 1e-3);
+    EXPECT_NEAR(test::regionShare(gaps.gap, grid), f.openness * f.coveredShare, 1e-3);
 }
 
 INSTANTIATE_TEST_SUITE_P(Regions, RegionOpenness,
@@ -234,11 +223,8 @@ TEST(RegionGaps, ShowWhatThePhotoCovers)
     to90.maxZenithDeg = 90.0;
     const test::Photo photo = test::uniform(0xff8090f0u, cut, 600, 600);
     const double covered = measurePixels(photo.view(), cut, nullptr, to90).coveredShare;
-    double sum = 0.0;
-    for (int k = 0; k < grid.regions(); ++k)
-        sum += shown[std::size_t(k)] * grid.solidAngle(k) / (2.0 * kPi);
     EXPECT_LT(covered, 0.9);
-    EXPECT_NEAR(sum, covered, 2e-3);
+    EXPECT_NEAR(test::regionShare(shown, grid), covered, 2e-3);
 
     const RixLens lens = test::lensOf({1.0 / (80.0 * kDeg)}, 80.0);
     const ProjectionRecord through = fisheye(RixLensSource, 300.3, 300.2, 290.0);

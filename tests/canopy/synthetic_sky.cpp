@@ -249,6 +249,23 @@ Truth truthOf(const Scene& scene, int rings, double maxZenithDeg, int sectors)
     return truth;
 }
 
+void expectMatchesTruth(const PixelFigures& f, const Scene& scene, const ProjectionRecord& record,
+    const CanopySettings& settings, double sectorTolerance)
+{
+    const Truth truth = truthOf(scene, settings.rings, settings.maxZenithDeg, settings.sectors);
+    ASSERT_EQ(f.status, PixelStatus::Ok);
+    EXPECT_FALSE(f.partial);
+    EXPECT_EQ(f.saturated, truth.saturated);
+    const double tilt = std::acos(std::cos(record.Alpha * kDegToRad) * std::cos(record.Beta * kDegToRad));
+    EXPECT_NEAR(f.openness, truth.openness * 2.0 * kPi / (2.0 * kPi - 2.0 * tilt), 0.001);
+    EXPECT_NEAR(f.difn, truth.difn, 0.001);
+    EXPECT_LT(maxDifference(f.ringGap, truth.ringGap), 0.0025);
+    EXPECT_LT(maxDifference(f.sectorGap, truth.sectorGap), sectorTolerance);
+    EXPECT_NEAR(f.le, truth.le, 0.002 * truth.le);
+    EXPECT_NEAR(f.l, truth.l, 0.002 * truth.l);
+    EXPECT_NEAR(f.lx, truth.lx, 0.03);
+}
+
 namespace {
 
 double lensRho(const RixLens& lens, double t)
@@ -391,10 +408,5 @@ RixImage::RixImage(const Photo& photo)
 }
 
 RadialModel idealModel(int32_t proj) { return RadialModel::of(proj, nullptr).value(); }
-
-ProjectionRecord fisheye(int32_t proj, double cx, double cy, double r, double alpha, double beta, double rot)
-{
-    return {cx, cy, r, alpha, beta, rot, proj};
-}
 
 } // namespace karwen::canopy::test

@@ -12,13 +12,18 @@
 // model and the record's view angles, as a camera would have seen the scene.
 #pragma once
 
+#include "pixel_figures.h"
 #include "pixel_view.h"
 #include "radial_geometry.h"
 #include "rix.h"
+#include "sky_grid.h"
+#include "sky_map.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <initializer_list>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -75,6 +80,12 @@ struct Truth {
     bool saturated; // some ring or sector without gap
 };
 [[nodiscard]] Truth truthOf(const Scene& scene, int rings, double maxZenithDeg, int sectors);
+// The figures of a photo of a patch scene against its truth, to the
+// accuracy of a photo of R 300 or more; a view off the camera axis loses a
+// lune of twice its tilt beyond every patch, and its openness is a share
+// of the rest.
+void expectMatchesTruth(const PixelFigures& f, const Scene& scene, const ProjectionRecord& record,
+    const CanopySettings& settings, double sectorTolerance = 0.01);
 
 // How a photo shows its rim: anti-aliased on black, as a lens does; or
 // hard, every pixel across it showing what its centre (or the rim point on
@@ -146,7 +157,40 @@ private:
     return lens;
 }
 
-[[nodiscard]] ProjectionRecord fisheye(
-    int32_t proj, double cx, double cy, double r, double alpha = 0.0, double beta = 0.0, double rot = 0.0);
+[[nodiscard]] inline ProjectionRecord fisheye(
+    int32_t proj, double cx, double cy, double r, double alpha = 0.0, double beta = 0.0, double rot = 0.0)
+{
+    return {cx, cy, r, alpha, beta, rot, proj};
+}
+
+template <class Range> [[nodiscard]] double sumOf(const Range& values)
+{
+    return std::accumulate(std::begin(values), std::end(values), 0.0);
+}
+
+[[nodiscard]] inline double maxDifference(const std::vector<double>& a, const std::vector<double>& b)
+{
+    double most = 0.0;
+    for (std::size_t i = 0; i < b.size(); ++i)
+        most = std::max(most, std::fabs(a[i] - b[i]));
+    return most;
+}
+
+// The share of the hemisphere of values per region of the grid (gaps, or
+// the shares shown) weighted by the regions' solid angles.
+[[nodiscard]] inline double regionShare(const std::vector<double>& values, const light::SkyGrid& grid)
+{
+    double sum = 0.0;
+    for (int k = 0; k < grid.regions(); ++k)
+        sum += values[std::size_t(k)] * grid.solidAngle(k);
+    return sum / (2.0 * 3.14159265358979323846);
+}
+
+// A rim pixel's weight in the figures.
+[[nodiscard]] inline double weightOf(const SkyMap& map, const SkyMap::RimPixel& p)
+{
+    const SkyMap::Row& row = map.rows()[p.row];
+    return map.weights()[row.firstWeight + std::size_t(p.x - row.x0)];
+}
 
 } // namespace karwen::canopy::test

@@ -1,8 +1,6 @@
-// Thresholds and pixel values against hand-computed cases, then Minimum and
-// edge detection on synthetic photos whose right threshold is known: sky
-// and canopy as two well-separated populations of blue values, the same
-// photo blurred so that every edge is a ramp whose middle value lies where
-// the sky ends, and two populations under noise.
+// Thresholds and pixel values against hand-computed cases; Minimum and
+// edge detection on synthetic photos whose right threshold is known, sharp,
+// blurred and under noise.
 #include "pixel_figures.h"
 #include "pixel_values.h"
 #include "projection_model.h"
@@ -291,14 +289,13 @@ TEST_P(ThresholdPhotos, FindTheKnownSplit)
     EXPECT_NEAR(soft.openness, openness, 0.006);
 }
 
+const ProjectionRecord kPatches = test::fisheye(kEquisolidangle, 500.5, 499.5, 480);
+const ProjectionRecord kTurned = test::fisheye(kEquidistant, 490, 505, 478, 0, 0, 30);
 INSTANTIATE_TEST_SUITE_P(Synthetic, ThresholdPhotos,
-    ::testing::Values(PhotoCase{"minimum_patches", ThresholdMethod::Minimum,
-                          test::fisheye(kEquisolidangle, 500.5, 499.5, 480), false},
-        PhotoCase{"edge_patches", ThresholdMethod::Edge, test::fisheye(kEquisolidangle, 500.5, 499.5, 480), false},
-        PhotoCase{"minimum_caps_turned", ThresholdMethod::Minimum, test::fisheye(kEquidistant, 490, 505, 478, 0, 0, 30),
-            true},
-        PhotoCase{
-            "edge_caps_turned", ThresholdMethod::Edge, test::fisheye(kEquidistant, 490, 505, 478, 0, 0, 30), true}),
+    ::testing::Values(PhotoCase{"minimum_patches", ThresholdMethod::Minimum, kPatches, false},
+        PhotoCase{"edge_patches", ThresholdMethod::Edge, kPatches, false},
+        PhotoCase{"minimum_caps_turned", ThresholdMethod::Minimum, kTurned, true},
+        PhotoCase{"edge_caps_turned", ThresholdMethod::Edge, kTurned, true}),
     [](const auto& test) { return std::string(test.param.name); });
 
 // Two populations under noise: 40 round gaps of radius 40 pixels on a

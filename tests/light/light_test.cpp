@@ -1,7 +1,6 @@
 // The light model against published and independently computed check
-// values: the calendar, the settings' bounds, the sun's position and track,
-// the sky grid and its diffuse shares, the model's figures, and the cache
-// of models the workers share.
+// values, from the calendar and the sun's position to the figures, and the
+// cache of models the workers share.
 #include "calendar.h"
 #include "light_model.h"
 #include "light_settings.h"
@@ -236,6 +235,17 @@ double analyticDailyH0(double latitudeDeg, double declinationDeg, double distanc
 const std::vector<double> kExampleRings
     = {0.56313, 0.51370, 0.45940, 0.40442, 0.34920, 0.29389, 0.23852, 0.18312, 0.12771};
 
+LightSettings tenDaysAt(double latitude)
+{
+    return settingsAt({latitude, 10.0, 300.0, 1.0}, {{2021, 6, 1}, {2021, 6, 10}});
+}
+
+bool sameModel(const LightModel& a, const LightModel& b)
+{
+    return a.settings() == b.settings() && a.h0() == b.h0() && std::ranges::equal(a.beamShares(), b.beamShares())
+        && std::ranges::equal(a.sunHoursIn(), b.sunHoursIn());
+}
+
 } // namespace
 
 TEST(LightModel, DailyExtraterrestrialRadiation)
@@ -405,26 +415,6 @@ TEST(LightModel, TwoMinuteStepsAreFineEnough)
     EXPECT_LT(std::abs(coarse - finer), 2e-4);
     EXPECT_NE(coarse, finer);
 }
-
-namespace {
-
-LightSettings tenDaysAt(double latitude)
-{
-    LightSettings s;
-    s.site = {latitude, 10.0, 300.0, 1.0};
-    s.period = {{2021, 6, 1}, {2021, 6, 10}};
-    s.zenithRings = 9;
-    s.azimuthSectors = 36;
-    return s;
-}
-
-bool sameModel(const LightModel& a, const LightModel& b)
-{
-    return a.settings() == b.settings() && a.h0() == b.h0() && std::ranges::equal(a.beamShares(), b.beamShares())
-        && std::ranges::equal(a.sunHoursIn(), b.sunHoursIn());
-}
-
-} // namespace
 
 // Workers asking at once for the period's model, some after its days',
 // all get one model, whichever build comes first.
