@@ -172,23 +172,18 @@ private slots:
         gate.open();
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 60000);
         QCOMPARE(f_->written(), (QStringList{"p000-kw.jpg", "p001-kw.jpg", "p002-kw.jpg"}));
-        const QMap<QString, FileState> before = statesOf(f_->out());
 
+        // Results there are kept untouched by the run (tests/batch); here the
+        // window counts them as skipped.
         dialog->setFileGate({});
         QVERIFY(runToTheEnd(*dialog));
         auto* label = child<QLabel>(*dialog, u"lblProcess"_s);
         QCOMPARE(label->text(), u"Completed: 2 converted, 3 skipped, 0 failed."_s);
         QCOMPARE(child<QProgressBar>(*dialog, u"progress"_s)->format(), u"5 of 5 files (3 skipped)"_s);
         QCOMPARE(f_->written().size(), 5);
-        const QMap<QString, FileState> after = statesOf(f_->out());
-        for (auto it = before.begin(); it != before.end(); ++it)
-            QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key()));
         QVERIFY(messages().isEmpty());
-
-        // Nothing left to do: everything is skipped, nothing is touched.
         QVERIFY(runToTheEnd(*dialog));
         QCOMPARE(label->text(), u"Completed: 0 converted, 5 skipped, 0 failed."_s);
-        QVERIFY(statesOf(f_->out()) == after);
     }
 
     void otherSettingsStopTheRunUntilReplaceIsTicked()
@@ -222,8 +217,8 @@ private slots:
         QVERIFY(statesOf(f_->out()) == before);
         messages().clear();
 
-        // Ticked: the results are replaced and the record follows; the file
-        // that is no result stays.
+        // Ticked: the results are replaced and the record follows (what is
+        // replaced and what stays is tests/batch's).
         auto* replace = child<QCheckBox>(*dialog, u"chkReplace"_s);
         QCOMPARE(replace->text(), u"Replace results that exist"_s);
         QVERIFY(!replace->isChecked());
@@ -231,13 +226,7 @@ private slots:
         QVERIFY(runToTheEnd(*dialog));
         QCOMPARE(label->text(), u"Completed: 2 converted, 0 skipped, 1 failed."_s);
         const QMap<QString, FileState> after = statesOf(f_->out());
-        QVERIFY(after.value(u"p002-kw.jpg"_s) == before.value(u"p002-kw.jpg"_s));
-        for (const QString& name : {u"p000-kw.jpg"_s, u"p001-kw.jpg"_s}) {
-            QVERIFY2(!(after.value(name) == before.value(name)), qPrintable(name));
-            const int32_t written = RixLoadJPG((f_->out() + QLatin1Char('/') + name).toUtf8().constData());
-            QCOMPARE(RixWidth(written), 40);
-            (void)RixDestroy(written);
-        }
+        QVERIFY(!(after.value(u"p000-kw.jpg"_s) == before.value(u"p000-kw.jpg"_s)));
         QVERIFY(after.value(u".karwen-convert"_s).bytes.contains("\n--size 40x32\n"));
         // "Scaled decoding", ticked from the start, as convert's --decode auto.
         QVERIFY(child<QCheckBox>(*dialog, u"chkDecodeScaled"_s)->isChecked());
@@ -289,20 +278,19 @@ private slots:
 
     void nearlyBlackResultsAreListed()
     {
-        // Level 16 is nearly black, 17 is not (every pixel's part is the batch
-        // suite's). BMP results keep the levels exactly.
+        // Which levels are nearly black is the batch suite's; here the window
+        // shows its list after the summary.
         writeImage(f_->in(u"edge.bmp"_s), 512, 512, nullptr, karwen::test::packRgb(16, 0, 16));
-        writeImage(f_->in(u"lit.bmp"_s), 512, 512, nullptr, karwen::test::packRgb(0, 17, 0));
         Interp = 0;
         const auto dialog = f_->dialog();
         child<QComboBox>(*dialog, u"cmbF"_s)->setCurrentIndex(0);
         dialog->cmdAddAll_Click();
         QVERIFY(runToTheEnd(*dialog));
 
-        QCOMPARE(f_->written(), (QStringList{"edge-kw.bmp", "lit-kw.bmp"}));
+        QCOMPARE(f_->written(), QStringList{"edge-kw.bmp"});
         QCOMPARE(f_->dialogs.icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
         QCOMPARE(messages(),
-            QStringList{u"Completed: 2 converted, 0 skipped, 0 failed.\n\n"
+            QStringList{u"Completed: 1 converted, 0 skipped, 0 failed.\n\n"
                         "These results were written, though no pixel in them is brighter than 16 of "
                         "255:\n%1/edge-kw.bmp: nearly black."_s.arg(f_->out())});
     }

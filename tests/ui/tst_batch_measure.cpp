@@ -166,7 +166,6 @@ private slots:
         QCOMPARE(readFile(csv), readFile(f_->path(u"cli.csv"_s)));
 
         // The damaged photo's error row is the command line's; the user hears of it.
-        QCOMPARE(filesAndErrors(csv).size(), 3);
         QCOMPARE(messages().size(), 1);
         QVERIFY2(
             messages()[0].contains(u"c.jpg"_s) && messages()[0].contains(u"1 failed"_s), qPrintable(messages()[0]));
@@ -201,9 +200,6 @@ private slots:
         QVERIFY(measureToTheEnd(*dialog));
         QVERIFY2(label->text().startsWith(u"3 measured, 2 skipped, 0 failed"_s), qPrintable(label->text()));
         QCOMPARE(child<QProgressBar>(*dialog, u"progress"_s)->maximum(), 3);
-        const QStringList whole = linesOf(csv);
-        for (const QString& kept : stopped)
-            QVERIFY(whole.contains(kept));
         // Each photo once, in the list's order: what one run writes.
         const QStringList paths = selectedPaths(*dialog);
         QCOMPARE(measureByTheCommandLine({"--csv", f_->path(u"cli.csv"_s), "--circle", "256,256,256"}, paths), 0);

@@ -163,7 +163,6 @@ private slots:
         test::BatchFolders folders;
         const test::Disc disc{256, 256, 200};
         test::writeImage(folders.in(u"p.bmp"_s), 512, 512, &disc);
-        test::writeImage(folders.in(u"q.bmp"_s), 512, 512, &disc, test::packRgb(200, 90, 40));
         DstW = DstH = 200;
         DstPrm = {100, 100, 100, 0, 0, 0, kEquisolidangle};
         SrcLens = readLensFile(lensFile().toStdString(), nullptr); // kept beside a projection
@@ -181,19 +180,17 @@ private slots:
         QVERIFY2(folders.dialogs.messages.isEmpty(), qPrintable(folders.dialogs.messages.join('\n')));
 
         const RixLens lens = SrcLens->lens;
-        for (const QString& name : {u"p"_s, u"q"_s}) {
-            const int32_t photo = RixLoadBMP(folders.in(name + u".bmp"_s).toUtf8().constData());
-            const int32_t result = RixLoadBMP(QDir(folders.out()).filePath(name + u"-kw.bmp"_s).toUtf8().constData());
-            const int32_t expected = RixCreate(DstW, DstH);
-            QCOMPARE(RixSDeformLens(photo, expected, &SrcPrm, &lens, &DstPrm, Interp), 1);
-            QCOMPARE(test::pixelsOf(result), test::pixelsOf(expected));
-            ProjectionRecord ideal = SrcPrm;
-            ideal.Proj = kEquidistant;
-            QCOMPARE(RixSDeform(photo, expected, &ideal, &DstPrm, Interp), 1);
-            QVERIFY(test::pixelsOf(result) != test::pixelsOf(expected));
-            for (const int32_t h : {photo, result, expected})
-                (void)RixDestroy(h);
-        }
+        const int32_t photo = RixLoadBMP(folders.in(u"p.bmp"_s).toUtf8().constData());
+        const int32_t result = RixLoadBMP(QDir(folders.out()).filePath(u"p-kw.bmp"_s).toUtf8().constData());
+        const int32_t expected = RixCreate(DstW, DstH);
+        QCOMPARE(RixSDeformLens(photo, expected, &SrcPrm, &lens, &DstPrm, Interp), 1);
+        QCOMPARE(test::pixelsOf(result), test::pixelsOf(expected));
+        ProjectionRecord ideal = SrcPrm;
+        ideal.Proj = kEquidistant;
+        QCOMPARE(RixSDeform(photo, expected, &ideal, &DstPrm, Interp), 1);
+        QVERIFY(test::pixelsOf(result) != test::pixelsOf(expected));
+        for (const int32_t h : {photo, result, expected})
+            (void)RixDestroy(h);
     }
 
 private:
