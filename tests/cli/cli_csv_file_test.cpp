@@ -155,9 +155,8 @@ TEST_F(CsvFile, NamesThatAreNotUtf8ReadBack)
     for (const std::string& name : names)
         photo(name);
     ASSERT_TRUE(ended(measureAt({in()}), 0));
+    // Written as the canopy library escapes them (its CsvReading suite).
     const std::string text = readBytes(csv());
-    for (const char* written : {"bad\\xFF.bmp,", "back\\\\slash.bmp,", "line\\x0Abreak.bmp,"})
-        EXPECT_TRUE(has(text, "\r\n" + in() + written));
     std::vector<std::string> files;
     for (const std::string& row : rowsOf(text))
         files.push_back(canopy::rawText(canopy::csvFields(row)->at(0)));

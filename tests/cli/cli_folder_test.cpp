@@ -148,11 +148,6 @@ TEST_F(ArchiveInputs, RecursiveTakesSubfoldersAndMirrorsThem)
         EXPECT_TRUE(fs::exists(out(result))) << result;
     EXPECT_NE(readBytes(out("x/b-kw.jpg")), readBytes(out("y/b-kw.jpg")));
 
-    // Results inside the photos' folder are not taken for photos.
-    const std::vector<std::string> intoResults{"convert", "-r", "-o", in("results"), in()};
-    EXPECT_TRUE(ended(cli(intoResults), 0));
-    EXPECT_TRUE(ended(cli(intoResults), 0, {"0 converted, 4 skipped, 0 failed"}));
-
     // measure: one sorted list, rows in its order.
     EXPECT_TRUE(ended(measure({"--recursive", in(), "-j", "2"}), 0));
     const std::string figures = readBytes(csv());

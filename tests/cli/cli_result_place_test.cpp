@@ -86,10 +86,12 @@ TEST_F(ResultPlaces, LinksAreNeverWrittenThroughOrReplaced)
 }
 
 // Only a picture is an earlier result; anything else under its name fails
-// that photo, with or without --overwrite, and stays.
-TEST_F(ResultPlaces, WhatIsNoPictureFailsItsPhotoAlone)
+// that photo, with or without --overwrite, and stays. A read-only result is
+// the user's to keep, for --overwrite too (and for root, whom permission
+// bits do not otherwise stop).
+TEST_F(ResultPlaces, WhatIsNoPictureOrReadOnlyFailsItsPhotoAlone)
 {
-    for (const char* name : {"doc.jpg", "folder.jpg", "fifo.jpg", "old.jpg", "new.jpg"})
+    for (const char* name : {"doc.jpg", "folder.jpg", "fifo.jpg", "old.jpg", "new.jpg", "ro.jpg"})
         photo(name);
     fs::create_directories(out("folder-kw.jpg"));
     writeBytes(out("doc-kw.jpg"), "notes, not a picture");
@@ -97,39 +99,29 @@ TEST_F(ResultPlaces, WhatIsNoPictureFailsItsPhotoAlone)
     picture("old-kw.jpg");
     fs::permissions(out("old-kw.jpg"), fs::perms(0640));
     const std::string old = readBytes(out("old-kw.jpg"));
+    picture("ro-kw.jpg", packRgb(30, 30, 200));
+    fs::permissions(out("ro-kw.jpg"), fs::perms(0444));
+    const std::string kept = readBytes(out("ro-kw.jpg"));
 
     const std::string failures[] = {
         "Cannot save \"" + out("doc-kw.jpg") + "\": a file of this name that is no BMP or JPEG picture is in the way",
         "Cannot save \"" + out("folder-kw.jpg") + "\": a folder of this name is in the way.",
         "Cannot save \"" + out("fifo-kw.jpg") + "\": something that is not a regular file is in the way."};
     EXPECT_TRUE(ended(
-        convert({in(), "-j", "1"}), 1, {failures[0], failures[1], failures[2], "1 converted, 1 skipped, 3 failed"}));
+        convert({in(), "-j", "1"}), 1, {failures[0], failures[1], failures[2], "1 converted, 2 skipped, 3 failed"}));
     EXPECT_EQ(readBytes(out("old-kw.jpg")), old);
     EXPECT_TRUE(ended(convert({in(), "-j", "1", "--overwrite"}), 1,
-        {failures[0], failures[1], failures[2], "2 converted, 0 skipped, 3 failed"}));
+        {failures[0], failures[1], failures[2],
+            "Cannot save \"" + out("ro-kw.jpg") + "\": the picture of this name is read-only or not yours to change",
+            "2 converted, 0 skipped, 4 failed"}));
     EXPECT_NE(readBytes(out("old-kw.jpg")), old);
     EXPECT_EQ(readBytes(out("doc-kw.jpg")), "notes, not a picture");
-    // A replaced result keeps its mode.
+    // A replaced result keeps its mode; a read-only one its bytes and mode.
     EXPECT_EQ(fs::status(out("old-kw.jpg")).permissions() & fs::perms::all, fs::perms(0640));
+    EXPECT_EQ(readBytes(out("ro-kw.jpg")), kept);
+    EXPECT_EQ(fs::status(out("ro-kw.jpg")).permissions() & fs::perms::all, fs::perms(0444));
     EXPECT_TRUE(fs::is_directory(out("folder-kw.jpg")));
     EXPECT_TRUE(fs::is_fifo(out("fifo-kw.jpg")));
-}
-
-// A read-only result is the user's to keep, for --overwrite too (and for
-// root, whom permission bits do not otherwise stop).
-TEST_F(ResultPlaces, OverwriteLeavesReadOnlyResultsAlone)
-{
-    photo("a.jpg");
-    photo("b.jpg");
-    picture("a-kw.jpg");
-    picture("b-kw.jpg");
-    fs::permissions(out("a-kw.jpg"), fs::perms(0444));
-    const std::string kept = readBytes(out("a-kw.jpg"));
-    EXPECT_TRUE(ended(convert({in(), "--overwrite", "-j", "1"}), 1,
-        {"Cannot save \"" + out("a-kw.jpg") + "\": the picture of this name is read-only or not yours to change",
-            "1 converted, 0 skipped, 1 failed"}));
-    EXPECT_EQ(readBytes(out("a-kw.jpg")), kept);
-    EXPECT_EQ(fs::status(out("a-kw.jpg")).permissions() & fs::perms::all, fs::perms(0444));
 }
 
 // A picture under a result's name in a folder of the run's photos may be a

@@ -58,7 +58,9 @@ void expectEveryEmptyValueRefused(
 
 } // namespace
 
-// Each command line is refused with the message part given; none runs.
+// Each command line is refused with the message part given; none runs. The
+// bounds of the circle, size and result circle to the last unit are the
+// parameter fields' (FieldBounds).
 TEST(UsageErrors, NameTheOptionAndWhatItTakes)
 {
     const std::vector<std::string> convert{"convert", "-o", "out"}, measure{"measure", "--csv", "f.csv"};
@@ -71,7 +73,6 @@ TEST(UsageErrors, NameTheOptionAndWhatItTakes)
         {convert, {}, "INPUT"},
         {convert, {"in", "--circle", "100,100,10"}, "R \"10\" must be above 10 and at most 16384"},
         {convert, {"in", "--circle", "32767.5,100,500"}, "CX \"32767.5\" must be from 0 to 32767"},
-        {convert, {"in", "--circle", "100,100,16384.5"}, "R \"16384.5\" must be above 10 and at most 16384"},
         {convert, {"in", "--circle", "100,100"}, "is not of the form CX,CY,R"},
         {convert, {"in", "--view", "10,10"}, "--view"},
         {convert, {"in", "--circle", "100,100,50", "--detect-circle"}, "--detect-circle"},
@@ -88,11 +89,6 @@ TEST(UsageErrors, NameTheOptionAndWhatItTakes)
         {convert, {"in", "-j", "0"}, "--jobs"},
         {convert, {"in", "--shard", "3/2"}, "--shard K"},
         {convert, {"in", "--shard", "1-2"}, "--shard"},
-        // One more than a large photo or result may have.
-        {convert, {"in", "--size", "16385x512"}, "--size"},
-        {convert, {"in", "--dst-circle", "100,100,8192.5"}, "--dst-circle"},
-        {convert, {"in", "--circle", "100,32768,500"}, "--circle"},
-        {convert, {"in", "--circle", "100,100,16385"}, "--circle"},
         {convert, {"in", "--decode", "half"}, "--decode: \"half\" is neither auto nor full"},
         {convert, {"in", "--decode", "1/2"}, "--decode: \"1/2\""},
         {convert, {"in", "--decode", "ful"}, "--decode: \"ful\""},
@@ -248,10 +244,8 @@ TEST(LightOptions, BadValuesAreUsageErrorsNamingTheOptionAndItsRange)
         {withSite({"--top-azimuth", "360.5"}), "--top-azimuth: \"360.5\" must be from 0 to 360"},
         {{"--site", "45,10", "--period", "2021-02-29"},
             "--period: \"2021-02-29\" is not a day of the calendar: 29 February is one only in leap years"},
-        {{"--site", "45,10", "--period", "2021-13-01"}, "--period: \"2021-13-01\" is not a day of the calendar"},
         {{"--site", "45,10", "--period", "2021-6-1"}, "--period: \"2021-6-1\" is not of the form YYYY-MM-DD"},
         {{"--site", "45,10", "--period", "2021-06-01..2021-05-31"}, "--period: \"2021-06-01..2021-05-31\": "},
-        {{"--site", "45,10", "--period", "2020-01-01..2030-01-02"}, "--period: \"2020-01-01..2030-01-02\": "},
         {withSite({"--time-step", "7"}), "--time-step: \"7\" must be a whole number from 1 to 60 that divides 1440"},
         {withSite({"--kt", "0"}), "--kt: \"0\" must be above 0 and at most 1"},
         {withSite({"--kt", "nan"}), "--kt: \"nan\""},
@@ -262,7 +256,6 @@ TEST(LightOptions, BadValuesAreUsageErrorsNamingTheOptionAndItsRange)
         {withSite({"--par-photons", "5.01"}), "--par-photons: \"5.01\" must be from 4 to 5"},
         {withSite({"--sky", "clear"}), "--sky: \"clear\" is neither uoc nor soc"},
         {withSite({"--sky-regions", "5x"}), "--sky-regions: A \"\" must be a whole number from 1 to 360"},
-        {withSite({"--sky-regions", "18x"}), "--sky-regions: A \"\""},
         {withSite({"--sky-regions", "x72"}), "--sky-regions: Z \"\" must be a whole number from 1 to 90"},
         {withSite({"--sky-regions", "0x72"}), "--sky-regions: Z \"0\""},
         {withSite({"--sky-regions", "18"}), "--sky-regions: \"18\" is not of the form ZxA"},
