@@ -33,18 +33,10 @@ protected:
     void text(const std::string& name, const std::string& bytes) { test::writeBytes(root / "in" / name, bytes); }
 };
 
-// The handle the library gives out next (it never gives one out twice).
-int32_t nextHandle()
-{
-    const int32_t next = RixCreate(1, 1);
-    (void)RixDestroy(next);
-    return next;
-}
-
 // The images still held among the handles given out from `first` on.
 int liveImagesFrom(int32_t first)
 {
-    const int32_t next = nextHandle();
+    const int32_t next = test::probeHandle();
     int live = 0;
     for (int32_t h = first; h < next; ++h)
         live += RixWidth(h) > 0 ? 1 : 0;
@@ -85,7 +77,7 @@ TEST_F(BatchRun, ConvertsGoodPhotosAndNamesUnreadableOnesWithoutTouchingTheOpenI
     SrcW = 11;
     SrcH = 12;
     const ProjectionRecord mainSource = SrcPrm = {1, 2, 3, 4, 5, 6, kStereographic};
-    const int32_t firstHandle = nextHandle();
+    const int32_t firstHandle = test::probeHandle();
 
     std::vector<std::string> texts;
     const BatchOutcome outcome = runBatch(job({"a.BMP", "broken.jpg", "empty.bmp", "b.jpg", "c.Jpg"}), settings,

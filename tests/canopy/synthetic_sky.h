@@ -23,6 +23,8 @@
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
+#include <limits>
+#include <numbers>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -168,8 +170,12 @@ template <class Range> [[nodiscard]] double sumOf(const Range& values)
     return std::accumulate(std::begin(values), std::end(values), 0.0);
 }
 
+// The largest difference between two lists of figures; infinite when their
+// lengths differ.
 [[nodiscard]] inline double maxDifference(const std::vector<double>& a, const std::vector<double>& b)
 {
+    if (a.size() != b.size())
+        return std::numeric_limits<double>::infinity();
     double most = 0.0;
     for (std::size_t i = 0; i < b.size(); ++i)
         most = std::max(most, std::fabs(a[i] - b[i]));
@@ -183,7 +189,7 @@ template <class Range> [[nodiscard]] double sumOf(const Range& values)
     double sum = 0.0;
     for (int k = 0; k < grid.regions(); ++k)
         sum += values[std::size_t(k)] * grid.solidAngle(k);
-    return sum / (2.0 * 3.14159265358979323846);
+    return sum / (2.0 * std::numbers::pi);
 }
 
 // A rim pixel's weight in the figures.

@@ -21,6 +21,16 @@ namespace karwen::test {
 [[nodiscard]] constexpr uint8_t greenOf(uint32_t p) { return uint8_t(p >> 8); }
 [[nodiscard]] constexpr uint8_t blueOf(uint32_t p) { return uint8_t(p); }
 
+// A handle made and let go at once. The library never gives a handle out
+// twice, so every image made after the call has a larger one, and two calls
+// with nothing made between them give consecutive handles.
+[[nodiscard]] inline int32_t probeHandle()
+{
+    const int32_t handle = RixCreate(1, 1);
+    (void)RixDestroy(handle);
+    return handle;
+}
+
 // The pixels of the image behind a handle, row 0 at the bottom edge, rows
 // one after another with no gap; none (valid() false) for a handle that
 // names no image. Valid until the image is destroyed or written by the

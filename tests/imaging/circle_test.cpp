@@ -168,6 +168,7 @@ struct PhotoCase {
     double x, yTop, r;
     double circleTolerance; // 0: the rim is hidden, the circle not trusted
     double boxTolerance, minRadius, maxRadius;
+    [[nodiscard]] bool rimSeen() const { return circleTolerance > 0; }
 };
 
 std::ostream& operator<<(std::ostream& os, const PhotoCase& c) { return os << c.file; }
@@ -182,7 +183,7 @@ TEST_P(Photos, CircleAndBoxMatchTheMeasuredRim)
     EXPECT_EQ(RixHeight(image.id()), c.height);
     RixCircle circle{};
     ASSERT_EQ(RixFindCircle(image.id(), &circle), 1);
-    if (c.circleTolerance > 0) {
+    if (c.rimSeen()) {
         EXPECT_EQ(circle.Confident, 1);
         EXPECT_NEAR(circle.Cx, c.x + 0.5, c.circleTolerance);
         EXPECT_NEAR(circle.Cy, c.height - c.yTop - 0.5, c.circleTolerance);
@@ -292,7 +293,7 @@ void reduce(const rix::Image& photo, const OwnedImage& out)
 TEST_P(Photos, ReducedFullSizeCircleOrNone)
 {
     const PhotoCase& c = GetParam();
-    const bool rimSeen = c.circleTolerance > 0; // found at full size
+    const bool rimSeen = c.rimSeen(); // found at full size
     LOAD_PHOTO_OR_SKIP(photo, c.folder, c.file);
     RixCircle full{};
     ASSERT_EQ(RixFindCircle(photo.id(), &full), 1);

@@ -1,6 +1,6 @@
 // Helpers shared by the imaging tests: an image destroyed with its owner and
 // filled from a function of (x, y), raw file bytes, pixel access by handle
-// and the real photos, the next handle; the scratch folder is the common one.
+// and the real photos; the scratch folder is the common one.
 #pragma once
 
 #include "image.h"
@@ -91,15 +91,6 @@ inline uint32_t pixelAt(int32_t handle, int32_t x, int32_t y)
 {
     const rix::Image* image = rix::findImage(handle);
     return image ? image->row(y)[x] : 0;
-}
-
-// The handle the next image made or loaded gets; failed loads must not use
-// one up.
-inline int32_t nextHandle()
-{
-    const int32_t handle = RixCreate(1, 1);
-    RixDestroy(handle);
-    return handle + 1;
 }
 
 // A photo's path, or "" when it is not here (the real photos may be absent).

@@ -8,6 +8,7 @@
 #include "image_store.h"
 #include "jpeg_test_support.h"
 #include "rix.h"
+#include "test_image.h"
 
 #include <gtest/gtest.h>
 
@@ -417,7 +418,7 @@ TEST(BmpBadFiles, EveryTruncationFailsAndLeaksNoHandle)
     ScratchFolder folder;
     const std::string path = folder.file("cut.bmp");
     const std::vector<uint8_t> full = good24();
-    const int32_t before = nextHandle();
+    const int32_t before = karwen::test::probeHandle();
     // The last row may lack its padding; one byte less than that must fail.
     const std::size_t lastPadding = 40 - 13 * 3;
     for (std::size_t n = 0; n < full.size() - lastPadding; ++n) {
@@ -427,7 +428,7 @@ TEST(BmpBadFiles, EveryTruncationFailsAndLeaksNoHandle)
     EXPECT_EQ(RixLoadBMP((path + ".missing").c_str()), 0);
     EXPECT_EQ(RixLoadBMP(folder.path().c_str()), 0) << "a folder is not a file";
     EXPECT_EQ(RixLoadBMP(nullptr), 0);
-    EXPECT_EQ(nextHandle(), before + 1) << "failed loads must not consume handles";
+    EXPECT_EQ(karwen::test::probeHandle(), before + 1) << "failed loads must not consume handles";
 }
 
 // --- Saving -----------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "grey_photo.h"
 #include "jpeg_test_support.h"
 #include "rix.h"
+#include "test_image.h"
 
 #include <gtest/gtest.h>
 
@@ -263,14 +264,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(JpegBadFiles, MissingFileAndNoHandleLeak)
 {
     ScratchFolder folder;
-    const int32_t before = nextHandle();
+    const int32_t before = karwen::test::probeHandle();
     EXPECT_EQ(RixLoadJPG(folder.file("absent.jpg").c_str()), 0);
     EXPECT_NE(std::string(RixLastError()).find("absent.jpg"), std::string::npos) << RixLastError();
     EXPECT_EQ(RixLoadJPG(""), 0);
     const std::string bad = folder.file("bad.jpg");
     writeBytes(bad, cut(baseline(), 0.5));
     EXPECT_EQ(RixLoadJPG(bad.c_str()), 0);
-    EXPECT_EQ(nextHandle(), before + 1) << "failed loads must not consume handles";
+    EXPECT_EQ(karwen::test::probeHandle(), before + 1) << "failed loads must not consume handles";
 }
 
 // 1203 x 901: a left half dark and a right half bright, and a bright top
